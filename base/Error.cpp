@@ -1,0 +1,41 @@
+#include "base/Error.h"
+
+namespace base {
+
+Error::Error(std::string domain, int64_t code, Dictionary userInfo,
+             std::shared_ptr<const Error> underlying)
+    : domain_(std::move(domain)),
+      code_(code),
+      userInfo_(std::move(userInfo)),
+      underlying_(std::move(underlying)) {}
+
+namespace {
+std::string stringFor(const Dictionary& info, std::string_view key) {
+  const Value* value = info.find(key);
+  const std::string* text = value ? value->asString() : nullptr;
+  return text ? *text : std::string();
+}
+}  // namespace
+
+std::string Error::localizedDescription() const {
+  std::string text = stringFor(userInfo_, kLocalizedDescriptionKey);
+  if (!text.empty()) return text;
+  return "The operation couldn't be completed. (" + domain_ + " error " + std::to_string(code_) +
+         ".)";
+}
+
+std::string Error::localizedFailureReason() const {
+  return stringFor(userInfo_, kLocalizedFailureReasonKey);
+}
+
+std::string Error::description() const {
+  std::string text = "Error Domain=" + domain_ + " Code=" + std::to_string(code_) + " \"" +
+                     localizedDescription() + "\"";
+  for (const Error* cause = underlying_.get(); cause; cause = cause->underlying_.get()) {
+    text += "\n  caused by: Error Domain=" + cause->domain_ + " Code=" +
+            std::to_string(cause->code_) + " \"" + cause->localizedDescription() + "\"";
+  }
+  return text;
+}
+
+}  // namespace base

@@ -1,0 +1,47 @@
+#include "base/Decimal.h"
+
+#include <gtest/gtest.h>
+
+namespace base {
+namespace {
+
+std::string roundTrip(std::string_view text) {
+  auto decimal = Decimal::fromString(text);
+  return decimal ? decimal->toString() : "<none>";
+}
+
+TEST(DecimalTest, KeepsTheExactValueOfItsText) {
+  EXPECT_EQ(roundTrip("0.1"), "0.1");
+  EXPECT_EQ(roundTrip("-12.50"), "-12.5");
+  EXPECT_EQ(roundTrip("1E-3"), "0.001");
+  EXPECT_EQ(roundTrip("1e3"), "1000");
+  EXPECT_EQ(roundTrip("123456789012345678901234567890"), "123456789012345678901234567890");
+  EXPECT_EQ(roundTrip("1e400"), "1E+400");
+  EXPECT_EQ(roundTrip("-1.25e-300"), "-1.25E-300");
+}
+
+TEST(DecimalTest, NormalisesSoEqualNumbersCompareEqual) {
+  EXPECT_EQ(Decimal::fromString("-0"), Decimal());
+  EXPECT_EQ(Decimal::fromString("0.000e5"), Decimal());
+  EXPECT_EQ(Decimal::fromString("1.50"), Decimal::fromString("15e-1"));
+  EXPECT_EQ(Decimal::fromString("100"), Decimal(100));
+}
+
+TEST(DecimalTest, RefusesTextOutsideTheNumberGrammar) {
+  for (const char* text : {"", "-", "01", "1.", ".5", "1e", "1e+", "+1", "1x", "0x10", "1e99999999999"}) {
+    EXPECT_FALSE(Decimal::fromString(text)) << text;
+  }
+}
+
+TEST(DecimalTest, ConvertsToIntegersOnlyWhenWholeAndInRange) {
+  EXPECT_EQ(Decimal::fromString("9223372036854775807")->toInt64(), INT64_MAX);
+  EXPECT_EQ(Decimal::fromString("-9223372036854775808")->toInt64(), INT64_MIN);
+  EXPECT_FALSE(Decimal::fromString("9223372036854775808")->toInt64());
+  EXPECT_FALSE(Decimal::fromString("1.5")->toInt64());
+  EXPECT_EQ(Decimal::fromString("2.5e1")->toInt64(), 25);
+  EXPECT_EQ(Decimal(INT64_MIN).toString(), "-9223372036854775808");
+  EXPECT_DOUBLE_EQ(Decimal::fromString("0.1")->toDouble(), 0.1);
+}
+
+}  // namespace
+}  // namespace base

@@ -1,0 +1,73 @@
+#include "base/URL.h"
+
+#include <gtest/gtest.h>
+
+namespace base {
+namespace {
+
+TEST(URLTest, SplitsAnAbsoluteURLIntoItsComponents) {
+  auto url = URL::fromString("https://user:pw@ads.example.com:8443/a/b%20c?x=1&y=2#top");
+  ASSERT_TRUE(url);
+  EXPECT_EQ(url->scheme(), "https");
+  EXPECT_EQ(url->user(), "user");
+  EXPECT_EQ(url->password(), "pw");
+  EXPECT_EQ(url->host(), "ads.example.com");
+  EXPECT_EQ(url->port(), 8443);
+  EXPECT_EQ(url->path(), "/a/b c");
+  EXPECT_EQ(url->percentEncodedPath(), "/a/b%20c");
+  EXPECT_EQ(url->query(), "x=1&y=2");
+  EXPECT_EQ(url->fragment(), "top");
+  EXPECT_EQ(url->absoluteString(), "https://user:pw@ads.example.com:8443/a/b%20c?x=1&y=2#top");
+}
+
+TEST(URLTest, AcceptsSchemesWithoutAuthorityAndRelativeReferences) {
+  auto mail = URL::fromString("mailto:someone@example.com?subject=hi");
+  ASSERT_TRUE(mail);
+  EXPECT_EQ(mail->scheme(), "mailto");
+  EXPECT_FALSE(mail->hasAuthority());
+  EXPECT_EQ(mail->path(), "someone@example.com");
+  auto message = URL::fromString("gmsg://mobileads.google.com/click?u=x");
+  ASSERT_TRUE(message);
+  EXPECT_EQ(message->host(), "mobileads.google.com");
+  auto relative = URL::fromString("../img/a.png");
+  ASSERT_TRUE(relative);
+  EXPECT_EQ(relative->scheme(), "");
+  EXPECT_EQ(URL::fromString("http://[::1]:80/")->host(), "::1");
+  EXPECT_EQ(URL::fromString("x?")->query(), "");
+  EXPECT_FALSE(URL::fromString("x")->query());
+}
+
+TEST(URLTest, RefusesTextThatIsNotAURL) {
+  for (const char* text : {"", "http://a b/", "http://host/a b", "http://host/%zz", "http://host/%4",
+                           "1http://x", "http://host:99999/", "http://host:8o/",
+                           "http://[zz]/", "http://host/\xc3\xa9", "a#b#c", "http://host/{x}"}) {
+    EXPECT_FALSE(URL::fromString(text)) << text;
+  }
+}
+
+TEST(URLTest, ResolvesReferencesAgainstABase) {
+  auto base = *URL::fromString("http://a/b/c/d;p?q");
+  auto resolve = [&](const char* ref) {
+    auto url = URL::fromString(ref, base);
+    return url ? url->absoluteString() : "<none>";
+  };
+  EXPECT_EQ(resolve("g"), "http://a/b/c/g");
+  EXPECT_EQ(resolve("./g"), "http://a/b/c/g");
+  EXPECT_EQ(resolve("/g"), "http://a/g");
+  EXPECT_EQ(resolve("//g"), "http://g");
+  EXPECT_EQ(resolve("?y"), "http://a/b/c/d;p?y");
+  EXPECT_EQ(resolve("#s"), "http://a/b/c/d;p?q#s");
+  EXPECT_EQ(resolve("../../g"), "http://a/g");
+  EXPECT_EQ(resolve("../../../../g"), "http://a/g");
+  EXPECT_EQ(resolve("itms://x"), "itms://x");
+}
+
+TEST(URLTest, FileURLsEscapeTheirPath) {
+  URL url = URL::fileURLWithPath("/tmp/clips/quor ren#dal.m4a");
+  EXPECT_EQ(url.absoluteString(), "file:///tmp/clips/quor%20ren%23dal.m4a");
+  EXPECT_EQ(url.path(), "/tmp/clips/quor ren#dal.m4a");
+  EXPECT_TRUE(url.isFileURL());
+}
+
+}  // namespace
+}  // namespace base
