@@ -1,0 +1,408 @@
+#include "encoding/RookStringEncoding.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "encoding/RookAssertion.h"
+#include "encoding/TAD_RookStringEncoding.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Factory = std::function<std::shared_ptr<RookStringEncoding>()>;
+
+Bytes bytesOf(std::string_view text) {
+  return Bytes(text.begin(), text.end());
+}
+
+Bytes randomBytes(size_t count, uint32_t seed) {
+  std::mt19937 generator(seed);
+  Bytes bytes(count);
+  for (auto& byte : bytes)
+    byte = static_cast<uint8_t>(generator());
+  return bytes;
+}
+
+// Collects assertion reports for the lifetime of the object.
+class AssertionRecorder {
+ public:
+  AssertionRecorder() {
+    previous_ = RookSetAssertionHandler(
+        [this](std::string_view message) { messages_.emplace_back(message); });
+  }
+  ~AssertionRecorder() { RookSetAssertionHandler(previous_); }
+  const std::vector<std::string>& messages() const { return messages_; }
+
+ private:
+  RookAssertionHandler previous_;
+  std::vector<std::string> messages_;
+};
+
+struct NamedEncoding {
+  const char* name;
+  Factory make;
+  std::string_view alphabet;
+  int bitsPerCharacter;
+  size_t paddedGroup;  // 0: no padding character
+};
+
+const std::vector<NamedEncoding>& namedEncodings() {
+  static const std::vector<NamedEncoding> encodings = {
+      {"binary", RookStringEncoding::binaryStringEncoding, "01", 1, 0},
+      {"hex", RookStringEncoding::hexStringEncoding, "0123456789ABCDEF", 4, 0},
+      {"base32", RookStringEncoding::rfc4648Base32StringEncoding,
+       "ABCDEFGHIJKLMNOPQRSTUVWXYZ234567", 5, 8},
+      {"base32hex", RookStringEncoding::rfc4648Base32HexStringEncoding,
+       "0123456789ABCDEFGHIJKLMNOPQRSTUV", 5, 8},
+      {"crockford", RookStringEncoding::crockfordBase32StringEncoding,
+       "0123456789ABCDEFGHJKMNPQRSTVWXYZ", 5, 0},
+      {"base64", RookStringEncoding::rfc4648Base64StringEncoding,
+       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/", 6, 4},
+      {"base64websafe", RookStringEncoding::rfc4648Base64WebsafeStringEncoding,
+       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_", 6, 4},
+  };
+  return encodings;
+}
+
+// An independent oracle: writes the bits out as a string of '0' and '1' and reads them back in
+// groups, the way the encoding is defined.
+std::string encodeBitByBit(const Bytes& bytes, std::string_view alphabet, int bits) {
+  std::string bitText;
+  for (uint8_t byte : bytes) {
+    for (int bit = 7; bit >= 0; --bit)
+      bitText.push_back((byte >> bit) & 1 ? '1' : '0');
+  }
+  while (bitText.size() % bits != 0)
+    bitText.push_back('0');
+  std::string text;
+  for (size_t i = 0; i < bitText.size(); i += bits) {
+    text.push_back(alphabet[std::stoi(bitText.substr(i, bits), nullptr, 2)]);
+  }
+  return text;
+}
+
+// ---- Published test vectors ----
+
+struct Vector {
+  const char* input;
+  const char* encoded;
+};
+
+void expectVectors(RookStringEncoding& encoding, const std::vector<Vector>& vectors) {
+  for (const auto& [input, encoded] : vectors) {
+    EXPECT_EQ(encoding.encodeString(input), encoded) << input;
+    EXPECT_EQ(encoding.stringByDecoding(encoded), input) << encoded;
+  }
+}
+
+TEST(RookStringEncodingTest, MatchesTheRFC4648TestVectors) {
+  expectVectors(*RookStringEncoding::rfc4648Base64StringEncoding(), {{"", ""},
+                                                                     {"f", "Zg=="},
+                                                                     {"fo", "Zm8="},
+                                                                     {"foo", "Zm9v"},
+                                                                     {"foob", "Zm9vYg=="},
+                                                                     {"fooba", "Zm9vYmE="},
+                                                                     {"foobar", "Zm9vYmFy"}});
+  expectVectors(*RookStringEncoding::rfc4648Base32StringEncoding(),
+                {{"", ""},
+                 {"f", "MY======"},
+                 {"fo", "MZXQ===="},
+                 {"foo", "MZXW6==="},
+                 {"foob", "MZXW6YQ="},
+                 {"fooba", "MZXW6YTB"},
+                 {"foobar", "MZXW6YTBOI======"}});
+  expectVectors(*RookStringEncoding::rfc4648Base32HexStringEncoding(),
+                {{"", ""},
+                 {"f", "CO======"},
+                 {"fo", "CPNG===="},
+                 {"foo", "CPNMU==="},
+                 {"foob", "CPNMUOG="},
+                 {"fooba", "CPNMUOJ1"},
+                 {"foobar", "CPNMUOJ1E8======"}});
+  expectVectors(*RookStringEncoding::hexStringEncoding(),
+                {{"", ""}, {"f", "66"}, {"foobar", "666F6F626172"}});
+}
+
+TEST(RookStringEncodingTest, WebsafeBase64DiffersOnlyInTheLastTwoCharacters) {
+  auto standard = RookStringEncoding::rfc4648Base64StringEncoding();
+  auto websafe = RookStringEncoding::rfc4648Base64WebsafeStringEncoding();
+  EXPECT_EQ(standard->encode({0xFB, 0xFF}), "+/8=");
+  EXPECT_EQ(websafe->encode({0xFB, 0xFF}), "-_8=");
+  websafe->setDoPad(false);
+  EXPECT_EQ(websafe->encode({0xFB, 0xFF}), "-_8");
+  EXPECT_EQ(websafe->decode("-_8"), (Bytes{0xFB, 0xFF}));
+  EXPECT_FALSE(websafe->decode("+/8="));
+  EXPECT_FALSE(standard->decode("-_8="));
+}
+
+// ---- Lengths and padding ----
+
+TEST(RookStringEncodingTest, PadsToAWholeGroupOnlyWhenPaddingIsOn) {
+  auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
+  EXPECT_EQ(base64->encode({1, 2, 3}), "AQID");
+  EXPECT_EQ(base64->encode({0xFF}), "/w==");
+  base64->setDoPad(false);
+  EXPECT_EQ(base64->encode({0xFF}), "/w");
+  EXPECT_EQ(RookStringEncoding::rfc4648Base32StringEncoding()->encode({0}), "AA======");
+  EXPECT_EQ(RookStringEncoding::hexStringEncoding()->encode({0xAB}), "AB");
+  EXPECT_EQ(RookStringEncoding::binaryStringEncoding()->encode({0xA5, 1}), "1010010100000001");
+}
+
+TEST(RookStringEncodingTest, PaddingWithoutAPaddingCharacterAddsNothing) {
+  auto crockford = RookStringEncoding::crockfordBase32StringEncoding();
+  crockford->setDoPad(true);
+  EXPECT_EQ(crockford->encode({0xFF}), "ZW");
+}
+
+TEST(RookStringEncodingTest, AcceptsAnyNumberOfPaddingCharactersAfterTheData) {
+  auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
+  EXPECT_EQ(base64->decode("/w"), Bytes{0xFF});
+  EXPECT_EQ(base64->decode("/w="), Bytes{0xFF});
+  EXPECT_EQ(base64->decode("/w======"), Bytes{0xFF});
+  EXPECT_EQ(base64->decode("===="), Bytes{});
+  EXPECT_EQ(base64->decode("AQID===="), (Bytes{1, 2, 3}));
+}
+
+// ---- The strict decoder ----
+
+TEST(RookStringEncodingTest, RefusesDataAfterPadding) {
+  auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
+  EXPECT_FALSE(base64->decode("/w==AQID"));
+  EXPECT_FALSE(base64->decode("Zg=v"));
+  EXPECT_FALSE(base64->decode("=AAA"));
+}
+
+TEST(RookStringEncodingTest, RefusesLeftoverBitsThatAreNotZero) {
+  auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
+  EXPECT_EQ(base64->decode("A"), Bytes{});
+  EXPECT_FALSE(base64->decode("B"));
+  EXPECT_FALSE(base64->decode("/x"));  // the last four bits are 0001
+  EXPECT_EQ(base64->decode("/w"), Bytes{0xFF});
+  auto hex = RookStringEncoding::hexStringEncoding();
+  EXPECT_EQ(hex->decode("0"), Bytes{});
+  EXPECT_FALSE(hex->decode("ABC"));
+}
+
+TEST(RookStringEncodingTest, RefusesCharactersOutsideTheEncoding) {
+  auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
+  EXPECT_FALSE(base64->decode("AQ ID"));
+  EXPECT_FALSE(base64->decode("AQID\n"));
+  EXPECT_FALSE(base64->decode("AQ-D"));
+  EXPECT_FALSE(base64->decode("AQ\xC3\xA9"));  // not ASCII
+  EXPECT_FALSE(base64->decode("\x80\x80\x80\x80"));
+  EXPECT_FALSE(RookStringEncoding::hexStringEncoding()->decode("0G"));
+}
+
+TEST(RookStringEncodingTest, StopsAtANulCharacter) {
+  auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
+  EXPECT_EQ(base64->decode(std::string_view("AQID\0!!", 7)), (Bytes{1, 2, 3}));
+  EXPECT_EQ(base64->decode(std::string_view("\0AQID", 5)), Bytes{});
+}
+
+TEST(RookStringEncodingTest, RefusalsAfterLongValidRunsAreStillRefusals) {
+  // Long runs go through whole-group shortcuts; a fault in the middle must still be seen.
+  auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
+  std::string text = base64->encode(randomBytes(300, 1));
+  ASSERT_TRUE(base64->decode(text));
+  for (size_t position : {0u, 7u, 201u, 399u}) {
+    std::string broken = text;
+    broken[position] = '*';
+    EXPECT_FALSE(base64->decode(broken)) << position;
+  }
+  EXPECT_FALSE(base64->decode("AQID=" + text));
+}
+
+// ---- Synonyms and ignored characters ----
+
+TEST(RookStringEncodingTest, HexDecodesBothCases) {
+  auto hex = RookStringEncoding::hexStringEncoding();
+  EXPECT_EQ(hex->decode("ab"), Bytes{0xAB});
+  EXPECT_EQ(hex->decode("AB"), Bytes{0xAB});
+  EXPECT_EQ(hex->decode("aB0f"), (Bytes{0xAB, 0x0F}));
+  EXPECT_EQ(hex->encode({0xAB}), "AB");
+}
+
+TEST(RookStringEncodingTest, CrockfordReadsLookAlikesAndLowerCase) {
+  auto crockford = RookStringEncoding::crockfordBase32StringEncoding();
+  EXPECT_EQ(crockford->decode("oo"), crockford->decode("00"));
+  EXPECT_EQ(crockford->decode("OO"), crockford->decode("00"));
+  EXPECT_EQ(crockford->decode("1Z"), crockford->decode("iz"));
+  EXPECT_EQ(crockford->decode("1Z"), crockford->decode("Lz"));
+  EXPECT_EQ(crockford->decode("1Z"), crockford->decode("IZ"));
+  EXPECT_EQ(crockford->decode("abcdefgh"), crockford->decode("ABCDEFGH"));
+  EXPECT_FALSE(crockford->decode("0U"));
+  EXPECT_FALSE(crockford->decode("0u"));
+  EXPECT_EQ(crockford->encode(*crockford->decode("abcdefgh")), "ABCDEFGH");
+}
+
+TEST(RookStringEncodingTest, SynonymGroupsStartAtEveryKnownCharacter) {
+  auto encoding = RookStringEncoding::stringEncodingWithString("01");
+  encoding->setPaddingChar('=');
+  // 'o' reads as 0; 'i' and 'l' as 1; '.' as padding; '1' already known, so it starts a group.
+  encoding->addDecodeSynonyms("0o1il=.");
+  EXPECT_EQ(encoding->decode("oiiiiiii"), Bytes{0x7F});
+  EXPECT_EQ(encoding->decode("0l0l0l0l.="), Bytes{0x55});
+  EXPECT_FALSE(encoding->decode("0l0l0l0l.0"));
+  // Characters before the first known one have nothing to decode like.
+  auto hex = RookStringEncoding::stringEncodingWithString("0123456789ABCDEF");
+  hex->addDecodeSynonyms("xA");
+  EXPECT_FALSE(hex->decode("x0"));
+}
+
+TEST(RookStringEncodingTest, SkipsIgnoredCharactersAnywhere) {
+  auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
+  base64->ignoreCharacters(" \r\n");
+  EXPECT_EQ(base64->decode(" AQ\r\nI D \n"), (Bytes{1, 2, 3}));
+  EXPECT_EQ(base64->decode("Zg= =\n"), bytesOf("f"));
+  EXPECT_FALSE(base64->decode("Zg= v"));
+}
+
+TEST(RookStringEncodingTest, ReportsIgnoringAKnownCharacterAndKeepsItsMeaning) {
+  AssertionRecorder recorder;
+  auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
+  base64->ignoreCharacters("A =");
+  EXPECT_THAT(recorder.messages(),
+              testing::ElementsAre("Character already mapped", "Character already mapped"));
+  EXPECT_EQ(base64->decode("AA A="), (Bytes{0, 0}));
+  EXPECT_FALSE(base64->decode("AA==AA"));
+}
+
+TEST(RookStringEncodingTest, ReportsAndRefusesUnsafePaddingCharacters) {
+  AssertionRecorder recorder;
+  auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
+  base64->setPaddingChar('A');
+  base64->setPaddingChar('\xE9');
+  base64->addDecodeSynonyms("A\xE9");
+  base64->ignoreCharacters("\xE9");
+  EXPECT_EQ(recorder.messages().size(), 4u);
+  EXPECT_EQ(base64->encode({0, 0}), "AAA=");
+  EXPECT_EQ(base64->decode("AAA="), (Bytes{0, 0}));
+}
+
+TEST(RookStringEncodingTest, KeepsEarlierPaddingCharacters) {
+  auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
+  base64->setPaddingChar('.');
+  EXPECT_EQ(base64->encode({0xFF}), "/w..");
+  EXPECT_EQ(base64->decode("/w=."), Bytes{0xFF});
+}
+
+TEST(RookStringEncodingTest, DefaultAssertionHandlerReportsWithoutStopping) {
+  testing::internal::CaptureStderr();
+  RookStringEncoding::rfc4648Base64StringEncoding()->ignoreCharacters("A");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "<Talvik> Assertion failed: Character already mapped\n");
+}
+
+// ---- Creation ----
+
+TEST(RookStringEncodingTest, RefusesInvalidAlphabets) {
+  EXPECT_FALSE(RookStringEncoding::stringEncodingWithString(""));
+  EXPECT_FALSE(RookStringEncoding::stringEncodingWithString("0"));
+  EXPECT_FALSE(RookStringEncoding::stringEncodingWithString("012"));
+  EXPECT_FALSE(RookStringEncoding::stringEncodingWithString("0123456"));
+  EXPECT_FALSE(RookStringEncoding::stringEncodingWithString("0120"));
+  EXPECT_FALSE(
+      RookStringEncoding::stringEncodingWithString("0\xC3\xA9"
+                                                   "1"));
+  std::string all(256, '\0');
+  for (int i = 0; i < 256; ++i)
+    all[i] = static_cast<char>(i);
+  EXPECT_FALSE(RookStringEncoding::stringEncodingWithString(all));
+  EXPECT_FALSE(RookStringEncoding::initWithString(all.substr(0, 129)));
+  EXPECT_TRUE(RookStringEncoding::initWithString(all.substr(0, 128)));
+  EXPECT_TRUE(RookStringEncoding::initWithString("ab"));
+}
+
+TEST(RookStringEncodingTest, Base128OverEveryASCIICharacterRoundTrips) {
+  std::string ascii(128, '\0');
+  for (int i = 0; i < 128; ++i)
+    ascii[i] = static_cast<char>(i);
+  auto encoding = RookStringEncoding::stringEncodingWithString(ascii);
+  ASSERT_TRUE(encoding);
+  encoding->setDoPad(true);  // no padding character: nothing to pad with
+  const Bytes bytes = {0, 0, 0, 0xFF, 0, 1};
+  const std::string text = encoding->encode(bytes);
+  EXPECT_EQ(text.size(), 7u);
+  EXPECT_EQ(text[0], '\0');  // NUL is a data character here, not the end of the text
+  EXPECT_EQ(encoding->decode(text), bytes);
+}
+
+TEST(RookStringEncodingTest, DescribesItsSizeAndAlphabet) {
+  EXPECT_EQ(RookStringEncoding::hexStringEncoding()->description(),
+            "<Base16 StringEncoder: <30313233 34353637 38394142 43444546>>");
+  EXPECT_EQ(RookStringEncoding::binaryStringEncoding()->description(),
+            "<Base2 StringEncoder: <3031>>");
+  EXPECT_THAT(RookStringEncoding::rfc4648Base64StringEncoding()->description(),
+              testing::StartsWith("<Base64 StringEncoder: <41424344 "));
+}
+
+TEST(RookStringEncodingTest, EveryClassOperationMakesAFreshObject) {
+  auto first = TAD_RookStringEncoding::rfc4648Base64WebsafeStringEncoding();
+  first->setDoPad(false);
+  first->ignoreCharacters(" ");
+  auto second = RookStringEncoding::rfc4648Base64WebsafeStringEncoding();
+  EXPECT_NE(first, second);
+  EXPECT_TRUE(second->doPad());
+  EXPECT_FALSE(second->decode("AA A"));
+}
+
+// ---- Text in and out ----
+
+TEST(RookStringEncodingTest, DecodesToTextOnlyWhenTheBytesAreUTF8) {
+  auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
+  EXPECT_EQ(base64->stringByDecoding(base64->encodeString("h\xC3\xA9llo \xF0\x9F\x8E\xB5")),
+            "h\xC3\xA9llo \xF0\x9F\x8E\xB5");
+  EXPECT_FALSE(base64->stringByDecoding(base64->encode({0xC3})));                    // cut short
+  EXPECT_FALSE(base64->stringByDecoding(base64->encode({0xC0, 0xAF})));              // overlong
+  EXPECT_FALSE(base64->stringByDecoding(base64->encode({0xED, 0xA0, 0x80})));        // surrogate
+  EXPECT_FALSE(base64->stringByDecoding(base64->encode({0xF4, 0x90, 0x80, 0x80})));  // too large
+  EXPECT_FALSE(base64->stringByDecoding("B"));
+}
+
+// ---- Round trips ----
+
+TEST(RookStringEncodingTest, EveryNamedEncodingMatchesTheBitOracleAndRoundTrips) {
+  for (const auto& named : namedEncodings()) {
+    for (bool pad : {true, false}) {
+      auto encoding = named.make();
+      encoding->setDoPad(pad);
+      for (size_t length : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 31, 64, 65, 1000}) {
+        const Bytes bytes = randomBytes(length, static_cast<uint32_t>(length));
+        std::string expected = encodeBitByBit(bytes, named.alphabet, named.bitsPerCharacter);
+        if (pad && named.paddedGroup > 0) {
+          expected.resize(
+              (expected.size() + named.paddedGroup - 1) / named.paddedGroup * named.paddedGroup,
+              '=');
+        }
+        const std::string text = encoding->encode(bytes);
+        EXPECT_EQ(text, expected) << named.name << " pad " << pad << " length " << length;
+        EXPECT_EQ(encoding->decode(text), bytes) << named.name << " length " << length;
+      }
+    }
+  }
+}
+
+TEST(RookStringEncodingTest, DecodesTheSameWithOrWithoutInterruptions) {
+  // Ignored characters break up whole groups, so decoding takes the character-by-character road.
+  for (const auto& named : namedEncodings()) {
+    auto encoding = named.make();
+    encoding->ignoreCharacters(" ");
+    const Bytes bytes = randomBytes(97, 7);
+    const std::string text = encoding->encode(bytes);
+    for (size_t step : {1, 2, 3, 5}) {
+      std::string spaced;
+      for (size_t i = 0; i < text.size(); ++i) {
+        if (i % step == 0) spaced.push_back(' ');
+        spaced.push_back(text[i]);
+      }
+      EXPECT_EQ(encoding->decode(spaced), bytes) << named.name << " step " << step;
+    }
+  }
+}
+
+}  // namespace
