@@ -1,0 +1,32 @@
+#include "platform/Platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace platform {
+
+namespace {
+std::shared_ptr<Platform>& installed() {
+  static std::shared_ptr<Platform> platform;
+  return platform;
+}
+}  // namespace
+
+Platform& Platform::current() {
+  if (!installed()) {
+    std::fputs("platform: no platform backend installed\n", stderr);
+    std::abort();
+  }
+  return *installed();
+}
+
+bool Platform::isInstalled() { return installed() != nullptr; }
+
+void Platform::install(std::shared_ptr<Platform> platform) { installed() = std::move(platform); }
+
+Clock& Clock::shared() { return *Platform::current().clock; }
+void Console::log(std::string_view line) { Platform::current().console->write(line); }
+Device& Device::current() { return *Platform::current().device; }
+Screen& Screen::main() { return *Platform::current().screen; }
+
+}  // namespace platform

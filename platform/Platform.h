@@ -1,0 +1,43 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/Application.h"
+#include "platform/AudioPlayer.h"
+#include "platform/Bundle.h"
+#include "platform/Clock.h"
+#include "platform/Console.h"
+#include "platform/Device.h"
+#include "platform/NotificationCenter.h"
+#include "platform/RunLoop.h"
+#include "platform/Screen.h"
+#include "platform/UserDefaults.h"
+#include "platform/View.h"
+
+namespace platform {
+
+// The services of one platform backend. A program (or a test fixture) builds them from the
+// backend it chooses and installs them once; the library reaches them through the classes'
+// shared accessors (RunLoop::main(), Application::shared(), …) and never names a backend.
+struct Platform {
+  std::shared_ptr<RunLoop> runLoop;
+  std::shared_ptr<Clock> clock;
+  std::shared_ptr<Console> console;
+  std::shared_ptr<UserDefaults> userDefaults;
+  std::shared_ptr<NotificationCenter> notificationCenter;
+  std::shared_ptr<Application> application;
+  std::shared_ptr<Device> device;
+  std::shared_ptr<Screen> screen;
+  std::shared_ptr<Bundle> mainBundle;
+  std::shared_ptr<AudioBackend> audio;
+  std::shared_ptr<ViewBackend> views;
+
+  // The installed platform. Using the library with none installed is a programming error: it
+  // says so on stderr and aborts.
+  static Platform& current();
+  static bool isInstalled();
+  // Installs platform (every member set), replacing any other; nullptr uninstalls.
+  static void install(std::shared_ptr<Platform> platform);
+};
+
+}  // namespace platform

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Geometry.h"
+
+namespace platform {
+
+class View;
+class Window;
+
+// What a backend does for one view: shows it, and mirrors the view's changes. The view keeps the
+// state; the peer only follows it.
+class ViewPeer {
+ public:
+  virtual ~ViewPeer() = default;
+  virtual void attach(View& /*view*/) {}
+  virtual void frameChanged(const Rect& /*frame*/) {}
+  virtual void hiddenChanged(bool /*hidden*/) {}
+  virtual void backgroundColorChanged(const Color& /*color*/) {}
+  virtual void userInteractionChanged(bool /*enabled*/) {}
+  virtual void subviewAdded(View& /*subview*/) {}
+  virtual void removedFromSuperview() {}
+};
+
+// Autoresizing: which of a view's margins and dimensions follow its superview's size changes.
+enum AutoresizingMask : unsigned {
+  kAutoresizingNone = 0,
+  kAutoresizingFlexibleLeftMargin = 1 << 0,
+  kAutoresizingFlexibleWidth = 1 << 1,
+  kAutoresizingFlexibleRightMargin = 1 << 2,
+  kAutoresizingFlexibleTopMargin = 1 << 3,
+  kAutoresizingFlexibleHeight = 1 << 4,
+  kAutoresizingFlexibleBottomMargin = 1 << 5,
+};
+
+// A rectangle on screen in its superview's coordinates, with subviews that it owns. Views are
+// made with std::make_shared (a view hands out weak references to itself to its subviews).
+class View : public std::enable_shared_from_this<View> {
+ public:
+  explicit View(const Rect& frame = {});
+  virtual ~View();
+  View(const View&) = delete;
+  View& operator=(const View&) = delete;
+
+  const Rect& frame() const { return frame_; }
+  void setFrame(const Rect& frame);
+  Rect bounds() const { return {0, 0, frame_.width(), frame_.height()}; }
+
+  bool isHidden() const { return hidden_; }
+  void setHidden(bool hidden);
+  const Color& backgroundColor() const { return backgroundColor_; }
+  void setBackgroundColor(const Color& color);
+  bool isUserInteractionEnabled() const { return userInteractionEnabled_; }
+  void setUserInteractionEnabled(bool enabled);
+  unsigned autoresizingMask() const { return autoresizingMask_; }
+  void setAutoresizingMask(unsigned mask) { autoresizingMask_ = mask; }
+
+  // Adds view on top of the subviews, taking it from its former superview.
+  void addSubview(const std::shared_ptr<View>& view);
+  void removeFromSuperview();
+  const std::vector<std::shared_ptr<View>>& subviews() const { return subviews_; }
+  std::shared_ptr<View> superview() const { return superview_.lock(); }
+  // The window this view is in, or nullptr.
+  Window* window();
+
+  ViewPeer& peer() { return *peer_; }
+
+ protected:
+  // For subclasses whose backend counterpart is of a special kind (a button, a web view).
+  View(const Rect& frame, std::unique_ptr<ViewPeer> peer);
+
+ private:
+  void resizeSubviews(const Size& oldSize);
+
+  Rect frame_;
+  bool hidden_ = false;
+  Color backgroundColor_ = Color::clear();
+  bool userInteractionEnabled_ = true;
+  unsigned autoresizingMask_ = kAutoresizingNone;
+  std::vector<std::shared_ptr<View>> subviews_;
+  std::weak_ptr<View> superview_;
+  std::unique_ptr<ViewPeer> peer_;
+};
+
+class ButtonPeer;
+
+// What a backend supplies to make view peers.
+class ViewBackend {
+ public:
+  virtual ~ViewBackend() = default;
+  virtual std::unique_ptr<ViewPeer> makeViewPeer() = 0;
+  virtual std::unique_ptr<ButtonPeer> makeButtonPeer() = 0;
+};
+
+}  // namespace platform

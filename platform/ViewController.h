@@ -1,0 +1,61 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/Geometry.h"
+#include "platform/View.h"
+
+namespace platform {
+
+// Manages one screenful: its root view, made on first use, the appearance calls in the
+// platform's order, rotation, and modal presentation of another controller over the whole screen.
+// Controllers are made with std::make_shared.
+class ViewController : public std::enable_shared_from_this<ViewController> {
+ public:
+  ViewController() = default;
+  virtual ~ViewController() = default;
+  ViewController(const ViewController&) = delete;
+  ViewController& operator=(const ViewController&) = delete;
+
+  // The root view, loaded (loadView, then viewDidLoad) on first access.
+  std::shared_ptr<View> view();
+  bool isViewLoaded() const { return view_ != nullptr; }
+  void setView(std::shared_ptr<View> view) { view_ = std::move(view); }
+
+  virtual void loadView();  // a plain view filling the application frame
+  virtual void viewDidLoad() {}
+  virtual void viewWillAppear(bool /*animated*/) {}
+  virtual void viewDidAppear(bool /*animated*/) {}
+  virtual void viewWillDisappear(bool /*animated*/) {}
+  virtual void viewDidDisappear(bool /*animated*/) {}
+  virtual void didReceiveMemoryWarning() {}
+
+  // The default keeps the screen upright, as the phone does.
+  virtual bool shouldAutorotateToInterfaceOrientation(InterfaceOrientation orientation) {
+    return orientation == InterfaceOrientation::Portrait;
+  }
+  virtual void willRotateToInterfaceOrientation(InterfaceOrientation /*to*/) {}
+  virtual void didRotateFromInterfaceOrientation(InterfaceOrientation /*from*/) {}
+  InterfaceOrientation interfaceOrientation() const { return orientation_; }
+
+  // Shows controller over the whole screen above this one. Does nothing while this controller
+  // already presents one.
+  void presentModalViewController(const std::shared_ptr<ViewController>& controller, bool animated);
+  // Takes away the controller that this one presents, or — called on the presented one — itself.
+  void dismissModalViewControllerAnimated(bool animated);
+  std::shared_ptr<ViewController> modalViewController() const { return modal_; }
+  // The controller that presents this one.
+  std::shared_ptr<ViewController> parentViewController() const { return parent_.lock(); }
+
+  // Asks the topmost controller (this or the ones it presents) whether to turn to orientation,
+  // and turns the whole chain when it agrees. Answers whether the screen turned.
+  bool rotateTo(InterfaceOrientation orientation);
+
+ private:
+  std::shared_ptr<View> view_;
+  std::shared_ptr<ViewController> modal_;
+  std::weak_ptr<ViewController> parent_;
+  InterfaceOrientation orientation_ = InterfaceOrientation::Portrait;
+};
+
+}  // namespace platform

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/Application.h"
+
+namespace platform::sim {
+
+// An application whose outside world is scripted: which schemes other applications handle, and
+// whether background tasks are offered. Every request is recorded in calls().
+class SimApplication : public Application {
+ public:
+  bool openURL(const base::URL& url) override;
+  bool canOpenURL(const base::URL& url) const override;
+  bool supportsBackgroundTasks() const override { return backgroundTasksSupported_; }
+
+  // Schemes that some installed application handles (by default http, https, mailto, tel, sms).
+  void setHandledSchemes(std::set<std::string> schemes) { handledSchemes_ = std::move(schemes); }
+  void setSupportsBackgroundTasks(bool supported) { backgroundTasksSupported_ = supported; }
+
+  const std::vector<std::string>& openedURLs() const { return openedURLs_; }
+  const std::vector<std::string>& calls() const { return calls_; }
+
+ protected:
+  void statusBarHiddenChanged(bool hidden, bool animated) override;
+  void idleTimerChanged(bool disabled) override;
+  void backgroundTaskBegan(BackgroundTaskIdentifier identifier) override;
+  void backgroundTaskEnded(BackgroundTaskIdentifier identifier) override;
+
+ private:
+  std::set<std::string> handledSchemes_{"http", "https", "mailto", "tel", "sms"};
+  bool backgroundTasksSupported_ = true;
+  std::vector<std::string> openedURLs_;
+  mutable std::vector<std::string> calls_;
+};
+
+}  // namespace platform::sim

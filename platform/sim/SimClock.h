@@ -1,0 +1,30 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/Clock.h"
+#include "platform/sim/SimRunLoop.h"
+
+namespace platform::sim {
+
+// Both clocks follow the simulated run loop's virtual time. The wall clock starts at a fixed
+// date (2026-01-01 00:00:00 UTC) that tests may move, for example to simulate the user setting
+// the clock back; the monotonic clock never moves but with the loop.
+class SimClock : public Clock {
+ public:
+  static constexpr double kDefaultStart = 788918400.0;  // 2026-01-01 in reference-date seconds
+
+  explicit SimClock(std::shared_ptr<SimRunLoop> loop) : loop_(std::move(loop)) {}
+
+  base::Date now() const override { return base::Date(wallOffset_ + loop_->now()); }
+  double monotonicSeconds() const override { return monotonicStart_ + loop_->now(); }
+
+  void setNow(base::Date date) { wallOffset_ = date.timeIntervalSinceReferenceDate() - loop_->now(); }
+
+ private:
+  std::shared_ptr<SimRunLoop> loop_;
+  double wallOffset_ = kDefaultStart;
+  double monotonicStart_ = 1000;
+};
+
+}  // namespace platform::sim

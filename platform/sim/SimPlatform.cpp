@@ -1,0 +1,36 @@
+#include "platform/sim/SimPlatform.h"
+
+namespace platform::sim {
+
+SimPlatform::SimPlatform(std::string resourcePath)
+    : platform_(std::make_shared<Platform>()),
+      runLoop_(std::make_shared<SimRunLoop>()),
+      clock_(std::make_shared<SimClock>(runLoop_)),
+      console_(std::make_shared<SimConsole>()),
+      application_(std::make_shared<SimApplication>()),
+      device_(std::make_shared<SimDevice>()),
+      screen_(std::make_shared<SimScreen>(*application_)),
+      audio_(std::make_shared<SimAudioBackend>(runLoop_)) {
+  platform_->runLoop = runLoop_;
+  platform_->clock = clock_;
+  platform_->console = console_;
+  platform_->userDefaults = std::make_shared<UserDefaults>();
+  platform_->notificationCenter = std::make_shared<NotificationCenter>();
+  platform_->application = application_;
+  platform_->device = device_;
+  platform_->screen = screen_;
+  platform_->mainBundle = std::make_shared<Bundle>(std::move(resourcePath));
+  platform_->audio = audio_;
+  platform_->views = std::make_shared<SimViewBackend>();
+  Platform::install(platform_);
+}
+
+SimPlatform::~SimPlatform() { Platform::install(nullptr); }
+
+void SimPlatform::becomeTablet() {
+  device_->setModel("iPad");
+  device_->setUserInterfaceIdiom(UserInterfaceIdiom::Pad);
+  screen_->setBounds({0, 0, 768, 1024});
+}
+
+}  // namespace platform::sim

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/Platform.h"
+#include "platform/sim/SimApplication.h"
+#include "platform/sim/SimAudioBackend.h"
+#include "platform/sim/SimClock.h"
+#include "platform/sim/SimConsole.h"
+#include "platform/sim/SimDevice.h"
+#include "platform/sim/SimRunLoop.h"
+#include "platform/sim/SimScreen.h"
+#include "platform/sim/SimViewPeer.h"
+
+namespace platform::sim {
+
+// The simulated platform, installed for its lifetime: a test makes one (usually as a fixture
+// member) and drives and inspects it through the accessors. Resources are looked up in
+// resourcePath (by default a folder that does not exist).
+class SimPlatform {
+ public:
+  explicit SimPlatform(std::string resourcePath = "/nonexistent-resources");
+  ~SimPlatform();
+  SimPlatform(const SimPlatform&) = delete;
+  SimPlatform& operator=(const SimPlatform&) = delete;
+
+  SimRunLoop& runLoop() { return *runLoop_; }
+  SimClock& clock() { return *clock_; }
+  SimConsole& console() { return *console_; }
+  UserDefaults& userDefaults() { return *platform_->userDefaults; }
+  NotificationCenter& notificationCenter() { return *platform_->notificationCenter; }
+  SimApplication& application() { return *application_; }
+  SimDevice& device() { return *device_; }
+  SimScreen& screen() { return *screen_; }
+  SimAudioBackend& audio() { return *audio_; }
+
+  // Makes the device a tablet: idiom, model and a 768×1024 screen.
+  void becomeTablet();
+
+ private:
+  std::shared_ptr<Platform> platform_;
+  std::shared_ptr<SimRunLoop> runLoop_;
+  std::shared_ptr<SimClock> clock_;
+  std::shared_ptr<SimConsole> console_;
+  std::shared_ptr<SimApplication> application_;
+  std::shared_ptr<SimDevice> device_;
+  std::shared_ptr<SimScreen> screen_;
+  std::shared_ptr<SimAudioBackend> audio_;
+};
+
+}  // namespace platform::sim

@@ -1,0 +1,37 @@
+#include "platform/sim/SimViewPeer.h"
+
+namespace platform::sim {
+
+namespace {
+std::string number(double value) {
+  std::string text = std::to_string(value);
+  text.erase(text.find_last_not_of('0') + 1);
+  if (text.back() == '.') text.pop_back();
+  return text;
+}
+}  // namespace
+
+void SimViewPeer::frameChanged(const Rect& f) {
+  calls_.push_back("frame " + number(f.minX()) + " " + number(f.minY()) + " " + number(f.width()) +
+                   " " + number(f.height()));
+}
+
+void SimViewPeer::hiddenChanged(bool hidden) {
+  calls_.push_back(std::string("hidden ") + (hidden ? "YES" : "NO"));
+}
+
+void SimViewPeer::backgroundColorChanged(const Color& c) {
+  calls_.push_back("backgroundColor " + number(c.red) + " " + number(c.green) + " " + number(c.blue) +
+                   " " + number(c.alpha));
+}
+
+void SimViewPeer::userInteractionChanged(bool enabled) {
+  calls_.push_back(std::string("userInteraction ") + (enabled ? "YES" : "NO"));
+}
+
+void SimViewPeer::subviewAdded(View&) { calls_.push_back("addSubview"); }
+void SimViewPeer::removedFromSuperview() { calls_.push_back("removeFromSuperview"); }
+void SimViewPeer::titleChanged(const std::string& title) { calls_.push_back("title " + title); }
+void SimViewPeer::imageChanged(const std::string& path) { calls_.push_back("image " + path); }
+
+}  // namespace platform::sim
