@@ -1,0 +1,119 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "json/TAD_VeskJSON.h"
+#include "tests/json/ErrorChain.h"
+
+namespace {
+
+using base::Array;
+using base::Dictionary;
+using base::Value;
+using testing::ElementsAre;
+
+std::string compact(const Value& value) {
+  TAD_VeskJSON json;
+  base::Error error;
+  std::optional<std::string> text = json.stringWithFragment(value, &error);
+  EXPECT_TRUE(text) << error.description();
+  return text.value_or("<unwritten>");
+}
+
+std::string readable(const Value& value, bool sortKeys = false) {
+  TAD_VeskJSON json;
+  json.setHumanReadable(true);
+  json.setSortKeys(sortKeys);
+  return json.stringWithFragment(value).value_or("<unwritten>");
+}
+
+TEST(VeskJSONWriterTest, WritesCompactAndHumanReadableLayouts) {
+  Value value = Dictionary{{"a", Array{1, 2}}};
+  EXPECT_EQ(compact(value), R"({"a":[1,2]})");
+  EXPECT_EQ(readable(value), "{\n  \"a\" : [\n    1,\n    2\n  ]\n}");
+  EXPECT_EQ(readable(Array{Dictionary{{"x", nullptr}, {"y", true}}, Array{}}),
+            "[\n  {\n    \"x\" : null,\n    \"y\" : true\n  },\n  []\n]");
+}
+
+TEST(VeskJSONWriterTest, WritesEmptyContainersBareInBothLayouts) {
+  for (bool humanReadable : {false, true}) {
+    TAD_VeskJSON json;
+    json.setHumanReadable(humanReadable);
+    EXPECT_EQ(json.stringWithObject(Dictionary{}), "{}");
+    EXPECT_EQ(json.stringWithObject(Array{}), "[]");
+    EXPECT_EQ(json.stringWithObject(Array{Array{}, Dictionary{}}),
+              humanReadable ? "[\n  [],\n  {}\n]" : "[[],{}]");
+  }
+}
+
+TEST(VeskJSONWriterTest, WritesMembersInInsertionOrderOrSortedByKey) {
+  Value value = Dictionary{{"b", 1}, {"a", Dictionary{{"z", 1}, {"y", 2}}}, {"B", 3}};
+  EXPECT_EQ(compact(value), R"({"b":1,"a":{"z":1,"y":2},"B":3})");
+  TAD_VeskJSON json;
+  json.setSortKeys(true);
+  EXPECT_EQ(json.stringWithObject(value), R"({"B":3,"a":{"y":2,"z":1},"b":1})");
+}
+
+TEST(VeskJSONWriterTest, EscapesOnlyQuotesBackslashesAndControlCharacters) {
+  EXPECT_EQ(compact("a/b"), R"("a/b")");
+  EXPECT_EQ(compact("\x01"), R"("\u0001")");
+  EXPECT_EQ(compact(std::string("\0\x1f", 2)), R"("\u0000\u001f")");
+  EXPECT_EQ(compact("\b\t\n\f\r\"\\"), R"("\b\t\n\f\r\"\\")");
+  EXPECT_EQ(compact("caf\xc3\xa9 \x7f \xf0\x9d\x84\x9e"), "\"caf\xc3\xa9 \x7f \xf0\x9d\x84\x9e\"");
+  EXPECT_EQ(compact("start\nmiddle\"end"), R"("start\nmiddle\"end")");
+  EXPECT_EQ(compact(Dictionary{{"k\"ey", "v"}}), R"({"k\"ey":"v"})");
+}
+
+TEST(VeskJSONWriterTest, WritesEachKindOfValue) {
+  EXPECT_EQ(compact(true), "true");
+  EXPECT_EQ(compact(false), "false");
+  EXPECT_EQ(compact(nullptr), "null");
+  EXPECT_EQ(compact(Value(INT64_MIN)), "-9223372036854775808");
+  EXPECT_EQ(compact(0.5), "0.5");
+  EXPECT_EQ(compact(base::Decimal::fromString("0.1").value()), "0.1");
+  EXPECT_EQ(compact(base::Decimal::fromString("1e400").value()), "1E+400");
+  EXPECT_EQ(compact(base::Date(0)), "\"" + base::Date(0).description() + "\"");
+  EXPECT_EQ(compact(base::Data{0xde, 0xad}), R"("<dead>")");
+}
+
+TEST(VeskJSONWriterTest, RequiresAContainerUnlessFragmentsAreAllowed) {
+  TAD_VeskJSON json;
+  base::Error error;
+  EXPECT_FALSE(json.stringWithObject("text", &error));
+  EXPECT_THAT(chainOf(error), ElementsAre("4: Not valid type for JSON"));
+  EXPECT_EQ(json.stringWithFragment("text"), "\"text\"");
+}
+
+TEST(VeskJSONWriterTest, RefusesNumbersThatHaveNoJsonText) {
+  TAD_VeskJSON json;
+  base::Error error;
+  EXPECT_FALSE(json.stringWithObject(Array{1, std::nan("")}, &error));
+  EXPECT_THAT(chainOf(error), ElementsAre("1: JSON serialisation not supported for nan"));
+
+  // An object replaces its value's error with its own, without a chain.
+  Value inner = Array{std::numeric_limits<double>::infinity()};
+  EXPECT_FALSE(json.stringWithObject(Dictionary{{"k", Dictionary{{"j", inner}}}}, &error));
+  EXPECT_THAT(chainOf(error), ElementsAre("1: Unsupported value for key k in object"));
+}
+
+TEST(VeskJSONWriterTest, RefusesValuesNestedBeyondTheSafetyLimit) {
+  auto wrapped = [](Value value) {
+    Array array;
+    array.push_back(std::move(value));
+    return Value(std::move(array));
+  };
+  Value value = Array{};
+  for (uint32_t depth = 1; depth < TAD_VeskJSON::kNestingSafetyLimit; ++depth) {
+    value = wrapped(std::move(value));
+  }
+  TAD_VeskJSON json;
+  EXPECT_TRUE(json.stringWithObject(value));
+  base::Error error;
+  EXPECT_FALSE(json.stringWithObject(wrapped(std::move(value)), &error));
+  EXPECT_THAT(chainOf(error), ElementsAre("7: Nested too deep"));
+}
+
+}  // namespace
