@@ -1,0 +1,118 @@
+#include "stacktrace/RookStackTrace.h"
+
+#include <dlfcn.h>
+#include <execinfo.h>
+
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <string_view>
+
+#include "encoding/RookUTF8.h"
+#include "stacktrace/RookSymbolName.h"
+
+namespace {
+
+constexpr const char* kUnknownSymbol = "???";
+constexpr std::string_view kUnknownText = "??";
+constexpr int kFileNameColumns = 35;
+constexpr int kFirstFrameCapacity = 128;
+constexpr int kMostFrames = 1 << 16;
+
+// The path's last component, as a path library reads it: "/a/b/" gives "b", "/" stays "/".
+std::string_view lastPathComponent(std::string_view path) {
+  while (path.size() > 1 && path.back() == '/')
+    path.remove_suffix(1);
+  if (path.size() <= 1) return path;
+  const size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string_view displayedFileName(const char* fileName) {
+  if (fileName == nullptr || !RookIsValidUTF8(fileName)) return kUnknownText;
+  return lastPathComponent(fileName);
+}
+
+void appendLeftAligned(std::string& line, std::string_view text, size_t columns) {
+  line.append(text);
+  if (text.size() < columns) line.append(columns - text.size(), ' ');
+}
+
+void appendAddress(std::string& line, const void* address) {
+  static constexpr char kHexDigits[] = "0123456789abcdef";
+  const auto value = reinterpret_cast<uintptr_t>(address);
+  line.append("0x");
+  for (int shift = sizeof(uintptr_t) * 8 - 4; shift >= 0; shift -= 4) {
+    line.push_back(kHexDigits[(value >> shift) & 0xF]);
+  }
+}
+
+void appendFrameLine(std::string& text, size_t number, const RookStackAddressDescriptor& frame) {
+  text.push_back('#');
+  appendLeftAligned(text, std::to_string(number), 2);
+  text.push_back(' ');
+  appendLeftAligned(text, displayedFileName(frame.fileName), kFileNameColumns);
+  text.push_back(' ');
+  appendAddress(text, frame.address);
+  text.push_back(' ');
+  const std::string_view symbol = frame.symbolName ? frame.symbolName : kUnknownText;
+  if (frame.className == nullptr) {
+    text.append(symbol).append("()");
+    return;
+  }
+  text.push_back(frame.isClassMethod ? '+' : '-');
+  text.append("[").append(frame.className).append(" ").append(symbol).append("]");
+}
+
+void describe(const void* address, RookStackAddressDescriptor& descriptor) {
+  descriptor = RookStackAddressDescriptor{};
+  descriptor.address = address;
+  Dl_info info;
+  if (dladdr(address, &info) != 0) {
+    descriptor.fileName = info.dli_fname;
+    // No class methods compete on this platform, so the loader's nearest symbol always wins.
+    descriptor.symbolName = RookReadableSymbolName(info.dli_sname);
+  }
+  if (descriptor.symbolName == nullptr) descriptor.symbolName = kUnknownSymbol;
+}
+
+}  // namespace
+
+// backtrace() is called here and nowhere deeper, so the first address it reports lies in this
+// function's own frame, the one to leave out.
+__attribute__((noinline)) std::string RookStackTrace() {
+  std::unique_ptr<void*[]> frames;
+  int count = 0;
+  for (int capacity = kFirstFrameCapacity; capacity <= kMostFrames; capacity *= 2) {
+    frames.reset(new (std::nothrow) void*[capacity]);
+    if (!frames) return {};
+    count = backtrace(frames.get(), capacity);
+    if (count < capacity) break;
+  }
+  if (count <= 1) return {};
+  std::unique_ptr<RookStackAddressDescriptor[]> descriptors(new (std::nothrow)
+                                                                RookStackAddressDescriptor[count]);
+  if (!descriptors) return {};
+  RookGetStackAddressDescriptorsForAddresses(frames.get(), descriptors.get(), count);
+  return RookStackTraceFromAddressDescriptors(descriptors.get() + 1, count - 1);
+}
+
+size_t RookGetStackAddressDescriptorsForAddresses(const void* const* addresses,
+                                                  RookStackAddressDescriptor* descriptors,
+                                                  size_t count) {
+  if (addresses == nullptr || descriptors == nullptr || count == 0) return 0;
+  for (size_t i = 0; i < count; ++i)
+    describe(addresses[i], descriptors[i]);
+  return count;
+}
+
+std::string RookStackTraceFromAddressDescriptors(const RookStackAddressDescriptor* descriptors,
+                                                 size_t count) {
+  std::string text;
+  if (descriptors == nullptr) return text;
+  for (size_t i = 0; i < count; ++i) {
+    if (i > 0) text.push_back('\n');
+    appendFrameLine(text, i, descriptors[i]);
+  }
+  return text;
+}
