@@ -3,6 +3,11 @@
 // The ad signals component: four plain entry points through which the ad library hands over
 // touch and request facts and obtains opaque signal texts for ad requests and clicks. All four are
 // called on the main thread only, never concurrently.
+//
+// The texts are opaque web-safe base-64 records of the facts handed over (TADSignalRecord.h); a
+// request text reads "sig=<record>", a click text is the record alone. Both depend only on those
+// facts, the time since the component started and, for clicks, the click value and the names on
+// the calling stack. An out string that is not empty on entry is left alone and yields zero.
 
 #include <cstdint>
 #include <string>
