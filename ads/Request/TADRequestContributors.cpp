@@ -1,0 +1,32 @@
+#include "ads/Request/TADRequestContributors.h"
+
+#include "ads/Utility/TADIdentifierUtilities.h"
+
+namespace {
+
+// The library's own sources. Reachability and statistics report nothing until they are running.
+class LibraryContributors : public TADRequestContributors {
+ public:
+  base::Dictionary deviceParameters() override {
+    return TADIdentifierUtilities::sharedInstance().parameters();
+  }
+  std::optional<std::string> networkTypeString() override { return std::nullopt; }
+  base::Dictionary statisticsParameters() override { return {}; }
+};
+
+std::shared_ptr<TADRequestContributors>& standIn() {
+  static std::shared_ptr<TADRequestContributors> contributors;
+  return contributors;
+}
+
+}  // namespace
+
+TADRequestContributors& TADRequestContributors::current() {
+  static LibraryContributors library;
+  if (standIn()) return *standIn();
+  return library;
+}
+
+void TADRequestContributors::setCurrent(std::shared_ptr<TADRequestContributors> contributors) {
+  standIn() = std::move(contributors);
+}

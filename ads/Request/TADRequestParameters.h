@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string_view>
+
+// Keys of the request parameter dictionary that the request itself contributes.
+inline constexpr std::string_view kTADParameterSDKVersion = "js";
+inline constexpr std::string_view kTADParameterNetworkType = "net";
+inline constexpr std::string_view kTADParameterTesting = "testing";
+inline constexpr std::string_view kTADParameterTestMode = "adtest";
+inline constexpr std::string_view kTADParameterExtraParams = "extras";
+inline constexpr std::string_view kTADParameterGender = "cust_gender";
+inline constexpr std::string_view kTADParameterBirthday = "cust_age";
+inline constexpr std::string_view kTADParameterKeywords = "kw";
+inline constexpr std::string_view kTADParameterLocation = "uule";
+inline constexpr std::string_view kTADParameterTotalAdRequests = "preqs";

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Where the user is, as the application tells a request: precise coordinates with an accuracy,
+// or a free-text description of a place. Every location is one or the other; the factories give
+// no location for imprecise coordinates or an empty description.
+class TADLocation {
+ public:
+  static std::shared_ptr<TADLocation> initWithLatitude(float latitude, float longitude, float accuracy);
+  static std::shared_ptr<TADLocation> initWithDescription(std::string_view description);
+
+  float latitude() const { return latitude_; }
+  float longitude() const { return longitude_; }
+  float accuracy() const { return accuracy_; }
+  // Seconds since 1970-01-01 00:00:00 UTC when the location was made.
+  double timestamp() const { return timestamp_; }
+  void setTimestamp(double timestamp) { timestamp_ = timestamp; }
+
+  // Both coordinates within range and neither (nearly) zero.
+  bool isPreciseLocation() const;
+  // The place description, or "latitude,longitude" with six decimals when precise, else empty.
+  std::string description() const;
+  // The form sent to the ad server; none when it cannot be made.
+  std::optional<std::string> oolongRepresentation() const;
+  bool isEqual(const TADLocation& other) const;
+  std::shared_ptr<TADLocation> copy() const;
+
+ private:
+  TADLocation() = default;
+
+  float latitude_ = 0;
+  float longitude_ = 0;
+  float accuracy_ = 0;
+  std::optional<std::string> description_;
+  double timestamp_ = 0;
+};

@@ -1,0 +1,200 @@
+#include "ads/Request/TADRequestPrivate.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "ads/Utility/TADLocation.h"
+#include "platform/sim/SimPlatform.h"
+#include "tests/ads/StandInContributors.h"
+
+namespace {
+
+class TADRequestTest : public ::testing::Test {
+ protected:
+  platform::sim::SimPlatform platform;
+  ScopedStandIns standIns;
+  StandInContributors& sources = *standIns.contributors;
+  std::shared_ptr<TADRequestPrivate> request =
+      std::static_pointer_cast<TADRequestPrivate>(TADRequest::request());
+
+  std::vector<std::string> keysOf(const base::Dictionary& d) {
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : d) keys.push_back(key);
+    return keys;
+  }
+};
+
+TEST_F(TADRequestTest, ADefaultRequestCarriesOnlyTheContributedKeysTheVersionAndTheCounter) {
+  sources.device = {{"u_so", "p"}, {"js", "from-device"}};
+  sources.network = "wi";
+  sources.statistics = {{"stats_key", 3}};
+  request->setCounter(7);
+  base::Dictionary parameters = request->parameters();
+  EXPECT_EQ(keysOf(parameters), (std::vector<std::string>{"u_so", "js", "net", "stats_key", "preqs"}));
+  EXPECT_EQ(*parameters.find("js"), base::Value("avmo-sdk-i-v4.1.1"));  // the version wins
+  EXPECT_EQ(*parameters.find("preqs"), base::Value(7));
+  EXPECT_EQ(TADRequest::sdkVersion(), "avmo-sdk-i-v4.1.1");
+
+  sources.network.reset();
+  EXPECT_FALSE(request->parameters().contains("net"));
+}
+
+TEST_F(TADRequestTest, EveryBuildTakesThePendingStatisticsReportAndLetsItOverrideTargeting) {
+  request->setGender(1);
+  sources.statistics = {{"cust_gender", "from-stats"}, {"preqs", 99}};
+  base::Dictionary first = request->parameters();
+  EXPECT_EQ(*first.find("cust_gender"), base::Value("from-stats"));
+  EXPECT_EQ(*first.find("preqs"), base::Value(0));  // the counter is always last
+  base::Dictionary second = request->parameters();
+  EXPECT_EQ(*second.find("cust_gender"), base::Value("m"));
+  EXPECT_EQ(sources.statisticsTaken, 2);
+}
+
+TEST_F(TADRequestTest, TargetingHintsBecomeTheirKeys) {
+  auto extras = std::make_shared<base::Dictionary>(base::Dictionary{{"color", "blue"}});
+  request->setAdditionalParameters(extras);
+  request->setGender(2);
+  request->setBirthdayWithMonth(7, 4, 1990);
+  request->addKeyword("a");
+  request->addKeyword("");
+  request->addKeyword("a");
+  base::Dictionary parameters = request->parameters();
+  EXPECT_EQ(*parameters.find("extras"), base::Value(*extras));
+  EXPECT_EQ(*parameters.find("cust_gender"), base::Value("f"));
+  EXPECT_EQ(*parameters.find("cust_age"), base::Value("19900704"));
+  EXPECT_EQ(*parameters.find("kw"), base::Value(base::Array{"a", "a"}));
+
+  request->setGender(3);
+  request->setKeywords(std::make_shared<TADRequest::Keywords>());
+  parameters = request->parameters();
+  EXPECT_FALSE(parameters.contains("cust_gender"));
+  EXPECT_EQ(*parameters.find("kw"), base::Value(base::Array{}));  // present even when empty
+}
+
+TEST_F(TADRequestTest, TheBirthdayIsTheSameCalendarDayInAnyTimeZone) {
+  const char* saved = std::getenv("TZ");
+  std::string savedZone = saved ? saved : "";
+  for (const char* zone : {"UTC", "America/Los_Angeles", "Pacific/Kiritimati", "Asia/Kolkata"}) {
+    setenv("TZ", zone, 1);
+    tzset();
+    request->setBirthdayWithMonth(7, 4, 1990);
+    EXPECT_EQ(request->birthdayString(), "19900704") << zone;
+    request->setBirthdayWithMonth(2, 29, 2000);
+    EXPECT_EQ(request->birthdayString(), "20000229") << zone;
+  }
+  if (saved) {
+    setenv("TZ", savedZone.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  tzset();
+}
+
+TEST_F(TADRequestTest, TheOldTestSwitchWarnsOnEveryBuildWhileTestDevicesDoNot) {
+  request->setTesting(true);
+  EXPECT_EQ(*request->parameters().find("testing"), base::Value("1"));
+  request->parameters();
+  const std::string line =
+      "<Talvik> \"testing\" property has been deprecated.  Use \"testDevices\" instead.";
+  EXPECT_EQ(platform.console().lines(), (std::vector<std::string>{line, line}));
+
+  platform.console().clear();
+  request->setTesting(false);
+  request->setTestDevices(std::vector<std::string>{"other", platform.device().uniqueIdentifier()});
+  base::Dictionary parameters = request->parameters();
+  EXPECT_EQ(*parameters.find("adtest"), base::Value("on"));
+  EXPECT_FALSE(parameters.contains("testing"));
+  EXPECT_TRUE(platform.console().lines().empty());
+
+  request->setTestDevices(std::vector<std::string>{"other"});
+  EXPECT_FALSE(request->parameters().contains("adtest"));
+  request->setTestDevices(std::vector<std::string>{});
+  EXPECT_FALSE(request->parameters().contains("adtest"));
+}
+
+TEST_F(TADRequestTest, ACopySharesTheKeywordListOnceThereIsOneButNotTheCounter) {
+  request->setCounter(5);
+  request->setInterstitialAd(true);
+  auto early = std::static_pointer_cast<TADRequestPrivate>(request->copy());
+  early->addKeyword("only-in-copy");
+  EXPECT_EQ(request->keywords(), nullptr);  // the copy made its own list
+
+  request->addKeyword("first");
+  auto copy = std::static_pointer_cast<TADRequestPrivate>(request->copy());
+  copy->addKeyword("through-copy");
+  request->addKeyword("through-source");
+  EXPECT_EQ(*request->keywords(),
+            (TADRequest::Keywords{"first", "through-copy", "through-source"}));
+  EXPECT_EQ(copy->keywords(), request->keywords());
+  EXPECT_EQ(copy->counter(), 0);
+  EXPECT_TRUE(copy->isInterstitialAd());
+
+  request->setTesting(true);
+  request->setGender(1);
+  EXPECT_FALSE(copy->isTesting());  // plain fields are not shared
+  EXPECT_EQ(copy->gender(), 0);
+}
+
+TEST_F(TADRequestTest, DescriptionListsOnlyTheHintsThatAreSet) {
+  char address[32];
+  std::snprintf(address, sizeof address, "%p", static_cast<const void*>(request.get()));
+  std::string head = "TADRequest<" + std::string(address) + ">: ";
+  EXPECT_EQ(request->description(), head);
+  request->addKeyword("a");
+  request->addKeyword("b");
+  EXPECT_EQ(request->description(), head + "\nkeywords:(\n    a,\n    b\n)");
+  request->setGender(3);
+  request->setTesting(true);
+  request->setCounter(4);
+  EXPECT_EQ(request->description(), head + "\nkeywords:(\n    a,\n    b\n)");
+  request->setGender(2);
+  request->setLocationWithLatitude(37.5f, -122.25f, 10);
+  EXPECT_EQ(request->description(),
+            head + "\ngender:Female\nlocation:37.500000,-122.250000\nkeywords:(\n    a,\n    b\n)");
+}
+
+TEST_F(TADRequestTest, LocationsThatAreNotPreciseOrNotDescribedAreDropped) {
+  request->setLocationWithDescription("Mountain View, CA");
+  ASSERT_TRUE(request->location());
+  EXPECT_EQ(request->location()->description(), "Mountain View, CA");
+  request->setLocationWithLatitude(0, 10, 5);
+  EXPECT_EQ(request->location(), nullptr);
+  request->setLocationWithLatitude(91, 10, 5);
+  EXPECT_EQ(request->location(), nullptr);
+  request->setLocationWithDescription("");
+  EXPECT_EQ(request->location(), nullptr);
+}
+
+TEST_F(TADRequestTest, RequestTypesAreMatchedExactly) {
+  EXPECT_EQ(TADRequestPrivate::requestTypeFromString("norvak"), 4);
+  EXPECT_EQ(TADRequestPrivate::requestTypeFromString("qvm"), 5);
+  EXPECT_EQ(TADRequestPrivate::requestTypeFromString("sentrel"), 1);
+  EXPECT_EQ(TADRequestPrivate::requestTypeFromString("Norvak"), 0);
+  EXPECT_EQ(TADRequestPrivate::requestTypeFromString(std::nullopt), 0);
+}
+
+TEST_F(TADRequestTest, TheSignalTextSplitsIntoAtMostOnePair) {
+  auto pair = TADRequestPrivate::signalPairFromText("k=v=w");
+  ASSERT_EQ(pair.size(), 1u);
+  EXPECT_EQ(*pair.find("k"), base::Value("v"));
+  EXPECT_TRUE(TADRequestPrivate::signalPairFromText("k=").empty());
+  EXPECT_TRUE(TADRequestPrivate::signalPairFromText("k").empty());
+  EXPECT_TRUE(TADRequestPrivate::signalPairFromText("").empty());
+  // Whatever the signals component answers, the request yields no pair or exactly one.
+  EXPECT_LE(request->spamSignals().size(), 1u);
+}
+
+TEST_F(TADRequestTest, MinimumSystemVersionComparesMajorThenMinor) {
+  platform.device().setSystemVersion("3.0");
+  EXPECT_TRUE(TADRequestPrivate::deviceAtLeastMinimumOSMajorVersion(3, 0));
+  platform.device().setSystemVersion("2.2.1");
+  EXPECT_FALSE(TADRequestPrivate::deviceAtLeastMinimumOSMajorVersion(3, 0));
+  platform.device().setSystemVersion("4");
+  EXPECT_TRUE(TADRequestPrivate::deviceAtLeastMinimumOSMajorVersion(3, 2));
+  platform.device().setSystemVersion("3.1.3");
+  EXPECT_FALSE(TADRequestPrivate::deviceAtLeastMinimumOSMajorVersion(3, 2));
+}
+
+}  // namespace
