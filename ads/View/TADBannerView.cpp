@@ -5,6 +5,7 @@
 #include "ads/Utility/TADPrivateUtilities.h"
 #include "platform/Console.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Platform.h"
 
 std::shared_ptr<TADBannerView> TADBannerView::initWithFrame(const platform::Rect& frame) {
   auto view = std::make_shared<TADBannerView>(Passkey{}, frame);
@@ -24,7 +25,9 @@ void TADBannerView::commonInitializer() {
 
 TADBannerView::~TADBannerView() {
   if (auto object = privateObject()) object->cancelPendingActions();
-  platform::NotificationCenter::defaultCenter().removeObserver(this);
+  if (platform::Platform::isInstalled()) {
+    platform::NotificationCenter::defaultCenter().removeObserver(this);
+  }
   TADPrivateUtilities::removePrivateObjectForKey(this);
 }
 

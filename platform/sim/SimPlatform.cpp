@@ -25,7 +25,11 @@ SimPlatform::SimPlatform(std::string resourcePath)
   Platform::install(platform_);
 }
 
-SimPlatform::~SimPlatform() { Platform::install(nullptr); }
+SimPlatform::~SimPlatform() {
+  // What the application holds goes while the platform it was made on is still there.
+  application_->setDelegate(nullptr);
+  Platform::install(nullptr);
+}
 
 void SimPlatform::becomeTablet() {
   device_->setModel("iPad");
