@@ -38,7 +38,8 @@ Dictionary::Dictionary(Dictionary&& other) noexcept = default;
 Dictionary& Dictionary::operator=(Dictionary&& other) noexcept = default;
 
 Dictionary::Dictionary(std::initializer_list<Entry> entries) {
-  for (const Entry& entry : entries) set(entry.first, entry.second);
+  for (const Entry& entry : entries)
+    set(entry.first, entry.second);
 }
 
 Dictionary::Dictionary(const Dictionary& other) : entries_(other.entries_) {
@@ -81,7 +82,7 @@ Value& Dictionary::set(std::string key, Value value) {
     entries_[position].second = std::move(value);
     return entries_[position].second;
   }
-  entries_.emplace_back(std::move(key), std::move(value));
+  entries_.push_back(Entry{std::move(key), std::move(value)});
   if (index_) {
     index_->add(entries_.back().first, entries_.size() - 1);
   } else if (entries_.size() > kIndexThreshold) {
@@ -91,7 +92,8 @@ Value& Dictionary::set(std::string key, Value value) {
 }
 
 void Dictionary::merge(const Dictionary& other) {
-  for (const Entry& entry : other.entries_) set(entry.first, entry.second);
+  for (const Entry& entry : other.entries_)
+    set(entry.first, entry.second);
 }
 
 bool Dictionary::erase(std::string_view key) {
@@ -110,7 +112,8 @@ void Dictionary::clear() {
 
 void Dictionary::rebuildIndex() {
   index_ = std::make_unique<Index>();
-  for (size_t i = 0; i < entries_.size(); ++i) index_->add(entries_[i].first, i);
+  for (size_t i = 0; i < entries_.size(); ++i)
+    index_->add(entries_[i].first, i);
 }
 
 bool operator==(const Dictionary& a, const Dictionary& b) {

@@ -24,7 +24,8 @@ using Array = std::vector<Value>;
 // dictionaries and hashed for large ones, so building a large dictionary stays linear.
 class Dictionary {
  public:
-  using Entry = std::pair<std::string, Value>;
+  // A key and its value (defined below, once Value is complete).
+  struct Entry;
 
   Dictionary();
   Dictionary(std::initializer_list<Entry> entries);
@@ -34,9 +35,9 @@ class Dictionary {
   Dictionary& operator=(Dictionary&& other) noexcept;
   ~Dictionary();
 
-  size_t size() const { return entries_.size(); }
-  bool empty() const { return entries_.empty(); }
-  void reserve(size_t count) { entries_.reserve(count); }
+  size_t size() const;
+  bool empty() const;
+  void reserve(size_t count);
 
   // The value under the key, or nullptr.
   const Value* find(std::string_view key) const;
@@ -51,8 +52,8 @@ class Dictionary {
   bool erase(std::string_view key);
   void clear();
 
-  std::vector<Entry>::const_iterator begin() const { return entries_.begin(); }
-  std::vector<Entry>::const_iterator end() const { return entries_.end(); }
+  std::vector<Entry>::const_iterator begin() const;
+  std::vector<Entry>::const_iterator end() const;
 
   // Same keys with equal values, in any order.
   friend bool operator==(const Dictionary& a, const Dictionary& b);
@@ -71,7 +72,18 @@ class Dictionary {
 // and convert across kinds by numeric value.
 class Value {
  public:
-  enum class Kind { Null, Boolean, Integer, Double, Decimal, String, Date, Data, Array, Dictionary };
+  enum class Kind {
+    Null,
+    Boolean,
+    Integer,
+    Double,
+    Decimal,
+    String,
+    Date,
+    Data,
+    Array,
+    Dictionary
+  };
 
   Value() = default;
   Value(std::nullptr_t) {}
@@ -137,5 +149,20 @@ class Value {
                base::Data, base::Array, base::Dictionary>
       storage_;
 };
+
+struct Dictionary::Entry {
+  std::string first;
+  Value second;
+};
+
+inline size_t Dictionary::size() const { return entries_.size(); }
+inline bool Dictionary::empty() const { return entries_.empty(); }
+inline void Dictionary::reserve(size_t count) { entries_.reserve(count); }
+inline std::vector<Dictionary::Entry>::const_iterator Dictionary::begin() const {
+  return entries_.begin();
+}
+inline std::vector<Dictionary::Entry>::const_iterator Dictionary::end() const {
+  return entries_.end();
+}
 
 }  // namespace base

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 #include "Classes/quillbeckAppDelegate.h"
 #include "Classes/quillbeckClips.h"
 #include "Classes/quillbeckInterface.h"
@@ -20,7 +22,8 @@ namespace fs = std::filesystem;
 // A resource folder with every clip as a playable file, but for "trelm" (missing) and "kavrith"
 // (present but not audio).
 std::string makeResources() {
-  fs::path dir = fs::path(::testing::TempDir()) / "quillbeck-resources";
+  // One folder per process: CTest runs the cases of this file side by side.
+  fs::path dir = fs::path(::testing::TempDir()) / ("quillbeck-resources-" + std::to_string(getpid()));
   fs::create_directories(dir);
   for (const quillbeckClip& clip : kClips) {
     fs::path file = dir / (std::string(clip.resource) + ".m4a");
@@ -30,7 +33,9 @@ std::string makeResources() {
     }
     std::ofstream out(file, std::ios::binary);
     out << (clip.resource == "kavrith" ? std::string("not audio at all")
-                                       : std::string("\0\0\0\x18" "ftypM4A \0\0\0\0", 16));
+                                       : std::string("\0\0\0\x18"
+                                                     "ftypM4A \0\0\0\0",
+                                                     16));
   }
   return dir.string();
 }
@@ -65,7 +70,8 @@ TEST_F(SoundboardTest, LaunchShowsThePhoneScreenWithTheBannerAlongItsBottomEdge)
   std::shared_ptr<TADBannerView> banner = screen->bannerView();
   ASSERT_TRUE(banner);
   EXPECT_EQ(banner->superview(), screen->view());
-  EXPECT_EQ(banner->frame(), (platform::Rect{0, 410, 320, 50}));  // 460-point view below the status bar
+  EXPECT_EQ(banner->frame(),
+            (platform::Rect{0, 410, 320, 50}));  // 460-point view below the status bar
   EXPECT_EQ(banner->adUnitID(), "a17c52f0d3b8e46");
   EXPECT_EQ(banner->rootViewController(), screen);
   EXPECT_EQ(banner->delegate(), nullptr);
@@ -100,6 +106,7 @@ TEST_F(SoundboardTest, APressCutsOffTheSoundingClipAndPlaysItsOwnFromTheStart) {
   screen->quorrendal(nullptr);
   platform.runLoop().advance(0.5);
   screen->vadro(nullptr);
+  ASSERT_TRUE(screen->audioPlayer());
   EXPECT_EQ(audio(), (std::vector<std::string>{"create quor-ren-dal.m4a", "play quor-ren-dal.m4a",
                                                "dispose quor-ren-dal.m4a", "create vadro.m4a",
                                                "play vadro.m4a"}));
@@ -113,6 +120,7 @@ TEST_F(SoundboardTest, TheSameClipTwiceRestartsIt) {
   platform.runLoop().advance(1);
   screen->pruvane(nullptr);
   platform.runLoop().advance(1.5);
+  ASSERT_TRUE(screen->audioPlayer());
   EXPECT_TRUE(screen->audioPlayer()->isPlaying());  // the new player started from the beginning
   EXPECT_EQ(audio(), (std::vector<std::string>{"create pruvane.m4a", "play pruvane.m4a",
                                                "dispose pruvane.m4a", "create pruvane.m4a",
@@ -126,17 +134,17 @@ TEST_F(SoundboardTest, StopSilencesTheClipAndKeepsThePlayerUntilTheNextPress) {
   screen->gorvin(nullptr);
   screen->stop(nullptr);
   screen->stop(nullptr);
-  EXPECT_FALSE(screen->audioPlayer()->isPlaying());
   ASSERT_TRUE(screen->audioPlayer());
+  EXPECT_FALSE(screen->audioPlayer()->isPlaying());
   screen->thessa(nullptr);
   platform.runLoop().advance(10);  // thessa ends by itself
   screen->stop(nullptr);
   screen->plimsk(nullptr);
-  EXPECT_EQ(audio(), (std::vector<std::string>{
-                         "create gorvin.m4a", "play gorvin.m4a", "stop gorvin.m4a", "stop gorvin.m4a",
-                         "dispose gorvin.m4a", "create thessa.m4a", "play thessa.m4a",
-                         "finish thessa.m4a", "stop thessa.m4a", "dispose thessa.m4a",
-                         "create plimsk.m4a", "play plimsk.m4a"}));
+  EXPECT_EQ(audio(),
+            (std::vector<std::string>{
+                "create gorvin.m4a", "play gorvin.m4a", "stop gorvin.m4a", "stop gorvin.m4a",
+                "dispose gorvin.m4a", "create thessa.m4a", "play thessa.m4a", "finish thessa.m4a",
+                "stop thessa.m4a", "dispose thessa.m4a", "create plimsk.m4a", "play plimsk.m4a"}));
 }
 
 TEST_F(SoundboardTest, AClipThatCannotBePlayedOrIsMissingGivesASilentPress) {
@@ -153,6 +161,7 @@ TEST_F(SoundboardTest, AClipThatCannotBePlayedOrIsMissingGivesASilentPress) {
   EXPECT_NE(platform.console().lines()[0].find("trelm.m4a is missing from "), std::string::npos);
   screen->stop(nullptr);  // nothing to stop
   screen->nalvestor(nullptr);
+  ASSERT_TRUE(screen->audioPlayer());
   EXPECT_TRUE(screen->audioPlayer()->isPlaying());
 }
 
