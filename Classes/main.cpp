@@ -28,8 +28,8 @@ void printScreen(quillbeckViewController& screen) {
   for (const auto& subview : screen.view()->subviews()) {
     const platform::Rect& f = subview->frame();
     auto* button = dynamic_cast<platform::Button*>(subview.get());
-    std::printf("  %-14s at %g,%g size %gx%g\n",
-                button ? button->title().c_str() : "ad banner", f.minX(), f.minY(), f.width(), f.height());
+    std::printf("  %-14s at %g,%g size %gx%g\n", button ? button->title().c_str() : "ad banner",
+                f.minX(), f.minY(), f.width(), f.height());
   }
 }
 
@@ -55,8 +55,10 @@ int main(int argc, char** argv) {
     action(nullptr);
     platform.runLoop().advance(5);
   }
-  for (const std::string& line : platform.console().lines()) std::fprintf(stderr, "%s\n", line.c_str());
-  for (const std::string& event : platform.audio().events()) std::printf("audio: %s\n", event.c_str());
+  for (const std::string& line : platform.console().lines())
+    std::fprintf(stderr, "%s\n", line.c_str());
+  for (const std::string& event : platform.audio().events())
+    std::printf("audio: %s\n", event.c_str());
   platform.application().terminate();
   return EXIT_SUCCESS;
 }

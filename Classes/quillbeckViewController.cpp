@@ -9,7 +9,9 @@
 #include "platform/Bundle.h"
 #include "platform/Console.h"
 
-void quillbeckViewController::loadView() { quillbeckInterface::loadSoundboardView(*this); }
+void quillbeckViewController::loadView() {
+  quillbeckInterface::loadSoundboardView(*this);
+}
 
 void quillbeckViewController::viewDidLoad() {
   platform::ViewController::viewDidLoad();
@@ -43,20 +45,48 @@ void quillbeckViewController::stop(const void*) {
   if (theAudio) theAudio->stop();
 }
 
-void quillbeckViewController::quorrendal(const void*) { playClip(kClips[0].resource); }
-void quillbeckViewController::plimsk(const void*) { playClip(kClips[1].resource); }
-void quillbeckViewController::vadro(const void*) { playClip(kClips[2].resource); }
-void quillbeckViewController::thessa(const void*) { playClip(kClips[3].resource); }
-void quillbeckViewController::gorvin(const void*) { playClip(kClips[4].resource); }
-void quillbeckViewController::draskel(const void*) { playClip(kClips[5].resource); }
-void quillbeckViewController::fennock(const void*) { playClip(kClips[6].resource); }
-void quillbeckViewController::trelm(const void*) { playClip(kClips[7].resource); }
-void quillbeckViewController::kavrith(const void*) { playClip(kClips[8].resource); }
-void quillbeckViewController::lunderpash(const void*) { playClip(kClips[9].resource); }
-void quillbeckViewController::brisovant(const void*) { playClip(kClips[10].resource); }
-void quillbeckViewController::hethquorrim(const void*) { playClip(kClips[11].resource); }
-void quillbeckViewController::nalvestor(const void*) { playClip(kClips[12].resource); }
-void quillbeckViewController::pruvane(const void*) { playClip(kClips[13].resource); }
+void quillbeckViewController::quorrendal(const void*) {
+  playClip(kClips[0].resource);
+}
+void quillbeckViewController::plimsk(const void*) {
+  playClip(kClips[1].resource);
+}
+void quillbeckViewController::vadro(const void*) {
+  playClip(kClips[2].resource);
+}
+void quillbeckViewController::thessa(const void*) {
+  playClip(kClips[3].resource);
+}
+void quillbeckViewController::gorvin(const void*) {
+  playClip(kClips[4].resource);
+}
+void quillbeckViewController::draskel(const void*) {
+  playClip(kClips[5].resource);
+}
+void quillbeckViewController::fennock(const void*) {
+  playClip(kClips[6].resource);
+}
+void quillbeckViewController::trelm(const void*) {
+  playClip(kClips[7].resource);
+}
+void quillbeckViewController::kavrith(const void*) {
+  playClip(kClips[8].resource);
+}
+void quillbeckViewController::lunderpash(const void*) {
+  playClip(kClips[9].resource);
+}
+void quillbeckViewController::brisovant(const void*) {
+  playClip(kClips[10].resource);
+}
+void quillbeckViewController::hethquorrim(const void*) {
+  playClip(kClips[11].resource);
+}
+void quillbeckViewController::nalvestor(const void*) {
+  playClip(kClips[12].resource);
+}
+void quillbeckViewController::pruvane(const void*) {
+  playClip(kClips[13].resource);
+}
 
 std::function<void(const void*)> quillbeckViewController::actionNamed(std::string_view name) {
   using Action = void (quillbeckViewController::*)(const void*);
@@ -83,6 +113,7 @@ std::function<void(const void*)> quillbeckViewController::actionNamed(std::strin
   Action action = found->second;
   // A button must not keep its screen alive.
   return [weakSelf, action](const void* sender) {
-    if (auto self = weakSelf.lock()) (static_cast<quillbeckViewController*>(self.get())->*action)(sender);
+    if (auto self = weakSelf.lock())
+      (static_cast<quillbeckViewController*>(self.get())->*action)(sender);
   };
 }

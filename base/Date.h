@@ -13,8 +13,7 @@ class Date {
   static constexpr double kUnixEpochOffset = 978307200.0;
 
   constexpr Date() = default;
-  constexpr explicit Date(double secondsSinceReferenceDate)
-      : seconds_(secondsSinceReferenceDate) {}
+  constexpr explicit Date(double secondsSinceReferenceDate) : seconds_(secondsSinceReferenceDate) {}
 
   static constexpr Date fromUnixTime(double seconds) { return Date(seconds - kUnixEpochOffset); }
 

@@ -8,7 +8,9 @@ namespace base {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 constexpr int64_t kMaxExponent = int64_t{1} << 31;
 constexpr size_t kMaxPlainLength = 64;
@@ -37,14 +39,16 @@ std::optional<Decimal> Decimal::fromString(std::string_view text) {
   }
   std::string digits;
   size_t integerStart = i;
-  while (i < text.size() && isDigit(text[i])) digits.push_back(text[i++]);
+  while (i < text.size() && isDigit(text[i]))
+    digits.push_back(text[i++]);
   if (i == integerStart) return std::nullopt;
   if (i - integerStart > 1 && text[integerStart] == '0') return std::nullopt;
   int64_t exponent = 0;
   if (i < text.size() && text[i] == '.') {
     ++i;
     size_t fractionStart = i;
-    while (i < text.size() && isDigit(text[i])) digits.push_back(text[i++]);
+    while (i < text.size() && isDigit(text[i]))
+      digits.push_back(text[i++]);
     if (i == fractionStart) return std::nullopt;
     exponent = -static_cast<int64_t>(i - fractionStart);
   }
@@ -78,7 +82,8 @@ std::optional<int64_t> Decimal::toInt64() const {
   if (digits_.size() + static_cast<size_t>(exponent_) > 19) return std::nullopt;
   uint64_t magnitude = 0;
   std::from_chars(digits_.data(), digits_.data() + digits_.size(), magnitude);
-  for (int64_t i = 0; i < exponent_; ++i) magnitude *= 10;
+  for (int64_t i = 0; i < exponent_; ++i)
+    magnitude *= 10;
   constexpr uint64_t kMaxPositive = std::numeric_limits<int64_t>::max();
   if (!negative_) {
     if (magnitude > kMaxPositive) return std::nullopt;
@@ -97,8 +102,9 @@ std::string Decimal::toString() const {
   std::string text = negative_ ? "-" : "";
   int64_t length = static_cast<int64_t>(digits_.size());
   int64_t pointPosition = length + exponent_;  // digits before the decimal point
-  int64_t plainLength = exponent_ >= 0 ? pointPosition : std::max<int64_t>(pointPosition, 1) + 1 +
-                                                             std::max<int64_t>(-exponent_, length);
+  int64_t plainLength = exponent_ >= 0 ? pointPosition
+                                       : std::max<int64_t>(pointPosition, 1) + 1 +
+                                             std::max<int64_t>(-exponent_, length);
   if (plainLength <= static_cast<int64_t>(kMaxPlainLength)) {
     if (exponent_ >= 0) {
       text += digits_;

@@ -32,8 +32,8 @@ std::string Error::description() const {
   std::string text = "Error Domain=" + domain_ + " Code=" + std::to_string(code_) + " \"" +
                      localizedDescription() + "\"";
   for (const Error* cause = underlying_.get(); cause; cause = cause->underlying_.get()) {
-    text += "\n  caused by: Error Domain=" + cause->domain_ + " Code=" +
-            std::to_string(cause->code_) + " \"" + cause->localizedDescription() + "\"";
+    text += "\n  caused by: Error Domain=" + cause->domain_ +
+            " Code=" + std::to_string(cause->code_) + " \"" + cause->localizedDescription() + "\"";
   }
   return text;
 }

@@ -5,7 +5,9 @@
 
 namespace platform {
 
-Application& Application::shared() { return *Platform::current().application; }
+Application& Application::shared() {
+  return *Platform::current().application;
+}
 
 void Application::post(std::string_view name) {
   NotificationCenter::defaultCenter().post(std::string(name), this);

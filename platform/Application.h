@@ -55,7 +55,9 @@ class Application {
   virtual ~Application() = default;
   static Application& shared();
 
-  void setDelegate(std::shared_ptr<ApplicationDelegate> delegate) { delegate_ = std::move(delegate); }
+  void setDelegate(std::shared_ptr<ApplicationDelegate> delegate) {
+    delegate_ = std::move(delegate);
+  }
   std::shared_ptr<ApplicationDelegate> delegate() const { return delegate_; }
   State applicationState() const { return state_; }
 

@@ -6,7 +6,9 @@
 
 namespace platform {
 
-Bundle& Bundle::main() { return *Platform::current().mainBundle; }
+Bundle& Bundle::main() {
+  return *Platform::current().mainBundle;
+}
 
 std::optional<std::string> Bundle::pathForResource(std::string_view name,
                                                    std::string_view type) const {

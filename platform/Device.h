@@ -13,7 +13,7 @@ class Device {
   virtual ~Device() = default;
   static Device& current();
 
-  virtual std::string model() const = 0;          // "iPhone", "iPad", "Linux desktop"…
+  virtual std::string model() const = 0;  // "iPhone", "iPad", "Linux desktop"…
   virtual std::string systemName() const = 0;
   virtual std::string systemVersion() const = 0;  // dotted version text, e.g. "4.2.1"
   // Absent where the system predates interface idioms.

@@ -29,7 +29,9 @@ struct Rect {
   double maxY() const { return origin.y + size.height; }
   double width() const { return size.width; }
   double height() const { return size.height; }
-  bool contains(Point p) const { return p.x >= minX() && p.x < maxX() && p.y >= minY() && p.y < maxY(); }
+  bool contains(Point p) const {
+    return p.x >= minX() && p.x < maxX() && p.y >= minY() && p.y < maxY();
+  }
 
   friend bool operator==(const Rect&, const Rect&) = default;
 };

@@ -51,8 +51,9 @@ void NotificationCenter::post(std::string name, const void* object, base::Value 
 }
 
 size_t NotificationCenter::registrationCount(const void* observer) const {
-  return static_cast<size_t>(std::count_if(registrations_.begin(), registrations_.end(),
-                                           [&](const Registration& r) { return r.observer == observer; }));
+  return static_cast<size_t>(
+      std::count_if(registrations_.begin(), registrations_.end(),
+                    [&](const Registration& r) { return r.observer == observer; }));
 }
 
 }  // namespace platform

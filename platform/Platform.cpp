@@ -20,13 +20,25 @@ Platform& Platform::current() {
   return *installed();
 }
 
-bool Platform::isInstalled() { return installed() != nullptr; }
+bool Platform::isInstalled() {
+  return installed() != nullptr;
+}
 
-void Platform::install(std::shared_ptr<Platform> platform) { installed() = std::move(platform); }
+void Platform::install(std::shared_ptr<Platform> platform) {
+  installed() = std::move(platform);
+}
 
-Clock& Clock::shared() { return *Platform::current().clock; }
-void Console::log(std::string_view line) { Platform::current().console->write(line); }
-Device& Device::current() { return *Platform::current().device; }
-Screen& Screen::main() { return *Platform::current().screen; }
+Clock& Clock::shared() {
+  return *Platform::current().clock;
+}
+void Console::log(std::string_view line) {
+  Platform::current().console->write(line);
+}
+Device& Device::current() {
+  return *Platform::current().device;
+}
+Screen& Screen::main() {
+  return *Platform::current().screen;
+}
 
 }  // namespace platform

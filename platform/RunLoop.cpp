@@ -8,7 +8,9 @@ struct RunLoop::Timer::State {
   bool valid = true;
 };
 
-RunLoop& RunLoop::main() { return *Platform::current().runLoop; }
+RunLoop& RunLoop::main() {
+  return *Platform::current().runLoop;
+}
 
 RunLoop::Timer RunLoop::startTimer(double seconds, Task task) {
   auto state = std::make_shared<Timer::State>();
@@ -37,6 +39,8 @@ void RunLoop::Timer::stop() {
   state_.reset();
 }
 
-bool RunLoop::Timer::isValid() const { return state_ && state_->valid; }
+bool RunLoop::Timer::isValid() const {
+  return state_ && state_->valid;
+}
 
 }  // namespace platform

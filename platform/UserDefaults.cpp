@@ -4,7 +4,9 @@
 
 namespace platform {
 
-UserDefaults& UserDefaults::standard() { return *Platform::current().userDefaults; }
+UserDefaults& UserDefaults::standard() {
+  return *Platform::current().userDefaults;
+}
 
 std::optional<std::string> UserDefaults::stringForKey(std::string_view key) const {
   const base::Value* value = values_.find(key);
@@ -43,6 +45,8 @@ void UserDefaults::setObject(std::string key, base::Value value) {
   values_.set(std::move(key), std::move(value));
 }
 
-void UserDefaults::removeObjectForKey(std::string_view key) { values_.erase(key); }
+void UserDefaults::removeObjectForKey(std::string_view key) {
+  values_.erase(key);
+}
 
 }  // namespace platform

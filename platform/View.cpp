@@ -9,12 +9,14 @@ namespace platform {
 
 View::View(const Rect& frame) : View(frame, Platform::current().views->makeViewPeer()) {}
 
-View::View(const Rect& frame, std::unique_ptr<ViewPeer> peer) : frame_(frame), peer_(std::move(peer)) {
+View::View(const Rect& frame, std::unique_ptr<ViewPeer> peer)
+    : frame_(frame), peer_(std::move(peer)) {
   peer_->attach(*this);
 }
 
 View::~View() {
-  for (const auto& subview : subviews_) subview->superview_.reset();
+  for (const auto& subview : subviews_)
+    subview->superview_.reset();
 }
 
 void View::setFrame(const Rect& frame) {
@@ -61,7 +63,8 @@ void View::removeFromSuperview() {
 
 Window* View::window() {
   View* top = this;
-  while (auto parent = top->superview_.lock()) top = parent.get();
+  while (auto parent = top->superview_.lock())
+    top = parent.get();
   return dynamic_cast<Window*>(top);
 }
 
@@ -74,7 +77,8 @@ void View::resizeSubviews(const Size& oldSize) {
     unsigned mask = subview->autoresizingMask_;
     if (mask == kAutoresizingNone) continue;
     Rect f = subview->frame_;
-    auto adjust = [](double delta, bool lead, bool size, bool trail, double& origin, double& extent) {
+    auto adjust = [](double delta, bool lead, bool size, bool trail, double& origin,
+                     double& extent) {
       int parts = lead + size + trail;
       if (parts == 0) return;
       double share = delta / parts;

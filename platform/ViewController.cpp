@@ -60,13 +60,17 @@ void ViewController::dismissModalViewControllerAnimated(bool animated) {
 
 bool ViewController::rotateTo(InterfaceOrientation orientation) {
   ViewController* top = this;
-  while (top->modal_) top = top->modal_.get();
+  while (top->modal_)
+    top = top->modal_.get();
   if (orientation == top->orientation_) return false;
   if (!top->shouldAutorotateToInterfaceOrientation(orientation)) return false;
   InterfaceOrientation from = orientation_;
-  for (ViewController* c = this; c; c = c->modal_.get()) c->willRotateToInterfaceOrientation(orientation);
-  for (ViewController* c = this; c; c = c->modal_.get()) c->orientation_ = orientation;
-  for (ViewController* c = this; c; c = c->modal_.get()) c->didRotateFromInterfaceOrientation(from);
+  for (ViewController* c = this; c; c = c->modal_.get())
+    c->willRotateToInterfaceOrientation(orientation);
+  for (ViewController* c = this; c; c = c->modal_.get())
+    c->orientation_ = orientation;
+  for (ViewController* c = this; c; c = c->modal_.get())
+    c->didRotateFromInterfaceOrientation(from);
   return true;
 }
 

@@ -32,6 +32,8 @@ void Window::makeKeyAndVisible() {
   }
 }
 
-bool Window::isKeyWindow() const { return Application::shared().keyWindow().get() == this; }
+bool Window::isKeyWindow() const {
+  return Application::shared().keyWindow().get() == this;
+}
 
 }  // namespace platform

@@ -12,7 +12,8 @@ void TADDelegateManager::dispatch(const BannerCall& banner, const InterstitialCa
   std::shared_ptr<TADDelegateManager> self = shared_from_this();
   // Locking yields a strong reference that holds each receiver across its own callback.
   if (auto delegate = bannerDelegate_.lock()) banner(*delegate, adView_.lock());
-  if (auto delegate = sdkInterstitialDelegate_.lock()) interstitial(*delegate, interstitial_.lock());
+  if (auto delegate = sdkInterstitialDelegate_.lock())
+    interstitial(*delegate, interstitial_.lock());
   if (auto delegate = interstitialDelegate_.lock()) interstitial(*delegate, interstitial_.lock());
 }
 

@@ -41,7 +41,8 @@ class TADDelegateManager : public std::enable_shared_from_this<TADDelegateManage
   void willLeaveApplication();
 
  private:
-  using BannerCall = std::function<void(TADBannerViewDelegate&, const std::shared_ptr<TADBannerView>&)>;
+  using BannerCall =
+      std::function<void(TADBannerViewDelegate&, const std::shared_ptr<TADBannerView>&)>;
   using InterstitialCall =
       std::function<void(TADInterstitialDelegate&, const std::shared_ptr<TADInterstitial>&)>;
 

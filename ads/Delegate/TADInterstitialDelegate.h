@@ -13,8 +13,8 @@ class TADInterstitialDelegate {
   virtual ~TADInterstitialDelegate() = default;
 
   virtual void interstitialDidReceiveAd(const std::shared_ptr<TADInterstitial>& /*ad*/) {}
-  virtual void interstitialDidFailToReceiveAdWithError(const std::shared_ptr<TADInterstitial>& /*ad*/,
-                                                       const TADRequestError& /*error*/) {}
+  virtual void interstitialDidFailToReceiveAdWithError(
+      const std::shared_ptr<TADInterstitial>& /*ad*/, const TADRequestError& /*error*/) {}
   virtual void interstitialWillPresentScreen(const std::shared_ptr<TADInterstitial>& /*ad*/) {}
   virtual void interstitialWillDismissScreen(const std::shared_ptr<TADInterstitial>& /*ad*/) {}
   virtual void interstitialDidDismissScreen(const std::shared_ptr<TADInterstitial>& /*ad*/) {}

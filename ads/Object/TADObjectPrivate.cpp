@@ -7,7 +7,9 @@
 TADObjectPrivate::TADObjectPrivate(const platform::Rect&)
     : delegateManager_(std::make_shared<TADDelegateManager>()) {}
 
-TADObjectPrivate::~TADObjectPrivate() { cancelPendingActions(); }
+TADObjectPrivate::~TADObjectPrivate() {
+  cancelPendingActions();
+}
 
 std::shared_ptr<TADObjectPrivate> TADObjectPrivate::initWithView(
     const std::shared_ptr<TADBannerView>& view) {

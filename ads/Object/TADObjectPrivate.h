@@ -39,7 +39,9 @@ class TADObjectPrivate : public std::enable_shared_from_this<TADObjectPrivate> {
 
   const std::string& adUnitID() const { return adUnitID_; }
   void setAdUnitID(std::string adUnitID) { adUnitID_ = std::move(adUnitID); }
-  std::shared_ptr<platform::ViewController> rootViewController() const { return rootViewController_.lock(); }
+  std::shared_ptr<platform::ViewController> rootViewController() const {
+    return rootViewController_.lock();
+  }
   void setRootViewController(std::weak_ptr<platform::ViewController> controller) {
     rootViewController_ = std::move(controller);
   }

@@ -16,8 +16,9 @@ std::string osTooOldText() {
   int32_t bugFix = 0;
   TADIdentifierUtilities::sharedInstance().getOSMajor(&major, &minor, &bugFix);
   char text[128];
-  std::snprintf(text, sizeof text, "This device's OS is %i.%i.%i.  It is below the minimum of %i.%i.",
-                major, minor, bugFix, 3, 0);
+  std::snprintf(text, sizeof text,
+                "This device's OS is %i.%i.%i.  It is below the minimum of %i.%i.", major, minor,
+                bugFix, 3, 0);
   return text;
 }
 
@@ -55,7 +56,7 @@ TADRequestError::TADRequestError(int64_t code, const TADRequest* request)
     : base::Error(std::string(kTADErrorDomain), code, userInfoFor(code, request)) {}
 
 std::shared_ptr<TADRequestError> TADRequestError::errorWithCode(int64_t code,
-                                                               const TADRequest* request) {
+                                                                const TADRequest* request) {
   return std::make_shared<TADRequestError>(code, request);
 }
 

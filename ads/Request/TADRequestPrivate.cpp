@@ -11,7 +11,9 @@
 #include "platform/Device.h"
 #include "signals/TADSignals.h"
 
-std::shared_ptr<TADRequest> TADRequest::request() { return std::make_shared<TADRequestPrivate>(); }
+std::shared_ptr<TADRequest> TADRequest::request() {
+  return std::make_shared<TADRequestPrivate>();
+}
 
 const std::string& TADRequest::sdkVersion() {
   static const std::string version = [] {
@@ -99,7 +101,8 @@ namespace {
 base::Value keywordArray(const TADRequest::Keywords& keywords) {
   base::Array array;
   array.reserve(keywords.size());
-  for (const std::string& keyword : keywords) array.emplace_back(keyword);
+  for (const std::string& keyword : keywords)
+    array.emplace_back(keyword);
   return array;
 }
 
@@ -144,7 +147,8 @@ base::Dictionary TADRequestPrivate::parameters() const {
     parameters.set(std::string(kTADParameterExtraParams), *additionalParameters_);
   }
   if (auto gender = genderString()) parameters.set(std::string(kTADParameterGender), *gender);
-  if (auto birthday = birthdayString()) parameters.set(std::string(kTADParameterBirthday), *birthday);
+  if (auto birthday = birthdayString())
+    parameters.set(std::string(kTADParameterBirthday), *birthday);
   if (keywords_) parameters.set(std::string(kTADParameterKeywords), keywordArray(*keywords_));
   if (location_) {
     if (auto encoded = location_->oolongRepresentation()) {

@@ -24,11 +24,15 @@ class TADRequestPrivate : public TADRequest {
   // Whether the system is at least major.minor.
   static bool deviceAtLeastMinimumOSMajorVersion(int32_t major, int32_t minor);
 
-  std::shared_ptr<base::Dictionary> additionalParameters() const override { return additionalParameters_; }
+  std::shared_ptr<base::Dictionary> additionalParameters() const override {
+    return additionalParameters_;
+  }
   void setAdditionalParameters(std::shared_ptr<base::Dictionary> parameters) override {
     additionalParameters_ = std::move(parameters);
   }
-  const std::optional<std::vector<std::string>>& testDevices() const override { return testDevices_; }
+  const std::optional<std::vector<std::string>>& testDevices() const override {
+    return testDevices_;
+  }
   void setTestDevices(std::optional<std::vector<std::string>> devices) override {
     testDevices_ = std::move(devices);
   }

@@ -48,4 +48,6 @@ bool TADIdentifierUtilities::isOSAtLeastMajor(int32_t major, int32_t minor, int3
   return have[2] >= bug;
 }
 
-base::Dictionary TADIdentifierUtilities::parameters() const { return {}; }
+base::Dictionary TADIdentifierUtilities::parameters() const {
+  return {};
+}

@@ -9,7 +9,9 @@ namespace {
 
 constexpr float kEpsilon = 1.1920929e-7f;
 
-double secondsSince1970() { return platform::Clock::shared().now().timeIntervalSince1970(); }
+double secondsSince1970() {
+  return platform::Clock::shared().now().timeIntervalSince1970();
+}
 
 }  // namespace
 
@@ -50,7 +52,9 @@ std::string TADLocation::description() const {
 
 // The encrypted and plain wire forms need the location encoder; until it is in place a location
 // travels without them, which the request accepts.
-std::optional<std::string> TADLocation::oolongRepresentation() const { return std::nullopt; }
+std::optional<std::string> TADLocation::oolongRepresentation() const {
+  return std::nullopt;
+}
 
 bool TADLocation::isEqual(const TADLocation& other) const {
   if (isPreciseLocation() != other.isPreciseLocation()) return false;

@@ -10,7 +10,8 @@
 // no location for imprecise coordinates or an empty description.
 class TADLocation {
  public:
-  static std::shared_ptr<TADLocation> initWithLatitude(float latitude, float longitude, float accuracy);
+  static std::shared_ptr<TADLocation> initWithLatitude(float latitude, float longitude,
+                                                       float accuracy);
   static std::shared_ptr<TADLocation> initWithDescription(std::string_view description);
 
   float latitude() const { return latitude_; }

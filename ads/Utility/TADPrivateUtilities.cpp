@@ -23,4 +23,6 @@ void TADPrivateUtilities::removePrivateObjectForKey(const void* key) {
   companion.reset();
 }
 
-size_t TADPrivateUtilities::count() { return sPrivateObjects().size(); }
+size_t TADPrivateUtilities::count() {
+  return sPrivateObjects().size();
+}

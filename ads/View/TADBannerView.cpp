@@ -13,7 +13,9 @@ std::shared_ptr<TADBannerView> TADBannerView::initWithFrame(const platform::Rect
   return view;
 }
 
-std::shared_ptr<TADBannerView> TADBannerView::init() { return initWithFrame({}); }
+std::shared_ptr<TADBannerView> TADBannerView::init() {
+  return initWithFrame({});
+}
 
 TADBannerView::TADBannerView(Passkey, const platform::Rect& frame) : platform::View(frame) {}
 
@@ -35,7 +37,9 @@ std::shared_ptr<TADObjectPrivate> TADBannerView::privateObject() const {
   return TADPrivateUtilities::privateObjectForKey<TADObjectPrivate>(this);
 }
 
-std::string TADBannerView::adUnitID() const { return privateObject()->adUnitID(); }
+std::string TADBannerView::adUnitID() const {
+  return privateObject()->adUnitID();
+}
 
 void TADBannerView::setAdUnitID(std::string adUnitID) {
   privateObject()->setAdUnitID(std::move(adUnitID));
@@ -59,9 +63,13 @@ void TADBannerView::setDelegate(std::weak_ptr<TADBannerViewDelegate> delegate) {
   manager->setAdView(std::static_pointer_cast<TADBannerView>(shared_from_this()));
 }
 
-bool TADBannerView::hasAutoRefreshed() const { return privateObject()->hasAutoRefreshed(); }
+bool TADBannerView::hasAutoRefreshed() const {
+  return privateObject()->hasAutoRefreshed();
+}
 
-std::shared_ptr<TADWebView> TADBannerView::webView() const { return privateObject()->webView(); }
+std::shared_ptr<TADWebView> TADBannerView::webView() const {
+  return privateObject()->webView();
+}
 
 void TADBannerView::loadRequest(const std::shared_ptr<TADRequest>& request) {
   std::shared_ptr<TADObjectPrivate> object = privateObject();

@@ -17,8 +17,9 @@ bool hasMp4Header(const std::string& path) {
 
 void fail(base::Error* error, int code, const std::string& message) {
   if (!error) return;
-  *error = base::Error(std::string(AudioPlayer::kErrorDomain), code,
-                       base::Dictionary{{std::string(base::Error::kLocalizedDescriptionKey), message}});
+  *error =
+      base::Error(std::string(AudioPlayer::kErrorDomain), code,
+                  base::Dictionary{{std::string(base::Error::kLocalizedDescriptionKey), message}});
 }
 
 }  // namespace
@@ -37,6 +38,8 @@ std::shared_ptr<AudioPlayer> SimAudioBackend::makePlayer(const base::URL& url, b
   return std::make_shared<SimAudioPlayer>(name, clipDuration_, loop_, events_, livePlayers_);
 }
 
-size_t SimAudioBackend::livePlayerCount() const { return *livePlayers_; }
+size_t SimAudioBackend::livePlayerCount() const {
+  return *livePlayers_;
+}
 
 }  // namespace platform::sim

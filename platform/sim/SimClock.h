@@ -19,7 +19,9 @@ class SimClock : public Clock {
   base::Date now() const override { return base::Date(wallOffset_ + loop_->now()); }
   double monotonicSeconds() const override { return monotonicStart_ + loop_->now(); }
 
-  void setNow(base::Date date) { wallOffset_ = date.timeIntervalSinceReferenceDate() - loop_->now(); }
+  void setNow(base::Date date) {
+    wallOffset_ = date.timeIntervalSinceReferenceDate() - loop_->now();
+  }
 
  private:
   std::shared_ptr<SimRunLoop> loop_;

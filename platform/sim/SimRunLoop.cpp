@@ -9,9 +9,10 @@ SimRunLoop::SimRunLoop() : mainThread_(std::this_thread::get_id()) {}
 
 void SimRunLoop::post(double delaySeconds, const void* owner, Task task) {
   Entry entry{now_ + std::max(0.0, delaySeconds), nextSequence_++, owner, std::move(task)};
-  auto position = std::upper_bound(tasks_.begin(), tasks_.end(), entry, [](const Entry& a, const Entry& b) {
-    return a.due < b.due || (a.due == b.due && a.sequence < b.sequence);
-  });
+  auto position =
+      std::upper_bound(tasks_.begin(), tasks_.end(), entry, [](const Entry& a, const Entry& b) {
+        return a.due < b.due || (a.due == b.due && a.sequence < b.sequence);
+      });
   tasks_.insert(position, std::move(entry));
 }
 
@@ -20,7 +21,9 @@ void SimRunLoop::cancel(const void* owner) {
   std::erase_if(tasks_, [&](const Entry& e) { return e.owner == owner; });
 }
 
-bool SimRunLoop::isMainThread() const { return std::this_thread::get_id() == mainThread_; }
+bool SimRunLoop::isMainThread() const {
+  return std::this_thread::get_id() == mainThread_;
+}
 
 void SimRunLoop::invokeOnMainAndWait(Task task) {
   if (isMainThread()) {
@@ -50,7 +53,8 @@ void SimRunLoop::runForeignTasks() {
     std::lock_guard lock(foreignMutex_);
     ready.swap(foreignTasks_);
   }
-  for (Task& task : ready) task();
+  for (Task& task : ready)
+    task();
 }
 
 bool SimRunLoop::runOneDue() {

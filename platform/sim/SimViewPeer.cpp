@@ -21,17 +21,25 @@ void SimViewPeer::hiddenChanged(bool hidden) {
 }
 
 void SimViewPeer::backgroundColorChanged(const Color& c) {
-  calls_.push_back("backgroundColor " + number(c.red) + " " + number(c.green) + " " + number(c.blue) +
-                   " " + number(c.alpha));
+  calls_.push_back("backgroundColor " + number(c.red) + " " + number(c.green) + " " +
+                   number(c.blue) + " " + number(c.alpha));
 }
 
 void SimViewPeer::userInteractionChanged(bool enabled) {
   calls_.push_back(std::string("userInteraction ") + (enabled ? "YES" : "NO"));
 }
 
-void SimViewPeer::subviewAdded(View&) { calls_.push_back("addSubview"); }
-void SimViewPeer::removedFromSuperview() { calls_.push_back("removeFromSuperview"); }
-void SimViewPeer::titleChanged(const std::string& title) { calls_.push_back("title " + title); }
-void SimViewPeer::imageChanged(const std::string& path) { calls_.push_back("image " + path); }
+void SimViewPeer::subviewAdded(View&) {
+  calls_.push_back("addSubview");
+}
+void SimViewPeer::removedFromSuperview() {
+  calls_.push_back("removeFromSuperview");
+}
+void SimViewPeer::titleChanged(const std::string& title) {
+  calls_.push_back("title " + title);
+}
+void SimViewPeer::imageChanged(const std::string& path) {
+  calls_.push_back("image " + path);
+}
 
 }  // namespace platform::sim

@@ -21,10 +21,18 @@ class RecordingBannerDelegate : public TADBannerViewDelegate {
     errors.push_back(std::make_shared<base::Error>(error));
     note("fail", v);
   }
-  void adViewWillPresentScreen(const std::shared_ptr<TADBannerView>& v) override { note("present", v); }
-  void adViewWillDismissScreen(const std::shared_ptr<TADBannerView>& v) override { note("willDismiss", v); }
-  void adViewDidDismissScreen(const std::shared_ptr<TADBannerView>& v) override { note("didDismiss", v); }
-  void adViewWillLeaveApplication(const std::shared_ptr<TADBannerView>& v) override { note("leave", v); }
+  void adViewWillPresentScreen(const std::shared_ptr<TADBannerView>& v) override {
+    note("present", v);
+  }
+  void adViewWillDismissScreen(const std::shared_ptr<TADBannerView>& v) override {
+    note("willDismiss", v);
+  }
+  void adViewDidDismissScreen(const std::shared_ptr<TADBannerView>& v) override {
+    note("didDismiss", v);
+  }
+  void adViewWillLeaveApplication(const std::shared_ptr<TADBannerView>& v) override {
+    note("leave", v);
+  }
 
  private:
   void note(const char* event, const std::shared_ptr<TADBannerView>& view) {

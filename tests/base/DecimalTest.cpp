@@ -28,7 +28,8 @@ TEST(DecimalTest, NormalisesSoEqualNumbersCompareEqual) {
 }
 
 TEST(DecimalTest, RefusesTextOutsideTheNumberGrammar) {
-  for (const char* text : {"", "-", "01", "1.", ".5", "1e", "1e+", "+1", "1x", "0x10", "1e99999999999"}) {
+  for (const char* text :
+       {"", "-", "01", "1.", ".5", "1e", "1e+", "+1", "1x", "0x10", "1e99999999999"}) {
     EXPECT_FALSE(Decimal::fromString(text)) << text;
   }
 }

@@ -17,7 +17,8 @@ TEST(ErrorTest, CarriesItsTextsAndItsChainOfCauses) {
   EXPECT_EQ(error.underlyingError()->code(), 7);
   EXPECT_EQ(error.description(),
             "Error Domain=outer Code=3 \"top\"\n  caused by: Error Domain=inner Code=7 \"deep\"");
-  EXPECT_EQ(Error("d", 2).localizedDescription(), "The operation couldn't be completed. (d error 2.)");
+  EXPECT_EQ(Error("d", 2).localizedDescription(),
+            "The operation couldn't be completed. (d error 2.)");
 }
 
 }  // namespace

@@ -38,8 +38,8 @@ TEST(URLTest, AcceptsSchemesWithoutAuthorityAndRelativeReferences) {
 }
 
 TEST(URLTest, RefusesTextThatIsNotAURL) {
-  for (const char* text : {"", "http://a b/", "http://host/a b", "http://host/%zz", "http://host/%4",
-                           "1http://x", "http://host:99999/", "http://host:8o/",
+  for (const char* text : {"", "http://a b/", "http://host/a b", "http://host/%zz",
+                           "http://host/%4", "1http://x", "http://host:99999/", "http://host:8o/",
                            "http://[zz]/", "http://host/\xc3\xa9", "a#b#c", "http://host/{x}"}) {
     EXPECT_FALSE(URL::fromString(text)) << text;
   }

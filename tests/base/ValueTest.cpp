@@ -10,7 +10,8 @@ TEST(DictionaryTest, KeepsOneValuePerKeyInFirstInsertionOrder) {
   d.set("b", 3);
   d.set("c", 4);
   std::vector<std::string> keys;
-  for (const auto& [key, value] : d) keys.push_back(key);
+  for (const auto& [key, value] : d)
+    keys.push_back(key);
   EXPECT_EQ(keys, (std::vector<std::string>{"b", "a", "c"}));
   EXPECT_EQ(*d.find("b"), Value(3));
   EXPECT_TRUE(d.erase("a"));
@@ -20,9 +21,12 @@ TEST(DictionaryTest, KeepsOneValuePerKeyInFirstInsertionOrder) {
 
 TEST(DictionaryTest, LargeDictionariesStayConsistentThroughReplaceEraseAndCopy) {
   Dictionary d;
-  for (int i = 0; i < 1000; ++i) d.set("k" + std::to_string(i), i);
-  for (int i = 0; i < 1000; i += 2) d.set("k" + std::to_string(i), -i);
-  for (int i = 0; i < 1000; i += 3) d.erase("k" + std::to_string(i));
+  for (int i = 0; i < 1000; ++i)
+    d.set("k" + std::to_string(i), i);
+  for (int i = 0; i < 1000; i += 2)
+    d.set("k" + std::to_string(i), -i);
+  for (int i = 0; i < 1000; i += 3)
+    d.erase("k" + std::to_string(i));
   Dictionary copy = d;
   for (int i = 0; i < 1000; ++i) {
     const Value* v = copy.find("k" + std::to_string(i));

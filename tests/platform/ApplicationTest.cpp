@@ -46,16 +46,16 @@ TEST_F(ApplicationTest, LifeCycleReachesTheDelegateThenTheNotificationCenter) {
   app.enterForeground();
   app.becomeActive();
   app.terminate();
-  EXPECT_EQ(delegate->events, (std::vector<std::string>{"launched", "active", "resign", "background",
-                                                        "foreground", "active", "terminate"}));
-  EXPECT_EQ(posted, (std::vector<std::string>{
-                        "UIApplicationDidFinishLaunchingNotification",
-                        "UIApplicationDidBecomeActiveNotification",
-                        "UIApplicationWillResignActiveNotification",
-                        "UIApplicationDidEnterBackgroundNotification",
-                        "UIApplicationWillEnterForegroundNotification",
-                        "UIApplicationDidBecomeActiveNotification",
-                        "UIApplicationWillTerminateNotification"}));
+  EXPECT_EQ(delegate->events,
+            (std::vector<std::string>{"launched", "active", "resign", "background", "foreground",
+                                      "active", "terminate"}));
+  EXPECT_EQ(posted, (std::vector<std::string>{"UIApplicationDidFinishLaunchingNotification",
+                                              "UIApplicationDidBecomeActiveNotification",
+                                              "UIApplicationWillResignActiveNotification",
+                                              "UIApplicationDidEnterBackgroundNotification",
+                                              "UIApplicationWillEnterForegroundNotification",
+                                              "UIApplicationDidBecomeActiveNotification",
+                                              "UIApplicationWillTerminateNotification"}));
   EXPECT_EQ(app.applicationState(), Application::State::Active);
 }
 
@@ -93,9 +93,9 @@ TEST_F(ApplicationTest, StatusBarAndIdleTimerRecordOnlyRealChanges) {
   app.setStatusBarHidden(true, false);
   app.setIdleTimerDisabled(true);
   app.setIdleTimerDisabled(false);
-  EXPECT_EQ(app.calls(), (std::vector<std::string>{"setStatusBarHidden YES animated",
-                                                   "setIdleTimerDisabled YES",
-                                                   "setIdleTimerDisabled NO"}));
+  EXPECT_EQ(app.calls(),
+            (std::vector<std::string>{"setStatusBarHidden YES animated", "setIdleTimerDisabled YES",
+                                      "setIdleTimerDisabled NO"}));
   EXPECT_EQ(platform.screen().applicationFrame(), (Rect{0, 0, 320, 480}));
 }
 

@@ -29,8 +29,9 @@ TEST_F(NotificationCenterTest, FiltersByNameAndSender) {
   center.post("ping", &senderY);
   center.post("pong", &senderX);
   center.post("ping", &senderX);
-  EXPECT_EQ(heard, (std::vector<std::string>{"any-sender:ping", "everything:ping", "everything:pong",
-                                             "any-sender:ping", "from-x:ping", "everything:ping"}));
+  EXPECT_EQ(heard,
+            (std::vector<std::string>{"any-sender:ping", "everything:ping", "everything:pong",
+                                      "any-sender:ping", "from-x:ping", "everything:ping"}));
 }
 
 TEST_F(NotificationCenterTest, RemovesAnObserverFromEverythingOrSelectively) {

@@ -36,7 +36,8 @@ TEST_F(RunLoopTest, RunsDelayedWorkInTimeOrderAndSameTimeWorkInPostingOrder) {
 
 TEST_F(RunLoopTest, WorkPostedByWorkRunsAtItsOwnTimeDuringAnAdvance) {
   double seenAt = -1;
-  loop.post(1, nullptr, [&] { loop.post(0.5, nullptr, [&] { seenAt = Clock::shared().monotonicSeconds(); }); });
+  loop.post(1, nullptr,
+            [&] { loop.post(0.5, nullptr, [&] { seenAt = Clock::shared().monotonicSeconds(); }); });
   double start = Clock::shared().monotonicSeconds();
   loop.advance(10);
   EXPECT_DOUBLE_EQ(seenAt - start, 1.5);
@@ -67,7 +68,9 @@ TEST_F(RunLoopTest, TimersFireOnceAndStopWhenTheirHandleStopsOrGoes) {
 
   RunLoop::Timer stopped = loop.startTimer(1, [&] { ++fired; });
   stopped.stop();
-  { RunLoop::Timer dropped = loop.startTimer(1, [&] { ++fired; }); }
+  {
+    RunLoop::Timer dropped = loop.startTimer(1, [&] { ++fired; });
+  }
   RunLoop::Timer replaced = loop.startTimer(1, [&] { ++fired; });
   replaced = loop.startTimer(5, [&] { fired += 10; });
   loop.advance(2);

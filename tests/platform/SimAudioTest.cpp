@@ -27,11 +27,15 @@ TEST_F(SimAudioTest, CreationFailsForMissingAndUndecodableFiles) {
   EXPECT_EQ(error.code(), 1);
   EXPECT_FALSE(AudioPlayer::create(write("noise.m4a", "just some text"), &error));
   EXPECT_EQ(error.code(), 2);
-  EXPECT_TRUE(AudioPlayer::create(write("ok.m4a", std::string("\0\0\0\x18" "ftypM4A ", 12))));
+  EXPECT_TRUE(AudioPlayer::create(write("ok.m4a", std::string("\0\0\0\x18"
+                                                              "ftypM4A ",
+                                                              12))));
 }
 
 TEST_F(SimAudioTest, PlaysForItsDurationAndEndsItsSoundWhenDisposedOf) {
-  auto player = AudioPlayer::create(write("clip.m4a", std::string("\0\0\0\x18" "ftypM4A ", 12)));
+  auto player = AudioPlayer::create(write("clip.m4a", std::string("\0\0\0\x18"
+                                                                  "ftypM4A ",
+                                                                  12)));
   ASSERT_TRUE(player);
   player->play();
   EXPECT_TRUE(player->isPlaying());

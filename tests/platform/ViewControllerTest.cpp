@@ -20,7 +20,9 @@ class Recorder : public ViewController {
   void viewWillDisappear(bool) override { log_.push_back(name_ + " willDisappear"); }
   void viewDidDisappear(bool) override { log_.push_back(name_ + " didDisappear"); }
   bool shouldAutorotateToInterfaceOrientation(InterfaceOrientation) override { return turns; }
-  void didRotateFromInterfaceOrientation(InterfaceOrientation) override { log_.push_back(name_ + " didRotate"); }
+  void didRotateFromInterfaceOrientation(InterfaceOrientation) override {
+    log_.push_back(name_ + " didRotate");
+  }
   bool turns = false;
 
  private:
@@ -58,10 +60,10 @@ TEST_F(ViewControllerTest, ModalPresentationCoversTheWindowAndUnwindsInOrder) {
   modal->dismissModalViewControllerAnimated(true);
   EXPECT_EQ(root->modalViewController(), nullptr);
   EXPECT_EQ(modal->view()->superview(), nullptr);
-  EXPECT_EQ(log, (std::vector<std::string>{"modal didLoad", "modal willAppear", "root willDisappear",
-                                           "root didDisappear", "modal didAppear",
-                                           "modal willDisappear", "root willAppear",
-                                           "modal didDisappear", "root didAppear"}));
+  EXPECT_EQ(log,
+            (std::vector<std::string>{"modal didLoad", "modal willAppear", "root willDisappear",
+                                      "root didDisappear", "modal didAppear", "modal willDisappear",
+                                      "root willAppear", "modal didDisappear", "root didAppear"}));
 }
 
 TEST_F(ViewControllerTest, RotationAsksTheTopmostControllerAndTurnsTheChain) {

@@ -26,14 +26,16 @@ class TADDelegateManagerTest : public ::testing::Test {
 
 TEST_F(TADDelegateManagerTest, EveryEventReachesTheBannerDelegateWithTheView) {
   manager->didReceiveAd();
-  manager->didFailToReceiveAdWithError(TADRequestError::errorWithCode(TADRequestErrorNoAd, nullptr));
+  manager->didFailToReceiveAdWithError(
+      TADRequestError::errorWithCode(TADRequestErrorNoAd, nullptr));
   manager->willPresentScreen();
   manager->willDismissScreen();
   manager->didDismissScreen();
   manager->willLeaveApplication();
   EXPECT_EQ(delegate->events, (std::vector<std::string>{"receive", "fail", "present", "willDismiss",
                                                         "didDismiss", "leave"}));
-  for (const auto& named : delegate->views) EXPECT_EQ(named, view);
+  for (const auto& named : delegate->views)
+    EXPECT_EQ(named, view);
   EXPECT_EQ(delegate->errors.at(0)->code(), TADRequestErrorNoAd);
   EXPECT_EQ(view->delegate(), delegate);
 }
@@ -88,7 +90,8 @@ class ReleasesTheAd : public TADBannerViewDelegate {
 
 class InterstitialRecorder : public TADInterstitialDelegate {
  public:
-  InterstitialRecorder(std::string name, std::vector<std::string>& log) : name_(std::move(name)), log_(log) {}
+  InterstitialRecorder(std::string name, std::vector<std::string>& log)
+      : name_(std::move(name)), log_(log) {}
   void interstitialDidReceiveAd(const std::shared_ptr<TADInterstitial>&) override {
     log_.push_back(name_);
   }
@@ -98,7 +101,8 @@ class InterstitialRecorder : public TADInterstitialDelegate {
   std::vector<std::string>& log_;
 };
 
-TEST_F(TADDelegateManagerTest, TheManagerAndTheRestOfTheReceiversSurviveADelegateThatReleasesTheAd) {
+TEST_F(TADDelegateManagerTest,
+       TheManagerAndTheRestOfTheReceiversSurviveADelegateThatReleasesTheAd) {
   auto releaser = std::make_shared<ReleasesTheAd>();
   std::vector<std::string> log;
   auto sdk = std::make_shared<InterstitialRecorder>("sdk", log);

@@ -21,7 +21,8 @@ class TADRequestTest : public ::testing::Test {
 
   std::vector<std::string> keysOf(const base::Dictionary& d) {
     std::vector<std::string> keys;
-    for (const auto& [key, value] : d) keys.push_back(key);
+    for (const auto& [key, value] : d)
+      keys.push_back(key);
     return keys;
   }
 };
@@ -32,7 +33,8 @@ TEST_F(TADRequestTest, ADefaultRequestCarriesOnlyTheContributedKeysTheVersionAnd
   sources.statistics = {{"stats_key", 3}};
   request->setCounter(7);
   base::Dictionary parameters = request->parameters();
-  EXPECT_EQ(keysOf(parameters), (std::vector<std::string>{"u_so", "js", "net", "stats_key", "preqs"}));
+  EXPECT_EQ(keysOf(parameters),
+            (std::vector<std::string>{"u_so", "js", "net", "stats_key", "preqs"}));
   EXPECT_EQ(*parameters.find("js"), base::Value("avmo-sdk-i-v4.1.1"));  // the version wins
   EXPECT_EQ(*parameters.find("preqs"), base::Value(7));
   EXPECT_EQ(TADRequest::sdkVersion(), "avmo-sdk-i-v4.1.1");
