@@ -43,7 +43,8 @@ RookStringEncoding::RookStringEncoding(std::string_view alphabet) : charMapData_
   shift_ = std::countr_zero(alphabet.size());
   mask_ = (1 << shift_) - 1;
   padLen_ = std::lcm(shift_, 8) / shift_;
-  buildFastEncodeTable();
+  if (RookFastCodec::covers(shift_)) fast_.emplace(charMapData_, shift_);
+  decodeMapChanged();
 }
 
 bool RookStringEncoding::isValidAlphabet(std::string_view alphabet) {
@@ -116,6 +117,11 @@ void RookStringEncoding::setPaddingChar(char paddingChar) {
   paddingChar_ = paddingChar;
   hasPaddingChar_ = true;
   reverseCharMap_[code] = kPadding;
+  decodeMapChanged();
+}
+
+void RookStringEncoding::decodeMapChanged() {
+  if (fast_) fast_->setDecodeMap(reverseCharMap_, kPadding);
 }
 
 void RookStringEncoding::addDecodeSynonyms(std::string_view synonyms) {
@@ -132,6 +138,7 @@ void RookStringEncoding::addDecodeSynonyms(std::string_view synonyms) {
       entry = current;
     }
   }
+  decodeMapChanged();
 }
 
 void RookStringEncoding::ignoreCharacters(std::string_view characters) {
@@ -147,55 +154,14 @@ void RookStringEncoding::ignoreCharacters(std::string_view characters) {
     }
     entry = kIgnored;
   }
+  decodeMapChanged();
 }
 
 // ---- Encoding ----
 
-void RookStringEncoding::buildFastEncodeTable() {
-  if (shift_ != 6 && shift_ != 4) return;
-  const size_t groupBits = shift_ * 2;
-  pairTable_.resize(size_t{1} << groupBits);
-  for (size_t group = 0; group < pairTable_.size(); ++group) {
-    const char pair[2] = {charMapData_[group >> shift_], charMapData_[group & mask_]};
-    std::memcpy(&pairTable_[group], pair, 2);
-  }
-}
-
-size_t RookStringEncoding::encodedLength(size_t byteCount) const {
-  size_t length = (byteCount * 8 + shift_ - 1) / shift_;
-  // Without a padding character there is nothing to pad with; NULs would only corrupt the text.
-  if (doPad_ && hasPaddingChar_) {
-    length = (length + padLen_ - 1) / padLen_ * padLen_;
-  }
-  return length;
-}
-
-char* RookStringEncoding::encodeBase64Groups(const uint8_t*& in, const uint8_t* end,
-                                             char* out) const {
-  const uint16_t* pairs = pairTable_.data();
-  while (end - in >= 6) {
-    const uint32_t first = (uint32_t{in[0]} << 16) | (uint32_t{in[1]} << 8) | in[2];
-    const uint32_t second = (uint32_t{in[3]} << 16) | (uint32_t{in[4]} << 8) | in[5];
-    const uint16_t quad[4] = {pairs[first >> 12], pairs[first & 0xFFF], pairs[second >> 12],
-                              pairs[second & 0xFFF]};
-    std::memcpy(out, quad, 8);
-    in += 6;
-    out += 8;
-  }
-  if (end - in >= 3) {
-    const uint32_t group = (uint32_t{in[0]} << 16) | (uint32_t{in[1]} << 8) | in[2];
-    std::memcpy(out, &pairs[group >> 12], 2);
-    std::memcpy(out + 2, &pairs[group & 0xFFF], 2);
-    in += 3;
-    out += 4;
-  }
-  return out;
-}
-
-char* RookStringEncoding::encodeHexBytes(const uint8_t*& in, const uint8_t* end, char* out) const {
-  for (; in != end; ++in, out += 2)
-    std::memcpy(out, &pairTable_[*in], 2);
-  return out;
+size_t RookStringEncoding::dataCharacterCount(size_t byteCount) const {
+  if (shift_ == 6) return (byteCount * 4 + 2) / 3;  // spares a division in the common case
+  return (byteCount * 8 + shift_ - 1) / shift_;
 }
 
 char* RookStringEncoding::encodeBits(std::span<const uint8_t> bytes, char* out) const {
@@ -221,20 +187,17 @@ char* RookStringEncoding::encodeBits(std::span<const uint8_t> bytes, char* out) 
 
 std::string RookStringEncoding::encode(std::span<const uint8_t> bytes) const {
   if (bytes.empty()) return {};
-  std::string text(encodedLength(bytes.size()), '\0');
-  const uint8_t* in = bytes.data();
-  const uint8_t* end = in + bytes.size();
-  char* out = text.data();
-  // The fast paths stop at a whole input group, where the bit buffer is empty again.
-  if (shift_ == 6) out = encodeBase64Groups(in, end, out);
-  if (shift_ == 4) out = encodeHexBytes(in, end, out);
-  out = encodeBits({in, end}, out);
-  const size_t written = out - text.data();
-  if (written != (bytes.size() * 8 + shift_ - 1) / shift_) {
+  const size_t dataLength = dataCharacterCount(bytes.size());
+  size_t length = dataLength;
+  // Without a padding character there is nothing to pad with; NULs would only corrupt the text.
+  if (doPad_ && hasPaddingChar_) length = (length + padLen_ - 1) & ~size_t(padLen_ - 1);
+  std::string text(length, paddingChar_);
+  char* const end = fast_ ? fast_->encode(bytes.data(), bytes.size(), text.data())
+                          : encodeBits(bytes, text.data());
+  if (static_cast<size_t>(end - text.data()) != dataLength) {
     RookReportAssertionFailure("Underflowed output buffer");
     return {};
   }
-  std::memset(out, paddingChar_, text.size() - written);
   return text;
 }
 
@@ -244,98 +207,46 @@ std::string RookStringEncoding::encodeString(std::string_view text) const {
 
 // ---- Decoding ----
 
-namespace {
+std::optional<std::vector<uint8_t>> RookStringEncoding::decode(std::string_view text) const {
+  const size_t length = text.size();
+  const auto* chars = reinterpret_cast<const unsigned char*>(text.data());
 
-// The decoder's running state: bits not yet emitted and the bytes written so far.
-struct DecodeState {
+  std::vector<uint8_t> bytes(length / 8 * shift_ + length % 8 * shift_ / 8);
+  uint8_t* out = bytes.data();
+  const uint8_t* const limit = bytes.data() + bytes.size();
   uint32_t buffer = 0;
   int pending = 0;
   bool paddingSeen = false;
-  uint8_t* out = nullptr;
-  uint8_t* limit = nullptr;
-};
-
-// Decodes whole groups of four data characters while they last; stops before the first group
-// that holds anything else. Returns the index after the last group decoded.
-size_t decodeBase64Groups(const int8_t* map, const unsigned char* text, size_t index, size_t length,
-                          DecodeState& state) {
-  uint8_t* out = state.out;
-  while (length - index >= 4) {
-    const int8_t a = map[text[index]];
-    const int8_t b = map[text[index + 1]];
-    const int8_t c = map[text[index + 2]];
-    const int8_t d = map[text[index + 3]];
-    if ((a | b | c | d) < 0) break;
-    const uint32_t group = (uint32_t(a) << 18) | (uint32_t(b) << 12) | (uint32_t(c) << 6) | d;
-    out[0] = static_cast<uint8_t>(group >> 16);
-    out[1] = static_cast<uint8_t>(group >> 8);
-    out[2] = static_cast<uint8_t>(group);
-    out += 3;
-    index += 4;
-  }
-  state.out = out;
-  return index;
-}
-
-size_t decodeHexPairs(const int8_t* map, const unsigned char* text, size_t index, size_t length,
-                      DecodeState& state) {
-  uint8_t* out = state.out;
-  while (length - index >= 2) {
-    const int8_t high = map[text[index]];
-    const int8_t low = map[text[index + 1]];
-    if ((high | low) < 0) break;
-    *out++ = static_cast<uint8_t>((high << 4) | low);
-    index += 2;
-  }
-  state.out = out;
-  return index;
-}
-
-}  // namespace
-
-std::optional<std::vector<uint8_t>> RookStringEncoding::decode(std::string_view text) const {
-  size_t length = text.size();
-  if (reverseCharMap_[0] == kUnmapped) {
-    if (const void* nul = std::memchr(text.data(), 0, length)) {
-      length = static_cast<const char*>(nul) - text.data();
-    }
-  }
-  const auto* chars = reinterpret_cast<const unsigned char*>(text.data());
-  const int8_t* map = reverseCharMap_.data();
-
-  std::vector<uint8_t> bytes(length / 8 * shift_ + length % 8 * shift_ / 8);
-  DecodeState state;
-  state.out = bytes.data();
-  state.limit = bytes.data() + bytes.size();
 
   size_t index = 0;
   while (index < length) {
-    if (state.pending == 0 && !state.paddingSeen) {
-      if (shift_ == 6) index = decodeBase64Groups(map, chars, index, length, state);
-      if (shift_ == 4) index = decodeHexPairs(map, chars, index, length, state);
+    // Whole groups start where no bits are pending; after padding only the slow road refuses data.
+    if (fast_ && pending == 0 && !paddingSeen) {
+      index = fast_->decodeGroups(chars, index, length, out, limit);
       if (index == length) break;
     }
-    const int8_t value = map[chars[index++]];
+    const int8_t value = reverseCharMap_[chars[index++]];
     if (value == kPadding) {
-      state.paddingSeen = true;
+      paddingSeen = true;
     } else if (value == kUnmapped) {
+      if (chars[index - 1] == '\0') break;  // the end of the text, unless NUL is mapped
       return std::nullopt;
     } else if (value >= 0) {
-      if (state.paddingSeen) return std::nullopt;
-      state.buffer = (state.buffer << shift_) | static_cast<uint32_t>(value);
-      state.pending += shift_;
-      if (state.pending >= 8) {
-        if (state.out == state.limit) {
+      if (paddingSeen) return std::nullopt;
+      buffer = (buffer << shift_) | static_cast<uint32_t>(value);
+      pending += shift_;
+      if (pending >= 8) {
+        if (out == limit) {
           RookReportAssertionFailure("Overflowed buffer");
           return std::nullopt;
         }
-        state.pending -= 8;
-        *state.out++ = static_cast<uint8_t>(state.buffer >> state.pending);
+        pending -= 8;
+        *out++ = static_cast<uint8_t>(buffer >> pending);
       }
     }
   }
-  if (state.buffer & ((1u << state.pending) - 1)) return std::nullopt;
-  bytes.resize(state.out - bytes.data());
+  if (buffer & ((1u << pending) - 1)) return std::nullopt;
+  bytes.resize(out - bytes.data());
   return bytes;
 }
 

@@ -32,6 +32,8 @@
 #include <string_view>
 #include <vector>
 
+#include "encoding/RookFastCodec.h"
+
 class RookStringEncoding {
  public:
   // A new encoding over alphabet, or nothing when the alphabet is invalid.
@@ -88,12 +90,9 @@ class RookStringEncoding {
   explicit RookStringEncoding(std::string_view alphabet);
   static bool isValidAlphabet(std::string_view alphabet);
 
-  size_t encodedLength(size_t byteCount) const;
-  void buildFastEncodeTable();
-  // Encodes with bit groups starting afresh at bytes[0]; returns the end of the written text.
+  void decodeMapChanged();
+  size_t dataCharacterCount(size_t byteCount) const;  // before padding
   char* encodeBits(std::span<const uint8_t> bytes, char* out) const;
-  char* encodeBase64Groups(const uint8_t*& in, const uint8_t* end, char* out) const;
-  char* encodeHexBytes(const uint8_t*& in, const uint8_t* end, char* out) const;
 
   std::string charMapData_;  // the alphabet; entry v is the character for value v
   // For every byte: its value, or one of the markers above. Bytes from 128 up stay unmapped.
@@ -103,7 +102,6 @@ class RookStringEncoding {
   bool doPad_ = false;
   char paddingChar_ = 0;
   bool hasPaddingChar_ = false;
-  int padLen_ = 0;  // characters per padded group
-  // Two output characters for every 12-bit (base 64) or 8-bit (hexadecimal) input group.
-  std::vector<uint16_t> pairTable_;
+  int padLen_ = 0;                     // characters per padded group: always a power of two
+  std::optional<RookFastCodec> fast_;  // for 64- and 16-character alphabets
 };

@@ -183,6 +183,11 @@ TEST(RookStringEncodingTest, RefusesLeftoverBitsThatAreNotZero) {
   EXPECT_FALSE(base64->decode("B"));
   EXPECT_FALSE(base64->decode("/x"));  // the last four bits are 0001
   EXPECT_EQ(base64->decode("/w"), Bytes{0xFF});
+  EXPECT_FALSE(base64->decode("AQIDZh=="));  // four leftover bits 0001
+  EXPECT_FALSE(base64->decode("AQIDZm9="));  // two leftover bits 01
+  EXPECT_FALSE(base64->decode("AQIDZm9"));
+  EXPECT_EQ(base64->decode("AQIDZm8="), bytesOf("\x01\x02\x03" "fo"));
+  EXPECT_FALSE(base64->decode("AQIDZg=x"));
   auto hex = RookStringEncoding::hexStringEncoding();
   EXPECT_EQ(hex->decode("0"), Bytes{});
   EXPECT_FALSE(hex->decode("ABC"));
