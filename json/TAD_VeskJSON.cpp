@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -121,6 +122,44 @@ void appendUtf8(uint32_t character, std::string& out) {
   }
 }
 
+// Marks, in the high bit of each byte, the bytes among eight (in memory order, little-endian)
+// that are below 0x20, a quotation mark, a backslash or from 0x80 up. The lowest mark is always
+// right; marks above it may be wrong, as a borrow can run on past the first match.
+uint64_t runStopMarks(uint64_t word) {
+  constexpr uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr uint64_t kHighBits = 0x8080808080808080ULL;
+  auto zeroBytes = [](uint64_t v) { return (v - kOnes) & ~v & kHighBits; };
+  uint64_t below20 = (word - kOnes * 0x20) & ~word & kHighBits;
+  return below20 | zeroBytes(word ^ (kOnes * '"')) | zeroBytes(word ^ (kOnes * '\\')) |
+         (word & kHighBits);
+}
+
+// The first byte of [cursor, end) that a written string must escape, or end. Eight bytes at a
+// time: marks as in runStopMarks, without the non-ASCII test.
+const char* firstToEscape(const char* cursor, const char* end) {
+  constexpr uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr uint64_t kHighBits = 0x8080808080808080ULL;
+  auto zeroBytes = [](uint64_t v) { return (v - kOnes) & ~v & kHighBits; };
+  while (end - cursor >= 8) {
+    uint64_t word;
+    std::memcpy(&word, cursor, sizeof word);
+    uint64_t below20 = (word - kOnes * 0x20) & ~word & kHighBits;
+    uint64_t marks = below20 | zeroBytes(word ^ (kOnes * '"')) | zeroBytes(word ^ (kOnes * '\\'));
+    if (marks != 0) return cursor + std::countr_zero(marks) / 8;
+    cursor += 8;
+  }
+  while (cursor != end && !kEscapeChars[static_cast<unsigned char>(*cursor)])
+    ++cursor;
+  return cursor;
+}
+
+const base::Dictionary::Entry& entryOf(const base::Dictionary::Entry& entry) {
+  return entry;
+}
+const base::Dictionary::Entry& entryOf(const base::Dictionary::Entry* entry) {
+  return *entry;
+}
+
 // A decimal is kept only if its standard text reads back: the reader's decimal type refuses
 // scientific exponents from 2^31 on, which digits and exponent together can otherwise reach.
 bool hasReadableExponent(const base::Decimal& decimal) {
@@ -130,6 +169,43 @@ bool hasReadableExponent(const base::Decimal& decimal) {
 }
 
 }  // namespace
+
+// Buffers that the readings of one thread share, so that reading small texts, the library's
+// everyday case, allocates only what it returns. What a reading leaves is cleared when it ends;
+// buffers grown large by a large text are given back.
+struct TAD_VeskJSON::Scratch {
+  std::string stringBuffer;
+  std::vector<Value> elements;
+  std::vector<base::Dictionary::Entry> members;
+};
+
+class TAD_VeskJSON::ScratchLease {
+ public:
+  explicit ScratchLease(Scratch*& holder) : holder_(holder) {
+    thread_local Scratch scratch;
+    holder_ = &scratch;
+  }
+  ~ScratchLease() {
+    Scratch& scratch = *holder_;
+    scratch.elements.clear();
+    scratch.members.clear();
+    if (scratch.elements.capacity() > kKeptElements) scratch.elements.shrink_to_fit();
+    if (scratch.members.capacity() > kKeptMembers) scratch.members.shrink_to_fit();
+    if (scratch.stringBuffer.capacity() > kKeptStringBytes) {
+      scratch.stringBuffer.clear();
+      scratch.stringBuffer.shrink_to_fit();
+    }
+    holder_ = nullptr;
+  }
+  ScratchLease(const ScratchLease&) = delete;
+  ScratchLease& operator=(const ScratchLease&) = delete;
+
+ private:
+  static constexpr size_t kKeptElements = 4096;
+  static constexpr size_t kKeptMembers = 1024;
+  static constexpr size_t kKeptStringBytes = 64 * 1024;
+  Scratch*& holder_;
+};
 
 // Writing
 
@@ -213,33 +289,42 @@ bool TAD_VeskJSON::appendDictionary(const base::Dictionary& dictionary, std::str
                                     Error* error) {
   out += '{';
   if (!enterWrittenContainer(error)) return false;
-  std::string_view separator = humanReadable_ ? " : " : ":";
+  bool written = sortKeys_ ? appendMembers(sortedEntries(dictionary), out, error)
+                           : appendMembers(dictionary, out, error);
+  if (!written) return false;
+  --depth_;
+  if (humanReadable_ && !dictionary.empty()) appendIndent(out);
+  out += '}';
+  return true;
+}
 
+std::vector<const base::Dictionary::Entry*> TAD_VeskJSON::sortedEntries(
+    const base::Dictionary& dictionary) {
   std::vector<const base::Dictionary::Entry*> entries;
   entries.reserve(dictionary.size());
   for (const base::Dictionary::Entry& entry : dictionary)
     entries.push_back(&entry);
-  if (sortKeys_) {
-    std::sort(entries.begin(), entries.end(),
-              [](const auto* a, const auto* b) { return a->first < b->first; });
-  }
+  std::sort(entries.begin(), entries.end(),
+            [](const auto* a, const auto* b) { return a->first < b->first; });
+  return entries;
+}
 
+template <typename Entries>
+bool TAD_VeskJSON::appendMembers(const Entries& entries, std::string& out, Error* error) {
+  std::string_view separator = humanReadable_ ? " : " : ":";
   bool first = true;
-  for (const base::Dictionary::Entry* entry : entries) {
+  for (const auto& item : entries) {
+    const base::Dictionary::Entry& entry = entryOf(item);
     if (!first) out += ',';
     first = false;
     if (humanReadable_) appendIndent(out);
-    appendString(entry->first, out, error);
-    out += separator;
-    if (!appendValue(entry->second, out, error)) {
+    appendString(entry.first, out, error);
+    out.append(separator.data(), separator.size());
+    if (!appendValue(entry.second, out, error)) {
       return fail(error, kUnsupportedValue,
-                  "Unsupported value for key " + entry->first + " in object");
+                  "Unsupported value for key " + entry.first + " in object");
     }
   }
-
-  --depth_;
-  if (humanReadable_ && !dictionary.empty()) appendIndent(out);
-  out += '}';
   return true;
 }
 
@@ -263,47 +348,46 @@ bool TAD_VeskJSON::appendString(std::string_view text, std::string& out, Error*)
   out += '"';
   const char* run = text.data();
   const char* end = run + text.size();
-  const char* cursor = run;
-  while (cursor != end) {
-    unsigned char byte = static_cast<unsigned char>(*cursor);
-    if (!kEscapeChars[byte]) {
-      ++cursor;
-      continue;
-    }
-    out.append(run, cursor);
-    switch (byte) {
-      case '\b':
-        out += "\\b";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      default: {
-        static constexpr char kHex[] = "0123456789abcdef";
-        char escape[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
-        out.append(escape, sizeof escape);
-      }
-    }
-    run = ++cursor;
+  for (const char* cursor = firstToEscape(run, end); cursor != end;
+       cursor = firstToEscape(run, end)) {
+    out.append(run, static_cast<size_t>(cursor - run));
+    appendEscaped(static_cast<unsigned char>(*cursor), out);
+    run = cursor + 1;
   }
-  out.append(run, end);
+  out.append(run, static_cast<size_t>(end - run));
   out += '"';
   return true;
+}
+
+void TAD_VeskJSON::appendEscaped(unsigned char byte, std::string& out) {
+  switch (byte) {
+    case '\b':
+      out.append("\\b", 2);
+      return;
+    case '\t':
+      out.append("\\t", 2);
+      return;
+    case '\n':
+      out.append("\\n", 2);
+      return;
+    case '\f':
+      out.append("\\f", 2);
+      return;
+    case '\r':
+      out.append("\\r", 2);
+      return;
+    case '"':
+      out.append("\\\"", 2);
+      return;
+    case '\\':
+      out.append("\\\\", 2);
+      return;
+    default: {
+      static constexpr char kHex[] = "0123456789abcdef";
+      char escape[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
+      out.append(escape, sizeof escape);
+    }
+  }
 }
 
 void TAD_VeskJSON::appendIndent(std::string& out) const {
@@ -339,22 +423,36 @@ std::optional<Value> TAD_VeskJSON::objectWithString(const std::string& text, boo
   return read(text.c_str(), text.size(), allowScalar, error);
 }
 
+// Bytes from 0x80 up can only be read inside strings, which check them as they pass; text that
+// reads is therefore well-formed up to its end, and only what lies after an inner NUL is checked
+// apart. A failed reading checks the whole text, because malformed text is refused as missing
+// input whatever else is wrong with it.
 std::optional<Value> TAD_VeskJSON::read(const char* text, size_t length, bool allowScalar,
                                         Error* error) {
-  if (!text || !Utf8Validator::isValid(std::string_view(text, length))) {
+  if (!text) {
     fail(error, kNoInput, "Input was 'nil'");
     return std::nullopt;
   }
   depth_ = 0;
   c_ = text;
+  end_ = text + length;
+  malformedUtf8_ = false;
+  ScratchLease lease(scratch_);
   Error local;
   Value value;
-  if (!scanValue(value, &local)) {
-    if (error) *error = std::move(local);
+  bool read = scanValue(value, &local);
+  if (read && !scanIsAtEnd()) {
+    read = false;
+    local = err(kGarbageAfterValue, "Garbage after JSON");
+  }
+  std::string_view unchecked =
+      read ? std::string_view(c_, static_cast<size_t>(end_ - c_)) : std::string_view(text, length);
+  if (malformedUtf8_ || !Utf8Validator::isValid(unchecked)) {
+    fail(error, kNoInput, "Input was 'nil'");
     return std::nullopt;
   }
-  if (!scanIsAtEnd()) {
-    fail(error, kGarbageAfterValue, "Garbage after JSON");
+  if (!read) {
+    if (error) *error = std::move(local);
     return std::nullopt;
   }
   if (!allowScalar && !value.isDictionary() && !value.isArray()) {
@@ -496,16 +594,50 @@ bool TAD_VeskJSON::scanNumber(Value& value, Error* error) {
   return true;
 }
 
-bool TAD_VeskJSON::scanRestOfString(std::string& text, Error* error) {
+// Advances the cursor over plain string characters: up to a byte of ctrl, the terminating NUL
+// included. Eight bytes at a time while none of them is a stop or a non-ASCII byte; non-ASCII
+// characters are checked as whole sequences. Returns false on malformed UTF-8.
+bool TAD_VeskJSON::skipRun() {
+  static_assert(std::endian::native == std::endian::little, "byte marks are read in memory order");
   for (;;) {
-    const char* run = c_;
-    while (!kRunStops[static_cast<unsigned char>(*c_)])
-      ++c_;
-    if (c_ != run) text.append(run, c_);
+    if (end_ - c_ >= 8) {
+      uint64_t word;
+      std::memcpy(&word, c_, sizeof word);
+      uint64_t marks = runStopMarks(word);
+      if (marks == 0) {
+        c_ += 8;
+        continue;
+      }
+      c_ += std::countr_zero(marks) / 8;
+    } else {
+      while (!kRunStops[static_cast<unsigned char>(*c_)] &&
+             static_cast<unsigned char>(*c_) < 0x80) {
+        ++c_;
+      }
+    }
+    if (static_cast<unsigned char>(*c_) < 0x80) return true;  // a byte of ctrl
+    size_t length = Utf8Validator::sequenceLength(c_, end_);
+    if (length == 0) return false;
+    c_ += length;
+  }
+}
 
+bool TAD_VeskJSON::scanRestOfString(std::string& text, Error* error) {
+  const char* run = c_;
+  if (!skipRun()) return failMalformedUtf8(error);
+  if (*c_ == '"') {  // the common case: no escapes, one copy
+    text.assign(run, static_cast<size_t>(c_ - run));
+    ++c_;
+    return true;
+  }
+
+  // Escapes: the pieces gather in a buffer that keeps its capacity from string to string.
+  scratch_->stringBuffer.assign(run, static_cast<size_t>(c_ - run));
+  for (;;) {
     char stop = *c_;
     if (stop == '"') {
       ++c_;
+      text.assign(scratch_->stringBuffer);
       return true;
     }
     if (stop != '\\') {
@@ -513,9 +645,18 @@ bool TAD_VeskJSON::scanRestOfString(std::string& text, Error* error) {
                   withHexCode("Unescaped control character ", static_cast<unsigned char>(stop)));
     }
     ++c_;
-    if (!scanEscape(text, error)) return false;
+    if (!scanEscape(scratch_->stringBuffer, error)) return false;
     if (*c_ == '\0') return fail(error, kUnexpectedEnd, "Unexpected EOF while parsing string");
+
+    run = c_;
+    if (!skipRun()) return failMalformedUtf8(error);
+    scratch_->stringBuffer.append(run, static_cast<size_t>(c_ - run));
   }
+}
+
+bool TAD_VeskJSON::failMalformedUtf8(Error* error) {
+  malformedUtf8_ = true;
+  return fail(error, kNoInput, "Input was 'nil'");
 }
 
 bool TAD_VeskJSON::scanEscape(std::string& text, Error* error) {
@@ -612,24 +753,27 @@ bool TAD_VeskJSON::enterReadContainer(Error* error) {
   return fail(error, kNestedTooDeep, "Nested too deep");
 }
 
+// Members and elements are gathered on stacks shared by all levels and moved into a container of
+// exactly their number when it closes: a growing container would reallocate, and a container of
+// fixed capacity hint wastes memory on small ones; both cost more than the move.
+
 bool TAD_VeskJSON::scanRestOfDictionary(Value& value, Error* error) {
   if (!enterReadContainer(error)) return false;
-  base::Dictionary dictionary;
-  dictionary.reserve(7);
+  const size_t bottom = scratch_->members.size();
   for (;;) {
     if (*c_ == '\0') return fail(error, kUnexpectedEnd, "End of input while parsing object");
     skipWhiteSpace();
     if (*c_ == '}') {
       ++c_;
       --depth_;
-      value = Value(std::move(dictionary));
+      value = Value(popDictionary(bottom));
       return true;
     }
 
-    std::string key;
     if (*c_ != '"') return failChained(error, kMalformedStructure, "Object key string expected");
     ++c_;
-    if (!scanRestOfString(key, error)) {
+    base::Dictionary::Entry& member = scratch_->members.emplace_back();
+    if (!scanRestOfString(member.first, error)) {
       return failChained(error, kMalformedStructure, "Object key string expected");
     }
     skipWhiteSpace();
@@ -637,11 +781,14 @@ bool TAD_VeskJSON::scanRestOfDictionary(Value& value, Error* error) {
       return fail(error, kMalformedStructure, "Expected ':' separating key and value");
     }
     ++c_;
-    Value member;
-    if (!scanValue(member, error)) {
-      return failChained(error, kMalformedStructure, "Object value expected for key: " + key);
+    // The stack may grow while the value is read, so the member is found again by its index.
+    const size_t index = scratch_->members.size() - 1;
+    Value element;
+    if (!scanValue(element, error)) {
+      return failChained(error, kMalformedStructure,
+                         "Object value expected for key: " + scratch_->members[index].first);
     }
-    dictionary.set(std::move(key), std::move(member));
+    scratch_->members[index].second = std::move(element);
 
     skipWhiteSpace();
     if (*c_ == ',') {
@@ -652,16 +799,29 @@ bool TAD_VeskJSON::scanRestOfDictionary(Value& value, Error* error) {
   }
 }
 
+base::Dictionary TAD_VeskJSON::popDictionary(size_t bottom) {
+  base::Dictionary dictionary;
+  dictionary.reserve(scratch_->members.size() - bottom);
+  for (size_t i = bottom; i < scratch_->members.size(); ++i) {
+    dictionary.set(std::move(scratch_->members[i].first), std::move(scratch_->members[i].second));
+  }
+  scratch_->members.resize(bottom);
+  return dictionary;
+}
+
 bool TAD_VeskJSON::scanRestOfArray(Value& value, Error* error) {
   if (!enterReadContainer(error)) return false;
-  base::Array array;
-  array.reserve(8);
+  const size_t bottom = scratch_->elements.size();
   for (;;) {
     if (*c_ == '\0') return fail(error, kUnexpectedEnd, "End of input while parsing array");
     skipWhiteSpace();
     if (*c_ == ']') {
       ++c_;
       --depth_;
+      auto first = scratch_->elements.begin() + static_cast<std::ptrdiff_t>(bottom);
+      base::Array array(std::make_move_iterator(first),
+                        std::make_move_iterator(scratch_->elements.end()));
+      scratch_->elements.resize(bottom);
       value = Value(std::move(array));
       return true;
     }
@@ -670,7 +830,7 @@ bool TAD_VeskJSON::scanRestOfArray(Value& value, Error* error) {
     if (!scanValue(element, error)) {
       return failChained(error, kMalformedStructure, "Expected value while parsing array");
     }
-    array.push_back(std::move(element));
+    scratch_->elements.push_back(std::move(element));
 
     skipWhiteSpace();
     if (*c_ == ',') {

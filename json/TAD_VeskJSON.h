@@ -31,6 +31,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/Error.h"
 #include "base/Value.h"
@@ -95,7 +96,12 @@ class TAD_VeskJSON {
   bool appendValue(const base::Value& value, std::string& out, base::Error* error);
   bool appendDictionary(const base::Dictionary& dictionary, std::string& out, base::Error* error);
   bool appendArray(const base::Array& array, std::string& out, base::Error* error);
+  template <typename Entries>
+  bool appendMembers(const Entries& entries, std::string& out, base::Error* error);
+  static std::vector<const base::Dictionary::Entry*> sortedEntries(
+      const base::Dictionary& dictionary);
   bool appendString(std::string_view text, std::string& out, base::Error* error);
+  static void appendEscaped(unsigned char byte, std::string& out);
   bool appendNumber(const base::Value& number, std::string& out, base::Error* error);
   void appendIndent(std::string& out) const;
   bool enterWrittenContainer(base::Error* error);
@@ -104,6 +110,8 @@ class TAD_VeskJSON {
   bool scanRestOfDictionary(base::Value& value, base::Error* error);
   bool scanRestOfArray(base::Value& value, base::Error* error);
   bool scanRestOfString(std::string& text, base::Error* error);
+  bool skipRun();
+  bool failMalformedUtf8(base::Error* error);
   bool scanEscape(std::string& text, base::Error* error);
   bool scanRestOfNull(base::Value& value, base::Error* error);
   bool scanRestOfTrue(base::Value& value, base::Error* error);
@@ -113,6 +121,7 @@ class TAD_VeskJSON {
   bool scanHexQuad(uint32_t& unit, base::Error* error);
   bool scanIsAtEnd();
   bool enterReadContainer(base::Error* error);
+  base::Dictionary popDictionary(size_t bottom);
   void skipWhiteSpace();
 
   bool humanReadable_ = false;
@@ -120,4 +129,9 @@ class TAD_VeskJSON {
   uint32_t maxDepth_ = kDefaultMaxDepth;
   uint32_t depth_ = 0;
   const char* c_ = nullptr;
+  const char* end_ = nullptr;  // where the text's terminating NUL is
+  bool malformedUtf8_ = false;
+  struct Scratch;
+  class ScratchLease;
+  Scratch* scratch_ = nullptr;  // the thread's reading buffers, during a reading
 };

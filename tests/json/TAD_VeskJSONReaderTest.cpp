@@ -69,6 +69,10 @@ TEST(VeskJSONReaderTest, RefusesTextThatIsNotUtf8AsMissingInput) {
   EXPECT_THAT(failureOf("[\"\xff\"]"), ElementsAre("12: Input was 'nil'"));
   EXPECT_THAT(failureOf("[\xc3]"), ElementsAre("12: Input was 'nil'"));
   EXPECT_THAT(failureOf("[1] \xed\xa0\x80"), ElementsAre("12: Input was 'nil'"));
+  EXPECT_THAT(failureOf("[\"a long run of text \xe2\x82\"]"), ElementsAre("12: Input was 'nil'"));
+  EXPECT_THAT(failureOf("[\"\\n escaped, then \xf4\x90\x80\x80\"]"),
+              ElementsAre("12: Input was 'nil'"));
+  EXPECT_THAT(failureOf(std::string("[1]\0\xff", 5)), ElementsAre("12: Input was 'nil'"));
   // Well-formed text outside a string is judged by the grammar.
   EXPECT_THAT(failureOf("\xc3\xa9"), ElementsAre("3: Unrecognised leading character"));
 }

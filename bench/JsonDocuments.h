@@ -1,0 +1,18 @@
+#pragma once
+
+// JsonDocuments: the three JSON texts that the JSON benchmarks read and write, generated the same
+// way on every run so that every library sees the very same bytes.
+
+#include <string>
+
+class JsonDocuments {
+ public:
+  // An ad request's parameter dictionary, about 2 KB: short texts, small integers, one nested
+  // dictionary, the shape the library hands to page scripts.
+  static std::string adRequest();
+  // About 1 MB of records: integers, decimals, texts, booleans, nulls, nested arrays and objects.
+  static std::string mixed();
+  // About 1 MB of texts with escapes (quotes, backslashes, line breaks, \u escapes and surrogate
+  // pairs) and raw non-ASCII UTF-8 in several scripts.
+  static std::string stringHeavy();
+};
