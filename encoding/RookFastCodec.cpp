@@ -42,6 +42,7 @@ RookFastCodec::RookFastCodec(std::string_view alphabet, int shift) : shift_(shif
     std::memcpy(&pairs_[group], pair, 2);
   }
   placedValues_.resize(shift == 6 ? 4 : 2);
+  if (shift == 6 && RookVectorDecoder::available()) vector_.emplace();
 }
 
 void RookFastCodec::setDecodeMap(const std::array<int8_t, 256>& map, int8_t paddingMarker) {
@@ -54,6 +55,7 @@ void RookFastCodec::setDecodeMap(const std::array<int8_t, 256>& map, int8_t padd
       if (map[c] == paddingMarker) placed |= kPaddingMark;
     }
   }
+  if (vector_) vector_->setDecodeMap(map);
 }
 
 // ---- Encoding ----
@@ -116,6 +118,7 @@ size_t RookFastCodec::decodeBase64(const unsigned char* text, size_t index, size
   const uint32_t* d1 = placedValues_[1].data();
   const uint32_t* d2 = placedValues_[2].data();
   const uint32_t* d3 = placedValues_[3].data();
+  if (vector_) index = vector_->decodeBlocks(text, index, length, out, limit);
   uint8_t* to = out;
   // Two groups at a time, written with one store of eight bytes while the room allows.
   while (length - index >= 8 && limit - to >= 8) {

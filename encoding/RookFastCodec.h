@@ -7,8 +7,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
+
+#include "encoding/RookVectorDecoder.h"
 
 class RookFastCodec {
  public:
@@ -50,4 +53,5 @@ class RookFastCodec {
   std::vector<uint16_t> pairs_;
   // For the character at each position of a group: its value moved into place, or kNotData.
   std::vector<std::array<uint32_t, 256>> placedValues_;
+  std::optional<RookVectorDecoder> vector_;  // base 64, where the processor allows
 };

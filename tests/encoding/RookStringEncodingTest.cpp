@@ -410,4 +410,49 @@ TEST(RookStringEncodingTest, DecodesTheSameWithOrWithoutInterruptions) {
   }
 }
 
+TEST(RookStringEncodingTest, SixtyFourCharacterAlphabetsFromAnyPartOfASCIIRoundTrip) {
+  // Long texts are decoded in blocks through per-range tables; alphabets from the low, middle
+  // and high ASCII codes reach every table.
+  for (int first : {1, 32, 64}) {
+    std::string alphabet;
+    for (int code = first; code < first + 64; ++code) alphabet.push_back(static_cast<char>(code));
+    auto encoding = RookStringEncoding::stringEncodingWithString(alphabet);
+    ASSERT_TRUE(encoding);
+    const Bytes bytes = randomBytes(1000, first);
+    const std::string text = encoding->encode(bytes);
+    EXPECT_EQ(text, encodeBitByBit(bytes, alphabet, 6)) << first;
+    EXPECT_EQ(encoding->decode(text), bytes) << first;
+  }
+}
+
+TEST(RookStringEncodingTest, EveryByteInEveryPlaceOfALongTextDecodesAsItsOwnEntrySays) {
+  constexpr std::string_view kAlphabet =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
+  base64->addDecodeSynonyms("A@/~");  // '@' decodes like 'A', '~' like '/'
+  base64->ignoreCharacters("\x7F");
+  const std::string text = base64->encode(randomBytes(36, 3));  // 48 characters, no padding
+  for (size_t place = 0; place < text.size(); ++place) {
+    for (int code = 1; code < 256; ++code) {
+      std::string changed = text;
+      changed[place] = static_cast<char>(code);
+      const char c = static_cast<char>(code);
+      const char canonical = c == '@' ? 'A' : c == '~' ? '/' : c;
+      const auto decoded = base64->decode(changed);
+      if (kAlphabet.find(canonical) != std::string_view::npos) {
+        std::string canonicalText = changed;
+        canonicalText[place] = canonical;
+        ASSERT_TRUE(decoded) << place << " " << code;
+        ASSERT_EQ(encodeBitByBit(*decoded, kAlphabet, 6), canonicalText) << place << " " << code;
+      } else if (code == 0x7F) {
+        // Ignored: the text is one character shorter, and its leftover bits decide.
+        const std::string shorter = text.substr(0, place) + text.substr(place + 1);
+        ASSERT_EQ(decoded, base64->decode(shorter)) << place;
+      } else {
+        ASSERT_FALSE(decoded) << place << " " << code;
+      }
+    }
+  }
+}
+
 }  // namespace
