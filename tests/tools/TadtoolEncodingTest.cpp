@@ -1,0 +1,110 @@
+// Runs the built tadtool's encode and decode commands on standard input and checks exit status
+// and output.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing::HasSubstr;
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class TadtoolEncodingTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "tadtool-encoding-XXXXXX").string();
+    ASSERT_TRUE(mkdtemp(pattern.data()));
+    folder_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  Result run(const std::string& arguments, const std::string& input = "") {
+    const fs::path in = folder_ / "stdin", out = folder_ / "stdout", err = folder_ / "stderr";
+    std::ofstream(in, std::ios::binary) << input;
+    const std::string command = std::string(TADTOOL_PATH) + " " + arguments + " <" + in.string() +
+                                " >" + out.string() + " 2>" + err.string();
+    const int raw = std::system(command.c_str());
+    Result result;
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.out = contents(out);
+    result.err = contents(err);
+    return result;
+  }
+
+ private:
+  static std::string contents(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(TadtoolEncodingTest, EncodesStandardInputInEveryNamedEncoding) {
+  const std::pair<const char*, const char*> expected[] = {
+      {"binary", "0110011001101111"}, {"hex", "666F"},       {"base32", "MZXQ===="},
+      {"base32hex", "CPNG===="},      {"crockford", "CSQG"}, {"base64", "Zm8="},
+      {"base64websafe", "Zm8="},
+  };
+  for (const auto& [name, text] : expected) {
+    const Result result = run(std::string("encode --encoding ") + name, "fo");
+    EXPECT_EQ(result.status, 0) << name;
+    EXPECT_EQ(result.out, std::string(text) + "\n") << name;
+  }
+  EXPECT_EQ(run("encode --encoding base64websafe --no-pad", "\xFB\xFF").out, "-_8\n");
+}
+
+TEST_F(TadtoolEncodingTest, DecodesBackEveryByte) {
+  std::string bytes;
+  for (int code = 0; code < 256; ++code)
+    bytes.push_back(static_cast<char>(code));
+  for (const char* name :
+       {"binary", "hex", "base32", "base32hex", "crockford", "base64", "base64websafe"}) {
+    const Result encoded = run(std::string("encode --encoding ") + name, bytes);
+    const Result decoded = run(std::string("decode --encoding ") + name, encoded.out);
+    EXPECT_EQ(decoded.status, 0) << name;
+    EXPECT_EQ(decoded.out, bytes) << name;
+  }
+}
+
+TEST_F(TadtoolEncodingTest, RefusesInvalidTextWithStatusOne) {
+  for (const char* text : {"Zm9v YmFy", "Zg==Zg==", "B", "Zm9v\n\n"}) {
+    const Result result = run("decode --encoding base64", text);
+    EXPECT_EQ(result.status, 1) << text;
+    EXPECT_EQ(result.out, "") << text;
+    EXPECT_EQ(result.err, "tadtool: decode: the input is not valid base64 text\n") << text;
+  }
+  EXPECT_EQ(run("decode --encoding hex", "ab\r\n").out, "\xAB");
+}
+
+TEST_F(TadtoolEncodingTest, AnswersHelpAndRefusesWrongUsage) {
+  for (const char* arguments : {"encode --help", "decode -h", "encode --encoding hex --help"}) {
+    const Result result = run(arguments);
+    EXPECT_EQ(result.status, 0) << arguments;
+    EXPECT_THAT(result.out, HasSubstr("usage: tadtool")) << arguments;
+    EXPECT_THAT(result.out, HasSubstr("base64websafe")) << arguments;
+  }
+  for (const char* arguments : {"encode", "decode --encoding", "encode --encoding base63",
+                                "decode --encoding hex --no-pad", "encode --encoding hex x"}) {
+    const Result result = run(arguments);
+    EXPECT_EQ(result.status, 2) << arguments;
+    EXPECT_THAT(result.err, HasSubstr("tadtool: ")) << arguments;
+  }
+}
+
+}  // namespace
