@@ -98,6 +98,21 @@ std::string JsonDocuments::adRequest() {
   member("user_agent", text("Mozilla/5.0 (iPhone; U; CPU iPhone OS 4_3_3 like Mac OS X; en-us) "
                             "AppleWebKit/533.17.9 (KHTML, like Gecko) Mobile/8J2"));
   member("ua_extra", text("Talvik Ad SDK \\/ build 2011.06 \\\"release\\\""));
+  member("color_bg", text("FFFFFF"));
+  member("color_border", text("336699"));
+  member("color_link", text("0000FF"));
+  member("color_text", text("000000"));
+  member("color_url", text("008000"));
+  member("ad_type", text("text_image"));
+  member("url", text("http://www.quillbeck.example/soundboard/index.html?utm_source=app&utm_medium="
+                     "banner&utm_campaign=summer"));
+  member("ref", text("http://www.quillbeck.example/soundboard/"));
+  member("timings", "{\"ltime\":[512,498,730,611],\"ctime\":[2210,1875],\"rtime\":[88,91,79]}");
+  member("session", text("4d1c9a3e-7b2f-4e10-9a5c-2f8e6b1d0c37"));
+  member("screen", "{\"w\":320,\"h\":480,\"scale\":2.0,\"orientation\":\"portrait\"}");
+  member("install_age_days", "412");
+  member("carrier", text("Quillnet Mobile"));
+  member("tz", "-480");
   out += '}';
   return out;
 }
