@@ -59,21 +59,35 @@ TEST_F(TADDelegateManagerTest, ADelegateHearsOnlyWhatItImplementsAndNothingOnceG
   EXPECT_EQ(view->delegate(), nullptr);
 }
 
+// Notes, when called, on which thread it runs and whether the raising thread has moved on.
+class WatchesTheCaller : public TADBannerViewDelegate {
+ public:
+  explicit WatchesTheCaller(const std::atomic<bool>& callerReturned) : callerReturned_(callerReturned) {}
+  void adViewDidReceiveAd(const std::shared_ptr<TADBannerView>&) override {
+    thread = std::this_thread::get_id();
+    callerHadReturned = callerReturned_.load();
+    called = true;
+  }
+  std::thread::id thread;
+  bool callerHadReturned = true;
+  bool called = false;
+
+ private:
+  const std::atomic<bool>& callerReturned_;
+};
+
 TEST_F(TADDelegateManagerTest, AnEventFromAnotherThreadArrivesOnTheMainThreadWhileTheCallerWaits) {
   std::atomic<bool> callerReturned = false;
-  bool delegateRanBeforeReturn = false;
+  auto watcher = std::make_shared<WatchesTheCaller>(callerReturned);
+  view->setDelegate(watcher);
   std::thread worker([&] {
     manager->didReceiveAd();
     callerReturned = true;
   });
-  ASSERT_TRUE(platform.runLoop().runUntil([&] {
-    if (delegate->events.empty()) return false;
-    delegateRanBeforeReturn = !callerReturned;
-    return true;
-  }));
+  ASSERT_TRUE(platform.runLoop().runUntil([&] { return watcher->called; }));
   worker.join();
-  EXPECT_TRUE(delegateRanBeforeReturn);
-  EXPECT_EQ(delegate->threads.at(0), std::this_thread::get_id());
+  EXPECT_FALSE(watcher->callerHadReturned);
+  EXPECT_EQ(watcher->thread, std::this_thread::get_id());
 }
 
 // Lets go of the only reference to the banner view — and so of its ad object and the manager —
