@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/Device.h"
+
+namespace platform::glib {
+
+// The Linux machine the program runs on. It reports itself as a "Linux desktop" running "Linux" at
+// the kernel's release, as the dotted version the library expects; its interface idiom is the
+// one the program was asked to show (a phone or a tablet screen); its unique identifier is the
+// machine's D-Bus machine id (/etc/machine-id), empty where the system has none.
+class LinuxDevice : public Device {
+ public:
+  explicit LinuxDevice(UserInterfaceIdiom idiom = UserInterfaceIdiom::Phone);
+
+  std::string model() const override { return "Linux desktop"; }
+  std::string systemName() const override { return "Linux"; }
+  std::string systemVersion() const override { return systemVersion_; }
+  std::optional<UserInterfaceIdiom> userInterfaceIdiom() const override { return idiom_; }
+  std::string uniqueIdentifier() const override { return uniqueIdentifier_; }
+
+  // The leading dotted numbers of a kernel release: "6.1.0-18-amd64" gives "6.1.0"; text that does
+  // not start with a number gives "0".
+  static std::string versionFromRelease(std::string_view release);
+
+ private:
+  UserInterfaceIdiom idiom_;
+  std::string systemVersion_;
+  std::string uniqueIdentifier_;
+};
+
+}  // namespace platform::glib
