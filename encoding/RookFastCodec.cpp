@@ -42,7 +42,8 @@ RookFastCodec::RookFastCodec(std::string_view alphabet, int shift) : shift_(shif
     std::memcpy(&pairs_[group], pair, 2);
   }
   placedValues_.resize(shift == 6 ? 4 : 2);
-  if (shift == 6 && RookVectorDecoder::available()) vector_.emplace();
+  if (shift == 6 && RookVectorEncoder::available()) vectorEncoder_.emplace(alphabet);
+  if (shift == 6 && RookVectorDecoder::available()) vectorDecoder_.emplace();
 }
 
 void RookFastCodec::setDecodeMap(const std::array<int8_t, 256>& map, int8_t paddingMarker) {
@@ -55,7 +56,7 @@ void RookFastCodec::setDecodeMap(const std::array<int8_t, 256>& map, int8_t padd
       if (map[c] == paddingMarker) placed |= kPaddingMark;
     }
   }
-  if (vector_) vector_->setDecodeMap(map);
+  if (vectorDecoder_) vectorDecoder_->setDecodeMap(map);
 }
 
 // ---- Encoding ----
@@ -66,6 +67,7 @@ char* RookFastCodec::encode(const uint8_t* bytes, size_t count, char* out) const
 }
 
 char* RookFastCodec::encodeBase64(const uint8_t* in, const uint8_t* end, char* out) const {
+  if (vectorEncoder_) out = vectorEncoder_->encodeBlocks(in, end, out);
   const uint16_t* pairs = pairs_.data();
   // Six bytes at a time, read with one load of eight while the input allows.
   while (end - in >= 8) {
@@ -118,7 +120,7 @@ size_t RookFastCodec::decodeBase64(const unsigned char* text, size_t index, size
   const uint32_t* d1 = placedValues_[1].data();
   const uint32_t* d2 = placedValues_[2].data();
   const uint32_t* d3 = placedValues_[3].data();
-  if (vector_) index = vector_->decodeBlocks(text, index, length, out, limit);
+  if (vectorDecoder_) index = vectorDecoder_->decodeBlocks(text, index, length, out, limit);
   uint8_t* to = out;
   // Two groups at a time, written with one store of eight bytes while the room allows.
   while (length - index >= 8 && limit - to >= 8) {

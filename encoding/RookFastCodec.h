@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "encoding/RookVectorDecoder.h"
+#include "encoding/RookVectorEncoder.h"
 
 class RookFastCodec {
  public:
@@ -53,5 +54,7 @@ class RookFastCodec {
   std::vector<uint16_t> pairs_;
   // For the character at each position of a group: its value moved into place, or kNotData.
   std::vector<std::array<uint32_t, 256>> placedValues_;
-  std::optional<RookVectorDecoder> vector_;  // base 64, where the processor allows
+  // Base 64, where the processor allows.
+  std::optional<RookVectorEncoder> vectorEncoder_;
+  std::optional<RookVectorDecoder> vectorDecoder_;
 };
