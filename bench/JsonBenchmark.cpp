@@ -159,9 +159,11 @@ const Library kLibraries[] = {{"vesk", readVesk, writeVesk},
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
+    // With repetitions, the median stands for the benchmark; it is reported after the runs.
     for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
       auto bytes = run.counters.find("bytes_per_second");
-      if (bytes != run.counters.end()) throughput_[run.benchmark_name()] = bytes->second;
+      if (bytes != run.counters.end()) throughput_[run.run_name.str()] = bytes->second;
     }
     benchmark::ConsoleReporter::ReportRuns(runs);
   }

@@ -173,10 +173,13 @@ bool hasReadableExponent(const base::Decimal& decimal) {
 // Buffers that the readings of one thread share, so that reading small texts, the library's
 // everyday case, allocates only what it returns. What a reading leaves is cleared when it ends;
 // buffers grown large by a large text are given back.
+// Every value read is pushed on `values`; a container, when it closes, takes its elements (and an
+// object its keys from `keys`) off the top and is pushed in their place. Values are so moved
+// once into their container, which is made with exactly their number.
 struct TAD_VeskJSON::Scratch {
   std::string stringBuffer;
-  std::vector<Value> elements;
-  std::vector<base::Dictionary::Entry> members;
+  std::vector<Value> values;
+  std::vector<std::string> keys;
 };
 
 class TAD_VeskJSON::ScratchLease {
@@ -187,10 +190,10 @@ class TAD_VeskJSON::ScratchLease {
   }
   ~ScratchLease() {
     Scratch& scratch = *holder_;
-    scratch.elements.clear();
-    scratch.members.clear();
-    if (scratch.elements.capacity() > kKeptElements) scratch.elements.shrink_to_fit();
-    if (scratch.members.capacity() > kKeptMembers) scratch.members.shrink_to_fit();
+    scratch.values.clear();
+    scratch.keys.clear();
+    if (scratch.values.capacity() > kKeptValues) scratch.values.shrink_to_fit();
+    if (scratch.keys.capacity() > kKeptKeys) scratch.keys.shrink_to_fit();
     if (scratch.stringBuffer.capacity() > kKeptStringBytes) {
       scratch.stringBuffer.clear();
       scratch.stringBuffer.shrink_to_fit();
@@ -201,8 +204,8 @@ class TAD_VeskJSON::ScratchLease {
   ScratchLease& operator=(const ScratchLease&) = delete;
 
  private:
-  static constexpr size_t kKeptElements = 4096;
-  static constexpr size_t kKeptMembers = 1024;
+  static constexpr size_t kKeptValues = 4096;
+  static constexpr size_t kKeptKeys = 1024;
   static constexpr size_t kKeptStringBytes = 64 * 1024;
   Scratch*& holder_;
 };
@@ -439,8 +442,7 @@ std::optional<Value> TAD_VeskJSON::read(const char* text, size_t length, bool al
   malformedUtf8_ = false;
   ScratchLease lease(scratch_);
   Error local;
-  Value value;
-  bool read = scanValue(value, &local);
+  bool read = scanValue(&local);
   if (read && !scanIsAtEnd()) {
     read = false;
     local = err(kGarbageAfterValue, "Garbage after JSON");
@@ -455,11 +457,12 @@ std::optional<Value> TAD_VeskJSON::read(const char* text, size_t length, bool al
     if (error) *error = std::move(local);
     return std::nullopt;
   }
+  Value& value = scratch_->values.back();
   if (!allowScalar && !value.isDictionary() && !value.isArray()) {
     fail(error, kNotAContainer, "Valid fragment, but not JSON");
     return std::nullopt;
   }
-  return value;
+  return std::move(value);
 }
 
 void TAD_VeskJSON::skipWhiteSpace() {
@@ -472,26 +475,26 @@ bool TAD_VeskJSON::scanIsAtEnd() {
   return *c_ == '\0';
 }
 
-bool TAD_VeskJSON::scanValue(Value& value, Error* error) {
+bool TAD_VeskJSON::scanValue(Error* error) {
   skipWhiteSpace();
   char leading = *c_++;
   switch (leading) {
     case '{':
-      return scanRestOfDictionary(value, error);
+      return scanRestOfDictionary(error);
     case '[':
-      return scanRestOfArray(value, error);
+      return scanRestOfArray(error);
     case '"': {
       std::string text;
       if (!scanRestOfString(text, error)) return false;
-      value = Value(std::move(text));
+      scratch_->values.emplace_back(std::move(text));
       return true;
     }
     case 'n':
-      return scanRestOfNull(value, error);
+      return scanRestOfNull(error);
     case 't':
-      return scanRestOfTrue(value, error);
+      return scanRestOfTrue(error);
     case 'f':
-      return scanRestOfFalse(value, error);
+      return scanRestOfFalse(error);
     case '-':
     case '0':
     case '1':
@@ -504,7 +507,7 @@ bool TAD_VeskJSON::scanValue(Value& value, Error* error) {
     case '8':
     case '9':
       --c_;
-      return scanNumber(value, error);
+      return scanNumber(error);
     case '+':
       return fail(error, kMalformedNumber, "Leading + disallowed in number");
     case '\0':
@@ -515,34 +518,34 @@ bool TAD_VeskJSON::scanValue(Value& value, Error* error) {
   }
 }
 
-bool TAD_VeskJSON::scanRestOfNull(Value& value, Error* error) {
+bool TAD_VeskJSON::scanRestOfNull(Error* error) {
   if (c_[0] != 'u' || c_[1] != 'l' || c_[2] != 'l') {
     return fail(error, kMalformedStructure, "Expected 'null'");
   }
   c_ += 3;
-  value = Value();
+  scratch_->values.emplace_back();
   return true;
 }
 
-bool TAD_VeskJSON::scanRestOfTrue(Value& value, Error* error) {
+bool TAD_VeskJSON::scanRestOfTrue(Error* error) {
   if (c_[0] != 'r' || c_[1] != 'u' || c_[2] != 'e') {
     return fail(error, kMalformedStructure, "Expected 'true'");
   }
   c_ += 3;
-  value = Value(true);
+  scratch_->values.emplace_back(true);
   return true;
 }
 
-bool TAD_VeskJSON::scanRestOfFalse(Value& value, Error* error) {
+bool TAD_VeskJSON::scanRestOfFalse(Error* error) {
   if (c_[0] != 'a' || c_[1] != 'l' || c_[2] != 's' || c_[3] != 'e') {
     return fail(error, kMalformedStructure, "Expected 'false'");
   }
   c_ += 4;
-  value = Value(false);
+  scratch_->values.emplace_back(false);
   return true;
 }
 
-bool TAD_VeskJSON::scanNumber(Value& value, Error* error) {
+bool TAD_VeskJSON::scanNumber(Error* error) {
   const char* start = c_;
   bool negative = *c_ == '-';
   if (negative) ++c_;
@@ -581,8 +584,8 @@ bool TAD_VeskJSON::scanNumber(Value& value, Error* error) {
   // Nineteen digits always fit in 64 unsigned bits, so the gathered magnitude is exact there.
   constexpr uint64_t kMaxPositive = static_cast<uint64_t>(INT64_MAX);
   if (integral && integerDigits <= 19 && magnitude <= kMaxPositive + (negative ? 1 : 0)) {
-    value = Value(negative ? static_cast<int64_t>(uint64_t{0} - magnitude)
-                           : static_cast<int64_t>(magnitude));
+    scratch_->values.emplace_back(negative ? static_cast<int64_t>(uint64_t{0} - magnitude)
+                                           : static_cast<int64_t>(magnitude));
     return true;
   }
   std::optional<base::Decimal> decimal =
@@ -590,7 +593,7 @@ bool TAD_VeskJSON::scanNumber(Value& value, Error* error) {
   if (!decimal || !hasReadableExponent(*decimal)) {
     return fail(error, kMalformedNumber, "Failed creating decimal instance");
   }
-  value = Value(std::move(*decimal));
+  scratch_->values.emplace_back(std::move(*decimal));
   return true;
 }
 
@@ -599,27 +602,39 @@ bool TAD_VeskJSON::scanNumber(Value& value, Error* error) {
 // characters are checked as whole sequences. Returns false on malformed UTF-8.
 bool TAD_VeskJSON::skipRun() {
   static_assert(std::endian::native == std::endian::little, "byte marks are read in memory order");
+  // A local cursor: writes through the member would be repeated on every step, as the compiler
+  // cannot tell them apart from writes to the text.
+  const char* cursor = c_;
+  const char* const end = end_;
   for (;;) {
-    if (end_ - c_ >= 8) {
+    if (end - cursor >= 8) {
       uint64_t word;
-      std::memcpy(&word, c_, sizeof word);
+      std::memcpy(&word, cursor, sizeof word);
       uint64_t marks = runStopMarks(word);
       if (marks == 0) {
-        c_ += 8;
+        cursor += 8;
         continue;
       }
-      c_ += std::countr_zero(marks) / 8;
+      cursor += std::countr_zero(marks) / 8;
     } else {
-      while (!kRunStops[static_cast<unsigned char>(*c_)] &&
-             static_cast<unsigned char>(*c_) < 0x80) {
-        ++c_;
+      while (!kRunStops[static_cast<unsigned char>(*cursor)] &&
+             static_cast<unsigned char>(*cursor) < 0x80) {
+        ++cursor;
       }
     }
-    if (static_cast<unsigned char>(*c_) < 0x80) return true;  // a byte of ctrl
-    size_t length = Utf8Validator::sequenceLength(c_, end_);
-    if (length == 0) return false;
-    c_ += length;
+    if (static_cast<unsigned char>(*cursor) < 0x80) break;  // a byte of ctrl
+    // Non-ASCII text tends to come in runs; they are checked sequence after sequence.
+    do {
+      size_t length = Utf8Validator::sequenceLength(cursor, end);
+      if (length == 0) {
+        c_ = cursor;
+        return false;
+      }
+      cursor += length;
+    } while (static_cast<unsigned char>(*cursor) >= 0x80);
   }
+  c_ = cursor;
+  return true;
 }
 
 bool TAD_VeskJSON::scanRestOfString(std::string& text, Error* error) {
@@ -753,27 +768,24 @@ bool TAD_VeskJSON::enterReadContainer(Error* error) {
   return fail(error, kNestedTooDeep, "Nested too deep");
 }
 
-// Members and elements are gathered on stacks shared by all levels and moved into a container of
-// exactly their number when it closes: a growing container would reallocate, and a container of
-// fixed capacity hint wastes memory on small ones; both cost more than the move.
-
-bool TAD_VeskJSON::scanRestOfDictionary(Value& value, Error* error) {
+bool TAD_VeskJSON::scanRestOfDictionary(Error* error) {
   if (!enterReadContainer(error)) return false;
-  const size_t bottom = scratch_->members.size();
+  const size_t keysBottom = scratch_->keys.size();
+  const size_t valuesBottom = scratch_->values.size();
   for (;;) {
     if (*c_ == '\0') return fail(error, kUnexpectedEnd, "End of input while parsing object");
     skipWhiteSpace();
     if (*c_ == '}') {
       ++c_;
       --depth_;
-      value = Value(popDictionary(bottom));
+      pushDictionary(keysBottom, valuesBottom);
       return true;
     }
 
     if (*c_ != '"') return failChained(error, kMalformedStructure, "Object key string expected");
     ++c_;
-    base::Dictionary::Entry& member = scratch_->members.emplace_back();
-    if (!scanRestOfString(member.first, error)) {
+    const size_t key = scratch_->keys.size();
+    if (!scanRestOfString(scratch_->keys.emplace_back(), error)) {
       return failChained(error, kMalformedStructure, "Object key string expected");
     }
     skipWhiteSpace();
@@ -781,14 +793,10 @@ bool TAD_VeskJSON::scanRestOfDictionary(Value& value, Error* error) {
       return fail(error, kMalformedStructure, "Expected ':' separating key and value");
     }
     ++c_;
-    // The stack may grow while the value is read, so the member is found again by its index.
-    const size_t index = scratch_->members.size() - 1;
-    Value element;
-    if (!scanValue(element, error)) {
+    if (!scanValue(error)) {
       return failChained(error, kMalformedStructure,
-                         "Object value expected for key: " + scratch_->members[index].first);
+                         "Object value expected for key: " + scratch_->keys[key]);
     }
-    scratch_->members[index].second = std::move(element);
 
     skipWhiteSpace();
     if (*c_ == ',') {
@@ -799,38 +807,35 @@ bool TAD_VeskJSON::scanRestOfDictionary(Value& value, Error* error) {
   }
 }
 
-base::Dictionary TAD_VeskJSON::popDictionary(size_t bottom) {
+void TAD_VeskJSON::pushDictionary(size_t keysBottom, size_t valuesBottom) {
+  std::vector<std::string>& keys = scratch_->keys;
+  std::vector<Value>& values = scratch_->values;
   base::Dictionary dictionary;
-  dictionary.reserve(scratch_->members.size() - bottom);
-  for (size_t i = bottom; i < scratch_->members.size(); ++i) {
-    dictionary.set(std::move(scratch_->members[i].first), std::move(scratch_->members[i].second));
+  dictionary.reserve(keys.size() - keysBottom);
+  for (size_t i = keysBottom, j = valuesBottom; i < keys.size(); ++i, ++j) {
+    dictionary.set(std::move(keys[i]), std::move(values[j]));
   }
-  scratch_->members.resize(bottom);
-  return dictionary;
+  keys.resize(keysBottom);
+  values.resize(valuesBottom);
+  values.emplace_back(std::move(dictionary));
 }
 
-bool TAD_VeskJSON::scanRestOfArray(Value& value, Error* error) {
+bool TAD_VeskJSON::scanRestOfArray(Error* error) {
   if (!enterReadContainer(error)) return false;
-  const size_t bottom = scratch_->elements.size();
+  const size_t bottom = scratch_->values.size();
   for (;;) {
     if (*c_ == '\0') return fail(error, kUnexpectedEnd, "End of input while parsing array");
     skipWhiteSpace();
     if (*c_ == ']') {
       ++c_;
       --depth_;
-      auto first = scratch_->elements.begin() + static_cast<std::ptrdiff_t>(bottom);
-      base::Array array(std::make_move_iterator(first),
-                        std::make_move_iterator(scratch_->elements.end()));
-      scratch_->elements.resize(bottom);
-      value = Value(std::move(array));
+      pushArray(bottom);
       return true;
     }
 
-    Value element;
-    if (!scanValue(element, error)) {
+    if (!scanValue(error)) {
       return failChained(error, kMalformedStructure, "Expected value while parsing array");
     }
-    scratch_->elements.push_back(std::move(element));
 
     skipWhiteSpace();
     if (*c_ == ',') {
@@ -839,4 +844,12 @@ bool TAD_VeskJSON::scanRestOfArray(Value& value, Error* error) {
       if (*c_ == ']') return fail(error, kTrailingComma, "Trailing comma disallowed in array");
     }
   }
+}
+
+void TAD_VeskJSON::pushArray(size_t bottom) {
+  std::vector<Value>& values = scratch_->values;
+  auto first = values.begin() + static_cast<std::ptrdiff_t>(bottom);
+  base::Array array(std::make_move_iterator(first), std::make_move_iterator(values.end()));
+  values.resize(bottom);
+  values.emplace_back(std::move(array));
 }

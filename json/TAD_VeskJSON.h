@@ -106,22 +106,24 @@ class TAD_VeskJSON {
   void appendIndent(std::string& out) const;
   bool enterWrittenContainer(base::Error* error);
 
-  bool scanValue(base::Value& value, base::Error* error);
-  bool scanRestOfDictionary(base::Value& value, base::Error* error);
-  bool scanRestOfArray(base::Value& value, base::Error* error);
+  // Each scan of a value pushes the value read on the reading stack.
+  bool scanValue(base::Error* error);
+  bool scanRestOfDictionary(base::Error* error);
+  void pushDictionary(size_t keysBottom, size_t valuesBottom);
+  bool scanRestOfArray(base::Error* error);
+  void pushArray(size_t bottom);
   bool scanRestOfString(std::string& text, base::Error* error);
   bool skipRun();
   bool failMalformedUtf8(base::Error* error);
   bool scanEscape(std::string& text, base::Error* error);
-  bool scanRestOfNull(base::Value& value, base::Error* error);
-  bool scanRestOfTrue(base::Value& value, base::Error* error);
-  bool scanRestOfFalse(base::Value& value, base::Error* error);
-  bool scanNumber(base::Value& value, base::Error* error);
+  bool scanRestOfNull(base::Error* error);
+  bool scanRestOfTrue(base::Error* error);
+  bool scanRestOfFalse(base::Error* error);
+  bool scanNumber(base::Error* error);
   bool scanUnicodeChar(uint32_t& character, base::Error* error);
   bool scanHexQuad(uint32_t& unit, base::Error* error);
   bool scanIsAtEnd();
   bool enterReadContainer(base::Error* error);
-  base::Dictionary popDictionary(size_t bottom);
   void skipWhiteSpace();
 
   bool humanReadable_ = false;

@@ -12,7 +12,7 @@ class Utf8Validator {
 
   // The length of the well-formed sequence that starts at p, reading no further than end; 0 when
   // none starts there. Inline, as readers call it for every non-ASCII character they pass.
-  static size_t sequenceLength(const char* p, const char* end) {
+  [[gnu::always_inline]] static size_t sequenceLength(const char* p, const char* end) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(p);
     unsigned char lead = bytes[0];
     size_t available = static_cast<size_t>(end - p);
