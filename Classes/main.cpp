@@ -1,64 +1,129 @@
-// The program's entry: builds the platform, loads the main interface, launches the application
-// and runs it.
+// The program's entry: reads the command line, builds the desktop platform, and hands control to
+// its application loop, which loads the main interface, launches the application and shows the
+// soundboard on a device screen.
 //
-// This build runs on the simulated platform: it launches the soundboard headless, shows what is on
-// its screen, plays the clips named on the command line, and quits.
+//   quillbeck [--device phone|tablet] [--silent] [--screenshot FILE]
+//
+// The assets (clips/ and interface/) are found in $QUILLBECK_ASSETS, else next to an installed
+// program (../share/quillbeck), else in the source tree it was built from.
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 
-#include "Classes/quillbeckAppDelegate.h"
 #include "Classes/quillbeckInterface.h"
-#include "Classes/quillbeckiPad.h"
-#include "ads/View/TADBannerView.h"
-#include "platform/Button.h"
-#include "platform/sim/SimPlatform.h"
+#include "platform/Console.h"
+#include "platform/gtk/GtkPlatform.h"
 
 namespace {
 
-std::string resourcePath() {
-  if (const char* configured = std::getenv("QUILLBECK_RESOURCES")) return configured;
-  return QUILLBECK_RESOURCE_DIR;
+struct CommandLine {
+  platform::UserInterfaceIdiom idiom = platform::UserInterfaceIdiom::Phone;
+  bool silent = false;
+  std::string screenshot;
+};
+
+constexpr std::string_view kUsage =
+    "usage: quillbeck [--device phone|tablet] [--silent] [--screenshot FILE]\n"
+    "  --device      the device whose screen to show (default: phone)\n"
+    "  --silent      play clips into no sound device\n"
+    "  --screenshot  write the device screen to FILE (PNG) once it is shown, then quit\n"
+    "Ctrl+Left and Ctrl+Right turn the device; Ctrl+Q quits.\n";
+
+// The command line, or nothing after saying what is wrong with it (exitStatus: 0 for --help).
+std::optional<CommandLine> parse(int argc, char** argv, int& exitStatus) {
+  CommandLine line;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view argument = argv[i];
+    bool hasValue = i + 1 < argc;
+    if (argument == "--help" || argument == "-h") {
+      std::fputs(kUsage.data(), stdout);
+      exitStatus = EXIT_SUCCESS;
+      return std::nullopt;
+    }
+    if (argument == "--device" && hasValue) {
+      std::string_view device = argv[++i];
+      if (device != "phone" && device != "tablet") {
+        std::fprintf(stderr, "quillbeck: unknown device \"%s\" (phone or tablet)\n", argv[i]);
+        exitStatus = 2;
+        return std::nullopt;
+      }
+      line.idiom = device == "tablet" ? platform::UserInterfaceIdiom::Pad
+                                      : platform::UserInterfaceIdiom::Phone;
+    } else if (argument == "--screenshot" && hasValue) {
+      line.screenshot = argv[++i];
+    } else if (argument == "--silent") {
+      line.silent = true;
+    } else {
+      std::fprintf(stderr, "quillbeck: unknown or incomplete option \"%s\"\n%s", argv[i],
+                   kUsage.data());
+      exitStatus = 2;
+      return std::nullopt;
+    }
+  }
+  return line;
 }
 
-void printScreen(quillbeckViewController& screen) {
-  std::printf("%s screen, view %gx%g\n", dynamic_cast<quillbeckiPad*>(&screen) ? "tablet" : "phone",
-              screen.view()->frame().width(), screen.view()->frame().height());
-  for (const auto& subview : screen.view()->subviews()) {
-    const platform::Rect& f = subview->frame();
-    auto* button = dynamic_cast<platform::Button*>(subview.get());
-    std::printf("  %-14s at %g,%g size %gx%g\n", button ? button->title().c_str() : "ad banner",
-                f.minX(), f.minY(), f.width(), f.height());
+std::string assetsFolder() {
+  namespace fs = std::filesystem;
+  if (const char* configured = std::getenv("QUILLBECK_ASSETS"); configured && *configured) {
+    return configured;
   }
+  std::error_code error;
+  fs::path installed =
+      fs::read_symlink("/proc/self/exe", error).parent_path().parent_path() / "share" / "quillbeck";
+  if (!error && fs::is_directory(installed / "interface", error)) return installed.string();
+  return QUILLBECK_SOURCE_ASSETS;
+}
+
+void takeScreenshot(platform::gtk::GtkPlatform& platform, const std::string& path) {
+  base::Error error;
+  if (platform.deviceScreen()->saveScreenshot(path, &error)) {
+    std::printf("%s\n", path.c_str());
+  } else {
+    platform::Console::log("quillbeck: " + error.localizedDescription());
+  }
+  platform.quit();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  platform::sim::SimPlatform platform(resourcePath());
-  bool tablet = argc > 2 && std::string(argv[1]) == "--device" && std::string(argv[2]) == "tablet";
-  if (tablet) platform.becomeTablet();
+  int exitStatus = EXIT_SUCCESS;
+  std::optional<CommandLine> line = parse(argc, argv, exitStatus);
+  if (!line) return exitStatus;
 
-  std::shared_ptr<quillbeckAppDelegate> delegate = quillbeckInterface::loadMainInterface();
-  platform.application().finishLaunching();
-  platform.runLoop().runUntilIdle();
-  quillbeckViewController& screen = *delegate->viewController();
-  printScreen(screen);
-
-  for (int i = tablet ? 3 : 1; i < argc; ++i) {
-    auto action = screen.actionNamed(std::string(argv[i]) + ":");
-    if (!action) {
-      std::fprintf(stderr, "quillbeck: no clip named %s\n", argv[i]);
-      continue;
-    }
-    action(nullptr);
-    platform.runLoop().advance(5);
+  std::string assets = assetsFolder();
+  platform::gtk::GtkPlatform::Options options;
+  options.idiom = line->idiom;
+  options.resourcePath = assets + "/clips";
+  options.audioOutput = line->silent || !line->screenshot.empty()
+                            ? platform::gtk::GstAudioBackend::Output::Silent
+                            : platform::gtk::GstAudioBackend::Output::Automatic;
+  std::string problem;
+  std::unique_ptr<platform::gtk::GtkPlatform> platform =
+      platform::gtk::GtkPlatform::create(options, &problem);
+  if (!platform) {
+    std::fprintf(stderr, "quillbeck: %s\n", problem.c_str());
+    return EXIT_FAILURE;
   }
-  for (const std::string& line : platform.console().lines())
-    std::fprintf(stderr, "%s\n", line.c_str());
-  for (const std::string& event : platform.audio().events())
-    std::printf("audio: %s\n", event.c_str());
-  platform.application().terminate();
-  return EXIT_SUCCESS;
+  if (!std::filesystem::is_directory(options.resourcePath)) {
+    platform::Console::log("quillbeck: no clips folder at " + options.resourcePath +
+                           " (set QUILLBECK_ASSETS to the assets folder)");
+  }
+  quillbeckInterface::setInterfaceFolder(assets + "/interface");
+
+  auto loadMainInterface = [] { return quillbeckInterface::loadMainInterface() != nullptr; };
+  std::function<void()> launched;
+  if (!line->screenshot.empty()) {
+    launched = [&platform, path = line->screenshot] {
+      platform->deviceScreen()->whenDrawn([&platform, path] { takeScreenshot(*platform, path); });
+    };
+  }
+  return platform->run(argv[0], loadMainInterface, launched);
 }

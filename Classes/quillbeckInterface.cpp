@@ -1,11 +1,10 @@
 #include "Classes/quillbeckInterface.h"
 
-#include <algorithm>
-
 #include "Classes/quillbeckAppDelegate.h"
-#include "Classes/quillbeckClips.h"
+#include "Classes/quillbeckInterfaceFile.h"
 #include "Classes/quillbeckiPad.h"
 #include "platform/Button.h"
+#include "platform/Console.h"
 #include "platform/Device.h"
 #include "platform/Screen.h"
 
@@ -13,58 +12,81 @@ namespace quillbeckInterface {
 
 namespace {
 
-constexpr double kBannerHeight = 50;
-constexpr double kMargin = 10;
-constexpr double kGap = 6;
-constexpr int kColumns = 2;
-constexpr int kRows = static_cast<int>(kClips.size()) / kColumns + 1;  // the stop button's row
+std::string& folder() {
+  static std::string folder = QUILLBECK_INTERFACE_DIR;
+  return folder;
+}
 
 std::shared_ptr<platform::Button> makeButton(quillbeckViewController& screen,
-                                             std::string_view title, std::string_view action,
-                                             const platform::Rect& frame) {
-  auto button = std::make_shared<platform::Button>(frame);
-  button->setTitle(std::string(title));
-  button->setAction([act = screen.actionNamed(action), sender = button.get()] { act(sender); });
+                                             const quillbeckButtonDescription& description) {
+  auto button = std::make_shared<platform::Button>(description.frame);
+  button->setTitle(description.title);
+  if (!description.imagePath.empty()) button->setImagePath(description.imagePath);
+  button->setAutoresizingMask(description.autoresizingMask);
+  button->setAction(
+      [act = screen.actionNamed(description.action), sender = button.get()] { act(sender); });
   return button;
+}
+
+// The first button whose action the screen does not have, or nullptr.
+const quillbeckButtonDescription* firstUnknownAction(quillbeckViewController& screen,
+                                                     const quillbeckInterfaceFile& file) {
+  for (const quillbeckButtonDescription& button : file.buttons()) {
+    if (!screen.actionNamed(button.action)) return &button;
+  }
+  return nullptr;
 }
 
 }  // namespace
 
+const std::string& interfaceFolder() {
+  return folder();
+}
+
+void setInterfaceFolder(std::string path) {
+  folder() = std::move(path);
+}
+
 std::shared_ptr<quillbeckAppDelegate> loadMainInterface() {
-  auto delegate = std::make_shared<quillbeckAppDelegate>();
-  delegate->setWindow(std::make_shared<platform::Window>(platform::Screen::main().bounds()));
   bool tablet =
       platform::Device::current().userInterfaceIdiom() == platform::UserInterfaceIdiom::Pad;
-  if (tablet) {
-    delegate->setViewController(std::make_shared<quillbeckiPad>());
-  } else {
-    delegate->setViewController(std::make_shared<quillbeckViewController>());
+  std::string path = folder() + (tablet ? "/tablet.json" : "/phone.json");
+  std::string problem;
+  auto file = quillbeckInterfaceFile::load(path, &problem);
+  if (!file) {
+    platform::Console::log("quillbeck: " + problem);
+    return nullptr;
   }
+  std::shared_ptr<quillbeckViewController> screen;
+  if (tablet) {
+    screen = std::make_shared<quillbeckiPad>();
+  } else {
+    screen = std::make_shared<quillbeckViewController>();
+  }
+  if (const quillbeckButtonDescription* unknown = firstUnknownAction(*screen, *file)) {
+    platform::Console::log("quillbeck: the interface file " + path + " gives the button \"" +
+                           unknown->title + "\" the action " + unknown->action +
+                           ", which the screen does not have");
+    return nullptr;
+  }
+  screen->setInterfaceFile(std::make_shared<const quillbeckInterfaceFile>(std::move(*file)));
+
+  auto delegate = std::make_shared<quillbeckAppDelegate>();
+  delegate->setWindow(std::make_shared<platform::Window>(platform::Screen::main().bounds()));
+  delegate->setViewController(std::move(screen));
   platform::Application::shared().setDelegate(delegate);
   return delegate;
 }
 
-void loadSoundboardView(quillbeckViewController& screen) {
+void loadSoundboardView(quillbeckViewController& screen, const quillbeckInterfaceFile* file) {
   auto view = std::make_shared<platform::View>(platform::Screen::main().applicationFrame());
-  view->setBackgroundColor(platform::Color::white());
+  view->setBackgroundColor(file ? file->backgroundColor() : platform::Color::white());
   view->setAutoresizingMask(platform::kAutoresizingFlexibleWidth |
                             platform::kAutoresizingFlexibleHeight);
   screen.setView(view);
-
-  double width = view->frame().width();
-  double height = view->frame().height() - kBannerHeight;
-  double columnWidth = (width - 2 * kMargin - (kColumns - 1) * kGap) / kColumns;
-  double rowHeight = std::min(60.0, (height - 2 * kMargin - (kRows - 1) * kGap) / kRows);
-  for (size_t i = 0; i < kClips.size(); ++i) {
-    int row = static_cast<int>(i) / kColumns;
-    int column = static_cast<int>(i) % kColumns;
-    platform::Rect frame(kMargin + column * (columnWidth + kGap),
-                         kMargin + row * (rowHeight + kGap), columnWidth, rowHeight);
-    view->addSubview(makeButton(screen, kClips[i].resource, kClips[i].action, frame));
-  }
-  platform::Rect stopFrame(kMargin, kMargin + (kRows - 1) * (rowHeight + kGap), width - 2 * kMargin,
-                           rowHeight);
-  view->addSubview(makeButton(screen, "Stop", kStopAction, stopFrame));
+  if (!file) return;
+  for (const quillbeckButtonDescription& description : file->buttons())
+    view->addSubview(makeButton(screen, description));
 }
 
 }  // namespace quillbeckInterface

@@ -4,13 +4,14 @@
 
 #include "Classes/quillbeckClips.h"
 #include "Classes/quillbeckInterface.h"
+#include "Classes/quillbeckInterfaceFile.h"
 #include "ads/Request/TADRequest.h"
 #include "ads/View/TADBannerView.h"
 #include "platform/Bundle.h"
 #include "platform/Console.h"
 
 void quillbeckViewController::loadView() {
-  quillbeckInterface::loadSoundboardView(*this);
+  quillbeckInterface::loadSoundboardView(*this, interfaceFile_.get());
 }
 
 void quillbeckViewController::viewDidLoad() {

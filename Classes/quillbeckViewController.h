@@ -8,6 +8,7 @@
 #include "platform/ViewController.h"
 
 class TADBannerView;
+class quillbeckInterfaceFile;
 
 // The soundboard screen: fourteen clip actions and stop, one audio player at a time, and the ad
 // banner along the bottom edge of the view as it is when loaded. The phone screen stays upright;
@@ -46,6 +47,11 @@ class quillbeckViewController : public platform::ViewController,
   // names the screen does not know.
   std::function<void(const void*)> actionNamed(std::string_view name);
 
+  // The description of the screen's buttons, from the interface file; its view is loaded from it.
+  void setInterfaceFile(std::shared_ptr<const quillbeckInterfaceFile> file) {
+    interfaceFile_ = std::move(file);
+  }
+
   const std::shared_ptr<TADBannerView>& bannerView() const { return bannerView_; }
   const std::shared_ptr<platform::AudioPlayer>& audioPlayer() const { return theAudio; }
 
@@ -55,4 +61,5 @@ class quillbeckViewController : public platform::ViewController,
  private:
   std::shared_ptr<TADBannerView> bannerView_;
   std::shared_ptr<platform::AudioPlayer> theAudio;
+  std::shared_ptr<const quillbeckInterfaceFile> interfaceFile_;
 };

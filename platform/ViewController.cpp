@@ -58,7 +58,8 @@ void ViewController::dismissModalViewControllerAnimated(bool animated) {
   viewDidAppear(animated);
 }
 
-bool ViewController::rotateTo(InterfaceOrientation orientation) {
+bool ViewController::rotateTo(InterfaceOrientation orientation,
+                              const std::function<void()>& layout) {
   ViewController* top = this;
   while (top->modal_)
     top = top->modal_.get();
@@ -69,6 +70,7 @@ bool ViewController::rotateTo(InterfaceOrientation orientation) {
     c->willRotateToInterfaceOrientation(orientation);
   for (ViewController* c = this; c; c = c->modal_.get())
     c->orientation_ = orientation;
+  if (layout) layout();
   for (ViewController* c = this; c; c = c->modal_.get())
     c->didRotateFromInterfaceOrientation(from);
   return true;

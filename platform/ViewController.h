@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/Geometry.h"
@@ -48,8 +49,10 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
   std::shared_ptr<ViewController> parentViewController() const { return parent_.lock(); }
 
   // Asks the topmost controller (this or the ones it presents) whether to turn to orientation,
-  // and turns the whole chain when it agrees. Answers whether the screen turned.
-  bool rotateTo(InterfaceOrientation orientation);
+  // and turns the whole chain when it agrees: every controller hears willRotate…, then layout
+  // (given by a backend that lays the turned screen out) runs, then every controller hears
+  // didRotate… with the views at their new size. Answers whether the screen turned.
+  bool rotateTo(InterfaceOrientation orientation, const std::function<void()>& layout = {});
 
  private:
   std::shared_ptr<View> view_;

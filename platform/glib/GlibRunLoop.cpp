@@ -33,8 +33,8 @@ gboolean keepPolling(gpointer) {
 GlibRunLoop::GlibRunLoop(GMainContext* context)
     : context_(g_main_context_ref(context ? context : g_main_context_default())),
       mainThread_(std::this_thread::get_id()) {
-  static GSourceFuncs funcs{nullptr, nullptr, &GlibRunLoop::dispatchSource, nullptr, nullptr,
-                            nullptr};
+  static GSourceFuncs funcs{nullptr, nullptr, &GlibRunLoop::dispatchSource,
+                            nullptr, nullptr, nullptr};
   source_ = g_source_new(&funcs, sizeof(LoopSource));
   reinterpret_cast<LoopSource*>(source_)->loop = this;
   g_source_set_name(source_, "platform run loop");

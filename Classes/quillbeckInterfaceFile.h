@@ -1,0 +1,44 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Geometry.h"
+
+// One button of a soundboard screen as its interface file describes it.
+struct quillbeckButtonDescription {
+  std::string title;
+  std::string action;  // the screen's action it sends: "plimsk:", "stop:"
+  platform::Rect frame;
+  std::string imagePath;  // a file that exists, or empty
+  unsigned autoresizingMask = 0;
+};
+
+// A soundboard screen's interface file: the screen's background colour and its buttons, in JSON.
+//
+//   { "background": [1, 1, 1, 1],
+//     "buttons": [ { "title": "plimsk", "action": "plimsk:", "frame": [10, 10, 147, 43],
+//                    "image": "clip.png", "autoresizing": ["flexibleLeftMargin"] }, … ] }
+//
+// "background" (red, green, blue, alpha from 0 to 1), "image" (relative to the file's folder) and
+// "autoresizing" (flexibleLeftMargin, flexibleWidth, flexibleRightMargin, flexibleTopMargin,
+// flexibleHeight, flexibleBottomMargin) are optional. A file that breaks these rules anywhere is
+// refused as a whole, with a problem that names the file and the place.
+class quillbeckInterfaceFile {
+ public:
+  static std::optional<quillbeckInterfaceFile> load(const std::string& path,
+                                                    std::string* problem = nullptr);
+  // text as read from a file in folder (where images are found).
+  static std::optional<quillbeckInterfaceFile> parse(std::string_view text,
+                                                     const std::string& folder,
+                                                     std::string* problem = nullptr);
+
+  const platform::Color& backgroundColor() const { return backgroundColor_; }
+  const std::vector<quillbeckButtonDescription>& buttons() const { return buttons_; }
+
+ private:
+  platform::Color backgroundColor_ = platform::Color::white();
+  std::vector<quillbeckButtonDescription> buttons_;
+};

@@ -1,0 +1,275 @@
+#include "platform/gtk/DeviceScreenWindow.h"
+
+#include <cmath>
+#include <ctime>
+
+#include "platform/Console.h"
+#include "platform/gtk/DeviceScreen.h"
+#include "platform/gtk/GtkViewPeer.h"
+
+namespace platform::gtk {
+
+namespace {
+
+// Interface orientations in the order the screen's content passes through them when the device
+// turns counterclockwise.
+constexpr InterfaceOrientation kCounterclockwise[] = {
+    InterfaceOrientation::Portrait, InterfaceOrientation::LandscapeRight,
+    InterfaceOrientation::PortraitUpsideDown, InterfaceOrientation::LandscapeLeft};
+
+InterfaceOrientation turned(InterfaceOrientation from, DeviceScreenWindow::Turn turn) {
+  int index = 0;
+  while (kCounterclockwise[index] != from)
+    ++index;
+  int step = turn == DeviceScreenWindow::Turn::Counterclockwise ? 1 : 3;
+  return kCounterclockwise[(index + step) % 4];
+}
+
+const char* nameOf(InterfaceOrientation orientation) {
+  switch (orientation) {
+    case InterfaceOrientation::Portrait:
+      return "portrait";
+    case InterfaceOrientation::PortraitUpsideDown:
+      return "portrait upside down";
+    case InterfaceOrientation::LandscapeLeft:
+      return "landscape left";
+    case InterfaceOrientation::LandscapeRight:
+      return "landscape right";
+  }
+  return "an unknown orientation";
+}
+
+int pixels(double points) {
+  return static_cast<int>(std::lround(points));
+}
+
+}  // namespace
+
+DeviceScreenWindow::DeviceScreenWindow(GtkApplication* application, Size portraitSize,
+                                       Listener& listener)
+    : listener_(listener),
+      portraitSize_(portraitSize),
+      window_(gtk_application_window_new(application)),
+      stage_(gtk_fixed_new()),
+      statusBar_(gtk_drawing_area_new()) {
+  g_object_ref_sink(window_);
+  gtk_window_set_title(GTK_WINDOW(window_), "Quillbeck");
+  gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
+  gtk_container_add(GTK_CONTAINER(window_), stage_);
+  gtk_fixed_put(GTK_FIXED(stage_), statusBar_, 0, 0);
+  gtk_widget_show(statusBar_);
+  gtk_widget_show(stage_);
+  layOut(InterfaceOrientation::Portrait);
+
+  g_signal_connect(stage_, "draw", G_CALLBACK(drawStage), this);
+  g_signal_connect(statusBar_, "draw", G_CALLBACK(drawStatusBar), this);
+  g_signal_connect(window_, "key-press-event", G_CALLBACK(keyPressed), this);
+  g_signal_connect(window_, "notify::is-active", G_CALLBACK(activeChanged), this);
+  g_signal_connect(window_, "window-state-event", G_CALLBACK(stateChanged), this);
+  g_signal_connect(window_, "delete-event", G_CALLBACK(closeRequested), this);
+  g_signal_connect_after(window_, "draw", G_CALLBACK(drawn), this);
+  // The status bar's clock.
+  clockTimer_ = g_timeout_add_seconds(
+      15,
+      [](gpointer bar) -> gboolean {
+        gtk_widget_queue_draw(GTK_WIDGET(bar));
+        return G_SOURCE_CONTINUE;
+      },
+      statusBar_);
+}
+
+DeviceScreenWindow::~DeviceScreenWindow() {
+  g_source_remove(clockTimer_);
+  if (drawnIdle_) g_source_remove(drawnIdle_);
+  g_signal_handlers_disconnect_by_data(window_, this);
+  g_signal_handlers_disconnect_by_data(stage_, this);
+  g_signal_handlers_disconnect_by_data(statusBar_, this);
+  // The application's window keeps its widget; only the desktop window goes.
+  if (auto content = content_.lock()) GtkViewPeer::of(*content).removedFromSuperview();
+  gtk_widget_destroy(window_);
+  g_object_unref(window_);
+}
+
+void DeviceScreenWindow::show(const std::shared_ptr<Window>& window) {
+  if (auto previous = content_.lock()) GtkViewPeer::of(*previous).removedFromSuperview();
+  content_ = window;
+  if (window) {
+    GtkWidget* widget = GtkViewPeer::of(*window).widget();
+    gtk_fixed_put(GTK_FIXED(stage_), widget, pixels(window->frame().minX()),
+                  pixels(window->frame().minY()));
+  }
+  gtk_window_present(GTK_WINDOW(window_));
+}
+
+void DeviceScreenWindow::setStatusBarHidden(bool hidden) {
+  gtk_widget_set_visible(statusBar_, !hidden);
+}
+
+bool DeviceScreenWindow::isStatusBarVisible() const {
+  return gtk_widget_get_visible(statusBar_);
+}
+
+bool DeviceScreenWindow::turn(Turn turn) {
+  std::shared_ptr<Window> window = content_.lock();
+  std::shared_ptr<ViewController> root = window ? window->rootViewController() : nullptr;
+  if (!root) {
+    Console::log("device screen: nothing on the screen to turn");
+    return false;
+  }
+  InterfaceOrientation target = turned(orientation_, turn);
+  if (!root->rotateTo(target, [&] { layOut(target); })) {
+    Console::log(std::string("device screen: the application does not turn to ") + nameOf(target) +
+                 "; the screen stays in " + nameOf(orientation_));
+    return false;
+  }
+  return true;
+}
+
+// Gives the stage, the status bar and the application's window the size of the screen turned to
+// orientation; the root view fills the application frame, presented views the whole screen.
+void DeviceScreenWindow::layOut(InterfaceOrientation orientation) {
+  orientation_ = orientation;
+  Size size =
+      isLandscape(orientation) ? Size{portraitSize_.height, portraitSize_.width} : portraitSize_;
+  gtk_widget_set_size_request(stage_, pixels(size.width), pixels(size.height));
+  gtk_widget_set_size_request(statusBar_, pixels(size.width),
+                              pixels(DeviceScreen::kStatusBarHeight));
+  std::shared_ptr<Window> window = content_.lock();
+  if (!window) return;
+  window->setFrame({0, 0, size.width, size.height});
+  std::shared_ptr<ViewController> root = window->rootViewController();
+  if (!root) return;
+  double top = isStatusBarVisible() ? DeviceScreen::kStatusBarHeight : 0;
+  if (root->isViewLoaded()) root->view()->setFrame({0, top, size.width, size.height - top});
+  for (auto presented = root->modalViewController(); presented;
+       presented = presented->modalViewController()) {
+    if (presented->isViewLoaded()) presented->view()->setFrame(window->bounds());
+  }
+}
+
+void DeviceScreenWindow::whenDrawn(std::function<void()> task) {
+  drawnTasks_.push_back(std::move(task));
+  if (drawnOnce_) runDrawnTasks();
+}
+
+void DeviceScreenWindow::runDrawnTasks() {
+  std::vector<std::function<void()>> tasks;
+  tasks.swap(drawnTasks_);
+  for (auto& task : tasks)
+    task();
+}
+
+bool DeviceScreenWindow::saveScreenshot(const std::string& path, base::Error* error) const {
+  auto fail = [&](const std::string& message) {
+    if (error) {
+      *error =
+          base::Error("platform.screen", 1,
+                      base::Dictionary{{std::string(base::Error::kLocalizedDescriptionKey),
+                                        "Cannot save a screenshot to " + path + ": " + message}});
+    }
+    return false;
+  };
+  if (!gtk_widget_get_realized(stage_)) return fail("the screen is not shown");
+  int width = gtk_widget_get_allocated_width(stage_);
+  int height = gtk_widget_get_allocated_height(stage_);
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  cairo_t* cr = cairo_create(surface);
+  gtk_widget_draw(stage_, cr);
+  cairo_destroy(cr);
+  cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
+  cairo_surface_destroy(surface);
+  if (status != CAIRO_STATUS_SUCCESS) return fail(cairo_status_to_string(status));
+  return true;
+}
+
+gboolean DeviceScreenWindow::keyPressed(GtkWidget*, GdkEventKey* event, gpointer self) {
+  auto* screen = static_cast<DeviceScreenWindow*>(self);
+  if (!(event->state & GDK_CONTROL_MASK)) return FALSE;
+  switch (event->keyval) {
+    case GDK_KEY_Left:
+      screen->turn(Turn::Counterclockwise);
+      return TRUE;
+    case GDK_KEY_Right:
+      screen->turn(Turn::Clockwise);
+      return TRUE;
+    case GDK_KEY_q:
+    case GDK_KEY_Q:
+      screen->listener_.deviceScreenQuitRequested();
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+void DeviceScreenWindow::activeChanged(GObject* window, GParamSpec*, gpointer self) {
+  static_cast<DeviceScreenWindow*>(self)->listener_.deviceScreenActiveChanged(
+      gtk_window_is_active(GTK_WINDOW(window)));
+}
+
+gboolean DeviceScreenWindow::stateChanged(GtkWidget*, GdkEventWindowState* event, gpointer self) {
+  if (event->changed_mask & GDK_WINDOW_STATE_ICONIFIED) {
+    static_cast<DeviceScreenWindow*>(self)->listener_.deviceScreenMinimizedChanged(
+        event->new_window_state & GDK_WINDOW_STATE_ICONIFIED);
+  }
+  return FALSE;
+}
+
+// Closing hides the window and lets go of the application, which then ends unless background
+// tasks hold it; the widgets stay until the screen goes.
+gboolean DeviceScreenWindow::closeRequested(GtkWidget* window, GdkEvent*, gpointer self) {
+  gtk_widget_hide(window);
+  static_cast<DeviceScreenWindow*>(self)->listener_.deviceScreenClosed();
+  gtk_window_set_application(GTK_WINDOW(window), nullptr);
+  return TRUE;
+}
+
+gboolean DeviceScreenWindow::drawn(GtkWidget*, cairo_t*, gpointer self) {
+  auto* screen = static_cast<DeviceScreenWindow*>(self);
+  if (screen->drawnOnce_) return FALSE;
+  screen->drawnOnce_ = true;
+  // Not inside the draw: the tasks may draw themselves (a screenshot) or quit.
+  screen->drawnIdle_ = g_idle_add(
+      [](gpointer data) -> gboolean {
+        auto* self = static_cast<DeviceScreenWindow*>(data);
+        self->drawnIdle_ = 0;
+        self->runDrawnTasks();
+        return G_SOURCE_REMOVE;
+      },
+      screen);
+  return FALSE;
+}
+
+// The glass beyond the application's views is black, as on the device.
+gboolean DeviceScreenWindow::drawStage(GtkWidget* widget, cairo_t* cr, gpointer) {
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  cairo_rectangle(cr, 0, 0, gtk_widget_get_allocated_width(widget),
+                  gtk_widget_get_allocated_height(widget));
+  cairo_fill(cr);
+  return FALSE;
+}
+
+gboolean DeviceScreenWindow::drawStatusBar(GtkWidget* widget, cairo_t* cr, gpointer) {
+  double width = gtk_widget_get_allocated_width(widget);
+  double height = gtk_widget_get_allocated_height(widget);
+  cairo_set_source_rgb(cr, 0.11, 0.11, 0.12);
+  cairo_rectangle(cr, 0, 0, width, height);
+  cairo_fill(cr);
+
+  std::time_t now = std::time(nullptr);
+  char clock[16] = "";
+  std::strftime(clock, sizeof clock, "%H:%M", std::localtime(&now));
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_select_font_face(cr, "Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+  cairo_set_font_size(cr, 12);
+  cairo_text_extents_t extents;
+  cairo_text_extents(cr, clock, &extents);
+  double baseline = (height + extents.height) / 2;
+  cairo_move_to(cr, (width - extents.width) / 2 - extents.x_bearing, baseline);
+  cairo_show_text(cr, clock);
+  cairo_set_font_size(cr, 11);
+  cairo_move_to(cr, 6, baseline);
+  cairo_show_text(cr, "Linux");
+  return FALSE;
+}
+
+}  // namespace platform::gtk

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <gst/gst.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/AudioPlayer.h"
+
+namespace platform::gtk {
+
+// Makes players on GStreamer. A player is made only for a file that exists and decodes: the
+// backend prerolls a playbin on it (to PAUSED, waiting on its bus for at most kPrerollTimeout
+// seconds) and refuses files that yield no audio stream. Errors (domain AudioPlayer::kErrorDomain):
+// 1 the file cannot be opened, 2 it cannot be decoded, 3 GStreamer is missing a part, 4 decoding
+// did not finish in time. Each failure is also told on the console, since the program's users
+// hear nothing else of it.
+//
+// Sound goes to the desktop's sound device. Where none can be opened (a build machine, Xvfb) or
+// when Output::Silent is asked for, it goes to a fake sink that keeps real time, so that players
+// behave the same either way; the console says so once.
+class GstAudioBackend : public AudioBackend {
+ public:
+  enum class Output { Automatic, Silent };
+  static constexpr double kPrerollTimeout = 5;
+
+  explicit GstAudioBackend(Output output = Output::Automatic);
+
+  std::shared_ptr<AudioPlayer> makePlayer(const base::URL& url, base::Error* error) override;
+
+  // Whether sound reaches a device (false: the fake sink).
+  bool isAudible() const { return audible_; }
+
+ private:
+  GstElement* makeSink() const;
+  GstElement* preroll(const std::string& path, base::Error* error) const;
+
+  bool initialized_ = false;
+  bool audible_ = false;
+};
+
+}  // namespace platform::gtk

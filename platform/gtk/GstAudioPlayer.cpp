@@ -1,0 +1,79 @@
+#include "platform/gtk/GstAudioPlayer.h"
+
+#include <string>
+
+#include "platform/Console.h"
+
+namespace platform::gtk {
+
+GstAudioPlayer::GstAudioPlayer(GstElement* pipeline) : pipeline_(pipeline) {
+  GstBus* bus = gst_element_get_bus(pipeline_);
+  busWatch_ = gst_bus_add_watch(bus, busMessage, this);
+  gst_object_unref(bus);
+}
+
+GstAudioPlayer::~GstAudioPlayer() {
+  g_source_remove(busWatch_);
+  gst_element_set_state(pipeline_, GST_STATE_NULL);
+  gst_object_unref(pipeline_);
+}
+
+bool GstAudioPlayer::play() {
+  if (playing_) return true;
+  if (!atStart_) {
+    gst_element_seek_simple(pipeline_, GST_FORMAT_TIME,
+                            static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+                            0);
+  }
+  if (gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+    Console::log("audio: the sound output refused to play");
+    return false;
+  }
+  playing_ = true;
+  atStart_ = false;
+  return true;
+}
+
+void GstAudioPlayer::stop() {
+  if (!playing_) return;
+  playing_ = false;
+  gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+}
+
+gboolean GstAudioPlayer::busMessage(GstBus*, GstMessage* message, gpointer self) {
+  auto* player = static_cast<GstAudioPlayer*>(self);
+  switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_EOS:
+      player->finished();
+      break;
+    case GST_MESSAGE_ERROR:
+      player->failed(message);
+      break;
+    default:
+      break;
+  }
+  // The delegate may have destroyed the player, which removed this watch: nothing of it is
+  // touched from here on.
+  return G_SOURCE_CONTINUE;
+}
+
+void GstAudioPlayer::finished() {
+  if (!playing_) return;
+  playing_ = false;
+  if (auto delegate = this->delegate()) delegate->audioPlayerDidFinishPlaying(*this, true);
+}
+
+void GstAudioPlayer::failed(GstMessage* message) {
+  GError* gstError = nullptr;
+  gst_message_parse_error(message, &gstError, nullptr);
+  std::string text = gstError ? gstError->message : "unknown error";
+  if (gstError) g_error_free(gstError);
+  playing_ = false;
+  gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+  Console::log("audio: playing stopped: " + text);
+  base::Error error(std::string(kErrorDomain), 2,
+                    base::Dictionary{{std::string(base::Error::kLocalizedDescriptionKey), text}});
+  if (auto delegate = this->delegate()) delegate->audioPlayerDecodeErrorDidOccur(*this, error);
+}
+
+}  // namespace platform::gtk

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <gst/gst.h>
+
+#include "platform/AudioPlayer.h"
+
+namespace platform::gtk {
+
+// A player on a GStreamer playbin that its backend has prerolled (PAUSED, first sound decoded).
+// play rewinds to the beginning unless the player is playing; stop pauses; the end of the stream
+// and errors arrive through the pipeline's bus on the main loop and go to the delegate.
+// Destroying the player sets the pipeline to NULL at once, which silences it.
+class GstAudioPlayer : public AudioPlayer {
+ public:
+  // Takes over pipeline (a prerolled playbin).
+  explicit GstAudioPlayer(GstElement* pipeline);
+  ~GstAudioPlayer() override;
+  GstAudioPlayer(const GstAudioPlayer&) = delete;
+  GstAudioPlayer& operator=(const GstAudioPlayer&) = delete;
+
+  bool play() override;
+  void stop() override;
+  bool isPlaying() const override { return playing_; }
+
+  // The pipeline, for those who observe its state.
+  GstElement* pipeline() const { return pipeline_; }
+
+ private:
+  static gboolean busMessage(GstBus*, GstMessage* message, gpointer self);
+  void finished();
+  void failed(GstMessage* message);
+
+  GstElement* pipeline_;
+  guint busWatch_ = 0;
+  bool playing_ = false;
+  bool atStart_ = true;
+};
+
+}  // namespace platform::gtk

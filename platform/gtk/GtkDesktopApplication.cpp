@@ -1,0 +1,123 @@
+#include "platform/gtk/GtkDesktopApplication.h"
+
+#include <string>
+#include <vector>
+
+#include "platform/Console.h"
+
+namespace platform::gtk {
+
+GtkDesktopApplication::GtkDesktopApplication(GtkApplication* application)
+    : application_(GTK_APPLICATION(g_object_ref(application))) {}
+
+GtkDesktopApplication::~GtkDesktopApplication() {
+  backgroundTimer_.stop();
+  if (inhibitCookie_) gtk_application_uninhibit(application_, inhibitCookie_);
+  for (size_t i = 0; i < heldTasks_.size(); ++i)
+    g_application_release(G_APPLICATION(application_));
+  g_object_unref(application_);
+}
+
+bool GtkDesktopApplication::openURL(const base::URL& url) {
+  GError* error = nullptr;
+  if (g_app_info_launch_default_for_uri(url.absoluteString().c_str(), nullptr, &error)) {
+    return true;
+  }
+  Console::log("application: cannot open " + url.absoluteString() + ": " + error->message);
+  g_error_free(error);
+  return false;
+}
+
+bool GtkDesktopApplication::canOpenURL(const base::URL& url) const {
+  if (url.scheme().empty()) return false;
+  GAppInfo* handler = g_app_info_get_default_for_uri_scheme(url.scheme().c_str());
+  if (!handler) return false;
+  g_object_unref(handler);
+  return true;
+}
+
+void GtkDesktopApplication::terminateOnce() {
+  if (terminated_) return;
+  terminated_ = true;
+  terminate();
+}
+
+void GtkDesktopApplication::deviceScreenActiveChanged(bool active) {
+  if (applicationState() == State::Background) return;  // restoring comes first
+  if (active) {
+    becomeActive();
+  } else {
+    resignActive();
+  }
+}
+
+void GtkDesktopApplication::deviceScreenMinimizedChanged(bool minimized) {
+  if (minimized) {
+    goToBackground();
+    return;
+  }
+  backgroundTimer_.stop();
+  enterForeground();
+  if (screen_ && gtk_window_is_active(screen_->gtkWindow())) becomeActive();
+}
+
+void GtkDesktopApplication::deviceScreenClosed() {
+  goToBackground();
+}
+
+void GtkDesktopApplication::deviceScreenQuitRequested() {
+  g_application_quit(G_APPLICATION(application_));
+}
+
+void GtkDesktopApplication::goToBackground() {
+  enterBackground();
+  if (!heldTasks_.empty()) startBackgroundAllowance();
+}
+
+void GtkDesktopApplication::startBackgroundAllowance() {
+  if (backgroundTimer_.isValid()) return;
+  backgroundTimer_ =
+      RunLoop::main().startTimer(backgroundAllowance_, [this] { backgroundTimeRanOut(); });
+}
+
+void GtkDesktopApplication::backgroundTimeRanOut() {
+  expireBackgroundTasks();
+  std::vector<BackgroundTaskIdentifier> stillOpen(heldTasks_.begin(), heldTasks_.end());
+  for (BackgroundTaskIdentifier identifier : stillOpen) {
+    Console::log("application: background task " + std::to_string(identifier) +
+                 " did not end when its time ran out; it is ended now");
+    endBackgroundTask(identifier);
+  }
+}
+
+void GtkDesktopApplication::statusBarHiddenChanged(bool hidden, bool) {
+  if (screen_) screen_->setStatusBarHidden(hidden);
+}
+
+void GtkDesktopApplication::idleTimerChanged(bool disabled) {
+  if (!disabled) {
+    if (inhibitCookie_) gtk_application_uninhibit(application_, inhibitCookie_);
+    inhibitCookie_ = 0;
+    return;
+  }
+  GtkWindow* window = screen_ ? screen_->gtkWindow() : nullptr;
+  inhibitCookie_ = gtk_application_inhibit(application_, window, GTK_APPLICATION_INHIBIT_IDLE,
+                                           "The application keeps the screen awake");
+  if (!inhibitCookie_) {
+    Console::log("application: the desktop offers no way to keep the screen awake");
+  }
+}
+
+void GtkDesktopApplication::backgroundTaskBegan(BackgroundTaskIdentifier identifier) {
+  heldTasks_.insert(identifier);
+  g_application_hold(G_APPLICATION(application_));
+  if (applicationState() == State::Background) startBackgroundAllowance();
+}
+
+void GtkDesktopApplication::backgroundTaskEnded(BackgroundTaskIdentifier identifier) {
+  if (heldTasks_.erase(identifier) == 0) return;
+  if (heldTasks_.empty()) backgroundTimer_.stop();
+  g_application_release(G_APPLICATION(application_));
+}
+
+}  // namespace platform::gtk

@@ -1,0 +1,127 @@
+#include "platform/gtk/GtkPlatform.h"
+
+#include "platform/glib/GlibClock.h"
+#include "platform/glib/LinuxDevice.h"
+#include "platform/glib/StderrConsole.h"
+#include "platform/gtk/DeviceScreen.h"
+#include "platform/gtk/GtkViewBackend.h"
+
+namespace platform::gtk {
+
+namespace {
+constexpr const char* kApplicationId = "org.quillbeck.Soundboard";
+}
+
+std::unique_ptr<GtkPlatform> GtkPlatform::create(Options options, std::string* problem) {
+  if (!gtk_init_check(nullptr, nullptr)) {
+    if (problem) {
+      const char* display = g_getenv("DISPLAY");
+      *problem = display && *display
+                     ? std::string("cannot open the display ") + display
+                     : std::string(
+                           "no display: DISPLAY is not set (run it in a desktop session, "
+                           "or under xvfb-run)");
+    }
+    return nullptr;
+  }
+  return std::unique_ptr<GtkPlatform>(new GtkPlatform(std::move(options)));
+}
+
+GtkPlatform::GtkPlatform(Options options)
+    : options_(std::move(options)),
+      // Every run is a device of its own, so a second one does not hand over to the first.
+      gtkApplication_(gtk_application_new(kApplicationId, G_APPLICATION_NON_UNIQUE)),
+      platform_(std::make_shared<Platform>()),
+      runLoop_(std::make_shared<glib::GlibRunLoop>()),
+      application_(std::make_shared<GtkDesktopApplication>(gtkApplication_)) {
+  platform_->runLoop = runLoop_;
+  platform_->clock = std::make_shared<glib::GlibClock>();
+  platform_->console =
+      options_.console ? options_.console : std::make_shared<glib::StderrConsole>();
+  platform_->userDefaults = std::make_shared<UserDefaults>();
+  platform_->notificationCenter = std::make_shared<NotificationCenter>();
+  platform_->application = application_;
+  platform_->device = std::make_shared<glib::LinuxDevice>(options_.idiom);
+  platform_->screen = std::make_shared<DeviceScreen>(*application_, options_.idiom);
+  platform_->mainBundle = std::make_shared<Bundle>(options_.resourcePath);
+  platform_->views = std::make_shared<GtkViewBackend>();
+  // Installed before the audio backend starts, which may already have something to say.
+  Platform::install(platform_);
+  audio_ = std::make_shared<GstAudioBackend>(options_.audioOutput);
+  platform_->audio = audio_;
+
+  g_signal_connect(gtkApplication_, "activate", G_CALLBACK(activated), this);
+  g_signal_connect(gtkApplication_, "shutdown", G_CALLBACK(shutDown), this);
+}
+
+GtkPlatform::~GtkPlatform() {
+  g_signal_handlers_disconnect_by_data(gtkApplication_, this);
+  // What the application holds (its window, screens and players) goes while the platform it was
+  // made on is still installed, and before the desktop window.
+  application_->setDelegate(nullptr);
+  application_->setDeviceScreen(nullptr);
+  deviceScreen_.reset();
+  Platform::install(nullptr);
+  application_.reset();
+  g_object_unref(gtkApplication_);
+}
+
+int GtkPlatform::run(const std::string& programName, std::function<bool()> loadMainInterface,
+                     std::function<void()> launched) {
+  loadMainInterface_ = std::move(loadMainInterface);
+  launched_ = std::move(launched);
+  // The program reads its own options; GApplication sees only the name.
+  char* argv[] = {const_cast<char*>(programName.c_str()), nullptr};
+  int status = g_application_run(G_APPLICATION(gtkApplication_), 1, argv);
+  if (!interfaceLoaded_) return 1;
+  return status;
+}
+
+bool GtkPlatform::launch(std::function<bool()> loadMainInterface, std::function<void()> launched) {
+  loadMainInterface_ = std::move(loadMainInterface);
+  launched_ = std::move(launched);
+  GError* error = nullptr;
+  if (!g_application_register(G_APPLICATION(gtkApplication_), nullptr, &error)) {
+    Console::log(std::string("application: cannot register: ") + error->message);
+    g_error_free(error);
+    return false;
+  }
+  g_application_activate(G_APPLICATION(gtkApplication_));
+  return interfaceLoaded_;
+}
+
+void GtkPlatform::quit() {
+  g_application_quit(G_APPLICATION(gtkApplication_));
+}
+
+void GtkPlatform::activated(GApplication*, gpointer self) {
+  auto* platform = static_cast<GtkPlatform*>(self);
+  if (platform->deviceScreen_) {  // activated again: bring the screen forward
+    gtk_window_present(platform->deviceScreen_->gtkWindow());
+    return;
+  }
+  platform->interfaceLoaded_ = !platform->loadMainInterface_ || platform->loadMainInterface_();
+  if (!platform->interfaceLoaded_) {
+    platform->quit();
+    return;
+  }
+  platform->showDeviceScreen();
+  if (platform->launched_) platform->launched_();
+}
+
+void GtkPlatform::showDeviceScreen() {
+  Size size = platform_->screen->bounds().size;
+  deviceScreen_ = std::make_unique<DeviceScreenWindow>(gtkApplication_, size, *application_);
+  application_->setDeviceScreen(deviceScreen_.get());
+  deviceScreen_->setStatusBarHidden(application_->isStatusBarHidden());
+  application_->finishLaunching();
+  std::shared_ptr<Window> window = application_->keyWindow();
+  if (!window) Console::log("device screen: the application made no window key and visible");
+  deviceScreen_->show(window);
+}
+
+void GtkPlatform::shutDown(GApplication*, gpointer self) {
+  static_cast<GtkPlatform*>(self)->application_->terminateOnce();
+}
+
+}  // namespace platform::gtk

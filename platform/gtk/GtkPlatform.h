@@ -1,0 +1,73 @@
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/Platform.h"
+#include "platform/glib/GlibRunLoop.h"
+#include "platform/gtk/DeviceScreenWindow.h"
+#include "platform/gtk/GstAudioBackend.h"
+#include "platform/gtk/GtkDesktopApplication.h"
+
+namespace platform::gtk {
+
+// The desktop platform: GTK 3 windows on the GLib main loop, GStreamer audio, the machine's
+// clocks and device facts, the console on stderr, user defaults in memory. It is installed for
+// its lifetime. The program shows one device screen (a phone's or a tablet's, by idiom); the
+// application's key window appears on it once the application has finished launching.
+class GtkPlatform {
+ public:
+  struct Options {
+    UserInterfaceIdiom idiom = UserInterfaceIdiom::Phone;
+    std::string resourcePath;
+    GstAudioBackend::Output audioOutput = GstAudioBackend::Output::Automatic;
+    // Where console lines go; stderr when not given.
+    std::shared_ptr<Console> console;
+  };
+
+  // The platform, or nullptr with the reason in problem when GTK cannot open a display.
+  static std::unique_ptr<GtkPlatform> create(Options options, std::string* problem = nullptr);
+  ~GtkPlatform();
+  GtkPlatform(const GtkPlatform&) = delete;
+  GtkPlatform& operator=(const GtkPlatform&) = delete;
+
+  // Runs the program until it quits and answers its exit status. On activation it calls
+  // loadMainInterface (which answers whether the interface could be loaded — the program ends
+  // with status 1 when not), launches the application, shows its key window on the device
+  // screen and calls launched.
+  int run(const std::string& programName, std::function<bool()> loadMainInterface,
+          std::function<void()> launched = {});
+  // The same launch without entering the loop, for tests that iterate runLoop() themselves.
+  // Answers whether the interface loaded.
+  bool launch(std::function<bool()> loadMainInterface, std::function<void()> launched = {});
+  void quit();
+
+  glib::GlibRunLoop& runLoop() { return *runLoop_; }
+  GtkDesktopApplication& application() { return *application_; }
+  GstAudioBackend& audio() { return *audio_; }
+  UserDefaults& userDefaults() { return *platform_->userDefaults; }
+  // The device screen's window, from launch on.
+  DeviceScreenWindow* deviceScreen() { return deviceScreen_.get(); }
+
+ private:
+  explicit GtkPlatform(Options options);
+  static void activated(GApplication*, gpointer self);
+  static void shutDown(GApplication*, gpointer self);
+  void showDeviceScreen();
+
+  Options options_;
+  GtkApplication* gtkApplication_;
+  std::shared_ptr<Platform> platform_;
+  std::shared_ptr<glib::GlibRunLoop> runLoop_;
+  std::shared_ptr<GtkDesktopApplication> application_;
+  std::shared_ptr<GstAudioBackend> audio_;
+  std::unique_ptr<DeviceScreenWindow> deviceScreen_;
+  std::function<bool()> loadMainInterface_;
+  std::function<void()> launched_;
+  bool interfaceLoaded_ = false;
+};
+
+}  // namespace platform::gtk
