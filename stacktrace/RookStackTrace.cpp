@@ -78,9 +78,11 @@ void describe(const void* address, RookStackAddressDescriptor& descriptor) {
 
 }  // namespace
 
-// backtrace() is called here and nowhere deeper, so the first address it reports lies in this
-// function's own frame, the one to leave out.
+// The frames before the caller's are this function's own, plus any that a wrapper of
+// backtrace() adds (sanitizers add one); the caller's frame is the one that returns where this
+// function returns to.
 __attribute__((noinline)) std::string RookStackTrace() {
+  const void* const returnAddress = __builtin_return_address(0);
   std::unique_ptr<void*[]> frames;
   int count = 0;
   for (int capacity = kFirstFrameCapacity; capacity <= kMostFrames; capacity *= 2) {
@@ -89,12 +91,20 @@ __attribute__((noinline)) std::string RookStackTrace() {
     count = backtrace(frames.get(), capacity);
     if (count < capacity) break;
   }
-  if (count <= 1) return {};
+  int callerFrame = 1;
+  for (int i = 0; i < count; ++i) {
+    if (frames[i] == returnAddress) {
+      callerFrame = i;
+      break;
+    }
+  }
+  if (count <= callerFrame) return {};
+  const size_t shown = count - callerFrame;
   std::unique_ptr<RookStackAddressDescriptor[]> descriptors(new (std::nothrow)
-                                                                RookStackAddressDescriptor[count]);
+                                                                RookStackAddressDescriptor[shown]);
   if (!descriptors) return {};
-  RookGetStackAddressDescriptorsForAddresses(frames.get(), descriptors.get(), count);
-  return RookStackTraceFromAddressDescriptors(descriptors.get() + 1, count - 1);
+  RookGetStackAddressDescriptorsForAddresses(frames.get() + callerFrame, descriptors.get(), shown);
+  return RookStackTraceFromAddressDescriptors(descriptors.get(), shown);
 }
 
 size_t RookGetStackAddressDescriptorsForAddresses(const void* const* addresses,
