@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <ostream>
 #include <unordered_map>
 
 namespace base {
@@ -294,6 +295,10 @@ bool operator==(const Value& a, const Value& b) {
     return a.toDouble() == b.toDouble();
   }
   return a.storage_ == b.storage_;
+}
+
+std::ostream& operator<<(std::ostream& out, const Value& value) {
+  return out << value.description();
 }
 
 }  // namespace base

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -150,14 +151,23 @@ class Value {
       storage_;
 };
 
+// Writes the value's description (for diagnostics and test failure messages).
+std::ostream& operator<<(std::ostream& out, const Value& value);
+
 struct Dictionary::Entry {
   std::string first;
   Value second;
 };
 
-inline size_t Dictionary::size() const { return entries_.size(); }
-inline bool Dictionary::empty() const { return entries_.empty(); }
-inline void Dictionary::reserve(size_t count) { entries_.reserve(count); }
+inline size_t Dictionary::size() const {
+  return entries_.size();
+}
+inline bool Dictionary::empty() const {
+  return entries_.empty();
+}
+inline void Dictionary::reserve(size_t count) {
+  entries_.reserve(count);
+}
 inline std::vector<Dictionary::Entry>::const_iterator Dictionary::begin() const {
   return entries_.begin();
 }

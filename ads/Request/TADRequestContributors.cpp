@@ -1,17 +1,20 @@
 #include "ads/Request/TADRequestContributors.h"
 
+#include "ads/Statistics/TADStatistics.h"
 #include "ads/Utility/TADIdentifierUtilities.h"
 
 namespace {
 
-// The library's own sources. Reachability and statistics report nothing until they are running.
+// The library's own sources. The network type is unknown until reachability is watched.
 class LibraryContributors : public TADRequestContributors {
  public:
   base::Dictionary deviceParameters() override {
     return TADIdentifierUtilities::sharedInstance().parameters();
   }
   std::optional<std::string> networkTypeString() override { return std::nullopt; }
-  base::Dictionary statisticsParameters() override { return {}; }
+  base::Dictionary statisticsParameters() override {
+    return TADStatistics::sharedStatistics().parameters();
+  }
 };
 
 std::shared_ptr<TADRequestContributors>& standIn() {
