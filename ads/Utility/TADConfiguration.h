@@ -1,7 +1,14 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string_view>
 
 // The ad network this library talks to. Click-tracking addresses on hosts under this domain carry
 // the click ticket in their path.
 inline constexpr std::string_view kTADAdNetworkDomain = "talvik.test";
+
+// The AES-128 key under which precise locations travel. The ad server decrypts "uule" with the
+// same key.
+inline constexpr std::array<uint8_t, 16> kTADLocationKey = {
+    0x5a, 0x1c, 0x93, 0x7e, 0x20, 0xd4, 0x6b, 0xf1, 0x08, 0xa7, 0x3e, 0xc2, 0x55, 0x9d, 0x14, 0x6f};

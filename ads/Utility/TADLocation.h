@@ -25,8 +25,13 @@ class TADLocation {
   bool isPreciseLocation() const;
   // The place description, or "latitude,longitude" with six decimals when precise, else empty.
   std::string description() const;
-  // The form sent to the ad server; none when it cannot be made.
+  // The form sent to the ad server: "a+" and the base-64 record of a described place, or "e1+"
+  // and the base-64 of an initialisation vector and the AES-encrypted record of coordinates. None
+  // when encryption fails.
   std::optional<std::string> oolongRepresentation() const;
+  // The record inside a wire form, decrypted and without its padding when it is an "e1+" form;
+  // none for text that is not a wire form made with this program's key.
+  static std::optional<std::string> recordFromOolongRepresentation(std::string_view wireForm);
   bool isEqual(const TADLocation& other) const;
   std::shared_ptr<TADLocation> copy() const;
 
