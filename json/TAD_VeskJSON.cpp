@@ -122,31 +122,39 @@ void appendUtf8(uint32_t character, std::string& out) {
   }
 }
 
-// Marks, in the high bit of each byte, the bytes among eight (in memory order, little-endian)
-// that are below 0x20, a quotation mark, a backslash or from 0x80 up. The lowest mark is always
-// right; marks above it may be wrong, as a borrow can run on past the first match.
-uint64_t runStopMarks(uint64_t word) {
-  constexpr uint64_t kOnes = 0x0101010101010101ULL;
-  constexpr uint64_t kHighBits = 0x8080808080808080ULL;
-  auto zeroBytes = [](uint64_t v) { return (v - kOnes) & ~v & kHighBits; };
-  uint64_t below20 = (word - kOnes * 0x20) & ~word & kHighBits;
-  return below20 | zeroBytes(word ^ (kOnes * '"')) | zeroBytes(word ^ (kOnes * '\\')) |
-         (word & kHighBits);
+// Eight bytes at a time: a mark is the high bit of a byte (in memory order, little-endian). The
+// lowest mark of each function below is always right; marks above it may be wrong, as a borrow
+// can run on past the first match, so callers look at the lowest mark only.
+constexpr uint64_t kOnes = 0x0101010101010101ULL;
+constexpr uint64_t kHighBits = 0x8080808080808080ULL;
+
+uint64_t zeroByteMarks(uint64_t word) {
+  return (word - kOnes) & ~word & kHighBits;
 }
 
-// The first byte of [cursor, end) that a written string must escape, or end. Eight bytes at a
-// time: marks as in runStopMarks, without the non-ASCII test.
+// Bytes below 0x20, the quotation mark and the backslash: what a written string escapes, and
+// (with NUL) the stops of a run of plain characters in a read one.
+uint64_t escapeMarks(uint64_t word) {
+  uint64_t controls = (word - kOnes * 0x20) & ~word & kHighBits;
+  return controls | zeroByteMarks(word ^ (kOnes * '"')) | zeroByteMarks(word ^ (kOnes * '\\'));
+}
+
+uint64_t runStopMarks(uint64_t word) {
+  return escapeMarks(word) | (word & kHighBits);  // non-ASCII bytes are checked as UTF-8
+}
+
+uint64_t load8(const char* bytes) {
+  static_assert(std::endian::native == std::endian::little, "marks are read in memory order");
+  uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
+// The first byte of [cursor, end) that a written string must escape, or end.
 const char* firstToEscape(const char* cursor, const char* end) {
-  constexpr uint64_t kOnes = 0x0101010101010101ULL;
-  constexpr uint64_t kHighBits = 0x8080808080808080ULL;
-  auto zeroBytes = [](uint64_t v) { return (v - kOnes) & ~v & kHighBits; };
-  while (end - cursor >= 8) {
-    uint64_t word;
-    std::memcpy(&word, cursor, sizeof word);
-    uint64_t below20 = (word - kOnes * 0x20) & ~word & kHighBits;
-    uint64_t marks = below20 | zeroBytes(word ^ (kOnes * '"')) | zeroBytes(word ^ (kOnes * '\\'));
+  for (; end - cursor >= 8; cursor += 8) {
+    uint64_t marks = escapeMarks(load8(cursor));
     if (marks != 0) return cursor + std::countr_zero(marks) / 8;
-    cursor += 8;
   }
   while (cursor != end && !kEscapeChars[static_cast<unsigned char>(*cursor)])
     ++cursor;
@@ -259,6 +267,7 @@ bool TAD_VeskJSON::appendValue(const Value& value, std::string& out, Error* erro
     case Value::Kind::Data:
       return appendString(value.description(), out, error);
   }
+  // Every kind is handled above; one added to base::Value later is refused until it is.
   return fail(error, kUnsupportedValue, "JSON serialisation not supported for unknown value");
 }
 
@@ -266,7 +275,7 @@ bool TAD_VeskJSON::appendNumber(const Value& number, std::string& out, Error* er
   if (number.kind() == Value::Kind::Integer) {
     char text[24];
     auto result = std::to_chars(text, text + sizeof text, number.toInt64());
-    out.append(text, result.ptr);
+    out.append(text, static_cast<size_t>(result.ptr - text));
     return true;
   }
   if (number.kind() == Value::Kind::Decimal) {
@@ -601,16 +610,13 @@ bool TAD_VeskJSON::scanNumber(Error* error) {
 // included. Eight bytes at a time while none of them is a stop or a non-ASCII byte; non-ASCII
 // characters are checked as whole sequences. Returns false on malformed UTF-8.
 bool TAD_VeskJSON::skipRun() {
-  static_assert(std::endian::native == std::endian::little, "byte marks are read in memory order");
   // A local cursor: writes through the member would be repeated on every step, as the compiler
   // cannot tell them apart from writes to the text.
   const char* cursor = c_;
   const char* const end = end_;
   for (;;) {
     if (end - cursor >= 8) {
-      uint64_t word;
-      std::memcpy(&word, cursor, sizeof word);
-      uint64_t marks = runStopMarks(word);
+      uint64_t marks = runStopMarks(load8(cursor));
       if (marks == 0) {
         cursor += 8;
         continue;
