@@ -41,4 +41,9 @@ Screen& Screen::main() {
   return *Platform::current().screen;
 }
 
+std::unique_ptr<ReachabilityTarget> ReachabilityTarget::createWithName(std::string_view host) {
+  const auto& backend = Platform::current().reachability;
+  return backend ? backend->makeTarget(host) : nullptr;
+}
+
 }  // namespace platform

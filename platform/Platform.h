@@ -9,6 +9,7 @@
 #include "platform/Console.h"
 #include "platform/Device.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Reachability.h"
 #include "platform/RunLoop.h"
 #include "platform/Screen.h"
 #include "platform/UserDefaults.h"
@@ -31,12 +32,15 @@ struct Platform {
   std::shared_ptr<Bundle> mainBundle;
   std::shared_ptr<AudioBackend> audio;
   std::shared_ptr<ViewBackend> views;
+  // Optional: without it no host can be watched.
+  std::shared_ptr<ReachabilityBackend> reachability;
 
   // The installed platform. Using the library with none installed is a programming error: it
   // says so on stderr and aborts.
   static Platform& current();
   static bool isInstalled();
-  // Installs platform (every member set), replacing any other; nullptr uninstalls.
+  // Installs platform (every member set but the optional ones), replacing any other; nullptr
+  // uninstalls.
   static void install(std::shared_ptr<Platform> platform);
 };
 

@@ -1,17 +1,20 @@
 #include "ads/Request/TADRequestContributors.h"
 
+#include "ads/Network/TADNetworkChecker.h"
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Utility/TADIdentifierUtilities.h"
 
 namespace {
 
-// The library's own sources. The network type is unknown until reachability is watched.
+// The library's own sources.
 class LibraryContributors : public TADRequestContributors {
  public:
   base::Dictionary deviceParameters() override {
     return TADIdentifierUtilities::sharedInstance().parameters();
   }
-  std::optional<std::string> networkTypeString() override { return std::nullopt; }
+  std::optional<std::string> networkTypeString() override {
+    return TADNetworkChecker::sharedChecker().networkTypeString();
+  }
   base::Dictionary statisticsParameters() override {
     return TADStatistics::sharedStatistics().parameters();
   }

@@ -8,6 +8,9 @@
 // the click ticket in their path.
 inline constexpr std::string_view kTADAdNetworkDomain = "talvik.test";
 
+// The well-known public web host whose reachability tells the network type.
+inline constexpr std::string_view kTADReachabilityProbeHost = "www.example.com";
+
 // The AES-128 key under which precise locations travel. The ad server decrypts "uule" with the
 // same key.
 inline constexpr std::array<uint8_t, 16> kTADLocationKey = {

@@ -10,7 +10,8 @@ SimPlatform::SimPlatform(std::string resourcePath)
       application_(std::make_shared<SimApplication>()),
       device_(std::make_shared<SimDevice>()),
       screen_(std::make_shared<SimScreen>(*application_)),
-      audio_(std::make_shared<SimAudioBackend>(runLoop_)) {
+      audio_(std::make_shared<SimAudioBackend>(runLoop_)),
+      reachability_(std::make_shared<SimReachability>()) {
   platform_->runLoop = runLoop_;
   platform_->clock = clock_;
   platform_->console = console_;
@@ -22,6 +23,7 @@ SimPlatform::SimPlatform(std::string resourcePath)
   platform_->mainBundle = std::make_shared<Bundle>(std::move(resourcePath));
   platform_->audio = audio_;
   platform_->views = std::make_shared<SimViewBackend>();
+  platform_->reachability = reachability_;
   Platform::install(platform_);
 }
 

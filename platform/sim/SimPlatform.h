@@ -9,6 +9,7 @@
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimConsole.h"
 #include "platform/sim/SimDevice.h"
+#include "platform/sim/SimReachability.h"
 #include "platform/sim/SimRunLoop.h"
 #include "platform/sim/SimScreen.h"
 #include "platform/sim/SimViewPeer.h"
@@ -34,6 +35,7 @@ class SimPlatform {
   SimDevice& device() { return *device_; }
   SimScreen& screen() { return *screen_; }
   SimAudioBackend& audio() { return *audio_; }
+  SimReachability& reachability() { return *reachability_; }
 
   // Makes the device a tablet: idiom, model and a 768×1024 screen.
   void becomeTablet();
@@ -47,6 +49,7 @@ class SimPlatform {
   std::shared_ptr<SimDevice> device_;
   std::shared_ptr<SimScreen> screen_;
   std::shared_ptr<SimAudioBackend> audio_;
+  std::shared_ptr<SimReachability> reachability_;
 };
 
 }  // namespace platform::sim
