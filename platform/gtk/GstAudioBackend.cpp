@@ -42,10 +42,15 @@ GstAudioBackend::GstAudioBackend(Output output) {
     if (gstError) g_error_free(gstError);
     return;
   }
+  discoverer_ = gst_discoverer_new(static_cast<GstClockTime>(kTimeout * GST_SECOND), nullptr);
   audible_ = output == Output::Automatic && soundDeviceOpens();
   if (output == Output::Automatic && !audible_) {
     Console::log("audio: no sound device can be opened; clips play silently");
   }
+}
+
+GstAudioBackend::~GstAudioBackend() {
+  if (discoverer_) g_object_unref(discoverer_);
 }
 
 GstElement* GstAudioBackend::makeSink() const {
@@ -65,13 +70,48 @@ std::shared_ptr<AudioPlayer> GstAudioBackend::makePlayer(const base::URL& url, b
     fail(error, 1, "Cannot open " + path + ": no readable file there");
     return nullptr;
   }
-  if (!initialized_) {
+  if (!initialized_ || !discoverer_) {
     fail(error, 3, "Cannot play " + path + ": GStreamer did not start");
     return nullptr;
   }
+  if (!discover(path, error)) return nullptr;
   GstElement* pipeline = preroll(path, error);
   if (!pipeline) return nullptr;
   return std::make_shared<GstAudioPlayer>(pipeline);
+}
+
+bool GstAudioBackend::discover(const std::string& path, base::Error* error) const {
+  gchar* uri = gst_filename_to_uri(path.c_str(), nullptr);
+  GError* gstError = nullptr;
+  GstDiscovererInfo* info = gst_discoverer_discover_uri(discoverer_, uri, &gstError);
+  g_free(uri);
+  std::string problem = gstError ? gstError->message : "";
+  if (gstError) g_error_free(gstError);
+  GstDiscovererResult result = info ? gst_discoverer_info_get_result(info) : GST_DISCOVERER_ERROR;
+  int code = 2;
+  switch (result) {
+    case GST_DISCOVERER_OK:
+      break;
+    case GST_DISCOVERER_TIMEOUT:
+      problem = "decoding did not finish in time";
+      code = 4;
+      break;
+    case GST_DISCOVERER_MISSING_PLUGINS:
+      problem = "GStreamer is missing a decoder for it (is gstreamer1.0-libav installed?)";
+      code = 3;
+      break;
+    default:
+      if (problem.empty()) problem = "it cannot be decoded";
+      break;
+  }
+  if (result == GST_DISCOVERER_OK) {
+    GList* streams = gst_discoverer_info_get_audio_streams(info);
+    if (!streams) problem = "it holds no sound";
+    gst_discoverer_stream_info_list_free(streams);
+  }
+  if (info) g_object_unref(info);
+  if (result == GST_DISCOVERER_OK && problem.empty()) return true;
+  return fail(error, code, "Cannot decode " + path + ": " + problem);
 }
 
 // A playbin on path, PAUSED with its first sound decoded, or nullptr. The wait is bounded, and
@@ -98,7 +138,7 @@ GstElement* GstAudioBackend::preroll(const std::string& path, base::Error* error
   GstBus* bus = gst_element_get_bus(pipeline);
   while (problem.empty() && change == GST_STATE_CHANGE_ASYNC) {
     GstMessage* message = gst_bus_timed_pop_filtered(
-        bus, static_cast<GstClockTime>(kPrerollTimeout * GST_SECOND),
+        bus, static_cast<GstClockTime>(kTimeout * GST_SECOND),
         static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR));
     if (!message) {
       problem = "decoding did not finish in time";

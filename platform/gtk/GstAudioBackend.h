@@ -1,6 +1,7 @@
 #pragma once
 
 #include <gst/gst.h>
+#include <gst/pbutils/pbutils.h>
 
 #include <memory>
 #include <string>
@@ -10,11 +11,12 @@
 namespace platform::gtk {
 
 // Makes players on GStreamer. A player is made only for a file that exists and decodes: the
-// backend prerolls a playbin on it (to PAUSED, waiting on its bus for at most kPrerollTimeout
-// seconds) and refuses files that yield no audio stream. Errors (domain AudioPlayer::kErrorDomain):
-// 1 the file cannot be opened, 2 it cannot be decoded, 3 GStreamer is missing a part, 4 decoding
-// did not finish in time. Each failure is also told on the console, since the program's users
-// hear nothing else of it.
+// backend first has GStreamer's discoverer look into the file (it reports damaged files reliably,
+// where a playbin now and then loses their error and stalls), then prerolls a playbin on it to
+// PAUSED. Each step waits at most kTimeout seconds; a clip takes milliseconds. Errors (domain
+// AudioPlayer::kErrorDomain): 1 the file cannot be opened, 2 it cannot be decoded, 3 GStreamer is
+// missing a part, 4 decoding did not finish in time. Each failure is also told on the console,
+// since the program's users hear nothing else of it.
 //
 // Sound goes to the desktop's sound device. Where none can be opened (a build machine, Xvfb) or
 // when Output::Silent is asked for, it goes to a fake sink that keeps real time, so that players
@@ -22,9 +24,12 @@ namespace platform::gtk {
 class GstAudioBackend : public AudioBackend {
  public:
   enum class Output { Automatic, Silent };
-  static constexpr double kPrerollTimeout = 5;
+  static constexpr double kTimeout = 2;
 
   explicit GstAudioBackend(Output output = Output::Automatic);
+  ~GstAudioBackend() override;
+  GstAudioBackend(const GstAudioBackend&) = delete;
+  GstAudioBackend& operator=(const GstAudioBackend&) = delete;
 
   std::shared_ptr<AudioPlayer> makePlayer(const base::URL& url, base::Error* error) override;
 
@@ -33,8 +38,10 @@ class GstAudioBackend : public AudioBackend {
 
  private:
   GstElement* makeSink() const;
+  bool discover(const std::string& path, base::Error* error) const;
   GstElement* preroll(const std::string& path, base::Error* error) const;
 
+  GstDiscoverer* discoverer_ = nullptr;
   bool initialized_ = false;
   bool audible_ = false;
 };

@@ -1,0 +1,107 @@
+#include "platform/gtk/GstAudioPlayer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tests/platform/gtk/GtkTestPlatform.h"
+
+namespace platform::gtk {
+namespace {
+
+using testing::positionOf;
+using testing::stateOf;
+
+class FinishCounter : public AudioPlayerDelegate {
+ public:
+  void audioPlayerDidFinishPlaying(AudioPlayer&, bool successfully) override {
+    finished += successfully;
+  }
+  int finished = 0;
+};
+
+class GstAudioTest : public ::testing::Test {
+ protected:
+  static std::string clip(const std::string& name) {
+    return std::string(TAD_SOURCE_DIR) + "/assets/clips/" + name + ".m4a";
+  }
+  base::URL write(const std::string& name, const std::string& bytes) {
+    std::string path = ::testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return base::URL::fileURLWithPath(path);
+  }
+  bool eventually(const std::function<bool()>& done) {
+    return platform->runLoop().runUntil(done, 5);
+  }
+  std::shared_ptr<GstAudioPlayer> player(const std::string& name) {
+    return std::dynamic_pointer_cast<GstAudioPlayer>(
+        AudioPlayer::create(base::URL::fileURLWithPath(clip(name))));
+  }
+
+  std::shared_ptr<testing::RecordingConsole> console =
+      std::make_shared<testing::RecordingConsole>();
+  std::unique_ptr<GtkPlatform> platform = testing::makePlatform(console, UserInterfaceIdiom::Phone);
+};
+
+TEST_F(GstAudioTest, CreationFailsForMissingUndecodableAndDamagedFiles) {
+  base::Error error;
+  EXPECT_FALSE(AudioPlayer::create(base::URL::fileURLWithPath("/nonexistent/a.m4a"), &error));
+  EXPECT_EQ(error.code(), 1);
+  EXPECT_FALSE(AudioPlayer::create(write("text.m4a", "just some text"), &error));
+  EXPECT_EQ(error.code(), 2);
+  EXPECT_EQ(error.domain(), AudioPlayer::kErrorDomain);
+  // An MP4 header with nothing playable behind it (GStreamer says so, or waits until time runs
+  // out).
+  EXPECT_FALSE(AudioPlayer::create(write("header.m4a", std::string("\0\0\0\x18"
+                                                                   "ftypM4A \0\0\0\0junk",
+                                                                   20)),
+                                   &error));
+  // The first half of a real clip: its index, at the end, is gone.
+  std::ifstream whole(clip("vadro"), std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
+  EXPECT_FALSE(AudioPlayer::create(write("half.m4a", bytes.substr(0, bytes.size() / 2)), &error));
+  EXPECT_EQ(error.code(), 2);
+  EXPECT_TRUE(console->saidSomethingWith("Cannot decode"));
+  EXPECT_TRUE(AudioPlayer::create(base::URL::fileURLWithPath(clip("vadro")), &error));
+}
+
+TEST_F(GstAudioTest, PlaysToTheEndAndTellsItsDelegate) {
+  auto sound = player("fennock");
+  ASSERT_TRUE(sound);
+  auto counter = std::make_shared<FinishCounter>();
+  sound->setDelegate(counter);
+  EXPECT_EQ(stateOf(sound->pipeline()), GST_STATE_PAUSED);  // prerolled, silent
+  EXPECT_TRUE(sound->play());
+  EXPECT_TRUE(sound->isPlaying());
+  EXPECT_TRUE(eventually([&] { return counter->finished == 1; }));
+  EXPECT_FALSE(sound->isPlaying());
+}
+
+TEST_F(GstAudioTest, StopPausesAndTheNextPlayStartsFromTheBeginning) {
+  auto sound = player("quor-ren-dal");
+  ASSERT_TRUE(sound);
+  sound->play();
+  ASSERT_TRUE(eventually([&] { return positionOf(sound->pipeline()) >= 0.5; }));
+  sound->stop();
+  EXPECT_FALSE(sound->isPlaying());
+  double stoppedAt = positionOf(sound->pipeline());
+  EXPECT_TRUE(eventually([&] { return stateOf(sound->pipeline()) == GST_STATE_PAUSED; }));
+  sound->play();
+  ASSERT_TRUE(eventually([&] { return stateOf(sound->pipeline()) == GST_STATE_PLAYING; }));
+  EXPECT_LT(positionOf(sound->pipeline()), stoppedAt);
+}
+
+TEST_F(GstAudioTest, DestroyingAPlayerEndsItsSoundAtOnce) {
+  auto sound = player("pruvane");
+  ASSERT_TRUE(sound);
+  sound->play();
+  ASSERT_TRUE(eventually([&] { return stateOf(sound->pipeline()) == GST_STATE_PLAYING; }));
+  GstElement* pipeline = GST_ELEMENT(gst_object_ref(sound->pipeline()));
+  sound.reset();
+  EXPECT_EQ(stateOf(pipeline), GST_STATE_NULL);
+  gst_object_unref(pipeline);
+}
+
+}  // namespace
+}  // namespace platform::gtk

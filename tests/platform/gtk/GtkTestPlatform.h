@@ -1,0 +1,81 @@
+#pragma once
+
+// What the GTK backend's tests share: a platform that plays silently and keeps its console lines,
+// and ways to look at what GTK and GStreamer really do.
+
+#include <gst/gst.h>
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/gtk/GtkPlatform.h"
+
+namespace platform {
+inline void PrintTo(const Rect& r, std::ostream* out) {
+  *out << r.minX() << "," << r.minY() << " " << r.width() << "x" << r.height();
+}
+}  // namespace platform
+
+namespace platform::gtk::testing {
+
+class RecordingConsole : public Console {
+ public:
+  void write(std::string_view line) override { lines.emplace_back(line); }
+  bool saidSomethingWith(std::string_view text) const {
+    for (const std::string& line : lines) {
+      if (line.find(text) != std::string::npos) return true;
+    }
+    return false;
+  }
+  std::vector<std::string> lines;
+};
+
+inline std::unique_ptr<GtkPlatform> makePlatform(std::shared_ptr<RecordingConsole> console,
+                                                 UserInterfaceIdiom idiom,
+                                                 std::string resources = "/nonexistent") {
+  GtkPlatform::Options options;
+  options.idiom = idiom;
+  options.resourcePath = std::move(resources);
+  options.audioOutput = GstAudioBackend::Output::Silent;
+  options.console = std::move(console);
+  std::string problem;
+  auto platform = GtkPlatform::create(options, &problem);
+  EXPECT_TRUE(platform) << problem;
+  return platform;
+}
+
+// Where widget is drawn on the device screen (the stage), as laid out by GTK.
+inline Rect placeOnScreen(GtkWidget* widget, GtkWidget* stage) {
+  int x = 0;
+  int y = 0;
+  gtk_widget_translate_coordinates(widget, stage, 0, 0, &x, &y);
+  return Rect(x, y, gtk_widget_get_allocated_width(widget),
+              gtk_widget_get_allocated_height(widget));
+}
+
+inline GstState stateOf(GstElement* pipeline) {
+  GstState state = GST_STATE_VOID_PENDING;
+  gst_element_get_state(pipeline, &state, nullptr, 0);
+  return state;
+}
+
+inline double positionOf(GstElement* pipeline) {
+  gint64 position = 0;
+  if (!gst_element_query_position(pipeline, GST_FORMAT_TIME, &position)) return -1;
+  return static_cast<double>(position) / GST_SECOND;
+}
+
+inline void collectButtons(GtkWidget* widget, std::vector<GtkButton*>& buttons) {
+  if (GTK_IS_BUTTON(widget)) buttons.push_back(GTK_BUTTON(widget));
+  if (!GTK_IS_CONTAINER(widget)) return;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+  for (GList* child = children; child; child = child->next)
+    collectButtons(GTK_WIDGET(child->data), buttons);
+  g_list_free(children);
+}
+
+}  // namespace platform::gtk::testing
