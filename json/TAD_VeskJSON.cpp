@@ -188,6 +188,7 @@ struct TAD_VeskJSON::Scratch {
   std::string stringBuffer;
   std::vector<Value> values;
   std::vector<std::string> keys;
+  std::vector<Frame> frames;  // the open containers, innermost last
 };
 
 class TAD_VeskJSON::ScratchLease {
@@ -200,6 +201,7 @@ class TAD_VeskJSON::ScratchLease {
     Scratch& scratch = *holder_;
     scratch.values.clear();
     scratch.keys.clear();
+    scratch.frames.clear();
     if (scratch.values.capacity() > kKeptValues) scratch.values.shrink_to_fit();
     if (scratch.keys.capacity() > kKeptKeys) scratch.keys.shrink_to_fit();
     if (scratch.stringBuffer.capacity() > kKeptStringBytes) {
@@ -451,7 +453,7 @@ std::optional<Value> TAD_VeskJSON::read(const char* text, size_t length, bool al
   malformedUtf8_ = false;
   ScratchLease lease(scratch_);
   Error local;
-  bool read = scanValue(&local);
+  bool read = scanDocument(&local);
   if (read && !scanIsAtEnd()) {
     read = false;
     local = err(kGarbageAfterValue, "Garbage after JSON");
@@ -489,9 +491,9 @@ bool TAD_VeskJSON::scanValue(Error* error) {
   char leading = *c_++;
   switch (leading) {
     case '{':
-      return scanRestOfDictionary(error);
+      return openContainer(true, error);
     case '[':
-      return scanRestOfArray(error);
+      return openContainer(false, error);
     case '"': {
       std::string text;
       if (!scanRestOfString(text, error)) return false;
@@ -774,43 +776,86 @@ bool TAD_VeskJSON::enterReadContainer(Error* error) {
   return fail(error, kNestedTooDeep, "Nested too deep");
 }
 
-bool TAD_VeskJSON::scanRestOfDictionary(Error* error) {
-  if (!enterReadContainer(error)) return false;
-  const size_t keysBottom = scratch_->keys.size();
-  const size_t valuesBottom = scratch_->values.size();
+// Containers are read without recursion, so that no nesting the limits allow can exhaust the
+// stack, whatever the build: each open container is a frame, and reading alternates between
+// scanning one value (a scalar, or the opening of a container) and continuing the innermost open
+// container up to where it needs its next value or closes.
+bool TAD_VeskJSON::scanDocument(Error* error) {
+  std::vector<Frame>& frames = scratch_->frames;
   for (;;) {
-    if (*c_ == '\0') return fail(error, kUnexpectedEnd, "End of input while parsing object");
-    skipWhiteSpace();
-    if (*c_ == '}') {
-      ++c_;
-      --depth_;
-      pushDictionary(keysBottom, valuesBottom);
-      return true;
+    if (!scanValue(error)) return failInside(frames.size(), error);
+    for (;;) {
+      if (frames.empty()) return true;
+      Continuation next = frames.back().isObject ? continueDictionary(error) : continueArray(error);
+      if (next == Continuation::kFailed) return failInside(frames.size() - 1, error);
+      if (next == Continuation::kNeedsValue) break;
     }
+  }
+}
 
-    if (*c_ != '"') return failChained(error, kMalformedStructure, "Object key string expected");
-    ++c_;
-    const size_t key = scratch_->keys.size();
-    if (!scanRestOfString(scratch_->keys.emplace_back(), error)) {
-      return failChained(error, kMalformedStructure, "Object key string expected");
+// A value that failed to scan fails each of the `count` outer containers in turn, each adding
+// its link to the chain of errors.
+bool TAD_VeskJSON::failInside(size_t count, Error* error) {
+  const std::vector<Frame>& frames = scratch_->frames;
+  for (size_t i = count; i-- > 0;) {
+    if (frames[i].isObject) {
+      failChained(error, kMalformedStructure,
+                  "Object value expected for key: " + scratch_->keys[frames[i].key]);
+    } else {
+      failChained(error, kMalformedStructure, "Expected value while parsing array");
     }
-    skipWhiteSpace();
-    if (*c_ != ':') {
-      return fail(error, kMalformedStructure, "Expected ':' separating key and value");
-    }
-    ++c_;
-    if (!scanValue(error)) {
-      return failChained(error, kMalformedStructure,
-                         "Object value expected for key: " + scratch_->keys[key]);
-    }
+  }
+  return false;
+}
 
+bool TAD_VeskJSON::openContainer(bool isObject, Error* error) {
+  if (!enterReadContainer(error)) return false;
+  Frame frame;
+  frame.isObject = isObject;
+  frame.keysBottom = scratch_->keys.size();
+  frame.valuesBottom = scratch_->values.size();
+  scratch_->frames.push_back(frame);
+  return true;
+}
+
+// After a member's value: an optional comma, but none before the closing brace.
+TAD_VeskJSON::Continuation TAD_VeskJSON::continueDictionary(Error* error) {
+  Frame& frame = scratch_->frames.back();
+  if (frame.hasValue) {
+    frame.hasValue = false;
     skipWhiteSpace();
     if (*c_ == ',') {
       ++c_;
       skipWhiteSpace();
-      if (*c_ == '}') return fail(error, kTrailingComma, "Trailing comma disallowed in object");
+      if (*c_ == '}') return failed(error, kTrailingComma, "Trailing comma disallowed in object");
     }
   }
+  if (*c_ == '\0') return failed(error, kUnexpectedEnd, "End of input while parsing object");
+  skipWhiteSpace();
+  if (*c_ == '}') {
+    ++c_;
+    --depth_;
+    pushDictionary(frame.keysBottom, frame.valuesBottom);
+    scratch_->frames.pop_back();
+    return Continuation::kClosed;
+  }
+
+  if (*c_ != '"') {
+    failChained(error, kMalformedStructure, "Object key string expected");
+    return Continuation::kFailed;
+  }
+  ++c_;
+  frame.key = scratch_->keys.size();
+  if (!scanRestOfString(scratch_->keys.emplace_back(), error)) {
+    failChained(error, kMalformedStructure, "Object key string expected");
+    return Continuation::kFailed;
+  }
+  skipWhiteSpace();
+  if (*c_ != ':')
+    return failed(error, kMalformedStructure, "Expected ':' separating key and value");
+  ++c_;
+  frame.hasValue = true;
+  return Continuation::kNeedsValue;
 }
 
 void TAD_VeskJSON::pushDictionary(size_t keysBottom, size_t valuesBottom) {
@@ -826,30 +871,34 @@ void TAD_VeskJSON::pushDictionary(size_t keysBottom, size_t valuesBottom) {
   values.emplace_back(std::move(dictionary));
 }
 
-bool TAD_VeskJSON::scanRestOfArray(Error* error) {
-  if (!enterReadContainer(error)) return false;
-  const size_t bottom = scratch_->values.size();
-  for (;;) {
-    if (*c_ == '\0') return fail(error, kUnexpectedEnd, "End of input while parsing array");
-    skipWhiteSpace();
-    if (*c_ == ']') {
-      ++c_;
-      --depth_;
-      pushArray(bottom);
-      return true;
-    }
-
-    if (!scanValue(error)) {
-      return failChained(error, kMalformedStructure, "Expected value while parsing array");
-    }
-
+// After an element: an optional comma, but none before the closing bracket.
+TAD_VeskJSON::Continuation TAD_VeskJSON::continueArray(Error* error) {
+  Frame& frame = scratch_->frames.back();
+  if (frame.hasValue) {
+    frame.hasValue = false;
     skipWhiteSpace();
     if (*c_ == ',') {
       ++c_;
       skipWhiteSpace();
-      if (*c_ == ']') return fail(error, kTrailingComma, "Trailing comma disallowed in array");
+      if (*c_ == ']') return failed(error, kTrailingComma, "Trailing comma disallowed in array");
     }
   }
+  if (*c_ == '\0') return failed(error, kUnexpectedEnd, "End of input while parsing array");
+  skipWhiteSpace();
+  if (*c_ == ']') {
+    ++c_;
+    --depth_;
+    pushArray(frame.valuesBottom);
+    scratch_->frames.pop_back();
+    return Continuation::kClosed;
+  }
+  frame.hasValue = true;
+  return Continuation::kNeedsValue;
+}
+
+TAD_VeskJSON::Continuation TAD_VeskJSON::failed(Error* error, int64_t code, const char* message) {
+  fail(error, code, message);
+  return Continuation::kFailed;
 }
 
 void TAD_VeskJSON::pushArray(size_t bottom) {

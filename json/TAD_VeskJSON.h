@@ -106,11 +106,25 @@ class TAD_VeskJSON {
   void appendIndent(std::string& out) const;
   bool enterWrittenContainer(base::Error* error);
 
-  // Each scan of a value pushes the value read on the reading stack.
+  // An open container while reading.
+  struct Frame {
+    bool isObject = false;
+    bool hasValue = false;  // a member or element has just been read
+    size_t keysBottom = 0;
+    size_t valuesBottom = 0;
+    size_t key = 0;  // the current member's key
+  };
+  enum class Continuation { kFailed, kNeedsValue, kClosed };
+
+  bool scanDocument(base::Error* error);
+  // Pushes a scalar on the reading stack, or opens a container.
   bool scanValue(base::Error* error);
-  bool scanRestOfDictionary(base::Error* error);
+  bool openContainer(bool isObject, base::Error* error);
+  Continuation continueDictionary(base::Error* error);
+  Continuation continueArray(base::Error* error);
+  static Continuation failed(base::Error* error, int64_t code, const char* message);
+  bool failInside(size_t count, base::Error* error);
   void pushDictionary(size_t keysBottom, size_t valuesBottom);
-  bool scanRestOfArray(base::Error* error);
   void pushArray(size_t bottom);
   bool scanRestOfString(std::string& text, base::Error* error);
   bool skipRun();
