@@ -13,7 +13,7 @@ GtkButtonPeer::GtkButtonPeer()
   gtk_widget_show(label_);
   gtk_widget_show(content);
   gtk_widget_show(button_);
-  gtk_fixed_put(layer(), button_, 0, 0);
+  gtk_layout_put(layer(), button_, 0, 0);
   g_signal_connect(button_, "clicked", G_CALLBACK(clicked), this);
 }
 

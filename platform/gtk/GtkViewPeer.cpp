@@ -13,7 +13,7 @@ int pixels(double points) {
 
 }  // namespace
 
-GtkViewPeer::GtkViewPeer() : box_(gtk_event_box_new()), layer_(gtk_fixed_new()) {
+GtkViewPeer::GtkViewPeer() : box_(gtk_event_box_new()), layer_(gtk_layout_new(nullptr, nullptr)) {
   g_object_ref_sink(box_);
   gtk_event_box_set_visible_window(GTK_EVENT_BOX(box_), FALSE);
   gtk_container_add(GTK_CONTAINER(box_), layer_);
@@ -48,8 +48,9 @@ void GtkViewPeer::frameChanged(const Rect& frame) {
   int width = std::max(0, pixels(frame.width()));
   int height = std::max(0, pixels(frame.height()));
   gtk_widget_set_size_request(box_, width, height);
-  if (GtkWidget* parent = gtk_widget_get_parent(box_); parent && GTK_IS_FIXED(parent))
-    gtk_fixed_move(GTK_FIXED(parent), box_, pixels(frame.minX()), pixels(frame.minY()));
+  if (GtkWidget* parent = gtk_widget_get_parent(box_); parent && GTK_IS_LAYOUT(parent)) {
+    gtk_layout_move(GTK_LAYOUT(parent), box_, pixels(frame.minX()), pixels(frame.minY()));
+  }
   sizeChanged(width, height);
   gtk_widget_queue_draw(box_);
 }
@@ -70,7 +71,7 @@ void GtkViewPeer::userInteractionChanged(bool enabled) {
 void GtkViewPeer::subviewAdded(View& subview) {
   GtkWidget* child = of(subview).widget();
   const Rect& frame = subview.frame();
-  gtk_fixed_put(layer(), child, pixels(frame.minX()), pixels(frame.minY()));
+  gtk_layout_put(layer(), child, pixels(frame.minX()), pixels(frame.minY()));
 }
 
 void GtkViewPeer::removedFromSuperview() {

@@ -7,7 +7,8 @@
 namespace platform::gtk {
 
 // A view on a GTK screen: an event box placed at the view's frame in its superview's layer, with
-// a fixed layer inside that holds the subviews at their frames, later ones on top. Sizes are the
+// a layer inside (a GtkLayout, whose size does not grow with what it holds) that keeps the
+// subviews at their frames, later ones on top. Sizes are the
 // frames' exactly; the event box paints the background colour and takes the touches that no
 // subview takes, so a view covers what lies beneath it. A view that takes no touches raises its
 // event box above its subviews, which then get none either.
@@ -38,7 +39,7 @@ class GtkViewPeer : public ButtonPeer {
  protected:
   View* view() const { return view_; }
   // The layer in which subviews sit; a subclass may put its own content there first.
-  GtkFixed* layer() const { return GTK_FIXED(layer_); }
+  GtkLayout* layer() const { return GTK_LAYOUT(layer_); }
   virtual void sizeChanged(int /*width*/, int /*height*/) {}
 
  private:
