@@ -71,6 +71,10 @@ std::optional<Decimal> Decimal::fromString(std::string_view text) {
   if (firstNonZero == std::string::npos) return result;  // zero, whatever its sign
   size_t lastNonZero = digits.find_last_not_of('0');
   exponent += static_cast<int64_t>(digits.size() - 1 - lastNonZero);
+  // Keep every exponent that toString() may print — the normalised one and the scientific one —
+  // within what this function reads back.
+  auto significantDigits = static_cast<int64_t>(lastNonZero - firstNonZero + 1);
+  if (exponent <= -kMaxExponent || exponent + significantDigits > kMaxExponent) return std::nullopt;
   result.negative_ = negative;
   result.digits_ = digits.substr(firstNonZero, lastNonZero - firstNonZero + 1);
   result.exponent_ = exponent;

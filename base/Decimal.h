@@ -17,7 +17,8 @@ class Decimal {
   explicit Decimal(int64_t value);
 
   // Parses the JSON number grammar: optional '-', digits, optional fraction, optional exponent.
-  // Returns nothing for any other text, or for an exponent beyond ±2^31.
+  // Returns nothing for any other text, or for a value whose exponent, written or normalised, lies
+  // beyond ±2^31.
   static std::optional<Decimal> fromString(std::string_view text);
 
   bool isNegative() const { return negative_; }

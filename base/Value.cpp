@@ -10,23 +10,50 @@
 
 namespace base {
 
-// Hash of key → positions, kept only for dictionaries past kIndexThreshold entries. Positions
-// stay valid across vector growth, which string views into the keys would not.
+// Positions of the entries by key hash, kept only past kIndexThreshold entries: an open-addressed
+// table of position + 1 (0 marks a free slot), at most half full, so a lookup touches a slot or
+// two and building it allocates once. Positions stay valid across vector growth, which string
+// views into the keys would not.
 class Dictionary::Index {
  public:
-  void add(std::string_view key, size_t position) { map_.emplace(hash(key), position); }
-  template <typename Match>
-  size_t find(std::string_view key, Match&& matches) const {
-    auto [first, last] = map_.equal_range(hash(key));
-    for (auto it = first; it != last; ++it) {
-      if (matches(it->second)) return it->second;
+  explicit Index(const std::vector<Entry>& entries) {
+    size_t capacity = 16;
+    while (capacity < entries.size() * 2 + 2)
+      capacity *= 2;
+    slots_.assign(capacity, 0);
+    for (size_t i = 0; i < entries.size(); ++i)
+      place(entries[i].first, i);
+  }
+
+  // The position of key, or SIZE_MAX.
+  size_t find(std::string_view key, const std::vector<Entry>& entries) const {
+    size_t mask = slots_.size() - 1;
+    for (size_t slot = hash(key) & mask;; slot = (slot + 1) & mask) {
+      uint32_t mark = slots_[slot];
+      if (mark == 0) return SIZE_MAX;
+      if (entries[mark - 1].first == key) return mark - 1;
     }
-    return SIZE_MAX;
+  }
+
+  // Records the entry just appended at position; answers false when the table must be rebuilt
+  // larger first.
+  bool add(const std::vector<Entry>& entries, size_t position) {
+    if ((position + 1) * 2 > slots_.size()) return false;
+    place(entries[position].first, position);
+    return true;
   }
 
  private:
   static size_t hash(std::string_view key) { return std::hash<std::string_view>{}(key); }
-  std::unordered_multimap<size_t, size_t> map_;
+  void place(std::string_view key, size_t position) {
+    size_t mask = slots_.size() - 1;
+    size_t slot = hash(key) & mask;
+    while (slots_[slot] != 0)
+      slot = (slot + 1) & mask;
+    slots_[slot] = static_cast<uint32_t>(position + 1);
+  }
+
+  std::vector<uint32_t> slots_;
 };
 
 namespace {
@@ -57,8 +84,7 @@ Dictionary& Dictionary::operator=(const Dictionary& other) {
 
 size_t Dictionary::indexOf(std::string_view key) const {
   if (index_) {
-    size_t position =
-        index_->find(key, [&](size_t candidate) { return entries_[candidate].first == key; });
+    size_t position = index_->find(key, entries_);
     return position == SIZE_MAX ? entries_.size() : position;
   }
   for (size_t i = 0; i < entries_.size(); ++i) {
@@ -84,9 +110,7 @@ Value& Dictionary::set(std::string key, Value value) {
     return entries_[position].second;
   }
   entries_.push_back(Entry{std::move(key), std::move(value)});
-  if (index_) {
-    index_->add(entries_.back().first, entries_.size() - 1);
-  } else if (entries_.size() > kIndexThreshold) {
+  if (index_ ? !index_->add(entries_, entries_.size() - 1) : entries_.size() > kIndexThreshold) {
     rebuildIndex();
   }
   return entries_.back().second;
@@ -112,9 +136,7 @@ void Dictionary::clear() {
 }
 
 void Dictionary::rebuildIndex() {
-  index_ = std::make_unique<Index>();
-  for (size_t i = 0; i < entries_.size(); ++i)
-    index_->add(entries_[i].first, i);
+  index_ = std::make_unique<Index>(entries_);
 }
 
 bool operator==(const Dictionary& a, const Dictionary& b) {

@@ -34,6 +34,17 @@ TEST(DecimalTest, RefusesTextOutsideTheNumberGrammar) {
   }
 }
 
+TEST(DecimalTest, EveryTextItWritesReadsBack) {
+  for (const char* text : {"1e2147483646", "12345e2147483640", "1e-2147483647", "-9.5e-3000",
+                           "0.000001", "123456789012345678901234567890e-5"}) {
+    auto decimal = Decimal::fromString(text);
+    ASSERT_TRUE(decimal) << text;
+    EXPECT_EQ(Decimal::fromString(decimal->toString()), decimal) << text;
+  }
+  EXPECT_FALSE(Decimal::fromString("10e2147483647"));  // normalises past the bound
+  EXPECT_FALSE(Decimal::fromString("12345e2147483644"));
+}
+
 TEST(DecimalTest, ConvertsToIntegersOnlyWhenWholeAndInRange) {
   EXPECT_EQ(Decimal::fromString("9223372036854775807")->toInt64(), INT64_MAX);
   EXPECT_EQ(Decimal::fromString("-9223372036854775808")->toInt64(), INT64_MIN);
