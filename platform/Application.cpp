@@ -60,6 +60,11 @@ void Application::receiveMemoryWarning() {
   post(kDidReceiveMemoryWarningNotification);
 }
 
+Rect Application::statusBarFrame() const {
+  constexpr double kStatusBarHeight = 20;
+  return {0, 0, Platform::current().screen->bounds().width(), kStatusBarHeight};
+}
+
 void Application::setStatusBarHidden(bool hidden, bool animated) {
   if (hidden == statusBarHidden_) return;
   statusBarHidden_ = hidden;

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/URL.h"
+#include "platform/Geometry.h"
 
 namespace platform {
 
@@ -75,6 +76,14 @@ class Application {
 
   bool isStatusBarHidden() const { return statusBarHidden_; }
   void setStatusBarHidden(bool hidden, bool animated);
+  // Where the status bar lies, in screen points; by default a 20-point strip across the top of
+  // the main screen.
+  virtual Rect statusBarFrame() const;
+  // The interface orientation the status bar follows; portrait until the backend turns it.
+  InterfaceOrientation statusBarOrientation() const { return statusBarOrientation_; }
+  void setStatusBarOrientation(InterfaceOrientation orientation) {
+    statusBarOrientation_ = orientation;
+  }
   bool isIdleTimerDisabled() const { return idleTimerDisabled_; }
   void setIdleTimerDisabled(bool disabled);
 
@@ -106,6 +115,7 @@ class Application {
   State state_ = State::Inactive;
   std::weak_ptr<Window> keyWindow_;
   bool statusBarHidden_ = false;
+  InterfaceOrientation statusBarOrientation_ = InterfaceOrientation::Portrait;
   bool idleTimerDisabled_ = false;
   std::map<BackgroundTaskIdentifier, std::function<void()>> backgroundTasks_;
   BackgroundTaskIdentifier nextBackgroundTask_ = 1;

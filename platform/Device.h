@@ -19,6 +19,9 @@ class Device {
   // Absent where the system predates interface idioms.
   virtual std::optional<UserInterfaceIdiom> userInterfaceIdiom() const = 0;
   virtual std::string uniqueIdentifier() const = 0;
+  // The hardware's machine name ("iPhone3,1", "x86_64"); by default uname's machine field, absent
+  // when uname fails.
+  virtual std::optional<std::string> machineName() const;
 };
 
 }  // namespace platform

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/SearchPaths.h"
+
 namespace platform {
 
 namespace {
@@ -36,6 +38,12 @@ void Console::log(std::string_view line) {
 }
 Device& Device::current() {
   return *Platform::current().device;
+}
+AudioSession* AudioSession::shared() {
+  return Platform::current().audioSession.get();
+}
+std::optional<std::string> documentsDirectory() {
+  return Platform::current().documentsDirectory;
 }
 Screen& Screen::main() {
   return *Platform::current().screen;

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "platform/Application.h"
 #include "platform/AudioPlayer.h"
+#include "platform/AudioSession.h"
 #include "platform/Bundle.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
@@ -34,6 +37,10 @@ struct Platform {
   std::shared_ptr<ViewBackend> views;
   // Optional: without it no host can be watched.
   std::shared_ptr<ReachabilityBackend> reachability;
+  // Optional: without it the audio route cannot be asked.
+  std::shared_ptr<AudioSession> audioSession;
+  // Optional: the user's documents folder, where the platform has one.
+  std::optional<std::string> documentsDirectory;
 
   // The installed platform. Using the library with none installed is a programming error: it
   // says so on stderr and aborts.

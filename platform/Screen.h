@@ -13,6 +13,8 @@ class Screen {
 
   virtual Rect bounds() const = 0;
   virtual double scale() const = 0;
+  // Whether scale() is the screen's own report; screens of older systems cannot give one.
+  virtual bool canReportScale() const { return true; }
   virtual Rect applicationFrame() const = 0;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,10 +16,15 @@ class SimApplication : public Application {
   bool openURL(const base::URL& url) override;
   bool canOpenURL(const base::URL& url) const override;
   bool supportsBackgroundTasks() const override { return backgroundTasksSupported_; }
+  Rect statusBarFrame() const override {
+    return statusBarFrame_ ? *statusBarFrame_ : Application::statusBarFrame();
+  }
 
   // Schemes that some installed application handles (by default http, https, mailto, tel, sms).
   void setHandledSchemes(std::set<std::string> schemes) { handledSchemes_ = std::move(schemes); }
   void setSupportsBackgroundTasks(bool supported) { backgroundTasksSupported_ = supported; }
+  // Nothing restores the default strip along the top of the screen.
+  void setStatusBarFrame(std::optional<Rect> frame) { statusBarFrame_ = frame; }
 
   const std::vector<std::string>& openedURLs() const { return openedURLs_; }
   const std::vector<std::string>& calls() const { return calls_; }
@@ -32,6 +38,7 @@ class SimApplication : public Application {
  private:
   std::set<std::string> handledSchemes_{"http", "https", "mailto", "tel", "sms"};
   bool backgroundTasksSupported_ = true;
+  std::optional<Rect> statusBarFrame_;
   std::vector<std::string> openedURLs_;
   mutable std::vector<std::string> calls_;
 };

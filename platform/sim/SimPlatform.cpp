@@ -11,7 +11,8 @@ SimPlatform::SimPlatform(std::string resourcePath)
       device_(std::make_shared<SimDevice>()),
       screen_(std::make_shared<SimScreen>(*application_)),
       audio_(std::make_shared<SimAudioBackend>(runLoop_)),
-      reachability_(std::make_shared<SimReachability>()) {
+      reachability_(std::make_shared<SimReachability>()),
+      audioSession_(std::make_shared<SimAudioSession>()) {
   platform_->runLoop = runLoop_;
   platform_->clock = clock_;
   platform_->console = console_;
@@ -21,9 +22,12 @@ SimPlatform::SimPlatform(std::string resourcePath)
   platform_->device = device_;
   platform_->screen = screen_;
   platform_->mainBundle = std::make_shared<Bundle>(std::move(resourcePath));
+  platform_->mainBundle->setBundleIdentifier("com.quillbeck.soundboard");
+  platform_->mainBundle->setBundleVersion("1.0");
   platform_->audio = audio_;
   platform_->views = std::make_shared<SimViewBackend>();
   platform_->reachability = reachability_;
+  platform_->audioSession = audioSession_;
   Platform::install(platform_);
 }
 
@@ -31,6 +35,14 @@ SimPlatform::~SimPlatform() {
   // What the application holds goes while the platform it was made on is still there.
   application_->setDelegate(nullptr);
   Platform::install(nullptr);
+}
+
+void SimPlatform::setAudioSessionAvailable(bool available) {
+  platform_->audioSession = available ? audioSession_ : nullptr;
+}
+
+void SimPlatform::setDocumentsDirectory(std::optional<std::string> path) {
+  platform_->documentsDirectory = std::move(path);
 }
 
 void SimPlatform::becomeTablet() {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/Platform.h"
 #include "platform/sim/SimApplication.h"
 #include "platform/sim/SimAudioBackend.h"
+#include "platform/sim/SimAudioSession.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimConsole.h"
 #include "platform/sim/SimDevice.h"
@@ -18,7 +20,8 @@ namespace platform::sim {
 
 // The simulated platform, installed for its lifetime: a test makes one (usually as a fixture
 // member) and drives and inspects it through the accessors. Resources are looked up in
-// resourcePath (by default a folder that does not exist).
+// resourcePath (by default a folder that does not exist); the bundle is
+// "com.quillbeck.soundboard", version "1.0".
 class SimPlatform {
  public:
   explicit SimPlatform(std::string resourcePath = "/nonexistent-resources");
@@ -36,6 +39,13 @@ class SimPlatform {
   SimScreen& screen() { return *screen_; }
   SimAudioBackend& audio() { return *audio_; }
   SimReachability& reachability() { return *reachability_; }
+  Bundle& mainBundle() { return *platform_->mainBundle; }
+  SimAudioSession& audioSession() { return *audioSession_; }
+
+  // Whether the platform offers an audio session at all (it does by default).
+  void setAudioSessionAvailable(bool available);
+  // Nothing (the default) when the platform has no documents folder.
+  void setDocumentsDirectory(std::optional<std::string> path);
 
   // Makes the device a tablet: idiom, model and a 768×1024 screen.
   void becomeTablet();
@@ -50,6 +60,7 @@ class SimPlatform {
   std::shared_ptr<SimScreen> screen_;
   std::shared_ptr<SimAudioBackend> audio_;
   std::shared_ptr<SimReachability> reachability_;
+  std::shared_ptr<SimAudioSession> audioSession_;
 };
 
 }  // namespace platform::sim

@@ -15,6 +15,7 @@ class SimScreen : public Screen {
 
   Rect bounds() const override { return bounds_; }
   double scale() const override { return scale_; }
+  bool canReportScale() const override { return canReportScale_; }
   Rect applicationFrame() const override {
     if (application_.isStatusBarHidden()) return bounds_;
     return {0, kStatusBarHeight, bounds_.width(), bounds_.height() - kStatusBarHeight};
@@ -22,11 +23,13 @@ class SimScreen : public Screen {
 
   void setBounds(const Rect& bounds) { bounds_ = bounds; }
   void setScale(double scale) { scale_ = scale; }
+  void setCanReportScale(bool can) { canReportScale_ = can; }
 
  private:
   const Application& application_;
   Rect bounds_{0, 0, 320, 480};
   double scale_ = 1;
+  bool canReportScale_ = true;
 };
 
 }  // namespace platform::sim
