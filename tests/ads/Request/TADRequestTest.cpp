@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "ads/Utility/TADIdentifierUtilities.h"
 #include "ads/Utility/TADLocation.h"
 #include "platform/sim/SimPlatform.h"
 #include "tests/ads/StandInContributors.h"
@@ -197,6 +198,23 @@ TEST_F(TADRequestTest, MinimumSystemVersionComparesMajorThenMinor) {
   EXPECT_TRUE(TADRequestPrivate::deviceAtLeastMinimumOSMajorVersion(3, 2));
   platform.device().setSystemVersion("3.1.3");
   EXPECT_FALSE(TADRequestPrivate::deviceAtLeastMinimumOSMajorVersion(3, 2));
+}
+
+TEST(TADRequestDeviceKeysTest, WithoutStandInsTheParametersStartWithTheDeviceKeys) {
+  platform::sim::SimPlatform platform;
+  TADIdentifierUtilities::sharedInstance().resetForTesting();
+  base::Dictionary device = TADIdentifierUtilities::sharedInstance().parameters();
+  ASSERT_FALSE(device.empty());
+  auto request = std::static_pointer_cast<TADRequestPrivate>(TADRequest::request());
+  base::Dictionary parameters = request->parameters();
+  ASSERT_GT(parameters.size(), device.size());
+  auto entry = parameters.begin();
+  for (const auto& [key, value] : device) {
+    EXPECT_EQ(entry->first, key);
+    EXPECT_EQ(entry->second, value);
+    ++entry;
+  }
+  EXPECT_EQ(entry->first, "js");
 }
 
 }  // namespace
