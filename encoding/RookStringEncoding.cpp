@@ -5,7 +5,7 @@
 #include <numeric>
 
 #include "encoding/RookAssertion.h"
-#include "encoding/RookUTF8.h"
+#include "base/Utf8Validator.h"
 
 namespace {
 
@@ -254,7 +254,7 @@ std::optional<std::string> RookStringEncoding::stringByDecoding(std::string_view
   auto bytes = decode(text);
   if (!bytes) return std::nullopt;
   std::string decoded(bytes->begin(), bytes->end());
-  if (!RookIsValidUTF8(decoded)) return std::nullopt;
+  if (!Utf8Validator::isValid(decoded)) return std::nullopt;
   return decoded;
 }
 

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "json/Utf8Validator.h"
+#include "base/Utf8Validator.h"
 
 const char TAD_VeskJSONErrorDomain[] = "com.quillbeck.tad.VeskJSON";
 

@@ -8,7 +8,7 @@
 #include <new>
 #include <string_view>
 
-#include "encoding/RookUTF8.h"
+#include "base/Utf8Validator.h"
 #include "stacktrace/RookSymbolName.h"
 
 namespace {
@@ -29,7 +29,7 @@ std::string_view lastPathComponent(std::string_view path) {
 }
 
 std::string_view displayedFileName(const char* fileName) {
-  if (fileName == nullptr || !RookIsValidUTF8(fileName)) return kUnknownText;
+  if (fileName == nullptr || !Utf8Validator::isValid(fileName)) return kUnknownText;
   return lastPathComponent(fileName);
 }
 

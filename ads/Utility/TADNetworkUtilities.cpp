@@ -1,6 +1,6 @@
 #include "ads/Utility/TADNetworkUtilities.h"
 
-#include "json/Utf8Validator.h"
+#include "base/Utf8Validator.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "json/Utf8Validator.h"
+#include "base/Utf8Validator.h"
 
 #include <gtest/gtest.h>
 
