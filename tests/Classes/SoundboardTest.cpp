@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 // (present but not audio).
 std::string makeResources() {
   // One folder per process: CTest runs the cases of this file side by side.
-  fs::path dir = fs::path(::testing::TempDir()) / ("quillbeck-resources-" + std::to_string(getpid()));
+  fs::path dir =
+      fs::path(::testing::TempDir()) / ("quillbeck-resources-" + std::to_string(getpid()));
   fs::create_directories(dir);
   for (const quillbeckClip& clip : kClips) {
     fs::path file = dir / (std::string(clip.resource) + ".m4a");
