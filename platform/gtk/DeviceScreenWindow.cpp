@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "platform/Console.h"
+#include "platform/Platform.h"
 #include "platform/gtk/DeviceScreen.h"
 #include "platform/gtk/GtkViewPeer.h"
 
@@ -129,6 +130,7 @@ bool DeviceScreenWindow::turn(Turn turn) {
 // orientation; the root view fills the application frame, presented views the whole screen.
 void DeviceScreenWindow::layOut(InterfaceOrientation orientation) {
   orientation_ = orientation;
+  if (Platform::isInstalled()) Application::shared().setStatusBarOrientation(orientation);
   Size size =
       isLandscape(orientation) ? Size{portraitSize_.height, portraitSize_.width} : portraitSize_;
   gtk_widget_set_size_request(stage_, pixels(size.width), pixels(size.height));

@@ -44,6 +44,10 @@ GtkPlatform::GtkPlatform(Options options)
   platform_->device = std::make_shared<glib::LinuxDevice>(options_.idiom);
   platform_->screen = std::make_shared<DeviceScreen>(*application_, options_.idiom);
   platform_->mainBundle = std::make_shared<Bundle>(options_.resourcePath);
+  platform_->mainBundle->setBundleIdentifier(kApplicationId);
+  if (const char* documents = g_get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS)) {
+    platform_->documentsDirectory = documents;
+  }
   platform_->views = std::make_shared<GtkViewBackend>();
   // Installed before the audio backend starts, which may already have something to say.
   Platform::install(platform_);

@@ -142,6 +142,7 @@ TEST_F(DeviceScreenTest, AnAcceptedTurnLaysTheScreenOutBeforeTheControllersHearO
   EXPECT_EQ(log, (std::vector<std::string>{"willRotate, view 0,20 768x1004",
                                            "didRotate, view 0,20 1024x748"}));
   EXPECT_EQ(window->frame(), (Rect{0, 0, 1024, 768}));
+  EXPECT_EQ(platform->application().statusBarOrientation(), InterfaceOrientation::LandscapeRight);
   EXPECT_TRUE(eventually([&] { return screenSize() == Rect{0, 0, 1024, 768}; }));
 
   pressControlWith(GDK_KEY_Right);
