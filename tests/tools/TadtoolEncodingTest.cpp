@@ -3,57 +3,14 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
+#include "tests/tools/TadtoolRunner.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using testing::HasSubstr;
-
-struct Result {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-class TadtoolEncodingTest : public testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "tadtool-encoding-XXXXXX").string();
-    ASSERT_TRUE(mkdtemp(pattern.data()));
-    folder_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
-  Result run(const std::string& arguments, const std::string& input = "") {
-    const fs::path in = folder_ / "stdin", out = folder_ / "stdout", err = folder_ / "stderr";
-    std::ofstream(in, std::ios::binary) << input;
-    const std::string command = std::string(TADTOOL_PATH) + " " + arguments + " <" + in.string() +
-                                " >" + out.string() + " 2>" + err.string();
-    const int raw = std::system(command.c_str());
-    Result result;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = contents(out);
-    result.err = contents(err);
-    return result;
-  }
-
- private:
-  static std::string contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  fs::path folder_;
-};
+using Result = TadtoolResult;
+using TadtoolEncodingTest = TadtoolRunner;
 
 TEST_F(TadtoolEncodingTest, EncodesStandardInputInEveryNamedEncoding) {
   const std::pair<const char*, const char*> expected[] = {

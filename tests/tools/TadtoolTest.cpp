@@ -2,62 +2,14 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
+#include "tests/tools/TadtoolRunner.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using testing::HasSubstr;
-
-struct Result {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-class TadtoolTest : public testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "tadtool-test-XXXXXX").string();
-    ASSERT_TRUE(mkdtemp(pattern.data()));
-    folder_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
-  std::string file(const std::string& name, const std::string& text) {
-    fs::path path = folder_ / name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path.string();
-  }
-
-  Result run(const std::string& arguments) {
-    fs::path out = folder_ / "stdout", err = folder_ / "stderr";
-    std::string command = std::string(TADTOOL_PATH) + " " + arguments + " >" + out.string() +
-                          " 2>" + err.string() + " </dev/null";
-    int raw = std::system(command.c_str());
-    Result result;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = contents(out);
-    result.err = contents(err);
-    return result;
-  }
-
- private:
-  static std::string contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  fs::path folder_;
-};
+using Result = TadtoolResult;
+using TadtoolTest = TadtoolRunner;
 
 TEST_F(TadtoolTest, CheckAcceptsWhatTheLibraryReads) {
   Result result = run("json check " + file("ok.json", "{\"a\":[1 2]}\n"));
