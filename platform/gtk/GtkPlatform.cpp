@@ -1,7 +1,9 @@
 #include "platform/gtk/GtkPlatform.h"
 
+#include "platform/glib/GioReachability.h"
 #include "platform/glib/GlibClock.h"
 #include "platform/glib/LinuxDevice.h"
+#include "platform/glib/PlistUserDefaults.h"
 #include "platform/glib/StderrConsole.h"
 #include "platform/gtk/DeviceScreen.h"
 #include "platform/gtk/GtkViewBackend.h"
@@ -38,7 +40,6 @@ GtkPlatform::GtkPlatform(Options options)
   platform_->clock = std::make_shared<glib::GlibClock>();
   platform_->console =
       options_.console ? options_.console : std::make_shared<glib::StderrConsole>();
-  platform_->userDefaults = std::make_shared<UserDefaults>();
   platform_->notificationCenter = std::make_shared<NotificationCenter>();
   platform_->application = application_;
   platform_->device = std::make_shared<glib::LinuxDevice>(options_.idiom);
@@ -49,8 +50,14 @@ GtkPlatform::GtkPlatform(Options options)
     platform_->documentsDirectory = documents;
   }
   platform_->views = std::make_shared<GtkViewBackend>();
+  platform_->reachability = std::make_shared<glib::GioReachability>();
   // Installed before the audio backend starts, which may already have something to say.
   Platform::install(platform_);
+  // After the install: reading a damaged file says so on the console.
+  platform_->userDefaults = options_.userDefaults
+                                ? options_.userDefaults
+                                : std::make_shared<glib::PlistUserDefaults>(
+                                      glib::PlistUserDefaults::defaultPath(kApplicationId));
   audio_ = std::make_shared<GstAudioBackend>(options_.audioOutput);
   platform_->audio = audio_;
 
@@ -125,7 +132,9 @@ void GtkPlatform::showDeviceScreen() {
 }
 
 void GtkPlatform::shutDown(GApplication*, gpointer self) {
-  static_cast<GtkPlatform*>(self)->application_->terminateOnce();
+  auto* platform = static_cast<GtkPlatform*>(self);
+  platform->application_->terminateOnce();
+  platform->platform_->userDefaults->synchronize();
 }
 
 }  // namespace platform::gtk

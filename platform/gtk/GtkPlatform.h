@@ -15,9 +15,10 @@
 namespace platform::gtk {
 
 // The desktop platform: GTK 3 windows on the GLib main loop, GStreamer audio, the machine's
-// clocks and device facts, the console on stderr, user defaults in memory. It is installed for
-// its lifetime. The program shows one device screen (a phone's or a tablet's, by idiom); the
-// application's key window appears on it once the application has finished launching.
+// clocks and device facts, the console on stderr, user defaults in a property-list file (saved
+// again when the application terminates). It is installed for its lifetime. The program shows one
+// device screen (a phone's or a tablet's, by idiom); the application's key window appears on it
+// once the application has finished launching.
 class GtkPlatform {
  public:
   struct Options {
@@ -26,6 +27,8 @@ class GtkPlatform {
     GstAudioBackend::Output audioOutput = GstAudioBackend::Output::Automatic;
     // Where console lines go; stderr when not given.
     std::shared_ptr<Console> console;
+    // The user defaults; the per-user property-list file when not given.
+    std::shared_ptr<UserDefaults> userDefaults;
   };
 
   // The platform, or nullptr with the reason in problem when GTK cannot open a display.

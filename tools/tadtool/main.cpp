@@ -7,6 +7,7 @@
 
 #include "tools/tadtool/EncodingCommand.h"
 #include "tools/tadtool/JsonCommand.h"
+#include "tools/tadtool/UuleCommand.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ constexpr const char* kHelp =
     "  json format [--sort] FILE  FILE in the library's human-readable JSON form\n"
     "  encode --encoding NAME     standard input to standard output in a base-N encoding\n"
     "  decode --encoding NAME     the reverse\n"
+    "  uule encode|decode ...     the location value of a request, and the record inside one\n"
     "\n"
     "Run 'tadtool <command> --help' for more. Exit status: 0 done, 1 input refused, 2 usage.\n";
 
@@ -35,6 +37,7 @@ int main(int argc, char** argv) {
   }
   if (command == "json") return runJsonCommand(argc - 1, argv + 1);
   if (command == "encode" || command == "decode") return runEncodingCommand(argc - 1, argv + 1);
+  if (command == "uule") return runUuleCommand(argc - 1, argv + 1);
   std::cerr << "tadtool: unknown command '" << command << "'\n\n" << kHelp;
   return 2;
 }

@@ -42,6 +42,8 @@ inline std::unique_ptr<GtkPlatform> makePlatform(std::shared_ptr<RecordingConsol
   options.resourcePath = std::move(resources);
   options.audioOutput = GstAudioBackend::Output::Silent;
   options.console = std::move(console);
+  // Tests leave the user's own defaults file alone.
+  options.userDefaults = std::make_shared<UserDefaults>();
   std::string problem;
   auto platform = GtkPlatform::create(options, &problem);
   EXPECT_TRUE(platform) << problem;

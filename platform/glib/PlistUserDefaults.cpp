@@ -1,0 +1,167 @@
+#include "platform/glib/PlistUserDefaults.h"
+
+#include <fcntl.h>
+#include <glib.h>
+#include <plist/plist.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <optional>
+#include <utility>
+
+#include "platform/Console.h"
+#include "platform/glib/PlistValueConverter.h"
+
+namespace platform::glib {
+
+namespace {
+
+constexpr std::string_view kBinaryMagic = "bplist00";
+
+std::string folderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// The whole file, or nothing with errno set when it cannot be read.
+std::optional<std::string> readFile(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::string bytes;
+  char buffer[64 * 1024];
+  while (true) {
+    ssize_t count = ::read(fd, buffer, sizeof buffer);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) {
+      int error = errno;
+      ::close(fd);
+      errno = error;
+      return std::nullopt;
+    }
+    if (count == 0) break;
+    bytes.append(buffer, static_cast<size_t>(count));
+  }
+  ::close(fd);
+  return bytes;
+}
+
+std::optional<base::Dictionary> parseDictionary(const std::string& bytes) {
+  plist_t root = nullptr;
+  auto length = static_cast<uint32_t>(bytes.size());
+  if (bytes.size() != length) return std::nullopt;
+  if (std::string_view(bytes).starts_with(kBinaryMagic)) {
+    plist_from_bin(bytes.data(), length, &root);
+  } else {
+    plist_from_xml(bytes.data(), length, &root);
+  }
+  PlistNode owned(root);
+  if (!owned || plist_get_node_type(owned.get()) != PLIST_DICT) return std::nullopt;
+  std::optional<base::Value> value = PlistValueConverter::valueFromNode(owned.get());
+  if (!value || !value->isDictionary()) return std::nullopt;
+  return std::move(*value->asDictionary());
+}
+
+std::string utcTimestamp() {
+  std::time_t now = std::time(nullptr);
+  std::tm parts{};
+  gmtime_r(&now, &parts);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &parts);
+  return text;
+}
+
+bool writeAll(int fd, const std::string& bytes) {
+  size_t written = 0;
+  while (written < bytes.size()) {
+    ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) return false;
+    written += static_cast<size_t>(count);
+  }
+  return true;
+}
+
+bool syncFolder(const std::string& folder) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  return synced;
+}
+
+}  // namespace
+
+PlistUserDefaults::PlistUserDefaults(std::string path) : path_(std::move(path)) {
+  load();
+}
+
+std::string PlistUserDefaults::defaultPath(std::string_view bundleIdentifier) {
+  std::string name = bundleIdentifier.empty() ? "quillbeck" : std::string(bundleIdentifier);
+  return std::string(g_get_user_data_dir()) + "/quillbeck/" + name + ".plist";
+}
+
+void PlistUserDefaults::load() {
+  std::optional<std::string> bytes = readFile(path_);
+  if (!bytes) {
+    if (errno == ENOENT) return;  // nothing saved yet
+    moveAside(std::string("cannot be read: ") + std::strerror(errno));
+    return;
+  }
+  std::optional<base::Dictionary> stored = parseDictionary(*bytes);
+  if (!stored) {
+    moveAside("is not a property-list dictionary");
+    return;
+  }
+  values_ = std::move(*stored);
+}
+
+void PlistUserDefaults::moveAside(std::string_view reason) {
+  std::string aside = path_ + ".corrupt-" + utcTimestamp();
+  for (int n = 2; g_file_test(aside.c_str(), G_FILE_TEST_EXISTS); ++n) {
+    aside = path_ + ".corrupt-" + utcTimestamp() + "-" + std::to_string(n);
+  }
+  std::string line = "user defaults: " + path_ + " " + std::string(reason);
+  if (::rename(path_.c_str(), aside.c_str()) != 0) {
+    mayWrite_ = false;
+    Console::log(line + "; it cannot be moved aside (" + std::strerror(errno) +
+                 "), so nothing will be saved over it");
+    return;
+  }
+  Console::log(line + "; kept as " + aside + ", starting empty");
+}
+
+bool PlistUserDefaults::synchronize() {
+  if (!mayWrite_) return false;
+  PlistNode root = PlistValueConverter::nodeFromValue(base::Value(values_));
+  char* raw = nullptr;
+  uint32_t length = 0;
+  // The binary form keeps every double exactly.
+  plist_to_bin(root.get(), &raw, &length);
+  if (!raw) return false;
+  std::string bytes(raw, length);
+  std::free(raw);
+  return writeAtomically(bytes);
+}
+
+bool PlistUserDefaults::writeAtomically(const std::string& bytes) {
+  std::string folder = folderOf(path_);
+  if (g_mkdir_with_parents(folder.c_str(), 0700) != 0) return false;
+  std::string temporary = path_ + ".XXXXXX";
+  int fd = ::mkstemp(temporary.data());
+  if (fd < 0) return false;
+  bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+  written = ::close(fd) == 0 && written;
+  if (!written || ::rename(temporary.c_str(), path_.c_str()) != 0) {
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  return syncFolder(folder);
+}
+
+}  // namespace platform::glib

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/UserDefaults.h"
+
+namespace platform::glib {
+
+// User defaults kept in one property-list file per application.
+//
+// The file is read once, at construction; synchronize() writes the whole store to it. A save
+// never leaves a half-written file: it goes to a temporary file in the same folder, which is
+// flushed to disk and then renamed over the old one, and the folder is flushed so the rename
+// itself lasts. A crash during a save leaves either the previous or the new contents.
+//
+// A file that exists but does not read as a dictionary is never overwritten: it is renamed to
+// "<path>.corrupt-<UTC timestamp>", a console line says so (the platform's console must be
+// installed), and the store starts empty. Should the rename fail, the store refuses to save.
+class PlistUserDefaults : public UserDefaults {
+ public:
+  explicit PlistUserDefaults(std::string path);
+
+  // <XDG data folder>/quillbeck/<bundle identifier>.plist; "quillbeck" names the file when
+  // there is no identifier.
+  static std::string defaultPath(std::string_view bundleIdentifier);
+
+  bool synchronize() override;
+  const std::string& path() const { return path_; }
+
+ private:
+  void load();
+  void moveAside(std::string_view reason);
+  bool writeAtomically(const std::string& bytes);
+
+  std::string path_;
+  bool mayWrite_ = true;
+};
+
+}  // namespace platform::glib

@@ -1,0 +1,230 @@
+// The user-defaults file on a real file system: what is saved reads back the same, damaged files
+// are kept aside, and a save cut short by SIGKILL never leaves a file that fails to load.
+
+#include "platform/glib/PlistUserDefaults.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/sim/SimPlatform.h"
+
+namespace platform::glib {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PlistUserDefaultsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "defaults-XXXXXX").string();
+    ASSERT_TRUE(mkdtemp(pattern.data()));
+    folder_ = pattern;
+    path_ = (folder_ / "nested" / "org.example.App.plist").string();
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  void writeFile(const std::string& bytes) {
+    fs::create_directories(fs::path(path_).parent_path());
+    std::ofstream(path_, std::ios::binary) << bytes;
+  }
+  std::string readFile(const fs::path& path) const {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+  }
+  std::vector<fs::path> filesAside() const {
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::directory_iterator(fs::path(path_).parent_path())) {
+      if (entry.path().filename().string().find(".corrupt-") != std::string::npos) {
+        found.push_back(entry.path());
+      }
+    }
+    return found;
+  }
+
+  sim::SimPlatform platform_;
+  fs::path folder_;
+  std::string path_;
+};
+
+base::Dictionary everyKind() {
+  base::Dictionary nested{{"inner", base::Value(base::Array{1, "two", 3.5})}};
+  return base::Dictionary{
+      {"true", true},
+      {"false", false},
+      {"integer", 42},
+      {"negative", -7},
+      {"large", static_cast<long long>(INT64_MAX)},
+      {"smallest", static_cast<long long>(INT64_MIN)},
+      {"double", 0.1},
+      {"tiny", 1e-300},
+      {"string", "héllo <&> \"quoted\""},
+      {"empty string", ""},
+      {"date", base::Date(789012345.25)},
+      {"old date", base::Date(-86400.5)},
+      {"data", base::Data{0, 1, 2, 255}},
+      {"empty data", base::Data{}},
+      {"array", base::Array{1, "a", base::Array{}, base::Dictionary{}}},
+      {"dictionary", nested},
+  };
+}
+
+TEST_F(PlistUserDefaultsTest, EveryValueKindReadsBackAsSaved) {
+  {
+    PlistUserDefaults defaults(path_);
+    EXPECT_TRUE(defaults.dictionaryRepresentation().empty());
+    for (const auto& [key, value] : everyKind())
+      defaults.setObject(key, value);
+    ASSERT_TRUE(defaults.synchronize());
+  }
+  PlistUserDefaults reread(path_);
+  EXPECT_EQ(base::Value(reread.dictionaryRepresentation()), base::Value(everyKind()));
+  EXPECT_EQ(reread.integerForKey("smallest"), INT64_MIN);
+  EXPECT_EQ(reread.doubleForKey("double"), 0.1);
+  EXPECT_TRUE(filesAside().empty());
+  EXPECT_TRUE(platform_.console().lines().empty());
+}
+
+TEST_F(PlistUserDefaultsTest, ADecimalIsSavedAsItsNumberAndNullsInContainersAreLeftOut) {
+  {
+    PlistUserDefaults defaults(path_);
+    defaults.setObject("decimal", base::Value(base::Decimal::fromString("2.5").value()));
+    defaults.setObject("list", base::Array{1, base::Value(), 2});
+    ASSERT_TRUE(defaults.synchronize());
+  }
+  PlistUserDefaults reread(path_);
+  EXPECT_EQ(reread.doubleForKey("decimal"), 2.5);
+  EXPECT_EQ(*reread.objectForKey("list"), base::Value(base::Array{1, 2}));
+}
+
+TEST_F(PlistUserDefaultsTest, RemovedKeysStayRemovedAfterTheNextSave) {
+  {
+    PlistUserDefaults defaults(path_);
+    defaults.setObject("gone", 1);
+    defaults.setObject("kept", 2);
+    ASSERT_TRUE(defaults.synchronize());
+    defaults.removeObjectForKey("gone");
+    ASSERT_TRUE(defaults.synchronize());
+  }
+  PlistUserDefaults reread(path_);
+  EXPECT_EQ(reread.objectForKey("gone"), nullptr);
+  EXPECT_EQ(reread.integerForKey("kept"), 2);
+}
+
+TEST_F(PlistUserDefaultsTest, DamagedFilesAreKeptAsideAndTheStoreStartsEmpty) {
+  std::string saved;
+  {
+    PlistUserDefaults defaults(path_);
+    defaults.setObject("key", "a value long enough to be cut somewhere in its middle");
+    defaults.setObject("list", base::Array{1, 2, 3});
+    ASSERT_TRUE(defaults.synchronize());
+  }
+  saved = readFile(path_);
+  const std::vector<std::pair<std::string, std::string>> damaged = {
+      {"garbage", "\x01\x02 this is not a property list \xff"},
+      {"empty", ""},
+      {"truncated binary", saved.substr(0, saved.size() / 2)},
+      {"truncated xml", "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key>"},
+      {"not a dictionary", "<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>"},
+  };
+  for (const auto& [name, bytes] : damaged) {
+    SCOPED_TRACE(name);
+    for (const fs::path& aside : filesAside())
+      fs::remove(aside);
+    platform_.console().clear();
+    writeFile(bytes);
+
+    PlistUserDefaults defaults(path_);
+    EXPECT_TRUE(defaults.dictionaryRepresentation().empty());
+    EXPECT_FALSE(fs::exists(path_));
+    std::vector<fs::path> aside = filesAside();
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(readFile(aside[0]), bytes);
+    ASSERT_EQ(platform_.console().lines().size(), 1u);
+    EXPECT_NE(platform_.console().lines()[0].find(aside[0].string()), std::string::npos);
+
+    defaults.setObject("fresh", 1);
+    ASSERT_TRUE(defaults.synchronize());
+    EXPECT_EQ(readFile(aside[0]), bytes);
+  }
+}
+
+TEST_F(PlistUserDefaultsTest, AFileDamagedTwiceInOneSecondKeepsBothCopies) {
+  writeFile("first damage");
+  PlistUserDefaults first(path_);
+  writeFile("second damage");
+  PlistUserDefaults second(path_);
+  std::vector<fs::path> aside = filesAside();
+  ASSERT_EQ(aside.size(), 2u);
+  std::vector<std::string> contents{readFile(aside[0]), readFile(aside[1])};
+  std::sort(contents.begin(), contents.end());
+  EXPECT_EQ(contents, (std::vector<std::string>{"first damage", "second damage"}));
+}
+
+TEST_F(PlistUserDefaultsTest, TheDefaultPathIsPerApplicationUnderTheDataFolder) {
+  std::string path = PlistUserDefaults::defaultPath("org.example.App");
+  EXPECT_TRUE(path.ends_with("/quillbeck/org.example.App.plist")) << path;
+  EXPECT_TRUE(PlistUserDefaults::defaultPath("").ends_with("/quillbeck/quillbeck.plist"));
+}
+
+// The state a save loop writes on its n-th pass: sizes vary so that saves take different times.
+base::Dictionary savedState(int64_t n) {
+  return base::Dictionary{
+      {"counter", static_cast<long long>(n)},
+      {"payload", std::string(static_cast<size_t>(1000 + (n * 7919) % 200000), 'x')},
+      {"list", base::Array(static_cast<size_t>(n % 500), base::Value(n))},
+  };
+}
+
+TEST_F(PlistUserDefaultsTest, ASaveKilledHalfWayLeavesAFileThatLoads) {
+  {
+    PlistUserDefaults first(path_);
+    for (const auto& [key, value] : savedState(0))
+      first.setObject(key, value);
+    ASSERT_TRUE(first.synchronize());
+  }
+  std::mt19937 random(12345);
+  std::uniform_int_distribution<int> pause(0, 20000);
+  int64_t nextStart = 1;
+  for (int round = 0; round < 20; ++round) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      PlistUserDefaults defaults(path_);
+      for (int64_t n = nextStart;; ++n) {
+        for (const auto& [key, value] : savedState(n))
+          defaults.setObject(key, value);
+        if (!defaults.synchronize()) _exit(3);
+      }
+    }
+    usleep(static_cast<useconds_t>(2000 + pause(random)));
+    ASSERT_EQ(kill(child, SIGKILL), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the save loop ended by itself: " << status;
+
+    PlistUserDefaults loaded(path_);
+    SCOPED_TRACE("round " + std::to_string(round));
+    ASSERT_TRUE(filesAside().empty());
+    ASSERT_TRUE(loaded.objectForKey("counter"));
+    int64_t counter = loaded.integerForKey("counter");
+    EXPECT_EQ(base::Value(loaded.dictionaryRepresentation()), base::Value(savedState(counter)));
+    nextStart = counter + 1000000;
+  }
+}
+
+}  // namespace
+}  // namespace platform::glib
