@@ -21,6 +21,10 @@ namespace platform::glib {
 namespace {
 
 constexpr std::string_view kBinaryMagic = "bplist00";
+// mkstemp replaces the six X; the word keeps the names apart from anything a person saves.
+constexpr std::string_view kTemporaryMark = ".saving-";
+constexpr std::string_view kTemporaryUnique = "XXXXXX";
+constexpr double kAbandonedAfterSeconds = 60;
 
 std::string folderOf(const std::string& path) {
   size_t slash = path.rfind('/');
@@ -99,6 +103,7 @@ bool syncFolder(const std::string& folder) {
 
 PlistUserDefaults::PlistUserDefaults(std::string path) : path_(std::move(path)) {
   load();
+  removeAbandonedTemporaries();
 }
 
 std::string PlistUserDefaults::defaultPath(std::string_view bundleIdentifier) {
@@ -119,6 +124,26 @@ void PlistUserDefaults::load() {
     return;
   }
   values_ = std::move(*stored);
+}
+
+void PlistUserDefaults::removeAbandonedTemporaries() const {
+  std::string folder = folderOf(path_);
+  std::string prefix = path_.substr(path_.rfind('/') + 1) + std::string(kTemporaryMark);
+  GDir* directory = g_dir_open(folder.c_str(), 0, nullptr);
+  if (!directory) return;
+  const double now = static_cast<double>(std::time(nullptr));
+  while (const char* name = g_dir_read_name(directory)) {
+    std::string_view entry = name;
+    if (entry.size() != prefix.size() + kTemporaryUnique.size() || !entry.starts_with(prefix)) {
+      continue;
+    }
+    std::string full = folder + "/" + name;
+    struct stat info {};
+    if (::lstat(full.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    if (now - static_cast<double>(info.st_mtime) < kAbandonedAfterSeconds) continue;
+    ::unlink(full.c_str());
+  }
+  g_dir_close(directory);
 }
 
 void PlistUserDefaults::moveAside(std::string_view reason) {
@@ -152,7 +177,7 @@ bool PlistUserDefaults::synchronize() {
 bool PlistUserDefaults::writeAtomically(const std::string& bytes) {
   std::string folder = folderOf(path_);
   if (g_mkdir_with_parents(folder.c_str(), 0700) != 0) return false;
-  std::string temporary = path_ + ".XXXXXX";
+  std::string temporary = path_ + std::string(kTemporaryMark) + std::string(kTemporaryUnique);
   int fd = ::mkstemp(temporary.data());
   if (fd < 0) return false;
   bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;

@@ -17,6 +17,9 @@ namespace platform::glib {
 // A file that exists but does not read as a dictionary is never overwritten: it is renamed to
 // "<path>.corrupt-<UTC timestamp>", a console line says so (the platform's console must be
 // installed), and the store starts empty. Should the rename fail, the store refuses to save.
+//
+// Temporary files that a save cut short left behind are removed at construction once they are a
+// minute old (a younger one may belong to a save still running in another process).
 class PlistUserDefaults : public UserDefaults {
  public:
   explicit PlistUserDefaults(std::string path);
@@ -30,6 +33,7 @@ class PlistUserDefaults : public UserDefaults {
 
  private:
   void load();
+  void removeAbandonedTemporaries() const;
   void moveAside(std::string_view reason);
   bool writeAtomically(const std::string& bytes);
 

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <filesystem>
 #include <fstream>
@@ -172,6 +173,23 @@ TEST_F(PlistUserDefaultsTest, AFileDamagedTwiceInOneSecondKeepsBothCopies) {
   std::vector<std::string> contents{readFile(aside[0]), readFile(aside[1])};
   std::sort(contents.begin(), contents.end());
   EXPECT_EQ(contents, (std::vector<std::string>{"first damage", "second damage"}));
+}
+
+TEST_F(PlistUserDefaultsTest, TemporariesOfCutShortSavesAreRemovedOnceAMinuteOld) {
+  fs::create_directories(fs::path(path_).parent_path());
+  const fs::path abandoned = path_ + ".saving-Ab12cD";
+  const fs::path recent = path_ + ".saving-Zz99yY";
+  const fs::path someoneElses = path_ + ".backup";
+  for (const fs::path& file : {abandoned, recent, someoneElses})
+    std::ofstream(file) << "x";
+  const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
+  fs::last_write_time(abandoned, old);
+  fs::last_write_time(someoneElses, old);
+
+  PlistUserDefaults defaults(path_);
+  EXPECT_FALSE(fs::exists(abandoned));
+  EXPECT_TRUE(fs::exists(recent));
+  EXPECT_TRUE(fs::exists(someoneElses));
 }
 
 TEST_F(PlistUserDefaultsTest, TheDefaultPathIsPerApplicationUnderTheDataFolder) {
