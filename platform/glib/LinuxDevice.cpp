@@ -3,7 +3,11 @@
 #include <sys/utsname.h>
 
 #include <cctype>
+#include <cstdio>
 #include <fstream>
+#include <random>
+
+#include "platform/UserDefaults.h"
 
 namespace platform::glib {
 
@@ -15,8 +19,8 @@ std::string kernelRelease() {
   return names.release;
 }
 
-std::string machineId() {
-  for (const char* path : {"/etc/machine-id", "/var/lib/dbus/machine-id"}) {
+std::string machineId(const std::vector<std::string>& files) {
+  for (const std::string& path : files) {
     std::ifstream file(path);
     std::string id;
     if (file >> id) return id;
@@ -26,10 +30,27 @@ std::string machineId() {
 
 }  // namespace
 
-LinuxDevice::LinuxDevice(UserInterfaceIdiom idiom)
+LinuxDevice::LinuxDevice(UserInterfaceIdiom idiom, std::vector<std::string> machineIdFiles)
     : idiom_(idiom),
       systemVersion_(versionFromRelease(kernelRelease())),
-      uniqueIdentifier_(machineId()) {}
+      machineId_(machineId(machineIdFiles)) {}
+
+std::string LinuxDevice::uniqueIdentifier() const {
+  if (!machineId_.empty()) return machineId_;
+  UserDefaults& defaults = UserDefaults::standard();
+  if (auto kept = defaults.stringForKey(kIdentifierKey); kept && !kept->empty()) return *kept;
+  // 128 random bits as 32 hexadecimal digits, the form of a machine id.
+  std::random_device source;
+  std::string made;
+  for (int i = 0; i < 4; ++i) {
+    char word[9];
+    std::snprintf(word, sizeof word, "%08x", static_cast<unsigned>(source()));
+    made += word;
+  }
+  defaults.setObject(std::string(kIdentifierKey), made);
+  defaults.synchronize();
+  return made;
+}
 
 std::string LinuxDevice::versionFromRelease(std::string_view release) {
   std::string version;

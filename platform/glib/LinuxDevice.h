@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Device.h"
 
@@ -11,16 +12,22 @@ namespace platform::glib {
 // The Linux machine the program runs on. It reports itself as a "Linux desktop" running "Linux" at
 // the kernel's release, as the dotted version the library expects; its interface idiom is the
 // one the program was asked to show (a phone or a tablet screen); its unique identifier is the
-// machine's D-Bus machine id (/etc/machine-id), empty where the system has none.
+// machine's D-Bus machine id (/etc/machine-id) or, where the system has none, a random identifier
+// made once and kept in the user defaults under kIdentifierKey.
 class LinuxDevice : public Device {
  public:
-  explicit LinuxDevice(UserInterfaceIdiom idiom = UserInterfaceIdiom::Phone);
+  // machineIdFiles: where to look for the machine id, first match wins.
+  explicit LinuxDevice(UserInterfaceIdiom idiom = UserInterfaceIdiom::Phone,
+                       std::vector<std::string> machineIdFiles = {"/etc/machine-id",
+                                                                  "/var/lib/dbus/machine-id"});
 
   std::string model() const override { return "Linux desktop"; }
   std::string systemName() const override { return "Linux"; }
   std::string systemVersion() const override { return systemVersion_; }
   std::optional<UserInterfaceIdiom> userInterfaceIdiom() const override { return idiom_; }
-  std::string uniqueIdentifier() const override { return uniqueIdentifier_; }
+  std::string uniqueIdentifier() const override;
+
+  static constexpr std::string_view kIdentifierKey = "quillbeck.uniqueIdentifier";
 
   // The leading dotted numbers of a kernel release: "6.1.0-18-amd64" gives "6.1.0"; text that does
   // not start with a number gives "0".
@@ -29,7 +36,7 @@ class LinuxDevice : public Device {
  private:
   UserInterfaceIdiom idiom_;
   std::string systemVersion_;
-  std::string uniqueIdentifier_;
+  std::string machineId_;
 };
 
 }  // namespace platform::glib

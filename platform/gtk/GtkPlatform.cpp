@@ -3,6 +3,7 @@
 #include "platform/glib/GioReachability.h"
 #include "platform/glib/GlibClock.h"
 #include "platform/glib/LinuxDevice.h"
+#include "platform/glib/LinuxLocale.h"
 #include "platform/glib/PlistUserDefaults.h"
 #include "platform/glib/StderrConsole.h"
 #include "platform/gtk/DeviceScreen.h"
@@ -58,11 +59,25 @@ GtkPlatform::GtkPlatform(Options options)
                                 ? options_.userDefaults
                                 : std::make_shared<glib::PlistUserDefaults>(
                                       glib::PlistUserDefaults::defaultPath(kApplicationId));
+  recordPreferredLanguages();
   audio_ = std::make_shared<GstAudioBackend>(options_.audioOutput);
   platform_->audio = audio_;
 
   g_signal_connect(gtkApplication_, "activate", G_CALLBACK(activated), this);
   g_signal_connect(gtkApplication_, "shutdown", G_CALLBACK(shutDown), this);
+}
+
+// The library reads the user's languages from the user defaults, where the platform it was written
+// for keeps them; here they follow the locale of each launch.
+void GtkPlatform::recordPreferredLanguages() {
+  base::Array languages;
+  for (std::string& tag : glib::LinuxLocale::preferredLanguages())
+    languages.emplace_back(std::move(tag));
+  if (languages.empty()) {
+    platform_->userDefaults->removeObjectForKey("AppleLanguages");
+  } else {
+    platform_->userDefaults->setObject("AppleLanguages", std::move(languages));
+  }
 }
 
 GtkPlatform::~GtkPlatform() {

@@ -60,6 +60,7 @@ class GtkPlatform {
   static void activated(GApplication*, gpointer self);
   static void shutDown(GApplication*, gpointer self);
   void showDeviceScreen();
+  void recordPreferredLanguages();
 
   Options options_;
   GtkApplication* gtkApplication_;

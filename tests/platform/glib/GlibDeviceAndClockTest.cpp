@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <filesystem>
+#include <fstream>
 
 #include "platform/glib/GlibClock.h"
 #include "platform/glib/LinuxDevice.h"
+#include "platform/glib/LinuxLocale.h"
+#include "platform/sim/SimPlatform.h"
 
 namespace platform::glib {
 namespace {
@@ -32,6 +36,32 @@ TEST(LinuxDeviceTest, ReportsADesktopWithTheIdiomItWasGiven) {
   EXPECT_EQ(tablet.systemName(), "Linux");
   EXPECT_EQ(tablet.userInterfaceIdiom(), UserInterfaceIdiom::Pad);
   EXPECT_EQ(tablet.systemVersion(), LinuxDevice::versionFromRelease(tablet.systemVersion()));
+}
+
+TEST(LinuxDeviceTest, TheIdentifierIsTheMachineIdOrOneMadeOnceAndKept) {
+  sim::SimPlatform platform;  // for its user defaults
+  std::filesystem::path file = std::filesystem::path(::testing::TempDir()) / "quillbeck-machine-id";
+  std::ofstream(file) << "0123abcd0123abcd0123abcd0123abcd\n";
+  EXPECT_EQ(
+      LinuxDevice(UserInterfaceIdiom::Phone, {"/nonexistent", file.string()}).uniqueIdentifier(),
+      "0123abcd0123abcd0123abcd0123abcd");
+
+  LinuxDevice withoutMachineId(UserInterfaceIdiom::Phone, {"/nonexistent"});
+  std::string made = withoutMachineId.uniqueIdentifier();
+  EXPECT_EQ(made.size(), 32u);
+  EXPECT_EQ(made.find_first_not_of("0123456789abcdef"), std::string::npos);
+  EXPECT_EQ(withoutMachineId.uniqueIdentifier(), made);
+  EXPECT_EQ(LinuxDevice(UserInterfaceIdiom::Pad, {"/nonexistent"}).uniqueIdentifier(), made);
+  EXPECT_EQ(platform.userDefaults().stringForKey(LinuxDevice::kIdentifierKey), made);
+}
+
+TEST(LinuxLocaleTest, LocaleNamesBecomeLanguageTagsInOrder) {
+  EXPECT_EQ(LinuxLocale::languagesFromLocaleNames(
+                {"de_CH.UTF-8@euro", "de_CH", "de.UTF-8", "de", "C.UTF-8", "C", "POSIX"}),
+            (std::vector<std::string>{"de-CH", "de"}));
+  EXPECT_EQ(LinuxLocale::languagesFromLocaleNames({"zh_Hans_CN", "C"}),
+            (std::vector<std::string>{"zh-Hans-CN"}));
+  EXPECT_TRUE(LinuxLocale::languagesFromLocaleNames({"C", ""}).empty());
 }
 
 }  // namespace
