@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "ads/Network/TADNetworkChecker.h"
+#include "ads/Statistics/TADStatistics.h"
 #include "ads/Utility/TADIdentifierUtilities.h"
 #include "ads/Utility/TADLocation.h"
 #include "platform/sim/SimPlatform.h"
@@ -215,6 +217,36 @@ TEST(TADRequestDeviceKeysTest, WithoutStandInsTheParametersStartWithTheDeviceKey
     ++entry;
   }
   EXPECT_EQ(entry->first, "js");
+}
+
+TEST(TADRequestDeviceKeysTest, ADefaultRequestGathersTheLibrarysOwnSourcesAndConsumesTheReport) {
+  platform::sim::SimPlatform platform;
+  TADIdentifierUtilities::sharedInstance().resetForTesting();
+  TADNetworkChecker& checker = TADNetworkChecker::sharedChecker();
+  checker.setEnabled(false);  // watch through this test's platform
+  checker.setEnabled(true);
+  auto request = std::static_pointer_cast<TADRequestPrivate>(TADRequest::request());
+  EXPECT_FALSE(request->parameters().contains("net"));  // nothing reported yet
+
+  platform.reachability().report(platform::ReachabilityTarget::kFlagReachable);
+  platform.runLoop().runUntilIdle();
+  TADStatistics& statistics = TADStatistics::sharedStatistics();
+  statistics.incrementAdRequestCount();
+  statistics.startTimingNamed("ptime");
+  statistics.urlForClick(*base::URL::fromString("http://ads.talvik.test/aclk?ai=Q"));
+  base::Dictionary first = request->parameters();
+  EXPECT_TRUE(first.contains("platform") && first.contains("u_w") && first.contains("app_name"));
+  EXPECT_EQ(*first.find("net"), base::Value("wi"));
+  EXPECT_TRUE(first.contains("session_id") && first.contains("ptime") && first.contains("pcc") &&
+              first.contains("pai") && first.contains("pcl"));
+
+  base::Dictionary second = request->parameters();
+  EXPECT_TRUE(second.contains("session_id") && second.contains("ptime") &&
+              second.contains("preqs"));
+  for (const char* reported : {"pcc", "pai", "pcl", "pcrl"})
+    EXPECT_FALSE(second.contains(reported));
+  EXPECT_EQ(*second.find("net"), base::Value("wi"));
+  TADStatistics::releaseSharedStatistics();
 }
 
 }  // namespace

@@ -1,9 +1,15 @@
 #include "ads/Utility/TADLocation.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
+#include "ads/Utility/TADConfiguration.h"
 #include "encoding/TAD_RookStringEncoding.h"
 #include "platform/sim/SimPlatform.h"
 
@@ -57,6 +63,44 @@ TEST_F(TADLocationTest, CoordinatesTravelEncryptedBehindTheirVector) {
   tampered[10] = tampered[10] == 'A' ? 'B' : 'A';
   EXPECT_NE(TADLocation::recordFromOolongRepresentation(tampered),
             TADLocation::recordFromOolongRepresentation(*wire));
+}
+
+std::string hex(const uint8_t* bytes, size_t count) {
+  std::string text;
+  char pair[3];
+  for (size_t i = 0; i < count; ++i) {
+    std::snprintf(pair, sizeof pair, "%02x", bytes[i]);
+    text += pair;
+  }
+  return text;
+}
+
+TEST_F(TADLocationTest, TheOpensslToolDecryptsCoordinatesWithTheSameKey) {
+  auto location = TADLocation::initWithLatitude(-33.875f, 151.25f, 25);
+  location->setTimestamp(1700000000);
+  auto payload = base64->decode(location->oolongRepresentation()->substr(3));
+  ASSERT_TRUE(payload);
+  std::filesystem::path folder = std::filesystem::path(::testing::TempDir());
+  std::filesystem::path cipher = folder / ("uule-" + std::to_string(getpid()) + ".bin");
+  std::filesystem::path plain = folder / ("uule-" + std::to_string(getpid()) + ".txt");
+  std::ofstream(cipher, std::ios::binary)
+      .write(reinterpret_cast<const char*>(payload->data() + 16),
+             static_cast<std::streamsize>(payload->size() - 16));
+  std::string command = "openssl enc -d -aes-128-cbc -nopad -K " +
+                        hex(kTADLocationKey.data(), kTADLocationKey.size()) + " -iv " +
+                        hex(payload->data(), 16) + " -in " + cipher.string() + " -out " +
+                        plain.string();
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  std::ifstream in(plain, std::ios::binary);
+  std::ostringstream decrypted;
+  decrypted << in.rdbuf();
+  std::string record =
+      "role: 6 producer: 24 historical_role: 1 historical_producer: 12 timestamp: "
+      "1700000000000000 latlng <latitude_e7: -338750000 longitude_e7: 1512500000> radius: 25000";
+  size_t padding = 16 - record.size() % 16;
+  EXPECT_EQ(decrypted.str(), record + std::string(padding, static_cast<char>(padding)));
+  std::filesystem::remove(cipher);
+  std::filesystem::remove(plain);
 }
 
 TEST_F(TADLocationTest, ARecordOfWholeBlocksGainsAFullBlockOfPadding) {
