@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "json/TAD_VeskJSON.h"
+#include "plist/PlistValueConverter.h"
 
 namespace {
 
@@ -145,99 +146,6 @@ class BinaryListShape {
   uint64_t offsetTable_ = 0;
 };
 
-struct PlistFree {
-  void operator()(plist_t node) const { plist_free(node); }
-};
-using PlistPointer = std::unique_ptr<void, PlistFree>;
-
-struct MallocFree {
-  void operator()(void* memory) const { std::free(memory); }
-};
-template <typename T>
-using MallocPointer = std::unique_ptr<T, MallocFree>;
-
-std::optional<base::Value> convert(plist_t node, size_t depth);
-
-std::optional<base::Value> convertArray(plist_t node, size_t depth) {
-  base::Array array;
-  uint32_t size = plist_array_get_size(node);
-  array.reserve(size);
-  for (uint32_t i = 0; i < size; ++i) {
-    auto item = convert(plist_array_get_item(node, i), depth + 1);
-    if (!item) return std::nullopt;
-    if (!item->isNull()) array.push_back(std::move(*item));
-  }
-  return base::Value(std::move(array));
-}
-
-std::optional<base::Value> convertDictionary(plist_t node, size_t depth) {
-  base::Dictionary dictionary;
-  plist_dict_iter iterator = nullptr;
-  plist_dict_new_iter(node, &iterator);
-  MallocPointer<void> ownedIterator(iterator);
-  while (true) {
-    char* rawKey = nullptr;
-    plist_t item = nullptr;
-    plist_dict_next_item(node, iterator, &rawKey, &item);
-    MallocPointer<char> key(rawKey);
-    if (!item) break;
-    auto value = convert(item, depth + 1);
-    if (!value) return std::nullopt;
-    if (key && !value->isNull()) dictionary.set(key.get(), std::move(*value));
-  }
-  return base::Value(std::move(dictionary));
-}
-
-// Nothing when the nesting is too deep; a null value for kinds that have no counterpart, which
-// the containers leave out.
-std::optional<base::Value> convert(plist_t node, size_t depth) {
-  if (depth > Limits::kMaxDepth) return std::nullopt;
-  switch (plist_get_node_type(node)) {
-    case PLIST_DICT:
-      return convertDictionary(node, depth);
-    case PLIST_ARRAY:
-      return convertArray(node, depth);
-    case PLIST_STRING: {
-      char* raw = nullptr;
-      plist_get_string_val(node, &raw);
-      MallocPointer<char> text(raw);
-      return base::Value(text ? std::string(text.get()) : std::string());
-    }
-    case PLIST_UINT: {
-      uint64_t value = 0;
-      plist_get_uint_val(node, &value);
-      // libplist keeps negative integers in their two's-complement bits.
-      return base::Value(static_cast<long long>(value));
-    }
-    case PLIST_REAL: {
-      double value = 0;
-      plist_get_real_val(node, &value);
-      return base::Value(value);
-    }
-    case PLIST_BOOLEAN: {
-      uint8_t value = 0;
-      plist_get_bool_val(node, &value);
-      return base::Value(value != 0);
-    }
-    case PLIST_DATE: {
-      int32_t seconds = 0;
-      int32_t microseconds = 0;
-      plist_get_date_val(node, &seconds, &microseconds);
-      return base::Value(base::Date(seconds + microseconds / 1e6));
-    }
-    case PLIST_DATA: {
-      char* raw = nullptr;
-      uint64_t length = 0;
-      plist_get_data_val(node, &raw, &length);
-      MallocPointer<char> bytes(raw);
-      const auto* begin = reinterpret_cast<const uint8_t*>(bytes.get());
-      return base::Value(bytes ? base::Data(begin, begin + length) : base::Data());
-    }
-    default:
-      return base::Value();
-  }
-}
-
 std::optional<base::Value> readWithLibplist(std::string_view bytes, bool binary) {
   plist_t root = nullptr;
   auto length = static_cast<uint32_t>(bytes.size());
@@ -246,11 +154,10 @@ std::optional<base::Value> readWithLibplist(std::string_view bytes, bool binary)
   } else {
     plist_from_xml(bytes.data(), length, &root);
   }
-  PlistPointer owned(root);
-  if (!owned) return std::nullopt;
-  auto value = convert(owned.get(), 0);
-  if (!value || value->isNull()) return std::nullopt;
-  return value;
+  PlistNode owned(root);
+  // Keyed-archive references have no counterpart; the rest of the list still travels.
+  return PlistValueConverter::valueFromNode(owned.get(),
+                                            PlistValueConverter::OtherKinds::kLeaveOut);
 }
 
 std::optional<base::Value> readJson(std::string_view bytes) {

@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "platform/Console.h"
-#include "platform/glib/PlistValueConverter.h"
+#include "plist/PlistValueConverter.h"
 
 namespace platform::glib {
 

@@ -1,11 +1,9 @@
-#include "platform/glib/PlistValueConverter.h"
+#include "plist/PlistValueConverter.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-
-namespace platform::glib {
 
 namespace {
 
@@ -50,21 +48,24 @@ PlistNode dictionaryNode(const base::Dictionary& dictionary) {
   return node;
 }
 
-std::optional<base::Value> convert(plist_t node, size_t depth);
+using OtherKinds = PlistValueConverter::OtherKinds;
 
-std::optional<base::Value> arrayValue(plist_t node, size_t depth) {
+// Nothing for a refused node; a null value for a node of another kind that is to be left out.
+std::optional<base::Value> convert(plist_t node, size_t depth, OtherKinds others);
+
+std::optional<base::Value> arrayValue(plist_t node, size_t depth, OtherKinds others) {
   base::Array array;
   uint32_t size = plist_array_get_size(node);
   array.reserve(size);
   for (uint32_t i = 0; i < size; ++i) {
-    auto item = convert(plist_array_get_item(node, i), depth + 1);
+    auto item = convert(plist_array_get_item(node, i), depth + 1, others);
     if (!item) return std::nullopt;
-    array.push_back(std::move(*item));
+    if (!item->isNull()) array.push_back(std::move(*item));
   }
   return base::Value(std::move(array));
 }
 
-std::optional<base::Value> dictionaryValue(plist_t node, size_t depth) {
+std::optional<base::Value> dictionaryValue(plist_t node, size_t depth, OtherKinds others) {
   base::Dictionary dictionary;
   plist_dict_iter rawIterator = nullptr;
   plist_dict_new_iter(node, &rawIterator);
@@ -76,20 +77,20 @@ std::optional<base::Value> dictionaryValue(plist_t node, size_t depth) {
     MallocPointer<char> key(rawKey);
     if (!item) break;
     if (!key) return std::nullopt;
-    auto value = convert(item, depth + 1);
+    auto value = convert(item, depth + 1, others);
     if (!value) return std::nullopt;
-    dictionary.set(key.get(), std::move(*value));
+    if (!value->isNull()) dictionary.set(key.get(), std::move(*value));
   }
   return base::Value(std::move(dictionary));
 }
 
-std::optional<base::Value> convert(plist_t node, size_t depth) {
+std::optional<base::Value> convert(plist_t node, size_t depth, OtherKinds others) {
   if (depth > PlistValueConverter::kMaxDepth) return std::nullopt;
   switch (plist_get_node_type(node)) {
     case PLIST_DICT:
-      return dictionaryValue(node, depth);
+      return dictionaryValue(node, depth, others);
     case PLIST_ARRAY:
-      return arrayValue(node, depth);
+      return arrayValue(node, depth, others);
     case PLIST_STRING: {
       char* raw = nullptr;
       plist_get_string_val(node, &raw);
@@ -127,6 +128,7 @@ std::optional<base::Value> convert(plist_t node, size_t depth) {
       return base::Value(bytes ? base::Data(begin, begin + length) : base::Data());
     }
     default:
+      if (others == OtherKinds::kLeaveOut) return base::Value();
       return std::nullopt;
   }
 }
@@ -160,9 +162,9 @@ PlistNode PlistValueConverter::nodeFromValue(const base::Value& value) {
   return nullptr;
 }
 
-std::optional<base::Value> PlistValueConverter::valueFromNode(plist_t node) {
+std::optional<base::Value> PlistValueConverter::valueFromNode(plist_t node, OtherKinds others) {
   if (!node) return std::nullopt;
-  return convert(node, 0);
+  std::optional<base::Value> value = convert(node, 0, others);
+  if (value && value->isNull()) return std::nullopt;  // a root of another kind
+  return value;
 }
-
-}  // namespace platform::glib
