@@ -5,6 +5,7 @@
 #include "platform/glib/LinuxDevice.h"
 #include "platform/glib/LinuxLocale.h"
 #include "platform/glib/PlistUserDefaults.h"
+#include "platform/glib/PulseAudioSession.h"
 #include "platform/glib/StderrConsole.h"
 #include "platform/gtk/DeviceScreen.h"
 #include "platform/gtk/GtkViewBackend.h"
@@ -52,6 +53,7 @@ GtkPlatform::GtkPlatform(Options options)
   }
   platform_->views = std::make_shared<GtkViewBackend>();
   platform_->reachability = std::make_shared<glib::GioReachability>();
+  platform_->audioSession = std::make_shared<glib::PulseAudioSession>();
   // Installed before the audio backend starts, which may already have something to say.
   Platform::install(platform_);
   // After the install: reading a damaged file says so on the console.
