@@ -45,6 +45,9 @@ AudioSession* AudioSession::shared() {
 std::optional<std::string> documentsDirectory() {
   return Platform::current().documentsDirectory;
 }
+std::optional<std::string> cachesDirectory() {
+  return Platform::current().cachesDirectory;
+}
 Screen& Screen::main() {
   return *Platform::current().screen;
 }
@@ -54,4 +57,11 @@ std::unique_ptr<ReachabilityTarget> ReachabilityTarget::createWithName(std::stri
   return backend ? backend->makeTarget(host) : nullptr;
 }
 
+std::shared_ptr<URLConnection> URLConnection::connectionWithRequest(
+    const URLRequest& request, std::weak_ptr<URLConnectionDelegate> delegate) {
+  const auto& backend = Platform::current().urlLoading;
+  return backend ? backend->makeConnection(request, std::move(delegate)) : nullptr;
+}
+
 }  // namespace platform
+

@@ -15,6 +15,7 @@
 #include "platform/Reachability.h"
 #include "platform/RunLoop.h"
 #include "platform/Screen.h"
+#include "platform/URLConnection.h"
 #include "platform/UserDefaults.h"
 #include "platform/View.h"
 
@@ -39,8 +40,12 @@ struct Platform {
   std::shared_ptr<ReachabilityBackend> reachability;
   // Optional: without it the audio route cannot be asked.
   std::shared_ptr<AudioSession> audioSession;
+  // Optional: without it no URL can be loaded.
+  std::shared_ptr<URLLoadingBackend> urlLoading;
   // Optional: the user's documents folder, where the platform has one.
   std::optional<std::string> documentsDirectory;
+  // Optional: the folder for the application's caches, where the platform has one.
+  std::optional<std::string> cachesDirectory;
 
   // The installed platform. Using the library with none installed is a programming error: it
   // says so on stderr and aborts.

@@ -1,0 +1,17 @@
+#include "platform/URLResponse.h"
+
+#include <charconv>
+
+namespace platform {
+
+int64_t URLResponse::expectedContentLength() const {
+  std::optional<std::string> text = headers_.value("Content-Length");
+  if (!text) return -1;
+  int64_t length = -1;
+  const char* end = text->data() + text->size();
+  auto [stop, error] = std::from_chars(text->data(), end, length);
+  if (error != std::errc() || stop != end || length < 0) return -1;
+  return length;
+}
+
+}  // namespace platform
