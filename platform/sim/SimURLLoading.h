@@ -18,12 +18,17 @@ class SimRunLoop;
 // every redirect hop — is recorded with its header fields and answered by the route for its exact
 // URL text, or by the fallback (which by default fails with URLError::CannotConnectToHost).
 // Everything happens on the virtual clock: the head of a reply comes `delay` seconds after its
-// request is sent, each further piece of the body `pieceDelay` seconds after the one before. A
-// connection whose server stays silent for the request's timeout interval fails with
-// URLError::TimedOut. A reply with a 3xx status and a "Location" is a redirect; only "http" and
-// "https" URLs are loaded, others fail with URLError::UnsupportedURL.
+// request is sent, the first piece of the body with it, each further piece `pieceDelay` seconds
+// after the one before. A connection whose server would stay silent for longer than the request's
+// timeout interval fails with URLError::TimedOut when that interval runs out. A reply with a 3xx
+// status other than 304 and a "Location" is a redirect; more than kMaxRedirects hops fail with
+// URLError::HTTPTooManyRedirects. Only "http" and "https" URLs are loaded; others fail with
+// URLError::UnsupportedURL and, never reaching the wire, are not recorded. Connections still
+// running when the SimURLLoading goes end without another word to their delegates.
 class SimURLLoading : public URLLoadingBackend {
  public:
+  static constexpr int kMaxRedirects = 20;
+
   struct Reply {
     int status = 200;
     HTTPHeaderFields headers;
@@ -39,6 +44,7 @@ class SimURLLoading : public URLLoadingBackend {
     static Reply withStatus(int status, HTTPHeaderFields headers = {}, std::string body = {});
     // A redirect to location (resolved against the request's URL, as a browser would).
     static Reply redirect(std::string location, int status = 302);
+    // A failure with code; the connection fills in the URL it failed for.
     static Reply fail(URLError::Code code);
   };
   using Handler = std::function<Reply(const URLRequest&)>;
@@ -58,7 +64,8 @@ class SimURLLoading : public URLLoadingBackend {
 
   // Every request sent, in order, redirect hops included.
   const std::vector<URLRequest>& sentRequests() const { return sent_; }
-  // Connections made and not yet ended (finished, failed or cancelled).
+  // Connections made and not yet ended (finished, failed, cancelled, declined by their delegate or
+  // left by it).
   size_t activeConnectionCount() const;
   size_t createdConnectionCount() const { return created_; }
 
