@@ -12,7 +12,8 @@ SimPlatform::SimPlatform(std::string resourcePath)
       screen_(std::make_shared<SimScreen>(*application_)),
       audio_(std::make_shared<SimAudioBackend>(runLoop_)),
       reachability_(std::make_shared<SimReachability>()),
-      audioSession_(std::make_shared<SimAudioSession>()) {
+      audioSession_(std::make_shared<SimAudioSession>()),
+      urlLoading_(std::make_shared<SimURLLoading>(runLoop_)) {
   platform_->runLoop = runLoop_;
   platform_->clock = clock_;
   platform_->console = console_;
@@ -28,6 +29,7 @@ SimPlatform::SimPlatform(std::string resourcePath)
   platform_->views = std::make_shared<SimViewBackend>();
   platform_->reachability = reachability_;
   platform_->audioSession = audioSession_;
+  platform_->urlLoading = urlLoading_;
   Platform::install(platform_);
 }
 
@@ -41,8 +43,16 @@ void SimPlatform::setAudioSessionAvailable(bool available) {
   platform_->audioSession = available ? audioSession_ : nullptr;
 }
 
+void SimPlatform::setURLLoadingAvailable(bool available) {
+  platform_->urlLoading = available ? urlLoading_ : nullptr;
+}
+
 void SimPlatform::setDocumentsDirectory(std::optional<std::string> path) {
   platform_->documentsDirectory = std::move(path);
+}
+
+void SimPlatform::setCachesDirectory(std::optional<std::string> path) {
+  platform_->cachesDirectory = std::move(path);
 }
 
 void SimPlatform::becomeTablet() {

@@ -14,6 +14,7 @@
 #include "platform/sim/SimReachability.h"
 #include "platform/sim/SimRunLoop.h"
 #include "platform/sim/SimScreen.h"
+#include "platform/sim/SimURLLoading.h"
 #include "platform/sim/SimViewPeer.h"
 
 namespace platform::sim {
@@ -41,11 +42,16 @@ class SimPlatform {
   SimReachability& reachability() { return *reachability_; }
   Bundle& mainBundle() { return *platform_->mainBundle; }
   SimAudioSession& audioSession() { return *audioSession_; }
+  SimURLLoading& urlLoading() { return *urlLoading_; }
 
   // Whether the platform offers an audio session at all (it does by default).
   void setAudioSessionAvailable(bool available);
+  // Whether the platform can load URLs at all (it can by default).
+  void setURLLoadingAvailable(bool available);
   // Nothing (the default) when the platform has no documents folder.
   void setDocumentsDirectory(std::optional<std::string> path);
+  // Nothing (the default) when the platform has no caches folder.
+  void setCachesDirectory(std::optional<std::string> path);
 
   // Makes the device a tablet: idiom, model and a 768×1024 screen.
   void becomeTablet();
@@ -61,6 +67,7 @@ class SimPlatform {
   std::shared_ptr<SimAudioBackend> audio_;
   std::shared_ptr<SimReachability> reachability_;
   std::shared_ptr<SimAudioSession> audioSession_;
+  std::shared_ptr<SimURLLoading> urlLoading_;
 };
 
 }  // namespace platform::sim
