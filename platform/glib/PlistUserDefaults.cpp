@@ -1,6 +1,5 @@
 #include "platform/glib/PlistUserDefaults.h"
 
-#include <fcntl.h>
 #include <glib.h>
 #include <plist/plist.h>
 #include <sys/stat.h>
@@ -13,6 +12,7 @@
 #include <optional>
 #include <utility>
 
+#include "base/FileIO.h"
 #include "platform/Console.h"
 #include "plist/PlistValueConverter.h"
 
@@ -21,39 +21,9 @@ namespace platform::glib {
 namespace {
 
 constexpr std::string_view kBinaryMagic = "bplist00";
-// mkstemp replaces the six X; the word keeps the names apart from anything a person saves.
-constexpr std::string_view kTemporaryMark = ".saving-";
-constexpr std::string_view kTemporaryUnique = "XXXXXX";
+// The unique part that the atomic write gives each temporary file's name.
+constexpr size_t kTemporaryUniqueLength = 6;
 constexpr double kAbandonedAfterSeconds = 60;
-
-std::string folderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-// The whole file, or nothing with errno set when it cannot be read.
-std::optional<std::string> readFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::string bytes;
-  char buffer[64 * 1024];
-  while (true) {
-    ssize_t count = ::read(fd, buffer, sizeof buffer);
-    if (count < 0 && errno == EINTR) continue;
-    if (count < 0) {
-      int error = errno;
-      ::close(fd);
-      errno = error;
-      return std::nullopt;
-    }
-    if (count == 0) break;
-    bytes.append(buffer, static_cast<size_t>(count));
-  }
-  ::close(fd);
-  return bytes;
-}
 
 std::optional<base::Dictionary> parseDictionary(const std::string& bytes) {
   plist_t root = nullptr;
@@ -80,25 +50,6 @@ std::string utcTimestamp() {
   return text;
 }
 
-bool writeAll(int fd, const std::string& bytes) {
-  size_t written = 0;
-  while (written < bytes.size()) {
-    ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) return false;
-    written += static_cast<size_t>(count);
-  }
-  return true;
-}
-
-bool syncFolder(const std::string& folder) {
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
-  bool synced = ::fsync(fd) == 0;
-  ::close(fd);
-  return synced;
-}
-
 }  // namespace
 
 PlistUserDefaults::PlistUserDefaults(std::string path) : path_(std::move(path)) {
@@ -112,7 +63,7 @@ std::string PlistUserDefaults::defaultPath(std::string_view bundleIdentifier) {
 }
 
 void PlistUserDefaults::load() {
-  std::optional<std::string> bytes = readFile(path_);
+  std::optional<std::string> bytes = base::readFile(path_);
   if (!bytes) {
     if (errno == ENOENT) return;  // nothing saved yet
     moveAside(std::string("cannot be read: ") + std::strerror(errno));
@@ -127,14 +78,14 @@ void PlistUserDefaults::load() {
 }
 
 void PlistUserDefaults::removeAbandonedTemporaries() const {
-  std::string folder = folderOf(path_);
-  std::string prefix = path_.substr(path_.rfind('/') + 1) + std::string(kTemporaryMark);
+  std::string folder = base::folderOf(path_);
+  std::string prefix = path_.substr(path_.rfind('/') + 1) + std::string(base::kAtomicWriteMark);
   GDir* directory = g_dir_open(folder.c_str(), 0, nullptr);
   if (!directory) return;
   const double now = static_cast<double>(std::time(nullptr));
   while (const char* name = g_dir_read_name(directory)) {
     std::string_view entry = name;
-    if (entry.size() != prefix.size() + kTemporaryUnique.size() || !entry.starts_with(prefix)) {
+    if (entry.size() != prefix.size() + kTemporaryUniqueLength || !entry.starts_with(prefix)) {
       continue;
     }
     std::string full = folder + "/" + name;
@@ -175,18 +126,8 @@ bool PlistUserDefaults::synchronize() {
 }
 
 bool PlistUserDefaults::writeAtomically(const std::string& bytes) {
-  std::string folder = folderOf(path_);
-  if (g_mkdir_with_parents(folder.c_str(), 0700) != 0) return false;
-  std::string temporary = path_ + std::string(kTemporaryMark) + std::string(kTemporaryUnique);
-  int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return false;
-  bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
-  written = ::close(fd) == 0 && written;
-  if (!written || ::rename(temporary.c_str(), path_.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  return syncFolder(folder);
+  if (g_mkdir_with_parents(base::folderOf(path_).c_str(), 0700) != 0) return false;
+  return base::writeFileAtomically(path_, bytes);
 }
 
 }  // namespace platform::glib
