@@ -1,0 +1,284 @@
+#include "ads/Network/TADCachedFile.h"
+
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+
+#include "ads/Network/TADHTTPDate.h"
+#include "ads/Utility/TADNetworkUtilities.h"
+#include "base/FileIO.h"
+#include "base/Utf8Validator.h"
+#include "platform/Clock.h"
+#include "platform/SearchPaths.h"
+#include "platform/URLError.h"
+
+namespace {
+
+constexpr std::string_view kUnnamedHostFolder = "_unnamed-host";
+constexpr std::string_view kPOSIXErrorDomain = "NSPOSIXErrorDomain";
+
+// FNV-1a: the same value for the same text in every run, on every machine.
+uint32_t stableHash(std::string_view text) {
+  uint32_t hash = 2166136261u;
+  for (unsigned char c : text) {
+    hash ^= c;
+    hash *= 16777619u;
+  }
+  return hash;
+}
+
+// The host as a folder name, unless it could lead out of the caches folder or trouble the file
+// system: only letters, digits and ".-_:" (the last for IP literals), and never "." or "..".
+std::string hostFolder(std::string_view host) {
+  constexpr size_t kLongestName = 255;
+  bool safe = !host.empty() && host.size() <= kLongestName && host != "." && host != "..";
+  for (char c : host) {
+    bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                   c == '.' || c == '-' || c == '_' || c == ':';
+    safe = safe && allowed;
+  }
+  return safe ? std::string(host) : std::string(kUnnamedHostFolder);
+}
+
+base::Error posixError(int number, std::string_view what) {
+  base::Dictionary info;
+  info.set(std::string(base::Error::kLocalizedDescriptionKey),
+           std::string(what) + ": " + std::strerror(number));
+  return base::Error(std::string(kPOSIXErrorDomain), number, std::move(info));
+}
+
+}  // namespace
+
+std::shared_ptr<TADCachedFile> TADCachedFile::initWithDelegate(
+    std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url) {
+  return std::shared_ptr<TADCachedFile>(new TADCachedFile(std::move(delegate), url));
+}
+
+TADCachedFile::TADCachedFile(std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url)
+    : delegate_(std::move(delegate)), sourceURL_(url), httpDestinationURL_(url) {}
+
+TADCachedFile::~TADCachedFile() {
+  delegate_.reset();
+  cleanUpConnection();
+}
+
+std::optional<std::string> TADCachedFile::filePath() {
+  if (filePath_ && !filePath_->empty()) return filePath_;
+  std::optional<std::string> caches = platform::cachesDirectory();
+  if (!caches || caches->empty()) return std::nullopt;
+  char name[16];
+  std::snprintf(name, sizeof name, "/%x", stableHash(sourceURL_.absoluteString()));
+  filePath_ = *caches + "/" + hostFolder(sourceURL_.host()) + name;
+  return filePath_;
+}
+
+std::optional<std::string> TADCachedFile::fileModificationDate() {
+  std::optional<std::string> path = filePath();
+  struct stat info {};
+  if (!path || ::stat(path->c_str(), &info) != 0) return std::nullopt;
+  return TADHTTPDate::format(info.st_mtim.tv_sec);
+}
+
+bool TADCachedFile::hasContent() {
+  std::optional<std::string> path = filePath();
+  struct stat info {};
+  return path && ::stat(path->c_str(), &info) == 0;
+}
+
+std::optional<std::string> TADCachedFile::content() {
+  std::optional<std::string> path = filePath();
+  if (!path) return std::nullopt;
+  std::optional<std::string> text = base::readFile(*path);
+  if (!text || !Utf8Validator::isValid(*text)) return std::nullopt;
+  return text;
+}
+
+void TADCachedFile::validate() {
+  if (!isFetching()) beginFetchWithCacheBuster(false);
+}
+
+void TADCachedFile::validateWithCacheBuster() {
+  if (!isFetching()) beginFetchWithCacheBuster(true);
+}
+
+void TADCachedFile::beginFetchWithCacheBuster(bool cacheBuster) {
+  cleanUpConnection();
+  base::URL url = sourceURL_;
+  if (cacheBuster) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.0f",
+                  platform::Clock::shared().now().timeIntervalSinceReferenceDate());
+    if (auto busted = TADNetworkUtilities::appendQueryKey("unique", base::Value(seconds), url)) {
+      url = *busted;
+    }
+  }
+  platform::URLRequest request(url,
+                               platform::URLRequest::CachePolicy::ReloadIgnoringLocalCacheData);
+  request.setHTTPShouldHandleCookies(true);
+  std::optional<std::string> userAgent = TADNetworkUtilities::userAgentString();
+  if (userAgent && !userAgent->empty()) request.setValue(*userAgent, "User-Agent");
+  if (std::optional<std::string> modified = fileModificationDate()) {
+    request.setValue(*modified + " GMT", "If-Modified-Since");
+  }
+
+  redirectCount_ = 0;
+  connection_ = platform::URLConnection::connectionWithRequest(request, weak_from_this());
+  if (!connection_) {
+    if (auto delegate = delegate_.lock()) delegate->cachedFileDownloadDidFail(*this, std::nullopt);
+    return;
+  }
+  receivedData_.emplace();
+}
+
+void TADCachedFile::cancel() {
+  cleanUpConnection();
+}
+
+void TADCachedFile::invalidate() {
+  cleanUpConnection();
+  if (std::optional<std::string> path = filePath()) ::unlink(path->c_str());
+}
+
+std::string TADCachedFile::description() {
+  char address[32];
+  std::snprintf(address, sizeof address, "%p", static_cast<const void*>(this));
+  std::optional<std::string> path = filePath();
+  return "<TADCachedFile: " + std::string(address) +
+         "> HTTP code: " + std::to_string(httpStatusCode_) +
+         "\n\turl: " + sourceURL_.absoluteString() +
+         "\n\tfile: " + (path ? *path : std::string("(null)"));
+}
+
+std::optional<platform::URLRequest> TADCachedFile::connectionWillSendRequest(
+    platform::URLConnection&, const platform::URLRequest& request,
+    const platform::URLResponse* redirectResponse) {
+  auto self = shared_from_this();
+  httpDestinationURL_ = request.url();
+  if (!redirectResponse) return request;
+
+  saveHeadersFromResponse(*redirectResponse);
+  if (++redirectCount_ > kMaximumRedirects) {
+    endWithFailure(platform::URLError::make(platform::URLError::HTTPTooManyRedirects,
+                                            request.url().absoluteString()));
+    return std::nullopt;
+  }
+  std::optional<base::Error> veto;
+  if (auto delegate = delegate_.lock()) {
+    veto = delegate->cachedFileShouldRedirectToURL(*this, request.url());
+  }
+  if (!veto) return request;
+  endWithFailure(veto);
+  return std::nullopt;
+}
+
+void TADCachedFile::saveHeadersFromResponse(const platform::URLResponse& response) {
+  if (response.isHTTP()) httpHeaders_ = response.allHeaderFields();
+}
+
+void TADCachedFile::connectionDidReceiveResponse(platform::URLConnection&,
+                                                 const platform::URLResponse& response) {
+  auto self = shared_from_this();
+  if (response.isHTTP()) {
+    httpStatusCode_ = response.statusCode();
+    saveHeadersFromResponse(response);
+    if (httpStatusCode_ == 200) {
+      receivedModificationDate_ = response.allHeaderFields().value("Last-Modified");
+      if (receivedModificationDate_) {
+        size_t zone = receivedModificationDate_->find("GMT");
+        if (zone != std::string::npos) receivedModificationDate_->resize(zone);
+      }
+    } else if (httpStatusCode_ == 304) {
+      endWithSuccess();
+      return;
+    } else {
+      endWithFailure(std::nullopt);
+      return;
+    }
+  }
+  if (response.expectedContentLength() > static_cast<int64_t>(kMaximumBodyBytes)) {
+    endWithFailure(platform::URLError::make(platform::URLError::DataLengthExceedsMaximum,
+                                            httpDestinationURL_.absoluteString()));
+    return;
+  }
+  if (receivedData_) receivedData_->clear();
+}
+
+void TADCachedFile::connectionDidReceiveData(platform::URLConnection&,
+                                             std::span<const uint8_t> data) {
+  if (!receivedData_) return;
+  if (receivedData_->size() + data.size() > kMaximumBodyBytes) {
+    auto self = shared_from_this();
+    endWithFailure(platform::URLError::make(platform::URLError::DataLengthExceedsMaximum,
+                                            httpDestinationURL_.absoluteString()));
+    return;
+  }
+  receivedData_->insert(receivedData_->end(), data.begin(), data.end());
+}
+
+void TADCachedFile::connectionDidFinishLoading(platform::URLConnection&) {
+  auto self = shared_from_this();
+  std::vector<uint8_t> body = receivedData_ ? std::move(*receivedData_) : std::vector<uint8_t>{};
+  std::optional<std::string> lastModified = std::move(receivedModificationDate_);
+  cleanUpConnection();
+
+  std::optional<std::string> path = filePath();
+  if (!path) {
+    endWithFailure(posixError(ENOENT, "the platform has no caches folder to keep the file in"));
+    return;
+  }
+  std::optional<base::Error> writeError;
+  if (!writeBody(*path, body, writeError)) {
+    endWithFailure(writeError);
+    return;
+  }
+  // Before the delegate hears of it, so that the copy's date is right when it looks.
+  if (lastModified && !lastModified->empty()) applyModificationDate(*path, *lastModified);
+  endWithSuccess();
+}
+
+bool TADCachedFile::writeBody(const std::string& path, const std::vector<uint8_t>& body,
+                              std::optional<base::Error>& error) {
+  std::error_code ignored;
+  std::filesystem::create_directories(base::folderOf(path), ignored);
+  std::string_view bytes(reinterpret_cast<const char*>(body.data()), body.size());
+  if (base::writeFileAtomically(path, bytes)) return true;
+  int number = errno;
+  error = posixError(number, "cannot write " + path);
+  return false;
+}
+
+void TADCachedFile::applyModificationDate(const std::string& path,
+                                          const std::string& lastModified) {
+  std::optional<int64_t> seconds = TADHTTPDate::parse(lastModified);
+  if (!seconds) return;
+  timeval times[2] = {{static_cast<time_t>(*seconds), 0}, {static_cast<time_t>(*seconds), 0}};
+  ::utimes(path.c_str(), times);
+}
+
+void TADCachedFile::connectionDidFailWithError(platform::URLConnection&, const base::Error& error) {
+  auto self = shared_from_this();
+  endWithFailure(error);
+}
+
+void TADCachedFile::endWithFailure(const std::optional<base::Error>& error) {
+  cleanUpConnection();
+  if (auto delegate = delegate_.lock()) delegate->cachedFileDownloadDidFail(*this, error);
+}
+
+void TADCachedFile::endWithSuccess() {
+  cleanUpConnection();
+  if (auto delegate = delegate_.lock()) delegate->cachedFileDownloadDidEnd(*this);
+}
+
+void TADCachedFile::cleanUpConnection() {
+  if (connection_) connection_->cancel();
+  connection_.reset();
+  receivedData_.reset();
+  receivedModificationDate_.reset();
+}

@@ -1,0 +1,106 @@
+#include "ads/Network/TADClickTracker.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "ads/Request/TADRequestError.h"
+#include "ads/Statistics/TADStatistics.h"
+#include "platform/Platform.h"
+
+std::shared_ptr<TADClickTracker> TADClickTracker::init() {
+  return std::shared_ptr<TADClickTracker>(new TADClickTracker());
+}
+
+TADClickTracker::~TADClickTracker() {
+  reset();
+}
+
+int64_t& TADClickTracker::trackingCount() {
+  static int64_t count = 0;
+  return count;
+}
+
+bool TADClickTracker::activeTrackings() {
+  return trackingCount() != 0;
+}
+
+void TADClickTracker::trackURL(const std::optional<base::URL>& url) {
+  if (!url) return;
+  reset();
+  beginBackgroundTask();
+  file_ = TADCachedFile::initWithDelegate(weak_from_this(), *url);
+  file_->validate();
+}
+
+std::optional<base::URL> TADClickTracker::trackingURL() const {
+  if (!file_) return std::nullopt;
+  return file_->httpDestinationURL();
+}
+
+void TADClickTracker::reset() {
+  hasTracked_ = false;
+  if (file_) {
+    file_->setDelegate({});
+    file_->invalidate();
+    file_.reset();
+  }
+  endBackgroundTask();
+}
+
+void TADClickTracker::beginBackgroundTask() {
+  platform::Application& application = platform::Application::shared();
+  if (application.supportsBackgroundTasks()) {
+    std::weak_ptr<TADClickTracker> weakSelf = weak_from_this();
+    backgroundTask_ = application.beginBackgroundTask([weakSelf] {
+      if (auto self = weakSelf.lock()) self->reset();
+    });
+    if (backgroundTask_ != platform::Application::kInvalidBackgroundTask) return;
+  }
+  ++trackingCount();
+  counted_ = true;
+}
+
+void TADClickTracker::endBackgroundTask() {
+  if (backgroundTask_ != platform::Application::kInvalidBackgroundTask) {
+    platform::Application::BackgroundTaskIdentifier task = backgroundTask_;
+    backgroundTask_ = platform::Application::kInvalidBackgroundTask;
+    // A tracker outliving the platform has no application left to tell.
+    if (platform::Platform::isInstalled()) platform::Application::shared().endBackgroundTask(task);
+    return;
+  }
+  if (!counted_) return;
+  counted_ = false;
+  if (trackingCount() > 0) --trackingCount();
+}
+
+std::optional<base::Error> TADClickTracker::cachedFileShouldRedirectToURL(TADCachedFile& file,
+                                                                          const base::URL& url) {
+  std::string scheme = url.scheme();
+  std::transform(scheme.begin(), scheme.end(), scheme.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (scheme.starts_with("http")) return std::nullopt;
+  // Another application's address is where the click was meant to go: the tracking is done, and
+  // the fetch stops here (its failure report is then ignored).
+  cachedFileDownloadDidEnd(file);
+  return base::Error(std::string(kTADErrorDomain), 0);
+}
+
+void TADClickTracker::cachedFileDownloadDidEnd(TADCachedFile& file) {
+  if (hasTracked_) return;
+  auto self = shared_from_this();
+  hasTracked_ = true;
+  TADStatistics::sharedStatistics().addClickTrackingURL(file.sourceURL());
+  if (auto delegate = delegate_.lock())
+    delegate->trackerDidRedirect(*this, file.httpDestinationURL());
+  endBackgroundTask();
+}
+
+void TADClickTracker::cachedFileDownloadDidFail(TADCachedFile&,
+                                                const std::optional<base::Error>& error) {
+  if (hasTracked_) return;
+  auto self = shared_from_this();
+  hasTracked_ = true;
+  if (auto delegate = delegate_.lock()) delegate->trackerDidFailWithError(*this, error);
+  endBackgroundTask();
+}
