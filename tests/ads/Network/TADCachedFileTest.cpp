@@ -1,0 +1,414 @@
+#include "ads/Network/TADCachedFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ads/Network/TADHTTPDate.h"
+#include "ads/Utility/TADNetworkUtilities.h"
+#include "platform/URLError.h"
+#include "platform/sim/SimPlatform.h"
+
+namespace {
+
+using platform::HTTPHeaderFields;
+using platform::URLError;
+using Reply = platform::sim::SimURLLoading::Reply;
+
+constexpr const char* kScript = "http://ads.example/avmo/script.js";
+constexpr const char* kLastModified = "Sun, 06 Nov 1994 08:49:37 GMT";
+constexpr int64_t kLastModifiedSeconds = 784111777;
+
+// Writes down what the file tells it, as short texts, and vetoes the redirects it is told to.
+class RecordingDelegate : public TADCachedFileDelegate {
+ public:
+  std::vector<std::string> events;
+  std::optional<base::Error> lastError;
+  std::function<std::optional<base::Error>(const base::URL&)> redirectDecision;
+  std::function<void(TADCachedFile&)> onEnd;
+
+  void cachedFileDownloadDidFail(TADCachedFile&, const std::optional<base::Error>& error) override {
+    lastError = error;
+    events.push_back(error ? "fail " + std::to_string(error->code()) : "fail");
+  }
+  void cachedFileDownloadDidEnd(TADCachedFile& file) override {
+    events.push_back("end");
+    if (onEnd) onEnd(file);
+  }
+  std::optional<base::Error> cachedFileShouldRedirectToURL(TADCachedFile&,
+                                                           const base::URL& url) override {
+    events.push_back("redirect " + url.absoluteString());
+    return redirectDecision ? redirectDecision(url) : std::nullopt;
+  }
+};
+
+class TADCachedFileTest : public ::testing::Test {
+ protected:
+  TADCachedFileTest() {
+    char folder[] = "/tmp/cached-file-test-XXXXXX";
+    caches_ = ::mkdtemp(folder);
+    platform_.setCachesDirectory(caches_);
+  }
+  ~TADCachedFileTest() override { std::filesystem::remove_all(caches_); }
+
+  std::shared_ptr<TADCachedFile> file(const char* url = kScript) {
+    return TADCachedFile::initWithDelegate(delegate_, *base::URL::fromString(url));
+  }
+  platform::sim::SimURLLoading& server() { return platform_.urlLoading(); }
+  const platform::URLRequest& sent(size_t index) { return server().sentRequests().at(index); }
+  void run() { platform_.runLoop().runUntilIdle(); }
+
+  // A server that answers 304 to a conditional request and the body with kLastModified otherwise.
+  void serveConditionally(const char* url, std::string body) {
+    server().route(url, [body](const platform::URLRequest& request) {
+      if (request.valueForHTTPHeaderField("If-Modified-Since")) return Reply::withStatus(304);
+      return Reply::ok(body, {{"Last-Modified", kLastModified}});
+    });
+  }
+
+  static int64_t modificationSeconds(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mtim.tv_sec : -1;
+  }
+  static void writeCopy(const std::string& path, const std::string& text, int64_t seconds) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path) << text;
+    timeval times[2] = {{seconds, 0}, {seconds, 0}};
+    ::utimes(path.c_str(), times);
+  }
+
+  platform::sim::SimPlatform platform_;
+  std::string caches_;
+  std::shared_ptr<RecordingDelegate> delegate_ = std::make_shared<RecordingDelegate>();
+};
+
+TEST_F(TADCachedFileTest, AFirstFetchStoresTheBodyDatedByLastModifiedAndTheNextOneSendsItBack) {
+  serveConditionally(kScript, "function build() {}");
+  auto script = file();
+  EXPECT_FALSE(script->hasContent());
+  script->validate();
+  run();
+
+  EXPECT_EQ(delegate_->events, std::vector<std::string>{"end"});
+  EXPECT_FALSE(sent(0).valueForHTTPHeaderField("If-Modified-Since"));
+  EXPECT_EQ(sent(0).cachePolicy(), platform::URLRequest::CachePolicy::ReloadIgnoringLocalCacheData);
+  EXPECT_TRUE(sent(0).HTTPShouldHandleCookies());
+  EXPECT_EQ(script->content(), "function build() {}");
+  EXPECT_EQ(modificationSeconds(*script->filePath()), kLastModifiedSeconds);
+  EXPECT_EQ(script->fileModificationDate(), "Sun, 06 Nov 1994 08:49:37");
+  EXPECT_EQ(script->httpStatusCode(), 200);
+  EXPECT_FALSE(script->isFetching());
+
+  script->validate();
+  run();
+  EXPECT_EQ(sent(1).valueForHTTPHeaderField("If-Modified-Since"), kLastModified);
+  EXPECT_EQ(delegate_->events, (std::vector<std::string>{"end", "end"}));
+  EXPECT_EQ(script->httpStatusCode(), 304);
+}
+
+TEST_F(TADCachedFileTest, ANotModifiedAnswerConfirmsTheCopyWithoutTouchingIt) {
+  auto script = file();
+  writeCopy(*script->filePath(), "old script", kLastModifiedSeconds);
+  server().route(kScript, Reply::withStatus(304, {}, "ignored"));
+  script->validate();
+  run();
+
+  EXPECT_EQ(delegate_->events, std::vector<std::string>{"end"});
+  EXPECT_EQ(script->content(), "old script");
+  EXPECT_EQ(modificationSeconds(*script->filePath()), kLastModifiedSeconds);
+  EXPECT_EQ(server().activeConnectionCount(), 0u);
+}
+
+TEST_F(TADCachedFileTest, AnUnwelcomeStatusFailsWithoutErrorKeepingStatusHeadersAndTheOldCopy) {
+  auto page = file();
+  writeCopy(*page->filePath(), "old page", kLastModifiedSeconds);
+  server().route(kScript, Reply::withStatus(404, {{"X-Reason", "gone"}}, "not here"));
+  page->validate();
+  run();
+
+  EXPECT_EQ(delegate_->events, std::vector<std::string>{"fail"});
+  EXPECT_EQ(page->httpStatusCode(), 404);
+  ASSERT_TRUE(page->httpHeaders());
+  EXPECT_EQ(page->httpHeaders()->value("x-reason"), "gone");
+  EXPECT_EQ(page->content(), "old page");
+}
+
+TEST_F(TADCachedFileTest, ARedirectChainEndsAtTheLastRequestWithTheLastAnswersHeaders) {
+  server().route("http://a.example/start", Reply::redirect("/middle"));
+  server().route("http://a.example/middle", Reply::redirect("http://b.example/end", 301));
+  server().route("http://b.example/end",
+                 Reply::ok("<html>ad</html>", {{"X-Avmo-Refresh-Rate", "30"}}));
+  auto page = file("http://a.example/start");
+  page->validate();
+  run();
+
+  EXPECT_EQ(delegate_->events, (std::vector<std::string>{"redirect http://a.example/middle",
+                                                         "redirect http://b.example/end", "end"}));
+  EXPECT_EQ(page->httpDestinationURL().absoluteString(), "http://b.example/end");
+  EXPECT_EQ(page->httpHeaders()->value("X-Avmo-Refresh-Rate"), "30");
+  EXPECT_FALSE(page->httpHeaders()->contains("Location"));
+  EXPECT_EQ(page->content(), "<html>ad</html>");
+  // The copy is named after the address asked for, not where it ended.
+  EXPECT_EQ(std::filesystem::path(*page->filePath()).parent_path().filename(), "a.example");
+}
+
+TEST_F(TADCachedFileTest, AVetoOnTheSecondHopStopsTheFetchWithTheVetoAndWritesNothing) {
+  server().route("http://a.example/start", Reply::redirect("/middle"));
+  server().route("http://a.example/middle", Reply::redirect("itms://store/app"));
+  // The redirect answer's headers are readable while the delegate decides.
+  auto page = file("http://a.example/start");
+  delegate_->redirectDecision = [page = std::weak_ptr(page)](const base::URL& url) {
+    EXPECT_TRUE(page.lock()->httpHeaders()->contains("Location"));
+    return url.scheme() == "itms" ? std::optional(base::Error("test.veto", 42)) : std::nullopt;
+  };
+  page->validate();
+  run();
+
+  EXPECT_EQ(delegate_->events, (std::vector<std::string>{"redirect http://a.example/middle",
+                                                         "redirect itms://store/app", "fail 42"}));
+  EXPECT_EQ(delegate_->lastError->domain(), "test.veto");
+  EXPECT_EQ(page->httpDestinationURL().absoluteString(), "itms://store/app");
+  EXPECT_EQ(page->httpHeaders()->value("Location"), "itms://store/app");
+  EXPECT_FALSE(page->hasContent());
+  EXPECT_EQ(server().sentRequests().size(), 2u);
+  EXPECT_EQ(server().activeConnectionCount(), 0u);
+}
+
+TEST_F(TADCachedFileTest, ValidateDuringAFetchStartsNothingAndCancelSilencesIt) {
+  server().route(kScript, [](const platform::URLRequest&) {
+    Reply reply = Reply::ok("late");
+    reply.delay = 5;
+    return reply;
+  });
+  auto script = file();
+  script->validate();
+  script->validate();
+  script->validateWithCacheBuster();
+  run();
+  EXPECT_EQ(server().createdConnectionCount(), 1u);
+  EXPECT_TRUE(script->isFetching());
+
+  script->cancel();
+  platform_.runLoop().advance(10);
+  EXPECT_TRUE(delegate_->events.empty());
+  EXPECT_FALSE(script->hasContent());
+  EXPECT_EQ(server().activeConnectionCount(), 0u);
+
+  script->validate();
+  platform_.runLoop().advance(10);
+  EXPECT_EQ(delegate_->events, std::vector<std::string>{"end"});
+}
+
+TEST_F(TADCachedFileTest, TheCacheBusterAddsTheWholeSecondsOfNowAsUnique) {
+  server().setFallback([](const platform::URLRequest&) { return Reply::ok("x"); });
+  platform_.clock().setNow(base::Date(788918400.6));
+  auto withQuery = file("http://a.example/p?x=1");
+  auto withoutQuery = file("http://a.example/q");
+  withQuery->validateWithCacheBuster();
+  withoutQuery->validateWithCacheBuster();
+  run();
+  EXPECT_EQ(sent(0).url().absoluteString(), "http://a.example/p?x=1&unique=788918401");
+  EXPECT_EQ(sent(1).url().absoluteString(), "http://a.example/q?unique=788918401");
+}
+
+TEST_F(TADCachedFileTest, SendsTheUserAgentOnceOneIsKnown) {
+  TADNetworkUtilities::setUserAgentString("TestAgent/1.0");
+  server().route(kScript, Reply::ok("x"));
+  auto script = file();
+  script->validate();
+  run();
+  EXPECT_EQ(sent(0).valueForHTTPHeaderField("User-Agent"), "TestAgent/1.0");
+}
+
+TEST_F(TADCachedFileTest, EachHostHasAFolderAndEachURLAFileNamedByAStableHash) {
+  auto first = file("http://ads.example/a");
+  auto second = file("http://ads.example/b");
+  EXPECT_EQ(*first->filePath(), caches_ + "/ads.example/d08afa97");
+  EXPECT_NE(*second->filePath(), *first->filePath());
+  EXPECT_EQ(std::filesystem::path(*second->filePath()).parent_path(),
+            std::filesystem::path(caches_) / "ads.example");
+}
+
+TEST_F(TADCachedFileTest, AHostThatIsNoSafeFolderNameGetsOneThatStaysInTheCaches) {
+  for (const char* url :
+       {"http://../x", "http://./x", "http:///x", "http://a%2F..%2Fb/x", "http://a%00b/x"}) {
+    SCOPED_TRACE(url);
+    std::optional<base::URL> parsed = base::URL::fromString(url);
+    if (!parsed) continue;  // what cannot be a URL cannot be fetched either
+    auto unsafe = TADCachedFile::initWithDelegate(delegate_, *parsed);
+    std::filesystem::path path = *unsafe->filePath();
+    EXPECT_EQ(path.parent_path(), std::filesystem::path(caches_) / "_unnamed-host");
+  }
+}
+
+TEST_F(TADCachedFileTest, WithoutACachesFolderThereIsNoCopyAndAFinishedFetchFails) {
+  platform_.setCachesDirectory(std::nullopt);
+  server().route(kScript, Reply::ok("body"));
+  auto script = file();
+  EXPECT_FALSE(script->filePath());
+  EXPECT_FALSE(script->hasContent());
+  EXPECT_FALSE(script->content());
+  EXPECT_FALSE(script->fileModificationDate());
+  script->validate();
+  run();
+  ASSERT_EQ(delegate_->events.size(), 1u);
+  EXPECT_TRUE(delegate_->events[0].starts_with("fail "));
+
+  platform_.setCachesDirectory(caches_);  // asked again
+  EXPECT_TRUE(script->filePath());
+}
+
+TEST_F(TADCachedFileTest, WithoutAConnectionTheFetchFailsAtOnce) {
+  platform_.setURLLoadingAvailable(false);
+  auto script = file();
+  script->validate();
+  EXPECT_EQ(delegate_->events, std::vector<std::string>{"fail"});
+  EXPECT_FALSE(script->isFetching());
+}
+
+TEST_F(TADCachedFileTest, AConnectionErrorFailsWithIt) {
+  server().route(kScript, Reply::fail(URLError::TimedOut));
+  auto script = file();
+  script->validate();
+  run();
+  EXPECT_EQ(delegate_->events, std::vector<std::string>{"fail -1001"});
+  EXPECT_EQ(delegate_->lastError->domain(), URLError::kDomain);
+  EXPECT_EQ(script->httpStatusCode(), 0);
+}
+
+TEST_F(TADCachedFileTest, AFailedWriteFailsWithTheWriteErrorAndKeepsNoHalfFile) {
+  server().route(kScript, Reply::ok("body"));
+  auto script = file();
+  // The host's folder is taken by a file, so the copy cannot be written.
+  std::ofstream(std::filesystem::path(*script->filePath()).parent_path()) << "in the way";
+  script->validate();
+  run();
+  EXPECT_EQ(delegate_->events, std::vector<std::string>{"fail " + std::to_string(ENOTDIR)});
+  EXPECT_FALSE(script->hasContent());
+}
+
+TEST_F(TADCachedFileTest, AnUnreadableLastModifiedLeavesTheWriteTime) {
+  server().route(kScript, Reply::ok("x", {{"Last-Modified", "yesterday GMT"}}));
+  auto script = file();
+  int64_t before = std::time(nullptr);
+  script->validate();
+  run();
+  EXPECT_EQ(delegate_->events, std::vector<std::string>{"end"});
+  EXPECT_GE(modificationSeconds(*script->filePath()), before);
+}
+
+TEST_F(TADCachedFileTest, BodiesAndRedirectChainsHaveALimit) {
+  std::string tooLarge(TADCachedFile::kMaximumBodyBytes + 1, 'a');
+  server().route("http://big.example/piecemeal", [&](const platform::URLRequest&) {
+    Reply reply = Reply::ok(tooLarge);
+    reply.pieceSize = 1024 * 1024;
+    return reply;
+  });
+  server().route("http://big.example/announced",
+                 Reply::ok("small", {{"Content-Length", std::to_string(tooLarge.size())}}));
+  // /hop/N redirects to /hop/N+1; /hop/20 answers.
+  server().setFallback([](const platform::URLRequest& request) {
+    int hop = std::stoi(request.url().path().substr(5));
+    return hop < TADCachedFile::kMaximumRedirects
+               ? Reply::redirect("/hop/" + std::to_string(hop + 1))
+               : Reply::ok("arrived");
+  });
+  auto piecemeal = file("http://big.example/piecemeal");
+  piecemeal->validate();
+  auto announced = file("http://big.example/announced");
+  announced->validate();
+  auto twenty = file("http://loop.example/hop/0");
+  twenty->validate();
+  auto tooMany = file("http://loop.example/hop/-1");
+  tooMany->validate();
+  run();
+
+  std::vector<std::string> fails;
+  for (const auto& event : delegate_->events)
+    if (event.starts_with("fail")) fails.push_back(event);
+  std::sort(fails.begin(), fails.end());
+  EXPECT_EQ(fails, (std::vector<std::string>{"fail -1007", "fail -1103", "fail -1103"}));
+  EXPECT_EQ(twenty->content(), "arrived");
+  EXPECT_FALSE(tooMany->hasContent());
+  EXPECT_EQ(server().activeConnectionCount(), 0u);
+}
+
+TEST_F(TADCachedFileTest, TheDelegateMayFetchAgainOrLetTheFileGoFromItsCallbacks) {
+  serveConditionally(kScript, "x");
+  auto script = file();
+  int ends = 0;
+  delegate_->onEnd = [&](TADCachedFile& file) {
+    if (++ends == 1) file.validate();  // a new fetch, not swallowed by the one ending
+  };
+  script->validate();
+  run();
+  EXPECT_EQ(ends, 2);
+
+  delegate_->onEnd = [&](TADCachedFile&) { script.reset(); };
+  script->validate();
+  run();
+  EXPECT_FALSE(script);
+  EXPECT_EQ(server().activeConnectionCount(), 0u);
+}
+
+TEST_F(TADCachedFileTest, AGoneDelegateHearsNothing) {
+  server().route(kScript, Reply::ok("x"));
+  auto script = file();
+  script->validate();
+  delegate_.reset();
+  run();
+  EXPECT_TRUE(script->hasContent());
+}
+
+TEST_F(TADCachedFileTest, InvalidateStopsTheFetchAndDeletesTheCopy) {
+  auto script = file();
+  writeCopy(*script->filePath(), "old", kLastModifiedSeconds);
+  server().route(kScript, Reply::ok("new"));
+  script->validate();
+  script->invalidate();
+  run();
+  EXPECT_TRUE(delegate_->events.empty());
+  EXPECT_FALSE(script->hasContent());
+}
+
+TEST_F(TADCachedFileTest, DescribesItselfWithStatusSourceAndPath) {
+  auto script = file();
+  std::string text = script->description();
+  EXPECT_TRUE(text.starts_with("<TADCachedFile: 0x")) << text;
+  EXPECT_TRUE(text.ends_with("> HTTP code: 0\n\turl: " + std::string(kScript) +
+                             "\n\tfile: " + *script->filePath()))
+      << text;
+}
+
+TEST(TADHTTPDateTest, WritesAndReadsTheFixedEnglishFormInUTC) {
+  EXPECT_EQ(TADHTTPDate::format(0), "Thu, 01 Jan 1970 00:00:00");
+  EXPECT_EQ(TADHTTPDate::format(kLastModifiedSeconds), "Sun, 06 Nov 1994 08:49:37");
+  EXPECT_EQ(TADHTTPDate::format(951782400), "Tue, 29 Feb 2000 00:00:00");
+  EXPECT_EQ(TADHTTPDate::format(-1), "Wed, 31 Dec 1969 23:59:59");
+  EXPECT_EQ(TADHTTPDate::parse("Sun, 06 Nov 1994 08:49:37"), kLastModifiedSeconds);
+  EXPECT_EQ(TADHTTPDate::parse("Sun, 06 Nov 1994 08:49:37 \t"), kLastModifiedSeconds);
+  EXPECT_EQ(TADHTTPDate::parse("Tue, 29 Feb 2000 00:00:00"), 951782400);
+  for (int64_t seconds : {int64_t{-86400 * 365}, int64_t{1}, int64_t{4102444799}}) {
+    EXPECT_EQ(TADHTTPDate::parse(TADHTTPDate::format(seconds)), seconds);
+  }
+}
+
+TEST(TADHTTPDateTest, RefusesOtherShapesAndDaysThatDoNotExist) {
+  for (const char* text :
+       {"", "Sun, 06 Nov 1994 08:49:37 GMT", "Sunday, 06-Nov-94 08:49:37",
+        "Sun Nov  6 08:49:37 1994", " Sun, 06 Nov 1994 08:49:37", "Sun, 6 Nov 1994 08:49:37",
+        "Sun, 06 nov 1994 08:49:37", "Xyz, 06 Nov 1994 08:49:37", "Mon, 29 Feb 1999 00:00:00",
+        "Mon, 01 Jan 2001 24:00:00", "Mon, 01 Jan 2001 23:60:00", "Mon, 01 Jan 2001 23:00"}) {
+    EXPECT_EQ(TADHTTPDate::parse(text), std::nullopt) << text;
+  }
+}
+
+}  // namespace
