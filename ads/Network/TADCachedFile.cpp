@@ -118,8 +118,8 @@ void TADCachedFile::beginFetchWithCacheBuster(bool cacheBuster) {
       url = *busted;
     }
   }
-  platform::URLRequest request(url,
-                               platform::URLRequest::CachePolicy::ReloadIgnoringLocalCacheData);
+  platform::URLRequest request(
+      url, platform::URLRequest::CachePolicy::ReloadIgnoringLocalCacheData, timeoutInterval_);
   request.setHTTPShouldHandleCookies(true);
   std::optional<std::string> userAgent = TADNetworkUtilities::userAgentString();
   if (userAgent && !userAgent->empty()) request.setValue(*userAgent, "User-Agent");

@@ -68,6 +68,9 @@ class TADCachedFile : public platform::URLConnectionDelegate,
   // Starts a fetch, dropping one that is running.
   void beginFetchWithCacheBuster(bool cacheBuster);
   bool isFetching() const { return connection_ != nullptr; }
+  // Seconds the server may stay silent before a fetch fails; 60 unless set.
+  double timeoutInterval() const { return timeoutInterval_; }
+  void setTimeoutInterval(double seconds) { timeoutInterval_ = seconds; }
   // Stops a running fetch and drops what it received.
   void cancel();
   // cancel, then deletes the local copy.
@@ -111,4 +114,5 @@ class TADCachedFile : public platform::URLConnectionDelegate,
   int httpStatusCode_ = 0;
   std::optional<platform::HTTPHeaderFields> httpHeaders_;
   int redirectCount_ = 0;
+  double timeoutInterval_ = platform::URLRequest::kDefaultTimeoutInterval;
 };

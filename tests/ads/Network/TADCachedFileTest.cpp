@@ -284,6 +284,22 @@ TEST_F(TADCachedFileTest, AConnectionErrorFailsWithIt) {
   EXPECT_EQ(script->httpStatusCode(), 0);
 }
 
+TEST_F(TADCachedFileTest, ASilentServerFailsTheFetchAfterTheTimeout) {
+  server().route(kScript, [](const platform::URLRequest&) {
+    Reply reply = Reply::ok("late");
+    reply.delay = 30;
+    return reply;
+  });
+  auto script = file();
+  EXPECT_EQ(script->timeoutInterval(), 60);
+  script->setTimeoutInterval(2);
+  script->validate();
+  platform_.runLoop().advance(1.9);
+  EXPECT_TRUE(delegate_->events.empty());
+  platform_.runLoop().advance(0.2);
+  EXPECT_EQ(delegate_->events, std::vector<std::string>{"fail -1001"});
+}
+
 TEST_F(TADCachedFileTest, AFailedWriteFailsWithTheWriteErrorAndKeepsNoHalfFile) {
   server().route(kScript, Reply::ok("body"));
   auto script = file();

@@ -1,0 +1,213 @@
+// The cached file and the click tracker over real HTTP: libsoup on the GLib main loop, talking to
+// a server on 127.0.0.1 that records what arrives on the wire.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ads/Network/TADCachedFile.h"
+#include "ads/Network/TADClickTracker.h"
+#include "ads/Statistics/TADStatistics.h"
+#include "platform/Platform.h"
+#include "platform/glib/GlibClock.h"
+#include "platform/glib/GlibRunLoop.h"
+#include "platform/glib/SoupURLLoading.h"
+#include "platform/sim/SimApplication.h"
+#include "platform/sim/SimConsole.h"
+#include "platform/sim/SimDevice.h"
+#include "tests/support/LoopbackHTTPServer.h"
+#include "tests/support/RefusingPort.h"
+
+namespace {
+
+using test_support::LoopbackHTTPServer;
+using Response = LoopbackHTTPServer::Response;
+
+constexpr const char* kLastModified = "Sun, 06 Nov 1994 08:49:37 GMT";
+constexpr int64_t kLastModifiedSeconds = 784111777;
+constexpr double kPatience = 20;  // seconds; generous for a loaded machine, never a speed limit
+
+class Recorder : public TADCachedFileDelegate, public TADClickTrackerDelegate {
+ public:
+  std::vector<std::string> events;
+  std::optional<base::Error> error;
+  std::optional<std::string> vetoHost;
+
+  void cachedFileDownloadDidFail(TADCachedFile&, const std::optional<base::Error>& e) override {
+    error = e;
+    events.push_back(e ? "fail " + std::to_string(e->code()) : "fail");
+  }
+  void cachedFileDownloadDidEnd(TADCachedFile&) override { events.push_back("end"); }
+  std::optional<base::Error> cachedFileShouldRedirectToURL(TADCachedFile&,
+                                                           const base::URL& url) override {
+    if (vetoHost && url.host() == *vetoHost) return base::Error("test.veto", 7);
+    return std::nullopt;
+  }
+  void trackerDidFailWithError(TADClickTracker&, const std::optional<base::Error>& e) override {
+    error = e;
+    events.push_back(e ? "fail " + std::to_string(e->code()) : "fail");
+  }
+  void trackerDidRedirect(TADClickTracker&, const base::URL& url) override {
+    events.push_back("redirect " + url.absoluteString());
+  }
+};
+
+class TADNetworkLoopbackTest : public ::testing::Test {
+ protected:
+  TADNetworkLoopbackTest() {
+    char folder[] = "/tmp/network-loopback-test-XXXXXX";
+    caches_ = ::mkdtemp(folder);
+    auto services = std::make_shared<platform::Platform>();
+    services->runLoop = loop_;
+    services->clock = std::make_shared<platform::glib::GlibClock>();
+    services->console = std::make_shared<platform::sim::SimConsole>();
+    services->userDefaults = std::make_shared<platform::UserDefaults>();
+    services->notificationCenter = std::make_shared<platform::NotificationCenter>();
+    services->application = application_;
+    services->device = std::make_shared<platform::sim::SimDevice>();
+    services->urlLoading = std::make_shared<platform::glib::SoupURLLoading>(loop_->context());
+    services->cachesDirectory = caches_;
+    platform::Platform::install(services);
+  }
+  ~TADNetworkLoopbackTest() override {
+    TADStatistics::releaseSharedStatistics();
+    platform::Platform::install(nullptr);
+    std::filesystem::remove_all(caches_);
+  }
+
+  std::shared_ptr<TADCachedFile> file(const std::string& url) {
+    return TADCachedFile::initWithDelegate(recorder_, *base::URL::fromString(url));
+  }
+  // Runs the main loop until the delegate has heard count events.
+  bool waitForEvents(size_t count = 1) {
+    return loop_->runUntil([&] { return recorder_->events.size() >= count; }, kPatience);
+  }
+  static int64_t modificationSeconds(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mtim.tv_sec : -1;
+  }
+
+  std::shared_ptr<platform::glib::GlibRunLoop> loop_ =
+      std::make_shared<platform::glib::GlibRunLoop>();
+  std::shared_ptr<platform::sim::SimApplication> application_ =
+      std::make_shared<platform::sim::SimApplication>();
+  std::string caches_;
+  LoopbackHTTPServer server_;
+  std::shared_ptr<Recorder> recorder_ = std::make_shared<Recorder>();
+};
+
+TEST_F(TADNetworkLoopbackTest, AConditionalFetchRoundTripsLastModifiedAndA304KeepsTheCopy) {
+  ASSERT_NE(server_.port(), 0) << server_.problem();
+  server_.route("/script.js", [](const LoopbackHTTPServer::Request& request) {
+    if (request.header("If-Modified-Since")) return Response::withStatus(304);
+    return Response::ok("function build() {}", {{"Last-Modified", kLastModified}});
+  });
+  auto script = file(server_.url("/script.js"));
+  script->validate();
+  ASSERT_TRUE(waitForEvents(1));
+  EXPECT_EQ(recorder_->events.back(), "end");
+  EXPECT_EQ(script->content(), "function build() {}");
+  EXPECT_EQ(modificationSeconds(*script->filePath()), kLastModifiedSeconds);
+
+  script->validate();
+  ASSERT_TRUE(waitForEvents(2));
+  EXPECT_EQ(recorder_->events.back(), "end");
+  EXPECT_EQ(script->httpStatusCode(), 304);
+  EXPECT_EQ(script->content(), "function build() {}");
+  EXPECT_EQ(modificationSeconds(*script->filePath()), kLastModifiedSeconds);
+
+  std::vector<LoopbackHTTPServer::Request> wire = server_.requests();
+  ASSERT_EQ(wire.size(), 2u);
+  EXPECT_FALSE(wire[0].header("If-Modified-Since"));
+  EXPECT_EQ(wire[1].header("If-Modified-Since"), kLastModified);
+  EXPECT_EQ(wire[1].connection, wire[0].connection) << "the connection was not reused";
+}
+
+TEST_F(TADNetworkLoopbackTest, A404FailsWithItsStatusAndHeadersReadable) {
+  server_.route("/missing", Response::withStatus(404, {{"X-Reason", "gone"}}, "nothing"));
+  auto page = file(server_.url("/missing"));
+  page->validate();
+  ASSERT_TRUE(waitForEvents());
+  EXPECT_EQ(recorder_->events, std::vector<std::string>{"fail"});
+  EXPECT_EQ(page->httpStatusCode(), 404);
+  EXPECT_EQ(page->httpHeaders()->value("X-Reason"), "gone");
+  EXPECT_FALSE(page->hasContent());
+}
+
+TEST_F(TADNetworkLoopbackTest, ARedirectChainEndsWithTheLastRequestAndItsHeaders) {
+  server_.route("/a", Response::redirect("/b"));
+  server_.route("/b", Response::redirect(server_.url("/c"), 301));
+  server_.route("/c", Response::ok("<html>ad</html>", {{"X-Avmo-Refresh-Rate", "30"}}));
+  auto page = file(server_.url("/a"));
+  page->validate();
+  ASSERT_TRUE(waitForEvents());
+  EXPECT_EQ(recorder_->events, std::vector<std::string>{"end"});
+  EXPECT_EQ(page->httpDestinationURL().absoluteString(), server_.url("/c"));
+  EXPECT_EQ(page->httpHeaders()->value("X-Avmo-Refresh-Rate"), "30");
+  EXPECT_EQ(page->content(), "<html>ad</html>");
+  EXPECT_EQ(server_.requestCount(), 3u);
+}
+
+TEST_F(TADNetworkLoopbackTest, AVetoOnTheSecondHopStopsTheFetchAndWritesNothing) {
+  server_.route("/a", Response::redirect("/b"));
+  server_.route("/b", Response::redirect("http://vetoed.invalid/c"));
+  recorder_->vetoHost = "vetoed.invalid";
+  auto page = file(server_.url("/a"));
+  page->validate();
+  ASSERT_TRUE(waitForEvents());
+  EXPECT_EQ(recorder_->events, std::vector<std::string>{"fail 7"});
+  EXPECT_EQ(page->httpDestinationURL().absoluteString(), "http://vetoed.invalid/c");
+  EXPECT_FALSE(page->hasContent());
+  EXPECT_EQ(server_.requestCount(), 2u);
+}
+
+TEST_F(TADNetworkLoopbackTest, ATrackingThatRedirectsToAStoreEndsAsSuccess) {
+  server_.route("/click", Response::redirect("/hop"));
+  server_.route("/hop", Response::redirect("itms://x"));
+  auto tracker = TADClickTracker::init();
+  tracker->setDelegate(recorder_);
+  tracker->trackURL(base::URL::fromString(server_.url("/click")));
+  ASSERT_TRUE(waitForEvents());
+  EXPECT_EQ(recorder_->events, std::vector<std::string>{"redirect itms://x"});
+  EXPECT_EQ(application_->activeBackgroundTaskCount(), 0u);
+}
+
+TEST_F(TADNetworkLoopbackTest, ARefusedConnectionAndASilentServerFailCleanly) {
+  test_support::RefusingPort refusing;
+  ASSERT_NE(refusing.port(), 0);
+  auto refused = file(refusing.url("/x"));
+  refused->validate();
+  ASSERT_TRUE(waitForEvents(1));
+  EXPECT_EQ(recorder_->events.back(), "fail -1004");
+
+  server_.route("/stall", Response::unanswered());
+  auto stalled = file(server_.url("/stall"));
+  stalled->setTimeoutInterval(1);
+  stalled->validate();
+  ASSERT_TRUE(waitForEvents(2));
+  EXPECT_EQ(recorder_->events.back(), "fail -1001");
+  EXPECT_FALSE(stalled->isFetching());
+}
+
+TEST_F(TADNetworkLoopbackTest, TheBodyAndRedirectLimitsHold) {
+  server_.route("/huge", Response::ok(std::string(TADCachedFile::kMaximumBodyBytes + 1, 'a')));
+  server_.setFallback([](const LoopbackHTTPServer::Request& request) {
+    return Response::redirect(request.target + "x");  // without end
+  });
+  auto huge = file(server_.url("/huge"));
+  huge->validate();
+  ASSERT_TRUE(waitForEvents(1));
+  EXPECT_EQ(recorder_->events.back(), "fail -1103");
+  EXPECT_FALSE(huge->hasContent());
+
+  auto looping = file(server_.url("/loop"));
+  looping->validate();
+  ASSERT_TRUE(waitForEvents(2));
+  EXPECT_EQ(recorder_->events.back(), "fail -1007");
+  EXPECT_EQ(server_.requestCount(), 1u + TADCachedFile::kMaximumRedirects + 1);
+}
+
+}  // namespace
