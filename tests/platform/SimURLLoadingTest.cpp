@@ -171,7 +171,7 @@ TEST_F(SimURLLoadingTest, DeliversARedirectTheDelegateDeclinesAndNeverRedirectsA
 
 TEST_F(SimURLLoadingTest, DeclinedFirstRequestEndsSilently) {
   delegate->answer = [](const URLRequest&) { return std::nullopt; };
-  load(request("http://h/a"));
+  auto connection = load(request("http://h/a"));
   platform.runLoop().advance(100);
   EXPECT_EQ(delegate->events, (Lines{"send http://h/a"}));
   EXPECT_TRUE(server().sentRequests().empty());
@@ -281,13 +281,17 @@ TEST_F(SimURLLoadingTest, CancelInsideACallbackSilencesTheConnection) {
   EXPECT_EQ(server().activeConnectionCount(), 0u);
   EXPECT_EQ(platform.runLoop().pendingTaskCount(), 0u);
 
+  server().route("http://h/moved", Reply::redirect("/a"));
+  delegate->events.clear();
   delegate->after = [](URLConnection& c, const std::string& line) {
-    if (line.starts_with("send")) c.cancel();
+    if (line == "send http://h/a") c.cancel();
   };
   load(request("http://h/a"));
+  load(request("http://h/moved"));
   platform.runLoop().advance(10);
-  EXPECT_EQ(delegate->events.back(), "send http://h/a");
-  EXPECT_EQ(server().sentRequests().size(), 1u);
+  EXPECT_EQ(delegate->events, (Lines{"send http://h/a", "send http://h/moved", "send http://h/a"}));
+  ASSERT_EQ(server().sentRequests().size(), 2u);
+  EXPECT_EQ(server().sentRequests()[1].url().absoluteString(), "http://h/moved");
 }
 
 TEST_F(SimURLLoadingTest, CancelAfterTheEndChangesNothing) {
