@@ -1,0 +1,111 @@
+#pragma once
+
+#include <gio/gio.h>
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "platform/URLConnection.h"
+#include "platform/URLError.h"
+
+// libsoup stays out of this header; only the backend's sources include it.
+typedef struct _SoupSession SoupSession;
+typedef struct _SoupMessage SoupMessage;
+
+namespace platform::glib {
+
+// One GET over a libsoup session, driven on a GLib main context.
+//
+// libsoup never follows a redirect by itself: each hop is a message of its own, offered to the
+// delegate first, and sent only as the delegate answers. A redirect is a 3xx answer other than 304
+// with a "Location" (resolved against the URL that was asked for); declining it delivers that
+// answer and its body. A redirect that is followed has its body read and dropped
+// first, so that its connection can carry the next hop. Declining the first request ends the load
+// without a word to the delegate, as a cancel would. After kMostRedirects followed hops, the next
+// redirect fails with URLError::HTTPTooManyRedirects without being offered, so that a delegate
+// that takes every redirect cannot be led around a loop for ever.
+//
+// Each connection keeps its own idle timer: whenever the request's timeout interval passes without
+// a head or a piece of body, the load fails with URLError::TimedOut.
+//
+// Everything the connection does happens on its context, in callbacks that hold the connection
+// alive while they run and that find it gone (and do nothing) once it has been destroyed.
+class SoupURLConnection : public URLConnection,
+                          public std::enable_shared_from_this<SoupURLConnection> {
+ public:
+  static constexpr int kMostRedirects = 20;
+
+  // A connection whose first step (asking the delegate about the request) waits for the
+  // context's next pass.
+  static std::shared_ptr<SoupURLConnection> start(SoupSession* session, GMainContext* context,
+                                                  const URLRequest& request,
+                                                  std::weak_ptr<URLConnectionDelegate> delegate);
+  ~SoupURLConnection() override;
+  SoupURLConnection(const SoupURLConnection&) = delete;
+  SoupURLConnection& operator=(const SoupURLConnection&) = delete;
+
+  void cancel() override;
+  const URLRequest& originalRequest() const override { return original_; }
+  const URLRequest& currentRequest() const override { return current_; }
+
+ private:
+  struct Source;
+  struct Pending;
+  using Step = void (SoupURLConnection::*)();
+
+  SoupURLConnection(SoupSession* session, GMainContext* context, const URLRequest& request,
+                    std::weak_ptr<URLConnectionDelegate> delegate);
+
+  // Steps of the load, each run on the context.
+  void begin();
+  void send(URLRequest request);
+  void headArrived(GInputStream* body);
+  bool followRedirect(const URLResponse& redirect);
+  void readNextPiece();
+  void pieceArrived(GBytes* piece);
+  void redirectBodyArrived(size_t size);
+  void timedOut();
+  void finish();
+  void fail(URLError::Code code, std::string_view reason = {});
+  void fail(const GError* error);
+
+  // Completions of libsoup and GIO; data is a Pending.
+  static void sentCallback(GObject* session, GAsyncResult* result, gpointer data);
+  static void readCallback(GObject* stream, GAsyncResult* result, gpointer data);
+
+  std::shared_ptr<URLConnectionDelegate> delegateOrCancel();
+  Pending* pending();
+  GSource* makeSource(Step step);
+  void restartTimer();
+  // Lets go of the hop in flight after its body has been read to the end, so that its
+  // connection goes back to the session for the next request.
+  void releaseHop();
+  // Stops the hop in flight, if any: its I/O is cancelled (and its connection closed).
+  void abandonHop();
+  void stop();
+
+  SoupSession* session_;
+  GMainContext* context_;
+  URLRequest original_;
+  URLRequest current_;
+  std::weak_ptr<URLConnectionDelegate> delegate_;
+
+  // The hop in flight: its message, the cancellable that stops its I/O and, once its head has
+  // come, the stream of its body. A completion that arrives for an earlier hop is dropped.
+  unsigned hop_ = 0;
+  SoupMessage* message_ = nullptr;
+  GCancellable* hopCancellable_ = nullptr;
+  GInputStream* body_ = nullptr;
+  // Set while the body of a followed redirect is read and dropped; sent afterwards.
+  std::optional<URLRequest> afterRedirect_;
+  size_t drainedBytes_ = 0;
+
+  int redirects_ = 0;
+  bool ended_ = false;
+  GSource* beginSource_ = nullptr;
+  GSource* timer_ = nullptr;
+};
+
+}  // namespace platform::glib
