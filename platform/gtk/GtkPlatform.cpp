@@ -6,6 +6,7 @@
 #include "platform/glib/LinuxLocale.h"
 #include "platform/glib/PlistUserDefaults.h"
 #include "platform/glib/PulseAudioSession.h"
+#include "platform/glib/SoupURLLoading.h"
 #include "platform/glib/StderrConsole.h"
 #include "platform/gtk/DeviceScreen.h"
 #include "platform/gtk/GtkViewBackend.h"
@@ -51,8 +52,11 @@ GtkPlatform::GtkPlatform(Options options)
   if (const char* documents = g_get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS)) {
     platform_->documentsDirectory = documents;
   }
+  // Not made yet on a fresh machine; whoever keeps files there creates it.
+  platform_->cachesDirectory = std::string(g_get_user_cache_dir()) + "/" + kApplicationId;
   platform_->views = std::make_shared<GtkViewBackend>();
   platform_->reachability = std::make_shared<glib::GioReachability>();
+  platform_->urlLoading = std::make_shared<glib::SoupURLLoading>();
   platform_->audioSession = std::make_shared<glib::PulseAudioSession>();
   // Installed before the audio backend starts, which may already have something to say.
   Platform::install(platform_);
