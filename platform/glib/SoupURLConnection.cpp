@@ -426,12 +426,36 @@ void SoupURLConnection::releaseHop() {
   hopCancellable_ = nullptr;
 }
 
+// Reads, without waiting, what is left of the body of the hop in flight, up to a limit; answers
+// whether its end was reached. A body that is empty (a 304 answer) or has fully arrived leaves
+// its connection fit for the next request.
+bool SoupURLConnection::readRestWithoutWaiting() {
+  if (!body_ || !G_IS_POLLABLE_INPUT_STREAM(body_) || g_input_stream_has_pending(body_)) {
+    return false;
+  }
+  GPollableInputStream* stream = G_POLLABLE_INPUT_STREAM(body_);
+  if (!g_pollable_input_stream_can_poll(stream)) return false;
+  char buffer[4096];
+  for (size_t total = 0; total <= kLongestDrainedBody;) {
+    GError* error = nullptr;
+    gssize count =
+        g_pollable_input_stream_read_nonblocking(stream, buffer, sizeof buffer, nullptr, &error);
+    if (count == 0) return true;
+    if (count < 0) {
+      g_error_free(error);
+      return false;
+    }
+    total += static_cast<size_t>(count);
+  }
+  return false;
+}
+
 void SoupURLConnection::abandonHop() {
   // The hop is left behind before the cancel, which may complete its operations at once; and
   // cancelled before its stream goes, which would otherwise wait, as it closes, for the rest of
   // its body.
   ++hop_;
-  if (hopCancellable_) g_cancellable_cancel(hopCancellable_);
+  if (hopCancellable_ && !readRestWithoutWaiting()) g_cancellable_cancel(hopCancellable_);
   releaseHop();
 }
 

@@ -82,8 +82,10 @@ class SoupURLConnection : public URLConnection,
   // Lets go of the hop in flight after its body has been read to the end, so that its
   // connection goes back to the session for the next request.
   void releaseHop();
-  // Stops the hop in flight, if any: its I/O is cancelled (and its connection closed).
+  // Stops the hop in flight, if any. Unless the rest of its body is already there, its I/O is
+  // cancelled and its connection closed.
   void abandonHop();
+  bool readRestWithoutWaiting();
   void stop();
 
   SoupSession* session_;

@@ -331,12 +331,24 @@ TEST_F(SoupURLLoadingTest, CookiesGoBackToTheServerOnlyWithRequestsThatHandleThe
 
 TEST_F(SoupURLLoadingTest, SequentialRequestsShareOneConnection) {
   server_.route("/again", Response::ok(binaryBody(5000)));
-  for (int i = 0; i < 5; ++i) {
+  server_.route("/unchanged", Response::withStatus(304));
+  server_.route("/missing", Response::withStatus(404, {}, "not here"));
+  for (int i = 0; i < 3; ++i) {
     auto recorder = std::make_shared<Recorder>();
     ASSERT_TRUE(load(requestFor(server_.url("/again")), recorder));
     ASSERT_EQ(recorder->events.back(), "finish");
   }
-  EXPECT_EQ(server_.requestCount(), 5u);
+  // As a fetcher does once it has the status it needs: cancelled when the answer's head comes,
+  // with the body (none, or a short one) already there.
+  for (const char* target : {"/unchanged", "/missing", "/unchanged"}) {
+    auto recorder = std::make_shared<Recorder>();
+    recorder->onResponse = [](URLConnection& connection) { connection.cancel(); };
+    auto connection = start(requestFor(server_.url(target)), recorder);
+    ASSERT_TRUE(loop_.runUntil([&] { return recorder->response.has_value(); }, kPatience));
+  }
+  ASSERT_TRUE(load(requestFor(server_.url("/again")), std::make_shared<Recorder>()));
+
+  EXPECT_EQ(server_.requestCount(), 7u);
   EXPECT_EQ(server_.acceptedConnectionCount(), 1u);
 }
 
