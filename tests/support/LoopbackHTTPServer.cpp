@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 
 namespace test_support {
@@ -86,6 +87,17 @@ std::optional<std::string> findHeader(const LoopbackHTTPServer::HeaderList& head
   return std::nullopt;
 }
 
+// Clients in this process must reach the server directly, also on a machine whose environment
+// names an HTTP proxy (which could not reach our loopback address, or would answer for it).
+void bypassProxiesForLoopback() {
+  for (const char* name : {"no_proxy", "NO_PROXY"}) {
+    const char* current = std::getenv(name);
+    if (current && hasToken(current, "127.0.0.1")) continue;
+    std::string value = current && *current ? std::string(current) + ",127.0.0.1" : "127.0.0.1";
+    setenv(name, value.c_str(), 1);
+  }
+}
+
 }  // namespace
 
 struct LoopbackHTTPServer::Connection {
@@ -159,6 +171,7 @@ LoopbackHTTPServer::Response LoopbackHTTPServer::Response::trickle(
 
 LoopbackHTTPServer::LoopbackHTTPServer() {
   fallback_ = [](const Request&) { return Response::withStatus(404, {}, "not found"); };
+  bypassProxiesForLoopback();
   if (pipe2(wakeFds_, O_CLOEXEC) != 0) {
     problem_ = std::string("pipe: ") + std::strerror(errno);
     return;

@@ -28,6 +28,9 @@ namespace test_support {
 // them, asks for "Connection: close", or the server stops. Every request received is recorded with
 // its method, target and header fields exactly as they came on the wire.
 //
+// So that the clients of the process reach it even where the environment names an HTTP proxy,
+// making a server adds 127.0.0.1 to "no_proxy" and "NO_PROXY".
+//
 // Destruction stops the server: it closes every connection, including those held by unanswered
 // requests, and waits for its threads.
 class LoopbackHTTPServer {
