@@ -302,11 +302,20 @@ TEST_F(SoupURLLoadingTest, ARedirectLoopEndsWithTooManyRedirects) {
   EXPECT_EQ(server_.requestCount(), 1u + SoupURLConnection::kMostRedirects);
 }
 
-TEST_F(SoupURLLoadingTest, URLsOfOtherSchemesFailAsUnsupported) {
-  auto recorder = std::make_shared<Recorder>();
-  ASSERT_TRUE(load(requestFor("ftp://127.0.0.1/file"), recorder));
-  EXPECT_EQ(recorder->events, (std::vector<std::string>{"willSend", "fail"}));
-  EXPECT_EQ(recorder->error->code(), URLError::UnsupportedURL);
+TEST_F(SoupURLLoadingTest, RequestsThatCannotGoOutFailWithoutReachingTheServer) {
+  auto otherScheme = std::make_shared<Recorder>();
+  ASSERT_TRUE(load(requestFor("ftp://127.0.0.1/file"), otherScheme));
+  EXPECT_EQ(otherScheme->events, (std::vector<std::string>{"willSend", "fail"}));
+  EXPECT_EQ(otherScheme->error->code(), URLError::UnsupportedURL);
+
+  // A line break in a value would end the field and start one of the caller's making.
+  URLRequest injected = requestFor(server_.url("/x"));
+  injected.setValue("agent\r\nX-Injected: 1", "User-Agent");
+  auto malformed = std::make_shared<Recorder>();
+  ASSERT_TRUE(load(injected, malformed));
+  EXPECT_EQ(malformed->events, (std::vector<std::string>{"willSend", "fail"}));
+  EXPECT_EQ(malformed->error->code(), URLError::BadURL);
+  EXPECT_EQ(server_.requestCount(), 0u);
 }
 
 TEST_F(SoupURLLoadingTest, CookiesGoBackToTheServerOnlyWithRequestsThatHandleThem) {
