@@ -46,6 +46,18 @@ class SimURLLoading : public URLLoadingBackend {
     static Reply redirect(std::string location, int status = 302);
     // A failure with code; the connection fills in the URL it failed for.
     static Reply fail(URLError::Code code);
+
+    // The same reply, its head coming seconds after the request.
+    Reply after(double seconds) && {
+      delay = seconds;
+      return std::move(*this);
+    }
+    // The same reply, its body in pieces of size bytes, each seconds after the one before.
+    Reply inPieces(size_t size, double seconds = 0) && {
+      pieceSize = size;
+      pieceDelay = seconds;
+      return std::move(*this);
+    }
   };
   using Handler = std::function<Reply(const URLRequest&)>;
 

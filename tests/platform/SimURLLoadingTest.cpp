@@ -179,11 +179,7 @@ TEST_F(SimURLLoadingTest, DeclinedFirstRequestEndsSilently) {
 }
 
 TEST_F(SimURLLoadingTest, SendsTheBodyInTimedPieces) {
-  Reply reply = Reply::ok("abcdefg");
-  reply.delay = 1;
-  reply.pieceSize = 3;
-  reply.pieceDelay = 2;
-  server().route("http://h/a", reply);
+  server().route("http://h/a", Reply::ok("abcdefg").after(1).inPieces(3, 2));
   load(request("http://h/a", 2));
   platform.runLoop().advance(10);
   EXPECT_EQ(delegate->events,
@@ -265,10 +261,7 @@ TEST_F(SimURLLoadingTest, StopsARedirectLoop) {
 }
 
 TEST_F(SimURLLoadingTest, CancelInsideACallbackSilencesTheConnection) {
-  Reply reply = Reply::ok("abcdef");
-  reply.pieceSize = 2;
-  reply.pieceDelay = 1;
-  server().route("http://h/a", reply);
+  server().route("http://h/a", Reply::ok("abcdef").inPieces(2, 1));
   std::shared_ptr<URLConnection> connection = load(request("http://h/a"));
   delegate->after = [&](URLConnection& c, const std::string& line) {
     if (line != "data ab") return;
@@ -304,10 +297,7 @@ TEST_F(SimURLLoadingTest, CancelAfterTheEndChangesNothing) {
 }
 
 TEST_F(SimURLLoadingTest, EndsSilentlyWhenItsDelegateGoes) {
-  Reply reply = Reply::ok("abcd");
-  reply.pieceSize = 2;
-  reply.pieceDelay = 1;
-  server().route("http://h/a", reply);
+  server().route("http://h/a", Reply::ok("abcd").inPieces(2, 1));
   auto gone = std::make_shared<Recorder>();
   gone->loop = &platform.runLoop();
   auto unheard = URLConnection::connectionWithRequest(request("http://h/a"), gone);

@@ -183,11 +183,7 @@ TEST_F(TADCachedFileTest, AVetoOnTheSecondHopStopsTheFetchWithTheVetoAndWritesNo
 }
 
 TEST_F(TADCachedFileTest, ValidateDuringAFetchStartsNothingAndCancelSilencesIt) {
-  server().route(kScript, [](const platform::URLRequest&) {
-    Reply reply = Reply::ok("late");
-    reply.delay = 5;
-    return reply;
-  });
+  server().route(kScript, Reply::ok("late").after(5));
   auto script = file();
   script->validate();
   script->validate();
@@ -285,11 +281,7 @@ TEST_F(TADCachedFileTest, AConnectionErrorFailsWithIt) {
 }
 
 TEST_F(TADCachedFileTest, ASilentServerFailsTheFetchAfterTheTimeout) {
-  server().route(kScript, [](const platform::URLRequest&) {
-    Reply reply = Reply::ok("late");
-    reply.delay = 30;
-    return reply;
-  });
+  server().route(kScript, Reply::ok("late").after(30));
   auto script = file();
   EXPECT_EQ(script->timeoutInterval(), 60);
   script->setTimeoutInterval(2);
@@ -323,11 +315,7 @@ TEST_F(TADCachedFileTest, AnUnreadableLastModifiedLeavesTheWriteTime) {
 
 TEST_F(TADCachedFileTest, BodiesAndRedirectChainsHaveALimit) {
   std::string tooLarge(TADCachedFile::kMaximumBodyBytes + 1, 'a');
-  server().route("http://big.example/piecemeal", [&](const platform::URLRequest&) {
-    Reply reply = Reply::ok(tooLarge);
-    reply.pieceSize = 1024 * 1024;
-    return reply;
-  });
+  server().route("http://big.example/piecemeal", Reply::ok(tooLarge).inPieces(1024 * 1024));
   server().route("http://big.example/announced",
                  Reply::ok("small", {{"Content-Length", std::to_string(tooLarge.size())}}));
   // /hop/N redirects to /hop/N+1; /hop/20 answers.

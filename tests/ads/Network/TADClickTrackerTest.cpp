@@ -101,11 +101,7 @@ TEST_F(TADClickTrackerTest, AnUnwelcomeStatusOrAConnectionErrorIsAFailure) {
 }
 
 TEST_F(TADClickTrackerTest, ANewTrackingDropsTheRunningOneSilently) {
-  server().route("http://a.example/slow", [](const platform::URLRequest&) {
-    Reply reply = Reply::ok("x");
-    reply.delay = 5;
-    return reply;
-  });
+  server().route("http://a.example/slow", Reply::ok("x").after(5));
   server().route(kClick, Reply::ok("y"));
   tracker_->trackURL(url("http://a.example/slow"));
   run();
@@ -117,11 +113,7 @@ TEST_F(TADClickTrackerTest, ANewTrackingDropsTheRunningOneSilently) {
 }
 
 TEST_F(TADClickTrackerTest, HoldsABackgroundTaskWhileTrackingAndResetsWhenItExpires) {
-  server().route(kClick, [](const platform::URLRequest&) {
-    Reply reply = Reply::ok("x");
-    reply.delay = 30;
-    return reply;
-  });
+  server().route(kClick, Reply::ok("x").after(30));
   tracker_->trackURL(url(kClick));
   EXPECT_EQ(platform_.application().activeBackgroundTaskCount(), 1u);
   EXPECT_FALSE(TADClickTracker::activeTrackings());
@@ -135,11 +127,7 @@ TEST_F(TADClickTrackerTest, HoldsABackgroundTaskWhileTrackingAndResetsWhenItExpi
 
 TEST_F(TADClickTrackerTest, WithoutBackgroundTasksTheProcessWideCountShowsRunningTrackings) {
   platform_.application().setSupportsBackgroundTasks(false);
-  server().route(kClick, [](const platform::URLRequest&) {
-    Reply reply = Reply::ok("x");
-    reply.delay = 1;
-    return reply;
-  });
+  server().route(kClick, Reply::ok("x").after(1));
   auto other = TADClickTracker::init();
   tracker_->trackURL(url(kClick));
   other->trackURL(url(kClick));
