@@ -118,6 +118,22 @@ std::string authorityText(const URL& url) {
   return text;
 }
 
+// The text of a URL whose parts were changed. A path that starts with "//" where there is no
+// authority would read back as one, so it is written behind a "/." segment, which names the same
+// path.
+std::string textFromParts(const URL& url, std::string_view path) {
+  std::string text = url.scheme() + ":";
+  if (url.hasAuthority()) {
+    text += "//" + authorityText(url);
+  } else if (path.starts_with("//")) {
+    text += "/.";
+  }
+  text += path;
+  if (url.query()) text += "?" + *url.query();
+  if (url.fragment()) text += "#" + *url.fragment();
+  return text;
+}
+
 }  // namespace
 
 std::string percentDecode(std::string_view text) {
@@ -228,7 +244,13 @@ bool URL::parseAuthority(std::string_view authority) {
 std::optional<URL> URL::fromString(std::string_view reference, const URL& base) {
   std::optional<URL> relative = fromString(reference);
   if (!relative) return std::nullopt;
-  if (!relative->scheme_.empty() || base.scheme_.empty()) return relative;
+  if (base.scheme_.empty()) return relative;
+  if (!relative->scheme_.empty()) {
+    // An absolute reference keeps its text as written unless it has dot segments to remove.
+    std::string path = removeDotSegments(relative->path_);
+    if (path == relative->path_) return relative;
+    return fromString(textFromParts(*relative, path));
+  }
 
   URL target = *relative;
   target.scheme_ = base.scheme_;
@@ -258,12 +280,7 @@ std::optional<URL> URL::fromString(std::string_view reference, const URL& base) 
     target.path_ = removeDotSegments(relative->path_);
   }
 
-  std::string text = target.scheme_ + ":";
-  if (target.hasAuthority_) text += "//" + authorityText(target);
-  text += target.path_;
-  if (target.query_) text += "?" + *target.query_;
-  if (target.fragment_) text += "#" + *target.fragment_;
-  return fromString(text);
+  return fromString(textFromParts(target, target.path_));
 }
 
 URL URL::fileURLWithPath(std::string_view path) {

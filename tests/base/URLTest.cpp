@@ -62,6 +62,29 @@ TEST(URLTest, ResolvesReferencesAgainstABase) {
   EXPECT_EQ(resolve("itms://x"), "itms://x");
 }
 
+TEST(URLTest, ResolvingRemovesDotSegmentsOfAbsoluteReferencesToo) {
+  auto base = *URL::fromString("http://a/b/c/d;p?q");
+  auto url = URL::fromString("https://h/x/./y/../z?k#f", base);
+  ASSERT_TRUE(url);
+  EXPECT_EQ(url->absoluteString(), "https://h/x/z?k#f");
+  // Without dot segments, the text stays exactly as written.
+  EXPECT_EQ(URL::fromString("HTTP://@h:/a//b", base)->absoluteString(), "HTTP://@h:/a//b");
+}
+
+TEST(URLTest, AResolvedPathStartingWithTwoSlashesDoesNotBecomeAnAuthority) {
+  auto base = *URL::fromString("foo:bar");
+  for (const char* ref : {"/.//x", "/..//x", "foo:/.//x"}) {
+    auto url = URL::fromString(ref, base);
+    ASSERT_TRUE(url) << ref;
+    EXPECT_FALSE(url->hasAuthority()) << ref;
+    EXPECT_EQ(url->host(), "") << ref;
+    EXPECT_EQ(url->absoluteString(), "foo:/.//x") << ref;
+  }
+  // Behind an authority, the two slashes are the path's own.
+  EXPECT_EQ(URL::fromString("/.//x", *URL::fromString("http://h/a"))->absoluteString(),
+            "http://h//x");
+}
+
 TEST(URLTest, FileURLsEscapeTheirPath) {
   URL url = URL::fileURLWithPath("/tmp/clips/quor ren#dal.m4a");
   EXPECT_EQ(url.absoluteString(), "file:///tmp/clips/quor%20ren%23dal.m4a");
