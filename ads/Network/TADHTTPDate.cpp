@@ -85,5 +85,8 @@ std::optional<int64_t> TADHTTPDate::parse(std::string_view text) {
                       std::chrono::day{static_cast<unsigned>(*day)}};
   if (!date.ok() || *hour > 23 || *minute > 59 || *second > 60) return std::nullopt;
   sys_seconds instant = sys_days{date} + hours{*hour} + minutes{*minute} + seconds{*second};
+  // A leap second counts as the next minute's first; on the last day of year 9999 that would be
+  // a date that four year digits cannot write back.
+  if (instant >= sys_days{std::chrono::year{10000} / January / 1}) return std::nullopt;
   return instant.time_since_epoch().count();
 }

@@ -410,9 +410,11 @@ TEST(TADHTTPDateTest, RefusesOtherShapesAndDaysThatDoNotExist) {
        {"", "Sun, 06 Nov 1994 08:49:37 GMT", "Sunday, 06-Nov-94 08:49:37",
         "Sun Nov  6 08:49:37 1994", " Sun, 06 Nov 1994 08:49:37", "Sun, 6 Nov 1994 08:49:37",
         "Sun, 06 nov 1994 08:49:37", "Xyz, 06 Nov 1994 08:49:37", "Mon, 29 Feb 1999 00:00:00",
-        "Mon, 01 Jan 2001 24:00:00", "Mon, 01 Jan 2001 23:60:00", "Mon, 01 Jan 2001 23:00"}) {
+        "Mon, 01 Jan 2001 24:00:00", "Mon, 01 Jan 2001 23:60:00", "Mon, 01 Jan 2001 23:00",
+        "Fri, 31 Dec 9999 23:59:60"}) {
     EXPECT_EQ(TADHTTPDate::parse(text), std::nullopt) << text;
   }
+  EXPECT_EQ(TADHTTPDate::parse("Fri, 31 Dec 9999 23:59:59"), int64_t{253402300799});
 }
 
 }  // namespace
