@@ -21,35 +21,60 @@ using Limits = TADPropertyListReader;
 // each node, so deep nesting exhausts its stack or takes quadratic time. The two scans below
 // measure the nesting before libplist sees the bytes.
 
+// Just past the first `end` after the markup that starts at `at`; the text's end when there is
+// none. Nothing when the markup holds a '<', a '[' (a document type's internal subset) or a
+// quoted value around that `end`: libplist reads quoted values and internal subsets whole, so
+// it would see elements there that a plain search for `end` skips.
+std::optional<size_t> markupEnd(std::string_view text, size_t at, std::string_view end) {
+  size_t found = text.find(end, at + 1);
+  if (found == std::string_view::npos) return text.size();
+  char quote = 0;
+  for (size_t i = at + 1; i < found; ++i) {
+    char c = text[i];
+    if (c == '<') return std::nullopt;
+    if (quote != 0) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '[') {
+      return std::nullopt;
+    }
+  }
+  if (quote != 0) return std::nullopt;
+  return found + end.size();
+}
+
 // The deepest element nesting of XML text; comments, CDATA sections, processing instructions
-// and declarations are skipped so that tags inside them cannot hide depth.
-size_t xmlElementDepth(std::string_view text) {
+// and declarations are skipped so that tags inside them cannot hide depth. Nothing for markup
+// whose extent is not plain (see markupEnd).
+std::optional<size_t> xmlElementDepth(std::string_view text) {
   size_t depth = 0;
   size_t deepest = 0;
   size_t at = 0;
-  auto skipPast = [&](std::string_view end) {
+  auto pastFirst = [&](std::string_view end) {
     size_t found = text.find(end, at);
-    at = found == std::string_view::npos ? text.size() : found + end.size();
+    return found == std::string_view::npos ? text.size() : found + end.size();
   };
   while ((at = text.find('<', at)) != std::string_view::npos) {
     std::string_view rest = text.substr(at);
+    std::optional<size_t> next;
     if (rest.starts_with("<!--")) {
-      skipPast("-->");
+      next = pastFirst("-->");
     } else if (rest.starts_with("<![CDATA[")) {
-      skipPast("]]>");
+      next = pastFirst("]]>");
     } else if (rest.starts_with("<?")) {
-      skipPast("?>");
-    } else if (rest.starts_with("<!")) {
-      skipPast(">");
-    } else if (rest.starts_with("</")) {
-      if (depth > 0) --depth;
-      skipPast(">");
+      next = markupEnd(text, at, "?>");
     } else {
-      size_t close = text.find('>', at);
-      if (close == std::string_view::npos) break;
-      if (text[close - 1] != '/') deepest = std::max(deepest, ++depth);
-      at = close + 1;
+      next = markupEnd(text, at, ">");
+      if (!next) return std::nullopt;
+      if (rest.starts_with("</")) {
+        if (depth > 0) --depth;
+      } else if (!rest.starts_with("<!") && *next >= at + 2 && text[*next - 2] != '/') {
+        deepest = std::max(deepest, ++depth);
+      }
     }
+    if (!next) return std::nullopt;
+    at = *next;
   }
   return deepest;
 }
@@ -59,17 +84,21 @@ class BinaryListShape {
  public:
   explicit BinaryListShape(std::string_view bytes) : bytes_(bytes) {}
 
-  // Whether the trailer is consistent and every container reachable from the top object lies
-  // within the limits.
+  // Whether the trailer is consistent, every container reachable from the top object lies
+  // within the limits, and no reachable string holds a NUL character (libplist's accessors abort
+  // the program on one).
   bool isWithinLimits() {
     if (!readTrailer()) return false;
     std::vector<std::pair<uint64_t, size_t>> pending{{topObject_, 0}};
-    size_t visited = 0;
+    // Values are counted as they are reached rather than as they are visited, so that a wide
+    // container referring to itself cannot pile up pending references before the depth limit
+    // stops the walk.
+    size_t reached = 1;
     while (!pending.empty()) {
       auto [object, depth] = pending.back();
       pending.pop_back();
-      if (++visited > Limits::kMaxValues || depth > Limits::kMaxDepth) return false;
-      if (!pushChildren(object, depth, pending)) return false;
+      if (depth > Limits::kMaxDepth) return false;
+      if (!checkObject(object, depth, pending, reached)) return false;
     }
     return true;
   }
@@ -104,36 +133,64 @@ class BinaryListShape {
     objectCount_ = *count;
     topObject_ = *top;
     offsetTable_ = *table;
+    stringChecked_.assign(objectCount_, false);
     return true;
   }
 
-  bool pushChildren(uint64_t object, size_t depth,
-                    std::vector<std::pair<uint64_t, size_t>>& pending) const {
+  // The element count of the object whose marker is at `at`, moving `at` past the marker and a
+  // count that follows it as an integer object.
+  std::optional<uint64_t> readCount(size_t& at) const {
+    uint64_t count = static_cast<uint8_t>(bytes_[at++]) & 0x0F;
+    if (count != 0x0F) return count;
+    if (at >= bytes_.size()) return std::nullopt;
+    uint8_t intMarker = static_cast<uint8_t>(bytes_[at]);
+    if (intMarker >> 4 != 0x1 || (intMarker & 0x0F) > 3) return std::nullopt;
+    size_t size = size_t{1} << (intMarker & 0x0F);
+    auto length = readInteger(at + 1, size);
+    if (length) at += 1 + size;
+    return length;
+  }
+
+  bool checkObject(uint64_t object, size_t depth, std::vector<std::pair<uint64_t, size_t>>& pending,
+                   size_t& reached) {
     auto offset = readInteger(offsetTable_ + object * offsetSize_, offsetSize_);
     if (!offset || *offset < kHeaderSize || *offset >= offsetTable_) return false;
-    uint8_t marker = static_cast<uint8_t>(bytes_[*offset]);
-    uint8_t kind = marker >> 4;
+    size_t at = *offset;
+    uint8_t kind = static_cast<uint8_t>(bytes_[at]) >> 4;
+    if (kind == 0x5 || kind == 0x6 || kind == 0x7) {  // ASCII, UTF-16, UTF-8
+      if (stringChecked_[object]) return true;
+      stringChecked_[object] = true;
+      auto count = readCount(at);
+      return count && isStringWithoutNul(at, *count, kind == 0x6 ? 2 : 1);
+    }
     bool isArrayOrSet = kind == 0xA || kind == 0xC;
     bool isDictionary = kind == 0xD;
     if (!isArrayOrSet && !isDictionary) return true;
-    size_t at = *offset + 1;
-    uint64_t count = marker & 0x0F;
-    if (count == 0x0F) {  // the count follows as an integer object
-      if (at >= bytes_.size()) return false;
-      uint8_t intMarker = static_cast<uint8_t>(bytes_[at]);
-      if (intMarker >> 4 != 0x1 || (intMarker & 0x0F) > 3) return false;
-      size_t size = size_t{1} << (intMarker & 0x0F);
-      auto length = readInteger(at + 1, size);
-      if (!length) return false;
-      count = *length;
-      at += 1 + size;
-    }
-    if (isDictionary) count *= 2;
-    if (count > (bytes_.size() - at) / referenceSize_) return false;
-    for (uint64_t i = 0; i < count; ++i) {
+    auto count = readCount(at);
+    if (!count) return false;
+    uint64_t room = (bytes_.size() - at) / referenceSize_;
+    if (*count > (isDictionary ? room / 2 : room)) return false;
+    uint64_t references = isDictionary ? *count * 2 : *count;
+    if (references > Limits::kMaxValues - reached) return false;
+    reached += references;
+    for (uint64_t i = 0; i < references; ++i) {
       auto child = readInteger(at + i * referenceSize_, referenceSize_);
       if (!child || *child >= objectCount_) return false;
       pending.emplace_back(*child, depth + 1);
+    }
+    return true;
+  }
+
+  // Whether `count` characters of `unitSize` bytes at `at` lie within the list and none is NUL.
+  // Strings do not share bytes, so together they cannot be longer than the list; that bound
+  // keeps strings crafted to overlap from being scanned over and over.
+  bool isStringWithoutNul(size_t at, uint64_t count, size_t unitSize) {
+    if (count > (bytes_.size() - at) / unitSize) return false;
+    if (count * unitSize > bytes_.size() - stringBytes_) return false;
+    stringBytes_ += count * unitSize;
+    for (size_t i = 0; i < count; ++i) {
+      std::string_view unit = bytes_.substr(at + i * unitSize, unitSize);
+      if (unit.find_first_not_of('\0') == std::string_view::npos) return false;
     }
     return true;
   }
@@ -144,6 +201,8 @@ class BinaryListShape {
   uint64_t objectCount_ = 0;
   uint64_t topObject_ = 0;
   uint64_t offsetTable_ = 0;
+  std::vector<bool> stringChecked_;  // by object index
+  size_t stringBytes_ = 0;
 };
 
 std::optional<base::Value> readWithLibplist(std::string_view bytes, bool binary) {
@@ -180,8 +239,12 @@ std::optional<base::Value> TADPropertyListReader::valueWithBytes(std::string_vie
     return readWithLibplist(bytes, true);
   }
   if (looksLikeJson(bytes)) return readJson(bytes);
+  // XML has no NUL character, and libplist would keep one inside a string that its accessors
+  // then refuse by aborting the program.
+  if (bytes.find('\0') != std::string_view::npos) return std::nullopt;
   // The plist wrapper and the innermost text element add two levels to the values' nesting.
-  if (xmlElementDepth(bytes) > kMaxDepth + 2) return std::nullopt;
+  std::optional<size_t> depth = xmlElementDepth(bytes);
+  if (!depth || *depth > kMaxDepth + 2) return std::nullopt;
   return readWithLibplist(bytes, false);
 }
 

@@ -13,7 +13,8 @@
 //
 // The bytes come from outside the program and are treated as hostile: more than kMaxBytes,
 // nesting deeper than kMaxDepth, or a binary list that expands to more than kMaxValues values is
-// refused whole, as is anything that does not read. Refusal is nothing, never a partial value.
+// refused whole, as is a list with a string holding a NUL character, and anything that does not
+// read. Refusal is nothing, never a partial value.
 class TADPropertyListReader {
  public:
   static constexpr size_t kMaxBytes = 4 * 1024 * 1024;
