@@ -1,0 +1,125 @@
+// Reads arbitrary bytes as a property list: XML, binary ("bplist00") or JSON. Reading must never
+// fault, hang or run out of stack, whatever the nesting or the binary offsets claim; a value that
+// reads stays within the nesting limit, and one read from XML or binary, written back as a binary
+// list, reads again to the same value (when its strings are UTF-8, which is all libplist writes).
+
+#include <plist/plist.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ads/Utility/TADPropertyListReader.h"
+#include "base/Utf8Validator.h"
+#include "plist/PlistValueConverter.h"
+
+namespace {
+
+void require(bool condition, const char* what, const base::Value& value) {
+  if (condition) return;
+  std::fprintf(stderr, "%s\n%s\n", what, value.description().c_str());
+  std::abort();
+}
+
+// Containers nested inside one another, counting the outermost.
+size_t nesting(const base::Value& value) {
+  size_t deepest = 0;
+  if (const base::Array* array = value.asArray()) {
+    for (const base::Value& item : *array)
+      deepest = std::max(deepest, nesting(item));
+  } else if (const base::Dictionary* dictionary = value.asDictionary()) {
+    for (const auto& entry : *dictionary)
+      deepest = std::max(deepest, nesting(entry.second));
+  } else {
+    return 0;
+  }
+  return deepest + 1;
+}
+
+// Equality as a binary list can keep it: a NaN equals a NaN, and a date its own time to within
+// two microseconds, as libplist keeps microseconds and truncates when it reads a date back.
+bool sameValue(const base::Value& a, const base::Value& b) {
+  if (a.kind() != b.kind()) return false;
+  if (a.kind() == base::Value::Kind::Double && std::isnan(a.toDouble())) {
+    return std::isnan(b.toDouble());
+  }
+  if (const base::Date* date = a.asDate()) {
+    double difference =
+        date->timeIntervalSinceReferenceDate() - b.asDate()->timeIntervalSinceReferenceDate();
+    return std::abs(difference) <= 2e-6;
+  }
+  if (const base::Array* array = a.asArray()) {
+    const base::Array& other = *b.asArray();
+    if (array->size() != other.size()) return false;
+    for (size_t i = 0; i < array->size(); ++i) {
+      if (!sameValue((*array)[i], other[i])) return false;
+    }
+    return true;
+  }
+  if (const base::Dictionary* dictionary = a.asDictionary()) {
+    const base::Dictionary& other = *b.asDictionary();
+    if (dictionary->size() != other.size()) return false;
+    for (const auto& entry : *dictionary) {
+      const base::Value* item = other.find(entry.first);
+      if (!item || !sameValue(entry.second, *item)) return false;
+    }
+    return true;
+  }
+  return a == b;
+}
+
+// Whether every string and key is UTF-8. libplist writes one that is not as an empty UTF-16
+// string, which it then refuses to read, so only such values can be expected to travel.
+bool isAllUtf8(const base::Value& value) {
+  if (const std::string* text = value.asString()) return Utf8Validator::isValid(*text);
+  if (const base::Array* array = value.asArray()) {
+    for (const base::Value& item : *array) {
+      if (!isAllUtf8(item)) return false;
+    }
+  } else if (const base::Dictionary* dictionary = value.asDictionary()) {
+    for (const auto& entry : *dictionary) {
+      if (!Utf8Validator::isValid(entry.first) || !isAllUtf8(entry.second)) return false;
+    }
+  }
+  return true;
+}
+
+std::string binaryList(const base::Value& value) {
+  PlistNode node = PlistValueConverter::nodeFromValue(value);
+  char* bytes = nullptr;
+  uint32_t length = 0;
+  plist_to_bin(node.get(), &bytes, &length);
+  std::string list(bytes ? bytes : "", bytes ? length : 0);
+  plist_to_bin_free(bytes);
+  return list;
+}
+
+bool looksLikeJson(std::string_view bytes) {
+  size_t first = bytes.find_first_not_of(" \t\r\n");
+  return first != std::string_view::npos && (bytes[first] == '{' || bytes[first] == '[');
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  std::optional<base::Value> value = TADPropertyListReader::valueWithBytes(bytes);
+  if (!value) return 0;
+  require(!value->isNull(), "a list read as a null value", *value);
+  require(nesting(*value) <= TADPropertyListReader::kMaxDepth + 1,
+          "a list read nested deeper than the limit", *value);
+  // JSON may hold nulls and decimals, which a property list cannot keep as they are.
+  if (!bytes.starts_with("bplist00") && looksLikeJson(bytes)) return 0;
+  if (!isAllUtf8(*value)) return 0;
+
+  std::string list = binaryList(*value);
+  std::optional<base::Value> again = TADPropertyListReader::valueWithBytes(list);
+  require(again.has_value(), "a value read did not read back from a binary list", *value);
+  require(sameValue(*again, *value), "a value read back from a binary list as another value",
+          *value);
+  return 0;
+}
