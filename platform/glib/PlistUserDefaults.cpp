@@ -14,29 +14,23 @@
 
 #include "base/FileIO.h"
 #include "platform/Console.h"
+#include "plist/PlistSafeReader.h"
 #include "plist/PlistValueConverter.h"
 
 namespace platform::glib {
 
 namespace {
 
-constexpr std::string_view kBinaryMagic = "bplist00";
 // The unique part that the atomic write gives each temporary file's name.
 constexpr size_t kTemporaryUniqueLength = 6;
 constexpr double kAbandonedAfterSeconds = 60;
 
+// The file is the program's own, but a damaged one must not take the program down with it.
+constexpr PlistSafeReader::Limits kFileLimits{64 * 1024 * 1024, PlistValueConverter::kMaxDepth,
+                                              16 * 1024 * 1024};
+
 std::optional<base::Dictionary> parseDictionary(const std::string& bytes) {
-  plist_t root = nullptr;
-  auto length = static_cast<uint32_t>(bytes.size());
-  if (bytes.size() != length) return std::nullopt;
-  if (std::string_view(bytes).starts_with(kBinaryMagic)) {
-    plist_from_bin(bytes.data(), length, &root);
-  } else {
-    plist_from_xml(bytes.data(), length, &root);
-  }
-  PlistNode owned(root);
-  if (!owned || plist_get_node_type(owned.get()) != PLIST_DICT) return std::nullopt;
-  std::optional<base::Value> value = PlistValueConverter::valueFromNode(owned.get());
+  std::optional<base::Value> value = PlistSafeReader::read(bytes, kFileLimits);
   if (!value || !value->isDictionary()) return std::nullopt;
   return std::move(*value->asDictionary());
 }

@@ -46,6 +46,13 @@ class PlistUserDefaultsTest : public ::testing::Test {
     bytes << in.rdbuf();
     return bytes.str();
   }
+  static std::string repeated(const std::string& text, size_t times) {
+    std::string result;
+    result.reserve(text.size() * times);
+    for (size_t i = 0; i < times; ++i)
+      result += text;
+    return result;
+  }
   std::vector<fs::path> filesAside() const {
     std::vector<fs::path> found;
     for (const auto& entry : fs::directory_iterator(fs::path(path_).parent_path())) {
@@ -140,6 +147,14 @@ TEST_F(PlistUserDefaultsTest, DamagedFilesAreKeptAsideAndTheStoreStartsEmpty) {
       {"truncated binary", saved.substr(0, saved.size() / 2)},
       {"truncated xml", "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key>"},
       {"not a dictionary", "<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>"},
+      // libplist aborts the program when asked for such a string...
+      {"a NUL in a string",
+       std::string("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key>"
+                   "<string>x\0y</string></dict></plist>",
+                   95)},
+      // ...and runs out of stack on nesting this deep.
+      {"nested without end",
+       "<plist version=\"1.0\"><dict><key>a</key>" + repeated("<array>", 600000)},
   };
   for (const auto& [name, bytes] : damaged) {
     SCOPED_TRACE(name);
