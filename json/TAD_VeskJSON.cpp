@@ -818,26 +818,37 @@ bool TAD_VeskJSON::openContainer(bool isObject, Error* error) {
   return true;
 }
 
-// After a member's value: an optional comma, but none before the closing brace.
-TAD_VeskJSON::Continuation TAD_VeskJSON::continueDictionary(Error* error) {
-  Frame& frame = scratch_->frames.back();
+inline TAD_VeskJSON::Continuation TAD_VeskJSON::passSeparator(Frame& frame, char closer,
+                                                              const char* trailingComma,
+                                                              const char* endOfInput,
+                                                              Error* error) {
   if (frame.hasValue) {
     frame.hasValue = false;
     skipWhiteSpace();
     if (*c_ == ',') {
       ++c_;
       skipWhiteSpace();
-      if (*c_ == '}') return failed(error, kTrailingComma, "Trailing comma disallowed in object");
+      if (*c_ == closer) return failed(error, kTrailingComma, trailingComma);
     }
   }
-  if (*c_ == '\0') return failed(error, kUnexpectedEnd, "End of input while parsing object");
+  if (*c_ == '\0') return failed(error, kUnexpectedEnd, endOfInput);
   skipWhiteSpace();
-  if (*c_ == '}') {
-    ++c_;
-    --depth_;
+  if (*c_ != closer) return Continuation::kNeedsValue;
+  ++c_;
+  --depth_;
+  return Continuation::kClosed;
+}
+
+// After a member's value: an optional comma, but none before the closing brace.
+TAD_VeskJSON::Continuation TAD_VeskJSON::continueDictionary(Error* error) {
+  Frame& frame = scratch_->frames.back();
+  Continuation next = passSeparator(frame, '}', "Trailing comma disallowed in object",
+                                    "End of input while parsing object", error);
+  if (next == Continuation::kFailed) return next;
+  if (next == Continuation::kClosed) {
     pushDictionary(frame.keysBottom, frame.valuesBottom);
     scratch_->frames.pop_back();
-    return Continuation::kClosed;
+    return next;
   }
 
   if (*c_ != '"') {
@@ -874,26 +885,16 @@ void TAD_VeskJSON::pushDictionary(size_t keysBottom, size_t valuesBottom) {
 // After an element: an optional comma, but none before the closing bracket.
 TAD_VeskJSON::Continuation TAD_VeskJSON::continueArray(Error* error) {
   Frame& frame = scratch_->frames.back();
-  if (frame.hasValue) {
-    frame.hasValue = false;
-    skipWhiteSpace();
-    if (*c_ == ',') {
-      ++c_;
-      skipWhiteSpace();
-      if (*c_ == ']') return failed(error, kTrailingComma, "Trailing comma disallowed in array");
-    }
-  }
-  if (*c_ == '\0') return failed(error, kUnexpectedEnd, "End of input while parsing array");
-  skipWhiteSpace();
-  if (*c_ == ']') {
-    ++c_;
-    --depth_;
+  Continuation next = passSeparator(frame, ']', "Trailing comma disallowed in array",
+                                    "End of input while parsing array", error);
+  if (next == Continuation::kFailed) return next;
+  if (next == Continuation::kClosed) {
     pushArray(frame.valuesBottom);
     scratch_->frames.pop_back();
-    return Continuation::kClosed;
+    return next;
   }
   frame.hasValue = true;
-  return Continuation::kNeedsValue;
+  return next;
 }
 
 TAD_VeskJSON::Continuation TAD_VeskJSON::failed(Error* error, int64_t code, const char* message) {

@@ -124,6 +124,11 @@ class TAD_VeskJSON {
   bool openContainer(bool isObject, base::Error* error);
   Continuation continueDictionary(base::Error* error);
   Continuation continueArray(base::Error* error);
+  // Past the separator after an element (a comma, but none right before closer) and past closer
+  // when it ends the container: kClosed then, kNeedsValue when another element may follow.
+  [[gnu::always_inline]] Continuation passSeparator(Frame& frame, char closer,
+                                                    const char* trailingComma,
+                                                    const char* endOfInput, base::Error* error);
   static Continuation failed(base::Error* error, int64_t code, const char* message);
   bool failInside(size_t count, base::Error* error);
   void pushDictionary(size_t keysBottom, size_t valuesBottom);
