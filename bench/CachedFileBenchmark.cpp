@@ -7,17 +7,13 @@
 #include <libsoup/soup.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "ads/Network/TADCachedFile.h"
-#include "platform/Platform.h"
-#include "platform/glib/GlibClock.h"
 #include "platform/glib/GlibRunLoop.h"
-#include "platform/glib/SoupURLLoading.h"
 #include "tests/support/LoopbackHTTPServer.h"
+#include "tests/support/NetworkPlatform.h"
 
 namespace {
 
@@ -51,16 +47,8 @@ class CountingDelegate : public TADCachedFileDelegate {
 void BM_CachedFileNotModified(benchmark::State& state) {
   LoopbackHTTPServer server;
   serveUnchanged(server);
-  char folder[] = "/tmp/cached-file-bench-XXXXXX";
-  std::string caches = ::mkdtemp(folder);
-
-  auto loop = std::make_shared<platform::glib::GlibRunLoop>();
-  auto services = std::make_shared<platform::Platform>();
-  services->runLoop = loop;
-  services->clock = std::make_shared<platform::glib::GlibClock>();
-  services->urlLoading = std::make_shared<platform::glib::SoupURLLoading>(loop->context());
-  services->cachesDirectory = caches;
-  platform::Platform::install(services);
+  test_support::NetworkPlatform network;
+  platform::glib::GlibRunLoop& loop = network.runLoop();
 
   auto delegate = std::make_shared<CountingDelegate>();
   auto file =
@@ -68,7 +56,7 @@ void BM_CachedFileNotModified(benchmark::State& state) {
   auto fetch = [&] {
     int before = delegate->ended + delegate->failed;
     file->validate();
-    loop->runUntil([&] { return delegate->ended + delegate->failed > before; }, 10);
+    loop.runUntil([&] { return delegate->ended + delegate->failed > before; }, 10);
   };
   fetch();  // the first fetch stores the copy; every later one is answered 304
 
@@ -78,8 +66,6 @@ void BM_CachedFileNotModified(benchmark::State& state) {
   if (delegate->failed != 0 || file->httpStatusCode() != 304) state.SkipWithError("a fetch failed");
   state.counters["connections"] = static_cast<double>(server.acceptedConnectionCount());
   file.reset();
-  platform::Platform::install(nullptr);
-  std::filesystem::remove_all(caches);
 }
 
 void BM_LibsoupNotModified(benchmark::State& state) {

@@ -4,21 +4,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "ads/Network/TADCachedFile.h"
 #include "ads/Network/TADClickTracker.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "platform/Platform.h"
-#include "platform/glib/GlibClock.h"
-#include "platform/glib/GlibRunLoop.h"
-#include "platform/glib/SoupURLLoading.h"
-#include "platform/sim/SimApplication.h"
-#include "platform/sim/SimConsole.h"
-#include "platform/sim/SimDevice.h"
 #include "tests/support/LoopbackHTTPServer.h"
+#include "tests/support/NetworkPlatform.h"
 #include "tests/support/RefusingPort.h"
 
 namespace {
@@ -57,44 +50,22 @@ class Recorder : public TADCachedFileDelegate, public TADClickTrackerDelegate {
 
 class TADNetworkLoopbackTest : public ::testing::Test {
  protected:
-  TADNetworkLoopbackTest() {
-    char folder[] = "/tmp/network-loopback-test-XXXXXX";
-    caches_ = ::mkdtemp(folder);
-    auto services = std::make_shared<platform::Platform>();
-    services->runLoop = loop_;
-    services->clock = std::make_shared<platform::glib::GlibClock>();
-    services->console = std::make_shared<platform::sim::SimConsole>();
-    services->userDefaults = std::make_shared<platform::UserDefaults>();
-    services->notificationCenter = std::make_shared<platform::NotificationCenter>();
-    services->application = application_;
-    services->device = std::make_shared<platform::sim::SimDevice>();
-    services->urlLoading = std::make_shared<platform::glib::SoupURLLoading>(loop_->context());
-    services->cachesDirectory = caches_;
-    platform::Platform::install(services);
-  }
-  ~TADNetworkLoopbackTest() override {
-    TADStatistics::releaseSharedStatistics();
-    platform::Platform::install(nullptr);
-    std::filesystem::remove_all(caches_);
-  }
+  ~TADNetworkLoopbackTest() override { TADStatistics::releaseSharedStatistics(); }
 
   std::shared_ptr<TADCachedFile> file(const std::string& url) {
     return TADCachedFile::initWithDelegate(recorder_, *base::URL::fromString(url));
   }
   // Runs the main loop until the delegate has heard count events.
   bool waitForEvents(size_t count = 1) {
-    return loop_->runUntil([&] { return recorder_->events.size() >= count; }, kPatience);
+    return platform_.runLoop().runUntil([&] { return recorder_->events.size() >= count; },
+                                        kPatience);
   }
   static int64_t modificationSeconds(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 ? info.st_mtim.tv_sec : -1;
   }
 
-  std::shared_ptr<platform::glib::GlibRunLoop> loop_ =
-      std::make_shared<platform::glib::GlibRunLoop>();
-  std::shared_ptr<platform::sim::SimApplication> application_ =
-      std::make_shared<platform::sim::SimApplication>();
-  std::string caches_;
+  test_support::NetworkPlatform platform_;
   LoopbackHTTPServer server_;
   std::shared_ptr<Recorder> recorder_ = std::make_shared<Recorder>();
 };
@@ -172,7 +143,7 @@ TEST_F(TADNetworkLoopbackTest, ATrackingThatRedirectsToAStoreEndsAsSuccess) {
   tracker->trackURL(base::URL::fromString(server_.url("/click")));
   ASSERT_TRUE(waitForEvents());
   EXPECT_EQ(recorder_->events, std::vector<std::string>{"redirect itms://x"});
-  EXPECT_EQ(application_->activeBackgroundTaskCount(), 0u);
+  EXPECT_EQ(platform_.application().activeBackgroundTaskCount(), 0u);
 }
 
 TEST_F(TADNetworkLoopbackTest, ARefusedConnectionAndASilentServerFailCleanly) {
