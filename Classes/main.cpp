@@ -105,11 +105,11 @@ int main(int argc, char** argv) {
   options.audioOutput = line->silent || !line->screenshot.empty()
                             ? platform::gtk::GstAudioBackend::Output::Silent
                             : platform::gtk::GstAudioBackend::Output::Automatic;
-  std::string problem;
+  base::Error error;
   std::unique_ptr<platform::gtk::GtkPlatform> platform =
-      platform::gtk::GtkPlatform::create(options, &problem);
+      platform::gtk::GtkPlatform::create(options, &error);
   if (!platform) {
-    std::fprintf(stderr, "quillbeck: %s\n", problem.c_str());
+    std::fprintf(stderr, "quillbeck: %s\n", error.localizedDescription().c_str());
     return EXIT_FAILURE;
   }
   if (!std::filesystem::is_directory(options.resourcePath)) {

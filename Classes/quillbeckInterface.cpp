@@ -51,10 +51,10 @@ std::shared_ptr<quillbeckAppDelegate> loadMainInterface() {
   bool tablet =
       platform::Device::current().userInterfaceIdiom() == platform::UserInterfaceIdiom::Pad;
   std::string path = folder() + (tablet ? "/tablet.json" : "/phone.json");
-  std::string problem;
-  auto file = quillbeckInterfaceFile::load(path, &problem);
+  base::Error error;
+  auto file = quillbeckInterfaceFile::load(path, &error);
   if (!file) {
-    platform::Console::log("quillbeck: " + problem);
+    platform::Console::log("quillbeck: " + error.localizedDescription());
     return nullptr;
   }
   std::shared_ptr<quillbeckViewController> screen;

@@ -112,33 +112,43 @@ class Reader {
 
 }  // namespace
 
-std::optional<quillbeckInterfaceFile> quillbeckInterfaceFile::load(const std::string& path,
-                                                                   std::string* problem) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    if (problem) *problem = "cannot read the interface file " + path;
-    return std::nullopt;
+namespace {
+std::nullopt_t refuse(base::Error* error, quillbeckInterfaceFile::ErrorCode code,
+                      std::string description) {
+  if (error) {
+    *error = base::Error::withDescription(std::string(quillbeckInterfaceFile::kErrorDomain), code,
+                                          std::move(description));
   }
+  return std::nullopt;
+}
+}  // namespace
+
+std::optional<quillbeckInterfaceFile> quillbeckInterfaceFile::load(const std::string& path,
+                                                                   base::Error* error) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return refuse(error, CannotRead, "cannot read the interface file " + path);
   std::ostringstream text;
   text << file.rdbuf();
   std::string folder = path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/'));
-  std::string why;
+  base::Error why;
   auto loaded = parse(text.str(), folder, &why);
-  if (!loaded && problem) *problem = "the interface file " + path + " is malformed: " + why;
+  if (!loaded) {
+    return refuse(error, Malformed,
+                  "the interface file " + path + " is malformed: " + why.localizedDescription());
+  }
   return loaded;
 }
 
 std::optional<quillbeckInterfaceFile> quillbeckInterfaceFile::parse(std::string_view text,
                                                                     const std::string& folder,
-                                                                    std::string* problem) {
-  auto refuse = [&](const std::string& why) -> std::optional<quillbeckInterfaceFile> {
-    if (problem) *problem = why;
-    return std::nullopt;
+                                                                    base::Error* error) {
+  auto refuse = [&](std::string why) -> std::optional<quillbeckInterfaceFile> {
+    return ::refuse(error, Malformed, std::move(why));
   };
   TAD_VeskJSON json;
-  base::Error error;
-  std::optional<base::Value> root = json.objectWithString(std::string(text), &error);
-  if (!root) return refuse("not JSON: " + error.localizedDescription());
+  base::Error jsonError;
+  std::optional<base::Value> root = json.objectWithString(std::string(text), &jsonError);
+  if (!root) return refuse("not JSON: " + jsonError.localizedDescription());
   if (!root->isDictionary()) return refuse("the top level must be an object");
 
   quillbeckInterfaceFile file;

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Error.h"
 #include "platform/Geometry.h"
 
 // One button of a soundboard screen as its interface file describes it.
@@ -25,15 +26,19 @@ struct quillbeckButtonDescription {
 // "background" (red, green, blue, alpha from 0 to 1), "image" (relative to the file's folder) and
 // "autoresizing" (flexibleLeftMargin, flexibleWidth, flexibleRightMargin, flexibleTopMargin,
 // flexibleHeight, flexibleBottomMargin) are optional. A file that breaks these rules anywhere is
-// refused as a whole, with a problem that names the file and the place.
+// refused as a whole, with an error (of kErrorDomain) whose description names the file and the
+// place.
 class quillbeckInterfaceFile {
  public:
+  static constexpr std::string_view kErrorDomain = "quillbeckInterfaceFile";
+  enum ErrorCode { CannotRead = 1, Malformed = 2 };
+
   static std::optional<quillbeckInterfaceFile> load(const std::string& path,
-                                                    std::string* problem = nullptr);
+                                                    base::Error* error = nullptr);
   // text as read from a file in folder (where images are found).
   static std::optional<quillbeckInterfaceFile> parse(std::string_view text,
                                                      const std::string& folder,
-                                                     std::string* problem = nullptr);
+                                                     base::Error* error = nullptr);
 
   const platform::Color& backgroundColor() const { return backgroundColor_; }
   const std::vector<quillbeckButtonDescription>& buttons() const { return buttons_; }

@@ -9,6 +9,13 @@ Error::Error(std::string domain, int64_t code, Dictionary userInfo,
       userInfo_(std::move(userInfo)),
       underlying_(std::move(underlying)) {}
 
+Error Error::withDescription(std::string domain, int64_t code, std::string description,
+                             std::shared_ptr<const Error> underlying) {
+  Dictionary info;
+  info.set(std::string(kLocalizedDescriptionKey), std::move(description));
+  return Error(std::move(domain), code, std::move(info), std::move(underlying));
+}
+
 namespace {
 std::string stringFor(const Dictionary& info, std::string_view key) {
   const Value* value = info.find(key);

@@ -20,6 +20,9 @@ class Error {
   Error() = default;
   Error(std::string domain, int64_t code, Dictionary userInfo = {},
         std::shared_ptr<const Error> underlying = nullptr);
+  // An error whose user information is only its description (under kLocalizedDescriptionKey).
+  static Error withDescription(std::string domain, int64_t code, std::string description,
+                               std::shared_ptr<const Error> underlying = nullptr);
 
   const std::string& domain() const { return domain_; }
   int64_t code() const { return code_; }

@@ -98,6 +98,9 @@ class Application {
   // where background tasks are not offered.
   BackgroundTaskIdentifier beginBackgroundTask(std::function<void()> expirationHandler);
   void endBackgroundTask(BackgroundTaskIdentifier identifier);
+  // endBackgroundTask on the shared application, for holders of a task that go: safe with no
+  // platform installed, when no application is left to keep running.
+  static void endSharedBackgroundTask(BackgroundTaskIdentifier identifier);
   size_t activeBackgroundTaskCount() const { return backgroundTasks_.size(); }
   // Runs the expiration handlers of all open tasks, as when the platform's time runs out.
   void expireBackgroundTasks();

@@ -33,6 +33,9 @@ class NotificationCenter {
   void addObserver(const void* observer, std::string name, const void* object, Handler handler);
   // Removes every registration of the observer.
   void removeObserver(const void* observer);
+  // removeObserver on the default center, for observers that go: safe with no platform
+  // installed, when no center is left to call them.
+  static void removeObserverFromDefaultCenter(const void* observer);
   // Removes the observer's registrations that match: an empty name or null object matches all.
   void removeObserver(const void* observer, std::string_view name, const void* object);
 

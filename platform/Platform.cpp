@@ -57,6 +57,16 @@ std::unique_ptr<ReachabilityTarget> ReachabilityTarget::createWithName(std::stri
   return backend ? backend->makeTarget(host) : nullptr;
 }
 
+void RunLoop::cancelOnMain(const void* owner) {
+  if (const auto& platform = installed()) platform->runLoop->cancel(owner);
+}
+void NotificationCenter::removeObserverFromDefaultCenter(const void* observer) {
+  if (const auto& platform = installed()) platform->notificationCenter->removeObserver(observer);
+}
+void Application::endSharedBackgroundTask(BackgroundTaskIdentifier identifier) {
+  if (const auto& platform = installed()) platform->application->endBackgroundTask(identifier);
+}
+
 std::shared_ptr<URLConnection> URLConnection::connectionWithRequest(
     const URLRequest& request, std::weak_ptr<URLConnectionDelegate> delegate) {
   const auto& backend = Platform::current().urlLoading;
@@ -64,4 +74,3 @@ std::shared_ptr<URLConnection> URLConnection::connectionWithRequest(
 }
 
 }  // namespace platform
-

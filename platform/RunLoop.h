@@ -46,6 +46,9 @@ class RunLoop : public std::enable_shared_from_this<RunLoop> {
   void post(Task task) { post(0, nullptr, std::move(task)); }
   // Drops every task posted with this owner that has not run yet.
   virtual void cancel(const void* owner) = 0;
+  // cancel on the main loop, for owners that go: safe with no platform installed, when no main
+  // loop is left to run their work.
+  static void cancelOnMain(const void* owner);
 
   Timer startTimer(double seconds, Task task);
 

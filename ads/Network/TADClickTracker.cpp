@@ -65,8 +65,7 @@ void TADClickTracker::endBackgroundTask() {
   if (backgroundTask_ != platform::Application::kInvalidBackgroundTask) {
     platform::Application::BackgroundTaskIdentifier task = backgroundTask_;
     backgroundTask_ = platform::Application::kInvalidBackgroundTask;
-    // A tracker outliving the platform has no application left to tell.
-    if (platform::Platform::isInstalled()) platform::Application::shared().endBackgroundTask(task);
+    platform::Application::endSharedBackgroundTask(task);
     return;
   }
   if (!counted_) return;

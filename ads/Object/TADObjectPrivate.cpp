@@ -31,5 +31,5 @@ void TADObjectPrivate::loadRequest(const std::shared_ptr<TADRequest>& request) {
 }
 
 void TADObjectPrivate::cancelPendingActions() {
-  if (platform::Platform::isInstalled()) platform::RunLoop::main().cancel(this);
+  platform::RunLoop::cancelOnMain(this);
 }

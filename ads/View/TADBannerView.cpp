@@ -27,9 +27,7 @@ void TADBannerView::commonInitializer() {
 
 TADBannerView::~TADBannerView() {
   if (auto object = privateObject()) object->cancelPendingActions();
-  if (platform::Platform::isInstalled()) {
-    platform::NotificationCenter::defaultCenter().removeObserver(this);
-  }
+  platform::NotificationCenter::removeObserverFromDefaultCenter(this);
   TADPrivateUtilities::removePrivateObjectForKey(this);
 }
 

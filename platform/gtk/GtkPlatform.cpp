@@ -17,15 +17,15 @@ namespace {
 constexpr const char* kApplicationId = "org.quillbeck.Soundboard";
 }
 
-std::unique_ptr<GtkPlatform> GtkPlatform::create(Options options, std::string* problem) {
+std::unique_ptr<GtkPlatform> GtkPlatform::create(Options options, base::Error* error) {
   if (!gtk_init_check(nullptr, nullptr)) {
-    if (problem) {
+    if (error) {
       const char* display = g_getenv("DISPLAY");
-      *problem = display && *display
-                     ? std::string("cannot open the display ") + display
-                     : std::string(
-                           "no display: DISPLAY is not set (run it in a desktop session, "
-                           "or under xvfb-run)");
+      *error = base::Error::withDescription(
+          std::string(kErrorDomain), NoDisplay,
+          display && *display ? std::string("cannot open the display ") + display
+                              : std::string("no display: DISPLAY is not set (run it in a desktop "
+                                            "session, or under xvfb-run)"));
     }
     return nullptr;
   }
@@ -56,7 +56,7 @@ GtkPlatform::GtkPlatform(Options options)
   platform_->cachesDirectory = std::string(g_get_user_cache_dir()) + "/" + kApplicationId;
   platform_->views = std::make_shared<GtkViewBackend>();
   platform_->reachability = std::make_shared<glib::GioReachability>();
-  platform_->urlLoading = std::make_shared<glib::SoupURLLoading>();
+  platform_->urlLoading = std::make_shared<glib::SoupURLLoading>(runLoop_);
   platform_->audioSession = std::make_shared<glib::PulseAudioSession>();
   // Installed before the audio backend starts, which may already have something to say.
   Platform::install(platform_);

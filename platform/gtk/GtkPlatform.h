@@ -31,8 +31,11 @@ class GtkPlatform {
     std::shared_ptr<UserDefaults> userDefaults;
   };
 
-  // The platform, or nullptr with the reason in problem when GTK cannot open a display.
-  static std::unique_ptr<GtkPlatform> create(Options options, std::string* problem = nullptr);
+  static constexpr std::string_view kErrorDomain = "GtkPlatform";
+  enum ErrorCode { NoDisplay = 1 };
+
+  // The platform, or nullptr with a NoDisplay error saying why when GTK cannot open a display.
+  static std::unique_ptr<GtkPlatform> create(Options options, base::Error* error = nullptr);
   ~GtkPlatform();
   GtkPlatform(const GtkPlatform&) = delete;
   GtkPlatform& operator=(const GtkPlatform&) = delete;

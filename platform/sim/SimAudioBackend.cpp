@@ -17,9 +17,7 @@ bool hasMp4Header(const std::string& path) {
 
 void fail(base::Error* error, int code, const std::string& message) {
   if (!error) return;
-  *error =
-      base::Error(std::string(AudioPlayer::kErrorDomain), code,
-                  base::Dictionary{{std::string(base::Error::kLocalizedDescriptionKey), message}});
+  *error = base::Error::withDescription(std::string(AudioPlayer::kErrorDomain), code, message);
 }
 
 }  // namespace

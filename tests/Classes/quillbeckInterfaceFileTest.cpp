@@ -13,9 +13,10 @@
 namespace {
 
 std::string problemWith(std::string_view text) {
-  std::string problem;
-  EXPECT_FALSE(quillbeckInterfaceFile::parse(text, "/nonexistent", &problem)) << text;
-  return problem;
+  base::Error error;
+  EXPECT_FALSE(quillbeckInterfaceFile::parse(text, "/nonexistent", &error)) << text;
+  EXPECT_EQ(error.domain(), quillbeckInterfaceFile::kErrorDomain);
+  return error.localizedDescription();
 }
 
 bool overlap(const platform::Rect& a, const platform::Rect& b) {
@@ -25,10 +26,10 @@ bool overlap(const platform::Rect& a, const platform::Rect& b) {
 // The shipped files: every clip of the table and stop, once each, clear of each other and of the
 // banner's strip, on screens of the given view size (both orientations of the tablet).
 void expectUsableLayout(const std::string& name, std::vector<platform::Size> viewSizes) {
-  std::string problem;
+  base::Error error;
   auto file =
-      quillbeckInterfaceFile::load(quillbeckInterface::interfaceFolder() + "/" + name, &problem);
-  ASSERT_TRUE(file) << problem;
+      quillbeckInterfaceFile::load(quillbeckInterface::interfaceFolder() + "/" + name, &error);
+  ASSERT_TRUE(file) << error.localizedDescription();
   const auto& buttons = file->buttons();
   ASSERT_EQ(buttons.size(), kClips.size() + 1) << name;
   for (size_t i = 0; i < kClips.size(); ++i) {

@@ -44,9 +44,9 @@ inline std::unique_ptr<GtkPlatform> makePlatform(std::shared_ptr<RecordingConsol
   options.console = std::move(console);
   // Tests leave the user's own defaults file alone.
   options.userDefaults = std::make_shared<UserDefaults>();
-  std::string problem;
-  auto platform = GtkPlatform::create(options, &problem);
-  EXPECT_TRUE(platform) << problem;
+  base::Error error;
+  auto platform = GtkPlatform::create(options, &error);
+  EXPECT_TRUE(platform) << error.localizedDescription();
   return platform;
 }
 
