@@ -31,6 +31,9 @@ class HTTPHeaderFields {
   std::vector<Field>::const_iterator begin() const { return fields_.begin(); }
   std::vector<Field>::const_iterator end() const { return fields_.end(); }
 
+  // Whether two field names are the same, compared without regard to ASCII case.
+  static bool sameName(std::string_view a, std::string_view b);
+
   friend bool operator==(const HTTPHeaderFields&, const HTTPHeaderFields&) = default;
 
  private:

@@ -41,11 +41,32 @@ class URLConnectionDelegate {
 
 // One asynchronous GET, started at once. The delegate is observed, not owned: when it goes, the
 // connection stops. Cookies are kept in one jar for the whole process; connections to a server are
-// reused where the backend can. Redirects are reported hop by hop and followed only as the
-// delegate answers. A request that gets neither an answer nor body data for its timeout interval
-// fails with URLError::TimedOut.
+// reused where the backend can. A request that gets neither an answer nor body data for its
+// timeout interval fails with URLError::TimedOut.
+//
+// The rules below are every backend's, so that a load means the same whichever one runs it:
+// - A request goes on the wire only if checkRequest finds nothing wrong with it (the first one and
+//   each redirect hop alike); otherwise the load fails with that error.
+// - A redirect is what redirectTarget finds one in. It is offered to the delegate hop by hop and
+//   followed only as the delegate answers; declining it delivers it, body and all, as the
+//   response. An answer that is not a redirect is the response.
+// - After kMaxRedirects followed hops, the next redirect fails with URLError::HTTPTooManyRedirects
+//   without being offered, so that a delegate that takes every redirect cannot be led around a
+//   loop for ever.
 class URLConnection {
  public:
+  static constexpr int kMaxRedirects = 20;
+
+  // The error with which request fails without going on the wire: URLError::UnsupportedURL for
+  // a scheme other than "http" and "https" (in any case), URLError::BadURL for a header field
+  // whose name is not an HTTP token or whose value holds a line break or NUL (which would end the
+  // field early and start one of the caller's making). nullopt when it may go.
+  static std::optional<base::Error> checkRequest(const URLRequest& request);
+  // Where a redirect leads: for a 3xx answer other than 304 (which confirms a conditional request,
+  // whatever it names), its "Location" resolved against the answer's URL. nullopt for an answer
+  // that is not a redirect, or whose location does not resolve: that answer is the response.
+  static std::optional<base::URL> redirectTarget(const URLResponse& response);
+
   virtual ~URLConnection() = default;
 
   // A started connection, or nullptr when the installed platform cannot load URLs.

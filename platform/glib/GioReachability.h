@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/Reachability.h"
+#include "platform/glib/GlibPtr.h"
 
 namespace platform::glib {
 
@@ -14,7 +15,6 @@ namespace platform::glib {
 class GioReachability : public ReachabilityBackend {
  public:
   explicit GioReachability(GMainContext* context = nullptr);
-  ~GioReachability() override;
   GioReachability(const GioReachability&) = delete;
   GioReachability& operator=(const GioReachability&) = delete;
 
@@ -22,7 +22,7 @@ class GioReachability : public ReachabilityBackend {
   std::unique_ptr<ReachabilityTarget> makeTarget(std::string_view host) override;
 
  private:
-  GMainContext* context_;
+  GMainContextPtr context_;
 };
 
 }  // namespace platform::glib

@@ -1,6 +1,7 @@
 #include "platform/glib/GioReachabilityTarget.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace platform::glib {
 
@@ -12,25 +13,21 @@ constexpr guint16 kPort = 80;
 // an answer that is not cancelled may use it.
 struct GioReachabilityTarget::Question {
   GioReachabilityTarget* target;
-  GCancellable* cancellable;
+  GObjectPtr<GCancellable> cancellable;
 };
 
 GioReachabilityTarget::GioReachabilityTarget(std::string_view host, GNetworkMonitor* monitor,
                                              GMainContext* context)
-    : host_(host),
-      monitor_(G_NETWORK_MONITOR(g_object_ref(monitor))),
-      context_(g_main_context_ref(context)) {}
+    : host_(host), monitor_(retain(monitor)), context_(g_main_context_ref(context)) {}
 
 GioReachabilityTarget::~GioReachabilityTarget() {
   unscheduleFromRunLoop();
-  g_object_unref(monitor_);
-  g_main_context_unref(context_);
 }
 
 bool GioReachabilityTarget::scheduleWithRunLoop() {
   if (changedHandler_ == 0) {
     changedHandler_ =
-        g_signal_connect(monitor_, "network-changed", G_CALLBACK(networkChanged), this);
+        g_signal_connect(monitor_.get(), "network-changed", G_CALLBACK(networkChanged), this);
   }
   ask();
   return true;
@@ -38,7 +35,7 @@ bool GioReachabilityTarget::scheduleWithRunLoop() {
 
 void GioReachabilityTarget::unscheduleFromRunLoop() {
   if (changedHandler_ != 0) {
-    g_signal_handler_disconnect(monitor_, changedHandler_);
+    g_signal_handler_disconnect(monitor_.get(), changedHandler_);
     changedHandler_ = 0;
   }
   cancelQuestion();
@@ -50,43 +47,37 @@ void GioReachabilityTarget::networkChanged(GNetworkMonitor*, gboolean, gpointer 
 
 void GioReachabilityTarget::ask() {
   cancelQuestion();
-  pending_ = g_cancellable_new();
-  auto* question = new Question{this, G_CANCELLABLE(g_object_ref(pending_))};
-  GSocketConnectable* address = g_network_address_new(host_.c_str(), kPort);
+  pending_ = adopt(g_cancellable_new());
+  auto* question = new Question{this, pending_};
+  auto address = adopt(g_network_address_new(host_.c_str(), kPort));
   // The answer is delivered on the context that is the thread's default when asking.
-  g_main_context_push_thread_default(context_);
-  g_network_monitor_can_reach_async(monitor_, address, pending_, answered, question);
-  g_main_context_pop_thread_default(context_);
-  g_object_unref(address);
+  g_main_context_push_thread_default(context_.get());
+  g_network_monitor_can_reach_async(monitor_.get(), address.get(), pending_.get(), answered,
+                                    question);
+  g_main_context_pop_thread_default(context_.get());
 }
 
 void GioReachabilityTarget::cancelQuestion() {
   if (!pending_) return;
-  g_cancellable_cancel(pending_);
-  g_object_unref(pending_);
-  pending_ = nullptr;
+  g_cancellable_cancel(pending_.get());
+  pending_.reset();
 }
 
 void GioReachabilityTarget::answered(GObject* monitor, GAsyncResult* result, gpointer data) {
-  auto* question = static_cast<Question*>(data);
-  GError* error = nullptr;
-  bool reachable = g_network_monitor_can_reach_finish(G_NETWORK_MONITOR(monitor), result, &error);
-  bool cancelled = g_cancellable_is_cancelled(question->cancellable);
-  if (error) g_error_free(error);
-  if (!cancelled) {
-    GioReachabilityTarget* target = question->target;
-    g_object_unref(target->pending_);
-    target->pending_ = nullptr;
-    target->report(reachable);
-  }
-  g_object_unref(question->cancellable);
-  delete question;
+  std::unique_ptr<Question> question(static_cast<Question*>(data));
+  GErrorPtr error;
+  bool reachable =
+      g_network_monitor_can_reach_finish(G_NETWORK_MONITOR(monitor), result, error.out());
+  if (g_cancellable_is_cancelled(question->cancellable.get())) return;
+  GioReachabilityTarget* target = question->target;
+  target->pending_.reset();
+  target->report(reachable);
 }
 
 void GioReachabilityTarget::report(bool reachable) {
   uint32_t flags = 0;
   if (reachable) flags |= kFlagReachable;
-  if (g_network_monitor_get_network_metered(monitor_)) flags |= kFlagIsWWAN;
+  if (g_network_monitor_get_network_metered(monitor_.get())) flags |= kFlagIsWWAN;
   // A local copy: the callback may unschedule or replace itself.
   Callback callback = callback_;
   if (callback) callback(flags);

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/Reachability.h"
+#include "platform/glib/GlibPtr.h"
 
 namespace platform::glib {
 
@@ -34,11 +35,11 @@ class GioReachabilityTarget : public ReachabilityTarget {
   void report(bool reachable);
 
   std::string host_;
-  GNetworkMonitor* monitor_;
-  GMainContext* context_;
+  GObjectPtr<GNetworkMonitor> monitor_;
+  GMainContextPtr context_;
   Callback callback_;
   gulong changedHandler_ = 0;
-  GCancellable* pending_ = nullptr;
+  GObjectPtr<GCancellable> pending_;
 };
 
 }  // namespace platform::glib

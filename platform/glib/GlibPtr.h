@@ -88,6 +88,12 @@ struct GBytesDeleter {
 struct GStrvDeleter {
   void operator()(gchar** strings) const { g_strfreev(strings); }
 };
+struct GMainContextDeleter {
+  void operator()(GMainContext* context) const { g_main_context_unref(context); }
+};
+struct GUriDeleter {
+  void operator()(GUri* uri) const { g_uri_unref(uri); }
+};
 struct GSourceDeleter {
   // A source owned by a handle is removed from its context when the handle goes.
   void operator()(GSource* source) const {
@@ -103,7 +109,11 @@ template <typename T>
 using GMallocPtr = std::unique_ptr<T, detail::GFreeDeleter>;
 using GBytesPtr = std::unique_ptr<GBytes, detail::GBytesDeleter>;
 using GStrvPtr = std::unique_ptr<gchar*, detail::GStrvDeleter>;
-// A source attached to a context: destroyed (it never fires again) and unreferenced with its handle.
+// One reference to a main context: `GMainContextPtr context(g_main_context_ref(c));`.
+using GMainContextPtr = std::unique_ptr<GMainContext, detail::GMainContextDeleter>;
+using GUriPtr = std::unique_ptr<GUri, detail::GUriDeleter>;
+// A source attached to a context: destroyed (it never fires again) and unreferenced with its
+// handle.
 using GSourcePtr = std::unique_ptr<GSource, detail::GSourceDeleter>;
 
 // A GError that a call may set through out(): `call(…, error.out()); if (error) …`.

@@ -35,33 +35,24 @@ GlibRunLoop::GlibRunLoop(GMainContext* context)
       mainThread_(std::this_thread::get_id()) {
   static GSourceFuncs funcs{nullptr, nullptr, &GlibRunLoop::dispatchSource,
                             nullptr, nullptr, nullptr};
-  source_ = g_source_new(&funcs, sizeof(LoopSource));
-  reinterpret_cast<LoopSource*>(source_)->loop = this;
-  g_source_set_name(source_, "platform run loop");
-  g_source_set_ready_time(source_, -1);
-  g_source_attach(source_, context_);
+  source_.reset(g_source_new(&funcs, sizeof(LoopSource)));
+  reinterpret_cast<LoopSource*>(source_.get())->loop = this;
+  g_source_set_name(source_.get(), "platform run loop");
+  g_source_set_ready_time(source_.get(), -1);
+  g_source_attach(source_.get(), context_.get());
 }
 
-GlibRunLoop::~GlibRunLoop() {
-  g_source_destroy(source_);
-  g_source_unref(source_);
-  g_main_context_unref(context_);
-}
+GlibRunLoop::~GlibRunLoop() = default;
 
 void GlibRunLoop::post(double delaySeconds, const void* owner, Task task) {
-  Entry entry{g_get_monotonic_time() + microseconds(delaySeconds), nextSequence_++, owner,
-              std::move(task)};
-  auto position =
-      std::upper_bound(tasks_.begin(), tasks_.end(), entry, [](const Entry& a, const Entry& b) {
-        return a.due < b.due || (a.due == b.due && a.sequence < b.sequence);
-      });
-  tasks_.insert(position, std::move(entry));
+  // Microseconds are whole numbers, exact in a double for the life of any machine.
+  tasks_.post(static_cast<double>(g_get_monotonic_time() + microseconds(delaySeconds)), owner,
+              std::move(task));
   scheduleWakeUp();
 }
 
 void GlibRunLoop::cancel(const void* owner) {
-  if (!owner) return;
-  std::erase_if(tasks_, [&](const Entry& e) { return e.owner == owner; });
+  tasks_.cancel(owner);
   scheduleWakeUp();
 }
 
@@ -70,30 +61,15 @@ bool GlibRunLoop::isMainThread() const {
 }
 
 void GlibRunLoop::scheduleWakeUp() {
-  g_source_set_ready_time(source_, tasks_.empty() ? -1 : tasks_.front().due);
+  std::optional<double> due = tasks_.earliestDue();
+  g_source_set_ready_time(source_.get(), due ? static_cast<int64_t>(*due) : -1);
 }
 
 gboolean GlibRunLoop::dispatchSource(GSource* source, GSourceFunc, gpointer) {
-  reinterpret_cast<LoopSource*>(source)->loop->runDueTasks();
+  GlibRunLoop* loop = reinterpret_cast<LoopSource*>(source)->loop;
+  loop->tasks_.runPass(static_cast<double>(g_get_monotonic_time()));
+  loop->scheduleWakeUp();
   return G_SOURCE_CONTINUE;
-}
-
-// Runs, one at a time, the tasks that were due when this pass began and had been posted before it.
-// Each is taken from the queue just before it runs, so a task that cancels a later one in the same
-// pass stops it.
-void GlibRunLoop::runDueTasks() {
-  const int64_t now = g_get_monotonic_time();
-  const uint64_t postedBefore = nextSequence_;
-  while (true) {
-    auto next = std::find_if(tasks_.begin(), tasks_.end(), [&](const Entry& e) {
-      return e.due > now || e.sequence < postedBefore;
-    });
-    if (next == tasks_.end() || next->due > now) break;
-    Task task = std::move(next->task);
-    tasks_.erase(next);
-    task();
-  }
-  scheduleWakeUp();
 }
 
 void GlibRunLoop::invokeOnMainAndWait(Task task) {
@@ -110,10 +86,10 @@ void GlibRunLoop::invokeOnMainAndWait(Task task) {
 
   // An idle source of its own, rather than g_main_context_invoke, which would run the task right
   // here on this thread whenever the main thread is not iterating the context at that moment.
-  GSource* idle = g_idle_source_new();
-  g_source_set_priority(idle, G_PRIORITY_DEFAULT);
+  GSourcePtr idle(g_idle_source_new());
+  g_source_set_priority(idle.get(), G_PRIORITY_DEFAULT);
   g_source_set_callback(
-      idle,
+      idle.get(),
       [](gpointer data) -> gboolean {
         auto* c = static_cast<Call*>(data);
         c->task();
@@ -123,8 +99,7 @@ void GlibRunLoop::invokeOnMainAndWait(Task task) {
         return G_SOURCE_REMOVE;
       },
       &call, nullptr);
-  g_source_attach(idle, context_);
-  g_source_unref(idle);
+  g_source_attach(idle.get(), context_.get());
 
   std::unique_lock lock(call.mutex);
   call.finished.wait(lock, [&] { return call.done; });
@@ -132,15 +107,13 @@ void GlibRunLoop::invokeOnMainAndWait(Task task) {
 
 bool GlibRunLoop::runUntil(const std::function<bool()>& done, double timeoutSeconds) {
   const int64_t deadline = g_get_monotonic_time() + microseconds(timeoutSeconds);
-  GSource* poll = g_timeout_source_new(kPollMilliseconds);
-  g_source_set_callback(poll, keepPolling, nullptr, nullptr);
-  g_source_attach(poll, context_);
+  GSourcePtr poll(g_timeout_source_new(kPollMilliseconds));
+  g_source_set_callback(poll.get(), keepPolling, nullptr, nullptr);
+  g_source_attach(poll.get(), context_.get());
   while (!done() && g_get_monotonic_time() < deadline)
-    g_main_context_iteration(context_, TRUE);
+    g_main_context_iteration(context_.get(), TRUE);
   // What fell due just before the deadline has its pass too.
-  g_main_context_iteration(context_, FALSE);
-  g_source_destroy(poll);
-  g_source_unref(poll);
+  g_main_context_iteration(context_.get(), FALSE);
   return done();
 }
 

@@ -2,20 +2,19 @@
 
 #include <glib.h>
 
-#include <cstdint>
 #include <functional>
 #include <thread>
-#include <vector>
 
 #include "platform/RunLoop.h"
+#include "platform/TaskQueue.h"
+#include "platform/glib/GlibPtr.h"
 
 namespace platform::glib {
 
 // The main run loop on a GLib main context (the default one unless another is given), so that the
-// library's work shares one loop with GTK, GIO and GStreamer. Posted work is kept in the loop's own
-// queue, ordered by due time and then by posting order, exactly as the simulated loop orders it,
-// and one GSource wakes the context when the earliest task falls due. A task posted while the
-// queue runs waits for the next pass of the context. Due times use GLib's monotonic clock.
+// library's work shares one loop with GTK, GIO and GStreamer. Posted work waits in the same
+// TaskQueue as the simulated loop's, and one GSource wakes the context when the earliest task falls
+// due: each dispatch of that source is one pass. Due times use GLib's monotonic clock.
 //
 // The loop runs whenever its context is iterated (g_application_run, gtk_main, or runUntil and
 // runFor below). The thread that makes the loop is its main thread.
@@ -39,24 +38,16 @@ class GlibRunLoop : public RunLoop {
   void runFor(double seconds);
 
   size_t pendingTaskCount() const { return tasks_.size(); }
-  GMainContext* context() const { return context_; }
+  GMainContext* context() const { return context_.get(); }
 
  private:
-  struct Entry {
-    int64_t due;  // GLib monotonic microseconds
-    uint64_t sequence;
-    const void* owner;
-    Task task;
-  };
   static gboolean dispatchSource(GSource* source, GSourceFunc, gpointer);
-  void runDueTasks();
   void scheduleWakeUp();
 
-  GMainContext* context_;
-  GSource* source_;
+  GMainContextPtr context_;
+  GSourcePtr source_;
   std::thread::id mainThread_;
-  uint64_t nextSequence_ = 0;
-  std::vector<Entry> tasks_;  // kept sorted by (due, sequence)
+  TaskQueue tasks_;  // due times in GLib monotonic microseconds
 };
 
 }  // namespace platform::glib

@@ -7,8 +7,10 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/RunLoop.h"
 #include "platform/URLConnection.h"
 #include "platform/URLError.h"
+#include "platform/glib/GlibPtr.h"
 
 // libsoup stays out of this header; only the backend's sources include it.
 typedef struct _SoupSession SoupSession;
@@ -16,30 +18,27 @@ typedef struct _SoupMessage SoupMessage;
 
 namespace platform::glib {
 
-// One GET over a libsoup session, driven on a GLib main context.
+class GlibRunLoop;
+
+// One GET over a libsoup session, driven on a GlibRunLoop, by URLConnection's rules.
 //
 // libsoup never follows a redirect by itself: each hop is a message of its own, offered to the
-// delegate first, and sent only as the delegate answers. A redirect is a 3xx answer other than 304
-// with a "Location" (resolved against the URL that was asked for); declining it delivers that
-// answer and its body. A redirect that is followed has its body read and dropped
-// first, so that its connection can carry the next hop. Declining the first request ends the load
-// without a word to the delegate, as a cancel would. After kMostRedirects followed hops, the next
-// redirect fails with URLError::HTTPTooManyRedirects without being offered, so that a delegate
-// that takes every redirect cannot be led around a loop for ever.
+// delegate first, and sent only as the delegate answers. A redirect that is followed has its body
+// read and dropped first, so that its connection can carry the next hop. Declining the first
+// request ends the load without a word to the delegate, as a cancel would.
 //
-// Each connection keeps its own idle timer: whenever the request's timeout interval passes without
-// a head or a piece of body, the load fails with URLError::TimedOut.
+// A run-loop timer watches the request's timeout interval: whenever it passes without a head or a
+// piece of body, the load fails with URLError::TimedOut.
 //
-// Everything the connection does happens on its context, in callbacks that hold the connection
-// alive while they run and that find it gone (and do nothing) once it has been destroyed.
+// Everything the connection does happens on its loop, in callbacks that hold the connection alive
+// while they run and that find it gone (and do nothing) once it has been destroyed.
 class SoupURLConnection : public URLConnection,
                           public std::enable_shared_from_this<SoupURLConnection> {
  public:
-  static constexpr int kMostRedirects = 20;
-
-  // A connection whose first step (asking the delegate about the request) waits for the
-  // context's next pass.
-  static std::shared_ptr<SoupURLConnection> start(SoupSession* session, GMainContext* context,
+  // A connection whose first step (asking the delegate about the request) waits for the loop's
+  // next pass.
+  static std::shared_ptr<SoupURLConnection> start(SoupSession* session,
+                                                  const std::shared_ptr<GlibRunLoop>& runLoop,
                                                   const URLRequest& request,
                                                   std::weak_ptr<URLConnectionDelegate> delegate);
   ~SoupURLConnection() override;
@@ -51,24 +50,22 @@ class SoupURLConnection : public URLConnection,
   const URLRequest& currentRequest() const override { return current_; }
 
  private:
-  struct Source;
   struct Pending;
-  using Step = void (SoupURLConnection::*)();
 
-  SoupURLConnection(SoupSession* session, GMainContext* context, const URLRequest& request,
-                    std::weak_ptr<URLConnectionDelegate> delegate);
+  SoupURLConnection(SoupSession* session, const std::shared_ptr<GlibRunLoop>& runLoop,
+                    const URLRequest& request, std::weak_ptr<URLConnectionDelegate> delegate);
 
-  // Steps of the load, each run on the context.
+  // Steps of the load, each run on the loop.
   void begin();
   void send(URLRequest request);
-  void headArrived(GInputStream* body);
+  void headArrived(GObjectPtr<GInputStream> body);
   bool followRedirect(const URLResponse& redirect);
   void readNextPiece();
   void pieceArrived(GBytes* piece);
   void redirectBodyArrived(size_t size);
-  void timedOut();
   void finish();
   void fail(URLError::Code code, std::string_view reason = {});
+  void fail(const base::Error& error);
   void fail(const GError* error);
 
   // Completions of libsoup and GIO; data is a Pending.
@@ -77,7 +74,6 @@ class SoupURLConnection : public URLConnection,
 
   std::shared_ptr<URLConnectionDelegate> delegateOrCancel();
   Pending* pending();
-  GSource* makeSource(Step step);
   void restartTimer();
   // Lets go of the hop in flight after its body has been read to the end, so that its
   // connection goes back to the session for the next request.
@@ -88,8 +84,9 @@ class SoupURLConnection : public URLConnection,
   bool readRestWithoutWaiting();
   void stop();
 
-  SoupSession* session_;
-  GMainContext* context_;
+  GObjectPtr<SoupSession> session_;
+  std::weak_ptr<GlibRunLoop> runLoop_;
+  GMainContext* context_;  // the loop's
   URLRequest original_;
   URLRequest current_;
   std::weak_ptr<URLConnectionDelegate> delegate_;
@@ -97,17 +94,16 @@ class SoupURLConnection : public URLConnection,
   // The hop in flight: its message, the cancellable that stops its I/O and, once its head has
   // come, the stream of its body. A completion that arrives for an earlier hop is dropped.
   unsigned hop_ = 0;
-  SoupMessage* message_ = nullptr;
-  GCancellable* hopCancellable_ = nullptr;
-  GInputStream* body_ = nullptr;
+  GObjectPtr<SoupMessage> message_;
+  GObjectPtr<GCancellable> hopCancellable_;
+  GObjectPtr<GInputStream> body_;
   // Set while the body of a followed redirect is read and dropped; sent afterwards.
   std::optional<URLRequest> afterRedirect_;
   size_t drainedBytes_ = 0;
 
   int redirects_ = 0;
   bool ended_ = false;
-  GSource* beginSource_ = nullptr;
-  GSource* timer_ = nullptr;
+  RunLoop::Timer timer_;
 };
 
 }  // namespace platform::glib

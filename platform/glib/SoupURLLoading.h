@@ -6,24 +6,26 @@
 #include <vector>
 
 #include "platform/URLConnection.h"
+#include "platform/glib/GlibPtr.h"
 
 // libsoup stays out of this header; only the backend's sources include it.
 typedef struct _SoupSession SoupSession;
 
 namespace platform::glib {
 
+class GlibRunLoop;
 class SoupURLConnection;
 
-// URL loading over one libsoup session for the process, on context, the main loop's context (the
-// default one unless another is given). The session keeps one in-memory cookie jar and reuses its
-// connections to a server (HTTP keep-alive). It adds no "User-Agent" of its own: the header fields
-// of each request go out as the request has them. It keeps no HTTP cache, so every request asks
-// the server, whatever its cache policy. See SoupURLConnection for redirects and timeouts.
+// URL loading over one libsoup session for the process, on runLoop's context. The session keeps one
+// in-memory cookie jar and reuses its connections to a server (HTTP keep-alive). It adds no
+// "User-Agent" of its own: the header fields of each request go out as the request has them. It
+// keeps no HTTP cache, so every request asks the server, whatever its cache policy. See
+// SoupURLConnection for redirects and timeouts.
 //
 // Destroying the backend cancels every connection it made: none tells its delegate anything more.
 class SoupURLLoading : public URLLoadingBackend {
  public:
-  explicit SoupURLLoading(GMainContext* context = nullptr);
+  explicit SoupURLLoading(std::shared_ptr<GlibRunLoop> runLoop);
   ~SoupURLLoading() override;
   SoupURLLoading(const SoupURLLoading&) = delete;
   SoupURLLoading& operator=(const SoupURLLoading&) = delete;
@@ -32,8 +34,8 @@ class SoupURLLoading : public URLLoadingBackend {
       const URLRequest& request, std::weak_ptr<URLConnectionDelegate> delegate) override;
 
  private:
-  GMainContext* context_;
-  SoupSession* session_;
+  std::shared_ptr<GlibRunLoop> runLoop_;
+  GObjectPtr<SoupSession> session_;
   std::vector<std::weak_ptr<SoupURLConnection>> connections_;
 };
 

@@ -8,17 +8,13 @@ namespace platform::sim {
 SimRunLoop::SimRunLoop() : mainThread_(std::this_thread::get_id()) {}
 
 void SimRunLoop::post(double delaySeconds, const void* owner, Task task) {
-  Entry entry{now_ + std::max(0.0, delaySeconds), nextSequence_++, owner, std::move(task)};
-  auto position =
-      std::upper_bound(tasks_.begin(), tasks_.end(), entry, [](const Entry& a, const Entry& b) {
-        return a.due < b.due || (a.due == b.due && a.sequence < b.sequence);
-      });
-  tasks_.insert(position, std::move(entry));
+  // Negative and NaN delays mean "now".
+  double delay = delaySeconds > 0 ? delaySeconds : 0;
+  tasks_.post(now_ + delay, owner, std::move(task));
 }
 
 void SimRunLoop::cancel(const void* owner) {
-  if (!owner) return;
-  std::erase_if(tasks_, [&](const Entry& e) { return e.owner == owner; });
+  tasks_.cancel(owner);
 }
 
 bool SimRunLoop::isMainThread() const {
@@ -47,7 +43,7 @@ void SimRunLoop::invokeOnMainAndWait(Task task) {
   doneSignal.wait(lock, [&] { return done; });
 }
 
-void SimRunLoop::runForeignTasks() {
+bool SimRunLoop::runForeignTasks() {
   std::deque<Task> ready;
   {
     std::lock_guard lock(foreignMutex_);
@@ -55,43 +51,49 @@ void SimRunLoop::runForeignTasks() {
   }
   for (Task& task : ready)
     task();
+  return !ready.empty();
 }
 
-bool SimRunLoop::runOneDue() {
-  if (tasks_.empty() || tasks_.front().due > now_) return false;
-  Entry entry = std::move(tasks_.front());
-  tasks_.erase(tasks_.begin());
-  entry.task();
-  return true;
+bool SimRunLoop::runPass() {
+  bool ranForeign = runForeignTasks();
+  return tasks_.runPass(now_) > 0 || ranForeign;
 }
 
 void SimRunLoop::runUntilIdle() {
-  do {
-    runForeignTasks();
-  } while (runOneDue());
+  while (runPass()) {
+  }
 }
 
 void SimRunLoop::advance(double seconds) {
   double target = now_ + std::max(0.0, seconds);
   runUntilIdle();
-  while (!tasks_.empty() && tasks_.front().due <= target) {
-    now_ = std::max(now_, tasks_.front().due);
+  for (auto due = tasks_.earliestDue(); due && *due <= target; due = tasks_.earliestDue()) {
+    now_ = std::max(now_, *due);
     runUntilIdle();
   }
   now_ = target;
   runUntilIdle();
 }
 
+bool SimRunLoop::advanceUntil(const std::function<bool()>& done, double maxSeconds) {
+  const double limit = now_ + std::max(0.0, maxSeconds);
+  while (!done()) {
+    if (runPass()) continue;
+    std::optional<double> due = tasks_.earliestDue();
+    if (!due || *due > limit) break;
+    now_ = std::max(now_, *due);
+  }
+  return done();
+}
+
 bool SimRunLoop::runUntil(const std::function<bool()>& done, double realTimeoutSeconds) {
   auto deadline = std::chrono::steady_clock::now() +
                   std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                       std::chrono::duration<double>(realTimeoutSeconds));
-  runUntilIdle();
-  while (!done()) {
+  while (!done() && std::chrono::steady_clock::now() < deadline) {
+    if (runPass()) continue;
     std::unique_lock lock(foreignMutex_);
     if (!foreignArrived_.wait_until(lock, deadline, [&] { return !foreignTasks_.empty(); })) break;
-    lock.unlock();
-    runUntilIdle();
   }
   return done();
 }

@@ -2,37 +2,11 @@
 
 #include <algorithm>
 #include <functional>
+#include <limits>
 
 #include "platform/sim/SimRunLoop.h"
 
 namespace platform::sim {
-
-namespace {
-
-bool isLoadable(const base::URL& url) {
-  std::string scheme = url.scheme();
-  std::transform(scheme.begin(), scheme.end(), scheme.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return scheme == "http" || scheme == "https";
-}
-
-// 304 answers a conditional request; it carries no new location even when it names one.
-bool isRedirect(const SimURLLoading::Reply& reply) {
-  return reply.status >= 300 && reply.status <= 399 && reply.status != 304 &&
-         reply.headers.contains("Location");
-}
-
-// Reply::fail cannot know the URL it will answer, so it leaves the failing URL empty for the
-// connection to fill in.
-base::Error withFailingURL(const base::Error& error, const base::URL& url) {
-  const base::Value* known = error.userInfo().find(URLError::kFailingURLStringKey);
-  if (!known || !known->asString() || !known->asString()->empty()) return error;
-  base::Dictionary info = error.userInfo();
-  info.set(std::string(URLError::kFailingURLStringKey), url.absoluteString());
-  return base::Error(error.domain(), error.code(), std::move(info), error.underlyingError());
-}
-
-}  // namespace
 
 // One connection's walk through its requests. Every pending step holds the connection, so it
 // lives until it ends even when whoever made it lets go, and stays alive across its own
@@ -78,9 +52,7 @@ class SimURLLoading::Connection : public URLConnection,
 
   void send(URLRequest request) {
     current_ = std::move(request);
-    if (!isLoadable(current_.url())) {
-      return fail(URLError::make(URLError::UnsupportedURL, current_.url().absoluteString()));
-    }
+    if (std::optional<base::Error> refused = checkRequest(current_)) return fail(*refused);
     if (!loading_) return end();
     loading_->sent_.push_back(current_);
     reply_ = loading_->replyFor(current_);
@@ -90,41 +62,56 @@ class SimURLLoading::Connection : public URLConnection,
   }
 
   void receiveHead() {
-    if (reply_.failure) return fail(withFailingURL(*reply_.failure, current_.url()));
-    if (isRedirect(reply_)) {
-      if (auto location = base::URL::fromString(*reply_.headers.value("Location"), current_.url()))
-        return redirect(std::move(*location));
-    }
-    deliverResponse();
+    if (reply_.failure) return fail(*reply_.failure);
+    if (reply_.sending == Reply::Sending::Nothing) return silence();
+    URLResponse response = responseOf(reply_);
+    if (std::optional<base::URL> location = redirectTarget(response))
+      return redirect(response, std::move(*location));
+    deliverResponse(response);
   }
 
-  void redirect(base::URL location) {
-    if (++redirects_ > kMaxRedirects) {
-      return fail(URLError::make(URLError::HTTPTooManyRedirects, current_.url().absoluteString()));
-    }
+  URLResponse responseOf(const Reply& reply) const {
+    HTTPHeaderFields fields;
+    for (const auto& [name, value] : reply.headers)
+      fields.add(name, value);
+    if (!fields.contains("Content-Length"))
+      fields.set("Content-Length", std::to_string(reply.body.size()));
+    return URLResponse::http(current_.url(), reply.status, std::move(fields));
+  }
+
+  void redirect(const URLResponse& response, base::URL location) {
+    if (redirects_ == kMaxRedirects) return fail(URLError::HTTPTooManyRedirects);
     auto delegate = liveDelegate();
     if (!delegate) return;
-    URLResponse response = URLResponse::http(current_.url(), reply_.status, reply_.headers);
     URLRequest proposed = current_;
     proposed.setURL(std::move(location));
     std::optional<URLRequest> answer =
         delegate->connectionWillSendRequest(*this, proposed, &response);
     if (ended_) return;
-    if (!answer) return deliverResponse();
+    if (!answer) return deliverResponse(response);
+    ++redirects_;
     send(std::move(*answer));
   }
 
-  void deliverResponse() {
+  void deliverResponse(const URLResponse& response) {
     auto delegate = liveDelegate();
     if (!delegate) return;
-    delegate->connectionDidReceiveResponse(
-        *this, URLResponse::http(current_.url(), reply_.status, reply_.headers));
+    delegate->connectionDidReceiveResponse(*this, response);
     deliverPiece();
+  }
+
+  // The server says no more: the connection times out, or loses the connection when the server
+  // closes it.
+  void silence() {
+    if (reply_.closeWhenCut) return fail(URLError::NetworkConnectionLost);
+    after(std::numeric_limits<double>::infinity(), nullptr);
   }
 
   // The next piece of the body, if any is left, then either the wait for the one after or the end.
   void deliverPiece() {
-    const std::string& body = reply_.body;
+    const bool cut = reply_.sending == Reply::Sending::HeadAndPartOfBody;
+    const std::string_view body =
+        cut ? std::string_view(reply_.body).substr(0, reply_.bodyBytesSent) : reply_.body;
     if (bodyDelivered_ < body.size()) {
       auto delegate = liveDelegate();
       if (!delegate) return;
@@ -133,8 +120,10 @@ class SimURLLoading::Connection : public URLConnection,
       const auto* bytes = reinterpret_cast<const uint8_t*>(body.data()) + bodyDelivered_;
       bodyDelivered_ += size;
       delegate->connectionDidReceiveData(*this, {bytes, size});
-      if (bodyDelivered_ < body.size()) return after(reply_.pieceDelay, &Connection::deliverPiece);
+      if (bodyDelivered_ < body.size())
+        return after(reply_.pieceInterval, &Connection::deliverPiece);
     }
+    if (cut) return silence();
     auto delegate = liveDelegate();
     if (!delegate) return;
     end();
@@ -142,20 +131,21 @@ class SimURLLoading::Connection : public URLConnection,
   }
 
   // Runs step after seconds, unless the server would stay silent for longer than the request
-  // allows: then the connection times out when that allowance runs out.
+  // allows: then the connection times out when that allowance runs out. With no step, the server
+  // never speaks again.
   void after(double seconds, Step step) {
     auto loop = runLoop_.lock();
     if (!loop) return end();
     double timeout = current_.timeoutInterval();
     if (seconds > timeout) {
-      loop->post(timeout, this, [self = shared_from_this()] {
-        self->fail(URLError::make(URLError::TimedOut, self->current_.url().absoluteString()));
-      });
+      loop->post(timeout, this, [self = shared_from_this()] { self->fail(URLError::TimedOut); });
       return;
     }
+    if (!step) return;
     loop->post(seconds, this, [self = shared_from_this(), step] { std::invoke(step, *self); });
   }
 
+  void fail(URLError::Code code) { fail(URLError::make(code, current_.url().absoluteString())); }
   void fail(const base::Error& error) {
     auto delegate = liveDelegate();
     if (!delegate) return;
@@ -189,29 +179,6 @@ class SimURLLoading::Connection : public URLConnection,
   int redirects_ = 0;
   bool ended_ = false;
 };
-
-SimURLLoading::Reply SimURLLoading::Reply::ok(std::string body, HTTPHeaderFields headers) {
-  return withStatus(200, std::move(headers), std::move(body));
-}
-
-SimURLLoading::Reply SimURLLoading::Reply::withStatus(int status, HTTPHeaderFields headers,
-                                                      std::string body) {
-  Reply reply;
-  reply.status = status;
-  reply.headers = std::move(headers);
-  reply.body = std::move(body);
-  return reply;
-}
-
-SimURLLoading::Reply SimURLLoading::Reply::redirect(std::string location, int status) {
-  return withStatus(status, {{"Location", std::move(location)}});
-}
-
-SimURLLoading::Reply SimURLLoading::Reply::fail(URLError::Code code) {
-  Reply reply;
-  reply.failure = URLError::make(code, "");
-  return reply;
-}
 
 SimURLLoading::SimURLLoading(std::shared_ptr<SimRunLoop> runLoop) : runLoop_(std::move(runLoop)) {}
 

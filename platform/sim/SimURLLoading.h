@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ScriptedReply.h"
 #include "platform/URLConnection.h"
 #include "platform/URLError.h"
 
@@ -17,48 +18,16 @@ class SimRunLoop;
 // URL loading whose server a test scripts. Each request that goes on the wire — the first one and
 // every redirect hop — is recorded with its header fields and answered by the route for its exact
 // URL text, or by the fallback (which by default fails with URLError::CannotConnectToHost).
-// Everything happens on the virtual clock: the head of a reply comes `delay` seconds after its
-// request is sent, the first piece of the body with it, each further piece `pieceDelay` seconds
-// after the one before. A connection whose server would stay silent for longer than the request's
-// timeout interval fails with URLError::TimedOut when that interval runs out. A reply with a 3xx
-// status other than 304 and a "Location" is a redirect; more than kMaxRedirects hops fail with
-// URLError::HTTPTooManyRedirects. Only "http" and "https" URLs are loaded; others fail with
-// URLError::UnsupportedURL and, never reaching the wire, are not recorded. Connections still
-// running when the SimURLLoading goes end without another word to their delegates.
+// Everything happens on the virtual clock, with the timing the ScriptedReply asks for; the head
+// carries the reply's fields with "Content-Length" added unless given, as on the wire. A
+// connection whose server stays silent for longer than the request's timeout interval fails with
+// URLError::TimedOut when that interval runs out; one whose server closes the connection before
+// the whole body is sent fails with URLError::NetworkConnectionLost. Requests, redirects and their
+// limit follow URLConnection's rules. Connections still running when the SimURLLoading goes end
+// without another word to their delegates.
 class SimURLLoading : public URLLoadingBackend {
  public:
-  static constexpr int kMaxRedirects = 20;
-
-  struct Reply {
-    int status = 200;
-    HTTPHeaderFields headers;
-    std::string body;
-    double delay = 0;
-    // The body arrives in pieces of this many bytes; 0 sends it in one piece.
-    size_t pieceSize = 0;
-    double pieceDelay = 0;
-    // When set, the connection fails with this error instead of answering (after `delay`).
-    std::optional<base::Error> failure;
-
-    static Reply ok(std::string body, HTTPHeaderFields headers = {});
-    static Reply withStatus(int status, HTTPHeaderFields headers = {}, std::string body = {});
-    // A redirect to location (resolved against the request's URL, as a browser would).
-    static Reply redirect(std::string location, int status = 302);
-    // A failure with code; the connection fills in the URL it failed for.
-    static Reply fail(URLError::Code code);
-
-    // The same reply, its head coming seconds after the request.
-    Reply after(double seconds) && {
-      delay = seconds;
-      return std::move(*this);
-    }
-    // The same reply, its body in pieces of size bytes, each seconds after the one before.
-    Reply inPieces(size_t size, double seconds = 0) && {
-      pieceSize = size;
-      pieceDelay = seconds;
-      return std::move(*this);
-    }
-  };
+  using Reply = ScriptedReply;
   using Handler = std::function<Reply(const URLRequest&)>;
 
   explicit SimURLLoading(std::shared_ptr<SimRunLoop> runLoop);

@@ -28,6 +28,8 @@ TEST(HTTPHeaderFieldsTest, ExpectedContentLengthIsMinusOneUnlessAPlainNumber) {
   EXPECT_EQ(length({}), -1);
   EXPECT_EQ(length({{"Content-Length", "12x"}}), -1);
   EXPECT_EQ(length({{"Content-Length", "-5"}}), -1);
+  EXPECT_EQ(length({{"Content-Length", "-0"}}), -1);
+  EXPECT_EQ(length({{"Content-Length", "5, 5"}}), -1);  // given twice, joined
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -122,49 +123,6 @@ std::vector<std::string> LoopbackHTTPServer::Request::headerValues(std::string_v
     if (sameName(field, name)) values.push_back(value);
   }
   return values;
-}
-
-LoopbackHTTPServer::Response LoopbackHTTPServer::Response::ok(std::string body,
-                                                              HeaderList headers) {
-  return withStatus(200, std::move(headers), std::move(body));
-}
-
-LoopbackHTTPServer::Response LoopbackHTTPServer::Response::withStatus(int status,
-                                                                      HeaderList headers,
-                                                                      std::string body) {
-  Response response;
-  response.status = status;
-  response.headers = std::move(headers);
-  response.body = std::move(body);
-  return response;
-}
-
-LoopbackHTTPServer::Response LoopbackHTTPServer::Response::redirect(std::string location,
-                                                                    int status) {
-  return withStatus(status, {{"Location", std::move(location)}});
-}
-
-LoopbackHTTPServer::Response LoopbackHTTPServer::Response::unanswered() {
-  Response response;
-  response.sending = Sending::Nothing;
-  return response;
-}
-
-LoopbackHTTPServer::Response LoopbackHTTPServer::Response::cutShort(std::string body,
-                                                                    size_t bodyBytes, bool close) {
-  Response response = ok(std::move(body));
-  response.sending = Sending::HeadAndPartOfBody;
-  response.bodyBytesSent = bodyBytes;
-  response.closeWhenCut = close;
-  return response;
-}
-
-LoopbackHTTPServer::Response LoopbackHTTPServer::Response::trickle(
-    std::string body, size_t pieceSize, std::chrono::milliseconds interval) {
-  Response response = ok(std::move(body));
-  response.pieceSize = pieceSize;
-  response.pieceInterval = interval;
-  return response;
 }
 
 // ---- Life cycle ----
@@ -375,7 +333,7 @@ void LoopbackHTTPServer::serve(std::shared_ptr<Connection> connection) {
     bool keepAlive = version == "HTTP/1.1"
                          ? !(connectionField && hasToken(*connectionField, "close"))
                          : connectionField && hasToken(*connectionField, "keep-alive");
-    std::optional<std::string> answeredField = findHeader(response.headers, "Connection");
+    std::optional<std::string> answeredField = response.header("Connection");
     if (answeredField && hasToken(*answeredField, "close")) keepAlive = false;
     if (!keepAlive) {
       shutdown(connection->fd, SHUT_RDWR);
@@ -396,6 +354,11 @@ LoopbackHTTPServer::Response LoopbackHTTPServer::answer(const Request& request) 
 
 bool LoopbackHTTPServer::sendResponse(Connection& connection, const Request& request,
                                       const Response& response) {
+  if (response.failure) {
+    shutdown(connection.fd, SHUT_RDWR);
+    return false;
+  }
+  if (!pause(response.delay)) return false;
   if (response.sending == Response::Sending::Nothing) {
     if (response.closeWhenCut) {
       shutdown(connection.fd, SHUT_RDWR);
@@ -409,8 +372,7 @@ bool LoopbackHTTPServer::sendResponse(Connection& connection, const Request& req
                      std::string(reasonPhrase(response.status)) + "\r\n";
   for (const auto& [field, value] : response.headers)
     head += field + ": " + value + "\r\n";
-  if (!findHeader(response.headers, "Content-Length") &&
-      !findHeader(response.headers, "Transfer-Encoding")) {
+  if (!response.header("Content-Length") && !response.header("Transfer-Encoding")) {
     head += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
   }
   head += "\r\n";
@@ -433,18 +395,22 @@ bool LoopbackHTTPServer::sendResponse(Connection& connection, const Request& req
 
 bool LoopbackHTTPServer::sendInPieces(Connection& connection, std::string head,
                                       std::string_view body, const Response& response) {
-  const int intervalMs = static_cast<int>(response.pieceInterval.count());
   std::string_view piece = body.substr(0, response.pieceSize);
   if (!sendAll(connection.fd, head.append(piece))) return false;
   body.remove_prefix(piece.size());
   while (!body.empty()) {
-    pollfd wake = {wakeFds_[0], POLLIN, 0};
-    if (poll(&wake, 1, intervalMs) != 0) return false;  // stopping (or a failed wait)
+    if (!pause(response.pieceInterval)) return false;
     piece = body.substr(0, response.pieceSize);
     if (!sendAll(connection.fd, piece)) return false;
     body.remove_prefix(piece.size());
   }
   return true;
+}
+
+bool LoopbackHTTPServer::pause(double seconds) {
+  if (!(seconds > 0)) return true;
+  pollfd wake = {wakeFds_[0], POLLIN, 0};
+  return poll(&wake, 1, static_cast<int>(std::lround(seconds * 1000))) == 0;
 }
 
 // Holds a connection whose answer is withheld until the server stops or the client goes away.

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -14,6 +13,8 @@
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "platform/ScriptedReply.h"
 
 namespace test_support {
 
@@ -54,32 +55,9 @@ class LoopbackHTTPServer {
     std::vector<std::string> headerValues(std::string_view name) const;
   };
 
-  struct Response {
-    // How much of the answer goes out. Whatever is held back is never sent: the server then keeps
-    // the connection open and silent until it stops, or closes it when closeWhenCut is set.
-    enum class Sending { Everything, Nothing, HeadAndPartOfBody };
-
-    int status = 200;
-    // Sent as given; "Content-Length" is added unless present.
-    HeaderList headers;
-    std::string body;
-    Sending sending = Sending::Everything;
-    size_t bodyBytesSent = 0;  // for HeadAndPartOfBody
-    bool closeWhenCut = false;
-    // With a piece size, the body goes out in pieces of that many bytes, pieceInterval apart.
-    size_t pieceSize = 0;
-    std::chrono::milliseconds pieceInterval{0};
-
-    static Response ok(std::string body, HeaderList headers = {});
-    static Response withStatus(int status, HeaderList headers = {}, std::string body = {});
-    static Response redirect(std::string location, int status = 302);
-    // Accepts the request and never answers it.
-    static Response unanswered();
-    // The head and the first bodyBytes bytes of body, then silence (or a closed connection).
-    static Response cutShort(std::string body, size_t bodyBytes, bool close);
-    // The whole body, in pieces of pieceSize bytes with interval between them.
-    static Response trickle(std::string body, size_t pieceSize, std::chrono::milliseconds interval);
-  };
+  // Answers go out as scripted: after their delay, in pieces, held back or cut short; a failure
+  // closes the connection without a word.
+  using Response = platform::ScriptedReply;
 
   using Handler = std::function<Response(const Request&)>;
 
@@ -116,6 +94,8 @@ class LoopbackHTTPServer {
   bool sendInPieces(Connection& connection, std::string head, std::string_view body,
                     const Response& response);
   void waitUntilStopped(Connection& connection);
+  // Waits seconds; false when the server stops meanwhile.
+  bool pause(double seconds);
 
   int listenFd_ = -1;
   int wakeFds_[2] = {-1, -1};  // written to once when the server stops

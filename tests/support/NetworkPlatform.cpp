@@ -25,7 +25,7 @@ NetworkPlatform::NetworkPlatform()
   services->notificationCenter = std::make_shared<platform::NotificationCenter>();
   services->application = application_;
   services->device = std::make_shared<platform::sim::SimDevice>();
-  services->urlLoading = std::make_shared<platform::glib::SoupURLLoading>(runLoop_->context());
+  services->urlLoading = std::make_shared<platform::glib::SoupURLLoading>(runLoop_);
   if (!caches_.empty()) services->cachesDirectory = caches_;
   platform::Platform::install(services);
 }
