@@ -71,6 +71,13 @@ ScriptedReply replyFrom(std::string_view input) {
   return reply;
 }
 
+// The decimal digits of text without leading zeros, or empty if text is not all digits.
+std::string digitsValue(std::string_view text) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) return {};
+  size_t first = text.find_first_not_of('0');
+  return first == std::string_view::npos ? "0" : std::string(text.substr(first));
+}
+
 class Checker : public platform::URLConnectionDelegate {
  public:
   explicit Checker(const ScriptedReply& reply) : reply_(reply) {}
@@ -102,7 +109,7 @@ class Checker : public platform::URLConnectionDelegate {
     int64_t length = response.expectedContentLength();
     std::optional<std::string> given = response.allHeaderFields().value("Content-Length");
     require(length >= -1, "a negative content length");
-    require(length == -1 || (given && std::to_string(length) == *given),
+    require(length == -1 || (given && digitsValue(*given) == std::to_string(length)),
             "a content length that is not the field's digits");
   }
   void connectionDidReceiveData(URLConnection&, std::span<const uint8_t> data) override {

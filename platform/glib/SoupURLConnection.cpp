@@ -3,7 +3,6 @@
 #include <libsoup/soup.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <span>
 #include <string>
