@@ -20,6 +20,10 @@ GtkViewPeer::GtkViewPeer(ViewPeerClient& client, const Rect& frame)
   gtk_event_box_set_visible_window(GTK_EVENT_BOX(box_.get()), FALSE);
   gtk_container_add(GTK_CONTAINER(box_.get()), layer_);
   g_signal_connect(box_.get(), "draw", G_CALLBACK(drawBackground), this);
+  // The layer takes the presses on the view; the event box those on a view that takes no touches
+  // (it lies above the layer then).
+  gtk_widget_add_events(layer_, GDK_BUTTON_PRESS_MASK);
+  g_signal_connect(layer_, "button-press-event", G_CALLBACK(pressed), this);
   g_signal_connect(box_.get(), "button-press-event", G_CALLBACK(pressed), this);
   gtk_widget_show(layer_);
   gtk_widget_show(box_.get());
@@ -35,6 +39,7 @@ GtkViewPeer::~GtkViewPeer() {
     gtk_container_remove(GTK_CONTAINER(layer_), GTK_WIDGET(child->data));
   removedFromSuperview();
   g_signal_handlers_disconnect_by_data(box_.get(), this);
+  g_signal_handlers_disconnect_by_data(layer_, this);
 }
 
 void GtkViewPeer::frameChanged(const Rect& frame) {
