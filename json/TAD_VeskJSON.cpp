@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -20,6 +21,8 @@ namespace {
 
 using base::Error;
 using base::Value;
+using enum TAD_VeskJSON::ErrorCode;
+constexpr uint32_t kNestingSafetyLimit = TAD_VeskJSON::kNestingSafetyLimit;
 
 // The stop set for runs of plain string characters: the quotation mark, the backslash and the
 // control bytes 0x01..0x1F, NUL-terminated, so the terminating NUL of the input stops a run too.
@@ -176,6 +179,91 @@ bool hasReadableExponent(const base::Decimal& decimal) {
   return scientific > -kLimit && scientific < kLimit;
 }
 
+// One writing: the options it was given and how deep it is.
+class JsonWriter {
+ public:
+  JsonWriter(bool humanReadable, bool sortKeys)
+      : humanReadable_(humanReadable), sortKeys_(sortKeys) {}
+
+  bool appendValue(const Value& value, std::string& out, Error* error);
+
+ private:
+  bool appendDictionary(const base::Dictionary& dictionary, std::string& out, Error* error);
+  bool appendArray(const base::Array& array, std::string& out, Error* error);
+  template <typename Entries>
+  bool appendMembers(const Entries& entries, std::string& out, Error* error);
+  static std::vector<const base::Dictionary::Entry*> sortedEntries(
+      const base::Dictionary& dictionary);
+  bool appendString(std::string_view text, std::string& out, Error* error);
+  static void appendEscaped(unsigned char byte, std::string& out);
+  bool appendNumber(const Value& number, std::string& out, Error* error);
+  void appendIndent(std::string& out) const;
+  bool enterWrittenContainer(Error* error);
+
+  const bool humanReadable_;
+  const bool sortKeys_;
+  uint32_t depth_ = 0;
+};
+
+// One reading: where it is in the text and the open containers.
+class JsonReader {
+ public:
+  explicit JsonReader(uint32_t maxDepth) : maxDepth_(maxDepth) {}
+
+  std::optional<Value> read(const char* text, size_t length, bool allowScalar, Error* error);
+
+ private:
+  // An open container while reading.
+  struct Frame {
+    bool isObject = false;
+    bool hasValue = false;  // a member or element has just been read
+    size_t keysBottom = 0;
+    size_t valuesBottom = 0;
+    size_t key = 0;  // the current member's key
+  };
+  enum class Continuation { kFailed, kNeedsValue, kClosed };
+  struct Scratch;
+  class ScratchLease;
+
+  bool scanDocument(Error* error);
+  // Pushes a scalar on the reading stack, or opens a container.
+  bool scanValue(Error* error);
+  bool openContainer(bool isObject, Error* error);
+  Continuation continueDictionary(Error* error);
+  Continuation continueArray(Error* error);
+  // Past the separator after an element (a comma, but none right before closer) and past closer
+  // when it ends the container: kClosed then, kNeedsValue when another element may follow.
+  [[gnu::always_inline]] Continuation passSeparator(Frame& frame, char closer,
+                                                    const char* trailingComma,
+                                                    const char* endOfInput, Error* error);
+  static Continuation failed(Error* error, int64_t code, const char* message);
+  bool failInside(size_t count, Error* error);
+  void pushDictionary(size_t keysBottom, size_t valuesBottom);
+  void pushArray(size_t bottom);
+  // The string's text is left in the input when it holds no escapes, else in the string buffer
+  // until the next string is read.
+  bool scanRestOfString(std::string_view& text, Error* error);
+  bool skipRun();
+  bool failMalformedUtf8(Error* error);
+  bool scanEscape(std::string& text, Error* error);
+  bool scanRestOfNull(Error* error);
+  bool scanRestOfTrue(Error* error);
+  bool scanRestOfFalse(Error* error);
+  bool scanNumber(Error* error);
+  bool scanUnicodeChar(uint32_t& character, Error* error);
+  bool scanHexQuad(uint32_t& unit, Error* error);
+  bool scanIsAtEnd();
+  bool enterReadContainer(Error* error);
+  void skipWhiteSpace();
+
+  const uint32_t maxDepth_;
+  uint32_t depth_ = 0;
+  const char* c_ = nullptr;
+  const char* end_ = nullptr;  // where the text's terminating NUL is
+  bool malformedUtf8_ = false;
+  Scratch* scratch_ = nullptr;  // the thread's reading buffers, during a reading
+};
+
 }  // namespace
 
 // Buffers that the readings of one thread share, so that reading small texts, the library's
@@ -184,14 +272,15 @@ bool hasReadableExponent(const base::Decimal& decimal) {
 // Every value read is pushed on `values`; a container, when it closes, takes its elements (and an
 // object its keys from `keys`) off the top and is pushed in their place. Values are so moved
 // once into their container, which is made with exactly their number.
-struct TAD_VeskJSON::Scratch {
+struct JsonReader::Scratch {
   std::string stringBuffer;
   std::vector<Value> values;
-  std::vector<std::string> keys;
+  std::vector<std::string_view> keys;  // in the input, or in keyCopies when they had escapes
+  std::deque<std::string> keyCopies;
   std::vector<Frame> frames;  // the open containers, innermost last
 };
 
-class TAD_VeskJSON::ScratchLease {
+class JsonReader::ScratchLease {
  public:
   explicit ScratchLease(Scratch*& holder) : holder_(holder) {
     thread_local Scratch scratch;
@@ -201,6 +290,7 @@ class TAD_VeskJSON::ScratchLease {
     Scratch& scratch = *holder_;
     scratch.values.clear();
     scratch.keys.clear();
+    scratch.keyCopies.clear();
     scratch.frames.clear();
     if (scratch.values.capacity() > kKeptValues) scratch.values.shrink_to_fit();
     if (scratch.keys.capacity() > kKeptKeys) scratch.keys.shrink_to_fit();
@@ -232,7 +322,6 @@ std::optional<std::string> TAD_VeskJSON::stringWithFragment(const Value& value, 
 
 std::optional<std::string> TAD_VeskJSON::stringWithObject(const Value& value, bool allowScalar,
                                                           Error* error) {
-  depth_ = 0;
   std::string out;
   out.reserve(128);
   if (!allowScalar && !value.isDictionary() && !value.isArray()) {
@@ -240,14 +329,14 @@ std::optional<std::string> TAD_VeskJSON::stringWithObject(const Value& value, bo
     return std::nullopt;
   }
   Error local;
-  if (!appendValue(value, out, &local)) {
+  if (!JsonWriter(humanReadable_, sortKeys_).appendValue(value, out, &local)) {
     if (error) *error = std::move(local);
     return std::nullopt;
   }
   return out;
 }
 
-bool TAD_VeskJSON::appendValue(const Value& value, std::string& out, Error* error) {
+bool JsonWriter::appendValue(const Value& value, std::string& out, Error* error) {
   switch (value.kind()) {
     case Value::Kind::Dictionary:
       return appendDictionary(*value.asDictionary(), out, error);
@@ -273,7 +362,7 @@ bool TAD_VeskJSON::appendValue(const Value& value, std::string& out, Error* erro
   return fail(error, kUnsupportedValue, "JSON serialisation not supported for unknown value");
 }
 
-bool TAD_VeskJSON::appendNumber(const Value& number, std::string& out, Error* error) {
+bool JsonWriter::appendNumber(const Value& number, std::string& out, Error* error) {
   if (number.kind() == Value::Kind::Integer) {
     char text[24];
     auto result = std::to_chars(text, text + sizeof text, number.toInt64());
@@ -294,13 +383,13 @@ bool TAD_VeskJSON::appendNumber(const Value& number, std::string& out, Error* er
   return true;
 }
 
-bool TAD_VeskJSON::enterWrittenContainer(Error* error) {
+bool JsonWriter::enterWrittenContainer(Error* error) {
   if (++depth_ <= kNestingSafetyLimit) return true;
   return fail(error, kNestedTooDeep, "Nested too deep");
 }
 
-bool TAD_VeskJSON::appendDictionary(const base::Dictionary& dictionary, std::string& out,
-                                    Error* error) {
+bool JsonWriter::appendDictionary(const base::Dictionary& dictionary, std::string& out,
+                                  Error* error) {
   out += '{';
   if (!enterWrittenContainer(error)) return false;
   bool written = sortKeys_ ? appendMembers(sortedEntries(dictionary), out, error)
@@ -312,7 +401,7 @@ bool TAD_VeskJSON::appendDictionary(const base::Dictionary& dictionary, std::str
   return true;
 }
 
-std::vector<const base::Dictionary::Entry*> TAD_VeskJSON::sortedEntries(
+std::vector<const base::Dictionary::Entry*> JsonWriter::sortedEntries(
     const base::Dictionary& dictionary) {
   std::vector<const base::Dictionary::Entry*> entries;
   entries.reserve(dictionary.size());
@@ -324,7 +413,7 @@ std::vector<const base::Dictionary::Entry*> TAD_VeskJSON::sortedEntries(
 }
 
 template <typename Entries>
-bool TAD_VeskJSON::appendMembers(const Entries& entries, std::string& out, Error* error) {
+bool JsonWriter::appendMembers(const Entries& entries, std::string& out, Error* error) {
   std::string_view separator = humanReadable_ ? " : " : ":";
   bool first = true;
   for (const auto& item : entries) {
@@ -342,7 +431,7 @@ bool TAD_VeskJSON::appendMembers(const Entries& entries, std::string& out, Error
   return true;
 }
 
-bool TAD_VeskJSON::appendArray(const base::Array& array, std::string& out, Error* error) {
+bool JsonWriter::appendArray(const base::Array& array, std::string& out, Error* error) {
   out += '[';
   if (!enterWrittenContainer(error)) return false;
   bool first = true;
@@ -358,7 +447,7 @@ bool TAD_VeskJSON::appendArray(const base::Array& array, std::string& out, Error
   return true;
 }
 
-bool TAD_VeskJSON::appendString(std::string_view text, std::string& out, Error*) {
+bool JsonWriter::appendString(std::string_view text, std::string& out, Error*) {
   out += '"';
   const char* run = text.data();
   const char* end = run + text.size();
@@ -373,7 +462,7 @@ bool TAD_VeskJSON::appendString(std::string_view text, std::string& out, Error*)
   return true;
 }
 
-void TAD_VeskJSON::appendEscaped(unsigned char byte, std::string& out) {
+void JsonWriter::appendEscaped(unsigned char byte, std::string& out) {
   switch (byte) {
     case '\b':
       out.append("\\b", 2);
@@ -404,7 +493,7 @@ void TAD_VeskJSON::appendEscaped(unsigned char byte, std::string& out) {
   }
 }
 
-void TAD_VeskJSON::appendIndent(std::string& out) const {
+void JsonWriter::appendIndent(std::string& out) const {
   out += '\n';
   out.append(2 * static_cast<size_t>(depth_), ' ');
 }
@@ -429,25 +518,24 @@ std::optional<Value> TAD_VeskJSON::fragmentWithString(const std::string& text, E
 
 std::optional<Value> TAD_VeskJSON::objectWithString(const char* text, bool allowScalar,
                                                     Error* error) {
-  return read(text, text ? std::strlen(text) : 0, allowScalar, error);
+  return JsonReader(maxDepth_).read(text, text ? std::strlen(text) : 0, allowScalar, error);
 }
 
 std::optional<Value> TAD_VeskJSON::objectWithString(const std::string& text, bool allowScalar,
                                                     Error* error) {
-  return read(text.c_str(), text.size(), allowScalar, error);
+  return JsonReader(maxDepth_).read(text.c_str(), text.size(), allowScalar, error);
 }
 
 // Bytes from 0x80 up can only be read inside strings, which check them as they pass; text that
 // reads is therefore well-formed up to its end, and only what lies after an inner NUL is checked
 // apart. A failed reading checks the whole text, because malformed text is refused as missing
 // input whatever else is wrong with it.
-std::optional<Value> TAD_VeskJSON::read(const char* text, size_t length, bool allowScalar,
-                                        Error* error) {
+std::optional<Value> JsonReader::read(const char* text, size_t length, bool allowScalar,
+                                      Error* error) {
   if (!text) {
     fail(error, kNoInput, "Input was 'nil'");
     return std::nullopt;
   }
-  depth_ = 0;
   c_ = text;
   end_ = text + length;
   malformedUtf8_ = false;
@@ -476,17 +564,17 @@ std::optional<Value> TAD_VeskJSON::read(const char* text, size_t length, bool al
   return std::move(value);
 }
 
-void TAD_VeskJSON::skipWhiteSpace() {
+void JsonReader::skipWhiteSpace() {
   while (kWhiteSpace[static_cast<unsigned char>(*c_)])
     ++c_;
 }
 
-bool TAD_VeskJSON::scanIsAtEnd() {
+bool JsonReader::scanIsAtEnd() {
   skipWhiteSpace();
   return *c_ == '\0';
 }
 
-bool TAD_VeskJSON::scanValue(Error* error) {
+bool JsonReader::scanValue(Error* error) {
   skipWhiteSpace();
   char leading = *c_++;
   switch (leading) {
@@ -495,9 +583,9 @@ bool TAD_VeskJSON::scanValue(Error* error) {
     case '[':
       return openContainer(false, error);
     case '"': {
-      std::string text;
+      std::string_view text;
       if (!scanRestOfString(text, error)) return false;
-      scratch_->values.emplace_back(std::move(text));
+      scratch_->values.emplace_back(text);
       return true;
     }
     case 'n':
@@ -529,7 +617,7 @@ bool TAD_VeskJSON::scanValue(Error* error) {
   }
 }
 
-bool TAD_VeskJSON::scanRestOfNull(Error* error) {
+bool JsonReader::scanRestOfNull(Error* error) {
   if (c_[0] != 'u' || c_[1] != 'l' || c_[2] != 'l') {
     return fail(error, kMalformedStructure, "Expected 'null'");
   }
@@ -538,7 +626,7 @@ bool TAD_VeskJSON::scanRestOfNull(Error* error) {
   return true;
 }
 
-bool TAD_VeskJSON::scanRestOfTrue(Error* error) {
+bool JsonReader::scanRestOfTrue(Error* error) {
   if (c_[0] != 'r' || c_[1] != 'u' || c_[2] != 'e') {
     return fail(error, kMalformedStructure, "Expected 'true'");
   }
@@ -547,7 +635,7 @@ bool TAD_VeskJSON::scanRestOfTrue(Error* error) {
   return true;
 }
 
-bool TAD_VeskJSON::scanRestOfFalse(Error* error) {
+bool JsonReader::scanRestOfFalse(Error* error) {
   if (c_[0] != 'a' || c_[1] != 'l' || c_[2] != 's' || c_[3] != 'e') {
     return fail(error, kMalformedStructure, "Expected 'false'");
   }
@@ -556,7 +644,7 @@ bool TAD_VeskJSON::scanRestOfFalse(Error* error) {
   return true;
 }
 
-bool TAD_VeskJSON::scanNumber(Error* error) {
+bool JsonReader::scanNumber(Error* error) {
   const char* start = c_;
   bool negative = *c_ == '-';
   if (negative) ++c_;
@@ -611,7 +699,7 @@ bool TAD_VeskJSON::scanNumber(Error* error) {
 // Advances the cursor over plain string characters: up to a byte of ctrl, the terminating NUL
 // included. Eight bytes at a time while none of them is a stop or a non-ASCII byte; non-ASCII
 // characters are checked as whole sequences. Returns false on malformed UTF-8.
-bool TAD_VeskJSON::skipRun() {
+bool JsonReader::skipRun() {
   // A local cursor: writes through the member would be repeated on every step, as the compiler
   // cannot tell them apart from writes to the text.
   const char* cursor = c_;
@@ -645,11 +733,11 @@ bool TAD_VeskJSON::skipRun() {
   return true;
 }
 
-bool TAD_VeskJSON::scanRestOfString(std::string& text, Error* error) {
+bool JsonReader::scanRestOfString(std::string_view& text, Error* error) {
   const char* run = c_;
   if (!skipRun()) return failMalformedUtf8(error);
-  if (*c_ == '"') {  // the common case: no escapes, one copy
-    text.assign(run, static_cast<size_t>(c_ - run));
+  if (*c_ == '"') {  // the common case: no escapes, nothing copied
+    text = std::string_view(run, static_cast<size_t>(c_ - run));
     ++c_;
     return true;
   }
@@ -660,7 +748,7 @@ bool TAD_VeskJSON::scanRestOfString(std::string& text, Error* error) {
     char stop = *c_;
     if (stop == '"') {
       ++c_;
-      text.assign(scratch_->stringBuffer);
+      text = scratch_->stringBuffer;
       return true;
     }
     if (stop != '\\') {
@@ -677,12 +765,12 @@ bool TAD_VeskJSON::scanRestOfString(std::string& text, Error* error) {
   }
 }
 
-bool TAD_VeskJSON::failMalformedUtf8(Error* error) {
+bool JsonReader::failMalformedUtf8(Error* error) {
   malformedUtf8_ = true;
   return fail(error, kNoInput, "Input was 'nil'");
 }
 
-bool TAD_VeskJSON::scanEscape(std::string& text, Error* error) {
+bool JsonReader::scanEscape(std::string& text, Error* error) {
   char letter = *c_;
   switch (letter) {
     case '"':
@@ -724,7 +812,7 @@ bool TAD_VeskJSON::scanEscape(std::string& text, Error* error) {
   return true;
 }
 
-bool TAD_VeskJSON::scanUnicodeChar(uint32_t& character, Error* error) {
+bool JsonReader::scanUnicodeChar(uint32_t& character, Error* error) {
   uint32_t high = 0;
   if (!scanHexQuad(high, error)) return fail(error, kBadUnicodeEscape, "Missing hex quad");
   if (high < 0xD800 || high >= 0xE000) {
@@ -749,7 +837,7 @@ bool TAD_VeskJSON::scanUnicodeChar(uint32_t& character, Error* error) {
   return true;
 }
 
-bool TAD_VeskJSON::scanHexQuad(uint32_t& unit, Error* error) {
+bool JsonReader::scanHexQuad(uint32_t& unit, Error* error) {
   uint32_t value = 0;
   for (int i = 0; i < 4; ++i, ++c_) {
     char digit = *c_;
@@ -769,7 +857,7 @@ bool TAD_VeskJSON::scanHexQuad(uint32_t& unit, Error* error) {
   return true;
 }
 
-bool TAD_VeskJSON::enterReadContainer(Error* error) {
+bool JsonReader::enterReadContainer(Error* error) {
   ++depth_;
   uint32_t limit = maxDepth_ == 0 ? kNestingSafetyLimit : std::min(maxDepth_, kNestingSafetyLimit);
   if (depth_ <= limit) return true;
@@ -780,7 +868,7 @@ bool TAD_VeskJSON::enterReadContainer(Error* error) {
 // stack, whatever the build: each open container is a frame, and reading alternates between
 // scanning one value (a scalar, or the opening of a container) and continuing the innermost open
 // container up to where it needs its next value or closes.
-bool TAD_VeskJSON::scanDocument(Error* error) {
+bool JsonReader::scanDocument(Error* error) {
   std::vector<Frame>& frames = scratch_->frames;
   for (;;) {
     if (!scanValue(error)) return failInside(frames.size(), error);
@@ -795,12 +883,12 @@ bool TAD_VeskJSON::scanDocument(Error* error) {
 
 // A value that failed to scan fails each of the `count` outer containers in turn, each adding
 // its link to the chain of errors.
-bool TAD_VeskJSON::failInside(size_t count, Error* error) {
+bool JsonReader::failInside(size_t count, Error* error) {
   const std::vector<Frame>& frames = scratch_->frames;
   for (size_t i = count; i-- > 0;) {
     if (frames[i].isObject) {
       failChained(error, kMalformedStructure,
-                  "Object value expected for key: " + scratch_->keys[frames[i].key]);
+                  "Object value expected for key: " + std::string(scratch_->keys[frames[i].key]));
     } else {
       failChained(error, kMalformedStructure, "Expected value while parsing array");
     }
@@ -808,7 +896,7 @@ bool TAD_VeskJSON::failInside(size_t count, Error* error) {
   return false;
 }
 
-bool TAD_VeskJSON::openContainer(bool isObject, Error* error) {
+bool JsonReader::openContainer(bool isObject, Error* error) {
   if (!enterReadContainer(error)) return false;
   Frame frame;
   frame.isObject = isObject;
@@ -818,10 +906,9 @@ bool TAD_VeskJSON::openContainer(bool isObject, Error* error) {
   return true;
 }
 
-inline TAD_VeskJSON::Continuation TAD_VeskJSON::passSeparator(Frame& frame, char closer,
-                                                              const char* trailingComma,
-                                                              const char* endOfInput,
-                                                              Error* error) {
+inline JsonReader::Continuation JsonReader::passSeparator(Frame& frame, char closer,
+                                                          const char* trailingComma,
+                                                          const char* endOfInput, Error* error) {
   if (frame.hasValue) {
     frame.hasValue = false;
     skipWhiteSpace();
@@ -840,7 +927,7 @@ inline TAD_VeskJSON::Continuation TAD_VeskJSON::passSeparator(Frame& frame, char
 }
 
 // After a member's value: an optional comma, but none before the closing brace.
-TAD_VeskJSON::Continuation TAD_VeskJSON::continueDictionary(Error* error) {
+JsonReader::Continuation JsonReader::continueDictionary(Error* error) {
   Frame& frame = scratch_->frames.back();
   Continuation next = passSeparator(frame, '}', "Trailing comma disallowed in object",
                                     "End of input while parsing object", error);
@@ -856,11 +943,14 @@ TAD_VeskJSON::Continuation TAD_VeskJSON::continueDictionary(Error* error) {
     return Continuation::kFailed;
   }
   ++c_;
-  frame.key = scratch_->keys.size();
-  if (!scanRestOfString(scratch_->keys.emplace_back(), error)) {
+  std::string_view key;
+  if (!scanRestOfString(key, error)) {
     failChained(error, kMalformedStructure, "Object key string expected");
     return Continuation::kFailed;
   }
+  if (key.data() == scratch_->stringBuffer.data()) key = scratch_->keyCopies.emplace_back(key);
+  frame.key = scratch_->keys.size();
+  scratch_->keys.push_back(key);
   skipWhiteSpace();
   if (*c_ != ':')
     return failed(error, kMalformedStructure, "Expected ':' separating key and value");
@@ -869,21 +959,21 @@ TAD_VeskJSON::Continuation TAD_VeskJSON::continueDictionary(Error* error) {
   return Continuation::kNeedsValue;
 }
 
-void TAD_VeskJSON::pushDictionary(size_t keysBottom, size_t valuesBottom) {
-  std::vector<std::string>& keys = scratch_->keys;
+void JsonReader::pushDictionary(size_t keysBottom, size_t valuesBottom) {
+  std::vector<std::string_view>& keys = scratch_->keys;
   std::vector<Value>& values = scratch_->values;
-  base::Dictionary dictionary;
-  dictionary.reserve(keys.size() - keysBottom);
+  std::vector<base::Dictionary::Entry> members;
+  members.reserve(keys.size() - keysBottom);
   for (size_t i = keysBottom, j = valuesBottom; i < keys.size(); ++i, ++j) {
-    dictionary.set(std::move(keys[i]), std::move(values[j]));
+    members.emplace_back(keys[i], std::move(values[j]));
   }
   keys.resize(keysBottom);
   values.resize(valuesBottom);
-  values.emplace_back(std::move(dictionary));
+  values.emplace_back(base::Dictionary(std::move(members)));
 }
 
 // After an element: an optional comma, but none before the closing bracket.
-TAD_VeskJSON::Continuation TAD_VeskJSON::continueArray(Error* error) {
+JsonReader::Continuation JsonReader::continueArray(Error* error) {
   Frame& frame = scratch_->frames.back();
   Continuation next = passSeparator(frame, ']', "Trailing comma disallowed in array",
                                     "End of input while parsing array", error);
@@ -897,12 +987,12 @@ TAD_VeskJSON::Continuation TAD_VeskJSON::continueArray(Error* error) {
   return next;
 }
 
-TAD_VeskJSON::Continuation TAD_VeskJSON::failed(Error* error, int64_t code, const char* message) {
+JsonReader::Continuation JsonReader::failed(Error* error, int64_t code, const char* message) {
   fail(error, code, message);
   return Continuation::kFailed;
 }
 
-void TAD_VeskJSON::pushArray(size_t bottom) {
+void JsonReader::pushArray(size_t bottom) {
   std::vector<Value>& values = scratch_->values;
   auto first = values.begin() + static_cast<std::ptrdiff_t>(bottom);
   base::Array array(std::make_move_iterator(first), std::make_move_iterator(values.end()));
