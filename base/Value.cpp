@@ -14,6 +14,7 @@
 #include <functional>
 #include <ostream>
 #include <random>
+#include <type_traits>
 
 namespace base {
 
@@ -167,6 +168,7 @@ class Dictionary::Index {
     for (; slots_[slot] != 0; slot = (slot + 1) & mask)
       ++run;
     slots_[slot] = static_cast<uint32_t>(position + 1);
+    probes += run;
     return run;
   }
 
@@ -177,9 +179,13 @@ class Dictionary::Index {
     size_t slot = hash(key) & mask;
     size_t run = 0;
     for (; slots_[slot] != 0; slot = (slot + 1) & mask, ++run) {
-      if (entries[slots_[slot] - 1].first == key) return SIZE_MAX;
+      if (entries[slots_[slot] - 1].first == key) {
+        probes += run;
+        return SIZE_MAX;
+      }
     }
     slots_[slot] = static_cast<uint32_t>(position + 1);
+    probes += run;
     return run;
   }
 
@@ -320,6 +326,9 @@ bool operator==(const Dictionary& a, const Dictionary& b) {
   }
   return true;
 }
+
+static_assert(sizeof(Date) == sizeof(uint64_t) && std::is_trivially_copyable_v<Date>,
+              "a date moves as the eight plain bytes of a value");
 
 Value::Value(const Value& other) : kind_(other.kind_) {
   copyFrom(other);

@@ -65,8 +65,8 @@ class Dictionary {
   // Same keys with equal values, in any order.
   friend bool operator==(const Dictionary& a, const Dictionary& b);
 
-  // For tests: how many index slots past the first the lookups of this thread have visited, in
-  // all. Stays proportional to the number of lookups whatever the keys are.
+  // For tests: how many index slots past the first this thread's lookups and insertions have
+  // visited, in all. Stays proportional to their number whatever the keys are.
   static uint64_t probesForTesting();
 
  private:
@@ -98,7 +98,10 @@ class Value {
 
   Value() { scalar_ = 0; }
   Value(std::nullptr_t) : Value() {}
-  Value(bool b) : kind_(Kind::Boolean) { scalar_ = b; }
+  Value(bool b) : kind_(Kind::Boolean) {
+    scalar_ = 0;
+    boolean_ = b;
+  }
   Value(int i) : kind_(Kind::Integer) { integer_ = i; }
   Value(unsigned i) : kind_(Kind::Integer) { integer_ = i; }
   Value(long i) : kind_(Kind::Integer) { integer_ = i; }

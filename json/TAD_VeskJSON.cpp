@@ -268,7 +268,9 @@ class JsonReader {
 
 // Buffers that the readings of one thread share, so that reading small texts, the library's
 // everyday case, allocates only what it returns. What a reading leaves is cleared when it ends;
-// buffers grown large by a large text are given back.
+// buffers grown large by a large text are given back. The value stack is kept up to a mebibyte:
+// growing it again for every large text (each step moving all values so far into fresh pages)
+// took about a third of the reading of a 1 MB document of many small records.
 // Every value read is pushed on `values`; a container, when it closes, takes its elements (and an
 // object its keys from `keys`) off the top and is pushed in their place. Values are so moved
 // once into their container, which is made with exactly their number.
@@ -304,7 +306,7 @@ class JsonReader::ScratchLease {
   ScratchLease& operator=(const ScratchLease&) = delete;
 
  private:
-  static constexpr size_t kKeptValues = 4096;
+  static constexpr size_t kKeptValues = (size_t{1} << 20) / sizeof(Value);
   static constexpr size_t kKeptKeys = 1024;
   static constexpr size_t kKeptStringBytes = 64 * 1024;
   Scratch*& holder_;
