@@ -164,13 +164,6 @@ const char* firstToEscape(const char* cursor, const char* end) {
   return cursor;
 }
 
-const base::Dictionary::Entry& entryOf(const base::Dictionary::Entry& entry) {
-  return entry;
-}
-const base::Dictionary::Entry& entryOf(const base::Dictionary::Entry* entry) {
-  return *entry;
-}
-
 // A decimal is kept only if its standard text reads back: the reader's decimal type refuses
 // scientific exponents from 2^31 on, which digits and exponent together can otherwise reach.
 bool hasReadableExponent(const base::Decimal& decimal) {
@@ -179,30 +172,47 @@ bool hasReadableExponent(const base::Decimal& decimal) {
   return scientific > -kLimit && scientific < kLimit;
 }
 
-// One writing: the options it was given and how deep it is.
+// One writing: the options it was given and the containers it is inside. Containers are written
+// without recursion, so that how deep a value may nest does not depend on the stack of the build.
 class JsonWriter {
  public:
   JsonWriter(bool humanReadable, bool sortKeys)
       : humanReadable_(humanReadable), sortKeys_(sortKeys) {}
 
-  bool appendValue(const Value& value, std::string& out, Error* error);
+  bool write(const Value& root, std::string& out, Error* error);
 
  private:
-  bool appendDictionary(const base::Dictionary& dictionary, std::string& out, Error* error);
-  bool appendArray(const base::Array& array, std::string& out, Error* error);
-  template <typename Entries>
-  bool appendMembers(const Entries& entries, std::string& out, Error* error);
-  static std::vector<const base::Dictionary::Entry*> sortedEntries(
+  // An open container: an array, or an object with its members in the order they are written.
+  struct Frame {
+    const base::Array* array = nullptr;
+    const base::Dictionary* dictionary = nullptr;
+    std::vector<const base::Dictionary::Entry*> sorted;  // when keys are sorted
+    size_t next = 0;
+
+    size_t size() const { return array ? array->size() : dictionary->size(); }
+    const base::Dictionary::Entry& member(size_t at) const {
+      return sorted.empty() ? *(dictionary->begin() + static_cast<std::ptrdiff_t>(at))
+                            : *sorted[at];
+    }
+  };
+
+  // Writes a scalar, or opens a container.
+  bool begin(const Value& value, std::string& out, Error* error);
+  bool open(const base::Array* array, const base::Dictionary* dictionary, Error* error);
+  // The next value of the innermost open container, after its separator (and key); closes the
+  // containers that are done. nullptr when the root is done.
+  const Value* advance(std::string& out);
+  bool failInside(Error* error) const;
+  static std::vector<const base::Dictionary::Entry*> sortedMembers(
       const base::Dictionary& dictionary);
-  bool appendString(std::string_view text, std::string& out, Error* error);
+  static void appendString(std::string_view text, std::string& out);
   static void appendEscaped(unsigned char byte, std::string& out);
-  bool appendNumber(const Value& number, std::string& out, Error* error);
+  static bool appendNumber(const Value& number, std::string& out, Error* error);
   void appendIndent(std::string& out) const;
-  bool enterWrittenContainer(Error* error);
 
   const bool humanReadable_;
   const bool sortKeys_;
-  uint32_t depth_ = 0;
+  std::vector<Frame> frames_;  // innermost last
 };
 
 // One reading: where it is in the text and the open containers.
@@ -331,21 +341,31 @@ std::optional<std::string> TAD_VeskJSON::stringWithObject(const Value& value, bo
     return std::nullopt;
   }
   Error local;
-  if (!JsonWriter(humanReadable_, sortKeys_).appendValue(value, out, &local)) {
+  if (!JsonWriter(humanReadable_, sortKeys_).write(value, out, &local)) {
     if (error) *error = std::move(local);
     return std::nullopt;
   }
   return out;
 }
 
-bool JsonWriter::appendValue(const Value& value, std::string& out, Error* error) {
+bool JsonWriter::write(const Value& root, std::string& out, Error* error) {
+  for (const Value* value = &root; value; value = advance(out)) {
+    if (!begin(*value, out, error)) return failInside(error);
+  }
+  return true;
+}
+
+bool JsonWriter::begin(const Value& value, std::string& out, Error* error) {
   switch (value.kind()) {
     case Value::Kind::Dictionary:
-      return appendDictionary(*value.asDictionary(), out, error);
+      out += '{';
+      return open(nullptr, value.asDictionary(), error);
     case Value::Kind::Array:
-      return appendArray(*value.asArray(), out, error);
+      out += '[';
+      return open(value.asArray(), nullptr, error);
     case Value::Kind::String:
-      return appendString(*value.asString(), out, error);
+      appendString(*value.asString(), out);
+      return true;
     case Value::Kind::Boolean:
       out += *value.asBoolean() ? "true" : "false";
       return true;
@@ -358,10 +378,65 @@ bool JsonWriter::appendValue(const Value& value, std::string& out, Error* error)
       return true;
     case Value::Kind::Date:
     case Value::Kind::Data:
-      return appendString(value.description(), out, error);
+      appendString(value.description(), out);
+      return true;
   }
   // Every kind is handled above; one added to base::Value later is refused until it is.
   return fail(error, kUnsupportedValue, "JSON serialisation not supported for unknown value");
+}
+
+bool JsonWriter::open(const base::Array* array, const base::Dictionary* dictionary, Error* error) {
+  if (frames_.size() >= kNestingSafetyLimit) return fail(error, kNestedTooDeep, "Nested too deep");
+  Frame& frame = frames_.emplace_back();
+  frame.array = array;
+  frame.dictionary = dictionary;
+  if (dictionary && sortKeys_) frame.sorted = sortedMembers(*dictionary);
+  return true;
+}
+
+const Value* JsonWriter::advance(std::string& out) {
+  while (!frames_.empty()) {
+    Frame& frame = frames_.back();
+    if (frame.next < frame.size()) {
+      if (frame.next > 0) out += ',';
+      if (humanReadable_) appendIndent(out);
+      size_t at = frame.next++;
+      if (frame.array) return &(*frame.array)[at];
+      const base::Dictionary::Entry& member = frame.member(at);
+      appendString(member.first, out);
+      out += humanReadable_ ? " : " : ":";
+      return &member.second;
+    }
+    bool isObject = frame.array == nullptr;
+    bool empty = frame.size() == 0;
+    frames_.pop_back();
+    if (humanReadable_ && !empty) appendIndent(out);
+    out += isObject ? '}' : ']';
+  }
+  return nullptr;
+}
+
+// A value that failed to write: an object around it replaces the error with its own, naming the
+// member of the outermost object that holds the value; arrays pass the error on as it is.
+bool JsonWriter::failInside(Error* error) const {
+  for (const Frame& frame : frames_) {
+    if (frame.array) continue;
+    // Its member being written is the last one begun.
+    const std::string& key = frame.member(frame.next - 1).first;
+    return fail(error, kUnsupportedValue, "Unsupported value for key " + key + " in object");
+  }
+  return false;
+}
+
+std::vector<const base::Dictionary::Entry*> JsonWriter::sortedMembers(
+    const base::Dictionary& dictionary) {
+  std::vector<const base::Dictionary::Entry*> entries;
+  entries.reserve(dictionary.size());
+  for (const base::Dictionary::Entry& entry : dictionary)
+    entries.push_back(&entry);
+  std::sort(entries.begin(), entries.end(),
+            [](const auto* a, const auto* b) { return a->first < b->first; });
+  return entries;
 }
 
 bool JsonWriter::appendNumber(const Value& number, std::string& out, Error* error) {
@@ -385,71 +460,7 @@ bool JsonWriter::appendNumber(const Value& number, std::string& out, Error* erro
   return true;
 }
 
-bool JsonWriter::enterWrittenContainer(Error* error) {
-  if (++depth_ <= kNestingSafetyLimit) return true;
-  return fail(error, kNestedTooDeep, "Nested too deep");
-}
-
-bool JsonWriter::appendDictionary(const base::Dictionary& dictionary, std::string& out,
-                                  Error* error) {
-  out += '{';
-  if (!enterWrittenContainer(error)) return false;
-  bool written = sortKeys_ ? appendMembers(sortedEntries(dictionary), out, error)
-                           : appendMembers(dictionary, out, error);
-  if (!written) return false;
-  --depth_;
-  if (humanReadable_ && !dictionary.empty()) appendIndent(out);
-  out += '}';
-  return true;
-}
-
-std::vector<const base::Dictionary::Entry*> JsonWriter::sortedEntries(
-    const base::Dictionary& dictionary) {
-  std::vector<const base::Dictionary::Entry*> entries;
-  entries.reserve(dictionary.size());
-  for (const base::Dictionary::Entry& entry : dictionary)
-    entries.push_back(&entry);
-  std::sort(entries.begin(), entries.end(),
-            [](const auto* a, const auto* b) { return a->first < b->first; });
-  return entries;
-}
-
-template <typename Entries>
-bool JsonWriter::appendMembers(const Entries& entries, std::string& out, Error* error) {
-  std::string_view separator = humanReadable_ ? " : " : ":";
-  bool first = true;
-  for (const auto& item : entries) {
-    const base::Dictionary::Entry& entry = entryOf(item);
-    if (!first) out += ',';
-    first = false;
-    if (humanReadable_) appendIndent(out);
-    appendString(entry.first, out, error);
-    out.append(separator.data(), separator.size());
-    if (!appendValue(entry.second, out, error)) {
-      return fail(error, kUnsupportedValue,
-                  "Unsupported value for key " + entry.first + " in object");
-    }
-  }
-  return true;
-}
-
-bool JsonWriter::appendArray(const base::Array& array, std::string& out, Error* error) {
-  out += '[';
-  if (!enterWrittenContainer(error)) return false;
-  bool first = true;
-  for (const Value& element : array) {
-    if (!first) out += ',';
-    first = false;
-    if (humanReadable_) appendIndent(out);
-    if (!appendValue(element, out, error)) return false;
-  }
-  --depth_;
-  if (humanReadable_ && !array.empty()) appendIndent(out);
-  out += ']';
-  return true;
-}
-
-bool JsonWriter::appendString(std::string_view text, std::string& out, Error*) {
+void JsonWriter::appendString(std::string_view text, std::string& out) {
   out += '"';
   const char* run = text.data();
   const char* end = run + text.size();
@@ -461,7 +472,6 @@ bool JsonWriter::appendString(std::string_view text, std::string& out, Error*) {
   }
   out.append(run, static_cast<size_t>(end - run));
   out += '"';
-  return true;
 }
 
 void JsonWriter::appendEscaped(unsigned char byte, std::string& out) {
@@ -497,7 +507,7 @@ void JsonWriter::appendEscaped(unsigned char byte, std::string& out) {
 
 void JsonWriter::appendIndent(std::string& out) const {
   out += '\n';
-  out.append(2 * static_cast<size_t>(depth_), ' ');
+  out.append(2 * frames_.size(), ' ');
 }
 
 // Reading

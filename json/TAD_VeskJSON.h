@@ -18,9 +18,9 @@
 //
 // Nesting: the reader refuses containers nested deeper than maxDepth (0: no limit of the caller's)
 // and, whatever maxDepth says, deeper than kNestingSafetyLimit (code 7, "Nested too deep"). The
-// reader itself does not recurse, but the values it returns and the chains of errors it reports
-// are freed recursively, and the writer recurses: the limit keeps all of them within the stack.
-// The writer refuses values nested deeper than that limit in the same way.
+// reader and the writer do not recurse, but the values read and the chains of errors reported are
+// freed recursively: the limit keeps them within the stack. The writer refuses values nested
+// deeper than that limit in the same way.
 //
 // Failures return nothing and, when the caller passes an error out-parameter, an error of the
 // domain TAD_VeskJSONErrorDomain whose code is one of ErrorCode and whose message is under

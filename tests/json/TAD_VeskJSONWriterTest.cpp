@@ -1,7 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
 #include <utility>
@@ -101,7 +104,24 @@ TEST(VeskJSONWriterTest, RefusesNumbersThatHaveNoJsonText) {
   EXPECT_THAT(chainOf(error), ElementsAre("1: Unsupported value for key k in object"));
 }
 
-TEST(VeskJSONWriterTest, RefusesValuesNestedBeyondTheSafetyLimit) {
+// Runs work on a thread whose stack is far smaller than writing by recursion over every level of
+// nesting would take.
+void onSmallStack(const std::function<void()>& work) {
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 256 * 1024);
+  pthread_t thread;
+  auto run = [](void* argument) -> void* {
+    (*static_cast<const std::function<void()>*>(argument))();
+    return nullptr;
+  };
+  ASSERT_EQ(pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&work)),
+            0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+}
+
+TEST(VeskJSONWriterTest, WritesUpToTheSafetyLimitOnASmallStackAndRefusesDeeper) {
   auto wrapped = [](Value value) {
     Array array;
     array.push_back(std::move(value));
@@ -111,11 +131,16 @@ TEST(VeskJSONWriterTest, RefusesValuesNestedBeyondTheSafetyLimit) {
   for (uint32_t depth = 1; depth < TAD_VeskJSON::kNestingSafetyLimit; ++depth) {
     value = wrapped(std::move(value));
   }
-  TAD_VeskJSON json;
-  EXPECT_TRUE(json.stringWithObject(value));
-  base::Error error;
-  EXPECT_FALSE(json.stringWithObject(wrapped(std::move(value)), &error));
-  EXPECT_THAT(chainOf(error), ElementsAre("7: Nested too deep"));
+  Value deeper = wrapped(value);
+  onSmallStack([&] {
+    TAD_VeskJSON json;
+    std::optional<std::string> text = json.stringWithObject(value);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->size(), 2 * size_t{TAD_VeskJSON::kNestingSafetyLimit});
+    base::Error error;
+    EXPECT_FALSE(json.stringWithObject(deeper, &error));
+    EXPECT_THAT(chainOf(error), ElementsAre("7: Nested too deep"));
+  });
 }
 
 }  // namespace
