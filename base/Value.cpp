@@ -1,64 +1,198 @@
 #include "base/Value.h"
 
+#include <sys/random.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <ostream>
-#include <unordered_map>
+#include <random>
+#include <type_traits>
 
 namespace base {
+
+namespace {
+
+// SipHash-1-3 of text under key: a keyed hash whose outputs tell nothing usable about the key,
+// so that keys cannot be chosen to collide without it.
+class SipHash {
+ public:
+  static uint64_t hash(const uint64_t key[2], std::string_view text) {
+    SipHash state(key);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    size_t whole = text.size() / 8 * 8;
+    for (size_t i = 0; i < whole; i += 8) {
+      uint64_t word;
+      std::memcpy(&word, bytes + i, 8);
+      state.compress(word);
+    }
+    uint64_t last = static_cast<uint64_t>(text.size()) << 56;
+    for (size_t i = whole; i < text.size(); ++i)
+      last |= static_cast<uint64_t>(bytes[i]) << (8 * (i - whole));
+    state.compress(last);
+    state.v2_ ^= 0xff;
+    for (int round = 0; round < 3; ++round)
+      state.round();
+    return state.v0_ ^ state.v1_ ^ state.v2_ ^ state.v3_;
+  }
+
+ private:
+  explicit SipHash(const uint64_t key[2])
+      : v0_(key[0] ^ 0x736f6d6570736575ULL),
+        v1_(key[1] ^ 0x646f72616e646f6dULL),
+        v2_(key[0] ^ 0x6c7967656e657261ULL),
+        v3_(key[1] ^ 0x7465646279746573ULL) {}
+
+  void compress(uint64_t word) {
+    v3_ ^= word;
+    round();
+    v0_ ^= word;
+  }
+
+  void round() {
+    v0_ += v1_;
+    v1_ = std::rotl(v1_, 13) ^ v0_;
+    v0_ = std::rotl(v0_, 32);
+    v2_ += v3_;
+    v3_ = std::rotl(v3_, 16) ^ v2_;
+    v0_ += v3_;
+    v3_ = std::rotl(v3_, 21) ^ v0_;
+    v2_ += v1_;
+    v1_ = std::rotl(v1_, 17) ^ v2_;
+    v2_ = std::rotl(v2_, 32);
+  }
+
+  uint64_t v0_, v1_, v2_, v3_;
+};
+
+// The process's secret for keyed hashing, drawn from the kernel once.
+const uint64_t* processHashKey() {
+  static const auto key = [] {
+    std::array<uint64_t, 2> bytes{};
+    auto* cursor = reinterpret_cast<char*>(bytes.data());
+    size_t missing = sizeof bytes;
+    while (missing > 0) {
+      ssize_t got = getrandom(cursor, missing, 0);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      cursor += got;
+      missing -= static_cast<size_t>(got);
+    }
+    if (missing > 0) {  // no getrandom: still different from run to run
+      std::random_device device;
+      bytes = {uint64_t{device()} << 32 | device(), uint64_t{device()} << 32 | device()};
+    }
+    return bytes;
+  }();
+  return key.data();
+}
+
+constexpr size_t kIndexThreshold = 16;
+// A probe run this long does not happen by chance in a table at most half full; keys that make
+// one were chosen for it, and the index changes to the keyed hash.
+constexpr size_t kCrowdedRun = 48;
+
+thread_local uint64_t probes = 0;
+
+}  // namespace
 
 // Positions of the entries by key hash, kept only past kIndexThreshold entries: an open-addressed
 // table of position + 1 (0 marks a free slot), at most half full, so a lookup touches a slot or
 // two and building it allocates once. Positions stay valid across vector growth, which string
-// views into the keys would not.
+// views into the keys would not. Keys are hashed with the standard library's fast hash until a
+// probe run grows crowded, then with SipHash under the process's secret.
 class Dictionary::Index {
  public:
-  explicit Index(const std::vector<Entry>& entries) {
+  enum class Added { kAdded, kFull, kCrowded };
+
+  // Room for count entries; holds those of entries, up to the first key that occurs twice.
+  Index(const std::vector<Entry>& entries, size_t count, bool keyed) : keyed_(keyed) {
     size_t capacity = 16;
-    while (capacity < entries.size() * 2 + 2)
+    while (capacity < count * 2 + 2)
       capacity *= 2;
     slots_.assign(capacity, 0);
-    for (size_t i = 0; i < entries.size(); ++i)
-      place(entries[i].first, i);
+    for (size_t i = 0; i < entries.size(); ++i) {
+      size_t run = placeNew(entries, i);
+      if (run == SIZE_MAX) {
+        repeatedKey_ = true;
+        return;
+      }
+      if (run > kCrowdedRun && !keyed_) {
+        keyed_ = true;
+        std::fill(slots_.begin(), slots_.end(), 0);
+        i = SIZE_MAX;  // again from the first entry
+      }
+    }
   }
 
-  // The position of key, or SIZE_MAX.
-  size_t find(std::string_view key, const std::vector<Entry>& entries) const {
+  // Whether the entries given to the constructor hold a key twice.
+  bool sawRepeatedKey() const { return repeatedKey_; }
+  bool keyed() const { return keyed_; }
+  bool hasRoomFor(size_t count) const { return count * 2 <= slots_.size(); }
+
+  size_t hash(std::string_view key) const {
+    return keyed_ ? SipHash::hash(processHashKey(), key) : std::hash<std::string_view>{}(key);
+  }
+
+  // The position of key, whose hash() is given, or SIZE_MAX.
+  size_t find(std::string_view key, size_t hash, const std::vector<Entry>& entries) const {
     size_t mask = slots_.size() - 1;
-    for (size_t slot = hash(key) & mask;; slot = (slot + 1) & mask) {
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask, ++probes) {
       uint32_t mark = slots_[slot];
       if (mark == 0) return SIZE_MAX;
       if (entries[mark - 1].first == key) return mark - 1;
     }
   }
 
-  // Records the entry just appended at position; answers false when the table must be rebuilt
-  // larger first.
-  bool add(const std::vector<Entry>& entries, size_t position) {
-    if ((position + 1) * 2 > slots_.size()) return false;
-    place(entries[position].first, position);
-    return true;
+  // Records the entry just appended at position, unless the table must be rebuilt first: larger
+  // (kFull) or with the keyed hash (kCrowded).
+  Added add(size_t position, size_t hash) {
+    if (!hasRoomFor(position + 1)) return Added::kFull;
+    size_t run = place(hash, position);
+    return run > kCrowdedRun && !keyed_ ? Added::kCrowded : Added::kAdded;
   }
 
  private:
-  static size_t hash(std::string_view key) { return std::hash<std::string_view>{}(key); }
-  void place(std::string_view key, size_t position) {
+  // Returns how many slots were passed over.
+  size_t place(size_t hash, size_t position) {
+    size_t mask = slots_.size() - 1;
+    size_t slot = hash & mask;
+    size_t run = 0;
+    for (; slots_[slot] != 0; slot = (slot + 1) & mask)
+      ++run;
+    slots_[slot] = static_cast<uint32_t>(position + 1);
+    probes += run;
+    return run;
+  }
+
+  // place() for an entry whose key may already be in the table: SIZE_MAX then, and not placed.
+  size_t placeNew(const std::vector<Entry>& entries, size_t position) {
+    std::string_view key = entries[position].first;
     size_t mask = slots_.size() - 1;
     size_t slot = hash(key) & mask;
-    while (slots_[slot] != 0)
-      slot = (slot + 1) & mask;
+    size_t run = 0;
+    for (; slots_[slot] != 0; slot = (slot + 1) & mask, ++run) {
+      if (entries[slots_[slot] - 1].first == key) {
+        probes += run;
+        return SIZE_MAX;
+      }
+    }
     slots_[slot] = static_cast<uint32_t>(position + 1);
+    probes += run;
+    return run;
   }
 
   std::vector<uint32_t> slots_;
+  bool keyed_;
+  bool repeatedKey_ = false;
 };
-
-namespace {
-constexpr size_t kIndexThreshold = 16;
-}
 
 Dictionary::Dictionary() = default;
 Dictionary::~Dictionary() = default;
@@ -66,25 +200,54 @@ Dictionary::Dictionary(Dictionary&& other) noexcept = default;
 Dictionary& Dictionary::operator=(Dictionary&& other) noexcept = default;
 
 Dictionary::Dictionary(std::initializer_list<Entry> entries) {
+  reserve(entries.size());
   for (const Entry& entry : entries)
     set(entry.first, entry.second);
 }
 
-Dictionary::Dictionary(const Dictionary& other) : entries_(other.entries_) {
-  if (other.index_) rebuildIndex();
+Dictionary::Dictionary(std::vector<Entry> entries) : entries_(std::move(entries)) {
+  bool repeatedKey = false;
+  if (entries_.size() > kIndexThreshold) {
+    index_ = std::make_unique<Index>(entries_, entries_.size(), false);
+    repeatedKey = index_->sawRepeatedKey();
+  } else {
+    for (size_t i = 1; i < entries_.size() && !repeatedKey; ++i) {
+      for (size_t j = 0; j < i && !repeatedKey; ++j)
+        repeatedKey = entries_[i].first == entries_[j].first;
+    }
+  }
+  if (!repeatedKey) return;
+  // Rare: inserted one by one, so that a later value replaces an earlier one in its place.
+  std::vector<Entry> given = std::move(entries_);
+  clear();
+  reserve(given.size());
+  for (Entry& entry : given)
+    set(std::move(entry.first), std::move(entry.second));
 }
+
+Dictionary::Dictionary(const Dictionary& other)
+    : entries_(other.entries_),
+      index_(other.index_ ? std::make_unique<Index>(*other.index_) : nullptr) {}
 
 Dictionary& Dictionary::operator=(const Dictionary& other) {
   if (this == &other) return *this;
   entries_ = other.entries_;
-  index_.reset();
-  if (other.index_) rebuildIndex();
+  index_ = other.index_ ? std::make_unique<Index>(*other.index_) : nullptr;
   return *this;
+}
+
+void Dictionary::reserve(size_t count) {
+  entries_.reserve(count);
+  if (count > kIndexThreshold && !(index_ && index_->hasRoomFor(count))) rebuildIndex(count);
+}
+
+uint64_t Dictionary::probesForTesting() {
+  return probes;
 }
 
 size_t Dictionary::indexOf(std::string_view key) const {
   if (index_) {
-    size_t position = index_->find(key, entries_);
+    size_t position = index_->find(key, index_->hash(key), entries_);
     return position == SIZE_MAX ? entries_.size() : position;
   }
   for (size_t i = 0; i < entries_.size(); ++i) {
@@ -104,14 +267,27 @@ Value* Dictionary::find(std::string_view key) {
 }
 
 Value& Dictionary::set(std::string key, Value value) {
-  size_t position = indexOf(key);
-  if (position != entries_.size()) {
-    entries_[position].second = std::move(value);
-    return entries_[position].second;
+  if (!index_) {
+    for (Entry& entry : entries_) {
+      if (entry.first == key) return entry.second = std::move(value);
+    }
+    entries_.emplace_back(std::move(key), std::move(value));
+    if (entries_.size() > kIndexThreshold) rebuildIndex(entries_.size());
+    return entries_.back().second;
   }
-  entries_.push_back(Entry{std::move(key), std::move(value)});
-  if (index_ ? !index_->add(entries_, entries_.size() - 1) : entries_.size() > kIndexThreshold) {
-    rebuildIndex();
+  size_t hash = index_->hash(key);
+  size_t position = index_->find(key, hash, entries_);
+  if (position != SIZE_MAX) return entries_[position].second = std::move(value);
+  entries_.emplace_back(std::move(key), std::move(value));
+  switch (index_->add(entries_.size() - 1, hash)) {
+    case Index::Added::kAdded:
+      break;
+    case Index::Added::kFull:
+      rebuildIndex(entries_.size());
+      break;
+    case Index::Added::kCrowded:
+      index_ = std::make_unique<Index>(entries_, entries_.size(), true);
+      break;
   }
   return entries_.back().second;
 }
@@ -125,8 +301,11 @@ bool Dictionary::erase(std::string_view key) {
   size_t position = indexOf(key);
   if (position == entries_.size()) return false;
   entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(position));
-  index_.reset();
-  if (entries_.size() > kIndexThreshold) rebuildIndex();
+  if (entries_.size() > kIndexThreshold) {
+    rebuildIndex(entries_.size());
+  } else {
+    index_.reset();
+  }
   return true;
 }
 
@@ -135,8 +314,8 @@ void Dictionary::clear() {
   index_.reset();
 }
 
-void Dictionary::rebuildIndex() {
-  index_ = std::make_unique<Index>(entries_);
+void Dictionary::rebuildIndex(size_t capacityFor) {
+  index_ = std::make_unique<Index>(entries_, capacityFor, index_ && index_->keyed());
 }
 
 bool operator==(const Dictionary& a, const Dictionary& b) {
@@ -148,6 +327,107 @@ bool operator==(const Dictionary& a, const Dictionary& b) {
   return true;
 }
 
+static_assert(sizeof(Date) == sizeof(uint64_t) && std::is_trivially_copyable_v<Date>,
+              "a date moves as the eight plain bytes of a value");
+
+Value::Value(const Value& other) : kind_(other.kind_) {
+  copyFrom(other);
+}
+
+Value& Value::operator=(const Value& other) {
+  if (this == &other) return *this;
+  Value copy(other);
+  return *this = std::move(copy);
+}
+
+Value& Value::operator=(Value&& other) noexcept {
+  if (this == &other) return *this;
+  if (isPlain()) {
+    kind_ = other.kind_;
+    moveFrom(other);
+    return *this;
+  }
+  // other may live inside this value: it is moved out before this one is destroyed.
+  Value taken(std::move(other));
+  destroy();
+  kind_ = taken.kind_;
+  moveFrom(taken);
+  return *this;
+}
+
+// Both take kind_ as already set to other's.
+void Value::copyFrom(const Value& other) {
+  switch (kind_) {
+    case Kind::Decimal:
+      new (&decimal_) Decimal(other.decimal_);
+      return;
+    case Kind::String:
+      new (&string_) std::string(other.string_);
+      return;
+    case Kind::Data:
+      new (&data_) Data(other.data_);
+      return;
+    case Kind::Array:
+      new (&array_) Array(other.array_);
+      return;
+    case Kind::Dictionary:
+      new (&dictionary_) Dictionary(other.dictionary_);
+      return;
+    default:
+      std::memcpy(&scalar_, &other.scalar_, sizeof scalar_);
+      return;
+  }
+}
+
+// Leaves other a null. What a move leaves behind (an empty string, vector or dictionary) holds no
+// memory, so its destructor, which would do nothing, is not run.
+void Value::moveFrom(Value& other) {
+  switch (kind_) {
+    case Kind::Decimal:
+      new (&decimal_) Decimal(std::move(other.decimal_));
+      break;
+    case Kind::String:
+      new (&string_) std::string(std::move(other.string_));
+      break;
+    case Kind::Data:
+      new (&data_) Data(std::move(other.data_));
+      break;
+    case Kind::Array:
+      new (&array_) Array(std::move(other.array_));
+      break;
+    case Kind::Dictionary:
+      new (&dictionary_) Dictionary(std::move(other.dictionary_));
+      break;
+    default:
+      std::memcpy(&scalar_, &other.scalar_, sizeof scalar_);
+      return;
+  }
+  other.kind_ = Kind::Null;
+  other.scalar_ = 0;
+}
+
+void Value::destroy() {
+  switch (kind_) {
+    case Kind::Decimal:
+      decimal_.~Decimal();
+      return;
+    case Kind::String:
+      string_.~basic_string();
+      return;
+    case Kind::Data:
+      data_.~vector();
+      return;
+    case Kind::Array:
+      array_.~vector();
+      return;
+    case Kind::Dictionary:
+      dictionary_.~Dictionary();
+      return;
+    default:
+      return;
+  }
+}
+
 bool Value::isNumber() const {
   Kind k = kind();
   return k == Kind::Integer || k == Kind::Double || k == Kind::Decimal;
@@ -156,9 +436,9 @@ bool Value::isNumber() const {
 int64_t Value::toInt64() const {
   switch (kind()) {
     case Kind::Boolean:
-      return std::get<bool>(storage_) ? 1 : 0;
+      return boolean_ ? 1 : 0;
     case Kind::Integer:
-      return std::get<int64_t>(storage_);
+      return integer_;
     case Kind::Double:
     case Kind::Decimal: {
       if (const Decimal* decimal = asDecimal()) {
@@ -178,13 +458,13 @@ int64_t Value::toInt64() const {
 double Value::toDouble() const {
   switch (kind()) {
     case Kind::Boolean:
-      return std::get<bool>(storage_) ? 1 : 0;
+      return boolean_ ? 1 : 0;
     case Kind::Integer:
-      return static_cast<double>(std::get<int64_t>(storage_));
+      return static_cast<double>(integer_);
     case Kind::Double:
-      return std::get<double>(storage_);
+      return double_;
     case Kind::Decimal:
-      return std::get<Decimal>(storage_).toDouble();
+      return decimal_.toDouble();
     default:
       return 0;
   }
@@ -284,13 +564,13 @@ void describe(const Value& value, int level, bool topLevel, std::string& out) {
 std::string Value::numberString() const {
   switch (kind()) {
     case Kind::Boolean:
-      return std::get<bool>(storage_) ? "1" : "0";
+      return boolean_ ? "1" : "0";
     case Kind::Integer:
-      return std::to_string(std::get<int64_t>(storage_));
+      return std::to_string(integer_);
     case Kind::Double:
-      return doubleString(std::get<double>(storage_));
+      return doubleString(double_);
     case Kind::Decimal:
-      return std::get<Decimal>(storage_).toString();
+      return decimal_.toString();
     default:
       return {};
   }
@@ -309,14 +589,36 @@ std::string Value::description() const {
 
 bool operator==(const Value& a, const Value& b) {
   if (a.isNumber() && b.isNumber()) {
-    if (a.kind() == b.kind()) return a.storage_ == b.storage_;
+    if (a.kind() == b.kind()) {
+      if (a.kind() == Value::Kind::Integer) return a.integer_ == b.integer_;
+      if (a.kind() == Value::Kind::Double) return a.double_ == b.double_;
+      return a.decimal_ == b.decimal_;
+    }
     const Decimal* da = a.asDecimal();
     const Decimal* db = b.asDecimal();
     if (da && b.kind() == Value::Kind::Integer) return da->toInt64() == b.toInt64();
     if (db && a.kind() == Value::Kind::Integer) return db->toInt64() == a.toInt64();
     return a.toDouble() == b.toDouble();
   }
-  return a.storage_ == b.storage_;
+  if (a.kind() != b.kind()) return false;
+  switch (a.kind()) {
+    case Value::Kind::Null:
+      return true;
+    case Value::Kind::Boolean:
+      return a.boolean_ == b.boolean_;
+    case Value::Kind::String:
+      return a.string_ == b.string_;
+    case Value::Kind::Date:
+      return a.date_ == b.date_;
+    case Value::Kind::Data:
+      return a.data_ == b.data_;
+    case Value::Kind::Array:
+      return a.array_ == b.array_;
+    case Value::Kind::Dictionary:
+      return a.dictionary_ == b.dictionary_;
+    default:
+      return false;  // numbers are compared above
+  }
 }
 
 std::ostream& operator<<(std::ostream& out, const Value& value) {

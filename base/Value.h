@@ -4,10 +4,10 @@
 #include <initializer_list>
 #include <iosfwd>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <variant>
 #include <vector>
 
 #include "base/Date.h"
@@ -22,7 +22,9 @@ using Array = std::vector<Value>;
 
 // A dictionary of string keys to values, one value per key. Entries keep the order in which
 // their keys were first inserted; replacing a value keeps its place. Lookup is linear for small
-// dictionaries and hashed for large ones, so building a large dictionary stays linear.
+// dictionaries and hashed for large ones, so building a large dictionary stays linear — also for
+// keys chosen to collide: a dictionary whose keys pile up in its index changes to a hash keyed
+// with a secret of the process, which outside input cannot aim at.
 class Dictionary {
  public:
   // A key and its value (defined below, once Value is complete).
@@ -30,6 +32,9 @@ class Dictionary {
 
   Dictionary();
   Dictionary(std::initializer_list<Entry> entries);
+  // Takes the entries in their order; a key given again replaces the value of its first entry,
+  // as set() would. Building from a whole vector moves no entry when no key repeats.
+  explicit Dictionary(std::vector<Entry> entries);
   Dictionary(const Dictionary& other);
   Dictionary(Dictionary&& other) noexcept;
   Dictionary& operator=(const Dictionary& other);
@@ -38,6 +43,7 @@ class Dictionary {
 
   size_t size() const;
   bool empty() const;
+  // Room for count entries, and for a large count an index of that size made at once.
   void reserve(size_t count);
 
   // The value under the key, or nullptr.
@@ -59,10 +65,14 @@ class Dictionary {
   // Same keys with equal values, in any order.
   friend bool operator==(const Dictionary& a, const Dictionary& b);
 
+  // For tests: how many index slots past the first this thread's lookups and insertions have
+  // visited, in all. Stays proportional to their number whatever the keys are.
+  static uint64_t probesForTesting();
+
  private:
   class Index;
   size_t indexOf(std::string_view key) const;  // size() when absent
-  void rebuildIndex();
+  void rebuildIndex(size_t capacityFor);
 
   std::vector<Entry> entries_;
   std::unique_ptr<Index> index_;
@@ -73,7 +83,7 @@ class Dictionary {
 // and convert across kinds by numeric value.
 class Value {
  public:
-  enum class Kind {
+  enum class Kind : uint8_t {
     Null,
     Boolean,
     Integer,
@@ -86,26 +96,46 @@ class Value {
     Dictionary
   };
 
-  Value() = default;
-  Value(std::nullptr_t) {}
-  Value(bool b) : storage_(b) {}
-  Value(int i) : storage_(int64_t{i}) {}
-  Value(unsigned i) : storage_(int64_t{i}) {}
-  Value(long i) : storage_(int64_t{i}) {}
-  Value(long long i) : storage_(int64_t{i}) {}
-  Value(unsigned long i) : storage_(static_cast<int64_t>(i)) {}
-  Value(double d) : storage_(d) {}
-  Value(float f) : storage_(double{f}) {}
-  Value(base::Decimal d) : storage_(std::move(d)) {}
-  Value(std::string s) : storage_(std::move(s)) {}
-  Value(std::string_view s) : storage_(std::string(s)) {}
-  Value(const char* s) : storage_(std::string(s)) {}
-  Value(base::Date d) : storage_(d) {}
-  Value(base::Data d) : storage_(std::move(d)) {}
-  Value(base::Array a) : storage_(std::move(a)) {}
-  Value(base::Dictionary d) : storage_(std::move(d)) {}
+  Value() { scalar_ = 0; }
+  Value(std::nullptr_t) : Value() {}
+  Value(bool b) : kind_(Kind::Boolean) {
+    scalar_ = 0;
+    boolean_ = b;
+  }
+  Value(int i) : kind_(Kind::Integer) { integer_ = i; }
+  Value(unsigned i) : kind_(Kind::Integer) { integer_ = i; }
+  Value(long i) : kind_(Kind::Integer) { integer_ = i; }
+  Value(long long i) : kind_(Kind::Integer) { integer_ = i; }
+  Value(unsigned long i) : kind_(Kind::Integer) { integer_ = static_cast<int64_t>(i); }
+  Value(double d) : kind_(Kind::Double) { double_ = d; }
+  Value(float f) : kind_(Kind::Double) { double_ = f; }
+  Value(base::Decimal d) : kind_(Kind::Decimal) { new (&decimal_) base::Decimal(std::move(d)); }
+  Value(const std::string& s) : kind_(Kind::String) { new (&string_) std::string(s); }
+  Value(std::string&& s) : kind_(Kind::String) { new (&string_) std::string(std::move(s)); }
+  Value(std::string_view s) : kind_(Kind::String) { new (&string_) std::string(s); }
+  Value(const char* s) : kind_(Kind::String) { new (&string_) std::string(s); }
+  Value(base::Date d) : kind_(Kind::Date) { new (&date_) base::Date(d); }
+  Value(base::Data d) : kind_(Kind::Data) { new (&data_) base::Data(std::move(d)); }
+  Value(base::Array a) : kind_(Kind::Array) { new (&array_) base::Array(std::move(a)); }
+  Value(base::Dictionary d) : kind_(Kind::Dictionary) {
+    new (&dictionary_) base::Dictionary(std::move(d));
+  }
 
-  Kind kind() const { return static_cast<Kind>(storage_.index()); }
+  Value(const Value& other);
+  Value(Value&& other) noexcept : kind_(other.kind_) {
+    if (isPlain()) {
+      scalar_ = other.scalar_;
+    } else {
+      moveFrom(other);
+    }
+  }
+  Value& operator=(const Value& other);
+  Value& operator=(Value&& other) noexcept;
+  ~Value() {
+    if (!isPlain()) destroy();
+  }
+
+  Kind kind() const { return kind_; }
   bool isNull() const { return kind() == Kind::Null; }
   bool isBoolean() const { return kind() == Kind::Boolean; }
   bool isNumber() const;  // integer, double or decimal
@@ -116,15 +146,15 @@ class Value {
   bool isDictionary() const { return kind() == Kind::Dictionary; }
 
   // Typed access; each returns nullptr when the value is of another kind.
-  const bool* asBoolean() const { return std::get_if<bool>(&storage_); }
-  const std::string* asString() const { return std::get_if<std::string>(&storage_); }
-  const base::Date* asDate() const { return std::get_if<base::Date>(&storage_); }
-  const base::Data* asData() const { return std::get_if<base::Data>(&storage_); }
-  const base::Array* asArray() const { return std::get_if<base::Array>(&storage_); }
-  base::Array* asArray() { return std::get_if<base::Array>(&storage_); }
-  const base::Dictionary* asDictionary() const { return std::get_if<base::Dictionary>(&storage_); }
-  base::Dictionary* asDictionary() { return std::get_if<base::Dictionary>(&storage_); }
-  const base::Decimal* asDecimal() const { return std::get_if<base::Decimal>(&storage_); }
+  const bool* asBoolean() const { return isBoolean() ? &boolean_ : nullptr; }
+  const std::string* asString() const { return isString() ? &string_ : nullptr; }
+  const base::Date* asDate() const { return isDate() ? &date_ : nullptr; }
+  const base::Data* asData() const { return isData() ? &data_ : nullptr; }
+  const base::Array* asArray() const { return isArray() ? &array_ : nullptr; }
+  base::Array* asArray() { return isArray() ? &array_ : nullptr; }
+  const base::Dictionary* asDictionary() const { return isDictionary() ? &dictionary_ : nullptr; }
+  base::Dictionary* asDictionary() { return isDictionary() ? &dictionary_ : nullptr; }
+  const base::Decimal* asDecimal() const { return kind_ == Kind::Decimal ? &decimal_ : nullptr; }
 
   // Numeric readings, as a number's intValue/doubleValue would give them: booleans count as 0
   // and 1, other kinds as 0. toInt64 truncates towards zero.
@@ -146,15 +176,38 @@ class Value {
   friend bool operator==(const Value& a, const Value& b);
 
  private:
-  std::variant<std::monostate, bool, int64_t, double, base::Decimal, std::string, base::Date,
-               base::Data, base::Array, base::Dictionary>
-      storage_;
+  // Values are moved and destroyed far more often than they are looked at (a reader moves each
+  // one into its container): kinds held in eight plain bytes take no branch into the heavy kinds.
+  bool isPlain() const { return kind_ <= Kind::Double || kind_ == Kind::Date; }
+  void destroy();
+  void copyFrom(const Value& other);
+  void moveFrom(Value& other);
+
+  Kind kind_ = Kind::Null;
+  union {
+    uint64_t scalar_;  // the eight bytes of every plain kind, as one
+    bool boolean_;
+    int64_t integer_;
+    double double_;
+    base::Date date_;
+    base::Decimal decimal_;
+    std::string string_;
+    base::Data data_;
+    base::Array array_;
+    base::Dictionary dictionary_;
+  };
 };
 
 // Writes the value's description (for diagnostics and test failure messages).
 std::ostream& operator<<(std::ostream& out, const Value& value);
 
 struct Dictionary::Entry {
+  Entry(std::string key, Value value) : first(std::move(key)), second(std::move(value)) {}
+  // Each part made in place from what is given.
+  template <typename Key, typename Member>
+  Entry(Key&& key, Member&& value)
+      : first(std::forward<Key>(key)), second(std::forward<Member>(value)) {}
+
   std::string first;
   Value second;
 };
@@ -164,9 +217,6 @@ inline size_t Dictionary::size() const {
 }
 inline bool Dictionary::empty() const {
   return entries_.empty();
-}
-inline void Dictionary::reserve(size_t count) {
-  entries_.reserve(count);
 }
 inline std::vector<Dictionary::Entry>::const_iterator Dictionary::begin() const {
   return entries_.begin();

@@ -28,7 +28,9 @@ struct Document {
 const std::vector<Document>& documents() {
   static const std::vector<Document> all = {{"ad-request", JsonDocuments::adRequest()},
                                             {"mixed-1MB", JsonDocuments::mixed()},
-                                            {"strings-1MB", JsonDocuments::stringHeavy()}};
+                                            {"strings-1MB", JsonDocuments::stringHeavy()},
+                                            {"keys-random", JsonDocuments::manyKeys(false)},
+                                            {"keys-colliding", JsonDocuments::manyKeys(true)}};
   return all;
 }
 

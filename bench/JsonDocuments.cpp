@@ -1,7 +1,9 @@
 #include "bench/JsonDocuments.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -171,5 +173,18 @@ std::string JsonDocuments::stringHeavy() {
     out += '"';
   }
   out += ']';
+  return out;
+}
+
+std::string JsonDocuments::manyKeys(bool colliding) {
+  Sequence sequence;
+  std::string out = "{";
+  for (uint32_t found = 0, i = 0; found < 8192; ++i) {
+    std::string key = "k" + std::to_string(colliding ? i : sequence.next());
+    if (colliding && (std::hash<std::string_view>{}(key)&0xFFF) != 0) continue;
+    if (found++ > 0) out += ',';
+    out += '"' + key + "\":" + std::to_string(found);
+  }
+  out += '}';
   return out;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// JsonDocuments: the three JSON texts that the JSON benchmarks read and write, generated the same
+// JsonDocuments: the JSON texts that the JSON benchmarks read and write, generated the same
 // way on every run so that every library sees the very same bytes.
 
 #include <string>
@@ -15,4 +15,8 @@ class JsonDocuments {
   // About 1 MB of texts with escapes (quotes, backslashes, line breaks, \u escapes and surrogate
   // pairs) and raw non-ASCII UTF-8 in several scripts.
   static std::string stringHeavy();
+  // One object of 8192 members with short distinct keys: chosen so that their standard-library
+  // hashes agree in the low twelve bits (what an attacker would send to a table indexed by that
+  // hash), or drawn at random.
+  static std::string manyKeys(bool colliding);
 };

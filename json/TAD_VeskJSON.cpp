@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -20,6 +21,8 @@ namespace {
 
 using base::Error;
 using base::Value;
+using enum TAD_VeskJSON::ErrorCode;
+constexpr uint32_t kNestingSafetyLimit = TAD_VeskJSON::kNestingSafetyLimit;
 
 // The stop set for runs of plain string characters: the quotation mark, the backslash and the
 // control bytes 0x01..0x1F, NUL-terminated, so the terminating NUL of the input stops a run too.
@@ -161,13 +164,6 @@ const char* firstToEscape(const char* cursor, const char* end) {
   return cursor;
 }
 
-const base::Dictionary::Entry& entryOf(const base::Dictionary::Entry& entry) {
-  return entry;
-}
-const base::Dictionary::Entry& entryOf(const base::Dictionary::Entry* entry) {
-  return *entry;
-}
-
 // A decimal is kept only if its standard text reads back: the reader's decimal type refuses
 // scientific exponents from 2^31 on, which digits and exponent together can otherwise reach.
 bool hasReadableExponent(const base::Decimal& decimal) {
@@ -176,22 +172,127 @@ bool hasReadableExponent(const base::Decimal& decimal) {
   return scientific > -kLimit && scientific < kLimit;
 }
 
+// One writing: the options it was given and the containers it is inside. Containers are written
+// without recursion, so that how deep a value may nest does not depend on the stack of the build.
+class JsonWriter {
+ public:
+  JsonWriter(bool humanReadable, bool sortKeys)
+      : humanReadable_(humanReadable), sortKeys_(sortKeys) {}
+
+  bool write(const Value& root, std::string& out, Error* error);
+
+ private:
+  // An open container: an array, or an object with its members in the order they are written.
+  struct Frame {
+    const base::Array* array = nullptr;
+    const base::Dictionary* dictionary = nullptr;
+    std::vector<const base::Dictionary::Entry*> sorted;  // when keys are sorted
+    size_t next = 0;
+
+    size_t size() const { return array ? array->size() : dictionary->size(); }
+    const base::Dictionary::Entry& member(size_t at) const {
+      return sorted.empty() ? *(dictionary->begin() + static_cast<std::ptrdiff_t>(at))
+                            : *sorted[at];
+    }
+  };
+
+  // Writes a scalar, or opens a container.
+  bool begin(const Value& value, std::string& out, Error* error);
+  bool open(const base::Array* array, const base::Dictionary* dictionary, Error* error);
+  // The next value of the innermost open container, after its separator (and key); closes the
+  // containers that are done. nullptr when the root is done.
+  const Value* advance(std::string& out);
+  bool failInside(Error* error) const;
+  static std::vector<const base::Dictionary::Entry*> sortedMembers(
+      const base::Dictionary& dictionary);
+  static void appendString(std::string_view text, std::string& out);
+  static void appendEscaped(unsigned char byte, std::string& out);
+  static bool appendNumber(const Value& number, std::string& out, Error* error);
+  void appendIndent(std::string& out) const;
+
+  const bool humanReadable_;
+  const bool sortKeys_;
+  std::vector<Frame> frames_;  // innermost last
+};
+
+// One reading: where it is in the text and the open containers.
+class JsonReader {
+ public:
+  explicit JsonReader(uint32_t maxDepth) : maxDepth_(maxDepth) {}
+
+  std::optional<Value> read(const char* text, size_t length, bool allowScalar, Error* error);
+
+ private:
+  // An open container while reading.
+  struct Frame {
+    bool isObject = false;
+    bool hasValue = false;  // a member or element has just been read
+    size_t keysBottom = 0;
+    size_t valuesBottom = 0;
+    size_t key = 0;  // the current member's key
+  };
+  enum class Continuation { kFailed, kNeedsValue, kClosed };
+  struct Scratch;
+  class ScratchLease;
+
+  bool scanDocument(Error* error);
+  // Pushes a scalar on the reading stack, or opens a container.
+  bool scanValue(Error* error);
+  bool openContainer(bool isObject, Error* error);
+  Continuation continueDictionary(Error* error);
+  Continuation continueArray(Error* error);
+  // Past the separator after an element (a comma, but none right before closer) and past closer
+  // when it ends the container: kClosed then, kNeedsValue when another element may follow.
+  [[gnu::always_inline]] Continuation passSeparator(Frame& frame, char closer,
+                                                    const char* trailingComma,
+                                                    const char* endOfInput, Error* error);
+  static Continuation failed(Error* error, int64_t code, const char* message);
+  bool failInside(size_t count, Error* error);
+  void pushDictionary(size_t keysBottom, size_t valuesBottom);
+  void pushArray(size_t bottom);
+  // The string's text is left in the input when it holds no escapes, else in the string buffer
+  // until the next string is read.
+  bool scanRestOfString(std::string_view& text, Error* error);
+  bool skipRun();
+  bool failMalformedUtf8(Error* error);
+  bool scanEscape(std::string& text, Error* error);
+  bool scanRestOfNull(Error* error);
+  bool scanRestOfTrue(Error* error);
+  bool scanRestOfFalse(Error* error);
+  bool scanNumber(Error* error);
+  bool scanUnicodeChar(uint32_t& character, Error* error);
+  bool scanHexQuad(uint32_t& unit, Error* error);
+  bool scanIsAtEnd();
+  bool enterReadContainer(Error* error);
+  void skipWhiteSpace();
+
+  const uint32_t maxDepth_;
+  uint32_t depth_ = 0;
+  const char* c_ = nullptr;
+  const char* end_ = nullptr;  // where the text's terminating NUL is
+  bool malformedUtf8_ = false;
+  Scratch* scratch_ = nullptr;  // the thread's reading buffers, during a reading
+};
+
 }  // namespace
 
 // Buffers that the readings of one thread share, so that reading small texts, the library's
 // everyday case, allocates only what it returns. What a reading leaves is cleared when it ends;
-// buffers grown large by a large text are given back.
+// buffers grown large by a large text are given back. The value stack is kept up to a mebibyte:
+// growing it again for every large text (each step moving all values so far into fresh pages)
+// took about a third of the reading of a 1 MB document of many small records.
 // Every value read is pushed on `values`; a container, when it closes, takes its elements (and an
 // object its keys from `keys`) off the top and is pushed in their place. Values are so moved
 // once into their container, which is made with exactly their number.
-struct TAD_VeskJSON::Scratch {
+struct JsonReader::Scratch {
   std::string stringBuffer;
   std::vector<Value> values;
-  std::vector<std::string> keys;
+  std::vector<std::string_view> keys;  // in the input, or in keyCopies when they had escapes
+  std::deque<std::string> keyCopies;
   std::vector<Frame> frames;  // the open containers, innermost last
 };
 
-class TAD_VeskJSON::ScratchLease {
+class JsonReader::ScratchLease {
  public:
   explicit ScratchLease(Scratch*& holder) : holder_(holder) {
     thread_local Scratch scratch;
@@ -201,6 +302,7 @@ class TAD_VeskJSON::ScratchLease {
     Scratch& scratch = *holder_;
     scratch.values.clear();
     scratch.keys.clear();
+    scratch.keyCopies.clear();
     scratch.frames.clear();
     if (scratch.values.capacity() > kKeptValues) scratch.values.shrink_to_fit();
     if (scratch.keys.capacity() > kKeptKeys) scratch.keys.shrink_to_fit();
@@ -214,7 +316,7 @@ class TAD_VeskJSON::ScratchLease {
   ScratchLease& operator=(const ScratchLease&) = delete;
 
  private:
-  static constexpr size_t kKeptValues = 4096;
+  static constexpr size_t kKeptValues = (size_t{1} << 20) / sizeof(Value);
   static constexpr size_t kKeptKeys = 1024;
   static constexpr size_t kKeptStringBytes = 64 * 1024;
   Scratch*& holder_;
@@ -232,7 +334,6 @@ std::optional<std::string> TAD_VeskJSON::stringWithFragment(const Value& value, 
 
 std::optional<std::string> TAD_VeskJSON::stringWithObject(const Value& value, bool allowScalar,
                                                           Error* error) {
-  depth_ = 0;
   std::string out;
   out.reserve(128);
   if (!allowScalar && !value.isDictionary() && !value.isArray()) {
@@ -240,21 +341,31 @@ std::optional<std::string> TAD_VeskJSON::stringWithObject(const Value& value, bo
     return std::nullopt;
   }
   Error local;
-  if (!appendValue(value, out, &local)) {
+  if (!JsonWriter(humanReadable_, sortKeys_).write(value, out, &local)) {
     if (error) *error = std::move(local);
     return std::nullopt;
   }
   return out;
 }
 
-bool TAD_VeskJSON::appendValue(const Value& value, std::string& out, Error* error) {
+bool JsonWriter::write(const Value& root, std::string& out, Error* error) {
+  for (const Value* value = &root; value; value = advance(out)) {
+    if (!begin(*value, out, error)) return failInside(error);
+  }
+  return true;
+}
+
+bool JsonWriter::begin(const Value& value, std::string& out, Error* error) {
   switch (value.kind()) {
     case Value::Kind::Dictionary:
-      return appendDictionary(*value.asDictionary(), out, error);
+      out += '{';
+      return open(nullptr, value.asDictionary(), error);
     case Value::Kind::Array:
-      return appendArray(*value.asArray(), out, error);
+      out += '[';
+      return open(value.asArray(), nullptr, error);
     case Value::Kind::String:
-      return appendString(*value.asString(), out, error);
+      appendString(*value.asString(), out);
+      return true;
     case Value::Kind::Boolean:
       out += *value.asBoolean() ? "true" : "false";
       return true;
@@ -267,13 +378,68 @@ bool TAD_VeskJSON::appendValue(const Value& value, std::string& out, Error* erro
       return true;
     case Value::Kind::Date:
     case Value::Kind::Data:
-      return appendString(value.description(), out, error);
+      appendString(value.description(), out);
+      return true;
   }
   // Every kind is handled above; one added to base::Value later is refused until it is.
   return fail(error, kUnsupportedValue, "JSON serialisation not supported for unknown value");
 }
 
-bool TAD_VeskJSON::appendNumber(const Value& number, std::string& out, Error* error) {
+bool JsonWriter::open(const base::Array* array, const base::Dictionary* dictionary, Error* error) {
+  if (frames_.size() >= kNestingSafetyLimit) return fail(error, kNestedTooDeep, "Nested too deep");
+  Frame& frame = frames_.emplace_back();
+  frame.array = array;
+  frame.dictionary = dictionary;
+  if (dictionary && sortKeys_) frame.sorted = sortedMembers(*dictionary);
+  return true;
+}
+
+const Value* JsonWriter::advance(std::string& out) {
+  while (!frames_.empty()) {
+    Frame& frame = frames_.back();
+    if (frame.next < frame.size()) {
+      if (frame.next > 0) out += ',';
+      if (humanReadable_) appendIndent(out);
+      size_t at = frame.next++;
+      if (frame.array) return &(*frame.array)[at];
+      const base::Dictionary::Entry& member = frame.member(at);
+      appendString(member.first, out);
+      out += humanReadable_ ? " : " : ":";
+      return &member.second;
+    }
+    bool isObject = frame.array == nullptr;
+    bool empty = frame.size() == 0;
+    frames_.pop_back();
+    if (humanReadable_ && !empty) appendIndent(out);
+    out += isObject ? '}' : ']';
+  }
+  return nullptr;
+}
+
+// A value that failed to write: an object around it replaces the error with its own, naming the
+// member of the outermost object that holds the value; arrays pass the error on as it is.
+bool JsonWriter::failInside(Error* error) const {
+  for (const Frame& frame : frames_) {
+    if (frame.array) continue;
+    // Its member being written is the last one begun.
+    const std::string& key = frame.member(frame.next - 1).first;
+    return fail(error, kUnsupportedValue, "Unsupported value for key " + key + " in object");
+  }
+  return false;
+}
+
+std::vector<const base::Dictionary::Entry*> JsonWriter::sortedMembers(
+    const base::Dictionary& dictionary) {
+  std::vector<const base::Dictionary::Entry*> entries;
+  entries.reserve(dictionary.size());
+  for (const base::Dictionary::Entry& entry : dictionary)
+    entries.push_back(&entry);
+  std::sort(entries.begin(), entries.end(),
+            [](const auto* a, const auto* b) { return a->first < b->first; });
+  return entries;
+}
+
+bool JsonWriter::appendNumber(const Value& number, std::string& out, Error* error) {
   if (number.kind() == Value::Kind::Integer) {
     char text[24];
     auto result = std::to_chars(text, text + sizeof text, number.toInt64());
@@ -294,71 +460,7 @@ bool TAD_VeskJSON::appendNumber(const Value& number, std::string& out, Error* er
   return true;
 }
 
-bool TAD_VeskJSON::enterWrittenContainer(Error* error) {
-  if (++depth_ <= kNestingSafetyLimit) return true;
-  return fail(error, kNestedTooDeep, "Nested too deep");
-}
-
-bool TAD_VeskJSON::appendDictionary(const base::Dictionary& dictionary, std::string& out,
-                                    Error* error) {
-  out += '{';
-  if (!enterWrittenContainer(error)) return false;
-  bool written = sortKeys_ ? appendMembers(sortedEntries(dictionary), out, error)
-                           : appendMembers(dictionary, out, error);
-  if (!written) return false;
-  --depth_;
-  if (humanReadable_ && !dictionary.empty()) appendIndent(out);
-  out += '}';
-  return true;
-}
-
-std::vector<const base::Dictionary::Entry*> TAD_VeskJSON::sortedEntries(
-    const base::Dictionary& dictionary) {
-  std::vector<const base::Dictionary::Entry*> entries;
-  entries.reserve(dictionary.size());
-  for (const base::Dictionary::Entry& entry : dictionary)
-    entries.push_back(&entry);
-  std::sort(entries.begin(), entries.end(),
-            [](const auto* a, const auto* b) { return a->first < b->first; });
-  return entries;
-}
-
-template <typename Entries>
-bool TAD_VeskJSON::appendMembers(const Entries& entries, std::string& out, Error* error) {
-  std::string_view separator = humanReadable_ ? " : " : ":";
-  bool first = true;
-  for (const auto& item : entries) {
-    const base::Dictionary::Entry& entry = entryOf(item);
-    if (!first) out += ',';
-    first = false;
-    if (humanReadable_) appendIndent(out);
-    appendString(entry.first, out, error);
-    out.append(separator.data(), separator.size());
-    if (!appendValue(entry.second, out, error)) {
-      return fail(error, kUnsupportedValue,
-                  "Unsupported value for key " + entry.first + " in object");
-    }
-  }
-  return true;
-}
-
-bool TAD_VeskJSON::appendArray(const base::Array& array, std::string& out, Error* error) {
-  out += '[';
-  if (!enterWrittenContainer(error)) return false;
-  bool first = true;
-  for (const Value& element : array) {
-    if (!first) out += ',';
-    first = false;
-    if (humanReadable_) appendIndent(out);
-    if (!appendValue(element, out, error)) return false;
-  }
-  --depth_;
-  if (humanReadable_ && !array.empty()) appendIndent(out);
-  out += ']';
-  return true;
-}
-
-bool TAD_VeskJSON::appendString(std::string_view text, std::string& out, Error*) {
+void JsonWriter::appendString(std::string_view text, std::string& out) {
   out += '"';
   const char* run = text.data();
   const char* end = run + text.size();
@@ -370,10 +472,9 @@ bool TAD_VeskJSON::appendString(std::string_view text, std::string& out, Error*)
   }
   out.append(run, static_cast<size_t>(end - run));
   out += '"';
-  return true;
 }
 
-void TAD_VeskJSON::appendEscaped(unsigned char byte, std::string& out) {
+void JsonWriter::appendEscaped(unsigned char byte, std::string& out) {
   switch (byte) {
     case '\b':
       out.append("\\b", 2);
@@ -404,9 +505,9 @@ void TAD_VeskJSON::appendEscaped(unsigned char byte, std::string& out) {
   }
 }
 
-void TAD_VeskJSON::appendIndent(std::string& out) const {
+void JsonWriter::appendIndent(std::string& out) const {
   out += '\n';
-  out.append(2 * static_cast<size_t>(depth_), ' ');
+  out.append(2 * frames_.size(), ' ');
 }
 
 // Reading
@@ -429,25 +530,24 @@ std::optional<Value> TAD_VeskJSON::fragmentWithString(const std::string& text, E
 
 std::optional<Value> TAD_VeskJSON::objectWithString(const char* text, bool allowScalar,
                                                     Error* error) {
-  return read(text, text ? std::strlen(text) : 0, allowScalar, error);
+  return JsonReader(maxDepth_).read(text, text ? std::strlen(text) : 0, allowScalar, error);
 }
 
 std::optional<Value> TAD_VeskJSON::objectWithString(const std::string& text, bool allowScalar,
                                                     Error* error) {
-  return read(text.c_str(), text.size(), allowScalar, error);
+  return JsonReader(maxDepth_).read(text.c_str(), text.size(), allowScalar, error);
 }
 
 // Bytes from 0x80 up can only be read inside strings, which check them as they pass; text that
 // reads is therefore well-formed up to its end, and only what lies after an inner NUL is checked
 // apart. A failed reading checks the whole text, because malformed text is refused as missing
 // input whatever else is wrong with it.
-std::optional<Value> TAD_VeskJSON::read(const char* text, size_t length, bool allowScalar,
-                                        Error* error) {
+std::optional<Value> JsonReader::read(const char* text, size_t length, bool allowScalar,
+                                      Error* error) {
   if (!text) {
     fail(error, kNoInput, "Input was 'nil'");
     return std::nullopt;
   }
-  depth_ = 0;
   c_ = text;
   end_ = text + length;
   malformedUtf8_ = false;
@@ -476,17 +576,17 @@ std::optional<Value> TAD_VeskJSON::read(const char* text, size_t length, bool al
   return std::move(value);
 }
 
-void TAD_VeskJSON::skipWhiteSpace() {
+void JsonReader::skipWhiteSpace() {
   while (kWhiteSpace[static_cast<unsigned char>(*c_)])
     ++c_;
 }
 
-bool TAD_VeskJSON::scanIsAtEnd() {
+bool JsonReader::scanIsAtEnd() {
   skipWhiteSpace();
   return *c_ == '\0';
 }
 
-bool TAD_VeskJSON::scanValue(Error* error) {
+bool JsonReader::scanValue(Error* error) {
   skipWhiteSpace();
   char leading = *c_++;
   switch (leading) {
@@ -495,9 +595,9 @@ bool TAD_VeskJSON::scanValue(Error* error) {
     case '[':
       return openContainer(false, error);
     case '"': {
-      std::string text;
+      std::string_view text;
       if (!scanRestOfString(text, error)) return false;
-      scratch_->values.emplace_back(std::move(text));
+      scratch_->values.emplace_back(text);
       return true;
     }
     case 'n':
@@ -529,7 +629,7 @@ bool TAD_VeskJSON::scanValue(Error* error) {
   }
 }
 
-bool TAD_VeskJSON::scanRestOfNull(Error* error) {
+bool JsonReader::scanRestOfNull(Error* error) {
   if (c_[0] != 'u' || c_[1] != 'l' || c_[2] != 'l') {
     return fail(error, kMalformedStructure, "Expected 'null'");
   }
@@ -538,7 +638,7 @@ bool TAD_VeskJSON::scanRestOfNull(Error* error) {
   return true;
 }
 
-bool TAD_VeskJSON::scanRestOfTrue(Error* error) {
+bool JsonReader::scanRestOfTrue(Error* error) {
   if (c_[0] != 'r' || c_[1] != 'u' || c_[2] != 'e') {
     return fail(error, kMalformedStructure, "Expected 'true'");
   }
@@ -547,7 +647,7 @@ bool TAD_VeskJSON::scanRestOfTrue(Error* error) {
   return true;
 }
 
-bool TAD_VeskJSON::scanRestOfFalse(Error* error) {
+bool JsonReader::scanRestOfFalse(Error* error) {
   if (c_[0] != 'a' || c_[1] != 'l' || c_[2] != 's' || c_[3] != 'e') {
     return fail(error, kMalformedStructure, "Expected 'false'");
   }
@@ -556,7 +656,7 @@ bool TAD_VeskJSON::scanRestOfFalse(Error* error) {
   return true;
 }
 
-bool TAD_VeskJSON::scanNumber(Error* error) {
+bool JsonReader::scanNumber(Error* error) {
   const char* start = c_;
   bool negative = *c_ == '-';
   if (negative) ++c_;
@@ -611,7 +711,7 @@ bool TAD_VeskJSON::scanNumber(Error* error) {
 // Advances the cursor over plain string characters: up to a byte of ctrl, the terminating NUL
 // included. Eight bytes at a time while none of them is a stop or a non-ASCII byte; non-ASCII
 // characters are checked as whole sequences. Returns false on malformed UTF-8.
-bool TAD_VeskJSON::skipRun() {
+bool JsonReader::skipRun() {
   // A local cursor: writes through the member would be repeated on every step, as the compiler
   // cannot tell them apart from writes to the text.
   const char* cursor = c_;
@@ -645,11 +745,11 @@ bool TAD_VeskJSON::skipRun() {
   return true;
 }
 
-bool TAD_VeskJSON::scanRestOfString(std::string& text, Error* error) {
+bool JsonReader::scanRestOfString(std::string_view& text, Error* error) {
   const char* run = c_;
   if (!skipRun()) return failMalformedUtf8(error);
-  if (*c_ == '"') {  // the common case: no escapes, one copy
-    text.assign(run, static_cast<size_t>(c_ - run));
+  if (*c_ == '"') {  // the common case: no escapes, nothing copied
+    text = std::string_view(run, static_cast<size_t>(c_ - run));
     ++c_;
     return true;
   }
@@ -660,7 +760,7 @@ bool TAD_VeskJSON::scanRestOfString(std::string& text, Error* error) {
     char stop = *c_;
     if (stop == '"') {
       ++c_;
-      text.assign(scratch_->stringBuffer);
+      text = scratch_->stringBuffer;
       return true;
     }
     if (stop != '\\') {
@@ -677,12 +777,12 @@ bool TAD_VeskJSON::scanRestOfString(std::string& text, Error* error) {
   }
 }
 
-bool TAD_VeskJSON::failMalformedUtf8(Error* error) {
+bool JsonReader::failMalformedUtf8(Error* error) {
   malformedUtf8_ = true;
   return fail(error, kNoInput, "Input was 'nil'");
 }
 
-bool TAD_VeskJSON::scanEscape(std::string& text, Error* error) {
+bool JsonReader::scanEscape(std::string& text, Error* error) {
   char letter = *c_;
   switch (letter) {
     case '"':
@@ -724,7 +824,7 @@ bool TAD_VeskJSON::scanEscape(std::string& text, Error* error) {
   return true;
 }
 
-bool TAD_VeskJSON::scanUnicodeChar(uint32_t& character, Error* error) {
+bool JsonReader::scanUnicodeChar(uint32_t& character, Error* error) {
   uint32_t high = 0;
   if (!scanHexQuad(high, error)) return fail(error, kBadUnicodeEscape, "Missing hex quad");
   if (high < 0xD800 || high >= 0xE000) {
@@ -749,7 +849,7 @@ bool TAD_VeskJSON::scanUnicodeChar(uint32_t& character, Error* error) {
   return true;
 }
 
-bool TAD_VeskJSON::scanHexQuad(uint32_t& unit, Error* error) {
+bool JsonReader::scanHexQuad(uint32_t& unit, Error* error) {
   uint32_t value = 0;
   for (int i = 0; i < 4; ++i, ++c_) {
     char digit = *c_;
@@ -769,7 +869,7 @@ bool TAD_VeskJSON::scanHexQuad(uint32_t& unit, Error* error) {
   return true;
 }
 
-bool TAD_VeskJSON::enterReadContainer(Error* error) {
+bool JsonReader::enterReadContainer(Error* error) {
   ++depth_;
   uint32_t limit = maxDepth_ == 0 ? kNestingSafetyLimit : std::min(maxDepth_, kNestingSafetyLimit);
   if (depth_ <= limit) return true;
@@ -780,7 +880,7 @@ bool TAD_VeskJSON::enterReadContainer(Error* error) {
 // stack, whatever the build: each open container is a frame, and reading alternates between
 // scanning one value (a scalar, or the opening of a container) and continuing the innermost open
 // container up to where it needs its next value or closes.
-bool TAD_VeskJSON::scanDocument(Error* error) {
+bool JsonReader::scanDocument(Error* error) {
   std::vector<Frame>& frames = scratch_->frames;
   for (;;) {
     if (!scanValue(error)) return failInside(frames.size(), error);
@@ -795,12 +895,12 @@ bool TAD_VeskJSON::scanDocument(Error* error) {
 
 // A value that failed to scan fails each of the `count` outer containers in turn, each adding
 // its link to the chain of errors.
-bool TAD_VeskJSON::failInside(size_t count, Error* error) {
+bool JsonReader::failInside(size_t count, Error* error) {
   const std::vector<Frame>& frames = scratch_->frames;
   for (size_t i = count; i-- > 0;) {
     if (frames[i].isObject) {
       failChained(error, kMalformedStructure,
-                  "Object value expected for key: " + scratch_->keys[frames[i].key]);
+                  "Object value expected for key: " + std::string(scratch_->keys[frames[i].key]));
     } else {
       failChained(error, kMalformedStructure, "Expected value while parsing array");
     }
@@ -808,7 +908,7 @@ bool TAD_VeskJSON::failInside(size_t count, Error* error) {
   return false;
 }
 
-bool TAD_VeskJSON::openContainer(bool isObject, Error* error) {
+bool JsonReader::openContainer(bool isObject, Error* error) {
   if (!enterReadContainer(error)) return false;
   Frame frame;
   frame.isObject = isObject;
@@ -818,10 +918,9 @@ bool TAD_VeskJSON::openContainer(bool isObject, Error* error) {
   return true;
 }
 
-inline TAD_VeskJSON::Continuation TAD_VeskJSON::passSeparator(Frame& frame, char closer,
-                                                              const char* trailingComma,
-                                                              const char* endOfInput,
-                                                              Error* error) {
+inline JsonReader::Continuation JsonReader::passSeparator(Frame& frame, char closer,
+                                                          const char* trailingComma,
+                                                          const char* endOfInput, Error* error) {
   if (frame.hasValue) {
     frame.hasValue = false;
     skipWhiteSpace();
@@ -840,7 +939,7 @@ inline TAD_VeskJSON::Continuation TAD_VeskJSON::passSeparator(Frame& frame, char
 }
 
 // After a member's value: an optional comma, but none before the closing brace.
-TAD_VeskJSON::Continuation TAD_VeskJSON::continueDictionary(Error* error) {
+JsonReader::Continuation JsonReader::continueDictionary(Error* error) {
   Frame& frame = scratch_->frames.back();
   Continuation next = passSeparator(frame, '}', "Trailing comma disallowed in object",
                                     "End of input while parsing object", error);
@@ -856,11 +955,14 @@ TAD_VeskJSON::Continuation TAD_VeskJSON::continueDictionary(Error* error) {
     return Continuation::kFailed;
   }
   ++c_;
-  frame.key = scratch_->keys.size();
-  if (!scanRestOfString(scratch_->keys.emplace_back(), error)) {
+  std::string_view key;
+  if (!scanRestOfString(key, error)) {
     failChained(error, kMalformedStructure, "Object key string expected");
     return Continuation::kFailed;
   }
+  if (key.data() == scratch_->stringBuffer.data()) key = scratch_->keyCopies.emplace_back(key);
+  frame.key = scratch_->keys.size();
+  scratch_->keys.push_back(key);
   skipWhiteSpace();
   if (*c_ != ':')
     return failed(error, kMalformedStructure, "Expected ':' separating key and value");
@@ -869,21 +971,21 @@ TAD_VeskJSON::Continuation TAD_VeskJSON::continueDictionary(Error* error) {
   return Continuation::kNeedsValue;
 }
 
-void TAD_VeskJSON::pushDictionary(size_t keysBottom, size_t valuesBottom) {
-  std::vector<std::string>& keys = scratch_->keys;
+void JsonReader::pushDictionary(size_t keysBottom, size_t valuesBottom) {
+  std::vector<std::string_view>& keys = scratch_->keys;
   std::vector<Value>& values = scratch_->values;
-  base::Dictionary dictionary;
-  dictionary.reserve(keys.size() - keysBottom);
+  std::vector<base::Dictionary::Entry> members;
+  members.reserve(keys.size() - keysBottom);
   for (size_t i = keysBottom, j = valuesBottom; i < keys.size(); ++i, ++j) {
-    dictionary.set(std::move(keys[i]), std::move(values[j]));
+    members.emplace_back(keys[i], std::move(values[j]));
   }
   keys.resize(keysBottom);
   values.resize(valuesBottom);
-  values.emplace_back(std::move(dictionary));
+  values.emplace_back(base::Dictionary(std::move(members)));
 }
 
 // After an element: an optional comma, but none before the closing bracket.
-TAD_VeskJSON::Continuation TAD_VeskJSON::continueArray(Error* error) {
+JsonReader::Continuation JsonReader::continueArray(Error* error) {
   Frame& frame = scratch_->frames.back();
   Continuation next = passSeparator(frame, ']', "Trailing comma disallowed in array",
                                     "End of input while parsing array", error);
@@ -897,12 +999,12 @@ TAD_VeskJSON::Continuation TAD_VeskJSON::continueArray(Error* error) {
   return next;
 }
 
-TAD_VeskJSON::Continuation TAD_VeskJSON::failed(Error* error, int64_t code, const char* message) {
+JsonReader::Continuation JsonReader::failed(Error* error, int64_t code, const char* message) {
   fail(error, code, message);
   return Continuation::kFailed;
 }
 
-void TAD_VeskJSON::pushArray(size_t bottom) {
+void JsonReader::pushArray(size_t bottom) {
   std::vector<Value>& values = scratch_->values;
   auto first = values.begin() + static_cast<std::ptrdiff_t>(bottom);
   base::Array array(std::make_move_iterator(first), std::make_move_iterator(values.end()));

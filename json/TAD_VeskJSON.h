@@ -18,9 +18,9 @@
 //
 // Nesting: the reader refuses containers nested deeper than maxDepth (0: no limit of the caller's)
 // and, whatever maxDepth says, deeper than kNestingSafetyLimit (code 7, "Nested too deep"). The
-// reader itself does not recurse, but the values it returns and the chains of errors it reports
-// are freed recursively, and the writer recurses: the limit keeps all of them within the stack.
-// The writer refuses values nested deeper than that limit in the same way.
+// reader and the writer do not recurse, but the values read and the chains of errors reported are
+// freed recursively: the limit keeps them within the stack. The writer refuses values nested
+// deeper than that limit in the same way.
 //
 // Failures return nothing and, when the caller passes an error out-parameter, an error of the
 // domain TAD_VeskJSONErrorDomain whose code is one of ErrorCode and whose message is under
@@ -33,7 +33,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "base/Error.h"
 #include "base/Value.h"
@@ -92,69 +91,7 @@ class TAD_VeskJSON {
                                               base::Error* error = nullptr);
 
  private:
-  std::optional<base::Value> read(const char* text, size_t length, bool allowScalar,
-                                  base::Error* error);
-
-  bool appendValue(const base::Value& value, std::string& out, base::Error* error);
-  bool appendDictionary(const base::Dictionary& dictionary, std::string& out, base::Error* error);
-  bool appendArray(const base::Array& array, std::string& out, base::Error* error);
-  template <typename Entries>
-  bool appendMembers(const Entries& entries, std::string& out, base::Error* error);
-  static std::vector<const base::Dictionary::Entry*> sortedEntries(
-      const base::Dictionary& dictionary);
-  bool appendString(std::string_view text, std::string& out, base::Error* error);
-  static void appendEscaped(unsigned char byte, std::string& out);
-  bool appendNumber(const base::Value& number, std::string& out, base::Error* error);
-  void appendIndent(std::string& out) const;
-  bool enterWrittenContainer(base::Error* error);
-
-  // An open container while reading.
-  struct Frame {
-    bool isObject = false;
-    bool hasValue = false;  // a member or element has just been read
-    size_t keysBottom = 0;
-    size_t valuesBottom = 0;
-    size_t key = 0;  // the current member's key
-  };
-  enum class Continuation { kFailed, kNeedsValue, kClosed };
-
-  bool scanDocument(base::Error* error);
-  // Pushes a scalar on the reading stack, or opens a container.
-  bool scanValue(base::Error* error);
-  bool openContainer(bool isObject, base::Error* error);
-  Continuation continueDictionary(base::Error* error);
-  Continuation continueArray(base::Error* error);
-  // Past the separator after an element (a comma, but none right before closer) and past closer
-  // when it ends the container: kClosed then, kNeedsValue when another element may follow.
-  [[gnu::always_inline]] Continuation passSeparator(Frame& frame, char closer,
-                                                    const char* trailingComma,
-                                                    const char* endOfInput, base::Error* error);
-  static Continuation failed(base::Error* error, int64_t code, const char* message);
-  bool failInside(size_t count, base::Error* error);
-  void pushDictionary(size_t keysBottom, size_t valuesBottom);
-  void pushArray(size_t bottom);
-  bool scanRestOfString(std::string& text, base::Error* error);
-  bool skipRun();
-  bool failMalformedUtf8(base::Error* error);
-  bool scanEscape(std::string& text, base::Error* error);
-  bool scanRestOfNull(base::Error* error);
-  bool scanRestOfTrue(base::Error* error);
-  bool scanRestOfFalse(base::Error* error);
-  bool scanNumber(base::Error* error);
-  bool scanUnicodeChar(uint32_t& character, base::Error* error);
-  bool scanHexQuad(uint32_t& unit, base::Error* error);
-  bool scanIsAtEnd();
-  bool enterReadContainer(base::Error* error);
-  void skipWhiteSpace();
-
   bool humanReadable_ = false;
   bool sortKeys_ = false;
   uint32_t maxDepth_ = kDefaultMaxDepth;
-  uint32_t depth_ = 0;
-  const char* c_ = nullptr;
-  const char* end_ = nullptr;  // where the text's terminating NUL is
-  bool malformedUtf8_ = false;
-  struct Scratch;
-  class ScratchLease;
-  Scratch* scratch_ = nullptr;  // the thread's reading buffers, during a reading
 };

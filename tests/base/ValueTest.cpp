@@ -40,6 +40,86 @@ TEST(DictionaryTest, LargeDictionariesStayConsistentThroughReplaceEraseAndCopy) 
   EXPECT_EQ(copy, d);
 }
 
+// Keys whose standard-library hashes agree in their low ten bits: without a keyed hash they all
+// share one probe run of the index, and each insertion walks past all the keys before it.
+std::vector<std::string> keysCollidingUnderTheStandardHash(size_t count) {
+  std::vector<std::string> keys;
+  for (uint64_t i = 0; keys.size() < count; ++i) {
+    std::string key = "key" + std::to_string(i);
+    if ((std::hash<std::string_view>{}(key)&0x3FF) == 0) keys.push_back(std::move(key));
+  }
+  return keys;
+}
+
+TEST(DictionaryTest, KeysChosenToCollideStillBuildInLinearWork) {
+  std::vector<std::string> keys = keysCollidingUnderTheStandardHash(600);
+  uint64_t before = Dictionary::probesForTesting();
+  Dictionary d;
+  for (const std::string& key : keys)
+    d.set(key, Value(key));
+  for (const std::string& key : keys) {
+    const Value* value = d.find(key);
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(*value, Value(key));
+  }
+  EXPECT_LT(Dictionary::probesForTesting() - before, 20 * keys.size());
+  EXPECT_EQ(d.size(), keys.size());
+}
+
+TEST(DictionaryTest, BuildsFromEntriesKeepingTheLaterValueOfARepeatedKeyInTheFirstPlace) {
+  for (size_t others : {2, 40}) {  // below and above the size that is indexed
+    std::vector<Dictionary::Entry> entries;
+    entries.emplace_back("a", 1);
+    for (size_t i = 0; i < others; ++i)
+      entries.emplace_back("k" + std::to_string(i), Value(i));
+    entries.emplace_back("a", 2);
+    Dictionary d(std::move(entries));
+    EXPECT_EQ(d.size(), others + 1);
+    EXPECT_EQ(d.begin()->first, "a");
+    EXPECT_EQ(*d.find("a"), Value(2));
+    EXPECT_EQ(*d.find("k1"), Value(1));
+  }
+}
+
+// One value of every kind, with the heap-held kinds large enough to own memory.
+std::vector<Value> oneOfEachKind() {
+  return {Value(),
+          Value(true),
+          Value(-7),
+          Value(0.25),
+          Value(*Decimal::fromString("1234567890123456789012.5")),
+          Value(std::string(40, 's')),
+          Value(Date(5)),
+          Value(Data(40, 0xab)),
+          Value(Array{"x", Array{1}}),
+          Value(Dictionary{{"k", Dictionary{{"j", std::string(40, 'v')}}}})};
+}
+
+TEST(ValueTest, CopiesMovesAndAssignsEveryKind) {
+  std::vector<Value> originals = oneOfEachKind();
+  for (const Value& original : originals) {
+    Value copy = original;
+    EXPECT_EQ(copy, original);
+    Value moved = std::move(copy);
+    EXPECT_EQ(moved, original);
+    for (const Value& other : originals) {
+      Value target = other;
+      target = original;
+      EXPECT_EQ(target, original);
+      target = Value(other);
+      EXPECT_EQ(target, other);
+    }
+  }
+}
+
+TEST(ValueTest, TakesAPartOfItselfByAssignment) {
+  Value v(Array{Dictionary{{"k", std::string(40, 'x')}}});
+  v = std::move((*v.asArray())[0]);
+  EXPECT_EQ(v, Value(Dictionary{{"k", std::string(40, 'x')}}));
+  v = *v.find("k");
+  EXPECT_EQ(v, Value(std::string(40, 'x')));
+}
+
 TEST(ValueTest, NumbersCompareAcrossKindsByValue) {
   EXPECT_EQ(Value(42), Value(42.0));
   EXPECT_EQ(Value(*Decimal::fromString("42")), Value(42));

@@ -52,163 +52,163 @@ TEST(VeskJSONReaderTest, RootMustBeAContainerUnlessFragmentsAreAllowed) {
   EXPECT_EQ(json.objectWithString("{}"), Value(Dictionary{}));
 }
 
-TEST(VeskJSONReaderTest, ReportsMissingAndEndedInput) {
-  EXPECT_THAT(failureOf(""), ElementsAre("11: Unexpected end of string"));
-  EXPECT_THAT(failureOf(" \t\r\n\v\f"), ElementsAre("11: Unexpected end of string"));
-  EXPECT_THAT(failureOf("42 x"), ElementsAre("10: Garbage after JSON"));
-  EXPECT_THAT(failureOf("nullx"), ElementsAre("10: Garbage after JSON"));
-
+TEST(VeskJSONReaderTest, NullTextIsMissingInput) {
   TAD_VeskJSON json;
   base::Error error;
   EXPECT_FALSE(json.objectWithString(static_cast<const char*>(nullptr), &error));
   EXPECT_THAT(chainOf(error), ElementsAre("12: Input was 'nil'"));
 }
 
-TEST(VeskJSONReaderTest, RefusesTextThatIsNotUtf8AsMissingInput) {
-  // Wherever the bad bytes are: in a string, where a value is expected, or after the value.
-  EXPECT_THAT(failureOf("[\"\xff\"]"), ElementsAre("12: Input was 'nil'"));
-  EXPECT_THAT(failureOf("[\xc3]"), ElementsAre("12: Input was 'nil'"));
-  EXPECT_THAT(failureOf("[1] \xed\xa0\x80"), ElementsAre("12: Input was 'nil'"));
-  EXPECT_THAT(failureOf("[\"a long run of text \xe2\x82\"]"), ElementsAre("12: Input was 'nil'"));
-  EXPECT_THAT(failureOf("[\"\\n escaped, then \xf4\x90\x80\x80\"]"),
-              ElementsAre("12: Input was 'nil'"));
-  EXPECT_THAT(failureOf(std::string("[1]\0\xff", 5)), ElementsAre("12: Input was 'nil'"));
-  // Well-formed text outside a string is judged by the grammar.
-  EXPECT_THAT(failureOf("\xc3\xa9"), ElementsAre("3: Unrecognised leading character"));
+// Each refused text with the chain of errors it reports, outermost first.
+struct Refusal {
+  std::string text;
+  Chain chain;
+};
+
+TEST(VeskJSONReaderTest, RefusesMalformedTextWithTheChainOfItsErrors) {
+  const std::string kNil = "12: Input was 'nil'";
+  const std::string kInArray = "3: Expected value while parsing array";
+  const std::string kBroken = "6: Broken unicode character";
+  const Refusal kRefusals[] = {
+      // Missing and ended input.
+      {"", {"11: Unexpected end of string"}},
+      {" \t\r\n\v\f", {"11: Unexpected end of string"}},
+      {"42 x", {"10: Garbage after JSON"}},
+      {"nullx", {"10: Garbage after JSON"}},
+      {std::string("[1,\0 2]", 7), {"11: End of input while parsing array"}},
+      // Text that is not UTF-8, wherever the bad bytes are, is refused as missing input.
+      {"[\"\xff\"]", {kNil}},
+      {"[\xc3]", {kNil}},
+      {"[1] \xed\xa0\x80", {kNil}},
+      {"[\"a long run of text \xe2\x82\"]", {kNil}},
+      {"[\"\\n escaped, then \xf4\x90\x80\x80\"]", {kNil}},
+      {std::string("[1]\0\xff", 5), {kNil}},
+      {"\xc3\xa9", {"3: Unrecognised leading character"}},  // well-formed: judged by grammar
+      // Trailing commas and unclosed containers.
+      {"[1,]", {"9: Trailing comma disallowed in array"}},
+      {"[1, \n]", {"9: Trailing comma disallowed in array"}},
+      {"{\"a\":1,}", {"9: Trailing comma disallowed in object"}},
+      {"[1,", {"11: End of input while parsing array"}},
+      {"[", {"11: End of input while parsing array"}},
+      {"{", {"11: End of input while parsing object"}},
+      {"{\"a\":1", {"11: End of input while parsing object"}},
+      {"[ ", {kInArray, "11: Unexpected end of string"}},
+      // Malformed objects.
+      {"{\"a\" 1}", {"3: Expected ':' separating key and value"}},
+      {"{\"a\":}", {"3: Object value expected for key: a", "3: Unrecognised leading character"}},
+      {"{1:2}", {"3: Object key string expected"}},
+      {"{\"a\tb\":2}", {"3: Object key string expected", "5: Unescaped control character '0x9'"}},
+      // One error per level of nesting.
+      {"[[[x]]]", {kInArray, kInArray, kInArray, "3: Unrecognised leading character"}},
+      {"{\"k\":[{\"j\":\"\\q\"}]}",
+       {"3: Object value expected for key: k", kInArray, "3: Object value expected for key: j",
+        "8: Illegal escape sequence '0x71'"}},
+      {"{\"\\u00e9\":[x]}",
+       {"3: Object value expected for key: \xc3\xa9", kInArray,
+        "3: Unrecognised leading character"}},
+      // Literals are strict.
+      {"nul", {"3: Expected 'null'"}},
+      {"tru", {"3: Expected 'true'"}},
+      {"fals", {"3: Expected 'false'"}},
+      {"True", {"3: Unrecognised leading character"}},
+      // Numbers.
+      {"01", {"2: Leading 0 disallowed in number"}},
+      {"-", {"2: No digits after initial minus"}},
+      {"-a", {"2: No digits after initial minus"}},
+      {"1.", {"2: No digits after decimal point"}},
+      {"1e", {"2: No digits after exponent"}},
+      {"1e+", {"2: No digits after exponent"}},
+      {"+1", {"2: Leading + disallowed in number"}},
+      {".5", {"3: Unrecognised leading character"}},
+      // Exponents the decimal type cannot hold, also when digits and exponent only add up to it.
+      {"1e9999999999", {"2: Failed creating decimal instance"}},
+      {"10e2147483647", {"2: Failed creating decimal instance"}},
+      {"0.01e-2147483647", {"2: Failed creating decimal instance"}},
+      // String content.
+      {"\"a\tb\"", {"5: Unescaped control character '0x9'"}},
+      {"\"\x1f\"", {"5: Unescaped control character '0x1f'"}},
+      {R"("\x")", {"8: Illegal escape sequence '0x78'"}},
+      {"\"\\\xc3\xa9\"", {"8: Illegal escape sequence '0xffc3'"}},
+      {"\"abc", {"5: Unescaped control character '0x0'"}},
+      {"\"abc\\n", {"11: Unexpected EOF while parsing string"}},
+      {"\"abc\\", {"8: Illegal escape sequence '0x0'"}},
+      // Unicode escapes.
+      {R"("\udd1e")", {kBroken, "6: Invalid high character in surrogate pair"}},
+      {R"("\ud834x")", {kBroken, "6: Missing low character in surrogate pair"}},
+      {R"("\ud834\u12x4")",
+       {kBroken, "6: Missing low character in surrogate pair", "6: Missing hex digit in quad"}},
+      {R"("\ud834\u0041")", {kBroken, "6: Invalid low surrogate char"}},
+      {R"("\u12")", {kBroken, "6: Missing hex quad"}},
+      {R"("\u")", {kBroken, "6: Missing hex quad"}},
+  };
+  for (const Refusal& refusal : kRefusals)
+    EXPECT_EQ(failureOf(refusal.text), refusal.chain) << refusal.text;
 }
 
-TEST(VeskJSONReaderTest, NulEndsTheInput) {
-  EXPECT_EQ(fragment(std::string("[1]\0[2", 6)), Value(Array{1}));
-  EXPECT_THAT(failureOf(std::string("[1,\0 2]", 7)),
-              ElementsAre("11: End of input while parsing array"));
+// Each text that reads with the value it reads to.
+struct Reading {
+  std::string text;
+  Value value;
+};
+
+TEST(VeskJSONReaderTest, ReadsEachKindOfValue) {
+  const Reading kReadings[] = {
+      // A NUL ends the input; commas between members and elements may be left out.
+      {std::string("[1]\0[2", 6), Array{1}},
+      {"[1 2]", Array{1, 2}},
+      {"[truefalse\"x\"null]", Array{true, false, "x", nullptr}},
+      {"{\"a\":1 \"b\":2}", Dictionary{{"a", 1}, {"b", 2}}},
+      {" [ 1 , [ ] , { } ] ", Array{1, Array{}, Dictionary{}}},
+      {"[null,true,false]", Array{nullptr, true, false}},
+      // Numbers keep the exact value of their text; integers that fit stay integers.
+      {"-0", 0},
+      {"0.5", decimal("0.5")},
+      {"1E-3", decimal("0.001")},
+      {"1.0", decimal("1")},
+      {"9223372036854775807", INT64_MAX},
+      {"-9223372036854775808", INT64_MIN},
+      // Escapes.
+      {R"("a\"b\\c\/d\be\ff\ng\rh\ti")", "a\"b\\c/d\be\ff\ng\rh\ti"},
+      {R"("\u00e9\u20AC\u0041")",
+       "\xc3\xa9\xe2\x82\xac"
+       "A"},
+      {R"("\u0000")", std::string(1, '\0')},
+      {R"("\ud834\udd1e")", "\xf0\x9d\x84\x9e"},
+      {R"("\uD834\uDFFF")", "\xf0\x9d\x8f\xbf"},
+      {"\"plain \xc3\xa9 text\"", "plain \xc3\xa9 text"},
+  };
+  for (const Reading& reading : kReadings) {
+    Value value = fragment(reading.text);
+    EXPECT_EQ(value, reading.value) << reading.text;
+    EXPECT_EQ(value.kind(), reading.value.kind()) << reading.text;
+  }
 }
 
-TEST(VeskJSONReaderTest, CommasBetweenMembersAndElementsMayBeLeftOut) {
-  EXPECT_EQ(fragment("[1 2]"), Value(Array{1, 2}));
-  EXPECT_EQ(fragment("[truefalse\"x\"null]"), Value(Array{true, false, "x", nullptr}));
-  EXPECT_EQ(fragment("{\"a\":1 \"b\":2}"), Value(Dictionary{{"a", 1}, {"b", 2}}));
-  EXPECT_EQ(fragment(" [ 1 , [ ] , { } ] "), Value(Array{1, Array{}, Dictionary{}}));
-}
-
-TEST(VeskJSONReaderTest, RefusesTrailingCommasAndUnclosedContainers) {
-  EXPECT_THAT(failureOf("[1,]"), ElementsAre("9: Trailing comma disallowed in array"));
-  EXPECT_THAT(failureOf("[1, \n]"), ElementsAre("9: Trailing comma disallowed in array"));
-  EXPECT_THAT(failureOf("{\"a\":1,}"), ElementsAre("9: Trailing comma disallowed in object"));
-  EXPECT_THAT(failureOf("[1,"), ElementsAre("11: End of input while parsing array"));
-  EXPECT_THAT(failureOf("["), ElementsAre("11: End of input while parsing array"));
-  EXPECT_THAT(failureOf("{"), ElementsAre("11: End of input while parsing object"));
-  EXPECT_THAT(failureOf("{\"a\":1"), ElementsAre("11: End of input while parsing object"));
-  EXPECT_THAT(failureOf("[ "),
-              ElementsAre("3: Expected value while parsing array", "11: Unexpected end of string"));
-}
-
-TEST(VeskJSONReaderTest, ReportsMalformedObjects) {
-  EXPECT_THAT(failureOf("{\"a\" 1}"), ElementsAre("3: Expected ':' separating key and value"));
-  EXPECT_THAT(failureOf("{\"a\":}"), ElementsAre("3: Object value expected for key: a",
-                                                 "3: Unrecognised leading character"));
-  EXPECT_THAT(failureOf("{1:2}"), ElementsAre("3: Object key string expected"));
-  EXPECT_THAT(failureOf("{\"a\tb\":2}"),
-              ElementsAre("3: Object key string expected", "5: Unescaped control character '0x9'"));
-}
-
-TEST(VeskJSONReaderTest, ChainsOneErrorPerLevelOfNesting) {
-  EXPECT_THAT(
-      failureOf("[[[x]]]"),
-      ElementsAre("3: Expected value while parsing array", "3: Expected value while parsing array",
-                  "3: Expected value while parsing array", "3: Unrecognised leading character"));
-  EXPECT_THAT(
-      failureOf("{\"k\":[{\"j\":\"\\q\"}]}"),
-      ElementsAre("3: Object value expected for key: k", "3: Expected value while parsing array",
-                  "3: Object value expected for key: j", "8: Illegal escape sequence '0x71'"));
-}
-
-TEST(VeskJSONReaderTest, KeepsTheLaterValueOfADuplicateKey) {
-  Value value = fragment("{\"a\":1,\"b\":2,\"a\":3}");
-  ASSERT_TRUE(value.isDictionary());
-  EXPECT_EQ(value.asDictionary()->size(), 2u);
-  EXPECT_EQ(*value.find("a"), Value(3));
-}
-
-TEST(VeskJSONReaderTest, ReadsLiteralsStrictly) {
-  EXPECT_EQ(fragment("[null,true,false]"), Value(Array{nullptr, true, false}));
-  EXPECT_THAT(failureOf("nul"), ElementsAre("3: Expected 'null'"));
-  EXPECT_THAT(failureOf("tru"), ElementsAre("3: Expected 'true'"));
-  EXPECT_THAT(failureOf("fals"), ElementsAre("3: Expected 'false'"));
-  EXPECT_THAT(failureOf("True"), ElementsAre("3: Unrecognised leading character"));
-}
-
-TEST(VeskJSONReaderTest, RefusesMalformedNumbers) {
-  EXPECT_THAT(failureOf("01"), ElementsAre("2: Leading 0 disallowed in number"));
-  EXPECT_THAT(failureOf("-"), ElementsAre("2: No digits after initial minus"));
-  EXPECT_THAT(failureOf("-a"), ElementsAre("2: No digits after initial minus"));
-  EXPECT_THAT(failureOf("1."), ElementsAre("2: No digits after decimal point"));
-  EXPECT_THAT(failureOf("1e"), ElementsAre("2: No digits after exponent"));
-  EXPECT_THAT(failureOf("1e+"), ElementsAre("2: No digits after exponent"));
-  EXPECT_THAT(failureOf("+1"), ElementsAre("2: Leading + disallowed in number"));
-  EXPECT_THAT(failureOf(".5"), ElementsAre("3: Unrecognised leading character"));
-  // Exponents the decimal type cannot hold, also when digits and exponent only add up to it.
-  EXPECT_THAT(failureOf("1e9999999999"), ElementsAre("2: Failed creating decimal instance"));
-  EXPECT_THAT(failureOf("10e2147483647"), ElementsAre("2: Failed creating decimal instance"));
-  EXPECT_THAT(failureOf("0.01e-2147483647"), ElementsAre("2: Failed creating decimal instance"));
-}
-
-TEST(VeskJSONReaderTest, KeepsTheExactValueOfNumberText) {
-  EXPECT_EQ(fragment("-0"), Value(0));
-  EXPECT_EQ(fragment("0.5"), Value(decimal("0.5")));
-  EXPECT_EQ(fragment("1E-3"), Value(decimal("0.001")));
+TEST(VeskJSONReaderTest, KeepsTheDigitsOfNumbersBeyondSixtyFourBits) {
+  for (const char* text : {"9223372036854775808", "-9223372036854775809", "9999999999999999999",
+                           "18446744073709551617", "123456789012345678901234567890"}) {
+    EXPECT_EQ(fragment(text).asDecimal()->toString(), text);
+  }
   EXPECT_EQ(fragment("0.1").asDecimal()->toString(), "0.1");
   EXPECT_EQ(fragment("1e400").asDecimal()->toString(), "1E+400");
-  EXPECT_EQ(fragment("123456789012345678901234567890").asDecimal()->toString(),
-            "123456789012345678901234567890");
   EXPECT_EQ(fragment("1e2147483647").asDecimal()->exponent(), 2147483647);
 }
 
-TEST(VeskJSONReaderTest, ReadsIntegersThatFitAsIntegers) {
-  EXPECT_EQ(fragment("9223372036854775807").kind(), Value::Kind::Integer);
-  EXPECT_EQ(fragment("9223372036854775807").toInt64(), INT64_MAX);
-  EXPECT_EQ(fragment("-9223372036854775808").toInt64(), INT64_MIN);
-  EXPECT_EQ(fragment("9223372036854775808").asDecimal()->toString(), "9223372036854775808");
-  EXPECT_EQ(fragment("-9223372036854775809").asDecimal()->toString(), "-9223372036854775809");
-  EXPECT_EQ(fragment("9999999999999999999").asDecimal()->toString(), "9999999999999999999");
-  EXPECT_EQ(fragment("18446744073709551617").asDecimal()->toString(), "18446744073709551617");
-  EXPECT_EQ(fragment("1.0"), Value(1));
-}
-
-TEST(VeskJSONReaderTest, DecodesEscapes) {
-  EXPECT_EQ(fragment(R"("a\"b\\c\/d\be\ff\ng\rh\ti")"), Value("a\"b\\c/d\be\ff\ng\rh\ti"));
-  EXPECT_EQ(fragment(R"("\u00e9\u20AC\u0041")"), Value("\xc3\xa9\xe2\x82\xac"
-                                                       "A"));
-  EXPECT_EQ(fragment(R"("\u0000")"), Value(std::string(1, '\0')));
-  EXPECT_EQ(fragment(R"("\ud834\udd1e")"), Value("\xf0\x9d\x84\x9e"));
-  EXPECT_EQ(fragment(R"("\uD834\uDFFF")"), Value("\xf0\x9d\x8f\xbf"));
-  EXPECT_EQ(fragment("\"plain \xc3\xa9 text\""), Value("plain \xc3\xa9 text"));
-}
-
-TEST(VeskJSONReaderTest, RefusesBadStringContent) {
-  EXPECT_THAT(failureOf("\"a\tb\""), ElementsAre("5: Unescaped control character '0x9'"));
-  EXPECT_THAT(failureOf("\"\x1f\""), ElementsAre("5: Unescaped control character '0x1f'"));
-  EXPECT_THAT(failureOf(R"("\x")"), ElementsAre("8: Illegal escape sequence '0x78'"));
-  EXPECT_THAT(failureOf("\"\\\xc3\xa9\""), ElementsAre("8: Illegal escape sequence '0xffc3'"));
-  EXPECT_THAT(failureOf("\"abc"), ElementsAre("5: Unescaped control character '0x0'"));
-  EXPECT_THAT(failureOf("\"abc\\n"), ElementsAre("11: Unexpected EOF while parsing string"));
-  EXPECT_THAT(failureOf("\"abc\\"), ElementsAre("8: Illegal escape sequence '0x0'"));
-}
-
-TEST(VeskJSONReaderTest, RefusesBrokenUnicodeEscapes) {
-  EXPECT_THAT(failureOf(R"("\udd1e")"), ElementsAre("6: Broken unicode character",
-                                                    "6: Invalid high character in surrogate pair"));
-  EXPECT_THAT(failureOf(R"("\ud834x")"), ElementsAre("6: Broken unicode character",
-                                                     "6: Missing low character in surrogate pair"));
-  EXPECT_THAT(
-      failureOf(R"("\ud834\u12x4")"),
-      ElementsAre("6: Broken unicode character", "6: Missing low character in surrogate pair",
-                  "6: Missing hex digit in quad"));
-  EXPECT_THAT(failureOf(R"("\ud834\u0041")"),
-              ElementsAre("6: Broken unicode character", "6: Invalid low surrogate char"));
-  EXPECT_THAT(failureOf(R"("\u12")"),
-              ElementsAre("6: Broken unicode character", "6: Missing hex quad"));
-  EXPECT_THAT(failureOf(R"("\u")"),
-              ElementsAre("6: Broken unicode character", "6: Missing hex quad"));
+TEST(VeskJSONReaderTest, KeepsTheLaterValueOfADuplicateKeyInTheFirstPlace) {
+  // Small objects and objects large enough to be indexed.
+  for (size_t others : {1, 40}) {
+    std::string text = "{\"a\":1,";
+    for (size_t i = 0; i < others; ++i)
+      text += "\"k" + std::to_string(i) + "\":0,";
+    text += "\"a\":3,\"z\":4}";
+    Value value = fragment(text);
+    ASSERT_TRUE(value.isDictionary());
+    const Dictionary& dictionary = *value.asDictionary();
+    EXPECT_EQ(dictionary.size(), others + 2);
+    EXPECT_EQ(dictionary.begin()->first, "a");
+    EXPECT_EQ(dictionary.begin()->second, Value(3));
+    EXPECT_EQ(*dictionary.find("z"), Value(4));
+  }
 }
 
 std::string nestedArrays(size_t depth) {

@@ -1,9 +1,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "json/TAD_VeskJSON.h"
 #include "tests/json/ErrorChain.h"
@@ -57,26 +61,27 @@ TEST(VeskJSONWriterTest, WritesMembersInInsertionOrderOrSortedByKey) {
   EXPECT_EQ(json.stringWithObject(value), R"({"B":3,"a":{"y":2,"z":1},"b":1})");
 }
 
-TEST(VeskJSONWriterTest, EscapesOnlyQuotesBackslashesAndControlCharacters) {
-  EXPECT_EQ(compact("a/b"), R"("a/b")");
-  EXPECT_EQ(compact("\x01"), R"("\u0001")");
-  EXPECT_EQ(compact(std::string("\0\x1f", 2)), R"("\u0000\u001f")");
-  EXPECT_EQ(compact("\b\t\n\f\r\"\\"), R"("\b\t\n\f\r\"\\")");
-  EXPECT_EQ(compact("caf\xc3\xa9 \x7f \xf0\x9d\x84\x9e"), "\"caf\xc3\xa9 \x7f \xf0\x9d\x84\x9e\"");
-  EXPECT_EQ(compact("start\nmiddle\"end"), R"("start\nmiddle\"end")");
-  EXPECT_EQ(compact(Dictionary{{"k\"ey", "v"}}), R"({"k\"ey":"v"})");
-}
-
-TEST(VeskJSONWriterTest, WritesEachKindOfValue) {
-  EXPECT_EQ(compact(true), "true");
-  EXPECT_EQ(compact(false), "false");
-  EXPECT_EQ(compact(nullptr), "null");
-  EXPECT_EQ(compact(Value(INT64_MIN)), "-9223372036854775808");
-  EXPECT_EQ(compact(0.5), "0.5");
-  EXPECT_EQ(compact(base::Decimal::fromString("0.1").value()), "0.1");
-  EXPECT_EQ(compact(base::Decimal::fromString("1e400").value()), "1E+400");
-  EXPECT_EQ(compact(base::Date(0)), "\"" + base::Date(0).description() + "\"");
-  EXPECT_EQ(compact(base::Data{0xde, 0xad}), R"("<dead>")");
+TEST(VeskJSONWriterTest, WritesEachKindOfValueEscapingOnlyQuotesBackslashesAndControls) {
+  const std::pair<Value, std::string> kWritings[] = {
+      {true, "true"},
+      {false, "false"},
+      {nullptr, "null"},
+      {Value(INT64_MIN), "-9223372036854775808"},
+      {0.5, "0.5"},
+      {base::Decimal::fromString("0.1").value(), "0.1"},
+      {base::Decimal::fromString("1e400").value(), "1E+400"},
+      {base::Date(0), "\"" + base::Date(0).description() + "\""},
+      {base::Data{0xde, 0xad}, R"("<dead>")"},
+      {"a/b", R"("a/b")"},
+      {"\x01", R"("\u0001")"},
+      {std::string("\0\x1f", 2), R"("\u0000\u001f")"},
+      {"\b\t\n\f\r\"\\", R"("\b\t\n\f\r\"\\")"},
+      {"caf\xc3\xa9 \x7f \xf0\x9d\x84\x9e", "\"caf\xc3\xa9 \x7f \xf0\x9d\x84\x9e\""},
+      {"start\nmiddle\"end", R"("start\nmiddle\"end")"},
+      {Dictionary{{"k\"ey", "v"}}, R"({"k\"ey":"v"})"},
+  };
+  for (const auto& [value, text] : kWritings)
+    EXPECT_EQ(compact(value), text) << text;
 }
 
 TEST(VeskJSONWriterTest, RequiresAContainerUnlessFragmentsAreAllowed) {
@@ -99,7 +104,24 @@ TEST(VeskJSONWriterTest, RefusesNumbersThatHaveNoJsonText) {
   EXPECT_THAT(chainOf(error), ElementsAre("1: Unsupported value for key k in object"));
 }
 
-TEST(VeskJSONWriterTest, RefusesValuesNestedBeyondTheSafetyLimit) {
+// Runs work on a thread whose stack is far smaller than writing by recursion over every level of
+// nesting would take.
+void onSmallStack(const std::function<void()>& work) {
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 256 * 1024);
+  pthread_t thread;
+  auto run = [](void* argument) -> void* {
+    (*static_cast<const std::function<void()>*>(argument))();
+    return nullptr;
+  };
+  ASSERT_EQ(pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&work)),
+            0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+}
+
+TEST(VeskJSONWriterTest, WritesUpToTheSafetyLimitOnASmallStackAndRefusesDeeper) {
   auto wrapped = [](Value value) {
     Array array;
     array.push_back(std::move(value));
@@ -109,11 +131,16 @@ TEST(VeskJSONWriterTest, RefusesValuesNestedBeyondTheSafetyLimit) {
   for (uint32_t depth = 1; depth < TAD_VeskJSON::kNestingSafetyLimit; ++depth) {
     value = wrapped(std::move(value));
   }
-  TAD_VeskJSON json;
-  EXPECT_TRUE(json.stringWithObject(value));
-  base::Error error;
-  EXPECT_FALSE(json.stringWithObject(wrapped(std::move(value)), &error));
-  EXPECT_THAT(chainOf(error), ElementsAre("7: Nested too deep"));
+  Value deeper = wrapped(value);
+  onSmallStack([&] {
+    TAD_VeskJSON json;
+    std::optional<std::string> text = json.stringWithObject(value);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->size(), 2 * size_t{TAD_VeskJSON::kNestingSafetyLimit});
+    base::Error error;
+    EXPECT_FALSE(json.stringWithObject(deeper, &error));
+    EXPECT_THAT(chainOf(error), ElementsAre("7: Nested too deep"));
+  });
 }
 
 }  // namespace

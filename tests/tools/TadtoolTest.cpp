@@ -16,6 +16,10 @@ TEST_F(TadtoolTest, CheckAcceptsWhatTheLibraryReads) {
   EXPECT_EQ(result.status, 0);
   EXPECT_THAT(result.out, HasSubstr("ok"));
   EXPECT_EQ(result.err, "");
+  for (const char* fromStandardInput : {"json check", "json check -"}) {
+    EXPECT_EQ(run(fromStandardInput, "[1 2]").status, 0) << fromStandardInput;
+    EXPECT_EQ(run(fromStandardInput, "[1,]").status, 1) << fromStandardInput;
+  }
 }
 
 TEST_F(TadtoolTest, CheckPrintsTheErrorAndItsChainWhenRefused) {
@@ -37,6 +41,8 @@ TEST_F(TadtoolTest, FormatPrintsTheHumanReadableFormOptionallySorted) {
   result = run("json format --sort " + path);
   EXPECT_EQ(result.out, "{\n  \"a\" : [\n    true,\n    null\n  ],\n  \"b\" : 1\n}\n");
   EXPECT_EQ(run("json format " + file("bad.json", "[1,]")).status, 1);
+  EXPECT_EQ(run("json format --sort", "{\"b\":1,\"a\":2}").out,
+            "{\n  \"a\" : 2,\n  \"b\" : 1\n}\n");
 }
 
 TEST_F(TadtoolTest, AnswersHelpOnEveryLevel) {
@@ -50,10 +56,9 @@ TEST_F(TadtoolTest, AnswersHelpOnEveryLevel) {
 
 TEST_F(TadtoolTest, RefusesWrongUsageWithStatusTwo) {
   std::string path = file("ok.json", "[]");
-  for (std::string arguments :
-       {std::string(""), std::string("frobnicate"), std::string("json"), "json lint " + path,
-        std::string("json check"), "json check " + path + " " + path, "json check --sort " + path,
-        "json check " + path + ".missing"}) {
+  for (std::string arguments : {std::string(""), std::string("frobnicate"), std::string("json"),
+                                "json lint " + path, "json check " + path + " " + path,
+                                "json check --sort " + path, "json check " + path + ".missing"}) {
     Result result = run(arguments);
     EXPECT_EQ(result.status, 2) << arguments;
     EXPECT_THAT(result.err, HasSubstr("tadtool: ")) << arguments;

@@ -21,9 +21,10 @@ constexpr int kRefused = 1;
 constexpr int kUsage = 2;
 
 constexpr const char* kJsonHelp =
-    "usage: tadtool json <command> [options] FILE\n"
+    "usage: tadtool json <command> [options] [FILE]\n"
     "\n"
-    "Reads FILE (\"-\" for standard input) the way the ad library reads JSON: an object or an\n"
+    "Reads FILE (standard input when FILE is \"-\" or not given) the way the ad library reads "
+    "JSON: an object or an\n"
     "array at the root, strict single values, commas between members optional.\n"
     "\n"
     "commands:\n"
@@ -33,14 +34,14 @@ constexpr const char* kJsonHelp =
     "Run 'tadtool json <command> --help' for a command's options.\n";
 
 constexpr const char* kCheckHelp =
-    "usage: tadtool json check FILE\n"
+    "usage: tadtool json check [FILE]\n"
     "\n"
     "Exit status 0 when FILE reads as JSON. Otherwise the error code and message and each\n"
     "underlying error go to standard error and the exit status is 1. Exit status 2 means a usage\n"
     "error or a file that cannot be opened.\n";
 
 constexpr const char* kFormatHelp =
-    "usage: tadtool json format [--sort] FILE\n"
+    "usage: tadtool json format [--sort] [FILE]\n"
     "\n"
     "Prints FILE in the human-readable form: one member or element per line, indented by two\n"
     "spaces per level, \" : \" between key and value.\n"
@@ -78,7 +79,8 @@ void printError(const std::string& path, const base::Error& error) {
   }
 }
 
-// The command's options and its one FILE, or the exit status of a usage error or help.
+// The command's options and its one FILE ("-" when none is given), or the exit status of a usage
+// error or help.
 struct Arguments {
   bool sort = false;
   std::string path;
@@ -104,11 +106,11 @@ std::optional<Arguments> parseArguments(int argc, char** argv, bool allowSort, c
       files.push_back(argument);
     }
   }
-  if (files.size() != 1) {
-    status = usageError(files.empty() ? "missing FILE" : "more than one FILE", help);
+  if (files.size() > 1) {
+    status = usageError("more than one FILE", help);
     return std::nullopt;
   }
-  arguments.path = files.front();
+  arguments.path = files.empty() ? "-" : files.front();
   return arguments;
 }
 
