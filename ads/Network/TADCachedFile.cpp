@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string_view>
 
 #include "ads/Network/TADHTTPDate.h"
@@ -15,6 +16,7 @@
 #include "base/FileIO.h"
 #include "base/Utf8Validator.h"
 #include "platform/Clock.h"
+#include "platform/Console.h"
 #include "platform/SearchPaths.h"
 #include "platform/URLError.h"
 
@@ -22,6 +24,8 @@ namespace {
 
 constexpr std::string_view kUnnamedHostFolder = "_unnamed-host";
 constexpr std::string_view kPOSIXErrorDomain = "NSPOSIXErrorDomain";
+// A younger temporary file may belong to a write still running in another process.
+constexpr double kAbandonedWriteSeconds = 60;
 
 // FNV-1a: the same value for the same text in every run, on every machine.
 uint32_t stableHash(std::string_view text) {
@@ -53,6 +57,18 @@ base::Error posixError(int number, std::string_view what) {
   return base::Error(std::string(kPOSIXErrorDomain), number, std::move(info));
 }
 
+// Once per caches folder and run: every host folder's abandoned temporary files.
+void sweepAbandonedWrites(const std::string& caches) {
+  static std::set<std::string> swept;
+  if (!swept.insert(caches).second) return;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(caches, error)) {
+    if (entry.is_directory(error) && !entry.is_symlink(error)) {
+      base::removeAbandonedWrites(entry.path().string(), {}, kAbandonedWriteSeconds);
+    }
+  }
+}
+
 }  // namespace
 
 std::shared_ptr<TADCachedFile> TADCachedFile::initWithDelegate(
@@ -72,10 +88,14 @@ std::optional<std::string> TADCachedFile::filePath() {
   if (filePath_ && !filePath_->empty()) return filePath_;
   std::optional<std::string> caches = platform::cachesDirectory();
   if (!caches || caches->empty()) return std::nullopt;
-  char name[16];
-  std::snprintf(name, sizeof name, "/%x", stableHash(sourceURL_.absoluteString()));
-  filePath_ = *caches + "/" + hostFolder(sourceURL_.host()) + name;
+  filePath_ = pathInCachesFolder(*caches, sourceURL_);
   return filePath_;
+}
+
+std::string TADCachedFile::pathInCachesFolder(const std::string& caches, const base::URL& url) {
+  char name[16];
+  std::snprintf(name, sizeof name, "/%x", stableHash(url.absoluteString()));
+  return caches + "/" + hostFolder(url.host()) + name;
 }
 
 std::optional<std::string> TADCachedFile::fileModificationDate() {
@@ -118,8 +138,8 @@ void TADCachedFile::beginFetchWithCacheBuster(bool cacheBuster) {
       url = *busted;
     }
   }
-  platform::URLRequest request(
-      url, platform::URLRequest::CachePolicy::ReloadIgnoringLocalCacheData, timeoutInterval_);
+  platform::URLRequest request(url, platform::URLRequest::CachePolicy::ReloadIgnoringLocalCacheData,
+                               timeoutInterval_);
   request.setHTTPShouldHandleCookies(true);
   std::optional<std::string> userAgent = TADNetworkUtilities::userAgentString();
   if (userAgent && !userAgent->empty()) request.setValue(*userAgent, "User-Agent");
@@ -232,6 +252,8 @@ void TADCachedFile::connectionDidFinishLoading(platform::URLConnection&) {
     endWithFailure(posixError(ENOENT, "the platform has no caches folder to keep the file in"));
     return;
   }
+  if (std::optional<std::string> caches = platform::cachesDirectory())
+    sweepAbandonedWrites(*caches);
   std::optional<base::Error> writeError;
   if (!writeBody(*path, body, writeError)) {
     endWithFailure(writeError);
@@ -247,7 +269,14 @@ bool TADCachedFile::writeBody(const std::string& path, const std::vector<uint8_t
   std::error_code ignored;
   std::filesystem::create_directories(base::folderOf(path), ignored);
   std::string_view bytes(reinterpret_cast<const char*>(body.data()), body.size());
-  if (base::writeFileAtomically(path, bytes)) return true;
+  int flushError = 0;
+  if (base::writeFileAtomically(path, bytes, &flushError)) {
+    if (flushError != 0) {
+      platform::Console::log("<Talvik> saved " + path + ", but its folder could not be flushed (" +
+                             std::strerror(flushError) + ")");
+    }
+    return true;
+  }
   int number = errno;
   error = posixError(number, "cannot write " + path);
   return false;

@@ -14,6 +14,7 @@
 
 #include "base/FileIO.h"
 #include "platform/Console.h"
+#include "platform/glib/ApplicationFolders.h"
 #include "plist/PlistSafeReader.h"
 #include "plist/PlistValueConverter.h"
 
@@ -21,8 +22,6 @@ namespace platform::glib {
 
 namespace {
 
-// The unique part that the atomic write gives each temporary file's name.
-constexpr size_t kTemporaryUniqueLength = 6;
 constexpr double kAbandonedAfterSeconds = 60;
 
 // The file is the program's own, but a damaged one must not take the program down with it.
@@ -48,19 +47,22 @@ std::string utcTimestamp() {
 
 PlistUserDefaults::PlistUserDefaults(std::string path) : path_(std::move(path)) {
   load();
-  removeAbandonedTemporaries();
+  base::removeAbandonedWrites(base::folderOf(path_), path_.substr(path_.rfind('/') + 1),
+                              kAbandonedAfterSeconds);
 }
 
 std::string PlistUserDefaults::defaultPath(std::string_view bundleIdentifier) {
   std::string name = bundleIdentifier.empty() ? "quillbeck" : std::string(bundleIdentifier);
-  return std::string(g_get_user_data_dir()) + "/quillbeck/" + name + ".plist";
+  return applicationDataFolder() + "/" + name + ".plist";
 }
 
 void PlistUserDefaults::load() {
   std::optional<std::string> bytes = base::readFile(path_);
   if (!bytes) {
     if (errno == ENOENT) return;  // nothing saved yet
-    moveAside(std::string("cannot be read: ") + std::strerror(errno));
+    mayWrite_ = false;
+    Console::log("user defaults: " + path_ + " cannot be read (" + std::strerror(errno) +
+                 "); working in memory, nothing will be saved over it");
     return;
   }
   std::optional<base::Dictionary> stored = parseDictionary(*bytes);
@@ -69,26 +71,6 @@ void PlistUserDefaults::load() {
     return;
   }
   values_ = std::move(*stored);
-}
-
-void PlistUserDefaults::removeAbandonedTemporaries() const {
-  std::string folder = base::folderOf(path_);
-  std::string prefix = path_.substr(path_.rfind('/') + 1) + std::string(base::kAtomicWriteMark);
-  GDir* directory = g_dir_open(folder.c_str(), 0, nullptr);
-  if (!directory) return;
-  const double now = static_cast<double>(std::time(nullptr));
-  while (const char* name = g_dir_read_name(directory)) {
-    std::string_view entry = name;
-    if (entry.size() != prefix.size() + kTemporaryUniqueLength || !entry.starts_with(prefix)) {
-      continue;
-    }
-    std::string full = folder + "/" + name;
-    struct stat info {};
-    if (::lstat(full.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
-    if (now - static_cast<double>(info.st_mtime) < kAbandonedAfterSeconds) continue;
-    ::unlink(full.c_str());
-  }
-  g_dir_close(directory);
 }
 
 void PlistUserDefaults::moveAside(std::string_view reason) {
@@ -121,7 +103,13 @@ bool PlistUserDefaults::synchronize() {
 
 bool PlistUserDefaults::writeAtomically(const std::string& bytes) {
   if (g_mkdir_with_parents(base::folderOf(path_).c_str(), 0700) != 0) return false;
-  return base::writeFileAtomically(path_, bytes);
+  int flushError = 0;
+  if (!base::writeFileAtomically(path_, bytes, &flushError)) return false;
+  if (flushError != 0) {
+    Console::log("user defaults: saved " + path_ + ", but its folder could not be flushed (" +
+                 std::strerror(flushError) + "); a power cut may undo the save");
+  }
+  return true;
 }
 
 }  // namespace platform::glib
