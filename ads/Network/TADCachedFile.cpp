@@ -11,6 +11,7 @@
 #include <set>
 #include <string_view>
 
+#include "ads/Network/TADCachePath.h"
 #include "ads/Network/TADHTTPDate.h"
 #include "ads/Utility/TADNetworkUtilities.h"
 #include "base/FileIO.h"
@@ -22,33 +23,9 @@
 
 namespace {
 
-constexpr std::string_view kUnnamedHostFolder = "_unnamed-host";
 constexpr std::string_view kPOSIXErrorDomain = "NSPOSIXErrorDomain";
 // A younger temporary file may belong to a write still running in another process.
 constexpr double kAbandonedWriteSeconds = 60;
-
-// FNV-1a: the same value for the same text in every run, on every machine.
-uint32_t stableHash(std::string_view text) {
-  uint32_t hash = 2166136261u;
-  for (unsigned char c : text) {
-    hash ^= c;
-    hash *= 16777619u;
-  }
-  return hash;
-}
-
-// The host as a folder name, unless it could lead out of the caches folder or trouble the file
-// system: only letters, digits and ".-_:" (the last for IP literals), and never "." or "..".
-std::string hostFolder(std::string_view host) {
-  constexpr size_t kLongestName = 255;
-  bool safe = !host.empty() && host.size() <= kLongestName && host != "." && host != "..";
-  for (char c : host) {
-    bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                   c == '.' || c == '-' || c == '_' || c == ':';
-    safe = safe && allowed;
-  }
-  return safe ? std::string(host) : std::string(kUnnamedHostFolder);
-}
 
 base::Error posixError(int number, std::string_view what) {
   base::Dictionary info;
@@ -88,14 +65,8 @@ std::optional<std::string> TADCachedFile::filePath() {
   if (filePath_ && !filePath_->empty()) return filePath_;
   std::optional<std::string> caches = platform::cachesDirectory();
   if (!caches || caches->empty()) return std::nullopt;
-  filePath_ = pathInCachesFolder(*caches, sourceURL_);
+  filePath_ = TADCachePath::pathForURL(*caches, sourceURL_);
   return filePath_;
-}
-
-std::string TADCachedFile::pathInCachesFolder(const std::string& caches, const base::URL& url) {
-  char name[16];
-  std::snprintf(name, sizeof name, "/%x", stableHash(url.absoluteString()));
-  return caches + "/" + hostFolder(url.host()) + name;
 }
 
 std::optional<std::string> TADCachedFile::fileModificationDate() {

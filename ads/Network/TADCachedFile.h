@@ -18,9 +18,7 @@
 // last status code and the header fields of the last answer (redirect answers included), and lets
 // its delegate decide each redirect.
 //
-// The copy lives at <caches>/<host>/<hash>, where <hash> is a stable 32-bit hash of the URL text
-// in lower-case hexadecimal, so a copy stored by an earlier run is found again. A host that is no
-// safe folder name gets the folder "_unnamed-host" instead. Temporary files of writes cut short
+// The copy lives at <caches>/<host>/<hash> (TADCachePath.h). Temporary files of writes cut short
 // (see base::writeFileAtomically) are removed from the host folders once they are a minute old,
 // the first time a copy is written in each caches folder in a run.
 //
@@ -57,8 +55,6 @@ class TADCachedFile : public platform::URLConnectionDelegate,
 
   // None while the platform has no caches folder (asked again next time).
   std::optional<std::string> filePath();
-  // Where the copy of url lives under the caches folder: always a file two levels below it.
-  static std::string pathInCachesFolder(const std::string& caches, const base::URL& url);
   // The copy's modification time as HTTP date text without zone; none without a copy.
   std::optional<std::string> fileModificationDate();
   bool hasContent();

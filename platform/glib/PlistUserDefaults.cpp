@@ -28,12 +28,6 @@ constexpr double kAbandonedAfterSeconds = 60;
 constexpr PlistSafeReader::Limits kFileLimits{64 * 1024 * 1024, PlistValueConverter::kMaxDepth,
                                               16 * 1024 * 1024};
 
-std::optional<base::Dictionary> parseDictionary(const std::string& bytes) {
-  std::optional<base::Value> value = PlistSafeReader::read(bytes, kFileLimits);
-  if (!value || !value->isDictionary()) return std::nullopt;
-  return std::move(*value->asDictionary());
-}
-
 std::string utcTimestamp() {
   std::time_t now = std::time(nullptr);
   std::tm parts{};
@@ -51,6 +45,24 @@ PlistUserDefaults::PlistUserDefaults(std::string path) : path_(std::move(path)) 
                               kAbandonedAfterSeconds);
 }
 
+std::optional<base::Dictionary> PlistUserDefaults::dictionaryFromFileBytes(std::string_view bytes) {
+  std::optional<base::Value> value = PlistSafeReader::read(bytes, kFileLimits);
+  if (!value || !value->isDictionary()) return std::nullopt;
+  return std::move(*value->asDictionary());
+}
+
+std::optional<std::string> PlistUserDefaults::fileBytesFromDictionary(
+    const base::Dictionary& values) {
+  PlistNode root = PlistValueConverter::nodeFromValue(base::Value(values));
+  char* raw = nullptr;
+  uint32_t length = 0;
+  plist_to_bin(root.get(), &raw, &length);
+  if (!raw) return std::nullopt;
+  std::string bytes(raw, length);
+  std::free(raw);
+  return bytes;
+}
+
 std::string PlistUserDefaults::defaultPath(std::string_view bundleIdentifier) {
   std::string name = bundleIdentifier.empty() ? "quillbeck" : std::string(bundleIdentifier);
   return applicationDataFolder() + "/" + name + ".plist";
@@ -65,7 +77,7 @@ void PlistUserDefaults::load() {
                  "); working in memory, nothing will be saved over it");
     return;
   }
-  std::optional<base::Dictionary> stored = parseDictionary(*bytes);
+  std::optional<base::Dictionary> stored = dictionaryFromFileBytes(*bytes);
   if (!stored) {
     moveAside("is not a property-list dictionary");
     return;
@@ -90,15 +102,8 @@ void PlistUserDefaults::moveAside(std::string_view reason) {
 
 bool PlistUserDefaults::synchronize() {
   if (!mayWrite_) return false;
-  PlistNode root = PlistValueConverter::nodeFromValue(base::Value(values_));
-  char* raw = nullptr;
-  uint32_t length = 0;
-  // The binary form keeps every double exactly.
-  plist_to_bin(root.get(), &raw, &length);
-  if (!raw) return false;
-  std::string bytes(raw, length);
-  std::free(raw);
-  return writeAtomically(bytes);
+  std::optional<std::string> bytes = fileBytesFromDictionary(values_);
+  return bytes && writeAtomically(*bytes);
 }
 
 bool PlistUserDefaults::writeAtomically(const std::string& bytes) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,13 @@ class PlistUserDefaults : public UserDefaults {
 
   bool synchronize() override;
   const std::string& path() const { return path_; }
+
+  // The store in a file's bytes, read within limits that keep a damaged or hostile file from
+  // taking the program down; none when the bytes are no property-list dictionary.
+  static std::optional<base::Dictionary> dictionaryFromFileBytes(std::string_view bytes);
+  // The bytes a save writes (a binary property list, which keeps every double exactly); none
+  // when the list cannot be made.
+  static std::optional<std::string> fileBytesFromDictionary(const base::Dictionary& values);
 
  private:
   void load();

@@ -88,7 +88,7 @@ TEST_F(TADStatisticsTest, ClicksWithoutAValueAreCountedAndTimedWithoutSignals) {
 }
 
 TEST_F(TADStatisticsTest, MessagesAndBlankPagesAreNotClicks) {
-  for (const char* text : {"gmsg://mobileads/click?ai=1", "norvak://x", "about:blank"}) {
+  for (const char* text : {"gmsg://x/click?ai=1", "norvak://x", "about:blank"}) {
     EXPECT_EQ(statistics.urlForClick(url(text)).absoluteString(), text);
   }
   EXPECT_EQ(statistics.timingNamed("pcl"), nullptr);
