@@ -71,6 +71,8 @@ void checkAppended(const base::URL& url, std::string_view value, std::string_vie
           "appending changed what comes before the query", input);
   std::string escaped = TADNetworkUtilities::encodeURL(value);
   if (escaped.empty()) return;  // the key alone, without "="
+  // An empty query counts as none, so the pair goes after a second "?" and is no piece of its own.
+  if (url.query() && url.query()->empty()) return;
   require(TADNetworkUtilities::parameterValueForKey(kAppendedKey, *appended) == escaped,
           "an appended pair does not read back by its key", input);
   if (!Utf8Validator::isValid(value)) return;
