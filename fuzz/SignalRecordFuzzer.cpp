@@ -68,8 +68,11 @@ std::vector<uint8_t> decoded(const std::string& text, size_t expectedSize) {
       text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_") ==
           std::string::npos,
       "a signal text is not web-safe base 64 without padding");
-  auto encoding = RookStringEncoding::rfc4648Base64WebsafeStringEncoding();
-  encoding->setDoPad(false);
+  static const auto encoding = [] {
+    auto websafe = RookStringEncoding::rfc4648Base64WebsafeStringEncoding();
+    websafe->setDoPad(false);
+    return websafe;
+  }();
   std::optional<std::vector<uint8_t>> bytes = encoding->decode(text);
   require(bytes && bytes->size() == expectedSize, "a signal record has the wrong size");
   return *bytes;
