@@ -1,9 +1,12 @@
 #include "base/FileIO.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 
 namespace base {
 
@@ -20,12 +23,28 @@ bool writeAll(int fd, std::string_view bytes) {
   return true;
 }
 
-bool syncFolder(const std::string& folder) {
+// The unique part that mkostemp gives each temporary file's name.
+constexpr size_t kTemporaryUniqueLength = 6;
+
+FolderFlush& folderFlush() {
+  static FolderFlush flush = ::fsync;
+  return flush;
+}
+
+// 0, or the errno of the failure.
+int syncFolder(const std::string& folder) {
   int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
-  bool synced = ::fsync(fd) == 0;
+  if (fd < 0) return errno;
+  int result = folderFlush()(fd) == 0 ? 0 : errno;
   ::close(fd);
-  return synced;
+  return result;
+}
+
+bool isAbandonedWriteName(std::string_view name, std::string_view fileName) {
+  size_t mark = name.rfind(kAtomicWriteMark);
+  if (mark == std::string_view::npos || mark == 0) return false;
+  if (name.size() - mark - kAtomicWriteMark.size() != kTemporaryUniqueLength) return false;
+  return fileName.empty() || name.substr(0, mark) == fileName;
 }
 
 // Runs cleanup without letting it change errno, which the caller reports.
@@ -64,7 +83,7 @@ std::optional<std::string> readFile(const std::string& path) {
   return bytes;
 }
 
-bool writeFileAtomically(const std::string& path, std::string_view bytes) {
+bool writeFileAtomically(const std::string& path, std::string_view bytes, int* folderFlushError) {
   std::string temporary = path + std::string(kAtomicWriteMark) + "XXXXXX";
   int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return false;
@@ -75,7 +94,29 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes) {
     keepingErrno([&temporary] { ::unlink(temporary.c_str()); });
     return false;
   }
-  return syncFolder(folderOf(path));
+  int flushError = syncFolder(folderOf(path));
+  if (folderFlushError) *folderFlushError = flushError;
+  return true;
+}
+
+void removeAbandonedWrites(const std::string& folder, std::string_view fileName,
+                           double minimumAgeSeconds) {
+  DIR* directory = ::opendir(folder.c_str());
+  if (!directory) return;
+  const double now = static_cast<double>(std::time(nullptr));
+  while (const dirent* entry = ::readdir(directory)) {
+    if (!isAbandonedWriteName(entry->d_name, fileName)) continue;
+    std::string full = folder + "/" + entry->d_name;
+    struct stat info {};
+    if (::lstat(full.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    if (now - static_cast<double>(info.st_mtime) < minimumAgeSeconds) continue;
+    ::unlink(full.c_str());
+  }
+  ::closedir(directory);
+}
+
+void setFolderFlushForTesting(FolderFlush flush) {
+  folderFlush() = flush ? flush : ::fsync;
 }
 
 }  // namespace base

@@ -21,6 +21,23 @@ inline constexpr std::string_view kAtomicWriteMark = ".saving-";
 // path holds either its old bytes or the new ones: the bytes go to a temporary file beside path,
 // which is flushed to disk and renamed over path, and the folder is flushed so the rename lasts.
 // The folder must exist. Answers false with errno set, leaving path as it was, on failure.
-bool writeFileAtomically(const std::string& path, std::string_view bytes);
+//
+// Once the rename is done, readers see the new bytes, so the write has succeeded even if the
+// folder cannot be flushed afterwards; folderFlushError then receives the errno of that flush
+// (0 when it worked), for the caller to mention.
+bool writeFileAtomically(const std::string& path, std::string_view bytes,
+                         int* folderFlushError = nullptr);
+
+// Removes the temporary files that writes cut short left in folder once they are at least
+// minimumAgeSeconds old (a younger one may belong to a write still running in another process):
+// regular files named "<name>.saving-XXXXXX", where <name> must equal fileName unless that is
+// empty.
+void removeAbandonedWrites(const std::string& folder, std::string_view fileName,
+                           double minimumAgeSeconds);
+
+// Replaces the flush of the folder after a rename (::fsync by default; nullptr restores it) so
+// that tests can make it fail.
+using FolderFlush = int (*)(int fd);
+void setFolderFlushForTesting(FolderFlush flush);
 
 }  // namespace base

@@ -44,7 +44,8 @@ std::string JsonDocuments::adRequest() {
     out += jsonValue;
   };
   auto text = [](const std::string& value) { return "\"" + value + "\""; };
-  member("slotname", text("a14e5f0c9d2b3a47"));
+  // The library's own keys first, then made-up ones of the kind an application adds.
+  member("qb_slot", text("a14e5f0c9d2b3a47"));
   member("u_audio", text("1"));
   member("u_so", text("p"));
   member("u_w", text("320"));
@@ -52,19 +53,19 @@ std::string JsonDocuments::adRequest() {
   member("u_sd", text("2"));
   member("hl", text("en"));
   member("isu", text("5F2A8C0D1B3E4F6A7C8D9E0F1A2B3C4D"));
-  member("d_m", text("iPhone"));
-  member("d_sm", text("iPhone3,1"));
-  member("app_name", text("4.1.1.iphone.com.quillbeck.soundboard"));
-  member("msid", text("com.quillbeck.soundboard"));
-  member("js", text("afma-sdk-i-v4.1.1"));
-  member("sdkv", text("4.1.1"));
-  member("os", text("ios"));
-  member("osv", text("4.3.3"));
+  member("platform", text("Linux desktop"));
+  member("submodel", text("x86_64"));
+  member("app_name", text("4.1.1.iphone.org.quillbeck.Soundboard"));
+  member("qb_bundle", text("org.quillbeck.Soundboard"));
+  member("js", text("avmo-sdk-i-v4.1.1"));
+  member("qb_build", text("4.1.1"));
+  member("ios_jb", "false");
+  member("qb_system", text("6.1.0"));
   member("net", text("wi"));
   member("uule",
-         text("a+cm9sZToxIHByb2R1Y2VyOjEyIHByb3ZlbmFuY2U6NiB0aW1lc3RhbXA6MTMxMDAwMDAwMDAwMDAwMCBs"
-              "YXRsbmd7bGF0aXR1ZGVfZTc6NDc2MDAwMDAwIGxvbmdpdHVkZV9lNzotMTIyMzMwMDAwfQ"));
-  member("format", text("320x50_mb"));
+         text("a+cm9sZTogNiBwcm9kdWNlcjogMjQgaGlzdG9yaWNhbF9yb2xlOiAxIGhpc3RvcmljYWxfcHJvZHVj"
+              "ZXI6IDEyIHRpbWVzdGFtcDogMjUwMDAwMCBsb2M6ICJPc2xvIg"));
+  member("qb_size", text("320x50"));
   member("adtest", text("on"));
   member("kw", "[\"sound\",\"board\",\"clips\",\"voices\",\"fun\"]");
   member("preqs", "42");
@@ -84,37 +85,37 @@ std::string JsonDocuments::adRequest() {
   member("aoi_timedout", "false");
   member("aoi_nofill", "false");
   member("cap_bs", "3");
-  member("cap_m", "1");
-  member("cap_mm", "null");
-  member("loc_acc", "65.5");
-  member("lat", "47.6062095");
-  member("lon", "-122.3320708");
-  member("gender", "\"f\"");
-  member("birthday", "\"1980-04-17\"");
+  member("ios_ipadc", "1");
+  member("testing", "null");
+  member("qb_accuracy", "65.5");
+  member("qb_lat", "47.6062095");
+  member("qb_lon", "-122.3320708");
+  member("cust_gender", "\"f\"");
+  member("cust_age", "\"19800417\"");
   member("extras", "{\"channel\":\"music\",\"premium\":true,\"weights\":[0.25,0.5,1.75]}");
-  member("itunes_metadata",
-         "{\"itemId\":413523476,\"itemName\":\"Quillbeck Soundboard\",\"artistName\":\"Quillbeck "
-         "Ltd\",\"genre\":\"Entertainment\",\"releaseDate\":\"2011-01-12T08:00:00Z\",\"price\":0,"
-         "\"softwareVersionBundleId\":\"com.quillbeck.soundboard\",\"rating\":{\"label\":\"4+\","
+  member("ios_metadata",
+         "{\"shelfId\":413523476,\"shelfName\":\"Quillbeck Soundboard\",\"maker\":\"Quillbeck "
+         "Workshop\",\"kind\":\"Entertainment\",\"listed\":\"2011-01-12T08:00:00Z\",\"price\":0,"
+         "\"bundle\":\"org.quillbeck.Soundboard\",\"audience\":{\"label\":\"all ages\","
          "\"rank\":100}}");
-  member("user_agent", text("Mozilla/5.0 (iPhone; U; CPU iPhone OS 4_3_3 like Mac OS X; en-us) "
-                            "AppleWebKit/533.17.9 (KHTML, like Gecko) Mobile/8J2"));
-  member("ua_extra", text("Talvik Ad SDK \\/ build 2011.06 \\\"release\\\""));
-  member("color_bg", text("FFFFFF"));
-  member("color_border", text("336699"));
-  member("color_link", text("0000FF"));
-  member("color_text", text("000000"));
-  member("color_url", text("008000"));
-  member("ad_type", text("text_image"));
-  member("url", text("http://www.quillbeck.example/soundboard/index.html?utm_source=app&utm_medium="
-                     "banner&utm_campaign=summer"));
-  member("ref", text("http://www.quillbeck.example/soundboard/"));
-  member("timings", "{\"ltime\":[512,498,730,611],\"ctime\":[2210,1875],\"rtime\":[88,91,79]}");
-  member("session", text("4d1c9a3e-7b2f-4e10-9a5c-2f8e6b1d0c37"));
-  member("screen", "{\"w\":320,\"h\":480,\"scale\":2.0,\"orientation\":\"portrait\"}");
-  member("install_age_days", "412");
-  member("carrier", text("Quillnet Mobile"));
-  member("tz", "-480");
+  member("qb_agent", text("QuillbeckShell/1.0 (Linux desktop; x86_64; en) PageView/2.40.1 "
+                          "(made-up engine) Soundboard/4.1.1 sim"));
+  member("qb_note", text("Quillbeck soundboard \\/ build 2011.06 \\\"release\\\""));
+  member("qb_bg", text("FFFFFF"));
+  member("qb_border", text("336699"));
+  member("qb_link", text("0000FF"));
+  member("qb_text", text("000000"));
+  member("qb_url_color", text("008000"));
+  member("qb_kind", text("text_image"));
+  member("qb_page", text("http://www.quillbeck.example/soundboard/index.html?from=app&place="
+                         "banner&season=summer"));
+  member("qb_ref", text("http://www.quillbeck.example/soundboard/"));
+  member("qb_timings", "{\"ltime\":[512,498,730,611],\"ctime\":[2210,1875],\"rtime\":[88,91,79]}");
+  member("session_id", "3041275519");
+  member("qb_screen", "{\"w\":320,\"h\":480,\"scale\":2.0,\"orientation\":\"portrait\"}");
+  member("qb_age_days", "412");
+  member("qb_carrier", text("Quillnet Mobile"));
+  member("qb_tz", "-480");
   out += '}';
   return out;
 }

@@ -15,6 +15,7 @@
 
 #include "ads/Utility/TADPropertyListReader.h"
 #include "base/Utf8Validator.h"
+#include "fuzz/PropertyListValues.h"
 #include "plist/PlistValueConverter.h"
 
 namespace {
@@ -38,54 +39,6 @@ size_t nesting(const base::Value& value) {
     return 0;
   }
   return deepest + 1;
-}
-
-// Equality as a binary list can keep it: a NaN equals a NaN, and a date its own time to within
-// two microseconds, as libplist keeps microseconds and truncates when it reads a date back.
-bool sameValue(const base::Value& a, const base::Value& b) {
-  if (a.kind() != b.kind()) return false;
-  if (a.kind() == base::Value::Kind::Double && std::isnan(a.toDouble())) {
-    return std::isnan(b.toDouble());
-  }
-  if (const base::Date* date = a.asDate()) {
-    double difference =
-        date->timeIntervalSinceReferenceDate() - b.asDate()->timeIntervalSinceReferenceDate();
-    return std::abs(difference) <= 2e-6;
-  }
-  if (const base::Array* array = a.asArray()) {
-    const base::Array& other = *b.asArray();
-    if (array->size() != other.size()) return false;
-    for (size_t i = 0; i < array->size(); ++i) {
-      if (!sameValue((*array)[i], other[i])) return false;
-    }
-    return true;
-  }
-  if (const base::Dictionary* dictionary = a.asDictionary()) {
-    const base::Dictionary& other = *b.asDictionary();
-    if (dictionary->size() != other.size()) return false;
-    for (const auto& entry : *dictionary) {
-      const base::Value* item = other.find(entry.first);
-      if (!item || !sameValue(entry.second, *item)) return false;
-    }
-    return true;
-  }
-  return a == b;
-}
-
-// Whether every string and key is UTF-8. libplist writes one that is not as an empty UTF-16
-// string, which it then refuses to read, so only such values can be expected to travel.
-bool isAllUtf8(const base::Value& value) {
-  if (const std::string* text = value.asString()) return Utf8Validator::isValid(*text);
-  if (const base::Array* array = value.asArray()) {
-    for (const base::Value& item : *array) {
-      if (!isAllUtf8(item)) return false;
-    }
-  } else if (const base::Dictionary* dictionary = value.asDictionary()) {
-    for (const auto& entry : *dictionary) {
-      if (!Utf8Validator::isValid(entry.first) || !isAllUtf8(entry.second)) return false;
-    }
-  }
-  return true;
 }
 
 std::string binaryList(const base::Value& value) {
@@ -114,12 +67,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           "a list read nested deeper than the limit", *value);
   // JSON may hold nulls and decimals, which a property list cannot keep as they are.
   if (!bytes.starts_with("bplist00") && looksLikeJson(bytes)) return 0;
-  if (!isAllUtf8(*value)) return 0;
+  if (!fuzz::isAllUtf8(*value)) return 0;
 
   std::string list = binaryList(*value);
   std::optional<base::Value> again = TADPropertyListReader::valueWithBytes(list);
   require(again.has_value(), "a value read did not read back from a binary list", *value);
-  require(sameValue(*again, *value), "a value read back from a binary list as another value",
+  require(fuzz::sameValue(*again, *value), "a value read back from a binary list as another value",
           *value);
   return 0;
 }

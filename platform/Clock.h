@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "base/Date.h"
 
 namespace platform {
@@ -13,6 +15,9 @@ class Clock {
 
   virtual base::Date now() const = 0;
   virtual double monotonicSeconds() const = 0;
+  // Names the boot that monotonic readings belong to: they count from that boot and mean
+  // nothing in another. Empty when the system does not say.
+  virtual std::string bootIdentifier() const = 0;
 };
 
 }  // namespace platform

@@ -8,49 +8,42 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string_view>
 
+#include "ads/Network/TADCachePath.h"
 #include "ads/Network/TADHTTPDate.h"
 #include "ads/Utility/TADNetworkUtilities.h"
 #include "base/FileIO.h"
 #include "base/Utf8Validator.h"
 #include "platform/Clock.h"
+#include "platform/Console.h"
 #include "platform/SearchPaths.h"
 #include "platform/URLError.h"
 
 namespace {
 
-constexpr std::string_view kUnnamedHostFolder = "_unnamed-host";
 constexpr std::string_view kPOSIXErrorDomain = "NSPOSIXErrorDomain";
-
-// FNV-1a: the same value for the same text in every run, on every machine.
-uint32_t stableHash(std::string_view text) {
-  uint32_t hash = 2166136261u;
-  for (unsigned char c : text) {
-    hash ^= c;
-    hash *= 16777619u;
-  }
-  return hash;
-}
-
-// The host as a folder name, unless it could lead out of the caches folder or trouble the file
-// system: only letters, digits and ".-_:" (the last for IP literals), and never "." or "..".
-std::string hostFolder(std::string_view host) {
-  constexpr size_t kLongestName = 255;
-  bool safe = !host.empty() && host.size() <= kLongestName && host != "." && host != "..";
-  for (char c : host) {
-    bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                   c == '.' || c == '-' || c == '_' || c == ':';
-    safe = safe && allowed;
-  }
-  return safe ? std::string(host) : std::string(kUnnamedHostFolder);
-}
+// A younger temporary file may belong to a write still running in another process.
+constexpr double kAbandonedWriteSeconds = 60;
 
 base::Error posixError(int number, std::string_view what) {
   base::Dictionary info;
   info.set(std::string(base::Error::kLocalizedDescriptionKey),
            std::string(what) + ": " + std::strerror(number));
   return base::Error(std::string(kPOSIXErrorDomain), number, std::move(info));
+}
+
+// Once per caches folder and run: every host folder's abandoned temporary files.
+void sweepAbandonedWrites(const std::string& caches) {
+  static std::set<std::string> swept;
+  if (!swept.insert(caches).second) return;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(caches, error)) {
+    if (entry.is_directory(error) && !entry.is_symlink(error)) {
+      base::removeAbandonedWrites(entry.path().string(), {}, kAbandonedWriteSeconds);
+    }
+  }
 }
 
 }  // namespace
@@ -72,9 +65,7 @@ std::optional<std::string> TADCachedFile::filePath() {
   if (filePath_ && !filePath_->empty()) return filePath_;
   std::optional<std::string> caches = platform::cachesDirectory();
   if (!caches || caches->empty()) return std::nullopt;
-  char name[16];
-  std::snprintf(name, sizeof name, "/%x", stableHash(sourceURL_.absoluteString()));
-  filePath_ = *caches + "/" + hostFolder(sourceURL_.host()) + name;
+  filePath_ = TADCachePath::pathForURL(*caches, sourceURL_);
   return filePath_;
 }
 
@@ -118,8 +109,8 @@ void TADCachedFile::beginFetchWithCacheBuster(bool cacheBuster) {
       url = *busted;
     }
   }
-  platform::URLRequest request(
-      url, platform::URLRequest::CachePolicy::ReloadIgnoringLocalCacheData, timeoutInterval_);
+  platform::URLRequest request(url, platform::URLRequest::CachePolicy::ReloadIgnoringLocalCacheData,
+                               timeoutInterval_);
   request.setHTTPShouldHandleCookies(true);
   std::optional<std::string> userAgent = TADNetworkUtilities::userAgentString();
   if (userAgent && !userAgent->empty()) request.setValue(*userAgent, "User-Agent");
@@ -232,6 +223,8 @@ void TADCachedFile::connectionDidFinishLoading(platform::URLConnection&) {
     endWithFailure(posixError(ENOENT, "the platform has no caches folder to keep the file in"));
     return;
   }
+  if (std::optional<std::string> caches = platform::cachesDirectory())
+    sweepAbandonedWrites(*caches);
   std::optional<base::Error> writeError;
   if (!writeBody(*path, body, writeError)) {
     endWithFailure(writeError);
@@ -247,7 +240,14 @@ bool TADCachedFile::writeBody(const std::string& path, const std::vector<uint8_t
   std::error_code ignored;
   std::filesystem::create_directories(base::folderOf(path), ignored);
   std::string_view bytes(reinterpret_cast<const char*>(body.data()), body.size());
-  if (base::writeFileAtomically(path, bytes)) return true;
+  int flushError = 0;
+  if (base::writeFileAtomically(path, bytes, &flushError)) {
+    if (flushError != 0) {
+      platform::Console::log("<Talvik> saved " + path + ", but its folder could not be flushed (" +
+                             std::strerror(flushError) + ")");
+    }
+    return true;
+  }
   int number = errno;
   error = posixError(number, "cannot write " + path);
   return false;

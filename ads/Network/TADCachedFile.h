@@ -18,9 +18,9 @@
 // last status code and the header fields of the last answer (redirect answers included), and lets
 // its delegate decide each redirect.
 //
-// The copy lives at <caches>/<host>/<hash>, where <hash> is a stable 32-bit hash of the URL text
-// in lower-case hexadecimal, so a copy stored by an earlier run is found again. A host that is no
-// safe folder name gets the folder "_unnamed-host" instead.
+// The copy lives at <caches>/<host>/<hash> (TADCachePath.h). Temporary files of writes cut short
+// (see base::writeFileAtomically) are removed from the host folders once they are a minute old,
+// the first time a copy is written in each caches folder in a run.
 //
 // Idle until validate starts a fetch; fetching until the delegate has been told how it ended, or
 // until cancel or invalidate (which tell the delegate nothing). Bodies over kMaximumBodyBytes and

@@ -18,6 +18,9 @@ class LibraryContributors : public TADRequestContributors {
   base::Dictionary statisticsParameters() override {
     return TADStatistics::sharedStatistics().parameters();
   }
+  base::Dictionary pendingStatisticsParameters() override {
+    return TADStatistics::sharedStatistics().pendingParameters();
+  }
 };
 
 std::shared_ptr<TADRequestContributors>& standIn() {

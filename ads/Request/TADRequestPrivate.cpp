@@ -124,6 +124,14 @@ std::string TADRequestPrivate::description() const {
 }
 
 base::Dictionary TADRequestPrivate::parameters() const {
+  return buildParameters(true);
+}
+
+base::Dictionary TADRequestPrivate::parametersLeavingStatistics() const {
+  return buildParameters(false);
+}
+
+base::Dictionary TADRequestPrivate::buildParameters(bool takeStatistics) const {
   TADRequestContributors& contributors = TADRequestContributors::current();
   base::Dictionary parameters = contributors.deviceParameters();
   parameters.set(std::string(kTADParameterSDKVersion), sdkVersion());
@@ -155,7 +163,8 @@ base::Dictionary TADRequestPrivate::parameters() const {
       parameters.set(std::string(kTADParameterLocation), *encoded);
     }
   }
-  parameters.merge(contributors.statisticsParameters());
+  parameters.merge(takeStatistics ? contributors.statisticsParameters()
+                                  : contributors.pendingStatisticsParameters());
   parameters.set(std::string(kTADParameterTotalAdRequests), counter_);
   return parameters;
 }

@@ -60,22 +60,29 @@ uint32_t TADStatistics::clickLatencyOverride() const {
 }
 
 base::Dictionary TADStatistics::parameters() {
+  base::Dictionary report = pendingParameters();
+  clearReported();
+  return report;
+}
+
+base::Dictionary TADStatistics::pendingParameters() const {
   base::Dictionary report;
   report.set(std::string(kTADParameterSessionID), static_cast<int64_t>(sessionId_));
-  if (!timingNamed(kTADParameterPriorClickLatency))
-    removeTimingNamed(kTADParameterPriorPreClickLatency);
+  const bool clicked = timingNamed(kTADParameterPriorClickLatency) != nullptr;
   uint32_t clickLatency = 0;
   if (statistics_.objectForKey(kTADParameterPriorClickBackgroundedApp)) {
     clickLatency = clickLatencyOverride();
   }
-  if (auto click = timingNamed(kTADParameterPriorClickLatency)) click->removeValueForKey("date");
 
   for (std::string_view name : allTimingNames()) {
     auto timing = timingNamed(name);
-    if (!timing) continue;
+    // A time before a click that never came says nothing.
+    if (!timing || (name == kTADParameterPriorPreClickLatency && !clicked)) continue;
     report.set(std::string(name), timing->elapsedMillisecondsString());
-    report.merge(timing->keysAndValues());
-    if (name != kTADParameterTimeSinceFirstRequest) removeTimingNamed(name);
+    base::Dictionary values = timing->keysAndValues();
+    // The click's wall-clock time only serves the latency above.
+    if (name == kTADParameterPriorClickLatency) values.erase("date");
+    report.merge(values);
   }
   if (clickLatency != 0) {
     report.set(std::string(kTADParameterPriorClickLatency), static_cast<int64_t>(clickLatency));
@@ -89,7 +96,13 @@ base::Dictionary TADStatistics::parameters() {
     const base::Value* stored = statistics_.objectForKey(key);
     if (stored && stored->toInt64() != 0) report.set(std::string(key), *stored);
   }
+  return report;
+}
 
+void TADStatistics::clearReported() {
+  for (std::string_view name : allTimingNames()) {
+    if (name != kTADParameterTimeSinceFirstRequest) removeTimingNamed(name);
+  }
   for (std::string_view flag :
        {kTADParameterPriorClickBreakOut, kTADParameterAppOpenInterstitialTimedOut,
         kTADParameterAppOpenInterstitialNoFill, kTADParameterPriorClickBackgroundedApp}) {
@@ -100,7 +113,6 @@ base::Dictionary TADStatistics::parameters() {
         kTADParameterPriorClickCount}) {
     setCounter(counter, 0);
   }
-  return report;
 }
 
 base::URL TADStatistics::urlForClick(const base::URL& url) {

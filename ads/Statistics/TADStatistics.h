@@ -11,7 +11,8 @@
 
 // What happened since the last ad request — requests, clicks, navigations, latencies, a click
 // ticket — collected for the next request. parameters() hands the report over and clears what it
-// reported. urlForClick() prepares every click: it counts and times it and adds the click signals.
+// reported; pendingParameters() only reads it. urlForClick() prepares every click: it counts and
+// times it and adds the click signals.
 class TADStatistics {
  public:
   static TADStatistics& sharedStatistics();
@@ -24,6 +25,7 @@ class TADStatistics {
 
   // The report since the last one; see the class comment.
   base::Dictionary parameters();
+  base::Dictionary pendingParameters() const;
   // The address to open for a click on url (url itself for page messages and about:blank).
   base::URL urlForClick(const base::URL& url);
   // Keeps the click ticket of a tracking address on the ad network's domain.
@@ -61,6 +63,7 @@ class TADStatistics {
 
  private:
   uint32_t clickLatencyOverride() const;
+  void clearReported();
   void setCounter(std::string_view key, int32_t value);
 
   uint32_t sessionId_ = 0;

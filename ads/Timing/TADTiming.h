@@ -15,7 +15,8 @@ inline constexpr std::string_view kTADTimingKeyUserDataKey = "userData";
 
 // One interval on the monotonic clock, named by its category, with a few values that belong to
 // the measured event. A timing is not started (start 0), running (end 0) or ended. Readings count
-// from the device's boot, so a stored running timing goes on running in the next launch.
+// from the device's boot, so a stored running timing goes on running in the next launch of the
+// same boot.
 class TADTiming {
  public:
   // The monotonic clock reading now, in seconds.

@@ -2,10 +2,18 @@
 
 #include <algorithm>
 
+#include "platform/Clock.h"
+
 #include "platform/Application.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
+
+namespace {
+
+constexpr std::string_view kBootKey = "boot";
+
+}  // namespace
 
 TADTimingManager::TADTimingManager(std::string identifier) : identifier_(std::move(identifier)) {
   loadPersistentTimings();
@@ -81,9 +89,12 @@ void TADTimingManager::loadPersistentTimings() {
   std::optional<base::Dictionary> stored =
       platform::UserDefaults::standard().dictionaryForKey(userDefaultsKey());
   if (!stored) return;
+  const base::Value thisBoot(platform::Clock::shared().bootIdentifier());
   for (const auto& [category, entry] : *stored) {
     const base::Dictionary* representation = entry.asDictionary();
     if (!representation) continue;
+    const base::Value* boot = representation->find(kBootKey);
+    if (!boot || *boot != thisBoot) continue;
     // An entry is filed under its category, so the key stands in for a missing one.
     auto timing = TADTiming::initWithDictionaryRepresentation(*representation, category);
     addTiming(std::move(timing));
@@ -92,8 +103,11 @@ void TADTimingManager::loadPersistentTimings() {
 
 void TADTimingManager::savePersistentTimings() {
   base::Dictionary stored;
+  const std::string boot = platform::Clock::shared().bootIdentifier();
   for (const auto& timing : timings_) {
-    stored.set(timing->category(), timing->dictionaryRepresentation());
+    base::Dictionary entry = timing->dictionaryRepresentation();
+    entry.set(std::string(kBootKey), boot);
+    stored.set(timing->category(), std::move(entry));
   }
   platform::UserDefaults& defaults = platform::UserDefaults::standard();
   defaults.setObject(userDefaultsKey(), std::move(stored));

@@ -10,7 +10,9 @@
 // A named set of timings, at most one per category, kept in the user defaults under
 // "talvik_timing_<identifier>" so that an interval begun in one launch can be reported in the
 // next. The set is loaded at creation and saved on synchronize, when the application is about to
-// terminate, and when the manager goes.
+// terminate, and when the manager goes. Each stored timing names the boot its readings belong to
+// (the clock's boot identifier); after a reboot the monotonic clock counts from zero again, so
+// timings stored in another boot, or without one, are dropped at loading.
 class TADTimingManager {
  public:
   explicit TADTimingManager(std::string identifier);

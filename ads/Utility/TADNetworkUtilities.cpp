@@ -91,6 +91,10 @@ void TADNetworkUtilities::setUserAgentString(std::string_view text) {
   sharedUserAgentString() = std::string(text);
 }
 
+void TADNetworkUtilities::resetUserAgentStringForTesting(std::optional<std::string> text) {
+  sharedUserAgentString() = std::move(text);
+}
+
 std::string TADNetworkUtilities::encodeURL(std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string escaped;
@@ -110,7 +114,11 @@ std::string TADNetworkUtilities::encodeURL(std::string_view text) {
 
 std::optional<base::URL> TADNetworkUtilities::appendQueryParameters(
     const base::Dictionary& parameters, const base::URL& url) {
-  std::string text = url.absoluteString();
+  const std::string& whole = url.absoluteString();
+  // Pairs after a "#" would stay in the browser and never reach the server, so they go before
+  // the fragment.
+  size_t fragmentStart = url.fragment() ? whole.find('#') : std::string::npos;
+  std::string text = whole.substr(0, fragmentStart);
   const auto& query = url.query();
   char separator = query && !query->empty() ? '&' : '?';
   for (const auto& [key, value] : parameters) {
@@ -122,6 +130,7 @@ std::optional<base::URL> TADNetworkUtilities::appendQueryParameters(
     text += '=';
     text += escaped;
   }
+  if (fragmentStart != std::string::npos) text += whole.substr(fragmentStart);
   return base::URL::fromString(text);
 }
 

@@ -17,6 +17,8 @@ class TADNetworkUtilities {
   static std::optional<std::string> userAgentString();
   // Keeps text unless it is empty or already the current value.
   static void setUserAgentString(std::string_view text);
+  // Puts back what a test found, none included, since the text is process-wide.
+  static void resetUserAgentStringForTesting(std::optional<std::string> text);
 
   // Percent-escapes every byte of text's UTF-8 form but letters, digits and "-._~" as "%XX"
   // with upper-case hexadecimal digits. A space becomes "%20"; escaped text is escaped again.
@@ -24,7 +26,8 @@ class TADNetworkUtilities {
 
   // url's text with "key=escaped value" pairs appended after "?" (or "&" when url already has a
   // query), in the dictionary's order. Keys go unescaped; a value with an empty text form leaves
-  // its key alone without "=". None when the result is not a URL.
+  // its key alone without "=". A fragment stays at the end, after the pairs. None when the
+  // result is not a URL.
   static std::optional<base::URL> appendQueryParameters(const base::Dictionary& parameters,
                                                         const base::URL& url);
   // The same for one key; no value counts as the empty text.

@@ -11,9 +11,12 @@ namespace platform::glib {
 
 // The Linux machine the program runs on. It reports itself as a "Linux desktop" running "Linux" at
 // the kernel's release, as the dotted version the library expects; its interface idiom is the
-// one the program was asked to show (a phone or a tablet screen); its unique identifier is the
-// machine's D-Bus machine id (/etc/machine-id) or, where the system has none, a random identifier
-// made once and kept in the user defaults under kIdentifierKey.
+// one the program was asked to show (a phone or a tablet screen). Its unique identifier is this
+// application's own identifier of the machine: the HMAC-SHA256 of the machine id (/etc/machine-id)
+// under a key of the application's, in hexadecimal, since the machine id itself must not leave
+// the machine and other programs must not be able to match ours to theirs. Where the system has
+// no machine id, it is a random identifier made once and kept in the user defaults under
+// kIdentifierKey.
 class LinuxDevice : public Device {
  public:
   // machineIdFiles: where to look for the machine id, first match wins.
@@ -32,6 +35,8 @@ class LinuxDevice : public Device {
   // The leading dotted numbers of a kernel release: "6.1.0-18-amd64" gives "6.1.0"; text that does
   // not start with a number gives "0".
   static std::string versionFromRelease(std::string_view release);
+  // 64 lower-case hexadecimal digits: the machine id keyed for this application.
+  static std::string applicationIdentifierForMachineId(std::string_view machineId);
 
  private:
   UserInterfaceIdiom idiom_;

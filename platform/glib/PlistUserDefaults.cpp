@@ -14,6 +14,7 @@
 
 #include "base/FileIO.h"
 #include "platform/Console.h"
+#include "platform/glib/ApplicationFolders.h"
 #include "plist/PlistSafeReader.h"
 #include "plist/PlistValueConverter.h"
 
@@ -21,19 +22,11 @@ namespace platform::glib {
 
 namespace {
 
-// The unique part that the atomic write gives each temporary file's name.
-constexpr size_t kTemporaryUniqueLength = 6;
 constexpr double kAbandonedAfterSeconds = 60;
 
 // The file is the program's own, but a damaged one must not take the program down with it.
 constexpr PlistSafeReader::Limits kFileLimits{64 * 1024 * 1024, PlistValueConverter::kMaxDepth,
                                               16 * 1024 * 1024};
-
-std::optional<base::Dictionary> parseDictionary(const std::string& bytes) {
-  std::optional<base::Value> value = PlistSafeReader::read(bytes, kFileLimits);
-  if (!value || !value->isDictionary()) return std::nullopt;
-  return std::move(*value->asDictionary());
-}
 
 std::string utcTimestamp() {
   std::time_t now = std::time(nullptr);
@@ -48,47 +41,48 @@ std::string utcTimestamp() {
 
 PlistUserDefaults::PlistUserDefaults(std::string path) : path_(std::move(path)) {
   load();
-  removeAbandonedTemporaries();
+  base::removeAbandonedWrites(base::folderOf(path_), path_.substr(path_.rfind('/') + 1),
+                              kAbandonedAfterSeconds);
+}
+
+std::optional<base::Dictionary> PlistUserDefaults::dictionaryFromFileBytes(std::string_view bytes) {
+  std::optional<base::Value> value = PlistSafeReader::read(bytes, kFileLimits);
+  if (!value || !value->isDictionary()) return std::nullopt;
+  return std::move(*value->asDictionary());
+}
+
+std::optional<std::string> PlistUserDefaults::fileBytesFromDictionary(
+    const base::Dictionary& values) {
+  PlistNode root = PlistValueConverter::nodeFromValue(base::Value(values));
+  char* raw = nullptr;
+  uint32_t length = 0;
+  plist_to_bin(root.get(), &raw, &length);
+  if (!raw) return std::nullopt;
+  std::string bytes(raw, length);
+  std::free(raw);
+  return bytes;
 }
 
 std::string PlistUserDefaults::defaultPath(std::string_view bundleIdentifier) {
   std::string name = bundleIdentifier.empty() ? "quillbeck" : std::string(bundleIdentifier);
-  return std::string(g_get_user_data_dir()) + "/quillbeck/" + name + ".plist";
+  return applicationDataFolder() + "/" + name + ".plist";
 }
 
 void PlistUserDefaults::load() {
   std::optional<std::string> bytes = base::readFile(path_);
   if (!bytes) {
     if (errno == ENOENT) return;  // nothing saved yet
-    moveAside(std::string("cannot be read: ") + std::strerror(errno));
+    mayWrite_ = false;
+    Console::log("user defaults: " + path_ + " cannot be read (" + std::strerror(errno) +
+                 "); working in memory, nothing will be saved over it");
     return;
   }
-  std::optional<base::Dictionary> stored = parseDictionary(*bytes);
+  std::optional<base::Dictionary> stored = dictionaryFromFileBytes(*bytes);
   if (!stored) {
     moveAside("is not a property-list dictionary");
     return;
   }
   values_ = std::move(*stored);
-}
-
-void PlistUserDefaults::removeAbandonedTemporaries() const {
-  std::string folder = base::folderOf(path_);
-  std::string prefix = path_.substr(path_.rfind('/') + 1) + std::string(base::kAtomicWriteMark);
-  GDir* directory = g_dir_open(folder.c_str(), 0, nullptr);
-  if (!directory) return;
-  const double now = static_cast<double>(std::time(nullptr));
-  while (const char* name = g_dir_read_name(directory)) {
-    std::string_view entry = name;
-    if (entry.size() != prefix.size() + kTemporaryUniqueLength || !entry.starts_with(prefix)) {
-      continue;
-    }
-    std::string full = folder + "/" + name;
-    struct stat info {};
-    if (::lstat(full.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
-    if (now - static_cast<double>(info.st_mtime) < kAbandonedAfterSeconds) continue;
-    ::unlink(full.c_str());
-  }
-  g_dir_close(directory);
 }
 
 void PlistUserDefaults::moveAside(std::string_view reason) {
@@ -108,20 +102,19 @@ void PlistUserDefaults::moveAside(std::string_view reason) {
 
 bool PlistUserDefaults::synchronize() {
   if (!mayWrite_) return false;
-  PlistNode root = PlistValueConverter::nodeFromValue(base::Value(values_));
-  char* raw = nullptr;
-  uint32_t length = 0;
-  // The binary form keeps every double exactly.
-  plist_to_bin(root.get(), &raw, &length);
-  if (!raw) return false;
-  std::string bytes(raw, length);
-  std::free(raw);
-  return writeAtomically(bytes);
+  std::optional<std::string> bytes = fileBytesFromDictionary(values_);
+  return bytes && writeAtomically(*bytes);
 }
 
 bool PlistUserDefaults::writeAtomically(const std::string& bytes) {
   if (g_mkdir_with_parents(base::folderOf(path_).c_str(), 0700) != 0) return false;
-  return base::writeFileAtomically(path_, bytes);
+  int flushError = 0;
+  if (!base::writeFileAtomically(path_, bytes, &flushError)) return false;
+  if (flushError != 0) {
+    Console::log("user defaults: saved " + path_ + ", but its folder could not be flushed (" +
+                 std::strerror(flushError) + "); a power cut may undo the save");
+  }
+  return true;
 }
 
 }  // namespace platform::glib

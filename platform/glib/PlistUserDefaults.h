@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,9 +15,15 @@ namespace platform::glib {
 // flushed to disk and then renamed over the old one, and the folder is flushed so the rename
 // itself lasts. A crash during a save leaves either the previous or the new contents.
 //
-// A file that exists but does not read as a dictionary is never overwritten: it is renamed to
+// A file that was read but does not parse as a dictionary is never overwritten: it is renamed to
 // "<path>.corrupt-<UTC timestamp>", a console line says so (the platform's console must be
 // installed), and the store starts empty. Should the rename fail, the store refuses to save.
+// A file that cannot be read for any reason but its absence (no permission, too many open
+// files, an I/O error, a folder in its place) may be fine and pass: it stays where it is, a
+// console line says so, and the store works in memory, refusing to save over it.
+//
+// A save whose only fault is that the folder could not be flushed after the rename has
+// succeeded (the file holds the new contents); a console line mentions it.
 //
 // Temporary files that a save cut short left behind are removed at construction once they are a
 // minute old (a younger one may belong to a save still running in another process).
@@ -31,9 +38,15 @@ class PlistUserDefaults : public UserDefaults {
   bool synchronize() override;
   const std::string& path() const { return path_; }
 
+  // The store in a file's bytes, read within limits that keep a damaged or hostile file from
+  // taking the program down; none when the bytes are no property-list dictionary.
+  static std::optional<base::Dictionary> dictionaryFromFileBytes(std::string_view bytes);
+  // The bytes a save writes (a binary property list, which keeps every double exactly); none
+  // when the list cannot be made.
+  static std::optional<std::string> fileBytesFromDictionary(const base::Dictionary& values);
+
  private:
   void load();
-  void removeAbandonedTemporaries() const;
   void moveAside(std::string_view reason);
   bool writeAtomically(const std::string& bytes);
 

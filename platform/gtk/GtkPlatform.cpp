@@ -1,5 +1,6 @@
 #include "platform/gtk/GtkPlatform.h"
 
+#include "platform/glib/ApplicationFolders.h"
 #include "platform/glib/GioReachability.h"
 #include "platform/glib/GlibClock.h"
 #include "platform/glib/LinuxDevice.h"
@@ -49,9 +50,7 @@ GtkPlatform::GtkPlatform(Options options)
   platform_->screen = std::make_shared<DeviceScreen>(*application_, options_.idiom);
   platform_->mainBundle = std::make_shared<Bundle>(options_.resourcePath);
   platform_->mainBundle->setBundleIdentifier(kApplicationId);
-  if (const char* documents = g_get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS)) {
-    platform_->documentsDirectory = documents;
-  }
+  platform_->documentsDirectory = glib::applicationDocumentsFolder();
   // Not made yet on a fresh machine; whoever keeps files there creates it.
   platform_->cachesDirectory = std::string(g_get_user_cache_dir()) + "/" + kApplicationId;
   platform_->views = std::make_shared<GtkViewBackend>();

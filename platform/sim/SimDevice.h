@@ -26,7 +26,7 @@ class SimDevice : public Device {
 
  private:
   std::string model_ = "iPhone";
-  std::string systemName_ = "iPhone OS";
+  std::string systemName_ = "Simulated OS";
   std::string systemVersion_ = "4.2.1";
   std::optional<UserInterfaceIdiom> idiom_ = UserInterfaceIdiom::Phone;
   std::string uniqueIdentifier_ = "0123456789abcdef0123456789abcdef01234567";

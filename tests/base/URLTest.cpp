@@ -6,29 +6,29 @@ namespace base {
 namespace {
 
 TEST(URLTest, SplitsAnAbsoluteURLIntoItsComponents) {
-  auto url = URL::fromString("https://user:pw@ads.example.com:8443/a/b%20c?x=1&y=2#top");
+  auto url = URL::fromString("https://user:pw@ads.example:8443/a/b%20c?x=1&y=2#top");
   ASSERT_TRUE(url);
   EXPECT_EQ(url->scheme(), "https");
   EXPECT_EQ(url->user(), "user");
   EXPECT_EQ(url->password(), "pw");
-  EXPECT_EQ(url->host(), "ads.example.com");
+  EXPECT_EQ(url->host(), "ads.example");
   EXPECT_EQ(url->port(), 8443);
   EXPECT_EQ(url->path(), "/a/b c");
   EXPECT_EQ(url->percentEncodedPath(), "/a/b%20c");
   EXPECT_EQ(url->query(), "x=1&y=2");
   EXPECT_EQ(url->fragment(), "top");
-  EXPECT_EQ(url->absoluteString(), "https://user:pw@ads.example.com:8443/a/b%20c?x=1&y=2#top");
+  EXPECT_EQ(url->absoluteString(), "https://user:pw@ads.example:8443/a/b%20c?x=1&y=2#top");
 }
 
 TEST(URLTest, AcceptsSchemesWithoutAuthorityAndRelativeReferences) {
-  auto mail = URL::fromString("mailto:someone@example.com?subject=hi");
+  auto mail = URL::fromString("mailto:someone@mail.example?subject=hi");
   ASSERT_TRUE(mail);
   EXPECT_EQ(mail->scheme(), "mailto");
   EXPECT_FALSE(mail->hasAuthority());
-  EXPECT_EQ(mail->path(), "someone@example.com");
-  auto message = URL::fromString("gmsg://mobileads.google.com/click?u=x");
+  EXPECT_EQ(mail->path(), "someone@mail.example");
+  auto message = URL::fromString("gmsg://x/click?u=x");
   ASSERT_TRUE(message);
-  EXPECT_EQ(message->host(), "mobileads.google.com");
+  EXPECT_EQ(message->host(), "x");
   auto relative = URL::fromString("../img/a.png");
   ASSERT_TRUE(relative);
   EXPECT_EQ(relative->scheme(), "");

@@ -125,13 +125,19 @@ TEST_F(TADSignalsTest, RequestRecordCarriesTheFactsHandedOver) {
   EXPECT_EQ(record.versionDigest, TADSignalRecord::digest("4.1.1"));
 }
 
-TEST_F(TADSignalsTest, RequestRecordBeforeAnyFactsHasNoTouchesAndNoType) {
-  const Record record = readRecord(requestText().substr(4));
+TEST_F(TADSignalsTest, BeforeAnyFactsAndAfterAResetTheRecordHoldsNone) {
+  const std::string before = requestText();
+  const Record record = readRecord(before.substr(4));
   EXPECT_EQ(record.touchCount, 0u);
   EXPECT_EQ(record.x, 0);
   EXPECT_EQ(record.milliseconds, 0u);
   EXPECT_EQ(record.requestType, -1);
   EXPECT_EQ(record.versionDigest, TADSignalRecord::digest(""));
+  tad_htg(1, 2, 3);
+  tad_gig(1, "x");
+  signals::resetForTesting();
+  now_ = 200.0;
+  EXPECT_EQ(requestText(), before);
 }
 
 TEST_F(TADSignalsTest, TimeSinceStartStaysWithinItsField) {
@@ -140,17 +146,6 @@ TEST_F(TADSignalsTest, TimeSinceStartStaysWithinItsField) {
   EXPECT_EQ(readRecord(requestText().substr(4)).milliseconds, 0u);
   now_ = 100.0 + 1e9;
   EXPECT_EQ(readRecord(requestText().substr(4)).milliseconds, 0xFFFFFFFFu);
-}
-
-TEST_F(TADSignalsTest, ResetForgetsEveryFact) {
-  tad_htg(1, 2, 3);
-  tad_gig(1, "x");
-  signals::resetForTesting();
-  now_ = 200.0;
-  const Record record = readRecord(requestText().substr(4));
-  EXPECT_EQ(record.touchCount, 0u);
-  EXPECT_EQ(record.requestType, -1);
-  EXPECT_EQ(record.milliseconds, 0u);
 }
 
 // ---- Click texts ----

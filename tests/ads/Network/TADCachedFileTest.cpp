@@ -216,11 +216,13 @@ TEST_F(TADCachedFileTest, TheCacheBusterAddsTheWholeSecondsOfNowAsUnique) {
 }
 
 TEST_F(TADCachedFileTest, SendsTheUserAgentOnceOneIsKnown) {
+  std::optional<std::string> before = TADNetworkUtilities::userAgentString();
   TADNetworkUtilities::setUserAgentString("TestAgent/1.0");
   server().route(kScript, Reply::ok("x"));
   auto script = file();
   script->validate();
   run();
+  TADNetworkUtilities::resetUserAgentStringForTesting(before);
   EXPECT_EQ(sent(0).valueForHTTPHeaderField("User-Agent"), "TestAgent/1.0");
 }
 
@@ -234,15 +236,37 @@ TEST_F(TADCachedFileTest, EachHostHasAFolderAndEachURLAFileNamedByAStableHash) {
 }
 
 TEST_F(TADCachedFileTest, AHostThatIsNoSafeFolderNameGetsOneThatStaysInTheCaches) {
-  for (const char* url :
-       {"http://../x", "http://./x", "http:///x", "http://a%2F..%2Fb/x", "http://a%00b/x"}) {
+  for (const char* url : {"http://../x", "http://./x", "http:///x", "http://a%2F..%2Fb/x",
+                          "http://a%00b/x", "http://%2E%2E/x"}) {
     SCOPED_TRACE(url);
     std::optional<base::URL> parsed = base::URL::fromString(url);
-    if (!parsed) continue;  // what cannot be a URL cannot be fetched either
+    ASSERT_TRUE(parsed);
     auto unsafe = TADCachedFile::initWithDelegate(delegate_, *parsed);
     std::filesystem::path path = *unsafe->filePath();
     EXPECT_EQ(path.parent_path(), std::filesystem::path(caches_) / "_unnamed-host");
   }
+}
+
+TEST_F(TADCachedFileTest, TemporariesOfCutShortWritesAreRemovedOnceAMinuteOld) {
+  namespace fs = std::filesystem;
+  const fs::path host = fs::path(caches_) / "other.example";
+  const fs::path abandoned = host / "1a2b3c.saving-Ab12cD";
+  const fs::path recent = host / "1a2b3c.saving-Zz99yY";
+  const fs::path copy = host / "4d5e6f";
+  const fs::path notOurs = host / "notes.saving-long-suffix";
+  for (const fs::path& name : {abandoned, recent, copy, notOurs})
+    writeCopy(name.string(), "x", kLastModifiedSeconds);
+  fs::last_write_time(recent, fs::file_time_type::clock::now());
+
+  serveConditionally(kScript, "body");
+  auto script = file();
+  script->validate();
+  run();
+  ASSERT_EQ(delegate_->events, std::vector<std::string>{"end"});
+  EXPECT_FALSE(fs::exists(abandoned));
+  EXPECT_TRUE(fs::exists(recent));
+  EXPECT_TRUE(fs::exists(copy));
+  EXPECT_TRUE(fs::exists(notOurs));
 }
 
 TEST_F(TADCachedFileTest, WithoutACachesFolderThereIsNoCopyAndAFinishedFetchFails) {

@@ -43,11 +43,12 @@ TEST_F(TADRequestErrorTest, OnlyAnInvalidRequestErrorCarriesTheParameters) {
   EXPECT_EQ(*invalid->userInfo().find("cust_gender"), base::Value("m"));
   EXPECT_EQ(*invalid->userInfo().find("js"), base::Value("avmo-sdk-i-v4.1.1"));
   EXPECT_TRUE(invalid->userInfo().contains("stat"));
-  EXPECT_EQ(standIns.contributors->statisticsTaken, 1);  // a full build: the report is consumed
+  EXPECT_EQ(standIns.contributors->statisticsTaken, 0);  // the report stays for the next request
+  EXPECT_TRUE(standIns.contributors->statistics.contains("stat"));
 
   auto other = TADRequestError::errorWithCode(9, request.get());
   EXPECT_EQ(other->userInfo().size(), 2u);
-  EXPECT_EQ(standIns.contributors->statisticsTaken, 1);
+  EXPECT_EQ(standIns.contributors->statisticsTaken, 0);
 }
 
 }  // namespace

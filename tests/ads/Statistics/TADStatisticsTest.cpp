@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "ads/Request/TADRequestError.h"
 #include "ads/Request/TADRequestPrivate.h"
 #include "platform/sim/SimPlatform.h"
+#include "signals/TADSignals.h"
+#include "signals/TADSignalsTesting.h"
 
 namespace {
 
@@ -43,8 +46,15 @@ TEST_F(TADStatisticsTest, AClickIsReportedOnceWithItsTimingsTicketAndCounts) {
   statistics.endTimingNamed("prl");
   statistics.startTimingNamed("ppcl");
   wait(3);
-  base::URL opened = statistics.urlForClick(url("http://ads.talvik.test/aclk?ai=Xy%20z&u=1"));
-  EXPECT_EQ(opened.absoluteString().rfind("http://ads.talvik.test/aclk?ai=Xy%20z&u=1", 0), 0u);
+  signals::setClockForTesting([] { return 5.0; });
+  signals::setStackTraceForTesting([] { return std::string("frame"); });
+  base::URL opened = statistics.urlForClick(url("http://ads.talvik.test/aclk?ai=Xy%20z&u=1#f"));
+  std::string signal;
+  ASSERT_TRUE(tad_gmcs("Xy%20z", signal));  // the same state, time and stack: the same text
+  signals::setStackTraceForTesting({});
+  signals::setClockForTesting({});
+  EXPECT_FALSE(signal.empty());
+  EXPECT_EQ(opened.absoluteString(), "http://ads.talvik.test/aclk?ai=Xy%20z&u=1&" + signal + "#f");
   statistics.addClickTrackingURL(url("http://t.talvik.test/pit/TICKET-1"));
   statistics.startTimingNamed("plpl");
   wait(1);
@@ -78,7 +88,7 @@ TEST_F(TADStatisticsTest, ClicksWithoutAValueAreCountedAndTimedWithoutSignals) {
 }
 
 TEST_F(TADStatisticsTest, MessagesAndBlankPagesAreNotClicks) {
-  for (const char* text : {"gmsg://mobileads/click?ai=1", "norvak://x", "about:blank"}) {
+  for (const char* text : {"gmsg://x/click?ai=1", "norvak://x", "about:blank"}) {
     EXPECT_EQ(statistics.urlForClick(url(text)).absoluteString(), text);
   }
   EXPECT_EQ(statistics.timingNamed("pcl"), nullptr);
@@ -124,10 +134,18 @@ TEST_F(TADStatisticsTest, TheStoreKeepsOnlyValuesOfTheNamedKind) {
   EXPECT_TRUE(platform.userDefaults().objectForKey("talvik_stats_TADObjectPrivate"));
 }
 
-TEST_F(TADStatisticsTest, EveryRequestBuildConsumesTheReport) {
-  statistics.incrementClickCount();
+TEST_F(TADStatisticsTest, AnErrorShowsTheReportAndLeavesItForTheRequestThatConsumesIt) {
+  statistics.urlForClick(url("http://a/click?ai=1"));
+  wait(2);
   auto request = std::static_pointer_cast<TADRequestPrivate>(TADRequest::request());
-  EXPECT_EQ(*request->parameters().find("pcc"), base::Value(1));
+  auto error = TADRequestError::errorWithCode(TADRequestErrorInvalidRequest, request.get());
+  EXPECT_EQ(*error->userInfo().find("pcc"), base::Value(1));
+  EXPECT_EQ(*error->userInfo().find("pcl"), base::Value("2000"));
+  EXPECT_FALSE(error->userInfo().contains("date"));
+  base::Dictionary sent = request->parameters();
+  ASSERT_TRUE(sent.contains("pcc") && sent.contains("pcl"));
+  EXPECT_EQ(*sent.find("pcc"), base::Value(1));
+  EXPECT_EQ(*sent.find("pcl"), base::Value("2000"));
   EXPECT_FALSE(request->parameters().contains("pcc"));
 }
 

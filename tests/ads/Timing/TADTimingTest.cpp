@@ -86,6 +86,19 @@ TEST_F(TADTimingTest, ASetSurvivesInTheUserDefaultsAcrossManagers) {
   EXPECT_TRUE(platform.userDefaults().dictionaryForKey("talvik_timing_shared"));
 }
 
+TEST_F(TADTimingTest, TimingsStoredInAnotherBootAreDropped) {
+  {
+    TADTimingManager manager("shared");
+    manager.addTimingWithCategory("ptime")->start();
+  }
+  platform.clock().setBootIdentifier("second-simulated-boot");
+  TADTimingManager afterReboot("shared");
+  EXPECT_TRUE(afterReboot.categories().empty());
+  afterReboot.addTimingWithCategory("prl")->start();
+  afterReboot.synchronize();
+  EXPECT_EQ(TADTimingManager("shared").categories(), std::vector<std::string>{"prl"});
+}
+
 TEST_F(TADTimingTest, TheSetIsSavedWhenTheApplicationTerminates) {
   TADTimingManager manager("t");
   manager.addTimingWithCategory("prl");
@@ -97,9 +110,12 @@ TEST_F(TADTimingTest, TheSetIsSavedWhenTheApplicationTerminates) {
 }
 
 TEST_F(TADTimingTest, StoredEntriesWithoutACategoryOrOfTheWrongKindAreRepaired) {
+  const std::string boot = platform.clock().bootIdentifier();
   platform.userDefaults().setObject(
-      "talvik_timing_bad",
-      base::Dictionary{{"prl", base::Dictionary{{"start", 5}}}, {"junk", "text"}, {"pcl", 3}});
+      "talvik_timing_bad", base::Dictionary{{"prl", base::Dictionary{{"start", 5}, {"boot", boot}}},
+                                            {"unknown boot", base::Dictionary{{"start", 5}}},
+                                            {"junk", "text"},
+                                            {"pcl", 3}});
   TADTimingManager manager("bad");
   EXPECT_EQ(manager.categories(), (std::vector<std::string>{"prl"}));
   EXPECT_EQ(manager.timingForCategory("prl")->startSeconds(), 5);

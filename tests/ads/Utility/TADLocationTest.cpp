@@ -59,10 +59,18 @@ TEST_F(TADLocationTest, CoordinatesTravelEncryptedBehindTheirVector) {
             "ltsYmy-E72OwGl-NFFHUOH54c4Clk7AO8u_PmAWyY6iR7dDPYfmNue4rBFKuII_"
             "eoe2LXgU7TTJ8DznVAVMT3WbPrY616_ZjZnRnxinykV4T274gCbm7P1pT1gz6Is0Bc6KnPrU-CMhs_"
             "NRjbjC4oSTaMYsECInOWAuwyTxUNMuwR7Mq8SO");
-  std::string tampered = *wire;
-  tampered[10] = tampered[10] == 'A' ? 'B' : 'A';
-  EXPECT_NE(TADLocation::recordFromOolongRepresentation(tampered),
-            TADLocation::recordFromOolongRepresentation(*wire));
+  // CBC without a check of its own: a changed vector byte changes the same record byte, and a
+  // change before the last block that reaches the padding makes the form unreadable.
+  auto tampered = [&](size_t index) {
+    std::vector<uint8_t> changed = *payload;
+    changed[index] ^= 1;
+    return TADLocation::recordFromOolongRepresentation("e1+" + base64->encode(changed));
+  };
+  std::optional<std::string> inVector = tampered(0);
+  ASSERT_TRUE(inVector);
+  EXPECT_EQ(inVector->substr(0, 6), "sole: ");
+  EXPECT_EQ(inVector->substr(1), TADLocation::recordFromOolongRepresentation(*wire)->substr(1));
+  EXPECT_FALSE(tampered(payload->size() - 17));
 }
 
 std::string hex(const uint8_t* bytes, size_t count) {
@@ -103,16 +111,25 @@ TEST_F(TADLocationTest, TheOpensslToolDecryptsCoordinatesWithTheSameKey) {
   std::filesystem::remove(plain);
 }
 
-TEST_F(TADLocationTest, ARecordOfWholeBlocksGainsAFullBlockOfPadding) {
-  // Choose a radius whose digits make the record exactly a multiple of 16 long.
-  for (float accuracy = 1; accuracy < 100000; accuracy *= 10) {
-    auto location = TADLocation::initWithLatitude(10, 20, accuracy);
-    location->setTimestamp(1000);
-    auto record = TADLocation::recordFromOolongRepresentation(*location->oolongRepresentation());
+TEST_F(TADLocationTest, PaddingFillsTheLastBlockAndARecordOfWholeBlocksGainsAFullOne) {
+  const struct {
+    double timestamp;
+    float accuracy;
+    size_t recordLength;
+    size_t ciphertextLength;
+  } cases[] = {
+      {1000, 1, 154, 160},        // six bytes of padding
+      {100000, 10000, 160, 176},  // whole blocks: sixteen
+      {100000, 1000, 159, 160},   // one
+  };
+  for (const auto& c : cases) {
+    auto location = TADLocation::initWithLatitude(10, 20, c.accuracy);
+    location->setTimestamp(c.timestamp);
+    auto wire = location->oolongRepresentation();
+    auto record = TADLocation::recordFromOolongRepresentation(*wire);
     ASSERT_TRUE(record);
-    auto payload = base64->decode(location->oolongRepresentation()->substr(3));
-    size_t ciphertext = payload->size() - 16;
-    EXPECT_EQ(ciphertext, (record->size() / 16 + 1) * 16);  // 1 to 16 bytes of padding, always
+    EXPECT_EQ(record->size(), c.recordLength);
+    EXPECT_EQ(base64->decode(wire->substr(3))->size() - 16, c.ciphertextLength);
   }
 }
 

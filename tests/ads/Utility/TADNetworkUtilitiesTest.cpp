@@ -24,13 +24,26 @@ TEST(TADNetworkUtilitiesTest, EscapingLeavesOnlyUnreservedCharacters) {
   EXPECT_EQ(TADNetworkUtilities::encodeURL("\xc3\xa9"), "%C3%A9");
 }
 
-TEST(TADNetworkUtilitiesTest, AppendsPairsAfterTheRightSeparator) {
-  EXPECT_EQ(appended("http://a/p", {{"k", "a b&c"}}), "http://a/p?k=a%20b%26c");
-  EXPECT_EQ(appended("http://a/p?x=1", {{"k", "a b&c"}}), "http://a/p?x=1&k=a%20b%26c");
-  EXPECT_EQ(appended("http://a/p?", {{"k", "v"}}), "http://a/p??k=v");  // an empty query is none
-  EXPECT_EQ(appended("http://a/p", {{"n", 5}, {"s", "abc"}}), "http://a/p?n=5&s=abc");
-  EXPECT_EQ(appended("http://a/p", {}), "http://a/p");
-  EXPECT_EQ(appended("http://a/p", {{"bad key", "v"}}), "<none>");  // keys go unescaped
+TEST(TADNetworkUtilitiesTest, AppendsPairsAfterTheRightSeparatorAndBeforeAnyFragment) {
+  const struct {
+    const char* base;
+    base::Dictionary parameters;
+    const char* expected;
+  } cases[] = {
+      {"http://a/p", {{"k", "a b&c"}}, "http://a/p?k=a%20b%26c"},
+      {"http://a/p?x=1", {{"k", "a b&c"}}, "http://a/p?x=1&k=a%20b%26c"},
+      {"http://a/p?", {{"k", "v"}}, "http://a/p??k=v"},  // an empty query is none
+      {"http://a/p", {{"n", 5}, {"s", "abc"}}, "http://a/p?n=5&s=abc"},
+      {"http://a/p", {}, "http://a/p"},
+      {"http://a/p", {{"bad key", "v"}}, "<none>"},  // keys go unescaped
+      {"http://a/p#f", {{"k", "v"}}, "http://a/p?k=v#f"},
+      {"http://a/p?x=1#f?y=2", {{"k", "v"}}, "http://a/p?x=1&k=v#f?y=2"},
+      {"http://a/p#", {{"k", "v"}}, "http://a/p?k=v#"},
+      {"http://a/p#f", {}, "http://a/p#f"},
+      {"http://a/p?%7e=%41", {{"k", "v"}}, "http://a/p?%7e=%41&k=v"},  // kept byte for byte
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(appended(c.base, c.parameters), c.expected) << c.base;
   auto bare = TADNetworkUtilities::appendQueryKey("k", std::nullopt, url("http://a/p"));
   EXPECT_EQ(bare->absoluteString(), "http://a/p?k");
   auto empty = TADNetworkUtilities::appendQueryKey("k", base::Value(""), url("http://a/p?x=1"));
@@ -66,12 +79,14 @@ TEST(TADNetworkUtilitiesTest, ParsesQueriesDroppingWhatCannotBeRead) {
             (base::Dictionary{{"subject", "Hi there"}}));
 }
 
-TEST(TADNetworkUtilitiesTest, KeepsTheFirstUsefulUserAgent) {
+TEST(TADNetworkUtilitiesTest, AnEmptyUserAgentChangesNothingAndANewOneReplacesTheOld) {
+  std::optional<std::string> before = TADNetworkUtilities::userAgentString();
   TADNetworkUtilities::setUserAgentString("Agent/1");
   TADNetworkUtilities::setUserAgentString("");
   EXPECT_EQ(TADNetworkUtilities::userAgentString(), "Agent/1");
   TADNetworkUtilities::setUserAgentString("Agent/2");
   EXPECT_EQ(TADNetworkUtilities::userAgentString(), "Agent/2");
+  TADNetworkUtilities::resetUserAgentStringForTesting(before);
 }
 
 TEST(TADNumberUtilitiesTest, DropsOnlyTrailingZerosAfterThePoint) {

@@ -20,6 +20,14 @@ TEST(GlibClockTest, DatesCountFromTheReferenceDateAndTheMonotonicClockNeverGoesB
   EXPECT_GE(clock.monotonicSeconds(), first);
 }
 
+TEST(GlibClockTest, TheBootIsNamedByTheKernelsIdentifier) {
+  std::filesystem::path file = std::filesystem::path(::testing::TempDir()) / "quillbeck-boot-id";
+  std::ofstream(file) << "4a1f0c2e-0000-4000-8000-000000000001\n";
+  EXPECT_EQ(GlibClock::readBootIdentifier(file.string()), "4a1f0c2e-0000-4000-8000-000000000001");
+  EXPECT_EQ(GlibClock::readBootIdentifier("/nonexistent"), "");
+  EXPECT_EQ(GlibClock().bootIdentifier(), GlibClock::readBootIdentifier());
+}
+
 TEST(LinuxDeviceTest, TheSystemVersionIsTheDottedPartOfTheKernelRelease) {
   EXPECT_EQ(LinuxDevice::versionFromRelease("6.1.0-18-amd64"), "6.1.0");
   EXPECT_EQ(LinuxDevice::versionFromRelease("5.15.153.1-microsoft-standard-WSL2"), "5.15.153.1");
@@ -38,13 +46,14 @@ TEST(LinuxDeviceTest, ReportsADesktopWithTheIdiomItWasGiven) {
   EXPECT_EQ(tablet.systemVersion(), LinuxDevice::versionFromRelease(tablet.systemVersion()));
 }
 
-TEST(LinuxDeviceTest, TheIdentifierIsTheMachineIdOrOneMadeOnceAndKept) {
+TEST(LinuxDeviceTest, TheIdentifierIsTheMachineIdKeyedForTheApplicationOrOneMadeOnceAndKept) {
   sim::SimPlatform platform;  // for its user defaults
   std::filesystem::path file = std::filesystem::path(::testing::TempDir()) / "quillbeck-machine-id";
   std::ofstream(file) << "0123abcd0123abcd0123abcd0123abcd\n";
+  // HMAC-SHA256 under the application's key, worked out apart from the code.
   EXPECT_EQ(
       LinuxDevice(UserInterfaceIdiom::Phone, {"/nonexistent", file.string()}).uniqueIdentifier(),
-      "0123abcd0123abcd0123abcd0123abcd");
+      "200063668268e6c91700ef054123e1158a226b65b1db49e6c42b3c70a9627fad");
 
   LinuxDevice withoutMachineId(UserInterfaceIdiom::Phone, {"/nonexistent"});
   std::string made = withoutMachineId.uniqueIdentifier();

@@ -3,9 +3,11 @@
 
 #include "platform/glib/PlistUserDefaults.h"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "base/FileIO.h"
+#include "platform/glib/ApplicationFolders.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace platform::glib {
@@ -178,6 +182,71 @@ TEST_F(PlistUserDefaultsTest, DamagedFilesAreKeptAsideAndTheStoreStartsEmpty) {
   }
 }
 
+// Runs body with no file descriptor left to open.
+template <typename Body>
+void withoutFreeDescriptors(Body body) {
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  int lowestFree = dup(0);
+  ASSERT_GE(lowestFree, 0);
+  close(lowestFree);
+  rlimit tight = saved;
+  tight.rlim_cur = static_cast<rlim_t>(lowestFree);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+  body();
+  setrlimit(RLIMIT_NOFILE, &saved);
+}
+
+TEST_F(PlistUserDefaultsTest, AFileThatCannotBeReadForNowStaysAndIsNeverSavedOver) {
+  {
+    PlistUserDefaults first(path_);
+    first.setObject("identifier", "kept");
+    ASSERT_TRUE(first.synchronize());
+  }
+  const std::string saved = readFile(path_);
+  const auto unreadable = [&](std::unique_ptr<PlistUserDefaults> defaults) {
+    EXPECT_TRUE(defaults->dictionaryRepresentation().empty());
+    defaults->setObject("fresh", 1);  // works in memory
+    EXPECT_EQ(defaults->integerForKey("fresh"), 1);
+    EXPECT_FALSE(defaults->synchronize());
+    EXPECT_TRUE(filesAside().empty());
+    ASSERT_EQ(platform_.console().lines().size(), 1u);
+    EXPECT_NE(platform_.console().lines()[0].find(path_ + " cannot be read"), std::string::npos)
+        << platform_.console().lines()[0];
+  };
+
+  SCOPED_TRACE("too many open files");
+  platform_.console().clear();
+  std::unique_ptr<PlistUserDefaults> starved;
+  withoutFreeDescriptors([&] { starved = std::make_unique<PlistUserDefaults>(path_); });
+  unreadable(std::move(starved));
+  EXPECT_EQ(readFile(path_), saved);
+
+  SCOPED_TRACE("a folder in its place");
+  fs::remove(path_);
+  fs::create_directories(fs::path(path_) / "inside");
+  platform_.console().clear();
+  unreadable(std::make_unique<PlistUserDefaults>(path_));
+  EXPECT_TRUE(fs::is_directory(fs::path(path_) / "inside"));
+}
+
+int failingFlush(int) {
+  errno = EIO;
+  return -1;
+}
+
+TEST_F(PlistUserDefaultsTest, ASaveWhoseFolderCannotBeFlushedHasSucceededAndSaysSo) {
+  PlistUserDefaults defaults(path_);
+  defaults.setObject("key", "new");
+  base::setFolderFlushForTesting(failingFlush);
+  bool saved = defaults.synchronize();
+  base::setFolderFlushForTesting(nullptr);
+  EXPECT_TRUE(saved);
+  EXPECT_EQ(PlistUserDefaults(path_).stringForKey("key"), "new");
+  ASSERT_EQ(platform_.console().lines().size(), 1u);
+  EXPECT_NE(platform_.console().lines()[0].find("could not be flushed"), std::string::npos);
+}
+
 TEST_F(PlistUserDefaultsTest, AFileDamagedTwiceInOneSecondKeepsBothCopies) {
   writeFile("first damage");
   PlistUserDefaults first(path_);
@@ -207,10 +276,13 @@ TEST_F(PlistUserDefaultsTest, TemporariesOfCutShortSavesAreRemovedOnceAMinuteOld
   EXPECT_TRUE(fs::exists(someoneElses));
 }
 
-TEST_F(PlistUserDefaultsTest, TheDefaultPathIsPerApplicationUnderTheDataFolder) {
-  std::string path = PlistUserDefaults::defaultPath("org.example.App");
-  EXPECT_TRUE(path.ends_with("/quillbeck/org.example.App.plist")) << path;
-  EXPECT_TRUE(PlistUserDefaults::defaultPath("").ends_with("/quillbeck/quillbeck.plist"));
+TEST_F(PlistUserDefaultsTest, TheDefaultPathAndTheDocumentsAreTheApplicationsOwnUnderTheData) {
+  const fs::path application = fs::path(g_get_user_data_dir()) / "quillbeck";
+  EXPECT_EQ(PlistUserDefaults::defaultPath("org.example.App"),
+            application / "org.example.App.plist");
+  EXPECT_EQ(PlistUserDefaults::defaultPath(""), application / "quillbeck.plist");
+  // What is looked for beside the documents folder is looked for in the application's folder.
+  EXPECT_EQ(fs::path(applicationDocumentsFolder()).parent_path(), application);
 }
 
 // The state a save loop writes on its n-th pass: sizes vary so that saves take different times.
