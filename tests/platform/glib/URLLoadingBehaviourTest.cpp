@@ -291,7 +291,7 @@ TYPED_TEST(URLLoadingBehaviourTest, AServerThatFallsSilentOrHangsUpFails) {
   auto loadTogether = [this](const URLRequest& first, const URLRequest& second) {
     auto a = std::make_shared<Recorder>();
     auto b = std::make_shared<Recorder>();
-    auto connections = {this->start(first, a), this->start(second, b)};
+    std::vector connections{this->start(first, a), this->start(second, b)};
     EXPECT_TRUE(this->d.runUntil([&] { return a->ended() && b->ended(); }));
     return std::pair(a, b);
   };
@@ -333,7 +333,7 @@ TYPED_TEST(URLLoadingBehaviourTest, ACancelledOrDeclinedConnectionSaysNothingMor
   std::weak_ptr<Recorder> goneWatch = gone;
 
   this->start(this->request("/large"), atOnce)->cancel();
-  auto connections = {
+  std::vector connections{
       this->start(this->request("/large"), declined), this->start(this->request("/large"), inSend),
       this->start(this->request("/large"), inResponse), this->start(this->request("/large"), gone)};
   owned = this->start(this->request("/large"), inData);
