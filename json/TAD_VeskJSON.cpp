@@ -182,29 +182,26 @@ class JsonWriter {
   bool write(const Value& root, std::string& out, Error* error);
 
  private:
-  // An open container: an array, or an object with its members in the order they are written.
+  // An open container: an array, or an object whose members are written in their order or, when
+  // keys are sorted, in the order of sorted_ from sortedStart on.
   struct Frame {
-    const base::Array* array = nullptr;
-    const base::Dictionary* dictionary = nullptr;
-    std::vector<const base::Dictionary::Entry*> sorted;  // when keys are sorted
+    const Value* elements = nullptr;                   // of an array
+    const base::Dictionary::Entry* members = nullptr;  // of an object
+    size_t size = 0;
     size_t next = 0;
-
-    size_t size() const { return array ? array->size() : dictionary->size(); }
-    const base::Dictionary::Entry& member(size_t at) const {
-      return sorted.empty() ? *(dictionary->begin() + static_cast<std::ptrdiff_t>(at))
-                            : *sorted[at];
-    }
+    size_t sortedStart = 0;
+    bool isObject = false;
   };
 
   // Writes a scalar, or opens a container.
   bool begin(const Value& value, std::string& out, Error* error);
   bool open(const base::Array* array, const base::Dictionary* dictionary, Error* error);
-  // The next value of the innermost open container, after its separator (and key); closes the
-  // containers that are done. nullptr when the root is done.
-  const Value* advance(std::string& out);
+  // The innermost container's next value, after its separator and key.
+  const Value& nextOf(Frame& frame, std::string& out);
+  void close(std::string& out);
+  const base::Dictionary::Entry& member(const Frame& frame, size_t at) const;
   bool failInside(Error* error) const;
-  static std::vector<const base::Dictionary::Entry*> sortedMembers(
-      const base::Dictionary& dictionary);
+  void sortMembers(const base::Dictionary& dictionary);
   static void appendString(std::string_view text, std::string& out);
   static void appendEscaped(unsigned char byte, std::string& out);
   static bool appendNumber(const Value& number, std::string& out, Error* error);
@@ -212,7 +209,8 @@ class JsonWriter {
 
   const bool humanReadable_;
   const bool sortKeys_;
-  std::vector<Frame> frames_;  // innermost last
+  std::vector<Frame> frames_;                           // innermost last
+  std::vector<const base::Dictionary::Entry*> sorted_;  // the open objects' members, sorted
 };
 
 // One reading: where it is in the text and the open containers.
@@ -349,8 +347,14 @@ std::optional<std::string> TAD_VeskJSON::stringWithObject(const Value& value, bo
 }
 
 bool JsonWriter::write(const Value& root, std::string& out, Error* error) {
-  for (const Value* value = &root; value; value = advance(out)) {
-    if (!begin(*value, out, error)) return failInside(error);
+  if (!begin(root, out, error)) return failInside(error);
+  while (!frames_.empty()) {
+    Frame& frame = frames_.back();
+    if (frame.next == frame.size) {
+      close(out);
+    } else if (!begin(nextOf(frame, out), out, error)) {
+      return failInside(error);
+    }
   }
   return true;
 }
@@ -388,55 +392,66 @@ bool JsonWriter::begin(const Value& value, std::string& out, Error* error) {
 bool JsonWriter::open(const base::Array* array, const base::Dictionary* dictionary, Error* error) {
   if (frames_.size() >= kNestingSafetyLimit) return fail(error, kNestedTooDeep, "Nested too deep");
   Frame& frame = frames_.emplace_back();
-  frame.array = array;
-  frame.dictionary = dictionary;
-  if (dictionary && sortKeys_) frame.sorted = sortedMembers(*dictionary);
+  frame.sortedStart = sorted_.size();
+  if (array) {
+    frame.elements = array->data();
+    frame.size = array->size();
+  } else {
+    frame.isObject = true;
+    frame.members = dictionary->empty() ? nullptr : &*dictionary->begin();
+    frame.size = dictionary->size();
+    if (sortKeys_) sortMembers(*dictionary);
+  }
   return true;
 }
 
-const Value* JsonWriter::advance(std::string& out) {
-  while (!frames_.empty()) {
-    Frame& frame = frames_.back();
-    if (frame.next < frame.size()) {
-      if (frame.next > 0) out += ',';
-      if (humanReadable_) appendIndent(out);
-      size_t at = frame.next++;
-      if (frame.array) return &(*frame.array)[at];
-      const base::Dictionary::Entry& member = frame.member(at);
-      appendString(member.first, out);
-      out += humanReadable_ ? " : " : ":";
-      return &member.second;
-    }
-    bool isObject = frame.array == nullptr;
-    bool empty = frame.size() == 0;
-    frames_.pop_back();
-    if (humanReadable_ && !empty) appendIndent(out);
-    out += isObject ? '}' : ']';
+inline const base::Dictionary::Entry& JsonWriter::member(const Frame& frame, size_t at) const {
+  return sortKeys_ ? *sorted_[frame.sortedStart + at] : frame.members[at];
+}
+
+inline const Value& JsonWriter::nextOf(Frame& frame, std::string& out) {
+  if (frame.next > 0) out += ',';
+  if (humanReadable_) appendIndent(out);
+  size_t at = frame.next++;
+  if (!frame.isObject) return frame.elements[at];
+  const base::Dictionary::Entry& entry = member(frame, at);
+  appendString(entry.first, out);
+  if (humanReadable_) {
+    out.append(" : ", 3);
+  } else {
+    out += ':';
   }
-  return nullptr;
+  return entry.second;
+}
+
+void JsonWriter::close(std::string& out) {
+  const Frame& frame = frames_.back();
+  bool isObject = frame.isObject;
+  bool empty = frame.size == 0;
+  sorted_.resize(frame.sortedStart);
+  frames_.pop_back();
+  if (humanReadable_ && !empty) appendIndent(out);
+  out += isObject ? '}' : ']';
 }
 
 // A value that failed to write: an object around it replaces the error with its own, naming the
 // member of the outermost object that holds the value; arrays pass the error on as it is.
 bool JsonWriter::failInside(Error* error) const {
   for (const Frame& frame : frames_) {
-    if (frame.array) continue;
+    if (!frame.isObject) continue;
     // Its member being written is the last one begun.
-    const std::string& key = frame.member(frame.next - 1).first;
+    const std::string& key = member(frame, frame.next - 1).first;
     return fail(error, kUnsupportedValue, "Unsupported value for key " + key + " in object");
   }
   return false;
 }
 
-std::vector<const base::Dictionary::Entry*> JsonWriter::sortedMembers(
-    const base::Dictionary& dictionary) {
-  std::vector<const base::Dictionary::Entry*> entries;
-  entries.reserve(dictionary.size());
+void JsonWriter::sortMembers(const base::Dictionary& dictionary) {
+  auto first = static_cast<std::ptrdiff_t>(sorted_.size());
   for (const base::Dictionary::Entry& entry : dictionary)
-    entries.push_back(&entry);
-  std::sort(entries.begin(), entries.end(),
+    sorted_.push_back(&entry);
+  std::sort(sorted_.begin() + first, sorted_.end(),
             [](const auto* a, const auto* b) { return a->first < b->first; });
-  return entries;
 }
 
 bool JsonWriter::appendNumber(const Value& number, std::string& out, Error* error) {

@@ -27,29 +27,28 @@ std::string compact(const Value& value) {
   return text.value_or("<unwritten>");
 }
 
-std::string readable(const Value& value, bool sortKeys = false) {
+std::string readable(const Value& value) {
   TAD_VeskJSON json;
   json.setHumanReadable(true);
-  json.setSortKeys(sortKeys);
   return json.stringWithFragment(value).value_or("<unwritten>");
 }
 
-TEST(VeskJSONWriterTest, WritesCompactAndHumanReadableLayouts) {
-  Value value = Dictionary{{"a", Array{1, 2}}};
-  EXPECT_EQ(compact(value), R"({"a":[1,2]})");
-  EXPECT_EQ(readable(value), "{\n  \"a\" : [\n    1,\n    2\n  ]\n}");
-  EXPECT_EQ(readable(Array{Dictionary{{"x", nullptr}, {"y", true}}, Array{}}),
-            "[\n  {\n    \"x\" : null,\n    \"y\" : true\n  },\n  []\n]");
-}
-
-TEST(VeskJSONWriterTest, WritesEmptyContainersBareInBothLayouts) {
-  for (bool humanReadable : {false, true}) {
-    TAD_VeskJSON json;
-    json.setHumanReadable(humanReadable);
-    EXPECT_EQ(json.stringWithObject(Dictionary{}), "{}");
-    EXPECT_EQ(json.stringWithObject(Array{}), "[]");
-    EXPECT_EQ(json.stringWithObject(Array{Array{}, Dictionary{}}),
-              humanReadable ? "[\n  [],\n  {}\n]" : "[[],{}]");
+TEST(VeskJSONWriterTest, WritesCompactAndHumanReadableLayoutsWithEmptyContainersBare) {
+  const struct {
+    Value value;
+    std::string compact;
+    std::string readable;
+  } kLayouts[] = {
+      {Dictionary{{"a", Array{1, 2}}}, R"({"a":[1,2]})", "{\n  \"a\" : [\n    1,\n    2\n  ]\n}"},
+      {Array{Dictionary{{"x", nullptr}, {"y", true}}, Array{}}, R"([{"x":null,"y":true},[]])",
+       "[\n  {\n    \"x\" : null,\n    \"y\" : true\n  },\n  []\n]"},
+      {Dictionary{}, "{}", "{}"},
+      {Array{}, "[]", "[]"},
+      {Array{Array{}, Dictionary{}}, "[[],{}]", "[\n  [],\n  {}\n]"},
+  };
+  for (const auto& layout : kLayouts) {
+    EXPECT_EQ(compact(layout.value), layout.compact);
+    EXPECT_EQ(readable(layout.value), layout.readable);
   }
 }
 
