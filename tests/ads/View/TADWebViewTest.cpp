@@ -26,6 +26,8 @@ TEST_F(TADWebViewTest, IsSetUpForAdsAndTellsItsPeer) {
   EXPECT_EQ(webView->autoresizingMask(),
             platform::kAutoresizingFlexibleWidth | platform::kAutoresizingFlexibleHeight);
   EXPECT_EQ(webView->backgroundColor(), platform::Color::clear());
+  EXPECT_TRUE(webView->clipsToBounds());
+  EXPECT_FALSE(webView->isOpaque());
 }
 
 TEST_F(TADWebViewTest, TheCompanionLivesInTheRegistryAsLongAsTheView) {
