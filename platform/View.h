@@ -49,12 +49,6 @@ class View : public std::enable_shared_from_this<View>, private ViewPeerClient {
   void setOpaque(bool opaque) { opaque_ = opaque; }
   unsigned autoresizingMask() const { return autoresizingMask_; }
   void setAutoresizingMask(unsigned mask) { autoresizingMask_ = mask; }
-  // Drawing hints kept for the backend: whether content is cut at the bounds, and whether the view
-  // fills its bounds without transparency.
-  bool clipsToBounds() const { return clipsToBounds_; }
-  void setClipsToBounds(bool clips) { clipsToBounds_ = clips; }
-  bool isOpaque() const { return opaque_; }
-  void setOpaque(bool opaque) { opaque_ = opaque; }
 
   // Adds view on top of the subviews, taking it from its former superview.
   void addSubview(const std::shared_ptr<View>& view);
@@ -82,8 +76,6 @@ class View : public std::enable_shared_from_this<View>, private ViewPeerClient {
   bool clipsToBounds_ = false;
   bool opaque_ = true;
   unsigned autoresizingMask_ = kAutoresizingNone;
-  bool clipsToBounds_ = false;
-  bool opaque_ = true;
   std::vector<std::shared_ptr<View>> subviews_;
   std::weak_ptr<View> superview_;
   std::unique_ptr<ViewPeer> peer_;
