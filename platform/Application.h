@@ -91,6 +91,9 @@ class Application {
   virtual bool openURL(const base::URL& url) = 0;
   virtual bool canOpenURL(const base::URL& url) const = 0;
 
+  // Gives the user a short physical signal (on a phone, the vibration motor).
+  virtual void vibrate() = 0;
+
   // Whether this platform offers background tasks at all.
   virtual bool supportsBackgroundTasks() const { return true; }
   // Asks for time to finish work while in the background. The expiration handler runs if the

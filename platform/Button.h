@@ -1,21 +1,16 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "platform/ButtonPeer.h"
 #include "platform/View.h"
 
 namespace platform {
 
-// What a backend does for a button beyond what it does for a view.
-class ButtonPeer : public ViewPeer {
- public:
-  virtual void titleChanged(const std::string& /*title*/) {}
-  virtual void imageChanged(const std::string& /*imagePath*/) {}
-};
-
 // A push button with a title, an optional image file, and one action run when it is tapped.
-class Button : public View {
+class Button : public View, private ButtonPeerClient {
  public:
   using Action = std::function<void()>;
 
@@ -30,12 +25,16 @@ class Button : public View {
   // A tap: runs the action when the button is visible and takes touches.
   void sendActions();
 
+  ButtonPeer& buttonPeer() { return *buttonPeer_; }
+
  private:
-  ButtonPeer& buttonPeer() { return static_cast<ButtonPeer&>(peer()); }
+  void buttonPeerClicked() override;
 
   std::string title_;
   std::string imagePath_;
   Action action_;
+  // Made over the view's peer, so it goes before it (members go before the base).
+  std::unique_ptr<ButtonPeer> buttonPeer_;
 };
 
 }  // namespace platform

@@ -18,6 +18,7 @@
 #include "platform/URLConnection.h"
 #include "platform/UserDefaults.h"
 #include "platform/View.h"
+#include "platform/ViewBackend.h"
 
 namespace platform {
 

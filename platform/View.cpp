@@ -7,12 +7,8 @@
 
 namespace platform {
 
-View::View(const Rect& frame) : View(frame, Platform::current().views->makeViewPeer()) {}
-
-View::View(const Rect& frame, std::unique_ptr<ViewPeer> peer)
-    : frame_(frame), peer_(std::move(peer)) {
-  peer_->attach(*this);
-}
+View::View(const Rect& frame)
+    : frame_(frame), peer_(Platform::current().views->makeViewPeer(*this, frame)) {}
 
 View::~View() {
   for (const auto& subview : subviews_)
@@ -59,6 +55,15 @@ void View::removeFromSuperview() {
   superview_.reset();
   std::erase(parent->subviews_, self);
   peer_->removedFromSuperview();
+}
+
+View* View::hitTest(const Point& point) {
+  if (hidden_ || !userInteractionEnabled_ || !bounds().contains(point)) return nullptr;
+  for (auto it = subviews_.rbegin(); it != subviews_.rend(); ++it) {
+    const Rect& f = (*it)->frame_;
+    if (View* hit = (*it)->hitTest({point.x - f.minX(), point.y - f.minY()})) return hit;
+  }
+  return this;
 }
 
 Window* View::window() {

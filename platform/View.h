@@ -5,25 +5,12 @@
 #include <vector>
 
 #include "platform/Geometry.h"
+#include "platform/ViewPeer.h"
 
 namespace platform {
 
 class View;
 class Window;
-
-// What a backend does for one view: shows it, and mirrors the view's changes. The view keeps the
-// state; the peer only follows it.
-class ViewPeer {
- public:
-  virtual ~ViewPeer() = default;
-  virtual void attach(View& /*view*/) {}
-  virtual void frameChanged(const Rect& /*frame*/) {}
-  virtual void hiddenChanged(bool /*hidden*/) {}
-  virtual void backgroundColorChanged(const Color& /*color*/) {}
-  virtual void userInteractionChanged(bool /*enabled*/) {}
-  virtual void subviewAdded(View& /*subview*/) {}
-  virtual void removedFromSuperview() {}
-};
 
 // Autoresizing: which of a view's margins and dimensions follow its superview's size changes.
 enum AutoresizingMask : unsigned {
@@ -38,7 +25,7 @@ enum AutoresizingMask : unsigned {
 
 // A rectangle on screen in its superview's coordinates, with subviews that it owns. Views are
 // made with std::make_shared (a view hands out weak references to itself to its subviews).
-class View : public std::enable_shared_from_this<View> {
+class View : public std::enable_shared_from_this<View>, private ViewPeerClient {
  public:
   explicit View(const Rect& frame = {});
   virtual ~View();
@@ -66,13 +53,15 @@ class View : public std::enable_shared_from_this<View> {
   // The window this view is in, or nullptr.
   Window* window();
 
+  // The deepest visible, touchable view under point (in this view's coordinates): a subview, later
+  // ones first, or this view; nullptr when point is outside. The backend asks the view that a
+  // touch lands on, so an override sees every touch on its view (and answers the base's result).
+  virtual View* hitTest(const Point& point);
+
   ViewPeer& peer() { return *peer_; }
 
- protected:
-  // For subclasses whose backend counterpart is of a special kind (a button, a web view).
-  View(const Rect& frame, std::unique_ptr<ViewPeer> peer);
-
  private:
+  void viewPeerTouched(const Point& point) override { hitTest(point); }
   void resizeSubviews(const Size& oldSize);
 
   Rect frame_;
@@ -83,16 +72,6 @@ class View : public std::enable_shared_from_this<View> {
   std::vector<std::shared_ptr<View>> subviews_;
   std::weak_ptr<View> superview_;
   std::unique_ptr<ViewPeer> peer_;
-};
-
-class ButtonPeer;
-
-// What a backend supplies to make view peers.
-class ViewBackend {
- public:
-  virtual ~ViewBackend() = default;
-  virtual std::unique_ptr<ViewPeer> makeViewPeer() = 0;
-  virtual std::unique_ptr<ButtonPeer> makeButtonPeer() = 0;
 };
 
 }  // namespace platform

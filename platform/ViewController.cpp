@@ -1,8 +1,8 @@
 #include "platform/ViewController.h"
 
 #include "platform/Application.h"
+#include "platform/Platform.h"
 #include "platform/Screen.h"
-#include "platform/Window.h"
 
 namespace platform {
 
@@ -23,20 +23,14 @@ void ViewController::presentModalViewController(const std::shared_ptr<ViewContro
                                                 bool animated) {
   if (!controller || modal_ || controller.get() == this) return;
   std::shared_ptr<View> myView = view();
-  Window* window = myView->window();
   modal_ = controller;
   controller->parent_ = weak_from_this();
   controller->orientation_ = orientation_;
 
-  std::shared_ptr<View> modalView = controller->view();
-  modalView->setFrame(window ? window->bounds() : Screen::main().bounds());
+  // Laid out before it hears that it will appear, so that it can build on its size.
+  Platform::current().views->presentModalView(*myView, controller->view());
   controller->viewWillAppear(animated);
   viewWillDisappear(animated);
-  if (window) {
-    window->addSubview(modalView);
-  } else {
-    myView->addSubview(modalView);
-  }
   viewDidDisappear(animated);
   controller->viewDidAppear(animated);
 }
@@ -52,7 +46,7 @@ void ViewController::dismissModalViewControllerAnimated(bool animated) {
   modal_.reset();
   leaving->viewWillDisappear(animated);
   viewWillAppear(animated);
-  if (leaving->isViewLoaded()) leaving->view_->removeFromSuperview();
+  if (leaving->isViewLoaded()) Platform::current().views->dismissModalView(*leaving->view_);
   leaving->parent_.reset();
   leaving->viewDidDisappear(animated);
   viewDidAppear(animated);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <ctime>
+#include <iterator>
 
 #include "platform/Console.h"
 #include "platform/Platform.h"
@@ -44,19 +45,29 @@ int pixels(double points) {
   return static_cast<int>(std::lround(points));
 }
 
+// A source on the default context that calls function(data) and is owned by the returned handle.
+glib::GSourcePtr attach(GSource* source, GSourceFunc function, gpointer data) {
+  g_source_set_callback(source, function, data, nullptr);
+  g_source_attach(source, nullptr);
+  return glib::GSourcePtr(source);
+}
+
+// How far the desktop window stands from its place at each step of a shake, in pixels.
+constexpr int kShakeOffsets[] = {8, -8, 6, -6, 3, -3, 0};
+constexpr double kShakeStepSeconds = 0.03;
+
 }  // namespace
 
 DeviceScreenWindow::DeviceScreenWindow(GtkApplication* application, Size portraitSize,
                                        Listener& listener)
     : listener_(listener),
       portraitSize_(portraitSize),
-      window_(gtk_application_window_new(application)),
+      window_(glib::adopt(GTK_WIDGET(g_object_ref_sink(gtk_application_window_new(application))))),
       stage_(gtk_fixed_new()),
       statusBar_(gtk_drawing_area_new()) {
-  g_object_ref_sink(window_);
-  gtk_window_set_title(GTK_WINDOW(window_), "Quillbeck");
-  gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
-  gtk_container_add(GTK_CONTAINER(window_), stage_);
+  gtk_window_set_title(gtkWindow(), "Quillbeck");
+  gtk_window_set_resizable(gtkWindow(), FALSE);
+  gtk_container_add(GTK_CONTAINER(window_.get()), stage_);
   gtk_fixed_put(GTK_FIXED(stage_), statusBar_, 0, 0);
   gtk_widget_show(statusBar_);
   gtk_widget_show(stage_);
@@ -64,14 +75,14 @@ DeviceScreenWindow::DeviceScreenWindow(GtkApplication* application, Size portrai
 
   g_signal_connect(stage_, "draw", G_CALLBACK(drawStage), this);
   g_signal_connect(statusBar_, "draw", G_CALLBACK(drawStatusBar), this);
-  g_signal_connect(window_, "key-press-event", G_CALLBACK(keyPressed), this);
-  g_signal_connect(window_, "notify::is-active", G_CALLBACK(activeChanged), this);
-  g_signal_connect(window_, "window-state-event", G_CALLBACK(stateChanged), this);
-  g_signal_connect(window_, "delete-event", G_CALLBACK(closeRequested), this);
-  g_signal_connect_after(window_, "draw", G_CALLBACK(drawn), this);
+  g_signal_connect(window_.get(), "key-press-event", G_CALLBACK(keyPressed), this);
+  g_signal_connect(window_.get(), "notify::is-active", G_CALLBACK(activeChanged), this);
+  g_signal_connect(window_.get(), "window-state-event", G_CALLBACK(stateChanged), this);
+  g_signal_connect(window_.get(), "delete-event", G_CALLBACK(closeRequested), this);
+  g_signal_connect_after(window_.get(), "draw", G_CALLBACK(drawn), this);
   // The status bar's clock.
-  clockTimer_ = g_timeout_add_seconds(
-      15,
+  clockTimer_ = attach(
+      g_timeout_source_new_seconds(15),
       [](gpointer bar) -> gboolean {
         gtk_widget_queue_draw(GTK_WIDGET(bar));
         return G_SOURCE_CONTINUE;
@@ -80,15 +91,12 @@ DeviceScreenWindow::DeviceScreenWindow(GtkApplication* application, Size portrai
 }
 
 DeviceScreenWindow::~DeviceScreenWindow() {
-  g_source_remove(clockTimer_);
-  if (drawnIdle_) g_source_remove(drawnIdle_);
-  g_signal_handlers_disconnect_by_data(window_, this);
+  g_signal_handlers_disconnect_by_data(window_.get(), this);
   g_signal_handlers_disconnect_by_data(stage_, this);
   g_signal_handlers_disconnect_by_data(statusBar_, this);
   // The application's window keeps its widget; only the desktop window goes.
   if (auto content = content_.lock()) GtkViewPeer::of(*content).removedFromSuperview();
-  gtk_widget_destroy(window_);
-  g_object_unref(window_);
+  gtk_widget_destroy(window_.get());
 }
 
 void DeviceScreenWindow::show(const std::shared_ptr<Window>& window) {
@@ -99,7 +107,7 @@ void DeviceScreenWindow::show(const std::shared_ptr<Window>& window) {
     gtk_fixed_put(GTK_FIXED(stage_), widget, pixels(window->frame().minX()),
                   pixels(window->frame().minY()));
   }
-  gtk_window_present(GTK_WINDOW(window_));
+  gtk_window_present(gtkWindow());
 }
 
 void DeviceScreenWindow::setStatusBarHidden(bool hidden) {
@@ -127,7 +135,7 @@ bool DeviceScreenWindow::turn(Turn turn) {
 }
 
 // Gives the stage, the status bar and the application's window the size of the screen turned to
-// orientation; the root view fills the application frame, presented views the whole screen.
+// orientation; the root view fills the application frame, and presented views follow the window.
 void DeviceScreenWindow::layOut(InterfaceOrientation orientation) {
   orientation_ = orientation;
   if (Platform::isInstalled()) Application::shared().setStatusBarOrientation(orientation);
@@ -143,10 +151,22 @@ void DeviceScreenWindow::layOut(InterfaceOrientation orientation) {
   if (!root) return;
   double top = isStatusBarVisible() ? DeviceScreen::kStatusBarHeight : 0;
   if (root->isViewLoaded()) root->view()->setFrame({0, top, size.width, size.height - top});
-  for (auto presented = root->modalViewController(); presented;
-       presented = presented->modalViewController()) {
-    if (presented->isViewLoaded()) presented->view()->setFrame(window->bounds());
-  }
+}
+
+void DeviceScreenWindow::shake() {
+  gdk_display_beep(gtk_widget_get_display(window_.get()));
+  if (shakeTimer_.isValid()) return;
+  int x = 0;
+  int y = 0;
+  gtk_window_get_position(gtkWindow(), &x, &y);
+  shakeStep(0, x, y);
+}
+
+void DeviceScreenWindow::shakeStep(size_t step, int x, int y) {
+  gtk_window_move(gtkWindow(), x + kShakeOffsets[step], y);
+  if (step + 1 == std::size(kShakeOffsets)) return;
+  shakeTimer_ = RunLoop::main().startTimer(kShakeStepSeconds,
+                                           [this, step, x, y] { shakeStep(step + 1, x, y); });
 }
 
 void DeviceScreenWindow::whenDrawn(std::function<void()> task) {
@@ -230,11 +250,10 @@ gboolean DeviceScreenWindow::drawn(GtkWidget*, cairo_t*, gpointer self) {
   if (screen->drawnOnce_) return FALSE;
   screen->drawnOnce_ = true;
   // Not inside the draw: the tasks may draw themselves (a screenshot) or quit.
-  screen->drawnIdle_ = g_idle_add(
+  screen->drawnIdle_ = attach(
+      g_idle_source_new(),
       [](gpointer data) -> gboolean {
-        auto* self = static_cast<DeviceScreenWindow*>(data);
-        self->drawnIdle_ = 0;
-        self->runDrawnTasks();
+        static_cast<DeviceScreenWindow*>(data)->runDrawnTasks();
         return G_SOURCE_REMOVE;
       },
       screen);

@@ -9,13 +9,15 @@
 
 #include "base/Error.h"
 #include "platform/Geometry.h"
+#include "platform/RunLoop.h"
 #include "platform/Window.h"
+#include "platform/glib/GlibPtr.h"
 
 namespace platform::gtk {
 
 // The desktop window that plays the device's screen: exactly the screen's size, a status bar
-// strip along its top edge, the application's window filling it, full-screen views presented
-// over it as layers. Ctrl+Left and Ctrl+Right turn the device a quarter counterclockwise and
+// strip along its top edge, the application's window filling it (full-screen views presented in
+// it follow its size). Ctrl+Left and Ctrl+Right turn the device a quarter counterclockwise and
 // clockwise: the root view controller is asked, and when it agrees the screen takes the turned
 // size and the views are laid out anew before the controllers hear that they turned.
 //
@@ -49,12 +51,16 @@ class DeviceScreenWindow {
   bool turn(Turn turn);
   InterfaceOrientation orientation() const { return orientation_; }
 
+  // A short shake of the desktop window with the display's bell: what the device's vibration
+  // becomes on the desktop. A shake in progress is not restarted.
+  void shake();
+
   // Runs task once the screen has been drawn for the first time (at once if it has been).
   void whenDrawn(std::function<void()> task);
   // Writes the device screen as it is now to a PNG file.
   bool saveScreenshot(const std::string& path, base::Error* error = nullptr) const;
 
-  GtkWindow* gtkWindow() const { return GTK_WINDOW(window_); }
+  GtkWindow* gtkWindow() const { return GTK_WINDOW(window_.get()); }
   // Where the screen's content sits: the status bar strip and the application's window.
   GtkWidget* stage() const { return stage_; }
 
@@ -68,14 +74,16 @@ class DeviceScreenWindow {
   static gboolean drawStatusBar(GtkWidget* widget, cairo_t* cr, gpointer self);
   void layOut(InterfaceOrientation orientation);
   void runDrawnTasks();
+  void shakeStep(size_t step, int x, int y);
 
   Listener& listener_;
   Size portraitSize_;
-  GtkWidget* window_;
-  GtkWidget* stage_;
-  GtkWidget* statusBar_;
-  guint clockTimer_ = 0;
-  guint drawnIdle_ = 0;
+  glib::GObjectPtr<GtkWidget> window_;
+  GtkWidget* stage_;      // held by window_
+  GtkWidget* statusBar_;  // held by window_
+  glib::GSourcePtr clockTimer_;
+  glib::GSourcePtr drawnIdle_;
+  RunLoop::Timer shakeTimer_;
   std::weak_ptr<Window> content_;
   InterfaceOrientation orientation_ = InterfaceOrientation::Portrait;
   bool drawnOnce_ = false;

@@ -4,6 +4,7 @@
 
 #include "platform/Console.h"
 #include "platform/gtk/GstAudioPlayer.h"
+#include "platform/gtk/GstPtr.h"
 
 namespace platform::gtk {
 
@@ -22,41 +23,47 @@ bool fail(base::Error* error, int code, const std::string& message) {
   return false;
 }
 
+// Elements come with a floating reference: the handle owns a real one, and whatever the element
+// is given to takes its own.
+glib::GObjectPtr<GstElement> makeElement(const char* factory) {
+  GstElement* element = gst_element_factory_make(factory, nullptr);
+  return glib::adopt(element ? GST_ELEMENT(gst_object_ref_sink(element)) : nullptr);
+}
+
+glib::GCharPtr fileURI(const std::string& path) {
+  return glib::GCharPtr(gst_filename_to_uri(path.c_str(), nullptr));
+}
+
 bool soundDeviceOpens() {
-  GstElement* probe = gst_element_factory_make("autoaudiosink", nullptr);
+  auto probe = makeElement("autoaudiosink");
   if (!probe) return false;
-  bool opens = gst_element_set_state(probe, GST_STATE_READY) == GST_STATE_CHANGE_SUCCESS;
-  gst_element_set_state(probe, GST_STATE_NULL);
-  gst_object_unref(probe);
+  bool opens = gst_element_set_state(probe.get(), GST_STATE_READY) == GST_STATE_CHANGE_SUCCESS;
+  gst_element_set_state(probe.get(), GST_STATE_NULL);
   return opens;
 }
 
 }  // namespace
 
 GstAudioBackend::GstAudioBackend(Output output) {
-  GError* gstError = nullptr;
-  initialized_ = gst_init_check(nullptr, nullptr, &gstError);
+  glib::GErrorPtr gstError;
+  initialized_ = gst_init_check(nullptr, nullptr, gstError.out());
   if (!initialized_) {
     Console::log(std::string("audio: GStreamer does not start: ") +
                  (gstError ? gstError->message : "unknown error"));
-    if (gstError) g_error_free(gstError);
     return;
   }
-  discoverer_ = gst_discoverer_new(static_cast<GstClockTime>(kTimeout * GST_SECOND), nullptr);
+  discoverer_ =
+      glib::adopt(gst_discoverer_new(static_cast<GstClockTime>(kTimeout * GST_SECOND), nullptr));
   audible_ = output == Output::Automatic && soundDeviceOpens();
   if (output == Output::Automatic && !audible_) {
     Console::log("audio: no sound device can be opened; clips play silently");
   }
 }
 
-GstAudioBackend::~GstAudioBackend() {
-  if (discoverer_) g_object_unref(discoverer_);
-}
-
-GstElement* GstAudioBackend::makeSink() const {
-  if (audible_) return gst_element_factory_make("autoaudiosink", nullptr);
-  GstElement* sink = gst_element_factory_make("fakesink", nullptr);
-  if (sink) g_object_set(sink, "sync", TRUE, nullptr);
+glib::GObjectPtr<GstElement> GstAudioBackend::makeSink() const {
+  if (audible_) return makeElement("autoaudiosink");
+  auto sink = makeElement("fakesink");
+  if (sink) g_object_set(sink.get(), "sync", TRUE, nullptr);
   return sink;
 }
 
@@ -75,19 +82,18 @@ std::shared_ptr<AudioPlayer> GstAudioBackend::makePlayer(const base::URL& url, b
     return nullptr;
   }
   if (!discover(path, error)) return nullptr;
-  GstElement* pipeline = preroll(path, error);
+  auto pipeline = preroll(path, error);
   if (!pipeline) return nullptr;
-  return std::make_shared<GstAudioPlayer>(pipeline);
+  return std::make_shared<GstAudioPlayer>(std::move(pipeline));
 }
 
 bool GstAudioBackend::discover(const std::string& path, base::Error* error) const {
-  gchar* uri = gst_filename_to_uri(path.c_str(), nullptr);
-  GError* gstError = nullptr;
-  GstDiscovererInfo* info = gst_discoverer_discover_uri(discoverer_, uri, &gstError);
-  g_free(uri);
+  glib::GErrorPtr gstError;
+  auto info = glib::adopt(
+      gst_discoverer_discover_uri(discoverer_.get(), fileURI(path).get(), gstError.out()));
   std::string problem = gstError ? gstError->message : "";
-  if (gstError) g_error_free(gstError);
-  GstDiscovererResult result = info ? gst_discoverer_info_get_result(info) : GST_DISCOVERER_ERROR;
+  GstDiscovererResult result =
+      info ? gst_discoverer_info_get_result(info.get()) : GST_DISCOVERER_ERROR;
   int code = 2;
   switch (result) {
     case GST_DISCOVERER_OK:
@@ -105,49 +111,45 @@ bool GstAudioBackend::discover(const std::string& path, base::Error* error) cons
       break;
   }
   if (result == GST_DISCOVERER_OK) {
-    GList* streams = gst_discoverer_info_get_audio_streams(info);
+    GstStreamListPtr streams(gst_discoverer_info_get_audio_streams(info.get()));
     if (!streams) problem = "it holds no sound";
-    gst_discoverer_stream_info_list_free(streams);
   }
-  if (info) g_object_unref(info);
   if (result == GST_DISCOVERER_OK && problem.empty()) return true;
   return fail(error, code, "Cannot decode " + path + ": " + problem);
 }
 
 // A playbin on path, PAUSED with its first sound decoded, or nullptr. The wait is bounded, and
 // short in practice: a clip prerolls in milliseconds.
-GstElement* GstAudioBackend::preroll(const std::string& path, base::Error* error) const {
-  GstElement* pipeline = gst_element_factory_make("playbin", nullptr);
-  GstElement* sink = makeSink();
+glib::GObjectPtr<GstElement> GstAudioBackend::preroll(const std::string& path,
+                                                      base::Error* error) const {
+  auto pipeline = makeElement("playbin");
+  auto sink = makeSink();
   if (!pipeline || !sink) {
-    if (pipeline) gst_object_unref(pipeline);
-    if (sink) gst_object_unref(sink);
     fail(error, 3,
          "Cannot play " + path +
              ": GStreamer's playbin or audio sink is missing (gstreamer1.0-plugins-base)");
     return nullptr;
   }
-  gchar* uri = gst_filename_to_uri(path.c_str(), nullptr);
-  g_object_set(pipeline, "uri", uri, "audio-sink", sink, "flags", kPlayAudioOnly, nullptr);
-  g_free(uri);
+  g_object_set(pipeline.get(), "uri", fileURI(path).get(), "audio-sink", sink.get(), "flags",
+               kPlayAudioOnly, nullptr);
 
   std::string problem;
   int code = 2;
-  GstStateChangeReturn change = gst_element_set_state(pipeline, GST_STATE_PAUSED);
+  GstStateChangeReturn change = gst_element_set_state(pipeline.get(), GST_STATE_PAUSED);
   if (change == GST_STATE_CHANGE_FAILURE) problem = "the pipeline refused to start";
-  GstBus* bus = gst_element_get_bus(pipeline);
+  auto bus = glib::adopt(gst_element_get_bus(pipeline.get()));
   while (problem.empty() && change == GST_STATE_CHANGE_ASYNC) {
-    GstMessage* message = gst_bus_timed_pop_filtered(
-        bus, static_cast<GstClockTime>(kTimeout * GST_SECOND),
-        static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR));
+    GstMessagePtr message(gst_bus_timed_pop_filtered(
+        bus.get(), static_cast<GstClockTime>(kTimeout * GST_SECOND),
+        static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR)));
     if (!message) {
       problem = "decoding did not finish in time";
       code = 4;
       break;
     }
-    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
-      GError* gstError = nullptr;
-      gst_message_parse_error(message, &gstError, nullptr);
+    if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR) {
+      glib::GErrorPtr gstError;
+      gst_message_parse_error(message.get(), gstError.out(), nullptr);
       problem = gstError ? gstError->message : "unknown error";
       if (gstError && ((gstError->domain == GST_CORE_ERROR &&
                         gstError->code == GST_CORE_ERROR_MISSING_PLUGIN) ||
@@ -156,20 +158,16 @@ GstElement* GstAudioBackend::preroll(const std::string& path, base::Error* error
         problem += " (is gstreamer1.0-libav installed?)";
         code = 3;
       }
-      if (gstError) g_error_free(gstError);
     }
-    gst_message_unref(message);
     break;
   }
-  gst_object_unref(bus);
   if (problem.empty()) {
     gint audioStreams = 0;
-    g_object_get(pipeline, "n-audio", &audioStreams, nullptr);
+    g_object_get(pipeline.get(), "n-audio", &audioStreams, nullptr);
     if (audioStreams == 0) problem = "it holds no sound";
   }
   if (!problem.empty()) {
-    gst_element_set_state(pipeline, GST_STATE_NULL);
-    gst_object_unref(pipeline);
+    gst_element_set_state(pipeline.get(), GST_STATE_NULL);
     fail(error, code, "Cannot decode " + path + ": " + problem);
     return nullptr;
   }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/AudioPlayer.h"
+#include "platform/glib/GlibPtr.h"
 
 namespace platform::gtk {
 
@@ -27,7 +28,6 @@ class GstAudioBackend : public AudioBackend {
   static constexpr double kTimeout = 2;
 
   explicit GstAudioBackend(Output output = Output::Automatic);
-  ~GstAudioBackend() override;
   GstAudioBackend(const GstAudioBackend&) = delete;
   GstAudioBackend& operator=(const GstAudioBackend&) = delete;
 
@@ -37,11 +37,11 @@ class GstAudioBackend : public AudioBackend {
   bool isAudible() const { return audible_; }
 
  private:
-  GstElement* makeSink() const;
+  glib::GObjectPtr<GstElement> makeSink() const;
   bool discover(const std::string& path, base::Error* error) const;
-  GstElement* preroll(const std::string& path, base::Error* error) const;
+  glib::GObjectPtr<GstElement> preroll(const std::string& path, base::Error* error) const;
 
-  GstDiscoverer* discoverer_ = nullptr;
+  glib::GObjectPtr<GstDiscoverer> discoverer_;
   bool initialized_ = false;
   bool audible_ = false;
 };

@@ -6,26 +6,30 @@
 
 namespace platform::gtk {
 
-GstAudioPlayer::GstAudioPlayer(GstElement* pipeline) : pipeline_(pipeline) {
-  GstBus* bus = gst_element_get_bus(pipeline_);
-  busWatch_ = gst_bus_add_watch(bus, busMessage, this);
-  gst_object_unref(bus);
+GstAudioPlayer::GstAudioPlayer(glib::GObjectPtr<GstElement> pipeline)
+    : pipeline_(std::move(pipeline)) {
+  auto bus = glib::adopt(gst_element_get_bus(pipeline_.get()));
+  busWatch_.reset(gst_bus_create_watch(bus.get()));
+  // A bus watch calls its callback as a GstBusFunc, whatever type the source keeps it under.
+  g_source_set_callback(busWatch_.get(),
+                        reinterpret_cast<GSourceFunc>(reinterpret_cast<void (*)()>(busMessage)),
+                        this, nullptr);
+  g_source_attach(busWatch_.get(), nullptr);
 }
 
 GstAudioPlayer::~GstAudioPlayer() {
-  g_source_remove(busWatch_);
-  gst_element_set_state(pipeline_, GST_STATE_NULL);
-  gst_object_unref(pipeline_);
+  busWatch_.reset();
+  gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
 }
 
 bool GstAudioPlayer::play() {
   if (playing_) return true;
   if (!atStart_) {
-    gst_element_seek_simple(pipeline_, GST_FORMAT_TIME,
+    gst_element_seek_simple(pipeline_.get(), GST_FORMAT_TIME,
                             static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
                             0);
   }
-  if (gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+  if (gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
     Console::log("audio: the sound output refused to play");
     return false;
   }
@@ -37,7 +41,7 @@ bool GstAudioPlayer::play() {
 void GstAudioPlayer::stop() {
   if (!playing_) return;
   playing_ = false;
-  gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+  gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
 }
 
 gboolean GstAudioPlayer::busMessage(GstBus*, GstMessage* message, gpointer self) {
@@ -64,12 +68,11 @@ void GstAudioPlayer::finished() {
 }
 
 void GstAudioPlayer::failed(GstMessage* message) {
-  GError* gstError = nullptr;
-  gst_message_parse_error(message, &gstError, nullptr);
+  glib::GErrorPtr gstError;
+  gst_message_parse_error(message, gstError.out(), nullptr);
   std::string text = gstError ? gstError->message : "unknown error";
-  if (gstError) g_error_free(gstError);
   playing_ = false;
-  gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+  gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
   Console::log("audio: playing stopped: " + text);
   base::Error error(std::string(kErrorDomain), 2,
                     base::Dictionary{{std::string(base::Error::kLocalizedDescriptionKey), text}});

@@ -3,6 +3,7 @@
 #include <gst/gst.h>
 
 #include "platform/AudioPlayer.h"
+#include "platform/glib/GlibPtr.h"
 
 namespace platform::gtk {
 
@@ -12,8 +13,7 @@ namespace platform::gtk {
 // Destroying the player sets the pipeline to NULL at once, which silences it.
 class GstAudioPlayer : public AudioPlayer {
  public:
-  // Takes over pipeline (a prerolled playbin).
-  explicit GstAudioPlayer(GstElement* pipeline);
+  explicit GstAudioPlayer(glib::GObjectPtr<GstElement> pipeline);
   ~GstAudioPlayer() override;
   GstAudioPlayer(const GstAudioPlayer&) = delete;
   GstAudioPlayer& operator=(const GstAudioPlayer&) = delete;
@@ -23,15 +23,15 @@ class GstAudioPlayer : public AudioPlayer {
   bool isPlaying() const override { return playing_; }
 
   // The pipeline, for those who observe its state.
-  GstElement* pipeline() const { return pipeline_; }
+  GstElement* pipeline() const { return pipeline_.get(); }
 
  private:
   static gboolean busMessage(GstBus*, GstMessage* message, gpointer self);
   void finished();
   void failed(GstMessage* message);
 
-  GstElement* pipeline_;
-  guint busWatch_ = 0;
+  glib::GObjectPtr<GstElement> pipeline_;
+  glib::GSourcePtr busWatch_;
   bool playing_ = false;
   bool atStart_ = true;
 };

@@ -2,19 +2,26 @@
 
 namespace platform::gtk {
 
-GtkButtonPeer::GtkButtonPeer()
-    : button_(gtk_button_new()), image_(gtk_image_new()), label_(gtk_label_new(nullptr)) {
+GtkButtonPeer::GtkButtonPeer(GtkViewPeer& base, ButtonPeerClient& client)
+    : client_(client),
+      button_(glib::adopt(GTK_WIDGET(g_object_ref_sink(gtk_button_new())))),
+      image_(gtk_image_new()),
+      label_(gtk_label_new(nullptr)) {
   gtk_label_set_ellipsize(GTK_LABEL(label_), PANGO_ELLIPSIZE_END);
   GtkWidget* content = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
   gtk_widget_set_halign(content, GTK_ALIGN_CENTER);
   gtk_box_pack_start(GTK_BOX(content), image_, FALSE, FALSE, 0);
   gtk_box_pack_start(GTK_BOX(content), label_, TRUE, TRUE, 0);
-  gtk_container_add(GTK_CONTAINER(button_), content);
+  gtk_container_add(GTK_CONTAINER(button_.get()), content);
   gtk_widget_show(label_);
   gtk_widget_show(content);
-  gtk_widget_show(button_);
-  gtk_layout_put(layer(), button_, 0, 0);
-  g_signal_connect(button_, "clicked", G_CALLBACK(clicked), this);
+  gtk_widget_show(button_.get());
+  g_signal_connect(button_.get(), "clicked", G_CALLBACK(clicked), this);
+  base.setContent(button_.get());
+}
+
+GtkButtonPeer::~GtkButtonPeer() {
+  g_signal_handlers_disconnect_by_data(button_.get(), this);
 }
 
 void GtkButtonPeer::titleChanged(const std::string& title) {
@@ -31,16 +38,8 @@ void GtkButtonPeer::imageChanged(const std::string& imagePath) {
   gtk_widget_show(image_);
 }
 
-void GtkButtonPeer::sizeChanged(int width, int height) {
-  gtk_widget_set_size_request(button_, width, height);
-}
-
 void GtkButtonPeer::clicked(GtkButton*, gpointer self) {
-  View* view = static_cast<GtkButtonPeer*>(self)->view();
-  if (!view) return;
-  // The action may take the button off the screen; it stays alive until the action is done.
-  std::shared_ptr<View> keep = view->shared_from_this();
-  static_cast<Button*>(view)->sendActions();
+  static_cast<GtkButtonPeer*>(self)->client_.buttonPeerClicked();
 }
 
 }  // namespace platform::gtk

@@ -4,31 +4,37 @@
 
 #include <string>
 
+#include "platform/Button.h"
+#include "platform/ButtonPeer.h"
 #include "platform/gtk/GtkViewPeer.h"
 
 namespace platform::gtk {
 
-// A button on a GTK screen: a GtkButton filling the view's frame, showing the title (cut short
-// with an ellipsis where the frame is too narrow) after the optional image. A click sends the
-// button's actions.
-class GtkButtonPeer : public GtkViewPeer {
+// A button on a GTK screen: a GtkButton as the content of the button's view, showing the title
+// (cut short with an ellipsis where the frame is too narrow) after the optional image. A click is
+// reported to the button.
+class GtkButtonPeer : public ButtonPeer {
  public:
-  GtkButtonPeer();
+  GtkButtonPeer(GtkViewPeer& base, ButtonPeerClient& client);
+  ~GtkButtonPeer() override;
+  GtkButtonPeer(const GtkButtonPeer&) = delete;
+  GtkButtonPeer& operator=(const GtkButtonPeer&) = delete;
 
   void titleChanged(const std::string& title) override;
   void imageChanged(const std::string& imagePath) override;
 
-  GtkButton* button() const { return GTK_BUTTON(button_); }
-
- protected:
-  void sizeChanged(int width, int height) override;
+  GtkButton* button() const { return GTK_BUTTON(button_.get()); }
+  static GtkButtonPeer& of(Button& button) {
+    return static_cast<GtkButtonPeer&>(button.buttonPeer());
+  }
 
  private:
   static void clicked(GtkButton*, gpointer self);
 
-  GtkWidget* button_;
-  GtkWidget* image_;
-  GtkWidget* label_;
+  ButtonPeerClient& client_;
+  glib::GObjectPtr<GtkWidget> button_;
+  GtkWidget* image_;  // held by button_
+  GtkWidget* label_;  // held by button_
 };
 
 }  // namespace platform::gtk

@@ -8,32 +8,36 @@
 namespace platform::gtk {
 
 GtkDesktopApplication::GtkDesktopApplication(GtkApplication* application)
-    : application_(GTK_APPLICATION(g_object_ref(application))) {}
+    : application_(glib::retain(application)) {}
 
 GtkDesktopApplication::~GtkDesktopApplication() {
   backgroundTimer_.stop();
-  if (inhibitCookie_) gtk_application_uninhibit(application_, inhibitCookie_);
+  if (inhibitCookie_) gtk_application_uninhibit(application_.get(), inhibitCookie_);
   for (size_t i = 0; i < heldTasks_.size(); ++i)
-    g_application_release(G_APPLICATION(application_));
-  g_object_unref(application_);
+    g_application_release(G_APPLICATION(application_.get()));
 }
 
 bool GtkDesktopApplication::openURL(const base::URL& url) {
-  GError* error = nullptr;
-  if (g_app_info_launch_default_for_uri(url.absoluteString().c_str(), nullptr, &error)) {
+  glib::GErrorPtr error;
+  if (g_app_info_launch_default_for_uri(url.absoluteString().c_str(), nullptr, error.out())) {
     return true;
   }
   Console::log("application: cannot open " + url.absoluteString() + ": " + error->message);
-  g_error_free(error);
   return false;
 }
 
 bool GtkDesktopApplication::canOpenURL(const base::URL& url) const {
   if (url.scheme().empty()) return false;
-  GAppInfo* handler = g_app_info_get_default_for_uri_scheme(url.scheme().c_str());
-  if (!handler) return false;
-  g_object_unref(handler);
-  return true;
+  auto handler = glib::adopt(g_app_info_get_default_for_uri_scheme(url.scheme().c_str()));
+  return static_cast<bool>(handler);
+}
+
+void GtkDesktopApplication::vibrate() {
+  if (screen_) {
+    screen_->shake();
+  } else if (GdkDisplay* display = gdk_display_get_default()) {
+    gdk_display_beep(display);
+  }
 }
 
 void GtkDesktopApplication::terminateOnce() {
@@ -66,7 +70,7 @@ void GtkDesktopApplication::deviceScreenClosed() {
 }
 
 void GtkDesktopApplication::deviceScreenQuitRequested() {
-  g_application_quit(G_APPLICATION(application_));
+  g_application_quit(G_APPLICATION(application_.get()));
 }
 
 void GtkDesktopApplication::goToBackground() {
@@ -96,12 +100,12 @@ void GtkDesktopApplication::statusBarHiddenChanged(bool hidden, bool) {
 
 void GtkDesktopApplication::idleTimerChanged(bool disabled) {
   if (!disabled) {
-    if (inhibitCookie_) gtk_application_uninhibit(application_, inhibitCookie_);
+    if (inhibitCookie_) gtk_application_uninhibit(application_.get(), inhibitCookie_);
     inhibitCookie_ = 0;
     return;
   }
   GtkWindow* window = screen_ ? screen_->gtkWindow() : nullptr;
-  inhibitCookie_ = gtk_application_inhibit(application_, window, GTK_APPLICATION_INHIBIT_IDLE,
+  inhibitCookie_ = gtk_application_inhibit(application_.get(), window, GTK_APPLICATION_INHIBIT_IDLE,
                                            "The application keeps the screen awake");
   if (!inhibitCookie_) {
     Console::log("application: the desktop offers no way to keep the screen awake");
@@ -110,14 +114,14 @@ void GtkDesktopApplication::idleTimerChanged(bool disabled) {
 
 void GtkDesktopApplication::backgroundTaskBegan(BackgroundTaskIdentifier identifier) {
   heldTasks_.insert(identifier);
-  g_application_hold(G_APPLICATION(application_));
+  g_application_hold(G_APPLICATION(application_.get()));
   if (applicationState() == State::Background) startBackgroundAllowance();
 }
 
 void GtkDesktopApplication::backgroundTaskEnded(BackgroundTaskIdentifier identifier) {
   if (heldTasks_.erase(identifier) == 0) return;
   if (heldTasks_.empty()) backgroundTimer_.stop();
-  g_application_release(G_APPLICATION(application_));
+  g_application_release(G_APPLICATION(application_.get()));
 }
 
 }  // namespace platform::gtk

@@ -6,6 +6,7 @@
 
 #include "platform/Application.h"
 #include "platform/RunLoop.h"
+#include "platform/glib/GlibPtr.h"
 #include "platform/gtk/DeviceScreenWindow.h"
 
 namespace platform::gtk {
@@ -28,6 +29,8 @@ class GtkDesktopApplication : public Application, public DeviceScreenWindow::Lis
 
   bool openURL(const base::URL& url) override;
   bool canOpenURL(const base::URL& url) const override;
+  // A shake of the device screen's window with the display's bell.
+  void vibrate() override;
 
   void setDeviceScreen(DeviceScreenWindow* screen) { screen_ = screen; }
   void setBackgroundAllowance(double seconds) { backgroundAllowance_ = seconds; }
@@ -51,7 +54,7 @@ class GtkDesktopApplication : public Application, public DeviceScreenWindow::Lis
   void startBackgroundAllowance();
   void backgroundTimeRanOut();
 
-  GtkApplication* application_;
+  glib::GObjectPtr<GtkApplication> application_;
   DeviceScreenWindow* screen_ = nullptr;
   guint inhibitCookie_ = 0;
   std::set<BackgroundTaskIdentifier> heldTasks_;

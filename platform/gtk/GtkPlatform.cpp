@@ -35,10 +35,10 @@ std::unique_ptr<GtkPlatform> GtkPlatform::create(Options options, std::string* p
 GtkPlatform::GtkPlatform(Options options)
     : options_(std::move(options)),
       // Every run is a device of its own, so a second one does not hand over to the first.
-      gtkApplication_(gtk_application_new(kApplicationId, G_APPLICATION_NON_UNIQUE)),
+      gtkApplication_(glib::adopt(gtk_application_new(kApplicationId, G_APPLICATION_NON_UNIQUE))),
       platform_(std::make_shared<Platform>()),
       runLoop_(std::make_shared<glib::GlibRunLoop>()),
-      application_(std::make_shared<GtkDesktopApplication>(gtkApplication_)) {
+      application_(std::make_shared<GtkDesktopApplication>(gtkApplication_.get())) {
   platform_->runLoop = runLoop_;
   platform_->clock = std::make_shared<glib::GlibClock>();
   platform_->console =
@@ -69,8 +69,8 @@ GtkPlatform::GtkPlatform(Options options)
   audio_ = std::make_shared<GstAudioBackend>(options_.audioOutput);
   platform_->audio = audio_;
 
-  g_signal_connect(gtkApplication_, "activate", G_CALLBACK(activated), this);
-  g_signal_connect(gtkApplication_, "shutdown", G_CALLBACK(shutDown), this);
+  g_signal_connect(gtkApplication_.get(), "activate", G_CALLBACK(activated), this);
+  g_signal_connect(gtkApplication_.get(), "shutdown", G_CALLBACK(shutDown), this);
 }
 
 // The library reads the user's languages from the user defaults, where the platform it was written
@@ -87,7 +87,7 @@ void GtkPlatform::recordPreferredLanguages() {
 }
 
 GtkPlatform::~GtkPlatform() {
-  g_signal_handlers_disconnect_by_data(gtkApplication_, this);
+  g_signal_handlers_disconnect_by_data(gtkApplication_.get(), this);
   // What the application holds (its window, screens and players) goes while the platform it was
   // made on is still installed, and before the desktop window.
   application_->setDelegate(nullptr);
@@ -95,7 +95,6 @@ GtkPlatform::~GtkPlatform() {
   deviceScreen_.reset();
   Platform::install(nullptr);
   application_.reset();
-  g_object_unref(gtkApplication_);
 }
 
 int GtkPlatform::run(const std::string& programName, std::function<bool()> loadMainInterface,
@@ -104,7 +103,7 @@ int GtkPlatform::run(const std::string& programName, std::function<bool()> loadM
   launched_ = std::move(launched);
   // The program reads its own options; GApplication sees only the name.
   char* argv[] = {const_cast<char*>(programName.c_str()), nullptr};
-  int status = g_application_run(G_APPLICATION(gtkApplication_), 1, argv);
+  int status = g_application_run(G_APPLICATION(gtkApplication_.get()), 1, argv);
   if (!interfaceLoaded_) return 1;
   return status;
 }
@@ -112,18 +111,17 @@ int GtkPlatform::run(const std::string& programName, std::function<bool()> loadM
 bool GtkPlatform::launch(std::function<bool()> loadMainInterface, std::function<void()> launched) {
   loadMainInterface_ = std::move(loadMainInterface);
   launched_ = std::move(launched);
-  GError* error = nullptr;
-  if (!g_application_register(G_APPLICATION(gtkApplication_), nullptr, &error)) {
+  glib::GErrorPtr error;
+  if (!g_application_register(G_APPLICATION(gtkApplication_.get()), nullptr, error.out())) {
     Console::log(std::string("application: cannot register: ") + error->message);
-    g_error_free(error);
     return false;
   }
-  g_application_activate(G_APPLICATION(gtkApplication_));
+  g_application_activate(G_APPLICATION(gtkApplication_.get()));
   return interfaceLoaded_;
 }
 
 void GtkPlatform::quit() {
-  g_application_quit(G_APPLICATION(gtkApplication_));
+  g_application_quit(G_APPLICATION(gtkApplication_.get()));
 }
 
 void GtkPlatform::activated(GApplication*, gpointer self) {
@@ -143,7 +141,7 @@ void GtkPlatform::activated(GApplication*, gpointer self) {
 
 void GtkPlatform::showDeviceScreen() {
   Size size = platform_->screen->bounds().size;
-  deviceScreen_ = std::make_unique<DeviceScreenWindow>(gtkApplication_, size, *application_);
+  deviceScreen_ = std::make_unique<DeviceScreenWindow>(gtkApplication_.get(), size, *application_);
   application_->setDeviceScreen(deviceScreen_.get());
   deviceScreen_->setStatusBarHidden(application_->isStatusBarHidden());
   application_->finishLaunching();

@@ -63,7 +63,7 @@ class GtkPlatform {
   void recordPreferredLanguages();
 
   Options options_;
-  GtkApplication* gtkApplication_;
+  glib::GObjectPtr<GtkApplication> gtkApplication_;
   std::shared_ptr<Platform> platform_;
   std::shared_ptr<glib::GlibRunLoop> runLoop_;
   std::shared_ptr<GtkDesktopApplication> application_;

@@ -13,70 +13,83 @@ int pixels(double points) {
 
 }  // namespace
 
-GtkViewPeer::GtkViewPeer() : box_(gtk_event_box_new()), layer_(gtk_layout_new(nullptr, nullptr)) {
-  g_object_ref_sink(box_);
-  gtk_event_box_set_visible_window(GTK_EVENT_BOX(box_), FALSE);
-  gtk_container_add(GTK_CONTAINER(box_), layer_);
-  g_signal_connect(box_, "draw", G_CALLBACK(drawBackground), this);
+GtkViewPeer::GtkViewPeer(ViewPeerClient& client, const Rect& frame)
+    : client_(client),
+      box_(glib::adopt(GTK_WIDGET(g_object_ref_sink(gtk_event_box_new())))),
+      layer_(gtk_layout_new(nullptr, nullptr)) {
+  gtk_event_box_set_visible_window(GTK_EVENT_BOX(box_.get()), FALSE);
+  gtk_container_add(GTK_CONTAINER(box_.get()), layer_);
+  g_signal_connect(box_.get(), "draw", G_CALLBACK(drawBackground), this);
+  // The layer takes the presses on the view; the event box those on a view that takes no touches
+  // (it lies above the layer then).
+  gtk_widget_add_events(layer_, GDK_BUTTON_PRESS_MASK);
+  g_signal_connect(layer_, "button-press-event", G_CALLBACK(pressed), this);
+  g_signal_connect(box_.get(), "button-press-event", G_CALLBACK(pressed), this);
   gtk_widget_show(layer_);
-  gtk_widget_show(box_);
+  gtk_widget_show(box_.get());
+  frameChanged(frame);
 }
 
 GtkViewPeer::~GtkViewPeer() {
   // Subviews that outlive this view keep their widgets: take them out before the layer goes,
   // since a container that is finalized destroys what it still holds.
-  GList* children = gtk_container_get_children(GTK_CONTAINER(layer_));
-  for (GList* child = children; child; child = child->next)
+  std::unique_ptr<GList, decltype(&g_list_free)> children(
+      gtk_container_get_children(GTK_CONTAINER(layer_)), &g_list_free);
+  for (GList* child = children.get(); child; child = child->next)
     gtk_container_remove(GTK_CONTAINER(layer_), GTK_WIDGET(child->data));
-  g_list_free(children);
-  if (GtkWidget* parent = gtk_widget_get_parent(box_))
-    gtk_container_remove(GTK_CONTAINER(parent), box_);
-  g_signal_handlers_disconnect_by_data(box_, this);
-  g_object_unref(box_);
-}
-
-void GtkViewPeer::attach(View& view) {
-  view_ = &view;
-  frameChanged(view.frame());
-  hiddenChanged(view.isHidden());
-  backgroundColorChanged(view.backgroundColor());
-  userInteractionChanged(view.isUserInteractionEnabled());
+  removedFromSuperview();
+  g_signal_handlers_disconnect_by_data(box_.get(), this);
+  g_signal_handlers_disconnect_by_data(layer_, this);
 }
 
 void GtkViewPeer::frameChanged(const Rect& frame) {
   size_ = frame.size;
-  int width = std::max(0, pixels(frame.width()));
-  int height = std::max(0, pixels(frame.height()));
-  gtk_widget_set_size_request(box_, width, height);
-  if (GtkWidget* parent = gtk_widget_get_parent(box_); parent && GTK_IS_LAYOUT(parent)) {
-    gtk_layout_move(GTK_LAYOUT(parent), box_, pixels(frame.minX()), pixels(frame.minY()));
+  gtk_widget_set_size_request(box_.get(), std::max(0, pixels(frame.width())),
+                              std::max(0, pixels(frame.height())));
+  if (GtkWidget* parent = gtk_widget_get_parent(box_.get()); parent && GTK_IS_LAYOUT(parent)) {
+    gtk_layout_move(GTK_LAYOUT(parent), box_.get(), pixels(frame.minX()), pixels(frame.minY()));
   }
-  sizeChanged(width, height);
-  gtk_widget_queue_draw(box_);
+  sizeContent();
+  gtk_widget_queue_draw(box_.get());
 }
 
 void GtkViewPeer::hiddenChanged(bool hidden) {
-  gtk_widget_set_visible(box_, !hidden);
+  gtk_widget_set_visible(box_.get(), !hidden);
 }
 
 void GtkViewPeer::backgroundColorChanged(const Color& color) {
   background_ = color;
-  gtk_widget_queue_draw(box_);
+  gtk_widget_queue_draw(box_.get());
 }
 
 void GtkViewPeer::userInteractionChanged(bool enabled) {
-  gtk_event_box_set_above_child(GTK_EVENT_BOX(box_), !enabled);
+  touchable_ = enabled;
+  gtk_event_box_set_above_child(GTK_EVENT_BOX(box_.get()), !enabled);
 }
 
 void GtkViewPeer::subviewAdded(View& subview) {
-  GtkWidget* child = of(subview).widget();
   const Rect& frame = subview.frame();
-  gtk_layout_put(layer(), child, pixels(frame.minX()), pixels(frame.minY()));
+  gtk_layout_put(GTK_LAYOUT(layer_), of(subview).widget(), pixels(frame.minX()),
+                 pixels(frame.minY()));
 }
 
 void GtkViewPeer::removedFromSuperview() {
-  if (GtkWidget* parent = gtk_widget_get_parent(box_))
-    gtk_container_remove(GTK_CONTAINER(parent), box_);
+  if (GtkWidget* parent = gtk_widget_get_parent(box_.get()))
+    gtk_container_remove(GTK_CONTAINER(parent), box_.get());
+}
+
+void GtkViewPeer::setContent(GtkWidget* content) {
+  if (content_) gtk_container_remove(GTK_CONTAINER(layer_), content_.get());
+  content_ = glib::retain(content);
+  if (!content) return;
+  gtk_layout_put(GTK_LAYOUT(layer_), content, 0, 0);
+  sizeContent();
+}
+
+void GtkViewPeer::sizeContent() {
+  if (!content_) return;
+  gtk_widget_set_size_request(content_.get(), std::max(0, pixels(size_.width)),
+                              std::max(0, pixels(size_.height)));
 }
 
 // Painted before the layer draws the subviews, over the frame's size (not the allocation, which
@@ -91,6 +104,13 @@ gboolean GtkViewPeer::drawBackground(GtkWidget*, cairo_t* cr, gpointer self) {
   cairo_fill(cr);
   cairo_restore(cr);
   return FALSE;
+}
+
+// The press is this view's alone: the views around it hear nothing of it.
+gboolean GtkViewPeer::pressed(GtkWidget*, GdkEventButton* event, gpointer self) {
+  auto* peer = static_cast<GtkViewPeer*>(self);
+  if (event->type == GDK_BUTTON_PRESS && peer->touchable_) peer->reportTouch({event->x, event->y});
+  return TRUE;
 }
 
 }  // namespace platform::gtk

@@ -2,28 +2,29 @@
 
 #include <gtk/gtk.h>
 
-#include "platform/Button.h"
+#include "platform/View.h"
+#include "platform/ViewPeer.h"
+#include "platform/glib/GlibPtr.h"
 
 namespace platform::gtk {
 
 // A view on a GTK screen: an event box placed at the view's frame in its superview's layer, with
 // a layer inside (a GtkLayout, whose size does not grow with what it holds) that keeps the
-// subviews at their frames, later ones on top. Sizes are the
-// frames' exactly; the event box paints the background colour and takes the touches that no
-// subview takes, so a view covers what lies beneath it. A view that takes no touches raises its
-// event box above its subviews, which then get none either.
+// subviews at their frames, later ones on top. Sizes are the frames' exactly; the event box
+// paints the background colour and takes the touches that no subview takes (reporting them to the
+// view), so a view covers what lies beneath it. A view that takes no touches raises its event box
+// above its subviews, which then get none either.
 //
-// Every kind of view shares this peer (titles and images mean something only to buttons). The
-// peer holds its own reference to its widgets, so a view keeps them while it is out of any
-// superview.
-class GtkViewPeer : public ButtonPeer {
+// The peer of a special kind of view puts its widget in as the content: it lies under the
+// subviews and always has the frame's size. The peer holds its own reference to its widgets, so a
+// view keeps them while it is out of any superview.
+class GtkViewPeer : public ViewPeer {
  public:
-  GtkViewPeer();
+  GtkViewPeer(ViewPeerClient& client, const Rect& frame);
   ~GtkViewPeer() override;
   GtkViewPeer(const GtkViewPeer&) = delete;
   GtkViewPeer& operator=(const GtkViewPeer&) = delete;
 
-  void attach(View& view) override;
   void frameChanged(const Rect& frame) override;
   void hiddenChanged(bool hidden) override;
   void backgroundColorChanged(const Color& color) override;
@@ -31,25 +32,30 @@ class GtkViewPeer : public ButtonPeer {
   void subviewAdded(View& subview) override;
   void removedFromSuperview() override;
 
+  // Set by the peer of a special kind when it is made, before the view has subviews, so that the
+  // content lies under them.
+  void setContent(GtkWidget* content);
+  // For content that takes its own button presses: tells the view of a touch at point, in the
+  // view's coordinates.
+  void reportTouch(const Point& point) { client_.viewPeerTouched(point); }
+
   // The widget that stands for the view in its superview (or on the device screen).
-  GtkWidget* widget() const { return box_; }
+  GtkWidget* widget() const { return box_.get(); }
   // The view's peer on this backend.
   static GtkViewPeer& of(View& view) { return static_cast<GtkViewPeer&>(view.peer()); }
 
- protected:
-  View* view() const { return view_; }
-  // The layer in which subviews sit; a subclass may put its own content there first.
-  GtkLayout* layer() const { return GTK_LAYOUT(layer_); }
-  virtual void sizeChanged(int /*width*/, int /*height*/) {}
-
  private:
   static gboolean drawBackground(GtkWidget* widget, cairo_t* cr, gpointer self);
+  static gboolean pressed(GtkWidget* widget, GdkEventButton* event, gpointer self);
+  void sizeContent();
 
-  View* view_ = nullptr;
-  GtkWidget* box_;
-  GtkWidget* layer_;
+  ViewPeerClient& client_;
+  glib::GObjectPtr<GtkWidget> box_;
+  GtkWidget* layer_;  // held by box_
+  glib::GObjectPtr<GtkWidget> content_;
   Color background_ = Color::clear();
   Size size_;
+  bool touchable_ = true;
 };
 
 }  // namespace platform::gtk

@@ -15,6 +15,7 @@ class SimApplication : public Application {
  public:
   bool openURL(const base::URL& url) override;
   bool canOpenURL(const base::URL& url) const override;
+  void vibrate() override { calls_.push_back("vibrate"); }
   bool supportsBackgroundTasks() const override { return backgroundTasksSupported_; }
   Rect statusBarFrame() const override {
     return statusBarFrame_ ? *statusBarFrame_ : Application::statusBarFrame();

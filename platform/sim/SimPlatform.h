@@ -8,6 +8,7 @@
 #include "platform/sim/SimApplication.h"
 #include "platform/sim/SimAudioBackend.h"
 #include "platform/sim/SimAudioSession.h"
+#include "platform/sim/SimButtonPeer.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimConsole.h"
 #include "platform/sim/SimDevice.h"
@@ -15,7 +16,9 @@
 #include "platform/sim/SimRunLoop.h"
 #include "platform/sim/SimScreen.h"
 #include "platform/sim/SimURLLoading.h"
+#include "platform/sim/SimViewBackend.h"
 #include "platform/sim/SimViewPeer.h"
+#include "platform/sim/SimWebViewPeer.h"
 
 namespace platform::sim {
 

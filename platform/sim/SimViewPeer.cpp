@@ -35,11 +35,4 @@ void SimViewPeer::subviewAdded(View&) {
 void SimViewPeer::removedFromSuperview() {
   calls_.push_back("removeFromSuperview");
 }
-void SimViewPeer::titleChanged(const std::string& title) {
-  calls_.push_back("title " + title);
-}
-void SimViewPeer::imageChanged(const std::string& path) {
-  calls_.push_back("image " + path);
-}
-
 }  // namespace platform::sim

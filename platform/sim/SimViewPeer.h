@@ -3,37 +3,37 @@
 #include <string>
 #include <vector>
 
-#include "platform/Button.h"
+#include "platform/View.h"
+#include "platform/ViewPeer.h"
 
 namespace platform::sim {
 
 // Records what a view asked of its backend, one line per call ("frame 0 410 320 50",
-// "hidden YES", "addSubview", "removeFromSuperview", "title Stop", …).
-class SimViewPeer : public ButtonPeer {
+// "hidden YES", "addSubview", "removeFromSuperview"; the peers of special kinds made over it add
+// theirs: "title Stop", …). A test touches the view through it.
+class SimViewPeer : public ViewPeer {
  public:
+  explicit SimViewPeer(ViewPeerClient& client) : client_(client) {}
+
   void frameChanged(const Rect& frame) override;
   void hiddenChanged(bool hidden) override;
   void backgroundColorChanged(const Color& color) override;
   void userInteractionChanged(bool enabled) override;
   void subviewAdded(View& subview) override;
   void removedFromSuperview() override;
-  void titleChanged(const std::string& title) override;
-  void imageChanged(const std::string& imagePath) override;
 
+  // A touch goes down at point, in the view's coordinates, as on the screen.
+  void touch(const Point& point) { client_.viewPeerTouched(point); }
+
+  void record(std::string call) { calls_.push_back(std::move(call)); }
   const std::vector<std::string>& calls() const { return calls_; }
 
   // The peer of a view made on the simulated platform.
   static SimViewPeer& of(View& view) { return static_cast<SimViewPeer&>(view.peer()); }
 
  private:
+  ViewPeerClient& client_;
   std::vector<std::string> calls_;
-};
-
-// Makes recording peers for every kind of view.
-class SimViewBackend : public ViewBackend {
- public:
-  std::unique_ptr<ViewPeer> makeViewPeer() override { return std::make_unique<SimViewPeer>(); }
-  std::unique_ptr<ButtonPeer> makeButtonPeer() override { return std::make_unique<SimViewPeer>(); }
 };
 
 }  // namespace platform::sim

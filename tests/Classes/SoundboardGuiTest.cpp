@@ -42,7 +42,7 @@ class SoundboardGuiTest : public ::testing::Test {
     for (const auto& view : screen->view()->subviews()) {
       auto button = std::dynamic_pointer_cast<platform::Button>(view);
       if (button && button->title() == title) {
-        gtk_button_clicked(static_cast<platform::gtk::GtkButtonPeer&>(button->peer()).button());
+        gtk_button_clicked(platform::gtk::GtkButtonPeer::of(*button).button());
         return;
       }
     }
@@ -81,16 +81,15 @@ TEST_F(SoundboardGuiTest, ThePhoneScreenHoldsFifteenButtonsAndTheBannerAlongItsB
 TEST_F(SoundboardGuiTest, PressingClip3WhileClip1SoundsEndsClip1AndPlaysClip3FromItsStart) {
   launch(platform::UserInterfaceIdiom::Phone);
   press("quor-ren-dal");
-  GstElement* first = pipeline();
+  auto kept = platform::glib::retain(pipeline());
+  GstElement* first = kept.get();
   ASSERT_TRUE(first);
-  gst_object_ref(first);
   ASSERT_TRUE(eventually([&] { return positionOf(first) >= 0.4; }));
   EXPECT_EQ(stateOf(first), GST_STATE_PLAYING);
   double firstReached = positionOf(first);
 
   press("vadro");
   EXPECT_EQ(stateOf(first), GST_STATE_NULL);  // its player is gone, and its sound with it
-  gst_object_unref(first);
   GstElement* third = pipeline();
   ASSERT_TRUE(third);
   ASSERT_TRUE(eventually([&] { return stateOf(third) == GST_STATE_PLAYING; }));
@@ -123,15 +122,14 @@ TEST_F(SoundboardGuiTest, ThePhoneScreenRefusesLandscape) {
 TEST_F(SoundboardGuiTest, ClosingTheWindowWhileAClipPlaysEndsTheClipWithTheProgram) {
   launch(platform::UserInterfaceIdiom::Phone);
   press("heth-quorrim");
-  GstElement* playing = GST_ELEMENT(gst_object_ref(pipeline()));
+  auto playing = platform::glib::retain(pipeline());
   gtk_window_close(platform->deviceScreen()->gtkWindow());
   EXPECT_TRUE(eventually([&] {
     return platform->application().applicationState() == platform::Application::State::Background;
   }));
   screen.reset();
   platform.reset();
-  EXPECT_EQ(stateOf(playing), GST_STATE_NULL);
-  gst_object_unref(playing);
+  EXPECT_EQ(stateOf(playing.get()), GST_STATE_NULL);
 }
 
 }  // namespace

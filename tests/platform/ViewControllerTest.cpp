@@ -57,6 +57,8 @@ TEST_F(ViewControllerTest, ModalPresentationCoversTheWindowAndUnwindsInOrder) {
   EXPECT_EQ(modal->view()->superview(), window);
   EXPECT_EQ(modal->parentViewController(), root);
   root->presentModalViewController(std::make_shared<Recorder>("other", log), true);  // ignored
+  window->setFrame({0, 0, 480, 320});  // the screen turned: the presented view still covers it
+  EXPECT_EQ(modal->view()->frame(), window->bounds());
   modal->dismissModalViewControllerAnimated(true);
   EXPECT_EQ(root->modalViewController(), nullptr);
   EXPECT_EQ(modal->view()->superview(), nullptr);

@@ -58,19 +58,81 @@ TEST_F(ViewTest, AViewKnowsItsWindow) {
   EXPECT_EQ(inner->window(), window.get());
 }
 
-TEST_F(ViewTest, ButtonsActOnlyWhenVisibleAndTouchable) {
+TEST_F(ViewTest, ButtonsActOnClicksOnlyWhenVisibleAndTouchable) {
   auto button = std::make_shared<Button>(Rect{0, 0, 80, 40});
   int taps = 0;
   button->setTitle("Stop");
   button->setAction([&] { ++taps; });
-  button->sendActions();
+  auto& peer = sim::SimButtonPeer::of(*button);
+  peer.tap();
   button->setHidden(true);
-  button->sendActions();
+  peer.tap();
   button->setHidden(false);
   button->setUserInteractionEnabled(false);
-  button->sendActions();
+  peer.tap();
   EXPECT_EQ(taps, 1);
   EXPECT_EQ(sim::SimViewPeer::of(*button).calls().front(), "title Stop");
+}
+
+TEST_F(ViewTest, AClickThatReleasesTheButtonFinishesItsAction) {
+  auto holder = std::make_shared<View>(Rect{0, 0, 100, 100});
+  std::weak_ptr<Button> weak;
+  {
+    auto button = std::make_shared<Button>(Rect{0, 0, 80, 40});
+    holder->addSubview(button);
+    weak = button;
+  }
+  bool finished = false;
+  weak.lock()->setAction([&] {
+    weak.lock()->removeFromSuperview();
+    finished = !weak.expired();
+  });
+  sim::SimButtonPeer::of(*weak.lock()).tap();
+  EXPECT_TRUE(finished);
+  EXPECT_TRUE(weak.expired());
+}
+
+// Records which views a touch reached.
+class TouchRecorder : public View {
+ public:
+  TouchRecorder(const Rect& frame, std::vector<View*>& log) : View(frame), log_(log) {}
+  View* hitTest(const Point& point) override {
+    View* hit = View::hitTest(point);
+    log_.push_back(hit);
+    return hit;
+  }
+
+ private:
+  std::vector<View*>& log_;
+};
+
+TEST_F(ViewTest, HitTestingFindsTheTopmostTouchableViewAndTouchesReachTheView) {
+  std::vector<View*> log;
+  auto root = std::make_shared<View>(Rect{0, 0, 320, 480});
+  auto below = std::make_shared<View>(Rect{0, 0, 100, 100});
+  auto above = std::make_shared<TouchRecorder>(Rect{50, 50, 100, 100}, log);
+  auto inner = std::make_shared<View>(Rect{10, 10, 20, 20});
+  root->addSubview(below);
+  root->addSubview(above);
+  above->addSubview(inner);
+  struct Case {
+    Point point;
+    View* hit;
+  } cases[] = {
+      {{10, 10}, below.get()},  {{55, 55}, above.get()}, {{65, 65}, inner.get()},
+      {{200, 200}, root.get()}, {{-1, 5}, nullptr},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(root->hitTest(c.point), c.hit) << c.point.x << "," << c.point.y;
+  above->setUserInteractionEnabled(false);
+  EXPECT_EQ(root->hitTest({65, 65}), below.get());  // neither it nor its subviews take touches
+  above->setUserInteractionEnabled(true);
+  below->setHidden(true);
+  EXPECT_EQ(root->hitTest({10, 10}), root.get());
+
+  log.clear();
+  sim::SimViewPeer::of(*above).touch({15, 15});
+  EXPECT_EQ(log, (std::vector<View*>{inner.get()}));
 }
 
 }  // namespace

@@ -132,16 +132,59 @@ TEST_F(DeviceScreenTest, AClickReachesAButtonButNotThroughAPresentedLayerOrWhenI
   EXPECT_EQ(taps, 2);
 }
 
+// Tells where touches reached it.
+class TouchRecorder : public View {
+ public:
+  using View::View;
+  View* hitTest(const Point& point) override {
+    touches.push_back(point);
+    return View::hitTest(point);
+  }
+  std::vector<Point> touches;
+};
+
+TEST_F(DeviceScreenTest, AClickOnAViewReachesItsHitTestAtThePointClicked) {
+  launch(UserInterfaceIdiom::Phone);
+  auto touched = std::make_shared<TouchRecorder>(Rect{100, 100, 100, 100});
+  root->view()->addSubview(touched);
+  ASSERT_TRUE(
+      eventually([&] { return gtk_widget_get_mapped(GtkViewPeer::of(*touched).widget()); }));
+  click(130, 140);  // 20 of it below the status bar
+  ASSERT_TRUE(eventually([&] { return !touched->touches.empty(); }));
+  EXPECT_EQ(touched->touches, (std::vector<Point>{{30, 20}}));
+}
+
+TEST_F(DeviceScreenTest, VibratingShakesTheWindowAndPutsItBack) {
+  launch(UserInterfaceIdiom::Phone);
+  auto position = [&] {
+    int x = 0, y = 0;
+    gtk_window_get_position(screen->gtkWindow(), &x, &y);
+    return std::pair{x, y};
+  };
+  auto start = position();
+  Application::shared().vibrate();
+  EXPECT_TRUE(eventually([&] { return position() != start; }));
+  EXPECT_TRUE(eventually([&] { return position() == start; }));
+}
+
 TEST_F(DeviceScreenTest, AnAcceptedTurnLaysTheScreenOutBeforeTheControllersHearOfIt) {
   launch(UserInterfaceIdiom::Pad);
   EXPECT_EQ(screenSize(), (Rect{0, 0, 768, 1024}));
+  auto presented = std::make_shared<ViewController>();
+  auto overPresented = std::make_shared<TurningController>(log);
+  overPresented->turns = true;
+  root->presentModalViewController(presented, false);
+  presented->presentModalViewController(overPresented, false);
   root->turns = true;
   pressControlWith(GDK_KEY_Left);
   ASSERT_TRUE(eventually(
       [&] { return root->interfaceOrientation() == InterfaceOrientation::LandscapeRight; }));
-  EXPECT_EQ(log, (std::vector<std::string>{"willRotate, view 0,20 768x1004",
-                                           "didRotate, view 0,20 1024x748"}));
+  // The presented screens cover the turned screen when their controllers hear of it.
+  EXPECT_EQ(log, (std::vector<std::string>{
+                     "willRotate, view 0,20 768x1004", "willRotate, view 0,0 768x1024",
+                     "didRotate, view 0,20 1024x748", "didRotate, view 0,0 1024x768"}));
   EXPECT_EQ(window->frame(), (Rect{0, 0, 1024, 768}));
+  EXPECT_EQ(presented->view()->frame(), window->bounds());
   EXPECT_EQ(platform->application().statusBarOrientation(), InterfaceOrientation::LandscapeRight);
   EXPECT_TRUE(eventually([&] { return screenSize() == Rect{0, 0, 1024, 768}; }));
 

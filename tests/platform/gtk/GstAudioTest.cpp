@@ -99,10 +99,9 @@ TEST_F(GstAudioTest, DestroyingAPlayerEndsItsSoundAtOnce) {
   ASSERT_TRUE(sound);
   sound->play();
   ASSERT_TRUE(eventually([&] { return stateOf(sound->pipeline()) == GST_STATE_PLAYING; }));
-  GstElement* pipeline = GST_ELEMENT(gst_object_ref(sound->pipeline()));
+  auto pipeline = glib::retain(sound->pipeline());
   sound.reset();
-  EXPECT_EQ(stateOf(pipeline), GST_STATE_NULL);
-  gst_object_unref(pipeline);
+  EXPECT_EQ(stateOf(pipeline.get()), GST_STATE_NULL);
 }
 
 }  // namespace

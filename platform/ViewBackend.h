@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/ActivityIndicatorPeer.h"
+#include "platform/ButtonPeer.h"
+#include "platform/ImageViewPeer.h"
+#include "platform/ToolbarPeer.h"
+#include "platform/ViewPeer.h"
+#include "platform/WebViewPeer.h"
+
+namespace platform {
+
+class View;
+
+// What a backend supplies to show views. Every view has a view peer; a view of a special kind has
+// a second peer of its kind, made over its view peer (base), which places the kind's content
+// inside the view. A peer reports to the client it was made with and must not outlive it.
+class ViewBackend {
+ public:
+  virtual ~ViewBackend() = default;
+
+  // frame is the view's frame when the peer is made.
+  virtual std::unique_ptr<ViewPeer> makeViewPeer(ViewPeerClient& client, const Rect& frame) = 0;
+  virtual std::unique_ptr<ButtonPeer> makeButtonPeer(ViewPeer& base, ButtonPeerClient& client) = 0;
+  virtual std::unique_ptr<WebViewPeer> makeWebViewPeer(ViewPeer& base,
+                                                       WebViewPeerClient& client) = 0;
+  // A backend that does not draw these kinds yet gets peers that show nothing.
+  virtual std::unique_ptr<ToolbarPeer> makeToolbarPeer(ViewPeer& base, ToolbarPeerClient& client);
+  virtual std::unique_ptr<ActivityIndicatorPeer> makeActivityIndicatorPeer(ViewPeer& base);
+  virtual std::unique_ptr<ImageViewPeer> makeImageViewPeer(ViewPeer& base);
+
+  // Shows a presented controller's view over the whole screen: it takes the bounds of presenter's
+  // window (of the screen when presenter is in no window) and follows that window's size, above
+  // everything in it (above presenter when it is in no window).
+  virtual void presentModalView(View& presenter, const std::shared_ptr<View>& presented);
+  virtual void dismissModalView(View& presented);
+};
+
+}  // namespace platform

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/Geometry.h"
+
+namespace platform {
+
+class View;
+
+// What a view hears from its peer: what happened on screen.
+class ViewPeerClient {
+ public:
+  // A touch went down at point, in the view's own coordinates.
+  virtual void viewPeerTouched(const Point& point) = 0;
+
+ protected:
+  ~ViewPeerClient() = default;
+};
+
+// What a backend does for one view: shows it, and mirrors the view's changes. The view keeps the
+// state; the peer only follows it. Peers of other kinds (a button's, a web view's) are made over
+// this one and place their content inside it.
+class ViewPeer {
+ public:
+  virtual ~ViewPeer() = default;
+  virtual void frameChanged(const Rect& /*frame*/) {}
+  virtual void hiddenChanged(bool /*hidden*/) {}
+  virtual void backgroundColorChanged(const Color& /*color*/) {}
+  virtual void userInteractionChanged(bool /*enabled*/) {}
+  virtual void subviewAdded(View& /*subview*/) {}
+  virtual void removedFromSuperview() {}
+};
+
+}  // namespace platform

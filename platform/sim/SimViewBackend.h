@@ -1,0 +1,22 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/ViewBackend.h"
+
+namespace platform::sim {
+
+// Makes the simulated peers of every kind of view (SimViewPeer, SimButtonPeer, SimWebViewPeer,
+// SimToolbarPeer, SimActivityIndicatorPeer, SimImageViewPeer). The peers of special kinds are
+// made over a SimViewPeer.
+class SimViewBackend : public ViewBackend {
+ public:
+  std::unique_ptr<ViewPeer> makeViewPeer(ViewPeerClient& client, const Rect& frame) override;
+  std::unique_ptr<ButtonPeer> makeButtonPeer(ViewPeer& base, ButtonPeerClient& client) override;
+  std::unique_ptr<WebViewPeer> makeWebViewPeer(ViewPeer& base, WebViewPeerClient& client) override;
+  std::unique_ptr<ToolbarPeer> makeToolbarPeer(ViewPeer& base, ToolbarPeerClient& client) override;
+  std::unique_ptr<ActivityIndicatorPeer> makeActivityIndicatorPeer(ViewPeer& base) override;
+  std::unique_ptr<ImageViewPeer> makeImageViewPeer(ViewPeer& base) override;
+};
+
+}  // namespace platform::sim

@@ -1,0 +1,104 @@
+#include "platform/sim/SimWebViewPeer.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace platform::sim {
+
+void SimWebViewPeer::loadHTMLString(const std::string& html,
+                                    const std::optional<base::URL>& baseURL) {
+  loadedHTML_.push_back({html, baseURL});
+  navigate(baseURL ? baseURL->absoluteString() : std::string_view("about:blank"),
+           WebViewNavigationType::Other);
+}
+
+void SimWebViewPeer::loadRequest(const URLRequest& request) {
+  loadedRequests_.push_back(request);
+  navigate(request, WebViewNavigationType::Other);
+}
+
+void SimWebViewPeer::stopLoading() {
+  commands_.push_back("stopLoading");
+  loading_ = false;
+}
+
+void SimWebViewPeer::reload() {
+  commands_.push_back("reload");
+  if (!history_.empty()) navigate(history_[index_], WebViewNavigationType::Reload);
+}
+
+void SimWebViewPeer::goBack() {
+  commands_.push_back("goBack");
+  if (canGoBack()) step(-1);
+}
+
+void SimWebViewPeer::goForward() {
+  commands_.push_back("goForward");
+  if (canGoForward()) step(+1);
+}
+
+void SimWebViewPeer::step(int offset) {
+  size_t target = index_ + offset;
+  if (!client_.webViewPeerShouldStartLoad(history_[target], WebViewNavigationType::BackForward,
+                                          true)) {
+    return;
+  }
+  index_ = target;
+  loading_ = true;
+  client_.webViewPeerDidStartLoad();
+}
+
+std::optional<base::URL> SimWebViewPeer::currentURL() const {
+  if (history_.empty()) return std::nullopt;
+  return history_[index_].url();
+}
+
+void SimWebViewPeer::evaluateJavaScript(const std::string& script, ScriptResult done) {
+  scripts_.push_back(script);
+  std::string result;
+  if (auto answer = answers_.find(script); answer != answers_.end()) {
+    result = answer->second;
+  } else if (handler_) {
+    result = handler_(script);
+  }
+  done(std::move(result));
+}
+
+bool SimWebViewPeer::navigate(const URLRequest& request, WebViewNavigationType type,
+                              bool mainFrame) {
+  if (!client_.webViewPeerShouldStartLoad(request, type, mainFrame)) return false;
+  if (!mainFrame) return true;
+  if (type == WebViewNavigationType::Reload && !history_.empty()) {
+    history_[index_] = request;
+  } else if (type != WebViewNavigationType::BackForward || history_.empty()) {
+    if (!history_.empty())
+      history_.erase(history_.begin() + static_cast<long>(index_) + 1, history_.end());
+    history_.push_back(request);
+    index_ = history_.size() - 1;
+  }
+  loading_ = true;
+  client_.webViewPeerDidStartLoad();
+  return true;
+}
+
+bool SimWebViewPeer::navigate(std::string_view url, WebViewNavigationType type, bool mainFrame) {
+  std::optional<base::URL> parsed = base::URL::fromString(url);
+  if (!parsed) {
+    std::fprintf(stderr, "SimWebViewPeer: not a URL: %.*s\n", static_cast<int>(url.size()),
+                 url.data());
+    std::abort();
+  }
+  return navigate(URLRequest(*parsed), type, mainFrame);
+}
+
+void SimWebViewPeer::finishLoad() {
+  loading_ = false;
+  client_.webViewPeerDidFinishLoad();
+}
+
+void SimWebViewPeer::failLoad(const base::Error& error) {
+  loading_ = false;
+  client_.webViewPeerDidFailLoad(error);
+}
+
+}  // namespace platform::sim

@@ -1,0 +1,191 @@
+#include "platform/WebView.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/UnavailableWebViewPeer.h"
+#include "platform/sim/SimPlatform.h"
+
+namespace platform {
+namespace {
+
+using Type = WebViewNavigationType;
+
+// Logs what the web view tells it and refuses the URLs it is told to.
+class RecordingDelegate : public WebViewDelegate {
+ public:
+  bool webViewShouldStartLoadWithRequest(WebView& view, const URLRequest& request,
+                                         Type type) override {
+    std::string url = request.url().absoluteString();
+    log.push_back("should " + url + " " + std::to_string(static_cast<int>(type)) +
+                  (view.isMainFrameNavigation() ? "" : " sub"));
+    return url != refused;
+  }
+  void webViewDidStartLoad(WebView&) override { log.push_back("start"); }
+  void webViewDidFinishLoad(WebView&) override {
+    log.push_back("finish");
+    if (onFinish) onFinish();
+  }
+  void webViewDidFailLoadWithError(WebView&, const base::Error& error) override {
+    log.push_back("fail " + std::to_string(error.code()));
+  }
+
+  std::vector<std::string> log;
+  std::string refused;
+  std::function<void()> onFinish;
+};
+
+class WebViewTest : public ::testing::Test {
+ protected:
+  sim::SimPlatform platform;
+  std::shared_ptr<WebView> view = std::make_shared<WebView>(Rect{0, 0, 320, 50});
+  std::shared_ptr<RecordingDelegate> delegate = std::make_shared<RecordingDelegate>();
+  sim::SimWebViewPeer& page = sim::SimWebViewPeer::of(*view);
+
+  void SetUp() override { view->setDelegate(delegate); }
+  static base::URL url(std::string_view text) { return *base::URL::fromString(text); }
+  std::string current() { return view->currentURL() ? view->currentURL()->absoluteString() : ""; }
+};
+
+TEST_F(WebViewTest, LoadsAreDecidedByTheDelegateThenStartAndFinish) {
+  view->loadHTMLString("<p>ad</p>", url("http://ads.example/page"));
+  EXPECT_TRUE(view->isLoading());
+  page.finishLoad();
+  EXPECT_FALSE(view->isLoading());
+
+  URLRequest request(url("http://landing.example/"));
+  request.setValue("http://ads.example/page", "Referer");
+  view->loadRequest(request);
+  page.failLoad(base::Error("test", 7));
+
+  delegate->refused = "http://refused.example/";
+  view->loadRequest(URLRequest(url("http://refused.example/")));
+  EXPECT_FALSE(view->isLoading());
+  EXPECT_EQ(current(), "http://landing.example/");  // a refused load changes nothing
+
+  EXPECT_EQ(delegate->log,
+            (std::vector<std::string>{"should http://ads.example/page 5", "start", "finish",
+                                      "should http://landing.example/ 5", "start", "fail 7",
+                                      "should http://refused.example/ 5"}));
+  ASSERT_EQ(page.loadedHTML().size(), 1u);
+  EXPECT_EQ(page.loadedHTML()[0].html, "<p>ad</p>");
+  ASSERT_EQ(page.loadedRequests().size(), 2u);
+  EXPECT_EQ(page.loadedRequests()[0].valueForHTTPHeaderField("Referer"), "http://ads.example/page");
+}
+
+TEST_F(WebViewTest, NavigationsOfEveryKindReachTheDelegateAndSubFramesLoadNothingOfTheMainFrame) {
+  struct Case {
+    Type type;
+    bool mainFrame;
+    const char* expected;
+  } cases[] = {
+      {Type::LinkClicked, true, "should http://a.example/0 0"},
+      {Type::FormSubmitted, true, "should http://a.example/1 1"},
+      {Type::FormResubmitted, true, "should http://a.example/4 4"},
+      {Type::Other, false, "should http://a.example/5 5 sub"},
+      {Type::LinkClicked, false, "should http://a.example/0 0 sub"},
+  };
+  for (const auto& c : cases) {
+    delegate->log.clear();
+    std::string target = "http://a.example/" + std::to_string(static_cast<int>(c.type));
+    EXPECT_TRUE(page.navigate(target, c.type, c.mainFrame));
+    std::vector<std::string> expected{c.expected};
+    if (c.mainFrame) expected.push_back("start");
+    EXPECT_EQ(delegate->log, expected);
+    EXPECT_TRUE(view->isMainFrameNavigation());
+  }
+  EXPECT_EQ(current(), "http://a.example/4");
+  delegate->refused = "gmsg://x/close";
+  EXPECT_FALSE(page.navigate("gmsg://x/close", Type::LinkClicked, false));
+}
+
+TEST_F(WebViewTest, HistoryMovesBackAndForwardThroughTheDecision) {
+  EXPECT_FALSE(view->canGoBack());
+  page.navigate("http://a.example/1", Type::Other);
+  page.navigate("http://a.example/2", Type::LinkClicked);
+  page.navigate("http://a.example/3", Type::LinkClicked);
+  view->goBack();
+  view->goBack();
+  EXPECT_FALSE(view->canGoBack());
+  EXPECT_TRUE(view->canGoForward());
+  view->goForward();
+  EXPECT_EQ(current(), "http://a.example/2");
+  page.navigate("http://a.example/4", Type::LinkClicked);  // drops page 3
+  EXPECT_FALSE(view->canGoForward());
+  delegate->log.clear();
+  view->reload();
+  delegate->refused = "http://a.example/2";
+  view->goBack();  // refused: stays
+  EXPECT_EQ(current(), "http://a.example/4");
+  EXPECT_EQ(delegate->log, (std::vector<std::string>{"should http://a.example/4 3", "start",
+                                                     "should http://a.example/2 2"}));
+  view->stopLoading();
+  EXPECT_FALSE(view->isLoading());
+}
+
+TEST_F(WebViewTest, ScriptResultsArriveOnALaterPassAndNotAfterTheViewIsGone) {
+  page.answerScript("document.title", "Ad");
+  page.setScriptHandler([](const std::string& script) { return "handled " + script; });
+  std::vector<std::string> results;
+  view->evaluateJavaScript("document.title", [&](const std::string& r) { results.push_back(r); });
+  view->evaluateJavaScript("1+1", [&](const std::string& r) { results.push_back(r); });
+  EXPECT_TRUE(results.empty());
+  platform.runLoop().runUntilIdle();
+  EXPECT_EQ(results, (std::vector<std::string>{"Ad", "handled 1+1"}));
+
+  view->evaluateJavaScript("late", [&](const std::string& r) { results.push_back(r); });
+  EXPECT_EQ(page.evaluatedScripts(), (std::vector<std::string>{"document.title", "1+1", "late"}));
+  view.reset();
+  platform.runLoop().runUntilIdle();
+  EXPECT_EQ(results.size(), 2u);
+}
+
+TEST_F(WebViewTest, SettingsReachThePeer) {
+  EXPECT_EQ(page.settings(), WebViewSettings{});
+  view->setScalesPageToFit(true);
+  view->setDataDetectorTypes(kDataDetectorNone);
+  view->setAllowsInlineMediaPlayback(true);
+  view->setMediaPlaybackRequiresUserAction(false);
+  view->setMediaPlaybackAllowsAirPlay(false);
+  EXPECT_EQ(page.settings(), (WebViewSettings{true, kDataDetectorNone, true, false, false}));
+}
+
+TEST_F(WebViewTest, ADelegateMayReleaseTheViewFromItsCallsAndAGoneDelegateHearsNothing) {
+  std::weak_ptr<WebView> weak = view;
+  delegate->onFinish = [&] { view.reset(); };
+  view->loadHTMLString("", std::nullopt);
+  page.finishLoad();
+  EXPECT_TRUE(weak.expired());
+
+  view = std::make_shared<WebView>();
+  view->setDelegate(delegate);
+  delegate.reset();
+  EXPECT_TRUE(sim::SimWebViewPeer::of(*view).navigate("http://a.example/", Type::LinkClicked));
+}
+
+class EnginelessBackend : public sim::SimViewBackend {
+ public:
+  std::unique_ptr<WebViewPeer> makeWebViewPeer(ViewPeer&, WebViewPeerClient& client) override {
+    return std::make_unique<UnavailableWebViewPeer>(client);
+  }
+};
+
+TEST_F(WebViewTest, WithoutAnEngineEveryLoadFailsOnALaterPass) {
+  Platform::current().views = std::make_shared<EnginelessBackend>();
+  auto engineless = std::make_shared<WebView>();
+  engineless->setDelegate(delegate);
+  engineless->loadHTMLString("<p>ad</p>", std::nullopt);
+  engineless->loadRequest(URLRequest(url("http://a.example/")));
+  EXPECT_TRUE(delegate->log.empty());
+  platform.runLoop().runUntilIdle();
+  EXPECT_EQ(delegate->log, (std::vector<std::string>{"fail 1", "fail 1"}));
+  engineless->loadRequest(URLRequest(url("http://a.example/")));
+  engineless.reset();  // a view that goes hears nothing more
+  platform.runLoop().runUntilIdle();
+  EXPECT_EQ(delegate->log.size(), 2u);
+}
+
+}  // namespace
+}  // namespace platform
