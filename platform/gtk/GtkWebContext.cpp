@@ -1,13 +1,11 @@
 #include "platform/gtk/GtkWebContext.h"
 
+#include <utility>
+
 namespace platform::gtk {
 
-GtkWebContext::GtkWebContext(const std::string& dataDirectory, const std::string& cacheDirectory) {
-  auto manager = glib::adopt(
-      webkit_website_data_manager_new("base-data-directory", dataDirectory.c_str(),
-                                      "base-cache-directory", cacheDirectory.c_str(), nullptr));
-  context_ = glib::adopt(webkit_web_context_new_with_website_data_manager(manager.get()));
-}
+GtkWebContext::GtkWebContext(std::string dataDirectory, std::string cacheDirectory)
+    : dataDirectory_(std::move(dataDirectory)), cacheDirectory_(std::move(cacheDirectory)) {}
 
 std::string GtkWebContext::defaultDataDirectory(const std::string& applicationId) {
   return std::string(g_get_user_data_dir()) + "/" + applicationId + "/WebKit";
@@ -17,10 +15,14 @@ std::string GtkWebContext::defaultCacheDirectory(const std::string& applicationI
   return std::string(g_get_user_cache_dir()) + "/" + applicationId + "/WebKit";
 }
 
-std::string GtkWebContext::dataDirectory() const {
-  WebKitWebsiteDataManager* manager = webkit_web_context_get_website_data_manager(context_.get());
-  const char* directory = webkit_website_data_manager_get_base_data_directory(manager);
-  return directory ? directory : "";
+WebKitWebContext* GtkWebContext::get() {
+  if (!context_) {
+    auto manager = glib::adopt(
+        webkit_website_data_manager_new("base-data-directory", dataDirectory_.c_str(),
+                                        "base-cache-directory", cacheDirectory_.c_str(), nullptr));
+    context_ = glib::adopt(webkit_web_context_new_with_website_data_manager(manager.get()));
+  }
+  return context_.get();
 }
 
 }  // namespace platform::gtk

@@ -11,20 +11,23 @@ namespace platform::gtk {
 // The program's one WebKit web context: every web view is made in it, so they share web
 // processes, the network process, cookies and the page caches. Website data (cookies, local
 // storage, databases) is kept in dataDirectory and caches in cacheDirectory; neither needs to
-// exist yet. The context lives as long as its owner and the web views made in it.
+// exist yet. WebKit's context is made when the first web view asks for it, so a program that shows
+// no page starts nothing of WebKit's.
 class GtkWebContext {
  public:
-  GtkWebContext(const std::string& dataDirectory, const std::string& cacheDirectory);
+  GtkWebContext(std::string dataDirectory, std::string cacheDirectory);
 
   // The folders of the installed program: "WebKit" in the user's data and cache folders
   // (XDG_DATA_HOME, XDG_CACHE_HOME) under the application's identifier.
   static std::string defaultDataDirectory(const std::string& applicationId);
   static std::string defaultCacheDirectory(const std::string& applicationId);
 
-  WebKitWebContext* get() const { return context_.get(); }
-  std::string dataDirectory() const;
+  WebKitWebContext* get();
+  const std::string& dataDirectory() const { return dataDirectory_; }
 
  private:
+  std::string dataDirectory_;
+  std::string cacheDirectory_;
   glib::GObjectPtr<WebKitWebContext> context_;
 };
 
