@@ -1,0 +1,44 @@
+#include "ads/View/TADWebView.h"
+
+#include "ads/Utility/TADPrivateUtilities.h"
+
+std::shared_ptr<TADWebView> TADWebView::initWithFrame(const platform::Rect& frame) {
+  return std::make_shared<TADWebView>(Passkey{}, frame);
+}
+
+TADWebView::TADWebView(Passkey, const platform::Rect& frame) : platform::WebView(frame) {
+  TADPrivateUtilities::setPrivateObject(std::make_shared<TADWebViewPrivate>(), this);
+  setScalesPageToFit(true);
+  setAutoresizingMask(platform::kAutoresizingFlexibleWidth | platform::kAutoresizingFlexibleHeight);
+  setBackgroundColor(platform::Color::clear());
+  setDataDetectorTypes(platform::kDataDetectorNone);
+  setAllowsInlineMediaPlayback(true);
+  setMediaPlaybackRequiresUserAction(false);
+  setMediaPlaybackAllowsAirPlay(true);
+}
+
+TADWebView::~TADWebView() {
+  TADPrivateUtilities::removePrivateObjectForKey(this);
+}
+
+// The platform asks every view of the window in turn where a touch lands, so only a hit test
+// that answers with this view (or one inside it) is a touch on it: a tap on a button elsewhere on
+// the screen must not make the next navigation of the ad count as a click.
+platform::View* TADWebView::hitTest(const platform::Point& point) {
+  platform::View* hit = platform::WebView::hitTest(point);
+  if (hit) setTouched(true);
+  return hit;
+}
+
+std::shared_ptr<TADWebViewPrivate> TADWebView::vars() const {
+  return TADPrivateUtilities::privateObjectForKey<TADWebViewPrivate>(this);
+}
+
+bool TADWebView::touched() const {
+  auto companion = vars();
+  return companion && companion->touched();
+}
+
+void TADWebView::setTouched(bool touched) {
+  if (auto companion = vars()) companion->setTouched(touched);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <memory>
+
+#include "ads/View/TADWebViewPrivate.h"
+#include "platform/WebView.h"
+
+// The web view in which ad pages, landing pages and full-screen web apps are shown. It is made
+// ready for ads (pages scaled to fit, resizing with its parent, transparent, no automatic links
+// for telephone numbers or addresses, inline media that plays without a user action, AirPlay)
+// and remembers whether the user has touched it. Its state lives in its companion, a
+// TADWebViewPrivate in the private-object registry, for as long as the view.
+class TADWebView : public platform::WebView {
+  struct Passkey {};
+
+ public:
+  static std::shared_ptr<TADWebView> initWithFrame(const platform::Rect& frame);
+
+  TADWebView(Passkey, const platform::Rect& frame);
+  ~TADWebView() override;
+
+  // A hit test that lands on the view is a touch on it: recorded, then the platform's own answer.
+  platform::View* hitTest(const platform::Point& point) override;
+
+  bool touched() const;
+  void setTouched(bool touched);
+  std::shared_ptr<TADWebViewPrivate> vars() const;
+};

@@ -1,0 +1,13 @@
+#pragma once
+
+// The state of a TADWebView, kept in the private-object registry under the web view.
+class TADWebViewPrivate {
+ public:
+  // Whether the web view has been touched; the ad object clears it each time an ad is shown, so
+  // for the banner it tells whether the current ad was touched.
+  bool touched() const { return touched_; }
+  void setTouched(bool touched) { touched_ = touched; }
+
+ private:
+  bool touched_ = false;
+};

@@ -1,0 +1,118 @@
+#include "ads/Notification/TADNotification.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ads/Notification/TADNotificationCenter.h"
+#include "platform/sim/SimPlatform.h"
+#include "platform/sim/SimWebViewPeer.h"
+
+namespace {
+
+base::URL url(const char* text) {
+  return *base::URL::fromString(text);
+}
+
+struct ParseCase {
+  const char* url;
+  bool isMessageURL;
+  std::optional<std::string> name;  // none: no message
+  std::optional<base::Dictionary> parameters;
+};
+
+TEST(TADNotificationTest, MessageAddressesOfBothSchemesGiveTheirNamesAndParameters) {
+  const ParseCase cases[] = {
+      {"gmsg://host/click?u=http%3A%2F%2Fa.b%2Fc", true, "click", {{{"u", "http://a.b/c"}}}},
+      {"gmsg://x/vibrate", true, "vibrate", base::Dictionary()},
+      {"gmsg://x/Some%20Name?K=v&lone", true, "Some Name", {{{"k", "v"}}}},
+      {"gmsg:%C6%A9ab", true, "ab", base::Dictionary()},
+      {"gmsg://x", true, std::nullopt, std::nullopt},
+      {"gmsg://x/%FF", true, std::nullopt, std::nullopt},
+      {"norvak://launch?url=http%3A%2F%2Fa.b",
+       true,
+       "open",
+       {{{"a", "browser"}, {"u", "http://a.b"}}}},
+      {"norvak://launch?x=1", true, "open", {{{"a", "browser"}}}},
+      {"norvak://closecanvas?x=1", true, "close", std::nullopt},
+      {"norvak://log?string=hi%21", true, "log", {{{"string", "hi!"}}}},
+      {"norvak://LAUNCH?url=x", true, std::nullopt, std::nullopt},
+      {"norvak://elsewhere", true, std::nullopt, std::nullopt},
+      {"GMSG://x/vibrate", false, std::nullopt, std::nullopt},
+      {"http://a.b/click?u=x", false, std::nullopt, std::nullopt},
+  };
+  for (const ParseCase& c : cases) {
+    SCOPED_TRACE(c.url);
+    EXPECT_EQ(TADNotification::isNotificationURL(url(c.url)), c.isMessageURL);
+    std::optional<TADNotification> message = TADNotification::notificationFromURL(url(c.url));
+    ASSERT_EQ(message.has_value(), c.name.has_value());
+    if (!message) continue;
+    EXPECT_EQ(message->name(), *c.name);
+    EXPECT_EQ(message->parameters(), c.parameters);
+  }
+}
+
+TEST(TADNotificationTest, DescriptionNamesClassAddressNameAndParameters) {
+  TADNotification message("close", std::nullopt);
+  EXPECT_THAT(
+      message.description(),
+      ::testing::MatchesRegex("TADNotification<0x[0-9a-f]+>: name:close parameters:\\(null\\)"));
+}
+
+class TADNotificationCenterTest : public ::testing::Test {
+ protected:
+  TADNotificationCenterTest() {
+    center().addObserver(this, "", nullptr,
+                         [this](const platform::Notification& n) { posted_.push_back(n); });
+  }
+  ~TADNotificationCenterTest() override { center().removeObserver(this); }
+
+  static TADNotificationCenter& center() { return TADNotificationCenter::defaultCenter(); }
+  std::vector<std::string> scripts(platform::WebView& view) {
+    return platform::sim::SimWebViewPeer::of(view).evaluatedScripts();
+  }
+
+  platform::sim::SimPlatform platform_;
+  std::vector<platform::Notification> posted_;
+  int sender_ = 0;
+};
+
+TEST_F(TADNotificationCenterTest, EvenAZeroDelayPostsOnALaterPass) {
+  auto object = std::make_shared<int>(0);
+  center().postNotificationFromURL(url("gmsg://x/loadAdURL?url=http%3A%2F%2Fad.example"), object,
+                                   0);
+  EXPECT_TRUE(posted_.empty());
+  platform_.runLoop().runUntilIdle();
+
+  ASSERT_EQ(posted_.size(), 1u);
+  EXPECT_EQ(posted_[0].name, "loadAdURL");
+  EXPECT_EQ(posted_[0].object, object.get());
+  EXPECT_EQ(posted_[0].userInfo, base::Value(base::Dictionary{{"url", "http://ad.example"}}));
+}
+
+TEST_F(TADNotificationCenterTest,
+       ADelayedPostingWaitsItsTimeAndAnAddressWithoutMessagePostsNothing) {
+  center().postNotificationFromURL(url("gmsg://x/later"), nullptr, 0.5);
+  center().postNotificationFromURL(url("norvak://elsewhere"), nullptr, 0);
+  platform_.runLoop().advance(0.4);
+  EXPECT_TRUE(posted_.empty());
+  platform_.runLoop().advance(0.1);
+  ASSERT_EQ(posted_.size(), 1u);
+  EXPECT_EQ(posted_[0].name, "later");
+  EXPECT_EQ(posted_[0].object, nullptr);
+}
+
+TEST_F(TADNotificationCenterTest, ScriptCallbacksCallThePageFunctionWithAndWithoutUserInfo) {
+  auto view = std::make_shared<platform::WebView>();
+  center().postJSNotification("openableURLs", base::Dictionary{{"tel:", true}}, view.get());
+  center().postJSNotification("onhide", std::nullopt, view.get());
+  center().postJSNotification("onhide", std::nullopt, nullptr);
+  EXPECT_EQ(scripts(*view),
+            (std::vector<std::string>{"AVMO_ReceiveMessage('openableURLs', {\"tel:\":true});",
+                                      "AVMO_ReceiveMessage('onhide');"}));
+}
+
+}  // namespace

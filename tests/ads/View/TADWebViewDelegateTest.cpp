@@ -1,0 +1,312 @@
+#include "ads/View/TADWebViewDelegate.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ads/Notification/TADNotification.h"
+#include "ads/Notification/TADNotificationCenter.h"
+#include "ads/Opener/TADOpener.h"
+#include "ads/Statistics/TADStatistics.h"
+#include "ads/Utility/TADNetworkUtilities.h"
+#include "ads/View/TADRelinquishableScreen.h"
+#include "platform/ViewController.h"
+#include "platform/sim/SimPlatform.h"
+#include "platform/sim/SimWebViewPeer.h"
+#include "signals/TADSignalRecord.h"
+#include "signals/TADSignals.h"
+#include "signals/TADSignalsTesting.h"
+
+namespace {
+
+using Type = platform::WebViewNavigationType;
+using platform::sim::SimWebViewPeer;
+
+class RecordingOpener : public TADOpener {
+ public:
+  std::vector<std::string> calls;
+  void openNotification(const TADNotification& message) override {
+    calls.push_back("openNotification " + message.name() + " " +
+                    base::Value(*message.parameters()).description());
+  }
+  void openApp(const std::optional<base::URL>& url) override {
+    calls.push_back("openApp " + url->absoluteString());
+  }
+  void openEmailComposer(const std::optional<base::URL>& url) override {
+    calls.push_back("openEmailComposer " + url->absoluteString());
+  }
+};
+
+class FirstPageCountingDelegate : public TADWebViewDelegate {
+ public:
+  using TADWebViewDelegate::TADWebViewDelegate;
+  int firstPages = 0;
+  void loadedFirstPage(platform::WebView&) override { ++firstPages; }
+};
+
+class Screen : public platform::ViewController, public TADRelinquishableScreen {
+ public:
+  int relinquished = 0;
+  void relinquishScreen() override { ++relinquished; }
+};
+
+constexpr double kSignalsClock = 12.5;
+
+class TADWebViewDelegateTest : public ::testing::Test {
+ protected:
+  TADWebViewDelegateTest() {
+    char folder[] = "/tmp/web-view-delegate-test-XXXXXX";
+    caches_ = ::mkdtemp(folder);
+    platform_.setCachesDirectory(caches_);
+    signals::setClockForTesting([] { return kSignalsClock; });
+    signals::setStackTraceForTesting([] { return std::string("frame"); });
+    signals::resetForTesting();
+    webView_->setDelegate(delegate_);
+    TADNotificationCenter::defaultCenter().addObserver(
+        this, "", nullptr, [this](const platform::Notification& n) { posted_.push_back(n); });
+  }
+  ~TADWebViewDelegateTest() override {
+    TADNotificationCenter::defaultCenter().removeObserver(this);
+    delegate_.reset();
+    TADStatistics::releaseSharedStatistics();
+    signals::setClockForTesting({});
+    signals::setStackTraceForTesting({});
+    std::filesystem::remove_all(caches_);
+  }
+
+  SimWebViewPeer& peer() { return SimWebViewPeer::of(*webView_); }
+  bool navigate(const char* url, Type type = Type::LinkClicked) {
+    posted_.clear();
+    return peer().navigate(url, type);
+  }
+  std::vector<const platform::Notification*> postedNamed(std::string_view name) const {
+    std::vector<const platform::Notification*> found;
+    for (const auto& n : posted_) {
+      if (n.name == name) found.push_back(&n);
+    }
+    return found;
+  }
+  std::vector<std::string> sentRequests() {
+    std::vector<std::string> urls;
+    for (const auto& request : platform_.urlLoading().sentRequests()) {
+      urls.push_back(request.url().absoluteString());
+    }
+    return urls;
+  }
+
+  platform::sim::SimPlatform platform_;
+  std::string caches_;
+  std::shared_ptr<platform::WebView> webView_ =
+      std::make_shared<platform::WebView>(platform::Rect{0, 0, 320, 50});
+  std::shared_ptr<RecordingOpener> opener_ = std::make_shared<RecordingOpener>();
+  std::shared_ptr<FirstPageCountingDelegate> delegate_ =
+      std::make_shared<FirstPageCountingDelegate>(opener_);
+  std::vector<platform::Notification> posted_;
+};
+
+struct DecisionCase {
+  const char* url;
+  bool loads;
+  std::vector<std::string> openerCalls;
+};
+
+TEST_F(TADWebViewDelegateTest, SchemesDecideWhetherAPageLoadsInPlaceOrGoesToTheOpener) {
+  const DecisionCase cases[] = {
+      {"http://a.b/", true, {}},
+      {"HTTPS://a.b/p", true, {}},
+      {"about:blank", true, {}},
+      {"file:///x", false, {}},
+      {"tel:123", false, {"openApp tel:123"}},
+      {"itms://x", false, {"openApp itms://x"}},
+      {"MailTo:someone?subject=Hi", false, {"openEmailComposer MailTo:someone?subject=Hi"}},
+      {"GMSG://x/vibrate", false, {"openApp GMSG://x/vibrate"}},
+      {"gmsg://x/vibrate", false, {}},
+      {"norvak://launch?url=http%3A%2F%2Fa.b",
+       false,
+       {"openNotification open {\n    a = browser;\n    u = \"http://a.b\";\n}"}},
+  };
+  for (const DecisionCase& c : cases) {
+    SCOPED_TRACE(c.url);
+    opener_->calls.clear();
+    EXPECT_EQ(navigate(c.url), c.loads);
+    EXPECT_EQ(opener_->calls, c.openerCalls);
+  }
+  const auto& platformCalls = platform_.application().calls();
+  EXPECT_EQ(std::count(platformCalls.begin(), platformCalls.end(), "vibrate"), 1);
+}
+
+struct WebActionCase {
+  const char* url;
+  Type type;
+  std::optional<base::Dictionary> userInfo;  // none: no notice
+};
+
+TEST_F(TADWebViewDelegateTest, EveryNavigationButABareProgrammaticLoadIsReported) {
+  const WebActionCase cases[] = {
+      {"gmsg://host/click?u=http%3A%2F%2Fa.b%2Fc",
+       Type::Other,
+       {{{"u", "gmsg://host/click?u=http%3A%2F%2Fa.b%2Fc"}, {"a", "click"}}}},
+      {"norvak://elsewhere", Type::LinkClicked, {{{"u", "norvak://elsewhere"}}}},
+      {"http://a.b", Type::Other, std::nullopt},
+      {"http://a.b/", Type::Other, std::nullopt},
+      {"http://a.b/p", Type::Other, {{{"u", "http://a.b/p"}}}},
+      {"http://a.b", Type::LinkClicked, {{{"u", "http://a.b"}}}},
+      {"http://a.b/", Type::Reload, {{{"u", "http://a.b/"}}}},
+  };
+  for (const WebActionCase& c : cases) {
+    SCOPED_TRACE(c.url);
+    navigate(c.url, c.type);
+    auto notices = postedNamed(TADWebViewDelegateDidReceiveWebAction);
+    ASSERT_EQ(notices.size(), c.userInfo ? 1u : 0u);
+    if (!c.userInfo) continue;
+    EXPECT_EQ(notices[0]->object, webView_.get());
+    EXPECT_EQ(notices[0]->userInfo, base::Value(*c.userInfo));
+  }
+}
+
+TEST_F(TADWebViewDelegateTest, AnUnknownMessageIsPostedOnALaterPassWithTheWebViewAsObject) {
+  EXPECT_FALSE(navigate("gmsg://x/unknownThing?k=v"));
+  EXPECT_TRUE(postedNamed("unknownThing").empty());
+  platform_.runLoop().runUntilIdle();
+
+  auto posted = postedNamed("unknownThing");
+  ASSERT_EQ(posted.size(), 1u);
+  EXPECT_EQ(posted[0]->object, webView_.get());
+  EXPECT_EQ(posted[0]->userInfo, base::Value(base::Dictionary{{"k", "v"}}));
+}
+
+TEST_F(TADWebViewDelegateTest, ClickTracksWithTheClickSignalsAndHTTPTrackWithout) {
+  std::string signalsText;
+  ASSERT_TRUE(tad_gmcs("A1", signalsText));
+  for (const char* message :
+       {"gmsg://host/click?u=http%3A%2F%2Fa.b%2Fc",
+        "gmsg://host/click?u=http%3A%2F%2Fa.b%2Fc%3Fai%3DA1",
+        "gmsg://host/httpTrack?u=http%3A%2F%2Fa.b%2Fd%3Fai%3DA1", "gmsg://host/click"}) {
+    navigate(message);
+    platform_.runLoop().runUntilIdle();
+  }
+  EXPECT_EQ(sentRequests(),
+            (std::vector<std::string>{"http://a.b/c", "http://a.b/c?ai=A1&" + signalsText,
+                                      "http://a.b/d?ai=A1"}));
+}
+
+TEST_F(TADWebViewDelegateTest, TouchHandsTheSignalsMinusOneForEveryMissingValue) {
+  navigate("gmsg://x/touch?tx=5");
+  TADSignalState expected(kSignalsClock);
+  expected.recordTouch({5, -1, -1});
+  std::string request;
+  tad_gmrs(request);
+  EXPECT_EQ(request, "sig=" + TADSignalRecord::requestText(expected, kSignalsClock));
+}
+
+TEST_F(TADWebViewDelegateTest, IntegerReadingsOfParameters) {
+  const std::pair<const char*, int32_t> cases[] = {
+      {"5", 5},
+      {" \t-12px", -12},
+      {"+7", 7},
+      {"abc", 0},
+      {"", 0},
+      {"3.9", 3},
+      {"- 4", 0},
+      {"99999999999", INT32_MAX},
+      {"-99999999999", INT32_MIN},
+  };
+  for (const auto& [text, reading] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(TADWebViewDelegate::intForKey("tx", base::Dictionary{{"tx", text}}), reading);
+  }
+  EXPECT_EQ(TADWebViewDelegate::intForKey("ty", base::Dictionary{{"tx", "1"}}), -1);
+  EXPECT_EQ(TADWebViewDelegate::intForKey("ty", std::nullopt), -1);
+}
+
+TEST_F(TADWebViewDelegateTest, CanOpenURLsIsAnsweredIntoThePage) {
+  navigate("gmsg://x/canOpenURLs?urls=tel:,,zz:");
+  navigate("gmsg://x/canOpenURLs");
+  EXPECT_EQ(peer().evaluatedScripts(),
+            (std::vector<std::string>{
+                "AVMO_ReceiveMessage('openableURLs', {\"tel:\":true,\"\":false,\"zz:\":false});",
+                "AVMO_ReceiveMessage('openableURLs', {});"}));
+}
+
+TEST_F(TADWebViewDelegateTest, EvalInOpenerRunsInTheOpeningPageLaterAndAnswersTheAsker) {
+  auto opening = std::make_shared<platform::WebView>();
+  SimWebViewPeer::of(*opening).answerScript("document.title", "Landing");
+
+  navigate("gmsg://x/evalInOpener?js=document.title");
+  platform_.runLoop().runUntilIdle();
+  EXPECT_TRUE(SimWebViewPeer::of(*opening).evaluatedScripts().empty());
+
+  delegate_->setOpeningWebView(opening);
+  navigate("gmsg://x/evalInOpener?js=document.title");
+  EXPECT_TRUE(SimWebViewPeer::of(*opening).evaluatedScripts().empty());
+  platform_.runLoop().runUntilIdle();
+  EXPECT_EQ(SimWebViewPeer::of(*opening).evaluatedScripts(),
+            std::vector<std::string>{"document.title"});
+  EXPECT_EQ(peer().evaluatedScripts(),
+            std::vector<std::string>{
+                "AVMO_ReceiveMessage('evalJavaScriptInOpenerResult', {\"result\":\"Landing\"});"});
+}
+
+TEST_F(TADWebViewDelegateTest, CloseRelinquishesOnlyAFullScreenScreen) {
+  auto plain = std::make_shared<platform::ViewController>();
+  delegate_->setViewController(plain);
+  navigate("norvak://closecanvas");
+
+  auto screen = std::make_shared<Screen>();
+  delegate_->setViewController(screen);
+  navigate("gmsg://x/close");
+  EXPECT_EQ(screen->relinquished, 1);
+  EXPECT_EQ(opener_->viewController(), screen);
+}
+
+TEST_F(TADWebViewDelegateTest, LogWritesTheValueAsItIs) {
+  navigate("gmsg://x/log?string=%3CTalvik%3E%20hi");
+  navigate("norvak://log");
+  EXPECT_EQ(platform_.console().lines(), (std::vector<std::string>{"<Talvik> hi", "(null)"}));
+}
+
+TEST_F(TADWebViewDelegateTest, TheRequestsUserAgentIsKeptForTheLibrarysOwnFetches) {
+  platform::URLRequest request(*base::URL::fromString("http://a.b/"));
+  request.setValue("QuillbeckTest/7", "User-Agent");
+  peer().navigate(request, Type::Other);
+  EXPECT_EQ(TADNetworkUtilities::userAgentString(), "QuillbeckTest/7");
+}
+
+struct OrientationCase {
+  int orientation;
+  std::optional<int> angle;
+};
+
+TEST_F(TADWebViewDelegateTest, OrientationScriptsTellTheAngle) {
+  const OrientationCase cases[] = {{1, 0}, {2, 180}, {3, 90}, {4, -90}, {0, {}}, {5, {}}};
+  for (const OrientationCase& c : cases) {
+    SCOPED_TRACE(c.orientation);
+    size_t before = peer().evaluatedScripts().size();
+    TADWebViewDelegate::notifyWebViewOfOrientationChange(
+        *webView_, static_cast<platform::InterfaceOrientation>(c.orientation));
+    const auto& scripts = peer().evaluatedScripts();
+    ASSERT_EQ(scripts.size(), before + (c.angle ? 1 : 0));
+    if (!c.angle) continue;
+    EXPECT_EQ(scripts.back(), "window.__defineGetter__('orientation',function(){return " +
+                                  std::to_string(*c.angle) + ";});window.onorientationchange();");
+  }
+}
+
+TEST_F(TADWebViewDelegateTest, EveryFinishedLoadSendsTheOrientationAndOnlyTheFirstCallsTheHook) {
+  platform_.application().setStatusBarOrientation(platform::InterfaceOrientation::LandscapeLeft);
+  navigate("http://a.b/p");
+  peer().finishLoad();
+  navigate("http://a.b/q");
+  peer().finishLoad();
+
+  EXPECT_EQ(delegate_->firstPages, 1);
+  EXPECT_TRUE(delegate_->hasLoadedAtLeastOnce());
+  ASSERT_EQ(peer().evaluatedScripts().size(), 2u);
+  EXPECT_NE(peer().evaluatedScripts()[1].find("return -90;"), std::string::npos);
+}
+
+}  // namespace
