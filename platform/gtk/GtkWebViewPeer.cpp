@@ -26,9 +26,8 @@ WebViewNavigationType navigationType(WebKitNavigationType type) {
   return WebViewNavigationType::Other;
 }
 
-// The request as the client sees it. WebKit adds "User-Agent" to the navigation requests of http
-// pages only, and only of the top page; the client is shown it on every request, as the engine
-// will send it.
+// The request as the client sees it. WebKit puts "User-Agent" only on the requests of http
+// navigations; the client sees it on every request (a message URL's too), as the engine sends it.
 std::optional<URLRequest> describe(WebKitURIRequest* request, WebKitSettings* settings) {
   std::optional<base::URL> url = base::URL::fromString(webkit_uri_request_get_uri(request));
   if (!url) return std::nullopt;
@@ -58,7 +57,12 @@ URLError::Code loadErrorCode(const GError* error) {
         return URLError::Unknown;
     }
   }
-  if (error->domain == WEBKIT_POLICY_ERROR) return URLError::Cancelled;
+  // A navigation refused on its way (a redirect to a message URL) ends the load as cancelled;
+  // what WebKit cannot show is unsupported.
+  if (g_error_matches(error, WEBKIT_POLICY_ERROR,
+                      WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE))
+    return URLError::Cancelled;
+  if (error->domain == WEBKIT_POLICY_ERROR) return URLError::UnsupportedURL;
   if (error->domain == G_RESOLVER_ERROR) return URLError::CannotFindHost;
   if (error->domain == G_TLS_ERROR) return URLError::SecureConnectionFailed;
   if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CONNECTION_REFUSED))

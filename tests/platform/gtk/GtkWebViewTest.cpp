@@ -277,7 +277,7 @@ TEST_F(GtkWebViewTest, ScriptsAnswerWithTheirResultAsText) {
     EXPECT_EQ(evaluate(script), text) << script;
 }
 
-TEST_F(GtkWebViewTest, ALoadThatFailsOrAWebProcessThatEndsIsAFailedLoad) {
+TEST_F(GtkWebViewTest, LoadsThatFailAndWebProcessesThatEndAreFailedLoads) {
   test_support::RefusingPort port;
   webView->loadRequest(URLRequest(*base::URL::fromString(port.url("/ad"))));
   ASSERT_TRUE(eventually([&] { return !delegate->failures.empty(); }));
@@ -286,10 +286,18 @@ TEST_F(GtkWebViewTest, ALoadThatFailsOrAWebProcessThatEndsIsAFailedLoad) {
   // No error page of WebKit's own.
   EXPECT_EQ(evaluate("document.body ? document.body.textContent : ''"), "");
 
+  // A redirect is a navigation too: refused, it ends the load.
+  LoopbackHTTPServer server;
+  server.route("/ad", LoopbackHTTPServer::Response::redirect("gmsg://x/redirected"));
+  webView->loadRequest(URLRequest(*base::URL::fromString(server.url("/ad"))));
+  ASSERT_TRUE(eventually([&] { return delegate->failures.size() == 2; }));
+  ASSERT_TRUE(delegate->decisionFor("gmsg://x/redirected"));
+  EXPECT_EQ(delegate->failures[1].code(), URLError::Cancelled);
+
   load("<title>Shown</title>", "http://page.example/");
   webkit_web_view_terminate_web_process(peer().webView());
-  ASSERT_TRUE(eventually([&] { return delegate->failures.size() == 2; }));
-  EXPECT_EQ(delegate->failures[1].domain(), URLError::kDomain);
+  ASSERT_TRUE(eventually([&] { return delegate->failures.size() == 3; }));
+  EXPECT_EQ(delegate->failures[2].domain(), URLError::kDomain);
 }
 
 TEST_F(GtkWebViewTest, APressOnThePageIsATouchOfTheViewAndReachesThePage) {
