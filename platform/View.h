@@ -42,6 +42,11 @@ class View : public std::enable_shared_from_this<View>, private ViewPeerClient {
   void setBackgroundColor(const Color& color);
   bool isUserInteractionEnabled() const { return userInteractionEnabled_; }
   void setUserInteractionEnabled(bool enabled);
+  // Kept for the views' users; the backends draw nothing differently for them yet.
+  bool clipsToBounds() const { return clipsToBounds_; }
+  void setClipsToBounds(bool clips) { clipsToBounds_ = clips; }
+  bool isOpaque() const { return opaque_; }
+  void setOpaque(bool opaque) { opaque_ = opaque; }
   unsigned autoresizingMask() const { return autoresizingMask_; }
   void setAutoresizingMask(unsigned mask) { autoresizingMask_ = mask; }
 
@@ -68,6 +73,8 @@ class View : public std::enable_shared_from_this<View>, private ViewPeerClient {
   bool hidden_ = false;
   Color backgroundColor_ = Color::clear();
   bool userInteractionEnabled_ = true;
+  bool clipsToBounds_ = false;
+  bool opaque_ = true;
   unsigned autoresizingMask_ = kAutoresizingNone;
   std::vector<std::shared_ptr<View>> subviews_;
   std::weak_ptr<View> superview_;

@@ -5,36 +5,54 @@
 
 namespace platform::sim {
 
+SimWebViewPeer::SimWebViewPeer(WebViewPeerClient& client)
+    : client_(client), runLoop_(RunLoop::main().weak_from_this()) {}
+
+SimWebViewPeer::~SimWebViewPeer() {
+  if (auto loop = runLoop_.lock()) loop->cancel(this);
+}
+
+void SimWebViewPeer::later(std::function<void()> task) {
+  if (auto loop = runLoop_.lock()) loop->post(0, this, std::move(task));
+}
+
 void SimWebViewPeer::loadHTMLString(const std::string& html,
                                     const std::optional<base::URL>& baseURL) {
   loadedHTML_.push_back({html, baseURL});
-  navigate(baseURL ? baseURL->absoluteString() : std::string_view("about:blank"),
-           WebViewNavigationType::Other);
+  std::string url = baseURL ? baseURL->absoluteString() : "about:blank";
+  later([this, url] { navigate(url, WebViewNavigationType::Other); });
 }
 
 void SimWebViewPeer::loadRequest(const URLRequest& request) {
   loadedRequests_.push_back(request);
-  navigate(request, WebViewNavigationType::Other);
+  later([this, request] { navigate(request, WebViewNavigationType::Other); });
 }
 
 void SimWebViewPeer::stopLoading() {
   commands_.push_back("stopLoading");
+  if (auto loop = runLoop_.lock()) loop->cancel(this);
   loading_ = false;
 }
 
 void SimWebViewPeer::reload() {
   commands_.push_back("reload");
-  if (!history_.empty()) navigate(history_[index_], WebViewNavigationType::Reload);
+  later([this] {
+    if (!history_.empty()) navigate(history_[index_], WebViewNavigationType::Reload);
+  });
 }
 
 void SimWebViewPeer::goBack() {
   commands_.push_back("goBack");
-  if (canGoBack()) step(-1);
+  later([this] {
+    if (canGoBack()) step(-1);
+  });
 }
 
 void SimWebViewPeer::goForward() {
   commands_.push_back("goForward");
-  if (canGoForward()) step(+1);
+  later([this] {
+    if (canGoForward()) step(+1);
+  });
 }
 
 void SimWebViewPeer::step(int offset) {

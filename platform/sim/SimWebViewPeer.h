@@ -7,17 +7,19 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/RunLoop.h"
 #include "platform/WebView.h"
 #include "platform/WebViewPeer.h"
 
 namespace platform::sim {
 
-// A web view with no engine, driven by the test. Every load the view asks for is recorded and
-// becomes a navigation of type Other that goes through the view's decision; the test then fires
-// further navigations (of any type, also from a sub-frame), finishes or fails the load, and
-// answers scripts. History: each allowed main-frame navigation that is neither back/forward nor a
-// reload becomes the current page and drops the pages after it. Stopping ends a load with no
-// event.
+// A web view with no engine, driven by the test. Every load the view asks for is recorded at once
+// and, as an engine does, goes through the view's decision on a later run-loop pass (a navigation
+// of type Other; reload and back/forward of their types); the test then fires further navigations
+// (of any type, also from a sub-frame), finishes or fails the load, and answers scripts.
+// History: each allowed main-frame navigation that is neither back/forward nor a reload becomes
+// the current page and drops the pages after it. Stopping ends a load, or drops one not yet
+// begun, with no event.
 class SimWebViewPeer : public WebViewPeer {
  public:
   struct HTMLLoad {
@@ -25,7 +27,10 @@ class SimWebViewPeer : public WebViewPeer {
     std::optional<base::URL> baseURL;
   };
 
-  explicit SimWebViewPeer(WebViewPeerClient& client) : client_(client) {}
+  explicit SimWebViewPeer(WebViewPeerClient& client);
+  ~SimWebViewPeer() override;
+  SimWebViewPeer(const SimWebViewPeer&) = delete;
+  SimWebViewPeer& operator=(const SimWebViewPeer&) = delete;
 
   void loadHTMLString(const std::string& html, const std::optional<base::URL>& baseURL) override;
   void loadRequest(const URLRequest& request) override;
@@ -69,8 +74,10 @@ class SimWebViewPeer : public WebViewPeer {
 
  private:
   void step(int offset);
+  void later(std::function<void()> task);
 
   WebViewPeerClient& client_;
+  std::weak_ptr<RunLoop> runLoop_;
   std::vector<URLRequest> history_;
   size_t index_ = 0;  // into history_, when it is not empty
   bool loading_ = false;

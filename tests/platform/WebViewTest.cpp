@@ -46,11 +46,16 @@ class WebViewTest : public ::testing::Test {
 
   void SetUp() override { view->setDelegate(delegate); }
   static base::URL url(std::string_view text) { return *base::URL::fromString(text); }
+  void settle() { platform.runLoop().runUntilIdle(); }
   std::string current() { return view->currentURL() ? view->currentURL()->absoluteString() : ""; }
 };
 
-TEST_F(WebViewTest, LoadsAreDecidedByTheDelegateThenStartAndFinish) {
+TEST_F(WebViewTest, LoadsAreDecidedByTheDelegateOnALaterPassThenStartAndFinish) {
+  view->loadRequest(URLRequest(url("http://stopped.example/")));
+  view->stopLoading();  // before the engine took it up: nothing of it is heard
   view->loadHTMLString("<p>ad</p>", url("http://ads.example/page"));
+  EXPECT_TRUE(delegate->log.empty());
+  settle();
   EXPECT_TRUE(view->isLoading());
   page.finishLoad();
   EXPECT_FALSE(view->isLoading());
@@ -58,10 +63,12 @@ TEST_F(WebViewTest, LoadsAreDecidedByTheDelegateThenStartAndFinish) {
   URLRequest request(url("http://landing.example/"));
   request.setValue("http://ads.example/page", "Referer");
   view->loadRequest(request);
+  settle();
   page.failLoad(base::Error("test", 7));
 
   delegate->refused = "http://refused.example/";
   view->loadRequest(URLRequest(url("http://refused.example/")));
+  settle();
   EXPECT_FALSE(view->isLoading());
   EXPECT_EQ(current(), "http://landing.example/");  // a refused load changes nothing
 
@@ -71,8 +78,8 @@ TEST_F(WebViewTest, LoadsAreDecidedByTheDelegateThenStartAndFinish) {
                                       "should http://refused.example/ 5"}));
   ASSERT_EQ(page.loadedHTML().size(), 1u);
   EXPECT_EQ(page.loadedHTML()[0].html, "<p>ad</p>");
-  ASSERT_EQ(page.loadedRequests().size(), 2u);
-  EXPECT_EQ(page.loadedRequests()[0].valueForHTTPHeaderField("Referer"), "http://ads.example/page");
+  ASSERT_EQ(page.loadedRequests().size(), 3u);
+  EXPECT_EQ(page.loadedRequests()[1].valueForHTTPHeaderField("Referer"), "http://ads.example/page");
 }
 
 TEST_F(WebViewTest, NavigationsOfEveryKindReachTheDelegateAndSubFramesLoadNothingOfTheMainFrame) {
@@ -107,17 +114,22 @@ TEST_F(WebViewTest, HistoryMovesBackAndForwardThroughTheDecision) {
   page.navigate("http://a.example/2", Type::LinkClicked);
   page.navigate("http://a.example/3", Type::LinkClicked);
   view->goBack();
+  settle();
   view->goBack();
+  settle();
   EXPECT_FALSE(view->canGoBack());
   EXPECT_TRUE(view->canGoForward());
   view->goForward();
+  settle();
   EXPECT_EQ(current(), "http://a.example/2");
   page.navigate("http://a.example/4", Type::LinkClicked);  // drops page 3
   EXPECT_FALSE(view->canGoForward());
   delegate->log.clear();
   view->reload();
+  settle();
   delegate->refused = "http://a.example/2";
   view->goBack();  // refused: stays
+  settle();
   EXPECT_EQ(current(), "http://a.example/4");
   EXPECT_EQ(delegate->log, (std::vector<std::string>{"should http://a.example/4 3", "start",
                                                      "should http://a.example/2 2"}));
@@ -156,6 +168,7 @@ TEST_F(WebViewTest, ADelegateMayReleaseTheViewFromItsCallsAndAGoneDelegateHearsN
   std::weak_ptr<WebView> weak = view;
   delegate->onFinish = [&] { view.reset(); };
   view->loadHTMLString("", std::nullopt);
+  settle();
   page.finishLoad();
   EXPECT_TRUE(weak.expired());
 
