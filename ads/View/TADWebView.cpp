@@ -8,8 +8,10 @@ std::shared_ptr<TADWebView> TADWebView::initWithFrame(const platform::Rect& fram
 
 TADWebView::TADWebView(Passkey, const platform::Rect& frame) : platform::WebView(frame) {
   TADPrivateUtilities::setPrivateObject(std::make_shared<TADWebViewPrivate>(), this);
+  setClipsToBounds(true);
   setScalesPageToFit(true);
   setAutoresizingMask(platform::kAutoresizingFlexibleWidth | platform::kAutoresizingFlexibleHeight);
+  setOpaque(false);
   setBackgroundColor(platform::Color::clear());
   setDataDetectorTypes(platform::kDataDetectorNone);
   setAllowsInlineMediaPlayback(true);

@@ -77,21 +77,7 @@ class TADNotificationCenterTest : public ::testing::Test {
 
   platform::sim::SimPlatform platform_;
   std::vector<platform::Notification> posted_;
-  int sender_ = 0;
 };
-
-TEST_F(TADNotificationCenterTest, EvenAZeroDelayPostsOnALaterPass) {
-  auto object = std::make_shared<int>(0);
-  center().postNotificationFromURL(url("gmsg://x/loadAdURL?url=http%3A%2F%2Fad.example"), object,
-                                   0);
-  EXPECT_TRUE(posted_.empty());
-  platform_.runLoop().runUntilIdle();
-
-  ASSERT_EQ(posted_.size(), 1u);
-  EXPECT_EQ(posted_[0].name, "loadAdURL");
-  EXPECT_EQ(posted_[0].object, object.get());
-  EXPECT_EQ(posted_[0].userInfo, base::Value(base::Dictionary{{"url", "http://ad.example"}}));
-}
 
 TEST_F(TADNotificationCenterTest,
        ADelayedPostingWaitsItsTimeAndAnAddressWithoutMessagePostsNothing) {

@@ -90,13 +90,6 @@ class TADWebViewDelegateTest : public ::testing::Test {
     }
     return found;
   }
-  std::vector<std::string> sentRequests() {
-    std::vector<std::string> urls;
-    for (const auto& request : platform_.urlLoading().sentRequests()) {
-      urls.push_back(request.url().absoluteString());
-    }
-    return urls;
-  }
 
   platform::sim::SimPlatform platform_;
   std::string caches_;
@@ -108,64 +101,57 @@ class TADWebViewDelegateTest : public ::testing::Test {
   std::vector<platform::Notification> posted_;
 };
 
+// A navigation's answer, what reached the opener, and the "u" and "a" of its web action notice
+// (none: no notice).
 struct DecisionCase {
   const char* url;
+  Type type;
   bool loads;
   std::vector<std::string> openerCalls;
+  std::optional<const char*> noticedName;
+  bool noticed = true;
 };
 
-TEST_F(TADWebViewDelegateTest, SchemesDecideWhetherAPageLoadsInPlaceOrGoesToTheOpener) {
+TEST_F(TADWebViewDelegateTest, SchemesDecideAndEveryNavigationButABareProgrammaticLoadIsNoticed) {
   const DecisionCase cases[] = {
-      {"http://a.b/", true, {}},
-      {"HTTPS://a.b/p", true, {}},
-      {"about:blank", true, {}},
-      {"file:///x", false, {}},
-      {"tel:123", false, {"openApp tel:123"}},
-      {"itms://x", false, {"openApp itms://x"}},
-      {"MailTo:someone?subject=Hi", false, {"openEmailComposer MailTo:someone?subject=Hi"}},
-      {"GMSG://x/vibrate", false, {"openApp GMSG://x/vibrate"}},
-      {"gmsg://x/vibrate", false, {}},
-      {"norvak://launch?url=http%3A%2F%2Fa.b",
+      {"http://a.b/p", Type::Other, true, {}, {}},
+      {"http://a.b/", Type::Other, true, {}, {}, false},
+      {"http://a.b", Type::Other, true, {}, {}, false},
+      {"http://a.b", Type::LinkClicked, true, {}, {}},
+      {"HTTPS://a.b/", Type::Reload, true, {}, {}},
+      {"about:blank", Type::LinkClicked, true, {}, {}},
+      {"file:///x", Type::LinkClicked, false, {}, {}},
+      {"tel:123", Type::LinkClicked, false, {"openApp tel:123"}, {}},
+      {"itms://x", Type::FormSubmitted, false, {"openApp itms://x"}, {}},
+      {"MailTo:a?subject=Hi",
+       Type::LinkClicked,
        false,
-       {"openNotification open {\n    a = browser;\n    u = \"http://a.b\";\n}"}},
+       {"openEmailComposer MailTo:a?subject=Hi"},
+       {}},
+      {"GMSG://x/vibrate", Type::LinkClicked, false, {"openApp GMSG://x/vibrate"}, {}},
+      {"gmsg://x/vibrate", Type::Other, false, {}, "vibrate"},
+      {"norvak://elsewhere", Type::LinkClicked, false, {}, {}},
+      {"norvak://launch?url=http%3A%2F%2Fa.b",
+       Type::LinkClicked,
+       false,
+       {"openNotification open {\n    a = browser;\n    u = \"http://a.b\";\n}"},
+       "open"},
   };
   for (const DecisionCase& c : cases) {
     SCOPED_TRACE(c.url);
     opener_->calls.clear();
-    EXPECT_EQ(navigate(c.url), c.loads);
+    EXPECT_EQ(navigate(c.url, c.type), c.loads);
     EXPECT_EQ(opener_->calls, c.openerCalls);
+    auto notices = postedNamed(TADWebViewDelegateDidReceiveWebAction);
+    ASSERT_EQ(notices.size(), c.noticed ? 1u : 0u);
+    if (!c.noticed) continue;
+    base::Dictionary userInfo{{"u", c.url}};
+    if (c.noticedName) userInfo.set("a", *c.noticedName);
+    EXPECT_EQ(notices[0]->object, webView_.get());
+    EXPECT_EQ(notices[0]->userInfo, base::Value(userInfo));
   }
   const auto& platformCalls = platform_.application().calls();
   EXPECT_EQ(std::count(platformCalls.begin(), platformCalls.end(), "vibrate"), 1);
-}
-
-struct WebActionCase {
-  const char* url;
-  Type type;
-  std::optional<base::Dictionary> userInfo;  // none: no notice
-};
-
-TEST_F(TADWebViewDelegateTest, EveryNavigationButABareProgrammaticLoadIsReported) {
-  const WebActionCase cases[] = {
-      {"gmsg://host/click?u=http%3A%2F%2Fa.b%2Fc",
-       Type::Other,
-       {{{"u", "gmsg://host/click?u=http%3A%2F%2Fa.b%2Fc"}, {"a", "click"}}}},
-      {"norvak://elsewhere", Type::LinkClicked, {{{"u", "norvak://elsewhere"}}}},
-      {"http://a.b", Type::Other, std::nullopt},
-      {"http://a.b/", Type::Other, std::nullopt},
-      {"http://a.b/p", Type::Other, {{{"u", "http://a.b/p"}}}},
-      {"http://a.b", Type::LinkClicked, {{{"u", "http://a.b"}}}},
-      {"http://a.b/", Type::Reload, {{{"u", "http://a.b/"}}}},
-  };
-  for (const WebActionCase& c : cases) {
-    SCOPED_TRACE(c.url);
-    navigate(c.url, c.type);
-    auto notices = postedNamed(TADWebViewDelegateDidReceiveWebAction);
-    ASSERT_EQ(notices.size(), c.userInfo ? 1u : 0u);
-    if (!c.userInfo) continue;
-    EXPECT_EQ(notices[0]->object, webView_.get());
-    EXPECT_EQ(notices[0]->userInfo, base::Value(*c.userInfo));
-  }
 }
 
 TEST_F(TADWebViewDelegateTest, AnUnknownMessageIsPostedOnALaterPassWithTheWebViewAsObject) {
@@ -189,9 +175,12 @@ TEST_F(TADWebViewDelegateTest, ClickTracksWithTheClickSignalsAndHTTPTrackWithout
     navigate(message);
     platform_.runLoop().runUntilIdle();
   }
-  EXPECT_EQ(sentRequests(),
-            (std::vector<std::string>{"http://a.b/c", "http://a.b/c?ai=A1&" + signalsText,
-                                      "http://a.b/d?ai=A1"}));
+  std::vector<std::string> sent;
+  for (const auto& request : platform_.urlLoading().sentRequests()) {
+    sent.push_back(request.url().absoluteString());
+  }
+  EXPECT_EQ(sent, (std::vector<std::string>{"http://a.b/c", "http://a.b/c?ai=A1&" + signalsText,
+                                            "http://a.b/d?ai=A1"}));
 }
 
 TEST_F(TADWebViewDelegateTest, TouchHandsTheSignalsMinusOneForEveryMissingValue) {
@@ -201,26 +190,6 @@ TEST_F(TADWebViewDelegateTest, TouchHandsTheSignalsMinusOneForEveryMissingValue)
   std::string request;
   tad_gmrs(request);
   EXPECT_EQ(request, "sig=" + TADSignalRecord::requestText(expected, kSignalsClock));
-}
-
-TEST_F(TADWebViewDelegateTest, IntegerReadingsOfParameters) {
-  const std::pair<const char*, int32_t> cases[] = {
-      {"5", 5},
-      {" \t-12px", -12},
-      {"+7", 7},
-      {"abc", 0},
-      {"", 0},
-      {"3.9", 3},
-      {"- 4", 0},
-      {"99999999999", INT32_MAX},
-      {"-99999999999", INT32_MIN},
-  };
-  for (const auto& [text, reading] : cases) {
-    SCOPED_TRACE(text);
-    EXPECT_EQ(TADWebViewDelegate::intForKey("tx", base::Dictionary{{"tx", text}}), reading);
-  }
-  EXPECT_EQ(TADWebViewDelegate::intForKey("ty", base::Dictionary{{"tx", "1"}}), -1);
-  EXPECT_EQ(TADWebViewDelegate::intForKey("ty", std::nullopt), -1);
 }
 
 TEST_F(TADWebViewDelegateTest, CanOpenURLsIsAnsweredIntoThePage) {
@@ -276,24 +245,17 @@ TEST_F(TADWebViewDelegateTest, TheRequestsUserAgentIsKeptForTheLibrarysOwnFetche
   EXPECT_EQ(TADNetworkUtilities::userAgentString(), "QuillbeckTest/7");
 }
 
-struct OrientationCase {
-  int orientation;
-  std::optional<int> angle;
-};
-
-TEST_F(TADWebViewDelegateTest, OrientationScriptsTellTheAngle) {
-  const OrientationCase cases[] = {{1, 0}, {2, 180}, {3, 90}, {4, -90}, {0, {}}, {5, {}}};
-  for (const OrientationCase& c : cases) {
-    SCOPED_TRACE(c.orientation);
-    size_t before = peer().evaluatedScripts().size();
+TEST_F(TADWebViewDelegateTest, OrientationScriptsTellTheAngleAndOtherValuesSendNothing) {
+  for (int orientation : {1, 2, 3, 4, 0, 5}) {
     TADWebViewDelegate::notifyWebViewOfOrientationChange(
-        *webView_, static_cast<platform::InterfaceOrientation>(c.orientation));
-    const auto& scripts = peer().evaluatedScripts();
-    ASSERT_EQ(scripts.size(), before + (c.angle ? 1 : 0));
-    if (!c.angle) continue;
-    EXPECT_EQ(scripts.back(), "window.__defineGetter__('orientation',function(){return " +
-                                  std::to_string(*c.angle) + ";});window.onorientationchange();");
+        *webView_, static_cast<platform::InterfaceOrientation>(orientation));
   }
+  std::vector<std::string> expected;
+  for (const char* angle : {"0", "180", "90", "-90"}) {
+    expected.push_back(std::string("window.__defineGetter__('orientation',function(){return ") +
+                       angle + ";});window.onorientationchange();");
+  }
+  EXPECT_EQ(peer().evaluatedScripts(), expected);
 }
 
 TEST_F(TADWebViewDelegateTest, EveryFinishedLoadSendsTheOrientationAndOnlyTheFirstCallsTheHook) {

@@ -4,7 +4,6 @@
 
 #include "ads/Utility/TADPrivateUtilities.h"
 #include "platform/sim/SimPlatform.h"
-#include "platform/sim/SimWebViewPeer.h"
 
 namespace {
 
@@ -12,21 +11,6 @@ class TADWebViewTest : public ::testing::Test {
  protected:
   platform::sim::SimPlatform platform_;
 };
-
-TEST_F(TADWebViewTest, IsSetUpForAdsAndTellsItsPeer) {
-  auto webView = TADWebView::initWithFrame({0, 0, 320, 50});
-  platform::WebViewSettings expected;
-  expected.scalesPageToFit = true;
-  expected.dataDetectorTypes = platform::kDataDetectorNone;
-  expected.allowsInlineMediaPlayback = true;
-  expected.mediaPlaybackRequiresUserAction = false;
-  expected.mediaPlaybackAllowsAirPlay = true;
-  EXPECT_EQ(webView->settings(), expected);
-  EXPECT_EQ(platform::sim::SimWebViewPeer::of(*webView).settings(), expected);
-  EXPECT_EQ(webView->autoresizingMask(),
-            platform::kAutoresizingFlexibleWidth | platform::kAutoresizingFlexibleHeight);
-  EXPECT_EQ(webView->backgroundColor(), platform::Color::clear());
-}
 
 TEST_F(TADWebViewTest, TheCompanionLivesInTheRegistryAsLongAsTheView) {
   size_t before = TADPrivateUtilities::count();
