@@ -53,7 +53,11 @@ GtkPlatform::GtkPlatform(Options options)
   platform_->documentsDirectory = glib::applicationDocumentsFolder();
   // Not made yet on a fresh machine; whoever keeps files there creates it.
   platform_->cachesDirectory = std::string(g_get_user_cache_dir()) + "/" + kApplicationId;
-  platform_->views = std::make_shared<GtkViewBackend>();
+  platform_->views = std::make_shared<GtkViewBackend>(
+      options_.webContext
+          ? options_.webContext
+          : std::make_shared<GtkWebContext>(GtkWebContext::defaultDataDirectory(kApplicationId),
+                                            GtkWebContext::defaultCacheDirectory(kApplicationId)));
   platform_->reachability = std::make_shared<glib::GioReachability>();
   platform_->urlLoading = std::make_shared<glib::SoupURLLoading>(runLoop_);
   platform_->audioSession = std::make_shared<glib::PulseAudioSession>();

@@ -11,6 +11,7 @@
 #include "platform/gtk/DeviceScreenWindow.h"
 #include "platform/gtk/GstAudioBackend.h"
 #include "platform/gtk/GtkDesktopApplication.h"
+#include "platform/gtk/GtkWebContext.h"
 
 namespace platform::gtk {
 
@@ -29,6 +30,9 @@ class GtkPlatform {
     std::shared_ptr<Console> console;
     // The user defaults; the per-user property-list file when not given.
     std::shared_ptr<UserDefaults> userDefaults;
+    // Where web views keep website data and caches; the user's data and cache folders when not
+    // given.
+    std::shared_ptr<GtkWebContext> webContext;
   };
 
   static constexpr std::string_view kErrorDomain = "GtkPlatform";

@@ -17,7 +17,7 @@ std::unique_ptr<ButtonPeer> GtkViewBackend::makeButtonPeer(ViewPeer& base,
 
 std::unique_ptr<WebViewPeer> GtkViewBackend::makeWebViewPeer(ViewPeer& base,
                                                              WebViewPeerClient& client) {
-  return makeGtkWebViewPeer(static_cast<GtkViewPeer&>(base), client);
+  return std::make_unique<GtkWebViewPeer>(static_cast<GtkViewPeer&>(base), client, webContext_);
 }
 
 }  // namespace platform::gtk

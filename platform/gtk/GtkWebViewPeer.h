@@ -1,13 +1,87 @@
 #pragma once
 
+#include <webkit2/webkit2.h>
+
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "platform/WebViewPeer.h"
+#include "platform/glib/GlibPtr.h"
 #include "platform/gtk/GtkViewPeer.h"
+#include "platform/gtk/GtkWebContext.h"
 
 namespace platform::gtk {
 
-// Makes the GTK backend's web view peer over base, whose content the engine's widget becomes.
-std::unique_ptr<WebViewPeer> makeGtkWebViewPeer(GtkViewPeer& base, WebViewPeerClient& client);
+// A web view on a GTK screen: a WebKitWebView of the program's web context, the content of the
+// view's peer (base), filling the view's frame.
+//
+// Every navigation WebKit is about to make — of the page or of a frame in it: a link, a form, a
+// script's location change, a frame's source, a target="_blank" link, window.open — is put to the
+// client before anything is fetched; a refusal means nothing is fetched and nothing is shown.
+// Navigations that would open a window of their own load in this view instead, when the client
+// lets them, and are not put to it a second time. The request the client sees carries the
+// "User-Agent" that WebKit sends. WebKitGTK does not say which frame a navigation is for: only an
+// inline frame document (about:srcdoc) is reported as a sub-frame's.
+//
+// Load start and finish come from WebKit's load events of the page. A failed load, and a web
+// process that crashed or was ended, are reported as failures: a page never goes blank silently.
+// WebKit's own error pages are never shown; the client decides what a failure means. A button
+// press on the page is a touch of the view.
+//
+// Script results come back on the GLib main loop, as text ("" for undefined, null and a script
+// that threw). A peer that goes away drops its pending completions.
+class GtkWebViewPeer : public WebViewPeer {
+ public:
+  GtkWebViewPeer(GtkViewPeer& base, WebViewPeerClient& client,
+                 std::shared_ptr<GtkWebContext> context);
+  ~GtkWebViewPeer() override;
+  GtkWebViewPeer(const GtkWebViewPeer&) = delete;
+  GtkWebViewPeer& operator=(const GtkWebViewPeer&) = delete;
+
+  void loadHTMLString(const std::string& html, const std::optional<base::URL>& baseURL) override;
+  void loadRequest(const URLRequest& request) override;
+  void stopLoading() override;
+  void reload() override;
+  void goBack() override;
+  void goForward() override;
+  bool canGoBack() const override;
+  bool canGoForward() const override;
+  bool isLoading() const override;
+  std::optional<base::URL> currentURL() const override;
+  void evaluateJavaScript(const std::string& script, ScriptResult done) override;
+  void settingsChanged(const WebViewSettings& settings) override;
+
+  WebKitWebView* webView() const { return WEBKIT_WEB_VIEW(webView_.get()); }
+
+ private:
+  static gboolean decidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
+                               WebKitPolicyDecisionType type, gpointer self);
+  static GtkWidget* createWindow(WebKitWebView*, WebKitNavigationAction* action, gpointer self);
+  static void loadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self);
+  static gboolean loadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error,
+                             gpointer self);
+  static void webProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,
+                                   gpointer self);
+  static gboolean pressed(GtkWidget*, GdkEventButton* event, gpointer self);
+
+  // Puts a navigation to the client; true when it may go ahead. The client may drop the view
+  // while it decides: the answer is then false, and the peer is gone (alive has expired).
+  bool shouldStart(WebKitNavigationAction* action, const std::weak_ptr<void>& alive);
+  // Makes the navigation of a window that is not opened in this view.
+  void loadInPlace(WebKitURIRequest* request);
+  void fail(const base::Error& error);
+
+  GtkViewPeer& base_;
+  WebViewPeerClient& client_;
+  std::shared_ptr<GtkWebContext> context_;
+  glib::GObjectPtr<GtkWidget> webView_;
+  glib::GObjectPtr<GCancellable> scripts_;
+  // The address that loadInPlace let go ahead, until its navigation comes.
+  std::string approvedURI_;
+  bool loadFailed_ = false;
+  // Lives as long as the peer, for callers of the client to watch.
+  std::shared_ptr<void> alive_ = std::make_shared<int>(0);
+};
 
 }  // namespace platform::gtk

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -34,6 +35,20 @@ class RecordingConsole : public Console {
   std::vector<std::string> lines;
 };
 
+// One web context for all the tests of a program, as the program has one; its website data and
+// caches live in a temporary folder that goes when the program ends.
+inline std::shared_ptr<GtkWebContext> testWebContext() {
+  struct Folder {
+    Folder() : path(glib::GCharPtr(g_dir_make_tmp("tad-webkit-XXXXXX", nullptr)).get()) {}
+    ~Folder() { std::filesystem::remove_all(path); }
+    std::string path;
+  };
+  static Folder folder;
+  static auto context =
+      std::make_shared<GtkWebContext>(folder.path + "/data", folder.path + "/cache");
+  return context;
+}
+
 inline std::unique_ptr<GtkPlatform> makePlatform(std::shared_ptr<RecordingConsole> console,
                                                  UserInterfaceIdiom idiom,
                                                  std::string resources = "/nonexistent") {
@@ -44,6 +59,7 @@ inline std::unique_ptr<GtkPlatform> makePlatform(std::shared_ptr<RecordingConsol
   options.console = std::move(console);
   // Tests leave the user's own defaults file alone.
   options.userDefaults = std::make_shared<UserDefaults>();
+  options.webContext = testWebContext();
   base::Error error;
   auto platform = GtkPlatform::create(options, &error);
   EXPECT_TRUE(platform) << error.localizedDescription();

@@ -1,0 +1,300 @@
+#include "platform/gtk/GtkWebViewPeer.h"
+
+#include <utility>
+
+#include "platform/URLError.h"
+
+namespace platform::gtk {
+
+namespace {
+
+WebViewNavigationType navigationType(WebKitNavigationType type) {
+  switch (type) {
+    case WEBKIT_NAVIGATION_TYPE_LINK_CLICKED:
+      return WebViewNavigationType::LinkClicked;
+    case WEBKIT_NAVIGATION_TYPE_FORM_SUBMITTED:
+      return WebViewNavigationType::FormSubmitted;
+    case WEBKIT_NAVIGATION_TYPE_BACK_FORWARD:
+      return WebViewNavigationType::BackForward;
+    case WEBKIT_NAVIGATION_TYPE_RELOAD:
+      return WebViewNavigationType::Reload;
+    case WEBKIT_NAVIGATION_TYPE_FORM_RESUBMITTED:
+      return WebViewNavigationType::FormResubmitted;
+    case WEBKIT_NAVIGATION_TYPE_OTHER:
+      break;
+  }
+  return WebViewNavigationType::Other;
+}
+
+// The request as the client sees it. WebKit puts "User-Agent" only on the requests of http
+// navigations; the client sees it on every request (a message URL's too), as the engine sends it.
+std::optional<URLRequest> describe(WebKitURIRequest* request, WebKitSettings* settings) {
+  std::optional<base::URL> url = base::URL::fromString(webkit_uri_request_get_uri(request));
+  if (!url) return std::nullopt;
+  URLRequest described(std::move(*url));
+  if (SoupMessageHeaders* headers = webkit_uri_request_get_http_headers(request)) {
+    SoupMessageHeadersIter fields;
+    soup_message_headers_iter_init(&fields, headers);
+    const char* name = nullptr;
+    const char* value = nullptr;
+    while (soup_message_headers_iter_next(&fields, &name, &value))
+      described.setValue(value, name);
+  }
+  if (!described.valueForHTTPHeaderField("User-Agent")) {
+    described.setValue(webkit_settings_get_user_agent(settings), "User-Agent");
+  }
+  return described;
+}
+
+URLError::Code loadErrorCode(const GError* error) {
+  if (error->domain == WEBKIT_NETWORK_ERROR) {
+    switch (error->code) {
+      case WEBKIT_NETWORK_ERROR_CANCELLED:
+        return URLError::Cancelled;
+      case WEBKIT_NETWORK_ERROR_UNKNOWN_PROTOCOL:
+        return URLError::UnsupportedURL;
+      default:
+        return URLError::Unknown;
+    }
+  }
+  // A navigation refused on its way (a redirect to a message URL) ends the load as cancelled;
+  // what WebKit cannot show is unsupported.
+  if (g_error_matches(error, WEBKIT_POLICY_ERROR,
+                      WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE))
+    return URLError::Cancelled;
+  if (error->domain == WEBKIT_POLICY_ERROR) return URLError::UnsupportedURL;
+  if (error->domain == G_RESOLVER_ERROR) return URLError::CannotFindHost;
+  if (error->domain == G_TLS_ERROR) return URLError::SecureConnectionFailed;
+  if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CONNECTION_REFUSED))
+    return URLError::CannotConnectToHost;
+  if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_TIMED_OUT)) return URLError::TimedOut;
+  return URLError::Unknown;
+}
+
+std::string_view terminationReason(WebKitWebProcessTerminationReason reason) {
+  switch (reason) {
+    case WEBKIT_WEB_PROCESS_CRASHED:
+      return "the web process crashed";
+    case WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT:
+      return "the web process ran out of memory";
+    case WEBKIT_WEB_PROCESS_TERMINATED_BY_API:
+      break;
+  }
+  return "the web process was ended";
+}
+
+// A script's result as text, as the page would print it; nothing for undefined and null.
+std::string textOf(JSCValue* value) {
+  if (!value || jsc_value_is_undefined(value) || jsc_value_is_null(value)) return {};
+  glib::GCharPtr text(jsc_value_to_string(value));
+  return text ? text.get() : "";
+}
+
+struct PendingScript {
+  WebViewPeer::ScriptResult done;
+
+  static void finished(GObject* webView, GAsyncResult* result, gpointer data) {
+    std::unique_ptr<PendingScript> pending(static_cast<PendingScript*>(data));
+    glib::GErrorPtr error;
+    auto value = glib::adopt(
+        webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(webView), result, error.out()));
+    // Cancelled: the view went away.
+    if (error && g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
+    if (pending->done) pending->done(textOf(value.get()));
+  }
+};
+
+}  // namespace
+
+GtkWebViewPeer::GtkWebViewPeer(GtkViewPeer& base, WebViewPeerClient& client,
+                               std::shared_ptr<GtkWebContext> context)
+    : base_(base),
+      client_(client),
+      context_(std::move(context)),
+      webView_(glib::adopt(
+          GTK_WIDGET(g_object_ref_sink(webkit_web_view_new_with_context(context_->get()))))),
+      scripts_(glib::adopt(g_cancellable_new())) {
+  g_signal_connect(webView_.get(), "decide-policy", G_CALLBACK(decidePolicy), this);
+  g_signal_connect(webView_.get(), "create", G_CALLBACK(createWindow), this);
+  g_signal_connect(webView_.get(), "load-changed", G_CALLBACK(loadChanged), this);
+  g_signal_connect(webView_.get(), "load-failed", G_CALLBACK(loadFailed), this);
+  g_signal_connect(webView_.get(), "web-process-terminated", G_CALLBACK(webProcessTerminated),
+                   this);
+  g_signal_connect(webView_.get(), "button-press-event", G_CALLBACK(pressed), this);
+  gtk_widget_show(webView_.get());
+  base_.setContent(webView_.get());
+}
+
+GtkWebViewPeer::~GtkWebViewPeer() {
+  g_cancellable_cancel(scripts_.get());
+  g_signal_handlers_disconnect_by_data(webView_.get(), this);
+  base_.setContent(nullptr);
+  // Closes the page now, even while a pending script still holds a reference to the widget.
+  gtk_widget_destroy(webView_.get());
+}
+
+void GtkWebViewPeer::loadHTMLString(const std::string& html,
+                                    const std::optional<base::URL>& baseURL) {
+  webkit_web_view_load_html(webView(), html.c_str(),
+                            baseURL ? baseURL->absoluteString().c_str() : nullptr);
+}
+
+void GtkWebViewPeer::loadRequest(const URLRequest& request) {
+  auto uriRequest = glib::adopt(webkit_uri_request_new(request.url().absoluteString().c_str()));
+  if (SoupMessageHeaders* headers = webkit_uri_request_get_http_headers(uriRequest.get())) {
+    for (const auto& [name, value] : request.allHTTPHeaderFields())
+      soup_message_headers_replace(headers, name.c_str(), value.c_str());
+  }
+  webkit_web_view_load_request(webView(), uriRequest.get());
+}
+
+void GtkWebViewPeer::stopLoading() {
+  webkit_web_view_stop_loading(webView());
+}
+
+void GtkWebViewPeer::reload() {
+  webkit_web_view_reload(webView());
+}
+
+void GtkWebViewPeer::goBack() {
+  webkit_web_view_go_back(webView());
+}
+
+void GtkWebViewPeer::goForward() {
+  webkit_web_view_go_forward(webView());
+}
+
+bool GtkWebViewPeer::canGoBack() const {
+  return webkit_web_view_can_go_back(webView());
+}
+
+bool GtkWebViewPeer::canGoForward() const {
+  return webkit_web_view_can_go_forward(webView());
+}
+
+bool GtkWebViewPeer::isLoading() const {
+  return webkit_web_view_is_loading(webView());
+}
+
+std::optional<base::URL> GtkWebViewPeer::currentURL() const {
+  const char* uri = webkit_web_view_get_uri(webView());
+  if (!uri || !*uri) return std::nullopt;
+  return base::URL::fromString(uri);
+}
+
+void GtkWebViewPeer::evaluateJavaScript(const std::string& script, ScriptResult done) {
+  webkit_web_view_evaluate_javascript(webView(), script.c_str(), static_cast<gssize>(script.size()),
+                                      nullptr, nullptr, scripts_.get(), PendingScript::finished,
+                                      new PendingScript{std::move(done)});
+}
+
+// What has no equivalent in WebKitGTK (scaling pages to fit, data detection, AirPlay) is kept by
+// the view only.
+void GtkWebViewPeer::settingsChanged(const WebViewSettings& settings) {
+  WebKitSettings* webSettings = webkit_web_view_get_settings(webView());
+  webkit_settings_set_media_playback_allows_inline(webSettings, settings.allowsInlineMediaPlayback);
+  webkit_settings_set_media_playback_requires_user_gesture(
+      webSettings, settings.mediaPlaybackRequiresUserAction);
+}
+
+bool GtkWebViewPeer::shouldStart(WebKitNavigationAction* action, const std::weak_ptr<void>& alive) {
+  std::optional<URLRequest> request = describe(webkit_navigation_action_get_request(action),
+                                               webkit_web_view_get_settings(webView()));
+  // An address that cannot be told to the client is not loaded.
+  if (!request) return false;
+  // An inline frame document is the one navigation that is known to be a sub-frame's.
+  bool mainFrame = request->url().absoluteString() != "about:srcdoc";
+  bool allowed = client_.webViewPeerShouldStartLoad(
+      *request, navigationType(webkit_navigation_action_get_navigation_type(action)), mainFrame);
+  return allowed && !alive.expired();
+}
+
+void GtkWebViewPeer::loadInPlace(WebKitURIRequest* request) {
+  approvedURI_ = webkit_uri_request_get_uri(request);
+  webkit_web_view_load_request(webView(), request);
+}
+
+void GtkWebViewPeer::fail(const base::Error& error) {
+  loadFailed_ = true;
+  client_.webViewPeerDidFailLoad(error);
+}
+
+gboolean GtkWebViewPeer::decidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
+                                      WebKitPolicyDecisionType type, gpointer self) {
+  auto* peer = static_cast<GtkWebViewPeer*>(self);
+  // The client may drop the view, and with it the widget, while it decides.
+  auto held = glib::retain(decision);
+  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
+    // What WebKit cannot show is not downloaded either.
+    if (webkit_response_policy_decision_is_mime_type_supported(
+            WEBKIT_RESPONSE_POLICY_DECISION(decision))) {
+      webkit_policy_decision_use(decision);
+    } else {
+      webkit_policy_decision_ignore(decision);
+    }
+    return TRUE;
+  }
+  WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
+      WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+  WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+  if (type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION && !peer->approvedURI_.empty()) {
+    bool approved = peer->approvedURI_ == webkit_uri_request_get_uri(request);
+    peer->approvedURI_.clear();
+    if (approved) {
+      webkit_policy_decision_use(decision);
+      return TRUE;
+    }
+  }
+  bool allowed = peer->shouldStart(action, peer->alive_);
+  if (type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION) {
+    webkit_policy_decision_ignore(decision);
+    if (allowed) peer->loadInPlace(request);
+  } else if (allowed) {
+    webkit_policy_decision_use(decision);
+  } else {
+    webkit_policy_decision_ignore(decision);
+  }
+  return TRUE;
+}
+
+// window.open: no window of its own; the page it would show loads here if the client lets it.
+GtkWidget* GtkWebViewPeer::createWindow(WebKitWebView*, WebKitNavigationAction* action,
+                                        gpointer self) {
+  auto* peer = static_cast<GtkWebViewPeer*>(self);
+  if (peer->shouldStart(action, peer->alive_))
+    peer->loadInPlace(webkit_navigation_action_get_request(action));
+  return nullptr;
+}
+
+void GtkWebViewPeer::loadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self) {
+  auto* peer = static_cast<GtkWebViewPeer*>(self);
+  if (event == WEBKIT_LOAD_STARTED) {
+    peer->loadFailed_ = false;
+    peer->client_.webViewPeerDidStartLoad();
+  } else if (event == WEBKIT_LOAD_FINISHED && !peer->loadFailed_) {
+    peer->client_.webViewPeerDidFinishLoad();
+  }
+}
+
+gboolean GtkWebViewPeer::loadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error,
+                                    gpointer self) {
+  static_cast<GtkWebViewPeer*>(self)->fail(
+      URLError::make(loadErrorCode(error), uri ? uri : "", error->message));
+  return TRUE;  // no error page of WebKit's own
+}
+
+void GtkWebViewPeer::webProcessTerminated(WebKitWebView* webView,
+                                          WebKitWebProcessTerminationReason reason, gpointer self) {
+  const char* uri = webkit_web_view_get_uri(webView);
+  static_cast<GtkWebViewPeer*>(self)->fail(
+      URLError::make(URLError::Unknown, uri ? uri : "", terminationReason(reason)));
+}
+
+// WebKit takes the presses on the page, so the view's peer does not hear them by itself.
+gboolean GtkWebViewPeer::pressed(GtkWidget*, GdkEventButton* event, gpointer self) {
+  auto* peer = static_cast<GtkWebViewPeer*>(self);
+  if (event->type == GDK_BUTTON_PRESS) peer->base_.reportTouch(Point{event->x, event->y});
+  return FALSE;  // the page gets the press too
+}
+
+}  // namespace platform::gtk

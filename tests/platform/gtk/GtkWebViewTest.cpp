@@ -1,0 +1,318 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/URLError.h"
+#include "platform/WebView.h"
+#include "platform/Window.h"
+#include "platform/gtk/GtkWebViewPeer.h"
+#include "tests/platform/gtk/GtkTestPlatform.h"
+#include "tests/platform/gtk/XTestInput.h"
+#include "tests/support/LoopbackHTTPServer.h"
+#include "tests/support/RefusingPort.h"
+
+// The web view on WebKitGTK, with real pages: what a page does is read back from it by script.
+namespace platform::gtk {
+namespace {
+
+using test_support::LoopbackHTTPServer;
+
+struct Decision {
+  std::string url;
+  int type;
+  std::string userAgent;
+  bool mainFrame;
+};
+
+// Refuses message URLs and whatever else a test names; lets the rest load.
+class RecordingDelegate : public WebViewDelegate {
+ public:
+  bool webViewShouldStartLoadWithRequest(WebView& webView, const URLRequest& request,
+                                         WebViewNavigationType type) override {
+    const std::string& url = request.url().absoluteString();
+    decisions.push_back({url, static_cast<int>(type),
+                         request.valueForHTTPHeaderField("User-Agent").value_or(""),
+                         webView.isMainFrameNavigation()});
+    const std::string& scheme = request.url().scheme();
+    return scheme != "gmsg" && scheme != "norvak";
+  }
+  void webViewDidStartLoad(WebView&) override { ++starts; }
+  void webViewDidFinishLoad(WebView&) override { ++finishes; }
+  void webViewDidFailLoadWithError(WebView&, const base::Error& error) override {
+    failures.push_back(error);
+  }
+
+  const Decision* decisionFor(const std::string& url) const {
+    for (const Decision& decision : decisions) {
+      if (decision.url == url) return &decision;
+    }
+    return nullptr;
+  }
+  size_t decisionCount(const std::string& url) const {
+    size_t count = 0;
+    for (const Decision& decision : decisions)
+      count += decision.url == url;
+    return count;
+  }
+
+  std::vector<Decision> decisions;
+  int starts = 0;
+  int finishes = 0;
+  std::vector<base::Error> failures;
+};
+
+// Records the touches that reach it, as a web view of the library does.
+class TouchedWebView : public WebView {
+ public:
+  using WebView::WebView;
+  View* hitTest(const Point& point) override {
+    touches.push_back(point);
+    return WebView::hitTest(point);
+  }
+  std::vector<Point> touches;
+};
+
+class GtkWebViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform = testing::makePlatform(console, UserInterfaceIdiom::Phone);
+    ASSERT_TRUE(platform);
+    ASSERT_TRUE(platform->launch([&] {
+      window = std::make_shared<Window>(Screen::main().bounds());
+      window->setRootViewController(std::make_shared<ViewController>());
+      window->makeKeyAndVisible();
+      webView = std::make_shared<TouchedWebView>(Rect{0, 0, 320, 400});
+      webView->setDelegate(delegate);
+      window->rootViewController()->view()->addSubview(webView);
+      return true;
+    }));
+    ASSERT_TRUE(eventually([&] { return gtk_widget_get_mapped(widget()); }));
+  }
+
+  bool eventually(const std::function<bool()>& done) {
+    return platform->runLoop().runUntil(done, 10);
+  }
+  GtkWidget* widget() { return GTK_WIDGET(peer().webView()); }
+  GtkWebViewPeer& peer() { return static_cast<GtkWebViewPeer&>(webView->webViewPeer()); }
+
+  void load(const std::string& html, const std::string& base) {
+    int finished = delegate->finishes;
+    webView->loadHTMLString(html, base::URL::fromString(base));
+    ASSERT_TRUE(eventually([&] { return delegate->finishes > finished; })) << html;
+  }
+  void loadAndWait(const URLRequest& request) {
+    int finished = delegate->finishes;
+    webView->loadRequest(request);
+    ASSERT_TRUE(eventually([&] { return delegate->finishes > finished; }));
+  }
+  std::string evaluate(const std::string& script) {
+    std::optional<std::string> result;
+    webView->evaluateJavaScript(script, [&](const std::string& text) { result = text; });
+    EXPECT_TRUE(eventually([&] { return result.has_value(); })) << script;
+    return result.value_or("(no answer)");
+  }
+  // Asks the page again until it answers text: for what the page hears after the test.
+  bool pageComesToSay(const std::string& script, const std::string& text) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+      if (evaluate(script) == text) return true;
+    }
+    return false;
+  }
+  bool decided(const std::string& url) {
+    return eventually([&] { return delegate->decisionFor(url) != nullptr; });
+  }
+  static size_t windowCount() {
+    GList* windows = gtk_window_list_toplevels();
+    size_t count = g_list_length(windows);
+    g_list_free(windows);
+    return count;
+  }
+
+  std::shared_ptr<testing::RecordingConsole> console =
+      std::make_shared<testing::RecordingConsole>();
+  std::unique_ptr<GtkPlatform> platform;
+  std::shared_ptr<Window> window;
+  std::shared_ptr<RecordingDelegate> delegate = std::make_shared<RecordingDelegate>();
+  std::shared_ptr<TouchedWebView> webView;
+};
+
+constexpr const char* kPage = R"(<title>Start</title>
+<a id="message" href="gmsg://x/unknownThing?k=v">message</a>
+<a id="blank" target="_blank" href="gmsg://x/blank">blank</a>
+<form id="form" action="gmsg://x/unknownThing"><input name="k" value="v"></form>
+<iframe srcdoc="<p>inner</p>"></iframe>)";
+
+TEST_F(GtkWebViewTest, EveryNavigationToAMessageURLIsDecidedAndRefusedWithNothingLoaded) {
+  load(kPage, "http://page.example/start");
+  const std::string message = "gmsg://x/unknownThing?k=v";
+  struct Case {
+    const char* how;
+    const char* script;
+    int type;
+  };
+  const Case cases[] = {
+      {"location", "location = 'gmsg://x/unknownThing?k=v'", 5},
+      {"link", "document.getElementById('message').click()", 0},
+      {"form", "document.getElementById('form').submit()", 1},
+      {"location in a frame", "frames[0].location = 'gmsg://x/unknownThing?k=v'", 5},
+      {"a frame's source",
+       "var f = document.createElement('iframe'); f.src = 'gmsg://x/unknownThing?k=v';"
+       "document.body.appendChild(f)",
+       5},
+  };
+  // The one sub-frame navigation that WebKitGTK lets tell apart: an inline frame document.
+  ASSERT_TRUE(decided("about:srcdoc"));
+  EXPECT_FALSE(delegate->decisionFor("about:srcdoc")->mainFrame);
+  EXPECT_TRUE(delegate->decisionFor("http://page.example/start")->mainFrame);
+  int starts = delegate->starts;
+  for (const Case& c : cases) {
+    delegate->decisions.clear();
+    evaluate(c.script);
+    ASSERT_TRUE(decided(message)) << c.how;
+    EXPECT_EQ(delegate->decisionFor(message)->type, c.type) << c.how;
+  }
+  // Nothing was fetched or shown in the page or its frames: no error page anywhere.
+  EXPECT_EQ(evaluate("document.title + ' ' + location.href"), "Start http://page.example/start");
+  EXPECT_EQ(evaluate("frames[0].document.body.textContent"), "inner");
+  EXPECT_EQ(evaluate("frames[1].location.href"), "about:blank");
+  EXPECT_EQ(delegate->starts, starts);
+  EXPECT_TRUE(delegate->failures.empty());
+  EXPECT_EQ(webView->currentURL()->absoluteString(), "http://page.example/start");
+}
+
+TEST_F(GtkWebViewTest, AnAllowedHttpPageLoadsInPlaceWithTheUserAgentTheDecisionSaw) {
+  LoopbackHTTPServer server;
+  server.route("/landing", LoopbackHTTPServer::Response::ok("<title>Landing</title>",
+                                                            {{"Content-Type", "text/html"}}));
+  load("<a id='go' href='/landing'>go</a>", server.url("/"));
+  int finished = delegate->finishes;
+  evaluate("document.getElementById('go').click()");
+  ASSERT_TRUE(eventually([&] { return delegate->finishes > finished; }));
+
+  EXPECT_EQ(evaluate("document.title"), "Landing");
+  EXPECT_EQ(webView->currentURL()->absoluteString(), server.url("/landing"));
+  const Decision* decision = delegate->decisionFor(server.url("/landing"));
+  ASSERT_TRUE(decision);
+  EXPECT_EQ(decision->type, 0);
+  ASSERT_EQ(server.requestCount(), 1u);
+  std::optional<std::string> sent = server.requests()[0].header("User-Agent");
+  EXPECT_EQ(sent, decision->userAgent);
+  // Also on requests that WebKit would not send itself (a message URL, from a frame).
+  evaluate(
+      "var f = document.createElement('iframe'); f.src = 'gmsg://x/ua';"
+      "document.body.appendChild(f)");
+  ASSERT_TRUE(decided("gmsg://x/ua"));
+  EXPECT_EQ(sent, delegate->decisionFor("gmsg://x/ua")->userAgent);
+}
+
+TEST_F(GtkWebViewTest, RequestsGoWithTheirHeaderFieldsAndHistoryIsDecidedByKind) {
+  LoopbackHTTPServer server;
+  server.route(
+      "/ad", LoopbackHTTPServer::Response::ok("<title>Ad</title><a id='next' href='/next'>next</a>",
+                                              {{"Content-Type", "text/html"}}));
+  server.route("/next", LoopbackHTTPServer::Response::ok("<title>Next</title>",
+                                                         {{"Content-Type", "text/html"}}));
+  URLRequest request(*base::URL::fromString(server.url("/ad")));
+  request.setValue("http://referrer.example/page", "Referer");
+  loadAndWait(request);
+  ASSERT_EQ(server.requestCount(), 1u);
+  EXPECT_EQ(server.requests()[0].header("Referer"), "http://referrer.example/page");
+  EXPECT_EQ(delegate->decisionFor(server.url("/ad"))->type, 5);
+  EXPECT_FALSE(webView->canGoBack());
+
+  int finished = delegate->finishes;
+  evaluate("document.getElementById('next').click()");
+  ASSERT_TRUE(eventually([&] { return delegate->finishes > finished; }));
+  ASSERT_TRUE(webView->canGoBack());
+  delegate->decisions.clear();
+  webView->goBack();
+  ASSERT_TRUE(eventually([&] { return delegate->finishes > finished + 1; }));
+  EXPECT_EQ(evaluate("document.title"), "Ad");
+  EXPECT_TRUE(webView->canGoForward());
+  webView->reload();
+  ASSERT_TRUE(eventually([&] { return delegate->finishes > finished + 2; }));
+
+  ASSERT_EQ(delegate->decisions.size(), 2u);
+  EXPECT_EQ(delegate->decisions[0].type, 2);
+  EXPECT_EQ(delegate->decisions[1].type, 3);
+}
+
+TEST_F(GtkWebViewTest, NewWindowsAreDecidedAndNeverOpenOneOfTheirOwn) {
+  LoopbackHTTPServer server;
+  server.route("/landing", LoopbackHTTPServer::Response::ok("<title>Landing</title>",
+                                                            {{"Content-Type", "text/html"}}));
+  load(std::string("<a id='landing' target='_blank' href='/landing'>landing</a>") + kPage,
+       server.url("/"));
+  size_t windows = windowCount();
+
+  evaluate("document.getElementById('blank').click()");
+  ASSERT_TRUE(decided("gmsg://x/blank"));
+  EXPECT_EQ(delegate->decisionFor("gmsg://x/blank")->type, 0);
+  evaluate("window.open('gmsg://x/opened')");
+  ASSERT_TRUE(decided("gmsg://x/opened"));
+  EXPECT_EQ(evaluate("document.title"), "Start");
+
+  // Allowed, the page loads here, decided once.
+  int finished = delegate->finishes;
+  evaluate("document.getElementById('landing').click()");
+  ASSERT_TRUE(eventually([&] { return delegate->finishes > finished; }));
+  EXPECT_EQ(evaluate("document.title"), "Landing");
+  EXPECT_EQ(delegate->decisionCount(server.url("/landing")), 1u);
+  EXPECT_EQ(windowCount(), windows);
+}
+
+TEST_F(GtkWebViewTest, ScriptsAnswerWithTheirResultAsText) {
+  load("<title>Script</title>", "http://page.example/");
+  const std::pair<const char*, const char*> cases[] = {
+      {"document.title", "Script"},
+      {"1 + 2", "3"},
+      {"[1, 'a']", "1,a"},
+      {"undefined", ""},
+      {"null", ""},
+      {"throw new Error('no')", ""},
+  };
+  for (const auto& [script, text] : cases)
+    EXPECT_EQ(evaluate(script), text) << script;
+}
+
+TEST_F(GtkWebViewTest, LoadsThatFailAndWebProcessesThatEndAreFailedLoads) {
+  test_support::RefusingPort port;
+  webView->loadRequest(URLRequest(*base::URL::fromString(port.url("/ad"))));
+  ASSERT_TRUE(eventually([&] { return !delegate->failures.empty(); }));
+  EXPECT_EQ(delegate->failures[0].code(), URLError::CannotConnectToHost);
+  EXPECT_EQ(delegate->finishes, 0);
+  // No error page of WebKit's own.
+  EXPECT_EQ(evaluate("document.body ? document.body.textContent : ''"), "");
+
+  // A redirect is a navigation too: refused, it ends the load.
+  LoopbackHTTPServer server;
+  server.route("/ad", LoopbackHTTPServer::Response::redirect("gmsg://x/redirected"));
+  webView->loadRequest(URLRequest(*base::URL::fromString(server.url("/ad"))));
+  ASSERT_TRUE(eventually([&] { return delegate->failures.size() == 2; }));
+  ASSERT_TRUE(delegate->decisionFor("gmsg://x/redirected"));
+  EXPECT_EQ(delegate->failures[1].code(), URLError::Cancelled);
+
+  load("<title>Shown</title>", "http://page.example/");
+  webkit_web_view_terminate_web_process(peer().webView());
+  ASSERT_TRUE(eventually([&] { return delegate->failures.size() == 3; }));
+  EXPECT_EQ(delegate->failures[2].domain(), URLError::kDomain);
+}
+
+TEST_F(GtkWebViewTest, APressOnThePageIsATouchOfTheViewAndReachesThePage) {
+  load("<body style='height: 300px' onmousedown='document.title = \"pressed\"'></body>",
+       "http://page.example/");
+  GtkWindow* screen = platform->deviceScreen()->gtkWindow();
+  Rect place = testing::placeOnScreen(widget(), GTK_WIDGET(screen));
+  testing::movePointer(screen, static_cast<int>(place.minX()) + 40,
+                       static_cast<int>(place.minY()) + 30);
+  testing::click(screen);
+  ASSERT_TRUE(eventually([&] { return !webView->touches.empty(); }));
+  EXPECT_EQ(webView->touches[0], (Point{40, 30}));
+  EXPECT_TRUE(pageComesToSay("document.title", "pressed"));
+  EXPECT_EQ(webView->touches.size(), 1u);
+}
+
+}  // namespace
+}  // namespace platform::gtk
