@@ -57,6 +57,10 @@ std::unique_ptr<ReachabilityTarget> ReachabilityTarget::createWithName(std::stri
   return backend ? backend->makeTarget(host) : nullptr;
 }
 
+UserDefaults* UserDefaults::standardIfInstalled() {
+  const auto& platform = installed();
+  return platform ? platform->userDefaults.get() : nullptr;
+}
 void RunLoop::cancelOnMain(const void* owner) {
   if (const auto& platform = installed()) platform->runLoop->cancel(owner);
 }

@@ -16,6 +16,9 @@ class UserDefaults {
  public:
   virtual ~UserDefaults() = default;
   static UserDefaults& standard();
+  // The standard store, or nullptr once no platform is installed (a process-wide object that
+  // outlives the platform at exit has nowhere left to save).
+  static UserDefaults* standardIfInstalled();
 
   const base::Value* objectForKey(std::string_view key) const { return values_.find(key); }
   std::optional<std::string> stringForKey(std::string_view key) const;

@@ -1,6 +1,5 @@
 #include "ads/Statistics/TADStatisticsCore.h"
 
-#include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 
 TADStatisticsCore::TADStatisticsCore(std::string identifier) : identifier_(std::move(identifier)) {
@@ -8,7 +7,9 @@ TADStatisticsCore::TADStatisticsCore(std::string identifier) : identifier_(std::
 }
 
 TADStatisticsCore::~TADStatisticsCore() {
-  if (platform::Platform::isInstalled()) savePersistentStatistics();
+  if (platform::UserDefaults* defaults = platform::UserDefaults::standardIfInstalled()) {
+    saveTo(*defaults);
+  }
 }
 
 std::string TADStatisticsCore::userDefaultsKey() const {
@@ -51,7 +52,10 @@ void TADStatisticsCore::loadPersistentStatistics() {
 }
 
 void TADStatisticsCore::savePersistentStatistics() {
-  platform::UserDefaults& defaults = platform::UserDefaults::standard();
+  saveTo(platform::UserDefaults::standard());
+}
+
+void TADStatisticsCore::saveTo(platform::UserDefaults& defaults) {
   defaults.setObject(userDefaultsKey(), statistics_);
   defaults.synchronize();
 }

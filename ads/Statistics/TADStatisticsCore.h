@@ -6,6 +6,10 @@
 
 #include "base/Value.h"
 
+namespace platform {
+class UserDefaults;
+}  // namespace platform
+
 // A small persistent key-value store, kept whole in the user defaults under
 // "talvik_stats_<identifier>". It loads at creation and saves on synchronize and when it goes.
 // The typed setters store a value only when it is of their kind.
@@ -39,6 +43,7 @@ class TADStatisticsCore {
   void setObject(const base::Value& value, std::string key, bool matches);
   void loadPersistentStatistics();
   void savePersistentStatistics();
+  void saveTo(platform::UserDefaults& defaults);
 
   std::string identifier_;
   base::Dictionary statistics_;

@@ -6,7 +6,6 @@
 
 #include "platform/Application.h"
 #include "platform/NotificationCenter.h"
-#include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 
 namespace {
@@ -23,9 +22,10 @@ TADTimingManager::TADTimingManager(std::string identifier) : identifier_(std::mo
 }
 
 TADTimingManager::~TADTimingManager() {
-  if (!platform::Platform::isInstalled()) return;
-  platform::NotificationCenter::defaultCenter().removeObserver(this);
-  savePersistentTimings();
+  platform::NotificationCenter::removeObserverFromDefaultCenter(this);
+  if (platform::UserDefaults* defaults = platform::UserDefaults::standardIfInstalled()) {
+    saveTo(*defaults);
+  }
 }
 
 std::string TADTimingManager::userDefaultsKey() const {
@@ -102,6 +102,10 @@ void TADTimingManager::loadPersistentTimings() {
 }
 
 void TADTimingManager::savePersistentTimings() {
+  saveTo(platform::UserDefaults::standard());
+}
+
+void TADTimingManager::saveTo(platform::UserDefaults& defaults) {
   base::Dictionary stored;
   const std::string boot = platform::Clock::shared().bootIdentifier();
   for (const auto& timing : timings_) {
@@ -109,7 +113,6 @@ void TADTimingManager::savePersistentTimings() {
     entry.set(std::string(kBootKey), boot);
     stored.set(timing->category(), std::move(entry));
   }
-  platform::UserDefaults& defaults = platform::UserDefaults::standard();
   defaults.setObject(userDefaultsKey(), std::move(stored));
   defaults.synchronize();
 }

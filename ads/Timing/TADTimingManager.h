@@ -7,6 +7,10 @@
 
 #include "ads/Timing/TADTiming.h"
 
+namespace platform {
+class UserDefaults;
+}  // namespace platform
+
 // A named set of timings, at most one per category, kept in the user defaults under
 // "talvik_timing_<identifier>" so that an interval begun in one launch can be reported in the
 // next. The set is loaded at creation and saved on synchronize, when the application is about to
@@ -41,6 +45,7 @@ class TADTimingManager {
  private:
   void loadPersistentTimings();
   void savePersistentTimings();
+  void saveTo(platform::UserDefaults& defaults);
 
   std::string identifier_;
   std::vector<std::shared_ptr<TADTiming>> timings_;  // in order of first insertion

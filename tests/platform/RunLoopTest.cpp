@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "platform/UserDefaults.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace platform {
@@ -40,8 +41,10 @@ TEST(SimRunLoopTest, OwnersThatGoCanCancelWithOrWithoutAPlatform) {
   RunLoop::cancelOnMain(&owner);
   NotificationCenter::removeObserverFromDefaultCenter(&owner);
   Application::endSharedBackgroundTask(1);
+  EXPECT_EQ(UserDefaults::standardIfInstalled(), nullptr);
 
   sim::SimPlatform platform;
+  EXPECT_EQ(UserDefaults::standardIfInstalled(), &UserDefaults::standard());
   int heard = 0;
   platform.runLoop().post(0, &owner, [&] { ++heard; });
   NotificationCenter::defaultCenter().addObserver(&owner, "n", nullptr, [&](auto&) { ++heard; });
