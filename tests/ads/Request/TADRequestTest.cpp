@@ -202,23 +202,6 @@ TEST_F(TADRequestTest, MinimumSystemVersionComparesMajorThenMinor) {
   EXPECT_FALSE(TADRequestPrivate::deviceAtLeastMinimumOSMajorVersion(3, 2));
 }
 
-TEST(TADRequestDeviceKeysTest, WithoutStandInsTheParametersStartWithTheDeviceKeys) {
-  platform::sim::SimPlatform platform;
-  TADIdentifierUtilities::sharedInstance().resetForTesting();
-  base::Dictionary device = TADIdentifierUtilities::sharedInstance().parameters();
-  ASSERT_FALSE(device.empty());
-  auto request = std::static_pointer_cast<TADRequestPrivate>(TADRequest::request());
-  base::Dictionary parameters = request->parameters();
-  ASSERT_GT(parameters.size(), device.size());
-  auto entry = parameters.begin();
-  for (const auto& [key, value] : device) {
-    EXPECT_EQ(entry->first, key);
-    EXPECT_EQ(entry->second, value);
-    ++entry;
-  }
-  EXPECT_EQ(entry->first, "js");
-}
-
 TEST(TADRequestDeviceKeysTest, ADefaultRequestGathersTheLibrarysOwnSourcesAndConsumesTheReport) {
   platform::sim::SimPlatform platform;
   TADIdentifierUtilities::sharedInstance().resetForTesting();
