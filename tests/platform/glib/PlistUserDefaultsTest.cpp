@@ -58,6 +58,13 @@ class PlistUserDefaultsTest : public ::testing::Test {
       result += text;
     return result;
   }
+  // Saves values into the file, as a store of their own would.
+  void save(const base::Dictionary& values) {
+    PlistUserDefaults defaults(path_);
+    for (const auto& [key, value] : values)
+      defaults.setObject(key, value);
+    ASSERT_TRUE(defaults.synchronize());
+  }
   std::vector<fs::path> filesAside() const {
     std::vector<fs::path> found;
     for (const auto& entry : fs::directory_iterator(fs::path(path_).parent_path())) {
@@ -96,56 +103,32 @@ base::Dictionary everyKind() {
 }
 
 TEST_F(PlistUserDefaultsTest, EveryValueKindReadsBackAsSaved) {
-  {
-    PlistUserDefaults defaults(path_);
-    EXPECT_TRUE(defaults.dictionaryRepresentation().empty());
-    for (const auto& [key, value] : everyKind())
-      defaults.setObject(key, value);
-    ASSERT_TRUE(defaults.synchronize());
-  }
-  PlistUserDefaults reread(path_);
-  EXPECT_EQ(base::Value(reread.dictionaryRepresentation()), base::Value(everyKind()));
-  EXPECT_EQ(reread.integerForKey("smallest"), INT64_MIN);
-  EXPECT_EQ(reread.doubleForKey("double"), 0.1);
+  EXPECT_TRUE(PlistUserDefaults(path_).dictionaryRepresentation().empty());
+  save(everyKind());
+  EXPECT_EQ(base::Value(PlistUserDefaults(path_).dictionaryRepresentation()),
+            base::Value(everyKind()));
   EXPECT_TRUE(filesAside().empty());
   EXPECT_TRUE(platform_.console().lines().empty());
 }
 
-TEST_F(PlistUserDefaultsTest, ADecimalIsSavedAsItsNumberAndNullsInContainersAreLeftOut) {
+TEST_F(PlistUserDefaultsTest, DecimalsAreSavedAsNumbersAndNullsAndRemovedKeysAreLeftOut) {
   {
     PlistUserDefaults defaults(path_);
+    defaults.setObject("gone", 1);
+    ASSERT_TRUE(defaults.synchronize());
+    defaults.removeObjectForKey("gone");
     defaults.setObject("decimal", base::Value(base::Decimal::fromString("2.5").value()));
     defaults.setObject("list", base::Array{1, base::Value(), 2});
     ASSERT_TRUE(defaults.synchronize());
   }
-  PlistUserDefaults reread(path_);
-  EXPECT_EQ(reread.doubleForKey("decimal"), 2.5);
-  EXPECT_EQ(*reread.objectForKey("list"), base::Value(base::Array{1, 2}));
-}
-
-TEST_F(PlistUserDefaultsTest, RemovedKeysStayRemovedAfterTheNextSave) {
-  {
-    PlistUserDefaults defaults(path_);
-    defaults.setObject("gone", 1);
-    defaults.setObject("kept", 2);
-    ASSERT_TRUE(defaults.synchronize());
-    defaults.removeObjectForKey("gone");
-    ASSERT_TRUE(defaults.synchronize());
-  }
-  PlistUserDefaults reread(path_);
-  EXPECT_EQ(reread.objectForKey("gone"), nullptr);
-  EXPECT_EQ(reread.integerForKey("kept"), 2);
+  EXPECT_EQ(base::Value(PlistUserDefaults(path_).dictionaryRepresentation()),
+            base::Value(base::Dictionary{{"decimal", 2.5}, {"list", base::Array{1, 2}}}));
 }
 
 TEST_F(PlistUserDefaultsTest, DamagedFilesAreKeptAsideAndTheStoreStartsEmpty) {
-  std::string saved;
-  {
-    PlistUserDefaults defaults(path_);
-    defaults.setObject("key", "a value long enough to be cut somewhere in its middle");
-    defaults.setObject("list", base::Array{1, 2, 3});
-    ASSERT_TRUE(defaults.synchronize());
-  }
-  saved = readFile(path_);
+  save({{"key", "a value long enough to be cut somewhere in its middle"},
+        {"list", base::Array{1, 2, 3}}});
+  const std::string saved = readFile(path_);
   const std::vector<std::pair<std::string, std::string>> damaged = {
       {"garbage", "\x01\x02 this is not a property list \xff"},
       {"empty", ""},
@@ -199,11 +182,7 @@ void withoutFreeDescriptors(Body body) {
 }
 
 TEST_F(PlistUserDefaultsTest, AFileThatCannotBeReadForNowStaysAndIsNeverSavedOver) {
-  {
-    PlistUserDefaults first(path_);
-    first.setObject("identifier", "kept");
-    ASSERT_TRUE(first.synchronize());
-  }
+  save({{"identifier", "kept"}});
   const std::string saved = readFile(path_);
   const auto unreadable = [&](std::unique_ptr<PlistUserDefaults> defaults) {
     EXPECT_TRUE(defaults->dictionaryRepresentation().empty());
@@ -298,12 +277,7 @@ base::Dictionary savedState(int64_t n) {
 }
 
 TEST_F(PlistUserDefaultsTest, ASaveKilledHalfWayLeavesAFileThatLoads) {
-  {
-    PlistUserDefaults first(path_);
-    for (const auto& [key, value] : savedState(0))
-      first.setObject(key, value);
-    ASSERT_TRUE(first.synchronize());
-  }
+  save(savedState(0));
   std::mt19937 random(12345);
   std::uniform_int_distribution<int> pause(0, 20000);
   int64_t nextStart = 1;
