@@ -39,12 +39,12 @@ bool& didAppFinishLaunching() {
   return launched;
 }
 
+// Registers once per notification center: a platform installed anew (as tests do) brings a new
+// one.
 void watchForLaunch() {
-  static bool watching = false;
-  if (watching) return;
-  watching = true;
   static const int observer = 0;
   auto& center = platform::NotificationCenter::defaultCenter();
+  if (didAppFinishLaunching() || center.registrationCount(&observer) > 0) return;
   center.addObserver(&observer, std::string(platform::Application::kDidFinishLaunchingNotification),
                      nullptr, [](const platform::Notification&) {
                        didAppFinishLaunching() = true;
@@ -170,6 +170,10 @@ void TADObjectPrivate::loadRequest(const std::shared_ptr<TADRequest>& request) {
 bool TADObjectPrivate::isMakingRequest() const {
   return !(state_ == kStateNew || state_ == kStatePageScriptUnavailable || state_ == kStateShown ||
            state_ == kStateFailed);
+}
+
+void TADObjectPrivate::resetLaunchForTesting() {
+  didAppFinishLaunching() = false;
 }
 
 bool TADObjectPrivate::isAppActive() {

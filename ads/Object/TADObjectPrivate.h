@@ -118,6 +118,8 @@ class TADObjectPrivate : public TADCachedFileDelegate,
       const std::shared_ptr<TADRequest>& request);
   // Active, or not yet launched: a load asked for during launch goes ahead.
   static bool isAppActive();
+  // Forgets that the application launched, for a test that installs a new platform.
+  static void resetLaunchForTesting();
   // The addresses of a tracking header, appended to list; pieces that make no address are
   // skipped.
   static void appendURLsFromHeader(std::vector<base::URL>& list,
