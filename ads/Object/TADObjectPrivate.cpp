@@ -167,6 +167,12 @@ void TADObjectPrivate::loadRequest(const std::shared_ptr<TADRequest>& request) {
   loadPrivateRequest(privateRequestWithRequest(request), false);
 }
 
+void TADObjectPrivate::loadInterstitialRequest(const std::shared_ptr<TADRequest>& request) {
+  std::shared_ptr<TADRequestPrivate> source = privateRequestWithRequest(request);
+  if (source) source->setInterstitialAd(true);
+  loadPrivateRequest(source, false);
+}
+
 bool TADObjectPrivate::isMakingRequest() const {
   return !(state_ == kStateNew || state_ == kStatePageScriptUnavailable || state_ == kStateShown ||
            state_ == kStateFailed);

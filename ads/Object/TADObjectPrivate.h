@@ -103,6 +103,8 @@ class TADObjectPrivate : public TADCachedFileDelegate,
   // Starts loading an ad for request (a default request when there is none). The object works
   // on its own copy, so later changes to request do not reach the load.
   void loadRequest(const std::shared_ptr<TADRequest>& request);
+  // The same for a full-screen ad; nothing in this program asks for one yet.
+  void loadInterstitialRequest(const std::shared_ptr<TADRequest>& request);
   void loadPrivateRequest(const std::shared_ptr<TADRequestPrivate>& request, bool autoRefresh);
   // NO in states 0, 2, 6 and 7.
   bool isMakingRequest() const;
