@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "ads/Object/TADObjectPrivate.h"
+#include "ads/Request/TADRequest.h"
+#include "ads/Utility/TADConfiguration.h"
+#include "ads/View/TADBannerView.h"
+#include "ads/View/TADWebView.h"
+#include "platform/ViewController.h"
+#include "platform/Window.h"
+#include "tests/ads/RecordingBannerDelegate.h"
+#include "tests/platform/gtk/GtkTestPlatform.h"
+#include "tests/support/LoopbackHTTPServer.h"
+
+// A banner in the real web view against a loopback ad network: the page script runs in WebKit,
+// answers with the ad's address, and the ad page is shown in the banner.
+namespace {
+
+using test_support::LoopbackHTTPServer;
+
+// The library's caches go to a folder of this run, not the user's; it goes when the run ends.
+const std::string& cacheHome() {
+  struct Folder {
+    Folder() {
+      char name[] = "/tmp/ad-object-gui-XXXXXX";
+      path = ::mkdtemp(name);
+      ::setenv("XDG_CACHE_HOME", path.c_str(), 1);
+    }
+    ~Folder() { std::filesystem::remove_all(path); }
+    std::string path;
+  };
+  static const Folder folder;
+  return folder.path;
+}
+
+class TADObjectPrivateGuiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    cacheHome();
+    std::string origin = server.url("/");
+    origin.pop_back();
+    server.route(
+        "/avmo/sdk-core-v40.js",
+        LoopbackHTTPServer::Response::ok("function AVMO_buildAdURL(p) { location.href = "
+                                         "'gmsg://x/loadAdURL?type=t&url=' + encodeURIComponent('" +
+                                         origin + "/ad?slot=' + p.slotname); }"));
+    server.route("/ad", LoopbackHTTPServer::Response::ok(
+                            "<html><body style='margin:0;background:#ff0000'></body></html>"));
+    TADAdNetwork::pointAt(origin);
+    platform = platform::gtk::testing::makePlatform(console, platform::UserInterfaceIdiom::Phone);
+    ASSERT_TRUE(platform);
+    ASSERT_TRUE(platform->launch([&] {
+      window = std::make_shared<platform::Window>(platform::Screen::main().bounds());
+      window->setRootViewController(root);
+      window->makeKeyAndVisible();
+      banner = TADBannerView::initWithFrame({0, 100, 320, 50});
+      banner->setAdUnitID("gui-slot");
+      banner->setRootViewController(root);
+      banner->setDelegate(delegate);
+      root->view()->addSubview(banner);
+      return true;
+    }));
+  }
+  void TearDown() override { TADAdNetwork::reset(); }
+  size_t requestsFor(const std::string& path) const {
+    size_t count = 0;
+    for (const auto& request : server.requests())
+      count += request.path() == path;
+    return count;
+  }
+  bool loadAnAd(size_t events) {
+    banner->loadRequest(TADRequest::request());
+    return platform->runLoop().runUntil([&] { return delegate->events.size() == events; }, 20);
+  }
+  LoopbackHTTPServer server;
+  std::shared_ptr<platform::gtk::testing::RecordingConsole> console =
+      std::make_shared<platform::gtk::testing::RecordingConsole>();
+  std::unique_ptr<platform::gtk::GtkPlatform> platform;
+  std::shared_ptr<platform::Window> window;
+  std::shared_ptr<platform::ViewController> root = std::make_shared<platform::ViewController>();
+  std::shared_ptr<TADBannerView> banner;
+  std::shared_ptr<RecordingBannerDelegate> delegate = std::make_shared<RecordingBannerDelegate>();
+};
+
+TEST_F(TADObjectPrivateGuiTest, ALoadRunsTheScriptFetchesTheAdAndDrawsItAndTheNextReusesTheScript) {
+  ASSERT_TRUE(loadAnAd(1));
+  EXPECT_EQ(delegate->events, (std::vector<std::string>{"receive"}));
+  EXPECT_EQ(requestsFor("/avmo/sdk-core-v40.js"), 1u);
+  EXPECT_EQ(requestsFor("/ad"), 1u);
+  EXPECT_FALSE(banner->webView()->isHidden());
+
+  ASSERT_TRUE(loadAnAd(2));
+  EXPECT_EQ(delegate->events, (std::vector<std::string>{"receive", "receive"}));
+  EXPECT_EQ(requestsFor("/avmo/sdk-core-v40.js"), 1u);
+  EXPECT_EQ(requestsFor("/ad"), 2u);
+  banner->privateObject()->cancelPendingActions();
+}
+
+}  // namespace
