@@ -5,6 +5,7 @@
 #include "platform/ActivityIndicatorPeer.h"
 #include "platform/ButtonPeer.h"
 #include "platform/ImageViewPeer.h"
+#include "platform/MailComposerPeer.h"
 #include "platform/ToolbarPeer.h"
 #include "platform/ViewPeer.h"
 #include "platform/WebViewPeer.h"
@@ -29,6 +30,8 @@ class ViewBackend {
   virtual std::unique_ptr<ToolbarPeer> makeToolbarPeer(ViewPeer& base, ToolbarPeerClient& client);
   virtual std::unique_ptr<ActivityIndicatorPeer> makeActivityIndicatorPeer(ViewPeer& base);
   virtual std::unique_ptr<ImageViewPeer> makeImageViewPeer(ViewPeer& base);
+  virtual std::unique_ptr<MailComposerPeer> makeMailComposerPeer(ViewPeer& base,
+                                                                 MailComposerPeerClient& client);
 
   // Shows a presented controller's view over the whole screen: it takes the bounds of presenter's
   // window (of the screen when presenter is in no window) and follows that window's size, above
