@@ -1,6 +1,7 @@
 #include "platform/gtk/GtkViewBackend.h"
 
 #include "platform/gtk/GtkButtonPeer.h"
+#include "platform/gtk/GtkMailComposerPeer.h"
 #include "platform/gtk/GtkViewPeer.h"
 #include "platform/gtk/GtkWebViewPeer.h"
 
@@ -18,6 +19,11 @@ std::unique_ptr<ButtonPeer> GtkViewBackend::makeButtonPeer(ViewPeer& base,
 std::unique_ptr<WebViewPeer> GtkViewBackend::makeWebViewPeer(ViewPeer& base,
                                                              WebViewPeerClient& client) {
   return std::make_unique<GtkWebViewPeer>(static_cast<GtkViewPeer&>(base), client, webContext_);
+}
+
+std::unique_ptr<MailComposerPeer> GtkViewBackend::makeMailComposerPeer(
+    ViewPeer& base, MailComposerPeerClient& client) {
+  return std::make_unique<GtkMailComposerPeer>(static_cast<GtkViewPeer&>(base), client);
 }
 
 }  // namespace platform::gtk
