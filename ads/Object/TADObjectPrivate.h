@@ -2,22 +2,48 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "ads/Delegate/TADDelegateManager.h"
+#include "ads/Network/TADCachedFileDelegate.h"
+#include "ads/Network/TADClickTrackerDelegate.h"
+#include "base/URL.h"
+#include "base/Value.h"
 #include "platform/Geometry.h"
+#include "platform/HTTPHeaderFields.h"
+#include "platform/NotificationCenter.h"
+#include "platform/RunLoop.h"
 
 class TADBannerView;
+class TADBannerWebViewDelegate;
+class TADCachedFile;
+class TADClickTracker;
 class TADRequest;
 class TADRequestPrivate;
 class TADWebView;
+class TADWebViewDelegate;
 namespace platform {
 class ViewController;
-}
+class WebView;
+}  // namespace platform
 
-// The ad object behind a banner view: it holds everything the view shows and does, and moves
-// through its states as an ad is requested, built, fetched and shown.
-class TADObjectPrivate : public std::enable_shared_from_this<TADObjectPrivate> {
+// The ad object behind a banner view. It takes a request, makes sure of the ad network's page
+// script (fetched at most once a day, the stored copy standing in when a fetch fails), runs the
+// script in a hidden web view to turn the request parameters into an ad address, fetches the ad
+// page, reads the server's headers (tracking lists, orientation, refresh period) and hands the
+// page to the banner web view, whose delegate finishes the showing. A one-shot timer reloads the
+// same request on the server's period; it pauses while the application is in the background or
+// any full-screen ad view is up.
+//
+// One load at a time: a load asked for while another is in flight is dropped without a word.
+// Every accepted load ends, within kLoadTimeLimit at the latest, in did-receive-ad or in exactly
+// one failure. The owner calls cancelPendingActions before letting the object go.
+class TADObjectPrivate : public TADCachedFileDelegate,
+                         public TADClickTrackerDelegate,
+                         public std::enable_shared_from_this<TADObjectPrivate> {
  public:
   enum State : int32_t {
     kStateNew = 0,
@@ -30,10 +56,19 @@ class TADObjectPrivate : public std::enable_shared_from_this<TADObjectPrivate> {
     kStateFailed = 7,
   };
 
-  // An ad object serving view, filling its bounds.
+  // The page script gets this long to answer, and a whole load (script, ad page, showing) this
+  // long to end; past either the load fails with a timeout and the refresh is scheduled.
+  static constexpr double kScriptAnswerTimeLimit = 10;
+  static constexpr double kLoadTimeLimit = 30;
+  // The page script's lifetime from the start of its latest check.
+  static constexpr double kScriptLifetime = 86400;
+
+  // An ad object serving view, filling its bounds, its banner web view added to the view.
   static std::shared_ptr<TADObjectPrivate> initWithView(const std::shared_ptr<TADBannerView>& view);
+  // An ad object with no view, its banner web view of that frame.
+  static std::shared_ptr<TADObjectPrivate> initWithFrame(const platform::Rect& frame);
   explicit TADObjectPrivate(const platform::Rect& frame);
-  ~TADObjectPrivate();
+  ~TADObjectPrivate() override;
   TADObjectPrivate(const TADObjectPrivate&) = delete;
   TADObjectPrivate& operator=(const TADObjectPrivate&) = delete;
 
@@ -50,28 +85,107 @@ class TADObjectPrivate : public std::enable_shared_from_this<TADObjectPrivate> {
   std::shared_ptr<TADWebView> webView() const { return webView_; }
   std::shared_ptr<TADRequestPrivate> request() const { return request_; }
   int32_t state() const { return state_; }
+  double timeLastLoaded() const { return timeLastLoaded_; }
   bool hasAutoRefreshed() const { return hasAutoRefreshed_; }
   int32_t supportedOrientations() const { return supportedOrientations_; }
+  double reloadSeconds() const { return reloadSeconds_; }
+  bool isReloadTimerRunning() const { return reloadTimer_.isValid(); }
+  std::vector<base::URL> pendingTrackingURLs() const { return pendingTrackingURLs_; }
+  std::vector<base::URL> pendingClickURLs() const { return pendingClickURLs_; }
+  const std::set<std::shared_ptr<TADClickTracker>>& pendingTrackers() const { return trackers_; }
+  const std::shared_ptr<TADCachedFile>& adHTML() const { return adHTML_; }
+  std::optional<std::string> adHTMLString() const;
+  std::optional<base::URL> adHTMLBaseURL() const;
+  const std::shared_ptr<platform::WebView>& buildAdWebView() const { return buildAdWebView_; }
+  // The page script's address, on the configured static host.
+  static base::URL jsBuildAdURL();
 
   // Starts loading an ad for request (a default request when there is none). The object works
   // on its own copy, so later changes to request do not reach the load.
   void loadRequest(const std::shared_ptr<TADRequest>& request);
-  // Cancels delayed work, timers and fetches; the object goes quiet.
+  void loadPrivateRequest(const std::shared_ptr<TADRequestPrivate>& request, bool autoRefresh);
+  // NO in states 0, 2, 6 and 7.
+  bool isMakingRequest() const;
+  // Stops delayed work and the refresh timer; the object goes quiet until the next load.
   void cancelPendingActions();
+  // Follows each address with a click tracker of its own, kept until it has tracked.
+  void trackURLs(const std::vector<base::URL>& urls);
+  void changeState(int32_t state);
 
   // The object's own copy for request: a default request for none, request itself when it is a
   // private request.
   static std::shared_ptr<TADRequestPrivate> privateRequestWithRequest(
       const std::shared_ptr<TADRequest>& request);
+  // Active, or not yet launched: a load asked for during launch goes ahead.
+  static bool isAppActive();
+  // Forgets that the application launched, for a test that installs a new platform.
+  static void resetLaunchForTesting();
+  // The addresses of a tracking header, appended to list; pieces that make no address are
+  // skipped.
+  static void appendURLsFromHeader(std::vector<base::URL>& list,
+                                   const std::optional<std::string>& header);
+  // The build page that runs script on parameterJSON.
+  static std::string buildPageText(const std::string& script, const std::string& parameterJSON);
+
+  // The cached files' callbacks (script and ad page, told apart by identity).
+  void cachedFileDownloadDidFail(TADCachedFile& file,
+                                 const std::optional<base::Error>& error) override;
+  void cachedFileDownloadDidEnd(TADCachedFile& file) override;
+  std::optional<base::Error> cachedFileShouldRedirectToURL(TADCachedFile& file,
+                                                           const base::URL& url) override;
+  // The trackers' callbacks: a finished tracker is dropped on a later pass.
+  void trackerDidFailWithError(TADClickTracker& tracker,
+                               const std::optional<base::Error>& error) override;
+  void trackerDidRedirect(TADClickTracker& tracker, const base::URL& url) override;
 
  private:
+  void createWebViews(const platform::Rect& frame);
+  void registerForNotifications();
+  bool supportsMinimumRequirementsForRequest();
+  void ensureSupportFiles();
+  void failedToDownloadJavaScript();
+  void buildAdUrl();
+  void addAdditionalParameters(base::Dictionary& parameters) const;
+  void setupBuildAdWebView();
+  void resetBuildAdWebView();
+  void loadAdURL(const base::Value& userInfo);
+  void refuseAnswer(const char* what, const base::Value& userInfo);
+  void loadHTMLFromURL(const base::URL& url);
+  void setAdHTML(std::shared_ptr<TADCachedFile> file);
+  void processHTTPHeaders(const TADCachedFile& file);
+  void showAd();
+  void failedAdRequest(const TADCachedFile& file);
+  void fail(int64_t code);
+  void cleanupTrackers();
+  void addReloadInformationFromHeaders();
+  void scheduleReloadTimer(double seconds);
+  void resetReloadTimer();
+  void activateReloadTimer();
+  void deactivateReloadTimer();
+  void reloadCurrentRequest();
+  void loadTimedOut();
+
   std::weak_ptr<TADBannerView> adView_;
   std::string adUnitID_;
   std::shared_ptr<TADDelegateManager> delegateManager_;
   std::weak_ptr<platform::ViewController> rootViewController_;
   std::shared_ptr<TADWebView> webView_;
+  std::shared_ptr<platform::WebView> buildAdWebView_;
+  std::shared_ptr<TADBannerWebViewDelegate> webViewDelegate_;
+  std::shared_ptr<TADWebViewDelegate> buildAdWebViewDelegate_;
+  std::shared_ptr<TADCachedFile> buildAdJS_;
+  std::shared_ptr<TADCachedFile> adHTML_;
   std::shared_ptr<TADRequestPrivate> request_;
   int32_t state_ = kStateNew;
+  double timeLastLoaded_ = 0;
+  std::set<std::shared_ptr<TADClickTracker>> trackers_;
+  std::vector<base::URL> pendingTrackingURLs_;
+  std::vector<base::URL> pendingClickURLs_;
+  platform::RunLoop::Timer reloadTimer_;
+  double reloadSeconds_ = 0;
   bool hasAutoRefreshed_ = false;
   int32_t supportedOrientations_ = 1;
+  // The time limits of the load in flight.
+  platform::RunLoop::Timer scriptAnswerTimer_;
+  platform::RunLoop::Timer loadTimer_;
 };

@@ -141,7 +141,7 @@ base::URL TADStatistics::urlForClick(const base::URL& url) {
 }
 
 void TADStatistics::addClickTrackingURL(const base::URL& url) {
-  if (!url.host().ends_with(kTADAdNetworkDomain)) return;
+  if (!url.host().ends_with(TADAdNetwork::clickTicketDomain())) return;
   const std::string& path = url.percentEncodedPath();
   if (path.size() < 5) return;
   if (auto click = timingNamed(kTADParameterPriorClickLatency)) {

@@ -5,6 +5,7 @@
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequestPrivate.h"
 #include "ads/Utility/TADPrivateUtilities.h"
+#include "ads/View/TADWebView.h"
 #include "platform/NotificationCenter.h"
 #include "platform/ViewController.h"
 #include "platform/sim/SimPlatform.h"
@@ -49,7 +50,7 @@ TEST_F(TADBannerViewTest, PropertiesBelongToTheAdObject) {
   EXPECT_EQ(object->delegateManager()->bannerDelegate(), delegate);
   EXPECT_EQ(object->delegateManager()->adView(), view);
   EXPECT_FALSE(view->hasAutoRefreshed());
-  EXPECT_EQ(view->webView(), nullptr);
+  EXPECT_EQ(view->webView()->superview().get(), view.get());
 
   root.reset();  // neither the controller nor the delegate is kept alive by the view
   delegate.reset();

@@ -1,0 +1,318 @@
+#include "ads/Object/TADObjectPrivate.h"
+
+#include <gtest/gtest.h>
+
+#include "ads/Statistics/TADStatisticsCore.h"
+#include "ads/Utility/TADMacros.h"
+#include "platform/Application.h"
+#include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
+#include "tests/ads/Object/AdObjectFixture.h"
+
+namespace {
+
+using State = TADObjectPrivate::State;
+using Reply = platform::ScriptedReply;
+
+class TADObjectPrivateTest : public AdObjectFixture {
+ protected:
+  std::vector<int64_t> failureCodes() const {
+    std::vector<int64_t> codes;
+    for (const auto& error : delegate->errors)
+      codes.push_back(error->code());
+    return codes;
+  }
+  base::Date expiry() {
+    TADStatisticsCore record("TADObjectPrivate");
+    return *record.objectForKey("expireDate")->asDate();
+  }
+};
+
+// --- The road --------------------------------------------------------------------------------
+
+TEST_F(TADObjectPrivateTest, ALoadBuildsTheAddressInTheScriptPageFetchesTheAdAndShowsIt) {
+  view->setAdUnitID("a17c52f0d3b8e46");
+  load();
+  EXPECT_EQ(object().state(), State::kStateBuildingAdAddress);
+  ASSERT_EQ(buildPeer().loadedHTML().size(), 1u);
+  const auto& page = buildPeer().loadedHTML()[0];
+  EXPECT_EQ(page.baseURL->absoluteString(), "http://ads.talvik.test");
+  const std::string prefix =
+      std::string("<html><head><script>") + kScriptText + "</script><script>AVMO_buildAdURL(";
+  const std::string suffix = ");</script></head><body></body></html>";
+  ASSERT_TRUE(page.html.starts_with(prefix) && page.html.ends_with(suffix)) << page.html;
+  auto parameters = TADMacros::readJson(
+      page.html.substr(prefix.size(), page.html.size() - prefix.size() - suffix.size()));
+  ASSERT_TRUE(parameters);
+  EXPECT_EQ(*parameters->find("slotname"), base::Value("a17c52f0d3b8e46"));
+  EXPECT_EQ(*parameters->find("ad_frame"),
+            base::Value(base::Dictionary{{"x", 0}, {"y", 430}, {"w", 320}, {"h", 50}}));
+  EXPECT_EQ(*parameters->find("ad_bounds"),
+            base::Value(base::Dictionary{{"x", 0}, {"y", 0}, {"w", 320}, {"h", 50}}));
+  auto buildView = std::weak_ptr(object().buildAdWebView());
+  EXPECT_EQ(buildView.lock()->frame(), (platform::Rect{0, 0, 1, 1}));
+
+  answer("loadAdURL?url=http%3A%2F%2Fads.talvik.test%2Fad&type=dizudi");
+  EXPECT_TRUE(buildView.expired());  // the hidden web view goes with the answer
+  ASSERT_EQ(requestsFor(kAd), 1);
+  EXPECT_TRUE(
+      platform.urlLoading().sentRequests().back().url().absoluteString().ends_with("&seq_num=1"));
+  EXPECT_EQ(object().state(), State::kStateShowing);
+  EXPECT_EQ(bannerPeer().loadedHTML().back().html, "<p>ad</p>");
+  EXPECT_TRUE(view->webView()->isHidden());
+
+  finishBanner();
+  EXPECT_EQ(object().state(), State::kStateShown);
+  EXPECT_FALSE(view->webView()->isHidden());
+  EXPECT_EQ(delegate->events, (std::vector<std::string>{"receive"}));
+  EXPECT_EQ(object().request()->counter(), 1);
+}
+
+TEST_F(TADObjectPrivateTest, ALoadInFlightOrInTheBackgroundAfterLaunchIsDroppedSilently) {
+  load();
+  load();  // in flight
+  EXPECT_EQ(requestsFor(scriptURL()), 1);
+  answerAd();
+  finishBanner();
+  platform.application().enterBackground();
+  load();
+  EXPECT_EQ(object().state(), State::kStateShown);
+  EXPECT_EQ(delegate->events, (std::vector<std::string>{"receive"}));
+}
+
+// --- The page script ------------------------------------------------------------------------
+
+TEST_F(TADObjectPrivateTest, TheScriptIsFetchedOnceADayTheExpiryMovingWhenTheCheckStarts) {
+  base::Date start = platform.clock().now();
+  loadToShown();
+  EXPECT_EQ(expiry(), start.addingTimeInterval(86400));
+  platform.runLoop().advance(86400);  // exactly at the expiry the copy still counts
+  loadToShown();
+  EXPECT_EQ(requestsFor(scriptURL()), 1);
+  platform.runLoop().advance(1);
+  load();
+  EXPECT_EQ(requestsFor(scriptURL()), 2);
+  EXPECT_EQ(expiry(), platform.clock().now().addingTimeInterval(86400));
+}
+
+TEST_F(TADObjectPrivateTest, AFailedScriptFetchUsesTheStoredCopyOrFailsWithCode2) {
+  serveScript(Reply::fail(platform::URLError::CannotConnectToHost));
+  load();
+  EXPECT_EQ(object().state(), State::kStatePageScriptUnavailable);
+  EXPECT_EQ(failureCodes(), (std::vector<int64_t>{2}));
+  EXPECT_EQ(object().buildAdWebView(), nullptr);
+
+  serveScript(Reply::ok(kScriptText));
+  platform.clock().setNow(platform.clock().now().addingTimeInterval(86401));
+  load();
+  answerAd();
+  finishBanner();  // stored now
+  serveScript(Reply::withStatus(500));
+  platform.clock().setNow(platform.clock().now().addingTimeInterval(86401));
+  load();
+  EXPECT_EQ(object().state(), State::kStateBuildingAdAddress);
+  EXPECT_EQ(failureCodes(), (std::vector<int64_t>{2}));
+}
+
+// --- The script's answers -------------------------------------------------------------------
+
+TEST_F(TADObjectPrivateTest, RefusingAnswersFailWithCode0AndLeaveTheObjectAbleToLoad) {
+  struct Case {
+    const char* message;
+    std::vector<std::string> console;
+  };
+  const Case cases[] = {
+      {"loadAdURL?errors=bad", {}},
+      {"invalidRequest?why=slot", {"<Talvik> Invalid Request: {\"why\":\"slot\"}"}},
+      {"unableToServe?why=none", {"<Talvik> Unable to serve: {\"why\":\"none\"}"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    delegate->errors.clear();
+    platform.console().clear();
+    load();
+    answer(c.message);
+    EXPECT_EQ(failureCodes(), (std::vector<int64_t>{0}));
+    EXPECT_EQ(platform.console().lines(), c.console);
+    EXPECT_EQ(object().state(), State::kStateFailed);
+    EXPECT_EQ(object().buildAdWebView(), nullptr);
+  }
+}
+
+// --- The ad server --------------------------------------------------------------------------
+
+TEST_F(TADObjectPrivateTest, ServerFailuresGiveTheirCodesAndAreRetriedOnTheLastPeriod) {
+  serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", "30"}}));
+  loadToShown();
+  struct Case {
+    Reply reply;
+    int64_t code;
+    bool console;
+  };
+  Case cases[] = {
+      {Reply::withStatus(400), 0, true},
+      {Reply::withStatus(404), 3, false},
+      {Reply::fail(platform::URLError::CannotConnectToHost), 2, false},
+      {Reply::ok(" \r\n\t "), 1, false},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    delegate->errors.clear();
+    platform.console().clear();
+    serveAd(std::move(c.reply));
+    platform.runLoop().advance(30);  // the refresh
+    answerAd();
+    EXPECT_EQ(failureCodes(), (std::vector<int64_t>{c.code}));
+    EXPECT_EQ(object().state(), State::kStateFailed);
+    EXPECT_EQ(platform.console().lines().size(), c.console ? 1u : 0u);
+    if (c.console) {
+      EXPECT_EQ(platform.console().lines()[0],
+                "<Talvik> Server rejected ad parameters.  Typically this is because the ad unit "
+                "ID is incorrect.");
+    }
+    EXPECT_TRUE(object().isReloadTimerRunning());
+    EXPECT_EQ(object().reloadSeconds(), 30);
+  }
+}
+
+TEST_F(TADObjectPrivateTest, HeadersOfEveryResponseInARedirectChainAddUpInOrder) {
+  serve(kAd, Reply::withStatus(
+                 302, {{"Location", "/ad2"},
+                       {"X-Avmo-Click-Tracking-Urls", "http://t.example/c1"},
+                       {"X-Avmo-Tracking-Urls", "http://t.example/i1  http://t.example/i2"},
+                       {"X-Avmo-Orientation", "portrait"}}));
+  serve("http://ads.talvik.test/ad2",
+        Reply::ok("<p>ad</p>", {{"X-Avmo-Click-Tracking-Urls", "http://t.example/c2"},
+                                {"X-Avmo-Orientation", "sideways"},
+                                {"X-Avmo-Interstitial-Timeout", "2.5"}}));
+  load();
+  answerAd();
+  auto texts = [](const std::vector<base::URL>& urls) {
+    std::vector<std::string> out;
+    for (const auto& url : urls)
+      out.push_back(url.absoluteString());
+    return out;
+  };
+  EXPECT_EQ(texts(object().pendingClickURLs()),
+            (std::vector<std::string>{"http://t.example/c1", "http://t.example/c2"}));
+  EXPECT_EQ(texts(object().pendingTrackingURLs()),
+            (std::vector<std::string>{"http://t.example/i1", "http://t.example/i2"}));
+  EXPECT_EQ(object().supportedOrientations(), 2);
+  EXPECT_EQ(*platform.userDefaults().objectForKey("applicationTimeout"), base::Value(2.5f));
+  EXPECT_EQ(object().adHTMLBaseURL()->absoluteString(), "http://ads.talvik.test/ad2");
+
+  finishBanner();  // the impressions are followed, and the trackers dropped a pass after
+  EXPECT_EQ(requestsFor("http://t.example/i"), 2);
+  platform.runLoop().advance(1);
+  EXPECT_TRUE(object().pendingTrackers().empty());
+}
+
+// --- Refresh --------------------------------------------------------------------------------
+
+TEST_F(TADObjectPrivateTest, TheRefreshFollowsTheHeaderAndKeepsTheLastPeriodWithoutOne) {
+  serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", "30"}}));
+  loadToShown();
+  EXPECT_FALSE(view->hasAutoRefreshed());
+  serveAd(Reply::ok("<p>ad</p>"));
+  platform.runLoop().advance(29.9);
+  EXPECT_EQ(requestsFor(kAd), 1);
+  platform.runLoop().advance(0.1);
+  answerAd();
+  finishBanner();
+  EXPECT_EQ(requestsFor(kAd), 2);
+  EXPECT_TRUE(view->hasAutoRefreshed());
+  EXPECT_TRUE(object().isReloadTimerRunning());  // the period kept without the header
+
+  for (const char* rate : {"0", "abc"}) {
+    SCOPED_TRACE(rate);
+    serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", rate}}));
+    loadToShown();
+    EXPECT_FALSE(view->hasAutoRefreshed());
+    EXPECT_FALSE(object().isReloadTimerRunning());
+    EXPECT_EQ(object().reloadSeconds(), 30);
+  }
+  platform.application().enterBackground();
+  platform.application().enterForeground();  // the kept period serves the resumption
+  EXPECT_TRUE(object().isReloadTimerRunning());
+}
+
+TEST_F(TADObjectPrivateTest, BackgroundAndFullScreenNoticesPauseAndRestartTheFullPeriod) {
+  serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", "30"}}));
+  loadToShown();
+  struct Pause {
+    std::function<void()> pause, resume;
+  };
+  auto& center = platform.notificationCenter();
+  int other = 0;
+  const Pause pauses[] = {
+      {[&] { platform.application().enterBackground(); },
+       [&] { platform.application().enterForeground(); }},
+      {[&] { center.post("TADViewControllerWillPresentFullScreen", &other); },
+       [&] { center.post("TADViewControllerDidRelinquishFullScreen", &other); }},
+  };
+  int ads = 1;
+  for (const Pause& p : pauses) {
+    platform.runLoop().advance(20);
+    p.pause();
+    platform.runLoop().advance(100);
+    EXPECT_EQ(requestsFor(kAd), ads);
+    p.resume();
+    platform.application().becomeActive();
+    platform.runLoop().advance(29);
+    EXPECT_EQ(requestsFor(kAd), ads);
+    platform.runLoop().advance(1);
+    answerAd();
+    finishBanner();
+    EXPECT_EQ(requestsFor(kAd), ++ads);
+  }
+}
+
+TEST_F(TADObjectPrivateTest, ARefreshThatComesWhileALoadRunsDoesNothing) {
+  serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", "5"}}));
+  loadToShown();
+  platform.runLoop().advance(5);
+  EXPECT_EQ(object().state(), State::kStateBuildingAdAddress);
+  object().cancelPendingActions();
+  object().loadPrivateRequest(object().request(), true);  // as the timer would, mid-load
+  EXPECT_EQ(buildPeer().loadedHTML().size(), 1u);
+  EXPECT_FALSE(object().isReloadTimerRunning());
+}
+
+// --- Time limits ----------------------------------------------------------------------------
+
+TEST_F(TADObjectPrivateTest, ALoadThatNeverEndsFailsWithATimeoutAndIsRetried) {
+  serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", "60"}}));
+  loadToShown();
+  // A script that never answers: ten seconds.
+  platform.runLoop().advance(60);
+  auto buildView = std::weak_ptr(object().buildAdWebView());
+  platform.runLoop().advance(10);
+  EXPECT_TRUE(buildView.expired());
+  EXPECT_EQ(object().state(), State::kStateFailed);
+  EXPECT_EQ(failureCodes(), (std::vector<int64_t>{5}));
+  EXPECT_TRUE(object().isReloadTimerRunning());
+
+  // A banner page that never finishes: thirty seconds for the whole load.
+  platform.runLoop().advance(60);
+  answerAd();
+  EXPECT_EQ(object().state(), State::kStateShowing);
+  platform.runLoop().advance(30);
+  EXPECT_EQ(object().state(), State::kStateFailed);
+  EXPECT_EQ(failureCodes(), (std::vector<int64_t>{5, 5}));
+  EXPECT_EQ(bannerPeer().commands().back(), "stopLoading");
+}
+
+// --- Going -----------------------------------------------------------------------------------
+
+TEST_F(TADObjectPrivateTest, TheObjectGoesWithItsViewLeavingNoRegistrationOrFetch) {
+  load();
+  std::weak_ptr<TADObjectPrivate> weak = view->privateObject();
+  const void* key = weak.lock().get();
+  view.reset();
+  EXPECT_TRUE(weak.expired());
+  EXPECT_EQ(platform.notificationCenter().registrationCount(key), 0u);
+  platform.runLoop().advance(60);
+  EXPECT_TRUE(delegate->events.empty());
+}
+
+}  // namespace

@@ -1,0 +1,123 @@
+#include "ads/View/TADBannerWebViewDelegate.h"
+
+#include <gtest/gtest.h>
+
+#include "ads/Opener/TADOpener.h"
+#include "tests/ads/Object/AdObjectFixture.h"
+
+namespace {
+
+using Type = platform::WebViewNavigationType;
+using Reply = platform::ScriptedReply;
+
+// Writes down the screens it is asked to open, with the referring page.
+class RecordingOpener : public TADOpener {
+ public:
+  std::vector<std::string> calls;
+  void openBrowserToURL(const std::optional<base::URL>& url, int orientations) override {
+    note("browser", url, orientations);
+  }
+  void openWebApp(const std::optional<base::URL>& url, int orientations) override {
+    note("webApp", url, orientations);
+  }
+
+ private:
+  void note(const char* what, const std::optional<base::URL>& url, int orientations) {
+    calls.push_back(std::string(what) + " " + url->absoluteString() + " " +
+                    std::to_string(orientations) + " from " +
+                    (referringURL() ? referringURL()->absoluteString() : "-"));
+  }
+};
+
+class TADBannerWebViewDelegateTest : public AdObjectFixture {
+ protected:
+  // The shown ad's web view under a delegate whose opener records.
+  void showWithRecordingOpener() {
+    loadToShown();
+    recording = TADBannerWebViewDelegate::initWithObjectPrivate(view->privateObject(), opener);
+  }
+  std::shared_ptr<RecordingOpener> opener = std::make_shared<RecordingOpener>();
+  std::shared_ptr<TADBannerWebViewDelegate> recording;
+};
+
+TEST_F(TADBannerWebViewDelegateTest, OnlyATouchedNavigationOfTheShownAdAfterAMomentIsAClick) {
+  serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Orientation", "landscape"}}));
+  showWithRecordingOpener();
+  struct Case {
+    const char* name;
+    double wait;
+    bool touched;
+    Type type;
+    bool loads;
+  };
+  const Case cases[] = {
+      {"untouched", 1, false, Type::LinkClicked, true},
+      {"too soon", 0.1, true, Type::LinkClicked, true},
+      {"reload", 1, true, Type::Reload, true},
+      {"back", 1, true, Type::BackForward, true},
+      {"click", 0.16, true, Type::LinkClicked, false},
+      {"other", 1, true, Type::Other, false},
+  };
+  int clicks = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    view->privateObject()->changeState(TADObjectPrivate::kStateShowing);
+    view->privateObject()->changeState(TADObjectPrivate::kStateShown);  // shown now, untouched
+    platform.runLoop().advance(c.wait);
+    view->webView()->setTouched(c.touched);
+    EXPECT_EQ(bannerPeer().navigate("http://land.example/p", c.type), c.loads);
+    if (!c.loads) ++clicks;
+    EXPECT_EQ(opener->calls.size(), static_cast<size_t>(clicks));
+  }
+  EXPECT_EQ(opener->calls.back(),
+            "browser http://land.example/p 3 from " + bannerPeer().currentURL()->absoluteString());
+}
+
+TEST_F(TADBannerWebViewDelegateTest, AnAdWithClickTrackingOpensItsClicksAsAWebApp) {
+  serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Click-Tracking-Urls", "http://t.example/c"}}));
+  showWithRecordingOpener();
+  platform.runLoop().advance(1);
+  view->webView()->setTouched(true);
+  EXPECT_FALSE(bannerPeer().navigate("http://land.example/p", Type::LinkClicked));
+  ASSERT_EQ(opener->calls.size(), 1u);
+  EXPECT_TRUE(opener->calls[0].starts_with("webApp http://land.example/p 1 from"));
+}
+
+TEST_F(TADBannerWebViewDelegateTest, APageThatFailsBeforeItIsShownFailsTheLoadWithCode2Only) {
+  load();
+  answerAd();
+  bannerPeer().failLoad(base::Error("test", 1));
+  EXPECT_EQ(view->privateObject()->state(), TADObjectPrivate::kStateFailed);
+  ASSERT_EQ(delegate->errors.size(), 1u);
+  EXPECT_EQ(delegate->errors[0]->code(), 2);
+
+  loadToShown();
+  bannerPeer().navigate("http://land.example/p", Type::Other);
+  platform.runLoop().runUntilIdle();
+  bannerPeer().failLoad(base::Error("test", 1));
+  bannerPeer().finishLoad();  // a later page of the shown ad is no new ad either
+  EXPECT_EQ(delegate->events, (std::vector<std::string>{"fail", "receive"}));
+}
+
+TEST_F(TADBannerWebViewDelegateTest, NothingLeavesTheApplicationFromTheBannerWithoutATouch) {
+  const std::string refusal =
+      "<Talvik> Refused to open another application from the banner: "
+      "the ad was not touched since it was shown.";
+  load();
+  answerAd();  // showing: the page sends itself away as it loads
+  EXPECT_FALSE(bannerPeer().navigate("zz://elsewhere", Type::Other));
+  finishBanner();
+  EXPECT_FALSE(bannerPeer().navigate("zz://elsewhere", Type::Other));
+  EXPECT_FALSE(bannerPeer().navigate("gmsg://x/open?a=app&u=zz%3A%2F%2Fx", Type::Other));
+  EXPECT_EQ(platform.console().lines(),
+            (std::vector<std::string>{refusal, refusal,
+                                      "<Talvik> Refused to open an open message from the banner: "
+                                      "the ad was not touched since it was shown."}));
+
+  platform.console().clear();
+  view->webView()->setTouched(true);
+  EXPECT_FALSE(bannerPeer().navigate("zz://elsewhere", Type::Other));
+  EXPECT_TRUE(platform.console().lines().empty());
+}
+
+}  // namespace
