@@ -17,11 +17,12 @@
 #include "platform/Window.h"
 #include "platform/sim/SimMailComposerPeer.h"
 #include "platform/sim/SimPlatform.h"
+#include "tests/ads/Object/AdObjectFixture.h"
 #include "tests/ads/RecordingBannerDelegate.h"
 
 namespace {
 
-using Reply = platform::sim::SimURLLoading::Reply;
+using Reply = platform::ScriptedReply;
 using platform::MailComposeViewController;
 using platform::sim::SimMailComposerPeer;
 
@@ -222,3 +223,18 @@ TEST_F(TADOpenerTest, BrowserAndWebAppScreensArePresentedWithTheirOrientations) 
 }
 
 }  // namespace
+
+class TADOpenerClickTrackingTest : public AdObjectFixture {};
+
+TEST_F(TADOpenerClickTrackingTest, EveryOpeningTracksTheAdsPendingClickAddresses) {
+  serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Click-Tracking-Urls", "http://t.example/c"}}));
+  loadToShown();
+  auto object = view->privateObject();
+  ASSERT_EQ(object->pendingClickURLs().size(), 1u);
+  ASSERT_TRUE(object->pendingTrackers().empty());
+  auto opener = TADOpener::init();
+  opener->setAdController(object);
+  opener->openApp(base::URL::fromString("tel:1"));
+  opener->openEmailComposer(base::URL::fromString("mailto:x"));  // no view controller: no opening
+  EXPECT_EQ(object->pendingTrackers().size(), 1u);
+}
