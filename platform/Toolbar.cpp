@@ -55,7 +55,10 @@ ToolbarItemLook BarButtonItem::look() const {
   look.kind = kind_;
   look.width = width_;
   look.enabled = enabled_;
-  if (image_) look.imagePNG = image_->pngData();
+  if (image_) {
+    look.imagePNG = image_->pngData();
+    look.imageScale = image_->scale();
+  }
   look.customView = customView_.get();
   look.accessibilityName = accessibilityLabel_;
   return look;

@@ -36,4 +36,8 @@ void ViewBackend::dismissModalView(View& presented) {
   presented.removeFromSuperview();
 }
 
+void ViewBackend::slideModalView(const std::shared_ptr<View>&, bool, std::function<void()> done) {
+  done();
+}
+
 }  // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/ActivityIndicatorPeer.h"
@@ -38,6 +39,10 @@ class ViewBackend {
   // everything in it (above presenter when it is in no window).
   virtual void presentModalView(View& presenter, const std::shared_ptr<View>& presented);
   virtual void dismissModalView(View& presented);
+  // Moves a presented view in (or out) over the screen, then calls done; the default is instant.
+  // A desktop slides it up from the bottom edge (and back down), as the phone does.
+  virtual void slideModalView(const std::shared_ptr<View>& presented, bool in,
+                              std::function<void()> done);
 };
 
 }  // namespace platform

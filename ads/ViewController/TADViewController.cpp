@@ -56,8 +56,10 @@ std::shared_ptr<TADViewControllerPrivate> TADViewController::createPrivateData()
   return std::make_shared<TADViewControllerPrivate>();
 }
 
+// A screen still held by the run loop goes with it when the platform shuts down: then nobody is
+// left to hear that it was dismissed.
 TADViewController::~TADViewController() {
-  if (presentedFirst_) {
+  if (presentedFirst_ && platform::Platform::isInstalled()) {
     if (auto companion = privateData(); companion && companion->delegateManager)
       companion->delegateManager->didDismissScreen();
   }

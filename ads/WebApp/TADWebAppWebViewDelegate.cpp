@@ -6,6 +6,7 @@
 #include "ads/Utility/TADIdentifierUtilities.h"
 #include "ads/View/TADWebView.h"
 #include "ads/WebApp/TADWebAppViewControllerPrivate.h"
+#include "platform/Platform.h"
 #include "platform/RunLoop.h"
 
 namespace {
@@ -63,7 +64,9 @@ void TADWebAppWebViewDelegate::webViewDidFinishLoad(platform::WebView& webView) 
   postOnShowEvent();
 }
 
+// With the platform shutting down there is no later pass to wait for: the page goes at once.
 void TADWebAppWebViewDelegate::releaseWithWebView(std::shared_ptr<TADWebView> webView) {
+  if (!platform::Platform::isInstalled()) return;
   self_ = std::static_pointer_cast<TADWebAppWebViewDelegate>(shared_from_this());
   setViewController({});
   screen_.reset();
