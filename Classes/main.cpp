@@ -2,7 +2,7 @@
 // its application loop, which loads the main interface, launches the application and shows the
 // soundboard on a device screen.
 //
-//   quillbeck [--device phone|tablet] [--silent] [--screenshot FILE]
+//   quillbeck [--device phone|tablet] [--silent] [--screenshot FILE] [--ad-network URL]
 //
 // The assets (clips/ and interface/) are found in $QUILLBECK_ASSETS, else next to an installed
 // program (../share/quillbeck), else in the source tree it was built from.
@@ -17,6 +17,8 @@
 #include <string_view>
 
 #include "Classes/quillbeckInterface.h"
+#include "ads/Utility/TADConfiguration.h"
+#include "base/URL.h"
 #include "platform/Console.h"
 #include "platform/gtk/GtkPlatform.h"
 
@@ -26,13 +28,16 @@ struct CommandLine {
   platform::UserInterfaceIdiom idiom = platform::UserInterfaceIdiom::Phone;
   bool silent = false;
   std::string screenshot;
+  std::string adNetwork;
 };
 
 constexpr std::string_view kUsage =
-    "usage: quillbeck [--device phone|tablet] [--silent] [--screenshot FILE]\n"
+    "usage: quillbeck [--device phone|tablet] [--silent] [--screenshot FILE] [--ad-network URL]\n"
     "  --device      the device whose screen to show (default: phone)\n"
     "  --silent      play clips into no sound device\n"
     "  --screenshot  write the device screen to FILE (PNG) once it is shown, then quit\n"
+    "  --ad-network  the ad network's origin (http://host[:port]) that serves the page script\n"
+    "                and the ads\n"
     "Ctrl+Left and Ctrl+Right turn the device; Ctrl+Q quits.\n";
 
 // The command line, or nothing after saying what is wrong with it (exitStatus: 0 for --help).
@@ -57,6 +62,18 @@ std::optional<CommandLine> parse(int argc, char** argv, int& exitStatus) {
                                       : platform::UserInterfaceIdiom::Phone;
     } else if (argument == "--screenshot" && hasValue) {
       line.screenshot = argv[++i];
+    } else if (argument == "--ad-network" && hasValue) {
+      std::string_view origin = argv[++i];
+      auto url = base::URL::fromString(origin);
+      if (!url || (url->scheme() != "http" && url->scheme() != "https") || url->host().empty()) {
+        std::fprintf(stderr, "quillbeck: the ad network must be an http address, not \"%s\"\n",
+                     argv[i]);
+        exitStatus = 2;
+        return std::nullopt;
+      }
+      line.adNetwork = origin;
+      while (line.adNetwork.ends_with('/'))
+        line.adNetwork.pop_back();
     } else if (argument == "--silent") {
       line.silent = true;
     } else {
@@ -98,6 +115,7 @@ int main(int argc, char** argv) {
   std::optional<CommandLine> line = parse(argc, argv, exitStatus);
   if (!line) return exitStatus;
 
+  if (!line->adNetwork.empty()) TADAdNetwork::pointAt(line->adNetwork);
   std::string assets = assetsFolder();
   platform::gtk::GtkPlatform::Options options;
   options.idiom = line->idiom;
