@@ -4,10 +4,8 @@
 #include "platform/View.h"
 #include "platform/gtk/GtkActivityIndicatorPeer.h"
 #include "platform/gtk/GtkButtonPeer.h"
-#include "platform/gtk/GtkMailComposerPeer.h"
-}
-
 #include "platform/gtk/GtkImageViewPeer.h"
+#include "platform/gtk/GtkMailComposerPeer.h"
 #include "platform/gtk/GtkToolbarPeer.h"
 #include "platform/gtk/GtkViewPeer.h"
 #include "platform/gtk/GtkWebViewPeer.h"
