@@ -64,15 +64,16 @@ void TADWebAppWebViewDelegate::webViewDidFinishLoad(platform::WebView& webView) 
   postOnShowEvent();
 }
 
-// With the platform shutting down there is no later pass to wait for: the page goes at once.
+// The delegate lives on in the tasks that release it, so a run loop that goes first takes it
+// along.
 void TADWebAppWebViewDelegate::releaseWithWebView(std::shared_ptr<TADWebView> webView) {
-  if (!platform::Platform::isInstalled()) return;
-  self_ = std::static_pointer_cast<TADWebAppWebViewDelegate>(shared_from_this());
   setViewController({});
   screen_.reset();
+  if (!platform::Platform::isInstalled()) return;
+  auto self = std::static_pointer_cast<TADWebAppWebViewDelegate>(shared_from_this());
   platform::RunLoop::main().post(
       kPageAfterlifeSeconds, nullptr,
-      [webView = std::move(webView), this]() mutable { delayedRelease(webView); });
+      [self, webView = std::move(webView)] { self->delayedRelease(webView); });
 }
 
 void TADWebAppWebViewDelegate::delayedRelease(const std::shared_ptr<TADWebView>& webView) {
@@ -81,5 +82,5 @@ void TADWebAppWebViewDelegate::delayedRelease(const std::shared_ptr<TADWebView>&
     webView->loadHTMLString("", std::nullopt);
   }
   // Given up after this pass: this very call runs inside the delegate.
-  platform::RunLoop::main().post(0, nullptr, [held = std::move(self_)] {});
+  platform::RunLoop::main().post(0, nullptr, [self = shared_from_this()] {});
 }

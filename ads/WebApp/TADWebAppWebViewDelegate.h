@@ -33,6 +33,4 @@ class TADWebAppWebViewDelegate : public TADWebViewDelegate {
   std::weak_ptr<TADWebAppViewControllerPrivate> screen_;
   bool pendingOnShow_ = false;
   bool calledOnShow_ = false;
-  // Held from the screen's end until the delayed release is done.
-  std::shared_ptr<TADWebAppWebViewDelegate> self_;
 };

@@ -9,6 +9,7 @@
 #include "ads/Delegate/TADDelegateManager.h"
 #include "ads/Notification/TADNotificationCenter.h"
 #include "ads/Statistics/TADStatistics.h"
+#include "ads/View/TADRelinquishableScreen.h"
 #include "platform/ViewController.h"
 #include "platform/Window.h"
 #include "platform/sim/SimPlatform.h"
@@ -27,7 +28,12 @@ class ScreenTestFixture : public ::testing::Test {
           if (n.name.rfind("TADViewController", 0) == 0) notices_.push_back(n.name);
         });
   }
+  // A screen holds itself until it is closed: close what a test left open.
   ~ScreenTestFixture() override {
+    if (auto screen =
+            std::dynamic_pointer_cast<TADRelinquishableScreen>(root_->modalViewController()))
+      screen->relinquishScreen();
+    platform_.runLoop().runUntilIdle();
     TADNotificationCenter::defaultCenter().removeObserver(this);
     TADStatistics::releaseSharedStatistics();
   }

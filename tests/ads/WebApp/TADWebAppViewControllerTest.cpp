@@ -92,6 +92,10 @@ TEST_F(TADWebAppViewControllerTest, OnShowIsSentExactlyOnceInBothOrders) {
     screen_->webView()->reload();
     platform_.runLoop().runUntilIdle();
     page().finishLoad();
+    // A browser opened over the screen and closed again makes the screen appear once more.
+    auto browser = TADViewController::init();
+    browser->presentFromViewController(screen_);
+    browser->relinquishScreen();
     EXPECT_EQ(scriptsNamed("onshow"), 1);
     screen_->relinquishScreen();
     platform_.runLoop().advance(3);
