@@ -2,6 +2,7 @@
 
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
+#include "platform/RunLoop.h"
 
 namespace platform {
 
@@ -58,6 +59,13 @@ void Application::terminate() {
 void Application::receiveMemoryWarning() {
   if (delegate_) delegate_->applicationDidReceiveMemoryWarning(*this);
   post(kDidReceiveMemoryWarningNotification);
+}
+
+void Application::sendMail(const MailMessage&,
+                           std::function<void(const std::optional<base::Error>&)> done) {
+  RunLoop::main().post([done = std::move(done)] {
+    done(base::Error::withDescription("TADPlatformMail", 1, "There is no mail program."));
+  });
 }
 
 Rect Application::statusBarFrame() const {

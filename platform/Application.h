@@ -4,10 +4,13 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string_view>
 
+#include "base/Error.h"
 #include "base/URL.h"
 #include "platform/Geometry.h"
+#include "platform/MailMessage.h"
 
 namespace platform {
 
@@ -90,6 +93,13 @@ class Application {
   // Hands url to the application that handles its scheme; answers whether one took it.
   virtual bool openURL(const base::URL& url) = 0;
   virtual bool canOpenURL(const base::URL& url) const = 0;
+
+  // Whether a mail program takes mail from this application; none by default.
+  virtual bool canSendMail() const { return false; }
+  // Hands message to the mail program. done runs on a later pass of the run loop, with the error
+  // when the program did not take the mail; by default it always reports that there is none.
+  virtual void sendMail(const MailMessage& message,
+                        std::function<void(const std::optional<base::Error>&)> done);
 
   // Gives the user a short physical signal (on a phone, the vibration motor).
   virtual void vibrate() = 0;

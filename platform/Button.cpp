@@ -17,6 +17,14 @@ void Button::setImagePath(std::string path) {
   buttonPeer_->imageChanged(imagePath_);
 }
 
+void Button::setImage(std::shared_ptr<const Image> image) {
+  image_ = std::move(image);
+  if (image_)
+    buttonPeer_->imageDataChanged(image_->pngData(), image_->scale());
+  else
+    buttonPeer_->imageDataChanged({}, 1.0);
+}
+
 void Button::sendActions() {
   if (isHidden() || !isUserInteractionEnabled() || !action_) return;
   Action action = action_;  // the action may replace itself

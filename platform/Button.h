@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/ButtonPeer.h"
+#include "platform/Image.h"
 #include "platform/View.h"
 
 namespace platform {
@@ -20,6 +21,11 @@ class Button : public View, private ButtonPeerClient {
   void setTitle(std::string title);
   const std::string& imagePath() const { return imagePath_; }
   void setImagePath(std::string path);
+  const std::shared_ptr<const Image>& image() const { return image_; }
+  void setImage(std::shared_ptr<const Image> image);
+  // Whether a tap makes the button glow.
+  bool showsTouchWhenHighlighted() const { return showsTouch_; }
+  void setShowsTouchWhenHighlighted(bool shows) { showsTouch_ = shows; }
   void setAction(Action action) { action_ = std::move(action); }
 
   // A tap: runs the action when the button is visible and takes touches.
@@ -32,6 +38,8 @@ class Button : public View, private ButtonPeerClient {
 
   std::string title_;
   std::string imagePath_;
+  std::shared_ptr<const Image> image_;
+  bool showsTouch_ = false;
   Action action_;
   // Made over the view's peer, so it goes before it (members go before the base).
   std::unique_ptr<ButtonPeer> buttonPeer_;

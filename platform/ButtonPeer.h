@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -21,6 +23,8 @@ class ButtonPeer {
   virtual ~ButtonPeer() = default;
   virtual void titleChanged(const std::string& /*title*/) {}
   virtual void imageChanged(const std::string& /*imagePath*/) {}
+  // An image from PNG bytes, drawn at pixels / scale points.
+  virtual void imageDataChanged(const std::vector<uint8_t>& /*png*/, double /*scale*/) {}
 };
 
 }  // namespace platform

@@ -18,6 +18,7 @@ struct ToolbarItemLook {
   double width = 0;  // points; 0 lets the item take its natural width
   bool enabled = true;
   std::vector<uint8_t> imagePNG;  // Image items
+  double imageScale = 1;          // pixels per point of imagePNG
   View* customView = nullptr;     // CustomView items; the toolbar keeps the view alive
   std::string accessibilityName;
 };

@@ -18,6 +18,11 @@ std::unique_ptr<ImageViewPeer> ViewBackend::makeImageViewPeer(ViewPeer&) {
   return std::make_unique<ImageViewPeer>();
 }
 
+std::unique_ptr<MailComposerPeer> ViewBackend::makeMailComposerPeer(ViewPeer&,
+                                                                    MailComposerPeerClient&) {
+  return std::make_unique<MailComposerPeer>();
+}
+
 // The window's autoresizing keeps the presented view covering it when the screen turns.
 void ViewBackend::presentModalView(View& presenter, const std::shared_ptr<View>& presented) {
   Window* window = presenter.window();
@@ -29,6 +34,10 @@ void ViewBackend::presentModalView(View& presenter, const std::shared_ptr<View>&
 
 void ViewBackend::dismissModalView(View& presented) {
   presented.removeFromSuperview();
+}
+
+void ViewBackend::slideModalView(const std::shared_ptr<View>&, bool, std::function<void()> done) {
+  done();
 }
 
 }  // namespace platform

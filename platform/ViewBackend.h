@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/ActivityIndicatorPeer.h"
 #include "platform/ButtonPeer.h"
 #include "platform/ImageViewPeer.h"
+#include "platform/MailComposerPeer.h"
 #include "platform/ToolbarPeer.h"
 #include "platform/ViewPeer.h"
 #include "platform/WebViewPeer.h"
@@ -29,12 +31,18 @@ class ViewBackend {
   virtual std::unique_ptr<ToolbarPeer> makeToolbarPeer(ViewPeer& base, ToolbarPeerClient& client);
   virtual std::unique_ptr<ActivityIndicatorPeer> makeActivityIndicatorPeer(ViewPeer& base);
   virtual std::unique_ptr<ImageViewPeer> makeImageViewPeer(ViewPeer& base);
+  virtual std::unique_ptr<MailComposerPeer> makeMailComposerPeer(ViewPeer& base,
+                                                                 MailComposerPeerClient& client);
 
   // Shows a presented controller's view over the whole screen: it takes the bounds of presenter's
   // window (of the screen when presenter is in no window) and follows that window's size, above
   // everything in it (above presenter when it is in no window).
   virtual void presentModalView(View& presenter, const std::shared_ptr<View>& presented);
   virtual void dismissModalView(View& presented);
+  // Moves a presented view in (or out) over the screen, then calls done; the default is instant.
+  // A desktop slides it up from the bottom edge (and back down), as the phone does.
+  virtual void slideModalView(const std::shared_ptr<View>& presented, bool in,
+                              std::function<void()> done);
 };
 
 }  // namespace platform

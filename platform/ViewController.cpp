@@ -3,6 +3,7 @@
 #include "platform/Application.h"
 #include "platform/Platform.h"
 #include "platform/Screen.h"
+#include "platform/ViewBackend.h"
 
 namespace platform {
 
@@ -27,12 +28,20 @@ void ViewController::presentModalViewController(const std::shared_ptr<ViewContro
   controller->parent_ = weak_from_this();
   controller->orientation_ = orientation_;
 
-  // Laid out before it hears that it will appear, so that it can build on its size.
-  Platform::current().views->presentModalView(*myView, controller->view());
+  // Laid out before it hears that it will appear, so that it can build on its size; it has
+  // appeared once it is in place, after the slide.
+  ViewBackend& views = *Platform::current().views;
+  views.presentModalView(*myView, controller->view());
   controller->viewWillAppear(animated);
   viewWillDisappear(animated);
-  viewDidDisappear(animated);
-  controller->viewDidAppear(animated);
+  auto appeared = [self = shared_from_this(), controller, animated] {
+    self->viewDidDisappear(animated);
+    controller->viewDidAppear(animated);
+  };
+  if (animated)
+    views.slideModalView(controller->view(), true, appeared);
+  else
+    appeared();
 }
 
 void ViewController::dismissModalViewControllerAnimated(bool animated) {
@@ -46,10 +55,16 @@ void ViewController::dismissModalViewControllerAnimated(bool animated) {
   modal_.reset();
   leaving->viewWillDisappear(animated);
   viewWillAppear(animated);
-  if (leaving->isViewLoaded()) Platform::current().views->dismissModalView(*leaving->view_);
-  leaving->parent_.reset();
-  leaving->viewDidDisappear(animated);
-  viewDidAppear(animated);
+  auto gone = [self = shared_from_this(), leaving, animated] {
+    if (leaving->isViewLoaded()) Platform::current().views->dismissModalView(*leaving->view_);
+    leaving->parent_.reset();
+    leaving->viewDidDisappear(animated);
+    self->viewDidAppear(animated);
+  };
+  if (animated && leaving->isViewLoaded())
+    Platform::current().views->slideModalView(leaving->view_, false, gone);
+  else
+    gone();
 }
 
 bool ViewController::rotateTo(InterfaceOrientation orientation,

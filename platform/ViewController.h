@@ -8,6 +8,15 @@
 
 namespace platform {
 
+// How a presented controller covers the screen, and how it comes in, by the platform's numbers.
+enum class ModalPresentationStyle {
+  FullScreen = 0,
+  PageSheet = 1,
+  FormSheet = 2,
+  CurrentContext = 3
+};
+enum class ModalTransitionStyle { CoverVertical = 0, FlipHorizontal = 1, CrossDissolve = 2 };
+
 // Manages one screenful: its root view, made on first use, the appearance calls in the
 // platform's order, rotation, and modal presentation of another controller over the whole screen.
 // Controllers are made with std::make_shared.
@@ -45,6 +54,10 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
   // Takes away the controller that this one presents, or — called on the presented one — itself.
   void dismissModalViewControllerAnimated(bool animated);
   std::shared_ptr<ViewController> modalViewController() const { return modal_; }
+  ModalPresentationStyle modalPresentationStyle() const { return presentationStyle_; }
+  void setModalPresentationStyle(ModalPresentationStyle style) { presentationStyle_ = style; }
+  ModalTransitionStyle modalTransitionStyle() const { return transitionStyle_; }
+  void setModalTransitionStyle(ModalTransitionStyle style) { transitionStyle_ = style; }
   // The controller that presents this one.
   std::shared_ptr<ViewController> parentViewController() const { return parent_.lock(); }
 
@@ -59,6 +72,8 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
   std::shared_ptr<ViewController> modal_;
   std::weak_ptr<ViewController> parent_;
   InterfaceOrientation orientation_ = InterfaceOrientation::Portrait;
+  ModalPresentationStyle presentationStyle_ = ModalPresentationStyle::FullScreen;
+  ModalTransitionStyle transitionStyle_ = ModalTransitionStyle::CoverVertical;
 };
 
 }  // namespace platform

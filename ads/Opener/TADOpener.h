@@ -1,13 +1,17 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "base/URL.h"
+#include "platform/MailComposeViewController.h"
 
 class TADDelegateManager;
 class TADNotification;
 class TADObjectPrivate;
+class TADWebAppViewController;
 namespace platform {
 class ViewController;
 class WebView;
@@ -16,25 +20,60 @@ class WebView;
 // Carries out what leaves an ad page: "open" messages, clicks that the banner opens, mail
 // addresses and addresses that are not web pages. Each web view delegate owns one.
 //
-// This is the face that the web view delegates use. The screens it opens (in-app browser, web
-// app, mail composer) come with the full-screen layer, which fills in these operations; until
-// then they do nothing. The fields are kept as the delegates set them.
-class TADOpener {
+// Screens (the in-app browser, the web app screen, the mail composer) are presented over
+// viewController and owned by the presentation from then on; without a view controller nothing
+// is presented. After each opening the ad object tracks its pending click addresses (didOpen).
+//
+// Leaving the application for another one waits for click trackings under way: at most three
+// waits of kTrackingWait seconds in a row, counted by one repeat counter that all openers share
+// and that returns to 0 whenever an address is handed to the operating system.
+//
+// Openers are made with init() (or std::make_shared); deferred work keeps the opener alive.
+class TADOpener : public platform::MailComposeViewControllerDelegate,
+                  public std::enable_shared_from_this<TADOpener> {
  public:
-  static std::shared_ptr<TADOpener> init() { return std::make_shared<TADOpener>(); }
-  virtual ~TADOpener() = default;
+  // Screen orientation codes, as the full-screen screens read them.
+  static constexpr int32_t kOrientationsAny = 1;
+  static constexpr int32_t kOrientationsPortrait = 2;
+  static constexpr int32_t kOrientationsLandscape = 3;
+  static constexpr double kTrackingWait = 0.3;
+  static constexpr int32_t kMaximumTrackingWaits = 3;
 
-  // Acts on a message by its "a" parameter.
-  virtual void openNotification(const TADNotification& /*notification*/) {}
-  // Hands url to the operating system, after any click tracking under way.
-  virtual void openApp(const std::optional<base::URL>& /*url*/) {}
-  // Shows the mail composer for a "mailto:" address.
-  virtual void openEmailComposer(const std::optional<base::URL>& /*url*/) {}
-  // Present the in-app browser or the web app screen on url; supportedOrientations is a screen
+  static std::shared_ptr<TADOpener> init() { return std::make_shared<TADOpener>(); }
+  ~TADOpener() override;
+
+  // Acts on an "open" message by its "a" parameter (with "u", "html" and "o"):
+  //   browser, video     the in-app browser on the click address
+  //   webapp             the web app screen on the click address, or on "html" without one
+  //   anything else      openApp with the click address
+  // A message with no valid "u" does nothing, but for a "webapp" one with "html".
+  virtual void openNotification(const TADNotification& notification);
+  // Hands url to the operating system, after any click tracking under way (see above).
+  virtual void openApp(const std::optional<base::URL>& url);
+  // Present the in-app browser or the web app screen; supportedOrientations is a screen
   // orientation code (0 none given, 1 any, 2 portrait, 3 landscape).
-  virtual void openBrowserToURL(const std::optional<base::URL>& /*url*/,
-                                int /*supportedOrientations*/) {}
-  virtual void openWebApp(const std::optional<base::URL>& /*url*/, int /*supportedOrientations*/) {}
+  virtual void openBrowserToURL(const std::optional<base::URL>& url, int32_t supportedOrientations);
+  virtual void openWebApp(const std::optional<base::URL>& url, int32_t supportedOrientations);
+  virtual void openWebAppWithHTML(const std::optional<std::string>& html,
+                                  int32_t supportedOrientations);
+  // A new web app screen with this opener's opening web view and delegate manager; the opener
+  // does not keep it.
+  std::shared_ptr<TADWebAppViewController> webAppOrientations(int32_t supportedOrientations);
+  // Presents the mail composer filled from a "mailto:" address: To is the recipient text exactly
+  // as written; "cc" and "bcc" are split at every ","; "subject"; "body" as plain text.
+  virtual void openEmailComposer(const std::optional<base::URL>& url);
+  // Dismisses the composer, whatever the result.
+  void mailComposeControllerDidFinishWithResult(platform::MailComposeViewController& controller,
+                                                platform::MailComposeResult result,
+                                                const std::optional<base::Error>& error) override;
+  // The ad object tracks its pending click addresses.
+  void didOpen();
+
+  // The orientation code of an "o" parameter: "p" portrait, "l" landscape, anything else any.
+  static int32_t orientationsFromParameter(const std::optional<std::string>& o);
+  // The shared repeat counter, for tests that must start from a known state.
+  static int32_t repeatCount() { return repeatCounter(); }
+  static void resetRepeatCount() { repeatCounter() = 0; }
 
   std::shared_ptr<TADDelegateManager> delegateManager() const { return delegateManager_; }
   void setDelegateManager(std::shared_ptr<TADDelegateManager> manager) {
@@ -59,6 +98,10 @@ class TADOpener {
   }
 
  private:
+  static int32_t& repeatCounter();
+  // Posts openApp(url) again after kTrackingWait, when the waits allow; answers whether it did.
+  bool waitForTrackings(const base::URL& url);
+
   std::shared_ptr<TADDelegateManager> delegateManager_;
   std::weak_ptr<platform::ViewController> viewController_;
   std::optional<base::URL> referringURL_;

@@ -115,15 +115,24 @@ void TADStatistics::clearReported() {
   }
 }
 
-base::URL TADStatistics::urlForClick(const base::URL& url) {
-  if (TADNotification::isNotificationURL(url) || url.absoluteString() == "about:blank") return url;
+void TADStatistics::countClickWithoutURL() {
+  startClick();
+  endTimingNamed(kTADParameterPriorClickRedirectLatency);
+}
+
+std::shared_ptr<TADTiming> TADStatistics::startClick() {
   incrementClickCount();
   startTimingNamed(kTADParameterPriorClickLatency);
   startTimingNamed(kTADParameterPriorClickRedirectLatency);
   endTimingNamed(kTADParameterPriorPreClickLatency);
   auto click = timingNamed(kTADParameterPriorClickLatency);
   click->setValue(platform::Clock::shared().now(), "date");
+  return click;
+}
 
+base::URL TADStatistics::urlForClick(const base::URL& url) {
+  if (TADNotification::isNotificationURL(url) || url.absoluteString() == "about:blank") return url;
+  std::shared_ptr<TADTiming> click = startClick();
   base::URL result = url;
   std::optional<std::string> clickValue = TADNetworkUtilities::parameterValueForKey("ai", url);
   if (clickValue && !clickValue->empty()) {

@@ -28,6 +28,8 @@ class TADStatistics {
   base::Dictionary pendingParameters() const;
   // The address to open for a click on url (url itself for page messages and about:blank).
   base::URL urlForClick(const base::URL& url);
+  // A click with no address to open (a page given as text): counted and timed all the same.
+  void countClickWithoutURL();
   // Keeps the click ticket of a tracking address on the ad network's domain.
   void addClickTrackingURL(const base::URL& url);
 
@@ -63,6 +65,8 @@ class TADStatistics {
 
  private:
   uint32_t clickLatencyOverride() const;
+  // Counts a click and starts its timings; answers the click latency timing.
+  std::shared_ptr<TADTiming> startClick();
   void clearReported();
   void setCounter(std::string_view key, int32_t value);
 

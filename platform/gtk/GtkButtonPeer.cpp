@@ -1,5 +1,7 @@
 #include "platform/gtk/GtkButtonPeer.h"
 
+#include "platform/gtk/GtkPixbuf.h"
+
 namespace platform::gtk {
 
 GtkButtonPeer::GtkButtonPeer(GtkViewPeer& base, ButtonPeerClient& client)
@@ -35,6 +37,17 @@ void GtkButtonPeer::imageChanged(const std::string& imagePath) {
     return;
   }
   gtk_image_set_from_file(GTK_IMAGE(image_), imagePath.c_str());
+  gtk_widget_show(image_);
+}
+
+void GtkButtonPeer::imageDataChanged(const std::vector<uint8_t>& png, double scale) {
+  glib::GObjectPtr<GdkPixbuf> pixels = pixbufFromPNG(png, scale);
+  if (!pixels) {
+    gtk_image_clear(GTK_IMAGE(image_));
+    gtk_widget_hide(image_);
+    return;
+  }
+  gtk_image_set_from_pixbuf(GTK_IMAGE(image_), pixels.get());
   gtk_widget_show(image_);
 }
 

@@ -22,6 +22,7 @@ class GtkButtonPeer : public ButtonPeer {
 
   void titleChanged(const std::string& title) override;
   void imageChanged(const std::string& imagePath) override;
+  void imageDataChanged(const std::vector<uint8_t>& png, double scale) override;
 
   GtkButton* button() const { return GTK_BUTTON(button_.get()); }
   static GtkButtonPeer& of(Button& button) {

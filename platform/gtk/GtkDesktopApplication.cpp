@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Console.h"
+#include "platform/gtk/DesktopMailProgram.h"
 
 namespace platform::gtk {
 
@@ -30,6 +31,15 @@ bool GtkDesktopApplication::canOpenURL(const base::URL& url) const {
   if (url.scheme().empty()) return false;
   auto handler = glib::adopt(g_app_info_get_default_for_uri_scheme(url.scheme().c_str()));
   return static_cast<bool>(handler);
+}
+
+bool GtkDesktopApplication::canSendMail() const {
+  return DesktopMailProgram::exists();
+}
+
+void GtkDesktopApplication::sendMail(const MailMessage& message,
+                                     std::function<void(const std::optional<base::Error>&)> done) {
+  DesktopMailProgram::send(message, std::move(done));
 }
 
 void GtkDesktopApplication::vibrate() {

@@ -29,6 +29,10 @@ class GtkDesktopApplication : public Application, public DeviceScreenWindow::Lis
 
   bool openURL(const base::URL& url) override;
   bool canOpenURL(const base::URL& url) const override;
+  // Mail goes to the desktop's mail program (DesktopMailProgram).
+  bool canSendMail() const override;
+  void sendMail(const MailMessage& message,
+                std::function<void(const std::optional<base::Error>&)> done) override;
   // A shake of the device screen's window with the display's bell.
   void vibrate() override;
 

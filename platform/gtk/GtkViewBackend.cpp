@@ -1,6 +1,12 @@
 #include "platform/gtk/GtkViewBackend.h"
 
+#include "platform/RunLoop.h"
+#include "platform/View.h"
+#include "platform/gtk/GtkActivityIndicatorPeer.h"
 #include "platform/gtk/GtkButtonPeer.h"
+#include "platform/gtk/GtkImageViewPeer.h"
+#include "platform/gtk/GtkMailComposerPeer.h"
+#include "platform/gtk/GtkToolbarPeer.h"
 #include "platform/gtk/GtkViewPeer.h"
 #include "platform/gtk/GtkWebViewPeer.h"
 
@@ -18,6 +24,52 @@ std::unique_ptr<ButtonPeer> GtkViewBackend::makeButtonPeer(ViewPeer& base,
 std::unique_ptr<WebViewPeer> GtkViewBackend::makeWebViewPeer(ViewPeer& base,
                                                              WebViewPeerClient& client) {
   return std::make_unique<GtkWebViewPeer>(static_cast<GtkViewPeer&>(base), client, webContext_);
+}
+
+std::unique_ptr<MailComposerPeer> GtkViewBackend::makeMailComposerPeer(
+    ViewPeer& base, MailComposerPeerClient& client) {
+  return std::make_unique<GtkMailComposerPeer>(static_cast<GtkViewPeer&>(base), client);
+}
+
+void GtkViewBackend::slideModalView(const std::shared_ptr<View>& presented, bool in,
+                                    std::function<void()> done) {
+  constexpr int kSteps = 18;
+  const Rect target = presented->frame();
+  const double travel = target.height();
+  auto place = [target, travel, in](View& view, double progress) {
+    double eased = 1 - (1 - progress) * (1 - progress) * (1 - progress);
+    double offset = in ? travel * (1 - eased) : travel * eased;
+    view.setFrame({target.minX(), target.minY() + offset, target.width(), target.height()});
+  };
+  if (in) place(*presented, 0);
+  std::weak_ptr<View> weakView = presented;
+  for (int step = 1; step <= kSteps; ++step) {
+    const double progress = static_cast<double>(step) / kSteps;
+    const bool last = step == kSteps;
+    RunLoop::main().post(kSlideSeconds * progress, nullptr,
+                         [weakView, place, progress, last, target, done] {
+                           auto view = weakView.lock();
+                           if (view) place(*view, progress);
+                           if (!last) return;
+                           // The view ends where it was laid out; a view that leaves is taken
+                           // away at its own frame.
+                           if (view) view->setFrame(target);
+                           done();
+                         });
+  }
+}
+
+std::unique_ptr<ToolbarPeer> GtkViewBackend::makeToolbarPeer(ViewPeer& base,
+                                                             ToolbarPeerClient& client) {
+  return std::make_unique<GtkToolbarPeer>(static_cast<GtkViewPeer&>(base), client);
+}
+
+std::unique_ptr<ActivityIndicatorPeer> GtkViewBackend::makeActivityIndicatorPeer(ViewPeer& base) {
+  return std::make_unique<GtkActivityIndicatorPeer>(static_cast<GtkViewPeer&>(base));
+}
+
+std::unique_ptr<ImageViewPeer> GtkViewBackend::makeImageViewPeer(ViewPeer& base) {
+  return std::make_unique<GtkImageViewPeer>(static_cast<GtkViewPeer&>(base));
 }
 
 }  // namespace platform::gtk

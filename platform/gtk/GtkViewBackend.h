@@ -8,7 +8,7 @@
 namespace platform::gtk {
 
 // Makes GTK peers: every view a GtkViewPeer, buttons and web views their own peers over it, web
-// views in webContext. Toolbars, activity indicators and image views show nothing yet.
+// views in webContext, toolbars, activity indicators and image views their own as well.
 class GtkViewBackend : public ViewBackend {
  public:
   explicit GtkViewBackend(std::shared_ptr<GtkWebContext> webContext)
@@ -17,6 +17,16 @@ class GtkViewBackend : public ViewBackend {
   std::unique_ptr<ViewPeer> makeViewPeer(ViewPeerClient& client, const Rect& frame) override;
   std::unique_ptr<ButtonPeer> makeButtonPeer(ViewPeer& base, ButtonPeerClient& client) override;
   std::unique_ptr<WebViewPeer> makeWebViewPeer(ViewPeer& base, WebViewPeerClient& client) override;
+  std::unique_ptr<MailComposerPeer> makeMailComposerPeer(ViewPeer& base,
+                                                         MailComposerPeerClient& client) override;
+  std::unique_ptr<ToolbarPeer> makeToolbarPeer(ViewPeer& base, ToolbarPeerClient& client) override;
+  std::unique_ptr<ActivityIndicatorPeer> makeActivityIndicatorPeer(ViewPeer& base) override;
+  std::unique_ptr<ImageViewPeer> makeImageViewPeer(ViewPeer& base) override;
+  // Slides over kSlideSeconds, quickly at first and gently at the end.
+  void slideModalView(const std::shared_ptr<View>& presented, bool in,
+                      std::function<void()> done) override;
+
+  static constexpr double kSlideSeconds = 0.3;
 
  private:
   std::shared_ptr<GtkWebContext> webContext_;

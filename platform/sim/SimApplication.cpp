@@ -1,5 +1,7 @@
 #include "platform/sim/SimApplication.h"
 
+#include "platform/RunLoop.h"
+
 namespace platform::sim {
 
 bool SimApplication::openURL(const base::URL& url) {
@@ -12,6 +14,13 @@ bool SimApplication::openURL(const base::URL& url) {
 bool SimApplication::canOpenURL(const base::URL& url) const {
   calls_.push_back("canOpenURL " + url.absoluteString());
   return handledSchemes_.count(url.scheme()) > 0;
+}
+
+void SimApplication::sendMail(const MailMessage& message,
+                              std::function<void(const std::optional<base::Error>&)> done) {
+  calls_.push_back("sendMail");
+  if (!mailError_) sentMails_.push_back(message);
+  RunLoop::main().post([done = std::move(done), error = mailError_] { done(error); });
 }
 
 void SimApplication::statusBarHiddenChanged(bool hidden, bool animated) {

@@ -3,6 +3,7 @@
 #include "platform/sim/SimActivityIndicatorPeer.h"
 #include "platform/sim/SimButtonPeer.h"
 #include "platform/sim/SimImageViewPeer.h"
+#include "platform/sim/SimMailComposerPeer.h"
 #include "platform/sim/SimToolbarPeer.h"
 #include "platform/sim/SimViewPeer.h"
 #include "platform/sim/SimWebViewPeer.h"
@@ -32,6 +33,11 @@ std::unique_ptr<ActivityIndicatorPeer> SimViewBackend::makeActivityIndicatorPeer
 
 std::unique_ptr<ImageViewPeer> SimViewBackend::makeImageViewPeer(ViewPeer&) {
   return std::make_unique<SimImageViewPeer>();
+}
+
+std::unique_ptr<MailComposerPeer> SimViewBackend::makeMailComposerPeer(
+    ViewPeer&, MailComposerPeerClient& client) {
+  return std::make_unique<SimMailComposerPeer>(client);
 }
 
 }  // namespace platform::sim

@@ -1,0 +1,178 @@
+#include "ads/Opener/TADOpener.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "ads/Browser/TADBrowserController.h"
+#include "ads/Delegate/TADDelegateManager.h"
+#include "ads/Network/TADClickTracker.h"
+#include "ads/Notification/TADNotification.h"
+#include "ads/Object/TADObjectPrivate.h"
+#include "ads/Statistics/TADStatistics.h"
+#include "ads/Utility/TADNetworkUtilities.h"
+#include "ads/WebApp/TADWebAppViewController.h"
+#include "platform/Application.h"
+#include "platform/RunLoop.h"
+#include "platform/ViewController.h"
+
+namespace {
+
+constexpr std::string_view kMailtoPrefix = "mailto:";
+
+std::vector<std::string> splitAtCommas(const std::string& text) {
+  std::vector<std::string> pieces;
+  size_t start = 0;
+  for (size_t end; (end = text.find(',', start)) != std::string::npos; start = end + 1) {
+    pieces.push_back(text.substr(start, end - start));
+  }
+  pieces.push_back(text.substr(start));
+  return pieces;
+}
+
+std::optional<std::string> textForKey(const base::Dictionary& fields, std::string_view key) {
+  const base::Value* value = fields.find(key);
+  if (!value || !value->asString()) return std::nullopt;
+  return *value->asString();
+}
+
+}  // namespace
+
+TADOpener::~TADOpener() {
+  platform::RunLoop::cancelOnMain(this);
+}
+
+int32_t& TADOpener::repeatCounter() {
+  static int32_t counter = 0;
+  return counter;
+}
+
+int32_t TADOpener::orientationsFromParameter(const std::optional<std::string>& o) {
+  if (o == "p") return kOrientationsPortrait;
+  if (o == "l") return kOrientationsLandscape;
+  return kOrientationsAny;
+}
+
+void TADOpener::openNotification(const TADNotification& notification) {
+  std::optional<std::string> action = notification.parameter("a");
+  std::optional<std::string> address = notification.parameter("u");
+  std::optional<base::URL> url = address ? base::URL::fromString(*address) : std::nullopt;
+  std::optional<std::string> html = notification.parameter("html");
+  if (!url && !(html && action == "webapp")) return;
+
+  int32_t orientations = orientationsFromParameter(notification.parameter("o"));
+  std::optional<base::URL> clickURL;
+  if (url) {
+    clickURL = TADStatistics::sharedStatistics().urlForClick(*url);
+  } else {
+    TADStatistics::sharedStatistics().countClickWithoutURL();
+  }
+
+  if (action == "browser" || action == "video") {
+    openBrowserToURL(clickURL, orientations);
+  } else if (action == "webapp") {
+    if (clickURL) {
+      openWebApp(clickURL, orientations);
+    } else {
+      openWebAppWithHTML(html, orientations);
+    }
+  } else {
+    // "call", "app", any other action and none: the address leaves the application.
+    openApp(clickURL);
+  }
+}
+
+void TADOpener::openBrowserToURL(const std::optional<base::URL>& url,
+                                 int32_t supportedOrientations) {
+  auto presenter = viewController();
+  if (!presenter || !url) return;
+  auto browser = TADBrowserController::init();
+  browser->setSupportedOrientations(supportedOrientations);
+  browser->setOpeningWebView(openingWebView_);
+  browser->load(url, referringURL_);
+  browser->setDelegateManager(delegateManager_);
+  browser->presentFromViewController(presenter);
+  didOpen();
+}
+
+std::shared_ptr<TADWebAppViewController> TADOpener::webAppOrientations(
+    int32_t supportedOrientations) {
+  auto screen = TADWebAppViewController::init();
+  screen->setSupportedOrientations(supportedOrientations);
+  screen->setOpeningWebView(openingWebView_);
+  screen->setDelegateManager(delegateManager_);
+  return screen;
+}
+
+void TADOpener::openWebApp(const std::optional<base::URL>& url, int32_t supportedOrientations) {
+  auto presenter = viewController();
+  if (!presenter || !url) return;
+  auto screen = webAppOrientations(supportedOrientations);
+  screen->load(url);
+  screen->presentFromViewController(presenter);
+  didOpen();
+}
+
+void TADOpener::openWebAppWithHTML(const std::optional<std::string>& html,
+                                   int32_t supportedOrientations) {
+  auto presenter = viewController();
+  if (!presenter || !html) return;
+  auto screen = webAppOrientations(supportedOrientations);
+  screen->loadHTML(html, std::nullopt);
+  screen->presentFromViewController(presenter);
+  didOpen();
+}
+
+void TADOpener::openApp(const std::optional<base::URL>& url) {
+  if (!url) return;
+  didOpen();
+  if (TADClickTracker::activeTrackings() && waitForTrackings(*url)) return;
+  repeatCounter() = 0;
+  if (delegateManager_) delegateManager_->willLeaveApplication();
+  // The application's own work, not the opener's: it runs even if the opener goes first.
+  base::URL address = *url;
+  platform::RunLoop::main().post([address] { platform::Application::shared().openURL(address); });
+}
+
+bool TADOpener::waitForTrackings(const base::URL& url) {
+  int32_t waitsSoFar = repeatCounter()++;
+  if (waitsSoFar >= kMaximumTrackingWaits) return false;
+  std::shared_ptr<TADOpener> keep = weak_from_this().lock();
+  platform::RunLoop::main().post(kTrackingWait, this, [this, keep, url] { openApp(url); });
+  return true;
+}
+
+void TADOpener::didOpen() {
+  auto ad = adController();
+  if (!ad) return;
+  ad->trackURLs(ad->pendingClickURLs());
+}
+
+void TADOpener::openEmailComposer(const std::optional<base::URL>& url) {
+  auto presenter = viewController();
+  if (!presenter || !url) return;
+  const std::string& text = url->absoluteString();
+  std::string rest = text.substr(std::min(text.size(), kMailtoPrefix.size()));
+
+  std::string recipient = rest;
+  base::Dictionary fields;
+  if (size_t question = rest.find('?'); question != std::string::npos) {
+    recipient = rest.substr(0, question);
+    fields = TADNetworkUtilities::dictionaryFromQueryString(rest.substr(question + 1));
+  }
+
+  auto composer = std::make_shared<platform::MailComposeViewController>();
+  composer->setMailComposeDelegate(weak_from_this());
+  composer->setToRecipients({recipient});
+  if (auto cc = textForKey(fields, "cc")) composer->setCcRecipients(splitAtCommas(*cc));
+  if (auto bcc = textForKey(fields, "bcc")) composer->setBccRecipients(splitAtCommas(*bcc));
+  if (auto subject = textForKey(fields, "subject")) composer->setSubject(*subject);
+  if (auto body = textForKey(fields, "body")) composer->setMessageBody(*body, false);
+  presenter->presentModalViewController(composer, true);
+  didOpen();
+}
+
+void TADOpener::mailComposeControllerDidFinishWithResult(
+    platform::MailComposeViewController& controller, platform::MailComposeResult,
+    const std::optional<base::Error>&) {
+  controller.dismissModalViewControllerAnimated(true);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "ads/Delegate/TADDelegateManager.h"
+#include "platform/WebView.h"
+
+// The state of a full-screen ad screen, kept in the private-object registry under the screen.
+// Screens with more state extend it.
+class TADViewControllerPrivate {
+ public:
+  virtual ~TADViewControllerPrivate() = default;
+
+  // Orientation code: 0 none, 1 any, 2 portrait, 3 landscape.
+  int32_t supportedOrientations = 1;
+  // Handed on to the screen's page delegate; not kept alive.
+  std::weak_ptr<platform::WebView> openingWebView;
+  // Made on first read when none was given.
+  std::shared_ptr<TADDelegateManager> delegateManager;
+  bool statusBarWasHidden = false;
+  // The application's idle-timer setting before the screen came up.
+  bool publisherIdleTimerDisabled = false;
+  // A presentation or dismissal handshake with the application's controller is under way.
+  bool interactingWithParent = false;
+};

@@ -1,0 +1,142 @@
+#include "platform/gtk/GtkMailComposerPeer.h"
+
+#include <vector>
+
+namespace platform::gtk {
+
+namespace {
+
+constexpr int kSpacing = 6;
+
+std::string joined(const std::vector<std::string>& recipients) {
+  std::string text;
+  for (const std::string& recipient : recipients) {
+    if (!text.empty()) text += ", ";
+    text += recipient;
+  }
+  return text;
+}
+
+std::string trimmed(const std::string& text) {
+  size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return {};
+  size_t last = text.find_last_not_of(" \t");
+  return text.substr(first, last - first + 1);
+}
+
+std::vector<std::string> recipientsOf(GtkWidget* entry) {
+  std::string text = gtk_entry_get_text(GTK_ENTRY(entry));
+  std::vector<std::string> recipients;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find(',', start);
+    if (end == std::string::npos) end = text.size();
+    std::string recipient = trimmed(text.substr(start, end - start));
+    if (!recipient.empty()) recipients.push_back(std::move(recipient));
+    start = end + 1;
+  }
+  return recipients;
+}
+
+}  // namespace
+
+GtkMailComposerPeer::GtkMailComposerPeer(GtkViewPeer& base, MailComposerPeerClient& client)
+    : client_(client),
+      sheet_(glib::adopt(
+          GTK_WIDGET(g_object_ref_sink(gtk_box_new(GTK_ORIENTATION_VERTICAL, kSpacing))))) {
+  gtk_container_set_border_width(GTK_CONTAINER(sheet_.get()), kSpacing);
+
+  GtkWidget* buttons = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, kSpacing);
+  cancel_ = gtk_button_new_with_label("Cancel");
+  GtkWidget* title = gtk_label_new("New Message");
+  send_ = gtk_button_new_with_label("Send");
+  gtk_box_pack_start(GTK_BOX(buttons), cancel_, FALSE, FALSE, 0);
+  gtk_box_set_center_widget(GTK_BOX(buttons), title);
+  gtk_box_pack_end(GTK_BOX(buttons), send_, FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(sheet_.get()), buttons, FALSE, FALSE, 0);
+
+  GtkWidget* grid = gtk_grid_new();
+  gtk_grid_set_row_spacing(GTK_GRID(grid), kSpacing);
+  gtk_grid_set_column_spacing(GTK_GRID(grid), kSpacing);
+  to_ = addEntry(GTK_GRID(grid), 0, "To:");
+  cc_ = addEntry(GTK_GRID(grid), 1, "Cc:");
+  bcc_ = addEntry(GTK_GRID(grid), 2, "Bcc:");
+  subject_ = addEntry(GTK_GRID(grid), 3, "Subject:");
+  gtk_box_pack_start(GTK_BOX(sheet_.get()), grid, FALSE, FALSE, 0);
+
+  body_ = gtk_text_view_new();
+  gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(body_), GTK_WRAP_WORD_CHAR);
+  GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
+  gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scroller), GTK_SHADOW_IN);
+  gtk_container_add(GTK_CONTAINER(scroller), body_);
+  gtk_box_pack_start(GTK_BOX(sheet_.get()), scroller, TRUE, TRUE, 0);
+
+  status_ = gtk_label_new(nullptr);
+  gtk_label_set_line_wrap(GTK_LABEL(status_), TRUE);
+  gtk_label_set_xalign(GTK_LABEL(status_), 0);
+  gtk_box_pack_start(GTK_BOX(sheet_.get()), status_, FALSE, FALSE, 0);
+
+  g_signal_connect(send_, "clicked", G_CALLBACK(sendClicked), this);
+  g_signal_connect(cancel_, "clicked", G_CALLBACK(cancelClicked), this);
+  gtk_widget_show_all(sheet_.get());
+  gtk_widget_hide(status_);
+  base.setContent(sheet_.get());
+}
+
+GtkMailComposerPeer::~GtkMailComposerPeer() {
+  g_signal_handlers_disconnect_by_data(send_, this);
+  g_signal_handlers_disconnect_by_data(cancel_, this);
+}
+
+GtkWidget* GtkMailComposerPeer::addEntry(GtkGrid* grid, int row, const char* label) {
+  GtkWidget* name = gtk_label_new(label);
+  gtk_label_set_xalign(GTK_LABEL(name), 1);
+  GtkWidget* entry = gtk_entry_new();
+  gtk_widget_set_hexpand(entry, TRUE);
+  gtk_grid_attach(grid, name, 0, row, 1, 1);
+  gtk_grid_attach(grid, entry, 1, row, 1, 1);
+  return entry;
+}
+
+void GtkMailComposerPeer::messageChanged(const MailMessage& message) {
+  gtk_entry_set_text(GTK_ENTRY(to_), joined(message.toRecipients).c_str());
+  gtk_entry_set_text(GTK_ENTRY(cc_), joined(message.ccRecipients).c_str());
+  gtk_entry_set_text(GTK_ENTRY(bcc_), joined(message.bccRecipients).c_str());
+  gtk_entry_set_text(GTK_ENTRY(subject_), message.subject.c_str());
+  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(body_));
+  gtk_text_buffer_set_text(buffer, message.body.c_str(), -1);
+  bodyIsHTML_ = message.bodyIsHTML;
+}
+
+void GtkMailComposerPeer::statusChanged(const std::string& status, bool canSend) {
+  gtk_label_set_text(GTK_LABEL(status_), status.c_str());
+  gtk_widget_set_visible(status_, !status.empty());
+  gtk_widget_set_sensitive(send_, canSend);
+}
+
+MailMessage GtkMailComposerPeer::editedMessage() const {
+  MailMessage message;
+  message.toRecipients = recipientsOf(to_);
+  message.ccRecipients = recipientsOf(cc_);
+  message.bccRecipients = recipientsOf(bcc_);
+  message.subject = gtk_entry_get_text(GTK_ENTRY(subject_));
+  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(body_));
+  GtkTextIter start;
+  GtkTextIter end;
+  gtk_text_buffer_get_bounds(buffer, &start, &end);
+  glib::GCharPtr body(gtk_text_buffer_get_text(buffer, &start, &end, FALSE));
+  message.body = body.get();
+  message.bodyIsHTML = bodyIsHTML_;
+  return message;
+}
+
+void GtkMailComposerPeer::sendClicked(GtkButton*, gpointer self) {
+  auto* peer = static_cast<GtkMailComposerPeer*>(self);
+  peer->client_.mailComposerPeerSend(peer->editedMessage());
+}
+
+void GtkMailComposerPeer::cancelClicked(GtkButton*, gpointer self) {
+  static_cast<GtkMailComposerPeer*>(self)->client_.mailComposerPeerCancel();
+}
+
+}  // namespace platform::gtk

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ads/Opener/TADOpener.h"
+#include "platform/MailComposeViewController.h"
+#include "platform/Window.h"
+#include "platform/gtk/DesktopMailProgram.h"
+#include "platform/gtk/GtkMailComposerPeer.h"
+#include "tests/platform/gtk/GtkTestPlatform.h"
+
+// The mail sheet that a "mailto:" address opens, on the real device screen.
+namespace {
+
+using platform::MailComposeViewController;
+using platform::gtk::GtkMailComposerPeer;
+
+class TADOpenerGuiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform = platform::gtk::testing::makePlatform(console, platform::UserInterfaceIdiom::Phone);
+    ASSERT_TRUE(platform);
+    ASSERT_TRUE(platform->launch([&] {
+      window = std::make_shared<platform::Window>(platform::Screen::main().bounds());
+      window->setRootViewController(root);
+      window->makeKeyAndVisible();
+      return true;
+    }));
+    opener->setViewController(root);
+  }
+
+  std::shared_ptr<platform::gtk::testing::RecordingConsole> console =
+      std::make_shared<platform::gtk::testing::RecordingConsole>();
+  std::unique_ptr<platform::gtk::GtkPlatform> platform;
+  std::shared_ptr<platform::Window> window;
+  std::shared_ptr<platform::ViewController> root = std::make_shared<platform::ViewController>();
+  std::shared_ptr<TADOpener> opener = TADOpener::init();
+};
+
+TEST_F(TADOpenerGuiTest, TheMailSheetShowsTheFieldsOfAMailtoAddressWithCcSplit) {
+  opener->openEmailComposer(base::URL::fromString(
+      "mailto:someone@quillbeck.example?cc=x@quillbeck.example,y@quillbeck.example"
+      "&subject=Hi%20there&body=See%20you"));
+  auto composer = std::dynamic_pointer_cast<MailComposeViewController>(root->modalViewController());
+  ASSERT_TRUE(composer);
+  GtkMailComposerPeer& sheet = GtkMailComposerPeer::of(*composer);
+  ASSERT_TRUE(platform->runLoop().runUntil(
+      [&] { return gtk_widget_is_drawable(GTK_WIDGET(sheet.subjectEntry())); }, 10));
+
+  EXPECT_STREQ(gtk_entry_get_text(sheet.toEntry()), "someone@quillbeck.example");
+  EXPECT_STREQ(gtk_entry_get_text(sheet.ccEntry()), "x@quillbeck.example, y@quillbeck.example");
+  EXPECT_STREQ(gtk_entry_get_text(sheet.bccEntry()), "");
+  EXPECT_STREQ(gtk_entry_get_text(sheet.subjectEntry()), "Hi there");
+  platform::MailMessage shown = sheet.editedMessage();
+  EXPECT_EQ(shown.ccRecipients,
+            (std::vector<std::string>{"x@quillbeck.example", "y@quillbeck.example"}));
+  EXPECT_EQ(shown.body, "See you");
+  // Where the desktop has no mail program the sheet says so and offers no Send.
+  bool hasMailProgram = platform::gtk::DesktopMailProgram::exists();
+  EXPECT_EQ(gtk_widget_get_sensitive(GTK_WIDGET(sheet.sendButton())), hasMailProgram);
+  EXPECT_EQ(gtk_widget_get_visible(GTK_WIDGET(sheet.statusLabel())), !hasMailProgram);
+
+  gtk_button_clicked(sheet.cancelButton());
+  EXPECT_FALSE(root->modalViewController());
+}
+
+TEST_F(TADOpenerGuiTest, TheMailProgramIsNeverGivenARecipientItWouldTakeForAnOption) {
+  platform::MailMessage message;
+  message.toRecipients = {"--attach", "/etc/passwd"};
+  base::Error error;
+  EXPECT_FALSE(platform::gtk::DesktopMailProgram::commandLine(message, &error));
+  message.toRecipients = {"a@quillbeck.example", ""};
+  message.ccRecipients = {"c@quillbeck.example"};
+  message.subject = "--body";
+  EXPECT_EQ(platform::gtk::DesktopMailProgram::commandLine(message),
+            (std::vector<std::string>{"xdg-email", "--utf8", "--cc", "c@quillbeck.example",
+                                      "--subject", "--body", "a@quillbeck.example"}));
+}
+
+}  // namespace

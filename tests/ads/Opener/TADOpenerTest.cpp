@@ -1,0 +1,240 @@
+#include "ads/Opener/TADOpener.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ads/Browser/TADBrowserController.h"
+#include "ads/Delegate/TADDelegateManager.h"
+#include "ads/Network/TADClickTracker.h"
+#include "ads/Notification/TADNotification.h"
+#include "ads/Statistics/TADStatistics.h"
+#include "ads/Statistics/TADStatisticsParameters.h"
+#include "ads/WebApp/TADWebAppViewController.h"
+#include "platform/MailComposeViewController.h"
+#include "platform/Window.h"
+#include "platform/sim/SimMailComposerPeer.h"
+#include "platform/sim/SimPlatform.h"
+#include "tests/ads/Object/AdObjectFixture.h"
+#include "tests/ads/RecordingBannerDelegate.h"
+
+namespace {
+
+using Reply = platform::ScriptedReply;
+using platform::MailComposeViewController;
+using platform::sim::SimMailComposerPeer;
+
+constexpr const char* kTracked = "http://t.talvik.test/pit/TICKET-1";
+
+base::URL url(const std::string& text) {
+  return *base::URL::fromString(text);
+}
+
+// Records where openNotification sends a message, with the address and orientation code.
+class DispatchRecorder : public TADOpener {
+ public:
+  std::vector<std::string> calls;
+  void openApp(const std::optional<base::URL>& u) override { note("app", u); }
+  void openBrowserToURL(const std::optional<base::URL>& u, int32_t o) override {
+    note("browser", u, o);
+  }
+  void openWebApp(const std::optional<base::URL>& u, int32_t o) override { note("webapp", u, o); }
+  void openWebAppWithHTML(const std::optional<std::string>& html, int32_t o) override {
+    calls.push_back("html " + html.value_or("-") + " " + std::to_string(o));
+  }
+
+ private:
+  void note(const std::string& what, const std::optional<base::URL>& u, int32_t o = -1) {
+    calls.push_back(what + " " + (u ? u->absoluteString() : "-") +
+                    (o >= 0 ? " " + std::to_string(o) : ""));
+  }
+};
+
+class TADOpenerTest : public ::testing::Test {
+ protected:
+  TADOpenerTest() {
+    char folder[] = "/tmp/opener-test-XXXXXX";
+    caches_ = ::mkdtemp(folder);
+    platform_.setCachesDirectory(caches_);
+    TADOpener::resetRepeatCount();
+    window_->setRootViewController(root_);
+    window_->makeKeyAndVisible();
+    manager_->setBannerDelegate(bannerDelegate_);
+    opener_->setDelegateManager(manager_);
+    opener_->setViewController(root_);
+  }
+  ~TADOpenerTest() override {
+    tracker_.reset();
+    TADStatistics::releaseSharedStatistics();
+    std::filesystem::remove_all(caches_);
+  }
+
+  static TADNotification message(base::Dictionary parameters) {
+    return TADNotification("open", std::move(parameters));
+  }
+  // A click tracking that runs until the tracker is reset, counted where there are no background
+  // tasks.
+  void startTracking() {
+    platform_.application().setSupportsBackgroundTasks(false);
+    platform_.urlLoading().route(kTracked, Reply::ok("x").after(3600));
+    tracker_->trackURL(url(kTracked));
+    ASSERT_TRUE(TADClickTracker::activeTrackings());
+  }
+  const std::vector<std::string>& opened() { return platform_.application().openedURLs(); }
+  std::shared_ptr<MailComposeViewController> composerFor(const std::string& address) {
+    opener_->openEmailComposer(url(address));
+    return std::dynamic_pointer_cast<MailComposeViewController>(root_->modalViewController());
+  }
+
+  platform::sim::SimPlatform platform_;
+  std::string caches_;
+  std::shared_ptr<platform::Window> window_ =
+      std::make_shared<platform::Window>(platform::Rect{0, 0, 320, 480});
+  std::shared_ptr<platform::ViewController> root_ = std::make_shared<platform::ViewController>();
+  std::shared_ptr<RecordingBannerDelegate> bannerDelegate_ =
+      std::make_shared<RecordingBannerDelegate>();
+  std::shared_ptr<TADDelegateManager> manager_ = std::make_shared<TADDelegateManager>();
+  std::shared_ptr<TADOpener> opener_ = TADOpener::init();
+  std::shared_ptr<TADClickTracker> tracker_ = TADClickTracker::init();
+};
+
+TEST_F(TADOpenerTest, MessagesGoWhereTheirActionSaysWithTheOrientationOfTheirO) {
+  struct Case {
+    base::Dictionary parameters;
+    std::vector<std::string> calls;
+  };
+  const std::string u = "http://ad.talvik.test/landing";
+  const Case cases[] = {
+      {{{"a", "browser"}, {"u", u}}, {"browser " + u + " 1"}},
+      {{{"a", "browser"}, {"u", u}, {"o", "p"}}, {"browser " + u + " 2"}},
+      {{{"a", "video"}, {"u", u}, {"o", "l"}}, {"browser " + u + " 3"}},
+      {{{"a", "webapp"}, {"u", u}, {"o", "x"}}, {"webapp " + u + " 1"}},
+      {{{"a", "webapp"}, {"u", u}, {"html", "<p>"}}, {"webapp " + u + " 1"}},
+      {{{"a", "webapp"}, {"html", "<p>"}, {"o", "l"}}, {"html <p> 3"}},
+      {{{"a", "webapp"}, {"u", "not a url"}, {"html", "<p>"}}, {"html <p> 1"}},
+      {{{"a", "webapp"}}, {}},
+      {{{"a", "browser"}, {"html", "<p>"}}, {}},
+      {{{"a", "call"}, {"u", "tel:123"}}, {"app tel:123"}},
+      {{{"a", "app"}, {"u", u}}, {"app " + u}},
+      {{{"a", "dance"}, {"u", u}}, {"app " + u}},
+      {{{"u", u}}, {"app " + u}},
+  };
+  for (const Case& c : cases) {
+    auto recorder = std::make_shared<DispatchRecorder>();
+    recorder->openNotification(message(c.parameters));
+    EXPECT_EQ(recorder->calls, c.calls) << base::Value(c.parameters).description();
+  }
+}
+
+TEST_F(TADOpenerTest, EveryOpenedMessageCountsAClickEvenWithoutAnAddress) {
+  auto recorder = std::make_shared<DispatchRecorder>();
+  recorder->openNotification(message({{"a", "webapp"}, {"html", "<p>"}}));
+  recorder->openNotification(message({{"a", "app"}, {"u", "tel:1"}}));
+  recorder->openNotification(message({{"a", "app"}}));  // nothing to open: no click
+  EXPECT_EQ(TADStatistics::sharedStatistics()
+                .pendingParameters()
+                .find(kTADParameterPriorClickCount)
+                ->toInt64(),
+            2);
+}
+
+TEST_F(TADOpenerTest, LeavingWaitsAtMostThreeTimesForTrackingsThenOpensAndResetsTheCounter) {
+  startTracking();
+  for (int round = 0; round < 2; ++round) {
+    opener_->openApp(url("tel:123"));
+    platform_.runLoop().advance(0.85);
+    EXPECT_TRUE(opened().size() == static_cast<size_t>(round)) << "round " << round;
+    EXPECT_EQ(TADOpener::repeatCount(), 3);
+    platform_.runLoop().advance(0.1);
+    EXPECT_EQ(opened().size(), static_cast<size_t>(round + 1));
+    EXPECT_EQ(TADOpener::repeatCount(), 0);
+  }
+  EXPECT_EQ(bannerDelegate_->events, (std::vector<std::string>{"leave", "leave"}));
+}
+
+TEST_F(TADOpenerTest, LeavingGoesOnAtTheNextAttemptOnceTheTrackingHasEnded) {
+  startTracking();
+  opener_->openApp(url("tel:123"));
+  platform_.runLoop().advance(0.4);
+  tracker_->reset();
+  EXPECT_TRUE(opened().empty());
+  platform_.runLoop().advance(0.25);
+  EXPECT_EQ(opened(), std::vector<std::string>{"tel:123"});
+  EXPECT_EQ(TADOpener::repeatCount(), 0);
+}
+
+TEST_F(TADOpenerTest, WithoutTrackingsTheAddressLeavesOnTheNextPassEvenIfTheOpenerIsGone) {
+  opener_->openApp(url("tel:123"));
+  opener_->openApp(std::nullopt);
+  opener_.reset();
+  EXPECT_TRUE(opened().empty());
+  platform_.runLoop().runUntilIdle();
+  EXPECT_EQ(opened(), std::vector<std::string>{"tel:123"});
+}
+
+TEST_F(TADOpenerTest, TheMailComposerTakesToAsWrittenAndSplitsCcAndBcc) {
+  struct Case {
+    std::string address;
+    platform::MailMessage message;
+  };
+  const Case cases[] = {
+      {"mailto:someone?cc=x,y&subject=Hi%20there", {{"someone"}, {"x", "y"}, {}, "Hi there", ""}},
+      {"mailto:x,y", {{"x,y"}, {}, {}, "", ""}},
+      {"mailto:", {{""}, {}, {}, "", ""}},
+      {"mailto:a%20b?BCC=p,,q&Body=Line%0Atwo", {{"a%20b"}, {}, {"p", "", "q"}, "", "Line\ntwo"}},
+  };
+  for (const Case& c : cases) {
+    auto composer = composerFor(c.address);
+    ASSERT_TRUE(composer) << c.address;
+    EXPECT_EQ(SimMailComposerPeer::of(*composer).message(), c.message) << c.address;
+    SimMailComposerPeer::of(*composer).pressCancel();
+    EXPECT_FALSE(root_->modalViewController()) << c.address;
+  }
+}
+
+TEST_F(TADOpenerTest, NothingIsPresentedWithoutAViewController) {
+  opener_->setViewController({});
+  opener_->openEmailComposer(url("mailto:x"));
+  opener_->openBrowserToURL(url("http://ad.talvik.test/"), 1);
+  opener_->openWebAppWithHTML("<p>", 1);
+  EXPECT_FALSE(root_->modalViewController());
+}
+
+TEST_F(TADOpenerTest, BrowserAndWebAppScreensArePresentedWithTheirOrientations) {
+  opener_->setReferringURL(url("http://ad.talvik.test/banner"));
+  opener_->openBrowserToURL(url("http://ad.talvik.test/landing"), 2);
+  auto browser = std::dynamic_pointer_cast<TADBrowserController>(root_->modalViewController());
+  ASSERT_TRUE(browser);
+  EXPECT_EQ(browser->supportedOrientations(), 2);
+  EXPECT_EQ(browser->delegateManager(), manager_);
+  browser->relinquishScreen();
+  platform_.runLoop().runUntilIdle();
+  ASSERT_FALSE(root_->modalViewController());
+
+  opener_->openNotification(message({{"a", "webapp"}, {"html", "<p>"}, {"o", "l"}}));
+  auto webApp = std::dynamic_pointer_cast<TADWebAppViewController>(root_->modalViewController());
+  ASSERT_TRUE(webApp);
+  EXPECT_EQ(webApp->supportedOrientations(), 3);
+  webApp->relinquishScreen();
+  platform_.runLoop().advance(3);  // the page outlives its screen a little
+  EXPECT_FALSE(root_->modalViewController());
+}
+
+}  // namespace
+
+class TADOpenerClickTrackingTest : public AdObjectFixture {};
+
+TEST_F(TADOpenerClickTrackingTest, EveryOpeningTracksTheAdsPendingClickAddresses) {
+  serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Click-Tracking-Urls", "http://t.example/c"}}));
+  loadToShown();
+  auto object = view->privateObject();
+  ASSERT_EQ(object->pendingClickURLs().size(), 1u);
+  ASSERT_TRUE(object->pendingTrackers().empty());
+  auto opener = TADOpener::init();
+  opener->setAdController(object);
+  opener->openApp(base::URL::fromString("tel:1"));
+  opener->openEmailComposer(base::URL::fromString("mailto:x"));  // no view controller: no opening
+  EXPECT_EQ(object->pendingTrackers().size(), 1u);
+}

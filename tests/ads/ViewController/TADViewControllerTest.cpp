@@ -1,0 +1,168 @@
+#include "ads/ViewController/TADViewController.h"
+
+#include <gtest/gtest.h>
+
+#include "ads/View/TADWebView.h"
+#include "ads/WebApp/TADWebAppViewController.h"
+#include "tests/ads/ViewController/ScreenTestFixture.h"
+
+namespace {
+
+using platform::InterfaceOrientation;
+using TADViewControllerTest = ScreenTestFixture;
+
+const std::string kWill(TADViewControllerWillPresentFullScreen);
+const std::string kDid(TADViewControllerDidRelinquishFullScreen);
+
+TEST_F(TADViewControllerTest, WithoutAControllerItSaysSoAndNothingHappens) {
+  auto screen = TADViewController::init();
+  screen->setDelegateManager(manager_);
+  screen->presentFromViewController(nullptr);
+  EXPECT_EQ(platform_.console().lines(),
+            std::vector<std::string>{
+                "<Talvik> No UIViewController supplied to the ad.  Cannot continue."});
+  EXPECT_TRUE(notices_.empty());
+  EXPECT_TRUE(banner_->events.empty());
+  EXPECT_FALSE(platform_.application().isStatusBarHidden());
+}
+
+// A browser opened from a web app screen: only the first screen talks to the application's
+// delegate, both post their notices, and each screen lives until it is closed.
+TEST_F(TADViewControllerTest, OnlyTheFirstScreenTellsTheDelegateAndEveryScreenPostsItsNotices) {
+  std::weak_ptr<TADViewController> weakFirst, weakSecond;
+  {
+    auto first = TADViewController::init();
+    auto second = TADViewController::init();
+    first->setDelegateManager(manager_);
+    second->setDelegateManager(manager_);
+    weakFirst = first;
+    weakSecond = second;
+    first->presentFromViewController(root_);
+    second->presentFromViewController(first);
+  }
+  auto first = weakFirst.lock();
+  auto second = weakSecond.lock();
+  ASSERT_TRUE(first && second);
+  EXPECT_TRUE(first->isFirstTADViewController());
+  EXPECT_FALSE(second->isFirstTADViewController());
+  EXPECT_EQ(root_->modalViewController(), first);
+  EXPECT_EQ(first->modalViewController(), second);
+  EXPECT_TRUE(second->view()->isUserInteractionEnabled());
+  EXPECT_EQ(banner_->events, std::vector<std::string>{"present"});
+
+  second->relinquishScreen();
+  first->relinquishScreen();
+  EXPECT_EQ(notices_, (std::vector<std::string>{kWill, kWill, kDid, kDid}));
+  EXPECT_EQ(banner_->events, (std::vector<std::string>{"present", "willDismiss"}));
+  second.reset();
+  first.reset();
+  platform_.runLoop().runUntilIdle();
+  EXPECT_TRUE(weakFirst.expired() && weakSecond.expired());
+  EXPECT_EQ(banner_->events, (std::vector<std::string>{"present", "willDismiss", "didDismiss"}));
+}
+
+// What the application had set before the screen came is what it finds after; the screen only
+// puts back what it changed.
+struct RestoreCase {
+  bool statusBarHidden;
+  bool idleTimerDisabled;
+  std::vector<std::string> calls;
+};
+
+TEST(TADViewControllerRestoreTest, StatusBarAndIdleTimerComeBackAsTheApplicationHadThem) {
+  const RestoreCase cases[] = {
+      {false,
+       false,
+       {"setStatusBarHidden YES", "setIdleTimerDisabled YES", "setStatusBarHidden NO",
+        "setIdleTimerDisabled NO"}},
+      {true, false, {"setIdleTimerDisabled YES", "setIdleTimerDisabled NO"}},
+      {false, true, {"setStatusBarHidden YES", "setStatusBarHidden NO"}},
+  };
+  for (const RestoreCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.statusBarHidden << c.idleTimerDisabled);
+    platform::sim::SimPlatform platform;
+    platform.application().setStatusBarHidden(c.statusBarHidden, false);
+    platform.application().setIdleTimerDisabled(c.idleTimerDisabled);
+    const size_t before = platform.application().calls().size();
+    auto root = std::make_shared<platform::ViewController>();
+    auto screen = TADViewController::init();
+    screen->presentFromViewController(root);
+    EXPECT_TRUE(platform.application().isStatusBarHidden());
+    EXPECT_TRUE(platform.application().isIdleTimerDisabled());
+    screen->relinquishScreen();
+    EXPECT_EQ(platform.application().isStatusBarHidden(), c.statusBarHidden);
+    EXPECT_EQ(platform.application().isIdleTimerDisabled(), c.idleTimerDisabled);
+    std::vector<std::string> calls(
+        platform.application().calls().begin() + static_cast<std::ptrdiff_t>(before),
+        platform.application().calls().end());
+    EXPECT_EQ(calls, c.calls);
+  }
+}
+
+// Systems before presentation styles had every screen cover the status bar.
+TEST_F(TADViewControllerTest, AScreenThatDoesNotCoverEverythingLeavesTheStatusBarAlone) {
+  const struct {
+    const char* system;
+    bool hidesStatusBar;
+  } cases[] = {{"4.2.1", false}, {"3.2", false}, {"3.1.3", true}};
+  for (const auto& c : cases) {
+    platform_.device().setSystemVersion(c.system);
+    auto screen = TADViewController::init();
+    screen->setModalPresentationStyle(platform::ModalPresentationStyle::FormSheet);
+    screen->presentFromViewController(root_);
+    EXPECT_EQ(platform_.application().isStatusBarHidden(), c.hidesStatusBar) << c.system;
+    EXPECT_TRUE(platform_.application().isIdleTimerDisabled());
+    screen->relinquishScreen();
+    EXPECT_FALSE(platform_.application().isStatusBarHidden());
+    EXPECT_FALSE(platform_.application().isIdleTimerDisabled());
+  }
+}
+
+TEST_F(TADViewControllerTest, OrientationCodesAllowTheirOrientations) {
+  using O = InterfaceOrientation;
+  const O all[] = {O::Portrait, O::PortraitUpsideDown, O::LandscapeRight, O::LandscapeLeft};
+  const struct {
+    int32_t code;
+    std::vector<bool> allowed;
+  } cases[] = {{1, {true, true, true, true}},
+               {2, {true, true, false, false}},
+               {3, {false, false, true, true}},
+               {7, {true, true, true, true}}};
+  auto screen = TADViewController::init();
+  for (const auto& c : cases) {
+    screen->setSupportedOrientations(c.code);
+    screen->setSupportedOrientations(0);  // keeps the code
+    std::vector<bool> allowed;
+    for (O o : all)
+      allowed.push_back(screen->shouldAutorotateToInterfaceOrientation(o));
+    EXPECT_EQ(allowed, c.allowed) << c.code;
+  }
+  EXPECT_EQ(TADViewController::orientationFromString("any"), 1);
+  EXPECT_EQ(TADViewController::orientationFromString("portrait"), 2);
+  EXPECT_EQ(TADViewController::orientationFromString("landscape"), 3);
+  EXPECT_EQ(TADViewController::orientationFromString("Portrait"), 0);
+  EXPECT_EQ(TADViewController::orientationFromString(std::nullopt), 0);
+}
+
+// A page's "settings" message names its web view; it reaches the screen showing that page and
+// no other screen.
+TEST_F(TADViewControllerTest, ThePagesSettingsMessageRestrictsItsOwnScreen) {
+  auto screen = TADWebAppViewController::init();
+  auto other = TADWebAppViewController::init();
+  screen->presentFromViewController(root_);
+  other->viewWillAppear(false);
+  base::Dictionary info;
+  info.set("supportedorientations", base::Value(std::string("portrait")));
+  TADNotificationCenter::defaultCenter().post("settings", screen->webView().get(),
+                                              base::Value(info));
+  EXPECT_EQ(screen->supportedOrientations(), 2);
+  EXPECT_EQ(other->supportedOrientations(), 1);
+  EXPECT_FALSE(root_->rotateTo(InterfaceOrientation::LandscapeLeft));
+
+  info.set("supportedorientations", base::Value(std::string("sideways")));
+  TADNotificationCenter::defaultCenter().post("settings", screen->view().get(), base::Value(info));
+  EXPECT_EQ(screen->supportedOrientations(), 2);
+  screen->relinquishScreen();
+}
+
+}  // namespace

@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "ads/Browser/TADBrowserController.h"
+#include "ads/View/TADWebView.h"
+#include "ads/WebApp/TADWebAppViewController.h"
+#include "platform/Application.h"
+#include "platform/Window.h"
+#include "tests/platform/gtk/GtkTestPlatform.h"
+#include "tests/support/LoopbackHTTPServer.h"
+
+// The full-screen screens over the phone screen with real WebKit pages on a loopback server.
+namespace {
+
+using platform::gtk::GtkPlatform;
+using test_support::LoopbackHTTPServer;
+
+class TADFullScreenGuiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform = platform::gtk::testing::makePlatform(console, platform::UserInterfaceIdiom::Phone);
+    ASSERT_TRUE(platform);
+    ASSERT_TRUE(platform->launch([&] {
+      window = std::make_shared<platform::Window>(platform::Screen::main().bounds());
+      window->setRootViewController(root);
+      window->makeKeyAndVisible();
+      return true;
+    }));
+    server.route("/", LoopbackHTTPServer::Response::ok(
+                          R"(<title>Land</title><a id="next" href="/next">next</a>)",
+                          {{"Content-Type", "text/html"}}));
+    server.route("/next", LoopbackHTTPServer::Response::ok("<title>Next</title>",
+                                                           {{"Content-Type", "text/html"}}));
+  }
+
+  bool eventually(const std::function<bool()>& done) {
+    return platform->runLoop().runUntil(done, 10);
+  }
+  std::string evaluate(platform::WebView& webView, const std::string& script) {
+    std::optional<std::string> result;
+    webView.evaluateJavaScript(script, [&](const std::string& text) { result = text; });
+    EXPECT_TRUE(eventually([&] { return result.has_value(); })) << script;
+    return result.value_or("(no answer)");
+  }
+
+  std::shared_ptr<platform::gtk::testing::RecordingConsole> console =
+      std::make_shared<platform::gtk::testing::RecordingConsole>();
+  std::unique_ptr<GtkPlatform> platform;
+  std::shared_ptr<platform::Window> window;
+  std::shared_ptr<platform::ViewController> root = std::make_shared<platform::ViewController>();
+  LoopbackHTTPServer server;
+};
+
+TEST_F(TADFullScreenGuiTest, TheBrowserLoadsFollowsALinkAndDoneRestoresTheScreen) {
+  auto browser = TADBrowserController::init();
+  browser->load(base::URL::fromString(server.url("/")));
+  browser->presentFromViewController(root);
+  EXPECT_TRUE(platform::Application::shared().isStatusBarHidden());
+  EXPECT_TRUE(platform::Application::shared().isIdleTimerDisabled());
+  auto vars = browser->vars();
+  ASSERT_TRUE(eventually([&] { return vars->spinner->isAnimating(); }));
+  EXPECT_FALSE(vars->safariButton->isEnabled());
+  ASSERT_TRUE(eventually(
+      [&] { return !browser->webView()->isLoading() && !vars->spinner->isAnimating(); }));
+  EXPECT_EQ(browser->toolbar()->items()[4], vars->reloadButton);
+  EXPECT_TRUE(vars->safariButton->isEnabled());
+  EXPECT_FALSE(vars->backButton->isEnabled());
+
+  evaluate(*browser->webView(), "document.getElementById('next').click(); 1");
+  ASSERT_TRUE(eventually([&] { return vars->backButton->isEnabled(); }));
+
+  vars->doneButton->tap();
+  ASSERT_TRUE(eventually([&] { return !root->modalViewController(); }));
+  EXPECT_FALSE(platform::Application::shared().isStatusBarHidden());
+  EXPECT_FALSE(platform::Application::shared().isIdleTimerDisabled());
+}
+
+TEST_F(TADFullScreenGuiTest, ThePortraitOnlyBrowserRefusesToTurn) {
+  auto browser = TADBrowserController::init();
+  browser->setSupportedOrientations(2);
+  browser->load(base::URL::fromString(server.url("/")));
+  browser->presentFromViewController(root);
+  EXPECT_FALSE(root->rotateTo(platform::InterfaceOrientation::LandscapeLeft));
+  browser->relinquishScreen();
+}
+
+// The page keeps what it hears in its own list, read back by script.
+TEST_F(TADFullScreenGuiTest, TheWebAppPageHearsOnShowAndOnHide) {
+  auto screen = TADWebAppViewController::init();
+  screen->loadHTML(R"(<script>var heard = [];
+      function AVMO_ReceiveMessage(name, info) { heard.push(name); }</script>)",
+                   base::URL::fromString(server.url("/app")));
+  screen->presentFromViewController(root);
+  std::shared_ptr<TADWebView> page = screen->webView();
+  ASSERT_TRUE(page);
+  ASSERT_TRUE(eventually([&] { return !screen->vars()->loadingSpinner; }));
+  std::string heard;
+  ASSERT_TRUE(eventually([&] {
+    heard = evaluate(*page, "heard.join(',')");
+    return heard == "onshow";
+  })) << heard;
+
+  screen->relinquishScreen();
+  ASSERT_TRUE(eventually([&] { return !root->modalViewController(); }));
+  ASSERT_TRUE(eventually([&] {
+    heard = evaluate(*page, "heard.join(',')");
+    return heard == "onshow,onhide";
+  })) << heard;
+}
+
+}  // namespace
