@@ -52,17 +52,14 @@ class TADObjectPrivateGuiTest : public ::testing::Test {
     TADAdNetwork::pointAt(origin);
     platform = platform::gtk::testing::makePlatform(console, platform::UserInterfaceIdiom::Phone);
     ASSERT_TRUE(platform);
-    ASSERT_TRUE(platform->launch([&] {
-      window = std::make_shared<platform::Window>(platform::Screen::main().bounds());
-      window->setRootViewController(root);
-      window->makeKeyAndVisible();
+    window = platform::gtk::testing::launchWithKeyWindow(*platform, root, [&](platform::Window&) {
       banner = TADBannerView::initWithFrame({0, 100, 320, 50});
       banner->setAdUnitID("gui-slot");
       banner->setRootViewController(root);
       banner->setDelegate(delegate);
       root->view()->addSubview(banner);
-      return true;
-    }));
+    });
+    ASSERT_TRUE(window);
   }
   void TearDown() override { TADAdNetwork::reset(); }
   size_t requestsFor(const std::string& path) const {

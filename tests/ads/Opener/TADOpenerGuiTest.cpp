@@ -21,12 +21,8 @@ class TADOpenerGuiTest : public ::testing::Test {
   void SetUp() override {
     platform = platform::gtk::testing::makePlatform(console, platform::UserInterfaceIdiom::Phone);
     ASSERT_TRUE(platform);
-    ASSERT_TRUE(platform->launch([&] {
-      window = std::make_shared<platform::Window>(platform::Screen::main().bounds());
-      window->setRootViewController(root);
-      window->makeKeyAndVisible();
-      return true;
-    }));
+    window = platform::gtk::testing::launchWithKeyWindow(*platform, root);
+    ASSERT_TRUE(window);
     opener->setViewController(root);
   }
 

@@ -23,15 +23,13 @@ class TADWebViewGuiTest : public ::testing::Test {
   void SetUp() override {
     platform = platform::gtk::testing::makePlatform(console, platform::UserInterfaceIdiom::Phone);
     ASSERT_TRUE(platform);
-    ASSERT_TRUE(platform->launch([&] {
-      window = std::make_shared<platform::Window>(platform::Screen::main().bounds());
-      window->setRootViewController(std::make_shared<platform::ViewController>());
-      window->makeKeyAndVisible();
-      webView = TADWebView::initWithFrame({0, 0, 320, 400});
-      webView->setDelegate(delegate);
-      window->rootViewController()->view()->addSubview(webView);
-      return true;
-    }));
+    window = platform::gtk::testing::launchWithKeyWindow(
+        *platform, std::make_shared<platform::ViewController>(), [&](platform::Window& keyWindow) {
+          webView = TADWebView::initWithFrame({0, 0, 320, 400});
+          webView->setDelegate(delegate);
+          keyWindow.rootViewController()->view()->addSubview(webView);
+        });
+    ASSERT_TRUE(window);
     observe("unknownThing", messages);
     observe(std::string(TADWebViewDelegateDidReceiveWebAction), webActions);
   }

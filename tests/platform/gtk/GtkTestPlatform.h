@@ -8,11 +8,15 @@
 #include <gtk/gtk.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "platform/Screen.h"
+#include "platform/ViewController.h"
+#include "platform/Window.h"
 #include "platform/gtk/GtkPlatform.h"
 
 namespace platform {
@@ -64,6 +68,23 @@ inline std::unique_ptr<GtkPlatform> makePlatform(std::shared_ptr<RecordingConsol
   auto platform = GtkPlatform::create(options, &error);
   EXPECT_TRUE(platform) << error.localizedDescription();
   return platform;
+}
+
+// Launches platform with a key window over the whole device screen whose root controller is root,
+// then lets then add what the test needs while the program starts. Answers the window, or nullptr
+// when the launch failed.
+inline std::shared_ptr<Window> launchWithKeyWindow(GtkPlatform& platform,
+                                                   std::shared_ptr<ViewController> root,
+                                                   const std::function<void(Window&)>& then = {}) {
+  std::shared_ptr<Window> window;
+  bool launched = platform.launch([&] {
+    window = std::make_shared<Window>(Screen::main().bounds());
+    window->setRootViewController(std::move(root));
+    window->makeKeyAndVisible();
+    if (then) then(*window);
+    return true;
+  });
+  return launched ? window : nullptr;
 }
 
 // Where widget is drawn on the device screen (the stage), as laid out by GTK.

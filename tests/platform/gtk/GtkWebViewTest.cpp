@@ -79,15 +79,13 @@ class GtkWebViewTest : public ::testing::Test {
   void SetUp() override {
     platform = testing::makePlatform(console, UserInterfaceIdiom::Phone);
     ASSERT_TRUE(platform);
-    ASSERT_TRUE(platform->launch([&] {
-      window = std::make_shared<Window>(Screen::main().bounds());
-      window->setRootViewController(std::make_shared<ViewController>());
-      window->makeKeyAndVisible();
-      webView = std::make_shared<TouchedWebView>(Rect{0, 0, 320, 400});
-      webView->setDelegate(delegate);
-      window->rootViewController()->view()->addSubview(webView);
-      return true;
-    }));
+    window = testing::launchWithKeyWindow(
+        *platform, std::make_shared<ViewController>(), [&](Window& keyWindow) {
+          webView = std::make_shared<TouchedWebView>(Rect{0, 0, 320, 400});
+          webView->setDelegate(delegate);
+          keyWindow.rootViewController()->view()->addSubview(webView);
+        });
+    ASSERT_TRUE(window);
     ASSERT_TRUE(eventually([&] { return gtk_widget_get_mapped(widget()); }));
   }
 
