@@ -53,17 +53,10 @@ class TADWebViewGuiTest : public ::testing::Test {
     }));
   }
   std::string evaluate(const std::string& script) {
-    std::optional<std::string> result;
-    webView->evaluateJavaScript(script, [&](const std::string& text) { result = text; });
-    EXPECT_TRUE(eventually([&] { return result.has_value(); })) << script;
-    return result.value_or("(no answer)");
+    return platform::gtk::testing::evaluateIn(*platform, *webView, script);
   }
-  // Asks the page again until it answers text: for what the page hears later.
   bool pageComesToSay(const std::string& script, const std::string& text) {
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-      if (evaluate(script) == text) return true;
-    }
-    return false;
+    return platform::gtk::testing::pageComesToSay(*platform, *webView, script, text);
   }
   static std::string text(const base::Value& userInfo, std::string_view key) {
     const base::Dictionary* dictionary = userInfo.asDictionary();

@@ -35,10 +35,7 @@ class TADFullScreenGuiTest : public ::testing::Test {
     return platform->runLoop().runUntil(done, 10);
   }
   std::string evaluate(platform::WebView& webView, const std::string& script) {
-    std::optional<std::string> result;
-    webView.evaluateJavaScript(script, [&](const std::string& text) { result = text; });
-    EXPECT_TRUE(eventually([&] { return result.has_value(); })) << script;
-    return result.value_or("(no answer)");
+    return platform::gtk::testing::evaluateIn(*platform, webView, script);
   }
 
   std::shared_ptr<platform::gtk::testing::RecordingConsole> console =

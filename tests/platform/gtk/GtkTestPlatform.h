@@ -10,12 +10,14 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "platform/Screen.h"
 #include "platform/ViewController.h"
+#include "platform/WebView.h"
 #include "platform/Window.h"
 #include "platform/gtk/GtkPlatform.h"
 
@@ -85,6 +87,23 @@ inline std::shared_ptr<Window> launchWithKeyWindow(GtkPlatform& platform,
     return true;
   });
   return launched ? window : nullptr;
+}
+
+// Runs script in webView's page and waits on the main loop for its text answer.
+inline std::string evaluateIn(GtkPlatform& platform, WebView& webView, const std::string& script) {
+  std::optional<std::string> result;
+  webView.evaluateJavaScript(script, [&](const std::string& text) { result = text; });
+  EXPECT_TRUE(platform.runLoop().runUntil([&] { return result.has_value(); }, 10)) << script;
+  return result.value_or("(no answer)");
+}
+
+// Asks the page again until it answers text: for what the page comes to hear later.
+inline bool pageComesToSay(GtkPlatform& platform, WebView& webView, const std::string& script,
+                           const std::string& text) {
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    if (evaluateIn(platform, webView, script) == text) return true;
+  }
+  return false;
 }
 
 // Where widget is drawn on the device screen (the stage), as laid out by GTK.

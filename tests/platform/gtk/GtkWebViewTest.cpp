@@ -106,17 +106,10 @@ class GtkWebViewTest : public ::testing::Test {
     ASSERT_TRUE(eventually([&] { return delegate->finishes > finished; }));
   }
   std::string evaluate(const std::string& script) {
-    std::optional<std::string> result;
-    webView->evaluateJavaScript(script, [&](const std::string& text) { result = text; });
-    EXPECT_TRUE(eventually([&] { return result.has_value(); })) << script;
-    return result.value_or("(no answer)");
+    return testing::evaluateIn(*platform, *webView, script);
   }
-  // Asks the page again until it answers text: for what the page hears after the test.
   bool pageComesToSay(const std::string& script, const std::string& text) {
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-      if (evaluate(script) == text) return true;
-    }
-    return false;
+    return testing::pageComesToSay(*platform, *webView, script, text);
   }
   bool decided(const std::string& url) {
     return eventually([&] { return delegate->decisionFor(url) != nullptr; });
