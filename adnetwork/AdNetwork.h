@@ -1,0 +1,117 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/Error.h"
+
+namespace adnetwork {
+
+// The reference ad network: one HTTP server on 127.0.0.1 that plays every part of an ad network
+// the library talks to. It serves the page script, ad pages (a rotating set of 320×50 creatives
+// with the ad response headers), impression and click tracking, and small landing pages; it logs
+// every request it receives, and it can be told to misbehave in the ways real networks do.
+//
+// It runs on libsoup's server, attached to the thread-default GLib main context of the thread that
+// starts it, so it answers while that thread's loop runs (the program's loop, a test's loop). It
+// never blocks the loop: delays and stalls are timers. Stopping (destruction) closes every
+// connection, answered or not.
+//
+// Paths it serves (all under origin()):
+//   /avmo/sdk-core-v40.js      the page script; "Last-Modified", and 304 to a conditional fetch
+//   /ad?...                    an ad page, chosen by rotation, for the parameters the script got
+//   /creative/<name>/<file>    a creative's CSS and picture
+//   /track/impression?ad=N     impression tracking
+//   /track/click?ad=N          click tracking
+//   /landing/<name>/<page>     landing pages, linked to one another
+// and anything under a host-relative click address that the library builds.
+class AdNetwork {
+ public:
+  // What may go wrong with a reply, on purpose.
+  enum class Fault {
+    Status,         // answer `status` (400, 404, 500, 503, …) with a short body
+    Delay,          // answer normally, `seconds` late
+    Stall,          // accept the request and never answer it
+    EmptyPage,      // 200 with an empty body (or blanks only)
+    Garbage,        // 200 with bytes that are not HTML or text
+    Oversized,      // a body over the library's fetch limit
+    RedirectChain,  // `count` redirects, each carrying tracking headers, then the real answer
+    RedirectLoop,   // redirects that never end
+    CloseMidAnswer, // the head and part of the body, then the connection closes
+    ScriptSilent,   // a page script whose build function never answers
+    ScriptThrows,   // a page script whose build function throws
+  };
+
+  // Which requests a fault applies to.
+  enum class Route { Script, Ad, Tracking, Landing };
+
+  struct FaultSpec {
+    Fault fault = Fault::Status;
+    int status = 500;
+    double seconds = 0;
+    int count = 3;
+  };
+
+  struct Options {
+    // 0: a port of the system's choosing.
+    uint16_t port = 0;
+    // When set, every request is also appended to this file, one JSON object a line.
+    std::string logPath;
+    // The refresh period each ad page names ("X-Avmo-Refresh-Rate"); 0 names none.
+    double refreshSeconds = 30;
+  };
+
+  // One request as received, in the order of arrival.
+  struct LoggedRequest {
+    double time = 0;  // seconds since the network started
+    std::string method;
+    std::string path;
+    // The query, each key once (the last value wins) with percent escapes resolved.
+    std::map<std::string, std::string> query;
+    std::map<std::string, std::string> headers;  // names in lower case
+    int status = 0;                              // what it answered; 0 for no answer
+    std::string fault;                           // the fault applied, empty for none
+  };
+
+  // Listens on 127.0.0.1 and answers from now on; nothing, with the reason, when it cannot.
+  static std::unique_ptr<AdNetwork> start(const Options& options, base::Error* error = nullptr);
+  ~AdNetwork();
+  AdNetwork(const AdNetwork&) = delete;
+  AdNetwork& operator=(const AdNetwork&) = delete;
+
+  uint16_t port() const;
+  // "http://127.0.0.1:<port>", what the library's ad-network configuration is pointed at.
+  std::string origin() const;
+
+  // The names of the creatives, in rotation order.
+  std::vector<std::string> creatives() const;
+  // Serve only this creative from now on (empty: back to rotation). False for an unknown name.
+  bool pinCreative(const std::string& name);
+  // The slot names the network has nothing for ("unableToServe").
+  void refuseSlot(const std::string& slotname);
+  void setRefreshSeconds(double seconds);
+
+  // The next `times` requests on the route get the fault (times < 0: every request, until
+  // clearFaults).
+  void injectFault(Route route, FaultSpec spec, int times = 1);
+  void clearFaults();
+  // Parses a fault as people write it on the command line: "<route>:<fault>[:<number>]", e.g.
+  // "ad:503", "ad:delay:2", "script:silent", "ad:redirect-chain:3", "tracking:stall".
+  static std::optional<std::pair<Route, FaultSpec>> parseFault(const std::string& text,
+                                                               base::Error* error = nullptr);
+
+  std::vector<LoggedRequest> requests() const;
+  // How many requests had exactly this path.
+  size_t count(const std::string& path) const;
+
+ private:
+  class Server;
+  explicit AdNetwork(std::unique_ptr<Server> server);
+  std::unique_ptr<Server> server_;
+};
+
+}  // namespace adnetwork
