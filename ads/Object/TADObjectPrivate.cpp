@@ -214,7 +214,7 @@ void TADObjectPrivate::loadPrivateRequest(const std::shared_ptr<TADRequestPrivat
   }
   request_->setCounter(statistics.incrementAdRequestCount());
   changeState(kStateBuildingAdAddress);
-  loadTimer_ = platform::RunLoop::main().startTimer(kLoadTimeLimit, [this] { loadTimedOut(); });
+  loadTimer_ = platform::RunLoop::main().startTimer(loadTimeLimit_, [this] { loadTimedOut(); });
   ensureSupportFiles();
 }
 
@@ -335,7 +335,7 @@ void TADObjectPrivate::setupBuildAdWebView() {
     if (auto self = weak.lock()) self->refuseAnswer("Unable to serve", n.userInfo);
   });
   scriptAnswerTimer_ =
-      platform::RunLoop::main().startTimer(kScriptAnswerTimeLimit, [this] { loadTimedOut(); });
+      platform::RunLoop::main().startTimer(scriptAnswerTimeLimit_, [this] { loadTimedOut(); });
 }
 
 void TADObjectPrivate::resetBuildAdWebView() {

@@ -39,8 +39,8 @@ class WebView;
 // any full-screen ad view is up.
 //
 // One load at a time: a load asked for while another is in flight is dropped without a word.
-// Every accepted load ends, within kLoadTimeLimit at the latest, in did-receive-ad or in exactly
-// one failure. The owner calls cancelPendingActions before letting the object go.
+// Every accepted load ends, within its load time limit at the latest, in did-receive-ad or in
+// exactly one failure. The owner calls cancelPendingActions before letting the object go.
 class TADObjectPrivate : public TADCachedFileDelegate,
                          public TADClickTrackerDelegate,
                          public std::enable_shared_from_this<TADObjectPrivate> {
@@ -62,6 +62,14 @@ class TADObjectPrivate : public TADCachedFileDelegate,
   static constexpr double kLoadTimeLimit = 30;
   // The page script's lifetime from the start of its latest check.
   static constexpr double kScriptLifetime = 86400;
+  // This object's time limits, the two above unless set; a setting applies from the next load.
+  // For tests and benchmarks that cannot wait the full limits.
+  void setTimeLimits(double scriptAnswerSeconds, double loadSeconds) {
+    scriptAnswerTimeLimit_ = scriptAnswerSeconds;
+    loadTimeLimit_ = loadSeconds;
+  }
+  double scriptAnswerTimeLimit() const { return scriptAnswerTimeLimit_; }
+  double loadTimeLimit() const { return loadTimeLimit_; }
 
   // An ad object serving view, filling its bounds, its banner web view added to the view.
   static std::shared_ptr<TADObjectPrivate> initWithView(const std::shared_ptr<TADBannerView>& view);
@@ -187,6 +195,8 @@ class TADObjectPrivate : public TADCachedFileDelegate,
   double reloadSeconds_ = 0;
   bool hasAutoRefreshed_ = false;
   int32_t supportedOrientations_ = 1;
+  double scriptAnswerTimeLimit_ = kScriptAnswerTimeLimit;
+  double loadTimeLimit_ = kLoadTimeLimit;
   // The time limits of the load in flight.
   platform::RunLoop::Timer scriptAnswerTimer_;
   platform::RunLoop::Timer loadTimer_;
