@@ -1,6 +1,7 @@
 // The program's entry: reads the command line, builds the desktop platform, and hands control to
 // its application loop, which loads the main interface, launches the application and shows the
-// soundboard on a device screen.
+// soundboard on a device screen. Unless --ad-network names another, the reference ad network
+// runs inside the program on 127.0.0.1 and serves the banner.
 //
 //   quillbeck [--device phone|tablet] [--silent] [--screenshot FILE] [--ad-network URL]
 //
@@ -17,9 +18,16 @@
 #include <string_view>
 
 #include "Classes/quillbeckInterface.h"
+#include "Classes/quillbeckViewController.h"
+#include "adnetwork/AdNetwork.h"
+#include "ads/Object/TADObjectPrivate.h"
 #include "ads/Utility/TADConfiguration.h"
+#include "ads/View/TADBannerView.h"
 #include "base/URL.h"
+#include "platform/Application.h"
+#include "platform/Clock.h"
 #include "platform/Console.h"
+#include "platform/Window.h"
 #include "platform/gtk/GtkPlatform.h"
 
 namespace {
@@ -35,9 +43,10 @@ constexpr std::string_view kUsage =
     "usage: quillbeck [--device phone|tablet] [--silent] [--screenshot FILE] [--ad-network URL]\n"
     "  --device      the device whose screen to show (default: phone)\n"
     "  --silent      play clips into no sound device\n"
-    "  --screenshot  write the device screen to FILE (PNG) once it is shown, then quit\n"
+    "  --screenshot  write the device screen to FILE (PNG) once the banner shows an ad (at most\n"
+    "                15 seconds after start), then quit\n"
     "  --ad-network  the ad network's origin (http://host[:port]) that serves the page script\n"
-    "                and the ads\n"
+    "                and the ads (default: the reference network, run inside the program)\n"
     "Ctrl+Left and Ctrl+Right turn the device; Ctrl+Q quits.\n";
 
 // The command line, or nothing after saying what is wrong with it (exitStatus: 0 for --help).
@@ -98,14 +107,102 @@ std::string assetsFolder() {
   return QUILLBECK_SOURCE_ASSETS;
 }
 
-void takeScreenshot(platform::gtk::GtkPlatform& platform, const std::string& path) {
-  base::Error error;
-  if (platform.deviceScreen()->saveScreenshot(path, &error)) {
-    std::printf("%s\n", path.c_str());
-  } else {
-    platform::Console::log("quillbeck: " + error.localizedDescription());
+// Takes the screenshot once the banner shows an ad and the screen has been drawn since (a web
+// view's content follows its load by a frame or two), or after kTimeLimit in any case, saying so.
+// With the embedded network, "shows an ad" also waits for the ad's impression tracking to reach
+// the network, the last step of a shown ad.
+class AdScreenshot {
+ public:
+  static constexpr double kTimeLimit = 15;
+  static constexpr double kPollSeconds = 0.1;
+  static constexpr double kSettleSeconds = 0.3;
+
+  AdScreenshot(platform::gtk::GtkPlatform& platform, std::string path,
+               const adnetwork::AdNetwork* network)
+      : platform_(platform), path_(std::move(path)), network_(network) {}
+  ~AdScreenshot() {
+    platform::RunLoop::cancelOnMain(this);
+    if (drawHandler_)
+      g_signal_handler_disconnect(platform_.deviceScreen()->gtkWindow(), drawHandler_);
   }
-  platform.quit();
+  AdScreenshot(const AdScreenshot&) = delete;
+  AdScreenshot& operator=(const AdScreenshot&) = delete;
+
+  void start() {
+    started_ = platform::Clock::shared().monotonicSeconds();
+    poll();
+  }
+
+ private:
+  void poll() {
+    if (bannerShowsAd()) {
+      waitForDraw();
+      return;
+    }
+    if (platform::Clock::shared().monotonicSeconds() - started_ >= kTimeLimit) {
+      platform::Console::log(
+          "quillbeck: the banner showed no ad within 15 seconds; taking the "
+          "screenshot without one");
+      take();
+      return;
+    }
+    platform::RunLoop::main().post(kPollSeconds, this, [this] { poll(); });
+  }
+
+  bool bannerShowsAd() const {
+    auto window = platform::Application::shared().keyWindow();
+    auto screen =
+        window ? std::dynamic_pointer_cast<quillbeckViewController>(window->rootViewController())
+               : nullptr;
+    auto banner = screen ? screen->bannerView() : nullptr;
+    auto object = banner ? banner->privateObject() : nullptr;
+    if (!object || object->state() != TADObjectPrivate::kStateShown) return false;
+    return !network_ || network_->count("/track/impression") > 0;
+  }
+
+  void waitForDraw() {
+    GtkWidget* window = GTK_WIDGET(platform_.deviceScreen()->gtkWindow());
+    drawHandler_ = g_signal_connect_after(window, "draw", G_CALLBACK(drawn), this);
+    gtk_widget_queue_draw(window);
+  }
+
+  static gboolean drawn(GtkWidget* window, cairo_t*, gpointer data) {
+    auto* self = static_cast<AdScreenshot*>(data);
+    g_signal_handler_disconnect(window, self->drawHandler_);
+    self->drawHandler_ = 0;
+    platform::RunLoop::main().post(kSettleSeconds, self, [self] { self->take(); });
+    return FALSE;
+  }
+
+  void take() {
+    base::Error error;
+    if (platform_.deviceScreen()->saveScreenshot(path_, &error)) {
+      std::printf("%s\n", path_.c_str());
+    } else {
+      platform::Console::log("quillbeck: " + error.localizedDescription());
+    }
+    platform_.quit();
+  }
+
+  platform::gtk::GtkPlatform& platform_;
+  std::string path_;
+  const adnetwork::AdNetwork* network_;
+  double started_ = 0;
+  gulong drawHandler_ = 0;
+};
+
+// The reference ad network on 127.0.0.1, the library pointed at it; nothing (said on the
+// console) when it cannot listen, and the library keeps its default addresses.
+std::unique_ptr<adnetwork::AdNetwork> startEmbeddedNetwork() {
+  base::Error error;
+  std::unique_ptr<adnetwork::AdNetwork> network = adnetwork::AdNetwork::start({}, &error);
+  if (!network) {
+    platform::Console::log("quillbeck: the embedded ad network did not start: " +
+                           error.localizedDescription());
+    return nullptr;
+  }
+  TADAdNetwork::pointAt(network->origin());
+  return network;
 }
 
 }  // namespace
@@ -115,7 +212,6 @@ int main(int argc, char** argv) {
   std::optional<CommandLine> line = parse(argc, argv, exitStatus);
   if (!line) return exitStatus;
 
-  if (!line->adNetwork.empty()) TADAdNetwork::pointAt(line->adNetwork);
   std::string assets = assetsFolder();
   platform::gtk::GtkPlatform::Options options;
   options.idiom = line->idiom;
@@ -135,13 +231,23 @@ int main(int argc, char** argv) {
                            " (set QUILLBECK_ASSETS to the assets folder)");
   }
   quillbeckInterface::setInterfaceFolder(assets + "/interface");
+  std::unique_ptr<adnetwork::AdNetwork> network;
+  if (line->adNetwork.empty()) {
+    network = startEmbeddedNetwork();
+  } else {
+    TADAdNetwork::pointAt(line->adNetwork);
+  }
 
   auto loadMainInterface = [] { return quillbeckInterface::loadMainInterface() != nullptr; };
   std::function<void()> launched;
+  std::unique_ptr<AdScreenshot> screenshot;
   if (!line->screenshot.empty()) {
-    launched = [&platform, path = line->screenshot] {
-      platform->deviceScreen()->whenDrawn([&platform, path] { takeScreenshot(*platform, path); });
+    screenshot = std::make_unique<AdScreenshot>(*platform, line->screenshot, network.get());
+    launched = [&platform, &screenshot] {
+      platform->deviceScreen()->whenDrawn([&screenshot] { screenshot->start(); });
     };
   }
-  return platform->run(argv[0], loadMainInterface, launched);
+  int status = platform->run(argv[0], loadMainInterface, launched);
+  screenshot.reset();
+  return status;
 }

@@ -1,0 +1,393 @@
+// A banner ad against the reference ad network on a loopback port, in the real web view: how long
+// a load takes next to the least it could take, what one refresh asks of the network, and whether
+// the program's memory grows over hundreds of refreshes. Google Benchmark's loop does not fit a
+// GUI loop that must run between the start and the end of each measurement, so this is a small
+// program of its own; it needs a display (run it under xvfb-run).
+//
+//   live_ad_bench [--loads N] [--refreshes N] [--period SECONDS]
+
+#include <gtk/gtk.h>
+#include <libsoup/soup.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "adnetwork/AdNetwork.h"
+#include "ads/Network/TADCachedFile.h"
+#include "ads/Object/TADObjectPrivate.h"
+#include "ads/Request/TADRequest.h"
+#include "ads/Utility/TADConfiguration.h"
+#include "ads/View/TADBannerView.h"
+#include "ads/View/TADBannerViewDelegate.h"
+#include "platform/Screen.h"
+#include "platform/UserDefaults.h"
+#include "platform/ViewController.h"
+#include "platform/WebView.h"
+#include "platform/Window.h"
+#include "platform/glib/GlibPtr.h"
+#include "platform/gtk/GtkPlatform.h"
+#include "platform/gtk/GtkWebContext.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using adnetwork::AdNetwork;
+constexpr platform::Rect kBannerFrame{0, 430, 320, 50};
+
+double since(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Resident kilobytes of the process pid (VmRSS), 0 when it has gone.
+long residentKilobytes(const std::string& pid) {
+  std::ifstream status("/proc/" + pid + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+  }
+  return 0;
+}
+
+// The program's own resident size and that of its descendants (the web engine's processes).
+struct Resident {
+  long self = 0;
+  long children = 0;
+};
+Resident resident() {
+  std::map<std::string, std::string> parentOf;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    std::string pid = entry.path().filename();
+    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), {});
+    size_t close = text.rfind(')');
+    if (close == std::string::npos) continue;
+    char state = 0;
+    int parent = 0;
+    if (std::sscanf(text.c_str() + close + 1, " %c %d", &state, &parent) == 2) {
+      parentOf[pid] = std::to_string(parent);
+    }
+  }
+  std::string self = std::to_string(::getpid());
+  Resident result{residentKilobytes(self), 0};
+  for (const auto& [pid, parent] : parentOf) {
+    for (std::string up = parent; up != "0" && parentOf.contains(up); up = parentOf[up]) {
+      if (up == self) {
+        result.children += residentKilobytes(pid);
+        break;
+      }
+    }
+  }
+  return result;
+}
+
+class TimingDelegate : public TADBannerViewDelegate {
+ public:
+  void adViewDidReceiveAd(const std::shared_ptr<TADBannerView>&) override {
+    ++received;
+    at = Clock::now();
+  }
+  void adViewDidFailToReceiveAdWithError(const std::shared_ptr<TADBannerView>&,
+                                         const TADRequestError&) override {
+    ++failed;
+  }
+  int received = 0;
+  int failed = 0;
+  Clock::time_point at;
+};
+
+class FinishDelegate : public platform::WebViewDelegate {
+ public:
+  void webViewDidFinishLoad(platform::WebView&) override { finished = true; }
+  void webViewDidFailLoadWithError(platform::WebView&, const base::Error&) override {
+    finished = true;
+  }
+  bool finished = false;
+};
+
+class Bench {
+ public:
+  bool start() {
+    base::Error error;
+    network_ = AdNetwork::start({}, &error);
+    if (!network_) return report("the ad network did not start: " + error.localizedDescription());
+    network_->setRefreshSeconds(0);
+    network_->pinCreative("landing");
+    TADAdNetwork::pointAt(network_->origin());
+    platform::gtk::GtkPlatform::Options options;
+    options.resourcePath = "/nonexistent";
+    options.audioOutput = platform::gtk::GstAudioBackend::Output::Silent;
+    options.userDefaults = std::make_shared<platform::UserDefaults>();
+    options.webContext =
+        std::make_shared<platform::gtk::GtkWebContext>(folder_ + "/data", folder_ + "/cache");
+    platform_ = platform::gtk::GtkPlatform::create(options, &error);
+    if (!platform_) return report(error.localizedDescription());
+    bool launched = platform_->launch([&] {
+      window_ = std::make_shared<platform::Window>(platform::Screen::main().bounds());
+      window_->setRootViewController(root_);
+      window_->makeKeyAndVisible();
+      banner_ = TADBannerView::initWithFrame(kBannerFrame);
+      banner_->setAdUnitID("bench-slot");
+      banner_->setRootViewController(root_);
+      banner_->setDelegate(delegate_);
+      root_->view()->addSubview(banner_);
+      return true;
+    });
+    return launched || report("the platform did not launch");
+  }
+
+  ~Bench() {
+    if (banner_) banner_->privateObject()->cancelPendingActions();
+    std::filesystem::remove_all(folder_);
+  }
+
+  // One load from loadRequest to did-receive-ad, in milliseconds, with the phase it was in at
+  // each step (script answered, ad page fetched); negative when it failed.
+  struct Load {
+    double total = -1;
+    double scriptAnswered = 0;
+    double pageFetched = 0;
+  };
+  Load load() {
+    int received = delegate_->received;
+    int failed = delegate_->failed;
+    auto object = banner_->privateObject();
+    Load result;
+    Clock::time_point begin = Clock::now();
+    banner_->loadRequest(TADRequest::request());
+    int32_t state = object->state();
+    loop().runUntil(
+        [&] {
+          int32_t now = object->state();
+          if (now != state && now == TADObjectPrivate::kStateFetchingAdPage) {
+            result.scriptAnswered = since(begin);
+          }
+          if (now != state && now == TADObjectPrivate::kStateShowing) {
+            result.pageFetched = since(begin);
+          }
+          state = now;
+          return delegate_->received > received || delegate_->failed > failed;
+        },
+        30);
+    if (delegate_->received > received) {
+      result.total = std::chrono::duration<double, std::milli>(delegate_->at - begin).count();
+    }
+    return result;
+  }
+
+  // Makes the next load fetch the page script anew: no stored copy, no date.
+  void forgetScript() {
+    platform::UserDefaults::standard().removeObjectForKey("talvik_stats_TADObjectPrivate");
+    std::filesystem::remove(scriptCopyPath());
+  }
+
+  // The floor of a load: one GET of the last ad page, then the same HTML in a plain web view of
+  // the banner's size until it has finished loading.
+  struct Floor {
+    double get = -1;
+    double render = -1;
+  };
+  Floor floor() {
+    Floor result;
+    std::string url = network_->origin() + lastAdPath();
+    auto message = glib::adopt(soup_message_new("GET", url.c_str()));
+    struct Outcome {
+      bool done = false;
+      std::string body;
+    } outcome;
+    Clock::time_point begin = Clock::now();
+    soup_session_send_and_read_async(
+        session_.get(), message.get(), G_PRIORITY_DEFAULT, nullptr,
+        [](GObject* source, GAsyncResult* asyncResult, gpointer data) {
+          auto* outcome = static_cast<Outcome*>(data);
+          glib::GBytesPtr body(
+              soup_session_send_and_read_finish(SOUP_SESSION(source), asyncResult, nullptr));
+          if (body) {
+            gsize size = 0;
+            const char* bytes = static_cast<const char*>(g_bytes_get_data(body.get(), &size));
+            outcome->body.assign(bytes, size);
+          }
+          outcome->done = true;
+        },
+        &outcome);
+    loop().runUntil([&] { return outcome.done; }, 30);
+    result.get = since(begin);
+    if (outcome.body.empty()) return result;
+
+    auto view = std::make_shared<platform::WebView>(kBannerFrame);
+    auto finish = std::make_shared<FinishDelegate>();
+    view->setDelegate(finish);
+    root_->view()->addSubview(view);
+    begin = Clock::now();
+    view->loadHTMLString(outcome.body, base::URL::fromString(url));
+    if (loop().runUntil([&] { return finish->finished; }, 30)) result.render = since(begin);
+    view->setDelegate({});
+    view->removeFromSuperview();
+    return result;
+  }
+
+  // Refreshes on period until count more ads have been received; answers whether they were.
+  bool refresh(int count, double period) {
+    int target = delegate_->received + count;
+    return loop().runUntil([&] { return delegate_->received >= target; }, count * (period + 5));
+  }
+  void setPeriod(double seconds) { network_->setRefreshSeconds(seconds); }
+  void stopRefreshing() { banner_->privateObject()->cancelPendingActions(); }
+
+  std::vector<AdNetwork::LoggedRequest> requests() const { return network_->requests(); }
+  int failures() const { return delegate_->failed; }
+  glib::GlibRunLoop& loop() { return platform_->runLoop(); }
+
+ private:
+  bool report(const std::string& what) {
+    std::fprintf(stderr, "live_ad_bench: %s\n", what.c_str());
+    return false;
+  }
+  std::string lastAdPath() const {
+    std::string path;
+    for (const auto& request : network_->requests()) {
+      if (request.path != "/ad") continue;
+      path = "/ad?";
+      for (const auto& [key, value] : request.query) {
+        path += glib::GCharPtr(g_uri_escape_string(key.c_str(), nullptr, false)).get();
+        path += "=";
+        path += glib::GCharPtr(g_uri_escape_string(value.c_str(), nullptr, false)).get();
+        path += "&";
+      }
+      path.pop_back();
+    }
+    return path;
+  }
+  // Where the library keeps its copy of the page script: a file of the same address names the
+  // same copy.
+  static std::string scriptCopyPath() {
+    auto file = TADCachedFile::initWithDelegate({}, TADObjectPrivate::jsBuildAdURL());
+    return file->filePath().value_or("");
+  }
+
+  std::string folder_ = glib::GCharPtr(g_dir_make_tmp("live-ad-bench-XXXXXX", nullptr)).get();
+  std::unique_ptr<AdNetwork> network_;
+  std::unique_ptr<platform::gtk::GtkPlatform> platform_;
+  std::shared_ptr<platform::Window> window_;
+  std::shared_ptr<platform::ViewController> root_ = std::make_shared<platform::ViewController>();
+  std::shared_ptr<TADBannerView> banner_;
+  std::shared_ptr<TimingDelegate> delegate_ = std::make_shared<TimingDelegate>();
+  glib::GObjectPtr<SoupSession> session_ = glib::adopt(soup_session_new());
+};
+
+void measureLatency(Bench& bench, int loads) {
+  std::vector<double> stored, fresh, floorGet, floorRender, floorTotal, script, page;
+  std::vector<double> freshScript;
+  for (int i = 0; i < loads; ++i) {
+    bench.forgetScript();
+    Bench::Load freshLoad = bench.load();
+    Bench::Load storedLoad = bench.load();
+    Bench::Floor floor = bench.floor();
+    if (freshLoad.total < 0 || storedLoad.total < 0 || floor.render < 0) {
+      std::fprintf(stderr, "live_ad_bench: load %d failed\n", i);
+      continue;
+    }
+    fresh.push_back(freshLoad.total);
+    freshScript.push_back(freshLoad.scriptAnswered);
+    stored.push_back(storedLoad.total);
+    script.push_back(storedLoad.scriptAnswered);
+    page.push_back(storedLoad.pageFetched - storedLoad.scriptAnswered);
+    floorGet.push_back(floor.get);
+    floorRender.push_back(floor.render);
+    floorTotal.push_back(floor.get + floor.render);
+  }
+  double floorMs = median(floorTotal);
+  std::printf("ad-load latency, medians of %zu rounds (ms):\n", stored.size());
+  std::printf("  floor: GET %.1f + plain web view %.1f = %.1f\n", median(floorGet),
+              median(floorRender), floorMs);
+  std::printf(
+      "  script stored: %.1f (ratio %.2f); script answered at %.1f, ad page fetched "
+      "%.1f later, shown %.1f after that\n",
+      median(stored), median(stored) / floorMs, median(script), median(page),
+      median(stored) - median(script) - median(page));
+  std::printf("  script fresh:  %.1f (ratio %.2f); script answered at %.1f\n", median(fresh),
+              median(fresh) / floorMs, median(freshScript));
+}
+
+void measureRequests(Bench& bench, int refreshes, double period) {
+  bench.setPeriod(period);
+  bench.load();
+  bench.refresh(3, period);  // steady state
+  size_t from = bench.requests().size();
+  if (!bench.refresh(refreshes, period)) std::fprintf(stderr, "live_ad_bench: refreshes stalled\n");
+  std::vector<AdNetwork::LoggedRequest> log = bench.requests();
+  std::map<std::string, int> byPath;
+  for (size_t i = from; i < log.size(); ++i)
+    ++byPath[log[i].path.rfind("/creative/", 0) == 0 ? "/creative/… (page resources)"
+                                                     : log[i].path];
+  std::printf("requests per refresh over %d refreshes:\n", refreshes);
+  for (const auto& [path, count] : byPath)
+    std::printf("  %-32s %.2f\n", path.c_str(), static_cast<double>(count) / refreshes);
+}
+
+void measureMemory(Bench& bench, int refreshes, double period) {
+  constexpr int kWindow = 20;
+  bench.setPeriod(period);
+  std::printf("resident size every %d refreshes (KB; program, web engine processes):\n", kWindow);
+  std::vector<long> selves;
+  for (int done = 0; done < refreshes; done += kWindow) {
+    if (!bench.refresh(kWindow, period)) {
+      std::fprintf(stderr, "live_ad_bench: refreshes stalled\n");
+      return;
+    }
+    Resident now = resident();
+    selves.push_back(now.self);
+    std::printf("  after %3d: %ld  %ld\n", done + kWindow, now.self, now.children);
+  }
+  // Noise: the spread between successive windows once the first has warmed up.
+  long spread = 0;
+  for (size_t i = 2; i < selves.size(); ++i)
+    spread = std::max(spread, std::labs(selves[i] - selves[i - 1]));
+  std::printf(
+      "  growth from 20 to %d: %ld KB; largest step between successive windows after the "
+      "first: %ld KB; failures: %d\n",
+      refreshes, selves.back() - selves.front(), spread, bench.failures());
+  bench.stopRefreshing();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int loads = 15;
+  int refreshes = 300;
+  double period = 0.05;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    std::string option = argv[i];
+    if (option == "--loads") loads = std::atoi(argv[i + 1]);
+    if (option == "--refreshes") refreshes = std::atoi(argv[i + 1]);
+    if (option == "--period") period = std::atof(argv[i + 1]);
+  }
+  std::string caches = glib::GCharPtr(g_dir_make_tmp("live-ad-bench-caches-XXXXXX", nullptr)).get();
+  ::setenv("XDG_CACHE_HOME", caches.c_str(), 1);
+  int status = EXIT_FAILURE;
+  {
+    Bench bench;
+    if (bench.start()) {
+      measureLatency(bench, loads);
+      measureRequests(bench, 20, period);
+      measureMemory(bench, refreshes, period);
+      status = EXIT_SUCCESS;
+    }
+  }
+  std::filesystem::remove_all(caches);
+  return status;
+}

@@ -1,0 +1,282 @@
+// The whole road of a banner ad, end to end: the library in the real web view (WebKitGTK under
+// Xvfb) against the reference ad network on a loopback port, read from the network's request log
+// and the banner delegate's calls.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "adnetwork/AdNetwork.h"
+#include "ads/Object/TADObjectPrivate.h"
+#include "ads/Request/TADRequest.h"
+#include "ads/Request/TADRequestError.h"
+#include "ads/Utility/TADConfiguration.h"
+#include "ads/View/TADBannerView.h"
+#include "ads/View/TADWebView.h"
+#include "ads/ViewController/TADViewController.h"
+#include "platform/Application.h"
+#include "platform/UserDefaults.h"
+#include "platform/ViewController.h"
+#include "platform/Window.h"
+#include "platform/gtk/GtkViewPeer.h"
+#include "platform/gtk/GtkWebViewPeer.h"
+#include "tests/ads/RecordingBannerDelegate.h"
+#include "tests/platform/gtk/GtkTestPlatform.h"
+#include "tests/platform/gtk/XTestInput.h"
+
+namespace {
+
+using adnetwork::AdNetwork;
+using Clock = std::chrono::steady_clock;
+
+constexpr platform::Rect kBannerFrame{0, 430, 320, 50};
+
+// The library's caches go to a folder of this run; it goes when the run ends.
+const std::string& cacheHome() {
+  struct Folder {
+    Folder() {
+      char name[] = "/tmp/live-ads-gui-XXXXXX";
+      path = ::mkdtemp(name);
+      ::setenv("XDG_CACHE_HOME", path.c_str(), 1);
+    }
+    ~Folder() { std::filesystem::remove_all(path); }
+    std::string path;
+  };
+  static const Folder folder;
+  return folder.path;
+}
+
+// The files the library keeps in its caches folder (the web engine keeps its own elsewhere).
+size_t cachedFileCount() {
+  size_t count = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(cacheHome())) {
+    count += entry.is_regular_file();
+  }
+  return count;
+}
+
+double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+class LiveAdsGuiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    cacheHome();
+    AdNetwork::Options options;
+    options.refreshSeconds = 0;
+    base::Error error;
+    network = AdNetwork::start(options, &error);
+    ASSERT_TRUE(network) << error.localizedDescription();
+    TADAdNetwork::pointAt(network->origin());
+    platform = platform::gtk::testing::makePlatform(console, platform::UserInterfaceIdiom::Phone);
+    ASSERT_TRUE(platform);
+    window = platform::gtk::testing::launchWithKeyWindow(*platform, root, [&](platform::Window&) {
+      banner = TADBannerView::initWithFrame(kBannerFrame);
+      banner->setAdUnitID("live-slot");
+      banner->setRootViewController(root);
+      banner->setDelegate(delegate);
+      root->view()->addSubview(banner);
+    });
+    ASSERT_TRUE(window);
+  }
+  void TearDown() override {
+    if (banner) object()->cancelPendingActions();
+    TADAdNetwork::reset();
+  }
+
+  std::shared_ptr<TADObjectPrivate> object() const { return banner->privateObject(); }
+  bool eventually(const std::function<bool()>& done, double seconds = 15) {
+    return platform->runLoop().runUntil(done, seconds);
+  }
+  // Waits for the delegate's next call and answers it ("" when none came).
+  std::string nextEvent() {
+    size_t seen = delegate->events.size();
+    if (!eventually([&] { return delegate->events.size() > seen; })) return "";
+    return delegate->events[seen];
+  }
+  std::vector<AdNetwork::LoggedRequest> requestsFor(const std::string& path) const {
+    std::vector<AdNetwork::LoggedRequest> found;
+    for (auto& request : network->requests()) {
+      if (request.path == path) found.push_back(request);
+    }
+    return found;
+  }
+  AdNetwork::LoggedRequest lastAdRequest() const { return requestsFor("/ad").back(); }
+  int preqs(const AdNetwork::LoggedRequest& request) const {
+    return std::atoi(request.query.at("preqs").c_str());
+  }
+  GtkWidget* bannerWidget() {
+    auto& peer = static_cast<platform::gtk::GtkWebViewPeer&>(banner->webView()->webViewPeer());
+    return GTK_WIDGET(peer.webView());
+  }
+  glib::GObjectPtr<GdkPixbuf> snapshot() { return platform->deviceScreen()->snapshot(); }
+  // Whether the banner's place on screen comes to differ from before in most of its pixels.
+  bool bannerComesToDifferFrom(GdkPixbuf* before) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+      auto now = snapshot();
+      if (now && platform::gtk::testing::differingPixels(before, now.get(), kBannerFrame) >
+                     kBannerFrame.width() * kBannerFrame.height() / 2) {
+        return true;
+      }
+      platform->runLoop().runFor(0.1);
+    }
+    return false;
+  }
+  // A real press and release of the pointer's first button in the middle of the banner.
+  void clickBanner() {
+    GtkWindow* screen = platform->deviceScreen()->gtkWindow();
+    platform::Rect place =
+        platform::gtk::testing::placeOnScreen(bannerWidget(), GTK_WIDGET(screen));
+    platform::gtk::testing::movePointer(screen, static_cast<int>(place.midX()),
+                                        static_cast<int>(place.midY()));
+    platform::gtk::testing::click(screen);
+  }
+  // An ad of creative shown, at least a moment ago (a tap right after the load is no click).
+  void showCreative(const std::string& creative) {
+    ASSERT_TRUE(network->pinCreative(creative));
+    banner->loadRequest(TADRequest::request());
+    ASSERT_EQ(nextEvent(), "receive");
+    ASSERT_TRUE(eventually([&] { return !requestsFor("/track/impression").empty(); }));
+    platform->runLoop().runFor(0.3);
+  }
+
+  std::unique_ptr<AdNetwork> network;
+  std::shared_ptr<platform::gtk::testing::RecordingConsole> console =
+      std::make_shared<platform::gtk::testing::RecordingConsole>();
+  std::unique_ptr<platform::gtk::GtkPlatform> platform;
+  std::shared_ptr<platform::Window> window;
+  std::shared_ptr<platform::ViewController> root = std::make_shared<platform::ViewController>();
+  std::shared_ptr<TADBannerView> banner;
+  std::shared_ptr<RecordingBannerDelegate> delegate = std::make_shared<RecordingBannerDelegate>();
+};
+
+TEST_F(LiveAdsGuiTest, AnAdIsDrawnRefreshedOnTheServersPeriodAndPausedInTheBackground) {
+  auto empty = snapshot();
+  ASSERT_TRUE(empty);
+  constexpr double kPeriod = 1;
+  network->setRefreshSeconds(kPeriod);
+  banner->loadRequest(TADRequest::request());
+  ASSERT_EQ(nextEvent(), "receive");
+  EXPECT_TRUE(bannerComesToDifferFrom(empty.get()));
+  EXPECT_FALSE(banner->hasAutoRefreshed());
+
+  AdNetwork::LoggedRequest first = lastAdRequest();
+  EXPECT_EQ(first.query["slotname"], "live-slot");
+  EXPECT_NE(first.query["ad_frame"].find("\"y\":430"), std::string::npos)
+      << first.query["ad_frame"];
+  EXPECT_NE(first.query["ad_bounds"].find("\"y\":0"), std::string::npos)
+      << first.query["ad_bounds"];
+  for (const char* key : {"js", "app_name", "u_w", "u_h", "u_so", "u_sd", "u_audio", "preqs"}) {
+    EXPECT_TRUE(first.query.contains(key)) << key;
+  }
+  ASSERT_TRUE(eventually([&] { return !requestsFor("/track/impression").empty(); }));
+
+  ASSERT_EQ(nextEvent(), "receive");
+  EXPECT_TRUE(banner->hasAutoRefreshed());
+  EXPECT_EQ(preqs(lastAdRequest()), preqs(first) + 1);
+  EXPECT_EQ(requestsFor("/avmo/sdk-core-v40.js").size(), 1u);
+
+  // Away halfway through a period: nothing is asked for, however long it stays away; back, the
+  // next ad comes a whole period later, not the half that was left.
+  platform->runLoop().runFor(kPeriod / 2);
+  auto& application = platform::Application::shared();
+  application.resignActive();
+  application.enterBackground();
+  size_t adsBefore = requestsFor("/ad").size();
+  platform->runLoop().runFor(kPeriod * 2);
+  EXPECT_EQ(requestsFor("/ad").size(), adsBefore);
+  application.enterForeground();
+  application.becomeActive();
+  Clock::time_point back = Clock::now();
+  ASSERT_TRUE(eventually([&] { return requestsFor("/ad").size() > adsBefore; }));
+  EXPECT_GE(secondsSince(back), kPeriod * 0.95);
+  EXPECT_EQ(nextEvent(), "receive");
+}
+
+TEST_F(LiveAdsGuiTest, AClickOpensTheLandingPageThroughTheClickAddressAndIsReportedNextTime) {
+  showCreative("landing");
+  clickBanner();
+  ASSERT_EQ(nextEvent(), "present");
+  auto browser = std::dynamic_pointer_cast<TADViewController>(root->modalViewController());
+  ASSERT_TRUE(browser);
+  ASSERT_TRUE(eventually([&] { return !requestsFor("/landing/landing/1").empty(); }));
+  std::vector<AdNetwork::LoggedRequest> clicks = requestsFor("/aclk");
+  ASSERT_EQ(clicks.size(), 1u);
+  EXPECT_EQ(clicks[0].query["ai"].rfind("landing-", 0), 0u) << clicks[0].query["ai"];
+  EXPECT_TRUE(banner->webView()->touched());
+  browser->relinquishScreen();
+  browser.reset();
+  ASSERT_TRUE(eventually([&] { return !root->modalViewController(); }));
+
+  // The click-tracked creative opens a web app and hits its click tracking; the request after
+  // the first click carries that click.
+  showCreative("tracked");
+  EXPECT_EQ(lastAdRequest().query["pcc"], "1");
+  EXPECT_TRUE(lastAdRequest().query.contains("ppcl"));
+  clickBanner();
+  ASSERT_TRUE(eventually([&] { return !requestsFor("/track/click").empty(); }));
+  ASSERT_TRUE(eventually([&] { return !requestsFor("/landing/tracked/1").empty(); }));
+  EXPECT_TRUE(eventually([&] { return root->modalViewController() != nullptr; }));
+  EXPECT_EQ(requestsFor("/track/click")[0].query["creative"], "tracked");
+}
+
+TEST_F(LiveAdsGuiTest, EachFaultEndsInItsErrorCodeAndARetryOnScheduleLeavingNothingBehind) {
+  struct Case {
+    AdNetwork::Route route;
+    AdNetwork::FaultSpec fault;
+    int64_t code;
+  };
+  using F = AdNetwork::Fault;
+  using R = AdNetwork::Route;
+  const std::vector<Case> cases = {
+      {R::Ad, {F::Status, 400}, TADRequestErrorInvalidRequest},
+      {R::Ad, {F::Status, 404}, TADRequestErrorServer},
+      {R::Ad, {F::Status, 500}, TADRequestErrorServer},
+      {R::Ad, {F::Status, 503}, TADRequestErrorServer},
+      {R::Ad, {F::EmptyPage}, TADRequestErrorNoAd},
+      {R::Ad, {F::CloseMidAnswer}, TADRequestErrorNetwork},
+      {R::Ad, {F::Oversized}, TADRequestErrorNetwork},
+      {R::Ad, {F::RedirectLoop}, TADRequestErrorNetwork},
+      {R::Ad, {F::Stall}, TADRequestErrorTimeout},
+      {R::Script, {F::ScriptSilent}, TADRequestErrorTimeout},
+      {R::Script, {F::ScriptThrows}, TADRequestErrorTimeout},
+  };
+  object()->setTimeLimits(1, 2);
+  network->setRefreshSeconds(0.3);
+  banner->loadRequest(TADRequest::request());
+  ASSERT_EQ(nextEvent(), "receive");
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.fault.fault) * 1000 + c.fault.status);
+    if (c.route == R::Script) {
+      // The stored script is good for a day: forget its date, so that the next load asks again.
+      platform::UserDefaults::standard().removeObjectForKey("talvik_stats_TADObjectPrivate");
+    }
+    network->injectFault(c.route, c.fault);
+    size_t linesBefore = console->lines.size();
+    ASSERT_EQ(nextEvent(), "fail");
+    EXPECT_EQ(delegate->errors.back()->code(), c.code);
+    bool rejected = false;
+    for (size_t i = linesBefore; i < console->lines.size(); ++i) {
+      rejected |= console->lines[i].find("Server rejected ad parameters.") != std::string::npos;
+    }
+    EXPECT_EQ(rejected, c.code == TADRequestErrorInvalidRequest);
+    EXPECT_EQ(object()->buildAdWebView(), nullptr);
+    EXPECT_FALSE(object()->adHTML() && object()->adHTML()->isFetching());
+    // Only the page script's copy: the failed page left none, and the ad before it went.
+    EXPECT_EQ(cachedFileCount(), 1u);
+    if (c.route == R::Script) {
+      platform::UserDefaults::standard().removeObjectForKey("talvik_stats_TADObjectPrivate");
+    }
+    // The retry comes by itself, on the period the last ad named.
+    ASSERT_EQ(nextEvent(), "receive");
+    EXPECT_TRUE(banner->hasAutoRefreshed());
+  }
+}
+
+}  // namespace
