@@ -109,6 +109,9 @@ bool GlibRunLoop::runUntil(const std::function<bool()>& done, double timeoutSeco
   const int64_t deadline = g_get_monotonic_time() + microseconds(timeoutSeconds);
   GSourcePtr poll(g_timeout_source_new(kPollMilliseconds));
   g_source_set_callback(poll.get(), keepPolling, nullptr, nullptr);
+  // Below everything else, redrawing included: a condition slower to check than the polling
+  // interval must not keep the loop from its other work.
+  g_source_set_priority(poll.get(), G_PRIORITY_LOW);
   g_source_attach(poll.get(), context_.get());
   while (!done() && g_get_monotonic_time() < deadline)
     g_main_context_iteration(context_.get(), TRUE);

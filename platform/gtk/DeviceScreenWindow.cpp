@@ -181,26 +181,41 @@ void DeviceScreenWindow::runDrawnTasks() {
     task();
 }
 
-bool DeviceScreenWindow::saveScreenshot(const std::string& path, base::Error* error) const {
-  auto fail = [&](const std::string& message) {
-    if (error) {
-      *error =
-          base::Error("platform.screen", 1,
-                      base::Dictionary{{std::string(base::Error::kLocalizedDescriptionKey),
-                                        "Cannot save a screenshot to " + path + ": " + message}});
-    }
-    return false;
-  };
-  if (!gtk_widget_get_realized(stage_)) return fail("the screen is not shown");
+namespace {
+
+bool fail(base::Error* error, std::string description) {
+  if (error) *error = base::Error::withDescription("platform.screen", 1, std::move(description));
+  return false;
+}
+
+}  // namespace
+
+glib::GObjectPtr<GdkPixbuf> DeviceScreenWindow::snapshot(base::Error* error) const {
+  if (!gtk_widget_get_realized(stage_)) {
+    fail(error, "The screen is not shown");
+    return {};
+  }
+  // Views laid out since the last frame take their places first, as the next frame would place
+  // them: drawing asks for a settled layout.
+  gtk_container_check_resize(GTK_CONTAINER(window_.get()));
   int width = gtk_widget_get_allocated_width(stage_);
   int height = gtk_widget_get_allocated_height(stage_);
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-  cairo_t* cr = cairo_create(surface);
-  gtk_widget_draw(stage_, cr);
-  cairo_destroy(cr);
-  cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
-  cairo_surface_destroy(surface);
-  if (status != CAIRO_STATUS_SUCCESS) return fail(cairo_status_to_string(status));
+  std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
+      cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height), cairo_surface_destroy);
+  std::unique_ptr<cairo_t, decltype(&cairo_destroy)> cr(cairo_create(surface.get()), cairo_destroy);
+  gtk_widget_draw(stage_, cr.get());
+  cairo_surface_flush(surface.get());
+  return glib::GObjectPtr<GdkPixbuf>::adopt(
+      gdk_pixbuf_get_from_surface(surface.get(), 0, 0, width, height));
+}
+
+bool DeviceScreenWindow::saveScreenshot(const std::string& path, base::Error* error) const {
+  glib::GObjectPtr<GdkPixbuf> picture = snapshot(error);
+  if (!picture) return false;
+  glib::GErrorPtr problem;
+  if (!gdk_pixbuf_save(picture.get(), path.c_str(), "png", problem.out(), nullptr)) {
+    return fail(error, "Cannot save a screenshot to " + path + ": " + problem->message);
+  }
   return true;
 }
 

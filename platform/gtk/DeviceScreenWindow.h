@@ -57,7 +57,10 @@ class DeviceScreenWindow {
 
   // Runs task once the screen has been drawn for the first time (at once if it has been).
   void whenDrawn(std::function<void()> task);
-  // Writes the device screen as it is now to a PNG file.
+  // The device screen as it is now, web pages included, one pixel a point; nothing (with the
+  // reason) while the screen is not shown.
+  glib::GObjectPtr<GdkPixbuf> snapshot(base::Error* error = nullptr) const;
+  // Writes the snapshot to a PNG file.
   bool saveScreenshot(const std::string& path, base::Error* error = nullptr) const;
 
   GtkWindow* gtkWindow() const { return GTK_WINDOW(window_.get()); }

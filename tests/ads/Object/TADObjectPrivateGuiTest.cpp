@@ -83,11 +83,23 @@ class TADObjectPrivateGuiTest : public ::testing::Test {
 };
 
 TEST_F(TADObjectPrivateGuiTest, ALoadRunsTheScriptFetchesTheAdAndDrawsItAndTheNextReusesTheScript) {
+  auto* screen = platform->deviceScreen();
+  platform::glib::GObjectPtr<GdkPixbuf> empty = screen->snapshot();
+  ASSERT_TRUE(empty);
   ASSERT_TRUE(loadAnAd(1));
   EXPECT_EQ(delegate->events, (std::vector<std::string>{"receive"}));
   EXPECT_EQ(requestsFor("/avmo/sdk-core-v40.js"), 1u);
   EXPECT_EQ(requestsFor("/ad"), 1u);
   EXPECT_FALSE(banner->webView()->isHidden());
+  // The red page fills the banner (below the 20-point status bar) once WebKit has painted it.
+  const platform::Rect onScreen{0, 120, 320, 50};
+  EXPECT_TRUE(platform->runLoop().runUntil(
+      [&] {
+        auto shown = screen->snapshot();
+        return platform::gtk::testing::differingPixels(empty.get(), shown.get(), onScreen) >
+               320 * 50 * 9 / 10;
+      },
+      5));
 
   ASSERT_TRUE(loadAnAd(2));
   EXPECT_EQ(delegate->events, (std::vector<std::string>{"receive", "receive"}));

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -113,6 +115,28 @@ inline Rect placeOnScreen(GtkWidget* widget, GtkWidget* stage) {
   gtk_widget_translate_coordinates(widget, stage, 0, 0, &x, &y);
   return Rect(x, y, gtk_widget_get_allocated_width(widget),
               gtk_widget_get_allocated_height(widget));
+}
+
+// How many pixels of area (in points, clipped to both pictures) differ between a and b.
+inline size_t differingPixels(GdkPixbuf* a, GdkPixbuf* b, Rect area) {
+  int left = std::max(0, static_cast<int>(area.minX()));
+  int top = std::max(0, static_cast<int>(area.minY()));
+  int right =
+      std::min({static_cast<int>(area.maxX()), gdk_pixbuf_get_width(a), gdk_pixbuf_get_width(b)});
+  int bottom =
+      std::min({static_cast<int>(area.maxY()), gdk_pixbuf_get_height(a), gdk_pixbuf_get_height(b)});
+  auto pixel = [](GdkPixbuf* picture, int x, int y) {
+    const guchar* row = gdk_pixbuf_read_pixels(picture) +
+                        static_cast<ptrdiff_t>(y) * gdk_pixbuf_get_rowstride(picture);
+    const guchar* p = row + static_cast<ptrdiff_t>(x) * gdk_pixbuf_get_n_channels(picture);
+    return std::array<guchar, 3>{p[0], p[1], p[2]};
+  };
+  size_t count = 0;
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x)
+      count += pixel(a, x, y) != pixel(b, x, y);
+  }
+  return count;
 }
 
 inline GstState stateOf(GstElement* pipeline) {
