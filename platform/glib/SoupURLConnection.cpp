@@ -64,6 +64,16 @@ URLError::Code ioErrorCode(int code) {
   }
 }
 
+// The body length that headers announce, when the bytes read are the bytes sent: a content coding
+// (which libsoup decodes) makes them differ.
+std::optional<uint64_t> announcedLength(SoupMessageHeaders* headers) {
+  if (soup_message_headers_get_encoding(headers) != SOUP_ENCODING_CONTENT_LENGTH)
+    return std::nullopt;
+  const char* coding = soup_message_headers_get_one(headers, "Content-Encoding");
+  if (coding && g_ascii_strcasecmp(coding, "identity") != 0) return std::nullopt;
+  return static_cast<uint64_t>(soup_message_headers_get_content_length(headers));
+}
+
 URLError::Code sessionErrorCode(int code) {
   switch (code) {
     case SOUP_SESSION_ERROR_PARSING:
@@ -205,6 +215,11 @@ void SoupURLConnection::headArrived(GObjectPtr<GInputStream> body) {
                         fieldsOf(soup_message_get_response_headers(message_.get())));
   if (followRedirect(response)) return;
 
+  // Answers that carry no body may still name the length of the one they stand for.
+  const bool hasBody = status >= 200 && status != 204 && status != 304;
+  announcedBodyBytes_ =
+      hasBody ? announcedLength(soup_message_get_response_headers(message_.get())) : std::nullopt;
+  receivedBodyBytes_ = 0;
   std::shared_ptr<URLConnectionDelegate> delegate = delegateOrCancel();
   if (!delegate) return;
   delegate->connectionDidReceiveResponse(*this, response);
@@ -264,9 +279,14 @@ void SoupURLConnection::pieceArrived(GBytes* piece) {
     return;
   }
   if (size == 0) {
+    if (announcedBodyBytes_ && receivedBodyBytes_ < *announcedBodyBytes_) {
+      fail(URLError::NetworkConnectionLost, "the body ended before its announced length");
+      return;
+    }
     finish();
     return;
   }
+  receivedBodyBytes_ += size;
   restartTimer();
   std::shared_ptr<URLConnectionDelegate> delegate = delegateOrCancel();
   if (!delegate) return;

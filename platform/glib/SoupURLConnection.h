@@ -100,6 +100,11 @@ class SoupURLConnection : public URLConnection,
   // Set while the body of a followed redirect is read and dropped; sent afterwards.
   std::optional<URLRequest> afterRedirect_;
   size_t drainedBytes_ = 0;
+  // The delivered body's announced length, when it can be held to it (no content coding in
+  // between), and what has come of it: a peer that closes early ends the stream as if it were
+  // complete, so the count is what tells a cut body from a whole one.
+  std::optional<uint64_t> announcedBodyBytes_;
+  uint64_t receivedBodyBytes_ = 0;
 
   int redirects_ = 0;
   bool ended_ = false;
