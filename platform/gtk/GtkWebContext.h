@@ -16,6 +16,9 @@ namespace platform::gtk {
 class GtkWebContext {
  public:
   GtkWebContext(std::string dataDirectory, std::string cacheDirectory);
+  ~GtkWebContext();
+  GtkWebContext(const GtkWebContext&) = delete;
+  GtkWebContext& operator=(const GtkWebContext&) = delete;
 
   // The folders of the installed program: "WebKit" in the user's data and cache folders
   // (XDG_DATA_HOME, XDG_CACHE_HOME) under the application's identifier.
@@ -23,12 +26,19 @@ class GtkWebContext {
   static std::string defaultCacheDirectory(const std::string& applicationId);
 
   WebKitWebContext* get();
+  // A new web view of this context (a floating reference, as GTK makes widgets). It joins the web
+  // process of a view made before that is still alive, so that a short-lived view (a page that
+  // only runs a script) does not start a process of its own, which costs far more than its page;
+  // it has settings of its own all the same.
+  GtkWidget* makeWebView();
   const std::string& dataDirectory() const { return dataDirectory_; }
 
  private:
   std::string dataDirectory_;
   std::string cacheDirectory_;
   glib::GObjectPtr<WebKitWebContext> context_;
+  // The view whose process later views join, while it lives.
+  GWeakRef processAnchor_;
 };
 
 }  // namespace platform::gtk

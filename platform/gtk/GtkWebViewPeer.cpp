@@ -111,8 +111,7 @@ GtkWebViewPeer::GtkWebViewPeer(GtkViewPeer& base, WebViewPeerClient& client,
     : base_(base),
       client_(client),
       context_(std::move(context)),
-      webView_(glib::adopt(
-          GTK_WIDGET(g_object_ref_sink(webkit_web_view_new_with_context(context_->get()))))),
+      webView_(glib::adopt(GTK_WIDGET(g_object_ref_sink(context_->makeWebView())))),
       scripts_(glib::adopt(g_cancellable_new())) {
   g_signal_connect(webView_.get(), "decide-policy", G_CALLBACK(decidePolicy), this);
   g_signal_connect(webView_.get(), "create", G_CALLBACK(createWindow), this);

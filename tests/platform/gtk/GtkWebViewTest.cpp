@@ -268,6 +268,23 @@ TEST_F(GtkWebViewTest, ScriptsAnswerWithTheirResultAsText) {
     EXPECT_EQ(evaluate(script), text) << script;
 }
 
+TEST_F(GtkWebViewTest, AViewMadeWhileAnotherLivesRunsItsOwnPagesWithItsOwnSettings) {
+  load("<title>First</title>", "http://page.example/");
+  auto second = std::make_shared<WebView>(Rect{0, 0, 10, 10});
+  auto secondDelegate = std::make_shared<RecordingDelegate>();
+  second->setDelegate(secondDelegate);
+  second->setMediaPlaybackRequiresUserAction(!webView->mediaPlaybackRequiresUserAction());
+  second->loadHTMLString("<title>Second</title>", base::URL::fromString("http://other.example/"));
+  ASSERT_TRUE(eventually([&] { return secondDelegate->finishes == 1; }));
+  auto* secondView = static_cast<GtkWebViewPeer&>(second->webViewPeer()).webView();
+  EXPECT_NE(webkit_web_view_get_settings(secondView),
+            webkit_web_view_get_settings(peer().webView()));
+  EXPECT_EQ(webkit_settings_get_media_playback_requires_user_gesture(
+                webkit_web_view_get_settings(peer().webView())),
+            webView->mediaPlaybackRequiresUserAction());
+  EXPECT_EQ(evaluate("document.title"), "First");
+}
+
 TEST_F(GtkWebViewTest, LoadsThatFailAndWebProcessesThatEndAreFailedLoads) {
   test_support::RefusingPort port;
   webView->loadRequest(URLRequest(*base::URL::fromString(port.url("/ad"))));
