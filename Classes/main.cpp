@@ -10,8 +10,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -28,7 +30,9 @@
 #include "platform/Clock.h"
 #include "platform/Console.h"
 #include "platform/Window.h"
+#include "platform/glib/GlibPtr.h"
 #include "platform/gtk/GtkPlatform.h"
+#include "platform/gtk/GtkViewPeer.h"
 
 namespace {
 
@@ -107,24 +111,20 @@ std::string assetsFolder() {
   return QUILLBECK_SOURCE_ASSETS;
 }
 
-// Takes the screenshot once the banner shows an ad and the screen has been drawn since (a web
-// view's content follows its load by a frame or two), or after kTimeLimit in any case, saying so.
-// With the embedded network, "shows an ad" also waits for the ad's impression tracking to reach
-// the network, the last step of a shown ad.
+// Takes the screenshot once the banner shows an ad and the ad is on screen, or after kTimeLimit
+// in any case, saying so. "Shows an ad": the ad object has shown it and, with the embedded
+// network, the ad's impression tracking has reached the network. "On screen": the web view
+// paints a little after its load ends, so the banner's place in a snapshot is looked at until it
+// holds more than one colour, as an empty banner does not.
 class AdScreenshot {
  public:
   static constexpr double kTimeLimit = 15;
-  static constexpr double kPollSeconds = 0.1;
-  static constexpr double kSettleSeconds = 0.3;
+  static constexpr double kPollSeconds = 0.05;
 
   AdScreenshot(platform::gtk::GtkPlatform& platform, std::string path,
                const adnetwork::AdNetwork* network)
       : platform_(platform), path_(std::move(path)), network_(network) {}
-  ~AdScreenshot() {
-    platform::RunLoop::cancelOnMain(this);
-    if (drawHandler_)
-      g_signal_handler_disconnect(platform_.deviceScreen()->gtkWindow(), drawHandler_);
-  }
+  ~AdScreenshot() { platform::RunLoop::cancelOnMain(this); }
   AdScreenshot(const AdScreenshot&) = delete;
   AdScreenshot& operator=(const AdScreenshot&) = delete;
 
@@ -135,51 +135,70 @@ class AdScreenshot {
 
  private:
   void poll() {
-    if (bannerShowsAd()) {
-      waitForDraw();
+    auto banner = shownBanner();
+    auto picture = banner ? platform_.deviceScreen()->snapshot() : nullptr;
+    if (picture && isPainted(picture.get(), *banner)) {
+      save(picture.get());
       return;
     }
     if (platform::Clock::shared().monotonicSeconds() - started_ >= kTimeLimit) {
       platform::Console::log(
-          "quillbeck: the banner showed no ad within 15 seconds; taking the "
-          "screenshot without one");
-      take();
+          "quillbeck: the banner showed no ad within 15 seconds; taking the screenshot without "
+          "one");
+      picture = platform_.deviceScreen()->snapshot();
+      save(picture.get());
       return;
     }
     platform::RunLoop::main().post(kPollSeconds, this, [this] { poll(); });
   }
 
-  bool bannerShowsAd() const {
+  // The soundboard's banner once it shows an ad, else nothing.
+  std::shared_ptr<TADBannerView> shownBanner() const {
     auto window = platform::Application::shared().keyWindow();
     auto screen =
         window ? std::dynamic_pointer_cast<quillbeckViewController>(window->rootViewController())
                : nullptr;
     auto banner = screen ? screen->bannerView() : nullptr;
     auto object = banner ? banner->privateObject() : nullptr;
-    if (!object || object->state() != TADObjectPrivate::kStateShown) return false;
-    return !network_ || network_->count("/track/impression") > 0;
+    if (!object || object->state() != TADObjectPrivate::kStateShown) return nullptr;
+    if (network_ && network_->count("/track/impression") == 0) return nullptr;
+    return banner;
   }
 
-  void waitForDraw() {
-    GtkWidget* window = GTK_WIDGET(platform_.deviceScreen()->gtkWindow());
-    drawHandler_ = g_signal_connect_after(window, "draw", G_CALLBACK(drawn), this);
-    gtk_widget_queue_draw(window);
+  // Whether the banner's place in picture holds more than one colour in a twentieth of it.
+  bool isPainted(GdkPixbuf* picture, TADBannerView& banner) const {
+    GtkWidget* stage = gtk_bin_get_child(GTK_BIN(platform_.deviceScreen()->gtkWindow()));
+    GtkWidget* widget = platform::gtk::GtkViewPeer::of(banner).widget();
+    int left = 0;
+    int top = 0;
+    gtk_widget_translate_coordinates(widget, stage, 0, 0, &left, &top);
+    int right =
+        std::min(left + gtk_widget_get_allocated_width(widget), gdk_pixbuf_get_width(picture));
+    int bottom =
+        std::min(top + gtk_widget_get_allocated_height(widget), gdk_pixbuf_get_height(picture));
+    if (left < 0 || top < 0 || right <= left || bottom <= top) return false;
+    const guchar* pixels = gdk_pixbuf_read_pixels(picture);
+    const int stride = gdk_pixbuf_get_rowstride(picture);
+    const int channels = gdk_pixbuf_get_n_channels(picture);
+    auto at = [&](int x, int y) {
+      return pixels + ptrdiff_t(y) * stride + ptrdiff_t(x) * channels;
+    };
+    const guchar* first = at(left, top);
+    long differing = 0;
+    for (int y = top; y < bottom; ++y) {
+      for (int x = left; x < right; ++x)
+        differing += std::memcmp(at(x, y), first, 3) != 0;
+    }
+    return differing * 20 > long(right - left) * (bottom - top);
   }
 
-  static gboolean drawn(GtkWidget* window, cairo_t*, gpointer data) {
-    auto* self = static_cast<AdScreenshot*>(data);
-    g_signal_handler_disconnect(window, self->drawHandler_);
-    self->drawHandler_ = 0;
-    platform::RunLoop::main().post(kSettleSeconds, self, [self] { self->take(); });
-    return FALSE;
-  }
-
-  void take() {
-    base::Error error;
-    if (platform_.deviceScreen()->saveScreenshot(path_, &error)) {
+  void save(GdkPixbuf* picture) {
+    platform::glib::GErrorPtr error;
+    if (picture && gdk_pixbuf_save(picture, path_.c_str(), "png", error.out(), nullptr)) {
       std::printf("%s\n", path_.c_str());
     } else {
-      platform::Console::log("quillbeck: " + error.localizedDescription());
+      platform::Console::log("quillbeck: cannot save a screenshot to " + path_ +
+                             (error ? std::string(": ") + error->message : std::string()));
     }
     platform_.quit();
   }
@@ -188,7 +207,6 @@ class AdScreenshot {
   std::string path_;
   const adnetwork::AdNetwork* network_;
   double started_ = 0;
-  gulong drawHandler_ = 0;
 };
 
 // The reference ad network on 127.0.0.1, the library pointed at it; nothing (said on the
