@@ -128,16 +128,11 @@ class LiveAdsGuiTest : public ::testing::Test {
     GtkWidget* stage = gtk_bin_get_child(GTK_BIN(platform->deviceScreen()->gtkWindow()));
     platform::Rect place = platform::gtk::testing::placeOnScreen(
         platform::gtk::GtkViewPeer::of(*banner).widget(), stage);
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    return eventually([&] {
       auto now = snapshot();
-
-      if (now && platform::gtk::testing::differingPixels(before, now.get(), place) >
-                     place.width() * place.height() / 2) {
-        return true;
-      }
-      platform->runLoop().runFor(0.1);
-    }
-    return false;
+      return now && platform::gtk::testing::differingPixels(before, now.get(), place) >
+                        place.width() * place.height() / 2;
+    });
   }
   // A real press and release of the pointer's first button in the middle of the banner.
   void clickBanner() {
@@ -151,9 +146,10 @@ class LiveAdsGuiTest : public ::testing::Test {
   // An ad of creative shown, at least a moment ago (a tap right after the load is no click).
   void showCreative(const std::string& creative) {
     ASSERT_TRUE(network->pinCreative(creative));
+    size_t impressions = requestsFor("/track/impression").size();
     banner->loadRequest(TADRequest::request());
     ASSERT_EQ(nextEvent(), "receive");
-    ASSERT_TRUE(eventually([&] { return !requestsFor("/track/impression").empty(); }));
+    ASSERT_TRUE(eventually([&] { return requestsFor("/track/impression").size() > impressions; }));
     platform->runLoop().runFor(0.3);
   }
 
