@@ -10,29 +10,20 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "Classes/quillbeckInterface.h"
-#include "Classes/quillbeckViewController.h"
+#include "Classes/quillbeckScreenshot.h"
 #include "adnetwork/AdNetwork.h"
-#include "ads/Object/TADObjectPrivate.h"
 #include "ads/Utility/TADConfiguration.h"
-#include "ads/View/TADBannerView.h"
 #include "base/URL.h"
-#include "platform/Application.h"
-#include "platform/Clock.h"
 #include "platform/Console.h"
-#include "platform/Window.h"
-#include "platform/glib/GlibPtr.h"
 #include "platform/gtk/GtkPlatform.h"
-#include "platform/gtk/GtkViewPeer.h"
 
 namespace {
 
@@ -111,104 +102,6 @@ std::string assetsFolder() {
   return QUILLBECK_SOURCE_ASSETS;
 }
 
-// Takes the screenshot once the banner shows an ad and the ad is on screen, or after kTimeLimit
-// in any case, saying so. "Shows an ad": the ad object has shown it and, with the embedded
-// network, the ad's impression tracking has reached the network. "On screen": the web view
-// paints a little after its load ends, so the banner's place in a snapshot is looked at until it
-// holds more than one colour, as an empty banner does not.
-class AdScreenshot {
- public:
-  static constexpr double kTimeLimit = 15;
-  static constexpr double kPollSeconds = 0.05;
-
-  AdScreenshot(platform::gtk::GtkPlatform& platform, std::string path,
-               const adnetwork::AdNetwork* network)
-      : platform_(platform), path_(std::move(path)), network_(network) {}
-  ~AdScreenshot() { platform::RunLoop::cancelOnMain(this); }
-  AdScreenshot(const AdScreenshot&) = delete;
-  AdScreenshot& operator=(const AdScreenshot&) = delete;
-
-  void start() {
-    started_ = platform::Clock::shared().monotonicSeconds();
-    poll();
-  }
-
- private:
-  void poll() {
-    auto banner = shownBanner();
-    auto picture = banner ? platform_.deviceScreen()->snapshot() : nullptr;
-    if (picture && isPainted(picture.get(), *banner)) {
-      save(picture.get());
-      return;
-    }
-    if (platform::Clock::shared().monotonicSeconds() - started_ >= kTimeLimit) {
-      platform::Console::log(
-          "quillbeck: the banner showed no ad within 15 seconds; taking the screenshot without "
-          "one");
-      picture = platform_.deviceScreen()->snapshot();
-      save(picture.get());
-      return;
-    }
-    platform::RunLoop::main().post(kPollSeconds, this, [this] { poll(); });
-  }
-
-  // The soundboard's banner once it shows an ad, else nothing.
-  std::shared_ptr<TADBannerView> shownBanner() const {
-    auto window = platform::Application::shared().keyWindow();
-    auto screen =
-        window ? std::dynamic_pointer_cast<quillbeckViewController>(window->rootViewController())
-               : nullptr;
-    auto banner = screen ? screen->bannerView() : nullptr;
-    auto object = banner ? banner->privateObject() : nullptr;
-    if (!object || object->state() != TADObjectPrivate::kStateShown) return nullptr;
-    if (network_ && network_->count("/track/impression") == 0) return nullptr;
-    return banner;
-  }
-
-  // Whether the banner's place in picture holds more than one colour in a twentieth of it.
-  bool isPainted(GdkPixbuf* picture, TADBannerView& banner) const {
-    GtkWidget* stage = gtk_bin_get_child(GTK_BIN(platform_.deviceScreen()->gtkWindow()));
-    GtkWidget* widget = platform::gtk::GtkViewPeer::of(banner).widget();
-    int left = 0;
-    int top = 0;
-    gtk_widget_translate_coordinates(widget, stage, 0, 0, &left, &top);
-    int right =
-        std::min(left + gtk_widget_get_allocated_width(widget), gdk_pixbuf_get_width(picture));
-    int bottom =
-        std::min(top + gtk_widget_get_allocated_height(widget), gdk_pixbuf_get_height(picture));
-    if (left < 0 || top < 0 || right <= left || bottom <= top) return false;
-    const guchar* pixels = gdk_pixbuf_read_pixels(picture);
-    const int stride = gdk_pixbuf_get_rowstride(picture);
-    const int channels = gdk_pixbuf_get_n_channels(picture);
-    auto at = [&](int x, int y) {
-      return pixels + ptrdiff_t(y) * stride + ptrdiff_t(x) * channels;
-    };
-    const guchar* first = at(left, top);
-    long differing = 0;
-    for (int y = top; y < bottom; ++y) {
-      for (int x = left; x < right; ++x)
-        differing += std::memcmp(at(x, y), first, 3) != 0;
-    }
-    return differing * 20 > long(right - left) * (bottom - top);
-  }
-
-  void save(GdkPixbuf* picture) {
-    platform::glib::GErrorPtr error;
-    if (picture && gdk_pixbuf_save(picture, path_.c_str(), "png", error.out(), nullptr)) {
-      std::printf("%s\n", path_.c_str());
-    } else {
-      platform::Console::log("quillbeck: cannot save a screenshot to " + path_ +
-                             (error ? std::string(": ") + error->message : std::string()));
-    }
-    platform_.quit();
-  }
-
-  platform::gtk::GtkPlatform& platform_;
-  std::string path_;
-  const adnetwork::AdNetwork* network_;
-  double started_ = 0;
-};
-
 // The reference ad network on 127.0.0.1, the library pointed at it; nothing (said on the
 // console) when it cannot listen, and the library keeps its default addresses.
 std::unique_ptr<adnetwork::AdNetwork> startEmbeddedNetwork() {
@@ -258,9 +151,9 @@ int main(int argc, char** argv) {
 
   auto loadMainInterface = [] { return quillbeckInterface::loadMainInterface() != nullptr; };
   std::function<void()> launched;
-  std::unique_ptr<AdScreenshot> screenshot;
+  std::unique_ptr<quillbeckScreenshot> screenshot;
   if (!line->screenshot.empty()) {
-    screenshot = std::make_unique<AdScreenshot>(*platform, line->screenshot, network.get());
+    screenshot = std::make_unique<quillbeckScreenshot>(*platform, line->screenshot, network.get());
     launched = [&platform, &screenshot] {
       platform->deviceScreen()->whenDrawn([&screenshot] { screenshot->start(); });
     };
