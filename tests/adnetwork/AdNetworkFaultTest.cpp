@@ -122,17 +122,22 @@ TEST_F(AdNetworkFaultTest, RedirectChainEndsInTheAnswerAndLoopNeverEnds) {
   EXPECT_EQ(get("/landing/x/1").status, 200);
 }
 
-// A stalled request stays unanswered, and stopping the network closes its connection.
-TEST_F(AdNetworkFaultTest, StallIsAnsweredByNothingButTheNetworkStopping) {
+// A stalled request stays unanswered, and stopping the network closes its connection, as it does
+// for a reply still waiting out its delay.
+TEST_F(AdNetworkFaultTest, StalledAndDelayedRepliesEndWhenTheNetworkStops) {
   inject("tracking:stall");
-  auto reply = client.start(network->origin() + "/track/click?ad=1");
-  ASSERT_TRUE(HttpClient::iterateUntil([&] { return network->count("/track/click") == 1; }));
+  inject("ad:delay:600");
+  auto stalled = client.start(network->origin() + "/track/click?ad=1");
+  auto delayed = client.start(network->origin() + "/ad?slotname=s");
+  ASSERT_TRUE(HttpClient::iterateUntil([&] { return network->requests().size() == 2; }));
   EXPECT_EQ(get("/track/click?ad=2").status, 200);
-  EXPECT_FALSE(reply->done);
-  EXPECT_EQ(network->requests().front().status, 0);
+  EXPECT_FALSE(stalled->done);
+  EXPECT_FALSE(delayed->done);
+  EXPECT_EQ(network->count("/track/click"), 2u);
   network.reset();
-  ASSERT_TRUE(HttpClient::iterateUntil([&] { return reply->done; }));
-  EXPECT_TRUE(reply->failed);
+  ASSERT_TRUE(HttpClient::iterateUntil([&] { return stalled->done && delayed->done; }));
+  EXPECT_TRUE(stalled->failed);
+  EXPECT_TRUE(delayed->failed);
 }
 
 TEST_F(AdNetworkFaultTest, FaultsApplyAsOftenAsToldThenUntilCleared) {

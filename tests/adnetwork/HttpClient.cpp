@@ -44,8 +44,8 @@ std::optional<std::string> HttpClient::Reply::header(std::string_view name) cons
 }
 
 HttpClient::HttpClient()
-    : session_(platform::glib::adopt(
-          soup_session_new_with_options("proxy-resolver", nullptr, nullptr))) {}
+    : session_(platform::glib::adopt(soup_session_new_with_options(
+          "proxy-resolver", nullptr, "max-conns-per-host", 16, nullptr))) {}
 
 std::shared_ptr<HttpClient::Reply> HttpClient::start(const std::string& url,
                                                      const Headers& headers) {
