@@ -14,8 +14,8 @@
 namespace adnetwork::testing {
 
 // A plain libsoup client for looking at what the network puts on the wire: no redirects followed,
-// enough connections for requests left hanging,
-// no proxy, every call on the thread-default main context, which it iterates while it waits.
+// no proxy, enough connections for requests left hanging, every call on the thread-default main
+// context, which it iterates while it waits.
 class HttpClient {
  public:
   struct Reply {
