@@ -114,7 +114,8 @@ TEST_F(AdNetworkTest, ClicksLandOnLinkedPagesAndTrackingIsCounted) {
   HttpClient::Reply click = get("/aclk?ai=landing-1&adurl=%2Flanding%2Flanding%2F1&SIGNALTEXT");
   EXPECT_EQ(click.status, 302);
   EXPECT_EQ(click.header("Location"), network->origin() + "/landing/landing/1");
-  HttpClient::Reply first = get("/landing/landing/1");
+  HttpClient::Reply first = get("/landing/landing/1?ai=landing-1&SIGNALTEXT");
+  EXPECT_EQ(first.status, 200);
   EXPECT_THAT(first.body, HasSubstr("href=\"2\""));
   HttpClient::Reply second = get("/landing/landing/2");
   EXPECT_THAT(second.body, HasSubstr("href=\"1\""));
