@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -27,27 +28,35 @@ namespace adnetwork {
 //   /creative/<name>/<file>    a creative's CSS and picture
 //   /track/impression?ad=N     impression tracking
 //   /track/click?ad=N          click tracking
-//   /landing/<name>/<page>     landing pages, linked to one another
-// and anything under a host-relative click address that the library builds.
+//   /landing/<name>/<page>     landing pages 1 and 2 of a site, each linking to the other
+//   /aclk?ai=…&adurl=<address> the creatives' click address: redirects to adurl (host-relative
+//                              or a web address), whatever the library appends to the query
+//   /avmo/slot?slotname=…      the page script's question whether the slot is served
+// Impression and click tracking addresses name the ad ("ad=N&creative=<name>"); a redirect chain
+// fault names its links ("hop=K").
 class AdNetwork {
  public:
   // What may go wrong with a reply, on purpose.
   enum class Fault {
-    Status,         // answer `status` (400, 404, 500, 503, …) with a short body
-    Delay,          // answer normally, `seconds` late
-    Stall,          // accept the request and never answer it
-    EmptyPage,      // 200 with an empty body (or blanks only)
-    Garbage,        // 200 with bytes that are not HTML or text
-    Oversized,      // a body over the library's fetch limit
-    RedirectChain,  // `count` redirects, each carrying tracking headers, then the real answer
-    RedirectLoop,   // redirects that never end
-    CloseMidAnswer, // the head and part of the body, then the connection closes
-    ScriptSilent,   // a page script whose build function never answers
-    ScriptThrows,   // a page script whose build function throws
+    Status,          // answer `status` (400, 404, 500, 503, …) with a short body
+    Delay,           // answer normally, `seconds` late
+    Stall,           // accept the request and never answer it
+    EmptyPage,       // 200 with an empty body (or blanks only)
+    Garbage,         // 200 with bytes that are not HTML or text
+    Oversized,       // a body over the library's fetch limit
+    RedirectChain,   // `count` redirects, each carrying tracking headers, then the real answer
+    RedirectLoop,    // redirects that never end
+    CloseMidAnswer,  // the head and part of the body, then the connection closes
+    ScriptSilent,    // a page script whose build function never answers
+    ScriptThrows,    // a page script whose build function throws
   };
 
-  // Which requests a fault applies to.
+  // Which requests a fault applies to: the page script; ad pages; impression and click
+  // tracking (/track/…); landing pages and the creatives' click redirector (/landing/…, /aclk).
   enum class Route { Script, Ad, Tracking, Landing };
+
+  // The size of an Oversized body: above the 8 MiB that the library's fetcher accepts.
+  static constexpr size_t kOversizedBodyBytes = 9 * 1024 * 1024;
 
   struct FaultSpec {
     Fault fault = Fault::Status;
@@ -90,8 +99,11 @@ class AdNetwork {
   // The names of the creatives, in rotation order.
   std::vector<std::string> creatives() const;
   // Serve only this creative from now on (empty: back to rotation). False for an unknown name.
+  // Rotation goes through the creatives in order, one per ad page served.
   bool pinCreative(const std::string& name);
-  // The slot names the network has nothing for ("unableToServe").
+  // The slot names the network has nothing for ("unableToServe"). The page script asks the
+  // network about the slot at each build (GET /avmo/slot?slotname=…), so this takes effect at the
+  // next ad request, whatever copy of the script the library keeps.
   void refuseSlot(const std::string& slotname);
   void setRefreshSeconds(double seconds);
 

@@ -1,0 +1,66 @@
+#include "adnetwork/AdNetwork.h"
+
+#include "adnetwork/AdNetworkServer.h"
+
+namespace adnetwork {
+
+std::unique_ptr<AdNetwork> AdNetwork::start(const Options& options, base::Error* error) {
+  auto server = Server::start(options, error);
+  if (!server) return nullptr;
+  return std::unique_ptr<AdNetwork>(new AdNetwork(std::move(server)));
+}
+
+AdNetwork::AdNetwork(std::unique_ptr<Server> server) : server_(std::move(server)) {}
+
+AdNetwork::~AdNetwork() = default;
+
+uint16_t AdNetwork::port() const {
+  return server_->port();
+}
+
+std::string AdNetwork::origin() const {
+  return server_->routes().origin();
+}
+
+std::vector<std::string> AdNetwork::creatives() const {
+  std::vector<std::string> names;
+  for (const auto& creative : server_->routes().catalogue().creatives()) {
+    names.push_back(creative.name);
+  }
+  return names;
+}
+
+bool AdNetwork::pinCreative(const std::string& name) {
+  return server_->routes().catalogue().pin(name);
+}
+
+void AdNetwork::refuseSlot(const std::string& slotname) {
+  server_->routes().refuseSlot(slotname);
+}
+
+void AdNetwork::setRefreshSeconds(double seconds) {
+  server_->routes().setRefreshSeconds(seconds);
+}
+
+void AdNetwork::injectFault(Route route, FaultSpec spec, int times) {
+  server_->faults().add(route, spec, times);
+}
+
+void AdNetwork::clearFaults() {
+  server_->faults().clear();
+}
+
+std::optional<std::pair<AdNetwork::Route, AdNetwork::FaultSpec>> AdNetwork::parseFault(
+    const std::string& text, base::Error* error) {
+  return FaultTable::parse(text, error);
+}
+
+std::vector<AdNetwork::LoggedRequest> AdNetwork::requests() const {
+  return server_->log().entries();
+}
+
+size_t AdNetwork::count(const std::string& path) const {
+  return server_->log().count(path);
+}
+
+}  // namespace adnetwork

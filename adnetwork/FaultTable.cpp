@@ -1,0 +1,185 @@
+#include "adnetwork/FaultTable.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+#include <vector>
+
+namespace adnetwork {
+
+namespace {
+
+using Fault = AdNetwork::Fault;
+using Route = AdNetwork::Route;
+
+constexpr const char kErrorDomain[] = "adnetwork.fault";
+constexpr int kMaximumRedirectCount = 100;
+
+struct FaultName {
+  const char* name;
+  Fault fault;
+};
+
+// Status and delay read their number from the text; the others take none, but a redirect chain's
+// length.
+constexpr FaultName kFaultNames[] = {
+    {"status", Fault::Status},
+    {"delay", Fault::Delay},
+    {"stall", Fault::Stall},
+    {"empty", Fault::EmptyPage},
+    {"garbage", Fault::Garbage},
+    {"oversized", Fault::Oversized},
+    {"redirect-chain", Fault::RedirectChain},
+    {"redirect-loop", Fault::RedirectLoop},
+    {"close", Fault::CloseMidAnswer},
+    {"silent", Fault::ScriptSilent},
+    {"throws", Fault::ScriptThrows},
+};
+
+constexpr std::pair<const char*, Route> kRouteNames[] = {
+    {"script", Route::Script},
+    {"ad", Route::Ad},
+    {"tracking", Route::Tracking},
+    {"landing", Route::Landing},
+};
+
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> pieces;
+  std::stringstream stream(text);
+  std::string piece;
+  while (std::getline(stream, piece, separator))
+    pieces.push_back(piece);
+  if (!text.empty() && text.back() == separator) pieces.emplace_back();
+  return pieces;
+}
+
+std::optional<double> number(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  char* end = nullptr;
+  double value = std::strtod(text.c_str(), &end);
+  if (*end != '\0' || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::optional<int> wholeNumber(const std::string& text) {
+  auto value = number(text);
+  if (!value || *value != std::floor(*value)) return std::nullopt;
+  return static_cast<int>(*value);
+}
+
+bool refuse(base::Error* error, const std::string& text, const std::string& why) {
+  if (error) *error = base::Error::withDescription(kErrorDomain, 1, "\"" + text + "\": " + why);
+  return false;
+}
+
+// Fills spec from the fault's name and optional number; false (with the reason) when they do not
+// make a fault.
+bool readFault(const std::string& text, std::vector<std::string> pieces, AdNetwork::FaultSpec& spec,
+               base::Error* error) {
+  if (pieces.empty() || pieces.size() > 2)
+    return refuse(error, text, "expected <route>:<fault>[:<number>]");
+  // A bare status code stands for "status:<code>".
+  if (pieces.size() == 1 && wholeNumber(pieces[0])) pieces.insert(pieces.begin(), "status");
+  const FaultName* found = nullptr;
+  for (const FaultName& entry : kFaultNames) {
+    if (pieces[0] == entry.name) found = &entry;
+  }
+  if (!found) return refuse(error, text, "unknown fault \"" + pieces[0] + "\"");
+  spec.fault = found->fault;
+  const bool hasNumber = pieces.size() == 2;
+  switch (spec.fault) {
+    case Fault::Status: {
+      auto status = hasNumber ? wholeNumber(pieces[1]) : std::nullopt;
+      if (!status || *status < 100 || *status > 599) {
+        return refuse(error, text, "a status needs a code from 100 to 599");
+      }
+      spec.status = *status;
+      return true;
+    }
+    case Fault::Delay: {
+      auto seconds = hasNumber ? number(pieces[1]) : std::nullopt;
+      if (!seconds || *seconds < 0) return refuse(error, text, "a delay needs seconds, 0 or more");
+      spec.seconds = *seconds;
+      return true;
+    }
+    case Fault::RedirectChain: {
+      if (!hasNumber) return true;
+      auto count = wholeNumber(pieces[1]);
+      if (!count || *count < 1 || *count > kMaximumRedirectCount) {
+        return refuse(error, text, "a redirect chain needs 1 to 100 redirects");
+      }
+      spec.count = *count;
+      return true;
+    }
+    default:
+      if (hasNumber) return refuse(error, text, "\"" + pieces[0] + "\" takes no number");
+      return true;
+  }
+}
+
+}  // namespace
+
+void FaultTable::add(Route route, FaultSpec spec, int times) {
+  if (times == 0) return;
+  entries_[route].push_back({spec, times});
+}
+
+void FaultTable::clear() {
+  entries_.clear();
+}
+
+std::optional<AdNetwork::FaultSpec> FaultTable::take(Route route) {
+  auto found = entries_.find(route);
+  if (found == entries_.end() || found->second.empty()) return std::nullopt;
+  Entry& entry = found->second.front();
+  FaultSpec spec = entry.spec;
+  if (entry.remaining > 0 && --entry.remaining == 0) found->second.pop_front();
+  return spec;
+}
+
+std::optional<std::pair<Route, AdNetwork::FaultSpec>> FaultTable::parse(const std::string& text,
+                                                                        base::Error* error) {
+  std::vector<std::string> pieces = split(text, ':');
+  if (pieces.size() < 2) {
+    refuse(error, text, "expected <route>:<fault>[:<number>]");
+    return std::nullopt;
+  }
+  std::optional<Route> route;
+  for (const auto& [name, value] : kRouteNames) {
+    if (pieces[0] == name) route = value;
+  }
+  if (!route) {
+    refuse(error, text, "unknown route \"" + pieces[0] + "\" (script, ad, tracking, landing)");
+    return std::nullopt;
+  }
+  FaultSpec spec;
+  if (!readFault(text, {pieces.begin() + 1, pieces.end()}, spec, error)) return std::nullopt;
+  const bool scriptFault = spec.fault == Fault::ScriptSilent || spec.fault == Fault::ScriptThrows;
+  if (scriptFault && *route != Route::Script) {
+    refuse(error, text, "\"silent\" and \"throws\" apply to the script route only");
+    return std::nullopt;
+  }
+  return std::make_pair(*route, spec);
+}
+
+std::string FaultTable::describe(const FaultSpec& spec) {
+  for (const FaultName& entry : kFaultNames) {
+    if (entry.fault != spec.fault) continue;
+    std::ostringstream text;
+    text << entry.name;
+    if (spec.fault == Fault::Status) text << ':' << spec.status;
+    if (spec.fault == Fault::Delay) text << ':' << spec.seconds;
+    if (spec.fault == Fault::RedirectChain) text << ':' << spec.count;
+    return text.str();
+  }
+  return "unknown";
+}
+
+const char* FaultTable::routeName(Route route) {
+  for (const auto& [name, value] : kRouteNames) {
+    if (value == route) return name;
+  }
+  return "unknown";
+}
+
+}  // namespace adnetwork

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "adnetwork/AdNetwork.h"
+#include "base/Error.h"
+
+namespace adnetwork {
+
+// The faults waiting for each route, first injected first applied. An entry applies to a number
+// of requests and then goes, or to every request until cleared.
+class FaultTable {
+ public:
+  using Route = AdNetwork::Route;
+  using FaultSpec = AdNetwork::FaultSpec;
+
+  // times < 0: every request; 0 adds nothing.
+  void add(Route route, FaultSpec spec, int times);
+  void clear();
+  // The fault for the next request on route, used up by this call; none when nothing waits.
+  std::optional<FaultSpec> take(Route route);
+
+  // "<route>:<fault>[:<number>]"; see AdNetwork::parseFault.
+  static std::optional<std::pair<Route, FaultSpec>> parse(const std::string& text,
+                                                          base::Error* error = nullptr);
+  // How a fault reads in the log and on the command line: "status:503", "delay:1.5", "stall".
+  static std::string describe(const FaultSpec& spec);
+  static const char* routeName(Route route);
+
+ private:
+  struct Entry {
+    FaultSpec spec;
+    int remaining;  // < 0: no end
+  };
+  std::map<Route, std::deque<Entry>> entries_;
+};
+
+}  // namespace adnetwork

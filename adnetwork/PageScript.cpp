@@ -1,0 +1,67 @@
+#include "adnetwork/PageScript.h"
+
+#include <libsoup/soup.h>
+
+#include <algorithm>
+
+#include "adnetwork/EmbeddedFiles.h"
+#include "platform/glib/GlibPtr.h"
+
+namespace adnetwork {
+
+namespace {
+
+using platform::glib::GCharPtr;
+
+struct GDateTimeDeleter {
+  void operator()(GDateTime* time) const { g_date_time_unref(time); }
+};
+using GDateTimePtr = std::unique_ptr<GDateTime, GDateTimeDeleter>;
+
+// Function declarations later in a script replace earlier ones of the same name, so a variant is
+// the sound script with a broken build function after it.
+constexpr const char kSilentBuild[] =
+    "\n// This variant never answers.\nfunction AVMO_buildAdURL(params) {}\n";
+constexpr const char kThrowingBuild[] =
+    "\n// This variant throws.\nfunction AVMO_buildAdURL(params) {\n"
+    "  throw new Error('AVMO_buildAdURL failed on purpose');\n}\n";
+
+}  // namespace
+
+PageScript::PageScript(std::time_t startTime) : lastModified_(startTime) {}
+
+std::string PageScript::text(Variant variant) {
+  std::string script(EmbeddedFiles::find("sdk-core-v40.js").value_or(""));
+  if (variant == Variant::Silent) script += kSilentBuild;
+  if (variant == Variant::Throws) script += kThrowingBuild;
+  return script;
+}
+
+platform::ScriptedReply PageScript::reply(Variant variant,
+                                          const std::optional<std::string>& ifModifiedSince,
+                                          std::time_t now) {
+  if (lastServed_ && *lastServed_ != variant) lastModified_ = std::max(now, lastModified_ + 1);
+  lastServed_ = variant;
+  platform::ScriptedReply::Fields fields{{"Last-Modified", httpDate(lastModified_)},
+                                         {"Cache-Control", "no-cache"}};
+  auto since = ifModifiedSince ? parseHttpDate(*ifModifiedSince) : std::nullopt;
+  if (since && *since >= lastModified_) {
+    return platform::ScriptedReply::withStatus(304, std::move(fields));
+  }
+  fields.emplace_back("Content-Type", "application/javascript; charset=utf-8");
+  return platform::ScriptedReply::ok(text(variant), std::move(fields));
+}
+
+std::string PageScript::httpDate(std::time_t time) {
+  GDateTimePtr date(g_date_time_new_from_unix_utc(static_cast<gint64>(time)));
+  GCharPtr text(soup_date_time_to_string(date.get(), SOUP_DATE_HTTP));
+  return text ? text.get() : "";
+}
+
+std::optional<std::time_t> PageScript::parseHttpDate(const std::string& text) {
+  GDateTimePtr date(soup_date_time_new_from_http_string(text.c_str()));
+  if (!date) return std::nullopt;
+  return static_cast<std::time_t>(g_date_time_to_unix(date.get()));
+}
+
+}  // namespace adnetwork
