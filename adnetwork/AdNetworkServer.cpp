@@ -1,6 +1,7 @@
 #include "adnetwork/AdNetworkServer.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <ctime>
 #include <sstream>
 #include <vector>

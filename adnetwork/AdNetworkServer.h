@@ -36,7 +36,7 @@ class AdNetwork::Server {
   const RequestLog& log() const { return log_; }
 
  private:
-  Server(GMainContext* context);
+  explicit Server(GMainContext* context);
 
   static void handleRequest(SoupServer*, SoupServerMessage* message, const char* path,
                             GHashTable* query, gpointer self);

@@ -1,5 +1,6 @@
 #include "adnetwork/Routes.h"
 
+#include <cctype>
 #include <sstream>
 #include <vector>
 

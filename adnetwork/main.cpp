@@ -31,8 +31,8 @@ Options:
   --creative NAME     serve only this creative instead of rotating (landing, tracked,
                       webapp, call, mail, probe, touch)
   --refuse-slot NAME  answer "unableToServe" for this slot name (repeatable)
-  --fault SPEC        misbehave on every request of a route (repeatable; faults on one route
-                      apply in the order given, the first one to every request)
+  --fault SPEC        misbehave on every request of the fault's route (repeatable, one per
+                      route; when a route is given twice, the first fault holds)
   --help              show this text and exit
 
 A fault SPEC is <route>:<fault>[:<number>].

@@ -18,8 +18,13 @@ GtkToolItem* systemItem(ToolbarItemLook::Kind kind) {
     case ToolbarItemLook::Kind::Action:
       return gtk_tool_button_new(
           gtk_image_new_from_icon_name("document-send", GTK_ICON_SIZE_SMALL_TOOLBAR), nullptr);
-    default:
-      return gtk_tool_button_new(nullptr, "Done");
+    default: {
+      // The toolbar shows icons only, so the word itself stands in the icon's place.
+      GtkWidget* word = gtk_label_new(nullptr);
+      gtk_label_set_markup(GTK_LABEL(word), "<b>Done</b>");
+      gtk_widget_show(word);
+      return gtk_tool_button_new(word, "Done");
+    }
   }
 }
 

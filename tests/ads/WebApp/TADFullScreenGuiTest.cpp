@@ -38,6 +38,17 @@ class TADFullScreenGuiTest : public ::testing::Test {
     return platform::gtk::testing::evaluateIn(*platform, webView, script);
   }
 
+  static GtkToolbar* findToolbar(GtkWidget* widget) {
+    if (GTK_IS_TOOLBAR(widget)) return GTK_TOOLBAR(widget);
+    if (!GTK_IS_CONTAINER(widget)) return nullptr;
+    GtkToolbar* found = nullptr;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+    for (GList* child = children; child && !found; child = child->next)
+      found = findToolbar(GTK_WIDGET(child->data));
+    g_list_free(children);
+    return found;
+  }
+
   std::shared_ptr<platform::gtk::testing::RecordingConsole> console =
       std::make_shared<platform::gtk::testing::RecordingConsole>();
   std::unique_ptr<GtkPlatform> platform;
@@ -60,6 +71,13 @@ TEST_F(TADFullScreenGuiTest, TheBrowserLoadsFollowsALinkAndDoneRestoresTheScreen
   EXPECT_EQ(browser->toolbar()->items()[4], vars->reloadButton);
   EXPECT_TRUE(vars->safariButton->isEnabled());
   EXPECT_FALSE(vars->backButton->isEnabled());
+  // Every item shows something, the word "Done" included.
+  GtkToolbar* bar = findToolbar(platform->deviceScreen()->stage());
+  ASSERT_TRUE(bar);
+  GtkToolItem* done = gtk_toolbar_get_nth_item(bar, gtk_toolbar_get_n_items(bar) - 1);
+  GtkWidget* face = gtk_tool_button_get_icon_widget(GTK_TOOL_BUTTON(done));
+  ASSERT_TRUE(face && gtk_widget_get_visible(face));
+  EXPECT_TRUE(eventually([&] { return gtk_widget_get_allocated_width(face) > 20; }));
 
   evaluate(*browser->webView(), "document.getElementById('next').click(); 1");
   ASSERT_TRUE(eventually([&] { return vars->backButton->isEnabled(); }));

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "adnetwork/AdNetwork.h"
+#include "adnetwork/PageScript.h"
+#include "base/URL.h"
+#include "platform/ViewController.h"
+#include "platform/WebView.h"
+#include "platform/Window.h"
+#include "tests/platform/gtk/GtkTestPlatform.h"
+
+// The network's page script and a creative, run by WebKit as the library runs them: what they say
+// arrives as message addresses ("gmsg://x/<name>?…") in the web view's navigation decisions.
+namespace {
+
+using adnetwork::AdNetwork;
+
+// Refuses message addresses, as the library does, and keeps them.
+class MessageRecorder : public platform::WebViewDelegate {
+ public:
+  bool webViewShouldStartLoadWithRequest(platform::WebView&, const platform::URLRequest& request,
+                                         platform::WebViewNavigationType) override {
+    if (request.url().scheme() != "gmsg") return true;
+    messages.push_back(request.url());
+    return false;
+  }
+  void webViewDidFinishLoad(platform::WebView&) override { ++finishes; }
+
+  // The first message of that name, if any.
+  const base::URL* message(const std::string& name) const {
+    for (const base::URL& url : messages) {
+      if (url.percentEncodedPath() == "/" + name) return &url;
+    }
+    return nullptr;
+  }
+
+  std::vector<base::URL> messages;
+  int finishes = 0;
+};
+
+std::map<std::string, std::string> queryOf(const base::URL& url) {
+  std::map<std::string, std::string> query;
+  std::string text = url.query().value_or("");
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find('&', start);
+    if (end == std::string::npos) end = text.size();
+    std::string pair = text.substr(start, end - start);
+    size_t equals = pair.find('=');
+    if (equals != std::string::npos) {
+      query[pair.substr(0, equals)] = base::percentDecode(pair.substr(equals + 1));
+    }
+    start = end + 1;
+  }
+  return query;
+}
+
+class AdNetworkGuiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform = platform::gtk::testing::makePlatform(console, platform::UserInterfaceIdiom::Phone);
+    ASSERT_TRUE(platform);
+    network = AdNetwork::start({});
+    ASSERT_TRUE(network);
+    window = platform::gtk::testing::launchWithKeyWindow(
+        *platform, std::make_shared<platform::ViewController>(), [&](platform::Window& key) {
+          webView = std::make_shared<platform::WebView>(platform::Rect{0, 0, 320, 50});
+          webView->setDelegate(recorder);
+          key.rootViewController()->view()->addSubview(webView);
+        });
+    ASSERT_TRUE(window);
+  }
+
+  bool eventually(const std::function<bool()>& done) {
+    return platform->runLoop().runUntil(done, 10);
+  }
+  // The build page as the library composes it, on the ad server's origin.
+  const base::URL* build(const std::string& parameters, const std::string& answer) {
+    std::string page = "<html><head><script>" +
+                       adnetwork::PageScript::text(adnetwork::PageScript::Variant::Sound) +
+                       "</script><script>AVMO_buildAdURL(" + parameters +
+                       ");</script></head><body></body></html>";
+    webView->loadHTMLString(page, base::URL::fromString(network->origin()));
+    eventually([&] { return recorder->message(answer) != nullptr; });
+    return recorder->message(answer);
+  }
+
+  std::shared_ptr<platform::gtk::testing::RecordingConsole> console =
+      std::make_shared<platform::gtk::testing::RecordingConsole>();
+  std::unique_ptr<platform::gtk::GtkPlatform> platform;
+  std::unique_ptr<AdNetwork> network;
+  std::shared_ptr<platform::Window> window;
+  std::shared_ptr<platform::WebView> webView;
+  std::shared_ptr<MessageRecorder> recorder = std::make_shared<MessageRecorder>();
+};
+
+TEST_F(AdNetworkGuiTest, PageScriptGivesEachOfItsThreeAnswers) {
+  EXPECT_TRUE(build("{\"js\":\"avmo-sdk-i-v4.1.1\"}", "invalidRequest"));
+
+  network->refuseSlot("closed-slot");
+  const base::URL* refused = build("{\"slotname\":\"closed-slot\"}", "unableToServe");
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(queryOf(*refused)["slotname"], "closed-slot");
+
+  const base::URL* answer = build(
+      "{\"slotname\":\"gui slot\",\"preqs\":3,\"ad_frame\":{\"x\":0,\"y\":430,\"w\":320,\"h\":50},"
+      "\"kw\":[\"a\",\"b\"]}",
+      "loadAdURL");
+  ASSERT_TRUE(answer);
+  auto fields = queryOf(*answer);
+  EXPECT_EQ(fields["type"], "sentrel");
+  auto address = base::URL::fromString(fields["url"]);
+  ASSERT_TRUE(address) << fields["url"];
+  EXPECT_EQ(address->absoluteString().rfind(network->origin() + "/ad?", 0), 0u);
+  auto parameters = queryOf(*address);
+  EXPECT_EQ(parameters["slotname"], "gui slot");
+  EXPECT_EQ(parameters["preqs"], "3");
+  EXPECT_EQ(parameters["ad_frame"], "{\"x\":0,\"y\":430,\"w\":320,\"h\":50}");
+  EXPECT_EQ(parameters["kw"], "[\"a\",\"b\"]");
+  EXPECT_EQ(parameters["type"], "sentrel");
+  EXPECT_EQ(network->count("/avmo/slot"), 2u);
+}
+
+// The probe creative asks which addresses open, shows the answer it is sent, and logs.
+TEST_F(AdNetworkGuiTest, ProbeCreativeAsksShowsAndLogs) {
+  ASSERT_TRUE(network->pinCreative("probe"));
+  webView->loadRequest(platform::URLRequest(*base::URL::fromString(network->origin() + "/ad")));
+  ASSERT_TRUE(eventually([&] { return recorder->message("canOpenURLs") != nullptr; }));
+  EXPECT_EQ(queryOf(*recorder->message("canOpenURLs"))["urls"], "tel:,sms:,mailto:");
+  EXPECT_EQ(queryOf(*recorder->message("log"))["string"], "probe creative 1 shown");
+
+  platform::gtk::testing::evaluateIn(
+      *platform, *webView, "AVMO_ReceiveMessage('openableURLs', {'tel:': true, 'sms:': false})");
+  EXPECT_TRUE(platform::gtk::testing::pageComesToSay(
+      *platform, *webView, "document.getElementById('answer').textContent",
+      "tel: yes \u00b7 sms: no"));
+}
+
+}  // namespace

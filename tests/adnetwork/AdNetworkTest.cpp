@@ -1,0 +1,182 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "adnetwork/AdNetwork.h"
+#include "adnetwork/PageScript.h"
+#include "json/TAD_VeskJSON.h"
+#include "tests/adnetwork/HttpClient.h"
+
+// The network over real HTTP on 127.0.0.1: what each road answers when nothing is wrong.
+namespace {
+
+using adnetwork::AdNetwork;
+using adnetwork::testing::HttpClient;
+using ::testing::HasSubstr;
+
+class AdNetworkTest : public ::testing::Test {
+ protected:
+  void SetUp() override { network = start({}); }
+
+  std::unique_ptr<AdNetwork> start(AdNetwork::Options options) {
+    base::Error error;
+    auto started = AdNetwork::start(options, &error);
+    EXPECT_TRUE(started) << error.localizedDescription();
+    return started;
+  }
+  HttpClient::Reply get(const std::string& target, const HttpClient::Headers& headers = {}) {
+    return client.get(network->origin() + target, headers);
+  }
+
+  HttpClient client;
+  std::unique_ptr<AdNetwork> network;
+};
+
+TEST_F(AdNetworkTest, PageScriptIsRevalidatedByItsLastModifiedDate) {
+  HttpClient::Reply script = get("/avmo/sdk-core-v40.js");
+  ASSERT_EQ(script.status, 200);
+  EXPECT_THAT(script.body, HasSubstr("function AVMO_buildAdURL("));
+  auto lastModified = script.header("Last-Modified");
+  ASSERT_TRUE(lastModified);
+
+  EXPECT_EQ(get("/avmo/sdk-core-v40.js", {{"If-Modified-Since", *lastModified}}).status, 304);
+  const std::string earlier =
+      adnetwork::PageScript::httpDate(*adnetwork::PageScript::parseHttpDate(*lastModified) - 60);
+  EXPECT_EQ(get("/avmo/sdk-core-v40.js", {{"If-Modified-Since", earlier}}).status, 200);
+  EXPECT_EQ(get("/avmo/sdk-core-v40.js", {{"If-Modified-Since", "not a date"}}).status, 200);
+}
+
+// A client that kept a broken variant of the script must not be told that its copy is current.
+TEST_F(AdNetworkTest, ScriptVariantsMoveLastModifiedOnSoKeptCopiesAreReplaced) {
+  network->injectFault(AdNetwork::Route::Script, {AdNetwork::Fault::ScriptSilent});
+  HttpClient::Reply silent = get("/avmo/sdk-core-v40.js");
+  ASSERT_EQ(silent.status, 200);
+  HttpClient::Reply sound =
+      get("/avmo/sdk-core-v40.js", {{"If-Modified-Since", *silent.header("Last-Modified")}});
+  EXPECT_EQ(sound.status, 200);
+  EXPECT_NE(sound.body, silent.body);
+  EXPECT_GT(*adnetwork::PageScript::parseHttpDate(*sound.header("Last-Modified")),
+            *adnetwork::PageScript::parseHttpDate(*silent.header("Last-Modified")));
+}
+
+TEST_F(AdNetworkTest, AdPagesRotateWithTheirHeadersAndFiles) {
+  const std::vector<std::string> creatives = network->creatives();
+  ASSERT_GE(creatives.size(), 7u);
+  for (size_t i = 0; i <= creatives.size(); ++i) {
+    const std::string& name = creatives[i % creatives.size()];
+    SCOPED_TRACE(name);
+    HttpClient::Reply ad = get("/ad?slotname=s&type=sentrel");
+    ASSERT_EQ(ad.status, 200);
+    EXPECT_THAT(ad.body, HasSubstr("/creative/" + name + "/style.css"));
+    EXPECT_EQ(ad.header("X-Avmo-Refresh-Rate"), "30");
+    const std::string tag = "?ad=" + std::to_string(i + 1) + "&creative=" + name;
+    EXPECT_EQ(ad.header("X-Avmo-Tracking-Urls"), network->origin() + "/track/impression" + tag);
+    EXPECT_EQ(ad.header("X-Avmo-Click-Tracking-Urls").has_value(), name == "tracked");
+    if (name == "webapp") {
+      EXPECT_EQ(ad.header("X-Avmo-Orientation"), "portrait");
+    }
+
+    HttpClient::Reply style = get("/creative/" + name + "/style.css");
+    EXPECT_EQ(style.header("Content-Type"), "text/css; charset=utf-8");
+    EXPECT_THAT(style.body, HasSubstr("background"));
+    HttpClient::Reply picture = get("/creative/" + name + "/picture.png");
+    EXPECT_EQ(picture.header("Content-Type"), "image/png");
+    EXPECT_EQ(picture.body.substr(0, 8), "\x89PNG\r\n\x1a\n");
+  }
+  EXPECT_EQ(get("/creative/landing/ad.html").status, 404);
+  EXPECT_EQ(get("/creative/nothing/style.css").status, 404);
+
+  ASSERT_TRUE(network->pinCreative("mail"));
+  EXPECT_FALSE(network->pinCreative("no-such-creative"));
+  network->setRefreshSeconds(0);
+  for (int i = 0; i < 2; ++i) {
+    HttpClient::Reply ad = get("/ad?slotname=s");
+    EXPECT_THAT(ad.body, HasSubstr("mailto:"));
+    EXPECT_FALSE(ad.header("X-Avmo-Refresh-Rate"));
+  }
+}
+
+TEST_F(AdNetworkTest, SlotCheckTellsRefusedSlots) {
+  network->refuseSlot("closed");
+  EXPECT_EQ(get("/avmo/slot?slotname=open").body, "{\"refused\":false}");
+  EXPECT_EQ(get("/avmo/slot?slotname=closed").body, "{\"refused\":true}");
+  EXPECT_EQ(get("/avmo/slot").body, "{\"refused\":true}");
+}
+
+// A click goes through the click address, with whatever the library appends, to a landing page
+// whose two pages link to each other; tracking addresses are counted.
+TEST_F(AdNetworkTest, ClicksLandOnLinkedPagesAndTrackingIsCounted) {
+  HttpClient::Reply click = get("/aclk?ai=landing-1&adurl=%2Flanding%2Flanding%2F1&SIGNALTEXT");
+  EXPECT_EQ(click.status, 302);
+  EXPECT_EQ(click.header("Location"), network->origin() + "/landing/landing/1");
+  HttpClient::Reply first = get("/landing/landing/1?ai=landing-1&SIGNALTEXT");
+  EXPECT_EQ(first.status, 200);
+  EXPECT_THAT(first.body, HasSubstr("href=\"2\""));
+  HttpClient::Reply second = get("/landing/landing/2");
+  EXPECT_THAT(second.body, HasSubstr("href=\"1\""));
+  EXPECT_EQ(get("/landing/landing/3").status, 404);
+  EXPECT_EQ(get("/aclk?adurl=javascript%3Aalert(1)").status, 400);
+  EXPECT_EQ(get("/aclk?adurl=%2F%2Fother.example%2F").status, 400);
+
+  get("/track/impression?ad=1");
+  get("/track/impression?ad=2");
+  get("/track/click?ad=1");
+  EXPECT_EQ(network->count("/track/impression"), 2u);
+  EXPECT_EQ(network->count("/track/click"), 1u);
+}
+
+TEST_F(AdNetworkTest, EveryRequestIsLoggedInMemoryAndAsJsonLines) {
+  char folder[] = "/tmp/adnetwork-log-XXXXXX";
+  ASSERT_TRUE(::mkdtemp(folder));
+  const std::string path = std::string(folder) + "/requests.log";
+  AdNetwork::Options options;
+  options.logPath = path;
+  network = start(options);
+  network->injectFault(AdNetwork::Route::Ad, {AdNetwork::Fault::Status, 503});
+  get("/ad?slotname=a%20slot&ad_frame=%7B%22w%22%3A320%7D&bare", {{"X-Probe", "yes"}});
+  get("/nowhere");
+
+  const auto requests = network->requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].method, "GET");
+  EXPECT_EQ(requests[0].path, "/ad");
+  EXPECT_EQ(requests[0].query.at("slotname"), "a slot");
+  EXPECT_EQ(requests[0].query.at("ad_frame"), "{\"w\":320}");
+  EXPECT_EQ(requests[0].query.at("bare"), "");
+  EXPECT_EQ(requests[0].headers.at("x-probe"), "yes");
+  EXPECT_EQ(requests[0].status, 503);
+  EXPECT_EQ(requests[0].fault, "status:503");
+  EXPECT_EQ(requests[1].status, 404);
+  EXPECT_EQ(requests[1].fault, "");
+
+  std::ifstream file(path);
+  std::vector<base::Value> lines;
+  for (std::string line; std::getline(file, line);) {
+    TAD_VeskJSON reader;
+    auto value = reader.objectWithString(line);
+    ASSERT_TRUE(value) << line;
+    lines.push_back(*value);
+  }
+  std::filesystem::remove_all(folder);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(*lines[0].find("path")->asString(), "/ad");
+  EXPECT_EQ(*lines[0].find("query")->find("slotname")->asString(), "a slot");
+  EXPECT_EQ(*lines[0].find("headers")->find("x-probe")->asString(), "yes");
+  EXPECT_EQ(lines[0].find("status")->toInt64(), 503);
+  EXPECT_EQ(*lines[0].find("fault")->asString(), "status:503");
+}
+
+TEST_F(AdNetworkTest, StartFailsWithTheReasonWhenThePortIsTaken) {
+  AdNetwork::Options options;
+  options.port = network->port();
+  base::Error error;
+  EXPECT_FALSE(AdNetwork::start(options, &error));
+  EXPECT_THAT(error.localizedDescription(), HasSubstr(std::to_string(network->port())));
+}
+
+}  // namespace
