@@ -19,7 +19,6 @@
 #include "ads/Utility/TADConfiguration.h"
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADWebView.h"
-#include "ads/ViewController/TADViewController.h"
 #include "ads/WebApp/TADWebAppViewController.h"
 #include "platform/Application.h"
 #include "platform/SearchPaths.h"
