@@ -4,7 +4,10 @@
 // GUI loop that must run between the start and the end of each measurement, so this is a small
 // program of its own; it needs a display (run it under xvfb-run).
 //
-//   live_ad_bench [--loads N] [--refreshes N] [--period SECONDS]
+//   live_ad_bench [--loads N] [--refreshes N] [--period SECONDS] [--network ORIGIN]
+//
+// With --network, the ad network is another process (adnetwork --refresh SECONDS, whose period
+// then counts) and only the resident size is measured, free of the embedded network's log.
 
 #include <gtk/gtk.h>
 #include <libsoup/soup.h>
@@ -122,13 +125,19 @@ class FinishDelegate : public platform::WebViewDelegate {
 
 class Bench {
  public:
-  bool start() {
+  // With an origin, the library is pointed at that network (another process, which keeps its own
+  // request log) and only memory can be measured.
+  bool start(const std::string& externalNetwork) {
     base::Error error;
-    network_ = AdNetwork::start({}, &error);
-    if (!network_) return report("the ad network did not start: " + error.localizedDescription());
-    network_->setRefreshSeconds(0);
-    network_->pinCreative("landing");
-    TADAdNetwork::pointAt(network_->origin());
+    if (!externalNetwork.empty()) {
+      TADAdNetwork::pointAt(externalNetwork);
+    } else {
+      network_ = AdNetwork::start({}, &error);
+      if (!network_) return report("the ad network did not start: " + error.localizedDescription());
+      network_->setRefreshSeconds(0);
+      network_->pinCreative("landing");
+      TADAdNetwork::pointAt(network_->origin());
+    }
     platform::gtk::GtkPlatform::Options options;
     options.resourcePath = "/nonexistent";
     options.audioOutput = platform::gtk::GstAudioBackend::Output::Silent;
@@ -262,10 +271,14 @@ class Bench {
     int target = delegate_->received + count;
     return loop().runUntil([&] { return delegate_->received >= target; }, count * (period + 5));
   }
-  void setPeriod(double seconds) { network_->setRefreshSeconds(seconds); }
+  void setPeriod(double seconds) {
+    if (network_) network_->setRefreshSeconds(seconds);
+  }
   void stopRefreshing() { banner_->privateObject()->cancelPendingActions(); }
 
-  std::vector<AdNetwork::LoggedRequest> requests() const { return network_->requests(); }
+  std::vector<AdNetwork::LoggedRequest> requests() const {
+    return network_ ? network_->requests() : std::vector<AdNetwork::LoggedRequest>{};
+  }
   int failures() const { return delegate_->failed; }
   glib::GlibRunLoop& loop() { return platform_->runLoop(); }
 
@@ -360,6 +373,20 @@ void measureRequests(Bench& bench, int refreshes, double period) {
     std::printf("  %-32s %.2f\n", path.c_str(), static_cast<double>(count) / refreshes);
 }
 
+// The text the embedded network keeps in its request log, which lives in this process and grows
+// with every request by design.
+size_t logBytes(const std::vector<AdNetwork::LoggedRequest>& log) {
+  size_t bytes = 0;
+  for (const auto& request : log) {
+    bytes += request.method.size() + request.path.size() + request.fault.size();
+    for (const auto& [key, value] : request.query)
+      bytes += key.size() + value.size();
+    for (const auto& [key, value] : request.headers)
+      bytes += key.size() + value.size();
+  }
+  return bytes;
+}
+
 void measureMemory(Bench& bench, int refreshes, double period) {
   constexpr int kWindow = 20;
   bench.setPeriod(period);
@@ -372,7 +399,8 @@ void measureMemory(Bench& bench, int refreshes, double period) {
     }
     Resident now = resident();
     selves.push_back(now.self);
-    std::printf("  after %3d: %ld  %ld\n", done + kWindow, now.self, now.children);
+    std::printf("  after %3d: %ld  %ld  (the network's request log holds %zu KB of text)\n",
+                done + kWindow, now.self, now.children, logBytes(bench.requests()) / 1024);
   }
   // Noise: the spread between successive windows once the first has warmed up.
   long spread = 0;
@@ -391,20 +419,26 @@ int main(int argc, char** argv) {
   int loads = 15;
   int refreshes = 300;
   double period = 0.05;
+  std::string externalNetwork;
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string option = argv[i];
     if (option == "--loads") loads = std::atoi(argv[i + 1]);
     if (option == "--refreshes") refreshes = std::atoi(argv[i + 1]);
     if (option == "--period") period = std::atof(argv[i + 1]);
+    if (option == "--network") externalNetwork = argv[i + 1];
   }
   std::string caches = glib::GCharPtr(g_dir_make_tmp("live-ad-bench-caches-XXXXXX", nullptr)).get();
   ::setenv("XDG_CACHE_HOME", caches.c_str(), 1);
   int status = EXIT_FAILURE;
   {
     Bench bench;
-    if (bench.start()) {
-      measureLatency(bench, loads);
-      measureRequests(bench, 20, period);
+    if (bench.start(externalNetwork)) {
+      if (externalNetwork.empty()) {
+        measureLatency(bench, loads);
+        measureRequests(bench, 20, period);
+      } else {
+        bench.load();
+      }
       measureMemory(bench, refreshes, period);
       status = EXIT_SUCCESS;
     }
