@@ -56,12 +56,13 @@ double median(std::vector<double> values) {
   return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-// Resident kilobytes of the process pid (VmRSS), 0 when it has gone.
-long residentKilobytes(const std::string& pid) {
+// Kilobytes of the process pid under field of /proc/<pid>/status (VmRSS: resident; RssAnon:
+// its anonymous part, the heap among it), 0 when it has gone.
+long residentKilobytes(const std::string& pid, const std::string& field = "VmRSS:") {
   std::ifstream status("/proc/" + pid + "/status");
   std::string line;
   while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + field.size());
   }
   return 0;
 }
@@ -69,6 +70,7 @@ long residentKilobytes(const std::string& pid) {
 // The program's own resident size and that of its descendants (the web engine's processes).
 struct Resident {
   long self = 0;
+  long selfAnonymous = 0;
   long children = 0;
 };
 Resident resident() {
@@ -87,7 +89,7 @@ Resident resident() {
     }
   }
   std::string self = std::to_string(::getpid());
-  Resident result{residentKilobytes(self), 0};
+  Resident result{residentKilobytes(self), residentKilobytes(self, "RssAnon:"), 0};
   for (const auto& [pid, parent] : parentOf) {
     for (std::string up = parent; up != "0" && parentOf.contains(up); up = parentOf[up]) {
       if (up == self) {
@@ -399,8 +401,11 @@ void measureMemory(Bench& bench, int refreshes, double period) {
     }
     Resident now = resident();
     selves.push_back(now.self);
-    std::printf("  after %3d: %ld  %ld  (the network's request log holds %zu KB of text)\n",
-                done + kWindow, now.self, now.children, logBytes(bench.requests()) / 1024);
+    std::printf(
+        "  after %3d: %ld (anonymous %ld)  %ld  (the network's request log holds %zu KB of "
+        "text)\n",
+        done + kWindow, now.self, now.selfAnonymous, now.children,
+        logBytes(bench.requests()) / 1024);
   }
   // Noise: the spread between successive windows once the first has warmed up.
   long spread = 0;
