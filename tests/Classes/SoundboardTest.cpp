@@ -63,7 +63,7 @@ class SoundboardTest : public ::testing::Test {
   }
 };
 
-TEST_F(SoundboardTest, LaunchShowsThePhoneScreenWithTheBannerAlongItsBottomEdge) {
+TEST_F(SoundboardTest, LaunchShowsTheUprightPhoneScreenWithTheBannerAlongItsBottomEdge) {
   launch();
   ASSERT_TRUE(screen);
   EXPECT_EQ(dynamic_cast<quillbeckiPad*>(screen.get()), nullptr);  // the phone screen
@@ -80,6 +80,8 @@ TEST_F(SoundboardTest, LaunchShowsThePhoneScreenWithTheBannerAlongItsBottomEdge)
   auto request = banner->privateObject()->request();
   ASSERT_TRUE(request);
   EXPECT_TRUE(request->isTesting());
+  EXPECT_FALSE(screen->rotateTo(platform::InterfaceOrientation::LandscapeLeft));  // stays upright
+  EXPECT_EQ(screen->interfaceOrientation(), platform::InterfaceOrientation::Portrait);
 }
 
 TEST_F(SoundboardTest, TheTabletScreenTurnsButItsBannerKeepsItsLoadTimeFrame) {
@@ -95,12 +97,6 @@ TEST_F(SoundboardTest, TheTabletScreenTurnsButItsBannerKeepsItsLoadTimeFrame) {
                  platform::InterfaceOrientation::LandscapeRight}) {
     EXPECT_TRUE(screen->shouldAutorotateToInterfaceOrientation(o));
   }
-}
-
-TEST_F(SoundboardTest, ThePhoneScreenStaysUpright) {
-  launch();
-  EXPECT_FALSE(screen->rotateTo(platform::InterfaceOrientation::LandscapeLeft));
-  EXPECT_EQ(screen->interfaceOrientation(), platform::InterfaceOrientation::Portrait);
 }
 
 // Another clip or the same one again: the sounding one is cut off and the new one starts from the
