@@ -77,8 +77,6 @@ TEST_F(TADClickTrackerTest, ARedirectToAnotherSchemeEndsTheTrackingAsSuccessWith
   EXPECT_EQ(platform_.application().activeBackgroundTaskCount(), 0u);
 }
 
-// An HTTP answer at the end of the redirects is success too, named by where it ended; an unwelcome
-// status or a connection error is a failure.
 TEST_F(TADClickTrackerTest, AnHTTPAnswerIsSuccessButAnUnwelcomeStatusOrAConnectionErrorFails) {
   server().route(kClick, Reply::redirect("https://landing.example/"));
   server().route("https://landing.example/", Reply::ok("<html></html>"));

@@ -80,8 +80,6 @@ TEST_F(TADStatisticsTest, AClickIsReportedOnceWithItsTimingsTicketAndCounts) {
   EXPECT_EQ(keys(statistics.parameters()), (std::vector<std::string>{"session_id"}));
 }
 
-// Messages and blank pages are no clicks; a click without a value is counted and timed but
-// carries no signals.
 TEST_F(TADStatisticsTest, MessagesAndBlankPagesAreNotClicksAndClicksWithoutAValueHaveNoSignals) {
   for (const char* text : {"gmsg://x/click?ai=1", "norvak://x", "about:blank"}) {
     EXPECT_EQ(statistics.urlForClick(url(text)).absoluteString(), text);
