@@ -88,15 +88,6 @@ TEST_F(TADFullScreenGuiTest, TheBrowserLoadsFollowsALinkAndDoneRestoresTheScreen
   EXPECT_FALSE(platform::Application::shared().isIdleTimerDisabled());
 }
 
-TEST_F(TADFullScreenGuiTest, ThePortraitOnlyBrowserRefusesToTurn) {
-  auto browser = TADBrowserController::init();
-  browser->setSupportedOrientations(2);
-  browser->load(base::URL::fromString(server.url("/")));
-  browser->presentFromViewController(root);
-  EXPECT_FALSE(root->rotateTo(platform::InterfaceOrientation::LandscapeLeft));
-  browser->relinquishScreen();
-}
-
 // The page keeps what it hears in its own list, read back by script.
 TEST_F(TADFullScreenGuiTest, TheWebAppPageHearsOnShowAndOnHide) {
   auto screen = TADWebAppViewController::init();
