@@ -89,6 +89,16 @@ TEST_F(TADFullScreenGuiTest, TheBrowserLoadsFollowsALinkAndDoneRestoresTheScreen
 }
 
 // The page keeps what it hears in its own list, read back by script.
+// The device screen asks the presented screen, not the soundboard beneath, whether it may turn.
+TEST_F(TADFullScreenGuiTest, ThePortraitOnlyBrowserRefusesToTurn) {
+  auto browser = TADBrowserController::init();
+  browser->setSupportedOrientations(2);
+  browser->load(base::URL::fromString(server.url("/")));
+  browser->presentFromViewController(root);
+  EXPECT_FALSE(platform->deviceScreen()->turn(platform::gtk::DeviceScreenWindow::Turn::Clockwise));
+  browser->relinquishScreen();
+}
+
 TEST_F(TADFullScreenGuiTest, TheWebAppPageHearsOnShowAndOnHide) {
   auto screen = TADWebAppViewController::init();
   screen->loadHTML(R"(<script>var heard = [];
