@@ -109,7 +109,8 @@ class Value {
   Value(unsigned long i) : kind_(Kind::Integer) { integer_ = static_cast<int64_t>(i); }
   Value(double d) : kind_(Kind::Double) { double_ = d; }
   Value(float f) : kind_(Kind::Double) { double_ = f; }
-  Value(base::Decimal d) : kind_(Kind::Decimal) { new (&decimal_) base::Decimal(std::move(d)); }
+  Value(const base::Decimal& d) : kind_(Kind::Decimal) { new (&decimal_) base::Decimal(d); }
+  Value(base::Decimal&& d) : kind_(Kind::Decimal) { new (&decimal_) base::Decimal(std::move(d)); }
   Value(const std::string& s) : kind_(Kind::String) { new (&string_) std::string(s); }
   Value(std::string&& s) : kind_(Kind::String) { new (&string_) std::string(std::move(s)); }
   Value(std::string_view s) : kind_(Kind::String) { new (&string_) std::string(s); }

@@ -15,6 +15,10 @@
 
 #include "base/Utf8Validator.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 const char TAD_VeskJSONErrorDomain[] = "com.quillbeck.tad.VeskJSON";
 
 namespace {
@@ -153,6 +157,23 @@ uint64_t load8(const char* bytes) {
   return word;
 }
 
+// runStopMarks() over sixteen bytes, one bit a byte. With SSE2 (every x86-64 processor) a signed
+// comparison with 0x20 finds the control bytes and the non-ASCII ones at once.
+uint32_t runStopMarks16(const char* bytes) {
+#if defined(__SSE2__)
+  __m128i word = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+  __m128i stops = _mm_or_si128(_mm_cmplt_epi8(word, _mm_set1_epi8(0x20)),
+                               _mm_or_si128(_mm_cmpeq_epi8(word, _mm_set1_epi8('"')),
+                                            _mm_cmpeq_epi8(word, _mm_set1_epi8('\\'))));
+  return static_cast<uint32_t>(_mm_movemask_epi8(stops));
+#else
+  uint64_t low = runStopMarks(load8(bytes));
+  if (low != 0) return uint32_t{1} << (std::countr_zero(low) / 8);
+  uint64_t high = runStopMarks(load8(bytes + 8));
+  return high == 0 ? 0 : uint32_t{1} << (8 + std::countr_zero(high) / 8);
+#endif
+}
+
 // The first byte of [cursor, end) that a written string must escape, or end.
 const char* firstToEscape(const char* cursor, const char* end) {
   for (; end - cursor >= 8; cursor += 8) {
@@ -249,8 +270,10 @@ class JsonReader {
   void pushDictionary(size_t keysBottom, size_t valuesBottom);
   void pushArray(size_t bottom);
   // The string's text is left in the input when it holds no escapes, else in the string buffer
-  // until the next string is read.
-  bool scanRestOfString(std::string_view& text, Error* error);
+  // until the next string is read. A failure returns a view without data. (Returned, not written
+  // through a reference: the caller then keeps the view in registers, where reading it back from
+  // memory right after it was stored stalled the processor on every key.)
+  std::string_view scanRestOfString(Error* error);
   bool skipRun();
   bool failMalformedUtf8(Error* error);
   bool scanEscape(std::string& text, Error* error);
@@ -610,8 +633,8 @@ bool JsonReader::scanValue(Error* error) {
     case '[':
       return openContainer(false, error);
     case '"': {
-      std::string_view text;
-      if (!scanRestOfString(text, error)) return false;
+      std::string_view text = scanRestOfString(error);
+      if (!text.data()) return false;
       scratch_->values.emplace_back(text);
       return true;
     }
@@ -732,7 +755,14 @@ bool JsonReader::skipRun() {
   const char* cursor = c_;
   const char* const end = end_;
   for (;;) {
-    if (end - cursor >= 8) {
+    if (end - cursor >= 16) {
+      uint32_t marks = runStopMarks16(cursor);
+      if (marks == 0) {
+        cursor += 16;
+        continue;
+      }
+      cursor += std::countr_zero(marks);
+    } else if (end - cursor >= 8) {
       uint64_t marks = runStopMarks(load8(cursor));
       if (marks == 0) {
         cursor += 8;
@@ -760,35 +790,44 @@ bool JsonReader::skipRun() {
   return true;
 }
 
-bool JsonReader::scanRestOfString(std::string_view& text, Error* error) {
+std::string_view JsonReader::scanRestOfString(Error* error) {
+  constexpr std::string_view kFailed;
   const char* run = c_;
-  if (!skipRun()) return failMalformedUtf8(error);
+  if (!skipRun()) {
+    failMalformedUtf8(error);
+    return kFailed;
+  }
   if (*c_ == '"') {  // the common case: no escapes, nothing copied
-    text = std::string_view(run, static_cast<size_t>(c_ - run));
-    ++c_;
-    return true;
+    return std::string_view(run, static_cast<size_t>(c_++ - run));
   }
 
   // Escapes: the pieces gather in a buffer that keeps its capacity from string to string.
-  scratch_->stringBuffer.assign(run, static_cast<size_t>(c_ - run));
+  std::string& buffer = scratch_->stringBuffer;
+  buffer.assign(run, static_cast<size_t>(c_ - run));
   for (;;) {
     char stop = *c_;
     if (stop == '"') {
       ++c_;
-      text = scratch_->stringBuffer;
-      return true;
+      return buffer;
     }
     if (stop != '\\') {
-      return fail(error, kControlCharacter,
-                  withHexCode("Unescaped control character ", static_cast<unsigned char>(stop)));
+      fail(error, kControlCharacter,
+           withHexCode("Unescaped control character ", static_cast<unsigned char>(stop)));
+      return kFailed;
     }
     ++c_;
-    if (!scanEscape(scratch_->stringBuffer, error)) return false;
-    if (*c_ == '\0') return fail(error, kUnexpectedEnd, "Unexpected EOF while parsing string");
+    if (!scanEscape(buffer, error)) return kFailed;
+    if (*c_ == '\0') {
+      fail(error, kUnexpectedEnd, "Unexpected EOF while parsing string");
+      return kFailed;
+    }
 
     run = c_;
-    if (!skipRun()) return failMalformedUtf8(error);
-    scratch_->stringBuffer.append(run, static_cast<size_t>(c_ - run));
+    if (!skipRun()) {
+      failMalformedUtf8(error);
+      return kFailed;
+    }
+    buffer.append(run, static_cast<size_t>(c_ - run));
   }
 }
 
@@ -970,14 +1009,14 @@ JsonReader::Continuation JsonReader::continueDictionary(Error* error) {
     return Continuation::kFailed;
   }
   ++c_;
-  std::string_view key;
-  if (!scanRestOfString(key, error)) {
+  std::string_view key = scanRestOfString(error);
+  if (!key.data()) {
     failChained(error, kMalformedStructure, "Object key string expected");
     return Continuation::kFailed;
   }
   if (key.data() == scratch_->stringBuffer.data()) key = scratch_->keyCopies.emplace_back(key);
   frame.key = scratch_->keys.size();
-  scratch_->keys.push_back(key);
+  scratch_->keys.emplace_back(key.data(), key.size());  // not a copy of key: see scanRestOfString
   skipWhiteSpace();
   if (*c_ != ':')
     return failed(error, kMalformedStructure, "Expected ':' separating key and value");
