@@ -222,7 +222,7 @@ Dictionary::Dictionary(std::initializer_list<Entry> entries) {
     set(entry.first, entry.second);
 }
 
-Dictionary::Dictionary(std::vector<Entry> entries) : entries_(std::move(entries)) {
+Dictionary::Dictionary(std::vector<Entry>&& entries) : entries_(std::move(entries)) {
   bool repeatedKey = false;
   if (entries_.size() > kIndexThreshold) {
     index_ = std::make_unique<Index>(entries_, entries_.size(), false);

@@ -34,7 +34,7 @@ class Dictionary {
   Dictionary(std::initializer_list<Entry> entries);
   // Takes the entries in their order; a key given again replaces the value of its first entry,
   // as set() would. Building from a whole vector moves no entry when no key repeats.
-  explicit Dictionary(std::vector<Entry> entries);
+  explicit Dictionary(std::vector<Entry>&& entries);
   Dictionary(const Dictionary& other);
   Dictionary(Dictionary&& other) noexcept;
   Dictionary& operator=(const Dictionary& other);
@@ -116,9 +116,15 @@ class Value {
   Value(std::string_view s) : kind_(Kind::String) { new (&string_) std::string(s); }
   Value(const char* s) : kind_(Kind::String) { new (&string_) std::string(s); }
   Value(base::Date d) : kind_(Kind::Date) { new (&date_) base::Date(d); }
-  Value(base::Data d) : kind_(Kind::Data) { new (&data_) base::Data(std::move(d)); }
-  Value(base::Array a) : kind_(Kind::Array) { new (&array_) base::Array(std::move(a)); }
-  Value(base::Dictionary d) : kind_(Kind::Dictionary) {
+  // Containers are taken by reference, so that one moved in is moved once.
+  Value(const base::Data& d) : kind_(Kind::Data) { new (&data_) base::Data(d); }
+  Value(base::Data&& d) : kind_(Kind::Data) { new (&data_) base::Data(std::move(d)); }
+  Value(const base::Array& a) : kind_(Kind::Array) { new (&array_) base::Array(a); }
+  Value(base::Array&& a) : kind_(Kind::Array) { new (&array_) base::Array(std::move(a)); }
+  Value(const base::Dictionary& d) : kind_(Kind::Dictionary) {
+    new (&dictionary_) base::Dictionary(d);
+  }
+  Value(base::Dictionary&& d) : kind_(Kind::Dictionary) {
     new (&dictionary_) base::Dictionary(std::move(d));
   }
 
