@@ -124,7 +124,13 @@ double Decimal::toDouble() const {
 }
 
 std::string Decimal::toString() const {
-  std::string text = negative_ ? "-" : "";
+  std::string text;
+  appendTo(text);
+  return text;
+}
+
+void Decimal::appendTo(std::string& text) const {
+  if (negative_) text += '-';
   int64_t length = static_cast<int64_t>(digits_.size());
   int64_t pointPosition = length + exponent_;  // digits before the decimal point
   int64_t plainLength = exponent_ >= 0 ? pointPosition
@@ -143,7 +149,7 @@ std::string Decimal::toString() const {
       text.append(static_cast<size_t>(-pointPosition), '0');
       text += digits_;
     }
-    return text;
+    return;
   }
   text += digits_[0];
   if (length > 1) {
@@ -153,7 +159,6 @@ std::string Decimal::toString() const {
   int64_t scientificExponent = pointPosition - 1;
   text += scientificExponent < 0 ? "E-" : "E+";
   text += std::to_string(scientificExponent < 0 ? -scientificExponent : scientificExponent);
-  return text;
 }
 
 }  // namespace base

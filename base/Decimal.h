@@ -35,6 +35,8 @@ class Decimal {
   // within 64 characters, otherwise scientific notation with the significand's digits
   // ("1E+400", "1.25E-300").
   std::string toString() const;
+  // Appends toString()'s text to out, without a string of its own in between.
+  void appendTo(std::string& out) const;
 
   friend bool operator==(const Decimal&, const Decimal&) = default;
 

@@ -185,6 +185,32 @@ const char* firstToEscape(const char* cursor, const char* end) {
   return cursor;
 }
 
+uint64_t load4(const char* bytes) {
+  uint32_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
+// Whether any byte of the text is one that a written string must escape. Reads only the text's
+// own bytes, in words that may overlap, so that short texts such as keys take no byte loop. (A
+// word has a mark exactly when one of its bytes must be escaped: marks that are wrong only ever
+// follow a right one.)
+bool needsEscaping(std::string_view text) {
+  const char* bytes = text.data();
+  size_t size = text.size();
+  if (size >= 8) {
+    for (size_t at = 0; at + 8 <= size; at += 8) {
+      if (escapeMarks(load8(bytes + at)) != 0) return true;
+    }
+    return escapeMarks(load8(bytes + size - 8)) != 0;
+  }
+  if (size >= 4) return escapeMarks(load4(bytes) | load4(bytes + size - 4) << 32) != 0;
+  for (char byte : text) {
+    if (kEscapeChars[static_cast<unsigned char>(byte)]) return true;
+  }
+  return false;
+}
+
 // A decimal is kept only if its standard text reads back: the reader's decimal type refuses
 // scientific exponents from 2^31 on, which digits and exponent together can otherwise reach.
 bool hasReadableExponent(const base::Decimal& decimal) {
@@ -394,14 +420,18 @@ bool JsonWriter::begin(const Value& value, std::string& out, Error* error) {
       appendString(*value.asString(), out);
       return true;
     case Value::Kind::Boolean:
-      out += *value.asBoolean() ? "true" : "false";
+      if (*value.asBoolean()) {
+        out.append("true", 4);
+      } else {
+        out.append("false", 5);
+      }
       return true;
     case Value::Kind::Integer:
     case Value::Kind::Double:
     case Value::Kind::Decimal:
       return appendNumber(value, out, error);
     case Value::Kind::Null:
-      out += "null";
+      out.append("null", 4);
       return true;
     case Value::Kind::Date:
     case Value::Kind::Data:
@@ -485,7 +515,7 @@ bool JsonWriter::appendNumber(const Value& number, std::string& out, Error* erro
     return true;
   }
   if (number.kind() == Value::Kind::Decimal) {
-    out += number.asDecimal()->toString();
+    number.asDecimal()->appendTo(out);
     return true;
   }
   // A non-finite double has no JSON text; writing "nan" or "inf" would make text that no reader
@@ -500,6 +530,11 @@ bool JsonWriter::appendNumber(const Value& number, std::string& out, Error* erro
 
 void JsonWriter::appendString(std::string_view text, std::string& out) {
   out += '"';
+  if (!needsEscaping(text)) {  // most texts, keys above all
+    out.append(text);
+    out += '"';
+    return;
+  }
   const char* run = text.data();
   const char* end = run + text.size();
   for (const char* cursor = firstToEscape(run, end); cursor != end;
