@@ -296,11 +296,12 @@ class JsonReader {
   void pushDictionary(size_t keysBottom, size_t valuesBottom);
   void pushArray(size_t bottom);
   // The string's text is left in the input when it holds no escapes, else in the string buffer
-  // until the next string is read. A failure returns a view without data. (Returned, not written
-  // through a reference: the caller then keeps the view in registers, where reading it back from
-  // memory right after it was stored stalled the processor on every key.)
-  std::string_view scanRestOfString(Error* error);
-  bool skipRun();
+  // until the next string is read. A failure returns a view without data. Inline, as every key
+  // and string passes here; a string with escapes goes on out of line from where its first run,
+  // starting at run, stopped.
+  [[gnu::always_inline]] std::string_view scanRestOfString(Error* error);
+  std::string_view scanRestOfEscapedString(const char* run, Error* error);
+  [[gnu::always_inline]] bool skipRun();
   bool failMalformedUtf8(Error* error);
   bool scanEscape(std::string& text, Error* error);
   bool scanRestOfNull(Error* error);
@@ -782,9 +783,10 @@ bool JsonReader::scanNumber(Error* error) {
 }
 
 // Advances the cursor over plain string characters: up to a byte of ctrl, the terminating NUL
-// included. Eight bytes at a time while none of them is a stop or a non-ASCII byte; non-ASCII
-// characters are checked as whole sequences. Returns false on malformed UTF-8.
-bool JsonReader::skipRun() {
+// included. Sixteen bytes at a time (eight, then one, near the end of the text) while none of
+// them is a stop or a non-ASCII byte; non-ASCII characters are checked as whole sequences. Returns
+// false on malformed UTF-8.
+inline bool JsonReader::skipRun() {
   // A local cursor: writes through the member would be repeated on every step, as the compiler
   // cannot tell them apart from writes to the text.
   const char* cursor = c_;
@@ -825,7 +827,7 @@ bool JsonReader::skipRun() {
   return true;
 }
 
-std::string_view JsonReader::scanRestOfString(Error* error) {
+inline std::string_view JsonReader::scanRestOfString(Error* error) {
   constexpr std::string_view kFailed;
   const char* run = c_;
   if (!skipRun()) {
@@ -835,7 +837,11 @@ std::string_view JsonReader::scanRestOfString(Error* error) {
   if (*c_ == '"') {  // the common case: no escapes, nothing copied
     return std::string_view(run, static_cast<size_t>(c_++ - run));
   }
+  return scanRestOfEscapedString(run, error);
+}
 
+std::string_view JsonReader::scanRestOfEscapedString(const char* run, Error* error) {
+  constexpr std::string_view kFailed;
   // Escapes: the pieces gather in a buffer that keeps its capacity from string to string.
   std::string& buffer = scratch_->stringBuffer;
   buffer.assign(run, static_cast<size_t>(c_ - run));
