@@ -1,5 +1,6 @@
 #include "base/Decimal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <limits>
@@ -14,6 +15,7 @@ bool isDigit(char c) {
 
 constexpr int64_t kMaxExponent = int64_t{1} << 31;
 constexpr size_t kMaxPlainLength = 64;
+constexpr int64_t kShortDigits = 32;
 
 }  // namespace
 
@@ -30,54 +32,73 @@ Decimal::Decimal(int64_t value) {
 }
 
 std::optional<Decimal> Decimal::fromString(std::string_view text) {
-  size_t i = 0;
-  Decimal result;
-  bool negative = false;
-  if (i < text.size() && text[i] == '-') {
-    negative = true;
-    ++i;
+  const char* cursor = text.data();
+  const char* const end = cursor + text.size();
+  auto skipDigits = [&cursor, end] {
+    const char* start = cursor;
+    while (cursor != end && isDigit(*cursor))
+      ++cursor;
+    return std::string_view(start, static_cast<size_t>(cursor - start));
+  };
+  bool negative = cursor != end && *cursor == '-';
+  if (negative) ++cursor;
+  std::string_view integer = skipDigits();
+  if (integer.empty() || (integer.size() > 1 && integer[0] == '0')) return std::nullopt;
+  std::string_view fraction;
+  if (cursor != end && *cursor == '.') {
+    ++cursor;
+    fraction = skipDigits();
+    if (fraction.empty()) return std::nullopt;
   }
-  std::string digits;
-  size_t integerStart = i;
-  while (i < text.size() && isDigit(text[i]))
-    digits.push_back(text[i++]);
-  if (i == integerStart) return std::nullopt;
-  if (i - integerStart > 1 && text[integerStart] == '0') return std::nullopt;
-  int64_t exponent = 0;
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    size_t fractionStart = i;
-    while (i < text.size() && isDigit(text[i]))
-      digits.push_back(text[i++]);
-    if (i == fractionStart) return std::nullopt;
-    exponent = -static_cast<int64_t>(i - fractionStart);
-  }
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
+  int64_t exponent = -static_cast<int64_t>(fraction.size());
+  if (cursor != end && (*cursor == 'e' || *cursor == 'E')) {
+    ++cursor;
     bool negativeExponent = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negativeExponent = text[i++] == '-';
-    size_t exponentStart = i;
-    int64_t written = 0;
-    while (i < text.size() && isDigit(text[i])) {
-      if (written < kMaxExponent) written = written * 10 + (text[i] - '0');
-      ++i;
+    if (cursor != end && (*cursor == '+' || *cursor == '-')) negativeExponent = *cursor++ == '-';
+    std::string_view written = skipDigits();
+    int64_t magnitude = 0;
+    for (char digit : written) {
+      if (magnitude < kMaxExponent) magnitude = magnitude * 10 + (digit - '0');
     }
-    if (i == exponentStart || written >= kMaxExponent) return std::nullopt;
-    exponent += negativeExponent ? -written : written;
+    if (written.empty() || magnitude >= kMaxExponent) return std::nullopt;
+    exponent += negativeExponent ? -magnitude : magnitude;
   }
-  if (i != text.size()) return std::nullopt;
+  if (cursor != end) return std::nullopt;
 
-  size_t firstNonZero = digits.find_first_not_of('0');
-  if (firstNonZero == std::string::npos) return result;  // zero, whatever its sign
-  size_t lastNonZero = digits.find_last_not_of('0');
-  exponent += static_cast<int64_t>(digits.size() - 1 - lastNonZero);
+  // The significand's digits run over the integer and the fraction; leading and trailing zeros
+  // are trimmed off both before anything is copied.
+  auto trimStart = [](std::string_view& part) {
+    part.remove_prefix(std::min(part.find_first_not_of('0'), part.size()));
+  };
+  auto trimEnd = [&exponent](std::string_view& part) {
+    size_t kept = part.find_last_not_of('0') + 1;  // 0 when all are zeros
+    exponent += static_cast<int64_t>(part.size() - kept);
+    part.remove_suffix(part.size() - kept);
+  };
+  trimStart(integer);
+  if (integer.empty()) trimStart(fraction);
+  trimEnd(fraction);
+  if (fraction.empty()) trimEnd(integer);
+  if (integer.empty() && fraction.empty()) return Decimal();  // zero, whatever its sign
   // Keep every exponent that toString() may print — the normalised one and the scientific one —
   // within what this function reads back.
-  auto significantDigits = static_cast<int64_t>(lastNonZero - firstNonZero + 1);
+  auto significantDigits = static_cast<int64_t>(integer.size() + fraction.size());
   if (exponent <= -kMaxExponent || exponent + significantDigits > kMaxExponent) return std::nullopt;
-  result.negative_ = negative;
-  result.digits_ = digits.substr(firstNonZero, lastNonZero - firstNonZero + 1);
-  result.exponent_ = exponent;
+  std::optional<Decimal> result(std::in_place);
+  if (significantDigits <= kShortDigits) {  // the usual case: gathered here, copied in once
+    char digits[kShortDigits];
+    size_t count = 0;
+    for (char digit : integer)
+      digits[count++] = digit;
+    for (char digit : fraction)
+      digits[count++] = digit;
+    result->digits_.assign(digits, count);
+  } else {
+    result->digits_.reserve(static_cast<size_t>(significantDigits));
+    result->digits_.assign(integer).append(fraction);
+  }
+  result->negative_ = negative;
+  result->exponent_ = static_cast<int32_t>(exponent);
   return result;
 }
 
@@ -86,7 +107,7 @@ std::optional<int64_t> Decimal::toInt64() const {
   if (digits_.size() + static_cast<size_t>(exponent_) > 19) return std::nullopt;
   uint64_t magnitude = 0;
   std::from_chars(digits_.data(), digits_.data() + digits_.size(), magnitude);
-  for (int64_t i = 0; i < exponent_; ++i)
+  for (int32_t i = 0; i < exponent_; ++i)
     magnitude *= 10;
   constexpr uint64_t kMaxPositive = std::numeric_limits<int64_t>::max();
   if (!negative_) {
@@ -103,7 +124,13 @@ double Decimal::toDouble() const {
 }
 
 std::string Decimal::toString() const {
-  std::string text = negative_ ? "-" : "";
+  std::string text;
+  appendTo(text);
+  return text;
+}
+
+void Decimal::appendTo(std::string& text) const {
+  if (negative_) text += '-';
   int64_t length = static_cast<int64_t>(digits_.size());
   int64_t pointPosition = length + exponent_;  // digits before the decimal point
   int64_t plainLength = exponent_ >= 0 ? pointPosition
@@ -122,7 +149,7 @@ std::string Decimal::toString() const {
       text.append(static_cast<size_t>(-pointPosition), '0');
       text += digits_;
     }
-    return text;
+    return;
   }
   text += digits_[0];
   if (length > 1) {
@@ -132,7 +159,6 @@ std::string Decimal::toString() const {
   int64_t scientificExponent = pointPosition - 1;
   text += scientificExponent < 0 ? "E-" : "E+";
   text += std::to_string(scientificExponent < 0 ? -scientificExponent : scientificExponent);
-  return text;
 }
 
 }  // namespace base

@@ -35,13 +35,17 @@ class Decimal {
   // within 64 characters, otherwise scientific notation with the significand's digits
   // ("1E+400", "1.25E-300").
   std::string toString() const;
+  // Appends toString()'s text to out, without a string of its own in between.
+  void appendTo(std::string& out) const;
 
   friend bool operator==(const Decimal&, const Decimal&) = default;
 
  private:
-  bool negative_ = false;
+  // Every exponent that fromString() accepts lies within 32 bits; held in them, with the sign in
+  // what would be padding, a decimal takes 40 bytes, which keeps base::Value small.
   std::string digits_ = "0";
-  int64_t exponent_ = 0;
+  int32_t exponent_ = 0;
+  bool negative_ = false;
 };
 
 }  // namespace base

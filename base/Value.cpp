@@ -101,6 +101,23 @@ constexpr size_t kCrowdedRun = 48;
 
 thread_local uint64_t probes = 0;
 
+// Whether a key occurs twice among at most kIndexThreshold entries. Keys are told apart first by
+// their length and end bytes, held in one word each, so that few pairs reach a comparison of text.
+bool hasRepeatedKey(const std::vector<Dictionary::Entry>& entries) {
+  std::array<uint64_t, kIndexThreshold> marks;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const std::string& key = entries[i].first;
+    uint64_t mark = key.empty() ? 0
+                                : uint64_t{static_cast<unsigned char>(key.front())} << 8 |
+                                      static_cast<unsigned char>(key.back());
+    marks[i] = mark | static_cast<uint64_t>(key.size()) << 16;
+    for (size_t j = 0; j < i; ++j) {
+      if (marks[j] == marks[i] && entries[j].first == key) return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 // Positions of the entries by key hash, kept only past kIndexThreshold entries: an open-addressed
@@ -205,16 +222,13 @@ Dictionary::Dictionary(std::initializer_list<Entry> entries) {
     set(entry.first, entry.second);
 }
 
-Dictionary::Dictionary(std::vector<Entry> entries) : entries_(std::move(entries)) {
+Dictionary::Dictionary(std::vector<Entry>&& entries) : entries_(std::move(entries)) {
   bool repeatedKey = false;
   if (entries_.size() > kIndexThreshold) {
     index_ = std::make_unique<Index>(entries_, entries_.size(), false);
     repeatedKey = index_->sawRepeatedKey();
   } else {
-    for (size_t i = 1; i < entries_.size() && !repeatedKey; ++i) {
-      for (size_t j = 0; j < i && !repeatedKey; ++j)
-        repeatedKey = entries_[i].first == entries_[j].first;
-    }
+    repeatedKey = hasRepeatedKey(entries_);
   }
   if (!repeatedKey) return;
   // Rare: inserted one by one, so that a later value replaces an earlier one in its place.

@@ -34,7 +34,7 @@ class Dictionary {
   Dictionary(std::initializer_list<Entry> entries);
   // Takes the entries in their order; a key given again replaces the value of its first entry,
   // as set() would. Building from a whole vector moves no entry when no key repeats.
-  explicit Dictionary(std::vector<Entry> entries);
+  explicit Dictionary(std::vector<Entry>&& entries);
   Dictionary(const Dictionary& other);
   Dictionary(Dictionary&& other) noexcept;
   Dictionary& operator=(const Dictionary& other);
@@ -109,15 +109,22 @@ class Value {
   Value(unsigned long i) : kind_(Kind::Integer) { integer_ = static_cast<int64_t>(i); }
   Value(double d) : kind_(Kind::Double) { double_ = d; }
   Value(float f) : kind_(Kind::Double) { double_ = f; }
-  Value(base::Decimal d) : kind_(Kind::Decimal) { new (&decimal_) base::Decimal(std::move(d)); }
+  Value(const base::Decimal& d) : kind_(Kind::Decimal) { new (&decimal_) base::Decimal(d); }
+  Value(base::Decimal&& d) : kind_(Kind::Decimal) { new (&decimal_) base::Decimal(std::move(d)); }
   Value(const std::string& s) : kind_(Kind::String) { new (&string_) std::string(s); }
   Value(std::string&& s) : kind_(Kind::String) { new (&string_) std::string(std::move(s)); }
   Value(std::string_view s) : kind_(Kind::String) { new (&string_) std::string(s); }
   Value(const char* s) : kind_(Kind::String) { new (&string_) std::string(s); }
   Value(base::Date d) : kind_(Kind::Date) { new (&date_) base::Date(d); }
-  Value(base::Data d) : kind_(Kind::Data) { new (&data_) base::Data(std::move(d)); }
-  Value(base::Array a) : kind_(Kind::Array) { new (&array_) base::Array(std::move(a)); }
-  Value(base::Dictionary d) : kind_(Kind::Dictionary) {
+  // Containers are taken by reference, so that one moved in is moved once.
+  Value(const base::Data& d) : kind_(Kind::Data) { new (&data_) base::Data(d); }
+  Value(base::Data&& d) : kind_(Kind::Data) { new (&data_) base::Data(std::move(d)); }
+  Value(const base::Array& a) : kind_(Kind::Array) { new (&array_) base::Array(a); }
+  Value(base::Array&& a) : kind_(Kind::Array) { new (&array_) base::Array(std::move(a)); }
+  Value(const base::Dictionary& d) : kind_(Kind::Dictionary) {
+    new (&dictionary_) base::Dictionary(d);
+  }
+  Value(base::Dictionary&& d) : kind_(Kind::Dictionary) {
     new (&dictionary_) base::Dictionary(std::move(d));
   }
 

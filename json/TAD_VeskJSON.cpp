@@ -15,6 +15,10 @@
 
 #include "base/Utf8Validator.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 const char TAD_VeskJSONErrorDomain[] = "com.quillbeck.tad.VeskJSON";
 
 namespace {
@@ -153,6 +157,23 @@ uint64_t load8(const char* bytes) {
   return word;
 }
 
+// runStopMarks() over sixteen bytes, one bit a byte. With SSE2 (every x86-64 processor) a signed
+// comparison with 0x20 finds the control bytes and the non-ASCII ones at once.
+uint32_t runStopMarks16(const char* bytes) {
+#if defined(__SSE2__)
+  __m128i word = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+  __m128i stops = _mm_or_si128(_mm_cmplt_epi8(word, _mm_set1_epi8(0x20)),
+                               _mm_or_si128(_mm_cmpeq_epi8(word, _mm_set1_epi8('"')),
+                                            _mm_cmpeq_epi8(word, _mm_set1_epi8('\\'))));
+  return static_cast<uint32_t>(_mm_movemask_epi8(stops));
+#else
+  uint64_t low = runStopMarks(load8(bytes));
+  if (low != 0) return uint32_t{1} << (std::countr_zero(low) / 8);
+  uint64_t high = runStopMarks(load8(bytes + 8));
+  return high == 0 ? 0 : uint32_t{1} << (8 + std::countr_zero(high) / 8);
+#endif
+}
+
 // The first byte of [cursor, end) that a written string must escape, or end.
 const char* firstToEscape(const char* cursor, const char* end) {
   for (; end - cursor >= 8; cursor += 8) {
@@ -162,6 +183,32 @@ const char* firstToEscape(const char* cursor, const char* end) {
   while (cursor != end && !kEscapeChars[static_cast<unsigned char>(*cursor)])
     ++cursor;
   return cursor;
+}
+
+uint64_t load4(const char* bytes) {
+  uint32_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
+// Whether any byte of the text is one that a written string must escape. Reads only the text's
+// own bytes, in words that may overlap, so that short texts such as keys take no byte loop. (A
+// word has a mark exactly when one of its bytes must be escaped: marks that are wrong only ever
+// follow a right one.)
+bool needsEscaping(std::string_view text) {
+  const char* bytes = text.data();
+  size_t size = text.size();
+  if (size >= 8) {
+    for (size_t at = 0; at + 8 <= size; at += 8) {
+      if (escapeMarks(load8(bytes + at)) != 0) return true;
+    }
+    return escapeMarks(load8(bytes + size - 8)) != 0;
+  }
+  if (size >= 4) return escapeMarks(load4(bytes) | load4(bytes + size - 4) << 32) != 0;
+  for (char byte : text) {
+    if (kEscapeChars[static_cast<unsigned char>(byte)]) return true;
+  }
+  return false;
 }
 
 // A decimal is kept only if its standard text reads back: the reader's decimal type refuses
@@ -249,9 +296,12 @@ class JsonReader {
   void pushDictionary(size_t keysBottom, size_t valuesBottom);
   void pushArray(size_t bottom);
   // The string's text is left in the input when it holds no escapes, else in the string buffer
-  // until the next string is read.
-  bool scanRestOfString(std::string_view& text, Error* error);
-  bool skipRun();
+  // until the next string is read. A failure returns a view without data. Inline, as every key
+  // and string passes here; a string with escapes goes on out of line from where its first run,
+  // starting at run, stopped.
+  [[gnu::always_inline]] std::string_view scanRestOfString(Error* error);
+  std::string_view scanRestOfEscapedString(const char* run, Error* error);
+  [[gnu::always_inline]] bool skipRun();
   bool failMalformedUtf8(Error* error);
   bool scanEscape(std::string& text, Error* error);
   bool scanRestOfNull(Error* error);
@@ -371,14 +421,18 @@ bool JsonWriter::begin(const Value& value, std::string& out, Error* error) {
       appendString(*value.asString(), out);
       return true;
     case Value::Kind::Boolean:
-      out += *value.asBoolean() ? "true" : "false";
+      if (*value.asBoolean()) {
+        out.append("true", 4);
+      } else {
+        out.append("false", 5);
+      }
       return true;
     case Value::Kind::Integer:
     case Value::Kind::Double:
     case Value::Kind::Decimal:
       return appendNumber(value, out, error);
     case Value::Kind::Null:
-      out += "null";
+      out.append("null", 4);
       return true;
     case Value::Kind::Date:
     case Value::Kind::Data:
@@ -462,7 +516,7 @@ bool JsonWriter::appendNumber(const Value& number, std::string& out, Error* erro
     return true;
   }
   if (number.kind() == Value::Kind::Decimal) {
-    out += number.asDecimal()->toString();
+    number.asDecimal()->appendTo(out);
     return true;
   }
   // A non-finite double has no JSON text; writing "nan" or "inf" would make text that no reader
@@ -477,6 +531,11 @@ bool JsonWriter::appendNumber(const Value& number, std::string& out, Error* erro
 
 void JsonWriter::appendString(std::string_view text, std::string& out) {
   out += '"';
+  if (!needsEscaping(text)) {  // most texts, keys above all
+    out.append(text);
+    out += '"';
+    return;
+  }
   const char* run = text.data();
   const char* end = run + text.size();
   for (const char* cursor = firstToEscape(run, end); cursor != end;
@@ -610,8 +669,8 @@ bool JsonReader::scanValue(Error* error) {
     case '[':
       return openContainer(false, error);
     case '"': {
-      std::string_view text;
-      if (!scanRestOfString(text, error)) return false;
+      std::string_view text = scanRestOfString(error);
+      if (!text.data()) return false;
       scratch_->values.emplace_back(text);
       return true;
     }
@@ -724,15 +783,23 @@ bool JsonReader::scanNumber(Error* error) {
 }
 
 // Advances the cursor over plain string characters: up to a byte of ctrl, the terminating NUL
-// included. Eight bytes at a time while none of them is a stop or a non-ASCII byte; non-ASCII
-// characters are checked as whole sequences. Returns false on malformed UTF-8.
-bool JsonReader::skipRun() {
+// included. Sixteen bytes at a time (eight, then one, near the end of the text) while none of
+// them is a stop or a non-ASCII byte; non-ASCII characters are checked as whole sequences. Returns
+// false on malformed UTF-8.
+inline bool JsonReader::skipRun() {
   // A local cursor: writes through the member would be repeated on every step, as the compiler
   // cannot tell them apart from writes to the text.
   const char* cursor = c_;
   const char* const end = end_;
   for (;;) {
-    if (end - cursor >= 8) {
+    if (end - cursor >= 16) {
+      uint32_t marks = runStopMarks16(cursor);
+      if (marks == 0) {
+        cursor += 16;
+        continue;
+      }
+      cursor += std::countr_zero(marks);
+    } else if (end - cursor >= 8) {
       uint64_t marks = runStopMarks(load8(cursor));
       if (marks == 0) {
         cursor += 8;
@@ -760,35 +827,48 @@ bool JsonReader::skipRun() {
   return true;
 }
 
-bool JsonReader::scanRestOfString(std::string_view& text, Error* error) {
+inline std::string_view JsonReader::scanRestOfString(Error* error) {
+  constexpr std::string_view kFailed;
   const char* run = c_;
-  if (!skipRun()) return failMalformedUtf8(error);
-  if (*c_ == '"') {  // the common case: no escapes, nothing copied
-    text = std::string_view(run, static_cast<size_t>(c_ - run));
-    ++c_;
-    return true;
+  if (!skipRun()) {
+    failMalformedUtf8(error);
+    return kFailed;
   }
+  if (*c_ == '"') {  // the common case: no escapes, nothing copied
+    return std::string_view(run, static_cast<size_t>(c_++ - run));
+  }
+  return scanRestOfEscapedString(run, error);
+}
 
+std::string_view JsonReader::scanRestOfEscapedString(const char* run, Error* error) {
+  constexpr std::string_view kFailed;
   // Escapes: the pieces gather in a buffer that keeps its capacity from string to string.
-  scratch_->stringBuffer.assign(run, static_cast<size_t>(c_ - run));
+  std::string& buffer = scratch_->stringBuffer;
+  buffer.assign(run, static_cast<size_t>(c_ - run));
   for (;;) {
     char stop = *c_;
     if (stop == '"') {
       ++c_;
-      text = scratch_->stringBuffer;
-      return true;
+      return buffer;
     }
     if (stop != '\\') {
-      return fail(error, kControlCharacter,
-                  withHexCode("Unescaped control character ", static_cast<unsigned char>(stop)));
+      fail(error, kControlCharacter,
+           withHexCode("Unescaped control character ", static_cast<unsigned char>(stop)));
+      return kFailed;
     }
     ++c_;
-    if (!scanEscape(scratch_->stringBuffer, error)) return false;
-    if (*c_ == '\0') return fail(error, kUnexpectedEnd, "Unexpected EOF while parsing string");
+    if (!scanEscape(buffer, error)) return kFailed;
+    if (*c_ == '\0') {
+      fail(error, kUnexpectedEnd, "Unexpected EOF while parsing string");
+      return kFailed;
+    }
 
     run = c_;
-    if (!skipRun()) return failMalformedUtf8(error);
-    scratch_->stringBuffer.append(run, static_cast<size_t>(c_ - run));
+    if (!skipRun()) {
+      failMalformedUtf8(error);
+      return kFailed;
+    }
+    buffer.append(run, static_cast<size_t>(c_ - run));
   }
 }
 
@@ -970,14 +1050,14 @@ JsonReader::Continuation JsonReader::continueDictionary(Error* error) {
     return Continuation::kFailed;
   }
   ++c_;
-  std::string_view key;
-  if (!scanRestOfString(key, error)) {
+  std::string_view key = scanRestOfString(error);
+  if (!key.data()) {
     failChained(error, kMalformedStructure, "Object key string expected");
     return Continuation::kFailed;
   }
   if (key.data() == scratch_->stringBuffer.data()) key = scratch_->keyCopies.emplace_back(key);
   frame.key = scratch_->keys.size();
-  scratch_->keys.push_back(key);
+  scratch_->keys.emplace_back(key.data(), key.size());  // not a copy of key: see scanRestOfString
   skipWhiteSpace();
   if (*c_ != ':')
     return failed(error, kMalformedStructure, "Expected ':' separating key and value");

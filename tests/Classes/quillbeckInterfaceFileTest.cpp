@@ -12,13 +12,6 @@
 
 namespace {
 
-std::string problemWith(std::string_view text) {
-  base::Error error;
-  EXPECT_FALSE(quillbeckInterfaceFile::parse(text, "/nonexistent", &error)) << text;
-  EXPECT_EQ(error.domain(), quillbeckInterfaceFile::kErrorDomain);
-  return error.localizedDescription();
-}
-
 bool overlap(const platform::Rect& a, const platform::Rect& b) {
   return a.minX() < b.maxX() && b.minX() < a.maxX() && a.minY() < b.maxY() && b.minY() < a.maxY();
 }
@@ -87,31 +80,29 @@ TEST(quillbeckInterfaceFileTest, ReadsButtonsWithTheirOptionalParts) {
 }
 
 TEST(quillbeckInterfaceFileTest, RefusesMalformedFilesSayingWhere) {
-  EXPECT_NE(problemWith("{\"buttons\": [").find("not JSON"), std::string::npos);
-  EXPECT_NE(problemWith("[]").find("top level"), std::string::npos);
-  EXPECT_NE(problemWith("{}").find("\"buttons\""), std::string::npos);
-  EXPECT_NE(problemWith(R"({"buttons": [{"title": "a", "action": "b:"}]})")
-                .find("button 1: \"frame\" is missing"),
-            std::string::npos);
-  EXPECT_NE(problemWith(R"({"buttons": [{"title": "a", "action": "b:", "frame": [1, 2, 3]}]})")
-                .find("button 1 frame"),
-            std::string::npos);
-  EXPECT_NE(problemWith(R"({"buttons": [{"title": "a", "action": "b:", "frame": [0, 0, -1, 9]}]})")
-                .find("negative"),
-            std::string::npos);
-  EXPECT_NE(problemWith(R"({"buttons": [{"title": "", "action": "b:", "frame": [0, 0, 1, 1]}]})")
-                .find("\"title\""),
-            std::string::npos);
-  EXPECT_NE(problemWith(R"({"buttons": [{"title": "a", "action": "b:", "frame": [0, 0, 1, 1],
-                                         "autoresizing": ["sideways"]}]})")
-                .find("sideways"),
-            std::string::npos);
-  EXPECT_NE(problemWith(R"({"buttons": [{"title": "a", "action": "b:", "frame": [0, 0, 1, 1],
-                                         "image": "missing.png"}]})")
-                .find("no image file /nonexistent/missing.png"),
-            std::string::npos);
-  EXPECT_NE(problemWith(R"({"background": [2, 0, 0, 1], "buttons": []})").find("background"),
-            std::string::npos);
+  const std::pair<const char*, const char*> cases[] = {
+      {"{\"buttons\": [", "not JSON"},
+      {"[]", "top level"},
+      {"{}", "\"buttons\""},
+      {R"({"buttons": [{"title": "a", "action": "b:"}]})", "button 1: \"frame\" is missing"},
+      {R"({"buttons": [{"title": "a", "action": "b:", "frame": [1, 2, 3]}]})", "button 1 frame"},
+      {R"({"buttons": [{"title": "a", "action": "b:", "frame": [0, 0, -1, 9]}]})", "negative"},
+      {R"({"buttons": [{"title": "", "action": "b:", "frame": [0, 0, 1, 1]}]})", "\"title\""},
+      {R"({"buttons": [{"title": "a", "action": "b:", "frame": [0, 0, 1, 1],
+                        "autoresizing": ["sideways"]}]})",
+       "sideways"},
+      {R"({"buttons": [{"title": "a", "action": "b:", "frame": [0, 0, 1, 1],
+                        "image": "missing.png"}]})",
+       "no image file /nonexistent/missing.png"},
+      {R"({"background": [2, 0, 0, 1], "buttons": []})", "background"},
+  };
+  for (const auto& [text, said] : cases) {
+    base::Error error;
+    EXPECT_FALSE(quillbeckInterfaceFile::parse(text, "/nonexistent", &error)) << text;
+    EXPECT_EQ(error.domain(), quillbeckInterfaceFile::kErrorDomain) << text;
+    EXPECT_NE(error.localizedDescription().find(said), std::string::npos)
+        << text << " said " << error.localizedDescription();
+  }
 }
 
 class MainInterfaceTest : public ::testing::Test {

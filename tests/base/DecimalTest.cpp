@@ -18,6 +18,12 @@ TEST(DecimalTest, KeepsTheExactValueOfItsText) {
   EXPECT_EQ(roundTrip("123456789012345678901234567890"), "123456789012345678901234567890");
   EXPECT_EQ(roundTrip("1e400"), "1E+400");
   EXPECT_EQ(roundTrip("-1.25e-300"), "-1.25E-300");
+  // Zeros trimmed where the integer and the fraction meet, and digits past the short buffer.
+  EXPECT_EQ(roundTrip("0.0012"), "0.0012");
+  EXPECT_EQ(roundTrip("100.0100"), "100.01");
+  EXPECT_EQ(roundTrip("10.00"), "10");
+  EXPECT_EQ(roundTrip("12345678901234567890.123456789012345678900"),
+            "12345678901234567890.1234567890123456789");
 }
 
 TEST(DecimalTest, NormalisesSoEqualNumbersCompareEqual) {

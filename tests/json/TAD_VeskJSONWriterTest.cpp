@@ -77,6 +77,9 @@ TEST(VeskJSONWriterTest, WritesEachKindOfValueEscapingOnlyQuotesBackslashesAndCo
       {"\b\t\n\f\r\"\\", R"("\b\t\n\f\r\"\\")"},
       {"caf\xc3\xa9 \x7f \xf0\x9d\x84\x9e", "\"caf\xc3\xa9 \x7f \xf0\x9d\x84\x9e\""},
       {"start\nmiddle\"end", R"("start\nmiddle\"end")"},
+      // Escapes found only in the last, overlapping word of a short text's quick check.
+      {"abcde\x1f", R"("abcde\u001f")"},
+      {"plain tex\"", R"("plain tex\"")"},
       {Dictionary{{"k\"ey", "v"}}, R"({"k\"ey":"v"})"},
   };
   for (const auto& [value, text] : kWritings)

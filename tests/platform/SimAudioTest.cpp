@@ -32,24 +32,5 @@ TEST_F(SimAudioTest, CreationFailsForMissingAndUndecodableFiles) {
                                                               12))));
 }
 
-TEST_F(SimAudioTest, PlaysForItsDurationAndEndsItsSoundWhenDisposedOf) {
-  auto player = AudioPlayer::create(write("clip.m4a", std::string("\0\0\0\x18"
-                                                                  "ftypM4A ",
-                                                                  12)));
-  ASSERT_TRUE(player);
-  player->play();
-  EXPECT_TRUE(player->isPlaying());
-  platform.runLoop().advance(1);
-  EXPECT_TRUE(player->isPlaying());
-  platform.runLoop().advance(1.5);
-  EXPECT_FALSE(player->isPlaying());
-  player->play();
-  player.reset();
-  platform.runLoop().advance(5);
-  EXPECT_EQ(platform.audio().events(),
-            (std::vector<std::string>{"create clip.m4a", "play clip.m4a", "finish clip.m4a",
-                                      "play clip.m4a", "dispose clip.m4a"}));
-}
-
 }  // namespace
 }  // namespace platform

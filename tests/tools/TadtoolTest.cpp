@@ -1,15 +1,69 @@
-// Runs the built tadtool on files in a temporary folder and checks exit status and output.
+// Runs the built tadtool in a temporary folder, on files and standard input, and checks its exit
+// status and output: the json, encode/decode and uule commands, and the usage every command shares.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
 
-#include "tests/tools/TadtoolRunner.h"
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 namespace {
 
 using testing::HasSubstr;
-using Result = TadtoolResult;
-using TadtoolTest = TadtoolRunner;
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class TadtoolTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tadtool-XXXXXX").string();
+    ASSERT_TRUE(mkdtemp(pattern.data()));
+    folder_ = pattern;
+  }
+  void TearDown() override { std::filesystem::remove_all(folder_); }
+
+  // Writes a file into the temporary folder and answers its path.
+  std::string file(const std::string& name, const std::string& text) {
+    std::filesystem::path path = folder_ / name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path.string();
+  }
+
+  Result run(const std::string& arguments, const std::string& input = "") {
+    const std::string in = file("stdin", input);
+    const std::filesystem::path out = folder_ / "stdout", err = folder_ / "stderr";
+    const std::string command = std::string(TADTOOL_PATH) + " " + arguments + " <" + in + " >" +
+                                out.string() + " 2>" + err.string();
+    const int raw = std::system(command.c_str());
+    Result result;
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.out = contents(out);
+    result.err = contents(err);
+    return result;
+  }
+
+ private:
+  static std::string contents(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  std::filesystem::path folder_;
+};
+
+// ---- json ----
 
 TEST_F(TadtoolTest, CheckAcceptsWhatTheLibraryReads) {
   Result result = run("json check " + file("ok.json", "{\"a\":[1 2]}\n"));
@@ -45,23 +99,171 @@ TEST_F(TadtoolTest, FormatPrintsTheHumanReadableFormOptionallySorted) {
             "{\n  \"a\" : 2,\n  \"b\" : 1\n}\n");
 }
 
-TEST_F(TadtoolTest, AnswersHelpOnEveryLevel) {
-  for (const char* arguments : {"--help", "json --help", "json check --help", "json format -h"}) {
-    Result result = run(arguments);
-    EXPECT_EQ(result.status, 0) << arguments;
-    EXPECT_THAT(result.out, HasSubstr("usage: tadtool")) << arguments;
+// ---- encode and decode ----
+
+TEST_F(TadtoolTest, EncodesStandardInputInEveryNamedEncoding) {
+  const std::pair<const char*, const char*> expected[] = {
+      {"binary", "0110011001101111"}, {"hex", "666F"},       {"base32", "MZXQ===="},
+      {"base32hex", "CPNG===="},      {"crockford", "CSQG"}, {"base64", "Zm8="},
+      {"base64websafe", "Zm8="},
+  };
+  for (const auto& [name, text] : expected) {
+    const Result result = run(std::string("encode --encoding ") + name, "fo");
+    EXPECT_EQ(result.status, 0) << name;
+    EXPECT_EQ(result.out, std::string(text) + "\n") << name;
   }
-  EXPECT_THAT(run("json format --help").out, HasSubstr("--sort"));
+  EXPECT_EQ(run("encode --encoding base64websafe --no-pad", "\xFB\xFF").out, "-_8\n");
 }
 
-TEST_F(TadtoolTest, RefusesWrongUsageWithStatusTwo) {
+TEST_F(TadtoolTest, DecodesBackEveryByte) {
+  std::string bytes;
+  for (int code = 0; code < 256; ++code)
+    bytes.push_back(static_cast<char>(code));
+  for (const char* name :
+       {"binary", "hex", "base32", "base32hex", "crockford", "base64", "base64websafe"}) {
+    const Result encoded = run(std::string("encode --encoding ") + name, bytes);
+    const Result decoded = run(std::string("decode --encoding ") + name, encoded.out);
+    EXPECT_EQ(decoded.status, 0) << name;
+    EXPECT_EQ(decoded.out, bytes) << name;
+  }
+}
+
+TEST_F(TadtoolTest, RefusesInvalidTextWithStatusOne) {
+  for (const char* text : {"Zm9v YmFy", "Zg==Zg==", "B", "Zm9v\n\n"}) {
+    const Result result = run("decode --encoding base64", text);
+    EXPECT_EQ(result.status, 1) << text;
+    EXPECT_EQ(result.out, "") << text;
+    EXPECT_EQ(result.err, "tadtool: decode: the input is not valid base64 text\n") << text;
+  }
+  EXPECT_EQ(run("decode --encoding hex", "ab\r\n").out, "\xAB");
+}
+
+// ---- uule ----
+
+constexpr const char* kRecordHead =
+    "role: 6 producer: 24 historical_role: 1 historical_producer: 12 timestamp: ";
+
+std::string withoutLineEnd(std::string text) {
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
+// The value itself (its cipher, padding and quoting) is pinned by the location's own suite; here
+// each form of the command makes one, and decode gives its record back.
+TEST_F(TadtoolTest, EncodeMakesTheValueThatDecodeReadsBack) {
+  const struct {
+    const char* arguments;
+    const char* prefix;
+    const char* record;
+  } cases[] = {
+      {"--lat 37.5 --lon -122.25 --accuracy 10 --timestamp 1700000000.5", "e1+",
+       "1700000000500000 latlng <latitude_e7: 375000000 longitude_e7: -1222500000> radius: "
+       "10000\n"},
+      {R"(--description 'Gare "du Nord", Paris' --timestamp 1000)", "a+",
+       "1000000000 loc: \"Gare 'du Nord', Paris\"\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    Result encoded = run(std::string("uule encode ") + c.arguments);
+    ASSERT_EQ(encoded.status, 0) << encoded.err;
+    const std::string wireForm = withoutLineEnd(encoded.out);
+    EXPECT_TRUE(wireForm.starts_with(c.prefix)) << wireForm;
+    EXPECT_EQ(wireForm.find_first_of("=\n"), std::string::npos);
+    Result decoded = run("uule decode '" + wireForm + "'");
+    ASSERT_EQ(decoded.status, 0) << decoded.err;
+    EXPECT_EQ(decoded.out, std::string(kRecordHead) + c.record);
+    // The same time makes the same value: the vector comes from the timestamp.
+    EXPECT_EQ(run(std::string("uule encode ") + c.arguments).out, encoded.out);
+  }
+}
+
+TEST_F(TadtoolTest, WithoutATimestampTheValueCarriesTheTimeItWasMade) {
+  using namespace std::chrono;
+  const double before = duration<double>(system_clock::now().time_since_epoch()).count();
+  Result encoded = run("uule encode --lat 48.85 --lon 2.35 --accuracy 100");
+  const double after = duration<double>(system_clock::now().time_since_epoch()).count();
+  ASSERT_EQ(encoded.status, 0) << encoded.err;
+
+  Result decoded = run("uule decode " + withoutLineEnd(encoded.out));
+  ASSERT_EQ(decoded.status, 0) << decoded.err;
+  ASSERT_TRUE(decoded.out.starts_with(kRecordHead)) << decoded.out;
+  const double stamped =
+      std::strtod(decoded.out.c_str() + std::string(kRecordHead).size(), nullptr) / 1e6;
+  EXPECT_GE(stamped, before - 1);
+  EXPECT_LE(stamped, after + 1);
+}
+
+// Which coordinates make a location is the location's own rule; here only the command's numbers
+// and that each kind of refusal reaches the user.
+TEST_F(TadtoolTest, InputThatMakesNoValueIsRefusedWithAReason) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"uule encode --lat north --lon 2 --accuracy 1", "not a number"},
+      {"uule encode --lat 37.5x --lon 2 --accuracy 1", "not a number"},
+      {"uule encode --lat 37.5 --lon 2 --accuracy nan", "not a number"},
+      {"uule encode --lat 1e999 --lon 2 --accuracy 1", "not a number"},
+      {"uule encode --lat 91 --lon 2 --accuracy 1", "no location"},
+      {"uule encode --description ''", "no location"},
+      {"uule decode 'e1+not-a-value'", "not a location value"},
+      {"uule decode ''", "not a location value"},
+  };
+  for (const auto& [arguments, said] : cases) {
+    SCOPED_TRACE(arguments);
+    Result result = run(arguments);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find(said), std::string::npos) << result.err;
+  }
+}
+
+// ---- Every command ----
+
+// Every command answers --help and -h with its own usage, and refuses wrong usage with status 2,
+// the reason and that usage.
+TEST_F(TadtoolTest, AnswersHelpAndRefusesWrongUsageForEveryCommand) {
+  const std::pair<const char*, const char*> helps[] = {
+      {"--help", "uule"},
+      {"json --help", "usage: tadtool json <command>"},
+      {"json check --help", "usage: tadtool json check"},
+      {"json format -h", "--sort"},
+      {"encode --help", "base64websafe"},
+      {"decode -h", "usage: tadtool decode"},
+      {"encode --encoding hex --help", "base64websafe"},
+      {"uule --help", "uule decode TEXT"},
+  };
+  for (const auto& [arguments, said] : helps) {
+    Result result = run(arguments);
+    EXPECT_EQ(result.status, 0) << arguments;
+    EXPECT_THAT(result.out, HasSubstr(said)) << arguments;
+  }
   std::string path = file("ok.json", "[]");
-  for (std::string arguments : {std::string(""), std::string("frobnicate"), std::string("json"),
-                                "json lint " + path, "json check " + path + " " + path,
-                                "json check --sort " + path, "json check " + path + ".missing"}) {
+  const std::pair<std::string, const char*> wrong[] = {
+      {"", "usage: tadtool <command>"},
+      {"frobnicate", "usage: tadtool <command>"},
+      {"json", "usage: tadtool json <command>"},
+      {"json lint " + path, "usage: tadtool json <command>"},
+      {"json check " + path + " " + path, "usage: tadtool json check"},
+      {"json check --sort " + path, "usage: tadtool json check"},
+      {"json check " + path + ".missing", "tadtool: "},
+      {"encode", "usage: tadtool encode"},
+      {"decode --encoding", "usage: tadtool decode"},
+      {"encode --encoding base63", "usage: tadtool encode"},
+      {"decode --encoding hex --no-pad", "usage: tadtool decode"},
+      {"encode --encoding hex x", "usage: tadtool encode"},
+      {"uule", "usage: tadtool uule"},
+      {"uule scramble", "usage: tadtool uule"},
+      {"uule encode", "usage: tadtool uule"},
+      {"uule encode --lat 37.5 --lon 2", "usage: tadtool uule"},
+      {"uule encode --lat 37.5 --lon 2 --accuracy 1 --description Paris", "usage: tadtool uule"},
+      {"uule encode --lat", "usage: tadtool uule"},
+      {"uule encode --altitude 3 --lat 37.5 --lon 2 --accuracy 1", "usage: tadtool uule"},
+      {"uule decode", "usage: tadtool uule"},
+      {"uule decode one two", "usage: tadtool uule"},
+  };
+  for (const auto& [arguments, said] : wrong) {
     Result result = run(arguments);
     EXPECT_EQ(result.status, 2) << arguments;
     EXPECT_THAT(result.err, HasSubstr("tadtool: ")) << arguments;
+    EXPECT_THAT(result.err, HasSubstr(said)) << arguments;
   }
 }
 

@@ -77,15 +77,14 @@ TEST_F(TADClickTrackerTest, ARedirectToAnotherSchemeEndsTheTrackingAsSuccessWith
   EXPECT_EQ(platform_.application().activeBackgroundTaskCount(), 0u);
 }
 
-TEST_F(TADClickTrackerTest, AnHTTPAnswerAtTheEndIsSuccessToo) {
+TEST_F(TADClickTrackerTest, AnHTTPAnswerIsSuccessButAnUnwelcomeStatusOrAConnectionErrorFails) {
   server().route(kClick, Reply::redirect("https://landing.example/"));
   server().route("https://landing.example/", Reply::ok("<html></html>"));
   tracker_->trackURL(url(kClick));
   run();
   EXPECT_EQ(delegate_->events, std::vector<std::string>{"redirect https://landing.example/"});
-}
 
-TEST_F(TADClickTrackerTest, AnUnwelcomeStatusOrAConnectionErrorIsAFailure) {
+  delegate_->events.clear();
   server().route(kClick, Reply::withStatus(404));
   tracker_->trackURL(url(kClick));
   run();

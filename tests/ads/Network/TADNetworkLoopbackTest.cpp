@@ -1,7 +1,7 @@
-// The cached file and the click tracker over real HTTP: libsoup on the GLib main loop, talking to
-// a server on 127.0.0.1 that records what arrives on the wire. Statuses, redirects, vetoes, limits
-// and failures are pinned on the simulated loading, which the URL loading behaviour suite holds
-// to what libsoup does; here only the round trips that need a real wire and file.
+// The cached file over real HTTP: libsoup on the GLib main loop, talking to a server on 127.0.0.1
+// that records what arrives on the wire. Statuses, redirects, vetoes, limits, failures and the
+// click tracker are pinned on the simulated loading, which the URL loading behaviour suite holds
+// to what libsoup does; here only the round trip that needs a real wire and file.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "ads/Network/TADCachedFile.h"
-#include "ads/Network/TADClickTracker.h"
 #include "ads/Statistics/TADStatistics.h"
 #include "tests/support/LoopbackHTTPServer.h"
 #include "tests/support/NetworkPlatform.h"
@@ -24,7 +23,7 @@ constexpr const char* kLastModified = "Sun, 06 Nov 1994 08:49:37 GMT";
 constexpr int64_t kLastModifiedSeconds = 784111777;
 constexpr double kPatience = 20;  // seconds; generous for a loaded machine, never a speed limit
 
-class Recorder : public TADCachedFileDelegate, public TADClickTrackerDelegate {
+class Recorder : public TADCachedFileDelegate {
  public:
   std::vector<std::string> events;
 
@@ -35,12 +34,6 @@ class Recorder : public TADCachedFileDelegate, public TADClickTrackerDelegate {
   std::optional<base::Error> cachedFileShouldRedirectToURL(TADCachedFile&,
                                                            const base::URL&) override {
     return std::nullopt;
-  }
-  void trackerDidFailWithError(TADClickTracker&, const std::optional<base::Error>& e) override {
-    events.push_back(e ? "fail " + std::to_string(e->code()) : "fail");
-  }
-  void trackerDidRedirect(TADClickTracker&, const base::URL& url) override {
-    events.push_back("redirect " + url.absoluteString());
   }
 };
 
@@ -91,17 +84,6 @@ TEST_F(TADNetworkLoopbackTest, AConditionalFetchRoundTripsLastModifiedAndA304Kee
   EXPECT_FALSE(wire[0].header("If-Modified-Since"));
   EXPECT_EQ(wire[1].header("If-Modified-Since"), kLastModified);
   EXPECT_EQ(wire[1].connection, wire[0].connection) << "the connection was not reused";
-}
-
-TEST_F(TADNetworkLoopbackTest, ATrackingThatRedirectsToAStoreEndsAsSuccess) {
-  server_.route("/click", Response::redirect("/hop"));
-  server_.route("/hop", Response::redirect("itms://x"));
-  auto tracker = TADClickTracker::init();
-  tracker->setDelegate(recorder_);
-  tracker->trackURL(base::URL::fromString(server_.url("/click")));
-  ASSERT_TRUE(waitForEvents());
-  EXPECT_EQ(recorder_->events, std::vector<std::string>{"redirect itms://x"});
-  EXPECT_EQ(platform_.application().activeBackgroundTaskCount(), 0u);
 }
 
 }  // namespace

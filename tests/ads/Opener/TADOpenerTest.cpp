@@ -18,7 +18,7 @@
 #include "platform/sim/SimMailComposerPeer.h"
 #include "platform/sim/SimPlatform.h"
 #include "tests/ads/Object/AdObjectFixture.h"
-#include "tests/ads/RecordingBannerDelegate.h"
+#include "tests/ads/ViewController/ScreenTestFixture.h"
 
 namespace {
 
@@ -52,22 +52,18 @@ class DispatchRecorder : public TADOpener {
   }
 };
 
-class TADOpenerTest : public ::testing::Test {
+class TADOpenerTest : public ScreenTestFixture {
  protected:
   TADOpenerTest() {
     char folder[] = "/tmp/opener-test-XXXXXX";
     caches_ = ::mkdtemp(folder);
     platform_.setCachesDirectory(caches_);
     TADOpener::resetRepeatCount();
-    window_->setRootViewController(root_);
-    window_->makeKeyAndVisible();
-    manager_->setBannerDelegate(bannerDelegate_);
     opener_->setDelegateManager(manager_);
     opener_->setViewController(root_);
   }
   ~TADOpenerTest() override {
     tracker_.reset();
-    TADStatistics::releaseSharedStatistics();
     std::filesystem::remove_all(caches_);
   }
 
@@ -88,14 +84,7 @@ class TADOpenerTest : public ::testing::Test {
     return std::dynamic_pointer_cast<MailComposeViewController>(root_->modalViewController());
   }
 
-  platform::sim::SimPlatform platform_;
   std::string caches_;
-  std::shared_ptr<platform::Window> window_ =
-      std::make_shared<platform::Window>(platform::Rect{0, 0, 320, 480});
-  std::shared_ptr<platform::ViewController> root_ = std::make_shared<platform::ViewController>();
-  std::shared_ptr<RecordingBannerDelegate> bannerDelegate_ =
-      std::make_shared<RecordingBannerDelegate>();
-  std::shared_ptr<TADDelegateManager> manager_ = std::make_shared<TADDelegateManager>();
   std::shared_ptr<TADOpener> opener_ = TADOpener::init();
   std::shared_ptr<TADClickTracker> tracker_ = TADClickTracker::init();
 };
@@ -151,7 +140,7 @@ TEST_F(TADOpenerTest, LeavingWaitsAtMostThreeTimesForTrackingsThenOpensAndResets
     EXPECT_EQ(opened().size(), static_cast<size_t>(round + 1));
     EXPECT_EQ(TADOpener::repeatCount(), 0);
   }
-  EXPECT_EQ(bannerDelegate_->events, (std::vector<std::string>{"leave", "leave"}));
+  EXPECT_EQ(banner_->events, (std::vector<std::string>{"leave", "leave"}));
 }
 
 TEST_F(TADOpenerTest, LeavingGoesOnAtTheNextAttemptOnceTheTrackingHasEnded) {

@@ -80,19 +80,17 @@ TEST_F(TADStatisticsTest, AClickIsReportedOnceWithItsTimingsTicketAndCounts) {
   EXPECT_EQ(keys(statistics.parameters()), (std::vector<std::string>{"session_id"}));
 }
 
-TEST_F(TADStatisticsTest, ClicksWithoutAValueAreCountedAndTimedWithoutSignals) {
-  base::URL plain = url("http://a/click?ai=&x=1");
-  EXPECT_EQ(statistics.urlForClick(plain), plain);
-  EXPECT_EQ(statistics.timingNamed("pcl")->valueForKey("pai"), nullptr);
-  EXPECT_EQ(*statistics.parameters().find("pcc"), base::Value(1));
-}
-
-TEST_F(TADStatisticsTest, MessagesAndBlankPagesAreNotClicks) {
+TEST_F(TADStatisticsTest, MessagesAndBlankPagesAreNotClicksAndClicksWithoutAValueHaveNoSignals) {
   for (const char* text : {"gmsg://x/click?ai=1", "norvak://x", "about:blank"}) {
     EXPECT_EQ(statistics.urlForClick(url(text)).absoluteString(), text);
   }
   EXPECT_EQ(statistics.timingNamed("pcl"), nullptr);
   EXPECT_FALSE(statistics.parameters().contains("pcc"));
+
+  base::URL plain = url("http://a/click?ai=&x=1");
+  EXPECT_EQ(statistics.urlForClick(plain), plain);
+  EXPECT_EQ(statistics.timingNamed("pcl")->valueForKey("pai"), nullptr);
+  EXPECT_EQ(*statistics.parameters().find("pcc"), base::Value(1));
 }
 
 TEST_F(TADStatisticsTest, TicketsComeOnlyFromTheNetworksOwnPathsOfFiveOrMore) {

@@ -88,16 +88,17 @@ TEST_F(TADFullScreenGuiTest, TheBrowserLoadsFollowsALinkAndDoneRestoresTheScreen
   EXPECT_FALSE(platform::Application::shared().isIdleTimerDisabled());
 }
 
+// The page keeps what it hears in its own list, read back by script.
+// The device screen asks the presented screen, not the soundboard beneath, whether it may turn.
 TEST_F(TADFullScreenGuiTest, ThePortraitOnlyBrowserRefusesToTurn) {
   auto browser = TADBrowserController::init();
   browser->setSupportedOrientations(2);
   browser->load(base::URL::fromString(server.url("/")));
   browser->presentFromViewController(root);
-  EXPECT_FALSE(root->rotateTo(platform::InterfaceOrientation::LandscapeLeft));
+  EXPECT_FALSE(platform->deviceScreen()->turn(platform::gtk::DeviceScreenWindow::Turn::Clockwise));
   browser->relinquishScreen();
 }
 
-// The page keeps what it hears in its own list, read back by script.
 TEST_F(TADFullScreenGuiTest, TheWebAppPageHearsOnShowAndOnHide) {
   auto screen = TADWebAppViewController::init();
   screen->loadHTML(R"(<script>var heard = [];
