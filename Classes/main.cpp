@@ -106,7 +106,10 @@ std::string assetsFolder() {
 // console) when it cannot listen, and the library keeps its default addresses.
 std::unique_ptr<adnetwork::AdNetwork> startEmbeddedNetwork() {
   base::Error error;
-  std::unique_ptr<adnetwork::AdNetwork> network = adnetwork::AdNetwork::start({}, &error);
+  adnetwork::AdNetwork::Options options;
+  // The program runs for days: the network remembers its latest requests, not all of them.
+  options.keptRequests = 1000;
+  std::unique_ptr<adnetwork::AdNetwork> network = adnetwork::AdNetwork::start(options, &error);
   if (!network) {
     platform::Console::log("quillbeck: the embedded ad network did not start: " +
                            error.localizedDescription());

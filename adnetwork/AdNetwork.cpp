@@ -56,7 +56,8 @@ std::optional<std::pair<AdNetwork::Route, AdNetwork::FaultSpec>> AdNetwork::pars
 }
 
 std::vector<AdNetwork::LoggedRequest> AdNetwork::requests() const {
-  return server_->log().entries();
+  const auto& entries = server_->log().entries();
+  return {entries.begin(), entries.end()};
 }
 
 size_t AdNetwork::count(const std::string& path) const {

@@ -72,6 +72,9 @@ class AdNetwork {
     std::string logPath;
     // The refresh period each ad page names ("X-Avmo-Refresh-Rate"); 0 names none.
     double refreshSeconds = 30;
+    // How many of the latest requests requests() keeps (0: every one). A network that runs for
+    // long, as in the program, keeps a bounded number; counts are kept whole either way.
+    size_t keptRequests = 0;
   };
 
   // One request as received, in the order of arrival.
@@ -116,6 +119,7 @@ class AdNetwork {
   static std::optional<std::pair<Route, FaultSpec>> parseFault(const std::string& text,
                                                                base::Error* error = nullptr);
 
+  // The requests kept in memory (Options::keptRequests), oldest first.
   std::vector<LoggedRequest> requests() const;
   // How many requests had exactly this path.
   size_t count(const std::string& path) const;

@@ -95,6 +95,7 @@ std::unique_ptr<AdNetwork::Server> AdNetwork::Server::start(const Options& optio
   GMainContext* context = g_main_context_get_thread_default();
   std::unique_ptr<Server> server(new Server(context ? context : g_main_context_default()));
   if (!server->log_.open(options.logPath, error)) return nullptr;
+  server->log_.keepOnly(options.keptRequests);
 
   server->server_ = platform::glib::adopt(static_cast<SoupServer*>(
       g_object_new(SOUP_TYPE_SERVER, "server-header", "adnetwork", nullptr)));

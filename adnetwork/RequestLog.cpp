@@ -32,12 +32,14 @@ bool RequestLog::open(const std::string& path, base::Error* error) {
 
 void RequestLog::add(Entry entry) {
   if (file_.is_open()) file_ << jsonLine(entry) << '\n' << std::flush;
+  ++counts_[entry.path];
   entries_.push_back(std::move(entry));
+  if (kept_ > 0 && entries_.size() > kept_) entries_.pop_front();
 }
 
 size_t RequestLog::count(const std::string& path) const {
-  return std::count_if(entries_.begin(), entries_.end(),
-                       [&](const Entry& entry) { return entry.path == path; });
+  auto found = counts_.find(path);
+  return found == counts_.end() ? 0 : found->second;
 }
 
 std::string RequestLog::jsonLine(const Entry& entry) {

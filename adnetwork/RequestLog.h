@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,16 +22,20 @@ class RequestLog {
   // An empty path keeps the log in memory only. False (with the reason) when the file cannot be
   // opened for appending.
   bool open(const std::string& path, base::Error* error);
+  // Keeps only the latest `entries` requests in memory (0: all of them); counts stay whole.
+  void keepOnly(size_t entries) { kept_ = entries; }
   void add(Entry entry);
 
-  const std::vector<Entry>& entries() const { return entries_; }
+  const std::deque<Entry>& entries() const { return entries_; }
   size_t count(const std::string& path) const;
 
   // The entry as its JSON line (without the line break).
   static std::string jsonLine(const Entry& entry);
 
  private:
-  std::vector<Entry> entries_;
+  std::deque<Entry> entries_;
+  size_t kept_ = 0;
+  std::map<std::string, size_t> counts_;
   std::ofstream file_;
 };
 

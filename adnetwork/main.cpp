@@ -74,6 +74,8 @@ std::optional<double> number(const std::string& text) {
 // None after saying what is wrong.
 std::optional<Arguments> parse(int argc, char** argv) {
   Arguments arguments;
+  // Everything goes to the log file; memory holds the latest requests only.
+  arguments.options.keptRequests = 1000;
   for (int i = 1; i < argc; ++i) {
     std::string option = argv[i];
     if (option == "--help") {

@@ -136,13 +136,17 @@ TEST_F(AdNetworkTest, EveryRequestIsLoggedInMemoryAndAsJsonLines) {
   const std::string path = std::string(folder) + "/requests.log";
   AdNetwork::Options options;
   options.logPath = path;
+  options.keptRequests = 2;
   network = start(options);
+  get("/ad");
   network->injectFault(AdNetwork::Route::Ad, {AdNetwork::Fault::Status, 503});
   get("/ad?slotname=a%20slot&ad_frame=%7B%22w%22%3A320%7D&bare", {{"X-Probe", "yes"}});
   get("/nowhere");
 
+  // Memory keeps the latest two; the counts and the file keep everything.
   const auto requests = network->requests();
   ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(network->count("/ad"), 2u);
   EXPECT_EQ(requests[0].method, "GET");
   EXPECT_EQ(requests[0].path, "/ad");
   EXPECT_EQ(requests[0].query.at("slotname"), "a slot");
@@ -163,12 +167,12 @@ TEST_F(AdNetworkTest, EveryRequestIsLoggedInMemoryAndAsJsonLines) {
     lines.push_back(*value);
   }
   std::filesystem::remove_all(folder);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(*lines[0].find("path")->asString(), "/ad");
-  EXPECT_EQ(*lines[0].find("query")->find("slotname")->asString(), "a slot");
-  EXPECT_EQ(*lines[0].find("headers")->find("x-probe")->asString(), "yes");
-  EXPECT_EQ(lines[0].find("status")->toInt64(), 503);
-  EXPECT_EQ(*lines[0].find("fault")->asString(), "status:503");
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(*lines[1].find("path")->asString(), "/ad");
+  EXPECT_EQ(*lines[1].find("query")->find("slotname")->asString(), "a slot");
+  EXPECT_EQ(*lines[1].find("headers")->find("x-probe")->asString(), "yes");
+  EXPECT_EQ(lines[1].find("status")->toInt64(), 503);
+  EXPECT_EQ(*lines[1].find("fault")->asString(), "status:503");
 }
 
 TEST_F(AdNetworkTest, StartFailsWithTheReasonWhenThePortIsTaken) {
