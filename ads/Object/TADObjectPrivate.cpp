@@ -578,6 +578,13 @@ void TADObjectPrivate::deactivateReloadTimer() {
 }
 
 void TADObjectPrivate::reloadCurrentRequest() {
+  // The timer starts when the ad page arrives, before the banner has finished showing it; a
+  // refresh that falls due in between would be dropped with no timer left, and the banner would
+  // never refresh again. It comes again a period later instead.
+  if (isMakingRequest()) {
+    scheduleReloadTimer(reloadSeconds_);
+    return;
+  }
   loadPrivateRequest(request_, true);
 }
 

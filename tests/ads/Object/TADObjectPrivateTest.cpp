@@ -278,6 +278,18 @@ TEST_F(TADObjectPrivateTest, ARefreshThatComesWhileALoadRunsDoesNothing) {
   EXPECT_FALSE(object().isReloadTimerRunning());
 }
 
+TEST_F(TADObjectPrivateTest,
+       ARefreshThatFallsDueWhileTheAdIsStillBeingShownComesAgainAPeriodLater) {
+  serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", "5"}}));
+  load();
+  answerAd();
+  platform.runLoop().advance(5);  // the banner's page is still loading
+  EXPECT_EQ(object().state(), State::kStateShowing);
+  finishBanner();
+  platform.runLoop().advance(5);
+  EXPECT_EQ(object().state(), State::kStateBuildingAdAddress);
+}
+
 // --- Time limits ----------------------------------------------------------------------------
 
 TEST_F(TADObjectPrivateTest, ALoadThatNeverEndsFailsWithATimeoutAndIsRetried) {
