@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -40,21 +39,6 @@ namespace glib = platform::glib;
 
 constexpr platform::Rect kBannerFrame{0, 100, 320, 50};
 
-// The library's caches go to a folder of this run; it goes when the run ends.
-const std::string& cacheHome() {
-  struct Folder {
-    Folder() {
-      char name[] = "/tmp/live-ads-gui-XXXXXX";
-      path = ::mkdtemp(name);
-      ::setenv("XDG_CACHE_HOME", path.c_str(), 1);
-    }
-    ~Folder() { std::filesystem::remove_all(path); }
-    std::string path;
-  };
-  static const Folder folder;
-  return folder.path;
-}
-
 // The files the library keeps in the application's caches folder, but for the page script's copy.
 std::vector<std::string> cachedPages() {
   std::string script =
@@ -74,7 +58,7 @@ double secondsSince(Clock::time_point start) {
 class LiveAdsGuiTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    cacheHome();
+    platform::gtk::testing::useTemporaryCacheHome();
     AdNetwork::Options options;
     options.refreshSeconds = 0;
     base::Error error;

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "ads/Object/TADObjectPrivate.h"
@@ -21,25 +19,10 @@ namespace {
 
 using test_support::LoopbackHTTPServer;
 
-// The library's caches go to a folder of this run, not the user's; it goes when the run ends.
-const std::string& cacheHome() {
-  struct Folder {
-    Folder() {
-      char name[] = "/tmp/ad-object-gui-XXXXXX";
-      path = ::mkdtemp(name);
-      ::setenv("XDG_CACHE_HOME", path.c_str(), 1);
-    }
-    ~Folder() { std::filesystem::remove_all(path); }
-    std::string path;
-  };
-  static const Folder folder;
-  return folder.path;
-}
-
 class TADObjectPrivateGuiTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    cacheHome();
+    platform::gtk::testing::useTemporaryCacheHome();
     std::string origin = server.url("/");
     origin.pop_back();
     server.route(

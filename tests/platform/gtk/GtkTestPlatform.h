@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -55,6 +56,20 @@ inline std::shared_ptr<GtkWebContext> testWebContext() {
   static auto context =
       std::make_shared<GtkWebContext>(folder.path + "/data", folder.path + "/cache");
   return context;
+}
+
+// Points the library's caches (XDG_CACHE_HOME) at a folder of this test program, not the user's;
+// the folder goes when the program ends. Answers its path.
+inline const std::string& useTemporaryCacheHome() {
+  struct Folder {
+    Folder() : path(glib::GCharPtr(g_dir_make_tmp("tad-caches-XXXXXX", nullptr)).get()) {
+      ::setenv("XDG_CACHE_HOME", path.c_str(), 1);
+    }
+    ~Folder() { std::filesystem::remove_all(path); }
+    std::string path;
+  };
+  static const Folder folder;
+  return folder.path;
 }
 
 inline std::unique_ptr<GtkPlatform> makePlatform(std::shared_ptr<RecordingConsole> console,
