@@ -42,15 +42,15 @@ void AdNetwork::setRefreshSeconds(double seconds) {
   server_->routes().setRefreshSeconds(seconds);
 }
 
-void AdNetwork::injectFault(Route route, FaultSpec spec, int times) {
-  server_->faults().add(route, spec, times);
+void AdNetwork::injectFault(Route route, FaultPlan plan, int times) {
+  server_->faults().add(route, plan, times);
 }
 
 void AdNetwork::clearFaults() {
   server_->faults().clear();
 }
 
-std::optional<std::pair<AdNetwork::Route, AdNetwork::FaultSpec>> AdNetwork::parseFault(
+std::optional<std::pair<AdNetwork::Route, AdNetwork::FaultPlan>> AdNetwork::parseFault(
     const std::string& text, base::Error* error) {
   return FaultTable::parse(text, error);
 }

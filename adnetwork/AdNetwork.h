@@ -58,7 +58,7 @@ class AdNetwork {
   // The size of an Oversized body: above the 8 MiB that the library's fetcher accepts.
   static constexpr size_t kOversizedBodyBytes = 9 * 1024 * 1024;
 
-  struct FaultSpec {
+  struct FaultPlan {
     Fault fault = Fault::Status;
     int status = 500;
     double seconds = 0;
@@ -112,11 +112,11 @@ class AdNetwork {
 
   // The next `times` requests on the route get the fault (times < 0: every request, until
   // clearFaults).
-  void injectFault(Route route, FaultSpec spec, int times = 1);
+  void injectFault(Route route, FaultPlan plan, int times = 1);
   void clearFaults();
   // Parses a fault as people write it on the command line: "<route>:<fault>[:<number>]", e.g.
   // "ad:503", "ad:delay:2", "script:silent", "ad:redirect-chain:3", "tracking:stall".
-  static std::optional<std::pair<Route, FaultSpec>> parseFault(const std::string& text,
+  static std::optional<std::pair<Route, FaultPlan>> parseFault(const std::string& text,
                                                                base::Error* error = nullptr);
 
   // The requests kept in memory (Options::keptRequests), oldest first.

@@ -178,7 +178,7 @@ ScriptedReply AdNetwork::Server::decide(LoggedRequest& entry, const Routes::Requ
   return faulty(*fault, request, rawQuery);
 }
 
-ScriptedReply AdNetwork::Server::faulty(const FaultSpec& fault, const Routes::Request& request,
+ScriptedReply AdNetwork::Server::faulty(const FaultPlan& fault, const Routes::Request& request,
                                         const std::string& rawQuery) {
   const ScriptedReply::Fields text{{"Content-Type", "text/plain; charset=utf-8"}};
   switch (fault.fault) {

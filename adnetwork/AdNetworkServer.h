@@ -43,7 +43,7 @@ class AdNetwork::Server {
   void handle(SoupServerMessage* message);
   platform::ScriptedReply decide(LoggedRequest& entry, const Routes::Request& request,
                                  const std::string& rawQuery);
-  platform::ScriptedReply faulty(const FaultSpec& fault, const Routes::Request& request,
+  platform::ScriptedReply faulty(const FaultPlan& fault, const Routes::Request& request,
                                  const std::string& rawQuery);
   // A redirect back to the same address with marker=value in place of any earlier markers.
   platform::ScriptedReply redirectToSelf(const Routes::Request& request,

@@ -72,9 +72,9 @@ bool refuse(base::Error* error, const std::string& text, const std::string& why)
   return false;
 }
 
-// Fills spec from the fault's name and optional number; false (with the reason) when they do not
+// Fills plan from the fault's name and optional number; false (with the reason) when they do not
 // make a fault.
-bool readFault(const std::string& text, std::vector<std::string> pieces, AdNetwork::FaultSpec& spec,
+bool readFault(const std::string& text, std::vector<std::string> pieces, AdNetwork::FaultPlan& plan,
                base::Error* error) {
   if (pieces.empty() || pieces.size() > 2)
     return refuse(error, text, "expected <route>:<fault>[:<number>]");
@@ -85,21 +85,21 @@ bool readFault(const std::string& text, std::vector<std::string> pieces, AdNetwo
     if (pieces[0] == entry.name) found = &entry;
   }
   if (!found) return refuse(error, text, "unknown fault \"" + pieces[0] + "\"");
-  spec.fault = found->fault;
+  plan.fault = found->fault;
   const bool hasNumber = pieces.size() == 2;
-  switch (spec.fault) {
+  switch (plan.fault) {
     case Fault::Status: {
       auto status = hasNumber ? wholeNumber(pieces[1]) : std::nullopt;
       if (!status || *status < 100 || *status > 599) {
         return refuse(error, text, "a status needs a code from 100 to 599");
       }
-      spec.status = *status;
+      plan.status = *status;
       return true;
     }
     case Fault::Delay: {
       auto seconds = hasNumber ? number(pieces[1]) : std::nullopt;
       if (!seconds || *seconds < 0) return refuse(error, text, "a delay needs seconds, 0 or more");
-      spec.seconds = *seconds;
+      plan.seconds = *seconds;
       return true;
     }
     case Fault::RedirectChain: {
@@ -108,7 +108,7 @@ bool readFault(const std::string& text, std::vector<std::string> pieces, AdNetwo
       if (!count || *count < 1 || *count > kMaximumRedirectCount) {
         return refuse(error, text, "a redirect chain needs 1 to 100 redirects");
       }
-      spec.count = *count;
+      plan.count = *count;
       return true;
     }
     default:
@@ -119,25 +119,25 @@ bool readFault(const std::string& text, std::vector<std::string> pieces, AdNetwo
 
 }  // namespace
 
-void FaultTable::add(Route route, FaultSpec spec, int times) {
+void FaultTable::add(Route route, FaultPlan plan, int times) {
   if (times == 0) return;
-  entries_[route].push_back({spec, times});
+  entries_[route].push_back({plan, times});
 }
 
 void FaultTable::clear() {
   entries_.clear();
 }
 
-std::optional<AdNetwork::FaultSpec> FaultTable::take(Route route) {
+std::optional<AdNetwork::FaultPlan> FaultTable::take(Route route) {
   auto found = entries_.find(route);
   if (found == entries_.end() || found->second.empty()) return std::nullopt;
   Entry& entry = found->second.front();
-  FaultSpec spec = entry.spec;
+  FaultPlan plan = entry.plan;
   if (entry.remaining > 0 && --entry.remaining == 0) found->second.pop_front();
-  return spec;
+  return plan;
 }
 
-std::optional<std::pair<Route, AdNetwork::FaultSpec>> FaultTable::parse(const std::string& text,
+std::optional<std::pair<Route, AdNetwork::FaultPlan>> FaultTable::parse(const std::string& text,
                                                                         base::Error* error) {
   std::vector<std::string> pieces = split(text, ':');
   if (pieces.size() < 2) {
@@ -152,24 +152,24 @@ std::optional<std::pair<Route, AdNetwork::FaultSpec>> FaultTable::parse(const st
     refuse(error, text, "unknown route \"" + pieces[0] + "\" (script, ad, tracking, landing)");
     return std::nullopt;
   }
-  FaultSpec spec;
-  if (!readFault(text, {pieces.begin() + 1, pieces.end()}, spec, error)) return std::nullopt;
-  const bool scriptFault = spec.fault == Fault::ScriptSilent || spec.fault == Fault::ScriptThrows;
+  FaultPlan plan;
+  if (!readFault(text, {pieces.begin() + 1, pieces.end()}, plan, error)) return std::nullopt;
+  const bool scriptFault = plan.fault == Fault::ScriptSilent || plan.fault == Fault::ScriptThrows;
   if (scriptFault && *route != Route::Script) {
     refuse(error, text, "\"silent\" and \"throws\" apply to the script route only");
     return std::nullopt;
   }
-  return std::make_pair(*route, spec);
+  return std::make_pair(*route, plan);
 }
 
-std::string FaultTable::describe(const FaultSpec& spec) {
+std::string FaultTable::describe(const FaultPlan& plan) {
   for (const FaultName& entry : kFaultNames) {
-    if (entry.fault != spec.fault) continue;
+    if (entry.fault != plan.fault) continue;
     std::ostringstream text;
     text << entry.name;
-    if (spec.fault == Fault::Status) text << ':' << spec.status;
-    if (spec.fault == Fault::Delay) text << ':' << spec.seconds;
-    if (spec.fault == Fault::RedirectChain) text << ':' << spec.count;
+    if (plan.fault == Fault::Status) text << ':' << plan.status;
+    if (plan.fault == Fault::Delay) text << ':' << plan.seconds;
+    if (plan.fault == Fault::RedirectChain) text << ':' << plan.count;
     return text.str();
   }
   return "unknown";

@@ -16,24 +16,24 @@ namespace adnetwork {
 class FaultTable {
  public:
   using Route = AdNetwork::Route;
-  using FaultSpec = AdNetwork::FaultSpec;
+  using FaultPlan = AdNetwork::FaultPlan;
 
   // times < 0: every request; 0 adds nothing.
-  void add(Route route, FaultSpec spec, int times);
+  void add(Route route, FaultPlan plan, int times);
   void clear();
   // The fault for the next request on route, used up by this call; none when nothing waits.
-  std::optional<FaultSpec> take(Route route);
+  std::optional<FaultPlan> take(Route route);
 
   // "<route>:<fault>[:<number>]"; see AdNetwork::parseFault.
-  static std::optional<std::pair<Route, FaultSpec>> parse(const std::string& text,
+  static std::optional<std::pair<Route, FaultPlan>> parse(const std::string& text,
                                                           base::Error* error = nullptr);
   // How a fault reads in the log and on the command line: "status:503", "delay:1.5", "stall".
-  static std::string describe(const FaultSpec& spec);
+  static std::string describe(const FaultPlan& plan);
   static const char* routeName(Route route);
 
  private:
   struct Entry {
-    FaultSpec spec;
+    FaultPlan plan;
     int remaining;  // < 0: no end
   };
   std::map<Route, std::deque<Entry>> entries_;

@@ -31,11 +31,11 @@ Options:
   --creative NAME     serve only this creative instead of rotating (landing, tracked,
                       webapp, call, mail, probe, touch)
   --refuse-slot NAME  answer "unableToServe" for this slot name (repeatable)
-  --fault SPEC        misbehave on every request of the fault's route (repeatable, one per
+  --fault FAULT       misbehave on every request of the fault's route (repeatable, one per
                       route; when a route is given twice, the first fault holds)
   --help              show this text and exit
 
-A fault SPEC is <route>:<fault>[:<number>].
+FAULT is <route>:<fault>[:<number>].
 Routes:
   script     the page script, /avmo/sdk-core-v40.js
   ad         ad pages, /ad
@@ -58,7 +58,7 @@ Faults:
 
 struct Arguments {
   AdNetwork::Options options;
-  std::vector<std::pair<AdNetwork::Route, AdNetwork::FaultSpec>> faults;
+  std::vector<std::pair<AdNetwork::Route, AdNetwork::FaultPlan>> faults;
   std::string creative;
   std::vector<std::string> refusedSlots;
   bool help = false;
@@ -149,8 +149,8 @@ int main(int argc, char** argv) {
   }
   for (const std::string& slot : arguments->refusedSlots)
     network->refuseSlot(slot);
-  for (const auto& [route, spec] : arguments->faults)
-    network->injectFault(route, spec, -1);
+  for (const auto& [route, plan] : arguments->faults)
+    network->injectFault(route, plan, -1);
 
   std::unique_ptr<GMainLoop, decltype(&g_main_loop_unref)> loop(g_main_loop_new(nullptr, FALSE),
                                                                 &g_main_loop_unref);

@@ -20,7 +20,7 @@ using ::testing::HasSubstr;
 static_assert(AdNetwork::kOversizedBodyBytes > TADCachedFile::kMaximumBodyBytes);
 
 struct FaultCase {
-  const char* spec;
+  const char* plan;
   const char* target;
   const char* logged;
   std::function<void(const HttpClient::Reply&)> check;
@@ -32,9 +32,9 @@ class AdNetworkFaultTest : public ::testing::Test {
     network = AdNetwork::start({});
     ASSERT_TRUE(network);
   }
-  void inject(const std::string& spec, int times = 1) {
-    auto fault = AdNetwork::parseFault(spec);
-    ASSERT_TRUE(fault) << spec;
+  void inject(const std::string& plan, int times = 1) {
+    auto fault = AdNetwork::parseFault(plan);
+    ASSERT_TRUE(fault) << plan;
     network->injectFault(fault->first, fault->second, times);
   }
   HttpClient::Reply get(const std::string& target) {
@@ -82,8 +82,8 @@ TEST_F(AdNetworkFaultTest, EachFaultArrivesOnTheWireAsItSays) {
        [](const auto& r) { EXPECT_THAT(r.body, HasSubstr("throw new Error")); }},
   };
   for (const FaultCase& c : cases) {
-    SCOPED_TRACE(c.spec);
-    inject(c.spec);
+    SCOPED_TRACE(c.plan);
+    inject(c.plan);
     c.check(get(c.target));
     EXPECT_EQ(network->requests().back().fault, c.logged);
     // One request used the fault up; the next is answered soundly.

@@ -229,7 +229,7 @@ TEST_F(LiveAdsGuiTest, AClickOpensTheLandingPageThroughTheClickAddressAndIsRepor
 TEST_F(LiveAdsGuiTest, EachFaultEndsInItsErrorCodeAndARetryOnScheduleLeavingNothingBehind) {
   struct Case {
     AdNetwork::Route route;
-    AdNetwork::FaultSpec fault;
+    AdNetwork::FaultPlan fault;
     int64_t code;
   };
   using F = AdNetwork::Fault;
