@@ -19,21 +19,16 @@
 
 namespace test_support {
 
-// An HTTP/1.1 server on 127.0.0.1 for tests and benchmarks, listening on a port of the system's
-// choosing from construction until destruction: libsoup's server, sending its scripted answers
-// through the ad network's ReplySender.
+// An HTTP/1.1 server on 127.0.0.1 for tests and benchmarks, on a port of the system's choosing
+// from construction until destruction: libsoup's server, sending scripted answers through the ad
+// network's ReplySender. It runs on the GLib main context that is the thread's default when it is
+// made, so it answers only while that context is iterated: a test waits for a load by running the
+// loop, never by blocking the thread.
 //
-// It runs on the GLib main context that is the thread's default when it is made, so it answers
-// only while that context is iterated: the test waits for a load by running the loop, never by
-// blocking the thread.
-//
-// Each request is answered by the handler routed to its path (the target without its query), or
-// by the fallback, which answers 404 unless replaced. Every request received is recorded with its
-// method, target and header fields in the order they came. Connections are kept alive as HTTP/1.1
-// allows; destruction closes every one, including those held by unanswered requests.
-//
-// So that the clients of the process reach it even where the environment names an HTTP proxy,
-// making a server adds 127.0.0.1 to "no_proxy" and "NO_PROXY".
+// A request is answered by the handler routed to its path (the target without its query), or by
+// the fallback, 404 unless replaced, and recorded. Destruction closes every connection, also those
+// held by unanswered requests. Making a server adds 127.0.0.1 to "no_proxy" and "NO_PROXY", so
+// that the process's clients reach it even where the environment names an HTTP proxy.
 class LoopbackHTTPServer {
  public:
   // Header fields in the order they came; a repeated field appears twice.
@@ -41,8 +36,7 @@ class LoopbackHTTPServer {
 
   struct Request {
     std::string method;
-    // The request target: path and query ("/a/b?x=1").
-    std::string target;
+    std::string target;  // path and query: "/a/b?x=1"
     HeaderList headers;
     // 1 for requests on the first connection that carried one, 2 for the second, and so on.
     size_t connection = 0;
