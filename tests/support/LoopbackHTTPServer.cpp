@@ -63,7 +63,7 @@ LoopbackHTTPServer::LoopbackHTTPServer() {
   soup_server_add_handler(server_.get(), nullptr, &handleRequest, this, nullptr);
   platform::glib::GErrorPtr error;
   if (!soup_server_listen_local(server_.get(), 0, SOUP_SERVER_LISTEN_IPV4_ONLY, error.out())) {
-    problem_ = std::string("cannot listen on 127.0.0.1: ") + error->message;
+    g_printerr("loopback server: cannot listen on 127.0.0.1: %s\n", error->message);
     return;
   }
   GSList* uris = soup_server_get_uris(server_.get());

@@ -51,14 +51,13 @@ class LoopbackHTTPServer {
   using Response = platform::ScriptedReply;
   using Handler = std::function<Response(const Request&)>;
 
-  // Listens at once. If it cannot, port() is 0 and problem() says why.
+  // Listens at once. If it cannot, it says why on standard error and port() is 0.
   LoopbackHTTPServer();
   ~LoopbackHTTPServer();
   LoopbackHTTPServer(const LoopbackHTTPServer&) = delete;
   LoopbackHTTPServer& operator=(const LoopbackHTTPServer&) = delete;
 
   uint16_t port() const { return port_; }
-  const std::string& problem() const { return problem_; }
   // "http://127.0.0.1:<port>" followed by target.
   std::string url(std::string_view target = "/") const;
 
@@ -82,7 +81,6 @@ class LoopbackHTTPServer {
   platform::glib::GObjectPtr<SoupServer> server_;
   std::unique_ptr<adnetwork::ReplySender> sender_;
   uint16_t port_ = 0;
-  std::string problem_;
   std::map<std::string, Handler> routes_;
   Handler fallback_;
   std::vector<Request> requests_;

@@ -46,11 +46,8 @@ TEST_F(TADBannerViewTest, PropertiesBelongToTheAdObject) {
   view->setDelegate(delegate);
   auto object = view->privateObject();
   EXPECT_EQ(object->adUnitID(), "a17c52f0d3b8e46");
-  EXPECT_EQ(view->adUnitID(), "a17c52f0d3b8e46");
   EXPECT_EQ(object->rootViewController(), root);
   EXPECT_EQ(object->delegateManager()->bannerDelegate(), delegate);
-  EXPECT_EQ(object->delegateManager()->adView(), view);
-  EXPECT_FALSE(view->hasAutoRefreshed());
   EXPECT_EQ(view->webView()->superview().get(), view.get());
 
   root.reset();  // neither the controller nor the delegate is kept alive by the view
