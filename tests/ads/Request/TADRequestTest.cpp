@@ -142,14 +142,13 @@ TEST_F(TADRequestTest, ACopySharesTheKeywordListOnceThereIsOneButNotTheCounter) 
   EXPECT_EQ(copy->gender(), 0);
 }
 
-TEST_F(TADRequestTest, LocationsThatAreNotPreciseOrNotDescribedAreDropped) {
+// Which locations are precise or described is the location's own rule.
+TEST_F(TADRequestTest, ALocationThatIsNotPreciseOrNotDescribedReplacesTheOldOneWithNone) {
   request->setLocationWithDescription("Mountain View, CA");
-  ASSERT_TRUE(request->location());
   EXPECT_EQ(request->location()->description(), "Mountain View, CA");
-  request->setLocationWithLatitude(0, 10, 5);
-  EXPECT_EQ(request->location(), nullptr);
   request->setLocationWithLatitude(91, 10, 5);
   EXPECT_EQ(request->location(), nullptr);
+  request->setLocationWithDescription("Mountain View, CA");
   request->setLocationWithDescription("");
   EXPECT_EQ(request->location(), nullptr);
 }
