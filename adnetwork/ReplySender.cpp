@@ -126,7 +126,7 @@ void ReplySender::sendNextPiece(Pending& pending) {
   if (everything) {
     finish(pending.id);
   } else if (pending.bodyBytesSent < end) {
-    soup_server_message_pause(message);
+    // libsoup pauses the message by itself once it has written all there is.
     wait(pending, reply.pieceInterval, &ReplySender::sendNextPiece);
   }
   // Otherwise the rest is held back: the client waits until the server stops.

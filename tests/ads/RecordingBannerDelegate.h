@@ -1,18 +1,16 @@
 #pragma once
 
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "ads/Request/TADRequestError.h"
 #include "ads/View/TADBannerViewDelegate.h"
 
-// Records every banner event with the view it named and the thread it arrived on.
+// Records every banner event with the view it named.
 class RecordingBannerDelegate : public TADBannerViewDelegate {
  public:
   std::vector<std::string> events;
   std::vector<std::shared_ptr<TADBannerView>> views;
-  std::vector<std::thread::id> threads;
   std::vector<std::shared_ptr<const base::Error>> errors;
 
   void adViewDidReceiveAd(const std::shared_ptr<TADBannerView>& v) override { note("receive", v); }
@@ -38,6 +36,5 @@ class RecordingBannerDelegate : public TADBannerViewDelegate {
   void note(const char* event, const std::shared_ptr<TADBannerView>& view) {
     events.push_back(event);
     views.push_back(view);
-    threads.push_back(std::this_thread::get_id());
   }
 };

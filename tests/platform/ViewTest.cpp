@@ -30,6 +30,14 @@ TEST_F(ViewTest, SubviewsAreOwnedAndMoveBetweenSuperviews) {
   child.lock()->removeFromSuperview();
   EXPECT_TRUE(child.expired());
   EXPECT_EQ(sim::SimViewPeer::of(*a).calls(), (std::vector<std::string>{"addSubview"}));
+
+  // A view knows the window of its superviews.
+  auto window = std::make_shared<Window>(Rect{0, 0, 320, 480});
+  auto inner = std::make_shared<View>();
+  a->addSubview(inner);
+  EXPECT_EQ(inner->window(), nullptr);
+  window->addSubview(a);
+  EXPECT_EQ(inner->window(), window.get());
 }
 
 TEST_F(ViewTest, AutoresizingSharesASizeChangeAmongFlexibleParts) {
@@ -46,16 +54,6 @@ TEST_F(ViewTest, AutoresizingSharesASizeChangeAmongFlexibleParts) {
   EXPECT_EQ(fixed->frame(), (Rect{0, 430, 320, 50}));
   EXPECT_EQ(stretched->frame(), (Rect{10, 10, 460, 240}));
   EXPECT_EQ(bottomBar->frame(), (Rect{0, 270, 480, 50}));
-}
-
-TEST_F(ViewTest, AViewKnowsItsWindow) {
-  auto window = std::make_shared<Window>(Rect{0, 0, 320, 480});
-  auto inner = std::make_shared<View>();
-  auto outer = std::make_shared<View>();
-  outer->addSubview(inner);
-  EXPECT_EQ(inner->window(), nullptr);
-  window->addSubview(outer);
-  EXPECT_EQ(inner->window(), window.get());
 }
 
 TEST_F(ViewTest, ButtonsActOnClicksOnlyWhenVisibleAndTouchable) {

@@ -89,45 +89,36 @@ TEST(RookStackTraceTest, DescribesAddressesThroughTheLoader) {
   EXPECT_EQ(RookStackTraceFromAddressDescriptors(descriptors + 1, 1),
             "#0  ??                                  0x0000000000000010 ???"
             "()");
-}
-
-TEST(RookStackTraceTest, DescribesNothingWithoutBothArraysAndACount) {
-  const void* addresses[] = {insidePlainFunction()};
-  RookStackAddressDescriptor descriptors[1];
-  EXPECT_EQ(RookGetStackAddressDescriptorsForAddresses(nullptr, descriptors, 1), 0u);
+  // Nothing without both arrays and a count.
+  RookStackAddressDescriptor untouched[1];
+  EXPECT_EQ(RookGetStackAddressDescriptorsForAddresses(nullptr, untouched, 1), 0u);
   EXPECT_EQ(RookGetStackAddressDescriptorsForAddresses(addresses, nullptr, 1), 0u);
-  EXPECT_EQ(RookGetStackAddressDescriptorsForAddresses(addresses, descriptors, 0), 0u);
-  EXPECT_EQ(descriptors[0].symbolName, nullptr);
+  EXPECT_EQ(RookGetStackAddressDescriptorsForAddresses(addresses, untouched, 0), 0u);
+  EXPECT_EQ(untouched[0].symbolName, nullptr);
 }
 
 // ---- Formatting descriptors ----
 
+// Missing names are written as question marks.
 TEST(RookStackTraceTest, FormatsMethodAndFunctionLines) {
   const RookStackAddressDescriptor descriptors[] = {
       {reinterpret_cast<const void*>(0xABC), "sharedStatistics", "TADStatistics", true,
        "/usr/lib/libtad.so"},
       {reinterpret_cast<const void*>(0x1234), "loadRequest:", "TADBannerView", false, "app"},
       {reinterpret_cast<const void*>(0xFFFF), "main", nullptr, false, "/opt/bin/quillbeck"},
+      {nullptr, nullptr, nullptr, false, nullptr},
+      {nullptr, nullptr, "Cls", false, "lib\xFF.so"},  // a file name that is not UTF-8
   };
-  EXPECT_EQ(RookStackTraceFromAddressDescriptors(descriptors, 3),
+  EXPECT_EQ(RookStackTraceFromAddressDescriptors(descriptors, 5),
             "#0  libtad.so                           0x0000000000000abc "
             "+[TADStatistics sharedStatistics]\n"
             "#1  app                                 0x0000000000001234 "
             "-[TADBannerView loadRequest:]\n"
-            "#2  quillbeck                           0x000000000000ffff main()");
+            "#2  quillbeck                           0x000000000000ffff main()\n"
+            "#3  ??                                  0x0000000000000000 ?\?()\n"
+            "#4  ??                                  0x0000000000000000 -[Cls ??]");
   EXPECT_EQ(RookStackTraceFromAddressDescriptors(descriptors, 0), "");
   EXPECT_EQ(RookStackTraceFromAddressDescriptors(nullptr, 3), "");
-}
-
-TEST(RookStackTraceTest, WritesMissingNamesAsQuestionMarks) {
-  const RookStackAddressDescriptor descriptors[] = {
-      {nullptr, nullptr, nullptr, false, nullptr},
-      {nullptr, nullptr, "Cls", false, "lib\xFF.so"},  // a file name that is not UTF-8
-  };
-  EXPECT_EQ(RookStackTraceFromAddressDescriptors(descriptors, 2),
-            "#0  ??                                  0x0000000000000000 ??"
-            "()\n"
-            "#1  ??                                  0x0000000000000000 -[Cls ??]");
 }
 
 TEST(RookStackTraceTest, ShowsTheLastPathComponentOfTheImage) {

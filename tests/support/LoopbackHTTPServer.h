@@ -1,51 +1,44 @@
 #pragma once
 
-#include <atomic>
+#include <libsoup/soup.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <utility>
 #include <vector>
 
+#include "adnetwork/ReplySender.h"
 #include "platform/ScriptedReply.h"
+#include "platform/glib/GlibPtr.h"
 
 namespace test_support {
 
-// An HTTP/1.1 server on 127.0.0.1 for tests and benchmarks, listening on a port of the system's
-// choosing from construction until destruction. It runs on threads of its own (one accepting,
-// one per connection), so the test's thread is free to drive its own loop while requests are
-// answered.
+// An HTTP/1.1 server on 127.0.0.1 for tests and benchmarks, on a port of the system's choosing
+// from construction until destruction: libsoup's server, sending scripted answers through the ad
+// network's ReplySender. It runs on the GLib main context that is the thread's default when it is
+// made, so it answers only while that context is iterated: a test waits for a load by running the
+// loop, never by blocking the thread.
 //
-// Each request is answered by the handler routed to its path (the target without its query), or
-// by the fallback, which answers 404 unless replaced. Handlers run on the connection's thread and
-// must be safe to call from there. Connections are kept alive (HTTP/1.1) until the client closes
-// them, asks for "Connection: close", or the server stops. Every request received is recorded with
-// its method, target and header fields exactly as they came on the wire.
-//
-// So that the clients of the process reach it even where the environment names an HTTP proxy,
-// making a server adds 127.0.0.1 to "no_proxy" and "NO_PROXY".
-//
-// Destruction stops the server: it closes every connection, including those held by unanswered
-// requests, and waits for its threads.
+// A request is answered by the handler routed to its path (the target without its query), or by
+// the fallback, 404 unless replaced, and recorded. Destruction closes every connection, also those
+// held by unanswered requests. Making a server adds 127.0.0.1 to "no_proxy" and "NO_PROXY", so
+// that the process's clients reach it even where the environment names an HTTP proxy.
 class LoopbackHTTPServer {
  public:
-  // Header fields in the order and spelling they had on the wire; a repeated field appears twice.
+  // Header fields in the order they came; a repeated field appears twice.
   using HeaderList = std::vector<std::pair<std::string, std::string>>;
 
   struct Request {
     std::string method;
-    // The request target as sent: path and query ("/a/b?x=1").
-    std::string target;
+    std::string target;  // path and query: "/a/b?x=1"
     HeaderList headers;
-    std::string body;
-    // 1 for the first connection the server accepted, 2 for the second, and so on.
+    // 1 for requests on the first connection that carried one, 2 for the second, and so on.
     size_t connection = 0;
 
     std::string path() const;
@@ -55,64 +48,44 @@ class LoopbackHTTPServer {
     std::vector<std::string> headerValues(std::string_view name) const;
   };
 
-  // Answers go out as scripted: after their delay, in pieces, held back or cut short; a failure
-  // closes the connection without a word.
   using Response = platform::ScriptedReply;
-
   using Handler = std::function<Response(const Request&)>;
 
-  // Listens at once. If the socket cannot be made, port() is 0 and problem() says why.
+  // Listens at once. If it cannot, it says why on standard error and port() is 0.
   LoopbackHTTPServer();
   ~LoopbackHTTPServer();
   LoopbackHTTPServer(const LoopbackHTTPServer&) = delete;
   LoopbackHTTPServer& operator=(const LoopbackHTTPServer&) = delete;
 
   uint16_t port() const { return port_; }
-  const std::string& problem() const { return problem_; }
   // "http://127.0.0.1:<port>" followed by target.
   std::string url(std::string_view target = "/") const;
 
   void route(std::string path, Handler handler);
   void route(std::string path, Response response);
-  void setFallback(Handler handler);
+  void setFallback(Handler handler) { fallback_ = std::move(handler); }
 
   // What was received so far, in order of arrival.
-  std::vector<Request> requests() const;
-  size_t requestCount() const;
-  // TCP connections accepted so far.
-  size_t acceptedConnectionCount() const { return accepted_.load(); }
-  // Accepted connections that have ended since, closed by the client or by the server.
-  size_t closedConnectionCount() const { return closed_.load(); }
+  const std::vector<Request>& requests() const { return requests_; }
+  size_t requestCount() const { return requests_.size(); }
+  // Connections that have carried a request so far.
+  size_t acceptedConnectionCount() const { return sockets_.size(); }
+  // Of those, the ones that have ended since, closed by the client or by the server.
+  size_t closedConnectionCount() const;
 
  private:
-  struct Connection;
+  static void handleRequest(SoupServer*, SoupServerMessage* message, const char*, GHashTable*,
+                            gpointer self);
+  Request recorded(SoupServerMessage* message);
 
-  void acceptLoop();
-  void serve(std::shared_ptr<Connection> connection);
-  Response answer(const Request& request);
-  bool sendResponse(Connection& connection, const Request& request, const Response& response);
-  bool sendInPieces(Connection& connection, std::string head, std::string_view body,
-                    const Response& response);
-  void waitUntilStopped(Connection& connection);
-  // Waits seconds; false when the server stops meanwhile.
-  bool pause(double seconds);
-
-  int listenFd_ = -1;
-  int wakeFds_[2] = {-1, -1};  // written to once when the server stops
+  platform::glib::GObjectPtr<SoupServer> server_;
+  std::unique_ptr<adnetwork::ReplySender> sender_;
   uint16_t port_ = 0;
-  std::string problem_;
-  std::atomic<bool> stopping_{false};
-  std::atomic<size_t> accepted_{0};
-  std::atomic<size_t> closed_{0};
-
-  mutable std::mutex mutex_;  // guards everything below
   std::map<std::string, Handler> routes_;
   Handler fallback_;
   std::vector<Request> requests_;
-  std::vector<std::shared_ptr<Connection>> connections_;
-  std::vector<std::thread> threads_;
-
-  std::thread acceptThread_;
+  // Held so that a socket's place in the list names its connection for good.
+  std::vector<platform::glib::GObjectPtr<GSocket>> sockets_;
 };
 
 }  // namespace test_support

@@ -112,7 +112,7 @@ TEST_F(TADBrowserControllerTest, OnlyTheUsersNavigationsAreCountedBySecureness) 
   EXPECT_EQ(reported("plpnc"), base::Value(1));
 }
 
-TEST_F(TADBrowserControllerTest, ViewInSafariReportsABreakOutAndKeepsTheBrowserOpen) {
+TEST_F(TADBrowserControllerTest, ViewInSafariReportsABreakOutAndOnlyDoneClosesTheBrowser) {
   browser_->load(base::URL::fromString("http://land.example/"));
   browser_->presentFromViewController(root_);
   platform_.runLoop().runUntilIdle();
@@ -121,6 +121,10 @@ TEST_F(TADBrowserControllerTest, ViewInSafariReportsABreakOutAndKeepsTheBrowserO
   platform_.runLoop().runUntilIdle();
   EXPECT_TRUE(reported("pcbo"));
   EXPECT_EQ(root_->modalViewController(), browser_);
+  EXPECT_TRUE(platform_.application().isStatusBarHidden());
+  browser_->vars()->doneButton->tap();
+  EXPECT_FALSE(root_->modalViewController());
+  EXPECT_FALSE(platform_.application().isStatusBarHidden());
 }
 
 // A browser that shows nothing is closed when the user comes back to the application.
@@ -137,16 +141,6 @@ TEST_F(TADBrowserControllerTest, ComingBackToABrowserThatNeverLoadedClosesIt) {
     EXPECT_EQ(root_->modalViewController() == browser_, loaded) << loaded;
     if (loaded) browser_->relinquishScreen();
   }
-}
-
-TEST_F(TADBrowserControllerTest, DoneClosesTheBrowserAndPutsTheStatusBarBack) {
-  browser_->load(base::URL::fromString("http://land.example/"));
-  browser_->presentFromViewController(root_);
-  EXPECT_TRUE(platform_.application().isStatusBarHidden());
-  browser_->vars()->doneButton->tap();
-  EXPECT_FALSE(root_->modalViewController());
-  EXPECT_FALSE(platform_.application().isStatusBarHidden());
-  EXPECT_FALSE(platform_.application().isIdleTimerDisabled());
 }
 
 }  // namespace

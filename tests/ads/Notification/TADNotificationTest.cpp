@@ -1,6 +1,5 @@
 #include "ads/Notification/TADNotification.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -53,13 +52,6 @@ TEST(TADNotificationTest, MessageAddressesOfBothSchemesGiveTheirNamesAndParamete
     EXPECT_EQ(message->name(), *c.name);
     EXPECT_EQ(message->parameters(), c.parameters);
   }
-}
-
-TEST(TADNotificationTest, DescriptionNamesClassAddressNameAndParameters) {
-  TADNotification message("close", std::nullopt);
-  EXPECT_THAT(
-      message.description(),
-      ::testing::MatchesRegex("TADNotification<0x[0-9a-f]+>: name:close parameters:\\(null\\)"));
 }
 
 class TADNotificationCenterTest : public ::testing::Test {

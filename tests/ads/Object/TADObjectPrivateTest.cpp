@@ -267,19 +267,9 @@ TEST_F(TADObjectPrivateTest, BackgroundAndFullScreenNoticesPauseAndRestartTheFul
   }
 }
 
-TEST_F(TADObjectPrivateTest, ARefreshThatComesWhileALoadRunsDoesNothing) {
-  serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", "5"}}));
-  loadToShown();
-  platform.runLoop().advance(5);
-  EXPECT_EQ(object().state(), State::kStateBuildingAdAddress);
-  object().cancelPendingActions();
-  object().loadPrivateRequest(object().request(), true);  // as the timer would, mid-load
-  EXPECT_EQ(buildPeer().loadedHTML().size(), 1u);
-  EXPECT_FALSE(object().isReloadTimerRunning());
-}
-
-TEST_F(TADObjectPrivateTest,
-       ARefreshThatFallsDueWhileTheAdIsStillBeingShownComesAgainAPeriodLater) {
+// A refresh that falls due while the banner still shows the ad comes again a period later; one
+// that comes while a load runs does nothing.
+TEST_F(TADObjectPrivateTest, ARefreshDueWhileShowingComesAPeriodLaterAndOneDuringALoadIsDropped) {
   serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", "5"}}));
   load();
   answerAd();
@@ -288,6 +278,10 @@ TEST_F(TADObjectPrivateTest,
   finishBanner();
   platform.runLoop().advance(5);
   EXPECT_EQ(object().state(), State::kStateBuildingAdAddress);
+  object().cancelPendingActions();
+  object().loadPrivateRequest(object().request(), true);  // as the timer would, mid-load
+  EXPECT_EQ(buildPeer().loadedHTML().size(), 1u);
+  EXPECT_FALSE(object().isReloadTimerRunning());
 }
 
 // --- Time limits ----------------------------------------------------------------------------

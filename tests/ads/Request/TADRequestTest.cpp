@@ -142,32 +142,13 @@ TEST_F(TADRequestTest, ACopySharesTheKeywordListOnceThereIsOneButNotTheCounter) 
   EXPECT_EQ(copy->gender(), 0);
 }
 
-TEST_F(TADRequestTest, DescriptionListsOnlyTheHintsThatAreSet) {
-  char address[32];
-  std::snprintf(address, sizeof address, "%p", static_cast<const void*>(request.get()));
-  std::string head = "TADRequest<" + std::string(address) + ">: ";
-  EXPECT_EQ(request->description(), head);
-  request->addKeyword("a");
-  request->addKeyword("b");
-  EXPECT_EQ(request->description(), head + "\nkeywords:(\n    a,\n    b\n)");
-  request->setGender(3);
-  request->setTesting(true);
-  request->setCounter(4);
-  EXPECT_EQ(request->description(), head + "\nkeywords:(\n    a,\n    b\n)");
-  request->setGender(2);
-  request->setLocationWithLatitude(37.5f, -122.25f, 10);
-  EXPECT_EQ(request->description(),
-            head + "\ngender:Female\nlocation:37.500000,-122.250000\nkeywords:(\n    a,\n    b\n)");
-}
-
-TEST_F(TADRequestTest, LocationsThatAreNotPreciseOrNotDescribedAreDropped) {
+// Which locations are precise or described is the location's own rule.
+TEST_F(TADRequestTest, ALocationThatIsNotPreciseOrNotDescribedReplacesTheOldOneWithNone) {
   request->setLocationWithDescription("Mountain View, CA");
-  ASSERT_TRUE(request->location());
   EXPECT_EQ(request->location()->description(), "Mountain View, CA");
-  request->setLocationWithLatitude(0, 10, 5);
-  EXPECT_EQ(request->location(), nullptr);
   request->setLocationWithLatitude(91, 10, 5);
   EXPECT_EQ(request->location(), nullptr);
+  request->setLocationWithDescription("Mountain View, CA");
   request->setLocationWithDescription("");
   EXPECT_EQ(request->location(), nullptr);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ads/Object/TADObjectPrivate.h"
+#include "ads/Request/TADRequestError.h"
 #include "ads/Request/TADRequestPrivate.h"
 #include "ads/Utility/TADPrivateUtilities.h"
 #include "ads/View/TADWebView.h"
@@ -45,11 +46,8 @@ TEST_F(TADBannerViewTest, PropertiesBelongToTheAdObject) {
   view->setDelegate(delegate);
   auto object = view->privateObject();
   EXPECT_EQ(object->adUnitID(), "a17c52f0d3b8e46");
-  EXPECT_EQ(view->adUnitID(), "a17c52f0d3b8e46");
   EXPECT_EQ(object->rootViewController(), root);
   EXPECT_EQ(object->delegateManager()->bannerDelegate(), delegate);
-  EXPECT_EQ(object->delegateManager()->adView(), view);
-  EXPECT_FALSE(view->hasAutoRefreshed());
   EXPECT_EQ(view->webView()->superview().get(), view.get());
 
   root.reset();  // neither the controller nor the delegate is kept alive by the view
@@ -86,6 +84,71 @@ TEST_F(TADBannerViewTest, TheAdObjectLoadsItsOwnCopyOfTheRequest) {
   request->addKeyword("shared");
   EXPECT_EQ(copy->gender(), 0);
   EXPECT_EQ(copy->keywords()->size(), 2u);
+}
+
+// The errors the banner's delegate hears.
+TEST_F(TADBannerViewTest, EveryCodeHasItsTextUnderBothKeys) {
+  platform.device().setSystemVersion("2.2.1");
+  const std::pair<int64_t, const char*> expected[] = {
+      {0, "Invalid ad request parameter(s).  Check the Xcode console for details."},
+      {1, "No ad to show."},
+      {2, "A network error occurred."},
+      {3, "Server error processing the request."},
+      {4, "This device's OS is 2.2.1.  It is below the minimum of 3.0."},
+      {5, "The Talvik Ad request was unable to be fulfilled before a timeout occurred."},
+      {9, "Invalid ad request parameter(s).  Check the Xcode console for details."},
+      {-1, "Invalid ad request parameter(s).  Check the Xcode console for details."},
+  };
+  for (const auto& [code, text] : expected) {
+    auto error = TADRequestError::errorWithCode(code, nullptr);
+    EXPECT_EQ(error->code(), code);
+    EXPECT_EQ(error->domain(), kTADErrorDomain);
+    EXPECT_EQ(error->localizedDescription(), std::string("Request Error: ") + text) << code;
+    EXPECT_EQ(error->localizedFailureReason(), error->localizedDescription());
+  }
+}
+
+TEST_F(TADBannerViewTest, OnlyAnInvalidRequestErrorCarriesTheParameters) {
+  standIns.contributors->statistics = {{"stat", 1}};
+  auto request = TADRequest::request();
+  request->setGender(1);
+  auto invalid = TADRequestError::errorWithCode(TADRequestErrorInvalidRequest, request.get());
+  EXPECT_EQ(*invalid->userInfo().find("cust_gender"), base::Value("m"));
+  EXPECT_EQ(*invalid->userInfo().find("js"), base::Value("avmo-sdk-i-v4.1.1"));
+  EXPECT_TRUE(invalid->userInfo().contains("stat"));
+  EXPECT_EQ(standIns.contributors->statisticsTaken, 0);  // the report stays for the next request
+  EXPECT_TRUE(standIns.contributors->statistics.contains("stat"));
+
+  auto other = TADRequestError::errorWithCode(9, request.get());
+  EXPECT_EQ(other->userInfo().size(), 2u);
+  EXPECT_EQ(standIns.contributors->statisticsTaken, 0);
+}
+
+// The registry of companions that a public object and its private one are made of.
+struct Companion {
+  int value = 0;
+};
+
+TEST(TADPrivateUtilitiesTest, TheRegistryOwnsCompanionsButNotTheirKeys) {
+  size_t before = TADPrivateUtilities::count();
+  int key = 0;
+  std::weak_ptr<Companion> first;
+  {
+    auto companion = std::make_shared<Companion>(Companion{1});
+    first = companion;
+    TADPrivateUtilities::setPrivateObject(companion, &key);
+  }
+  ASSERT_FALSE(first.expired());
+  EXPECT_EQ(TADPrivateUtilities::privateObjectForKey<Companion>(&key)->value, 1);
+
+  TADPrivateUtilities::setPrivateObject(std::make_shared<Companion>(Companion{2}), &key);
+  EXPECT_TRUE(first.expired());  // replacing releases the old companion
+  EXPECT_EQ(TADPrivateUtilities::privateObjectForKey<Companion>(&key)->value, 2);
+
+  TADPrivateUtilities::removePrivateObjectForKey(&key);
+  TADPrivateUtilities::removePrivateObjectForKey(&key);
+  EXPECT_EQ(TADPrivateUtilities::privateObjectForKey<Companion>(&key), nullptr);
+  EXPECT_EQ(TADPrivateUtilities::count(), before);
 }
 
 }  // namespace

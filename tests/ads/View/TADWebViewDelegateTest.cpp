@@ -13,7 +13,9 @@
 #include "ads/Opener/TADOpener.h"
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Utility/TADNetworkUtilities.h"
+#include "ads/Utility/TADPrivateUtilities.h"
 #include "ads/View/TADRelinquishableScreen.h"
+#include "ads/View/TADWebView.h"
 #include "platform/ViewController.h"
 #include "platform/sim/SimPlatform.h"
 #include "platform/sim/SimWebViewPeer.h"
@@ -101,52 +103,46 @@ class TADWebViewDelegateTest : public ::testing::Test {
   std::vector<platform::Notification> posted_;
 };
 
-// A navigation's answer, what reached the opener, and the "u" and "a" of its web action notice
-// (none: no notice).
+// A navigation's answer, what reached the opener ("" nothing), and the "a" of its web action
+// notice (nullptr: none; "-": a notice without one).
 struct DecisionCase {
   const char* url;
   Type type;
   bool loads;
-  std::vector<std::string> openerCalls;
-  std::optional<const char*> noticedName;
-  bool noticed = true;
+  std::string openerCall;
+  const char* noticedName;
 };
 
 TEST_F(TADWebViewDelegateTest, SchemesDecideAndEveryNavigationButABareProgrammaticLoadIsNoticed) {
   const DecisionCase cases[] = {
-      {"http://a.b/p", Type::Other, true, {}, {}},
-      {"http://a.b/", Type::Other, true, {}, {}, false},
-      {"http://a.b", Type::Other, true, {}, {}, false},
-      {"http://a.b", Type::LinkClicked, true, {}, {}},
-      {"HTTPS://a.b/", Type::Reload, true, {}, {}},
-      {"about:blank", Type::LinkClicked, true, {}, {}},
-      {"file:///x", Type::LinkClicked, false, {}, {}},
-      {"tel:123", Type::LinkClicked, false, {"openApp tel:123"}, {}},
-      {"itms://x", Type::FormSubmitted, false, {"openApp itms://x"}, {}},
-      {"MailTo:a?subject=Hi",
-       Type::LinkClicked,
-       false,
-       {"openEmailComposer MailTo:a?subject=Hi"},
-       {}},
-      {"GMSG://x/vibrate", Type::LinkClicked, false, {"openApp GMSG://x/vibrate"}, {}},
-      {"gmsg://x/vibrate", Type::Other, false, {}, "vibrate"},
-      {"norvak://elsewhere", Type::LinkClicked, false, {}, {}},
-      {"norvak://launch?url=http%3A%2F%2Fa.b",
-       Type::LinkClicked,
-       false,
-       {"openNotification open {\n    a = browser;\n    u = \"http://a.b\";\n}"},
-       "open"},
+      {"http://a.b/p", Type::Other, true, "", "-"},
+      {"http://a.b/", Type::Other, true, "", nullptr},
+      {"http://a.b", Type::Other, true, "", nullptr},
+      {"http://a.b", Type::LinkClicked, true, "", "-"},
+      {"HTTPS://a.b/", Type::Reload, true, "", "-"},
+      {"about:blank", Type::LinkClicked, true, "", "-"},
+      {"file:///x", Type::LinkClicked, false, "", "-"},
+      {"tel:123", Type::LinkClicked, false, "openApp tel:123", "-"},
+      {"itms://x", Type::FormSubmitted, false, "openApp itms://x", "-"},
+      {"MailTo:a?subject=Hi", Type::LinkClicked, false, "openEmailComposer MailTo:a?subject=Hi",
+       "-"},
+      {"GMSG://x/vibrate", Type::LinkClicked, false, "openApp GMSG://x/vibrate", "-"},
+      {"gmsg://x/vibrate", Type::Other, false, "", "vibrate"},
+      {"norvak://elsewhere", Type::LinkClicked, false, "", "-"},
+      {"norvak://launch?url=http%3A%2F%2Fa.b", Type::LinkClicked, false,
+       "openNotification open {\n    a = browser;\n    u = \"http://a.b\";\n}", "open"},
   };
   for (const DecisionCase& c : cases) {
     SCOPED_TRACE(c.url);
     opener_->calls.clear();
     EXPECT_EQ(navigate(c.url, c.type), c.loads);
-    EXPECT_EQ(opener_->calls, c.openerCalls);
+    EXPECT_EQ(opener_->calls, c.openerCall.empty() ? std::vector<std::string>{}
+                                                   : std::vector<std::string>{c.openerCall});
     auto notices = postedNamed(TADWebViewDelegateDidReceiveWebAction);
-    ASSERT_EQ(notices.size(), c.noticed ? 1u : 0u);
-    if (!c.noticed) continue;
+    ASSERT_EQ(notices.size(), c.noticedName ? 1u : 0u);
+    if (!c.noticedName) continue;
     base::Dictionary userInfo{{"u", c.url}};
-    if (c.noticedName) userInfo.set("a", *c.noticedName);
+    if (std::string_view(c.noticedName) != "-") userInfo.set("a", c.noticedName);
     EXPECT_EQ(notices[0]->object, webView_.get());
     EXPECT_EQ(notices[0]->userInfo, base::Value(userInfo));
   }
@@ -269,6 +265,29 @@ TEST_F(TADWebViewDelegateTest, EveryFinishedLoadSendsTheOrientationAndOnlyTheFir
   EXPECT_TRUE(delegate_->hasLoadedAtLeastOnce());
   ASSERT_EQ(peer().evaluatedScripts().size(), 2u);
   EXPECT_NE(peer().evaluatedScripts()[1].find("return -90;"), std::string::npos);
+}
+
+// The touched flag lives in the companion, which lives in the registry as long as the view.
+TEST_F(TADWebViewDelegateTest, OnlyTouchesThatLandOnTheAdWebViewCount) {
+  size_t before = TADPrivateUtilities::count();
+  auto screen = std::make_shared<platform::View>(platform::Rect{0, 0, 320, 480});
+  auto button = std::make_shared<platform::View>(platform::Rect{0, 0, 320, 100});
+  auto webView = TADWebView::initWithFrame({0, 430, 320, 50});
+  std::weak_ptr<TADWebViewPrivate> companion = webView->vars();
+  EXPECT_EQ(TADPrivateUtilities::count(), before + 1);
+  screen->addSubview(button);
+  screen->addSubview(webView);
+
+  EXPECT_EQ(screen->hitTest({10, 10}), button.get());
+  EXPECT_FALSE(webView->touched());
+  EXPECT_EQ(screen->hitTest({10, 440}), webView.get());
+  EXPECT_TRUE(webView->touched());
+  webView->setTouched(false);
+  EXPECT_FALSE(webView->vars()->touched());
+  webView->removeFromSuperview();
+  webView.reset();
+  EXPECT_EQ(TADPrivateUtilities::count(), before);
+  EXPECT_TRUE(companion.expired());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // What every URL connection must do, whichever backend makes it: one typed suite run against the
 // simulated loading (virtual time, scripted server) and libsoup against a real server on
-// 127.0.0.1. Both serve the same ScriptedReply; loads are waited for, never timed.
+// 127.0.0.1. Both serve the same ScriptedReply; loads are waited for, never timed. At the end,
+// what only the libsoup connection does.
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 #include "platform/sim/SimRunLoop.h"
 #include "platform/sim/SimURLLoading.h"
 #include "tests/support/LoopbackHTTPServer.h"
+#include "tests/support/RefusingPort.h"
 
 namespace platform {
 namespace {
@@ -350,6 +352,108 @@ TYPED_TEST(URLLoadingBehaviourTest, ACancelledOrDeclinedConnectionSaysNothingMor
   EXPECT_EQ(inData->pieces, 1u);
   EXPECT_TRUE(goneWatch.expired());
   EXPECT_EQ(this->d.requestCount(), 4u) << "only the loads cancelled later and the control";
+}
+
+// ---- What only libsoup does: the session's own ways (cookies, reused connections, no added
+// fields), bodies as they come off a socket, errors of a real network, and the backend's going.
+
+class SoupURLLoadingTest : public URLLoadingBehaviourTest<SoupDriver> {
+ protected:
+  test_support::LoopbackHTTPServer& server() { return d.server; }
+};
+
+std::string binaryBody(size_t size) {
+  std::string body(size, '\0');
+  uint32_t state = 12345;
+  for (char& byte : body) {
+    state = state * 1103515245 + 12345;
+    byte = static_cast<char>(state >> 24);
+  }
+  return body;
+}
+
+TEST_F(SoupURLLoadingTest, TheSessionAddsNoUserAgentOfItsOwnAndLeavesTheRequestsFieldsAlone) {
+  load(request("/plain"));
+  URLRequest given = request("/given");
+  given.setValue("identity", "Accept-Encoding");
+  load(given);
+  ASSERT_EQ(server().requestCount(), 2u);
+  EXPECT_FALSE(server().requests()[0].header("User-Agent"));
+  EXPECT_EQ(server().requests()[1].headerValues("Accept-Encoding"), Lines{"identity"});
+}
+
+TEST_F(SoupURLLoadingTest, ALargeBodyComesInPiecesThatReassembleExactly) {
+  const std::string content = binaryBody(300 * 1024 + 17);
+  d.route("/large", Reply::ok(content));
+  auto recorder = load(request("/large"));
+  EXPECT_EQ(recorder->events.back(), "finish");
+  EXPECT_GT(recorder->pieces, 1u);
+  EXPECT_TRUE(recorder->body == content) << "the body differs from what was sent";
+}
+
+TEST_F(SoupURLLoadingTest, CookiesGoBackToTheServerOnlyWithRequestsThatHandleThem) {
+  d.route("/set", Reply::ok("", {{"Set-Cookie", "session=abc; Path=/"}}));
+  d.route("/set-unasked", Reply::ok("", {{"Set-Cookie", "unasked=1; Path=/"}}));
+  URLRequest withoutCookies = request("/set-unasked");
+  withoutCookies.setHTTPShouldHandleCookies(false);
+  URLRequest checkWithout = request("/check");
+  checkWithout.setHTTPShouldHandleCookies(false);
+  for (const URLRequest& r : {request("/set"), withoutCookies, request("/check"), checkWithout})
+    load(r);
+  ASSERT_EQ(server().requestCount(), 4u);
+  EXPECT_EQ(server().requests()[2].header("Cookie"), "session=abc")
+      << "the cookie set with cookies handled came back, the other did not";
+  EXPECT_FALSE(server().requests()[3].header("Cookie"));
+}
+
+TEST_F(SoupURLLoadingTest, RequestsRedirectHopsAndCancelledShortAnswersShareOneConnection) {
+  d.route("/again", Reply::ok(binaryBody(5000)));
+  d.route("/moved", Reply::withStatus(302, {{"Location", "/again"}}, "moved"));
+  d.route("/unchanged", Reply::withStatus(304));
+  d.route("/missing", Reply::withStatus(404, {}, "not here"));
+  load(request("/again"));
+  load(request("/moved"));
+  // As a fetcher does once it has the status it needs: cancelled when the answer's head comes,
+  // with the body (none, or a short one) already there.
+  for (const char* target : {"/unchanged", "/missing", "/unchanged"}) {
+    auto recorder = std::make_shared<Recorder>();
+    recorder->onResponse = [](URLConnection& connection) { connection.cancel(); };
+    auto connection = start(request(target), recorder);
+    ASSERT_TRUE(d.runUntil([&] { return recorder->response.has_value(); }));
+  }
+  EXPECT_EQ(load(request("/again"))->events.back(), "finish");
+  EXPECT_EQ(server().requestCount(), 7u);
+  EXPECT_EQ(server().acceptedConnectionCount(), 1u);
+}
+
+TEST_F(SoupURLLoadingTest, ARefusedConnectionFailsWithCannotConnectToHost) {
+  test_support::RefusingPort refusing;
+  ASSERT_NE(refusing.port(), 0);
+  auto recorder = load(URLRequest(*base::URL::fromString(refusing.url("/x"))));
+  EXPECT_EQ(recorder->errorCode(), URLError::CannotConnectToHost);
+  EXPECT_FALSE(recorder->error->localizedFailureReason().empty());
+}
+
+TEST_F(SoupURLLoadingTest, TheBackendGoingStopsItsLoadsAndClosesTheirConnections) {
+  // Silent, with a short timeout: only the backend's going keeps it from failing.
+  d.route("/silent", Reply::unanswered());
+  d.route("/stalls", Reply::cutShort(binaryBody(100000), 40000, false));
+  auto otherLoading = std::make_unique<glib::SoupURLLoading>(d.loop);
+  auto outlived = std::make_shared<Recorder>();
+  auto stalled = std::make_shared<Recorder>();
+  auto silentConnection = otherLoading->makeConnection(request("/silent", 1), outlived);
+  auto stalledConnection = otherLoading->makeConnection(request("/stalls"), stalled);
+  ASSERT_TRUE(d.runUntil([&] { return server().requestCount() == 2 && stalled->pieces > 0; }));
+  otherLoading.reset();
+  // Started later with the same timeout, so the outlived load would have timed out before it.
+  EXPECT_EQ(load(request("/silent", 1))->errorCode(), URLError::TimedOut);
+
+  EXPECT_EQ(outlived->events, Lines{"send"});
+  EXPECT_EQ(stalled->events, (Lines{"send", "response", "data"}));
+  // Each load, stalled by the server, was stopped by the client, which closed its connection.
+  EXPECT_TRUE(d.runUntil(
+      [&] { return server().closedConnectionCount() == server().acceptedConnectionCount(); }));
+  EXPECT_EQ(server().acceptedConnectionCount(), 3u);
 }
 
 }  // namespace
