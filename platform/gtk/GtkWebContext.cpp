@@ -19,6 +19,7 @@ GtkWebContext::GtkWebContext(std::string dataDirectory, std::string cacheDirecto
 }
 
 GtkWebContext::~GtkWebContext() {
+  clearTimer_.reset();
   for (Spare& spare : spares_) {
     g_signal_handlers_disconnect_by_data(spare.view.get(), this);
     gtk_widget_destroy(spare.view.get());
@@ -63,9 +64,25 @@ void GtkWebContext::giveBack(glib::GObjectPtr<GtkWidget> view) {
   g_signal_connect(view.get(), "load-changed", G_CALLBACK(spareLoadChanged), this);
   g_signal_connect(view.get(), "web-process-terminated", G_CALLBACK(spareTerminated), this);
   auto* webView = WEBKIT_WEB_VIEW(view.get());
+  webkit_web_view_stop_loading(webView);
   webkit_web_view_set_zoom_level(webView, 1.0);
-  webkit_web_view_load_html(webView, "", nullptr);
   spares_.push_back({std::move(view)});
+  if (clearTimer_) return;
+  clearTimer_.reset(g_timeout_source_new(kClearDelayMilliseconds));
+  g_source_set_callback(clearTimer_.get(), clearSpares, this, nullptr);
+  g_source_attach(clearTimer_.get(), nullptr);
+}
+
+gboolean GtkWebContext::clearSpares(gpointer self) {
+  auto* context = static_cast<GtkWebContext*>(self);
+  for (Spare& spare : context->spares_) {
+    if (spare.clearing) continue;
+    spare.clearing = true;
+    webkit_web_view_load_html(WEBKIT_WEB_VIEW(spare.view.get()), "", nullptr);
+  }
+  // The loop holds its own reference to the source while this runs.
+  context->clearTimer_.reset();
+  return G_SOURCE_REMOVE;
 }
 
 bool GtkWebContext::hasReadyView() const {
@@ -127,7 +144,9 @@ void GtkWebContext::spareLoadChanged(WebKitWebView* view, WebKitLoadEvent event,
   Spare* spare = static_cast<GtkWebContext*>(self)->spareOf(view);
   if (!spare) return;
   const char* uri = webkit_web_view_get_uri(view);
-  if (event == WEBKIT_LOAD_COMMITTED) spare->emptied = uri && std::strcmp(uri, kEmptyPage) == 0;
+  if (event == WEBKIT_LOAD_COMMITTED) {
+    spare->emptied = spare->clearing && uri && std::strcmp(uri, kEmptyPage) == 0;
+  }
   if (event == WEBKIT_LOAD_FINISHED) {
     spare->ready = spare->emptied && webkit_back_forward_list_get_length(
                                          webkit_web_view_get_back_forward_list(view)) == 0;

@@ -42,9 +42,10 @@ class GtkWebContext {
   glib::GObjectPtr<GtkWidget> takeWebView();
   // Takes back a view whose user is done with it. The user has disconnected its handlers and taken
   // the view out of its parent; the view was never on screen, its web process never ended and its
-  // history is empty. Its page is replaced by an empty one, which ends the page's scripts, timers
-  // and media, before it is handed out again. A view that finds two views waiting already, or whose
-  // web process ends while it waits, is closed.
+  // history is empty. Its load is stopped at once; a little later (kClearDelayMilliseconds) its
+  // page is replaced by an empty one, which ends the page's scripts, timers and media, and only
+  // then can it be handed out again. A view that finds two views waiting already, or whose web
+  // process ends while it waits, is closed.
   void giveBack(glib::GObjectPtr<GtkWidget> view);
   // Views given back and kept, and whether one of them is ready to be handed out.
   size_t waitingViews() const { return spares_.size(); }
@@ -55,14 +56,20 @@ class GtkWebContext {
  private:
   struct Spare {
     glib::GObjectPtr<GtkWidget> view;
+    bool clearing = false;
     // The empty page has been committed, and then its load finished.
     bool emptied = false;
     bool ready = false;
   };
   static constexpr size_t kMaxSpares = 2;
+  // Views share a web process, and a view is given back while its user's work goes on (the ad
+  // page is fetched and shown right after the script that ran in the view has answered): an empty
+  // page loaded at once would take the process's time from that work.
+  static constexpr guint kClearDelayMilliseconds = 50;
 
   GtkWidget* makeWebView();
   Spare* spareOf(WebKitWebView* view);
+  static gboolean clearSpares(gpointer self);
   void close(WebKitWebView* view);
   static gboolean spareDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
                                     WebKitPolicyDecisionType type, gpointer self);
@@ -77,6 +84,7 @@ class GtkWebContext {
   GWeakRef processAnchor_;
   // Views given back, oldest first; they go before the context.
   std::vector<Spare> spares_;
+  glib::GSourcePtr clearTimer_;
 };
 
 }  // namespace platform::gtk
