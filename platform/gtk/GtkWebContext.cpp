@@ -109,7 +109,7 @@ GtkWebContext::Spare* GtkWebContext::spareOf(WebKitWebView* view) {
   return nullptr;
 }
 
-void GtkWebContext::close(WebKitWebView* view) {
+void GtkWebContext::closeSpare(WebKitWebView* view) {
   auto spare = std::find_if(spares_.begin(), spares_.end(),
                             [&](const Spare& s) { return s.view.get() == GTK_WIDGET(view); });
   if (spare == spares_.end()) return;
@@ -155,7 +155,7 @@ void GtkWebContext::spareLoadChanged(WebKitWebView* view, WebKitLoadEvent event,
 
 void GtkWebContext::spareTerminated(WebKitWebView* view, WebKitWebProcessTerminationReason,
                                     gpointer self) {
-  static_cast<GtkWebContext*>(self)->close(view);
+  static_cast<GtkWebContext*>(self)->closeSpare(view);
 }
 
 }  // namespace platform::gtk

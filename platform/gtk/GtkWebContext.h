@@ -56,6 +56,7 @@ class GtkWebContext {
  private:
   struct Spare {
     glib::GObjectPtr<GtkWidget> view;
+    // Its empty page has been asked for.
     bool clearing = false;
     // The empty page has been committed, and then its load finished.
     bool emptied = false;
@@ -70,7 +71,7 @@ class GtkWebContext {
   GtkWidget* makeWebView();
   Spare* spareOf(WebKitWebView* view);
   static gboolean clearSpares(gpointer self);
-  void close(WebKitWebView* view);
+  void closeSpare(WebKitWebView* view);
   static gboolean spareDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
                                     WebKitPolicyDecisionType type, gpointer self);
   static void spareLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self);
