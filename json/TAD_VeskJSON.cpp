@@ -108,7 +108,52 @@ std::string withHexCode(const char* prefix, unsigned code) {
   return text;
 }
 
-void appendUtf8(uint32_t character, std::string& out) {
+// The text of a string with escapes, decoded into a buffer that keeps its room from string to
+// string (its whole size is room; what is used is counted apart). Runs between escapes are copied
+// in sixteen-byte pieces into room made ahead, so that a string of many short runs makes no call
+// per run.
+class DecodedText {
+ public:
+  explicit DecodedText(std::string& buffer) : buffer_(buffer) {}
+
+  void operator+=(char byte) {
+    makeRoom(1);
+    buffer_[size_++] = byte;
+  }
+  void append(const char* bytes, size_t count) {
+    makeRoom(count);
+    std::memcpy(buffer_.data() + size_, bytes, count);
+    size_ += count;
+  }
+  // Appends the input's bytes [run, runEnd); the input may be read up to inputEnd, its
+  // terminating NUL, and pieces are copied whole where it allows.
+  void appendRun(const char* run, const char* runEnd, const char* inputEnd) {
+    auto count = static_cast<size_t>(runEnd - run);
+    size_t whole = (count + kPiece - 1) / kPiece * kPiece;
+    makeRoom(whole);
+    char* out = buffer_.data() + size_;
+    size_ += count;
+    if (static_cast<size_t>(inputEnd - run) < whole) {
+      std::memcpy(out, run, count);
+      return;
+    }
+    for (size_t at = 0; at < count; at += kPiece)
+      std::memcpy(out + at, run + at, kPiece);
+  }
+  std::string_view view() const { return std::string_view(buffer_.data(), size_); }
+
+ private:
+  static constexpr size_t kPiece = 16;
+  void makeRoom(size_t count) {
+    if (buffer_.size() - size_ >= count) return;
+    buffer_.resize(std::max(2 * buffer_.size(), size_ + count + 64));
+  }
+
+  std::string& buffer_;
+  size_t size_ = 0;
+};
+
+void appendUtf8(uint32_t character, DecodedText& out) {
   if (character < 0x80) {
     out += static_cast<char>(character);
   } else if (character < 0x800) {
@@ -303,7 +348,7 @@ class JsonReader {
   std::string_view scanRestOfEscapedString(const char* run, Error* error);
   [[gnu::always_inline]] bool skipRun();
   bool failMalformedUtf8(Error* error);
-  bool scanEscape(std::string& text, Error* error);
+  bool scanEscape(DecodedText& text, Error* error);
   bool scanRestOfNull(Error* error);
   bool scanRestOfTrue(Error* error);
   bool scanRestOfFalse(Error* error);
@@ -842,14 +887,14 @@ inline std::string_view JsonReader::scanRestOfString(Error* error) {
 
 std::string_view JsonReader::scanRestOfEscapedString(const char* run, Error* error) {
   constexpr std::string_view kFailed;
-  // Escapes: the pieces gather in a buffer that keeps its capacity from string to string.
-  std::string& buffer = scratch_->stringBuffer;
-  buffer.assign(run, static_cast<size_t>(c_ - run));
+  // Escapes: the pieces gather in the string buffer, which keeps its room from string to string.
+  DecodedText text(scratch_->stringBuffer);
+  text.appendRun(run, c_, end_);
   for (;;) {
     char stop = *c_;
     if (stop == '"') {
       ++c_;
-      return buffer;
+      return text.view();
     }
     if (stop != '\\') {
       fail(error, kControlCharacter,
@@ -857,7 +902,7 @@ std::string_view JsonReader::scanRestOfEscapedString(const char* run, Error* err
       return kFailed;
     }
     ++c_;
-    if (!scanEscape(buffer, error)) return kFailed;
+    if (!scanEscape(text, error)) return kFailed;
     if (*c_ == '\0') {
       fail(error, kUnexpectedEnd, "Unexpected EOF while parsing string");
       return kFailed;
@@ -868,7 +913,7 @@ std::string_view JsonReader::scanRestOfEscapedString(const char* run, Error* err
       failMalformedUtf8(error);
       return kFailed;
     }
-    buffer.append(run, static_cast<size_t>(c_ - run));
+    text.appendRun(run, c_, end_);
   }
 }
 
@@ -877,7 +922,7 @@ bool JsonReader::failMalformedUtf8(Error* error) {
   return fail(error, kNoInput, "Input was 'nil'");
 }
 
-bool JsonReader::scanEscape(std::string& text, Error* error) {
+bool JsonReader::scanEscape(DecodedText& text, Error* error) {
   char letter = *c_;
   switch (letter) {
     case '"':
