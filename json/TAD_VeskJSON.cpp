@@ -202,21 +202,80 @@ uint64_t load8(const char* bytes) {
   return word;
 }
 
-// runStopMarks() over sixteen bytes, one bit a byte. With SSE2 (every x86-64 processor) a signed
-// comparison with 0x20 finds the control bytes and the non-ASCII ones at once.
-uint32_t runStopMarks16(const char* bytes) {
+// Sixteen bytes of string text, one bit a byte for each class that a run's scan looks at.
+struct TextBlock {
+  uint32_t stops;       // bytes of ctrl (the terminating NUL among them)
+  uint32_t nonAscii;    // bytes from 0x80 up
+  uint32_t leadsOfTwo;  // 0xC2..0xDF
+  uint32_t leadsOfThree;
+  uint32_t follows;     // continuation bytes, 0x80..0xBF
+  uint32_t lowFollows;  // 0x80..0x9F
+  uint32_t e0;          // 0xE0, whose second byte must not be low (an overlong form)
+  uint32_t ed;          // 0xED, whose second byte must be low (else a surrogate)
+};
+
+// With SSE2 (every x86-64 processor) each class is a comparison or two over the whole block.
+TextBlock classify16(const char* bytes) {
 #if defined(__SSE2__)
-  __m128i word = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
-  __m128i stops = _mm_or_si128(_mm_cmplt_epi8(word, _mm_set1_epi8(0x20)),
-                               _mm_or_si128(_mm_cmpeq_epi8(word, _mm_set1_epi8('"')),
-                                            _mm_cmpeq_epi8(word, _mm_set1_epi8('\\'))));
-  return static_cast<uint32_t>(_mm_movemask_epi8(stops));
+  __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+  auto marks = [](__m128i bits) { return static_cast<uint32_t>(_mm_movemask_epi8(bits)); };
+  auto equal = [&block](__m128i mask, int value) {
+    return _mm_cmpeq_epi8(_mm_and_si128(block, mask), _mm_set1_epi8(static_cast<char>(value)));
+  };
+  __m128i controls = _mm_andnot_si128(_mm_cmplt_epi8(block, _mm_setzero_si128()),
+                                      _mm_cmplt_epi8(block, _mm_set1_epi8(0x20)));
+  __m128i quoteOrBackslash = _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('"')),
+                                          _mm_cmpeq_epi8(block, _mm_set1_epi8('\\')));
+  // 0xC0 and 0xC1 would only start overlong forms.
+  __m128i notOverlong = _mm_cmpgt_epi8(block, _mm_set1_epi8(static_cast<char>(0xC1)));
+  __m128i topThree = _mm_set1_epi8(static_cast<char>(0xE0));
+  return TextBlock{.stops = marks(_mm_or_si128(controls, quoteOrBackslash)),
+                   .nonAscii = marks(block),
+                   .leadsOfTwo = marks(_mm_and_si128(equal(topThree, 0xC0), notOverlong)),
+                   .leadsOfThree = marks(equal(_mm_set1_epi8(static_cast<char>(0xF0)), 0xE0)),
+                   .follows = marks(equal(_mm_set1_epi8(static_cast<char>(0xC0)), 0x80)),
+                   .lowFollows = marks(equal(topThree, 0x80)),
+                   .e0 = marks(_mm_cmpeq_epi8(block, topThree)),
+                   .ed = marks(_mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(0xED))))};
 #else
-  uint64_t low = runStopMarks(load8(bytes));
-  if (low != 0) return uint32_t{1} << (std::countr_zero(low) / 8);
-  uint64_t high = runStopMarks(load8(bytes + 8));
-  return high == 0 ? 0 : uint32_t{1} << (8 + std::countr_zero(high) / 8);
+  TextBlock block{};
+  for (uint32_t i = 0; i < 16; ++i) {
+    auto byte = static_cast<unsigned char>(bytes[i]);
+    uint32_t bit = uint32_t{1} << i;
+    if (byte < 0x80 && kRunStops[byte]) block.stops |= bit;
+    if (byte >= 0x80) block.nonAscii |= bit;
+    if (byte >= 0xC2 && byte <= 0xDF) block.leadsOfTwo |= bit;
+    if ((byte & 0xF0) == 0xE0) block.leadsOfThree |= bit;
+    if ((byte & 0xC0) == 0x80) block.follows |= bit;
+    if ((byte & 0xE0) == 0x80) block.lowFollows |= bit;
+    if (byte == 0xE0) block.e0 |= bit;
+    if (byte == 0xED) block.ed |= bit;
+  }
+  return block;
 #endif
+}
+
+// How many bytes of the block a run takes in one step when its non-ASCII text before the first
+// stop is all in well-formed two- and three-byte sequences (most scripts): up to the stop, or up
+// to a sequence that the block cuts off, which the next step takes whole. kNotPlain when the block
+// holds anything else before its stop, which is then checked sequence by sequence.
+constexpr uint32_t kNotPlain = 32;
+uint32_t plainLength(const TextBlock& block) {
+  uint32_t length = block.stops == 0 ? 16 : static_cast<uint32_t>(std::countr_zero(block.stops));
+  uint32_t before = (uint32_t{1} << length) - 1;
+  uint32_t leads = block.leadsOfTwo | block.leadsOfThree;
+  if ((block.nonAscii & ~(leads | block.follows) & before) != 0) return kNotPlain;
+  // Every continuation belongs to the lead one or two bytes before it, and every lead has all of
+  // its own. At a stop, the stop's own place counts, so a sequence cut off by it does not pass.
+  uint32_t places = length == 16 ? 0xFFFF : (before << 1) | 1;
+  uint32_t owed = leads << 1 | block.leadsOfThree << 2;
+  if ((block.follows & places) != (owed & places)) return kNotPlain;
+  uint32_t badSeconds =
+      (block.e0 << 1 & block.lowFollows) | (block.ed << 1 & block.follows & ~block.lowFollows);
+  if ((badSeconds & places) != 0) return kNotPlain;
+  if (length < 16) return length;
+  uint32_t cutOff = (block.leadsOfTwo & 0x8000) | (block.leadsOfThree & 0xC000);
+  return cutOff == 0 ? 16 : static_cast<uint32_t>(std::countr_zero(cutOff));
 }
 
 // The first byte of [cursor, end) that a written string must escape, or end.
@@ -828,9 +887,9 @@ bool JsonReader::scanNumber(Error* error) {
 }
 
 // Advances the cursor over plain string characters: up to a byte of ctrl, the terminating NUL
-// included. Sixteen bytes at a time (eight, then one, near the end of the text) while none of
-// them is a stop or a non-ASCII byte; non-ASCII characters are checked as whole sequences. Returns
-// false on malformed UTF-8.
+// included. Sixteen bytes at a time (eight, then one, near the end of the text) while they are
+// ASCII or well-formed two- and three-byte sequences; other non-ASCII characters are checked
+// sequence by sequence. Returns false on malformed UTF-8.
 inline bool JsonReader::skipRun() {
   // A local cursor: writes through the member would be repeated on every step, as the compiler
   // cannot tell them apart from writes to the text.
@@ -838,12 +897,18 @@ inline bool JsonReader::skipRun() {
   const char* const end = end_;
   for (;;) {
     if (end - cursor >= 16) {
-      uint32_t marks = runStopMarks16(cursor);
-      if (marks == 0) {
+      TextBlock block = classify16(cursor);
+      uint32_t length = plainLength(block);
+      if (length == 16) {
         cursor += 16;
         continue;
       }
-      cursor += std::countr_zero(marks);
+      if (length != kNotPlain) {  // up to the stop, or to a sequence cut off at the block's end
+        cursor += length;
+        if (block.stops != 0) break;
+        continue;
+      }
+      cursor += std::countr_zero(block.nonAscii);
     } else if (end - cursor >= 8) {
       uint64_t marks = runStopMarks(load8(cursor));
       if (marks == 0) {
@@ -851,13 +916,14 @@ inline bool JsonReader::skipRun() {
         continue;
       }
       cursor += std::countr_zero(marks) / 8;
+      if (static_cast<unsigned char>(*cursor) < 0x80) break;  // a byte of ctrl
     } else {
       while (!kRunStops[static_cast<unsigned char>(*cursor)] &&
              static_cast<unsigned char>(*cursor) < 0x80) {
         ++cursor;
       }
+      if (static_cast<unsigned char>(*cursor) < 0x80) break;  // a byte of ctrl
     }
-    if (static_cast<unsigned char>(*cursor) < 0x80) break;  // a byte of ctrl
     // Non-ASCII text tends to come in runs; they are checked sequence after sequence.
     do {
       size_t length = Utf8Validator::sequenceLength(cursor, end);
