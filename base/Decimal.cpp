@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "base/StringOf.h"
+
 namespace base {
 
 namespace {
@@ -29,6 +31,18 @@ Decimal::Decimal(int64_t value) {
     digits_.pop_back();
     ++exponent_;
   }
+}
+
+Decimal::Decimal(Decimal&& other) noexcept
+    : digits_(stringTakenFrom(other.digits_)),
+      exponent_(other.exponent_),
+      negative_(other.negative_) {}
+
+Decimal& Decimal::operator=(Decimal&& other) noexcept {
+  digits_ = std::move(other.digits_);
+  exponent_ = other.exponent_;
+  negative_ = other.negative_;
+  return *this;
 }
 
 std::optional<Decimal> Decimal::fromString(std::string_view text) {
@@ -92,7 +106,7 @@ std::optional<Decimal> Decimal::fromString(std::string_view text) {
       digits[count++] = digit;
     for (char digit : fraction)
       digits[count++] = digit;
-    result->digits_.assign(digits, count);
+    result->digits_ = stringOf(std::string_view(digits, count));
   } else {
     result->digits_.reserve(static_cast<size_t>(significantDigits));
     result->digits_.assign(integer).append(fraction);

@@ -15,6 +15,12 @@ class Decimal {
  public:
   Decimal() = default;
   explicit Decimal(int64_t value);
+  Decimal(const Decimal&) = default;
+  Decimal& operator=(const Decimal&) = default;
+  // Moved without a call to copy short digits (see StringOf.h): decimals are moved from the
+  // reader into their containers.
+  Decimal(Decimal&& other) noexcept;
+  Decimal& operator=(Decimal&& other) noexcept;
 
   // Parses the JSON number grammar: optional '-', digits, optional fraction, optional exponent.
   // Returns nothing for any other text, or for a value whose exponent, written or normalised, lies

@@ -118,38 +118,7 @@ bool hasRepeatedKey(const std::vector<Dictionary::Entry>& entries) {
   return false;
 }
 
-// Copies a short text's bytes in words that may overlap, reading and writing only the text's own.
-void copyShort(char* to, const char* from, size_t size) {
-  if (size >= 8) {
-    std::memcpy(to, from, 8);
-    std::memcpy(to + size - 8, from + size - 8, 8);
-  } else if (size >= 4) {
-    std::memcpy(to, from, 4);
-    std::memcpy(to + size - 4, from + size - 4, 4);
-  } else if (size > 0) {
-    to[0] = from[0];
-    to[size / 2] = from[size / 2];
-    to[size - 1] = from[size - 1];
-  }
-}
-
-// stringOf() for a text that fits in a std::string's own room: made at that fixed length, then cut
-// down, the string is made without a call. (One string is returned throughout, so that it is made
-// in place of the result.)
-std::string shortStringOf(std::string_view text, size_t room) {
-  std::string out(room, '\0');
-  copyShort(out.data(), text.data(), text.size());
-  out.resize(text.size());
-  return out;
-}
-
 }  // namespace
-
-std::string stringOf(std::string_view text) {
-  const size_t room = std::string().capacity();
-  if (text.size() > room) return std::string(text);
-  return shortStringOf(text, room);
-}
 
 // Positions of the entries by key hash, kept only past kIndexThreshold entries: an open-addressed
 // table of position + 1 (0 marks a free slot), at most half full, so a lookup touches a slot or
@@ -432,7 +401,7 @@ void Value::moveFrom(Value& other) {
       new (&decimal_) Decimal(std::move(other.decimal_));
       break;
     case Kind::String:
-      new (&string_) std::string(std::move(other.string_));
+      new (&string_) std::string(stringTakenFrom(other.string_));
       break;
     case Kind::Data:
       new (&data_) Data(std::move(other.data_));

@@ -12,15 +12,11 @@
 
 #include "base/Date.h"
 #include "base/Decimal.h"
+#include "base/StringOf.h"
 
 namespace base {
 
 class Value;
-
-// A string of the text's bytes, as std::string(text) makes it. Short texts — most keys and many
-// values — are copied in a few inline word moves instead of a call to memcpy, which costs more
-// than the copy itself when a reader makes millions of them.
-std::string stringOf(std::string_view text);
 
 using Data = std::vector<uint8_t>;
 using Array = std::vector<Value>;
