@@ -319,7 +319,7 @@ bool needsEscaping(std::string_view text) {
 // scientific exponents from 2^31 on, which digits and exponent together can otherwise reach.
 bool hasReadableExponent(const base::Decimal& decimal) {
   constexpr int64_t kLimit = int64_t{1} << 31;
-  int64_t scientific = static_cast<int64_t>(decimal.digits().size()) + decimal.exponent() - 1;
+  int64_t scientific = static_cast<int64_t>(decimal.digitCount()) + decimal.exponent() - 1;
   return scientific > -kLimit && scientific < kLimit;
 }
 
