@@ -65,8 +65,9 @@ std::string Decimal::digits() const {
 
 size_t Decimal::digitCount() const {
   if (longDigits_) return longDigits_->size();
+  // Compared with powers of ten rather than divided, as dividing is slow.
   size_t count = 1;
-  for (uint64_t rest = significand_ / 10; rest != 0; rest /= 10)
+  for (uint64_t power = 10; count < kShortDigits && significand_ >= power; power *= 10)
     ++count;
   return count;
 }

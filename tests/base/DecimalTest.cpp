@@ -39,6 +39,8 @@ TEST(DecimalTest, NormalisesSoEqualNumbersCompareEqual) {
             Decimal::fromString("99999999999999999990e-1"));
   EXPECT_EQ(roundTrip("9999999999999999999"), "9999999999999999999");
   EXPECT_EQ(twenty.digitCount(), 21u);
+  EXPECT_EQ(Decimal::fromString("1000000000000000001")->digitCount(), 19u);
+  EXPECT_EQ(Decimal::fromString("99.9")->digitCount(), 3u);
   EXPECT_EQ(Decimal::fromString("-0.000120")->digits(), "12");
 }
 
