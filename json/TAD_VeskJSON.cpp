@@ -202,6 +202,23 @@ uint64_t load8(const char* bytes) {
   return word;
 }
 
+// runStopMarks() over sixteen bytes, one bit a byte. With SSE2 (every x86-64 processor) a signed
+// comparison with 0x20 finds the control bytes and the non-ASCII ones at once.
+uint32_t runStopMarks16(const char* bytes) {
+#if defined(__SSE2__)
+  __m128i word = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+  __m128i stops = _mm_or_si128(_mm_cmplt_epi8(word, _mm_set1_epi8(0x20)),
+                               _mm_or_si128(_mm_cmpeq_epi8(word, _mm_set1_epi8('"')),
+                                            _mm_cmpeq_epi8(word, _mm_set1_epi8('\\'))));
+  return static_cast<uint32_t>(_mm_movemask_epi8(stops));
+#else
+  uint64_t low = runStopMarks(load8(bytes));
+  if (low != 0) return uint32_t{1} << (std::countr_zero(low) / 8);
+  uint64_t high = runStopMarks(load8(bytes + 8));
+  return high == 0 ? 0 : uint32_t{1} << (8 + std::countr_zero(high) / 8);
+#endif
+}
+
 // Sixteen bytes of string text, one bit a byte for each class that a run's scan looks at.
 struct TextBlock {
   uint32_t stops;       // bytes of ctrl (the terminating NUL among them)
@@ -897,18 +914,12 @@ inline bool JsonReader::skipRun() {
   const char* const end = end_;
   for (;;) {
     if (end - cursor >= 16) {
-      TextBlock block = classify16(cursor);
-      uint32_t length = plainLength(block);
-      if (length == 16) {
+      uint32_t marks = runStopMarks16(cursor);
+      if (marks == 0) {
         cursor += 16;
         continue;
       }
-      if (length != kNotPlain) {  // up to the stop, or to a sequence cut off at the block's end
-        cursor += length;
-        if (block.stops != 0) break;
-        continue;
-      }
-      cursor += std::countr_zero(block.nonAscii);
+      cursor += std::countr_zero(marks);
     } else if (end - cursor >= 8) {
       uint64_t marks = runStopMarks(load8(cursor));
       if (marks == 0) {
@@ -916,15 +927,24 @@ inline bool JsonReader::skipRun() {
         continue;
       }
       cursor += std::countr_zero(marks) / 8;
-      if (static_cast<unsigned char>(*cursor) < 0x80) break;  // a byte of ctrl
     } else {
       while (!kRunStops[static_cast<unsigned char>(*cursor)] &&
              static_cast<unsigned char>(*cursor) < 0x80) {
         ++cursor;
       }
-      if (static_cast<unsigned char>(*cursor) < 0x80) break;  // a byte of ctrl
     }
-    // Non-ASCII text tends to come in runs; they are checked sequence after sequence.
+    if (static_cast<unsigned char>(*cursor) < 0x80) break;  // a byte of ctrl
+    // Non-ASCII text tends to come in runs: in blocks while they hold nothing but two- and
+    // three-byte sequences, else sequence after sequence.
+    if (end - cursor >= 16) {
+      TextBlock block = classify16(cursor);
+      uint32_t length = plainLength(block);
+      if (length != kNotPlain) {  // up to the stop, or to a sequence cut off at the block's end
+        cursor += length;
+        if (block.stops != 0) break;
+        continue;
+      }
+    }
     do {
       size_t length = Utf8Validator::sequenceLength(cursor, end);
       if (length == 0) {
