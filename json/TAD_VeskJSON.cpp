@@ -221,14 +221,20 @@ uint32_t runStopMarks16(const char* bytes) {
 
 // Sixteen bytes of string text, one bit a byte for each class that a run's scan looks at.
 struct TextBlock {
-  uint32_t stops;       // bytes of ctrl (the terminating NUL among them)
-  uint32_t nonAscii;    // bytes from 0x80 up
-  uint32_t leadsOfTwo;  // 0xC2..0xDF
-  uint32_t leadsOfThree;
-  uint32_t follows;     // continuation bytes, 0x80..0xBF
-  uint32_t lowFollows;  // 0x80..0x9F
-  uint32_t e0;          // 0xE0, whose second byte must not be low (an overlong form)
-  uint32_t ed;          // 0xED, whose second byte must be low (else a surrogate)
+  uint32_t stops;         // bytes of ctrl (the terminating NUL among them)
+  uint32_t nonAscii;      // bytes from 0x80 up
+  uint32_t leadsOfTwo;    // 0xC2..0xDF
+  uint32_t leadsOfThree;  // 0xE0..0xEF
+  uint32_t leadsOfFour;   // 0xF0..0xF4
+  uint32_t follows;       // continuation bytes, 0x80..0xBF
+  uint32_t follows8;      // 0x80..0x8F
+  uint32_t follows9;      // 0x80..0x9F
+  // Leads whose second byte is bounded: the overlong forms start 0xE0 0x80..0x9F and 0xF0
+  // 0x80..0x8F, the surrogates 0xED 0xA0..0xBF, and 0xF4 0x90..0xBF lies beyond U+10FFFF.
+  uint32_t e0;
+  uint32_t ed;
+  uint32_t f0;
+  uint32_t f4;
 };
 
 // With SSE2 (every x86-64 processor) each class is a comparison or two over the whole block.
@@ -245,15 +251,26 @@ TextBlock classify16(const char* bytes) {
                                           _mm_cmpeq_epi8(block, _mm_set1_epi8('\\')));
   // 0xC0 and 0xC1 would only start overlong forms.
   __m128i notOverlong = _mm_cmpgt_epi8(block, _mm_set1_epi8(static_cast<char>(0xC1)));
+  // 0xF5 and above would go beyond U+10FFFF.
+  __m128i belowF5 = _mm_cmplt_epi8(block, _mm_set1_epi8(static_cast<char>(0xF5)));
   __m128i topThree = _mm_set1_epi8(static_cast<char>(0xE0));
+  __m128i topFour = _mm_set1_epi8(static_cast<char>(0xF0));
+  auto byte = [&block, &marks](int value) {
+    return marks(_mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(value))));
+  };
   return TextBlock{.stops = marks(_mm_or_si128(controls, quoteOrBackslash)),
                    .nonAscii = marks(block),
                    .leadsOfTwo = marks(_mm_and_si128(equal(topThree, 0xC0), notOverlong)),
-                   .leadsOfThree = marks(equal(_mm_set1_epi8(static_cast<char>(0xF0)), 0xE0)),
+                   .leadsOfThree = marks(equal(topFour, 0xE0)),
+                   .leadsOfFour = marks(
+                       _mm_and_si128(equal(_mm_set1_epi8(static_cast<char>(0xF8)), 0xF0), belowF5)),
                    .follows = marks(equal(_mm_set1_epi8(static_cast<char>(0xC0)), 0x80)),
-                   .lowFollows = marks(equal(topThree, 0x80)),
-                   .e0 = marks(_mm_cmpeq_epi8(block, topThree)),
-                   .ed = marks(_mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(0xED))))};
+                   .follows8 = marks(equal(topFour, 0x80)),
+                   .follows9 = marks(equal(topThree, 0x80)),
+                   .e0 = byte(0xE0),
+                   .ed = byte(0xED),
+                   .f0 = byte(0xF0),
+                   .f4 = byte(0xF4)};
 #else
   TextBlock block{};
   for (uint32_t i = 0; i < 16; ++i) {
@@ -263,35 +280,44 @@ TextBlock classify16(const char* bytes) {
     if (byte >= 0x80) block.nonAscii |= bit;
     if (byte >= 0xC2 && byte <= 0xDF) block.leadsOfTwo |= bit;
     if ((byte & 0xF0) == 0xE0) block.leadsOfThree |= bit;
+    if (byte >= 0xF0 && byte <= 0xF4) block.leadsOfFour |= bit;
     if ((byte & 0xC0) == 0x80) block.follows |= bit;
-    if ((byte & 0xE0) == 0x80) block.lowFollows |= bit;
+    if ((byte & 0xF0) == 0x80) block.follows8 |= bit;
+    if ((byte & 0xE0) == 0x80) block.follows9 |= bit;
     if (byte == 0xE0) block.e0 |= bit;
     if (byte == 0xED) block.ed |= bit;
+    if (byte == 0xF0) block.f0 |= bit;
+    if (byte == 0xF4) block.f4 |= bit;
   }
   return block;
 #endif
 }
 
 // How many bytes of the block a run takes in one step when its non-ASCII text before the first
-// stop is all in well-formed two- and three-byte sequences (most scripts): up to the stop, or up
-// to a sequence that the block cuts off, which the next step takes whole. kNotPlain when the block
-// holds anything else before its stop, which is then checked sequence by sequence.
+// stop is all well-formed UTF-8: up to the stop, or up to a sequence that the block cuts off,
+// which the next step takes whole. kNotPlain when the block holds anything else before its stop,
+// which is then checked sequence by sequence and refused where it is malformed.
 constexpr uint32_t kNotPlain = 32;
 uint32_t plainLength(const TextBlock& block) {
   uint32_t length = block.stops == 0 ? 16 : static_cast<uint32_t>(std::countr_zero(block.stops));
   uint32_t before = (uint32_t{1} << length) - 1;
-  uint32_t leads = block.leadsOfTwo | block.leadsOfThree;
+  uint32_t leads = block.leadsOfTwo | block.leadsOfThree | block.leadsOfFour;
   if ((block.nonAscii & ~(leads | block.follows) & before) != 0) return kNotPlain;
-  // Every continuation belongs to the lead one or two bytes before it, and every lead has all of
-  // its own. At a stop, the stop's own place counts, so a sequence cut off by it does not pass.
+  // Every continuation belongs to the lead one to three bytes before it, and every lead has all of
+  // its own: a lead where a continuation is owed shows as a difference. At a stop, the stop's own
+  // place counts, so a sequence cut off by it does not pass.
   uint32_t places = length == 16 ? 0xFFFF : (before << 1) | 1;
-  uint32_t owed = leads << 1 | block.leadsOfThree << 2;
+  uint32_t longer = block.leadsOfThree | block.leadsOfFour;
+  uint32_t owed = leads << 1 | longer << 2 | block.leadsOfFour << 3;
   if ((block.follows & places) != (owed & places)) return kNotPlain;
-  uint32_t badSeconds =
-      (block.e0 << 1 & block.lowFollows) | (block.ed << 1 & block.follows & ~block.lowFollows);
+  uint32_t highSeconds = block.follows & ~block.follows9;
+  uint32_t badSeconds = (block.e0 << 1 & block.follows9) | (block.ed << 1 & highSeconds) |
+                        (block.f0 << 1 & block.follows8) |
+                        (block.f4 << 1 & block.follows & ~block.follows8);
   if ((badSeconds & places) != 0) return kNotPlain;
   if (length < 16) return length;
-  uint32_t cutOff = (block.leadsOfTwo & 0x8000) | (block.leadsOfThree & 0xC000);
+  uint32_t cutOff =
+      (block.leadsOfTwo & 0x8000) | (block.leadsOfThree & 0xC000) | (block.leadsOfFour & 0xE000);
   return cutOff == 0 ? 16 : static_cast<uint32_t>(std::countr_zero(cutOff));
 }
 
@@ -905,8 +931,8 @@ bool JsonReader::scanNumber(Error* error) {
 
 // Advances the cursor over plain string characters: up to a byte of ctrl, the terminating NUL
 // included. Sixteen bytes at a time (eight, then one, near the end of the text) while they are
-// ASCII or well-formed two- and three-byte sequences; other non-ASCII characters are checked
-// sequence by sequence. Returns false on malformed UTF-8.
+// ASCII or well-formed UTF-8; blocks that are not are checked sequence by sequence. Returns false
+// on malformed UTF-8.
 inline bool JsonReader::skipRun() {
   // A local cursor: writes through the member would be repeated on every step, as the compiler
   // cannot tell them apart from writes to the text.
@@ -934,8 +960,8 @@ inline bool JsonReader::skipRun() {
       }
     }
     if (static_cast<unsigned char>(*cursor) < 0x80) break;  // a byte of ctrl
-    // Non-ASCII text tends to come in runs: in blocks while they hold nothing but two- and
-    // three-byte sequences, else sequence after sequence.
+    // Non-ASCII text tends to come in runs: in blocks while they are well-formed, else sequence
+    // after sequence.
     if (end - cursor >= 16) {
       TextBlock block = classify16(cursor);
       uint32_t length = plainLength(block);

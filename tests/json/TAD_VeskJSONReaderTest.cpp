@@ -186,27 +186,33 @@ TEST(VeskJSONReaderTest, ReadsEachKindOfValue) {
 }
 
 // Strings are checked as UTF-8 many bytes at a time; wherever a character falls among those
-// blocks, and in keys and after escapes alike, a string reads exactly when its bytes are UTF-8.
+// blocks — near the end of the text or not, in keys and after escapes alike — a string reads
+// exactly when its bytes are UTF-8.
 TEST(VeskJSONReaderTest, ChecksUtf8WhereverTheScanSplitsTheText) {
   const std::string kSequences[] = {
       "\xc2\x80", "\xdf\xbf", "\xe0\xa0\x80", "\xed\x9f\xbf", "\xee\x80\x80", "\xf0\x90\x80\x80",
-      "\xf4\x8f\xbf\xbf", "\xc3\xa9\xe6\x97\xa5\xc3\xa9",
+      "\xf4\x8f\xbf\xbf", "\xc3\xa9\xe6\x97\xa5\xf0\x9f\x8e\xb5\xc3\xa9",
       // Malformed: overlong, surrogate, beyond U+10FFFF, cut off, a stray continuation.
-      "\xc0\x80", "\xc1\xbf", "\xe0\x9f\xbf", "\xed\xa0\x80", "\xf4\x90\x80\x80",
-      "\xf5\x80\x80\x80", "\xc3", "\xe6\x97", "\x80", "\xc3\xa9\xa9", "\xe6\xc3\xa9"};
+      "\xc0\x80", "\xc1\xbf", "\xe0\x9f\xbf", "\xf0\x8f\xbf\xbf", "\xed\xa0\x80",
+      "\xf4\x90\x80\x80", "\xf5\x80\x80\x80", "\xc3", "\xe6\x97", "\xf0\x9f\x8e", "\x80",
+      "\xc3\xa9\xa9", "\xe6\xc3\xa9", "\xf0\x9f\x8e\xb5\xb5"};
+  const std::string kFar = "\"" + std::string(20, 'x') + "\"";
   for (const std::string& sequence : kSequences) {
     bool wellFormed = Utf8Validator::isValid(sequence);
     for (size_t offset = 0; offset < 34; ++offset) {
       std::string text = std::string(offset, 'a') + sequence + std::string(offset % 5, 'b');
-      for (const std::string& escaped : {std::string(), std::string("\\n")}) {
-        std::string read = escaped.empty() ? text : "\n" + text;
-        std::string json = "{\"" + escaped + text + "\":[\"" + escaped + text + "\"]}";
-        std::optional<Value> value = TAD_VeskJSON().objectWithString(json);
-        ASSERT_EQ(value.has_value(), wellFormed) << json;
-        if (!value) continue;
-        const Value* member = value->find(read);
-        ASSERT_TRUE(member) << json;
-        EXPECT_EQ(*member, Value(Array{Value(read)})) << json;
+      for (const std::string& escape : {std::string(), std::string("\\n")}) {
+        std::string read = escape.empty() ? text : "\n" + text;
+        std::string string = "\"" + escape + text + "\"";
+        for (const std::string& json : {"[" + string + "]", "[" + string + "," + kFar + "]",
+                                        "{" + string + ":" + kFar + "}"}) {
+          std::optional<Value> value = TAD_VeskJSON().objectWithString(json);
+          ASSERT_EQ(value.has_value(), wellFormed) << json;
+          if (!value) continue;
+          EXPECT_TRUE(value->isArray() ? value->asArray()->front() == Value(read)
+                                       : value->find(read) != nullptr)
+              << json;
+        }
       }
     }
   }
