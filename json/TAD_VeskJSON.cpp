@@ -71,6 +71,20 @@ constexpr std::array<bool, 256> makeWhiteSpace() {
 }
 constexpr std::array<bool, 256> kWhiteSpace = makeWhiteSpace();
 
+// The value of each hexadecimal digit, '0'-'9', 'a'-'f' and 'A'-'F'; 0xFF for other bytes.
+constexpr std::array<uint8_t, 256> makeHexDigitValues() {
+  std::array<uint8_t, 256> values{};
+  values.fill(0xFF);
+  for (int digit = 0; digit < 10; ++digit)
+    values[static_cast<size_t>('0' + digit)] = static_cast<uint8_t>(digit);
+  for (int digit = 0; digit < 6; ++digit) {
+    values[static_cast<size_t>('a' + digit)] = static_cast<uint8_t>(10 + digit);
+    values[static_cast<size_t>('A' + digit)] = static_cast<uint8_t>(10 + digit);
+  }
+  return values;
+}
+constexpr std::array<uint8_t, 256> kHexDigitValues = makeHexDigitValues();
+
 bool isDigit(char byte) {
   return byte >= '0' && byte <= '9';
 }
@@ -1104,17 +1118,8 @@ bool JsonReader::scanUnicodeChar(uint32_t& character, Error* error) {
 bool JsonReader::scanHexQuad(uint32_t& unit, Error* error) {
   uint32_t value = 0;
   for (int i = 0; i < 4; ++i, ++c_) {
-    char digit = *c_;
-    uint32_t nibble;
-    if (digit >= '0' && digit <= '9') {
-      nibble = static_cast<uint32_t>(digit - '0');
-    } else if (digit >= 'a' && digit <= 'f') {
-      nibble = static_cast<uint32_t>(digit - 'a' + 10);
-    } else if (digit >= 'A' && digit <= 'F') {
-      nibble = static_cast<uint32_t>(digit - 'A' + 10);
-    } else {
-      return fail(error, kBadUnicodeEscape, "Missing hex digit in quad");
-    }
+    uint8_t nibble = kHexDigitValues[static_cast<unsigned char>(*c_)];
+    if (nibble > 0xF) return fail(error, kBadUnicodeEscape, "Missing hex digit in quad");
     value = value << 4 | nibble;
   }
   unit = value;
@@ -1258,6 +1263,17 @@ JsonReader::Continuation JsonReader::failed(Error* error, int64_t code, const ch
 
 void JsonReader::pushArray(size_t bottom) {
   std::vector<Value>& values = scratch_->values;
+  // A root array holds the whole stack: unless that would leave much room unused, the stack
+  // itself becomes the array, its elements not moved, and the stack starts again with as much room.
+  bool isRoot = bottom == 0 && scratch_->frames.size() == 1;
+  if (isRoot && values.size() >= values.capacity() / 2) {
+    size_t room = values.capacity();
+    base::Array array = std::move(values);
+    values = std::vector<Value>();
+    values.reserve(room);
+    values.emplace_back(std::move(array));
+    return;
+  }
   auto first = values.begin() + static_cast<std::ptrdiff_t>(bottom);
   base::Array array(std::make_move_iterator(first), std::make_move_iterator(values.end()));
   values.resize(bottom);

@@ -273,6 +273,26 @@ TEST(VeskJSONReaderTest, StopsUnlimitedNestingAtTheSafetyLimitInsteadOfExhaustin
   }
 }
 
+// Readings share buffers (a root array may take over the buffer its elements were read into);
+// what one reading returned stays whole through the next ones, of every size.
+TEST(VeskJSONReaderTest, AValueReadOutlivesTheReadingsAfterIt) {
+  auto arrayOf = [](size_t count) {
+    std::string text = "[";
+    for (size_t i = 0; i < count; ++i)
+      text += (i > 0 ? ",\"" : "\"") + std::to_string(i) + " of a text too long to be short\"";
+    return text + "]";
+  };
+  std::vector<Value> kept;
+  for (size_t count : {3000, 1, 3000, 20000, 0, 5})
+    kept.push_back(TAD_VeskJSON().objectWithString(arrayOf(count)).value());
+  for (const Value& value : kept) {
+    const Array& array = *value.asArray();
+    for (size_t i = 0; i < array.size(); ++i)
+      ASSERT_EQ(array[i], Value(std::to_string(i) + " of a text too long to be short"));
+  }
+  EXPECT_EQ(kept[3].asArray()->size(), 20000u);
+}
+
 TEST(VeskJSONReaderTest, LeavesNoStateFromAFailedCallBehind) {
   TAD_VeskJSON json;
   json.setMaxDepth(3);
