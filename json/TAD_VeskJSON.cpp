@@ -483,6 +483,9 @@ class JsonReader {
   Scratch* scratch_ = nullptr;  // the thread's reading buffers, during a reading
 };
 
+// How many values the reading stack keeps room for between readings (a mebibyte's worth).
+constexpr size_t kKeptValues = (size_t{1} << 20) / sizeof(Value);
+
 }  // namespace
 
 // Buffers that the readings of one thread share, so that reading small texts, the library's
@@ -525,7 +528,6 @@ class JsonReader::ScratchLease {
   ScratchLease& operator=(const ScratchLease&) = delete;
 
  private:
-  static constexpr size_t kKeptValues = (size_t{1} << 20) / sizeof(Value);
   static constexpr size_t kKeptKeys = 1024;
   static constexpr size_t kKeptStringBytes = 64 * 1024;
   Scratch*& holder_;
@@ -1267,7 +1269,7 @@ void JsonReader::pushArray(size_t bottom) {
   // itself becomes the array, its elements not moved, and the stack starts again with as much room.
   bool isRoot = bottom == 0 && scratch_->frames.size() == 1;
   if (isRoot && values.size() >= values.capacity() / 2) {
-    size_t room = values.capacity();
+    size_t room = std::min(values.capacity(), kKeptValues);
     base::Array array = std::move(values);
     values = std::vector<Value>();
     values.reserve(room);
