@@ -1,9 +1,9 @@
 #pragma once
 
 // Making std::strings of short texts without a call to memcpy. A reader makes and moves millions
-// of short strings (keys, words, the digits of decimals); for them the call costs more than the
-// copy, and a std::string of a short text copies it by such a call both when it is made from
-// bytes and when it is moved. These functions copy a short text in a few inline word moves instead.
+// of short strings (keys, words); for them the call costs more than the copy, and a std::string
+// of a short text copies it by such a call both when it is made from bytes and when it is moved.
+// These functions copy a short text in a few inline word moves instead.
 
 #include <string>
 #include <string_view>
