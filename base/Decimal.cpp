@@ -15,7 +15,6 @@ bool isDigit(char c) {
 
 constexpr int64_t kMaxExponent = int64_t{1} << 31;
 constexpr size_t kMaxPlainLength = 64;
-constexpr int64_t kShortDigits = 32;
 
 }  // namespace
 
@@ -24,11 +23,53 @@ Decimal::Decimal(int64_t value) {
   negative_ = value < 0;
   // Negating INT64_MIN overflows, so widen through the unsigned magnitude.
   uint64_t magnitude = negative_ ? uint64_t{0} - static_cast<uint64_t>(value) : value;
-  digits_ = std::to_string(magnitude);
-  while (digits_.size() > 1 && digits_.back() == '0') {
-    digits_.pop_back();
+  while (magnitude % 10 == 0) {
+    magnitude /= 10;
     ++exponent_;
   }
+  significand_ = magnitude;
+}
+
+Decimal::Decimal(const Decimal& other)
+    : significand_(other.significand_),
+      longDigits_(other.longDigits_ ? std::make_unique<std::string>(*other.longDigits_) : nullptr),
+      exponent_(other.exponent_),
+      negative_(other.negative_) {}
+
+Decimal& Decimal::operator=(const Decimal& other) {
+  if (this != &other) *this = Decimal(other);
+  return *this;
+}
+
+Decimal::~Decimal() = default;
+
+bool operator==(const Decimal& a, const Decimal& b) {
+  if (a.significand_ != b.significand_ || a.exponent_ != b.exponent_ ||
+      a.negative_ != b.negative_) {
+    return false;
+  }
+  if (!a.longDigits_ || !b.longDigits_) return !a.longDigits_ && !b.longDigits_;
+  return *a.longDigits_ == *b.longDigits_;
+}
+
+std::string_view Decimal::digitsIn(char (&room)[kShortDigits + 1]) const {
+  if (longDigits_) return *longDigits_;
+  auto written = std::to_chars(room, room + sizeof room, significand_);
+  return std::string_view(room, static_cast<size_t>(written.ptr - room));
+}
+
+std::string Decimal::digits() const {
+  char room[kShortDigits + 1];
+  return std::string(digitsIn(room));
+}
+
+size_t Decimal::digitCount() const {
+  if (longDigits_) return longDigits_->size();
+  // Compared with powers of ten rather than divided, as dividing is slow.
+  size_t count = 1;
+  for (uint64_t power = 10; count < kShortDigits && significand_ >= power; power *= 10)
+    ++count;
+  return count;
 }
 
 std::optional<Decimal> Decimal::fromString(std::string_view text) {
@@ -85,17 +126,17 @@ std::optional<Decimal> Decimal::fromString(std::string_view text) {
   auto significantDigits = static_cast<int64_t>(integer.size() + fraction.size());
   if (exponent <= -kMaxExponent || exponent + significantDigits > kMaxExponent) return std::nullopt;
   std::optional<Decimal> result(std::in_place);
-  if (significantDigits <= kShortDigits) {  // the usual case: gathered here, copied in once
-    char digits[kShortDigits];
-    size_t count = 0;
+  if (significantDigits <= static_cast<int64_t>(kShortDigits)) {  // the usual case
+    uint64_t significand = 0;
     for (char digit : integer)
-      digits[count++] = digit;
+      significand = significand * 10 + static_cast<uint64_t>(digit - '0');
     for (char digit : fraction)
-      digits[count++] = digit;
-    result->digits_.assign(digits, count);
+      significand = significand * 10 + static_cast<uint64_t>(digit - '0');
+    result->significand_ = significand;
   } else {
-    result->digits_.reserve(static_cast<size_t>(significantDigits));
-    result->digits_.assign(integer).append(fraction);
+    result->longDigits_ = std::make_unique<std::string>();
+    result->longDigits_->reserve(static_cast<size_t>(significantDigits));
+    result->longDigits_->append(integer).append(fraction);
   }
   result->negative_ = negative;
   result->exponent_ = static_cast<int32_t>(exponent);
@@ -103,10 +144,9 @@ std::optional<Decimal> Decimal::fromString(std::string_view text) {
 }
 
 std::optional<int64_t> Decimal::toInt64() const {
-  if (exponent_ < 0 || exponent_ > 19) return std::nullopt;
-  if (digits_.size() + static_cast<size_t>(exponent_) > 19) return std::nullopt;
-  uint64_t magnitude = 0;
-  std::from_chars(digits_.data(), digits_.data() + digits_.size(), magnitude);
+  if (exponent_ < 0 || exponent_ > 19 || longDigits_) return std::nullopt;
+  if (digitCount() + static_cast<size_t>(exponent_) > 19) return std::nullopt;
+  uint64_t magnitude = significand_;
   for (int32_t i = 0; i < exponent_; ++i)
     magnitude *= 10;
   constexpr uint64_t kMaxPositive = std::numeric_limits<int64_t>::max();
@@ -119,7 +159,7 @@ std::optional<int64_t> Decimal::toInt64() const {
 }
 
 double Decimal::toDouble() const {
-  std::string text = (negative_ ? "-" : "") + digits_ + "e" + std::to_string(exponent_);
+  std::string text = (negative_ ? "-" : "") + digits() + "e" + std::to_string(exponent_);
   return std::strtod(text.c_str(), nullptr);
 }
 
@@ -130,31 +170,33 @@ std::string Decimal::toString() const {
 }
 
 void Decimal::appendTo(std::string& text) const {
+  char room[kShortDigits + 1];
+  std::string_view digits = digitsIn(room);
   if (negative_) text += '-';
-  int64_t length = static_cast<int64_t>(digits_.size());
+  int64_t length = static_cast<int64_t>(digits.size());
   int64_t pointPosition = length + exponent_;  // digits before the decimal point
   int64_t plainLength = exponent_ >= 0 ? pointPosition
                                        : std::max<int64_t>(pointPosition, 1) + 1 +
                                              std::max<int64_t>(-exponent_, length);
   if (plainLength <= static_cast<int64_t>(kMaxPlainLength)) {
     if (exponent_ >= 0) {
-      text += digits_;
+      text += digits;
       text.append(static_cast<size_t>(exponent_), '0');
     } else if (pointPosition > 0) {
-      text.append(digits_, 0, static_cast<size_t>(pointPosition));
+      text += digits.substr(0, static_cast<size_t>(pointPosition));
       text += '.';
-      text.append(digits_, static_cast<size_t>(pointPosition));
+      text += digits.substr(static_cast<size_t>(pointPosition));
     } else {
       text += "0.";
       text.append(static_cast<size_t>(-pointPosition), '0');
-      text += digits_;
+      text += digits;
     }
     return;
   }
-  text += digits_[0];
+  text += digits[0];
   if (length > 1) {
     text += '.';
-    text.append(digits_, 1);
+    text += digits.substr(1);
   }
   int64_t scientificExponent = pointPosition - 1;
   text += scientificExponent < 0 ? "E-" : "E+";

@@ -401,7 +401,7 @@ void Value::moveFrom(Value& other) {
       new (&decimal_) Decimal(std::move(other.decimal_));
       break;
     case Kind::String:
-      new (&string_) std::string(std::move(other.string_));
+      new (&string_) std::string(stringTakenFrom(other.string_));
       break;
     case Kind::Data:
       new (&data_) Data(std::move(other.data_));

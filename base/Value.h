@@ -12,6 +12,7 @@
 
 #include "base/Date.h"
 #include "base/Decimal.h"
+#include "base/StringOf.h"
 
 namespace base {
 
@@ -113,7 +114,7 @@ class Value {
   Value(base::Decimal&& d) : kind_(Kind::Decimal) { new (&decimal_) base::Decimal(std::move(d)); }
   Value(const std::string& s) : kind_(Kind::String) { new (&string_) std::string(s); }
   Value(std::string&& s) : kind_(Kind::String) { new (&string_) std::string(std::move(s)); }
-  Value(std::string_view s) : kind_(Kind::String) { new (&string_) std::string(s); }
+  Value(std::string_view s) : kind_(Kind::String) { new (&string_) std::string(stringOf(s)); }
   Value(const char* s) : kind_(Kind::String) { new (&string_) std::string(s); }
   Value(base::Date d) : kind_(Kind::Date) { new (&date_) base::Date(d); }
   // Containers are taken by reference, so that one moved in is moved once.
@@ -210,6 +211,8 @@ std::ostream& operator<<(std::ostream& out, const Value& value);
 
 struct Dictionary::Entry {
   Entry(std::string key, Value value) : first(std::move(key)), second(std::move(value)) {}
+  // The key made in place from the text, as a reader makes it.
+  Entry(std::string_view key, Value&& value) : first(stringOf(key)), second(std::move(value)) {}
   // Each part made in place from what is given.
   template <typename Key, typename Member>
   Entry(Key&& key, Member&& value)

@@ -71,6 +71,20 @@ constexpr std::array<bool, 256> makeWhiteSpace() {
 }
 constexpr std::array<bool, 256> kWhiteSpace = makeWhiteSpace();
 
+// The value of each hexadecimal digit, '0'-'9', 'a'-'f' and 'A'-'F'; 0xFF for other bytes.
+constexpr std::array<uint8_t, 256> makeHexDigitValues() {
+  std::array<uint8_t, 256> values{};
+  values.fill(0xFF);
+  for (int digit = 0; digit < 10; ++digit)
+    values[static_cast<size_t>('0' + digit)] = static_cast<uint8_t>(digit);
+  for (int digit = 0; digit < 6; ++digit) {
+    values[static_cast<size_t>('a' + digit)] = static_cast<uint8_t>(10 + digit);
+    values[static_cast<size_t>('A' + digit)] = static_cast<uint8_t>(10 + digit);
+  }
+  return values;
+}
+constexpr std::array<uint8_t, 256> kHexDigitValues = makeHexDigitValues();
+
 bool isDigit(char byte) {
   return byte >= '0' && byte <= '9';
 }
@@ -108,7 +122,52 @@ std::string withHexCode(const char* prefix, unsigned code) {
   return text;
 }
 
-void appendUtf8(uint32_t character, std::string& out) {
+// The text of a string with escapes, decoded into a buffer that keeps its room from string to
+// string (its whole size is room; what is used is counted apart). Runs between escapes are copied
+// in sixteen-byte pieces into room made ahead, so that a string of many short runs makes no call
+// per run.
+class DecodedText {
+ public:
+  explicit DecodedText(std::string& buffer) : buffer_(buffer) {}
+
+  void operator+=(char byte) {
+    makeRoom(1);
+    buffer_[size_++] = byte;
+  }
+  void append(const char* bytes, size_t count) {
+    makeRoom(count);
+    std::memcpy(buffer_.data() + size_, bytes, count);
+    size_ += count;
+  }
+  // Appends the input's bytes [run, runEnd); the input may be read up to inputEnd, its
+  // terminating NUL, and pieces are copied whole where it allows.
+  void appendRun(const char* run, const char* runEnd, const char* inputEnd) {
+    auto count = static_cast<size_t>(runEnd - run);
+    size_t whole = (count + kPiece - 1) / kPiece * kPiece;
+    makeRoom(whole);
+    char* out = buffer_.data() + size_;
+    size_ += count;
+    if (static_cast<size_t>(inputEnd - run) < whole) {
+      std::memcpy(out, run, count);
+      return;
+    }
+    for (size_t at = 0; at < count; at += kPiece)
+      std::memcpy(out + at, run + at, kPiece);
+  }
+  std::string_view view() const { return std::string_view(buffer_.data(), size_); }
+
+ private:
+  static constexpr size_t kPiece = 16;
+  void makeRoom(size_t count) {
+    if (buffer_.size() - size_ >= count) return;
+    buffer_.resize(std::max(2 * buffer_.size(), size_ + count + 64));
+  }
+
+  std::string& buffer_;
+  size_t size_ = 0;
+};
+
+void appendUtf8(uint32_t character, DecodedText& out) {
   if (character < 0x80) {
     out += static_cast<char>(character);
   } else if (character < 0x800) {
@@ -174,6 +233,108 @@ uint32_t runStopMarks16(const char* bytes) {
 #endif
 }
 
+// Sixteen bytes of string text, one bit a byte for each class that a run's scan looks at.
+struct TextBlock {
+  uint32_t stops;         // bytes of ctrl (the terminating NUL among them)
+  uint32_t nonAscii;      // bytes from 0x80 up
+  uint32_t leadsOfTwo;    // 0xC2..0xDF
+  uint32_t leadsOfThree;  // 0xE0..0xEF
+  uint32_t leadsOfFour;   // 0xF0..0xF4
+  uint32_t follows;       // continuation bytes, 0x80..0xBF
+  uint32_t follows8;      // 0x80..0x8F
+  uint32_t follows9;      // 0x80..0x9F
+  // Leads whose second byte is bounded: the overlong forms start 0xE0 0x80..0x9F and 0xF0
+  // 0x80..0x8F, the surrogates 0xED 0xA0..0xBF, and 0xF4 0x90..0xBF lies beyond U+10FFFF.
+  uint32_t e0;
+  uint32_t ed;
+  uint32_t f0;
+  uint32_t f4;
+};
+
+// With SSE2 (every x86-64 processor) each class is a comparison or two over the whole block.
+TextBlock classify16(const char* bytes) {
+#if defined(__SSE2__)
+  __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+  auto marks = [](__m128i bits) { return static_cast<uint32_t>(_mm_movemask_epi8(bits)); };
+  auto equal = [&block](__m128i mask, int value) {
+    return _mm_cmpeq_epi8(_mm_and_si128(block, mask), _mm_set1_epi8(static_cast<char>(value)));
+  };
+  __m128i controls = _mm_andnot_si128(_mm_cmplt_epi8(block, _mm_setzero_si128()),
+                                      _mm_cmplt_epi8(block, _mm_set1_epi8(0x20)));
+  __m128i quoteOrBackslash = _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('"')),
+                                          _mm_cmpeq_epi8(block, _mm_set1_epi8('\\')));
+  // 0xC0 and 0xC1 would only start overlong forms.
+  __m128i notOverlong = _mm_cmpgt_epi8(block, _mm_set1_epi8(static_cast<char>(0xC1)));
+  // 0xF5 and above would go beyond U+10FFFF.
+  __m128i belowF5 = _mm_cmplt_epi8(block, _mm_set1_epi8(static_cast<char>(0xF5)));
+  __m128i topThree = _mm_set1_epi8(static_cast<char>(0xE0));
+  __m128i topFour = _mm_set1_epi8(static_cast<char>(0xF0));
+  auto byte = [&block, &marks](int value) {
+    return marks(_mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(value))));
+  };
+  return TextBlock{.stops = marks(_mm_or_si128(controls, quoteOrBackslash)),
+                   .nonAscii = marks(block),
+                   .leadsOfTwo = marks(_mm_and_si128(equal(topThree, 0xC0), notOverlong)),
+                   .leadsOfThree = marks(equal(topFour, 0xE0)),
+                   .leadsOfFour = marks(
+                       _mm_and_si128(equal(_mm_set1_epi8(static_cast<char>(0xF8)), 0xF0), belowF5)),
+                   .follows = marks(equal(_mm_set1_epi8(static_cast<char>(0xC0)), 0x80)),
+                   .follows8 = marks(equal(topFour, 0x80)),
+                   .follows9 = marks(equal(topThree, 0x80)),
+                   .e0 = byte(0xE0),
+                   .ed = byte(0xED),
+                   .f0 = byte(0xF0),
+                   .f4 = byte(0xF4)};
+#else
+  TextBlock block{};
+  for (uint32_t i = 0; i < 16; ++i) {
+    auto byte = static_cast<unsigned char>(bytes[i]);
+    uint32_t bit = uint32_t{1} << i;
+    if (byte < 0x80 && kRunStops[byte]) block.stops |= bit;
+    if (byte >= 0x80) block.nonAscii |= bit;
+    if (byte >= 0xC2 && byte <= 0xDF) block.leadsOfTwo |= bit;
+    if ((byte & 0xF0) == 0xE0) block.leadsOfThree |= bit;
+    if (byte >= 0xF0 && byte <= 0xF4) block.leadsOfFour |= bit;
+    if ((byte & 0xC0) == 0x80) block.follows |= bit;
+    if ((byte & 0xF0) == 0x80) block.follows8 |= bit;
+    if ((byte & 0xE0) == 0x80) block.follows9 |= bit;
+    if (byte == 0xE0) block.e0 |= bit;
+    if (byte == 0xED) block.ed |= bit;
+    if (byte == 0xF0) block.f0 |= bit;
+    if (byte == 0xF4) block.f4 |= bit;
+  }
+  return block;
+#endif
+}
+
+// How many bytes of the block a run takes in one step when its non-ASCII text before the first
+// stop is all well-formed UTF-8: up to the stop, or up to a sequence that the block cuts off,
+// which the next step takes whole. kNotPlain when the block holds anything else before its stop,
+// which is then checked sequence by sequence and refused where it is malformed.
+constexpr uint32_t kNotPlain = 32;
+uint32_t plainLength(const TextBlock& block) {
+  uint32_t length = block.stops == 0 ? 16 : static_cast<uint32_t>(std::countr_zero(block.stops));
+  uint32_t before = (uint32_t{1} << length) - 1;
+  uint32_t leads = block.leadsOfTwo | block.leadsOfThree | block.leadsOfFour;
+  if ((block.nonAscii & ~(leads | block.follows) & before) != 0) return kNotPlain;
+  // Every continuation belongs to the lead one to three bytes before it, and every lead has all of
+  // its own: a lead where a continuation is owed shows as a difference. At a stop, the stop's own
+  // place counts, so a sequence cut off by it does not pass.
+  uint32_t places = length == 16 ? 0xFFFF : (before << 1) | 1;
+  uint32_t longer = block.leadsOfThree | block.leadsOfFour;
+  uint32_t owed = leads << 1 | longer << 2 | block.leadsOfFour << 3;
+  if ((block.follows & places) != (owed & places)) return kNotPlain;
+  uint32_t highSeconds = block.follows & ~block.follows9;
+  uint32_t badSeconds = (block.e0 << 1 & block.follows9) | (block.ed << 1 & highSeconds) |
+                        (block.f0 << 1 & block.follows8) |
+                        (block.f4 << 1 & block.follows & ~block.follows8);
+  if ((badSeconds & places) != 0) return kNotPlain;
+  if (length < 16) return length;
+  uint32_t cutOff =
+      (block.leadsOfTwo & 0x8000) | (block.leadsOfThree & 0xC000) | (block.leadsOfFour & 0xE000);
+  return cutOff == 0 ? 16 : static_cast<uint32_t>(std::countr_zero(cutOff));
+}
+
 // The first byte of [cursor, end) that a written string must escape, or end.
 const char* firstToEscape(const char* cursor, const char* end) {
   for (; end - cursor >= 8; cursor += 8) {
@@ -215,7 +376,7 @@ bool needsEscaping(std::string_view text) {
 // scientific exponents from 2^31 on, which digits and exponent together can otherwise reach.
 bool hasReadableExponent(const base::Decimal& decimal) {
   constexpr int64_t kLimit = int64_t{1} << 31;
-  int64_t scientific = static_cast<int64_t>(decimal.digits().size()) + decimal.exponent() - 1;
+  int64_t scientific = static_cast<int64_t>(decimal.digitCount()) + decimal.exponent() - 1;
   return scientific > -kLimit && scientific < kLimit;
 }
 
@@ -303,7 +464,7 @@ class JsonReader {
   std::string_view scanRestOfEscapedString(const char* run, Error* error);
   [[gnu::always_inline]] bool skipRun();
   bool failMalformedUtf8(Error* error);
-  bool scanEscape(std::string& text, Error* error);
+  bool scanEscape(DecodedText& text, Error* error);
   bool scanRestOfNull(Error* error);
   bool scanRestOfTrue(Error* error);
   bool scanRestOfFalse(Error* error);
@@ -321,6 +482,9 @@ class JsonReader {
   bool malformedUtf8_ = false;
   Scratch* scratch_ = nullptr;  // the thread's reading buffers, during a reading
 };
+
+// How many values the reading stack keeps room for between readings (a mebibyte's worth).
+constexpr size_t kKeptValues = (size_t{1} << 20) / sizeof(Value);
 
 }  // namespace
 
@@ -364,7 +528,6 @@ class JsonReader::ScratchLease {
   ScratchLease& operator=(const ScratchLease&) = delete;
 
  private:
-  static constexpr size_t kKeptValues = (size_t{1} << 20) / sizeof(Value);
   static constexpr size_t kKeptKeys = 1024;
   static constexpr size_t kKeptStringBytes = 64 * 1024;
   Scratch*& holder_;
@@ -783,9 +946,9 @@ bool JsonReader::scanNumber(Error* error) {
 }
 
 // Advances the cursor over plain string characters: up to a byte of ctrl, the terminating NUL
-// included. Sixteen bytes at a time (eight, then one, near the end of the text) while none of
-// them is a stop or a non-ASCII byte; non-ASCII characters are checked as whole sequences. Returns
-// false on malformed UTF-8.
+// included. Sixteen bytes at a time (eight, then one, near the end of the text) while they are
+// ASCII or well-formed UTF-8; blocks that are not are checked sequence by sequence. Returns false
+// on malformed UTF-8.
 inline bool JsonReader::skipRun() {
   // A local cursor: writes through the member would be repeated on every step, as the compiler
   // cannot tell them apart from writes to the text.
@@ -813,7 +976,17 @@ inline bool JsonReader::skipRun() {
       }
     }
     if (static_cast<unsigned char>(*cursor) < 0x80) break;  // a byte of ctrl
-    // Non-ASCII text tends to come in runs; they are checked sequence after sequence.
+    // Non-ASCII text tends to come in runs: in blocks while they are well-formed, else sequence
+    // after sequence.
+    if (end - cursor >= 16) {
+      TextBlock block = classify16(cursor);
+      uint32_t length = plainLength(block);
+      if (length != kNotPlain) {  // up to the stop, or to a sequence cut off at the block's end
+        cursor += length;
+        if (block.stops != 0) break;
+        continue;
+      }
+    }
     do {
       size_t length = Utf8Validator::sequenceLength(cursor, end);
       if (length == 0) {
@@ -842,14 +1015,14 @@ inline std::string_view JsonReader::scanRestOfString(Error* error) {
 
 std::string_view JsonReader::scanRestOfEscapedString(const char* run, Error* error) {
   constexpr std::string_view kFailed;
-  // Escapes: the pieces gather in a buffer that keeps its capacity from string to string.
-  std::string& buffer = scratch_->stringBuffer;
-  buffer.assign(run, static_cast<size_t>(c_ - run));
+  // Escapes: the pieces gather in the string buffer, which keeps its room from string to string.
+  DecodedText text(scratch_->stringBuffer);
+  text.appendRun(run, c_, end_);
   for (;;) {
     char stop = *c_;
     if (stop == '"') {
       ++c_;
-      return buffer;
+      return text.view();
     }
     if (stop != '\\') {
       fail(error, kControlCharacter,
@@ -857,7 +1030,7 @@ std::string_view JsonReader::scanRestOfEscapedString(const char* run, Error* err
       return kFailed;
     }
     ++c_;
-    if (!scanEscape(buffer, error)) return kFailed;
+    if (!scanEscape(text, error)) return kFailed;
     if (*c_ == '\0') {
       fail(error, kUnexpectedEnd, "Unexpected EOF while parsing string");
       return kFailed;
@@ -868,7 +1041,7 @@ std::string_view JsonReader::scanRestOfEscapedString(const char* run, Error* err
       failMalformedUtf8(error);
       return kFailed;
     }
-    buffer.append(run, static_cast<size_t>(c_ - run));
+    text.appendRun(run, c_, end_);
   }
 }
 
@@ -877,7 +1050,7 @@ bool JsonReader::failMalformedUtf8(Error* error) {
   return fail(error, kNoInput, "Input was 'nil'");
 }
 
-bool JsonReader::scanEscape(std::string& text, Error* error) {
+bool JsonReader::scanEscape(DecodedText& text, Error* error) {
   char letter = *c_;
   switch (letter) {
     case '"':
@@ -947,17 +1120,8 @@ bool JsonReader::scanUnicodeChar(uint32_t& character, Error* error) {
 bool JsonReader::scanHexQuad(uint32_t& unit, Error* error) {
   uint32_t value = 0;
   for (int i = 0; i < 4; ++i, ++c_) {
-    char digit = *c_;
-    uint32_t nibble;
-    if (digit >= '0' && digit <= '9') {
-      nibble = static_cast<uint32_t>(digit - '0');
-    } else if (digit >= 'a' && digit <= 'f') {
-      nibble = static_cast<uint32_t>(digit - 'a' + 10);
-    } else if (digit >= 'A' && digit <= 'F') {
-      nibble = static_cast<uint32_t>(digit - 'A' + 10);
-    } else {
-      return fail(error, kBadUnicodeEscape, "Missing hex digit in quad");
-    }
+    uint8_t nibble = kHexDigitValues[static_cast<unsigned char>(*c_)];
+    if (nibble > 0xF) return fail(error, kBadUnicodeEscape, "Missing hex digit in quad");
     value = value << 4 | nibble;
   }
   unit = value;
@@ -1101,6 +1265,17 @@ JsonReader::Continuation JsonReader::failed(Error* error, int64_t code, const ch
 
 void JsonReader::pushArray(size_t bottom) {
   std::vector<Value>& values = scratch_->values;
+  // A root array holds the whole stack: unless that would leave much room unused, the stack
+  // itself becomes the array, its elements not moved, and the stack starts again with as much room.
+  bool isRoot = bottom == 0 && scratch_->frames.size() == 1;
+  if (isRoot && values.size() >= values.capacity() / 2) {
+    size_t room = std::min(values.capacity(), kKeptValues);
+    base::Array array = std::move(values);
+    values = std::vector<Value>();
+    values.reserve(room);
+    values.emplace_back(std::move(array));
+    return;
+  }
   auto first = values.begin() + static_cast<std::ptrdiff_t>(bottom);
   base::Array array(std::make_move_iterator(first), std::make_move_iterator(values.end()));
   values.resize(bottom);

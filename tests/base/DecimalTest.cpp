@@ -31,6 +31,17 @@ TEST(DecimalTest, NormalisesSoEqualNumbersCompareEqual) {
   EXPECT_EQ(Decimal::fromString("0.000e5"), Decimal());
   EXPECT_EQ(Decimal::fromString("1.50"), Decimal::fromString("15e-1"));
   EXPECT_EQ(Decimal::fromString("100"), Decimal(100));
+  // Significands past nineteen digits are held apart, and compare and copy by their digits.
+  auto twenty = Decimal::fromString("12345678901234567890.5e1").value();
+  EXPECT_EQ(Decimal(twenty), Decimal::fromString("123456789012345678905"));
+  EXPECT_NE(twenty, Decimal::fromString("123456789012345678904"));
+  EXPECT_EQ(Decimal::fromString("9999999999999999999"),
+            Decimal::fromString("99999999999999999990e-1"));
+  EXPECT_EQ(roundTrip("9999999999999999999"), "9999999999999999999");
+  EXPECT_EQ(twenty.digitCount(), 21u);
+  EXPECT_EQ(Decimal::fromString("1000000000000000001")->digitCount(), 19u);
+  EXPECT_EQ(Decimal::fromString("99.9")->digitCount(), 3u);
+  EXPECT_EQ(Decimal::fromString("-0.000120")->digits(), "12");
 }
 
 TEST(DecimalTest, RefusesTextOutsideTheNumberGrammar) {

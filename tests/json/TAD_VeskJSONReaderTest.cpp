@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Utf8Validator.h"
 #include "json/TAD_VeskJSON.h"
 #include "tests/json/ErrorChain.h"
 
@@ -184,6 +185,39 @@ TEST(VeskJSONReaderTest, ReadsEachKindOfValue) {
   }
 }
 
+// Strings are checked as UTF-8 many bytes at a time; wherever a character falls among those
+// blocks — near the end of the text or not, in keys and after escapes alike — a string reads
+// exactly when its bytes are UTF-8.
+TEST(VeskJSONReaderTest, ChecksUtf8WhereverTheScanSplitsTheText) {
+  const std::string kSequences[] = {
+      "\xc2\x80", "\xdf\xbf", "\xe0\xa0\x80", "\xed\x9f\xbf", "\xee\x80\x80", "\xf0\x90\x80\x80",
+      "\xf4\x8f\xbf\xbf", "\xc3\xa9\xe6\x97\xa5\xf0\x9f\x8e\xb5\xc3\xa9",
+      // Malformed: overlong, surrogate, beyond U+10FFFF, cut off, a stray continuation.
+      "\xc0\x80", "\xc1\xbf", "\xe0\x9f\xbf", "\xf0\x8f\xbf\xbf", "\xed\xa0\x80",
+      "\xf4\x90\x80\x80", "\xf5\x80\x80\x80", "\xc3", "\xe6\x97", "\xf0\x9f\x8e", "\x80",
+      "\xc3\xa9\xa9", "\xe6\xc3\xa9", "\xf0\x9f\x8e\xb5\xb5"};
+  const std::string kFar = "\"" + std::string(20, 'x') + "\"";
+  for (const std::string& sequence : kSequences) {
+    bool wellFormed = Utf8Validator::isValid(sequence);
+    for (size_t offset = 0; offset < 34; ++offset) {
+      std::string text = std::string(offset, 'a') + sequence + std::string(offset % 5, 'b');
+      for (const std::string& escape : {std::string(), std::string("\\n")}) {
+        std::string read = escape.empty() ? text : "\n" + text;
+        std::string string = "\"" + escape + text + "\"";
+        for (const std::string& json : {"[" + string + "]", "[" + string + "," + kFar + "]",
+                                        "{" + string + ":" + kFar + "}"}) {
+          std::optional<Value> value = TAD_VeskJSON().objectWithString(json);
+          ASSERT_EQ(value.has_value(), wellFormed) << json;
+          if (!value) continue;
+          EXPECT_TRUE(value->isArray() ? value->asArray()->front() == Value(read)
+                                       : value->find(read) != nullptr)
+              << json;
+        }
+      }
+    }
+  }
+}
+
 TEST(VeskJSONReaderTest, KeepsTheDigitsOfNumbersBeyondSixtyFourBits) {
   for (const char* text : {"9223372036854775808", "-9223372036854775809", "9999999999999999999",
                            "18446744073709551617", "123456789012345678901234567890"}) {
@@ -237,6 +271,26 @@ TEST(VeskJSONReaderTest, StopsUnlimitedNestingAtTheSafetyLimitInsteadOfExhaustin
     ASSERT_EQ(refused.size(), kLimit + 1);
     EXPECT_EQ(refused.back(), "7: Nested too deep");
   }
+}
+
+// Readings share buffers (a root array may take over the buffer its elements were read into);
+// what one reading returned stays whole through the next ones, of every size.
+TEST(VeskJSONReaderTest, AValueReadOutlivesTheReadingsAfterIt) {
+  auto arrayOf = [](size_t count) {
+    std::string text = "[";
+    for (size_t i = 0; i < count; ++i)
+      text += (i > 0 ? ",\"" : "\"") + std::to_string(i) + " of a text too long to be short\"";
+    return text + "]";
+  };
+  std::vector<Value> kept;
+  for (size_t count : {3000, 1, 3000, 20000, 0, 5})
+    kept.push_back(TAD_VeskJSON().objectWithString(arrayOf(count)).value());
+  for (const Value& value : kept) {
+    const Array& array = *value.asArray();
+    for (size_t i = 0; i < array.size(); ++i)
+      ASSERT_EQ(array[i], Value(std::to_string(i) + " of a text too long to be short"));
+  }
+  EXPECT_EQ(kept[3].asArray()->size(), 20000u);
 }
 
 TEST(VeskJSONReaderTest, LeavesNoStateFromAFailedCallBehind) {
