@@ -3,15 +3,15 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+
+#include "base/FileIO.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace {
 
@@ -25,42 +25,25 @@ struct Result {
 
 class TadtoolTest : public testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tadtool-XXXXXX").string();
-    ASSERT_TRUE(mkdtemp(pattern.data()));
-    folder_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
-
   // Writes a file into the temporary folder and answers its path.
   std::string file(const std::string& name, const std::string& text) {
-    std::filesystem::path path = folder_ / name;
+    const std::string path = folder_ / name;
     std::ofstream(path, std::ios::binary) << text;
-    return path.string();
+    return path;
   }
 
   Result run(const std::string& arguments, const std::string& input = "") {
     const std::string in = file("stdin", input);
-    const std::filesystem::path out = folder_ / "stdout", err = folder_ / "stderr";
-    const std::string command = std::string(TADTOOL_PATH) + " " + arguments + " <" + in + " >" +
-                                out.string() + " 2>" + err.string();
+    const std::string out = folder_ / "stdout", err = folder_ / "stderr";
+    const std::string command =
+        std::string(TADTOOL_PATH) + " " + arguments + " <" + in + " >" + out + " 2>" + err;
     const int raw = std::system(command.c_str());
-    Result result;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = contents(out);
-    result.err = contents(err);
-    return result;
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, base::readFile(out).value_or(""),
+            base::readFile(err).value_or("")};
   }
 
  private:
-  static std::string contents(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  std::filesystem::path folder_;
+  test_support::TemporaryFolder folder_;
 };
 
 // ---- json ----

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -19,6 +18,7 @@
 #include "platform/sim/SimPlatform.h"
 #include "tests/ads/Object/AdObjectFixture.h"
 #include "tests/ads/ViewController/ScreenTestFixture.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace {
 
@@ -55,17 +55,12 @@ class DispatchRecorder : public TADOpener {
 class TADOpenerTest : public ScreenTestFixture {
  protected:
   TADOpenerTest() {
-    char folder[] = "/tmp/opener-test-XXXXXX";
-    caches_ = ::mkdtemp(folder);
-    platform_.setCachesDirectory(caches_);
+    platform_.setCachesDirectory(caches_.path());
     TADOpener::resetRepeatCount();
     opener_->setDelegateManager(manager_);
     opener_->setViewController(root_);
   }
-  ~TADOpenerTest() override {
-    tracker_.reset();
-    std::filesystem::remove_all(caches_);
-  }
+  ~TADOpenerTest() override { tracker_.reset(); }
 
   static TADNotification message(base::Dictionary parameters) {
     return TADNotification("open", std::move(parameters));
@@ -84,7 +79,7 @@ class TADOpenerTest : public ScreenTestFixture {
     return std::dynamic_pointer_cast<MailComposeViewController>(root_->modalViewController());
   }
 
-  std::string caches_;
+  test_support::TemporaryFolder caches_;
   std::shared_ptr<TADOpener> opener_ = TADOpener::init();
   std::shared_ptr<TADClickTracker> tracker_ = TADClickTracker::init();
 };

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +21,7 @@
 #include "signals/TADSignalRecord.h"
 #include "signals/TADSignals.h"
 #include "signals/TADSignalsTesting.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace {
 
@@ -61,9 +61,7 @@ constexpr double kSignalsClock = 12.5;
 class TADWebViewDelegateTest : public ::testing::Test {
  protected:
   TADWebViewDelegateTest() {
-    char folder[] = "/tmp/web-view-delegate-test-XXXXXX";
-    caches_ = ::mkdtemp(folder);
-    platform_.setCachesDirectory(caches_);
+    platform_.setCachesDirectory(caches_.path());
     signals::setClockForTesting([] { return kSignalsClock; });
     signals::setStackTraceForTesting([] { return std::string("frame"); });
     signals::resetForTesting();
@@ -77,7 +75,6 @@ class TADWebViewDelegateTest : public ::testing::Test {
     TADStatistics::releaseSharedStatistics();
     signals::setClockForTesting({});
     signals::setStackTraceForTesting({});
-    std::filesystem::remove_all(caches_);
   }
 
   SimWebViewPeer& peer() { return SimWebViewPeer::of(*webView_); }
@@ -94,7 +91,7 @@ class TADWebViewDelegateTest : public ::testing::Test {
   }
 
   platform::sim::SimPlatform platform_;
-  std::string caches_;
+  test_support::TemporaryFolder caches_;
   std::shared_ptr<platform::WebView> webView_ =
       std::make_shared<platform::WebView>(platform::Rect{0, 0, 320, 50});
   std::shared_ptr<RecordingOpener> opener_ = std::make_shared<RecordingOpener>();

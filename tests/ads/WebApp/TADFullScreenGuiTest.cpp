@@ -14,28 +14,17 @@
 // The full-screen screens over the phone screen with real WebKit pages on a loopback server.
 namespace {
 
-using platform::gtk::GtkPlatform;
 using test_support::LoopbackHTTPServer;
 
-class TADFullScreenGuiTest : public ::testing::Test {
+class TADFullScreenGuiTest : public platform::gtk::testing::PhonePlatformTest {
  protected:
   void SetUp() override {
-    platform = platform::gtk::testing::makePlatform(console, platform::UserInterfaceIdiom::Phone);
-    ASSERT_TRUE(platform);
-    window = platform::gtk::testing::launchWithKeyWindow(*platform, root);
-    ASSERT_TRUE(window);
+    launch();
     server.route("/", LoopbackHTTPServer::Response::ok(
                           R"(<title>Land</title><a id="next" href="/next">next</a>)",
                           {{"Content-Type", "text/html"}}));
     server.route("/next", LoopbackHTTPServer::Response::ok("<title>Next</title>",
                                                            {{"Content-Type", "text/html"}}));
-  }
-
-  bool eventually(const std::function<bool()>& done) {
-    return platform->runLoop().runUntil(done, 10);
-  }
-  std::string evaluate(platform::WebView& webView, const std::string& script) {
-    return platform::gtk::testing::evaluateIn(*platform, webView, script);
   }
 
   static GtkToolbar* findToolbar(GtkWidget* widget) {
@@ -49,11 +38,6 @@ class TADFullScreenGuiTest : public ::testing::Test {
     return found;
   }
 
-  std::shared_ptr<platform::gtk::testing::RecordingConsole> console =
-      std::make_shared<platform::gtk::testing::RecordingConsole>();
-  std::unique_ptr<GtkPlatform> platform;
-  std::shared_ptr<platform::Window> window;
-  std::shared_ptr<platform::ViewController> root = std::make_shared<platform::ViewController>();
   LoopbackHTTPServer server;
 };
 

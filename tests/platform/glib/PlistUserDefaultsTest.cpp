@@ -24,6 +24,7 @@
 #include "platform/Console.h"
 #include "platform/glib/ApplicationFolders.h"
 #include "platform/sim/SimPlatform.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace platform::glib {
 namespace {
@@ -32,14 +33,6 @@ namespace fs = std::filesystem;
 
 class PlistUserDefaultsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "defaults-XXXXXX").string();
-    ASSERT_TRUE(mkdtemp(pattern.data()));
-    folder_ = pattern;
-    path_ = (folder_ / "nested" / "org.example.App.plist").string();
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
   void writeFile(const std::string& bytes) {
     fs::create_directories(fs::path(path_).parent_path());
     std::ofstream(path_, std::ios::binary) << bytes;
@@ -65,8 +58,8 @@ class PlistUserDefaultsTest : public ::testing::Test {
   }
 
   sim::SimPlatform platform_;
-  fs::path folder_;
-  std::string path_;
+  test_support::TemporaryFolder folder_;
+  std::string path_ = folder_ / "nested/org.example.App.plist";
 };
 
 base::Dictionary everyKind() {

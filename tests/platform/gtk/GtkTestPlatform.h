@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -23,6 +22,7 @@
 #include "platform/WebView.h"
 #include "platform/Window.h"
 #include "platform/gtk/GtkPlatform.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace platform {
 inline void PrintTo(const Rect& r, std::ostream* out) {
@@ -47,29 +47,17 @@ class RecordingConsole : public Console {
 // One web context for all the tests of a program, as the program has one; its website data and
 // caches live in a temporary folder that goes when the program ends.
 inline std::shared_ptr<GtkWebContext> testWebContext() {
-  struct Folder {
-    Folder() : path(glib::GCharPtr(g_dir_make_tmp("tad-webkit-XXXXXX", nullptr)).get()) {}
-    ~Folder() { std::filesystem::remove_all(path); }
-    std::string path;
-  };
-  static Folder folder;
-  static auto context =
-      std::make_shared<GtkWebContext>(folder.path + "/data", folder.path + "/cache");
+  static const test_support::TemporaryFolder folder;
+  static auto context = std::make_shared<GtkWebContext>(folder / "data", folder / "cache");
   return context;
 }
 
 // Points the library's caches (XDG_CACHE_HOME) at a folder of this test program, not the user's;
 // the folder goes when the program ends. Answers its path.
 inline const std::string& useTemporaryCacheHome() {
-  struct Folder {
-    Folder() : path(glib::GCharPtr(g_dir_make_tmp("tad-caches-XXXXXX", nullptr)).get()) {
-      ::setenv("XDG_CACHE_HOME", path.c_str(), 1);
-    }
-    ~Folder() { std::filesystem::remove_all(path); }
-    std::string path;
-  };
-  static const Folder folder;
-  return folder.path;
+  static const test_support::TemporaryFolder folder;
+  [[maybe_unused]] static const int pointed = ::setenv("XDG_CACHE_HOME", folder.path().c_str(), 1);
+  return folder.path();
 }
 
 inline std::unique_ptr<GtkPlatform> makePlatform(std::shared_ptr<RecordingConsole> console,
@@ -123,10 +111,31 @@ inline bool pageComesToSay(GtkPlatform& platform, WebView& webView, const std::s
   return false;
 }
 
+// A test on a phone platform of its own: launch() starts it with a key window whose root
+// controller is root, letting then add what the test needs while the program starts.
+class PhonePlatformTest : public ::testing::Test {
+ protected:
+  void launch(const std::function<void(Window&)>& then = {}) {
+    ASSERT_TRUE(platform);
+    window = launchWithKeyWindow(*platform, root, then);
+    ASSERT_TRUE(window);
+  }
+  bool eventually(const std::function<bool()>& done) {
+    return platform->runLoop().runUntil(done, 10);
+  }
+  std::string evaluate(WebView& webView, const std::string& script) {
+    return evaluateIn(*platform, webView, script);
+  }
+
+  std::shared_ptr<RecordingConsole> console = std::make_shared<RecordingConsole>();
+  std::unique_ptr<GtkPlatform> platform = makePlatform(console, UserInterfaceIdiom::Phone);
+  std::shared_ptr<ViewController> root = std::make_shared<ViewController>();
+  std::shared_ptr<Window> window;
+};
+
 // Where widget is drawn on the device screen (the stage), as laid out by GTK.
 inline Rect placeOnScreen(GtkWidget* widget, GtkWidget* stage) {
-  int x = 0;
-  int y = 0;
+  int x = 0, y = 0;
   gtk_widget_translate_coordinates(widget, stage, 0, 0, &x, &y);
   return Rect(x, y, gtk_widget_get_allocated_width(widget),
               gtk_widget_get_allocated_height(widget));
