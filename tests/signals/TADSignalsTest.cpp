@@ -70,8 +70,6 @@ class TADSignalsTest : public testing::Test {
   double now_ = 100.0;
 };
 
-// ---- Request texts ----
-
 TEST_F(TADSignalsTest, RequestTextIsAPinnedRecordOfTheFactsHandedOver) {
   now_ = 50.0;
   tad_htg(0, 0, 0);  // the component starts here
@@ -99,8 +97,6 @@ TEST_F(TADSignalsTest, BeforeAnyFactsAndAfterAResetTheRecordHoldsNone) {
   now_ = 200.0 + 1e9;
   EXPECT_EQ(fieldsOf(requestText().substr(4))[5], 0xFFFFFFFFu);
 }
-
-// ---- Click texts ----
 
 TEST_F(TADSignalsTest, ClickTextIsPinnedUnderAFixedStack) {
   signals::setStackTraceForTesting([] { return std::string("#0  app 0x0000000000001000 f()"); });
@@ -133,8 +129,6 @@ TEST(TADSignalRecordTest, StackDigestIgnoresAddressesButNotNames) {
   EXPECT_EQ(TADSignalRecord::digest(""), 2166136261u);
   EXPECT_EQ(TADSignalRecord::digest("a"), 0xE40C292Cu);
 }
-
-// ---- Contract of the entry points ----
 
 TEST_F(TADSignalsTest, LeavesAnOutStringThatIsNotEmptyAlone) {
   std::string out = "keep";

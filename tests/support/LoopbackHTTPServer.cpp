@@ -46,9 +46,8 @@ std::optional<std::string> LoopbackHTTPServer::Request::header(std::string_view 
 
 std::vector<std::string> LoopbackHTTPServer::Request::headerValues(std::string_view name) const {
   std::vector<std::string> values;
-  for (const auto& [field, value] : headers) {
+  for (const auto& [field, value] : headers)
     if (HTTPHeaderFields::sameName(field, name)) values.push_back(value);
-  }
   return values;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <tuple>
 
 #include "base/FileIO.h"
 #include "tests/support/TemporaryFolder.h"
@@ -46,8 +47,6 @@ class TadtoolTest : public testing::Test {
   test_support::TemporaryFolder folder_;
 };
 
-// ---- json ----
-
 TEST_F(TadtoolTest, CheckAcceptsWhatTheLibraryReads) {
   Result result = run("json check " + file("ok.json", "{\"a\":[1 2]}\n"));
   EXPECT_EQ(result.status, 0);
@@ -82,8 +81,6 @@ TEST_F(TadtoolTest, FormatPrintsTheHumanReadableFormOptionallySorted) {
             "{\n  \"a\" : 2,\n  \"b\" : 1\n}\n");
 }
 
-// ---- encode and decode ----
-
 // Every byte goes through standard input and output unchanged.
 TEST_F(TadtoolTest, EncodesAndDecodesEveryByteInEveryNamedEncoding) {
   std::string bytes;
@@ -116,8 +113,6 @@ TEST_F(TadtoolTest, RefusesInvalidTextWithStatusOne) {
   EXPECT_EQ(run("decode --encoding hex", "ab\r\n").out, "\xAB");
 }
 
-// ---- uule ----
-
 constexpr const char* kRecordHead =
     "role: 6 producer: 24 historical_role: 1 historical_producer: 12 timestamp: ";
 
@@ -129,29 +124,26 @@ std::string withoutLineEnd(std::string text) {
 // The value itself (its cipher, padding and quoting) is pinned by the location's own suite; here
 // each form of the command makes one, and decode gives its record back.
 TEST_F(TadtoolTest, EncodeMakesTheValueThatDecodeReadsBack) {
-  const struct {
-    const char* arguments;
-    const char* prefix;
-    const char* record;
-  } cases[] = {
+  // The command's arguments, how the value begins, and the record it holds.
+  const std::tuple<const char*, const char*, const char*> cases[] = {
       {"--lat 37.5 --lon -122.25 --accuracy 10 --timestamp 1700000000.5", "e1+",
        "1700000000500000 latlng <latitude_e7: 375000000 longitude_e7: -1222500000> radius: "
        "10000\n"},
       {R"(--description 'Gare "du Nord", Paris' --timestamp 1000)", "a+",
        "1000000000 loc: \"Gare 'du Nord', Paris\"\n"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.arguments);
-    Result encoded = run(std::string("uule encode ") + c.arguments);
+  for (const auto& [arguments, prefix, record] : cases) {
+    SCOPED_TRACE(arguments);
+    Result encoded = run(std::string("uule encode ") + arguments);
     ASSERT_EQ(encoded.status, 0) << encoded.err;
     const std::string wireForm = withoutLineEnd(encoded.out);
-    EXPECT_TRUE(wireForm.starts_with(c.prefix)) << wireForm;
+    EXPECT_TRUE(wireForm.starts_with(prefix)) << wireForm;
     EXPECT_EQ(wireForm.find_first_of("=\n"), std::string::npos);
     Result decoded = run("uule decode '" + wireForm + "'");
     ASSERT_EQ(decoded.status, 0) << decoded.err;
-    EXPECT_EQ(decoded.out, std::string(kRecordHead) + c.record);
+    EXPECT_EQ(decoded.out, std::string(kRecordHead) + record);
     // The same time makes the same value: the vector comes from the timestamp.
-    EXPECT_EQ(run(std::string("uule encode ") + c.arguments).out, encoded.out);
+    EXPECT_EQ(run(std::string("uule encode ") + arguments).out, encoded.out);
   }
 }
 
@@ -192,8 +184,6 @@ TEST_F(TadtoolTest, InputThatMakesNoValueIsRefusedWithAReason) {
     EXPECT_NE(result.err.find(said), std::string::npos) << result.err;
   }
 }
-
-// ---- Every command ----
 
 // Every command answers --help and -h with its own usage, and refuses wrong usage with status 2,
 // the reason and that usage.

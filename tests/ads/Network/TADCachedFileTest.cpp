@@ -66,9 +66,8 @@ class TADCachedFileTest : public ::testing::Test {
   // any other with the body dated kLastModified.
   void serveConditionally(const char* url, std::string body) {
     server().route(url, [body](const platform::URLRequest& request) {
-      if (request.valueForHTTPHeaderField("If-Modified-Since")) {
+      if (request.valueForHTTPHeaderField("If-Modified-Since"))
         return Reply::withStatus(304, {}, "not for the copy");
-      }
       return Reply::ok(body, {{"Last-Modified", kLastModified}});
     });
   }

@@ -56,9 +56,8 @@ class AdObjectFixture : public ::testing::Test {
   void serveAd(Reply reply) { serve(kAd, std::move(reply)); }
   int requestsFor(const std::string& url) {
     int count = 0;
-    for (const auto& request : platform.urlLoading().sentRequests()) {
-      if (request.url().absoluteString().starts_with(url)) ++count;
-    }
+    for (const auto& request : platform.urlLoading().sentRequests())
+      count += request.url().absoluteString().starts_with(url);
     return count;
   }
 

@@ -85,12 +85,9 @@ class TADOpenerTest : public ScreenTestFixture {
 };
 
 TEST_F(TADOpenerTest, MessagesGoWhereTheirActionSaysWithTheOrientationOfTheirO) {
-  struct Case {
-    base::Dictionary parameters;
-    std::vector<std::string> calls;
-  };
   const std::string u = "http://ad.talvik.test/landing";
-  const Case cases[] = {
+  // The message's parameters, and where it went.
+  const std::pair<base::Dictionary, std::vector<std::string>> cases[] = {
       {{{"a", "browser"}, {"u", u}}, {"browser " + u + " 1"}},
       {{{"a", "browser"}, {"u", u}, {"o", "p"}}, {"browser " + u + " 2"}},
       {{{"a", "video"}, {"u", u}, {"o", "l"}}, {"browser " + u + " 3"}},
@@ -105,10 +102,10 @@ TEST_F(TADOpenerTest, MessagesGoWhereTheirActionSaysWithTheOrientationOfTheirO) 
       {{{"a", "dance"}, {"u", u}}, {"app " + u}},
       {{{"u", u}}, {"app " + u}},
   };
-  for (const Case& c : cases) {
+  for (const auto& [parameters, calls] : cases) {
     auto recorder = std::make_shared<DispatchRecorder>();
-    recorder->openNotification(message(c.parameters));
-    EXPECT_EQ(recorder->calls, c.calls) << base::Value(c.parameters).description();
+    recorder->openNotification(message(parameters));
+    EXPECT_EQ(recorder->calls, calls) << base::Value(parameters).description();
   }
 }
 
@@ -117,11 +114,8 @@ TEST_F(TADOpenerTest, EveryOpenedMessageCountsAClickEvenWithoutAnAddress) {
   recorder->openNotification(message({{"a", "webapp"}, {"html", "<p>"}}));
   recorder->openNotification(message({{"a", "app"}, {"u", "tel:1"}}));
   recorder->openNotification(message({{"a", "app"}}));  // nothing to open: no click
-  EXPECT_EQ(TADStatistics::sharedStatistics()
-                .pendingParameters()
-                .find(kTADParameterPriorClickCount)
-                ->toInt64(),
-            2);
+  base::Dictionary pending = TADStatistics::sharedStatistics().pendingParameters();
+  EXPECT_EQ(pending.find(kTADParameterPriorClickCount)->toInt64(), 2);
 }
 
 TEST_F(TADOpenerTest, LeavingWaitsAtMostThreeTimesForTrackingsThenOpensAndResetsTheCounter) {
@@ -159,22 +153,18 @@ TEST_F(TADOpenerTest, WithoutTrackingsTheAddressLeavesOnTheNextPassEvenIfTheOpen
 }
 
 TEST_F(TADOpenerTest, TheMailComposerTakesToAsWrittenAndSplitsCcAndBcc) {
-  struct Case {
-    std::string address;
-    platform::MailMessage message;
-  };
-  const Case cases[] = {
+  const std::pair<std::string, platform::MailMessage> cases[] = {
       {"mailto:someone?cc=x,y&subject=Hi%20there", {{"someone"}, {"x", "y"}, {}, "Hi there", ""}},
       {"mailto:x,y", {{"x,y"}, {}, {}, "", ""}},
       {"mailto:", {{""}, {}, {}, "", ""}},
       {"mailto:a%20b?BCC=p,,q&Body=Line%0Atwo", {{"a%20b"}, {}, {"p", "", "q"}, "", "Line\ntwo"}},
   };
-  for (const Case& c : cases) {
-    auto composer = composerFor(c.address);
-    ASSERT_TRUE(composer) << c.address;
-    EXPECT_EQ(SimMailComposerPeer::of(*composer).message(), c.message) << c.address;
+  for (const auto& [address, mail] : cases) {
+    auto composer = composerFor(address);
+    ASSERT_TRUE(composer) << address;
+    EXPECT_EQ(SimMailComposerPeer::of(*composer).message(), mail) << address;
     SimMailComposerPeer::of(*composer).pressCancel();
-    EXPECT_FALSE(root_->modalViewController()) << c.address;
+    EXPECT_FALSE(root_->modalViewController()) << address;
   }
 }
 

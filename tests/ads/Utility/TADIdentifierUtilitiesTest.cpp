@@ -188,16 +188,14 @@ TEST_F(TADIdentifierUtilitiesTest, OnlyTheTwoLandscapeOrientationsSendL) {
   EXPECT_FALSE(utilities.isOrientationLandscape());
 }
 
-TEST_F(TADIdentifierUtilitiesTest, ScreenDensityIsTheScaleWhenReportedAndOneOtherwise) {
+// The density is the scale when reported and one otherwise.
+TEST_F(TADIdentifierUtilitiesTest, TheScreenHasItsDensityAndItsHeightAddsTheStatusBarWhileItShows) {
   platform.screen().setScale(2);
   EXPECT_EQ(parameter(kTADParameterScreenDensity), "2");
   platform.screen().setScale(1.5);
   EXPECT_EQ(parameter(kTADParameterScreenDensity), "1.5");
   platform.screen().setCanReportScale(false);
   EXPECT_EQ(parameter(kTADParameterScreenDensity), "1");
-}
-
-TEST_F(TADIdentifierUtilitiesTest, ScreenHeightAddsTheStatusBarOnlyWhileItShows) {
   EXPECT_EQ(platform.application().statusBarFrame(), platform::Rect(0, 0, 320, 20));
   platform.application().setStatusBarFrame(platform::Rect(0, 0, 320, 40));  // a taller bar
   EXPECT_EQ(parameter(kTADParameterScreenWidth), "320");
@@ -295,12 +293,14 @@ TEST_F(TADIdentifierUtilitiesTest, MetadataIsEmptyForAnythingButAReadableDiction
   EXPECT_EQ(TADIdentifierUtilities::readITunesMetadataFileAt(folder / "missing"),
             base::Dictionary());
   EXPECT_EQ(TADIdentifierUtilities::readITunesMetadataFileAt(folder.path()), base::Dictionary());
-  const std::string binary = binaryOf(kXmlMetadata);
-  for (const std::string bytes :
-       {std::string(R"(<plist version="1.0"><array><string>a</string></array></plist>)"), "[1, 2]",
-        "", "\x01\x02 not a property list", "bplist00 truncated",
-        binary.substr(0, binary.size() - 1)})
-    EXPECT_EQ(read(bytes), base::Dictionary()) << bytes;
+  EXPECT_EQ(read(R"(<plist version="1.0"><array><string>a</string></array></plist>)"),
+            base::Dictionary());
+  EXPECT_EQ(read("[1, 2]"), base::Dictionary());
+  EXPECT_EQ(read(""), base::Dictionary());
+  EXPECT_EQ(read("\x01\x02 not a property list"), base::Dictionary());
+  EXPECT_EQ(read("bplist00 truncated"), base::Dictionary());
+  std::string binary = binaryOf(kXmlMetadata);
+  EXPECT_EQ(read(binary.substr(0, binary.size() - 1)), base::Dictionary());
 }
 
 TEST_F(TADIdentifierUtilitiesTest, HostileMetadataFilesAreRefusedWhole) {

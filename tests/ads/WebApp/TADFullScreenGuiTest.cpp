@@ -27,17 +27,6 @@ class TADFullScreenGuiTest : public platform::gtk::testing::PhonePlatformTest {
                                                            {{"Content-Type", "text/html"}}));
   }
 
-  static GtkToolbar* findToolbar(GtkWidget* widget) {
-    if (GTK_IS_TOOLBAR(widget)) return GTK_TOOLBAR(widget);
-    if (!GTK_IS_CONTAINER(widget)) return nullptr;
-    GtkToolbar* found = nullptr;
-    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
-    for (GList* child = children; child && !found; child = child->next)
-      found = findToolbar(GTK_WIDGET(child->data));
-    g_list_free(children);
-    return found;
-  }
-
   LoopbackHTTPServer server;
 };
 
@@ -56,8 +45,10 @@ TEST_F(TADFullScreenGuiTest, TheBrowserLoadsFollowsALinkAndDoneRestoresTheScreen
   EXPECT_TRUE(vars->safariButton->isEnabled());
   EXPECT_FALSE(vars->backButton->isEnabled());
   // Every item shows something, the word "Done" included.
-  GtkToolbar* bar = findToolbar(platform->deviceScreen()->stage());
-  ASSERT_TRUE(bar);
+  std::vector<GtkWidget*> bars;
+  platform::gtk::testing::collectWidgets(platform->deviceScreen()->stage(), GTK_TYPE_TOOLBAR, bars);
+  ASSERT_FALSE(bars.empty());
+  GtkToolbar* bar = GTK_TOOLBAR(bars[0]);
   GtkToolItem* done = gtk_toolbar_get_nth_item(bar, gtk_toolbar_get_n_items(bar) - 1);
   GtkWidget* face = gtk_tool_button_get_icon_widget(GTK_TOOL_BUTTON(done));
   ASSERT_TRUE(face && gtk_widget_get_visible(face));

@@ -36,9 +36,8 @@ class RecordingConsole : public Console {
  public:
   void write(std::string_view line) override { lines.emplace_back(line); }
   bool saidSomethingWith(std::string_view text) const {
-    for (const std::string& line : lines) {
+    for (const std::string& line : lines)
       if (line.find(text) != std::string::npos) return true;
-    }
     return false;
   }
   std::vector<std::string> lines;
@@ -105,9 +104,8 @@ inline std::string evaluateIn(GtkPlatform& platform, WebView& webView, const std
 // Asks the page again until it answers text: for what the page comes to hear later.
 inline bool pageComesToSay(GtkPlatform& platform, WebView& webView, const std::string& script,
                            const std::string& text) {
-  for (int attempt = 0; attempt < 1000; ++attempt) {
+  for (int attempt = 0; attempt < 1000; ++attempt)
     if (evaluateIn(platform, webView, script) == text) return true;
-  }
   return false;
 }
 
@@ -175,12 +173,13 @@ inline double positionOf(GstElement* pipeline) {
   return static_cast<double>(position) / GST_SECOND;
 }
 
-inline void collectButtons(GtkWidget* widget, std::vector<GtkButton*>& buttons) {
-  if (GTK_IS_BUTTON(widget)) buttons.push_back(GTK_BUTTON(widget));
+// Adds the widgets of type in widget's tree to found, each before its children.
+inline void collectWidgets(GtkWidget* widget, GType type, std::vector<GtkWidget*>& found) {
+  if (G_TYPE_CHECK_INSTANCE_TYPE(widget, type)) found.push_back(widget);
   if (!GTK_IS_CONTAINER(widget)) return;
   GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
   for (GList* child = children; child; child = child->next)
-    collectButtons(GTK_WIDGET(child->data), buttons);
+    collectWidgets(GTK_WIDGET(child->data), type, found);
   g_list_free(children);
 }
 
