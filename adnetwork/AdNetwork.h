@@ -31,7 +31,6 @@ namespace adnetwork {
 //   /landing/<name>/<page>     landing pages 1 and 2 of a site, each linking to the other
 //   /aclk?ai=…&adurl=<address> the creatives' click address: redirects to adurl (host-relative
 //                              or a web address), whatever the library appends to the query
-//   /avmo/slot?slotname=…      the page script's question whether the slot is served
 // Impression and click tracking addresses name the ad ("ad=N&creative=<name>"); a redirect chain
 // fault names its links ("hop=K").
 class AdNetwork {
@@ -104,9 +103,9 @@ class AdNetwork {
   // Serve only this creative from now on (empty: back to rotation). False for an unknown name.
   // Rotation goes through the creatives in order, one per ad page served.
   bool pinCreative(const std::string& name);
-  // The slot names the network has nothing for ("unableToServe"). The page script asks the
-  // network about the slot at each build (GET /avmo/slot?slotname=…), so this takes effect at the
-  // next ad request, whatever copy of the script the library keeps.
+  // The slot names the network has nothing for ("unableToServe"). They are written into the page
+  // script as it is served, whose "Last-Modified" moves with them: a library that keeps a copy of
+  // the script hears of a slot refused later when it next checks its copy (within a day).
   void refuseSlot(const std::string& slotname);
   void setRefreshSeconds(double seconds);
 

@@ -3,6 +3,8 @@
 #include <libsoup/soup.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 
 #include "adnetwork/EmbeddedFiles.h"
 #include "platform/glib/GlibPtr.h"
@@ -26,22 +28,46 @@ constexpr const char kThrowingBuild[] =
     "\n// This variant throws.\nfunction AVMO_buildAdURL(params) {\n"
     "  throw new Error('AVMO_buildAdURL failed on purpose');\n}\n";
 
+// name as a script string literal that stays inert inside the build page's <script> element:
+// quotes, backslashes, "<" and control characters escaped.
+std::string scriptString(const std::string& name) {
+  std::string literal = "'";
+  for (unsigned char c : name) {
+    if (c < 0x80 && !std::isalnum(c) && c != ' ' && c != '-' && c != '_' && c != '.') {
+      char escape[7];
+      std::snprintf(escape, sizeof escape, "\\u%04x", c);
+      literal += escape;
+    } else {
+      literal += static_cast<char>(c);
+    }
+  }
+  return literal + "'";
+}
+
 }  // namespace
 
 PageScript::PageScript(std::time_t startTime) : lastModified_(startTime) {}
 
-std::string PageScript::text(Variant variant) {
+std::string PageScript::text(Variant variant, const std::set<std::string>& refusedSlots) {
   std::string script(EmbeddedFiles::find("sdk-core-v40.js").value_or(""));
   if (variant == Variant::Silent) script += kSilentBuild;
   if (variant == Variant::Throws) script += kThrowingBuild;
-  return script;
+  if (refusedSlots.empty()) return script;
+  script += "\nAVMO_REFUSED_SLOTS = [";
+  for (const std::string& slot : refusedSlots) {
+    if (&slot != &*refusedSlots.begin()) script += ", ";
+    script += scriptString(slot);
+  }
+  return script + "];\n";
 }
 
 platform::ScriptedReply PageScript::reply(Variant variant,
+                                          const std::set<std::string>& refusedSlots,
                                           const std::optional<std::string>& ifModifiedSince,
                                           std::time_t now) {
-  if (lastServed_ && *lastServed_ != variant) lastModified_ = std::max(now, lastModified_ + 1);
-  lastServed_ = variant;
+  std::string served = text(variant, refusedSlots);
+  if (lastServed_ && *lastServed_ != served) lastModified_ = std::max(now, lastModified_ + 1);
+  lastServed_ = served;
   platform::ScriptedReply::Fields fields{{"Last-Modified", httpDate(lastModified_)},
                                          {"Cache-Control", "no-cache"}};
   auto since = ifModifiedSince ? parseHttpDate(*ifModifiedSince) : std::nullopt;
@@ -49,7 +75,7 @@ platform::ScriptedReply PageScript::reply(Variant variant,
     return platform::ScriptedReply::withStatus(304, std::move(fields));
   }
   fields.emplace_back("Content-Type", "application/javascript; charset=utf-8");
-  return platform::ScriptedReply::ok(text(variant), std::move(fields));
+  return platform::ScriptedReply::ok(std::move(served), std::move(fields));
 }
 
 std::string PageScript::httpDate(std::time_t time) {

@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "platform/ScriptedReply.h"
@@ -10,12 +11,14 @@ namespace adnetwork {
 
 // The page script at "/avmo/sdk-core-v40.js" and its revalidation. The script's text is built in
 // (adnetwork/sdk-core-v40.js); two broken variants stand in for a script that never answers and
-// one that throws.
+// one that throws. The slot names the network refuses are written into the text served, so the
+// script answers without asking the network.
 //
 // The script carries "Last-Modified", and a fetch with "If-Modified-Since" at or after it gets
-// 304. Whenever the text served changes from one variant to another, "Last-Modified" moves ahead
-// (by at least a second), so that a client that kept a broken variant fetches the sound script
-// again rather than being told its copy is current.
+// 304. Whenever the text served changes (another variant, other refused slots), "Last-Modified"
+// moves ahead (by at least a second), so that a client that kept an earlier text (a broken
+// variant, a slot served then) fetches the current one rather than being told its copy is
+// current.
 class PageScript {
  public:
   enum class Variant { Sound, Silent, Throws };
@@ -23,10 +26,10 @@ class PageScript {
   // Texts first served at startTime (seconds since 1970).
   explicit PageScript(std::time_t startTime);
 
-  static std::string text(Variant variant);
+  static std::string text(Variant variant, const std::set<std::string>& refusedSlots = {});
   // The answer to a fetch made at now with the given "If-Modified-Since" value, if any.
-  platform::ScriptedReply reply(Variant variant, const std::optional<std::string>& ifModifiedSince,
-                                std::time_t now);
+  platform::ScriptedReply reply(Variant variant, const std::set<std::string>& refusedSlots,
+                                const std::optional<std::string>& ifModifiedSince, std::time_t now);
 
   // HTTP dates ("Sun, 06 Nov 1994 08:49:37 GMT").
   static std::string httpDate(std::time_t time);
@@ -34,7 +37,7 @@ class PageScript {
 
  private:
   std::time_t lastModified_;
-  std::optional<Variant> lastServed_;
+  std::optional<std::string> lastServed_;
 };
 
 }  // namespace adnetwork

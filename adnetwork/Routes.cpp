@@ -81,8 +81,7 @@ std::optional<AdNetwork::Route> Routes::routeOf(const std::string& path) {
 ScriptedReply Routes::answer(const Request& request, PageScript::Variant script) {
   const std::string& path = request.path;
   if (path == kScriptPath)
-    return script_.reply(script, request.ifModifiedSince, std::time(nullptr));
-  if (path == kSlotCheckPath) return slotCheck(request);
+    return script_.reply(script, refusedSlots_, request.ifModifiedSince, std::time(nullptr));
   if (path == kAdPath) return adPage();
   if (startsWith(path, "/creative/")) return creativeFile(path);
   if (path == kImpressionPath || path == kClickTrackingPath) {
@@ -91,13 +90,6 @@ ScriptedReply Routes::answer(const Request& request, PageScript::Variant script)
   if (path == kClickPath) return click(request);
   if (startsWith(path, "/landing/")) return landing(path);
   return notFound();
-}
-
-ScriptedReply Routes::slotCheck(const Request& request) const {
-  auto slot = request.query.find("slotname");
-  bool refused = slot == request.query.end() || refusedSlots_.count(slot->second) > 0;
-  return ScriptedReply::ok(refused ? "{\"refused\":true}" : "{\"refused\":false}",
-                           {{"Content-Type", "application/json"}, {"Cache-Control", "no-store"}});
 }
 
 ScriptedReply Routes::adPage() {

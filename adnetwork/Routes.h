@@ -13,7 +13,7 @@
 
 namespace adnetwork {
 
-// What the network answers when nothing is wrong: the page script and its slot check, ad pages,
+// What the network answers when nothing is wrong: the page script, ad pages,
 // creative files, tracking, the click redirector and landing pages. Faults are applied on top by
 // the server.
 class Routes {
@@ -26,8 +26,6 @@ class Routes {
   };
 
   static constexpr char kScriptPath[] = "/avmo/sdk-core-v40.js";
-  // Asked by the page script: does the network serve this slot? Answers {"refused": bool}.
-  static constexpr char kSlotCheckPath[] = "/avmo/slot";
   static constexpr char kAdPath[] = "/ad";
   static constexpr char kImpressionPath[] = "/track/impression";
   static constexpr char kClickTrackingPath[] = "/track/click";
@@ -49,7 +47,6 @@ class Routes {
   void setRefreshSeconds(double seconds) { refreshSeconds_ = seconds; }
 
  private:
-  platform::ScriptedReply slotCheck(const Request& request) const;
   platform::ScriptedReply adPage();
   platform::ScriptedReply creativeFile(const std::string& path) const;
   platform::ScriptedReply click(const Request& request) const;

@@ -1,12 +1,17 @@
 // The page script of the reference ad network. The library's build page calls AVMO_buildAdURL with
 // the request parameters (an object, or its JSON text); the script answers once, through a page
 // message: "invalidRequest" without a slot name, "unableToServe" when the network has nothing for
-// the slot, else "loadAdURL" with the ad address on the ad server and the request type.
+// the slot, else "loadAdURL" with the ad address on the ad server and the request type. It answers
+// at once, asking the network nothing.
 //
-// The build page's base address is the ad server's origin, so the ad address and the slot check
-// are made from the page's own location.
+// The build page's base address is the ad server's origin, so the ad address is made from the
+// page's own location.
 
 var AVMO_REQUEST_TYPE = 'sentrel';
+
+// The slot names the network has nothing for: the network names them at the end of the script as
+// it serves it.
+var AVMO_REFUSED_SLOTS = [];
 
 function AVMO_origin() {
   return location.protocol + '//' + location.host;
@@ -48,22 +53,9 @@ function AVMO_buildAdURL(params) {
     return;
   }
   var slotname = AVMO_text(params.slotname);
-  var check = new XMLHttpRequest();
-  check.open('GET', AVMO_origin() + '/avmo/slot?slotname=' + encodeURIComponent(slotname));
-  check.onload = function () {
-    var refused = true;
-    try {
-      refused = check.status != 200 || JSON.parse(check.responseText).refused !== false;
-    } catch (e) {
-    }
-    if (refused) {
-      AVMO_answer('unableToServe', { slotname: slotname });
-    } else {
-      AVMO_answer('loadAdURL', { type: AVMO_REQUEST_TYPE, url: AVMO_adAddress(params) });
-    }
-  };
-  check.onerror = function () {
-    AVMO_answer('unableToServe', { slotname: slotname, reason: 'slot check failed' });
-  };
-  check.send();
+  if (AVMO_REFUSED_SLOTS.indexOf(slotname) >= 0) {
+    AVMO_answer('unableToServe', { slotname: slotname });
+    return;
+  }
+  AVMO_answer('loadAdURL', { type: AVMO_REQUEST_TYPE, url: AVMO_adAddress(params) });
 }

@@ -201,6 +201,12 @@ class Bench {
     return result;
   }
 
+  // Lets the loop run idle for a while, so that the next measurement does not pay for the tail of
+  // the one before (the web process drawing the page it has just shown, tracking requests).
+  void settle() {
+    loop().runUntil([] { return false; }, 0.2);
+  }
+
   // Makes the next load fetch the page script anew: no stored copy, no date.
   void forgetScript() {
     platform::UserDefaults::standard().removeObjectForKey("talvik_stats_TADObjectPrivate");
@@ -212,7 +218,6 @@ class Bench {
   struct Floor {
     double get = -1;
     double render = -1;
-    double freshRender = -1;
   };
   Floor floor() {
     Floor result;
@@ -244,10 +249,6 @@ class Bench {
     // The banner's web view is made once and loads every ad; so does the floor's.
     if (!floorView_) floorView_ = makeView();
     result.render = render(*floorView_, outcome.body, url);
-    // What a view made for one page pays, as the ad object's hidden build view is.
-    auto fresh = makeView();
-    result.freshRender = render(*fresh, outcome.body, url);
-    fresh->removeFromSuperview();
     return result;
   }
 
@@ -324,11 +325,14 @@ class Bench {
 
 void measureLatency(Bench& bench, int loads) {
   std::vector<double> stored, fresh, floorGet, floorRender, floorTotal, script, page;
-  std::vector<double> freshScript, freshView;
+  std::vector<double> freshScript;
   for (int i = 0; i < loads; ++i) {
     bench.forgetScript();
+    bench.settle();
     Bench::Load freshLoad = bench.load();
+    bench.settle();
     Bench::Load storedLoad = bench.load();
+    bench.settle();
     Bench::Floor floor = bench.floor();
     if (freshLoad.total < 0 || storedLoad.total < 0 || floor.render < 0) {
       std::fprintf(stderr, "live_ad_bench: load %d failed\n", i);
@@ -342,7 +346,6 @@ void measureLatency(Bench& bench, int loads) {
     floorGet.push_back(floor.get);
     floorRender.push_back(floor.render);
     floorTotal.push_back(floor.get + floor.render);
-    freshView.push_back(floor.freshRender);
   }
   double floorMs = median(floorTotal);
   std::printf("ad-load latency, medians of %zu rounds (ms):\n", stored.size());
@@ -355,8 +358,6 @@ void measureLatency(Bench& bench, int loads) {
       median(stored) - median(script) - median(page));
   std::printf("  script fresh:  %.1f (ratio %.2f); script answered at %.1f\n", median(fresh),
               median(fresh) / floorMs, median(freshScript));
-  std::printf("  for reference: the same page in a web view made for it: %.1f\n",
-              median(freshView));
 }
 
 void measureRequests(Bench& bench, int refreshes, double period) {

@@ -1,8 +1,17 @@
 #include "platform/gtk/GtkWebContext.h"
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace platform::gtk {
+
+namespace {
+
+// What an empty page loaded from text (which leaves no history) shows as its address.
+constexpr const char kEmptyPage[] = "about:blank";
+
+}  // namespace
 
 GtkWebContext::GtkWebContext(std::string dataDirectory, std::string cacheDirectory)
     : dataDirectory_(std::move(dataDirectory)), cacheDirectory_(std::move(cacheDirectory)) {
@@ -10,6 +19,12 @@ GtkWebContext::GtkWebContext(std::string dataDirectory, std::string cacheDirecto
 }
 
 GtkWebContext::~GtkWebContext() {
+  clearTimer_.reset();
+  for (Spare& spare : spares_) {
+    g_signal_handlers_disconnect_by_data(spare.view.get(), this);
+    gtk_widget_destroy(spare.view.get());
+  }
+  spares_.clear();
   g_weak_ref_clear(&processAnchor_);
 }
 
@@ -31,6 +46,49 @@ WebKitWebContext* GtkWebContext::get() {
   return context_.get();
 }
 
+glib::GObjectPtr<GtkWidget> GtkWebContext::takeWebView() {
+  auto ready = std::find_if(spares_.begin(), spares_.end(), [](const Spare& s) { return s.ready; });
+  if (ready == spares_.end()) return glib::adopt(GTK_WIDGET(g_object_ref_sink(makeWebView())));
+  glib::GObjectPtr<GtkWidget> view = std::move(ready->view);
+  spares_.erase(ready);
+  g_signal_handlers_disconnect_by_data(view.get(), this);
+  return view;
+}
+
+void GtkWebContext::giveBack(glib::GObjectPtr<GtkWidget> view) {
+  if (spares_.size() >= kMaxSpares) {
+    gtk_widget_destroy(view.get());
+    return;
+  }
+  g_signal_connect(view.get(), "decide-policy", G_CALLBACK(spareDecidePolicy), this);
+  g_signal_connect(view.get(), "load-changed", G_CALLBACK(spareLoadChanged), this);
+  g_signal_connect(view.get(), "web-process-terminated", G_CALLBACK(spareTerminated), this);
+  auto* webView = WEBKIT_WEB_VIEW(view.get());
+  webkit_web_view_stop_loading(webView);
+  webkit_web_view_set_zoom_level(webView, 1.0);
+  spares_.push_back({std::move(view)});
+  if (clearTimer_) return;
+  clearTimer_.reset(g_timeout_source_new(kClearDelayMilliseconds));
+  g_source_set_callback(clearTimer_.get(), clearSpares, this, nullptr);
+  g_source_attach(clearTimer_.get(), nullptr);
+}
+
+gboolean GtkWebContext::clearSpares(gpointer self) {
+  auto* context = static_cast<GtkWebContext*>(self);
+  for (Spare& spare : context->spares_) {
+    if (spare.clearing) continue;
+    spare.clearing = true;
+    webkit_web_view_load_html(WEBKIT_WEB_VIEW(spare.view.get()), "", nullptr);
+  }
+  // The loop holds its own reference to the source while this runs.
+  context->clearTimer_.reset();
+  return G_SOURCE_REMOVE;
+}
+
+bool GtkWebContext::hasReadyView() const {
+  return std::any_of(spares_.begin(), spares_.end(), [](const Spare& s) { return s.ready; });
+}
+
 GtkWidget* GtkWebContext::makeWebView() {
   auto anchor = glib::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(&processAnchor_)));
   if (!anchor) {
@@ -42,6 +100,62 @@ GtkWidget* GtkWebContext::makeWebView() {
   auto settings = glib::adopt(webkit_settings_new());
   return GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", anchor.get(), "settings",
                                  settings.get(), nullptr));
+}
+
+GtkWebContext::Spare* GtkWebContext::spareOf(WebKitWebView* view) {
+  for (Spare& spare : spares_) {
+    if (spare.view.get() == GTK_WIDGET(view)) return &spare;
+  }
+  return nullptr;
+}
+
+void GtkWebContext::closeSpare(WebKitWebView* view) {
+  auto spare = std::find_if(spares_.begin(), spares_.end(),
+                            [&](const Spare& s) { return s.view.get() == GTK_WIDGET(view); });
+  if (spare == spares_.end()) return;
+  glib::GObjectPtr<GtkWidget> closing = std::move(spare->view);
+  spares_.erase(spare);
+  g_signal_handlers_disconnect_by_data(closing.get(), this);
+  gtk_widget_destroy(closing.get());
+}
+
+// A waiting view loads nothing but its empty page: whatever its earlier page still tries before
+// that (a timer that navigates, a window it opens) goes nowhere.
+gboolean GtkWebContext::spareDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
+                                          WebKitPolicyDecisionType type, gpointer) {
+  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
+    webkit_policy_decision_use(decision);
+    return TRUE;
+  }
+  WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
+      WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+  const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+  if (type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION && std::strcmp(uri, kEmptyPage) == 0) {
+    webkit_policy_decision_use(decision);
+  } else {
+    webkit_policy_decision_ignore(decision);
+  }
+  return TRUE;
+}
+
+// Ready once the empty page has replaced the earlier one and its load is over, so that a new user
+// hears no load events that are not its own.
+void GtkWebContext::spareLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self) {
+  Spare* spare = static_cast<GtkWebContext*>(self)->spareOf(view);
+  if (!spare) return;
+  const char* uri = webkit_web_view_get_uri(view);
+  if (event == WEBKIT_LOAD_COMMITTED) {
+    spare->emptied = spare->clearing && uri && std::strcmp(uri, kEmptyPage) == 0;
+  }
+  if (event == WEBKIT_LOAD_FINISHED) {
+    spare->ready = spare->emptied && webkit_back_forward_list_get_length(
+                                         webkit_web_view_get_back_forward_list(view)) == 0;
+  }
+}
+
+void GtkWebContext::spareTerminated(WebKitWebView* view, WebKitWebProcessTerminationReason,
+                                    gpointer self) {
+  static_cast<GtkWebContext*>(self)->closeSpare(view);
 }
 
 }  // namespace platform::gtk

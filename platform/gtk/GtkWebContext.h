@@ -3,6 +3,7 @@
 #include <webkit2/webkit2.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/glib/GlibPtr.h"
 
@@ -13,6 +14,11 @@ namespace platform::gtk {
 // storage, databases) is kept in dataDirectory and caches in cacheDirectory; neither needs to
 // exist yet. WebKit's context is made when the first web view asks for it, so a program that shows
 // no page starts nothing of WebKit's.
+//
+// Web views are handed out and taken back, so that a view made for one short job (a hidden page
+// that only runs a script) serves the next such job too: making a WebKit view costs about as much
+// as loading a small page into it, and some of what GTK and WebKit allocate for each view is never
+// given back to the process.
 class GtkWebContext {
  public:
   GtkWebContext(std::string dataDirectory, std::string cacheDirectory);
@@ -26,19 +32,60 @@ class GtkWebContext {
   static std::string defaultCacheDirectory(const std::string& applicationId);
 
   WebKitWebContext* get();
-  // A new web view of this context (a floating reference, as GTK makes widgets). It joins the web
-  // process of a view made before that is still alive, so that a short-lived view (a page that
-  // only runs a script) does not start a process of its own, which costs far more than its page;
-  // it has settings of its own all the same.
-  GtkWidget* makeWebView();
+
+  // A web view of this context for a new user. When a view given back earlier is ready, it is that
+  // one: unparented, idle (no load in flight), showing an empty page, with an empty history, zoom
+  // 1 and no signal handlers of its earlier user; the new user applies its own settings. Otherwise
+  // a new view, which joins the web process of a view made before that is still alive, so that a
+  // short-lived view does not start a process of its own, which costs far more than its page; it
+  // has settings of its own all the same.
+  glib::GObjectPtr<GtkWidget> takeWebView();
+  // Takes back a view whose user is done with it. The user has disconnected its handlers and taken
+  // the view out of its parent; the view was never on screen, its web process never ended and its
+  // history is empty. Its load is stopped at once; a little later (kClearDelayMilliseconds) its
+  // page is replaced by an empty one, which ends the page's scripts, timers and media, and only
+  // then can it be handed out again. A view that finds two views waiting already, or whose web
+  // process ends while it waits, is closed.
+  void giveBack(glib::GObjectPtr<GtkWidget> view);
+  // Views given back and kept, and whether one of them is ready to be handed out.
+  size_t waitingViews() const { return spares_.size(); }
+  bool hasReadyView() const;
+
   const std::string& dataDirectory() const { return dataDirectory_; }
 
  private:
+  struct Spare {
+    glib::GObjectPtr<GtkWidget> view;
+    // Its empty page has been asked for.
+    bool clearing = false;
+    // The empty page has been committed, and then its load finished.
+    bool emptied = false;
+    bool ready = false;
+  };
+  static constexpr size_t kMaxSpares = 2;
+  // Views share a web process, and a view is given back while its user's work goes on (the ad
+  // page is fetched and shown right after the script that ran in the view has answered): an empty
+  // page loaded at once would take the process's time from that work.
+  static constexpr guint kClearDelayMilliseconds = 50;
+
+  GtkWidget* makeWebView();
+  Spare* spareOf(WebKitWebView* view);
+  static gboolean clearSpares(gpointer self);
+  void closeSpare(WebKitWebView* view);
+  static gboolean spareDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
+                                    WebKitPolicyDecisionType type, gpointer self);
+  static void spareLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self);
+  static void spareTerminated(WebKitWebView* view, WebKitWebProcessTerminationReason,
+                              gpointer self);
+
   std::string dataDirectory_;
   std::string cacheDirectory_;
   glib::GObjectPtr<WebKitWebContext> context_;
   // The view whose process later views join, while it lives.
   GWeakRef processAnchor_;
+  // Views given back, oldest first; they go before the context.
+  std::vector<Spare> spares_;
+  glib::GSourcePtr clearTimer_;
 };
 
 }  // namespace platform::gtk

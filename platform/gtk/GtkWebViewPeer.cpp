@@ -111,7 +111,7 @@ GtkWebViewPeer::GtkWebViewPeer(GtkViewPeer& base, WebViewPeerClient& client,
     : base_(base),
       client_(client),
       context_(std::move(context)),
-      webView_(glib::adopt(GTK_WIDGET(g_object_ref_sink(context_->makeWebView())))),
+      webView_(context_->takeWebView()),
       scripts_(glib::adopt(g_cancellable_new())) {
   g_signal_connect(webView_.get(), "decide-policy", G_CALLBACK(decidePolicy), this);
   g_signal_connect(webView_.get(), "create", G_CALLBACK(createWindow), this);
@@ -120,6 +120,7 @@ GtkWebViewPeer::GtkWebViewPeer(GtkViewPeer& base, WebViewPeerClient& client,
   g_signal_connect(webView_.get(), "web-process-terminated", G_CALLBACK(webProcessTerminated),
                    this);
   g_signal_connect(webView_.get(), "button-press-event", G_CALLBACK(pressed), this);
+  g_signal_connect(webView_.get(), "realize", G_CALLBACK(realized), this);
   gtk_widget_show(webView_.get());
   base_.setContent(webView_.get());
 }
@@ -128,6 +129,10 @@ GtkWebViewPeer::~GtkWebViewPeer() {
   g_cancellable_cancel(scripts_.get());
   g_signal_handlers_disconnect_by_data(webView_.get(), this);
   base_.setContent(nullptr);
+  if (canBeGivenBack()) {
+    context_->giveBack(std::move(webView_));
+    return;
+  }
   // Closes the page now, even while a pending script still holds a reference to the widget.
   gtk_widget_destroy(webView_.get());
 }
@@ -136,6 +141,7 @@ void GtkWebViewPeer::loadHTMLString(const std::string& html,
                                     const std::optional<base::URL>& baseURL) {
   webkit_web_view_load_html(webView(), html.c_str(),
                             baseURL ? baseURL->absoluteString().c_str() : nullptr);
+  loadedAny_ = true;
 }
 
 void GtkWebViewPeer::loadRequest(const URLRequest& request) {
@@ -145,6 +151,7 @@ void GtkWebViewPeer::loadRequest(const URLRequest& request) {
       soup_message_headers_replace(headers, name.c_str(), value.c_str());
   }
   webkit_web_view_load_request(webView(), uriRequest.get());
+  loadedAny_ = true;
 }
 
 void GtkWebViewPeer::stopLoading() {
@@ -176,6 +183,8 @@ bool GtkWebViewPeer::isLoading() const {
 }
 
 std::optional<base::URL> GtkWebViewPeer::currentURL() const {
+  // A view given back shows an empty page until its new peer loads one.
+  if (!loadedAny_) return std::nullopt;
   const char* uri = webkit_web_view_get_uri(webView());
   if (!uri || !*uri) return std::nullopt;
   return base::URL::fromString(uri);
@@ -211,6 +220,13 @@ bool GtkWebViewPeer::shouldStart(WebKitNavigationAction* action, const std::weak
 void GtkWebViewPeer::loadInPlace(WebKitURIRequest* request) {
   approvedURI_ = webkit_uri_request_get_uri(request);
   webkit_web_view_load_request(webView(), request);
+}
+
+// A view that was on screen would carry its size, focus and drawing state into its next life, and
+// WebKit cannot clear a history; a view whose web process ended is not trusted again.
+bool GtkWebViewPeer::canBeGivenBack() const {
+  return !shown_ && !processEnded_ &&
+         webkit_back_forward_list_get_length(webkit_web_view_get_back_forward_list(webView())) == 0;
 }
 
 void GtkWebViewPeer::fail(const base::Error& error) {
@@ -285,8 +301,9 @@ gboolean GtkWebViewPeer::loadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri,
 void GtkWebViewPeer::webProcessTerminated(WebKitWebView* webView,
                                           WebKitWebProcessTerminationReason reason, gpointer self) {
   const char* uri = webkit_web_view_get_uri(webView);
-  static_cast<GtkWebViewPeer*>(self)->fail(
-      URLError::make(URLError::Unknown, uri ? uri : "", terminationReason(reason)));
+  auto* peer = static_cast<GtkWebViewPeer*>(self);
+  peer->processEnded_ = true;
+  peer->fail(URLError::make(URLError::Unknown, uri ? uri : "", terminationReason(reason)));
 }
 
 // WebKit takes the presses on the page, so the view's peer does not hear them by itself.
@@ -294,6 +311,10 @@ gboolean GtkWebViewPeer::pressed(GtkWidget*, GdkEventButton* event, gpointer sel
   auto* peer = static_cast<GtkWebViewPeer*>(self);
   if (event->type == GDK_BUTTON_PRESS) peer->base_.reportTouch(Point{event->x, event->y});
   return FALSE;  // the page gets the press too
+}
+
+void GtkWebViewPeer::realized(GtkWidget*, gpointer self) {
+  static_cast<GtkWebViewPeer*>(self)->shown_ = true;
 }
 
 }  // namespace platform::gtk

@@ -31,6 +31,11 @@ namespace platform::gtk {
 //
 // Script results come back on the GLib main loop, as text ("" for undefined, null and a script
 // that threw). A peer that goes away drops its pending completions.
+//
+// The WebKit view may have served an earlier peer (GtkWebContext::takeWebView), and a peer gives
+// its view back when it goes if that view was never on screen, its web process never ended and
+// its history is empty (as it stays while only text is loaded into it: a hidden page that runs a
+// script). So a view that comes back has no history, and shows no address before its first load.
 class GtkWebViewPeer : public WebViewPeer {
  public:
   GtkWebViewPeer(GtkViewPeer& base, WebViewPeerClient& client,
@@ -64,6 +69,7 @@ class GtkWebViewPeer : public WebViewPeer {
   static void webProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,
                                    gpointer self);
   static gboolean pressed(GtkWidget*, GdkEventButton* event, gpointer self);
+  static void realized(GtkWidget*, gpointer self);
 
   // Puts a navigation to the client; true when it may go ahead. The client may drop the view
   // while it decides: the answer is then false, and the peer is gone (alive has expired).
@@ -71,6 +77,7 @@ class GtkWebViewPeer : public WebViewPeer {
   // Makes the navigation of a window that is not opened in this view.
   void loadInPlace(WebKitURIRequest* request);
   void fail(const base::Error& error);
+  bool canBeGivenBack() const;
 
   GtkViewPeer& base_;
   WebViewPeerClient& client_;
@@ -80,6 +87,9 @@ class GtkWebViewPeer : public WebViewPeer {
   // The address that loadInPlace let go ahead, until its navigation comes.
   std::string approvedURI_;
   bool loadFailed_ = false;
+  bool loadedAny_ = false;
+  bool shown_ = false;
+  bool processEnded_ = false;
   // Lives as long as the peer, for callers of the client to watch.
   std::shared_ptr<void> alive_ = std::make_shared<int>(0);
 };

@@ -101,11 +101,17 @@ TEST_F(AdNetworkTest, AdPagesRotateWithTheirHeadersAndFiles) {
   }
 }
 
-TEST_F(AdNetworkTest, SlotCheckTellsRefusedSlots) {
-  network->refuseSlot("closed");
-  EXPECT_EQ(get("/avmo/slot?slotname=open").body, "{\"refused\":false}");
-  EXPECT_EQ(get("/avmo/slot?slotname=closed").body, "{\"refused\":true}");
-  EXPECT_EQ(get("/avmo/slot").body, "{\"refused\":true}");
+// A copy of the script kept from before a slot was refused is replaced at its next check.
+TEST_F(AdNetworkTest, RefusedSlotsAreWrittenIntoTheScriptWhoseDateMovesWithThem) {
+  HttpClient::Reply before = get("/avmo/sdk-core-v40.js");
+  network->refuseSlot("closed</script>'");
+  HttpClient::Reply after =
+      get("/avmo/sdk-core-v40.js", {{"If-Modified-Since", *before.header("Last-Modified")}});
+  ASSERT_EQ(after.status, 200);
+  EXPECT_THAT(after.body,
+              HasSubstr("AVMO_REFUSED_SLOTS = ['closed\\u003c\\u002fscript\\u003e\\u0027'];"));
+  EXPECT_GT(*adnetwork::PageScript::parseHttpDate(*after.header("Last-Modified")),
+            *adnetwork::PageScript::parseHttpDate(*before.header("Last-Modified")));
 }
 
 // A click goes through the click address, with whatever the library appends, to a landing page

@@ -308,6 +308,72 @@ TEST_F(GtkWebViewTest, LoadsThatFailAndWebProcessesThatEndAreFailedLoads) {
   EXPECT_EQ(delegate->failures[2].domain(), URLError::kDomain);
 }
 
+// A hidden web view that only loaded pages from text leaves its WebKit view to the next web view
+// made, with nothing of its earlier life in it. A view with a history, one that was on screen and
+// one whose web process ended are not reused, nor is a waiting view whose web process ends.
+TEST_F(GtkWebViewTest, AHiddenViewsWebKitViewServesTheNextWithNothingOfItsEarlierLife) {
+  GtkWebContext& context = *testing::testWebContext();
+  auto make = [](const std::shared_ptr<RecordingDelegate>& heard) {
+    auto view = std::make_shared<WebView>(Rect{0, 0, 1, 1});
+    view->setDelegate(heard);
+    return view;
+  };
+  auto nativeOf = [](WebView& view) {
+    return glib::retain(static_cast<GtkWebViewPeer&>(view.webViewPeer()).webView());
+  };
+  auto loaded = [&](RecordingDelegate& heard, int finishes) {
+    return eventually([&] { return heard.finishes >= finishes; });
+  };
+  auto earlierHeard = std::make_shared<RecordingDelegate>();
+  auto earlier = make(earlierHeard);
+  earlier->setMediaPlaybackRequiresUserAction(false);
+  earlier->loadHTMLString(
+      "<script>var earlier = 1; setInterval(() => location = 'gmsg://x/late', 5)</script>",
+      base::URL::fromString("http://page.example/"));
+  ASSERT_TRUE(eventually([&] { return earlierHeard->decisionFor("gmsg://x/late") != nullptr; }));
+  auto native = nativeOf(*earlier);
+  earlier.reset();
+  EXPECT_EQ(context.waitingViews(), 1u);
+  ASSERT_TRUE(eventually([&] { return context.hasReadyView(); }));
+
+  auto heard = std::make_shared<RecordingDelegate>();
+  auto later = make(heard);
+  ASSERT_EQ(nativeOf(*later).get(), native.get());
+  EXPECT_FALSE(later->currentURL());
+  EXPECT_FALSE(later->isLoading());
+  EXPECT_TRUE(webkit_settings_get_media_playback_requires_user_gesture(
+      webkit_web_view_get_settings(native.get())));
+  EXPECT_EQ(testing::evaluateIn(*platform, *later, "typeof earlier"), "undefined");
+  later->loadHTMLString("<title>Later</title>", base::URL::fromString("http://page.example/"));
+  ASSERT_TRUE(loaded(*heard, 1));
+  EXPECT_EQ(heard->starts, 1);
+  EXPECT_EQ(heard->decisions.size(), 1u);
+  EXPECT_FALSE(later->canGoBack());
+
+  later.reset();
+  ASSERT_TRUE(eventually([&] { return context.hasReadyView(); }));
+  webkit_web_view_terminate_web_process(native.get());
+  EXPECT_TRUE(eventually([&] { return context.waitingViews() == 0; }));
+
+  auto withHistory = make(heard);
+  withHistory->loadRequest(URLRequest(*base::URL::fromString("data:text/html,history")));
+  ASSERT_TRUE(loaded(*heard, 2));
+  withHistory.reset();
+  auto shown = make(heard);
+  window->rootViewController()->view()->addSubview(shown);
+  ASSERT_TRUE(
+      eventually([&] { return gtk_widget_get_realized(GTK_WIDGET(nativeOf(*shown).get())); }));
+  shown->removeFromSuperview();
+  shown.reset();
+  auto ended = make(heard);
+  ended->loadHTMLString("<title>Ended</title>", std::nullopt);
+  ASSERT_TRUE(loaded(*heard, 3));
+  webkit_web_view_terminate_web_process(nativeOf(*ended).get());
+  ASSERT_TRUE(eventually([&] { return heard->failures.size() > 0; }));
+  ended.reset();
+  EXPECT_EQ(context.waitingViews(), 0u);
+}
+
 TEST_F(GtkWebViewTest, APressOnThePageIsATouchOfTheViewAndReachesThePage) {
   load("<body style='height: 300px' onmousedown='document.title = \"pressed\"'></body>",
        "http://page.example/");
