@@ -24,6 +24,7 @@ class FinishCounter : public AudioPlayerDelegate {
 
 class GstAudioTest : public testing::PhonePlatformTest {
  protected:
+  GstAudioTest() { platform = testing::makePlatform(console, UserInterfaceIdiom::Phone); }
   static std::string clip(const std::string& name) {
     return std::string(TAD_SOURCE_DIR) + "/assets/clips/" + name + ".m4a";
   }

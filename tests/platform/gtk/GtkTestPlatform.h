@@ -109,11 +109,13 @@ inline bool pageComesToSay(GtkPlatform& platform, WebView& webView, const std::s
   return false;
 }
 
-// A test on a phone platform of its own: launch() starts it with a key window whose root
-// controller is root, letting then add what the test needs while the program starts.
+// A test on a phone platform of its own: launch() makes it, unless the test has, and starts it
+// with a key window whose root controller is root, letting then add what the test needs while
+// the program starts.
 class PhonePlatformTest : public ::testing::Test {
  protected:
   void launch(const std::function<void(Window&)>& then = {}) {
+    if (!platform) platform = makePlatform(console, UserInterfaceIdiom::Phone);
     ASSERT_TRUE(platform);
     window = launchWithKeyWindow(*platform, root, then);
     ASSERT_TRUE(window);
@@ -126,7 +128,7 @@ class PhonePlatformTest : public ::testing::Test {
   }
 
   std::shared_ptr<RecordingConsole> console = std::make_shared<RecordingConsole>();
-  std::unique_ptr<GtkPlatform> platform = makePlatform(console, UserInterfaceIdiom::Phone);
+  std::unique_ptr<GtkPlatform> platform;
   std::shared_ptr<ViewController> root = std::make_shared<ViewController>();
   std::shared_ptr<Window> window;
 };
