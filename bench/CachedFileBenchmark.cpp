@@ -11,9 +11,9 @@
 #include <string>
 
 #include "ads/Network/TADCachedFile.h"
+#include "bench/NetworkPlatform.h"
 #include "platform/glib/GlibRunLoop.h"
 #include "tests/support/LoopbackHTTPServer.h"
-#include "tests/support/NetworkPlatform.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ class CountingDelegate : public TADCachedFileDelegate {
 void BM_CachedFileNotModified(benchmark::State& state) {
   LoopbackHTTPServer server;
   serveUnchanged(server);
-  test_support::NetworkPlatform network;
+  NetworkPlatform network;
   platform::glib::GlibRunLoop& loop = network.runLoop();
 
   auto delegate = std::make_shared<CountingDelegate>();

@@ -66,8 +66,8 @@ class SoundboardGuiTest : public ::testing::Test {
 // themselves are covered by the simulated soundboard and the platform's own suites.
 TEST_F(SoundboardGuiTest, ThePhoneScreenPlaysTheRealClipsUntilTheWindowCloses) {
   launch();
-  std::vector<GtkButton*> buttons;
-  platform::gtk::testing::collectButtons(stage, buttons);
+  std::vector<GtkWidget*> buttons;
+  platform::gtk::testing::collectWidgets(stage, GTK_TYPE_BUTTON, buttons);
   EXPECT_EQ(buttons.size(), 15u);
   EXPECT_TRUE(eventually([&] {
     return placeOnScreen(widgetOf(*screen->bannerView()), stage) ==

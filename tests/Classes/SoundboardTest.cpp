@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
-
-#include <unistd.h>
 
 #include "Classes/quillbeckAppDelegate.h"
 #include "Classes/quillbeckClips.h"
@@ -14,31 +11,21 @@
 #include "ads/View/TADBannerView.h"
 #include "platform/Button.h"
 #include "platform/sim/SimPlatform.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // A resource folder with every clip as a playable file, but for "trelm" (missing) and "kavrith"
 // (present but not audio).
 std::string makeResources() {
-  // One folder per process: CTest runs the cases of this file side by side.
-  fs::path dir =
-      fs::path(::testing::TempDir()) / ("quillbeck-resources-" + std::to_string(getpid()));
-  fs::create_directories(dir);
+  static const test_support::TemporaryFolder dir;  // made once for every case of the program
+  const std::string audioHead("\0\0\0\030ftypM4A \0\0\0\0", 16);
   for (const quillbeckClip& clip : kClips) {
-    fs::path file = dir / (std::string(clip.resource) + ".m4a");
-    if (clip.resource == "trelm") {
-      fs::remove(file);
-      continue;
-    }
-    std::ofstream out(file, std::ios::binary);
-    out << (clip.resource == "kavrith" ? std::string("not audio at all")
-                                       : std::string("\0\0\0\x18"
-                                                     "ftypM4A \0\0\0\0",
-                                                     16));
+    if (clip.resource == "trelm") continue;
+    std::ofstream(dir / (std::string(clip.resource) + ".m4a"), std::ios::binary)
+        << (clip.resource == "kavrith" ? "not audio at all" : audioHead);
   }
-  return dir.string();
+  return dir.path();
 }
 
 class SoundboardTest : public ::testing::Test {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "encoding/RookAssertion.h"
@@ -15,10 +16,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 using Factory = std::function<std::shared_ptr<RookStringEncoding>()>;
-
-Bytes bytesOf(std::string_view text) {
-  return Bytes(text.begin(), text.end());
-}
 
 Bytes randomBytes(size_t count, uint32_t seed) {
   std::mt19937 generator(seed);
@@ -80,13 +77,10 @@ std::string encodeBitByBit(const Bytes& bytes, std::string_view alphabet, int bi
   while (bitText.size() % bits != 0)
     bitText.push_back('0');
   std::string text;
-  for (size_t i = 0; i < bitText.size(); i += bits) {
+  for (size_t i = 0; i < bitText.size(); i += bits)
     text.push_back(alphabet[std::stoi(bitText.substr(i, bits), nullptr, 2)]);
-  }
   return text;
 }
-
-// ---- Published test vectors ----
 
 // The other encodings are pinned by the bit oracle below.
 TEST(RookStringEncodingTest, MatchesTheRFC4648TestVectors) {
@@ -116,18 +110,12 @@ TEST(RookStringEncodingTest, WebsafeBase64DiffersOnlyInTheLastTwoCharacters) {
   EXPECT_FALSE(standard->decode("-_8="));
 }
 
-// ---- The strict decoder ----
-
 // Lengths and padding of every encoding are pinned by the bit oracle below.
 TEST(RookStringEncodingTest, DecodesOnlyWhatIsDataThenPaddingWithNoBitsLeftOver) {
   auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
   auto hex = RookStringEncoding::hexStringEncoding();
   const std::optional<Bytes> refused;
-  const struct {
-    RookStringEncoding& encoding;
-    std::string_view text;
-    std::optional<Bytes> expected;
-  } cases[] = {
+  const std::tuple<RookStringEncoding&, std::string_view, std::optional<Bytes>> cases[] = {
       // Any number of padding characters after the data, none needed.
       {*base64, "/w", Bytes{0xFF}},
       {*base64, "/w=", Bytes{0xFF}},
@@ -161,8 +149,8 @@ TEST(RookStringEncodingTest, DecodesOnlyWhatIsDataThenPaddingWithNoBitsLeftOver)
       {*base64, std::string_view("AQID\0!!", 7), Bytes{1, 2, 3}},
       {*base64, std::string_view("\0AQID", 5), Bytes{}},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(c.encoding.decode(c.text), c.expected) << c.text;
+  for (const auto& [encoding, text, expected] : cases)
+    EXPECT_EQ(encoding.decode(text), expected) << text;
 }
 
 TEST(RookStringEncodingTest, RefusalsAfterLongValidRunsAreStillRefusals) {
@@ -178,16 +166,13 @@ TEST(RookStringEncodingTest, RefusalsAfterLongValidRunsAreStillRefusals) {
   EXPECT_FALSE(base64->decode("AQID=" + text));
 }
 
-// ---- Synonyms and ignored characters ----
-
 TEST(RookStringEncodingTest, CrockfordReadsLookAlikesAndLowerCase) {
   auto crockford = RookStringEncoding::crockfordBase32StringEncoding();
-  EXPECT_EQ(crockford->decode("oo"), crockford->decode("00"));
-  EXPECT_EQ(crockford->decode("OO"), crockford->decode("00"));
-  EXPECT_EQ(crockford->decode("1Z"), crockford->decode("iz"));
-  EXPECT_EQ(crockford->decode("1Z"), crockford->decode("Lz"));
-  EXPECT_EQ(crockford->decode("1Z"), crockford->decode("IZ"));
-  EXPECT_EQ(crockford->decode("abcdefgh"), crockford->decode("ABCDEFGH"));
+  const std::pair<const char*, const char*> lookAlikes[] = {{"oo", "00"}, {"OO", "00"},
+                                                            {"iz", "1Z"}, {"Lz", "1Z"},
+                                                            {"IZ", "1Z"}, {"abcdefgh", "ABCDEFGH"}};
+  for (auto [text, canonical] : lookAlikes)
+    EXPECT_EQ(crockford->decode(text), crockford->decode(canonical)) << text;
   EXPECT_FALSE(crockford->decode("0U"));
   EXPECT_FALSE(crockford->decode("0u"));
   EXPECT_EQ(crockford->encode(*crockford->decode("abcdefgh")), "ABCDEFGH");
@@ -213,7 +198,7 @@ TEST(RookStringEncodingTest, SkipsIgnoredCharactersAnywhereButNeverOneItKnows) {
   auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
   base64->ignoreCharacters(" \r\n");
   EXPECT_EQ(base64->decode(" AQ\r\nI D \n"), (Bytes{1, 2, 3}));
-  EXPECT_EQ(base64->decode("Zg= =\n"), bytesOf("f"));
+  EXPECT_EQ(base64->decode("Zg= =\n"), Bytes{'f'});
   EXPECT_FALSE(base64->decode("Zg= v"));
   {
     AssertionRecorder recorder;
@@ -246,17 +231,10 @@ TEST(RookStringEncodingTest, PaddingCharactersAreSafeAndAddUp) {
   EXPECT_EQ(base64->decode("/w=."), Bytes{0xFF});
 }
 
-// ---- Creation ----
-
 TEST(RookStringEncodingTest, RefusesInvalidAlphabets) {
-  EXPECT_FALSE(RookStringEncoding::stringEncodingWithString(""));
-  EXPECT_FALSE(RookStringEncoding::stringEncodingWithString("0"));
-  EXPECT_FALSE(RookStringEncoding::stringEncodingWithString("012"));
-  EXPECT_FALSE(RookStringEncoding::stringEncodingWithString("0123456"));
-  EXPECT_FALSE(RookStringEncoding::stringEncodingWithString("0120"));
-  EXPECT_FALSE(
-      RookStringEncoding::stringEncodingWithString("0\xC3\xA9"
-                                                   "1"));
+  // Too short, not a power of two, a repeated character, one outside ASCII.
+  for (const char* alphabet : {"", "0", "012", "0123456", "0120", "0\303\2511"})
+    EXPECT_FALSE(RookStringEncoding::stringEncodingWithString(alphabet)) << alphabet;
   std::string all(256, '\0');
   for (int i = 0; i < 256; ++i)
     all[i] = static_cast<char>(i);
@@ -290,8 +268,6 @@ TEST(RookStringEncodingTest, EveryClassOperationMakesAFreshObject) {
   EXPECT_FALSE(second->decode("AA A"));
 }
 
-// ---- Text in and out ----
-
 TEST(RookStringEncodingTest, DecodesToTextOnlyWhenTheBytesAreUTF8) {
   auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
   EXPECT_EQ(base64->stringByDecoding(base64->encodeString("h\xC3\xA9llo \xF0\x9F\x8E\xB5")),
@@ -300,8 +276,6 @@ TEST(RookStringEncodingTest, DecodesToTextOnlyWhenTheBytesAreUTF8) {
   EXPECT_FALSE(base64->stringByDecoding(base64->encode({0xC3})));
   EXPECT_FALSE(base64->stringByDecoding("B"));
 }
-
-// ---- Round trips ----
 
 TEST(RookStringEncodingTest, EveryNamedEncodingMatchesTheBitOracleAndRoundTrips) {
   for (const auto& named : namedEncodings()) {

@@ -49,13 +49,12 @@ TEST_F(ApplicationTest, LifeCycleReachesTheDelegateThenTheNotificationCenter) {
   EXPECT_EQ(delegate->events,
             (std::vector<std::string>{"launched", "active", "resign", "background", "foreground",
                                       "active", "terminate"}));
-  EXPECT_EQ(posted, (std::vector<std::string>{"UIApplicationDidFinishLaunchingNotification",
-                                              "UIApplicationDidBecomeActiveNotification",
-                                              "UIApplicationWillResignActiveNotification",
-                                              "UIApplicationDidEnterBackgroundNotification",
-                                              "UIApplicationWillEnterForegroundNotification",
-                                              "UIApplicationDidBecomeActiveNotification",
-                                              "UIApplicationWillTerminateNotification"}));
+  std::vector<std::string> notices;
+  for (const char* what :
+       {"DidFinishLaunching", "DidBecomeActive", "WillResignActive", "DidEnterBackground",
+        "WillEnterForeground", "DidBecomeActive", "WillTerminate"})
+    notices.push_back(std::string("UIApplication") + what + "Notification");
+  EXPECT_EQ(posted, notices);
   EXPECT_EQ(app.applicationState(), Application::State::Active);
 }
 

@@ -27,9 +27,7 @@ TEST_F(SimAudioTest, CreationFailsForMissingAndUndecodableFiles) {
   EXPECT_EQ(error.code(), 1);
   EXPECT_FALSE(AudioPlayer::create(write("noise.m4a", "just some text"), &error));
   EXPECT_EQ(error.code(), 2);
-  EXPECT_TRUE(AudioPlayer::create(write("ok.m4a", std::string("\0\0\0\x18"
-                                                              "ftypM4A ",
-                                                              12))));
+  EXPECT_TRUE(AudioPlayer::create(write("ok.m4a", std::string("\0\0\0\030ftypM4A ", 12))));
 }
 
 }  // namespace

@@ -65,15 +65,6 @@ class SimURLLoadingTest : public ::testing::Test {
   }
 };
 
-TEST_F(SimURLLoadingTest, MakesNoConnectionWhenUnavailable) {
-  server().setCanCreateConnections(false);
-  EXPECT_FALSE(load("http://h/a"));
-  server().setCanCreateConnections(true);
-  platform.setURLLoadingAvailable(false);
-  EXPECT_FALSE(load("http://h/a"));
-  EXPECT_EQ(server().createdConnectionCount(), 0u);
-}
-
 TEST_F(SimURLLoadingTest, AnswersOnTheVirtualClockAndTimesOutExactlyWhenTheServerIsSilent) {
   server().route("http://h/pieces", Reply::ok("abcdefg").after(1).inPieces(3, 2));
   server().route("http://h/slow", Reply::ok("x").after(10));
@@ -95,7 +86,7 @@ TEST_F(SimURLLoadingTest, AnswersOnTheVirtualClockAndTimesOutExactlyWhenTheServe
   }
 }
 
-TEST_F(SimURLLoadingTest, FailsAsScriptedAndByDefaultCannotConnect) {
+TEST_F(SimURLLoadingTest, FailsAsScriptedAndByDefaultCannotConnectAndMakesNoneWhenUnavailable) {
   server().route("http://h/a", Reply::fail(URLError::CannotFindHost).after(3));
   load("http://h/a");
   load("http://h/unrouted");
@@ -104,6 +95,13 @@ TEST_F(SimURLLoadingTest, FailsAsScriptedAndByDefaultCannotConnect) {
   EXPECT_EQ(delegate->times.back(), 3);
   EXPECT_EQ(*delegate->error.userInfo().find(URLError::kFailingURLStringKey)->asString(),
             "http://h/a");
+
+  server().setCanCreateConnections(false);
+  EXPECT_FALSE(load("http://h/a"));
+  server().setCanCreateConnections(true);
+  platform.setURLLoadingAvailable(false);
+  EXPECT_FALSE(load("http://h/a"));
+  EXPECT_EQ(server().createdConnectionCount(), 2u);
 }
 
 TEST_F(SimURLLoadingTest, AnEndedConnectionLeavesNothingBehind) {
@@ -130,15 +128,14 @@ TEST(SimURLLoadingLifetimeTest, ConnectionsOutliveTheirLoadingAndRunLoopSafely) 
   auto loading = std::make_unique<sim::SimURLLoading>(loop);
   loading->route("http://h/a", Reply::ok("x"));
   auto delegate = std::make_shared<Recorder>(*loop);
-  auto connection =
-      loading->makeConnection(URLRequest(*base::URL::fromString("http://h/a")), delegate);
+  const URLRequest request(*base::URL::fromString("http://h/a"));
+  auto connection = loading->makeConnection(request, delegate);
   loading.reset();
   loop->runUntilIdle();
   EXPECT_TRUE(delegate->events.empty());
 
   loading = std::make_unique<sim::SimURLLoading>(loop);
-  auto pending =
-      loading->makeConnection(URLRequest(*base::URL::fromString("http://h/a")), delegate);
+  auto pending = loading->makeConnection(request, delegate);
   loading.reset();
   loop.reset();
   pending->cancel();

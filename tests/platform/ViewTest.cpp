@@ -17,12 +17,8 @@ class ViewTest : public ::testing::Test {
 TEST_F(ViewTest, SubviewsAreOwnedAndMoveBetweenSuperviews) {
   auto a = std::make_shared<View>(Rect{0, 0, 100, 100});
   auto b = std::make_shared<View>(Rect{0, 0, 100, 100});
-  std::weak_ptr<View> child;
-  {
-    auto c = std::make_shared<View>(Rect{1, 2, 3, 4});
-    child = c;
-    a->addSubview(c);
-  }
+  a->addSubview(std::make_shared<View>(Rect{1, 2, 3, 4}));
+  std::weak_ptr<View> child = a->subviews().back();
   ASSERT_FALSE(child.expired());  // the superview keeps it alive
   b->addSubview(child.lock());
   EXPECT_TRUE(a->subviews().empty());
@@ -74,12 +70,8 @@ TEST_F(ViewTest, ButtonsActOnClicksOnlyWhenVisibleAndTouchable) {
 
 TEST_F(ViewTest, AClickThatReleasesTheButtonFinishesItsAction) {
   auto holder = std::make_shared<View>(Rect{0, 0, 100, 100});
-  std::weak_ptr<Button> weak;
-  {
-    auto button = std::make_shared<Button>(Rect{0, 0, 80, 40});
-    holder->addSubview(button);
-    weak = button;
-  }
+  holder->addSubview(std::make_shared<Button>(Rect{0, 0, 80, 40}));
+  std::weak_ptr<Button> weak = std::static_pointer_cast<Button>(holder->subviews().back());
   bool finished = false;
   weak.lock()->setAction([&] {
     weak.lock()->removeFromSuperview();
@@ -113,15 +105,13 @@ TEST_F(ViewTest, HitTestingFindsTheTopmostTouchableViewAndTouchesReachTheView) {
   root->addSubview(below);
   root->addSubview(above);
   above->addSubview(inner);
-  struct Case {
-    Point point;
-    View* hit;
-  } cases[] = {
-      {{10, 10}, below.get()},  {{55, 55}, above.get()}, {{65, 65}, inner.get()},
-      {{200, 200}, root.get()}, {{-1, 5}, nullptr},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(root->hitTest(c.point), c.hit) << c.point.x << "," << c.point.y;
+  const std::pair<Point, View*> cases[] = {{{10, 10}, below.get()},
+                                           {{55, 55}, above.get()},
+                                           {{65, 65}, inner.get()},
+                                           {{200, 200}, root.get()},
+                                           {{-1, 5}, nullptr}};
+  for (const auto& [point, hit] : cases)
+    EXPECT_EQ(root->hitTest(point), hit) << point.x << "," << point.y;
   above->setUserInteractionEnabled(false);
   EXPECT_EQ(root->hitTest({65, 65}), below.get());  // neither it nor its subviews take touches
   above->setUserInteractionEnabled(true);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/UnavailableWebViewPeer.h"
@@ -83,23 +84,20 @@ TEST_F(WebViewTest, LoadsAreDecidedByTheDelegateOnALaterPassThenStartAndFinish) 
 }
 
 TEST_F(WebViewTest, NavigationsOfEveryKindReachTheDelegateAndSubFramesLoadNothingOfTheMainFrame) {
-  struct Case {
-    Type type;
-    bool mainFrame;
-    const char* expected;
-  } cases[] = {
+  // How the page navigates, whether in its main frame, and what the delegate is asked.
+  const std::tuple<Type, bool, const char*> cases[] = {
       {Type::LinkClicked, true, "should http://a.example/0 0"},
       {Type::FormSubmitted, true, "should http://a.example/1 1"},
       {Type::FormResubmitted, true, "should http://a.example/4 4"},
       {Type::Other, false, "should http://a.example/5 5 sub"},
       {Type::LinkClicked, false, "should http://a.example/0 0 sub"},
   };
-  for (const auto& c : cases) {
+  for (const auto& [type, mainFrame, asked] : cases) {
     delegate->log.clear();
-    std::string target = "http://a.example/" + std::to_string(static_cast<int>(c.type));
-    EXPECT_TRUE(page.navigate(target, c.type, c.mainFrame));
-    std::vector<std::string> expected{c.expected};
-    if (c.mainFrame) expected.push_back("start");
+    std::string target = "http://a.example/" + std::to_string(static_cast<int>(type));
+    EXPECT_TRUE(page.navigate(target, type, mainFrame));
+    std::vector<std::string> expected{asked};
+    if (mainFrame) expected.push_back("start");
     EXPECT_EQ(delegate->log, expected);
     EXPECT_TRUE(view->isMainFrameNavigation());
   }

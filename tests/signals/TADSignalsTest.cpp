@@ -12,17 +12,11 @@
 // Call sites with exported names, so the real stack trace can tell them apart.
 namespace signals_probe {
 
-__attribute__((noinline)) std::string clickFromFirstSite(const std::string& clickValue) {
+template <int Site>
+__attribute__((noinline)) std::string clickFromSite(const std::string& clickValue) {
   std::string text;
   tad_gmcs(clickValue, text);
-  asm volatile("" : : "r"(&text) : "memory");
-  return text;
-}
-
-__attribute__((noinline)) std::string clickFromSecondSite(const std::string& clickValue) {
-  std::string text;
-  tad_gmcs(clickValue, text);
-  asm volatile("" : : "r"(&text) : "memory");
+  asm volatile("" : : "r"(&text), "r"(Site) : "memory");
   return text;
 }
 
@@ -76,8 +70,6 @@ class TADSignalsTest : public testing::Test {
   double now_ = 100.0;
 };
 
-// ---- Request texts ----
-
 TEST_F(TADSignalsTest, RequestTextIsAPinnedRecordOfTheFactsHandedOver) {
   now_ = 50.0;
   tad_htg(0, 0, 0);  // the component starts here
@@ -106,8 +98,6 @@ TEST_F(TADSignalsTest, BeforeAnyFactsAndAfterAResetTheRecordHoldsNone) {
   EXPECT_EQ(fieldsOf(requestText().substr(4))[5], 0xFFFFFFFFu);
 }
 
-// ---- Click texts ----
-
 TEST_F(TADSignalsTest, ClickTextIsPinnedUnderAFixedStack) {
   signals::setStackTraceForTesting([] { return std::string("#0  app 0x0000000000001000 f()"); });
   tad_htg(7, 8, 9);
@@ -122,28 +112,23 @@ TEST_F(TADSignalsTest, ClickTextIsPinnedUnderAFixedStack) {
 }
 
 TEST_F(TADSignalsTest, ClickTextIsBoundToTheCallingStack) {
-  const std::string first = signals_probe::clickFromFirstSite("ai");
-  EXPECT_EQ(signals_probe::clickFromFirstSite("ai"), first);
-  EXPECT_NE(signals_probe::clickFromSecondSite("ai"), first);
+  const std::string first = signals_probe::clickFromSite<1>("ai");
+  EXPECT_EQ(signals_probe::clickFromSite<1>("ai"), first);
+  EXPECT_NE(signals_probe::clickFromSite<2>("ai"), first);
 }
 
 TEST(TADSignalRecordTest, StackDigestIgnoresAddressesButNotNames) {
-  const uint32_t digest = TADSignalRecord::stackDigest(
-      "#0  app                                 0x0000000000001234 f()\n"
-      "#1  libc.so.6                           0x00007f0000000000 main()");
-  EXPECT_EQ(TADSignalRecord::stackDigest(
-                "#0  app                                 0x00000000000099ff f()\n"
-                "#1  libc.so.6                           0x00007f1234567890 main()"),
-            digest);
-  EXPECT_NE(TADSignalRecord::stackDigest(
-                "#0  app                                 0x0000000000001234 g()\n"
-                "#1  libc.so.6                           0x00007f0000000000 main()"),
-            digest);
+  auto digestOf = [](std::string appFrame, std::string libcAddress) {
+    return TADSignalRecord::stackDigest("#0  app                                 " + appFrame +
+                                        "\n#1  libc.so.6                           " + libcAddress +
+                                        " main()");
+  };
+  const uint32_t digest = digestOf("0x0000000000001234 f()", "0x00007f0000000000");
+  EXPECT_EQ(digestOf("0x00000000000099ff f()", "0x00007f1234567890"), digest);
+  EXPECT_NE(digestOf("0x0000000000001234 g()", "0x00007f0000000000"), digest);
   EXPECT_EQ(TADSignalRecord::digest(""), 2166136261u);
   EXPECT_EQ(TADSignalRecord::digest("a"), 0xE40C292Cu);
 }
-
-// ---- Contract of the entry points ----
 
 TEST_F(TADSignalsTest, LeavesAnOutStringThatIsNotEmptyAlone) {
   std::string out = "keep";

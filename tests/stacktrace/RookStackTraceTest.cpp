@@ -49,8 +49,6 @@ const void* insidePlainFunction() {
   return reinterpret_cast<const char*>(&stacktrace_probe::plainFunction) + 1;
 }
 
-// ---- Lines of a live stack ----
-
 TEST(RookStackTraceTest, StartsAtTheCallerNumberedFromZeroAndNamesSharedLibraries) {
   const auto lines = linesOf(stacktrace_probe::traceFromProbe());
   ASSERT_GE(lines.size(), 3u);
@@ -73,8 +71,6 @@ TEST(RookStackTraceTest, NamesCppFunctionsWithoutTheirParameters) {
   EXPECT_THAT(lines[11], testing::StartsWith("#11 "));
 }
 
-// ---- Describing addresses ----
-
 TEST(RookStackTraceTest, DescribesAddressesThroughTheLoader) {
   const void* addresses[] = {insidePlainFunction(), reinterpret_cast<const void*>(0x10)};
   RookStackAddressDescriptor descriptors[2];
@@ -96,8 +92,6 @@ TEST(RookStackTraceTest, DescribesAddressesThroughTheLoader) {
   EXPECT_EQ(RookGetStackAddressDescriptorsForAddresses(addresses, untouched, 0), 0u);
   EXPECT_EQ(untouched[0].symbolName, nullptr);
 }
-
-// ---- Formatting descriptors ----
 
 // Missing names are written as question marks.
 TEST(RookStackTraceTest, FormatsMethodAndFunctionLines) {

@@ -41,15 +41,13 @@ std::string LoopbackHTTPServer::Request::path() const {
 
 std::optional<std::string> LoopbackHTTPServer::Request::header(std::string_view name) const {
   std::vector<std::string> values = headerValues(name);
-  if (values.empty()) return std::nullopt;
-  return values.front();
+  return values.empty() ? std::nullopt : std::optional(values.front());
 }
 
 std::vector<std::string> LoopbackHTTPServer::Request::headerValues(std::string_view name) const {
   std::vector<std::string> values;
-  for (const auto& [field, value] : headers) {
+  for (const auto& [field, value] : headers)
     if (HTTPHeaderFields::sameName(field, name)) values.push_back(value);
-  }
   return values;
 }
 
@@ -107,7 +105,6 @@ void LoopbackHTTPServer::handleRequest(SoupServer*, SoupServerMessage* message, 
 
 LoopbackHTTPServer::Request LoopbackHTTPServer::recorded(SoupServerMessage* message) {
   Request request;
-  request.method = soup_server_message_get_method(message);
   GUri* uri = soup_server_message_get_uri(message);
   request.target = g_uri_get_path(uri);
   if (const char* query = g_uri_get_query(uri)) request.target += std::string("?") + query;
@@ -119,13 +116,9 @@ LoopbackHTTPServer::Request LoopbackHTTPServer::recorded(SoupServerMessage* mess
     request.headers.emplace_back(name, value);
 
   GSocket* socket = soup_server_message_get_socket(message);
-  auto known = std::find_if(sockets_.begin(), sockets_.end(),
-                            [&](const auto& held) { return held.get() == socket; });
-  if (known == sockets_.end()) {
+  auto same = [&](const auto& held) { return held.get() == socket; };
+  if (std::none_of(sockets_.begin(), sockets_.end(), same))
     sockets_.push_back(platform::glib::retain(socket));
-    known = sockets_.end() - 1;
-  }
-  request.connection = static_cast<size_t>(known - sockets_.begin()) + 1;
   return request;
 }
 

@@ -35,11 +35,8 @@ class LoopbackHTTPServer {
   using HeaderList = std::vector<std::pair<std::string, std::string>>;
 
   struct Request {
-    std::string method;
     std::string target;  // path and query: "/a/b?x=1"
     HeaderList headers;
-    // 1 for requests on the first connection that carried one, 2 for the second, and so on.
-    size_t connection = 0;
 
     std::string path() const;
     // The value of the first field of that name (compared without regard to case).
@@ -84,7 +81,7 @@ class LoopbackHTTPServer {
   std::map<std::string, Handler> routes_;
   Handler fallback_;
   std::vector<Request> requests_;
-  // Held so that a socket's place in the list names its connection for good.
+  // Every connection that carried a request, held so that a new one is never taken for it.
   std::vector<platform::glib::GObjectPtr<GSocket>> sockets_;
 };
 

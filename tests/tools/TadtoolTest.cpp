@@ -3,15 +3,16 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+#include <tuple>
+
+#include "base/FileIO.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace {
 
@@ -25,45 +26,26 @@ struct Result {
 
 class TadtoolTest : public testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tadtool-XXXXXX").string();
-    ASSERT_TRUE(mkdtemp(pattern.data()));
-    folder_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
-
   // Writes a file into the temporary folder and answers its path.
   std::string file(const std::string& name, const std::string& text) {
-    std::filesystem::path path = folder_ / name;
+    const std::string path = folder_ / name;
     std::ofstream(path, std::ios::binary) << text;
-    return path.string();
+    return path;
   }
 
   Result run(const std::string& arguments, const std::string& input = "") {
     const std::string in = file("stdin", input);
-    const std::filesystem::path out = folder_ / "stdout", err = folder_ / "stderr";
-    const std::string command = std::string(TADTOOL_PATH) + " " + arguments + " <" + in + " >" +
-                                out.string() + " 2>" + err.string();
+    const std::string out = folder_ / "stdout", err = folder_ / "stderr";
+    const std::string command =
+        std::string(TADTOOL_PATH) + " " + arguments + " <" + in + " >" + out + " 2>" + err;
     const int raw = std::system(command.c_str());
-    Result result;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = contents(out);
-    result.err = contents(err);
-    return result;
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, base::readFile(out).value_or(""),
+            base::readFile(err).value_or("")};
   }
 
  private:
-  static std::string contents(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  std::filesystem::path folder_;
+  test_support::TemporaryFolder folder_;
 };
-
-// ---- json ----
 
 TEST_F(TadtoolTest, CheckAcceptsWhatTheLibraryReads) {
   Result result = run("json check " + file("ok.json", "{\"a\":[1 2]}\n"));
@@ -99,8 +81,6 @@ TEST_F(TadtoolTest, FormatPrintsTheHumanReadableFormOptionallySorted) {
             "{\n  \"a\" : 2,\n  \"b\" : 1\n}\n");
 }
 
-// ---- encode and decode ----
-
 // Every byte goes through standard input and output unchanged.
 TEST_F(TadtoolTest, EncodesAndDecodesEveryByteInEveryNamedEncoding) {
   std::string bytes;
@@ -133,8 +113,6 @@ TEST_F(TadtoolTest, RefusesInvalidTextWithStatusOne) {
   EXPECT_EQ(run("decode --encoding hex", "ab\r\n").out, "\xAB");
 }
 
-// ---- uule ----
-
 constexpr const char* kRecordHead =
     "role: 6 producer: 24 historical_role: 1 historical_producer: 12 timestamp: ";
 
@@ -146,29 +124,26 @@ std::string withoutLineEnd(std::string text) {
 // The value itself (its cipher, padding and quoting) is pinned by the location's own suite; here
 // each form of the command makes one, and decode gives its record back.
 TEST_F(TadtoolTest, EncodeMakesTheValueThatDecodeReadsBack) {
-  const struct {
-    const char* arguments;
-    const char* prefix;
-    const char* record;
-  } cases[] = {
+  // The command's arguments, how the value begins, and the record it holds.
+  const std::tuple<const char*, const char*, const char*> cases[] = {
       {"--lat 37.5 --lon -122.25 --accuracy 10 --timestamp 1700000000.5", "e1+",
        "1700000000500000 latlng <latitude_e7: 375000000 longitude_e7: -1222500000> radius: "
        "10000\n"},
       {R"(--description 'Gare "du Nord", Paris' --timestamp 1000)", "a+",
        "1000000000 loc: \"Gare 'du Nord', Paris\"\n"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.arguments);
-    Result encoded = run(std::string("uule encode ") + c.arguments);
+  for (const auto& [arguments, prefix, record] : cases) {
+    SCOPED_TRACE(arguments);
+    Result encoded = run(std::string("uule encode ") + arguments);
     ASSERT_EQ(encoded.status, 0) << encoded.err;
     const std::string wireForm = withoutLineEnd(encoded.out);
-    EXPECT_TRUE(wireForm.starts_with(c.prefix)) << wireForm;
+    EXPECT_TRUE(wireForm.starts_with(prefix)) << wireForm;
     EXPECT_EQ(wireForm.find_first_of("=\n"), std::string::npos);
     Result decoded = run("uule decode '" + wireForm + "'");
     ASSERT_EQ(decoded.status, 0) << decoded.err;
-    EXPECT_EQ(decoded.out, std::string(kRecordHead) + c.record);
+    EXPECT_EQ(decoded.out, std::string(kRecordHead) + record);
     // The same time makes the same value: the vector comes from the timestamp.
-    EXPECT_EQ(run(std::string("uule encode ") + c.arguments).out, encoded.out);
+    EXPECT_EQ(run(std::string("uule encode ") + arguments).out, encoded.out);
   }
 }
 
@@ -209,8 +184,6 @@ TEST_F(TadtoolTest, InputThatMakesNoValueIsRefusedWithAReason) {
     EXPECT_NE(result.err.find(said), std::string::npos) << result.err;
   }
 }
-
-// ---- Every command ----
 
 // Every command answers --help and -h with its own usage, and refuses wrong usage with status 2,
 // the reason and that usage.

@@ -40,25 +40,21 @@ class TADBrowserControllerTest : public ScreenTestFixture {
 };
 
 TEST(TADBrowserLayoutTest, TheToolbarIsLowerOnALandscapePhone) {
-  const struct {
-    bool tablet;
-    bool landscape;
-    double height;
-  } cases[] = {{false, false, 44}, {false, true, 30}, {true, true, 44}};
-  for (const auto& c : cases) {
+  for (auto [tablet, landscape, height] :
+       {std::tuple{false, false, 44.0}, {false, true, 30.0}, {true, true, 44.0}}) {
     platform::sim::SimPlatform platform;
-    if (c.tablet) platform.becomeTablet();
+    if (tablet) platform.becomeTablet();
     platform.application().setStatusBarOrientation(
-        c.landscape ? platform::InterfaceOrientation::LandscapeLeft
-                    : platform::InterfaceOrientation::Portrait);
+        landscape ? platform::InterfaceOrientation::LandscapeLeft
+                  : platform::InterfaceOrientation::Portrait);
     auto browser = TADBrowserController::init();
     browser->viewWillAppear(false);
     const platform::Rect bounds = browser->view()->bounds();
     EXPECT_EQ(browser->toolbar()->frame(),
-              platform::Rect(0, bounds.height() - c.height, bounds.width(), c.height))
-        << c.tablet << c.landscape;
+              platform::Rect(0, bounds.height() - height, bounds.width(), height))
+        << tablet << landscape;
     EXPECT_EQ(browser->webView()->frame(),
-              platform::Rect(0, 0, bounds.width(), bounds.height() - c.height));
+              platform::Rect(0, 0, bounds.width(), bounds.height() - height));
     EXPECT_EQ(browser->webView()->settings().dataDetectorTypes, platform::kDataDetectorAll);
   }
 }

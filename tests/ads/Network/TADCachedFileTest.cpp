@@ -5,7 +5,7 @@
 #include <sys/time.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -16,6 +16,7 @@
 #include "ads/Utility/TADNetworkUtilities.h"
 #include "platform/URLError.h"
 #include "platform/sim/SimPlatform.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace {
 
@@ -52,12 +53,7 @@ class RecordingDelegate : public TADCachedFileDelegate {
 
 class TADCachedFileTest : public ::testing::Test {
  protected:
-  TADCachedFileTest() {
-    char folder[] = "/tmp/cached-file-test-XXXXXX";
-    caches_ = ::mkdtemp(folder);
-    platform_.setCachesDirectory(caches_);
-  }
-  ~TADCachedFileTest() override { std::filesystem::remove_all(caches_); }
+  TADCachedFileTest() { platform_.setCachesDirectory(caches_.path()); }
 
   std::shared_ptr<TADCachedFile> file(const char* url = kScript) {
     return TADCachedFile::initWithDelegate(delegate_, *base::URL::fromString(url));
@@ -70,9 +66,8 @@ class TADCachedFileTest : public ::testing::Test {
   // any other with the body dated kLastModified.
   void serveConditionally(const char* url, std::string body) {
     server().route(url, [body](const platform::URLRequest& request) {
-      if (request.valueForHTTPHeaderField("If-Modified-Since")) {
+      if (request.valueForHTTPHeaderField("If-Modified-Since"))
         return Reply::withStatus(304, {}, "not for the copy");
-      }
       return Reply::ok(body, {{"Last-Modified", kLastModified}});
     });
   }
@@ -89,7 +84,7 @@ class TADCachedFileTest : public ::testing::Test {
   }
 
   platform::sim::SimPlatform platform_;
-  std::string caches_;
+  test_support::TemporaryFolder caches_;
   std::shared_ptr<RecordingDelegate> delegate_ = std::make_shared<RecordingDelegate>();
 };
 
@@ -215,8 +210,8 @@ TEST_F(TADCachedFileTest, TheCacheBusterAddsTheWholeSecondsOfNowAsUnique) {
 
 // A host that is no safe folder name gets one that stays in the caches.
 TEST_F(TADCachedFileTest, EachHostHasAFolderAndEachURLAFileNamedByAStableHash) {
-  EXPECT_EQ(*file("http://ads.example/a")->filePath(), caches_ + "/ads.example/d08afa97");
-  EXPECT_EQ(*file("http://ads.example/b")->filePath(), caches_ + "/ads.example/d18afc2a");
+  EXPECT_EQ(*file("http://ads.example/a")->filePath(), caches_ / "ads.example/d08afa97");
+  EXPECT_EQ(*file("http://ads.example/b")->filePath(), caches_ / "ads.example/d18afc2a");
   for (const char* url : {"http://../x", "http://./x", "http:///x", "http://a%2F..%2Fb/x",
                           "http://a%00b/x", "http://%2E%2E/x"}) {
     SCOPED_TRACE(url);
@@ -224,13 +219,13 @@ TEST_F(TADCachedFileTest, EachHostHasAFolderAndEachURLAFileNamedByAStableHash) {
     ASSERT_TRUE(parsed);
     auto unsafe = TADCachedFile::initWithDelegate(delegate_, *parsed);
     std::filesystem::path path = *unsafe->filePath();
-    EXPECT_EQ(path.parent_path(), std::filesystem::path(caches_) / "_unnamed-host");
+    EXPECT_EQ(path.parent_path(), std::filesystem::path(caches_ / "_unnamed-host"));
   }
 }
 
 TEST_F(TADCachedFileTest, TemporariesOfCutShortWritesAreRemovedOnceAMinuteOld) {
   namespace fs = std::filesystem;
-  const fs::path host = fs::path(caches_) / "other.example";
+  const fs::path host = caches_ / "other.example";
   const fs::path abandoned = host / "1a2b3c.saving-Ab12cD";
   const fs::path recent = host / "1a2b3c.saving-Zz99yY";
   const fs::path copy = host / "4d5e6f";
@@ -263,7 +258,7 @@ TEST_F(TADCachedFileTest, WithoutACachesFolderThereIsNoCopyAndAFinishedFetchFail
   ASSERT_EQ(delegate_->events.size(), 1u);
   EXPECT_TRUE(delegate_->events[0].starts_with("fail "));
 
-  platform_.setCachesDirectory(caches_);  // asked again
+  platform_.setCachesDirectory(caches_.path());  // asked again
   EXPECT_TRUE(script->filePath());
 }
 

@@ -9,6 +9,7 @@
 #include "ads/Request/TADRequestError.h"
 #include "ads/Statistics/TADStatistics.h"
 #include "platform/sim/SimPlatform.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace {
 
@@ -33,15 +34,12 @@ class RecordingTrackerDelegate : public TADClickTrackerDelegate {
 class TADClickTrackerTest : public ::testing::Test {
  protected:
   TADClickTrackerTest() {
-    char folder[] = "/tmp/click-tracker-test-XXXXXX";
-    caches_ = ::mkdtemp(folder);
-    platform_.setCachesDirectory(caches_);
+    platform_.setCachesDirectory(caches_.path());
     tracker_->setDelegate(delegate_);
   }
   ~TADClickTrackerTest() override {
     tracker_.reset();
     TADStatistics::releaseSharedStatistics();
-    std::filesystem::remove_all(caches_);
   }
 
   platform::sim::SimURLLoading& server() { return platform_.urlLoading(); }
@@ -54,7 +52,7 @@ class TADClickTrackerTest : public ::testing::Test {
   }
 
   platform::sim::SimPlatform platform_;
-  std::string caches_;
+  test_support::TemporaryFolder caches_;
   std::shared_ptr<RecordingTrackerDelegate> delegate_ =
       std::make_shared<RecordingTrackerDelegate>();
   std::shared_ptr<TADClickTracker> tracker_ = TADClickTracker::init();
@@ -157,7 +155,7 @@ TEST_F(TADClickTrackerTest, NoURLStartsNothingAndResetForgetsTheTracking) {
   tracker_->reset();
   EXPECT_FALSE(tracker_->hasTracked());
   EXPECT_FALSE(tracker_->trackingURL());
-  EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::path(caches_) / "t.talvik.test"));
+  EXPECT_TRUE(std::filesystem::is_empty(caches_ / "t.talvik.test"));
 }
 
 TEST_F(TADClickTrackerTest, ADelegateThatLetsTheTrackerGoInItsCallbackIsSafe) {

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ads/Notification/TADNotificationCenter.h"
@@ -16,41 +17,37 @@ base::URL url(const char* text) {
   return *base::URL::fromString(text);
 }
 
-struct ParseCase {
-  const char* url;
-  bool isMessageURL;
-  std::optional<std::string> name;  // none: no message
-  std::optional<base::Dictionary> parameters;
-};
-
 TEST(TADNotificationTest, MessageAddressesOfBothSchemesGiveTheirNamesAndParameters) {
-  const ParseCase cases[] = {
-      {"gmsg://host/click?u=http%3A%2F%2Fa.b%2Fc", true, "click", {{{"u", "http://a.b/c"}}}},
-      {"gmsg://x/vibrate", true, "vibrate", base::Dictionary()},
-      {"gmsg://x/Some%20Name?K=v&lone", true, "Some Name", {{{"k", "v"}}}},
-      {"gmsg:%C6%A9ab", true, "ab", base::Dictionary()},
-      {"gmsg://x", true, std::nullopt, std::nullopt},
-      {"gmsg://x/%FF", true, std::nullopt, std::nullopt},
-      {"norvak://launch?url=http%3A%2F%2Fa.b",
-       true,
-       "open",
-       {{{"a", "browser"}, {"u", "http://a.b"}}}},
-      {"norvak://launch?x=1", true, "open", {{{"a", "browser"}}}},
-      {"norvak://closecanvas?x=1", true, "close", std::nullopt},
-      {"norvak://log?string=hi%21", true, "log", {{{"string", "hi!"}}}},
-      {"norvak://LAUNCH?url=x", true, std::nullopt, std::nullopt},
-      {"norvak://elsewhere", true, std::nullopt, std::nullopt},
-      {"GMSG://x/vibrate", false, std::nullopt, std::nullopt},
-      {"http://a.b/click?u=x", false, std::nullopt, std::nullopt},
-  };
-  for (const ParseCase& c : cases) {
-    SCOPED_TRACE(c.url);
-    EXPECT_EQ(TADNotification::isNotificationURL(url(c.url)), c.isMessageURL);
-    std::optional<TADNotification> message = TADNotification::notificationFromURL(url(c.url));
-    ASSERT_EQ(message.has_value(), c.name.has_value());
+  // The address, whether it is a message's, and the message's name (none: no message) and
+  // parameters.
+  const std::tuple<const char*, bool, std::optional<std::string>, std::optional<base::Dictionary>>
+      cases[] = {
+          {"gmsg://host/click?u=http%3A%2F%2Fa.b%2Fc", true, "click", {{{"u", "http://a.b/c"}}}},
+          {"gmsg://x/vibrate", true, "vibrate", base::Dictionary()},
+          {"gmsg://x/Some%20Name?K=v&lone", true, "Some Name", {{{"k", "v"}}}},
+          {"gmsg:%C6%A9ab", true, "ab", base::Dictionary()},
+          {"gmsg://x", true, std::nullopt, std::nullopt},
+          {"gmsg://x/%FF", true, std::nullopt, std::nullopt},
+          {"norvak://launch?url=http%3A%2F%2Fa.b",
+           true,
+           "open",
+           {{{"a", "browser"}, {"u", "http://a.b"}}}},
+          {"norvak://launch?x=1", true, "open", {{{"a", "browser"}}}},
+          {"norvak://closecanvas?x=1", true, "close", std::nullopt},
+          {"norvak://log?string=hi%21", true, "log", {{{"string", "hi!"}}}},
+          {"norvak://LAUNCH?url=x", true, std::nullopt, std::nullopt},
+          {"norvak://elsewhere", true, std::nullopt, std::nullopt},
+          {"GMSG://x/vibrate", false, std::nullopt, std::nullopt},
+          {"http://a.b/click?u=x", false, std::nullopt, std::nullopt},
+      };
+  for (const auto& [address, isMessageURL, name, parameters] : cases) {
+    SCOPED_TRACE(address);
+    EXPECT_EQ(TADNotification::isNotificationURL(url(address)), isMessageURL);
+    std::optional<TADNotification> message = TADNotification::notificationFromURL(url(address));
+    ASSERT_EQ(message.has_value(), name.has_value());
     if (!message) continue;
-    EXPECT_EQ(message->name(), *c.name);
-    EXPECT_EQ(message->parameters(), c.parameters);
+    EXPECT_EQ(message->name(), *name);
+    EXPECT_EQ(message->parameters(), parameters);
   }
 }
 

@@ -1,9 +1,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <map>
 #include <string>
 
@@ -19,6 +17,7 @@
 #include "platform/sim/SimWebViewPeer.h"
 #include "tests/ads/RecordingBannerDelegate.h"
 #include "tests/ads/StandInContributors.h"
+#include "tests/support/TemporaryFolder.h"
 
 // A banner on the simulated platform, with the page script and an ad page scripted on the
 // simulated network, and steps that walk a load down its road.
@@ -30,9 +29,7 @@ class AdObjectFixture : public ::testing::Test {
   static constexpr const char* kAd = "http://ads.talvik.test/ad";
 
   AdObjectFixture() {
-    char folder[] = "/tmp/ad-object-test-XXXXXX";
-    caches_ = ::mkdtemp(folder);
-    platform.setCachesDirectory(caches_);
+    platform.setCachesDirectory(caches_.path());
     platform.application().finishLaunching();
     view->setRootViewController(root);
     view->setDelegate(delegate);
@@ -50,7 +47,6 @@ class AdObjectFixture : public ::testing::Test {
     TADStatistics::releaseSharedStatistics();
     TADAdNetwork::reset();
     TADObjectPrivate::resetLaunchForTesting();
-    std::filesystem::remove_all(caches_);
   }
 
   std::string scriptURL() const { return TADObjectPrivate::jsBuildAdURL().absoluteString(); }
@@ -60,9 +56,8 @@ class AdObjectFixture : public ::testing::Test {
   void serveAd(Reply reply) { serve(kAd, std::move(reply)); }
   int requestsFor(const std::string& url) {
     int count = 0;
-    for (const auto& request : platform.urlLoading().sentRequests()) {
-      if (request.url().absoluteString().starts_with(url)) ++count;
-    }
+    for (const auto& request : platform.urlLoading().sentRequests())
+      count += request.url().absoluteString().starts_with(url);
     return count;
   }
 
@@ -93,7 +88,7 @@ class AdObjectFixture : public ::testing::Test {
 
   platform::sim::SimPlatform platform;
   ScopedStandIns standIns;
-  std::string caches_;
+  test_support::TemporaryFolder caches_;
   std::shared_ptr<TADBannerView> view = TADBannerView::initWithFrame({0, 430, 320, 50});
   std::shared_ptr<platform::ViewController> root = std::make_shared<platform::ViewController>();
   std::shared_ptr<RecordingBannerDelegate> delegate = std::make_shared<RecordingBannerDelegate>();

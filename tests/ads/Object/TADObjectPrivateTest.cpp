@@ -28,8 +28,6 @@ class TADObjectPrivateTest : public AdObjectFixture {
   }
 };
 
-// --- The road --------------------------------------------------------------------------------
-
 TEST_F(TADObjectPrivateTest, ALoadBuildsTheAddressInTheScriptPageFetchesTheAdAndShowsIt) {
   view->setAdUnitID("a17c52f0d3b8e46");
   load();
@@ -80,8 +78,6 @@ TEST_F(TADObjectPrivateTest, ALoadInFlightOrInTheBackgroundAfterLaunchIsDroppedS
   EXPECT_EQ(delegate->events, (std::vector<std::string>{"receive"}));
 }
 
-// --- The page script ------------------------------------------------------------------------
-
 TEST_F(TADObjectPrivateTest, TheScriptIsFetchedOnceADayTheExpiryMovingWhenTheCheckStarts) {
   base::Date start = platform.clock().now();
   loadToShown();
@@ -114,32 +110,24 @@ TEST_F(TADObjectPrivateTest, AFailedScriptFetchUsesTheStoredCopyOrFailsWithCode2
   EXPECT_EQ(failureCodes(), (std::vector<int64_t>{2}));
 }
 
-// --- The script's answers -------------------------------------------------------------------
-
 TEST_F(TADObjectPrivateTest, RefusingAnswersFailWithCode0AndLeaveTheObjectAbleToLoad) {
-  struct Case {
-    const char* message;
-    std::vector<std::string> console;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
       {"loadAdURL?errors=bad", {}},
       {"invalidRequest?why=slot", {"<Talvik> Invalid Request: {\"why\":\"slot\"}"}},
       {"unableToServe?why=none", {"<Talvik> Unable to serve: {\"why\":\"none\"}"}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.message);
+  for (const auto& [message, console] : cases) {
+    SCOPED_TRACE(message);
     delegate->errors.clear();
     platform.console().clear();
     load();
-    answer(c.message);
+    answer(message);
     EXPECT_EQ(failureCodes(), (std::vector<int64_t>{0}));
-    EXPECT_EQ(platform.console().lines(), c.console);
+    EXPECT_EQ(platform.console().lines(), console);
     EXPECT_EQ(object().state(), State::kStateFailed);
     EXPECT_EQ(object().buildAdWebView(), nullptr);
   }
 }
-
-// --- The ad server --------------------------------------------------------------------------
 
 TEST_F(TADObjectPrivateTest, ServerFailuresGiveTheirCodesAndAreRetriedOnTheLastPeriod) {
   serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", "30"}}));
@@ -147,13 +135,16 @@ TEST_F(TADObjectPrivateTest, ServerFailuresGiveTheirCodesAndAreRetriedOnTheLastP
   struct Case {
     Reply reply;
     int64_t code;
-    bool console;
+    std::vector<std::string> console;
   };
   Case cases[] = {
-      {Reply::withStatus(400), 0, true},
-      {Reply::withStatus(404), 3, false},
-      {Reply::fail(platform::URLError::CannotConnectToHost), 2, false},
-      {Reply::ok(" \r\n\t "), 1, false},
+      {Reply::withStatus(400),
+       0,
+       {"<Talvik> Server rejected ad parameters.  Typically this is "
+        "because the ad unit ID is incorrect."}},
+      {Reply::withStatus(404), 3, {}},
+      {Reply::fail(platform::URLError::CannotConnectToHost), 2, {}},
+      {Reply::ok(" \r\n\t "), 1, {}},
   };
   for (Case& c : cases) {
     SCOPED_TRACE(c.code);
@@ -164,12 +155,7 @@ TEST_F(TADObjectPrivateTest, ServerFailuresGiveTheirCodesAndAreRetriedOnTheLastP
     answerAd();
     EXPECT_EQ(failureCodes(), (std::vector<int64_t>{c.code}));
     EXPECT_EQ(object().state(), State::kStateFailed);
-    EXPECT_EQ(platform.console().lines().size(), c.console ? 1u : 0u);
-    if (c.console) {
-      EXPECT_EQ(platform.console().lines()[0],
-                "<Talvik> Server rejected ad parameters.  Typically this is because the ad unit "
-                "ID is incorrect.");
-    }
+    EXPECT_EQ(platform.console().lines(), c.console);
     EXPECT_TRUE(object().isReloadTimerRunning());
     EXPECT_EQ(object().reloadSeconds(), 30);
   }
@@ -206,8 +192,6 @@ TEST_F(TADObjectPrivateTest, HeadersOfEveryResponseInARedirectChainAddUpInOrder)
   platform.runLoop().advance(1);
   EXPECT_TRUE(object().pendingTrackers().empty());
 }
-
-// --- Refresh --------------------------------------------------------------------------------
 
 TEST_F(TADObjectPrivateTest, TheRefreshFollowsTheHeaderAndKeepsTheLastPeriodWithoutOne) {
   serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", "30"}}));
@@ -284,8 +268,6 @@ TEST_F(TADObjectPrivateTest, ARefreshDueWhileShowingComesAPeriodLaterAndOneDurin
   EXPECT_FALSE(object().isReloadTimerRunning());
 }
 
-// --- Time limits ----------------------------------------------------------------------------
-
 TEST_F(TADObjectPrivateTest, ALoadThatNeverEndsFailsWithATimeoutAndIsRetried) {
   serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", "60"}}));
   loadToShown();
@@ -307,8 +289,6 @@ TEST_F(TADObjectPrivateTest, ALoadThatNeverEndsFailsWithATimeoutAndIsRetried) {
   EXPECT_EQ(failureCodes(), (std::vector<int64_t>{5, 5}));
   EXPECT_EQ(bannerPeer().commands().back(), "stopLoading");
 }
-
-// --- Going -----------------------------------------------------------------------------------
 
 TEST_F(TADObjectPrivateTest, TheObjectGoesWithItsViewLeavingNoRegistrationOrFetch) {
   load();

@@ -16,21 +16,13 @@ namespace {
 using platform::MailComposeViewController;
 using platform::gtk::GtkMailComposerPeer;
 
-class TADOpenerGuiTest : public ::testing::Test {
+class TADOpenerGuiTest : public platform::gtk::testing::PhonePlatformTest {
  protected:
   void SetUp() override {
-    platform = platform::gtk::testing::makePlatform(console, platform::UserInterfaceIdiom::Phone);
-    ASSERT_TRUE(platform);
-    window = platform::gtk::testing::launchWithKeyWindow(*platform, root);
-    ASSERT_TRUE(window);
+    launch();
     opener->setViewController(root);
   }
 
-  std::shared_ptr<platform::gtk::testing::RecordingConsole> console =
-      std::make_shared<platform::gtk::testing::RecordingConsole>();
-  std::unique_ptr<platform::gtk::GtkPlatform> platform;
-  std::shared_ptr<platform::Window> window;
-  std::shared_ptr<platform::ViewController> root = std::make_shared<platform::ViewController>();
   std::shared_ptr<TADOpener> opener = TADOpener::init();
 };
 
@@ -41,8 +33,7 @@ TEST_F(TADOpenerGuiTest, TheMailSheetShowsTheFieldsOfAMailtoAddressWithCcSplit) 
   auto composer = std::dynamic_pointer_cast<MailComposeViewController>(root->modalViewController());
   ASSERT_TRUE(composer);
   GtkMailComposerPeer& sheet = GtkMailComposerPeer::of(*composer);
-  ASSERT_TRUE(platform->runLoop().runUntil(
-      [&] { return gtk_widget_is_drawable(GTK_WIDGET(sheet.subjectEntry())); }, 10));
+  ASSERT_TRUE(eventually([&] { return gtk_widget_is_drawable(GTK_WIDGET(sheet.subjectEntry())); }));
 
   EXPECT_STREQ(gtk_entry_get_text(sheet.toEntry()), "someone@quillbeck.example");
   EXPECT_STREQ(gtk_entry_get_text(sheet.ccEntry()), "x@quillbeck.example, y@quillbeck.example");

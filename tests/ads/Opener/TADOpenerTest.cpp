@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -19,6 +18,7 @@
 #include "platform/sim/SimPlatform.h"
 #include "tests/ads/Object/AdObjectFixture.h"
 #include "tests/ads/ViewController/ScreenTestFixture.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace {
 
@@ -55,17 +55,12 @@ class DispatchRecorder : public TADOpener {
 class TADOpenerTest : public ScreenTestFixture {
  protected:
   TADOpenerTest() {
-    char folder[] = "/tmp/opener-test-XXXXXX";
-    caches_ = ::mkdtemp(folder);
-    platform_.setCachesDirectory(caches_);
+    platform_.setCachesDirectory(caches_.path());
     TADOpener::resetRepeatCount();
     opener_->setDelegateManager(manager_);
     opener_->setViewController(root_);
   }
-  ~TADOpenerTest() override {
-    tracker_.reset();
-    std::filesystem::remove_all(caches_);
-  }
+  ~TADOpenerTest() override { tracker_.reset(); }
 
   static TADNotification message(base::Dictionary parameters) {
     return TADNotification("open", std::move(parameters));
@@ -84,18 +79,15 @@ class TADOpenerTest : public ScreenTestFixture {
     return std::dynamic_pointer_cast<MailComposeViewController>(root_->modalViewController());
   }
 
-  std::string caches_;
+  test_support::TemporaryFolder caches_;
   std::shared_ptr<TADOpener> opener_ = TADOpener::init();
   std::shared_ptr<TADClickTracker> tracker_ = TADClickTracker::init();
 };
 
 TEST_F(TADOpenerTest, MessagesGoWhereTheirActionSaysWithTheOrientationOfTheirO) {
-  struct Case {
-    base::Dictionary parameters;
-    std::vector<std::string> calls;
-  };
   const std::string u = "http://ad.talvik.test/landing";
-  const Case cases[] = {
+  // The message's parameters, and where it went.
+  const std::pair<base::Dictionary, std::vector<std::string>> cases[] = {
       {{{"a", "browser"}, {"u", u}}, {"browser " + u + " 1"}},
       {{{"a", "browser"}, {"u", u}, {"o", "p"}}, {"browser " + u + " 2"}},
       {{{"a", "video"}, {"u", u}, {"o", "l"}}, {"browser " + u + " 3"}},
@@ -110,10 +102,10 @@ TEST_F(TADOpenerTest, MessagesGoWhereTheirActionSaysWithTheOrientationOfTheirO) 
       {{{"a", "dance"}, {"u", u}}, {"app " + u}},
       {{{"u", u}}, {"app " + u}},
   };
-  for (const Case& c : cases) {
+  for (const auto& [parameters, calls] : cases) {
     auto recorder = std::make_shared<DispatchRecorder>();
-    recorder->openNotification(message(c.parameters));
-    EXPECT_EQ(recorder->calls, c.calls) << base::Value(c.parameters).description();
+    recorder->openNotification(message(parameters));
+    EXPECT_EQ(recorder->calls, calls) << base::Value(parameters).description();
   }
 }
 
@@ -122,11 +114,8 @@ TEST_F(TADOpenerTest, EveryOpenedMessageCountsAClickEvenWithoutAnAddress) {
   recorder->openNotification(message({{"a", "webapp"}, {"html", "<p>"}}));
   recorder->openNotification(message({{"a", "app"}, {"u", "tel:1"}}));
   recorder->openNotification(message({{"a", "app"}}));  // nothing to open: no click
-  EXPECT_EQ(TADStatistics::sharedStatistics()
-                .pendingParameters()
-                .find(kTADParameterPriorClickCount)
-                ->toInt64(),
-            2);
+  base::Dictionary pending = TADStatistics::sharedStatistics().pendingParameters();
+  EXPECT_EQ(pending.find(kTADParameterPriorClickCount)->toInt64(), 2);
 }
 
 TEST_F(TADOpenerTest, LeavingWaitsAtMostThreeTimesForTrackingsThenOpensAndResetsTheCounter) {
@@ -164,22 +153,18 @@ TEST_F(TADOpenerTest, WithoutTrackingsTheAddressLeavesOnTheNextPassEvenIfTheOpen
 }
 
 TEST_F(TADOpenerTest, TheMailComposerTakesToAsWrittenAndSplitsCcAndBcc) {
-  struct Case {
-    std::string address;
-    platform::MailMessage message;
-  };
-  const Case cases[] = {
+  const std::pair<std::string, platform::MailMessage> cases[] = {
       {"mailto:someone?cc=x,y&subject=Hi%20there", {{"someone"}, {"x", "y"}, {}, "Hi there", ""}},
       {"mailto:x,y", {{"x,y"}, {}, {}, "", ""}},
       {"mailto:", {{""}, {}, {}, "", ""}},
       {"mailto:a%20b?BCC=p,,q&Body=Line%0Atwo", {{"a%20b"}, {}, {"p", "", "q"}, "", "Line\ntwo"}},
   };
-  for (const Case& c : cases) {
-    auto composer = composerFor(c.address);
-    ASSERT_TRUE(composer) << c.address;
-    EXPECT_EQ(SimMailComposerPeer::of(*composer).message(), c.message) << c.address;
+  for (const auto& [address, mail] : cases) {
+    auto composer = composerFor(address);
+    ASSERT_TRUE(composer) << address;
+    EXPECT_EQ(SimMailComposerPeer::of(*composer).message(), mail) << address;
     SimMailComposerPeer::of(*composer).pressCancel();
-    EXPECT_FALSE(root_->modalViewController()) << c.address;
+    EXPECT_FALSE(root_->modalViewController()) << address;
   }
 }
 

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <optional>
+#include <tuple>
 
 #include "ads/Network/TADNetworkChecker.h"
 #include "ads/Statistics/TADStatistics.h"
@@ -21,13 +23,6 @@ class TADRequestTest : public ::testing::Test {
   StandInContributors& sources = *standIns.contributors;
   std::shared_ptr<TADRequestPrivate> request =
       std::static_pointer_cast<TADRequestPrivate>(TADRequest::request());
-
-  std::vector<std::string> keysOf(const base::Dictionary& d) {
-    std::vector<std::string> keys;
-    for (const auto& [key, value] : d)
-      keys.push_back(key);
-    return keys;
-  }
 };
 
 TEST_F(TADRequestTest, ADefaultRequestCarriesOnlyTheContributedKeysTheVersionAndTheCounter) {
@@ -36,8 +31,10 @@ TEST_F(TADRequestTest, ADefaultRequestCarriesOnlyTheContributedKeysTheVersionAnd
   sources.statistics = {{"stats_key", 3}};
   request->setCounter(7);
   base::Dictionary parameters = request->parameters();
-  EXPECT_EQ(keysOf(parameters),
-            (std::vector<std::string>{"u_so", "js", "net", "stats_key", "preqs"}));
+  std::vector<std::string> keys;
+  for (const auto& [key, value] : parameters)
+    keys.push_back(key);
+  EXPECT_EQ(keys, (std::vector<std::string>{"u_so", "js", "net", "stats_key", "preqs"}));
   EXPECT_EQ(*parameters.find("js"), base::Value("avmo-sdk-i-v4.1.1"));  // the version wins
   EXPECT_EQ(*parameters.find("preqs"), base::Value(7));
   EXPECT_EQ(TADRequest::sdkVersion(), "avmo-sdk-i-v4.1.1");
@@ -79,8 +76,9 @@ TEST_F(TADRequestTest, TargetingHintsBecomeTheirKeys) {
 }
 
 TEST_F(TADRequestTest, TheBirthdayIsTheSameCalendarDayInAnyTimeZone) {
-  const char* saved = std::getenv("TZ");
-  std::string savedZone = saved ? saved : "";
+  const char* current = std::getenv("TZ");
+  const std::optional<std::string> saved =
+      current ? std::optional<std::string>(current) : std::nullopt;
   for (const char* zone : {"UTC", "America/Los_Angeles", "Pacific/Kiritimati", "Asia/Kolkata"}) {
     setenv("TZ", zone, 1);
     tzset();
@@ -89,11 +87,7 @@ TEST_F(TADRequestTest, TheBirthdayIsTheSameCalendarDayInAnyTimeZone) {
     request->setBirthdayWithMonth(2, 29, 2000);
     EXPECT_EQ(request->birthdayString(), "20000229") << zone;
   }
-  if (saved) {
-    setenv("TZ", savedZone.c_str(), 1);
-  } else {
-    unsetenv("TZ");
-  }
+  saved ? setenv("TZ", saved->c_str(), 1) : unsetenv("TZ");
   tzset();
 }
 
@@ -173,14 +167,11 @@ TEST_F(TADRequestTest, TheSignalTextSplitsIntoAtMostOnePair) {
 }
 
 TEST_F(TADRequestTest, MinimumSystemVersionComparesMajorThenMinor) {
-  platform.device().setSystemVersion("3.0");
-  EXPECT_TRUE(TADRequestPrivate::deviceAtLeastMinimumOSMajorVersion(3, 0));
-  platform.device().setSystemVersion("2.2.1");
-  EXPECT_FALSE(TADRequestPrivate::deviceAtLeastMinimumOSMajorVersion(3, 0));
-  platform.device().setSystemVersion("4");
-  EXPECT_TRUE(TADRequestPrivate::deviceAtLeastMinimumOSMajorVersion(3, 2));
-  platform.device().setSystemVersion("3.1.3");
-  EXPECT_FALSE(TADRequestPrivate::deviceAtLeastMinimumOSMajorVersion(3, 2));
+  for (auto [version, minor, atLeast] :
+       {std::tuple{"3.0", 0, true}, {"2.2.1", 0, false}, {"4", 2, true}, {"3.1.3", 2, false}}) {
+    platform.device().setSystemVersion(version);
+    EXPECT_EQ(TADRequestPrivate::deviceAtLeastMinimumOSMajorVersion(3, minor), atLeast) << version;
+  }
 }
 
 TEST(TADRequestDeviceKeysTest, ADefaultRequestGathersTheLibrarysOwnSourcesAndConsumesTheReport) {

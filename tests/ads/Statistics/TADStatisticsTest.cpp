@@ -83,9 +83,8 @@ TEST_F(TADStatisticsTest, AClickIsReportedOnceWithItsTimingsTicketAndCounts) {
 // A pre-click time without a click is dropped unreported.
 TEST_F(TADStatisticsTest, MessagesAndBlankPagesAreNotClicksAndClicksWithoutAValueHaveNoSignals) {
   statistics.startTimingNamed("ppcl");
-  for (const char* text : {"gmsg://x/click?ai=1", "norvak://x", "about:blank"}) {
+  for (const char* text : {"gmsg://x/click?ai=1", "norvak://x", "about:blank"})
     EXPECT_EQ(statistics.urlForClick(url(text)).absoluteString(), text);
-  }
   EXPECT_EQ(statistics.timingNamed("pcl"), nullptr);
   base::Dictionary report = statistics.parameters();
   EXPECT_FALSE(report.contains("pcc") || report.contains("ppcl"));

@@ -4,13 +4,13 @@
 #include <plist/plist.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
 
 #include "ads/Utility/TADIdentifierParameters.h"
 #include "platform/sim/SimPlatform.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace {
 
@@ -20,7 +20,6 @@ using platform::UserInterfaceIdiom;
 class TADIdentifierUtilitiesTest : public ::testing::Test {
  protected:
   void SetUp() override { utilities.resetForTesting(); }
-  void TearDown() override { std::filesystem::remove_all(folder); }
 
   // The text under key in a fresh parameter dictionary; "(absent)" when it is left out.
   std::string parameter(std::string_view key) {
@@ -31,25 +30,15 @@ class TADIdentifierUtilitiesTest : public ::testing::Test {
   }
 
   std::string write(const std::string& name, std::string_view bytes) {
-    std::string path = folder + "/" + name;
+    std::string path = folder / name;
     std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
     return path;
   }
 
   platform::sim::SimPlatform platform;
   TADIdentifierUtilities& utilities = TADIdentifierUtilities::sharedInstance();
-  std::string folder = [] {
-    char pattern[] = "/tmp/tad-identifier-XXXXXX";
-    return std::string(mkdtemp(pattern));
-  }();
+  test_support::TemporaryFolder folder;
 };
-
-std::vector<std::string> keysOf(const base::Dictionary& dictionary) {
-  std::vector<std::string> keys;
-  for (const auto& entry : dictionary)
-    keys.push_back(entry.first);
-  return keys;
-}
 
 TEST_F(TADIdentifierUtilitiesTest, ReadsTheSystemVersionPieceByPiece) {
   auto version = [&](const char* text) {
@@ -77,7 +66,10 @@ TEST_F(TADIdentifierUtilitiesTest, APhoneSendsItsKeysInTheirFixedOrder) {
   for (const char* key : {"isu", "platform", "submodel", "u_audio", "u_so", "u_sd", "u_w", "u_h"})
     expected.push_back(key);
   base::Dictionary parameters = utilities.parameters();
-  EXPECT_EQ(keysOf(parameters), expected);
+  std::vector<std::string> keys;
+  for (const auto& [key, value] : parameters)
+    keys.push_back(key);
+  EXPECT_EQ(keys, expected);
   EXPECT_EQ(*parameters.find(kTADParameterITunesMetadata), base::Value(base::Dictionary()));
   EXPECT_EQ(parameter(kTADParameterDeviceModel), "iPhone");
   EXPECT_EQ(parameter(kTADParameterDeviceSubmodel), "iPhone3,1");
@@ -127,6 +119,8 @@ TEST_F(TADIdentifierUtilitiesTest, TheDeviceIdentifierIsTheUpperCaseMD5OfTheUniq
 }
 
 TEST_F(TADIdentifierUtilitiesTest, ModelAndSubmodelAreLeftOutWhenTheDeviceCannotNameThem) {
+  // The machine name defaults to the kernel's own.
+  EXPECT_FALSE(platform.device().platform::Device::machineName().value_or("").empty());
   platform.device().setMachineName("iPad2,1");
   EXPECT_EQ(parameter(kTADParameterDeviceSubmodel), "iPad2,1");
   platform.device().setMachineName("changed");
@@ -137,10 +131,6 @@ TEST_F(TADIdentifierUtilitiesTest, ModelAndSubmodelAreLeftOutWhenTheDeviceCannot
   utilities.resetForTesting();
   EXPECT_EQ(parameter(kTADParameterDeviceSubmodel), "(absent)");
   EXPECT_EQ(parameter(kTADParameterDeviceModel), "(absent)");
-}
-
-TEST_F(TADIdentifierUtilitiesTest, TheMachineNameDefaultsToTheKernelsOwn) {
-  EXPECT_FALSE(platform.device().platform::Device::machineName().value_or("").empty());
 }
 
 TEST_F(TADIdentifierUtilitiesTest, TheLanguageIsTheFirstPreferredOneAndIsAskedForUntilKnown) {
@@ -198,16 +188,14 @@ TEST_F(TADIdentifierUtilitiesTest, OnlyTheTwoLandscapeOrientationsSendL) {
   EXPECT_FALSE(utilities.isOrientationLandscape());
 }
 
-TEST_F(TADIdentifierUtilitiesTest, ScreenDensityIsTheScaleWhenReportedAndOneOtherwise) {
+// The density is the scale when reported and one otherwise.
+TEST_F(TADIdentifierUtilitiesTest, TheScreenHasItsDensityAndItsHeightAddsTheStatusBarWhileItShows) {
   platform.screen().setScale(2);
   EXPECT_EQ(parameter(kTADParameterScreenDensity), "2");
   platform.screen().setScale(1.5);
   EXPECT_EQ(parameter(kTADParameterScreenDensity), "1.5");
   platform.screen().setCanReportScale(false);
   EXPECT_EQ(parameter(kTADParameterScreenDensity), "1");
-}
-
-TEST_F(TADIdentifierUtilitiesTest, ScreenHeightAddsTheStatusBarOnlyWhileItShows) {
   EXPECT_EQ(platform.application().statusBarFrame(), platform::Rect(0, 0, 320, 20));
   platform.application().setStatusBarFrame(platform::Rect(0, 0, 320, 40));  // a taller bar
   EXPECT_EQ(parameter(kTADParameterScreenWidth), "320");
@@ -302,9 +290,9 @@ TEST_F(TADIdentifierUtilitiesTest, MetadataIsEmptyForAnythingButAReadableDiction
   auto read = [&](std::string_view bytes) {
     return TADIdentifierUtilities::readITunesMetadataFileAt(write("m.plist", bytes));
   };
-  EXPECT_EQ(TADIdentifierUtilities::readITunesMetadataFileAt(folder + "/missing"),
+  EXPECT_EQ(TADIdentifierUtilities::readITunesMetadataFileAt(folder / "missing"),
             base::Dictionary());
-  EXPECT_EQ(TADIdentifierUtilities::readITunesMetadataFileAt(folder), base::Dictionary());
+  EXPECT_EQ(TADIdentifierUtilities::readITunesMetadataFileAt(folder.path()), base::Dictionary());
   EXPECT_EQ(read(R"(<plist version="1.0"><array><string>a</string></array></plist>)"),
             base::Dictionary());
   EXPECT_EQ(read("[1, 2]"), base::Dictionary());
@@ -336,9 +324,9 @@ TEST_F(TADIdentifierUtilitiesTest, HostileMetadataFilesAreRefusedWhole) {
 
 TEST_F(TADIdentifierUtilitiesTest, MetadataComesFromBesideTheDocumentsFolderAndIsReadOnce) {
   EXPECT_TRUE(utilities.iTunesMetadata().empty());  // no documents folder
-  std::filesystem::create_directory(folder + "/Documents");
+  std::filesystem::create_directory(folder / "Documents");
   write("iTunesMetadata.plist", kXmlMetadata);
-  platform.setDocumentsDirectory(folder + "/Documents/");
+  platform.setDocumentsDirectory(folder / "Documents/");
   EXPECT_TRUE(utilities.iTunesMetadata().empty());  // kept from the first use
   utilities.resetForTesting();
   base::Dictionary parameters = utilities.parameters();

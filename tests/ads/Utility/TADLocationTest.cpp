@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "encoding/TAD_RookStringEncoding.h"
 #include "platform/sim/SimPlatform.h"
@@ -69,24 +70,20 @@ TEST_F(TADLocationTest, CoordinatesTravelEncryptedBehindTheirVector) {
 }
 
 TEST_F(TADLocationTest, PaddingFillsTheLastBlockAndARecordOfWholeBlocksGainsAFullOne) {
-  const struct {
-    double timestamp;
-    float accuracy;
-    size_t recordLength;
-    size_t ciphertextLength;
-  } cases[] = {
+  // Timestamp and accuracy, and the lengths of the record and of its ciphertext.
+  const std::tuple<double, float, size_t, size_t> cases[] = {
       {1000, 1, 154, 160},        // six bytes of padding
       {100000, 10000, 160, 176},  // whole blocks: sixteen
       {100000, 1000, 159, 160},   // one
   };
-  for (const auto& c : cases) {
-    auto location = TADLocation::initWithLatitude(10, 20, c.accuracy);
-    location->setTimestamp(c.timestamp);
+  for (auto [timestamp, accuracy, recordLength, ciphertextLength] : cases) {
+    auto location = TADLocation::initWithLatitude(10, 20, accuracy);
+    location->setTimestamp(timestamp);
     auto wire = location->oolongRepresentation();
     auto record = TADLocation::recordFromOolongRepresentation(*wire);
     ASSERT_TRUE(record);
-    EXPECT_EQ(record->size(), c.recordLength);
-    EXPECT_EQ(base64->decode(wire->substr(3))->size() - 16, c.ciphertextLength);
+    EXPECT_EQ(record->size(), recordLength);
+    EXPECT_EQ(base64->decode(wire->substr(3))->size() - 16, ciphertextLength);
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "ads/Utility/TADNumberUtilities.h"
 
 namespace {
@@ -25,11 +27,7 @@ TEST(TADNetworkUtilitiesTest, EscapingLeavesOnlyUnreservedCharacters) {
 }
 
 TEST(TADNetworkUtilitiesTest, AppendsPairsAfterTheRightSeparatorAndBeforeAnyFragment) {
-  const struct {
-    const char* base;
-    base::Dictionary parameters;
-    const char* expected;
-  } cases[] = {
+  const std::tuple<const char*, base::Dictionary, const char*> cases[] = {
       {"http://a/p", {{"k", "a b&c"}}, "http://a/p?k=a%20b%26c"},
       {"http://a/p?x=1", {{"k", "a b&c"}}, "http://a/p?x=1&k=a%20b%26c"},
       {"http://a/p?", {{"k", "v"}}, "http://a/p??k=v"},  // an empty query is none
@@ -42,8 +40,8 @@ TEST(TADNetworkUtilitiesTest, AppendsPairsAfterTheRightSeparatorAndBeforeAnyFrag
       {"http://a/p#f", {}, "http://a/p#f"},
       {"http://a/p?%7e=%41", {{"k", "v"}}, "http://a/p?%7e=%41&k=v"},  // kept byte for byte
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(appended(c.base, c.parameters), c.expected) << c.base;
+  for (const auto& [address, parameters, expected] : cases)
+    EXPECT_EQ(appended(address, parameters), expected) << address;
   auto bare = TADNetworkUtilities::appendQueryKey("k", std::nullopt, url("http://a/p"));
   EXPECT_EQ(bare->absoluteString(), "http://a/p?k");
   auto empty = TADNetworkUtilities::appendQueryKey("k", base::Value(""), url("http://a/p?x=1"));

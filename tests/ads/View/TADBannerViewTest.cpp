@@ -132,12 +132,9 @@ struct Companion {
 TEST(TADPrivateUtilitiesTest, TheRegistryOwnsCompanionsButNotTheirKeys) {
   size_t before = TADPrivateUtilities::count();
   int key = 0;
-  std::weak_ptr<Companion> first;
-  {
-    auto companion = std::make_shared<Companion>(Companion{1});
-    first = companion;
-    TADPrivateUtilities::setPrivateObject(companion, &key);
-  }
+  auto companion = std::make_shared<Companion>(Companion{1});
+  std::weak_ptr<Companion> first = companion;
+  TADPrivateUtilities::setPrivateObject(std::move(companion), &key);
   ASSERT_FALSE(first.expired());
   EXPECT_EQ(TADPrivateUtilities::privateObjectForKey<Companion>(&key)->value, 1);
 

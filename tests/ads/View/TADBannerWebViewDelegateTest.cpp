@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "ads/Opener/TADOpener.h"
 #include "tests/ads/Object/AdObjectFixture.h"
 
@@ -43,14 +45,8 @@ class TADBannerWebViewDelegateTest : public AdObjectFixture {
 TEST_F(TADBannerWebViewDelegateTest, OnlyATouchedNavigationOfTheShownAdAfterAMomentIsAClick) {
   serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Orientation", "landscape"}}));
   showWithRecordingOpener();
-  struct Case {
-    const char* name;
-    double wait;
-    bool touched;
-    Type type;
-    bool loads;
-  };
-  const Case cases[] = {
+  // What the row is, how long after the showing, whether touched, how, and whether it loads.
+  const std::tuple<const char*, double, bool, Type, bool> cases[] = {
       {"untouched", 1, false, Type::LinkClicked, true},
       {"too soon", 0.1, true, Type::LinkClicked, true},
       {"reload", 1, true, Type::Reload, true},
@@ -59,14 +55,14 @@ TEST_F(TADBannerWebViewDelegateTest, OnlyATouchedNavigationOfTheShownAdAfterAMom
       {"other", 1, true, Type::Other, false},
   };
   int clicks = 0;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (auto [name, wait, touched, type, loads] : cases) {
+    SCOPED_TRACE(name);
     view->privateObject()->changeState(TADObjectPrivate::kStateShowing);
     view->privateObject()->changeState(TADObjectPrivate::kStateShown);  // shown now, untouched
-    platform.runLoop().advance(c.wait);
-    view->webView()->setTouched(c.touched);
-    EXPECT_EQ(bannerPeer().navigate("http://land.example/p", c.type), c.loads);
-    if (!c.loads) ++clicks;
+    platform.runLoop().advance(wait);
+    view->webView()->setTouched(touched);
+    EXPECT_EQ(bannerPeer().navigate("http://land.example/p", type), loads);
+    if (!loads) ++clicks;
     EXPECT_EQ(opener->calls.size(), static_cast<size_t>(clicks));
   }
   EXPECT_EQ(opener->calls.back(),

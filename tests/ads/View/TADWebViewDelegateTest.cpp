@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ads/Notification/TADNotification.h"
@@ -22,6 +22,7 @@
 #include "signals/TADSignalRecord.h"
 #include "signals/TADSignals.h"
 #include "signals/TADSignalsTesting.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace {
 
@@ -61,9 +62,7 @@ constexpr double kSignalsClock = 12.5;
 class TADWebViewDelegateTest : public ::testing::Test {
  protected:
   TADWebViewDelegateTest() {
-    char folder[] = "/tmp/web-view-delegate-test-XXXXXX";
-    caches_ = ::mkdtemp(folder);
-    platform_.setCachesDirectory(caches_);
+    platform_.setCachesDirectory(caches_.path());
     signals::setClockForTesting([] { return kSignalsClock; });
     signals::setStackTraceForTesting([] { return std::string("frame"); });
     signals::resetForTesting();
@@ -77,7 +76,6 @@ class TADWebViewDelegateTest : public ::testing::Test {
     TADStatistics::releaseSharedStatistics();
     signals::setClockForTesting({});
     signals::setStackTraceForTesting({});
-    std::filesystem::remove_all(caches_);
   }
 
   SimWebViewPeer& peer() { return SimWebViewPeer::of(*webView_); }
@@ -87,14 +85,13 @@ class TADWebViewDelegateTest : public ::testing::Test {
   }
   std::vector<const platform::Notification*> postedNamed(std::string_view name) const {
     std::vector<const platform::Notification*> found;
-    for (const auto& n : posted_) {
+    for (const auto& n : posted_)
       if (n.name == name) found.push_back(&n);
-    }
     return found;
   }
 
   platform::sim::SimPlatform platform_;
-  std::string caches_;
+  test_support::TemporaryFolder caches_;
   std::shared_ptr<platform::WebView> webView_ =
       std::make_shared<platform::WebView>(platform::Rect{0, 0, 320, 50});
   std::shared_ptr<RecordingOpener> opener_ = std::make_shared<RecordingOpener>();
@@ -103,18 +100,10 @@ class TADWebViewDelegateTest : public ::testing::Test {
   std::vector<platform::Notification> posted_;
 };
 
-// A navigation's answer, what reached the opener ("" nothing), and the "a" of its web action
-// notice (nullptr: none; "-": a notice without one).
-struct DecisionCase {
-  const char* url;
-  Type type;
-  bool loads;
-  std::string openerCall;
-  const char* noticedName;
-};
-
 TEST_F(TADWebViewDelegateTest, SchemesDecideAndEveryNavigationButABareProgrammaticLoadIsNoticed) {
-  const DecisionCase cases[] = {
+  // A navigation (its address and kind), its answer, what reached the opener ("" nothing), and
+  // the "a" of its web action notice (nullptr: none; "-": a notice without one).
+  const std::tuple<const char*, Type, bool, std::string, const char*> cases[] = {
       {"http://a.b/p", Type::Other, true, "", "-"},
       {"http://a.b/", Type::Other, true, "", nullptr},
       {"http://a.b", Type::Other, true, "", nullptr},
@@ -132,17 +121,17 @@ TEST_F(TADWebViewDelegateTest, SchemesDecideAndEveryNavigationButABareProgrammat
       {"norvak://launch?url=http%3A%2F%2Fa.b", Type::LinkClicked, false,
        "openNotification open {\n    a = browser;\n    u = \"http://a.b\";\n}", "open"},
   };
-  for (const DecisionCase& c : cases) {
-    SCOPED_TRACE(c.url);
+  for (const auto& [url, type, loads, openerCall, noticedName] : cases) {
+    SCOPED_TRACE(url);
     opener_->calls.clear();
-    EXPECT_EQ(navigate(c.url, c.type), c.loads);
-    EXPECT_EQ(opener_->calls, c.openerCall.empty() ? std::vector<std::string>{}
-                                                   : std::vector<std::string>{c.openerCall});
+    EXPECT_EQ(navigate(url, type), loads);
+    EXPECT_EQ(opener_->calls, openerCall.empty() ? std::vector<std::string>{}
+                                                 : std::vector<std::string>{openerCall});
     auto notices = postedNamed(TADWebViewDelegateDidReceiveWebAction);
-    ASSERT_EQ(notices.size(), c.noticedName ? 1u : 0u);
-    if (!c.noticedName) continue;
-    base::Dictionary userInfo{{"u", c.url}};
-    if (std::string_view(c.noticedName) != "-") userInfo.set("a", c.noticedName);
+    ASSERT_EQ(notices.size(), noticedName ? 1u : 0u);
+    if (!noticedName) continue;
+    base::Dictionary userInfo{{"u", url}};
+    if (std::string_view(noticedName) != "-") userInfo.set("a", noticedName);
     EXPECT_EQ(notices[0]->object, webView_.get());
     EXPECT_EQ(notices[0]->userInfo, base::Value(userInfo));
   }
@@ -161,7 +150,15 @@ TEST_F(TADWebViewDelegateTest, AnUnknownMessageIsPostedOnALaterPassWithTheWebVie
   EXPECT_EQ(posted[0]->userInfo, base::Value(base::Dictionary{{"k", "v"}}));
 }
 
-TEST_F(TADWebViewDelegateTest, ClickTracksWithTheClickSignalsAndHTTPTrackWithout) {
+// A touch hands the signals minus one for every missing value.
+TEST_F(TADWebViewDelegateTest, TouchesGoToTheSignalsAndClickTracksWithThemButHTTPTrackWithout) {
+  navigate("gmsg://x/touch?tx=5");
+  TADSignalState touched(kSignalsClock);
+  touched.recordTouch({5, -1, -1});
+  std::string request;
+  tad_gmrs(request);
+  EXPECT_EQ(request, "sig=" + TADSignalRecord::requestText(touched, kSignalsClock));
+
   std::string signalsText;
   ASSERT_TRUE(tad_gmcs("A1", signalsText));
   for (const char* message :
@@ -172,23 +169,16 @@ TEST_F(TADWebViewDelegateTest, ClickTracksWithTheClickSignalsAndHTTPTrackWithout
     platform_.runLoop().runUntilIdle();
   }
   std::vector<std::string> sent;
-  for (const auto& request : platform_.urlLoading().sentRequests()) {
+  for (const auto& request : platform_.urlLoading().sentRequests())
     sent.push_back(request.url().absoluteString());
-  }
   EXPECT_EQ(sent, (std::vector<std::string>{"http://a.b/c", "http://a.b/c?ai=A1&" + signalsText,
                                             "http://a.b/d?ai=A1"}));
 }
 
-TEST_F(TADWebViewDelegateTest, TouchHandsTheSignalsMinusOneForEveryMissingValue) {
-  navigate("gmsg://x/touch?tx=5");
-  TADSignalState expected(kSignalsClock);
-  expected.recordTouch({5, -1, -1});
-  std::string request;
-  tad_gmrs(request);
-  EXPECT_EQ(request, "sig=" + TADSignalRecord::requestText(expected, kSignalsClock));
-}
-
-TEST_F(TADWebViewDelegateTest, CanOpenURLsIsAnsweredIntoThePage) {
+TEST_F(TADWebViewDelegateTest, LogWritesTheValueAsItIsAndCanOpenURLsIsAnsweredIntoThePage) {
+  navigate("gmsg://x/log?string=%3CTalvik%3E%20hi");
+  navigate("norvak://log");
+  EXPECT_EQ(platform_.console().lines(), (std::vector<std::string>{"<Talvik> hi", "(null)"}));
   navigate("gmsg://x/canOpenURLs?urls=tel:,,zz:");
   navigate("gmsg://x/canOpenURLs");
   EXPECT_EQ(peer().evaluatedScripts(),
@@ -226,12 +216,6 @@ TEST_F(TADWebViewDelegateTest, CloseRelinquishesOnlyAFullScreenScreen) {
   navigate("gmsg://x/close");
   EXPECT_EQ(screen->relinquished, 1);
   EXPECT_EQ(opener_->viewController(), screen);
-}
-
-TEST_F(TADWebViewDelegateTest, LogWritesTheValueAsItIs) {
-  navigate("gmsg://x/log?string=%3CTalvik%3E%20hi");
-  navigate("norvak://log");
-  EXPECT_EQ(platform_.console().lines(), (std::vector<std::string>{"<Talvik> hi", "(null)"}));
 }
 
 TEST_F(TADWebViewDelegateTest, TheRequestsUserAgentIsKeptForTheLibrarysOwnFetches) {

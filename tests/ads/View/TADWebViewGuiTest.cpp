@@ -14,20 +14,14 @@
 // calls back into the page, each read back from the page by script.
 namespace {
 
-using platform::gtk::GtkPlatform;
-
-class TADWebViewGuiTest : public ::testing::Test {
+class TADWebViewGuiTest : public platform::gtk::testing::PhonePlatformTest {
  protected:
   void SetUp() override {
-    platform = platform::gtk::testing::makePlatform(console, platform::UserInterfaceIdiom::Phone);
-    ASSERT_TRUE(platform);
-    window = platform::gtk::testing::launchWithKeyWindow(
-        *platform, std::make_shared<platform::ViewController>(), [&](platform::Window& keyWindow) {
-          webView = TADWebView::initWithFrame({0, 0, 320, 400});
-          webView->setDelegate(delegate);
-          keyWindow.rootViewController()->view()->addSubview(webView);
-        });
-    ASSERT_TRUE(window);
+    launch([&](platform::Window&) {
+      webView = TADWebView::initWithFrame({0, 0, 320, 400});
+      webView->setDelegate(delegate);
+      root->view()->addSubview(webView);
+    });
     const void* object = static_cast<const platform::WebView*>(webView.get());
     TADNotificationCenter::defaultCenter().addObserver(
         this, "unknownThing", object,
@@ -35,9 +29,6 @@ class TADWebViewGuiTest : public ::testing::Test {
   }
   void TearDown() override { TADNotificationCenter::defaultCenter().removeObserver(this); }
 
-  bool eventually(const std::function<bool()>& done) {
-    return platform->runLoop().runUntil(done, 10);
-  }
   void load(const std::string& html, const std::string& base) {
     bool loaded = false;
     webView->loadHTMLString(html, base::URL::fromString(base));
@@ -47,7 +38,7 @@ class TADWebViewGuiTest : public ::testing::Test {
     }));
   }
   std::string evaluate(const std::string& script) {
-    return platform::gtk::testing::evaluateIn(*platform, *webView, script);
+    return PhonePlatformTest::evaluate(*webView, script);
   }
   bool pageComesToSay(const std::string& script, const std::string& text) {
     return platform::gtk::testing::pageComesToSay(*platform, *webView, script, text);
@@ -58,10 +49,6 @@ class TADWebViewGuiTest : public ::testing::Test {
     return value && value->asString() ? *value->asString() : "(none)";
   }
 
-  std::shared_ptr<platform::gtk::testing::RecordingConsole> console =
-      std::make_shared<platform::gtk::testing::RecordingConsole>();
-  std::unique_ptr<GtkPlatform> platform;
-  std::shared_ptr<platform::Window> window;
   std::shared_ptr<TADWebViewDelegate> delegate = TADWebViewDelegate::init();
   std::shared_ptr<TADWebView> webView;
   std::vector<base::Value> messages;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "ads/View/TADWebView.h"
 #include "ads/WebApp/TADWebAppViewController.h"
 #include "tests/ads/ViewController/ScreenTestFixture.h"
@@ -63,14 +65,10 @@ TEST_F(TADViewControllerTest, OnlyTheFirstScreenTellsTheDelegateAndEveryScreenPo
 
 // What the application had set before the screen came is what it finds after; the screen only
 // puts back what it changed.
-struct RestoreCase {
-  bool statusBarHidden;
-  bool idleTimerDisabled;
-  std::vector<std::string> calls;
-};
 
 TEST(TADViewControllerRestoreTest, StatusBarAndIdleTimerComeBackAsTheApplicationHadThem) {
-  const RestoreCase cases[] = {
+  // The status bar hidden and the idle timer disabled before, and the screen's calls.
+  const std::tuple<bool, bool, std::vector<std::string>> cases[] = {
       {false,
        false,
        {"setStatusBarHidden YES", "setIdleTimerDisabled YES", "setStatusBarHidden NO",
@@ -78,11 +76,11 @@ TEST(TADViewControllerRestoreTest, StatusBarAndIdleTimerComeBackAsTheApplication
       {true, false, {"setIdleTimerDisabled YES", "setIdleTimerDisabled NO"}},
       {false, true, {"setStatusBarHidden YES", "setStatusBarHidden NO"}},
   };
-  for (const RestoreCase& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.statusBarHidden << c.idleTimerDisabled);
+  for (const auto& [statusBarHidden, idleTimerDisabled, expected] : cases) {
+    SCOPED_TRACE(testing::Message() << statusBarHidden << idleTimerDisabled);
     platform::sim::SimPlatform platform;
-    platform.application().setStatusBarHidden(c.statusBarHidden, false);
-    platform.application().setIdleTimerDisabled(c.idleTimerDisabled);
+    platform.application().setStatusBarHidden(statusBarHidden, false);
+    platform.application().setIdleTimerDisabled(idleTimerDisabled);
     const size_t before = platform.application().calls().size();
     auto root = std::make_shared<platform::ViewController>();
     auto screen = TADViewController::init();
@@ -90,27 +88,23 @@ TEST(TADViewControllerRestoreTest, StatusBarAndIdleTimerComeBackAsTheApplication
     EXPECT_TRUE(platform.application().isStatusBarHidden());
     EXPECT_TRUE(platform.application().isIdleTimerDisabled());
     screen->relinquishScreen();
-    EXPECT_EQ(platform.application().isStatusBarHidden(), c.statusBarHidden);
-    EXPECT_EQ(platform.application().isIdleTimerDisabled(), c.idleTimerDisabled);
-    std::vector<std::string> calls(
-        platform.application().calls().begin() + static_cast<std::ptrdiff_t>(before),
-        platform.application().calls().end());
-    EXPECT_EQ(calls, c.calls);
+    EXPECT_EQ(platform.application().isStatusBarHidden(), statusBarHidden);
+    EXPECT_EQ(platform.application().isIdleTimerDisabled(), idleTimerDisabled);
+    std::vector<std::string> calls = platform.application().calls();
+    calls.erase(calls.begin(), calls.begin() + static_cast<std::ptrdiff_t>(before));
+    EXPECT_EQ(calls, expected);
   }
 }
 
 // Systems before presentation styles had every screen cover the status bar.
 TEST_F(TADViewControllerTest, AScreenThatDoesNotCoverEverythingLeavesTheStatusBarAlone) {
-  const struct {
-    const char* system;
-    bool hidesStatusBar;
-  } cases[] = {{"4.2.1", false}, {"3.2", false}, {"3.1.3", true}};
-  for (const auto& c : cases) {
-    platform_.device().setSystemVersion(c.system);
+  for (auto [system, hidesStatusBar] :
+       {std::pair{"4.2.1", false}, {"3.2", false}, {"3.1.3", true}}) {
+    platform_.device().setSystemVersion(system);
     auto screen = TADViewController::init();
     screen->setModalPresentationStyle(platform::ModalPresentationStyle::FormSheet);
     screen->presentFromViewController(root_);
-    EXPECT_EQ(platform_.application().isStatusBarHidden(), c.hidesStatusBar) << c.system;
+    EXPECT_EQ(platform_.application().isStatusBarHidden(), hidesStatusBar) << system;
     EXPECT_TRUE(platform_.application().isIdleTimerDisabled());
     screen->relinquishScreen();
     EXPECT_FALSE(platform_.application().isStatusBarHidden());
@@ -121,21 +115,18 @@ TEST_F(TADViewControllerTest, AScreenThatDoesNotCoverEverythingLeavesTheStatusBa
 TEST_F(TADViewControllerTest, OrientationCodesAllowTheirOrientations) {
   using O = InterfaceOrientation;
   const O all[] = {O::Portrait, O::PortraitUpsideDown, O::LandscapeRight, O::LandscapeLeft};
-  const struct {
-    int32_t code;
-    std::vector<bool> allowed;
-  } cases[] = {{1, {true, true, true, true}},
-               {2, {true, true, false, false}},
-               {3, {false, false, true, true}},
-               {7, {true, true, true, true}}};
+  const std::pair<int32_t, std::vector<bool>> cases[] = {{1, {true, true, true, true}},
+                                                         {2, {true, true, false, false}},
+                                                         {3, {false, false, true, true}},
+                                                         {7, {true, true, true, true}}};
   auto screen = TADViewController::init();
-  for (const auto& c : cases) {
-    screen->setSupportedOrientations(c.code);
+  for (const auto& [code, expected] : cases) {
+    screen->setSupportedOrientations(code);
     screen->setSupportedOrientations(0);  // keeps the code
     std::vector<bool> allowed;
     for (O o : all)
       allowed.push_back(screen->shouldAutorotateToInterfaceOrientation(o));
-    EXPECT_EQ(allowed, c.allowed) << c.code;
+    EXPECT_EQ(allowed, expected) << code;
   }
   EXPECT_EQ(TADViewController::orientationFromString("any"), 1);
   EXPECT_EQ(TADViewController::orientationFromString("portrait"), 2);

@@ -14,16 +14,12 @@
 // The full-screen screens over the phone screen with real WebKit pages on a loopback server.
 namespace {
 
-using platform::gtk::GtkPlatform;
 using test_support::LoopbackHTTPServer;
 
-class TADFullScreenGuiTest : public ::testing::Test {
+class TADFullScreenGuiTest : public platform::gtk::testing::PhonePlatformTest {
  protected:
   void SetUp() override {
-    platform = platform::gtk::testing::makePlatform(console, platform::UserInterfaceIdiom::Phone);
-    ASSERT_TRUE(platform);
-    window = platform::gtk::testing::launchWithKeyWindow(*platform, root);
-    ASSERT_TRUE(window);
+    launch();
     server.route("/", LoopbackHTTPServer::Response::ok(
                           R"(<title>Land</title><a id="next" href="/next">next</a>)",
                           {{"Content-Type", "text/html"}}));
@@ -31,29 +27,6 @@ class TADFullScreenGuiTest : public ::testing::Test {
                                                            {{"Content-Type", "text/html"}}));
   }
 
-  bool eventually(const std::function<bool()>& done) {
-    return platform->runLoop().runUntil(done, 10);
-  }
-  std::string evaluate(platform::WebView& webView, const std::string& script) {
-    return platform::gtk::testing::evaluateIn(*platform, webView, script);
-  }
-
-  static GtkToolbar* findToolbar(GtkWidget* widget) {
-    if (GTK_IS_TOOLBAR(widget)) return GTK_TOOLBAR(widget);
-    if (!GTK_IS_CONTAINER(widget)) return nullptr;
-    GtkToolbar* found = nullptr;
-    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
-    for (GList* child = children; child && !found; child = child->next)
-      found = findToolbar(GTK_WIDGET(child->data));
-    g_list_free(children);
-    return found;
-  }
-
-  std::shared_ptr<platform::gtk::testing::RecordingConsole> console =
-      std::make_shared<platform::gtk::testing::RecordingConsole>();
-  std::unique_ptr<GtkPlatform> platform;
-  std::shared_ptr<platform::Window> window;
-  std::shared_ptr<platform::ViewController> root = std::make_shared<platform::ViewController>();
   LoopbackHTTPServer server;
 };
 
@@ -72,8 +45,10 @@ TEST_F(TADFullScreenGuiTest, TheBrowserLoadsFollowsALinkAndDoneRestoresTheScreen
   EXPECT_TRUE(vars->safariButton->isEnabled());
   EXPECT_FALSE(vars->backButton->isEnabled());
   // Every item shows something, the word "Done" included.
-  GtkToolbar* bar = findToolbar(platform->deviceScreen()->stage());
-  ASSERT_TRUE(bar);
+  std::vector<GtkWidget*> bars;
+  platform::gtk::testing::collectWidgets(platform->deviceScreen()->stage(), GTK_TYPE_TOOLBAR, bars);
+  ASSERT_FALSE(bars.empty());
+  GtkToolbar* bar = GTK_TOOLBAR(bars[0]);
   GtkToolItem* done = gtk_toolbar_get_nth_item(bar, gtk_toolbar_get_n_items(bar) - 1);
   GtkWidget* face = gtk_tool_button_get_icon_widget(GTK_TOOL_BUTTON(done));
   ASSERT_TRUE(face && gtk_widget_get_visible(face));

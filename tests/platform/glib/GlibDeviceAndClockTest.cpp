@@ -12,15 +12,14 @@
 namespace platform::glib {
 namespace {
 
-TEST(GlibClockTest, DatesCountFromTheReferenceDateAndTheMonotonicClockNeverGoesBack) {
+TEST(GlibClockTest, DatesCountFromTheReferenceDateTheMonotonicClockNeverGoesBackAndBootsHaveNames) {
   GlibClock clock;
   double expected = static_cast<double>(std::time(nullptr)) - base::Date::kUnixEpochOffset;
   EXPECT_NEAR(clock.now().timeIntervalSinceReferenceDate(), expected, 2);
   double first = clock.monotonicSeconds();
   EXPECT_GE(clock.monotonicSeconds(), first);
-}
 
-TEST(GlibClockTest, TheBootIsNamedByTheKernelsIdentifier) {
+  // The boot is named by the kernel's identifier.
   std::filesystem::path file = std::filesystem::path(::testing::TempDir()) / "quillbeck-boot-id";
   std::ofstream(file) << "4a1f0c2e-0000-4000-8000-000000000001\n";
   EXPECT_EQ(GlibClock::readBootIdentifier(file.string()), "4a1f0c2e-0000-4000-8000-000000000001");

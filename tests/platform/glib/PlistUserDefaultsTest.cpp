@@ -24,22 +24,16 @@
 #include "platform/Console.h"
 #include "platform/glib/ApplicationFolders.h"
 #include "platform/sim/SimPlatform.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace platform::glib {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 class PlistUserDefaultsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "defaults-XXXXXX").string();
-    ASSERT_TRUE(mkdtemp(pattern.data()));
-    folder_ = pattern;
-    path_ = (folder_ / "nested" / "org.example.App.plist").string();
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
   void writeFile(const std::string& bytes) {
     fs::create_directories(fs::path(path_).parent_path());
     std::ofstream(path_, std::ios::binary) << bytes;
@@ -56,39 +50,35 @@ class PlistUserDefaultsTest : public ::testing::Test {
   }
   std::vector<fs::path> filesAside() const {
     std::vector<fs::path> found;
-    for (const auto& entry : fs::directory_iterator(fs::path(path_).parent_path())) {
-      if (entry.path().filename().string().find(".corrupt-") != std::string::npos) {
+    for (const auto& entry : fs::directory_iterator(fs::path(path_).parent_path()))
+      if (entry.path().filename().string().find(".corrupt-") != std::string::npos)
         found.push_back(entry.path());
-      }
-    }
     return found;
   }
 
   sim::SimPlatform platform_;
-  fs::path folder_;
-  std::string path_;
+  test_support::TemporaryFolder folder_;
+  std::string path_ = folder_ / "nested/org.example.App.plist";
 };
 
 base::Dictionary everyKind() {
   base::Dictionary nested{{"inner", base::Value(base::Array{1, "two", 3.5})}};
-  return base::Dictionary{
-      {"true", true},
-      {"false", false},
-      {"integer", 42},
-      {"negative", -7},
-      {"large", static_cast<long long>(INT64_MAX)},
-      {"smallest", static_cast<long long>(INT64_MIN)},
-      {"double", 0.1},
-      {"tiny", 1e-300},
-      {"string", "héllo <&> \"quoted\""},
-      {"empty string", ""},
-      {"date", base::Date(789012345.25)},
-      {"old date", base::Date(-86400.5)},
-      {"data", base::Data{0, 1, 2, 255}},
-      {"empty data", base::Data{}},
-      {"array", base::Array{1, "a", base::Array{}, base::Dictionary{}}},
-      {"dictionary", nested},
-  };
+  return base::Dictionary{{"true", true},
+                          {"false", false},
+                          {"integer", 42},
+                          {"negative", -7},
+                          {"large", static_cast<long long>(INT64_MAX)},
+                          {"smallest", static_cast<long long>(INT64_MIN)},
+                          {"double", 0.1},
+                          {"tiny", 1e-300},
+                          {"string", "héllo <&> \"quoted\""},
+                          {"empty string", ""},
+                          {"date", base::Date(789012345.25)},
+                          {"old date", base::Date(-86400.5)},
+                          {"data", base::Data{0, 1, 2, 255}},
+                          {"empty data", base::Data{}},
+                          {"array", base::Array{1, "a", base::Array{}, base::Dictionary{}}},
+                          {"dictionary", nested}};
 }
 
 TEST_F(PlistUserDefaultsTest, EveryValueKindReadsBackAsSaved) {
@@ -118,17 +108,15 @@ TEST_F(PlistUserDefaultsTest, DamagedFilesAreKeptAsideAndTheStoreStartsEmpty) {
   save({{"key", "a value long enough to be cut somewhere in its middle"},
         {"list", base::Array{1, 2, 3}}});
   const std::string saved = readFile(path_);
+  const std::string head = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
   std::vector<std::pair<std::string, std::string>> damaged = {
       {"garbage", "\x01\x02 this is not a property list \xff"},
       {"empty", ""},
       {"truncated binary", saved.substr(0, saved.size() / 2)},
-      {"truncated xml", "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key>"},
-      {"not a dictionary", "<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>"},
+      {"truncated xml", head + "<dict><key>a</key>"},
+      {"not a dictionary", head + "<array/></plist>"},
       // libplist aborts the program when asked for such a string...
-      {"a NUL in a string",
-       std::string("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key>"
-                   "<string>x\0y</string></dict></plist>",
-                   95)},
+      {"a NUL in a string", head + "<dict><key>a</key><string>x\0y</string></dict></plist>"s},
       // ...and runs out of stack on nesting this deep.
       {"nested without end", "<plist version=\"1.0\"><dict><key>a</key>"},
   };
@@ -206,15 +194,13 @@ TEST_F(PlistUserDefaultsTest, AFileThatCannotBeReadForNowStaysAndIsNeverSavedOve
   EXPECT_TRUE(fs::is_directory(fs::path(path_) / "inside"));
 }
 
-int failingFlush(int) {
-  errno = EIO;
-  return -1;
-}
-
 TEST_F(PlistUserDefaultsTest, ASaveWhoseFolderCannotBeFlushedHasSucceededAndSaysSo) {
   PlistUserDefaults defaults(path_);
   defaults.setObject("key", "new");
-  base::setFolderFlushForTesting(failingFlush);
+  base::setFolderFlushForTesting([](int) {
+    errno = EIO;
+    return -1;
+  });
   bool saved = defaults.synchronize();
   base::setFolderFlushForTesting(nullptr);
   EXPECT_TRUE(saved);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/URLConnection.h"
@@ -225,32 +226,28 @@ TYPED_TEST(URLLoadingBehaviourTest, TheDelegatesAnswerIsWhatGoesOut) {
 }
 
 TYPED_TEST(URLLoadingBehaviourTest, WhatIsNotAFollowedRedirectIsTheResponse) {
-  struct Case {
-    Reply reply;
-    bool decline;
-    int status;
-  };
-  const Case cases[] = {
+  // The answer, whether the delegate declines its redirect, and the status that ends the load.
+  const std::tuple<Reply, bool, int> cases[] = {
       {Reply::withStatus(302, {{"Location", "/elsewhere"}}, "look there"), true, 302},
       {Reply::withStatus(304, {{"Location", "/elsewhere"}}), false, 304},
       {Reply::withStatus(303, {}, "no location"), false, 303},
       {Reply::withStatus(200, {{"Location", "/elsewhere"}}, "fine"), false, 200},
   };
-  for (const Case& c : cases) {
-    this->d.route("/moved", c.reply);
+  for (const auto& [reply, decline, status] : cases) {
+    this->d.route("/moved", reply);
     auto recorder = std::make_shared<Recorder>();
-    if (c.decline) {
+    if (decline) {
       recorder->answer = [](const URLRequest& r, const URLResponse* redirect) {
         return redirect ? std::nullopt : std::optional(r);
       };
     }
     size_t before = this->d.requestCount();
     this->load(this->request("/moved"), recorder);
-    EXPECT_EQ(recorder->events.back(), "finish") << c.status;
-    ASSERT_TRUE(recorder->response) << c.status;
-    EXPECT_EQ(recorder->response->statusCode(), c.status);
-    EXPECT_EQ(recorder->body, c.reply.body) << c.status;
-    EXPECT_EQ(this->d.requestCount(), before + 1) << c.status;
+    EXPECT_EQ(recorder->events.back(), "finish") << status;
+    ASSERT_TRUE(recorder->response) << status;
+    EXPECT_EQ(recorder->response->statusCode(), status);
+    EXPECT_EQ(recorder->body, reply.body) << status;
+    EXPECT_EQ(this->d.requestCount(), before + 1) << status;
   }
 }
 

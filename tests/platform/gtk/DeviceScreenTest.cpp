@@ -14,12 +14,6 @@ namespace {
 using testing::placeOnScreen;
 using testing::RecordingConsole;
 
-std::string describe(const Rect& r) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%g,%g %gx%g", r.minX(), r.minY(), r.width(), r.height());
-  return text;
-}
-
 class TurningController : public ViewController {
  public:
   explicit TurningController(std::vector<std::string>& log) : log_(log) {}
@@ -27,10 +21,10 @@ class TurningController : public ViewController {
     return turns || o == InterfaceOrientation::Portrait;
   }
   void willRotateToInterfaceOrientation(InterfaceOrientation) override {
-    log_.push_back("willRotate, view " + describe(view()->frame()));
+    log_.push_back("willRotate, view " + ::testing::PrintToString(view()->frame()));
   }
   void didRotateFromInterfaceOrientation(InterfaceOrientation) override {
-    log_.push_back("didRotate, view " + describe(view()->frame()));
+    log_.push_back("didRotate, view " + ::testing::PrintToString(view()->frame()));
   }
   bool turns = false;
 

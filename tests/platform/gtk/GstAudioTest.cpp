@@ -3,9 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 
+#include "base/FileIO.h"
 #include "tests/platform/gtk/GtkTestPlatform.h"
 
 namespace platform::gtk {
@@ -22,8 +22,9 @@ class FinishCounter : public AudioPlayerDelegate {
   int finished = 0;
 };
 
-class GstAudioTest : public ::testing::Test {
+class GstAudioTest : public testing::PhonePlatformTest {
  protected:
+  GstAudioTest() { platform = testing::makePlatform(console, UserInterfaceIdiom::Phone); }
   static std::string clip(const std::string& name) {
     return std::string(TAD_SOURCE_DIR) + "/assets/clips/" + name + ".m4a";
   }
@@ -32,17 +33,10 @@ class GstAudioTest : public ::testing::Test {
     std::ofstream(path, std::ios::binary) << bytes;
     return base::URL::fileURLWithPath(path);
   }
-  bool eventually(const std::function<bool()>& done) {
-    return platform->runLoop().runUntil(done, 5);
-  }
   std::shared_ptr<GstAudioPlayer> player(const std::string& name) {
     return std::dynamic_pointer_cast<GstAudioPlayer>(
         AudioPlayer::create(base::URL::fileURLWithPath(clip(name))));
   }
-
-  std::shared_ptr<testing::RecordingConsole> console =
-      std::make_shared<testing::RecordingConsole>();
-  std::unique_ptr<GtkPlatform> platform = testing::makePlatform(console, UserInterfaceIdiom::Phone);
 };
 
 TEST_F(GstAudioTest, CreationFailsForMissingUndecodableAndDamagedFiles) {
@@ -54,13 +48,10 @@ TEST_F(GstAudioTest, CreationFailsForMissingUndecodableAndDamagedFiles) {
   EXPECT_EQ(error.domain(), AudioPlayer::kErrorDomain);
   // An MP4 header with nothing playable behind it (GStreamer says so, or waits until time runs
   // out).
-  EXPECT_FALSE(AudioPlayer::create(write("header.m4a", std::string("\0\0\0\x18"
-                                                                   "ftypM4A \0\0\0\0junk",
-                                                                   20)),
-                                   &error));
+  const std::string header("\0\0\0\030ftypM4A \0\0\0\0junk", 20);
+  EXPECT_FALSE(AudioPlayer::create(write("header.m4a", header), &error));
   // The first half of a real clip: its index, at the end, is gone.
-  std::ifstream whole(clip("vadro"), std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
+  const std::string bytes = base::readFile(clip("vadro")).value_or("");
   EXPECT_FALSE(AudioPlayer::create(write("half.m4a", bytes.substr(0, bytes.size() / 2)), &error));
   // GStreamer says so, or (in some runs) stalls on it until the wait runs out.
   EXPECT_THAT(error.code(), ::testing::AnyOf(2, 4));

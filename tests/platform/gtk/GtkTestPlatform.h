@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -23,6 +22,7 @@
 #include "platform/WebView.h"
 #include "platform/Window.h"
 #include "platform/gtk/GtkPlatform.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace platform {
 inline void PrintTo(const Rect& r, std::ostream* out) {
@@ -36,9 +36,8 @@ class RecordingConsole : public Console {
  public:
   void write(std::string_view line) override { lines.emplace_back(line); }
   bool saidSomethingWith(std::string_view text) const {
-    for (const std::string& line : lines) {
+    for (const std::string& line : lines)
       if (line.find(text) != std::string::npos) return true;
-    }
     return false;
   }
   std::vector<std::string> lines;
@@ -47,29 +46,17 @@ class RecordingConsole : public Console {
 // One web context for all the tests of a program, as the program has one; its website data and
 // caches live in a temporary folder that goes when the program ends.
 inline std::shared_ptr<GtkWebContext> testWebContext() {
-  struct Folder {
-    Folder() : path(glib::GCharPtr(g_dir_make_tmp("tad-webkit-XXXXXX", nullptr)).get()) {}
-    ~Folder() { std::filesystem::remove_all(path); }
-    std::string path;
-  };
-  static Folder folder;
-  static auto context =
-      std::make_shared<GtkWebContext>(folder.path + "/data", folder.path + "/cache");
+  static const test_support::TemporaryFolder folder;
+  static auto context = std::make_shared<GtkWebContext>(folder / "data", folder / "cache");
   return context;
 }
 
 // Points the library's caches (XDG_CACHE_HOME) at a folder of this test program, not the user's;
 // the folder goes when the program ends. Answers its path.
 inline const std::string& useTemporaryCacheHome() {
-  struct Folder {
-    Folder() : path(glib::GCharPtr(g_dir_make_tmp("tad-caches-XXXXXX", nullptr)).get()) {
-      ::setenv("XDG_CACHE_HOME", path.c_str(), 1);
-    }
-    ~Folder() { std::filesystem::remove_all(path); }
-    std::string path;
-  };
-  static const Folder folder;
-  return folder.path;
+  static const test_support::TemporaryFolder folder;
+  [[maybe_unused]] static const int pointed = ::setenv("XDG_CACHE_HOME", folder.path().c_str(), 1);
+  return folder.path();
 }
 
 inline std::unique_ptr<GtkPlatform> makePlatform(std::shared_ptr<RecordingConsole> console,
@@ -117,16 +104,38 @@ inline std::string evaluateIn(GtkPlatform& platform, WebView& webView, const std
 // Asks the page again until it answers text: for what the page comes to hear later.
 inline bool pageComesToSay(GtkPlatform& platform, WebView& webView, const std::string& script,
                            const std::string& text) {
-  for (int attempt = 0; attempt < 1000; ++attempt) {
+  for (int attempt = 0; attempt < 1000; ++attempt)
     if (evaluateIn(platform, webView, script) == text) return true;
-  }
   return false;
 }
 
+// A test on a phone platform of its own: launch() makes it, unless the test has, and starts it
+// with a key window whose root controller is root, letting then add what the test needs while
+// the program starts.
+class PhonePlatformTest : public ::testing::Test {
+ protected:
+  void launch(const std::function<void(Window&)>& then = {}) {
+    if (!platform) platform = makePlatform(console, UserInterfaceIdiom::Phone);
+    ASSERT_TRUE(platform);
+    window = launchWithKeyWindow(*platform, root, then);
+    ASSERT_TRUE(window);
+  }
+  bool eventually(const std::function<bool()>& done) {
+    return platform->runLoop().runUntil(done, 10);
+  }
+  std::string evaluate(WebView& webView, const std::string& script) {
+    return evaluateIn(*platform, webView, script);
+  }
+
+  std::shared_ptr<RecordingConsole> console = std::make_shared<RecordingConsole>();
+  std::unique_ptr<GtkPlatform> platform;
+  std::shared_ptr<ViewController> root = std::make_shared<ViewController>();
+  std::shared_ptr<Window> window;
+};
+
 // Where widget is drawn on the device screen (the stage), as laid out by GTK.
 inline Rect placeOnScreen(GtkWidget* widget, GtkWidget* stage) {
-  int x = 0;
-  int y = 0;
+  int x = 0, y = 0;
   gtk_widget_translate_coordinates(widget, stage, 0, 0, &x, &y);
   return Rect(x, y, gtk_widget_get_allocated_width(widget),
               gtk_widget_get_allocated_height(widget));
@@ -166,12 +175,13 @@ inline double positionOf(GstElement* pipeline) {
   return static_cast<double>(position) / GST_SECOND;
 }
 
-inline void collectButtons(GtkWidget* widget, std::vector<GtkButton*>& buttons) {
-  if (GTK_IS_BUTTON(widget)) buttons.push_back(GTK_BUTTON(widget));
+// Adds the widgets of type in widget's tree to found, each before its children.
+inline void collectWidgets(GtkWidget* widget, GType type, std::vector<GtkWidget*>& found) {
+  if (G_TYPE_CHECK_INSTANCE_TYPE(widget, type)) found.push_back(widget);
   if (!GTK_IS_CONTAINER(widget)) return;
   GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
   for (GList* child = children; child; child = child->next)
-    collectButtons(GTK_WIDGET(child->data), buttons);
+    collectWidgets(GTK_WIDGET(child->data), type, found);
   g_list_free(children);
 }
 

@@ -15,8 +15,7 @@ Display* displayOf(GtkWindow* window) {
 
 void movePointer(GtkWindow* window, int x, int y) {
   GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(window));
-  int originX = 0;
-  int originY = 0;
+  int originX = 0, originY = 0;
   gdk_window_get_origin(gdkWindow, &originX, &originY);
   Display* display = displayOf(window);
   XTestFakeMotionEvent(display, -1, originX + gdk_window_get_width(gdkWindow) + 10, originY, 0);

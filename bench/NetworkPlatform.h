@@ -6,8 +6,6 @@
 #include "platform/glib/GlibRunLoop.h"
 #include "platform/sim/SimApplication.h"
 
-namespace test_support {
-
 // A platform for fetching over real HTTP, installed for its lifetime: the GLib main loop and
 // clock, libsoup URL loading, and a caches folder of its own that goes with it; the rest
 // (application, device, console, settings) simulated.
@@ -27,5 +25,3 @@ class NetworkPlatform {
   std::shared_ptr<platform::sim::SimApplication> application_;
   std::string caches_;
 };
-
-}  // namespace test_support

@@ -1,4 +1,4 @@
-#include "tests/support/NetworkPlatform.h"
+#include "bench/NetworkPlatform.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -8,8 +8,6 @@
 #include "platform/glib/SoupURLLoading.h"
 #include "platform/sim/SimConsole.h"
 #include "platform/sim/SimDevice.h"
-
-namespace test_support {
 
 NetworkPlatform::NetworkPlatform()
     : runLoop_(std::make_shared<platform::glib::GlibRunLoop>()),
@@ -34,5 +32,3 @@ NetworkPlatform::~NetworkPlatform() {
   platform::Platform::install(nullptr);
   if (!caches_.empty()) std::filesystem::remove_all(caches_);
 }
-
-}  // namespace test_support
