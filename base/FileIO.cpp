@@ -83,20 +83,35 @@ std::optional<std::string> readFile(const std::string& path) {
   return bytes;
 }
 
-bool writeFileAtomically(const std::string& path, std::string_view bytes, int* folderFlushError) {
+namespace {
+
+// Writes bytes to a temporary file beside path (flushed to disk first when flush is set) and
+// renames it over path.
+bool replaceThroughTemporary(const std::string& path, std::string_view bytes, bool flush) {
   std::string temporary = path + std::string(kAtomicWriteMark) + "XXXXXX";
   int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return false;
-  bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+  bool written = writeAll(fd, bytes) && (!flush || ::fsync(fd) == 0);
   if (!written) keepingErrno([fd] { ::close(fd); });
   if (written && ::close(fd) != 0) written = false;
   if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
     keepingErrno([&temporary] { ::unlink(temporary.c_str()); });
     return false;
   }
+  return true;
+}
+
+}  // namespace
+
+bool writeFileAtomically(const std::string& path, std::string_view bytes, int* folderFlushError) {
+  if (!replaceThroughTemporary(path, bytes, true)) return false;
   int flushError = syncFolder(folderOf(path));
   if (folderFlushError) *folderFlushError = flushError;
   return true;
+}
+
+bool replaceFileUnflushed(const std::string& path, std::string_view bytes) {
+  return replaceThroughTemporary(path, bytes, false);
 }
 
 void removeAbandonedWrites(const std::string& folder, std::string_view fileName,

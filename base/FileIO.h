@@ -28,6 +28,13 @@ inline constexpr std::string_view kAtomicWriteMark = ".saving-";
 bool writeFileAtomically(const std::string& path, std::string_view bytes,
                          int* folderFlushError = nullptr);
 
+// Replaces path's contents with bytes so that readers see either the old bytes or the new ones,
+// never a part, but without flushing anything to disk: cheaper by two flushes, and after a power
+// loss path may hold old, new, empty or torn bytes. For copies that can be fetched again and are
+// not trusted across a restart. The folder must exist. Answers false with errno set, leaving path
+// as it was, on failure.
+bool replaceFileUnflushed(const std::string& path, std::string_view bytes);
+
 // Removes the temporary files that writes cut short left in folder once they are at least
 // minimumAgeSeconds old (a younger one may belong to a write still running in another process):
 // regular files named "<name>.saving-XXXXXX", where <name> must equal fileName unless that is

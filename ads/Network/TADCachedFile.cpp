@@ -241,7 +241,9 @@ bool TADCachedFile::writeBody(const std::string& path, const std::vector<uint8_t
   std::filesystem::create_directories(base::folderOf(path), ignored);
   std::string_view bytes(reinterpret_cast<const char*>(body.data()), body.size());
   int flushError = 0;
-  if (base::writeFileAtomically(path, bytes, &flushError)) {
+  bool written = durable_ ? base::writeFileAtomically(path, bytes, &flushError)
+                          : base::replaceFileUnflushed(path, bytes);
+  if (written) {
     if (flushError != 0) {
       platform::Console::log("<Talvik> saved " + path + ", but its folder could not be flushed (" +
                              std::strerror(flushError) + ")");

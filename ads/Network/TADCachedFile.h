@@ -33,7 +33,7 @@ class TADCachedFile : public platform::URLConnectionDelegate,
   static constexpr size_t kMaximumBodyBytes = 8 * 1024 * 1024;
   static constexpr int kMaximumRedirects = 20;
 
-  // Starts nothing.
+  // Starts nothing. The copy is written durably unless setDurable(false) says otherwise.
   static std::shared_ptr<TADCachedFile> initWithDelegate(
       std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url);
   ~TADCachedFile() override;
@@ -68,6 +68,12 @@ class TADCachedFile : public platform::URLConnectionDelegate,
   // Starts a fetch, dropping one that is running.
   void beginFetchWithCacheBuster(bool cacheBuster);
   bool isFetching() const { return connection_ != nullptr; }
+  // Whether a written copy is flushed to disk, file and folder, so that it survives a power loss
+  // (base::writeFileAtomically); true unless set. Without it a copy is still replaced in one step
+  // for readers, two flushes cheaper, but a power loss may leave it empty or torn: for copies that
+  // are fetched anew and not trusted after a restart.
+  bool isDurable() const { return durable_; }
+  void setDurable(bool durable) { durable_ = durable; }
   // Seconds the server may stay silent before a fetch fails; 60 unless set.
   double timeoutInterval() const { return timeoutInterval_; }
   void setTimeoutInterval(double seconds) { timeoutInterval_ = seconds; }
@@ -114,5 +120,6 @@ class TADCachedFile : public platform::URLConnectionDelegate,
   int httpStatusCode_ = 0;
   std::optional<platform::HTTPHeaderFields> httpHeaders_;
   int redirectCount_ = 0;
+  bool durable_ = true;
   double timeoutInterval_ = platform::URLRequest::kDefaultTimeoutInterval;
 };

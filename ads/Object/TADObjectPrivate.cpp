@@ -397,7 +397,11 @@ void TADObjectPrivate::refuseAnswer(const char* what, const base::Value& userInf
 // --- The ad page -------------------------------------------------------------------------------
 
 void TADObjectPrivate::loadHTMLFromURL(const base::URL& url) {
-  setAdHTML(TADCachedFile::initWithDelegate(weak_from_this(), url));
+  auto page = TADCachedFile::initWithDelegate(weak_from_this(), url);
+  // Each ad fetches its page anew, and its copy is deleted when the next ad replaces it: a copy
+  // that is not meant to outlive the process is not worth two flushes to disk on every ad.
+  page->setDurable(false);
+  setAdHTML(std::move(page));
 }
 
 void TADObjectPrivate::setAdHTML(std::shared_ptr<TADCachedFile> file) {

@@ -83,6 +83,7 @@ void PlistUserDefaults::load() {
     return;
   }
   values_ = std::move(*stored);
+  fileBytes_ = std::move(*bytes);
 }
 
 void PlistUserDefaults::moveAside(std::string_view reason) {
@@ -103,7 +104,11 @@ void PlistUserDefaults::moveAside(std::string_view reason) {
 bool PlistUserDefaults::synchronize() {
   if (!mayWrite_) return false;
   std::optional<std::string> bytes = fileBytesFromDictionary(values_);
-  return bytes && writeAtomically(*bytes);
+  if (!bytes) return false;
+  if (bytes == fileBytes_) return true;
+  if (!writeAtomically(*bytes)) return false;
+  fileBytes_ = std::move(*bytes);
+  return true;
 }
 
 bool PlistUserDefaults::writeAtomically(const std::string& bytes) {

@@ -10,7 +10,9 @@ namespace platform::glib {
 
 // User defaults kept in one property-list file per application.
 //
-// The file is read once, at construction; synchronize() writes the whole store to it. A save
+// The file is read once, at construction; synchronize() writes the whole store to it, unless the
+// file already holds those very bytes as far as the store knows (it read or wrote them last): the
+// file is taken to be the store's own, so a save that would change nothing costs no write. A save
 // never leaves a half-written file: it goes to a temporary file in the same folder, which is
 // flushed to disk and then renamed over the old one, and the folder is flushed so the rename
 // itself lasts. A crash during a save leaves either the previous or the new contents.
@@ -52,6 +54,8 @@ class PlistUserDefaults : public UserDefaults {
 
   std::string path_;
   bool mayWrite_ = true;
+  // The bytes the file held when this store last read or wrote it.
+  std::optional<std::string> fileBytes_;
 };
 
 }  // namespace platform::glib

@@ -1,5 +1,6 @@
 #include "platform/glib/PulseAudioSession.h"
 
+#include <glib.h>
 #include <pulse/context.h>
 #include <pulse/glib-mainloop.h>
 #include <pulse/introspect.h>
@@ -16,20 +17,23 @@ PulseAudioSession::~PulseAudioSession() {
 
 int32_t PulseAudioSession::initialize() {
   if (context_) return kAlreadyInitialized;
+  if (g_get_monotonic_time() < retryAfter_) return -1;
   mainloop_ = pa_glib_mainloop_new(nullptr);
-  if (!mainloop_) return -1;
+  if (!mainloop_) return failedToStart();
   context_ = pa_context_new(pa_glib_mainloop_get_api(mainloop_), "quillbeck");
-  if (!context_) {
-    disconnect();
-    return -1;
-  }
+  if (!context_) return failedToStart();
   pa_context_set_state_callback(context_, &PulseAudioSession::stateChanged, this);
   // Never start a server of our own: a desktop without one simply has no route to report.
   if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-    disconnect();
-    return -1;
+    return failedToStart();
   }
   return 0;
+}
+
+int32_t PulseAudioSession::failedToStart() {
+  disconnect();
+  retryAfter_ = g_get_monotonic_time() + kRetrySeconds * G_USEC_PER_SEC;
+  return -1;
 }
 
 int32_t PulseAudioSession::currentRoute(std::optional<std::string>& routeName) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <ctime>
@@ -14,6 +15,7 @@
 
 #include "ads/Network/TADHTTPDate.h"
 #include "ads/Utility/TADNetworkUtilities.h"
+#include "base/FileIO.h"
 #include "platform/URLError.h"
 #include "platform/sim/SimPlatform.h"
 #include "tests/support/TemporaryFolder.h"
@@ -376,6 +378,39 @@ TEST_F(TADCachedFileTest, InvalidateStopsTheFetchAndDeletesTheCopy) {
   run();
   EXPECT_TRUE(delegate_->events.empty());
   EXPECT_FALSE(script->hasContent());
+}
+
+int folderFlushes = 0;
+int countingFlush(int fd) {
+  ++folderFlushes;
+  return ::fsync(fd);
+}
+
+// Only a durable copy is flushed; one that is not still replaces the old copy whole, leaving no
+// temporary file, and goes with invalidate.
+TEST_F(TADCachedFileTest, OnlyADurableCopyIsFlushedToDiskAndEitherIsReplacedWhole) {
+  constexpr const char* kPage = "http://ads.example/ad?slot=1";
+  server().route(kScript, Reply::ok("script"));
+  server().route(kPage, Reply::ok("new page"));
+  auto script = file();
+  auto page = file(kPage);
+  page->setDurable(false);
+  writeCopy(*page->filePath(), "old page", kLastModifiedSeconds);
+  base::setFolderFlushForTesting(countingFlush);
+  script->validate();
+  run();
+  const int afterScript = folderFlushes;
+  page->validate();
+  run();
+  base::setFolderFlushForTesting(nullptr);
+  EXPECT_EQ(afterScript, 1);
+  EXPECT_EQ(folderFlushes, 1);
+  EXPECT_EQ(delegate_->events, (std::vector<std::string>{"end", "end"}));
+  EXPECT_EQ(page->content(), "new page");
+  page->invalidate();
+  EXPECT_FALSE(page->hasContent());
+  const auto folder = std::filesystem::path(*script->filePath()).parent_path();
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
 }
 
 TEST(TADHTTPDateTest, WritesAndReadsTheFixedEnglishFormInUTCAndRefusesOtherShapes) {

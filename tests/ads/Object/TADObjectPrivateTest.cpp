@@ -1,9 +1,11 @@
 #include "ads/Object/TADObjectPrivate.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "ads/Statistics/TADStatisticsCore.h"
 #include "ads/Utility/TADMacros.h"
+#include "base/FileIO.h"
 #include "platform/Application.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
@@ -28,8 +30,14 @@ class TADObjectPrivateTest : public AdObjectFixture {
   }
 };
 
+int folderFlushes = 0;
+
 TEST_F(TADObjectPrivateTest, ALoadBuildsTheAddressInTheScriptPageFetchesTheAdAndShowsIt) {
   view->setAdUnitID("a17c52f0d3b8e46");
+  base::setFolderFlushForTesting([](int fd) {
+    ++folderFlushes;
+    return ::fsync(fd);
+  });
   load();
   EXPECT_EQ(object().state(), State::kStateBuildingAdAddress);
   ASSERT_EQ(buildPeer().loadedHTML().size(), 1u);
@@ -58,6 +66,10 @@ TEST_F(TADObjectPrivateTest, ALoadBuildsTheAddressInTheScriptPageFetchesTheAdAnd
   EXPECT_EQ(object().state(), State::kStateShowing);
   EXPECT_EQ(bannerPeer().loadedHTML().back().html, "<p>ad</p>");
   EXPECT_TRUE(view->webView()->isHidden());
+  base::setFolderFlushForTesting(nullptr);
+  // The script's copy is kept and trusted for a day, so it is flushed to disk; the ad page's is
+  // not.
+  EXPECT_EQ(folderFlushes, 1);
 
   finishBanner();
   EXPECT_EQ(object().state(), State::kStateShown);

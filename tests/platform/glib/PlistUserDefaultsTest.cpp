@@ -209,6 +209,29 @@ TEST_F(PlistUserDefaultsTest, ASaveWhoseFolderCannotBeFlushedHasSucceededAndSays
   EXPECT_NE(platform_.console().lines()[0].find("could not be flushed"), std::string::npos);
 }
 
+int folderFlushes = 0;
+int countingFlush(int fd) {
+  ++folderFlushes;
+  return ::fsync(fd);
+}
+
+TEST_F(PlistUserDefaultsTest, ASaveThatWouldChangeNothingWritesNothing) {
+  save({{"key", "value"}});
+  PlistUserDefaults defaults(path_);
+  base::setFolderFlushForTesting(countingFlush);
+  EXPECT_TRUE(defaults.synchronize());
+  defaults.setObject("key", "value");
+  EXPECT_TRUE(defaults.synchronize());
+  const int whileUnchanged = folderFlushes;
+  defaults.setObject("key", "other");
+  EXPECT_TRUE(defaults.synchronize());
+  EXPECT_TRUE(defaults.synchronize());
+  base::setFolderFlushForTesting(nullptr);
+  EXPECT_EQ(whileUnchanged, 0);
+  EXPECT_EQ(folderFlushes, 1);
+  EXPECT_EQ(PlistUserDefaults(path_).stringForKey("key"), "other");
+}
+
 TEST_F(PlistUserDefaultsTest, TemporariesOfCutShortSavesAreRemovedOnceAMinuteOld) {
   fs::create_directories(fs::path(path_).parent_path());
   const fs::path abandoned = path_ + ".saving-Ab12cD";
