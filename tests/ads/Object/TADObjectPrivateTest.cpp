@@ -310,6 +310,7 @@ TEST_F(TADObjectPrivateTest, WithoutAPeriodFailuresAreRetriedAfter30SecondsDoubl
   std::vector<double> delays;
   for (int i = 0; i < 6; ++i) {
     delays.push_back(secondsToNextLoad());
+    ASSERT_GT(delays.back(), 0);
     answerAd();
   }
   EXPECT_EQ(delays, (std::vector<double>{30, 60, 120, 240, 300, 300}));
@@ -382,7 +383,7 @@ TEST_F(TADObjectPrivateTest, TheBannerComesBackAfterEveryPassingFailure) {
     EXPECT_EQ(delegate->events, c.events);
     EXPECT_EQ(object().buildAdWebView(), nullptr);
     c.mendIt();
-    EXPECT_EQ(secondsToNextLoad(), 30);
+    ASSERT_EQ(secondsToNextLoad(), 30);
     answerAd();
     finishBanner();
     EXPECT_EQ(delegate->events.back(), "receive");
