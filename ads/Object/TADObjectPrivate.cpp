@@ -1,5 +1,6 @@
 #include "ads/Object/TADObjectPrivate.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -595,8 +596,12 @@ double TADObjectPrivate::refreshSecondsFromHeader(std::string_view text) {
       return 0;
     }
   }
-  double seconds = std::strtod(number.c_str(), nullptr);
-  return std::isfinite(seconds) && seconds > 0 ? seconds : 0;
+  // Read the same in every locale; a number too large for a double is none.
+  double seconds = 0;
+  std::errc error = std::from_chars(number.data(), number.data() + number.size(), seconds,
+                                    std::chars_format::fixed)
+                        .ec;
+  return error == std::errc() && std::isfinite(seconds) && seconds > 0 ? seconds : 0;
 }
 
 void TADObjectPrivate::addReloadInformationFromHeaders() {
