@@ -391,6 +391,7 @@ size_t logBytes(const std::vector<AdNetwork::LoggedRequest>& log) {
 }
 
 void measureMemory(Bench& bench, int refreshes, double period) {
+  if (refreshes <= 0) return;  // no window to measure, nor a first and last to compare
   constexpr int kWindow = 20;
   bench.setPeriod(period);
   std::printf("resident size every %d refreshes (KB; program, web engine processes):\n", kWindow);

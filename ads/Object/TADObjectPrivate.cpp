@@ -1,10 +1,13 @@
 #include "ads/Object/TADObjectPrivate.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 
 #include "ads/Network/TADCachedFile.h"
 #include "ads/Network/TADClickTracker.h"
 #include "ads/Notification/TADNotificationCenter.h"
+#include "ads/Object/TADBuildPageWatcher.h"
 #include "ads/Request/TADRequestError.h"
 #include "ads/Request/TADRequestPrivate.h"
 #include "ads/Statistics/TADStatistics.h"
@@ -128,6 +131,7 @@ void TADObjectPrivate::registerForNotifications() {
   }
   on("TADViewControllerWillPresentFullScreen", &TADObjectPrivate::deactivateReloadTimer);
   on("TADViewControllerDidRelinquishFullScreen", &TADObjectPrivate::activateReloadTimer);
+  on(Application::kDidBecomeActiveNotification, &TADObjectPrivate::runDueReload);
 }
 
 TADObjectPrivate::~TADObjectPrivate() {
@@ -224,6 +228,10 @@ void TADObjectPrivate::changeState(int32_t state) {
   if (state == kStateShown) {
     if (webView_) webView_->setTouched(false);
     timeLastLoaded_ = TADTiming::counter();
+    backoffSeconds_ = kFirstRetrySeconds;
+    retrySeconds_ = 0;
+    // The refresh fell due while the page was on its way: the next comes a full period on.
+    if (reloadDue_) scheduleReloadTimer(reloadSeconds_);
   }
   if (state == kStateShown || state == kStateFailed) {
     loadTimer_.stop();
@@ -265,9 +273,7 @@ void TADObjectPrivate::failedToDownloadJavaScript() {
     buildAdUrl();
     return;
   }
-  loadTimer_.stop();
-  delegateManager_->didFailToReceiveAdWithError(
-      TADRequestError::errorWithCode(TADRequestErrorNetwork, request_.get()));
+  fail(TADRequestErrorNetwork, kStatePageScriptUnavailable);
 }
 
 std::string TADObjectPrivate::buildPageText(const std::string& script,
@@ -287,9 +293,7 @@ void TADObjectPrivate::buildAdUrl() {
     if (state_ != kStatePageScriptUnavailable) {
       failedToDownloadJavaScript();
     } else {
-      loadTimer_.stop();
-      delegateManager_->didFailToReceiveAdWithError(
-          TADRequestError::errorWithCode(TADRequestErrorNetwork, request_.get()));
+      fail(TADRequestErrorNetwork, kStatePageScriptUnavailable);
     }
     return;
   }
@@ -334,6 +338,20 @@ void TADObjectPrivate::setupBuildAdWebView() {
   center.addObserver(this, "unableToServe", sender, [weak](const platform::Notification& n) {
     if (auto self = weak.lock()) self->refuseAnswer("Unable to serve", n.userInfo);
   });
+  // A page that cannot load or whose web process ends never answers: the load fails on the next
+  // pass (not inside the page's own callback, since failing tears the page down), unless it has
+  // ended otherwise by then.
+  std::weak_ptr<platform::WebView> page = buildAdWebView_;
+  buildAdWebViewWatcher_ =
+      std::make_shared<TADBuildPageWatcher>(buildAdWebViewDelegate_, [this, weak, page] {
+        platform::RunLoop::main().post(0, this, [weak, page] {
+          auto self = weak.lock();
+          if (self && self->buildAdWebView_ && self->buildAdWebView_ == page.lock()) {
+            self->fail(TADRequestErrorNetwork);
+          }
+        });
+      });
+  buildAdWebView_->setDelegate(buildAdWebViewWatcher_);
   scriptAnswerTimer_ =
       platform::RunLoop::main().startTimer(scriptAnswerTimeLimit_, [this] { loadTimedOut(); });
 }
@@ -352,6 +370,7 @@ void TADObjectPrivate::resetBuildAdWebView() {
   buildAdWebView_->stopLoading();
   buildAdWebView_.reset();
   buildAdWebViewDelegate_.reset();
+  buildAdWebViewWatcher_.reset();
 }
 
 // --- The script's answers ----------------------------------------------------------------------
@@ -481,13 +500,12 @@ void TADObjectPrivate::processHTTPHeaders(const TADCachedFile& file) {
 void TADObjectPrivate::showAd() {
   std::string text = trimmed(adHTMLString().value_or(""), " \t\r\n\v\f");
   std::optional<base::URL> base = adHTMLBaseURL();
-  addReloadInformationFromHeaders();
   if (text.empty()) {
-    changeState(kStateFailed);
-    delegateManager_->didFailToReceiveAdWithError(
-        TADRequestError::errorWithCode(TADRequestErrorNoAd, request_.get()));
+    takeRefreshPeriodFromHeaders();
+    fail(TADRequestErrorNoAd);
     return;
   }
+  addReloadInformationFromHeaders();
   changeState(kStateShowing);
   webView_->loadHTMLString(text, base);
 }
@@ -503,27 +521,41 @@ void TADObjectPrivate::failedAdRequest(const TADCachedFile& file) {
   } else if (status > 400) {
     code = TADRequestErrorServer;
   }
-  changeState(kStateFailed);
-  delegateManager_->didFailToReceiveAdWithError(
-      TADRequestError::errorWithCode(code, request_.get()));
-  addReloadInformationFromHeaders();
+  takeRefreshPeriodFromHeaders();
+  fail(code);
 }
 
-// Ends the load in flight with code: loads are accepted again and the refresh keeps its
-// schedule, so that one bad answer does not silence the banner for good.
-void TADObjectPrivate::fail(int64_t code) {
-  changeState(kStateFailed);
+// Ends the load in flight with code, leaving the object in state (7, or 2 when the page script
+// could not be had): loads are accepted again and a retry comes, so that no failure silences the
+// banner for good. The retry is scheduled before the application hears of the failure, which may
+// start a load of its own.
+void TADObjectPrivate::fail(int64_t code, int32_t state) {
+  resetBuildAdWebView();
+  loadTimer_.stop();
+  changeState(state);
+  scheduleRetry();
   delegateManager_->didFailToReceiveAdWithError(
       TADRequestError::errorWithCode(code, request_.get()));
-  scheduleReloadTimer(reloadSeconds_);
+}
+
+void TADObjectPrivate::bannerPageDidFail(const base::Error& error) {
+  if (state_ == kStateShowing) {
+    fail(TADRequestErrorNetwork);
+  } else if (state_ == kStateShown && !TADBuildPageWatcher::isCancellation(error) &&
+             !reloadTimer_.isValid()) {
+    scheduleRetry();
+  }
 }
 
 void TADObjectPrivate::loadTimedOut() {
   platform::Console::log("<Talvik> The ad took too long to load.");
-  resetBuildAdWebView();
   if (buildAdJS_) buildAdJS_->cancel();
   if (adHTML_) adHTML_->cancel();
-  if (state_ == kStateShowing && webView_) webView_->stopLoading();
+  if (state_ == kStateShowing) {
+    // Failed first: the stopped page reports a failure of its own, which is no second outcome.
+    changeState(kStateFailed);
+    if (webView_) webView_->stopLoading();
+  }
   fail(TADRequestErrorTimeout);
 }
 
@@ -553,20 +585,65 @@ void TADObjectPrivate::cleanupTrackers() {
 
 // --- Refresh -----------------------------------------------------------------------------------
 
+double TADObjectPrivate::refreshSecondsFromHeader(std::string_view text) {
+  std::string number = trimmed(text, " \t");
+  size_t digits = number.find_first_not_of("0123456789");
+  if (digits == 0) return 0;
+  if (digits != std::string::npos) {
+    // A fraction: one point, then digits to the end.
+    if (number[digits] != '.' || digits + 1 == number.size() ||
+        number.find_first_not_of("0123456789", digits + 1) != std::string::npos) {
+      return 0;
+    }
+  }
+  // Read the same in every locale; a number too large for a double is none.
+  double seconds = 0;
+  std::errc error = std::from_chars(number.data(), number.data() + number.size(), seconds,
+                                    std::chars_format::fixed)
+                        .ec;
+  return error == std::errc() && std::isfinite(seconds) && seconds > 0 ? seconds : 0;
+}
+
 void TADObjectPrivate::addReloadInformationFromHeaders() {
   double seconds = reloadSeconds_;
   if (adHTML_ && adHTML_->httpHeaders()) {
     auto rate = adHTML_->httpHeaders()->value("X-Avmo-Refresh-Rate");
-    if (rate && !rate->empty()) seconds = std::strtod(rate->c_str(), nullptr);
+    if (rate && !rate->empty()) seconds = refreshSecondsFromHeader(*rate);
   }
   scheduleReloadTimer(seconds);
 }
 
+// A failed ad's answer may still name the period that its retry then follows.
+void TADObjectPrivate::takeRefreshPeriodFromHeaders() {
+  if (!adHTML_ || !adHTML_->httpHeaders()) return;
+  auto rate = adHTML_->httpHeaders()->value("X-Avmo-Refresh-Rate");
+  if (double seconds = rate ? refreshSecondsFromHeader(*rate) : 0; seconds > 0) {
+    reloadSeconds_ = seconds;
+  }
+}
+
 void TADObjectPrivate::scheduleReloadTimer(double seconds) {
+  if (startReloadTimer(seconds)) reloadSeconds_ = seconds;
+}
+
+// The one place the timer starts: never on a period that is not finite and above 0, which would
+// bring the reload round on every pass.
+bool TADObjectPrivate::startReloadTimer(double seconds) {
   resetReloadTimer();
-  if (seconds == 0) return;
+  reloadDue_ = false;
+  if (!std::isfinite(seconds) || seconds <= 0) return false;
   reloadTimer_ = platform::RunLoop::main().startTimer(seconds, [this] { reloadCurrentRequest(); });
-  reloadSeconds_ = seconds;
+  return true;
+}
+
+void TADObjectPrivate::scheduleRetry() {
+  if (reloadSeconds_ > 0) {
+    retrySeconds_ = reloadSeconds_;
+  } else {
+    retrySeconds_ = backoffSeconds_;
+    backoffSeconds_ = std::min(backoffSeconds_ * 2, kLongestRetrySeconds);
+  }
+  startReloadTimer(retrySeconds_);
 }
 
 void TADObjectPrivate::resetReloadTimer() {
@@ -574,7 +651,11 @@ void TADObjectPrivate::resetReloadTimer() {
 }
 
 void TADObjectPrivate::activateReloadTimer() {
-  scheduleReloadTimer(reloadSeconds_);
+  if (retrySeconds_ > 0) {
+    startReloadTimer(retrySeconds_);
+  } else {
+    scheduleReloadTimer(reloadSeconds_);
+  }
 }
 
 void TADObjectPrivate::deactivateReloadTimer() {
@@ -582,14 +663,18 @@ void TADObjectPrivate::deactivateReloadTimer() {
 }
 
 void TADObjectPrivate::reloadCurrentRequest() {
-  // The timer starts when the ad page arrives, before the banner has finished showing it; a
-  // refresh that falls due in between would be dropped with no timer left, and the banner would
-  // never refresh again. It comes again a period later instead.
-  if (isMakingRequest()) {
-    scheduleReloadTimer(reloadSeconds_);
+  // Dropped, the reload would leave no timer, and the banner would never come back. The load in
+  // flight ends in a shown ad, which then starts the next period, or in a failure and its retry;
+  // an inactive application runs it when it is active again.
+  if (isMakingRequest() || !isAppActive()) {
+    reloadDue_ = true;
     return;
   }
   loadPrivateRequest(request_, true);
+}
+
+void TADObjectPrivate::runDueReload() {
+  if (reloadDue_ && !reloadTimer_.isValid()) reloadCurrentRequest();
 }
 
 void TADObjectPrivate::cancelPendingActions() {

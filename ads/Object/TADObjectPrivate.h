@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ads/Delegate/TADDelegateManager.h"
@@ -19,6 +20,7 @@
 
 class TADBannerView;
 class TADBannerWebViewDelegate;
+class TADBuildPageWatcher;
 class TADCachedFile;
 class TADClickTracker;
 class TADRequest;
@@ -40,7 +42,12 @@ class WebView;
 //
 // One load at a time: a load asked for while another is in flight is dropped without a word.
 // Every accepted load ends, within its load time limit at the latest, in did-receive-ad or in
-// exactly one failure. The owner calls cancelPendingActions before letting the object go.
+// exactly one failure. Every failure is followed by a retry on the same timer: on the server's
+// last period when it ever named one, otherwise after kFirstRetrySeconds, doubling with each
+// failure in a row up to kLongestRetrySeconds; the next shown ad starts the doubling afresh. A
+// refresh or retry that falls due while a load is in flight, or while the application is
+// inactive, is not lost: it comes a full period after the shown ad, or as soon as the application
+// is active again. The owner calls cancelPendingActions before letting the object go.
 class TADObjectPrivate : public TADCachedFileDelegate,
                          public TADClickTrackerDelegate,
                          public std::enable_shared_from_this<TADObjectPrivate> {
@@ -62,6 +69,9 @@ class TADObjectPrivate : public TADCachedFileDelegate,
   static constexpr double kLoadTimeLimit = 30;
   // The page script's lifetime from the start of its latest check.
   static constexpr double kScriptLifetime = 86400;
+  // The retries after failures when the server never named a refresh period.
+  static constexpr double kFirstRetrySeconds = 30;
+  static constexpr double kLongestRetrySeconds = 300;
   // This object's time limits, the two above unless set; a setting applies from the next load.
   // For tests and benchmarks that cannot wait the full limits.
   void setTimeLimits(double scriptAnswerSeconds, double loadSeconds) {
@@ -136,6 +146,13 @@ class TADObjectPrivate : public TADCachedFileDelegate,
                                    const std::optional<std::string>& header);
   // The build page that runs script on parameterJSON.
   static std::string buildPageText(const std::string& script, const std::string& parameterJSON);
+  // The refresh period a header value names: digits with an optional fraction, blanks and tabs
+  // around them allowed, finite and above 0. Anything else names no period and gives 0.
+  static double refreshSecondsFromHeader(std::string_view text);
+  // The banner web view's load failed: while the ad is being shown, the load fails with code 2;
+  // once it is shown, a failure that may have left the banner blank (its web process ended, a
+  // page of the ad's own that broke) brings a retry unless a refresh is already on its way.
+  void bannerPageDidFail(const base::Error& error);
 
   // The cached files' callbacks (script and ad page, told apart by identity).
   void cachedFileDownloadDidFail(TADCachedFile& file,
@@ -165,10 +182,14 @@ class TADObjectPrivate : public TADCachedFileDelegate,
   void processHTTPHeaders(const TADCachedFile& file);
   void showAd();
   void failedAdRequest(const TADCachedFile& file);
-  void fail(int64_t code);
+  void fail(int64_t code, int32_t state = kStateFailed);
   void cleanupTrackers();
   void addReloadInformationFromHeaders();
   void scheduleReloadTimer(double seconds);
+  bool startReloadTimer(double seconds);
+  void scheduleRetry();
+  void takeRefreshPeriodFromHeaders();
+  void runDueReload();
   void resetReloadTimer();
   void activateReloadTimer();
   void deactivateReloadTimer();
@@ -183,6 +204,7 @@ class TADObjectPrivate : public TADCachedFileDelegate,
   std::shared_ptr<platform::WebView> buildAdWebView_;
   std::shared_ptr<TADBannerWebViewDelegate> webViewDelegate_;
   std::shared_ptr<TADWebViewDelegate> buildAdWebViewDelegate_;
+  std::shared_ptr<TADBuildPageWatcher> buildAdWebViewWatcher_;
   std::shared_ptr<TADCachedFile> buildAdJS_;
   std::shared_ptr<TADCachedFile> adHTML_;
   std::shared_ptr<TADRequestPrivate> request_;
@@ -193,6 +215,12 @@ class TADObjectPrivate : public TADCachedFileDelegate,
   std::vector<base::URL> pendingClickURLs_;
   platform::RunLoop::Timer reloadTimer_;
   double reloadSeconds_ = 0;
+  // The delay of the next retry when the server never named a period.
+  double backoffSeconds_ = kFirstRetrySeconds;
+  // The delay of the retry that follows the last failure; 0 once an ad is shown.
+  double retrySeconds_ = 0;
+  // A refresh or retry fell due while it could not run.
+  bool reloadDue_ = false;
   bool hasAutoRefreshed_ = false;
   int32_t supportedOrientations_ = 1;
   double scriptAnswerTimeLimit_ = kScriptAnswerTimeLimit;

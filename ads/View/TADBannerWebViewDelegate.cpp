@@ -2,7 +2,6 @@
 
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Opener/TADOpener.h"
-#include "ads/Request/TADRequestError.h"
 #include "ads/Request/TADRequestPrivate.h"
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Statistics/TADStatisticsParameters.h"
@@ -87,9 +86,5 @@ void TADBannerWebViewDelegate::webViewDidFinishLoad(platform::WebView& webView) 
 void TADBannerWebViewDelegate::webViewDidFailLoadWithError(platform::WebView& webView,
                                                            const base::Error& error) {
   TADWebViewDelegate::webViewDidFailLoadWithError(webView, error);
-  std::shared_ptr<TADObjectPrivate> object = object_.lock();
-  if (!object || object->state() == TADObjectPrivate::kStateShown) return;
-  object->changeState(TADObjectPrivate::kStateFailed);
-  object->delegateManager()->didFailToReceiveAdWithError(
-      TADRequestError::errorWithCode(TADRequestErrorNetwork, object->request().get()));
+  if (std::shared_ptr<TADObjectPrivate> object = object_.lock()) object->bannerPageDidFail(error);
 }

@@ -7,10 +7,10 @@
 class TADObjectPrivate;
 
 // The delegate of the banner's web view. It moves the ad object to shown when the ad page has
-// loaded (then the application hears did-receive-ad and the impressions are tracked) or to failed
-// when it could not load, and turns touched navigations of a shown ad into clicks: the click
-// address goes to the in-app browser, or to the web app screen when the ad has click-tracking
-// addresses. A click never loads inside the banner.
+// loaded (then the application hears did-receive-ad and the impressions are tracked), hands the
+// object every failed load (TADObjectPrivate::bannerPageDidFail), and turns touched navigations
+// of a shown ad into clicks: the click address goes to the in-app browser, or to the web app
+// screen when the ad has click-tracking addresses. A click never loads inside the banner.
 //
 // Its opener is a TADBannerOpener, which lets nothing leave or cover the application without a
 // touch on the banner.

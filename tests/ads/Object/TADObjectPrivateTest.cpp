@@ -8,6 +8,7 @@
 #include "base/FileIO.h"
 #include "platform/Application.h"
 #include "platform/NotificationCenter.h"
+#include "platform/URLError.h"
 #include "platform/UserDefaults.h"
 #include "tests/ads/Object/AdObjectFixture.h"
 
@@ -27,6 +28,23 @@ class TADObjectPrivateTest : public AdObjectFixture {
   base::Date expiry() {
     TADStatisticsCore record("TADObjectPrivate");
     return *record.objectForKey("expireDate")->asDate();
+  }
+  // Runs the loop over seconds of virtual time, but for no more than cap passes; answers the
+  // passes. A reload that comes round on every pass reaches the cap without moving the clock.
+  int passesOver(double seconds, int cap = 100) {
+    int passes = 0;
+    platform.runLoop().advanceUntil([&] { return ++passes >= cap; }, seconds);
+    return passes;
+  }
+  // Seconds until the next load builds its address, or -1 when none comes within a long wait.
+  double secondsToNextLoad() {
+    double from = platform.runLoop().now();
+    bool came =
+        platform.runLoop().advanceUntil([&] { return object().buildAdWebView() != nullptr; }, 1000);
+    return came ? platform.runLoop().now() - from : -1;
+  }
+  static base::Error pageError(platform::URLError::Code code) {
+    return platform::URLError::make(code, "http://ads.talvik.test/ad");
   }
 };
 
@@ -230,6 +248,164 @@ TEST_F(TADObjectPrivateTest, TheRefreshFollowsTheHeaderAndKeepsTheLastPeriodWith
   platform.application().enterBackground();
   platform.application().enterForeground();  // the kept period serves the resumption
   EXPECT_TRUE(object().isReloadTimerRunning());
+}
+
+// Driven pass by pass with a cap: a period that brings the reload round on every pass must show
+// as a failure, not as a test that never ends.
+TEST_F(TADObjectPrivateTest, OnlyAFinitePositiveDecimalNamesARefreshPeriodAndNothingSpins) {
+  const std::string huge = "1" + std::string(400, '0');
+  const std::pair<std::string, double> cases[] = {
+      {"30", 30}, {"2.5", 2.5}, {" 45\t", 45}, {"7", 7},  // the last period named: 7
+      {"0", 0},   {"0.0", 0},   {"abc", 0},    {"nan", 0}, {"-nan", 0}, {"inf", 0},
+      {"-1", 0},  {"+5", 0},    {"0x10", 0},   {"1e3", 0}, {"1e3x", 0}, {"12s", 0},
+      {".5", 0},  {"5.", 0},    {"1.2.3", 0},  {"1 2", 0}, {huge, 0},
+  };
+  for (const auto& [rate, seconds] : cases) {
+    SCOPED_TRACE(rate);
+    serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", rate}}));
+    view->loadRequest(TADRequest::request());
+    passesOver(0);
+    buildPeer().navigate("gmsg://x/loadAdURL?url=http%3A%2F%2Fads.talvik.test%2Fad",
+                         platform::WebViewNavigationType::Other);
+    passesOver(0);
+    bannerPeer().finishLoad();
+    ASSERT_LT(passesOver(0), 10);
+    ASSERT_EQ(object().state(), State::kStateShown);
+    EXPECT_EQ(object().isReloadTimerRunning(), seconds > 0);
+    EXPECT_EQ(object().reloadSeconds(), seconds > 0 ? seconds : 7);
+    if (seconds > 0) continue;
+    int ads = requestsFor(kAd);
+    EXPECT_LT(passesOver(60), 10);
+    EXPECT_EQ(requestsFor(kAd), ads);
+  }
+}
+
+TEST_F(TADObjectPrivateTest, ARefreshDueDuringALoadOrWhileInactiveIsNeitherRepeatedNorLost) {
+  // Due while the banner still loads the page: not again until the ad is shown, however short the
+  // period, then a full period after.
+  serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", "0.001"}}));
+  load();
+  answerAd();
+  EXPECT_LT(passesOver(5), 10);
+  EXPECT_EQ(object().state(), State::kStateShowing);
+  finishBanner();
+  EXPECT_TRUE(object().isReloadTimerRunning());
+
+  // Due while the window is not the active one: the refresh runs when it is again.
+  serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", "30"}}));
+  platform.runLoop().advance(0.001);
+  answerAd();
+  finishBanner();
+  platform.application().resignActive();
+  platform.runLoop().advance(60);
+  EXPECT_EQ(object().buildAdWebView(), nullptr);
+  platform.application().becomeActive();
+  EXPECT_NE(object().buildAdWebView(), nullptr);
+}
+
+TEST_F(TADObjectPrivateTest, WithoutAPeriodFailuresAreRetriedAfter30SecondsDoublingTo5Minutes) {
+  serveAd(Reply::withStatus(503));
+  load();
+  answerAd();
+  std::vector<double> delays;
+  for (int i = 0; i < 6; ++i) {
+    delays.push_back(secondsToNextLoad());
+    ASSERT_GT(delays.back(), 0);
+    answerAd();
+  }
+  EXPECT_EQ(delays, (std::vector<double>{30, 60, 120, 240, 300, 300}));
+  EXPECT_EQ(failureCodes(), std::vector<int64_t>(7, 3));
+
+  // A shown ad starts again from 30 seconds; a pause restarts the retry's full delay.
+  serveAd(Reply::ok("<p>ad</p>"));
+  platform.runLoop().advance(300);
+  answerAd();
+  finishBanner();
+  serveAd(Reply::withStatus(503));
+  load();
+  answerAd();
+  platform.runLoop().advance(20);
+  platform.application().enterBackground();
+  platform.runLoop().advance(100);
+  EXPECT_EQ(object().buildAdWebView(), nullptr);
+  platform.application().enterForeground();
+  platform.application().becomeActive();
+  EXPECT_EQ(secondsToNextLoad(), 30);
+}
+
+// Each failure that passes by itself is followed by a retry that shows the next ad, with one
+// report of the failure.
+TEST_F(TADObjectPrivateTest, TheBannerComesBackAfterEveryPassingFailure) {
+  struct Case {
+    const char* what;
+    std::function<void()> breakIt, mendIt;
+    std::vector<std::string> events;
+  };
+  const Case cases[] = {
+      {"page script unreachable, no stored copy",
+       [&] {
+         serveScript(Reply::fail(platform::URLError::CannotConnectToHost));
+         load();
+       },
+       [&] { serveScript(Reply::ok(kScriptText)); },
+       {"fail"}},
+      {"build page fails to load",
+       [&] {
+         load();
+         buildPeer().failLoad(pageError(platform::URLError::Unknown));
+         platform.runLoop().runUntilIdle();
+       },
+       [] {},
+       {"fail"}},
+      {"ad page unreachable",
+       [&] {
+         serveAd(Reply::fail(platform::URLError::CannotConnectToHost));
+         load();
+         answerAd();
+       },
+       [&] { serveAd(Reply::ok("<p>ad</p>")); },
+       {"fail"}},
+      {"the shown ad's web process ends",
+       [&] {
+         loadToShown();
+         bannerPeer().failLoad(pageError(platform::URLError::Cancelled));  // a refused navigation
+         platform.runLoop().advance(600);
+         EXPECT_FALSE(object().isReloadTimerRunning());
+         bannerPeer().failLoad(pageError(platform::URLError::Unknown));
+       },
+       [] {},
+       {"receive"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    delegate->events.clear();
+    c.breakIt();
+    EXPECT_EQ(delegate->events, c.events);
+    EXPECT_EQ(object().buildAdWebView(), nullptr);
+    c.mendIt();
+    ASSERT_EQ(secondsToNextLoad(), 30);
+    answerAd();
+    finishBanner();
+    EXPECT_EQ(delegate->events.back(), "receive");
+    EXPECT_EQ(object().state(), State::kStateShown);
+  }
+}
+
+// What the page reports after its load has ended (the page stopped at the time limit, a late
+// failure after a page with no ad) is no second outcome.
+TEST_F(TADObjectPrivateTest, ALoadReportsOneOutcomeWhateverItsPageReportsAfterIt) {
+  load();
+  answerAd();
+  platform.runLoop().advance(30);
+  EXPECT_EQ(bannerPeer().commands().back(), "stopLoading");
+  bannerPeer().failLoad(pageError(platform::URLError::Cancelled));
+  EXPECT_EQ(failureCodes(), (std::vector<int64_t>{5}));
+
+  serveAd(Reply::ok(" "));
+  platform.runLoop().advance(30);
+  answerAd();
+  bannerPeer().failLoad(pageError(platform::URLError::Unknown));
+  EXPECT_EQ(failureCodes(), (std::vector<int64_t>{5, 1}));
 }
 
 TEST_F(TADObjectPrivateTest, BackgroundAndFullScreenNoticesPauseAndRestartTheFullPeriod) {
