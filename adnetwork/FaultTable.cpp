@@ -13,7 +13,6 @@ using Fault = AdNetwork::Fault;
 using Route = AdNetwork::Route;
 
 constexpr const char kErrorDomain[] = "adnetwork.fault";
-constexpr int kMaximumRedirectCount = 100;
 
 struct FaultName {
   const char* name;
@@ -105,7 +104,7 @@ bool readFault(const std::string& text, std::vector<std::string> pieces, AdNetwo
     case Fault::RedirectChain: {
       if (!hasNumber) return true;
       auto count = wholeNumber(pieces[1]);
-      if (!count || *count < 1 || *count > kMaximumRedirectCount) {
+      if (!count || *count < 1 || *count > FaultTable::kMaximumRedirectCount) {
         return refuse(error, text, "a redirect chain needs 1 to 100 redirects");
       }
       plan.count = *count;
