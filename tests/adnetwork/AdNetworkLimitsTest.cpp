@@ -127,6 +127,18 @@ TEST_F(AdNetworkLimitsTest, ConnectionsThatSayNothingAreClosedAfterTheIdleTime) 
   EXPECT_EQ(statusFor(head("GET /ad", "127.0.0.1:" + port)), 200);
 }
 
+// A client that closes its connection after the answer leaves no descriptor behind in the network.
+TEST_F(AdNetworkLimitsTest, AnsweredConnectionsLeaveNoDescriptorBehind) {
+  const size_t before = openDescriptors();
+  for (int i = 0; i < 50; ++i) {
+    RawConnection connection(network->port());
+    ASSERT_TRUE(connection.send(head("GET /track/impression?ad=1", "127.0.0.1:" + port)));
+    ASSERT_EQ(RawConnection::status(connection.readHead()), 200);
+  }
+  EXPECT_TRUE(HttpClient::iterateUntil([&] { return openDescriptors() <= before; }))
+      << openDescriptors() - before << " left open";
+}
+
 // A thousand connections left open hold no more than the connection limit's worth of
 // descriptors, and the network still answers a request after them.
 TEST_F(AdNetworkLimitsTest, ManyIdleConnectionsLeaveRoomForARequest) {
