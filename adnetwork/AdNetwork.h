@@ -93,7 +93,8 @@ class AdNetwork {
     // At most this many connections are open at once; a new one beyond them closes the one that
     // has waited longest without sending a request (or itself, when every other one is busy).
     size_t maximumConnections = 64;
-    // A connection that has not sent a whole request head this long after it opened is closed.
+    // A connection that has not sent a whole request head this long after it opened is closed
+    // (0.05 to 86400).
     double idleSeconds = 15;
   };
 

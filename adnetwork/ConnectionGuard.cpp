@@ -43,7 +43,8 @@ ConnectionGuard::ConnectionGuard(SoupServer* server, GMainContext* context, size
     : server_(server),
       context_(context),
       maximum_(std::max<size_t>(maximum, 1)),
-      idleSeconds_(idleSeconds) {
+      // Within what a timer takes, and never so short that a connection cannot be used at all.
+      idleSeconds_(std::clamp(idleSeconds, 0.05, 86400.0)) {
   startedHandler_ = g_signal_connect(server, "request-started", G_CALLBACK(&started), this);
 }
 
