@@ -3,7 +3,9 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
