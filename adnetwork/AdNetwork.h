@@ -33,6 +33,22 @@ namespace adnetwork {
 //                              or a web address), whatever the library appends to the query
 // Impression and click tracking addresses name the ad ("ad=N&creative=<name>"); a redirect chain
 // fault names its links ("hop=K").
+//
+// It is reachable by every program on the machine and by every page a web view shows, so it
+// answers only what its own clients send, and keeps bounded whatever a client could make it
+// keep:
+// - only requests addressed to its own origin: a "Host" other than "127.0.0.1:<port>" or
+//   "localhost:<port>" (a page on another name that resolves to 127.0.0.1) gets 421, runs no
+//   route and is neither logged nor counted;
+// - no request bodies: a request announcing one ("Content-Length" above 0, or chunked) gets 413
+//   at once, its body never read, and its connection closed;
+// - one request a connection, Options::maximumConnections at once, Options::idleSeconds to send
+//   it (see ConnectionGuard);
+// - counts for a bounded number of paths (see PathCounts);
+// - every number a request carries is read with its range: a fault marker out of range (a
+//   redirect loop's "avmo_loop" outside 1 to 1000000, a chain's "avmo_hop" outside 1 to its
+//   "avmo_hops", "avmo_hops" outside 1 to 100) gets 400;
+// - a click address ("adurl") holding control characters gets 400, not a redirect.
 class AdNetwork {
  public:
   // What may go wrong with a reply, on purpose.
@@ -74,6 +90,12 @@ class AdNetwork {
     // How many of the latest requests requests() keeps (0: every one). A network that runs for
     // long, as in the program, keeps a bounded number; counts are kept whole either way.
     size_t keptRequests = 0;
+    // At most this many connections are open at once; a new one beyond them closes the one that
+    // has waited longest without sending a request (or itself, when every other one is busy).
+    size_t maximumConnections = 64;
+    // A connection that has not sent a whole request head this long after it opened is closed
+    // (0.05 to 86400).
+    double idleSeconds = 15;
   };
 
   // One request as received, in the order of arrival.
@@ -120,7 +142,8 @@ class AdNetwork {
 
   // The requests kept in memory (Options::keptRequests), oldest first.
   std::vector<LoggedRequest> requests() const;
-  // How many requests had exactly this path.
+  // How many requests had exactly this path; "*" for the requests of paths not counted on their
+  // own (see PathCounts).
   size_t count(const std::string& path) const;
 
  private:

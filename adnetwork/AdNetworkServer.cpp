@@ -1,7 +1,7 @@
 #include "adnetwork/AdNetworkServer.h"
 
 #include <cctype>
-#include <cstdlib>
+#include <charconv>
 #include <ctime>
 #include <sstream>
 #include <vector>
@@ -19,6 +19,8 @@ constexpr const char kErrorDomain[] = "adnetwork";
 const char kHopKey[] = "avmo_hop";
 const char kHopsKey[] = "avmo_hops";
 const char kLoopKey[] = "avmo_loop";
+// A loop's marker counts from 1 to this and starts again, so the loop never ends.
+constexpr int kMaximumLoopMarker = 1000000;
 
 // Each key once, the last value winning; a key without "=" has the empty value.
 std::map<std::string, std::string> decodeQuery(const std::string& raw) {
@@ -64,10 +66,71 @@ std::map<std::string, std::string> headersOf(SoupServerMessage* message) {
   return headers;
 }
 
-int numberIn(const std::map<std::string, std::string>& query, const std::string& key) {
+// Decimal digits only (no sign, blank or exponent) making a number from minimum to maximum.
+std::optional<int> boundedNumber(std::string_view text, int minimum, int maximum) {
+  if (text.empty() || text.size() > 10) return std::nullopt;
+  long long value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.front() == '-')
+    return std::nullopt;
+  if (value < minimum || value > maximum) return std::nullopt;
+  return static_cast<int>(value);
+}
+
+std::optional<int> numberIn(const std::map<std::string, std::string>& query, const std::string& key,
+                            int minimum, int maximum) {
   auto found = query.find(key);
-  if (found == query.end()) return 0;
-  return std::atoi(found->second.c_str());
+  if (found == query.end()) return std::nullopt;
+  return boundedNumber(found->second, minimum, maximum);
+}
+
+bool isOwnName(std::string_view name) {
+  return g_ascii_strcasecmp(std::string(name).c_str(), "127.0.0.1") == 0 ||
+         g_ascii_strcasecmp(std::string(name).c_str(), "localhost") == 0;
+}
+
+// "127.0.0.1:<port>" or "localhost:<port>"; the port may go unsaid when it is 80.
+bool namesThisServer(std::string_view host, uint16_t port) {
+  const size_t colon = host.rfind(':');
+  if (colon == std::string_view::npos) return port == 80 && isOwnName(host);
+  return isOwnName(host.substr(0, colon)) &&
+         boundedNumber(host.substr(colon + 1), 0, 65535) == port;
+}
+
+// The address libsoup made of the request line and "Host" (an absolute request line names a
+// host of its own).
+bool addressesThisServer(SoupServerMessage* message, uint16_t port) {
+  const char* host =
+      soup_message_headers_get_one(soup_server_message_get_request_headers(message), "Host");
+  GUri* uri = soup_server_message_get_uri(message);
+  if (!host || !uri || !g_uri_get_host(uri) || !namesThisServer(host, port)) return false;
+  const int uriPort = g_uri_get_port(uri);
+  return isOwnName(g_uri_get_host(uri)) && (uriPort == port || (uriPort == -1 && port == 80));
+}
+
+bool announcesBody(SoupServerMessage* message) {
+  SoupMessageHeaders* headers = soup_server_message_get_request_headers(message);
+  switch (soup_message_headers_get_encoding(headers)) {
+    case SOUP_ENCODING_NONE:
+      return false;
+    case SOUP_ENCODING_CONTENT_LENGTH:
+      return soup_message_headers_get_content_length(headers) > 0;
+    default:
+      return true;
+  }
+}
+
+// Said at once, after which the connection closes.
+ScriptedReply refusedWith(int status, const std::string& why) {
+  ScriptedReply reply = ScriptedReply::cutShort(why, why.size(), true);
+  reply.status = status;
+  reply.headers = {{"Content-Type", "text/plain; charset=utf-8"}};
+  return reply;
+}
+
+ScriptedReply badMarker(const char* key) {
+  return ScriptedReply::withStatus(400, {{"Content-Type", "text/plain; charset=utf-8"}},
+                                   std::string(key) + " out of range\n");
 }
 
 std::string garbage() {
@@ -99,8 +162,13 @@ std::unique_ptr<AdNetwork::Server> AdNetwork::Server::start(const Options& optio
 
   server->server_ = platform::glib::adopt(static_cast<SoupServer*>(
       g_object_new(SOUP_TYPE_SERVER, "server-header", "adnetwork", nullptr)));
+  soup_server_add_early_handler(server->server_.get(), nullptr, &Server::screenRequest,
+                                server.get(), nullptr);
   soup_server_add_handler(server->server_.get(), nullptr, &Server::handleRequest, server.get(),
                           nullptr);
+  server->guard_ =
+      std::make_unique<ConnectionGuard>(server->server_.get(), server->context_.get(),
+                                        options.maximumConnections, options.idleSeconds);
   GErrorPtr listenError;
   if (!soup_server_listen_local(server->server_.get(), options.port, SOUP_SERVER_LISTEN_IPV4_ONLY,
                                 listenError.out())) {
@@ -124,11 +192,26 @@ std::unique_ptr<AdNetwork::Server> AdNetwork::Server::start(const Options& optio
 }
 
 AdNetwork::Server::~Server() {
+  guard_.reset();
   sender_.reset();
   if (server_) {
     soup_server_remove_handler(server_.get(), nullptr);
     soup_server_disconnect(server_.get());
   }
+}
+
+void AdNetwork::Server::screenRequest(SoupServer*, SoupServerMessage* message, const char*,
+                                      GHashTable*, gpointer self) {
+  auto* server = static_cast<Server*>(self);
+  if (auto refused = server->refusal(message)) server->sender_->send(message, std::move(*refused));
+}
+
+std::optional<ScriptedReply> AdNetwork::Server::refusal(SoupServerMessage* message) const {
+  if (!addressesThisServer(message, port_)) {
+    return refusedWith(421, "this network answers only at " + routes_->origin() + "\n");
+  }
+  if (announcesBody(message)) return refusedWith(413, "this network takes no request bodies\n");
+  return std::nullopt;
 }
 
 void AdNetwork::Server::handleRequest(SoupServer*, SoupServerMessage* message, const char*,
@@ -160,15 +243,19 @@ void AdNetwork::Server::handle(SoupServerMessage* message) {
 ScriptedReply AdNetwork::Server::decide(LoggedRequest& entry, const Routes::Request& request,
                                         const std::string& rawQuery) {
   if (request.query.count(kHopKey)) {
-    int hop = numberIn(request.query, kHopKey);
-    int hops = numberIn(request.query, kHopsKey);
-    entry.fault = "redirect-chain:" + std::to_string(hops);
-    if (hop < hops) return chainLink(request, rawQuery, hop + 1, hops);
+    auto hops = numberIn(request.query, kHopsKey, 1, FaultTable::kMaximumRedirectCount);
+    if (!hops) return badMarker(kHopsKey);
+    auto hop = numberIn(request.query, kHopKey, 1, *hops);
+    if (!hop) return badMarker(kHopKey);
+    entry.fault = "redirect-chain:" + std::to_string(*hops);
+    if (*hop < *hops) return chainLink(request, rawQuery, *hop + 1, *hops);
     return routes_->answer(request);
   }
   if (request.query.count(kLoopKey)) {
+    auto loop = numberIn(request.query, kLoopKey, 1, kMaximumLoopMarker);
+    if (!loop) return badMarker(kLoopKey);
     entry.fault = "redirect-loop";
-    int next = numberIn(request.query, kLoopKey) + 1;
+    const int next = *loop % kMaximumLoopMarker + 1;
     return redirectToSelf(request, rawQuery, std::string(kLoopKey) + "=" + std::to_string(next));
   }
   auto route = Routes::routeOf(request.path);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "adnetwork/AdNetwork.h"
+#include "adnetwork/ConnectionGuard.h"
 #include "adnetwork/FaultTable.h"
 #include "adnetwork/ReplySender.h"
 #include "adnetwork/RequestLog.h"
@@ -23,6 +24,9 @@ namespace adnetwork {
 // Redirects made by a fault carry their place in the query ("avmo_hop"/"avmo_hops" along a chain,
 // "avmo_loop" around a loop), so the requests that follow them continue the same fault without
 // using up another.
+//
+// Requests are screened as soon as their head is in, before libsoup reads any body: one for
+// another origin, or with a body, is answered and its connection closed there and then.
 class AdNetwork::Server {
  public:
   static std::unique_ptr<Server> start(const Options& options, base::Error* error);
@@ -38,8 +42,12 @@ class AdNetwork::Server {
  private:
   explicit Server(GMainContext* context);
 
+  static void screenRequest(SoupServer*, SoupServerMessage* message, const char* path,
+                            GHashTable* query, gpointer self);
   static void handleRequest(SoupServer*, SoupServerMessage* message, const char* path,
                             GHashTable* query, gpointer self);
+  // The answer to a request that must go no further; none for one that may.
+  std::optional<platform::ScriptedReply> refusal(SoupServerMessage* message) const;
   void handle(SoupServerMessage* message);
   platform::ScriptedReply decide(LoggedRequest& entry, const Routes::Request& request,
                                  const std::string& rawQuery);
@@ -60,6 +68,7 @@ class AdNetwork::Server {
   FaultTable faults_;
   RequestLog log_;
   std::unique_ptr<ReplySender> sender_;
+  std::unique_ptr<ConnectionGuard> guard_;
 };
 
 }  // namespace adnetwork

@@ -13,7 +13,8 @@ using Fault = AdNetwork::Fault;
 using Route = AdNetwork::Route;
 
 constexpr const char kErrorDomain[] = "adnetwork.fault";
-constexpr int kMaximumRedirectCount = 100;
+// A day: longer delays are never meant, and must stay within what a timer takes.
+constexpr double kMaximumDelaySeconds = 86400;
 
 struct FaultName {
   const char* name;
@@ -61,9 +62,10 @@ std::optional<double> number(const std::string& text) {
   return value;
 }
 
+// Whole numbers beyond what the faults take (statuses, chain lengths) count as none.
 std::optional<int> wholeNumber(const std::string& text) {
   auto value = number(text);
-  if (!value || *value != std::floor(*value)) return std::nullopt;
+  if (!value || *value != std::floor(*value) || std::fabs(*value) > 1e6) return std::nullopt;
   return static_cast<int>(*value);
 }
 
@@ -98,14 +100,16 @@ bool readFault(const std::string& text, std::vector<std::string> pieces, AdNetwo
     }
     case Fault::Delay: {
       auto seconds = hasNumber ? number(pieces[1]) : std::nullopt;
-      if (!seconds || *seconds < 0) return refuse(error, text, "a delay needs seconds, 0 or more");
+      if (!seconds || *seconds < 0 || *seconds > kMaximumDelaySeconds) {
+        return refuse(error, text, "a delay needs seconds, 0 to 86400");
+      }
       plan.seconds = *seconds;
       return true;
     }
     case Fault::RedirectChain: {
       if (!hasNumber) return true;
       auto count = wholeNumber(pieces[1]);
-      if (!count || *count < 1 || *count > kMaximumRedirectCount) {
+      if (!count || *count < 1 || *count > FaultTable::kMaximumRedirectCount) {
         return refuse(error, text, "a redirect chain needs 1 to 100 redirects");
       }
       plan.count = *count;

@@ -18,6 +18,9 @@ class FaultTable {
   using Route = AdNetwork::Route;
   using FaultPlan = AdNetwork::FaultPlan;
 
+  // The longest redirect chain a fault may ask for.
+  static constexpr int kMaximumRedirectCount = 100;
+
   // times < 0: every request; 0 adds nothing.
   void add(Route route, FaultPlan plan, int times);
   void clear();

@@ -32,14 +32,13 @@ bool RequestLog::open(const std::string& path, base::Error* error) {
 
 void RequestLog::add(Entry entry) {
   if (file_.is_open()) file_ << jsonLine(entry) << '\n' << std::flush;
-  ++counts_[entry.path];
+  counts_.add(entry.path);
   entries_.push_back(std::move(entry));
   if (kept_ > 0 && entries_.size() > kept_) entries_.pop_front();
 }
 
 size_t RequestLog::count(const std::string& path) const {
-  auto found = counts_.find(path);
-  return found == counts_.end() ? 0 : found->second;
+  return counts_.count(path);
 }
 
 std::string RequestLog::jsonLine(const Entry& entry) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "adnetwork/AdNetwork.h"
+#include "adnetwork/PathCounts.h"
 #include "base/Error.h"
 
 namespace adnetwork {
@@ -22,7 +23,8 @@ class RequestLog {
   // An empty path keeps the log in memory only. False (with the reason) when the file cannot be
   // opened for appending.
   bool open(const std::string& path, base::Error* error);
-  // Keeps only the latest `entries` requests in memory (0: all of them); counts stay whole.
+  // Keeps only the latest `entries` requests in memory (0: all of them); counts stay whole, as
+  // PathCounts keeps them.
   void keepOnly(size_t entries) { kept_ = entries; }
   void add(Entry entry);
 
@@ -35,7 +37,7 @@ class RequestLog {
  private:
   std::deque<Entry> entries_;
   size_t kept_ = 0;
-  std::map<std::string, size_t> counts_;
+  PathCounts counts_;
   std::ofstream file_;
 };
 

@@ -1,5 +1,6 @@
 #include "adnetwork/Routes.h"
 
+#include <algorithm>
 #include <cctype>
 #include <sstream>
 #include <vector>
@@ -44,6 +45,11 @@ bool isSimpleName(const std::string& name) {
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-') return false;
   }
   return true;
+}
+
+bool isControl(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7f;
 }
 
 // Two pages to a site, each linking to the other, so that back and forward have somewhere to go.
@@ -116,13 +122,18 @@ ScriptedReply Routes::creativeFile(const std::string& path) const {
 }
 
 // Redirects to "adurl" when it is an address on this network (host-relative) or a web address;
-// anything else would make the network an open door to other schemes.
+// anything else would make the network an open door to other schemes. Control characters (line
+// breaks above all) would break the head the address is written into.
 ScriptedReply Routes::click(const Request& request) const {
   auto target = request.query.find("adurl");
   if (target == request.query.end()) {
     return ScriptedReply::withStatus(400, {{"Content-Type", kText}}, "no adurl\n");
   }
   const std::string& address = target->second;
+  if (std::any_of(address.begin(), address.end(), isControl)) {
+    return ScriptedReply::withStatus(400, {{"Content-Type", kText}},
+                                     "adurl holds control characters\n");
+  }
   const bool hostRelative = startsWith(address, "/") && !startsWith(address, "//");
   if (!hostRelative && !startsWith(address, "http://") && !startsWith(address, "https://")) {
     return ScriptedReply::withStatus(400, {{"Content-Type", kText}},

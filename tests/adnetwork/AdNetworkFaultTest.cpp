@@ -190,10 +190,27 @@ TEST(AdNetworkParseFault, ReadsTheCommandLineForms) {
     EXPECT_EQ(parsed->second.seconds, a.seconds);
     EXPECT_EQ(parsed->second.count, a.count);
   }
-  for (const char* refused :
-       {"", "ad", "ad:", "banner:503", "ad:99", "ad:600", "ad:status", "ad:delay", "ad:delay:-1",
-        "ad:delay:x", "ad:stall:3", "ad:redirect-chain:0", "ad:redirect-chain:1.5", "ad:silent",
-        "tracking:throws", "ad:503:1", "AD:503", "ad:unknown"}) {
+  for (const char* refused : {"",
+                              "ad",
+                              "ad:",
+                              "banner:503",
+                              "ad:99",
+                              "ad:600",
+                              "ad:status",
+                              "ad:delay",
+                              "ad:delay:-1",
+                              "ad:delay:x",
+                              "ad:delay:1e12",
+                              "ad:1e20",
+                              "ad:redirect-chain:1e20",
+                              "ad:stall:3",
+                              "ad:redirect-chain:0",
+                              "ad:redirect-chain:1.5",
+                              "ad:silent",
+                              "tracking:throws",
+                              "ad:503:1",
+                              "AD:503",
+                              "ad:unknown"}) {
     SCOPED_TRACE(refused);
     base::Error error;
     EXPECT_FALSE(AdNetwork::parseFault(refused, &error));
