@@ -305,10 +305,11 @@ class Bench {
     }
     return path;
   }
-  // Where the library keeps its copy of the page script: a file of the same address names the
-  // same copy.
+  // Where the library keeps its copy of the page script: a page-script file of the same address
+  // names the same copy.
   static std::string scriptCopyPath() {
-    auto file = TADCachedFile::initWithDelegate({}, TADObjectPrivate::jsBuildAdURL());
+    auto file = TADCachedFile::initWithDelegate({}, TADObjectPrivate::jsBuildAdURL(),
+                                                TADCachedFile::Storage::PageScript);
     return file->filePath().value_or("");
   }
 

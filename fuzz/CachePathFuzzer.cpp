@@ -1,6 +1,7 @@
 // Turns arbitrary text, read as a URL, into the path of its cached copy. Whatever the host or
 // the rest of the URL holds, the path must be a file two levels below the caches folder, with no
-// segment that could lead elsewhere, and the same URL must always give the same path.
+// segment that could lead elsewhere, never in the page script's folder, named by 64 hexadecimal
+// digits, and the same URL must always give the same path.
 
 #include <cstdint>
 #include <cstdio>
@@ -40,6 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             "a segment of the path could lead elsewhere", input, path);
   }
   require(segments == 2, "the path is not a file in a host folder", input, path);
+  require(*relative.begin() != TADCachePath::kPageScriptFolder,
+          "the path is in the page script's folder", input, path);
+  std::string name = relative.filename().string();
+  require(name.size() == 64 && name.find_first_not_of("0123456789abcdef") == std::string::npos,
+          "the name is no SHA-256 digest in hexadecimal", input, path);
   require(path.find('\0') == std::string::npos, "the path holds a NUL", input, path);
   require(std::filesystem::path(path).lexically_normal() == std::filesystem::path(path),
           "the path is not in its normal form", input, path);

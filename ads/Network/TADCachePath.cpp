@@ -1,20 +1,10 @@
 #include "ads/Network/TADCachePath.h"
 
-#include <cstdint>
-#include <cstdio>
-#include <string_view>
+#include <openssl/evp.h>
+
+#include <algorithm>
 
 namespace {
-
-// FNV-1a: the same value for the same text in every run, on every machine.
-uint32_t stableHash(std::string_view text) {
-  uint32_t hash = 2166136261u;
-  for (unsigned char c : text) {
-    hash ^= c;
-    hash *= 16777619u;
-  }
-  return hash;
-}
 
 // The host as a folder name, unless it could lead out of the caches folder or trouble the file
 // system: only letters, digits and ".-_:" (the last for IP literals), and never "." or "..".
@@ -29,10 +19,39 @@ std::string hostFolder(std::string_view host) {
   return safe ? std::string(host) : std::string(TADCachePath::kUnnamedHostFolder);
 }
 
+bool isLowerHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+}
+
 }  // namespace
 
+std::string TADCachePath::nameForURL(const base::URL& url) {
+  const std::string& text = url.absoluteString();
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  if (EVP_Digest(text.data(), text.size(), digest, &length, EVP_sha256(), nullptr) != 1) return {};
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string name;
+  name.reserve(2 * length);
+  for (unsigned int i = 0; i < length; ++i) {
+    name += kDigits[digest[i] >> 4];
+    name += kDigits[digest[i] & 0xf];
+  }
+  return name;
+}
+
 std::string TADCachePath::pathForURL(const std::string& caches, const base::URL& url) {
-  char name[16];
-  std::snprintf(name, sizeof name, "/%x", stableHash(url.absoluteString()));
-  return caches + "/" + hostFolder(url.host()) + name;
+  std::string name = nameForURL(url);
+  return name.empty() ? name : caches + "/" + hostFolder(url.host()) + "/" + name;
+}
+
+std::string TADCachePath::pageScriptPathForURL(const std::string& caches, const base::URL& url) {
+  std::string name = nameForURL(url);
+  return name.empty() ? name : caches + "/" + kPageScriptFolder + "/" + name;
+}
+
+bool TADCachePath::isStaleName(std::string_view name) {
+  constexpr size_t kLongestStaleName = 8;
+  return !name.empty() && name.size() <= kLongestStaleName &&
+         (name.size() == 1 || name.front() != '0') && std::ranges::all_of(name, isLowerHexDigit);
 }

@@ -34,14 +34,28 @@ base::Error posixError(int number, std::string_view what) {
   return base::Error(std::string(kPOSIXErrorDomain), number, std::move(info));
 }
 
-// Once per caches folder and run: every host folder's abandoned temporary files.
-void sweepAbandonedWrites(const std::string& caches) {
+// Copies under names of an earlier version are never read again: only plain files of such a
+// name, directly in the folder, go.
+void removeStaleCopies(const std::filesystem::path& folder) {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    if (entry.is_regular_file(error) && !entry.is_symlink(error) &&
+        TADCachePath::isStaleName(entry.path().filename().native())) {
+      std::filesystem::remove(entry.path(), error);
+    }
+  }
+}
+
+// Once per caches folder and run, in every folder of the caches folder itself (never following a
+// link out of it): abandoned temporary files and stale copies.
+void sweepCaches(const std::string& caches) {
   static std::set<std::string> swept;
   if (!swept.insert(caches).second) return;
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(caches, error)) {
     if (entry.is_directory(error) && !entry.is_symlink(error)) {
       base::removeAbandonedWrites(entry.path().string(), {}, kAbandonedWriteSeconds);
+      removeStaleCopies(entry.path());
     }
   }
 }
@@ -49,12 +63,16 @@ void sweepAbandonedWrites(const std::string& caches) {
 }  // namespace
 
 std::shared_ptr<TADCachedFile> TADCachedFile::initWithDelegate(
-    std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url) {
-  return std::shared_ptr<TADCachedFile>(new TADCachedFile(std::move(delegate), url));
+    std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url, Storage storage) {
+  return std::shared_ptr<TADCachedFile>(new TADCachedFile(std::move(delegate), url, storage));
 }
 
-TADCachedFile::TADCachedFile(std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url)
-    : delegate_(std::move(delegate)), sourceURL_(url), httpDestinationURL_(url) {}
+TADCachedFile::TADCachedFile(std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url,
+                             Storage storage)
+    : delegate_(std::move(delegate)),
+      sourceURL_(url),
+      storage_(storage),
+      httpDestinationURL_(url) {}
 
 TADCachedFile::~TADCachedFile() {
   delegate_.reset();
@@ -63,9 +81,14 @@ TADCachedFile::~TADCachedFile() {
 
 std::optional<std::string> TADCachedFile::filePath() {
   if (filePath_ && !filePath_->empty()) return filePath_;
+  if (storage_ == Storage::None) return std::nullopt;
   std::optional<std::string> caches = platform::cachesDirectory();
   if (!caches || caches->empty()) return std::nullopt;
-  filePath_ = TADCachePath::pathForURL(*caches, sourceURL_);
+  std::string path = storage_ == Storage::PageScript
+                         ? TADCachePath::pageScriptPathForURL(*caches, sourceURL_)
+                         : TADCachePath::pathForURL(*caches, sourceURL_);
+  if (path.empty()) return std::nullopt;
+  filePath_ = std::move(path);
   return filePath_;
 }
 
@@ -198,18 +221,21 @@ void TADCachedFile::connectionDidReceiveResponse(platform::URLConnection&,
     return;
   }
   if (receivedData_) receivedData_->clear();
+  receivedBytes_ = 0;
 }
 
 void TADCachedFile::connectionDidReceiveData(platform::URLConnection&,
                                              std::span<const uint8_t> data) {
   if (!receivedData_) return;
-  if (receivedData_->size() + data.size() > kMaximumBodyBytes) {
+  if (receivedBytes_ + data.size() > kMaximumBodyBytes) {
     auto self = shared_from_this();
     endWithFailure(platform::URLError::make(platform::URLError::DataLengthExceedsMaximum,
                                             httpDestinationURL_.absoluteString()));
     return;
   }
-  receivedData_->insert(receivedData_->end(), data.begin(), data.end());
+  receivedBytes_ += data.size();
+  if (storage_ != Storage::None)
+    receivedData_->insert(receivedData_->end(), data.begin(), data.end());
 }
 
 void TADCachedFile::connectionDidFinishLoading(platform::URLConnection&) {
@@ -217,14 +243,17 @@ void TADCachedFile::connectionDidFinishLoading(platform::URLConnection&) {
   std::vector<uint8_t> body = receivedData_ ? std::move(*receivedData_) : std::vector<uint8_t>{};
   std::optional<std::string> lastModified = std::move(receivedModificationDate_);
   cleanUpConnection();
+  if (storage_ == Storage::None) {
+    endWithSuccess();
+    return;
+  }
 
   std::optional<std::string> path = filePath();
   if (!path) {
     endWithFailure(posixError(ENOENT, "the platform has no caches folder to keep the file in"));
     return;
   }
-  if (std::optional<std::string> caches = platform::cachesDirectory())
-    sweepAbandonedWrites(*caches);
+  if (std::optional<std::string> caches = platform::cachesDirectory()) sweepCaches(*caches);
   std::optional<base::Error> writeError;
   if (!writeBody(*path, body, writeError)) {
     endWithFailure(writeError);
@@ -282,5 +311,6 @@ void TADCachedFile::cleanUpConnection() {
   if (connection_) connection_->cancel();
   connection_.reset();
   receivedData_.reset();
+  receivedBytes_ = 0;
   receivedModificationDate_.reset();
 }

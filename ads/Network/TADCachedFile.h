@@ -18,9 +18,11 @@
 // last status code and the header fields of the last answer (redirect answers included), and lets
 // its delegate decide each redirect.
 //
-// The copy lives at <caches>/<host>/<hash> (TADCachePath.h). Temporary files of writes cut short
-// (see base::writeFileAtomically) are removed from the host folders once they are a minute old,
-// the first time a copy is written in each caches folder in a run.
+// Where the body goes is fixed at creation (Storage): a copy in the URL's host folder, a copy in
+// the page script's own folder, or nowhere. The copies live at <caches>/<folder>/<digest>
+// (TADCachePath.h). The first time a copy is written in each caches folder in a run, temporary
+// files of writes cut short (see base::writeFileAtomically) that are a minute old, and copies
+// named as an earlier version named them, are removed from its folders.
 //
 // Idle until validate starts a fetch; fetching until the delegate has been told how it ended, or
 // until cancel or invalidate (which tell the delegate nothing). Bodies over kMaximumBodyBytes and
@@ -33,9 +35,20 @@ class TADCachedFile : public platform::URLConnectionDelegate,
   static constexpr size_t kMaximumBodyBytes = 8 * 1024 * 1024;
   static constexpr int kMaximumRedirects = 20;
 
+  // What becomes of a fetched body.
+  enum class Storage {
+    // A copy in the URL's host folder: ad pages and whatever else an ad names.
+    HostFolder,
+    // A copy in the page script's folder, which no other storage writes.
+    PageScript,
+    // Read and dropped as it arrives: no copy and no path, so no conditional request either.
+    None,
+  };
+
   // Starts nothing. The copy is written durably unless setDurable(false) says otherwise.
   static std::shared_ptr<TADCachedFile> initWithDelegate(
-      std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url);
+      std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url,
+      Storage storage = Storage::HostFolder);
   ~TADCachedFile() override;
   TADCachedFile(const TADCachedFile&) = delete;
   TADCachedFile& operator=(const TADCachedFile&) = delete;
@@ -46,6 +59,7 @@ class TADCachedFile : public platform::URLConnectionDelegate,
   }
 
   const base::URL& sourceURL() const { return sourceURL_; }
+  Storage storage() const { return storage_; }
   // The URL of the last request sent; the source URL until a fetch starts.
   const base::URL& httpDestinationURL() const { return httpDestinationURL_; }
   // 0 until an HTTP answer arrives.
@@ -53,7 +67,7 @@ class TADCachedFile : public platform::URLConnectionDelegate,
   // None until an HTTP answer arrives.
   const std::optional<platform::HTTPHeaderFields>& httpHeaders() const { return httpHeaders_; }
 
-  // None while the platform has no caches folder (asked again next time).
+  // None with Storage::None, and while the platform has no caches folder (asked again next time).
   std::optional<std::string> filePath();
   // The copy's modification time as HTTP date text without zone; none without a copy.
   std::optional<std::string> fileModificationDate();
@@ -98,7 +112,8 @@ class TADCachedFile : public platform::URLConnectionDelegate,
                                   const base::Error& error) override;
 
  private:
-  TADCachedFile(std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url);
+  TADCachedFile(std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url,
+                Storage storage);
 
   void saveHeadersFromResponse(const platform::URLResponse& response);
   void cleanUpConnection();
@@ -112,9 +127,12 @@ class TADCachedFile : public platform::URLConnectionDelegate,
 
   std::weak_ptr<TADCachedFileDelegate> delegate_;
   base::URL sourceURL_;
+  Storage storage_;
   std::optional<std::string> filePath_;
   std::shared_ptr<platform::URLConnection> connection_;
+  // Stays empty with Storage::None, where only the count is kept.
   std::optional<std::vector<uint8_t>> receivedData_;
+  size_t receivedBytes_ = 0;
   std::optional<std::string> receivedModificationDate_;
   base::URL httpDestinationURL_;
   int httpStatusCode_ = 0;

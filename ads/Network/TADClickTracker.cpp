@@ -29,7 +29,9 @@ void TADClickTracker::trackURL(const std::optional<base::URL>& url) {
   if (!url) return;
   reset();
   beginBackgroundTask();
-  file_ = TADCachedFile::initWithDelegate(weak_from_this(), *url);
+  // A tracking address is the ad's to choose, and so is every body on its way: nothing of it is
+  // kept, so that no answer can take the place of a copy the library relies on.
+  file_ = TADCachedFile::initWithDelegate(weak_from_this(), *url, TADCachedFile::Storage::None);
   file_->validate();
 }
 

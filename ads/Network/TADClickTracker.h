@@ -12,7 +12,8 @@
 // are followed; the first redirect to any other scheme (another application, a store) ends the
 // tracking as a success without being requested. A success records the tracked address with the
 // statistics and tells the delegate the final address; a failure tells the delegate the error.
-// Each tracking ends exactly once, and a new trackURL or reset drops a running one silently.
+// Each tracking ends exactly once, and a new trackURL or reset drops a running one silently. The
+// bodies on the way are read and dropped: a tracking writes no file and keeps no body.
 //
 // While a tracking runs the tracker holds a background task where the application offers them,
 // so that it can finish after the user has left; where it does not, it counts itself in a
@@ -39,7 +40,7 @@ class TADClickTracker : public TADCachedFileDelegate,
   std::optional<base::URL> trackingURL() const;
   // True once the current tracking has ended, either way.
   bool hasTracked() const { return hasTracked_; }
-  // Stops and forgets the current tracking, deleting its fetched copy.
+  // Stops and forgets the current tracking.
   void reset();
 
   void beginBackgroundTask();

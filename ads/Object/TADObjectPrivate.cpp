@@ -248,7 +248,8 @@ base::URL TADObjectPrivate::jsBuildAdURL() {
 void TADObjectPrivate::ensureSupportFiles() {
   if (!buildAdJS_) {
     changeState(kStateFetchingPageScript);
-    buildAdJS_ = TADCachedFile::initWithDelegate(weak_from_this(), jsBuildAdURL());
+    buildAdJS_ = TADCachedFile::initWithDelegate(weak_from_this(), jsBuildAdURL(),
+                                                 TADCachedFile::Storage::PageScript);
   }
   std::optional<TADStatisticsCore> record;
   record.emplace(std::string(kExpiryRecord));

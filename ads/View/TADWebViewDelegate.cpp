@@ -10,6 +10,7 @@
 #include "ads/Utility/TADNetworkUtilities.h"
 #include "ads/View/TADRelinquishableScreen.h"
 #include "platform/Application.h"
+#include "platform/Clock.h"
 #include "platform/Console.h"
 #include "platform/NotificationCenter.h"
 #include "platform/RunLoop.h"
@@ -126,13 +127,13 @@ void TADWebViewDelegate::handleNotification(const TADNotification& notification,
   } else if (name == "httpTrack") {
     trackURLString(notification.parameter("u"), false);
   } else if (name == "log") {
-    platform::Console::log(notification.parameter("string").value_or("(null)"));
+    console_.log(notification.parameter("string").value_or("(null)"));
   } else if (name == "open") {
     opener_->openNotification(notification);
   } else if (name == "touch") {
     processTouchSignals(notification.parameters());
   } else if (name == "vibrate") {
-    platform::Application::shared().vibrate();
+    vibrateUnlessTooSoon();
   } else if (name == "canOpenURLs") {
     std::optional<std::string> urls = notification.parameter("urls");
     processCanOpenURLs(urls ? split(*urls, ',') : std::vector<std::string>{}, webView);
@@ -141,6 +142,16 @@ void TADWebViewDelegate::handleNotification(const TADNotification& notification,
   } else {
     TADNotificationCenter::defaultCenter().postNotificationFromURL(url, retainedObject(webView), 0);
   }
+}
+
+// A page may not shake the device for ever, nor while the user is elsewhere.
+void TADWebViewDelegate::vibrateUnlessTooSoon() {
+  platform::Application& application = platform::Application::shared();
+  if (application.applicationState() != platform::Application::State::Active) return;
+  double now = platform::Clock::shared().monotonicSeconds();
+  if (lastVibration_ && now - *lastVibration_ < kSecondsBetweenVibrations) return;
+  lastVibration_ = now;
+  application.vibrate();
 }
 
 void TADWebViewDelegate::relinquishScreen() {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ads/View/TADPageConsole.h"
 #include "base/URL.h"
 #include "base/Value.h"
 #include "platform/Geometry.h"
@@ -31,10 +32,12 @@ inline constexpr std::string_view TADWebViewDelegateDidReceiveWebAction = "didRe
 //   click u        track u with the click signals appended
 //   close          relinquish the screen, when the view controller is a full-screen screen
 //   httpTrack u    track u as it is
-//   log string     the value on the console, as it is
+//   log string     the value on the console as the page's line (TADPageConsole: escaped, marked,
+//                  at most 10 a second)
 //   open           the opener's openNotification
 //   touch tx ty td hand the touch to the signals component (-1 for a missing value)
-//   vibrate        vibrate the device
+//   vibrate        vibrate the device, while the application is active and at most once in
+//                  kSecondsBetweenVibrations
 //   canOpenURLs urls  answer the page with "openableURLs": which of the comma-separated
 //                  addresses some application opens
 //   evalInOpener js   on a later pass, run js in the opening web view and answer the page with
@@ -48,6 +51,8 @@ inline constexpr std::string_view TADWebViewDelegateDidReceiveWebAction = "didRe
 class TADWebViewDelegate : public platform::WebViewDelegate,
                            public std::enable_shared_from_this<TADWebViewDelegate> {
  public:
+  static constexpr double kSecondsBetweenVibrations = 1;
+
   static std::shared_ptr<TADWebViewDelegate> init();
   // opener: the delegate's own; a fresh TADOpener when none is given.
   explicit TADWebViewDelegate(std::shared_ptr<TADOpener> opener = nullptr);
@@ -100,10 +105,14 @@ class TADWebViewDelegate : public platform::WebViewDelegate,
   void relinquishScreen();
   void evaluateInOpenerLater(const std::optional<base::Dictionary>& parameters,
                              platform::WebView& webView);
+  void vibrateUnlessTooSoon();
 
   bool hasLoadedAtLeastOnce_ = false;
   std::shared_ptr<TADOpener> opener_;
   std::shared_ptr<TADClickTracker> tracker_;
   std::weak_ptr<platform::ViewController> viewController_;
   std::weak_ptr<platform::WebView> openingWebView_;
+  TADPageConsole console_;
+  // Monotonic seconds of the last vibration; none before the first.
+  std::optional<double> lastVibration_;
 };

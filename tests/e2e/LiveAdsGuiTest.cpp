@@ -41,8 +41,10 @@ constexpr platform::Rect kBannerFrame{0, 100, 320, 50};
 
 // The files the library keeps in the application's caches folder, but for the page script's copy.
 std::vector<std::string> cachedPages() {
-  std::string script =
-      TADCachedFile::initWithDelegate({}, TADObjectPrivate::jsBuildAdURL())->filePath().value();
+  std::string script = TADCachedFile::initWithDelegate({}, TADObjectPrivate::jsBuildAdURL(),
+                                                       TADCachedFile::Storage::PageScript)
+                           ->filePath()
+                           .value();
   std::vector<std::string> pages;
   for (const auto& entry :
        std::filesystem::recursive_directory_iterator(platform::cachesDirectory().value())) {

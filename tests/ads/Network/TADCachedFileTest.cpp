@@ -25,6 +25,7 @@ namespace {
 using platform::HTTPHeaderFields;
 using platform::URLError;
 using Reply = platform::sim::SimURLLoading::Reply;
+using Storage = TADCachedFile::Storage;
 
 constexpr const char* kScript = "http://ads.example/avmo/script.js";
 constexpr const char* kLastModified = "Sun, 06 Nov 1994 08:49:37 GMT";
@@ -57,8 +58,14 @@ class TADCachedFileTest : public ::testing::Test {
  protected:
   TADCachedFileTest() { platform_.setCachesDirectory(caches_.path()); }
 
-  std::shared_ptr<TADCachedFile> file(const char* url = kScript) {
-    return TADCachedFile::initWithDelegate(delegate_, *base::URL::fromString(url));
+  std::shared_ptr<TADCachedFile> file(const char* url = kScript,
+                                      Storage storage = Storage::HostFolder) {
+    return TADCachedFile::initWithDelegate(delegate_, *base::URL::fromString(url), storage);
+  }
+  size_t filesInCaches() const {
+    auto files = std::filesystem::recursive_directory_iterator(caches_.path());
+    return std::count_if(begin(files), end(files),
+                         [](const auto& e) { return e.is_regular_file(); });
   }
   platform::sim::SimURLLoading& server() { return platform_.urlLoading(); }
   const platform::URLRequest& sent(size_t index) { return server().sentRequests().at(index); }
@@ -210,10 +217,23 @@ TEST_F(TADCachedFileTest, TheCacheBusterAddsTheWholeSecondsOfNowAsUnique) {
   EXPECT_EQ(sent(1).url().absoluteString(), "http://a.example/q?unique=788918401");
 }
 
+// Two addresses that an earlier naming, by a 32-bit hash, gave one copy.
+constexpr const char* kOnceShared[] = {"http://click.talvik.test/c?t=first",
+                                       "http://click.talvik.test/c?t=s96aezh"};
+
 // A host that is no safe folder name gets one that stays in the caches.
-TEST_F(TADCachedFileTest, EachHostHasAFolderAndEachURLAFileNamedByAStableHash) {
-  EXPECT_EQ(*file("http://ads.example/a")->filePath(), caches_ / "ads.example/d08afa97");
-  EXPECT_EQ(*file("http://ads.example/b")->filePath(), caches_ / "ads.example/d18afc2a");
+TEST_F(TADCachedFileTest, EachHostHasAFolderAndEachURLAFileNamedByTheDigestOfItsText) {
+  EXPECT_EQ(
+      *file("http://ads.example/a")->filePath(),
+      caches_ / "ads.example/22dec727a908a8c2b4cdbd2e4d1b44d9755c7baee0790b96035950b1a5a5730d");
+  EXPECT_EQ(*file(kOnceShared[0])->filePath(),
+            caches_ /
+                "click.talvik.test/"
+                "14e88a8a12c0ab630ed19ae41f912bbeb3e61214d8e2849df9e16841b07d253f");
+  EXPECT_EQ(*file(kOnceShared[1])->filePath(),
+            caches_ /
+                "click.talvik.test/"
+                "0b5ba3ded30ae98017b35ff86f29dc315deb64e13c589ca274e948dfb969bdbd");
   for (const char* url : {"http://../x", "http://./x", "http:///x", "http://a%2F..%2Fb/x",
                           "http://a%00b/x", "http://%2E%2E/x"}) {
     SCOPED_TRACE(url);
@@ -225,16 +245,53 @@ TEST_F(TADCachedFileTest, EachHostHasAFolderAndEachURLAFileNamedByAStableHash) {
   }
 }
 
-TEST_F(TADCachedFileTest, TemporariesOfCutShortWritesAreRemovedOnceAMinuteOld) {
+// However the page script's address is reached, only a file made for the page script writes its
+// copy; a file that keeps nothing writes nothing, sends no date, and deletes nothing either.
+TEST_F(TADCachedFileTest, ThePageScriptsCopyIsApartAndABodyNotKeptLeavesNoTrace) {
+  serveConditionally(kScript, "function build() {}");
+  auto script = file(kScript, Storage::PageScript);
+  script->validate();
+  run();
+  ASSERT_EQ(script->content(), "function build() {}");
+  EXPECT_EQ(std::filesystem::path(*script->filePath()).parent_path(),
+            std::filesystem::path(caches_ / "@page-script"));
+
+  server().route(kScript, Reply::ok("stolen()"));
+  auto page = file(kScript);
+  auto unkept = file(kScript, Storage::None);
+  unkept->validate();
+  run();
+  EXPECT_EQ(sent(1).valueForHTTPHeaderField("If-Modified-Since"), std::nullopt);
+  EXPECT_EQ(filesInCaches(), 1u);
+  page->validate();
+  run();
+  EXPECT_EQ(page->content(), "stolen()");
+  unkept->invalidate();
+  EXPECT_EQ(delegate_->events, (std::vector<std::string>{"end", "end", "end"}));
+  EXPECT_FALSE(unkept->filePath());
+  EXPECT_EQ(script->content(), "function build() {}");
+  EXPECT_EQ(filesInCaches(), 2u);
+}
+
+// Abandoned temporaries and copies under the names of the 32-bit naming go; nothing else does,
+// nor anything outside the caches folder.
+TEST_F(TADCachedFileTest, AMinuteOldTemporariesAndCopiesUnderOldNamesAreRemoved) {
   namespace fs = std::filesystem;
+  test_support::TemporaryFolder elsewhere;
   const fs::path host = caches_ / "other.example";
   const fs::path abandoned = host / "1a2b3c.saving-Ab12cD";
   const fs::path recent = host / "1a2b3c.saving-Zz99yY";
-  const fs::path copy = host / "4d5e6f";
+  const fs::path oldCopy = host / "4d5e6f";
+  const fs::path oldCopyElsewhere = caches_ / "ads.example/d08afa97";
+  const fs::path copy = host / "22dec727a908a8c2b4cdbd2e4d1b44d9755c7baee0790b96035950b1a5a5730d";
   const fs::path notOurs = host / "notes.saving-long-suffix";
-  for (const fs::path& name : {abandoned, recent, copy, notOurs})
+  const fs::path notOldNames[] = {host / "0abc", host / "123456789", host / "4D5E6F"};
+  const fs::path outside = elsewhere / "4d5e6f";
+  for (const fs::path& name : {abandoned, recent, oldCopy, oldCopyElsewhere, copy, notOurs,
+                               notOldNames[0], notOldNames[1], notOldNames[2], outside})
     writeCopy(name.string(), "x", kLastModifiedSeconds);
   fs::last_write_time(recent, fs::file_time_type::clock::now());
+  fs::create_directory_symlink(elsewhere.path(), caches_ / "linked.example");
 
   serveConditionally(kScript, "body");
   auto script = file();
@@ -242,9 +299,12 @@ TEST_F(TADCachedFileTest, TemporariesOfCutShortWritesAreRemovedOnceAMinuteOld) {
   run();
   ASSERT_EQ(delegate_->events, std::vector<std::string>{"end"});
   EXPECT_FALSE(fs::exists(abandoned));
-  EXPECT_TRUE(fs::exists(recent));
-  EXPECT_TRUE(fs::exists(copy));
-  EXPECT_TRUE(fs::exists(notOurs));
+  EXPECT_FALSE(fs::exists(oldCopy));
+  EXPECT_FALSE(fs::exists(oldCopyElsewhere));
+  for (const fs::path& kept :
+       {recent, copy, notOurs, notOldNames[0], notOldNames[1], notOldNames[2], outside}) {
+    EXPECT_TRUE(fs::exists(kept)) << kept;
+  }
 }
 
 TEST_F(TADCachedFileTest, WithoutACachesFolderThereIsNoCopyAndAFinishedFetchFails) {

@@ -143,19 +143,20 @@ TEST_F(TADClickTrackerTest, WithoutBackgroundTasksTheProcessWideCountShowsRunnin
   EXPECT_FALSE(TADClickTracker::activeTrackings());
 }
 
-TEST_F(TADClickTrackerTest, NoURLStartsNothingAndResetForgetsTheTracking) {
+TEST_F(TADClickTrackerTest, NoURLStartsNothingATrackingKeepsNoBodyAndResetForgetsIt) {
   tracker_->trackURL(std::nullopt);
   EXPECT_FALSE(tracker_->trackingURL());
   EXPECT_EQ(server().createdConnectionCount(), 0u);
 
-  server().route(kClick, Reply::ok("x"));
+  server().route(kClick, Reply::redirect("http://landing.example/"));
+  server().route("http://landing.example/", Reply::ok("<html>landing</html>"));
   tracker_->trackURL(url(kClick));
   run();
   ASSERT_TRUE(tracker_->hasTracked());
+  EXPECT_TRUE(std::filesystem::is_empty(caches_.path()));
   tracker_->reset();
   EXPECT_FALSE(tracker_->hasTracked());
   EXPECT_FALSE(tracker_->trackingURL());
-  EXPECT_TRUE(std::filesystem::is_empty(caches_ / "t.talvik.test"));
 }
 
 TEST_F(TADClickTrackerTest, ADelegateThatLetsTheTrackerGoInItsCallbackIsSafe) {

@@ -63,6 +63,7 @@ class TADWebViewDelegateTest : public ::testing::Test {
  protected:
   TADWebViewDelegateTest() {
     platform_.setCachesDirectory(caches_.path());
+    platform_.application().finishLaunching();
     signals::setClockForTesting([] { return kSignalsClock; });
     signals::setStackTraceForTesting([] { return std::string("frame"); });
     signals::resetForTesting();
@@ -175,16 +176,66 @@ TEST_F(TADWebViewDelegateTest, TouchesGoToTheSignalsAndClickTracksWithThemButHTT
                                             "http://a.b/d?ai=A1"}));
 }
 
-TEST_F(TADWebViewDelegateTest, LogWritesTheValueAsItIsAndCanOpenURLsIsAnsweredIntoThePage) {
-  navigate("gmsg://x/log?string=%3CTalvik%3E%20hi");
+TEST_F(TADWebViewDelegateTest, LogWritesThePagesLineAndCanOpenURLsIsAnsweredIntoThePage) {
+  navigate("gmsg://x/log?string=hi%0A%3CTalvik%3E%20%1B%5B2Jfake");
   navigate("norvak://log");
-  EXPECT_EQ(platform_.console().lines(), (std::vector<std::string>{"<Talvik> hi", "(null)"}));
+  EXPECT_EQ(platform_.console().lines(),
+            (std::vector<std::string>{"[page] hi\\n<Talvik> \\x1b[2Jfake", "[page] (null)"}));
   navigate("gmsg://x/canOpenURLs?urls=tel:,,zz:");
   navigate("gmsg://x/canOpenURLs");
   EXPECT_EQ(peer().evaluatedScripts(),
             (std::vector<std::string>{
                 "AVMO_ReceiveMessage('openableURLs', {\"tel:\":true,\"\":false,\"zz:\":false});",
                 "AVMO_ReceiveMessage('openableURLs', {});"}));
+}
+
+// Ten lines a second, counted from the first; the rest of the second is dropped and then counted
+// in one line.
+TEST_F(TADWebViewDelegateTest, APageWritesTenConsoleLinesASecondAndHearsOfTheRestOnce) {
+  auto logs = [&](int count) {
+    for (int i = 0; i < count; ++i)
+      navigate("gmsg://x/log?string=line");
+  };
+  const std::vector<std::string> ten(10, "[page] line");
+  logs(25);
+  platform_.runLoop().advance(0.5);
+  logs(3);
+  EXPECT_EQ(platform_.console().lines(), ten);
+  platform_.runLoop().advance(0.5);
+  std::vector<std::string> expected = ten;
+  expected.push_back("<Talvik> dropped 18 console lines of a page, which may write 10 a second");
+  EXPECT_EQ(platform_.console().lines(), expected);
+
+  platform_.console().clear();
+  logs(10);
+  platform_.runLoop().advance(5);
+  EXPECT_EQ(platform_.console().lines(), ten);
+}
+
+TEST_F(TADWebViewDelegateTest, APageVibratesAtMostOnceASecondAndOnlyWhileTheAppIsActive) {
+  auto vibrations = [&] {
+    const auto& calls = platform_.application().calls();
+    return std::count(calls.begin(), calls.end(), "vibrate");
+  };
+  auto vibrateAfter = [&](double seconds) {
+    platform_.runLoop().advance(seconds);
+    navigate("gmsg://x/vibrate");
+  };
+  for (int i = 0; i < 4; ++i)
+    vibrateAfter(0.25);
+  EXPECT_EQ(vibrations(), 1);
+  vibrateAfter(0.25);
+  EXPECT_EQ(vibrations(), 2);
+
+  platform_.application().resignActive();
+  vibrateAfter(2);
+  platform_.application().enterBackground();
+  vibrateAfter(2);
+  EXPECT_EQ(vibrations(), 2);
+  platform_.application().enterForeground();
+  platform_.application().becomeActive();
+  vibrateAfter(0);
+  EXPECT_EQ(vibrations(), 3);
 }
 
 TEST_F(TADWebViewDelegateTest, EvalInOpenerRunsInTheOpeningPageLaterAndAnswersTheAsker) {
