@@ -1,0 +1,193 @@
+// Ads written to do harm, shown by the library in the real web view (WebKitGTK under Xvfb) from a
+// hostile ad network on a loopback port. Nothing an ad does without the user's press may leave the
+// program, save a file, cover the screen or bring the program down.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ads/Object/TADObjectPrivate.h"
+#include "ads/Request/TADRequest.h"
+#include "ads/Utility/TADConfiguration.h"
+#include "ads/View/TADBannerView.h"
+#include "ads/View/TADWebView.h"
+#include "platform/SearchPaths.h"
+#include "platform/ViewController.h"
+#include "platform/Window.h"
+#include "platform/gtk/GtkViewPeer.h"
+#include "platform/gtk/GtkWebViewPeer.h"
+#include "tests/ads/RecordingBannerDelegate.h"
+#include "tests/e2e/HostileAdNetwork.h"
+#include "tests/platform/gtk/GtkTestPlatform.h"
+#include "tests/platform/gtk/XTestInput.h"
+
+namespace {
+
+using hostile::HostileAdNetwork;
+namespace fs = std::filesystem;
+namespace gtk_testing = platform::gtk::testing;
+
+constexpr platform::Rect kBannerFrame{0, 100, 320, 50};
+// Schemes that the desktop of these tests hands to a recording program.
+constexpr const char* kHandledSchemes[] = {"ssh", "quillhook"};
+
+// The user's folders of this test program: its home, where downloads would land, and a desktop
+// whose handlers of kHandledSchemes write the address they were given to a file instead of
+// opening anything. Set before GLib reads them, which it does once.
+class UserFolders {
+ public:
+  UserFolders() {
+    home_ = root_ / "home";
+    fs::create_directories(home_ + "/Downloads");
+    fs::create_directories(root_ / "config");
+    fs::create_directories(root_ / "data/applications");
+    ::setenv("HOME", home_.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
+    std::ofstream(root_ / "config/user-dirs.dirs") << "XDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n";
+    std::ofstream defaults(root_ / "config/mimeapps.list");
+    defaults << "[Default Applications]\n";
+    for (const char* scheme : kHandledSchemes) {
+      std::string name = std::string("record-") + scheme + ".desktop";
+      std::ofstream(root_ / ("data/applications/" + name))
+          << "[Desktop Entry]\nType=Application\nName=Record\nExec=sh -c 'echo \"$1\" >> "
+          << openedFile() << "' sh %u\nMimeType=x-scheme-handler/" << scheme << ";\n";
+      defaults << "x-scheme-handler/" << scheme << "=" << name << "\n";
+    }
+  }
+  static UserFolders& shared() {
+    static UserFolders folders;
+    return folders;
+  }
+
+  const std::string& home() const { return home_; }
+  std::string openedFile() const { return root_ / "opened"; }
+  // The addresses handed to another application so far.
+  std::vector<std::string> opened() const {
+    std::vector<std::string> lines;
+    std::ifstream file(openedFile());
+    for (std::string line; std::getline(file, line);)
+      lines.push_back(line);
+    return lines;
+  }
+  // Every file under the home folder.
+  std::vector<std::string> filesAtHome() const {
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(home_))
+      if (!entry.is_directory()) files.push_back(entry.path());
+    return files;
+  }
+
+ private:
+  test_support::TemporaryFolder root_;
+  std::string home_;
+};
+
+// Before main: GLib keeps the first home and user folders it reads.
+[[maybe_unused]] const UserFolders& kUserFolders = UserFolders::shared();
+
+class HostileAdsGuiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gtk_testing::useTemporaryCacheHome();
+    TADAdNetwork::pointAt(network.origin());
+    platform = gtk_testing::makePlatform(console, platform::UserInterfaceIdiom::Phone);
+    ASSERT_TRUE(platform);
+    fs::remove_all(platform::cachesDirectory().value());
+    window = gtk_testing::launchWithKeyWindow(*platform, root, [&](platform::Window&) {
+      banner = TADBannerView::initWithFrame(kBannerFrame);
+      banner->setAdUnitID("hostile-slot");
+      banner->setRootViewController(root);
+      banner->setDelegate(delegate);
+      root->view()->addSubview(banner);
+    });
+    ASSERT_TRUE(window);
+    object()->setTimeLimits(2, 2);
+  }
+  void TearDown() override {
+    if (banner) object()->cancelPendingActions();
+    TADAdNetwork::reset();
+  }
+
+  std::shared_ptr<TADObjectPrivate> object() const { return banner->privateObject(); }
+  bool eventually(const std::function<bool()>& done, double seconds = 10) {
+    return platform->runLoop().runUntil(done, seconds);
+  }
+  // Waits for the delegate's next call and answers it ("" when none came).
+  std::string nextEvent() {
+    size_t seen = delegate->events.size();
+    if (!eventually([&] { return delegate->events.size() > seen; })) return "";
+    return delegate->events[seen];
+  }
+  // Serves html (with these header fields) as the next ad and shows it in the banner, at least a
+  // moment ago (a press right after the load is no click).
+  void showAd(std::string html, HostileAdNetwork::Fields headers = {}) {
+    network.serveAd(std::move(html), std::move(headers));
+    banner->loadRequest(TADRequest::request());
+    ASSERT_EQ(nextEvent(), "receive");
+    platform->runLoop().runFor(0.3);
+  }
+  GtkWidget* bannerWidget() {
+    auto& peer = static_cast<platform::gtk::GtkWebViewPeer&>(banner->webView()->webViewPeer());
+    return GTK_WIDGET(peer.webView());
+  }
+  // A real press and release of the pointer's first button in the middle of the banner.
+  void pressBanner() {
+    GtkWindow* screen = platform->deviceScreen()->gtkWindow();
+    platform::Rect place = gtk_testing::placeOnScreen(bannerWidget(), GTK_WIDGET(screen));
+    gtk_testing::movePointer(screen, static_cast<int>(place.minX() + place.width() / 2),
+                             static_cast<int>(place.minY() + place.height() / 2));
+    gtk_testing::click(screen);
+  }
+  // Whether the banner's page comes to answer script with text within seconds.
+  bool adComesToSay(const std::string& script, const std::string& text, double seconds = 5) {
+    // An answer may come after this returns.
+    auto answer = std::make_shared<std::optional<std::string>>();
+    auto ask = [&] {
+      answer->reset();
+      banner->webView()->evaluateJavaScript(script,
+                                            [answer](const std::string& a) { *answer = a; });
+    };
+    ask();
+    return eventually(
+        [&] {
+          if (!*answer) return false;
+          if (**answer == text) return true;
+          ask();
+          return false;
+        },
+        seconds);
+  }
+  bool saidOnConsole(const std::string& text) { return console->saidSomethingWith(text); }
+
+  HostileAdNetwork network;
+  std::shared_ptr<gtk_testing::RecordingConsole> console =
+      std::make_shared<gtk_testing::RecordingConsole>();
+  std::unique_ptr<platform::gtk::GtkPlatform> platform;
+  std::shared_ptr<platform::Window> window;
+  std::shared_ptr<platform::ViewController> root = std::make_shared<platform::ViewController>();
+  std::shared_ptr<TADBannerView> banner;
+  std::shared_ptr<RecordingBannerDelegate> delegate = std::make_shared<RecordingBannerDelegate>();
+};
+
+// WebKit ends the page's web process when a page it shows is redirected to a local file, before
+// anything is decided; what matters is that the program lives on and the next ad is shown.
+TEST_F(HostileAdsGuiTest, ARedirectToALocalFileShowsNothingAndTheNextAdComes) {
+  network.route("/to-file", HostileAdNetwork::Response::redirect("file:///etc/passwd"));
+  showAd("<title>ad</title><script>setTimeout(() => location = '/to-file', 100)</script>");
+  ASSERT_TRUE(eventually([&] { return network.requestsFor("/to-file") > 0; }));
+  platform->runLoop().runFor(1);
+  const char* shown = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(bannerWidget()));
+  EXPECT_FALSE(shown && g_str_has_prefix(shown, "file:")) << shown;
+
+  showAd("<title>next</title>");
+  EXPECT_TRUE(adComesToSay("document.title", "next"));
+}
+
+}  // namespace
