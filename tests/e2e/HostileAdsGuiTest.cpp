@@ -109,8 +109,10 @@ class HostileAdsGuiTest : public ::testing::Test {
     });
     ASSERT_TRUE(window);
     object()->setTimeLimits(2, 2);
+    watchForCovers();
   }
   void TearDown() override {
+    if (coverWatch_) g_source_remove(coverWatch_);
     if (banner) object()->cancelPendingActions();
     TADAdNetwork::reset();
   }
@@ -165,6 +167,49 @@ class HostileAdsGuiTest : public ::testing::Test {
         seconds);
   }
   bool saidOnConsole(const std::string& text) { return console->saidSomethingWith(text); }
+  // Waits until the console says text or something covers the program; answers what covered it.
+  std::vector<std::string> coversBefore(const std::string& text) {
+    eventually([&] { return saidOnConsole(text) || !covers.empty(); });
+    return covers;
+  }
+
+  // Notes, every tenth of a second, what came over the program since the test began: windows
+  // (a print dialog, a menu) and widgets inside the banner's web view (WebKit's own dialogs).
+  // Windows are closed as soon as they are seen, so that one that runs a loop of its own gives
+  // the test back.
+  void watchForCovers() {
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* w = windows; w; w = w->next)
+      known_.insert(w->data);
+    g_list_free(windows);
+    coverWatch_ = g_timeout_add(100, lookForCovers, this);
+  }
+  static gboolean lookForCovers(gpointer self) {
+    auto* test = static_cast<HostileAdsGuiTest*>(self);
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* w = windows; w; w = w->next) {
+      auto* widget = GTK_WIDGET(w->data);
+      if (test->known_.contains(widget) || !gtk_widget_get_visible(widget)) continue;
+      test->note(widget);
+      if (GTK_IS_DIALOG(widget)) gtk_dialog_response(GTK_DIALOG(widget), GTK_RESPONSE_CANCEL);
+      gtk_widget_hide(widget);
+    }
+    g_list_free(windows);
+    if (test->banner && test->banner->webView()) {
+      gtk_container_forall(
+          GTK_CONTAINER(test->bannerWidget()),
+          [](GtkWidget* child, gpointer self) {
+            auto* test = static_cast<HostileAdsGuiTest*>(self);
+            if (gtk_widget_get_visible(child) && !test->known_.contains(child)) test->note(child);
+          },
+          test);
+    }
+    return G_SOURCE_CONTINUE;
+  }
+  void note(GtkWidget* cover) {
+    known_.insert(cover);
+    covers.emplace_back(G_OBJECT_TYPE_NAME(cover));
+  }
 
   HostileAdNetwork network;
   std::shared_ptr<gtk_testing::RecordingConsole> console =
@@ -174,6 +219,13 @@ class HostileAdsGuiTest : public ::testing::Test {
   std::shared_ptr<platform::ViewController> root = std::make_shared<platform::ViewController>();
   std::shared_ptr<TADBannerView> banner;
   std::shared_ptr<RecordingBannerDelegate> delegate = std::make_shared<RecordingBannerDelegate>();
+  // What came over the program, by type name.
+  std::vector<std::string> covers;
+
+ private:
+  // The windows there were at the start, and the covers noted since.
+  std::set<void*> known_;
+  guint coverWatch_ = 0;
 };
 
 // WebKit ends the page's web process when a page it shows is redirected to a local file, before
@@ -188,6 +240,48 @@ TEST_F(HostileAdsGuiTest, ARedirectToALocalFileShowsNothingAndTheNextAdComes) {
 
   showAd("<title>next</title>");
   EXPECT_TRUE(adComesToSay("document.title", "next"));
+}
+
+TEST_F(HostileAdsGuiTest, AnUntouchedAdsDownloadsSaveNothing) {
+  network.route("/payload", HostileAdNetwork::Response::ok(
+                                "payload", {{"Content-Type", "application/octet-stream"}}));
+  showAd(
+      "<a id='link' download='payload.bin' href='/payload'></a><a id='blob' download='b.bin'></a>"
+      "<script>blob.href = URL.createObjectURL(new Blob(['blob']));"
+      "setTimeout(() => { link.click(); blob.click(); link.click(); }, 50)</script>");
+  ASSERT_TRUE(eventually([&] {
+    return saidOnConsole("Refused a download") || !UserFolders::shared().filesAtHome().empty();
+  }));
+  platform->runLoop().runFor(1);
+  EXPECT_EQ(UserFolders::shared().filesAtHome(), std::vector<std::string>{});
+}
+
+TEST_F(HostileAdsGuiTest, PrintingDialogsAndPasswordsOfAnUntouchedAdShowNothing) {
+  showAd(
+      "<title>ad</title><script>setTimeout(() => { window.print(); document.title = "
+      "[String(alert('a')), confirm('b'), JSON.stringify(prompt('c', 'd'))].join(' ');"
+      "}, 50)</script>");
+  // Answered at once, as though the user had said no.
+  EXPECT_TRUE(adComesToSay("document.title", "undefined false null"));
+  EXPECT_TRUE(saidOnConsole("<Talvik> Refused to print a web page."));
+  EXPECT_EQ(covers, std::vector<std::string>{});
+
+  network.route("/private", HostileAdNetwork::Response::withStatus(
+                                401, {{"WWW-Authenticate", "Basic realm=\"ad\""}}));
+  banner->webView()->evaluateJavaScript("location = '/private'", nullptr);
+  EXPECT_EQ(coversBefore("password"), std::vector<std::string>{});
+}
+
+// The page script attacks from the hidden build page, where no press can ever reach.
+TEST_F(HostileAdsGuiTest, ARedirectToAnotherSchemeGoesToNoApplication) {
+  network.route("/to-scheme", HostileAdNetwork::Response::redirect("quillhook://x/launch"));
+  network.servePageScript("location = '/to-scheme';");
+  banner->loadRequest(TADRequest::request());
+  ASSERT_TRUE(eventually(
+      [&] { return saidOnConsole("quillhook") || !UserFolders::shared().opened().empty(); }));
+  platform->runLoop().runFor(1);
+  EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{});
+  EXPECT_TRUE(saidOnConsole("<Talvik> Refused a redirect to a quillhook address."));
 }
 
 }  // namespace
