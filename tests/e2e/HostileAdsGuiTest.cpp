@@ -284,4 +284,22 @@ TEST_F(HostileAdsGuiTest, ARedirectToAnotherSchemeGoesToNoApplication) {
   EXPECT_TRUE(saidOnConsole("<Talvik> Refused a redirect to a quillhook address."));
 }
 
+// The build page never opens anything, and a press opens at most one thing at once: a page that
+// waits after the press opens nothing. Enabled once every web view of the library opens only
+// through its gate.
+TEST_F(HostileAdsGuiTest, DISABLED_AddressesOfOtherSchemesFromAPageGoToNoApplication) {
+  network.servePageScript(
+      "var frame = document.createElement('iframe'); frame.src = 'ssh://attacker.example/';\n"
+      "document.documentElement.appendChild(frame);\n" +
+      HostileAdNetwork::answeringScript());
+  showAd(
+      "<body style='height: 50px' onmousedown=\"setTimeout(() => location = "
+      "'quillhook://x/later', 1500)\"></body>");
+  pressBanner();
+  eventually([&] { return UserFolders::shared().opened().size() > 1; }, 3);
+  EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{});
+  EXPECT_TRUE(saidOnConsole("ssh"));
+  EXPECT_TRUE(saidOnConsole("quillhook"));
+}
+
 }  // namespace
