@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -139,13 +140,14 @@ class HostileAdsGuiTest : public ::testing::Test {
     auto& peer = static_cast<platform::gtk::GtkWebViewPeer&>(banner->webView()->webViewPeer());
     return GTK_WIDGET(peer.webView());
   }
-  // A real press and release of the pointer's first button in the middle of the banner.
-  void pressBanner() {
+  // A real press and release of a pointer button (the first by default) in the middle of the
+  // banner.
+  void pressBanner(unsigned button = 1) {
     GtkWindow* screen = platform->deviceScreen()->gtkWindow();
     platform::Rect place = gtk_testing::placeOnScreen(bannerWidget(), GTK_WIDGET(screen));
     gtk_testing::movePointer(screen, static_cast<int>(place.minX() + place.width() / 2),
                              static_cast<int>(place.minY() + place.height() / 2));
-    gtk_testing::click(screen);
+    gtk_testing::click(screen, button);
   }
   // Whether the banner's page comes to answer script with text within seconds.
   bool adComesToSay(const std::string& script, const std::string& text, double seconds = 5) {
@@ -258,18 +260,31 @@ TEST_F(HostileAdsGuiTest, AnUntouchedAdsDownloadsSaveNothing) {
 
 TEST_F(HostileAdsGuiTest, PrintingDialogsAndPasswordsOfAnUntouchedAdShowNothing) {
   showAd(
-      "<title>ad</title><script>setTimeout(() => { window.print(); document.title = "
+      "<title>ad</title><script>setTimeout(() => { window.print();"
+      "for (let i = 0; i < 50; ++i) alert(i); document.title = "
       "[String(alert('a')), confirm('b'), JSON.stringify(prompt('c', 'd'))].join(' ');"
       "}, 50)</script>");
   // Answered at once, as though the user had said no.
   EXPECT_TRUE(adComesToSay("document.title", "undefined false null"));
   EXPECT_TRUE(saidOnConsole("<Talvik> Refused to print a web page."));
+  // Once a second is enough.
+  EXPECT_EQ(std::count(console->lines.begin(), console->lines.end(),
+                       "<Talvik> Refused to show an alert of a web page."),
+            1);
   EXPECT_EQ(covers, std::vector<std::string>{});
 
   network.route("/private", HostileAdNetwork::Response::withStatus(
                                 401, {{"WWW-Authenticate", "Basic realm=\"ad\""}}));
   banner->webView()->evaluateJavaScript("location = '/private'", nullptr);
   EXPECT_EQ(coversBefore("password"), std::vector<std::string>{});
+}
+
+// What a menu offers (a new window, a download, printing) would leave the page without the
+// library's say.
+TEST_F(HostileAdsGuiTest, APressOfTheOtherButtonOpensNoMenu) {
+  showAd("<body style='height: 50px'><a href='/landing'><img src='/missing.png'></a></body>");
+  pressBanner(3);
+  EXPECT_EQ(coversBefore("context menu"), std::vector<std::string>{});
 }
 
 // The page script attacks from the hidden build page, where no press can ever reach.
