@@ -39,7 +39,7 @@ gboolean decidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPoli
   if (mayRedirectTo(uri)) return FALSE;
   glib::GCharPtr scheme(g_uri_parse_scheme(uri));
   refused("redirect",
-          std::string("a redirect to a ") + (scheme ? scheme.get() : "malformed") + " address.");
+          std::string("a redirect to the scheme \"") + (scheme ? scheme.get() : "") + "\".");
   webkit_policy_decision_ignore(decision);
   return TRUE;
 }

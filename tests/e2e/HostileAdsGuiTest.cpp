@@ -296,7 +296,7 @@ TEST_F(HostileAdsGuiTest, ARedirectToAnotherSchemeGoesToNoApplication) {
       [&] { return saidOnConsole("quillhook") || !UserFolders::shared().opened().empty(); }));
   platform->runLoop().runFor(1);
   EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{});
-  EXPECT_TRUE(saidOnConsole("<Talvik> Refused a redirect to a quillhook address."));
+  EXPECT_TRUE(saidOnConsole("<Talvik> Refused a redirect to the scheme \"quillhook\"."));
 }
 
 // The build page never opens anything, and a press opens at most one thing at once: a page that

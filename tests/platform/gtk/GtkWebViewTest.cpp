@@ -304,7 +304,7 @@ TEST_F(GtkWebViewTest, LoadsThatFailAndWebProcessesThatEndAreFailedLoads) {
   ASSERT_TRUE(eventually([&] { return delegate->failures.size() == 2; }));
   EXPECT_FALSE(delegate->decisionFor("gmsg://x/redirected"));
   EXPECT_EQ(delegate->failures[1].code(), URLError::Cancelled);
-  EXPECT_TRUE(console->saidSomethingWith("<Talvik> Refused a redirect to a gmsg address."));
+  EXPECT_TRUE(console->saidSomethingWith("<Talvik> Refused a redirect to the scheme \"gmsg\"."));
 
   load("<title>Shown</title>", "http://page.example/");
   webkit_web_view_terminate_web_process(peer().webView());
