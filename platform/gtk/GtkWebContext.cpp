@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/gtk/GtkWebViewGuard.h"
+
 namespace platform::gtk {
 
 namespace {
@@ -20,6 +22,7 @@ GtkWebContext::GtkWebContext(std::string dataDirectory, std::string cacheDirecto
 
 GtkWebContext::~GtkWebContext() {
   clearTimer_.reset();
+  closeEnded_.reset();
   for (Spare& spare : spares_) {
     g_signal_handlers_disconnect_by_data(spare.view.get(), this);
     gtk_widget_destroy(spare.view.get());
@@ -42,6 +45,7 @@ WebKitWebContext* GtkWebContext::get() {
         webkit_website_data_manager_new("base-data-directory", dataDirectory_.c_str(),
                                         "base-cache-directory", cacheDirectory_.c_str(), nullptr));
     context_ = glib::adopt(webkit_web_context_new_with_website_data_manager(manager.get()));
+    GtkWebViewGuard::guardContext(context_.get());
   }
   return context_.get();
 }
@@ -76,7 +80,7 @@ void GtkWebContext::giveBack(glib::GObjectPtr<GtkWidget> view) {
 gboolean GtkWebContext::clearSpares(gpointer self) {
   auto* context = static_cast<GtkWebContext*>(self);
   for (Spare& spare : context->spares_) {
-    if (spare.clearing) continue;
+    if (spare.clearing || spare.ended) continue;
     spare.clearing = true;
     webkit_web_view_load_html(WEBKIT_WEB_VIEW(spare.view.get()), "", nullptr);
   }
@@ -91,15 +95,18 @@ bool GtkWebContext::hasReadyView() const {
 
 GtkWidget* GtkWebContext::makeWebView() {
   auto anchor = glib::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(&processAnchor_)));
+  GtkWidget* view = nullptr;
   if (!anchor) {
-    GtkWidget* view = webkit_web_view_new_with_context(get());
+    view = webkit_web_view_new_with_context(get());
     g_weak_ref_set(&processAnchor_, view);
-    return view;
+  } else {
+    // Some WebKit versions hand a related view the settings object of the view it joins.
+    auto settings = glib::adopt(webkit_settings_new());
+    view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", anchor.get(), "settings",
+                                   settings.get(), nullptr));
   }
-  // Some WebKit versions hand a related view the settings object of the view it joins.
-  auto settings = glib::adopt(webkit_settings_new());
-  return GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", anchor.get(), "settings",
-                                 settings.get(), nullptr));
+  GtkWebViewGuard::guardView(WEBKIT_WEB_VIEW(view));
+  return view;
 }
 
 GtkWebContext::Spare* GtkWebContext::spareOf(WebKitWebView* view) {
@@ -153,9 +160,31 @@ void GtkWebContext::spareLoadChanged(WebKitWebView* view, WebKitLoadEvent event,
   }
 }
 
+// WebKit goes on using the view after it has said that the process ended, when it crashed or was
+// ended for misbehaving: the view is closed on the next pass of the loop, not here.
 void GtkWebContext::spareTerminated(WebKitWebView* view, WebKitWebProcessTerminationReason,
                                     gpointer self) {
-  static_cast<GtkWebContext*>(self)->closeSpare(view);
+  auto* context = static_cast<GtkWebContext*>(self);
+  Spare* spare = context->spareOf(view);
+  if (!spare) return;
+  spare->ended = true;
+  spare->ready = false;
+  if (context->closeEnded_) return;
+  context->closeEnded_.reset(g_idle_source_new());
+  g_source_set_callback(context->closeEnded_.get(), closeEndedSpares, context, nullptr);
+  g_source_attach(context->closeEnded_.get(), nullptr);
+}
+
+gboolean GtkWebContext::closeEndedSpares(gpointer self) {
+  auto* context = static_cast<GtkWebContext*>(self);
+  std::vector<WebKitWebView*> ended;
+  for (const Spare& spare : context->spares_) {
+    if (spare.ended) ended.push_back(WEBKIT_WEB_VIEW(spare.view.get()));
+  }
+  for (WebKitWebView* view : ended)
+    context->closeSpare(view);
+  context->closeEnded_.reset();
+  return G_SOURCE_REMOVE;
 }
 
 }  // namespace platform::gtk

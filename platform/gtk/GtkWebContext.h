@@ -15,6 +15,9 @@ namespace platform::gtk {
 // exist yet. WebKit's context is made when the first web view asks for it, so a program that shows
 // no page starts nothing of WebKit's.
 //
+// Every view made here, and the context itself, carries the guard against what no page may do by
+// itself (GtkWebViewGuard).
+//
 // Web views are handed out and taken back, so that a view made for one short job (a hidden page
 // that only runs a script) serves the next such job too: making a WebKit view costs about as much
 // as loading a small page into it, and some of what GTK and WebKit allocate for each view is never
@@ -61,6 +64,8 @@ class GtkWebContext {
     // The empty page has been committed, and then its load finished.
     bool emptied = false;
     bool ready = false;
+    // Its web process ended; it is closed on the next pass of the loop.
+    bool ended = false;
   };
   static constexpr size_t kMaxSpares = 2;
   // Views share a web process, and a view is given back while its user's work goes on (the ad
@@ -71,6 +76,7 @@ class GtkWebContext {
   GtkWidget* makeWebView();
   Spare* spareOf(WebKitWebView* view);
   static gboolean clearSpares(gpointer self);
+  static gboolean closeEndedSpares(gpointer self);
   void closeSpare(WebKitWebView* view);
   static gboolean spareDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
                                     WebKitPolicyDecisionType type, gpointer self);
@@ -86,6 +92,7 @@ class GtkWebContext {
   // Views given back, oldest first; they go before the context.
   std::vector<Spare> spares_;
   glib::GSourcePtr clearTimer_;
+  glib::GSourcePtr closeEnded_;
 };
 
 }  // namespace platform::gtk

@@ -133,6 +133,18 @@ GtkWebViewPeer::~GtkWebViewPeer() {
     context_->giveBack(std::move(webView_));
     return;
   }
+  if (reportingEnd_) {
+    // WebKit goes on using the view after it has said that its process ended: it is closed on the
+    // next pass of the loop. Its page is gone already, so nothing of it runs until then.
+    g_idle_add(
+        [](gpointer view) {
+          gtk_widget_destroy(GTK_WIDGET(view));
+          g_object_unref(view);
+          return G_SOURCE_REMOVE;
+        },
+        webView_.release());
+    return;
+  }
   // Closes the page now, even while a pending script still holds a reference to the widget.
   gtk_widget_destroy(webView_.get());
 }
@@ -303,7 +315,11 @@ void GtkWebViewPeer::webProcessTerminated(WebKitWebView* webView,
   const char* uri = webkit_web_view_get_uri(webView);
   auto* peer = static_cast<GtkWebViewPeer*>(self);
   peer->processEnded_ = true;
+  // The client may drop the view while it hears of the failure.
+  peer->reportingEnd_ = true;
+  std::weak_ptr<void> alive = peer->alive_;
   peer->fail(URLError::make(URLError::Unknown, uri ? uri : "", terminationReason(reason)));
+  if (!alive.expired()) peer->reportingEnd_ = false;
 }
 
 // WebKit takes the presses on the page, so the view's peer does not hear them by itself.

@@ -27,7 +27,9 @@ namespace platform::gtk {
 // Load start and finish come from WebKit's load events of the page. A failed load, and a web
 // process that crashed or was ended, are reported as failures: a page never goes blank silently.
 // WebKit's own error pages are never shown; the client decides what a failure means. A button
-// press on the page is a touch of the view.
+// press on the page is a touch of the view. What no page may do by itself (redirects to other
+// schemes, downloads, dialogs) the view's guard refuses before the client hears of it
+// (GtkWebViewGuard).
 //
 // Script results come back on the GLib main loop, as text ("" for undefined, null and a script
 // that threw). A peer that goes away drops its pending completions.
@@ -90,6 +92,8 @@ class GtkWebViewPeer : public WebViewPeer {
   bool loadedAny_ = false;
   bool shown_ = false;
   bool processEnded_ = false;
+  // Telling the client that the web process ended.
+  bool reportingEnd_ = false;
   // Lives as long as the peer, for callers of the client to watch.
   std::shared_ptr<void> alive_ = std::make_shared<int>(0);
 };

@@ -42,6 +42,7 @@ class RecordingDelegate : public WebViewDelegate {
   void webViewDidFinishLoad(WebView&) override { ++finishes; }
   void webViewDidFailLoadWithError(WebView&, const base::Error& error) override {
     failures.push_back(error);
+    if (onFailure) onFailure();
   }
 
   const Decision* decisionFor(const std::string& url) const {
@@ -61,6 +62,7 @@ class RecordingDelegate : public WebViewDelegate {
   int starts = 0;
   int finishes = 0;
   std::vector<base::Error> failures;
+  std::function<void()> onFailure;
 };
 
 // Records the touches that reach it, as a web view of the library does.
@@ -294,13 +296,15 @@ TEST_F(GtkWebViewTest, LoadsThatFailAndWebProcessesThatEndAreFailedLoads) {
   // No error page of WebKit's own.
   EXPECT_EQ(evaluate("document.body ? document.body.textContent : ''"), "");
 
-  // A redirect is a navigation too: refused, it ends the load.
+  // A redirect to any scheme but http and https is refused before the client hears of it, and
+  // ends the load.
   LoopbackHTTPServer server;
   server.route("/ad", LoopbackHTTPServer::Response::redirect("gmsg://x/redirected"));
   webView->loadRequest(URLRequest(*base::URL::fromString(server.url("/ad"))));
   ASSERT_TRUE(eventually([&] { return delegate->failures.size() == 2; }));
-  ASSERT_TRUE(delegate->decisionFor("gmsg://x/redirected"));
+  EXPECT_FALSE(delegate->decisionFor("gmsg://x/redirected"));
   EXPECT_EQ(delegate->failures[1].code(), URLError::Cancelled);
+  EXPECT_TRUE(console->saidSomethingWith("<Talvik> Refused a redirect to the scheme \"gmsg\"."));
 
   load("<title>Shown</title>", "http://page.example/");
   webkit_web_view_terminate_web_process(peer().webView());
@@ -372,6 +376,33 @@ TEST_F(GtkWebViewTest, AHiddenViewsWebKitViewServesTheNextWithNothingOfItsEarlie
   ASSERT_TRUE(eventually([&] { return heard->failures.size() > 0; }));
   ended.reset();
   EXPECT_EQ(context.waitingViews(), 0u);
+}
+
+// WebKit ends the web process of a page that is redirected to a local file, and goes on using the
+// views of that process after it has said so: the view whose client drops it then, and a view
+// waiting to be handed out again, are closed only after that, and the program lives on.
+TEST_F(GtkWebViewTest, ViewsOfAWebProcessThatWebKitEndsGoWithoutTakingTheProgramDown) {
+  GtkWebContext& context = *testing::testWebContext();
+  auto hiddenHeard = std::make_shared<RecordingDelegate>();
+  auto hidden = std::make_shared<WebView>(Rect{0, 0, 1, 1});
+  hidden->setDelegate(hiddenHeard);
+  hidden->loadHTMLString("<p>hidden</p>", base::URL::fromString("http://page.example/"));
+  ASSERT_TRUE(eventually([&] { return hiddenHeard->finishes == 1; }));
+  hidden.reset();
+  ASSERT_TRUE(eventually([&] { return context.hasReadyView(); }));
+
+  LoopbackHTTPServer server;
+  server.route("/go", LoopbackHTTPServer::Response::redirect("file:///etc/passwd"));
+  load("<title>Page</title>", "http://page.example/");
+  delegate->onFailure = [&] {
+    webView->removeFromSuperview();
+    webView.reset();
+  };
+  auto heard = delegate;
+  webView->evaluateJavaScript("location = '" + server.url("/go") + "'", nullptr);
+  ASSERT_TRUE(eventually([&] { return !heard->failures.empty(); }));
+  EXPECT_FALSE(heard->decisionFor("file:///etc/passwd"));
+  EXPECT_TRUE(eventually([&] { return context.waitingViews() == 0; }));
 }
 
 TEST_F(GtkWebViewTest, APressOnThePageIsATouchOfTheViewAndReachesThePage) {

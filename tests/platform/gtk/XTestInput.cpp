@@ -23,10 +23,10 @@ void movePointer(GtkWindow* window, int x, int y) {
   XFlush(display);
 }
 
-void click(GtkWindow* window) {
+void click(GtkWindow* window, unsigned button) {
   Display* display = displayOf(window);
-  XTestFakeButtonEvent(display, 1, True, 0);
-  XTestFakeButtonEvent(display, 1, False, 0);
+  XTestFakeButtonEvent(display, button, True, 0);
+  XTestFakeButtonEvent(display, button, False, 0);
   XFlush(display);
 }
 

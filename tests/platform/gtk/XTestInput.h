@@ -8,7 +8,7 @@ namespace platform::gtk::testing {
 // The pointer comes in from outside window to x, y (so that what lies there hears it enter); a
 // click then lands on whatever is topmost under it; keys go to the window under the pointer.
 void movePointer(GtkWindow* window, int x, int y);
-void click(GtkWindow* window);
+void click(GtkWindow* window, unsigned button = 1);
 void pressControlWith(GtkWindow* window, guint keyval);
 
 }  // namespace platform::gtk::testing

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <webkit2/webkit2.h>
+
+namespace platform::gtk {
+
+// What no web page of the program does by itself, whoever shows it: every page is a stranger's.
+// Installed on every WebKit view and on the web context when they are made, before anyone else
+// hears them, and never taken off, so that it holds for a view between users too.
+//
+// - A server redirect to any scheme but http and https is refused before it loads, and before the
+//   view's user is asked about it: the page never learns where the redirect pointed, and nothing
+//   is handed to another application. (A redirect to a local file never gets this far: WebKit
+//   ends the page's web process on it, which the view reports as a failed load.)
+// - Every download is cancelled as it starts, before a destination is chosen, so that not even a
+//   partial file is written.
+// - Printing, script dialogs, file and colour choosers, permission requests, full screen,
+//   notifications, HTTP authentication and context menus are refused without showing anything.
+//   Script dialogs are answered at once: an alert is dismissed, a confirmation declined, a prompt
+//   gets no text, and a page that asks before it is left is left (it cannot keep its view).
+//   Context menus are refused whole: what they offer beyond what a press can do (open in a new
+//   window, download, print, save, inspect) would all leave the page without the user's press
+//   being put to the library.
+//
+// Each refusal says so in one console line ("<Talvik> Refused …"); a page that asks again and
+// again is heard once a second per kind of refusal, the rest are dropped.
+class GtkWebViewGuard {
+ public:
+  static void guardView(WebKitWebView* view);
+  static void guardContext(WebKitWebContext* context);
+};
+
+}  // namespace platform::gtk

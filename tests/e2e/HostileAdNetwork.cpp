@@ -1,0 +1,38 @@
+#include "tests/e2e/HostileAdNetwork.h"
+
+#include <utility>
+
+namespace hostile {
+
+HostileAdNetwork::HostileAdNetwork() {
+  servePageScript(answeringScript());
+  serveAd("<p>an ad</p>");
+}
+
+std::string HostileAdNetwork::answeringScript() {
+  return "function AVMO_buildAdURL(params) {\n"
+         "  var ad = location.protocol + '//' + location.host + '" +
+         std::string(kAdPath) +
+         "?n=' + Date.now();\n"
+         "  location.href = 'gmsg://x/loadAdURL?type=sentrel&url=' + encodeURIComponent(ad);\n"
+         "}\n";
+}
+
+void HostileAdNetwork::serveAd(std::string html, Fields headers) {
+  headers.emplace_back("Content-Type", "text/html");
+  route(std::string(kAdPath), Response::ok(std::move(html), std::move(headers)));
+}
+
+void HostileAdNetwork::servePageScript(std::string script) {
+  route(std::string(kScriptPath),
+        Response::ok(std::move(script), {{"Content-Type", "application/javascript"}}));
+}
+
+size_t HostileAdNetwork::requestsFor(std::string_view path) const {
+  size_t count = 0;
+  for (const auto& request : server_.requests())
+    count += request.path() == path;
+  return count;
+}
+
+}  // namespace hostile
