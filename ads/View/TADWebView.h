@@ -19,10 +19,13 @@ class TADWebView : public platform::WebView {
   TADWebView(Passkey, const platform::Rect& frame);
   ~TADWebView() override;
 
-  // A hit test that lands on the view is a touch on it: recorded, then the platform's own answer.
+  // A hit test that lands on the view is a touch on it: recorded, with the time of the press that
+  // gives the view its activation (TADOpenGate), then the platform's own answer.
   platform::View* hitTest(const platform::Point& point) override;
 
   bool touched() const;
+  // Clearing the flag also forgets the press: a press on the previous ad opens nothing for the
+  // next one.
   void setTouched(bool touched);
   std::shared_ptr<TADWebViewPrivate> vars() const;
 };
