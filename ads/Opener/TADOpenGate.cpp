@@ -95,13 +95,18 @@ Verdict TADOpenGate::decide(Source source, std::optional<double> pressAge, bool 
   return activationVerdict(pressAge, pressUsed);
 }
 
-bool TADOpenGate::admit(TADWebViewPrivate* pressState, Source source, Opening opening,
-                        const std::optional<base::URL>& url) {
+Verdict TADOpenGate::verdictFor(const TADWebViewPrivate* pressState, Source source, Opening opening,
+                                const std::optional<base::URL>& url) {
   std::optional<double> pressAge;
   if (pressState && pressState->pressTime()) {
     pressAge = platform::Clock::shared().monotonicSeconds() - *pressState->pressTime();
   }
-  Verdict verdict = decide(source, pressAge, pressState && pressState->pressUsed(), opening, url);
+  return decide(source, pressAge, pressState && pressState->pressUsed(), opening, url);
+}
+
+bool TADOpenGate::admit(TADWebViewPrivate* pressState, Source source, Opening opening,
+                        const std::optional<base::URL>& url) {
+  Verdict verdict = verdictFor(pressState, source, opening, url);
   if (verdict != Verdict::Allowed) {
     platform::Console::log(refusalLine(verdict, source, opening, url));
     return false;

@@ -50,9 +50,12 @@ class TADOpenGate {
   static Verdict decide(Source source, std::optional<double> pressAge, bool pressUsed,
                         Opening opening, const std::optional<base::URL>& url);
 
-  // The gate as the library uses it: the press recorded in the asking web view's state (nullptr
-  // for a web view that records none) decides, read on the monotonic clock; an allowed opening
-  // uses it up, a refused one is written on the console.
+  // The decision for the press recorded in the asking web view's state (nullptr for a web view
+  // that records none), its age read on the monotonic clock. Changes nothing.
+  static Verdict verdictFor(const TADWebViewPrivate* pressState, Source source, Opening opening,
+                            const std::optional<base::URL>& url);
+  // The gate as the library uses it: the verdict above; an allowed opening uses the press up, a
+  // refused one is written on the console.
   static bool admit(TADWebViewPrivate* pressState, Source source, Opening opening,
                     const std::optional<base::URL>& url);
 

@@ -61,11 +61,19 @@ void TADOpener::openNotification(const TADNotification& notification) {
   if (!url && !(html && action == "webapp")) return;
 
   int32_t orientations = orientationsFromParameter(notification.parameter("o"));
-  std::optional<base::URL> clickURL;
-  if (url) {
-    clickURL = TADStatistics::sharedStatistics().urlForClick(*url);
-  } else {
-    TADStatistics::sharedStatistics().countClickWithoutURL();
+  // A refused message is no click; the opening below still says why it is refused.
+  TADOpenGate::Opening opening = action == "browser" || action == "video"
+                                     ? TADOpenGate::Opening::Browser
+                                 : action == "webapp" ? TADOpenGate::Opening::WebApp
+                                                      : TADOpenGate::Opening::OtherApplication;
+  std::optional<base::URL> clickURL = url;
+  if (admissible(opening, url)) {
+    TADStatistics& statistics = TADStatistics::sharedStatistics();
+    if (url) {
+      clickURL = statistics.urlForClick(*url);
+    } else {
+      statistics.countClickWithoutURL();
+    }
   }
 
   if (action == "browser" || action == "video") {
@@ -82,11 +90,20 @@ void TADOpener::openNotification(const TADNotification& notification) {
   }
 }
 
-bool TADOpener::admitted(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const {
-  // Only the library's own ad web views record presses; any other web view has none.
+// Only the library's own ad web views record presses; any other web view has none.
+std::shared_ptr<TADWebViewPrivate> TADOpener::sourcePressState() const {
   auto source = std::dynamic_pointer_cast<TADWebView>(sourceWebView());
-  std::shared_ptr<TADWebViewPrivate> pressState = source ? source->vars() : nullptr;
-  return TADOpenGate::admit(pressState.get(), sourceKind_, opening, url);
+  return source ? source->vars() : nullptr;
+}
+
+bool TADOpener::admissible(TADOpenGate::Opening opening,
+                           const std::optional<base::URL>& url) const {
+  return TADOpenGate::verdictFor(sourcePressState().get(), sourceKind_, opening, url) ==
+         TADOpenGate::Verdict::Allowed;
+}
+
+bool TADOpener::admitted(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const {
+  return TADOpenGate::admit(sourcePressState().get(), sourceKind_, opening, url);
 }
 
 void TADOpener::openBrowserToURL(const std::optional<base::URL>& url,

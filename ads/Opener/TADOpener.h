@@ -13,6 +13,7 @@ class TADDelegateManager;
 class TADNotification;
 class TADObjectPrivate;
 class TADWebAppViewController;
+class TADWebViewPrivate;
 namespace platform {
 class ViewController;
 class WebView;
@@ -51,7 +52,8 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
   //   browser, video     the in-app browser on the click address
   //   webapp             the web app screen on the click address, or on "html" without one
   //   anything else      openApp with the click address
-  // A message with no valid "u" does nothing, but for a "webapp" one with "html".
+  // A message with no valid "u" does nothing, but for a "webapp" one with "html". A message that
+  // the gate refuses counts no click.
   virtual void openNotification(const TADNotification& notification);
   // Hands url to the operating system, after any click tracking under way (see above).
   virtual void openApp(const std::optional<base::URL>& url);
@@ -112,7 +114,10 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
 
  private:
   static int32_t& repeatCounter();
-  // Whether the gate lets this opener's source open this.
+  // The press state of the source web view, when it records presses.
+  std::shared_ptr<TADWebViewPrivate> sourcePressState() const;
+  // Whether the gate lets this opener's source open this; admitted() uses the press up.
+  bool admissible(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const;
   bool admitted(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const;
   // The leaving itself, once admitted: the waits below come back here, not through the gate.
   void leaveForApp(const base::URL& url);

@@ -116,11 +116,18 @@ TEST_F(TADOpenerTest, MessagesGoWhereTheirActionSaysWithTheOrientationOfTheirO) 
   }
 }
 
+// A message that the gate refuses is no click.
 TEST_F(TADOpenerTest, EveryOpenedMessageCountsAClickEvenWithoutAnAddress) {
   auto recorder = std::make_shared<DispatchRecorder>();
+  recorder->setSource(TADOpenGate::Source::WebApp, page_);
+  recorder->openNotification(message({{"a", "webapp"}, {"html", "<p>"}}));  // not pressed
+  press();
   recorder->openNotification(message({{"a", "webapp"}, {"html", "<p>"}}));
-  recorder->openNotification(message({{"a", "app"}, {"u", "tel:1"}}));
-  recorder->openNotification(message({{"a", "app"}}));  // nothing to open: no click
+  press();
+  recorder->openNotification(message({{"a", "app"}, {"u", "http://land.talvik.test/"}}));
+  press();
+  recorder->openNotification(message({{"a", "app"}, {"u", "tel:1"}}));  // not for another app
+  recorder->openNotification(message({{"a", "app"}}));                  // nothing to open
   base::Dictionary pending = TADStatistics::sharedStatistics().pendingParameters();
   EXPECT_EQ(pending.find(kTADParameterPriorClickCount)->toInt64(), 2);
 }
