@@ -8,8 +8,9 @@
 // The web view in which ad pages, landing pages and full-screen web apps are shown. It is made
 // ready for ads (pages scaled to fit, resizing with its parent, transparent, no automatic links
 // for telephone numbers or addresses, inline media that plays without a user action, AirPlay)
-// and remembers whether the user has touched it. Its state lives in its companion, a
-// TADWebViewPrivate in the private-object registry, for as long as the view.
+// and remembers whether the user has touched it and when the user last pressed it. Its state
+// lives in its companion, a TADWebViewPrivate in the private-object registry, for as long as the
+// view.
 class TADWebView : public platform::WebView {
   struct Passkey {};
 
