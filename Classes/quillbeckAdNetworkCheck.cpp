@@ -32,7 +32,9 @@ class quillbeckAdNetworkCheck::Probe : public platform::URLConnectionDelegate {
     }
   }
   void connectionDidFailWithError(platform::URLConnection&, const base::Error& error) override {
-    finish("cannot be reached: " + error.localizedDescription());
+    std::string reason = error.localizedDescription();
+    if (reason.ends_with('.')) reason.pop_back();
+    finish("cannot be reached: " + reason);
   }
 
  private:
