@@ -43,9 +43,9 @@ constexpr std::string_view kUsage =
     "  --silent      play clips into no sound device\n"
     "  --screenshot  write the device screen to FILE (PNG) once the banner shows an ad (at most\n"
     "                15 seconds after start), then quit; exit status 1 if it cannot be saved\n"
-    "  --ad-network  the ad network's origin (http[s]://host[:port], no path) that serves the page "
-    "script\n"
-    "                and the ads (default: the reference network, run inside the program)\n"
+    "  --ad-network  the ad network's origin, http[s]://host[:port] without a path, that serves\n"
+    "                the page script and the ads (default: the reference network, run inside\n"
+    "                the program)\n"
     "Ctrl+Left and Ctrl+Right turn the device; Ctrl+Q quits.\n";
 
 // The command line, or nothing after saying what is wrong with it (exitStatus: 0 for --help).

@@ -128,11 +128,8 @@ std::optional<Arguments> parse(int argc, char** argv) {
       arguments.faults.push_back(*fault);
     } else if (option == "--creative") {
       arguments.creative = value;
-    } else if (option == "--refuse-slot") {
+    } else {  // --refuse-slot
       arguments.refusedSlots.push_back(value);
-    } else {
-      std::cerr << "adnetwork: unknown option " << option << " (see --help)\n";
-      return std::nullopt;
     }
   }
   return arguments;
