@@ -39,12 +39,11 @@ constexpr const char* kJsonHelp =
 constexpr const char* kCheckHelp =
     "usage: tadtool json check [FILE]\n"
     "\n"
-    "Exit status 0 when FILE reads as JSON. Otherwise standard error gets FILE:LINE:COLUMN where\n"
-    "reading stopped, the error code and message, and the errors underneath (the outermost and "
-    "the\n"
-    "innermost when there are many), and the exit status is 1. Text that is not UTF-8 is refused\n"
-    "at its first malformed byte. Lines, columns (in characters) and bytes count from 1. Exit\n"
-    "status 2 means a usage error or a file that cannot be read.\n";
+    "Exit status 0 when FILE reads as JSON. Otherwise standard error gets FILE:LINE:COLUMN\n"
+    "where reading stopped, the error code and message, and the errors underneath (the first\n"
+    "ones and the innermost when there are many), and the exit status is 1. Text that is not\n"
+    "UTF-8 is refused at its first malformed byte. Lines, columns (in characters) and bytes\n"
+    "count from 1. Exit status 2 means a usage error or a file that cannot be read.\n";
 
 constexpr const char* kFormatHelp =
     "usage: tadtool json format [--sort] [FILE]\n"
