@@ -4,6 +4,7 @@
 // runs inside the program on 127.0.0.1 and serves the banner.
 //
 //   quillbeck [--device phone|tablet] [--silent] [--screenshot FILE] [--ad-network URL]
+//   quillbeck --help | --version
 //
 // The assets (clips/ and interface/) are found in $QUILLBECK_ASSETS, else next to an installed
 // program (../share/quillbeck), else in the source tree it was built from.
@@ -17,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "Classes/quillbeckAdNetworkCheck.h"
 #include "Classes/quillbeckInterface.h"
 #include "Classes/quillbeckScreenshot.h"
 #include "adnetwork/AdNetwork.h"
@@ -36,12 +38,14 @@ struct CommandLine {
 
 constexpr std::string_view kUsage =
     "usage: quillbeck [--device phone|tablet] [--silent] [--screenshot FILE] [--ad-network URL]\n"
+    "       quillbeck --help | --version\n"
     "  --device      the device whose screen to show (default: phone)\n"
     "  --silent      play clips into no sound device\n"
     "  --screenshot  write the device screen to FILE (PNG) once the banner shows an ad (at most\n"
-    "                15 seconds after start), then quit\n"
-    "  --ad-network  the ad network's origin (http://host[:port]) that serves the page script\n"
-    "                and the ads (default: the reference network, run inside the program)\n"
+    "                15 seconds after start), then quit; exit status 1 if it cannot be saved\n"
+    "  --ad-network  the ad network's origin, http[s]://host[:port] without a path, that serves\n"
+    "                the page script and the ads (default: the reference network, run inside\n"
+    "                the program)\n"
     "Ctrl+Left and Ctrl+Right turn the device; Ctrl+Q quits.\n";
 
 // The command line, or nothing after saying what is wrong with it (exitStatus: 0 for --help).
@@ -52,6 +56,11 @@ std::optional<CommandLine> parse(int argc, char** argv, int& exitStatus) {
     bool hasValue = i + 1 < argc;
     if (argument == "--help" || argument == "-h") {
       std::fputs(kUsage.data(), stdout);
+      exitStatus = EXIT_SUCCESS;
+      return std::nullopt;
+    }
+    if (argument == "--version") {
+      std::printf("quillbeck %s\n", TAD_VERSION);
       exitStatus = EXIT_SUCCESS;
       return std::nullopt;
     }
@@ -67,17 +76,16 @@ std::optional<CommandLine> parse(int argc, char** argv, int& exitStatus) {
     } else if (argument == "--screenshot" && hasValue) {
       line.screenshot = argv[++i];
     } else if (argument == "--ad-network" && hasValue) {
-      std::string_view origin = argv[++i];
-      auto url = base::URL::fromString(origin);
-      if (!url || (url->scheme() != "http" && url->scheme() != "https") || url->host().empty()) {
-        std::fprintf(stderr, "quillbeck: the ad network must be an http address, not \"%s\"\n",
+      std::optional<std::string> origin = quillbeckAdNetworkCheck::origin(argv[++i]);
+      if (!origin) {
+        std::fprintf(stderr,
+                     "quillbeck: the ad network must be an origin, http[s]://host[:port] "
+                     "without a path, not \"%s\"\n",
                      argv[i]);
         exitStatus = 2;
         return std::nullopt;
       }
-      line.adNetwork = origin;
-      while (line.adNetwork.ends_with('/'))
-        line.adNetwork.pop_back();
+      line.adNetwork = *origin;
     } else if (argument == "--silent") {
       line.silent = true;
     } else {
@@ -151,6 +159,8 @@ int main(int argc, char** argv) {
   } else {
     TADAdNetwork::pointAt(line->adNetwork);
   }
+  quillbeckAdNetworkCheck adNetworkCheck(network ? network->origin() : line->adNetwork);
+  adNetworkCheck.start();
 
   auto loadMainInterface = [] { return quillbeckInterface::loadMainInterface() != nullptr; };
   std::function<void()> launched;
@@ -162,6 +172,7 @@ int main(int argc, char** argv) {
     };
   }
   int status = platform->run(argv[0], loadMainInterface, launched);
+  if (screenshot && screenshot->failed() && status == EXIT_SUCCESS) status = EXIT_FAILURE;
   screenshot.reset();
   return status;
 }

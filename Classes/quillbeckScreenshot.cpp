@@ -87,7 +87,8 @@ bool quillbeckScreenshot::isPainted(GdkPixbuf* picture, TADBannerView& banner) c
 
 void quillbeckScreenshot::save(GdkPixbuf* picture) {
   platform::glib::GErrorPtr error;
-  if (picture && gdk_pixbuf_save(picture, path_.c_str(), "png", error.out(), nullptr)) {
+  failed_ = !picture || !gdk_pixbuf_save(picture, path_.c_str(), "png", error.out(), nullptr);
+  if (!failed_) {
     std::printf("%s\n", path_.c_str());
   } else {
     platform::Console::log("quillbeck: cannot save a screenshot to " + path_ +

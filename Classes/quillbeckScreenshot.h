@@ -32,6 +32,8 @@ class quillbeckScreenshot {
 
   // Starts watching; call once the device screen is drawn.
   void start();
+  // Whether the picture was taken but could not be written; the program's exit status says so.
+  bool failed() const { return failed_; }
 
  private:
   void poll();
@@ -45,4 +47,5 @@ class quillbeckScreenshot {
   std::string path_;
   const adnetwork::AdNetwork* network_;
   double started_ = 0;
+  bool failed_ = false;
 };

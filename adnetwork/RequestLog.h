@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <fstream>
 #include <map>
@@ -14,7 +15,9 @@
 namespace adnetwork {
 
 // Every request the network received, in memory and, when given a path, appended to that file as
-// one JSON object a line: {"time", "method", "path", "query", "headers", "status", "fault"}.
+// one JSON object a line: {"time", "method", "path", "query", "headers", "status", "fault"}, where
+// "time" is the wall-clock time the request was logged at, in UTC ("2026-12-07T10:24:35.123Z"), so
+// that lines from different runs and other logs can be put side by side.
 // Lines are flushed as they are written, so a reader sees each request once it has been answered.
 class RequestLog {
  public:
@@ -31,8 +34,12 @@ class RequestLog {
   const std::deque<Entry>& entries() const { return entries_; }
   size_t count(const std::string& path) const;
 
-  // The entry as its JSON line (without the line break).
-  static std::string jsonLine(const Entry& entry);
+  // The entry as its JSON line (without the line break), logged at unixMicroseconds.
+  static std::string jsonLine(const Entry& entry, int64_t unixMicroseconds);
+  // ISO 8601 in UTC with milliseconds ("YYYY-MM-DDTHH:MM:SS.mmmZ") for microseconds since
+  // 1970-01-01T00:00:00Z; the milliseconds are cut, not rounded, so a time never reads later than
+  // it was.
+  static std::string isoTime(int64_t unixMicroseconds);
 
  private:
   std::deque<Entry> entries_;

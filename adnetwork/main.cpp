@@ -7,6 +7,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,7 +34,10 @@ Options:
   --refuse-slot NAME  answer "unableToServe" for this slot name (repeatable)
   --fault FAULT       misbehave on every request of the fault's route (repeatable, one per
                       route; when a route is given twice, the first fault holds)
-  --help              show this text and exit
+  -h, --help          show this text and exit
+  --version           show the program's version and exit
+
+Exit status: 0 after an interruption, 1 when it cannot listen, 2 on a usage error.
 
 FAULT is <route>:<fault>[:<number>].
 Routes:
@@ -62,6 +66,7 @@ struct Arguments {
   std::string creative;
   std::vector<std::string> refusedSlots;
   bool help = false;
+  bool version = false;
 };
 
 std::optional<double> number(const std::string& text) {
@@ -78,9 +83,19 @@ std::optional<Arguments> parse(int argc, char** argv) {
   arguments.options.keptRequests = 1000;
   for (int i = 1; i < argc; ++i) {
     std::string option = argv[i];
-    if (option == "--help") {
+    if (option == "--help" || option == "-h") {
       arguments.help = true;
       continue;
+    }
+    if (option == "--version") {
+      arguments.version = true;
+      continue;
+    }
+    static const std::set<std::string> kValued = {"--port",     "--log",         "--refresh",
+                                                  "--creative", "--refuse-slot", "--fault"};
+    if (!kValued.contains(option)) {
+      std::cerr << "adnetwork: unknown option " << option << " (see --help)\n";
+      return std::nullopt;
     }
     if (i + 1 >= argc) {
       std::cerr << "adnetwork: " << option << " needs a value (see --help)\n";
@@ -113,11 +128,8 @@ std::optional<Arguments> parse(int argc, char** argv) {
       arguments.faults.push_back(*fault);
     } else if (option == "--creative") {
       arguments.creative = value;
-    } else if (option == "--refuse-slot") {
+    } else {  // --refuse-slot
       arguments.refusedSlots.push_back(value);
-    } else {
-      std::cerr << "adnetwork: unknown option " << option << " (see --help)\n";
-      return std::nullopt;
     }
   }
   return arguments;
@@ -135,6 +147,10 @@ int main(int argc, char** argv) {
   if (!arguments) return 2;
   if (arguments->help) {
     std::cout << kHelp;
+    return 0;
+  }
+  if (arguments->version) {
+    std::cout << "adnetwork " << TAD_VERSION << "\n";
     return 0;
   }
   base::Error error;

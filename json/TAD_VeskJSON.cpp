@@ -427,6 +427,8 @@ class JsonReader {
   explicit JsonReader(uint32_t maxDepth) : maxDepth_(maxDepth) {}
 
   std::optional<Value> read(const char* text, size_t length, bool allowScalar, Error* error);
+  // After a reading: how far into the text it got.
+  size_t offset() const { return static_cast<size_t>(c_ - text_); }
 
  private:
   // An open container while reading.
@@ -477,6 +479,7 @@ class JsonReader {
 
   const uint32_t maxDepth_;
   uint32_t depth_ = 0;
+  const char* text_ = nullptr;
   const char* c_ = nullptr;
   const char* end_ = nullptr;  // where the text's terminating NUL is
   bool malformedUtf8_ = false;
@@ -775,6 +778,14 @@ std::optional<Value> TAD_VeskJSON::objectWithString(const std::string& text, boo
   return JsonReader(maxDepth_).read(text.c_str(), text.size(), allowScalar, error);
 }
 
+std::optional<Value> TAD_VeskJSON::objectWithString(const std::string& text, bool allowScalar,
+                                                    Error* error, size_t* failureOffset) {
+  JsonReader reader(maxDepth_);
+  std::optional<Value> value = reader.read(text.c_str(), text.size(), allowScalar, error);
+  if (!value && failureOffset) *failureOffset = reader.offset();
+  return value;
+}
+
 // Bytes from 0x80 up can only be read inside strings, which check them as they pass; text that
 // reads is therefore well-formed up to its end, and only what lies after an inner NUL is checked
 // apart. A failed reading checks the whole text, because malformed text is refused as missing
@@ -785,6 +796,7 @@ std::optional<Value> JsonReader::read(const char* text, size_t length, bool allo
     fail(error, kNoInput, "Input was 'nil'");
     return std::nullopt;
   }
+  text_ = text;
   c_ = text;
   end_ = text + length;
   malformedUtf8_ = false;
@@ -857,11 +869,13 @@ bool JsonReader::scanValue(Error* error) {
       --c_;
       return scanNumber(error);
     case '+':
+      --c_;  // a failure leaves the cursor on the character that does not fit
       return fail(error, kMalformedNumber, "Leading + disallowed in number");
     case '\0':
       --c_;  // the cursor never passes the terminating NUL
       return fail(error, kUnexpectedEnd, "Unexpected end of string");
     default:
+      --c_;
       return fail(error, kMalformedStructure, "Unrecognised leading character");
   }
 }

@@ -89,6 +89,11 @@ class TAD_VeskJSON {
                                               base::Error* error = nullptr);
   std::optional<base::Value> objectWithString(const std::string& text, bool allowScalar,
                                               base::Error* error = nullptr);
+  // As above; when the reading fails, failureOffset gets the byte offset in text of the character
+  // the reading stopped at, the first that does not fit (text.size() when the text ended too
+  // soon). For tools that point a person at the place, as a line and column.
+  std::optional<base::Value> objectWithString(const std::string& text, bool allowScalar,
+                                              base::Error* error, size_t* failureOffset);
 
  private:
   bool humanReadable_ = false;

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <glib.h>
 #include <unistd.h>
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +10,7 @@
 
 #include "adnetwork/AdNetwork.h"
 #include "adnetwork/PageScript.h"
+#include "adnetwork/RequestLog.h"
 #include "json/TAD_VeskJSON.h"
 #include "tests/adnetwork/HttpClient.h"
 
@@ -144,10 +146,12 @@ TEST_F(AdNetworkTest, EveryRequestIsLoggedInMemoryAndAsJsonLines) {
   options.logPath = path;
   options.keptRequests = 2;
   network = start(options);
+  const std::string before = adnetwork::RequestLog::isoTime(g_get_real_time());
   get("/ad");
   network->injectFault(AdNetwork::Route::Ad, {AdNetwork::Fault::Status, 503});
   get("/ad?slotname=a%20slot&ad_frame=%7B%22w%22%3A320%7D&bare", {{"X-Probe", "yes"}});
   get("/nowhere");
+  const std::string after = adnetwork::RequestLog::isoTime(g_get_real_time());
 
   // Memory keeps the latest two; the counts and the file keep everything.
   const auto requests = network->requests();
@@ -179,6 +183,24 @@ TEST_F(AdNetworkTest, EveryRequestIsLoggedInMemoryAndAsJsonLines) {
   EXPECT_EQ(*lines[1].find("headers")->find("x-probe")->asString(), "yes");
   EXPECT_EQ(lines[1].find("status")->toInt64(), 503);
   EXPECT_EQ(*lines[1].find("fault")->asString(), "status:503");
+  // The wall-clock times, which read in order as their text does.
+  for (const base::Value& line : lines) {
+    const std::string* time = line.find("time")->asString();
+    ASSERT_TRUE(time);
+    EXPECT_GE(*time, before);
+    EXPECT_LE(*time, after);
+  }
+}
+
+TEST(RequestLogTest, TimesAreISO8601InUTCWithMilliseconds) {
+  const std::pair<int64_t, const char*> cases[] = {
+      {0, "1970-01-01T00:00:00.000Z"},
+      {1796639075123456, "2026-12-07T10:24:35.123Z"},
+      {1709251199999999, "2024-02-29T23:59:59.999Z"},
+      {-1, "1969-12-31T23:59:59.999Z"},
+  };
+  for (const auto& [microseconds, text] : cases)
+    EXPECT_EQ(adnetwork::RequestLog::isoTime(microseconds), text) << microseconds;
 }
 
 TEST_F(AdNetworkTest, StartFailsWithTheReasonWhenThePortIsTaken) {

@@ -33,7 +33,7 @@ const std::map<std::string, std::string>& acceptedRefusals() {
 fs::path suiteDirectory() {
   const char* source = std::getenv("TAD_SOURCE_DIR");
   fs::path root = source && *source ? fs::path(source) : fs::path(TAD_SOURCE_DIR_FALLBACK);
-  return root / ".." / "shared" / "testdata" / "JSONTestSuite" / "test_parsing";
+  return root / "tests" / "json" / "JSONTestSuite" / "test_parsing";
 }
 
 struct SuiteFile {

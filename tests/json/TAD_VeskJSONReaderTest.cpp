@@ -146,6 +146,23 @@ TEST(VeskJSONReaderTest, RefusesMalformedTextWithTheChainOfItsErrors) {
     EXPECT_EQ(failureOf(refusal.text), refusal.chain) << refusal.text;
 }
 
+// The offset a failed reading reports is the first byte that does not fit, so that a tool can
+// point at it; a reading that succeeds leaves it alone.
+TEST(VeskJSONReaderTest, ReportsWhereAFailedReadingStopped) {
+  const std::pair<std::string, size_t> kStops[] = {
+      {"[x]", 1},          {"{\"a\":\n +1}", 7}, {"[1,]", 3}, {"{\"a\" 1}", 5},
+      {"[\"ab\x01\"]", 4}, {"[1 2", 4},          {"[] x", 3}, {"  ", 2},
+  };
+  for (const auto& [text, offset] : kStops) {
+    size_t stopped = 99;
+    EXPECT_FALSE(TAD_VeskJSON().objectWithString(text, false, nullptr, &stopped)) << text;
+    EXPECT_EQ(stopped, offset) << text;
+  }
+  size_t untouched = 99;
+  EXPECT_TRUE(TAD_VeskJSON().objectWithString("[1]", false, nullptr, &untouched));
+  EXPECT_EQ(untouched, 99u);
+}
+
 // Each text that reads with the value it reads to.
 struct Reading {
   std::string text;

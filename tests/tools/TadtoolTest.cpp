@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <tuple>
@@ -63,7 +65,7 @@ TEST_F(TadtoolTest, CheckPrintsTheErrorAndItsChainWhenRefused) {
   Result result = run("json check " + path);
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err, path +
-                            ": error 3: Object value expected for key: k\n"
+                            ":1:7: error 3: Object value expected for key: k\n"
                             "  caused by error 3: Expected value while parsing array\n"
                             "  caused by error 3: Unrecognised leading character\n");
   EXPECT_EQ(run("json check " + file("scalar.json", "42")).status, 1);
@@ -79,6 +81,34 @@ TEST_F(TadtoolTest, FormatPrintsTheHumanReadableFormOptionallySorted) {
   EXPECT_EQ(run("json format " + file("bad.json", "[1,]")).status, 1);
   EXPECT_EQ(run("json format --sort", "{\"b\":1,\"a\":2}").out,
             "{\n  \"a\" : 2,\n  \"b\" : 1\n}\n");
+}
+
+// Where each refusal is (line and column in characters), what it says, and how long the chain
+// it prints may grow.
+TEST_F(TadtoolTest, RefusalsSayWhereWithAShortChain) {
+  const std::string deep = std::string(513, '[') + std::string(513, ']');
+  const std::tuple<std::string, std::string, size_t> cases[] = {
+      {"{\n  \"a\": [1,]\n}",
+       ":2:11: error 3: Object value expected for key: a\n"
+       "  caused by error 9: Trailing comma disallowed in array\n",
+       2},
+      {"[\"\xC3\xA9\xC3\xA9\", x]", ":1:8: error 3: Expected value while parsing array\n", 2},
+      {"[1 2", ":1:5: error 11: End of input while parsing array\n", 1},
+      {"{\"k\": \"caf\xC3\xA9\"\n,\"l\": \"\xC3\x28\"}",
+       ":2:8: error 12: not valid UTF-8 at byte 22\n", 1},
+      {"[1]\xFF", ":1:4: error 12: not valid UTF-8 at byte 4\n", 1},
+      {deep, "Nested too deep\n", 5},
+  };
+  for (const auto& [text, said, lines] : cases) {
+    SCOPED_TRACE(said);
+    const std::string path = file("refused.json", text);
+    Result result = run("json check " + path);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_THAT(result.err, HasSubstr(said));
+    EXPECT_TRUE(result.err.starts_with(path + ":")) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), lines) << result.err;
+  }
 }
 
 // Every byte goes through standard input and output unchanged.
@@ -167,10 +197,6 @@ TEST_F(TadtoolTest, WithoutATimestampTheValueCarriesTheTimeItWasMade) {
 // and that each kind of refusal reaches the user.
 TEST_F(TadtoolTest, InputThatMakesNoValueIsRefusedWithAReason) {
   const std::pair<const char*, const char*> cases[] = {
-      {"uule encode --lat north --lon 2 --accuracy 1", "not a number"},
-      {"uule encode --lat 37.5x --lon 2 --accuracy 1", "not a number"},
-      {"uule encode --lat 37.5 --lon 2 --accuracy nan", "not a number"},
-      {"uule encode --lat 1e999 --lon 2 --accuracy 1", "not a number"},
       {"uule encode --lat 91 --lon 2 --accuracy 1", "no location"},
       {"uule encode --description ''", "no location"},
       {"uule decode 'e1+not-a-value'", "not a location value"},
@@ -197,6 +223,7 @@ TEST_F(TadtoolTest, AnswersHelpAndRefusesWrongUsageForEveryCommand) {
       {"decode -h", "usage: tadtool decode"},
       {"encode --encoding hex --help", "base64websafe"},
       {"uule --help", "uule decode TEXT"},
+      {"--version", "tadtool 4.1.1\n"},
   };
   for (const auto& [arguments, said] : helps) {
     Result result = run(arguments);
@@ -212,6 +239,7 @@ TEST_F(TadtoolTest, AnswersHelpAndRefusesWrongUsageForEveryCommand) {
       {"json check " + path + " " + path, "usage: tadtool json check"},
       {"json check --sort " + path, "usage: tadtool json check"},
       {"json check " + path + ".missing", "tadtool: "},
+      {"json check " + std::filesystem::path(path).parent_path().string(), "Is a directory"},
       {"encode", "usage: tadtool encode"},
       {"decode --encoding", "usage: tadtool decode"},
       {"encode --encoding base63", "usage: tadtool encode"},
@@ -223,6 +251,11 @@ TEST_F(TadtoolTest, AnswersHelpAndRefusesWrongUsageForEveryCommand) {
       {"uule encode --lat 37.5 --lon 2 --accuracy 1 --description Paris", "usage: tadtool uule"},
       {"uule encode --lat", "usage: tadtool uule"},
       {"uule encode --altitude 3 --lat 37.5 --lon 2 --accuracy 1", "usage: tadtool uule"},
+      {"uule encode --lat abc --lon 2 --accuracy 1", "'abc' is not a number"},
+      {"uule encode --lat 37.5x --lon 2 --accuracy 1", "'37.5x' is not a number"},
+      {"uule encode --lat 37.5 --lon 2 --accuracy nan", "'nan' is not a number"},
+      {"uule encode --lat 1e999 --lon 2 --accuracy 1", "'1e999' is not a number"},
+      {"uule encode --timestamp soon --description Paris", "usage: tadtool uule"},
       {"uule decode one two", "usage: tadtool uule"},
   };
   for (const auto& [arguments, said] : wrong) {

@@ -2,6 +2,7 @@
 // embedded reference network, with the in-app browser and then the web app screen over it.
 //
 //   screenshots FOLDER [--device phone|tablet]
+//   screenshots --help | --version
 //
 // writes FOLDER/screenshot-browser.png and FOLDER/screenshot-webapp.png. It needs a display (run
 // it under xvfb-run where there is none); nothing of the user's is read or written: settings stay
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -121,17 +123,65 @@ bool webAppOverSoundboard(ScreenshotTaker& taker, const std::string& origin) {
   return saved;
 }
 
+constexpr const char kUsage[] =
+    "usage: screenshots FOLDER [--device phone|tablet]\n"
+    "       screenshots --help | --version\n"
+    "Writes FOLDER/screenshot-browser.png and FOLDER/screenshot-webapp.png: the in-app browser\n"
+    "and a web app screen over the soundboard, on the phone's screen or the tablet's. Needs a\n"
+    "display. Exit status: 0 done, 1 a picture could not be taken, 2 usage.\n";
+
+struct CommandLine {
+  std::string folder;
+  platform::UserInterfaceIdiom idiom = platform::UserInterfaceIdiom::Phone;
+};
+
+// The command line, or nothing after answering --help or --version (status 0) or saying what is
+// wrong with it (status 2).
+std::optional<CommandLine> parse(int argc, char** argv, int& status) {
+  CommandLine line;
+  status = 2;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view argument = argv[i];
+    if (argument == "--help" || argument == "-h") {
+      std::fputs(kUsage, stdout);
+      status = EXIT_SUCCESS;
+      return std::nullopt;
+    }
+    if (argument == "--version") {
+      std::printf("screenshots %s\n", TAD_VERSION);
+      status = EXIT_SUCCESS;
+      return std::nullopt;
+    }
+    if (argument == "--device" && i + 1 < argc) {
+      std::string_view device = argv[++i];
+      if (device != "phone" && device != "tablet") {
+        std::fprintf(stderr, "screenshots: unknown device \"%s\" (phone or tablet)\n", argv[i]);
+        return std::nullopt;
+      }
+      line.idiom = device == "tablet" ? platform::UserInterfaceIdiom::Pad
+                                      : platform::UserInterfaceIdiom::Phone;
+    } else if (argument.starts_with("-") || !line.folder.empty()) {
+      std::fprintf(stderr, "screenshots: unexpected argument \"%s\"\n%s", argv[i], kUsage);
+      return std::nullopt;
+    } else {
+      line.folder = argument;
+    }
+  }
+  if (line.folder.empty()) {
+    std::fprintf(stderr, "screenshots: missing FOLDER\n%s", kUsage);
+    return std::nullopt;
+  }
+  return line;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || std::string_view(argv[1]).starts_with("-")) {
-    std::fputs("usage: screenshots FOLDER [--device phone|tablet]\n", stderr);
-    return 2;
-  }
-  std::string folder = argv[1];
-  platform::UserInterfaceIdiom idiom = platform::UserInterfaceIdiom::Phone;
-  if (argc == 4 && std::string_view(argv[2]) == "--device" && std::string_view(argv[3]) == "tablet")
-    idiom = platform::UserInterfaceIdiom::Pad;
+  int status = EXIT_SUCCESS;
+  std::optional<CommandLine> line = parse(argc, argv, status);
+  if (!line) return status;
+  const std::string& folder = line->folder;
+  const platform::UserInterfaceIdiom idiom = line->idiom;
 
   TemporaryFolder scratch;
   ::setenv("XDG_CACHE_HOME", scratch.path().c_str(), 1);

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -12,7 +13,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Utf8Validator.h"
 #include "json/TAD_VeskJSON.h"
+#include "tools/tadtool/TextPosition.h"
 
 namespace {
 
@@ -36,9 +39,11 @@ constexpr const char* kJsonHelp =
 constexpr const char* kCheckHelp =
     "usage: tadtool json check [FILE]\n"
     "\n"
-    "Exit status 0 when FILE reads as JSON. Otherwise the error code and message and each\n"
-    "underlying error go to standard error and the exit status is 1. Exit status 2 means a usage\n"
-    "error or a file that cannot be opened.\n";
+    "Exit status 0 when FILE reads as JSON. Otherwise standard error gets FILE:LINE:COLUMN\n"
+    "where reading stopped, the error code and message, and the errors underneath (the first\n"
+    "ones and the innermost when there are many), and the exit status is 1. Text that is not\n"
+    "UTF-8 is refused at its first malformed byte. Lines, columns (in characters) and bytes\n"
+    "count from 1. Exit status 2 means a usage error or a file that cannot be read.\n";
 
 constexpr const char* kFormatHelp =
     "usage: tadtool json format [--sort] [FILE]\n"
@@ -58,9 +63,16 @@ int usageError(const std::string& message, const char* help) {
   return kUsage;
 }
 
+// The file's bytes, or nothing with errno saying why. A folder opens as a stream but reads as
+// nothing, so it is refused before.
 std::optional<std::string> readFile(const std::string& path) {
   if (path == "-") {
     return std::string(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+  }
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) {
+    errno = EISDIR;
+    return std::nullopt;
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
@@ -70,13 +82,45 @@ std::optional<std::string> readFile(const std::string& path) {
   return text.str();
 }
 
-void printError(const std::string& path, const base::Error& error) {
-  std::cerr << path << ": error " << error.code() << ": " << error.localizedDescription() << "\n";
+// The offset of the first byte that begins no well-formed UTF-8 sequence.
+std::optional<size_t> firstMalformedByte(std::string_view text) {
+  const char* end = text.data() + text.size();
+  for (const char* p = text.data(); p < end;) {
+    size_t length = Utf8Validator::sequenceLength(p, end);
+    if (length == 0) return static_cast<size_t>(p - text.data());
+    p += length;
+  }
+  return std::nullopt;
+}
+
+void printCause(const base::Error& cause) {
+  std::cerr << "  caused by error " << cause.code() << ": " << cause.localizedDescription() << "\n";
+}
+
+// The error, then its chain: whole when short; a chain as long as the nesting (one link per open
+// container) shows its first links and its innermost cause, the one that says what went wrong.
+void printError(const std::string& where, const base::Error& error) {
+  constexpr size_t kShownAtTheTop = 2;
+  std::cerr << where << ": error " << error.code() << ": " << error.localizedDescription() << "\n";
+  std::vector<const base::Error*> chain;
   for (const base::Error* cause = error.underlyingError().get(); cause;
        cause = cause->underlyingError().get()) {
-    std::cerr << "  caused by error " << cause->code() << ": " << cause->localizedDescription()
-              << "\n";
+    chain.push_back(cause);
   }
+  if (chain.size() <= kShownAtTheTop + 2) {
+    for (const base::Error* cause : chain)
+      printCause(*cause);
+    return;
+  }
+  for (size_t i = 0; i < kShownAtTheTop; ++i)
+    printCause(*chain[i]);
+  std::cerr << "  ... " << chain.size() - kShownAtTheTop - 1 << " more\n";
+  printCause(*chain.back());
+}
+
+std::string placeIn(const std::string& path, std::string_view text, size_t offset) {
+  TextPosition position = TextPosition::of(text, offset);
+  return path + ":" + std::to_string(position.line) + ":" + std::to_string(position.column);
 }
 
 // The command's options and its one FILE ("-" when none is given), or the exit status of a usage
@@ -122,10 +166,19 @@ std::optional<base::Value> readJson(const std::string& path, int& status) {
     status = kUsage;
     return std::nullopt;
   }
+  // The reader refuses malformed UTF-8 as it does missing input; say where it is instead.
+  if (std::optional<size_t> malformed = firstMalformedByte(*text)) {
+    std::cerr << placeIn(path, *text, *malformed) << ": error " << TAD_VeskJSON::kNoInput
+              << ": not valid UTF-8 at byte " << *malformed + 1 << "\n";
+    status = kRefused;
+    return std::nullopt;
+  }
   base::Error error;
-  std::optional<base::Value> value = TAD_VeskJSON().objectWithString(*text, &error);
+  size_t stoppedAt = 0;
+  std::optional<base::Value> value =
+      TAD_VeskJSON().objectWithString(*text, false, &error, &stoppedAt);
   if (!value) {
-    printError(path, error);
+    printError(placeIn(path, *text, stoppedAt), error);
     status = kRefused;
   }
   return value;

@@ -33,7 +33,8 @@ constexpr const char* kHelp =
     "\n"
     "decode writes the record inside such a value, decrypted and without its padding.\n"
     "\n"
-    "Exit status: 0 done, 1 no location or TEXT is not such a value, 2 usage.\n";
+    "Exit status: 0 done, 1 no location or TEXT is not such a value, 2 usage (a number that\n"
+    "does not read as one among them).\n";
 
 struct EncodeOptions {
   std::optional<float> latitude;
@@ -79,10 +80,13 @@ std::optional<EncodeOptions> parseEncodeOptions(int argc, char** argv, int* stat
       options.description = std::string(value);
       continue;
     }
+    if (name != "--lat" && name != "--lon" && name != "--accuracy" && name != "--timestamp") {
+      *status = usageError("unexpected argument '" + std::string(name) + "'");
+      return std::nullopt;
+    }
     std::optional<double> number = parseNumber(value);
     if (!number) {
-      std::cerr << "tadtool: uule: " << name << " '" << value << "' is not a number\n";
-      *status = kRefused;
+      *status = usageError(std::string(name) + " '" + std::string(value) + "' is not a number");
       return std::nullopt;
     }
     if (name == "--lat") {
@@ -91,11 +95,8 @@ std::optional<EncodeOptions> parseEncodeOptions(int argc, char** argv, int* stat
       options.longitude = static_cast<float>(*number);
     } else if (name == "--accuracy") {
       options.accuracy = static_cast<float>(*number);
-    } else if (name == "--timestamp") {
-      options.timestamp = *number;
     } else {
-      *status = usageError("unexpected argument '" + std::string(name) + "'");
-      return std::nullopt;
+      options.timestamp = *number;
     }
   }
   bool anyCoordinate = options.latitude || options.longitude || options.accuracy;

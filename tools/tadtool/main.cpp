@@ -21,6 +21,8 @@ constexpr const char* kHelp =
     "  decode --encoding NAME     the reverse\n"
     "  uule encode|decode ...     the location value of a request, and the record inside one\n"
     "\n"
+    "  --version                  the tool's version\n"
+    "\n"
     "Run 'tadtool <command> --help' for more. Exit status: 0 done, 1 input refused, 2 usage.\n";
 
 }  // namespace
@@ -33,6 +35,10 @@ int main(int argc, char** argv) {
   std::string_view command = argv[1];
   if (command == "--help" || command == "-h") {
     std::cout << kHelp;
+    return 0;
+  }
+  if (command == "--version") {
+    std::cout << "tadtool " << TAD_VERSION << "\n";
     return 0;
   }
   if (command == "json") return runJsonCommand(argc - 1, argv + 1);
