@@ -7,6 +7,7 @@
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequestError.h"
 #include "ads/View/TADBannerView.h"
+#include "library/HostAccess.h"
 #include "library/RequestAccess.h"
 #include "platform/Clock.h"
 #include "platform/RunLoop.h"
@@ -104,7 +105,8 @@ struct Banner::Impl {
 Banner::Banner(const std::string& adUnitId) : impl_(std::make_unique<Impl>()) {
   impl_->view = TADBannerView::initWithFrame({0, 0, kWidth, kHeight});
   impl_->view->setAdUnitID(adUnitId);
-  impl_->presenter = std::make_shared<platform::gtk::HostWindowPresenter>(impl_->widget());
+  impl_->presenter = std::make_shared<platform::gtk::HostWindowPresenter>(
+      impl_->widget(), currentHostIdentity().name);
   impl_->view->setRootViewController(impl_->presenter);
   impl_->bridge = std::make_shared<DelegateBridge>(*this);
   impl_->view->setDelegate(impl_->bridge);

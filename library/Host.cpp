@@ -4,6 +4,7 @@
 
 #include "ads/Utility/TADConfiguration.h"
 #include "base/URL.h"
+#include "library/HostAccess.h"
 #include "platform/Platform.h"
 #include "platform/gtk/GtkPlatform.h"
 
@@ -17,8 +18,8 @@ struct Host::Impl {
 namespace {
 
 platform::glib::ApplicationIdentity platformIdentity(const Identity& identity) {
-  return platform::glib::ApplicationIdentity{identity.applicationId, identity.name,
-                                             identity.version,       identity.cacheFolder,
+  return platform::glib::ApplicationIdentity{identity.applicationId,  identity.name,
+                                             identity.version,        identity.cacheFolder,
                                              identity.settingsFolder, identity.dataFolder}
       .completed();
 }
@@ -40,7 +41,15 @@ std::optional<std::string> originOf(const std::string& text) {
   return origin;
 }
 
+// The one host alive, if any.
+Host* current = nullptr;
+
 }  // namespace
+
+const Identity& currentHostIdentity() {
+  static const Identity none;
+  return current ? current->identity() : none;
+}
 
 std::unique_ptr<Host> Host::create(const Identity& identity, GtkApplication* application,
                                    std::string* error) {
@@ -61,9 +70,13 @@ std::unique_ptr<Host> Host::create(const Identity& identity, GtkApplication* app
   return std::unique_ptr<Host>(new Host(std::move(impl)));
 }
 
-Host::Host(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+Host::Host(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {
+  current = this;
+}
 
-Host::~Host() = default;
+Host::~Host() {
+  current = nullptr;
+}
 
 const Identity& Host::identity() const {
   return impl_->identity;

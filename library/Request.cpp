@@ -61,9 +61,8 @@ std::vector<std::string> Request::keywords() const {
 }
 
 void Request::setLocation(double latitude, double longitude, double accuracy) {
-  impl_->request->setLocationWithLatitude(static_cast<float>(latitude),
-                                          static_cast<float>(longitude),
-                                          static_cast<float>(accuracy));
+  impl_->request->setLocationWithLatitude(
+      static_cast<float>(latitude), static_cast<float>(longitude), static_cast<float>(accuracy));
 }
 
 void Request::setLocationDescription(const std::string& description) {

@@ -25,6 +25,17 @@ std::unique_ptr<GtkPlatform> GtkPlatform::embed(Options options, GtkApplication*
   return std::unique_ptr<GtkPlatform>(new GtkPlatform(std::move(options), true, application));
 }
 
+namespace {
+
+// What GApplication takes as an identifier (a program's name, the default, is often not one): the
+// application identifier, or none.
+const char* gtkApplicationId(const glib::ApplicationIdentity& identity) {
+  const char* id = identity.applicationId.c_str();
+  return g_application_id_is_valid(id) ? id : nullptr;
+}
+
+}  // namespace
+
 bool GtkPlatform::openDisplay(base::Error* error) {
   if (!gtk_init_check(nullptr, nullptr)) {
     if (error) {
@@ -47,7 +58,7 @@ GtkPlatform::GtkPlatform(Options options, bool hosted, GtkApplication* hostAppli
       // Every run of the device screen is a device of its own, so a second one does not hand over
       // to the first.
       gtkApplication_(hosted ? glib::retain(hostApplication)
-                             : glib::adopt(gtk_application_new(identity_.applicationId.c_str(),
+                             : glib::adopt(gtk_application_new(gtkApplicationId(identity_),
                                                                G_APPLICATION_NON_UNIQUE))),
       platform_(std::make_shared<Platform>()),
       runLoop_(std::make_shared<glib::GlibRunLoop>()),

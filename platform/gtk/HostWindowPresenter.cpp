@@ -15,8 +15,8 @@ glib::GObjectPtr<T> lock(GWeakRef& reference) {
 
 }  // namespace
 
-HostWindowPresenter::HostWindowPresenter(GtkWidget* anchor)
-    : window_(std::make_shared<Window>(Screen::main().bounds())) {
+HostWindowPresenter::HostWindowPresenter(GtkWidget* anchor, std::string title)
+    : title_(std::move(title)), window_(std::make_shared<Window>(Screen::main().bounds())) {
   g_weak_ref_init(&anchor_, anchor);
   g_weak_ref_init(&toplevel_, nullptr);
   g_signal_connect(anchor, "hierarchy-changed", G_CALLBACK(toplevelChanged), this);
@@ -100,6 +100,7 @@ void HostWindowPresenter::cover() {
   if (!cover_) {
     cover_ = glib::adopt(GTK_WIDGET(g_object_ref_sink(gtk_window_new(GTK_WINDOW_TOPLEVEL))));
     gtk_window_set_decorated(GTK_WINDOW(cover_.get()), FALSE);
+    gtk_window_set_title(GTK_WINDOW(cover_.get()), title_.c_str());
     gtk_window_set_resizable(GTK_WINDOW(cover_.get()), FALSE);
     gtk_window_set_skip_taskbar_hint(GTK_WINDOW(cover_.get()), TRUE);
     gtk_window_set_type_hint(GTK_WINDOW(cover_.get()), GDK_WINDOW_TYPE_HINT_DIALOG);
@@ -109,7 +110,6 @@ void HostWindowPresenter::cover() {
   gtk_window_set_modal(covering, host != nullptr);
   gtk_window_set_transient_for(covering, host);
   if (host) {
-    gtk_window_set_title(covering, gtk_window_get_title(host));
     gtk_window_resize(covering, gtk_widget_get_allocated_width(GTK_WIDGET(host)),
                       gtk_widget_get_allocated_height(GTK_WIDGET(host)));
     // Over the host window's content, where the desktop lets a program place its windows.

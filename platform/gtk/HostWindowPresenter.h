@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 
 #include <memory>
+#include <string>
 
 #include "platform/ViewController.h"
 #include "platform/Window.h"
@@ -20,7 +21,8 @@ namespace platform::gtk {
 // Made with std::make_shared; the anchor is only observed and may go first.
 class HostWindowPresenter : public ViewController {
  public:
-  explicit HostWindowPresenter(GtkWidget* anchor);
+  // title names the covering window: the application's name.
+  HostWindowPresenter(GtkWidget* anchor, std::string title);
   ~HostWindowPresenter() override;
 
   void loadView() override;
@@ -42,6 +44,7 @@ class HostWindowPresenter : public ViewController {
   void cover();
   void uncover();
 
+  std::string title_;
   GWeakRef anchor_;
   GWeakRef toplevel_;
   std::shared_ptr<Window> window_;
