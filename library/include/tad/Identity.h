@@ -11,12 +11,12 @@ namespace tad {
 // website data under $XDG_DATA_HOME/<dataFolder>/WebKit. A folder name left empty is the
 // application identifier; an empty identifier is the program's name.
 struct Identity {
-  std::string applicationId;
-  std::string name;
-  std::string version;
-  std::string cacheFolder;
-  std::string settingsFolder;
-  std::string dataFolder;
+  std::string applicationId{};
+  std::string name{};
+  std::string version{};
+  std::string cacheFolder{};
+  std::string settingsFolder{};
+  std::string dataFolder{};
 };
 
 }  // namespace tad

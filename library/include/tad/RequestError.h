@@ -16,7 +16,7 @@ struct RequestError {
   };
   Code code = Code::InvalidRequest;
   // "Request Error: " followed by what went wrong.
-  std::string description;
+  std::string description{};
 };
 
 }  // namespace tad
