@@ -105,6 +105,9 @@ void HostWindowPresenter::cover() {
     gtk_window_set_skip_taskbar_hint(GTK_WINDOW(cover_.get()), TRUE);
     gtk_window_set_type_hint(GTK_WINDOW(cover_.get()), GDK_WINDOW_TYPE_HINT_DIALOG);
     gtk_container_add(GTK_CONTAINER(cover_.get()), GtkViewPeer::of(*window_).widget());
+    // The screen closes by its own close control, which tells the banner's delegate; a desktop's
+    // close request (Alt+F4) would destroy the window under it.
+    g_signal_connect(cover_.get(), "delete-event", G_CALLBACK(gtk_true), nullptr);
   }
   GtkWindow* covering = GTK_WINDOW(cover_.get());
   gtk_window_set_modal(covering, host != nullptr);
