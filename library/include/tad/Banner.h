@@ -16,7 +16,8 @@ class Request;
 // A 320×50 ad banner as a GTK widget that the program packs where it likes. It loads an ad for a
 // request, loads the next on the ad server's schedule, and tells its delegate what happens. A
 // click on the ad presents a full-screen screen over the window the banner is in, or hands an
-// address to another program. Made while a Host lives, on the loop's thread.
+// address to another program. Made while a Host lives (without one the program stops, saying
+// why), on the loop's thread, and gone before the host.
 class TAD_EXPORT Banner {
  public:
   static constexpr int kWidth = 320;
