@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "Classes/quillbeckAdNetworkCheck.h"
+#include "Classes/quillbeckIdentity.h"
 #include "Classes/quillbeckInterface.h"
 #include "Classes/quillbeckScreenshot.h"
 #include "adnetwork/AdNetwork.h"
@@ -137,6 +138,7 @@ int main(int argc, char** argv) {
   std::string assets = assetsFolder();
   platform::gtk::GtkPlatform::Options options;
   options.idiom = line->idiom;
+  options.identity = quillbeckIdentity();
   options.resourcePath = assets + "/clips";
   options.audioOutput = line->silent || !line->screenshot.empty()
                             ? platform::gtk::GstAudioBackend::Output::Silent

@@ -63,9 +63,8 @@ std::optional<std::string> PlistUserDefaults::fileBytesFromDictionary(
   return bytes;
 }
 
-std::string PlistUserDefaults::defaultPath(std::string_view bundleIdentifier) {
-  std::string name = bundleIdentifier.empty() ? "quillbeck" : std::string(bundleIdentifier);
-  return applicationDataFolder() + "/" + name + ".plist";
+std::string PlistUserDefaults::defaultPath(const ApplicationIdentity& identity) {
+  return identity.settingsDirectory() + "/" + identity.applicationId + ".plist";
 }
 
 void PlistUserDefaults::load() {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/UserDefaults.h"
+#include "platform/glib/ApplicationFolders.h"
 
 namespace platform::glib {
 
@@ -33,9 +34,8 @@ class PlistUserDefaults : public UserDefaults {
  public:
   explicit PlistUserDefaults(std::string path);
 
-  // <XDG data folder>/quillbeck/<bundle identifier>.plist; "quillbeck" names the file when
-  // there is no identifier.
-  static std::string defaultPath(std::string_view bundleIdentifier);
+  // <the application's settings folder>/<its identifier>.plist, for a completed identity.
+  static std::string defaultPath(const ApplicationIdentity& identity);
 
   bool synchronize() override;
   const std::string& path() const { return path_; }

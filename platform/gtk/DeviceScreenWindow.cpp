@@ -59,13 +59,13 @@ constexpr double kShakeStepSeconds = 0.03;
 }  // namespace
 
 DeviceScreenWindow::DeviceScreenWindow(GtkApplication* application, Size portraitSize,
-                                       Listener& listener)
+                                       Listener& listener, const std::string& title)
     : listener_(listener),
       portraitSize_(portraitSize),
       window_(glib::adopt(GTK_WIDGET(g_object_ref_sink(gtk_application_window_new(application))))),
       stage_(gtk_fixed_new()),
       statusBar_(gtk_drawing_area_new()) {
-  gtk_window_set_title(gtkWindow(), "Quillbeck");
+  gtk_window_set_title(gtkWindow(), title.c_str());
   gtk_window_set_resizable(gtkWindow(), FALSE);
   gtk_container_add(GTK_CONTAINER(window_.get()), stage_);
   gtk_fixed_put(GTK_FIXED(stage_), statusBar_, 0, 0);

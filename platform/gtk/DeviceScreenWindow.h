@@ -36,7 +36,9 @@ class DeviceScreenWindow {
   };
   enum class Turn { Counterclockwise, Clockwise };
 
-  DeviceScreenWindow(GtkApplication* application, Size portraitSize, Listener& listener);
+  // title names the desktop window: the application's name.
+  DeviceScreenWindow(GtkApplication* application, Size portraitSize, Listener& listener,
+                     const std::string& title);
   ~DeviceScreenWindow();
   DeviceScreenWindow(const DeviceScreenWindow&) = delete;
   DeviceScreenWindow& operator=(const DeviceScreenWindow&) = delete;

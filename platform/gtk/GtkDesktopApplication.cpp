@@ -13,6 +13,7 @@ GtkDesktopApplication::GtkDesktopApplication(GtkApplication* application)
 
 GtkDesktopApplication::~GtkDesktopApplication() {
   backgroundTimer_.stop();
+  if (!application_) return;
   if (inhibitCookie_) gtk_application_uninhibit(application_.get(), inhibitCookie_);
   for (size_t i = 0; i < heldTasks_.size(); ++i)
     g_application_release(G_APPLICATION(application_.get()));
@@ -80,7 +81,7 @@ void GtkDesktopApplication::deviceScreenClosed() {
 }
 
 void GtkDesktopApplication::deviceScreenQuitRequested() {
-  g_application_quit(G_APPLICATION(application_.get()));
+  if (application_) g_application_quit(G_APPLICATION(application_.get()));
 }
 
 void GtkDesktopApplication::goToBackground() {
@@ -109,6 +110,7 @@ void GtkDesktopApplication::statusBarHiddenChanged(bool hidden, bool) {
 }
 
 void GtkDesktopApplication::idleTimerChanged(bool disabled) {
+  if (!application_) return;
   if (!disabled) {
     if (inhibitCookie_) gtk_application_uninhibit(application_.get(), inhibitCookie_);
     inhibitCookie_ = 0;
@@ -124,14 +126,14 @@ void GtkDesktopApplication::idleTimerChanged(bool disabled) {
 
 void GtkDesktopApplication::backgroundTaskBegan(BackgroundTaskIdentifier identifier) {
   heldTasks_.insert(identifier);
-  g_application_hold(G_APPLICATION(application_.get()));
+  if (application_) g_application_hold(G_APPLICATION(application_.get()));
   if (applicationState() == State::Background) startBackgroundAllowance();
 }
 
 void GtkDesktopApplication::backgroundTaskEnded(BackgroundTaskIdentifier identifier) {
   if (heldTasks_.erase(identifier) == 0) return;
   if (heldTasks_.empty()) backgroundTimer_.stop();
-  g_application_release(G_APPLICATION(application_.get()));
+  if (application_) g_application_release(G_APPLICATION(application_.get()));
 }
 
 }  // namespace platform::gtk

@@ -20,6 +20,10 @@ namespace platform::gtk {
 // task holds the GtkApplication until it ends or, kBackgroundAllowance seconds after the
 // application went into the background, expires: its expiration handler runs, and a task still
 // open afterwards is ended for it.
+//
+// In a host program that shows the library in windows of its own there may be no GtkApplication
+// (application is nullptr): then nothing keeps the screen awake and background tasks hold
+// nothing.
 class GtkDesktopApplication : public Application, public DeviceScreenWindow::Listener {
  public:
   static constexpr double kBackgroundAllowance = 600;

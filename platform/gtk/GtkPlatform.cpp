@@ -1,6 +1,5 @@
 #include "platform/gtk/GtkPlatform.h"
 
-#include "platform/glib/ApplicationFolders.h"
 #include "platform/glib/GioReachability.h"
 #include "platform/glib/GlibClock.h"
 #include "platform/glib/LinuxDevice.h"
@@ -11,14 +10,33 @@
 #include "platform/glib/StderrConsole.h"
 #include "platform/gtk/DeviceScreen.h"
 #include "platform/gtk/GtkViewBackend.h"
+#include "platform/gtk/HostScreen.h"
 
 namespace platform::gtk {
 
-namespace {
-constexpr const char* kApplicationId = "org.quillbeck.Soundboard";
+std::unique_ptr<GtkPlatform> GtkPlatform::create(Options options, base::Error* error) {
+  if (!openDisplay(error)) return nullptr;
+  return std::unique_ptr<GtkPlatform>(new GtkPlatform(std::move(options), false, nullptr));
 }
 
-std::unique_ptr<GtkPlatform> GtkPlatform::create(Options options, base::Error* error) {
+std::unique_ptr<GtkPlatform> GtkPlatform::embed(Options options, GtkApplication* application,
+                                                base::Error* error) {
+  if (!openDisplay(error)) return nullptr;
+  return std::unique_ptr<GtkPlatform>(new GtkPlatform(std::move(options), true, application));
+}
+
+namespace {
+
+// What GApplication takes as an identifier (a program's name, the default, is often not one): the
+// application identifier, or none.
+const char* gtkApplicationId(const glib::ApplicationIdentity& identity) {
+  const char* id = identity.applicationId.c_str();
+  return g_application_id_is_valid(id) ? id : nullptr;
+}
+
+}  // namespace
+
+bool GtkPlatform::openDisplay(base::Error* error) {
   if (!gtk_init_check(nullptr, nullptr)) {
     if (error) {
       const char* display = g_getenv("DISPLAY");
@@ -28,15 +46,20 @@ std::unique_ptr<GtkPlatform> GtkPlatform::create(Options options, base::Error* e
                               : std::string("no display: DISPLAY is not set (run it in a desktop "
                                             "session, or under xvfb-run)"));
     }
-    return nullptr;
+    return false;
   }
-  return std::unique_ptr<GtkPlatform>(new GtkPlatform(std::move(options)));
+  return true;
 }
 
-GtkPlatform::GtkPlatform(Options options)
+GtkPlatform::GtkPlatform(Options options, bool hosted, GtkApplication* hostApplication)
     : options_(std::move(options)),
-      // Every run is a device of its own, so a second one does not hand over to the first.
-      gtkApplication_(glib::adopt(gtk_application_new(kApplicationId, G_APPLICATION_NON_UNIQUE))),
+      identity_(options_.identity.completed()),
+      hosted_(hosted),
+      // Every run of the device screen is a device of its own, so a second one does not hand over
+      // to the first.
+      gtkApplication_(hosted ? glib::retain(hostApplication)
+                             : glib::adopt(gtk_application_new(gtkApplicationId(identity_),
+                                                               G_APPLICATION_NON_UNIQUE))),
       platform_(std::make_shared<Platform>()),
       runLoop_(std::make_shared<glib::GlibRunLoop>()),
       application_(std::make_shared<GtkDesktopApplication>(gtkApplication_.get())) {
@@ -47,17 +70,22 @@ GtkPlatform::GtkPlatform(Options options)
   platform_->notificationCenter = std::make_shared<NotificationCenter>();
   platform_->application = application_;
   platform_->device = std::make_shared<glib::LinuxDevice>(options_.idiom);
-  platform_->screen = std::make_shared<DeviceScreen>(*application_, options_.idiom);
+  if (hosted_) {
+    platform_->screen = std::make_shared<HostScreen>();
+  } else {
+    platform_->screen = std::make_shared<DeviceScreen>(*application_, options_.idiom);
+  }
   platform_->mainBundle = std::make_shared<Bundle>(options_.resourcePath);
-  platform_->mainBundle->setBundleIdentifier(kApplicationId);
-  platform_->documentsDirectory = glib::applicationDocumentsFolder();
-  // Not made yet on a fresh machine; whoever keeps files there creates it.
-  platform_->cachesDirectory = std::string(g_get_user_cache_dir()) + "/" + kApplicationId;
+  platform_->mainBundle->setBundleIdentifier(identity_.applicationId);
+  if (!identity_.version.empty()) platform_->mainBundle->setBundleVersion(identity_.version);
+  // None of the folders is made yet on a fresh machine; whoever keeps files there creates it.
+  platform_->documentsDirectory = identity_.documentsDirectory();
+  platform_->cachesDirectory = identity_.cachesDirectory();
   platform_->views = std::make_shared<GtkViewBackend>(
       options_.webContext
           ? options_.webContext
-          : std::make_shared<GtkWebContext>(GtkWebContext::defaultDataDirectory(kApplicationId),
-                                            GtkWebContext::defaultCacheDirectory(kApplicationId)));
+          : std::make_shared<GtkWebContext>(identity_.dataDirectory() + "/WebKit",
+                                            identity_.cachesDirectory() + "/WebKit"));
   platform_->reachability = std::make_shared<glib::GioReachability>();
   platform_->urlLoading = std::make_shared<glib::SoupURLLoading>(runLoop_);
   platform_->audioSession = std::make_shared<glib::PulseAudioSession>();
@@ -67,13 +95,20 @@ GtkPlatform::GtkPlatform(Options options)
   platform_->userDefaults = options_.userDefaults
                                 ? options_.userDefaults
                                 : std::make_shared<glib::PlistUserDefaults>(
-                                      glib::PlistUserDefaults::defaultPath(kApplicationId));
+                                      glib::PlistUserDefaults::defaultPath(identity_));
   recordPreferredLanguages();
   audio_ = std::make_shared<GstAudioBackend>(options_.audioOutput);
   platform_->audio = audio_;
 
-  g_signal_connect(gtkApplication_.get(), "activate", G_CALLBACK(activated), this);
-  g_signal_connect(gtkApplication_.get(), "shutdown", G_CALLBACK(shutDown), this);
+  if (gtkApplication_)
+    g_signal_connect(gtkApplication_.get(), "shutdown", G_CALLBACK(shutDown), this);
+  if (!hosted_) {
+    g_signal_connect(gtkApplication_.get(), "activate", G_CALLBACK(activated), this);
+    return;
+  }
+  // The host's windows are on screen already, or soon: the application is running.
+  application_->setStatusBarHidden(true, false);
+  application_->finishLaunching();
 }
 
 // The library reads the user's languages from the user defaults, where the platform it was written
@@ -90,7 +125,13 @@ void GtkPlatform::recordPreferredLanguages() {
 }
 
 GtkPlatform::~GtkPlatform() {
-  g_signal_handlers_disconnect_by_data(gtkApplication_.get(), this);
+  if (gtkApplication_) g_signal_handlers_disconnect_by_data(gtkApplication_.get(), this);
+  // A host may end without its application's shutdown (or have none): the library still hears
+  // that it terminates, and its defaults are saved.
+  if (hosted_ && !application_->hasTerminated()) {
+    application_->terminateOnce();
+    platform_->userDefaults->synchronize();
+  }
   // What the application holds (its window, screens and players) goes while the platform it was
   // made on is still installed, and before the desktop window.
   application_->setDelegate(nullptr);
@@ -144,7 +185,8 @@ void GtkPlatform::activated(GApplication*, gpointer self) {
 
 void GtkPlatform::showDeviceScreen() {
   Size size = platform_->screen->bounds().size;
-  deviceScreen_ = std::make_unique<DeviceScreenWindow>(gtkApplication_.get(), size, *application_);
+  deviceScreen_ = std::make_unique<DeviceScreenWindow>(gtkApplication_.get(), size, *application_,
+                                                       identity_.name);
   application_->setDeviceScreen(deviceScreen_.get());
   deviceScreen_->setStatusBarHidden(application_->isStatusBarHidden());
   application_->finishLaunching();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/glib/ApplicationFolders.h"
 #include "platform/glib/GlibRunLoop.h"
 #include "platform/gtk/DeviceScreenWindow.h"
 #include "platform/gtk/GstAudioBackend.h"
@@ -15,11 +16,17 @@
 
 namespace platform::gtk {
 
-// The desktop platform: GTK 3 windows on the GLib main loop, GStreamer audio, the machine's
-// clocks and device facts, the console on stderr, user defaults in a property-list file (saved
-// again when the application terminates). It is installed for its lifetime. The program shows one
-// device screen (a phone's or a tablet's, by idiom); the application's key window appears on it
-// once the application has finished launching.
+// The desktop platform: GTK 3 windows on the GLib main loop (GLib's default main context),
+// GStreamer audio, the machine's clocks and device facts, the console on stderr, user defaults in
+// a property-list file (saved again when the application terminates). It is installed for its
+// lifetime. Who the program is (its identifier, name, version and folder names) comes from the
+// options' identity; nothing of it is fixed here.
+//
+// It serves one of two kinds of host. A program made by create() shows one device screen (a
+// phone's or a tablet's, by idiom) on a GtkApplication of its own; the application's key window
+// appears on it once the application has finished launching. A program made by embed() has its
+// own windows and main loop and shows the library's views where it likes: the application is
+// launched at once, stays active, has no status bar, and its screen is the desktop's.
 class GtkPlatform {
  public:
   struct Options {
@@ -33,6 +40,8 @@ class GtkPlatform {
     // Where web views keep website data and caches; the user's data and cache folders when not
     // given.
     std::shared_ptr<GtkWebContext> webContext;
+    // Who the program is; what is left empty is filled in (ApplicationIdentity::completed).
+    glib::ApplicationIdentity identity;
   };
 
   static constexpr std::string_view kErrorDomain = "GtkPlatform";
@@ -40,6 +49,11 @@ class GtkPlatform {
 
   // The platform, or nullptr with a NoDisplay error saying why when GTK cannot open a display.
   static std::unique_ptr<GtkPlatform> create(Options options, base::Error* error = nullptr);
+  // The platform of a host program with its own windows and loop, which iterates the default main
+  // context itself (the library never runs it). application is the host's own, or nullptr when it
+  // has none; it is only borrowed. run(), launch() and quit() are not for such a platform.
+  static std::unique_ptr<GtkPlatform> embed(Options options, GtkApplication* application,
+                                            base::Error* error = nullptr);
   ~GtkPlatform();
   GtkPlatform(const GtkPlatform&) = delete;
   GtkPlatform& operator=(const GtkPlatform&) = delete;
@@ -59,17 +73,22 @@ class GtkPlatform {
   GtkDesktopApplication& application() { return *application_; }
   GstAudioBackend& audio() { return *audio_; }
   UserDefaults& userDefaults() { return *platform_->userDefaults; }
+  const glib::ApplicationIdentity& identity() const { return identity_; }
   // The device screen's window, from launch on.
   DeviceScreenWindow* deviceScreen() { return deviceScreen_.get(); }
 
  private:
-  explicit GtkPlatform(Options options);
+  // hosted: made by embed() on the host's application (which may be nullptr).
+  GtkPlatform(Options options, bool hosted, GtkApplication* hostApplication);
+  static bool openDisplay(base::Error* error);
   static void activated(GApplication*, gpointer self);
   static void shutDown(GApplication*, gpointer self);
   void showDeviceScreen();
   void recordPreferredLanguages();
 
   Options options_;
+  glib::ApplicationIdentity identity_;
+  bool hosted_;
   glib::GObjectPtr<GtkApplication> gtkApplication_;
   std::shared_ptr<Platform> platform_;
   std::shared_ptr<glib::GlibRunLoop> runLoop_;

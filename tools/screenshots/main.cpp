@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "Classes/quillbeckIdentity.h"
 #include "Classes/quillbeckInterface.h"
 #include "adnetwork/AdNetwork.h"
 #include "ads/Browser/TADBrowserController.h"
@@ -195,6 +196,7 @@ int main(int argc, char** argv) {
 
   GtkPlatform::Options options;
   options.idiom = idiom;
+  options.identity = quillbeckIdentity();
   options.resourcePath = std::string(QUILLBECK_SOURCE_ASSETS) + "/clips";
   options.audioOutput = platform::gtk::GstAudioBackend::Output::Silent;
   options.userDefaults = std::make_shared<platform::UserDefaults>();

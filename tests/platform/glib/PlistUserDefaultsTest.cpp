@@ -249,13 +249,16 @@ TEST_F(PlistUserDefaultsTest, TemporariesOfCutShortSavesAreRemovedOnceAMinuteOld
   EXPECT_TRUE(fs::exists(someoneElses));
 }
 
-TEST_F(PlistUserDefaultsTest, TheDefaultPathAndTheDocumentsAreTheApplicationsOwnUnderTheData) {
-  const fs::path application = fs::path(g_get_user_data_dir()) / "quillbeck";
-  EXPECT_EQ(PlistUserDefaults::defaultPath("org.example.App"),
-            application / "org.example.App.plist");
-  EXPECT_EQ(PlistUserDefaults::defaultPath(""), application / "quillbeck.plist");
+TEST_F(PlistUserDefaultsTest, TheFoldersAreTheApplicationsOwnUnderTheUsersBaseFolders) {
+  ApplicationIdentity identity =
+      ApplicationIdentity{"org.example.App", "", "", "example-cache", "", "example-data"}
+          .completed();
+  EXPECT_EQ(PlistUserDefaults::defaultPath(identity),
+            fs::path(g_get_user_config_dir()) / "org.example.App" / "org.example.App.plist");
+  EXPECT_EQ(identity.cachesDirectory(), fs::path(g_get_user_cache_dir()) / "example-cache");
   // What is looked for beside the documents folder is looked for in the application's folder.
-  EXPECT_EQ(fs::path(applicationDocumentsFolder()).parent_path(), application);
+  EXPECT_EQ(identity.documentsDirectory(),
+            fs::path(g_get_user_data_dir()) / "example-data" / "Documents");
 }
 
 // The state a save loop writes on its n-th pass: sizes vary so that saves take different times.

@@ -1,0 +1,187 @@
+#include "tad/Banner.h"
+
+#include <gtk/gtk.h>
+
+#include <cstring>
+
+#include "ads/Object/TADObjectPrivate.h"
+#include "ads/Request/TADRequestError.h"
+#include "ads/View/TADBannerView.h"
+#include "library/HostAccess.h"
+#include "library/RequestAccess.h"
+#include "platform/Clock.h"
+#include "platform/RunLoop.h"
+#include "platform/gtk/GtkViewPeer.h"
+#include "platform/gtk/HostWindowPresenter.h"
+#include "tad/BannerDelegate.h"
+
+namespace tad {
+
+namespace {
+
+// Hands what the library's banner view tells on to the program's delegate, with the public
+// banner as the sender.
+class DelegateBridge : public TADBannerViewDelegate {
+ public:
+  explicit DelegateBridge(Banner& banner) : banner_(banner) {}
+  void setDelegate(std::weak_ptr<BannerDelegate> delegate) { delegate_ = std::move(delegate); }
+
+  void adViewDidReceiveAd(const std::shared_ptr<TADBannerView>&) override {
+    if (auto delegate = delegate_.lock()) delegate->bannerDidReceiveAd(banner_);
+  }
+  void adViewDidFailToReceiveAdWithError(const std::shared_ptr<TADBannerView>&,
+                                         const TADRequestError& error) override {
+    RequestError failure{static_cast<RequestError::Code>(error.code()),
+                         error.localizedDescription()};
+    if (auto delegate = delegate_.lock()) delegate->bannerDidFailToReceiveAd(banner_, failure);
+  }
+  void adViewWillPresentScreen(const std::shared_ptr<TADBannerView>&) override {
+    if (auto delegate = delegate_.lock()) delegate->bannerWillPresentScreen(banner_);
+  }
+  void adViewWillDismissScreen(const std::shared_ptr<TADBannerView>&) override {
+    if (auto delegate = delegate_.lock()) delegate->bannerWillDismissScreen(banner_);
+  }
+  void adViewDidDismissScreen(const std::shared_ptr<TADBannerView>&) override {
+    if (auto delegate = delegate_.lock()) delegate->bannerDidDismissScreen(banner_);
+  }
+  void adViewWillLeaveApplication(const std::shared_ptr<TADBannerView>&) override {
+    if (auto delegate = delegate_.lock()) delegate->bannerWillLeaveApplication(banner_);
+  }
+
+ private:
+  Banner& banner_;
+  std::weak_ptr<BannerDelegate> delegate_;
+};
+
+using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
+
+// widget as it is drawn now, children (web pages among them) included; nothing while it is not
+// on screen.
+Surface drawing(GtkWidget* widget) {
+  Surface none(nullptr, cairo_surface_destroy);
+  if (!gtk_widget_get_realized(widget) || !gtk_widget_get_mapped(widget)) return none;
+  int width = gtk_widget_get_allocated_width(widget);
+  int height = gtk_widget_get_allocated_height(widget);
+  if (width <= 0 || height <= 0) return none;
+  Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height),
+                  cairo_surface_destroy);
+  cairo_t* cr = cairo_create(surface.get());
+  gtk_widget_draw(widget, cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(surface.get());
+  return surface;
+}
+
+// An empty banner is one colour; an ad's page has more than one over a twentieth of it at least.
+bool holdsAPicture(cairo_surface_t* surface) {
+  const unsigned char* pixels = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  const int width = cairo_image_surface_get_width(surface);
+  const int height = cairo_image_surface_get_height(surface);
+  auto at = [&](int x, int y) { return pixels + static_cast<ptrdiff_t>(y) * stride + x * 4; };
+  long differing = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x)
+      differing += std::memcmp(at(x, y), at(0, 0), 3) != 0;
+  }
+  return differing * 20 > static_cast<long>(width) * height;
+}
+
+constexpr double kPaintPollSeconds = 0.05;
+
+}  // namespace
+
+struct Banner::Impl {
+  std::shared_ptr<TADBannerView> view;
+  std::shared_ptr<platform::gtk::HostWindowPresenter> presenter;
+  std::shared_ptr<DelegateBridge> bridge;
+  std::function<void(bool)> paintedDone;
+  double paintDeadline = 0;
+
+  GtkWidget* widget() const { return platform::gtk::GtkViewPeer::of(*view).widget(); }
+  void pollPainted(const Banner& banner);
+};
+
+Banner::Banner(const std::string& adUnitId) : impl_(std::make_unique<Impl>()) {
+  impl_->view = TADBannerView::initWithFrame({0, 0, kWidth, kHeight});
+  impl_->view->setAdUnitID(adUnitId);
+  impl_->presenter = std::make_shared<platform::gtk::HostWindowPresenter>(
+      impl_->widget(), currentHostIdentity().name);
+  impl_->view->setRootViewController(impl_->presenter);
+  impl_->bridge = std::make_shared<DelegateBridge>(*this);
+  impl_->view->setDelegate(impl_->bridge);
+}
+
+Banner::~Banner() {
+  platform::RunLoop::cancelOnMain(impl_.get());
+  impl_->view->setDelegate({});
+  // A screen still presented goes with the banner.
+  if (impl_->presenter->modalViewController())
+    impl_->presenter->dismissModalViewControllerAnimated(false);
+  impl_->view->removeFromSuperview();
+  if (GtkWidget* parent = gtk_widget_get_parent(impl_->widget()))
+    gtk_container_remove(GTK_CONTAINER(parent), impl_->widget());
+}
+
+GtkWidget* Banner::widget() const {
+  return impl_->widget();
+}
+
+void Banner::setDelegate(std::weak_ptr<BannerDelegate> delegate) {
+  impl_->bridge->setDelegate(std::move(delegate));
+}
+
+void Banner::loadRequest(const Request& request) {
+  impl_->view->loadRequest(request.impl_->request);
+}
+
+bool Banner::showsAd() const {
+  auto object = impl_->view->privateObject();
+  return object && object->state() == TADObjectPrivate::kStateShown;
+}
+
+void Banner::whenAdPainted(double timeoutSeconds, std::function<void(bool)> done) {
+  platform::RunLoop::cancelOnMain(impl_.get());
+  impl_->paintedDone = std::move(done);
+  impl_->paintDeadline = platform::Clock::shared().monotonicSeconds() + timeoutSeconds;
+  impl_->pollPainted(*this);
+}
+
+void Banner::Impl::pollPainted(const Banner& banner) {
+  bool painted = false;
+  if (banner.showsAd()) {
+    Surface picture = drawing(widget());
+    painted = picture && holdsAPicture(picture.get());
+  }
+  if (painted || platform::Clock::shared().monotonicSeconds() >= paintDeadline) {
+    std::function<void(bool)> done = std::move(paintedDone);
+    paintedDone = nullptr;
+    if (done) done(painted);
+    return;
+  }
+  platform::RunLoop::main().post(kPaintPollSeconds, this, [this, &banner] { pollPainted(banner); });
+}
+
+bool Banner::saveWindowScreenshot(const std::string& path, std::string* error) const {
+  GtkWidget* toplevel = gtk_widget_get_toplevel(impl_->widget());
+  if (!GTK_IS_WINDOW(toplevel)) {
+    if (error) *error = "the banner is in no window";
+    return false;
+  }
+  // Widgets laid out since the last frame take their places first, as the next frame would
+  // place them.
+  gtk_container_check_resize(GTK_CONTAINER(toplevel));
+  Surface picture = drawing(toplevel);
+  if (!picture) {
+    if (error) *error = "the banner's window is not on screen";
+    return false;
+  }
+  cairo_status_t status = cairo_surface_write_to_png(picture.get(), path.c_str());
+  if (status != CAIRO_STATUS_SUCCESS) {
+    if (error) *error = "cannot save " + path + ": " + cairo_status_to_string(status);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace tad

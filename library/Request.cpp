@@ -1,0 +1,85 @@
+#include "tad/Request.h"
+
+#include "ads/Request/TADRequest.h"
+#include "library/RequestAccess.h"
+
+namespace tad {
+
+namespace {
+
+// A request of its own with the same settings: nothing shared with the original.
+std::shared_ptr<TADRequest> independentCopy(const TADRequest& original) {
+  std::shared_ptr<TADRequest> copy = original.copy();
+  if (auto keywords = original.keywords())
+    copy->setKeywords(std::make_shared<TADRequest::Keywords>(*keywords));
+  if (auto parameters = original.additionalParameters())
+    copy->setAdditionalParameters(std::make_shared<base::Dictionary>(*parameters));
+  return copy;
+}
+
+}  // namespace
+
+Request::Request() : impl_(std::make_unique<Impl>(Impl{TADRequest::request()})) {}
+
+Request::~Request() = default;
+
+Request::Request(const Request& other)
+    : impl_(std::make_unique<Impl>(Impl{independentCopy(*other.impl_->request)})) {}
+
+Request& Request::operator=(const Request& other) {
+  if (this != &other) impl_->request = independentCopy(*other.impl_->request);
+  return *this;
+}
+
+void Request::setTesting(bool testing) {
+  impl_->request->setTesting(testing);
+}
+
+bool Request::isTesting() const {
+  return impl_->request->isTesting();
+}
+
+void Request::setTestDevices(std::vector<std::string> devices) {
+  impl_->request->setTestDevices(std::move(devices));
+}
+
+void Request::setGender(Gender gender) {
+  impl_->request->setGender(static_cast<int32_t>(gender));
+}
+
+void Request::setBirthday(int year, int month, int day) {
+  impl_->request->setBirthdayWithMonth(month, day, year);
+}
+
+void Request::addKeyword(const std::string& keyword) {
+  impl_->request->addKeyword(keyword);
+}
+
+std::vector<std::string> Request::keywords() const {
+  auto keywords = impl_->request->keywords();
+  return keywords ? *keywords : std::vector<std::string>{};
+}
+
+void Request::setLocation(double latitude, double longitude, double accuracy) {
+  impl_->request->setLocationWithLatitude(
+      static_cast<float>(latitude), static_cast<float>(longitude), static_cast<float>(accuracy));
+}
+
+void Request::setLocationDescription(const std::string& description) {
+  impl_->request->setLocationWithDescription(description);
+}
+
+void Request::setAdditionalParameter(const std::string& name, const std::string& value) {
+  std::shared_ptr<base::Dictionary> parameters = impl_->request->additionalParameters();
+  if (!parameters) {
+    parameters = std::make_shared<base::Dictionary>();
+    impl_->request->setAdditionalParameters(parameters);
+  }
+  parameters->set(name, value);
+}
+
+std::string Request::description() const {
+  return impl_->request->description();
+}
+
+}  // namespace tad
