@@ -59,6 +59,17 @@ void GtkViewBackend::slideModalView(const std::shared_ptr<View>& presented, bool
   }
 }
 
+// The banner's web view draws into a window of its own several levels down; while a screen slides
+// away GDK repaints the strip it uncovers before that window knows it is no longer covered, so the
+// web view leaves that strip to whatever lies beneath it. Once the screen has gone, everything it
+// covered is drawn again.
+void GtkViewBackend::dismissModalView(View& presented) {
+  glib::GObjectPtr<GtkWidget> host =
+      glib::retain(gtk_widget_get_parent(GtkViewPeer::of(presented).widget()));
+  ViewBackend::dismissModalView(presented);
+  if (host) gtk_widget_queue_draw(host.get());
+}
+
 std::unique_ptr<ToolbarPeer> GtkViewBackend::makeToolbarPeer(ViewPeer& base,
                                                              ToolbarPeerClient& client) {
   return std::make_unique<GtkToolbarPeer>(static_cast<GtkViewPeer&>(base), client);

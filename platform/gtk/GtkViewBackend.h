@@ -22,6 +22,8 @@ class GtkViewBackend : public ViewBackend {
   std::unique_ptr<ToolbarPeer> makeToolbarPeer(ViewPeer& base, ToolbarPeerClient& client) override;
   std::unique_ptr<ActivityIndicatorPeer> makeActivityIndicatorPeer(ViewPeer& base) override;
   std::unique_ptr<ImageViewPeer> makeImageViewPeer(ViewPeer& base) override;
+  // Has the host redrawn where the view lay once it has gone.
+  void dismissModalView(View& presented) override;
   // Slides over kSlideSeconds, quickly at first and gently at the end.
   void slideModalView(const std::shared_ptr<View>& presented, bool in,
                       std::function<void()> done) override;

@@ -8,6 +8,7 @@
 #include "ads/WebApp/TADWebAppViewController.h"
 #include "platform/Application.h"
 #include "platform/Window.h"
+#include "platform/gtk/GtkViewPeer.h"
 #include "tests/platform/gtk/GtkTestPlatform.h"
 #include "tests/support/LoopbackHTTPServer.h"
 
@@ -87,6 +88,53 @@ TEST_F(TADFullScreenGuiTest, TheWebAppPageHearsOnShowAndOnHide) {
     heard = evaluate(*page, "heard.join(',')");
     return heard == "onshow,onhide";
   })) << heard;
+}
+
+// What the display shows where the banner lies comes back whole once a screen over it has gone:
+// not what a fresh drawing of the widgets would give, but what was really painted.
+TEST_F(TADFullScreenGuiTest, TheBannerIsShownWholeAgainOnceAScreenOverItHasGone) {
+  using platform::gtk::testing::differingPixels;
+  using platform::gtk::testing::displayedPixels;
+  auto banner = std::make_shared<platform::WebView>(platform::Rect{0, 410, 320, 50});
+  banner->loadHTMLString(R"(<body style="margin:0;background:#d81b4a">)", std::nullopt);
+  root->view()->addSubview(banner);
+  GtkWindow* screen = platform->deviceScreen()->gtkWindow();
+  platform::Rect place;
+  // Painted once the page's colour is on the display along the banner's bottom row.
+  ASSERT_TRUE(eventually([&] {
+    place = platform::gtk::testing::placeOnScreen(platform::gtk::GtkViewPeer::of(*banner).widget(),
+                                                  platform->deviceScreen()->stage());
+    auto now = displayedPixels(screen);
+    if (!now || place.height() != 50) return false;
+    const guchar* p = gdk_pixbuf_read_pixels(now.get()) + static_cast<ptrdiff_t>(place.maxY() - 1) *
+                                                              gdk_pixbuf_get_rowstride(now.get());
+    return p[0] == 0xd8 && p[1] == 0x1b && p[2] == 0x4a;
+  }));
+  auto before = displayedPixels(screen);
+  auto looksAsBefore = [&] {
+    auto now = displayedPixels(screen);
+    return now && differingPixels(before.get(), now.get(), place) == 0;
+  };
+
+  const std::vector<std::function<std::shared_ptr<TADViewController>()>> screens = {
+      [&] {
+        auto browser = TADBrowserController::init();
+        browser->load(base::URL::fromString(server.url("/")));
+        return browser;
+      },
+      [&] {
+        auto app = TADWebAppViewController::init();
+        app->loadHTML("<title>App</title>", base::URL::fromString(server.url("/app")));
+        return app;
+      }};
+  for (size_t i = 0; i < screens.size(); ++i) {
+    std::shared_ptr<TADViewController> over = screens[i]();
+    over->presentFromViewController(root);
+    ASSERT_TRUE(eventually([&] { return !looksAsBefore(); })) << "screen " << i;
+    platform->runLoop().runFor(0.5);
+    over->relinquishScreen();
+    EXPECT_TRUE(eventually(looksAsBefore)) << "screen " << i;
+  }
 }
 
 }  // namespace
