@@ -4,12 +4,16 @@
 #include <string>
 
 #include "ads/Browser/TADBrowserController.h"
+#include "ads/Delegate/TADDelegateManager.h"
+#include "ads/Notification/TADNotificationCenter.h"
 #include "ads/View/TADWebView.h"
 #include "ads/WebApp/TADWebAppViewController.h"
 #include "platform/Application.h"
 #include "platform/Window.h"
 #include "platform/gtk/GtkViewPeer.h"
+#include "tests/ads/RecordingBannerDelegate.h"
 #include "tests/platform/gtk/GtkTestPlatform.h"
+#include "tests/platform/gtk/XTestInput.h"
 #include "tests/support/LoopbackHTTPServer.h"
 
 // The full-screen screens over the phone screen with real WebKit pages on a loopback server.
@@ -135,6 +139,53 @@ TEST_F(TADFullScreenGuiTest, TheBannerIsShownWholeAgainOnceAScreenOverItHasGone)
     over->relinquishScreen();
     EXPECT_TRUE(eventually(looksAsBefore)) << "screen " << i;
   }
+}
+
+// Escape closes the topmost screen only, by its own close control: the same notices and delegate
+// calls follow as when that control is pressed.
+TEST_F(TADFullScreenGuiTest, EscapeClosesTheTopmostScreenAsItsCloseControlDoes) {
+  auto manager = std::make_shared<TADDelegateManager>();
+  auto delegate = std::make_shared<RecordingBannerDelegate>();
+  manager->setBannerDelegate(delegate);
+  std::vector<std::string> notices;
+  TADNotificationCenter::defaultCenter().addObserver(
+      this, "", nullptr, [&](const platform::Notification& n) {
+        if (n.name.rfind("TADViewController", 0) == 0) notices.push_back(n.name);
+      });
+  const std::string will(TADViewControllerWillPresentFullScreen);
+  const std::string did(TADViewControllerDidRelinquishFullScreen);
+  auto appeared = [&](TADViewController& screen) {
+    return eventually([&] { return screen.view()->isUserInteractionEnabled(); });
+  };
+
+  auto browser = TADBrowserController::init();
+  browser->setDelegateManager(manager);
+  browser->load(base::URL::fromString(server.url("/")));
+  browser->presentFromViewController(root);
+  ASSERT_TRUE(appeared(*browser));
+  auto app = TADWebAppViewController::init();
+  app->setDelegateManager(manager);
+  app->loadHTML("<title>App</title>", base::URL::fromString(server.url("/app")));
+  app->presentFromViewController(browser);
+  ASSERT_TRUE(appeared(*app));
+
+  GtkWindow* screen = platform->deviceScreen()->gtkWindow();
+  platform::gtk::testing::pressKey(screen, GDK_KEY_Escape);
+  ASSERT_TRUE(eventually([&] { return !browser->modalViewController(); }));
+  platform->runLoop().runFor(0.5);
+  EXPECT_EQ(root->modalViewController(), browser);
+  EXPECT_EQ(notices, (std::vector<std::string>{will, will, did}));
+  EXPECT_EQ(delegate->events, std::vector<std::string>{"present"});
+
+  platform::gtk::testing::pressKey(screen, GDK_KEY_Escape);
+  ASSERT_TRUE(eventually([&] { return !root->modalViewController(); }));
+  EXPECT_EQ(notices, (std::vector<std::string>{will, will, did, did}));
+  app.reset();
+  browser.reset();
+  EXPECT_TRUE(eventually([&] { return delegate->events.size() == 3; }));
+  EXPECT_EQ(delegate->events, (std::vector<std::string>{"present", "willDismiss", "didDismiss"}));
+  EXPECT_FALSE(platform::Application::shared().isStatusBarHidden());
+  TADNotificationCenter::defaultCenter().removeObserver(this);
 }
 
 }  // namespace
