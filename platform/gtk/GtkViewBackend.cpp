@@ -69,17 +69,22 @@ void GtkViewBackend::slideModalView(const std::shared_ptr<View>& presented, bool
 // web view leaves that strip to whatever lies beneath it. Once the screen has gone, everything it
 // covered is drawn again.
 void GtkViewBackend::dismissModalView(View& presented) {
-  if (auto watch = escapeWatches_.find(&presented); watch != escapeWatches_.end()) {
-    g_signal_handler_disconnect(watch->second.window.get(), watch->second.handler);
-    escapeWatches_.erase(watch);
-  }
+  stopWatchingEscape(presented);
   glib::GObjectPtr<GtkWidget> host =
       glib::retain(gtk_widget_get_parent(GtkViewPeer::of(presented).widget()));
   ViewBackend::dismissModalView(presented);
   if (host) gtk_widget_queue_draw(host.get());
 }
 
+void GtkViewBackend::stopWatchingEscape(const View& presented) {
+  auto watch = escapeWatches_.find(&presented);
+  if (watch == escapeWatches_.end()) return;
+  g_signal_handler_disconnect(watch->second.window.get(), watch->second.handler);
+  escapeWatches_.erase(watch);
+}
+
 void GtkViewBackend::closeModalViewOnEscape(View& presented, std::function<bool()> escape) {
+  stopWatchingEscape(presented);
   GtkWidget* window = gtk_widget_get_toplevel(GtkViewPeer::of(presented).widget());
   if (!GTK_IS_WINDOW(window)) return;
   using Escape = std::function<bool()>;

@@ -41,6 +41,8 @@ class GtkViewBackend : public ViewBackend {
     gulong handler = 0;
   };
 
+  void stopWatchingEscape(const View& presented);
+
   std::shared_ptr<GtkWebContext> webContext_;
   std::map<const View*, EscapeWatch> escapeWatches_;  // by presented view
 };
