@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "ads/Browser/TADBrowserController.h"
 #include "ads/Delegate/TADDelegateManager.h"
@@ -20,6 +22,23 @@
 namespace {
 
 using test_support::LoopbackHTTPServer;
+
+// The darkest and the brightest pixel of area in picture, from 0 (black) to 1 (white).
+std::pair<double, double> lightnessRange(GdkPixbuf* picture, platform::Rect area) {
+  double darkest = 1, brightest = 0;
+  const int channels = gdk_pixbuf_get_n_channels(picture);
+  for (int y = static_cast<int>(area.minY()); y < static_cast<int>(area.maxY()); ++y) {
+    const guchar* row = gdk_pixbuf_read_pixels(picture) +
+                        static_cast<ptrdiff_t>(y) * gdk_pixbuf_get_rowstride(picture);
+    for (int x = static_cast<int>(area.minX()); x < static_cast<int>(area.maxX()); ++x) {
+      const guchar* p = row + static_cast<ptrdiff_t>(x) * channels;
+      double lightness = (0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2]) / 255;
+      darkest = std::min(darkest, lightness);
+      brightest = std::max(brightest, lightness);
+    }
+  }
+  return {darkest, brightest};
+}
 
 class TADFullScreenGuiTest : public platform::gtk::testing::PhonePlatformTest {
  protected:
@@ -61,6 +80,16 @@ TEST_F(TADFullScreenGuiTest, TheBrowserLoadsFollowsALinkAndDoneRestoresTheScreen
 
   evaluate(*browser->webView(), "document.getElementById('next').click(); 1");
   ASSERT_TRUE(eventually([&] { return vars->backButton->isEnabled(); }));
+  // The back arrow, a white picture, stands out from the bar it is drawn on.
+  ASSERT_TRUE(eventually(
+      [&] { return gtk_widget_get_sensitive(GTK_WIDGET(gtk_toolbar_get_nth_item(bar, 0))); }));
+  auto picture = platform->deviceScreen()->snapshot();
+  ASSERT_TRUE(picture);
+  auto [darkest, brightest] = lightnessRange(
+      picture.get(),
+      platform::gtk::testing::placeOnScreen(GTK_WIDGET(gtk_toolbar_get_nth_item(bar, 0)),
+                                            platform->deviceScreen()->stage()));
+  EXPECT_GT(brightest - darkest, 0.5) << darkest << " to " << brightest;
 
   vars->doneButton->tap();
   ASSERT_TRUE(eventually([&] { return !root->modalViewController(); }));
