@@ -102,7 +102,7 @@ TEST_F(TADFullScreenGuiTest, TheBrowserLoadsFollowsALinkAndDoneRestoresTheScreen
 // orientation codes, are held by the device screen's and the screens' own suites.)
 TEST_F(TADFullScreenGuiTest, TheWebAppPageHearsOnShowAndOnHide) {
   auto screen = TADWebAppViewController::init();
-  screen->loadHTML(R"(<script>var heard = [];
+  screen->loadHTML(R"(<body style="margin:0;background:#2b1055"><script>var heard = [];
       function AVMO_ReceiveMessage(name, info) { heard.push(name); }</script>)",
                    base::URL::fromString(server.url("/app")));
   screen->presentFromViewController(root);
@@ -114,6 +114,16 @@ TEST_F(TADFullScreenGuiTest, TheWebAppPageHearsOnShowAndOnHide) {
     heard = evaluate(*page, "heard.join(',')");
     return heard == "onshow";
   })) << heard;
+  // Around its round picture the close button lets the page show through.
+  EXPECT_TRUE(eventually([&] {
+    auto picture = platform->deviceScreen()->snapshot();
+    if (!picture) return false;
+    // Left of the picture, halfway down the button.
+    const guchar* beside = gdk_pixbuf_read_pixels(picture.get()) +
+                           16 * gdk_pixbuf_get_rowstride(picture.get()) +
+                           2 * gdk_pixbuf_get_n_channels(picture.get());
+    return beside[0] == 0x2b && beside[1] == 0x10 && beside[2] == 0x55;
+  }));
 
   screen->relinquishScreen();
   ASSERT_TRUE(eventually([&] { return !root->modalViewController(); }));
