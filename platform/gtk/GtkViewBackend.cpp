@@ -64,9 +64,9 @@ void GtkViewBackend::slideModalView(const std::shared_ptr<View>& presented, bool
   }
 }
 
-// The banner's web view draws into a window of its own several levels down; while a screen slides
-// away GDK repaints the strip it uncovers before that window knows it is no longer covered, so the
-// web view leaves that strip to whatever lies beneath it. Once the screen has gone, everything it
+// A web view beneath a screen that slides away (it draws into a window of its own, several levels
+// down) is not drawn again in the last strip the screen uncovers: that strip would show what lies
+// under the web view until something else redraws it. So once the screen has gone, everything it
 // covered is drawn again.
 void GtkViewBackend::dismissModalView(View& presented) {
   stopWatchingEscape(presented);
