@@ -53,6 +53,7 @@ bool isControl(char c) {
 }
 
 // Two pages to a site, each linking to the other, so that back and forward have somewhere to go.
+// The title starts below the close button that a web app screen shows over the top-left corner.
 std::string landingPage(const std::string& site, int page) {
   const char* colour = page == 1 ? "#1b998b" : "#ff6b35";
   const int other = page == 1 ? 2 : 1;
@@ -60,7 +61,7 @@ std::string landingPage(const std::string& site, int page) {
   html << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
        << "<meta name=\"viewport\" content=\"width=device-width\"><title>" << site << " – page "
        << page << "</title></head>\n<body style=\"margin:0;background:" << colour
-       << ";color:#fff;font:bold 20px sans-serif\">\n<h1 style=\"margin:20px\">" << site
+       << ";color:#fff;font:bold 20px sans-serif\">\n<h1 style=\"margin:48px 20px 20px\">" << site
        << "</h1>\n<p style=\"margin:20px\" id=\"page\">Page " << page << " of 2</p>\n"
        << "<p style=\"margin:20px\"><a id=\"other\" style=\"color:#fff\" href=\"" << other << "\">"
        << (page == 1 ? "Next page" : "Back to page 1") << "</a></p>\n</body></html>\n";

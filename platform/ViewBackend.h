@@ -39,6 +39,9 @@ class ViewBackend {
   // everything in it (above presenter when it is in no window).
   virtual void presentModalView(View& presenter, const std::shared_ptr<View>& presented);
   virtual void dismissModalView(View& presented);
+  // While presented is shown, the desktop's Escape key runs escape, which answers whether it
+  // closed a screen; the default has no keyboard.
+  virtual void closeModalViewOnEscape(View& /*presented*/, std::function<bool()> /*escape*/) {}
   // Moves a presented view in (or out) over the screen, then calls done; the default is instant.
   // A desktop slides it up from the bottom edge (and back down), as the phone does.
   virtual void slideModalView(const std::shared_ptr<View>& presented, bool in,

@@ -32,6 +32,10 @@ void ViewController::presentModalViewController(const std::shared_ptr<ViewContro
   // appeared once it is in place, after the slide.
   ViewBackend& views = *Platform::current().views;
   views.presentModalView(*myView, controller->view());
+  views.closeModalViewOnEscape(*controller->view(), [weakController = std::weak_ptr(controller)] {
+    auto presented = weakController.lock();
+    return presented && presented->escapeFromTopmost();
+  });
   controller->viewWillAppear(animated);
   viewWillDisappear(animated);
   auto appeared = [self = shared_from_this(), controller, animated] {
@@ -65,6 +69,16 @@ void ViewController::dismissModalViewControllerAnimated(bool animated) {
     Platform::current().views->slideModalView(leaving->view_, false, gone);
   else
     gone();
+}
+
+// Only a screen still presented answers: one sliding away has been closed already.
+bool ViewController::escapeFromTopmost() {
+  std::shared_ptr<ViewController> parent = parent_.lock();
+  if (!parent || parent->modal_.get() != this) return false;
+  ViewController* top = this;
+  while (top->modal_)
+    top = top->modal_.get();
+  return top->performEscape();
 }
 
 bool ViewController::rotateTo(InterfaceOrientation orientation,

@@ -61,6 +61,11 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
   // The controller that presents this one.
   std::shared_ptr<ViewController> parentViewController() const { return parent_.lock(); }
 
+  // The user asked to leave this screen the desktop's way (the Escape key) while it is the
+  // topmost one presented. A screen with a close control of its own acts as that control does and
+  // answers true; the default keeps the screen and answers false.
+  virtual bool performEscape() { return false; }
+
   // Asks the topmost controller (this or the ones it presents) whether to turn to orientation,
   // and turns the whole chain when it agrees: every controller hears willRotate…, then layout
   // (given by a backend that lays the turned screen out) runs, then every controller hears
@@ -68,6 +73,9 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
   bool rotateTo(InterfaceOrientation orientation, const std::function<void()>& layout = {});
 
  private:
+  // Passes Escape to the topmost screen of the chain this presented controller starts.
+  bool escapeFromTopmost();
+
   std::shared_ptr<View> view_;
   std::shared_ptr<ViewController> modal_;
   std::weak_ptr<ViewController> parent_;

@@ -259,6 +259,13 @@ void TADBrowserController::didRotateFromInterfaceOrientation(platform::Interface
     TADWebViewDelegate::notifyWebViewOfOrientationChange(*webView, interfaceOrientation());
 }
 
+bool TADBrowserController::performEscape() {
+  std::shared_ptr<platform::BarButtonItem> done = vars()->doneButton;
+  if (!done || !done->isEnabled()) return false;
+  done->tap();
+  return true;
+}
+
 std::shared_ptr<platform::Toolbar> TADBrowserController::toolbar() const {
   return vars()->toolbar;
 }

@@ -38,6 +38,8 @@ class TADBrowserController : public TADViewController {
 
   void viewWillAppear(bool animated) override;
   void didRotateFromInterfaceOrientation(platform::InterfaceOrientation from) override;
+  // Escape taps the done item.
+  bool performEscape() override;
 
   std::shared_ptr<platform::Toolbar> toolbar() const;
   void setToolbar(std::shared_ptr<platform::Toolbar> toolbar);

@@ -133,6 +133,13 @@ void TADWebAppViewController::didRotateFromInterfaceOrientation(
     TADWebViewDelegate::notifyWebViewOfOrientationChange(*webView, interfaceOrientation());
 }
 
+bool TADWebAppViewController::performEscape() {
+  std::shared_ptr<platform::Button> close = vars()->closeButton;
+  if (!close) return false;
+  close->sendActions();
+  return true;
+}
+
 std::shared_ptr<TADObjectPrivate> TADWebAppViewController::adController() const {
   return vars()->adController;
 }

@@ -25,6 +25,8 @@ class TADWebAppViewController : public TADViewController {
   void viewDidAppear(bool animated) override;
   void viewDidDisappear(bool animated) override;
   void didRotateFromInterfaceOrientation(platform::InterfaceOrientation from) override;
+  // Escape presses the close button.
+  bool performEscape() override;
 
   std::shared_ptr<TADObjectPrivate> adController() const;
   void setAdController(std::shared_ptr<TADObjectPrivate> controller);

@@ -28,16 +28,28 @@ GtkButtonPeer::~GtkButtonPeer() {
 
 void GtkButtonPeer::titleChanged(const std::string& title) {
   gtk_label_set_text(GTK_LABEL(label_), title.c_str());
+  showFrameOnlyWithTitle();
+}
+
+// A button that shows only a picture is drawn as that picture, as the device's custom buttons
+// are: what lies around it stays in sight.
+void GtkButtonPeer::showFrameOnlyWithTitle() {
+  const bool pictureOnly =
+      gtk_widget_get_visible(image_) && !*gtk_label_get_text(GTK_LABEL(label_));
+  gtk_button_set_relief(GTK_BUTTON(button_.get()),
+                        pictureOnly ? GTK_RELIEF_NONE : GTK_RELIEF_NORMAL);
 }
 
 void GtkButtonPeer::imageChanged(const std::string& imagePath) {
   if (imagePath.empty()) {
     gtk_image_clear(GTK_IMAGE(image_));
     gtk_widget_hide(image_);
+    showFrameOnlyWithTitle();
     return;
   }
   gtk_image_set_from_file(GTK_IMAGE(image_), imagePath.c_str());
   gtk_widget_show(image_);
+  showFrameOnlyWithTitle();
 }
 
 void GtkButtonPeer::imageDataChanged(const std::vector<uint8_t>& png, double scale) {
@@ -45,10 +57,12 @@ void GtkButtonPeer::imageDataChanged(const std::vector<uint8_t>& png, double sca
   if (!pixels) {
     gtk_image_clear(GTK_IMAGE(image_));
     gtk_widget_hide(image_);
+    showFrameOnlyWithTitle();
     return;
   }
   gtk_image_set_from_pixbuf(GTK_IMAGE(image_), pixels.get());
   gtk_widget_show(image_);
+  showFrameOnlyWithTitle();
 }
 
 void GtkButtonPeer::clicked(GtkButton*, gpointer self) {

@@ -11,7 +11,8 @@
 namespace platform::gtk {
 
 // A button on a GTK screen: a GtkButton as the content of the button's view, showing the title
-// (cut short with an ellipsis where the frame is too narrow) after the optional image. A click is
+// (cut short with an ellipsis where the frame is too narrow) after the optional image; a button
+// with an image and no title shows the image alone, without the button's frame. A click is
 // reported to the button.
 class GtkButtonPeer : public ButtonPeer {
  public:
@@ -31,6 +32,7 @@ class GtkButtonPeer : public ButtonPeer {
 
  private:
   static void clicked(GtkButton*, gpointer self);
+  void showFrameOnlyWithTitle();
 
   ButtonPeerClient& client_;
   glib::GObjectPtr<GtkWidget> button_;

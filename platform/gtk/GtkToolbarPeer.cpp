@@ -1,6 +1,10 @@
 #include "platform/gtk/GtkToolbarPeer.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <set>
+#include <string>
 
 #include "platform/gtk/GtkPixbuf.h"
 
@@ -14,10 +18,12 @@ GtkToolItem* systemItem(ToolbarItemLook::Kind kind) {
   switch (kind) {
     case ToolbarItemLook::Kind::Refresh:
       return gtk_tool_button_new(
-          gtk_image_new_from_icon_name("view-refresh", GTK_ICON_SIZE_SMALL_TOOLBAR), nullptr);
+          gtk_image_new_from_icon_name("view-refresh-symbolic", GTK_ICON_SIZE_SMALL_TOOLBAR),
+          nullptr);
     case ToolbarItemLook::Kind::Action:
       return gtk_tool_button_new(
-          gtk_image_new_from_icon_name("document-send", GTK_ICON_SIZE_SMALL_TOOLBAR), nullptr);
+          gtk_image_new_from_icon_name("document-send-symbolic", GTK_ICON_SIZE_SMALL_TOOLBAR),
+          nullptr);
     default: {
       // The toolbar shows icons only, so the word itself stands in the icon's place.
       GtkWidget* word = gtk_label_new(nullptr);
@@ -26,6 +32,44 @@ GtkToolItem* systemItem(ToolbarItemLook::Kind kind) {
       return gtk_tool_button_new(word, "Done");
     }
   }
+}
+
+int byte(double component) {
+  return static_cast<int>(std::lround(std::clamp(component, 0.0, 1.0) * 255));
+}
+
+// The style class of toolbars tinted color, its rules added to the program's one style sheet for
+// tinted toolbars the first time it is asked for.
+std::string tintClassFor(const Color& color) {
+  char name[32];
+  std::snprintf(name, sizeof name, "tad-tint-%02x%02x%02x%02x", byte(color.red), byte(color.green),
+                byte(color.blue), byte(color.alpha));
+  static std::set<std::string> known;
+  static std::string sheet;
+  static GtkCssProvider* provider = nullptr;  // lives as long as the program
+  GdkScreen* screen = gdk_screen_get_default();
+  if (!screen || !known.insert(name).second) return name;
+  if (!provider) {
+    provider = gtk_css_provider_new();
+    gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(provider),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+  }
+  const bool dark = 0.299 * color.red + 0.587 * color.green + 0.114 * color.blue < 0.5;
+  const std::string ink = dark ? "255, 255, 255" : "0, 0, 0";
+  // Written without the locale's decimal mark, which style sheets do not read.
+  const long opacity = std::lround(std::clamp(color.alpha, 0.0, 1.0) * 1000);
+  char ground[64];
+  std::snprintf(ground, sizeof ground, "rgba(%d, %d, %d, %ld.%03ld)", byte(color.red),
+                byte(color.green), byte(color.blue), opacity / 1000, opacity % 1000);
+  const std::string bar = std::string("toolbar.") + name;
+  const std::string rules = bar + " { background: " + ground + "; border-color: transparent; }\n" +
+                            bar + " button, " + bar + " label, " + bar + " image { color: rgb(" +
+                            ink + "); }\n" + bar + " button:disabled, " + bar +
+                            " button:disabled label, " + bar +
+                            " button:disabled image { color: rgba(" + ink + ", 0.4); }\n";
+  sheet += rules;
+  gtk_css_provider_load_from_data(provider, sheet.c_str(), -1, nullptr);
+  return name;
 }
 
 }  // namespace
@@ -106,6 +150,13 @@ GtkToolItem* GtkToolbarPeer::makeItem(const ToolbarItemLook& look) {
     gtk_widget_set_size_request(GTK_WIDGET(button), static_cast<int>(std::lround(look.width)), -1);
   g_signal_connect(button, "clicked", G_CALLBACK(clicked), this);
   return button;
+}
+
+void GtkToolbarPeer::tintColorChanged(const Color& color) {
+  GtkStyleContext* style = gtk_widget_get_style_context(toolbar_.get());
+  if (!tintClass_.empty()) gtk_style_context_remove_class(style, tintClass_.c_str());
+  tintClass_ = color.alpha > 0 ? tintClassFor(color) : std::string();
+  if (!tintClass_.empty()) gtk_style_context_add_class(style, tintClass_.c_str());
 }
 
 GtkToolItem* GtkToolbarPeer::item(size_t index) const {

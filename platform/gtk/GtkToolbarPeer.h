@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/ToolbarPeer.h"
@@ -11,9 +12,13 @@ namespace platform::gtk {
 
 // A toolbar on a GTK screen: a GtkToolbar filling the view, rebuilt from the items each time
 // they change. Flexible spaces share the free room; image items show their picture at its size
-// in points; refresh, action and done use the desktop's icons and a "Done" label; an item holding
-// a view shows that view's widget. Each item carries its accessibility name; a click on an
+// in points; refresh, action and done use the desktop's symbolic icons and a "Done" label; an item
+// holding a view shows that view's widget. Each item carries its accessibility name; a click on an
 // enabled item is reported with its index.
+//
+// A tint colours the bar, as on the device, and draws the items' words and symbols in white on a
+// dark tint (black on a light one): the white pictures made for a tinted bar stand out on it. No
+// tint leaves the desktop's own look.
 class GtkToolbarPeer : public ToolbarPeer {
  public:
   GtkToolbarPeer(GtkViewPeer& base, ToolbarPeerClient& client);
@@ -22,6 +27,7 @@ class GtkToolbarPeer : public ToolbarPeer {
   GtkToolbarPeer& operator=(const GtkToolbarPeer&) = delete;
 
   void itemsChanged(const std::vector<ToolbarItemLook>& items) override;
+  void tintColorChanged(const Color& color) override;
 
   GtkToolbar* toolbar() const { return GTK_TOOLBAR(toolbar_.get()); }
   // The tool item at index, for tests that click it.
@@ -34,6 +40,7 @@ class GtkToolbarPeer : public ToolbarPeer {
 
   ToolbarPeerClient& client_;
   glib::GObjectPtr<GtkWidget> toolbar_;
+  std::string tintClass_;
 };
 
 }  // namespace platform::gtk

@@ -12,6 +12,11 @@
 
 namespace platform::gtk {
 
+GtkViewBackend::~GtkViewBackend() {
+  for (auto& [view, watch] : escapeWatches_)
+    g_signal_handler_disconnect(watch.window.get(), watch.handler);
+}
+
 std::unique_ptr<ViewPeer> GtkViewBackend::makeViewPeer(ViewPeerClient& client, const Rect& frame) {
   return std::make_unique<GtkViewPeer>(client, frame);
 }
@@ -57,6 +62,41 @@ void GtkViewBackend::slideModalView(const std::shared_ptr<View>& presented, bool
                            done();
                          });
   }
+}
+
+// A web view beneath a screen that slides away (it draws into a window of its own, several levels
+// down) is not drawn again in the last strip the screen uncovers: that strip would show what lies
+// under the web view until something else redraws it. So once the screen has gone, everything it
+// covered is drawn again.
+void GtkViewBackend::dismissModalView(View& presented) {
+  stopWatchingEscape(presented);
+  glib::GObjectPtr<GtkWidget> host =
+      glib::retain(gtk_widget_get_parent(GtkViewPeer::of(presented).widget()));
+  ViewBackend::dismissModalView(presented);
+  if (host) gtk_widget_queue_draw(host.get());
+}
+
+void GtkViewBackend::stopWatchingEscape(const View& presented) {
+  auto watch = escapeWatches_.find(&presented);
+  if (watch == escapeWatches_.end()) return;
+  g_signal_handler_disconnect(watch->second.window.get(), watch->second.handler);
+  escapeWatches_.erase(watch);
+}
+
+void GtkViewBackend::closeModalViewOnEscape(View& presented, std::function<bool()> escape) {
+  stopWatchingEscape(presented);
+  GtkWidget* window = gtk_widget_get_toplevel(GtkViewPeer::of(presented).widget());
+  if (!GTK_IS_WINDOW(window)) return;
+  using Escape = std::function<bool()>;
+  auto pressed = +[](GtkWidget*, GdkEventKey* event, gpointer data) -> gboolean {
+    const GdkModifierType modifiers = gtk_accelerator_get_default_mod_mask();
+    if (event->keyval != GDK_KEY_Escape || (event->state & modifiers)) return FALSE;
+    return (*static_cast<Escape*>(data))();
+  };
+  gulong handler = g_signal_connect_data(
+      window, "key-press-event", G_CALLBACK(pressed), new Escape(std::move(escape)),
+      [](gpointer data, GClosure*) { delete static_cast<Escape*>(data); }, GConnectFlags(0));
+  escapeWatches_[&presented] = {glib::retain(window), handler};
 }
 
 std::unique_ptr<ToolbarPeer> GtkViewBackend::makeToolbarPeer(ViewPeer& base,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <memory>
 
 #include "platform/ViewBackend.h"
@@ -13,6 +14,7 @@ class GtkViewBackend : public ViewBackend {
  public:
   explicit GtkViewBackend(std::shared_ptr<GtkWebContext> webContext)
       : webContext_(std::move(webContext)) {}
+  ~GtkViewBackend() override;
 
   std::unique_ptr<ViewPeer> makeViewPeer(ViewPeerClient& client, const Rect& frame) override;
   std::unique_ptr<ButtonPeer> makeButtonPeer(ViewPeer& base, ButtonPeerClient& client) override;
@@ -22,6 +24,11 @@ class GtkViewBackend : public ViewBackend {
   std::unique_ptr<ToolbarPeer> makeToolbarPeer(ViewPeer& base, ToolbarPeerClient& client) override;
   std::unique_ptr<ActivityIndicatorPeer> makeActivityIndicatorPeer(ViewPeer& base) override;
   std::unique_ptr<ImageViewPeer> makeImageViewPeer(ViewPeer& base) override;
+  // Has the host redrawn where the view lay once it has gone.
+  void dismissModalView(View& presented) override;
+  // Escape is heard by the desktop window the view is shown in, before the widget with the focus
+  // (a page in a web view among them) sees it.
+  void closeModalViewOnEscape(View& presented, std::function<bool()> escape) override;
   // Slides over kSlideSeconds, quickly at first and gently at the end.
   void slideModalView(const std::shared_ptr<View>& presented, bool in,
                       std::function<void()> done) override;
@@ -29,7 +36,15 @@ class GtkViewBackend : public ViewBackend {
   static constexpr double kSlideSeconds = 0.3;
 
  private:
+  struct EscapeWatch {
+    glib::GObjectPtr<GtkWidget> window;
+    gulong handler = 0;
+  };
+
+  void stopWatchingEscape(const View& presented);
+
   std::shared_ptr<GtkWebContext> webContext_;
+  std::map<const View*, EscapeWatch> escapeWatches_;  // by presented view
 };
 
 }  // namespace platform::gtk

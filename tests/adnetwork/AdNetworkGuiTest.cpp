@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "adnetwork/AdNetwork.h"
@@ -139,6 +142,42 @@ TEST_F(AdNetworkGuiTest, ProbeCreativeAsksShowsAndLogs) {
   EXPECT_TRUE(platform::gtk::testing::pageComesToSay(
       *platform, *webView, "document.getElementById('answer').textContent",
       "tel: yes \u00b7 sms: no"));
+}
+
+// The network's pages that open in a web app screen (its own web app, the click-tracked
+// creative's landing page) keep their title out of the top-left corner, where the screen's close
+// button lies over the page.
+TEST_F(AdNetworkGuiTest, PagesOpenedAsAWebAppKeepTheirTitleClearOfTheCloseButton) {
+  constexpr double kCloseButtonSide = 32;
+  webView->setFrame({0, 0, 320, 480});
+  ASSERT_TRUE(network->pinCreative("webapp"));
+  webView->loadRequest(platform::URLRequest(*base::URL::fromString(network->origin() + "/ad")));
+  ASSERT_TRUE(eventually([&] { return recorder->finishes == 1; }));
+  auto opening = base::URL::fromString(platform::gtk::testing::evaluateIn(
+      *platform, *webView, "document.getElementById('ad').getAttribute('href')"));
+  ASSERT_TRUE(opening);
+  const std::string webApp = queryOf(*opening)["html"];
+  ASSERT_FALSE(webApp.empty());
+
+  const std::vector<std::pair<std::string, std::function<void()>>> pages = {
+      {"web app",
+       [&] { webView->loadHTMLString(webApp, base::URL::fromString(network->origin())); }},
+      {"landing page", [&] {
+         webView->loadRequest(platform::URLRequest(
+             *base::URL::fromString(network->origin() + "/landing/tracked/1")));
+       }}};
+  for (const auto& [name, load] : pages) {
+    SCOPED_TRACE(name);
+    int finishes = recorder->finishes;
+    load();
+    ASSERT_TRUE(eventually([&] { return recorder->finishes > finishes; }));
+    std::string corner = platform::gtk::testing::evaluateIn(
+        *platform, *webView,
+        "var r = document.querySelector('h1').getBoundingClientRect(); r.left + ' ' + r.top");
+    double left = 0, top = 0;
+    ASSERT_EQ(std::sscanf(corner.c_str(), "%lf %lf", &left, &top), 2) << corner;
+    EXPECT_TRUE(left >= kCloseButtonSide || top >= kCloseButtonSide) << corner;
+  }
 }
 
 }  // namespace

@@ -42,4 +42,13 @@ void pressControlWith(GtkWindow* window, guint keyval) {
   XFlush(display);
 }
 
+void pressKey(GtkWindow* window, guint keyval) {
+  movePointer(window, 5, 5);
+  Display* display = displayOf(window);
+  KeyCode key = XKeysymToKeycode(display, keyval);
+  XTestFakeKeyEvent(display, key, True, 0);
+  XTestFakeKeyEvent(display, key, False, 0);
+  XFlush(display);
+}
+
 }  // namespace platform::gtk::testing

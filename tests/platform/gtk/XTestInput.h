@@ -10,5 +10,6 @@ namespace platform::gtk::testing {
 void movePointer(GtkWindow* window, int x, int y);
 void click(GtkWindow* window, unsigned button = 1);
 void pressControlWith(GtkWindow* window, guint keyval);
+void pressKey(GtkWindow* window, guint keyval);
 
 }  // namespace platform::gtk::testing
