@@ -9,6 +9,7 @@
 // The assets (clips/ and interface/) are found in $QUILLBECK_ASSETS, else next to an installed
 // program (../share/quillbeck), else in the source tree it was built from.
 
+#include <glib.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include <string_view>
 
 #include "Classes/quillbeckAdNetworkCheck.h"
+#include "Classes/quillbeckEarlierFiles.h"
 #include "Classes/quillbeckIdentity.h"
 #include "Classes/quillbeckInterface.h"
 #include "Classes/quillbeckScreenshot.h"
@@ -26,6 +28,7 @@
 #include "ads/Utility/TADConfiguration.h"
 #include "base/URL.h"
 #include "platform/Console.h"
+#include "platform/glib/PlistUserDefaults.h"
 #include "platform/gtk/GtkPlatform.h"
 
 namespace {
@@ -128,6 +131,13 @@ std::unique_ptr<adnetwork::AdNetwork> startEmbeddedNetwork() {
   return network;
 }
 
+void moveEarlierFiles(const platform::glib::ApplicationIdentity& identity) {
+  const std::filesystem::path earlier = std::filesystem::path(g_get_user_data_dir()) / "quillbeck";
+  quillbeckMoveEarlierFile(earlier / (identity.applicationId + ".plist"),
+                           platform::glib::PlistUserDefaults::defaultPath(identity));
+  quillbeckMoveEarlierFile(earlier / "Documents", identity.documentsDirectory());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -139,6 +149,7 @@ int main(int argc, char** argv) {
   platform::gtk::GtkPlatform::Options options;
   options.idiom = line->idiom;
   options.identity = quillbeckIdentity();
+  moveEarlierFiles(options.identity);
   options.resourcePath = assets + "/clips";
   options.audioOutput = line->silent || !line->screenshot.empty()
                             ? platform::gtk::GstAudioBackend::Output::Silent
