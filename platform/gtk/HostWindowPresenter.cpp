@@ -50,6 +50,7 @@ void HostWindowPresenter::loadView() {
   view()->setFrame(window_->bounds());
   view()->setAutoresizingMask(kAutoresizingFlexibleWidth | kAutoresizingFlexibleHeight);
   window_->addSubview(view());
+  makeCover();
 }
 
 void HostWindowPresenter::viewWillDisappear(bool animated) {
@@ -94,21 +95,26 @@ void HostWindowPresenter::followHostSize() {
   if (cover_) gtk_window_resize(GTK_WINDOW(cover_.get()), width, height);
 }
 
+// Made with the view, hidden, so that a presented view is in its final window from the start:
+// what watches that window's keys (Escape) is set up as the view is presented, before it shows.
+void HostWindowPresenter::makeCover() {
+  if (cover_) return;
+  cover_ = glib::adopt(GTK_WIDGET(g_object_ref_sink(gtk_window_new(GTK_WINDOW_TOPLEVEL))));
+  gtk_window_set_decorated(GTK_WINDOW(cover_.get()), FALSE);
+  gtk_window_set_title(GTK_WINDOW(cover_.get()), title_.c_str());
+  gtk_window_set_resizable(GTK_WINDOW(cover_.get()), FALSE);
+  gtk_window_set_skip_taskbar_hint(GTK_WINDOW(cover_.get()), TRUE);
+  gtk_window_set_type_hint(GTK_WINDOW(cover_.get()), GDK_WINDOW_TYPE_HINT_DIALOG);
+  gtk_container_add(GTK_CONTAINER(cover_.get()), GtkViewPeer::of(*window_).widget());
+  // The screen closes by its own close control, which tells the banner's delegate; a desktop's
+  // close request (Alt+F4) would destroy the window under it.
+  g_signal_connect(cover_.get(), "delete-event", G_CALLBACK(gtk_true), nullptr);
+}
+
 void HostWindowPresenter::cover() {
   GtkWindow* host = hostWindow();
   followHostSize();
-  if (!cover_) {
-    cover_ = glib::adopt(GTK_WIDGET(g_object_ref_sink(gtk_window_new(GTK_WINDOW_TOPLEVEL))));
-    gtk_window_set_decorated(GTK_WINDOW(cover_.get()), FALSE);
-    gtk_window_set_title(GTK_WINDOW(cover_.get()), title_.c_str());
-    gtk_window_set_resizable(GTK_WINDOW(cover_.get()), FALSE);
-    gtk_window_set_skip_taskbar_hint(GTK_WINDOW(cover_.get()), TRUE);
-    gtk_window_set_type_hint(GTK_WINDOW(cover_.get()), GDK_WINDOW_TYPE_HINT_DIALOG);
-    gtk_container_add(GTK_CONTAINER(cover_.get()), GtkViewPeer::of(*window_).widget());
-    // The screen closes by its own close control, which tells the banner's delegate; a desktop's
-    // close request (Alt+F4) would destroy the window under it.
-    g_signal_connect(cover_.get(), "delete-event", G_CALLBACK(gtk_true), nullptr);
-  }
+  makeCover();
   GtkWindow* covering = GTK_WINDOW(cover_.get());
   gtk_window_set_modal(covering, host != nullptr);
   gtk_window_set_transient_for(covering, host);

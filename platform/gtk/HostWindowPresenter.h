@@ -31,7 +31,7 @@ class HostWindowPresenter : public ViewController {
   // What was presented has gone: the host window is uncovered.
   void viewDidAppear(bool animated) override;
 
-  // The covering window, once a screen has been presented.
+  // The covering window, hidden until a screen is presented; made with this controller's view.
   GtkWindow* coverWindow() const { return cover_ ? GTK_WINDOW(cover_.get()) : nullptr; }
   // The anchor's toplevel window, when it is in one.
   GtkWindow* hostWindow() const;
@@ -41,6 +41,7 @@ class HostWindowPresenter : public ViewController {
   static void toplevelResized(GtkWidget*, GdkRectangle*, gpointer self);
   void watchToplevel();
   void followHostSize();
+  void makeCover();
   void cover();
   void uncover();
 

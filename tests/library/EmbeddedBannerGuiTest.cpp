@@ -28,6 +28,8 @@ class RecordingDelegate : public tad::BannerDelegate {
     events.push_back("fail: " + error.description);
   }
   void bannerWillPresentScreen(tad::Banner&) override { events.push_back("present"); }
+  void bannerWillDismissScreen(tad::Banner&) override { events.push_back("willDismiss"); }
+  void bannerDidDismissScreen(tad::Banner&) override { events.push_back("didDismiss"); }
   std::vector<std::string> events;
 };
 
@@ -123,6 +125,30 @@ class EmbeddedBannerGuiTest : public ::testing::Test {
     ASSERT_TRUE(painted) << (delegate->events.empty() ? "" : delegate->events.back());
   }
 
+  // A real press in the middle of the banner.
+  void clickTheBanner() {
+    int x = 0;
+    int y = 0;
+    gtk_widget_translate_coordinates(banner->widget(), window, tad::Banner::kWidth / 2,
+                                     tad::Banner::kHeight / 2, &x, &y);
+    platform::gtk::testing::movePointer(GTK_WINDOW(window), x, y);
+    platform::gtk::testing::click(GTK_WINDOW(window));
+  }
+
+  // The window shown over the host's, if there is one.
+  GtkWindow* coverWindow() const {
+    GtkWindow* cover = nullptr;
+    GList* toplevels = gtk_window_list_toplevels();
+    for (GList* item = toplevels; item; item = item->next) {
+      GtkWindow* candidate = GTK_WINDOW(item->data);
+      if (candidate != GTK_WINDOW(window) && gtk_widget_get_mapped(GTK_WIDGET(candidate)) &&
+          gtk_window_get_transient_for(candidate) == GTK_WINDOW(window))
+        cover = candidate;
+    }
+    g_list_free(toplevels);
+    return cover;
+  }
+
   test_support::TemporaryFolder home;
   GPid network = 0;
   std::string origin;
@@ -151,26 +177,11 @@ TEST_F(EmbeddedBannerGuiTest, TheHostsIdentityNamesTheFoldersTheLibraryKeepsItsF
 TEST_F(EmbeddedBannerGuiTest, AScreenOpenedFromTheBannerCoversTheHostsWindow) {
   showAnAd();
   runFor(0.3);  // a press right after the ad appeared is no click
-  int x = 0;
-  int y = 0;
-  gtk_widget_translate_coordinates(banner->widget(), window, tad::Banner::kWidth / 2,
-                                   tad::Banner::kHeight / 2, &x, &y);
-  platform::gtk::testing::movePointer(GTK_WINDOW(window), x, y);
-  platform::gtk::testing::click(GTK_WINDOW(window));
+  clickTheBanner();
   ASSERT_TRUE(eventually([&] { return delegate->events.back() == "present"; }));
 
   GtkWindow* cover = nullptr;
-  ASSERT_TRUE(eventually([&] {
-    GList* toplevels = gtk_window_list_toplevels();
-    for (GList* item = toplevels; item; item = item->next) {
-      GtkWindow* candidate = GTK_WINDOW(item->data);
-      if (candidate != GTK_WINDOW(window) && gtk_widget_get_mapped(GTK_WIDGET(candidate)) &&
-          gtk_window_get_transient_for(candidate) == GTK_WINDOW(window))
-        cover = candidate;
-    }
-    g_list_free(toplevels);
-    return cover != nullptr;
-  }));
+  ASSERT_TRUE(eventually([&] { return (cover = coverWindow()) != nullptr; }));
   EXPECT_TRUE(gtk_window_get_modal(cover));
   // Where the host window's content is, at its size.
   ASSERT_TRUE(eventually([&] {
@@ -184,6 +195,30 @@ TEST_F(EmbeddedBannerGuiTest, AScreenOpenedFromTheBannerCoversTheHostsWindow) {
   gdk_window_get_origin(gtk_widget_get_window(GTK_WIDGET(cover)), &coverX, &coverY);
   EXPECT_EQ(coverX, hostX);
   EXPECT_EQ(coverY, hostY);
+}
+
+// Escape in the covering window closes the screen as its close control would; the host window
+// then takes presses again, and a second screen closes the same way.
+TEST_F(EmbeddedBannerGuiTest, EscapeClosesTheScreenOverTheHostsWindow) {
+  showAnAd();
+  runFor(0.3);  // a press right after the ad appeared is no click
+  const std::vector<std::string> once{"receive", "present", "willDismiss", "didDismiss"};
+  for (int round = 1; round <= 2; ++round) {
+    SCOPED_TRACE(round);
+    clickTheBanner();
+    GtkWindow* cover = nullptr;
+    ASSERT_TRUE(eventually([&] { return (cover = coverWindow()) != nullptr; }));
+    runFor(1);  // the screen has slid in and its close control is live
+    platform::gtk::testing::pressKey(cover, GDK_KEY_Escape);
+    ASSERT_TRUE(eventually([&] { return coverWindow() == nullptr; }, 10));
+    ASSERT_TRUE(eventually([&] { return delegate->events.back() == "didDismiss"; }, 5));
+    std::vector<std::string> expected{"receive"};
+    for (int i = 0; i < round; ++i)
+      expected.insert(expected.end(), once.begin() + 1, once.end());
+    EXPECT_EQ(delegate->events, expected);
+    EXPECT_EQ(gtk_grab_get_current(), nullptr);  // nothing modal holds the input any more
+    runFor(0.3);
+  }
 }
 
 TEST_F(EmbeddedBannerGuiTest, TheAdNetworkIsAnHttpOriginAndNothingMore) {
