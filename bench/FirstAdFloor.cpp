@@ -6,12 +6,13 @@
 // 50 ms, the banner's rectangle counted as painted once more than a twentieth of its pixels differ
 // from its top-left one), saves that image as PNG and quits.
 //
-//   first_ad_floor [--screenshot FILE] [--loads N]
+//   first_ad_floor [--screenshot FILE] [--loads N] [--network ORIGIN]
 //
 // It prints on stderr the milliseconds from the process's start (as the kernel records it) to
 // the painted ad. With --loads N it loads the ad page N times in all, one after the other, each
 // until painted, and then prints the resident size of the program and of its web engine's
-// processes (KB): the floor for memory after N loads of the same pages.
+// processes (KB), a second after the last load was painted: the floor for memory after N loads
+// of the same pages. With --network it loads from that ad network (another process) instead.
 
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
@@ -98,11 +99,12 @@ std::pair<long, long> resident() {
 
 struct Floor {
   std::unique_ptr<adnetwork::AdNetwork> network;
+  std::string origin;
   GtkWidget* window = nullptr;
   GtkWidget* stage = nullptr;
   GtkWidget* view = nullptr;
   std::string screenshot;
-  int loadsLeft = 1;
+  int loads = 1;
   int loadsDone = 0;
   bool loadFinished = false;
   gint64 pollingSince = 0;
@@ -144,7 +146,7 @@ bool bannerPainted(GdkPixbuf* picture) {
 
 void loadAd(Floor& floor) {
   floor.loadFinished = false;
-  std::string url = floor.network->origin() + "/ad";
+  std::string url = floor.origin + "/ad";
   webkit_web_view_load_uri(WEBKIT_WEB_VIEW(floor.view), url.c_str());
 }
 
@@ -158,6 +160,14 @@ void finishFirst(Floor& floor, GdkPixbuf* picture) {
   std::fprintf(stderr, "first_ad_floor: first painted ad %.1f ms after start\n", elapsed);
 }
 
+gboolean reportResident(gpointer data) {
+  auto [self, children] = resident();
+  std::fprintf(stderr, "first_ad_floor: after %d loads: program %ld KB, web engine %ld KB\n",
+               static_cast<Floor*>(data)->loadsDone, self, children);
+  gtk_main_quit();
+  return G_SOURCE_REMOVE;
+}
+
 gboolean poll(gpointer data) {
   Floor& floor = *static_cast<Floor*>(data);
   if (floor.loadFinished) {
@@ -169,14 +179,12 @@ gboolean poll(gpointer data) {
     }
     if (picture) g_object_unref(picture);
     if (painted) {
-      if (floor.loadsDone >= floor.loadsLeft) {
-        if (floor.loadsLeft > 1) {
-          auto [self, children] = resident();
-          std::fprintf(stderr,
-                       "first_ad_floor: after %d loads: program %ld KB, web engine %ld KB\n",
-                       floor.loadsDone, self, children);
+      if (floor.loadsDone >= floor.loads) {
+        if (floor.loads > 1) {
+          g_timeout_add(1000, reportResident, data);
+        } else {
+          gtk_main_quit();
         }
-        gtk_main_quit();
         return G_SOURCE_REMOVE;
       }
       floor.pollingSince = g_get_monotonic_time();
@@ -215,19 +223,25 @@ int main(int argc, char** argv) {
     if (argument == "--screenshot" && i + 1 < argc) {
       floor.screenshot = argv[++i];
     } else if (argument == "--loads" && i + 1 < argc) {
-      floor.loadsLeft = std::max(1, std::atoi(argv[++i]));
+      floor.loads = std::max(1, std::atoi(argv[++i]));
+    } else if (argument == "--network" && i + 1 < argc) {
+      floor.origin = argv[++i];
     } else {
-      std::fprintf(stderr, "usage: first_ad_floor [--screenshot FILE] [--loads N]\n");
+      std::fprintf(stderr,
+                   "usage: first_ad_floor [--screenshot FILE] [--loads N] [--network ORIGIN]\n");
       return 2;
     }
   }
   gtk_init(&argc, &argv);
-  base::Error error;
-  floor.network = adnetwork::AdNetwork::start({}, &error);
-  if (!floor.network) {
-    std::fprintf(stderr, "first_ad_floor: the ad network did not start: %s\n",
-                 error.localizedDescription().c_str());
-    return EXIT_FAILURE;
+  if (floor.origin.empty()) {
+    base::Error error;
+    floor.network = adnetwork::AdNetwork::start({}, &error);
+    if (!floor.network) {
+      std::fprintf(stderr, "first_ad_floor: the ad network did not start: %s\n",
+                   error.localizedDescription().c_str());
+      return EXIT_FAILURE;
+    }
+    floor.origin = floor.network->origin();
   }
 
   floor.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
