@@ -1,4 +1,4 @@
-// Reading and writing JSON with our codec and three peer libraries, on the same three documents,
+// Reading and writing JSON with our codec and three peer libraries, on the same documents,
 // in one run. Throughput is counted in bytes of the document's text for reading and writing
 // alike; the table printed at the end gives our throughput as a multiple of each peer's.
 
@@ -30,7 +30,9 @@ const std::vector<Document>& documents() {
                                             {"mixed-1MB", JsonDocuments::mixed()},
                                             {"strings-1MB", JsonDocuments::stringHeavy()},
                                             {"keys-random", JsonDocuments::manyKeys(false)},
-                                            {"keys-colliding", JsonDocuments::manyKeys(true)}};
+                                            {"keys-colliding", JsonDocuments::manyKeys(true)},
+                                            {"coordinates-2MB", JsonDocuments::coordinates()},
+                                            {"catalogue-2MB", JsonDocuments::catalogue()}};
   return all;
 }
 

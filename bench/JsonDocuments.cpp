@@ -8,6 +8,7 @@
 namespace {
 
 constexpr size_t kLargeSize = 1 << 20;
+constexpr size_t kShapeSize = 2 << 20;
 
 // A small deterministic generator (xorshift), so the documents are the same everywhere.
 class Sequence {
@@ -30,6 +31,19 @@ void appendWord(Sequence& sequence, std::string& out) {
                                        "orientation", "landscape",  "unit",     "page",
                                        "script",      "impression", "click",    "network"};
   out += kWords[sequence.below(16)];
+}
+
+// A decimal of 15 to 17 significant digits, its point anywhere from after the first digit to
+// after the fourth, sometimes negative: "-122.33207080000215", "47.606209512345678".
+void appendLongDecimal(Sequence& sequence, std::string& out) {
+  if (sequence.below(2)) out += '-';
+  uint32_t digits = 15 + sequence.below(3);
+  uint32_t point = 1 + sequence.below(4);
+  out += static_cast<char>('1' + sequence.below(9));
+  for (uint32_t i = 1; i < digits; ++i) {
+    if (i == point) out += '.';
+    out += static_cast<char>('0' + sequence.below(10));
+  }
 }
 
 }  // namespace
@@ -185,6 +199,65 @@ std::string JsonDocuments::manyKeys(bool colliding) {
     if (colliding && (std::hash<std::string_view>{}(key)&0xFFF) != 0) continue;
     if (found++ > 0) out += ',';
     out += '"' + key + "\":" + std::to_string(found);
+  }
+  out += '}';
+  return out;
+}
+
+std::string JsonDocuments::coordinates() {
+  Sequence sequence;
+  std::string out = "[";
+  for (uint32_t track = 0; out.size() < kShapeSize; ++track) {
+    if (track > 0) out += ',';
+    out += '[';
+    bool withHeight = sequence.below(3) == 0;
+    for (uint32_t point = 0, points = 4 + sequence.below(60); point < points; ++point) {
+      if (point > 0) out += ',';
+      out += '[';
+      appendLongDecimal(sequence, out);
+      out += ',';
+      appendLongDecimal(sequence, out);
+      if (withHeight) {
+        out += ',';
+        appendLongDecimal(sequence, out);
+      }
+      out += ']';
+    }
+    out += ']';
+  }
+  out += ']';
+  return out;
+}
+
+std::string JsonDocuments::catalogue() {
+  static const char* const kShelves[] = {"A1", "A2", "B4", "C3", "D7", "E2"};
+  Sequence sequence;
+  std::string out = "{";
+  for (uint32_t item = 0; out.size() < kShapeSize; ++item) {
+    if (item > 0) out += ',';
+    out += "\"item-" + std::to_string(100000 + item) + "\":{\"id\":" + std::to_string(item);
+    out += ",\"title\":\"";
+    appendWord(sequence, out);
+    out += ' ';
+    appendWord(sequence, out);
+    out += "\",\"maker\":\"";
+    appendWord(sequence, out);
+    out += " works\",\"price\":" + std::to_string(99 + sequence.below(99900));
+    out += ",\"stock\":" + std::to_string(sequence.below(4) ? sequence.below(500) : 0);
+    out += ",\"weight\":" + std::to_string(5 + sequence.below(20000));
+    out += ",\"rating\":";
+    out += sequence.below(3) ? std::to_string(sequence.below(6)) : "null";
+    out += ",\"reviews\":" + std::to_string(sequence.below(10000));
+    out += ",\"shelf\":\"";
+    out += kShelves[sequence.below(6)];
+    out += "\",\"listed\":" + std::to_string(1700000000 + sequence.below(50000000));
+    out += ",\"replaced_by\":";
+    out += sequence.below(8) ? "null" : std::to_string(sequence.below(item + 1));
+    out += ",\"colour\":";
+    out += sequence.below(2) ? "null" : "\"blue\"";
+    out += ",\"discontinued\":";
+    out += sequence.below(10) ? "false" : "true";
+    out += ",\"note\":null}";
   }
   out += '}';
   return out;

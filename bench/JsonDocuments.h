@@ -19,4 +19,10 @@ class JsonDocuments {
   // hashes agree in the low twelve bits (what an attacker would send to a table indexed by that
   // hash), or drawn at random.
   static std::string manyKeys(bool colliding);
+  // About 2 MB of coordinates: an array of tracks, each an array of short arrays (two or three
+  // decimals of 15 to 17 significant digits, as a double prints when it must round-trip).
+  static std::string coordinates();
+  // About 2 MB shaped like a catalogue: one object of a few thousand small objects that share
+  // their keys, mostly integers, short texts and nulls.
+  static std::string catalogue();
 };
