@@ -21,6 +21,7 @@
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADBannerWebViewDelegate.h"
 #include "ads/View/TADWebView.h"
+#include "base/ASCII.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
@@ -67,13 +68,6 @@ std::optional<std::string> textOf(const base::Value& userInfo, std::string_view 
   const base::Value* value = dictionary ? dictionary->find(key) : nullptr;
   const std::string* text = value ? value->asString() : nullptr;
   return text ? std::optional<std::string>(*text) : std::nullopt;
-}
-
-std::string trimmed(std::string_view text, std::string_view blanks) {
-  size_t first = text.find_first_not_of(blanks);
-  if (first == std::string_view::npos) return {};
-  size_t last = text.find_last_not_of(blanks);
-  return std::string(text.substr(first, last - first + 1));
 }
 
 int32_t orientationFromString(const std::string& text) {
@@ -475,7 +469,7 @@ void TADObjectPrivate::appendURLsFromHeader(std::vector<base::URL>& list,
   std::string_view rest = *header;
   while (true) {
     size_t blank = rest.find(' ');
-    std::string piece = trimmed(rest.substr(0, blank), " \t");
+    std::string piece = base::trimmed(rest.substr(0, blank), " \t");
     if (auto url = base::URL::fromString(piece); url && !url->absoluteString().empty()) {
       list.push_back(*url);
     }
@@ -499,7 +493,7 @@ void TADObjectPrivate::processHTTPHeaders(const TADCachedFile& file) {
 }
 
 void TADObjectPrivate::showAd() {
-  std::string text = trimmed(adHTMLString().value_or(""), " \t\r\n\v\f");
+  std::string text = base::trimmed(adHTMLString().value_or(""), " \t\r\n\v\f");
   std::optional<base::URL> base = adHTMLBaseURL();
   if (text.empty()) {
     takeRefreshPeriodFromHeaders();
@@ -587,7 +581,7 @@ void TADObjectPrivate::cleanupTrackers() {
 // --- Refresh -----------------------------------------------------------------------------------
 
 double TADObjectPrivate::refreshSecondsFromHeader(std::string_view text) {
-  std::string number = trimmed(text, " \t");
+  std::string number = base::trimmed(text, " \t");
   size_t digits = number.find_first_not_of("0123456789");
   if (digits == 0) return 0;
   if (digits != std::string::npos) {
