@@ -40,9 +40,7 @@ std::optional<TADNotification> TADNotification::fromNorvakURL(const base::URL& u
 
 std::optional<std::string> TADNotification::parameter(std::string_view key) const {
   if (!parameters_) return std::nullopt;
-  const base::Value* value = parameters_->find(key);
-  const std::string* text = value ? value->asString() : nullptr;
-  return text ? std::optional(*text) : std::nullopt;
+  return parameters_->stringForKey(key);
 }
 
 std::string TADNotification::description() const {

@@ -63,13 +63,6 @@ base::Dictionary rectEntry(const platform::Rect& rect) {
                           {"h", static_cast<float>(rect.height())}};
 }
 
-std::optional<std::string> textOf(const base::Value& userInfo, std::string_view key) {
-  const base::Dictionary* dictionary = userInfo.asDictionary();
-  const base::Value* value = dictionary ? dictionary->find(key) : nullptr;
-  const std::string* text = value ? value->asString() : nullptr;
-  return text ? std::optional<std::string>(*text) : std::nullopt;
-}
-
 int32_t orientationFromString(const std::string& text) {
   if (text == "any") return 1;
   if (text == "portrait") return 2;
@@ -378,14 +371,16 @@ void TADObjectPrivate::loadAdURL(const base::Value& userInfo) {
     return;
   }
   std::optional<base::URL> url;
-  if (auto text = textOf(userInfo, "url")) url = base::URL::fromString(*text);
+  if (auto text = parameters ? parameters->stringForKey("url") : std::nullopt) {
+    url = base::URL::fromString(*text);
+  }
   if (!url) {
     // An answer without a usable address is as good as none: the load would hang in state 4.
     fail(TADRequestErrorInvalidRequest);
     return;
   }
   changeState(kStateFetchingAdPage);
-  std::optional<std::string> type = textOf(userInfo, "type");
+  std::optional<std::string> type = parameters ? parameters->stringForKey("type") : std::nullopt;
   tad_gig(TADRequestPrivate::requestTypeFromString(type), TADRequest::sdkVersion());
   base::Dictionary signals = request_->spamSignals();
   if (!signals.empty()) {

@@ -21,12 +21,6 @@ namespace {
 
 constexpr std::string_view kMailtoPrefix = "mailto:";
 
-std::optional<std::string> textForKey(const base::Dictionary& fields, std::string_view key) {
-  const base::Value* value = fields.find(key);
-  if (!value || !value->asString()) return std::nullopt;
-  return *value->asString();
-}
-
 }  // namespace
 
 TADOpener::~TADOpener() {
@@ -179,10 +173,10 @@ void TADOpener::openEmailComposer(const std::optional<base::URL>& url) {
   auto composer = std::make_shared<platform::MailComposeViewController>();
   composer->setMailComposeDelegate(weak_from_this());
   composer->setToRecipients({recipient});
-  if (auto cc = textForKey(fields, "cc")) composer->setCcRecipients(base::split(*cc, ','));
-  if (auto bcc = textForKey(fields, "bcc")) composer->setBccRecipients(base::split(*bcc, ','));
-  if (auto subject = textForKey(fields, "subject")) composer->setSubject(*subject);
-  if (auto body = textForKey(fields, "body")) composer->setMessageBody(*body, false);
+  if (auto cc = fields.stringForKey("cc")) composer->setCcRecipients(base::split(*cc, ','));
+  if (auto bcc = fields.stringForKey("bcc")) composer->setBccRecipients(base::split(*bcc, ','));
+  if (auto subject = fields.stringForKey("subject")) composer->setSubject(*subject);
+  if (auto body = fields.stringForKey("body")) composer->setMessageBody(*body, false);
   presenter->presentModalViewController(composer, true);
   didOpen();
 }

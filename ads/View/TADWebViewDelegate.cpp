@@ -160,8 +160,7 @@ void TADWebViewDelegate::evaluateJavaScriptInOpener(
     const base::Dictionary& parameters, const std::shared_ptr<platform::WebView>& webView) {
   auto opening = openingWebView();
   if (!opening) return;
-  const base::Value* js = parameters.find("js");
-  std::string script = js && js->asString() ? *js->asString() : std::string();
+  std::string script = parameters.stringForKey("js").value_or("");
   std::weak_ptr<platform::WebView> requester = webView;
   opening->evaluateJavaScript(script, [requester](const std::string& result) {
     auto target = requester.lock();
