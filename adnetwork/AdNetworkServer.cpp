@@ -6,6 +6,7 @@
 #include <sstream>
 #include <vector>
 
+#include "base/ASCII.h"
 #include "base/URL.h"
 
 namespace adnetwork {
@@ -58,10 +59,7 @@ std::map<std::string, std::string> headersOf(SoupServerMessage* message) {
   const char* name = nullptr;
   const char* value = nullptr;
   while (soup_message_headers_iter_next(&iter, &name, &value)) {
-    std::string lower(name);
-    for (char& c : lower)
-      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    headers[lower] = value;
+    headers[base::lowercased(name)] = value;
   }
   return headers;
 }

@@ -8,9 +8,8 @@ namespace adnetwork {
 namespace {
 
 std::string text(const base::Value& entry, std::string_view key) {
-  const base::Value* value = entry.find(key);
-  const std::string* string = value ? value->asString() : nullptr;
-  return string ? *string : std::string();
+  const base::Dictionary* fields = entry.asDictionary();
+  return fields ? fields->stringForKey(key).value_or("") : std::string();
 }
 
 std::string contentTypeOf(std::string_view fileName) {

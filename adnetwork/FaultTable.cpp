@@ -5,6 +5,8 @@
 #include <sstream>
 #include <vector>
 
+#include "base/ASCII.h"
+
 namespace adnetwork {
 
 namespace {
@@ -43,16 +45,6 @@ constexpr std::pair<const char*, Route> kRouteNames[] = {
     {"tracking", Route::Tracking},
     {"landing", Route::Landing},
 };
-
-std::vector<std::string> split(const std::string& text, char separator) {
-  std::vector<std::string> pieces;
-  std::stringstream stream(text);
-  std::string piece;
-  while (std::getline(stream, piece, separator))
-    pieces.push_back(piece);
-  if (!text.empty() && text.back() == separator) pieces.emplace_back();
-  return pieces;
-}
 
 std::optional<double> number(const std::string& text) {
   if (text.empty()) return std::nullopt;
@@ -143,7 +135,7 @@ std::optional<AdNetwork::FaultPlan> FaultTable::take(Route route) {
 
 std::optional<std::pair<Route, AdNetwork::FaultPlan>> FaultTable::parse(const std::string& text,
                                                                         base::Error* error) {
-  std::vector<std::string> pieces = split(text, ':');
+  std::vector<std::string> pieces = base::split(text, ':');
   if (pieces.size() < 2) {
     refuse(error, text, "expected <route>:<fault>[:<number>]");
     return std::nullopt;

@@ -16,23 +16,15 @@ Error Error::withDescription(std::string domain, int64_t code, std::string descr
   return Error(std::move(domain), code, std::move(info), std::move(underlying));
 }
 
-namespace {
-std::string stringFor(const Dictionary& info, std::string_view key) {
-  const Value* value = info.find(key);
-  const std::string* text = value ? value->asString() : nullptr;
-  return text ? *text : std::string();
-}
-}  // namespace
-
 std::string Error::localizedDescription() const {
-  std::string text = stringFor(userInfo_, kLocalizedDescriptionKey);
+  std::string text = userInfo_.stringForKey(kLocalizedDescriptionKey).value_or("");
   if (!text.empty()) return text;
   return "The operation couldn't be completed. (" + domain_ + " error " + std::to_string(code_) +
          ".)";
 }
 
 std::string Error::localizedFailureReason() const {
-  return stringFor(userInfo_, kLocalizedFailureReasonKey);
+  return userInfo_.stringForKey(kLocalizedFailureReasonKey).value_or("");
 }
 
 std::string Error::description() const {

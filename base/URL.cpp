@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "base/ASCII.h"
+
 namespace base {
 
 namespace {
@@ -305,11 +307,11 @@ std::string URL::path() const {
 }
 
 bool URL::isFileURL() const {
-  if (scheme_.size() != 4) return false;
-  for (size_t i = 0; i < 4; ++i) {
-    if (std::tolower(static_cast<unsigned char>(scheme_[i])) != "file"[i]) return false;
-  }
-  return true;
+  return hasScheme("file");
+}
+
+bool URL::hasScheme(std::string_view scheme) const {
+  return equalsIgnoringCase(scheme_, scheme);
 }
 
 }  // namespace base

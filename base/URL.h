@@ -34,6 +34,8 @@ class URL {
   // Text after '?' up to '#', as written; none when the text has no '?'.
   const std::optional<std::string>& query() const { return query_; }
   const std::optional<std::string>& fragment() const { return fragment_; }
+  // Whether the scheme is the given one, ignoring ASCII case ("HTTP" is "http").
+  bool hasScheme(std::string_view scheme) const;
   bool isFileURL() const;
 
   friend bool operator==(const URL& a, const URL& b) { return a.text_ == b.text_; }

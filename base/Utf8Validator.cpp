@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace base {
+
 bool Utf8Validator::isValid(std::string_view bytes) {
   const char* p = bytes.data();
   const char* end = p + bytes.size();
@@ -21,3 +23,5 @@ bool Utf8Validator::isValid(std::string_view bytes) {
   }
   return true;
 }
+
+}  // namespace base

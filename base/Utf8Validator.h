@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string_view>
 
+namespace base {
+
 class Utf8Validator {
  public:
   static bool isValid(std::string_view bytes);
@@ -40,3 +42,5 @@ class Utf8Validator {
  private:
   static bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 };
+
+}  // namespace base

@@ -280,6 +280,12 @@ Value* Dictionary::find(std::string_view key) {
   return position == entries_.size() ? nullptr : &entries_[position].second;
 }
 
+std::optional<std::string> Dictionary::stringForKey(std::string_view key) const {
+  const Value* value = find(key);
+  const std::string* text = value ? value->asString() : nullptr;
+  return text ? std::optional<std::string>(*text) : std::nullopt;
+}
+
 Value& Dictionary::set(std::string key, Value value) {
   if (!index_) {
     for (Entry& entry : entries_) {

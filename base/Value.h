@@ -5,6 +5,7 @@
 #include <iosfwd>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -51,6 +52,9 @@ class Dictionary {
   const Value* find(std::string_view key) const;
   Value* find(std::string_view key);
   bool contains(std::string_view key) const { return find(key) != nullptr; }
+  // The string under the key; none when the key is absent or holds another kind (a number is
+  // no string here).
+  std::optional<std::string> stringForKey(std::string_view key) const;
 
   // Inserts or replaces; returns the stored value.
   Value& set(std::string key, Value value);

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <numeric>
 
-#include "encoding/RookAssertion.h"
 #include "base/Utf8Validator.h"
+#include "encoding/RookAssertion.h"
 
 namespace {
 
@@ -254,7 +254,7 @@ std::optional<std::string> RookStringEncoding::stringByDecoding(std::string_view
   auto bytes = decode(text);
   if (!bytes) return std::nullopt;
   std::string decoded(bytes->begin(), bytes->end());
-  if (!Utf8Validator::isValid(decoded)) return std::nullopt;
+  if (!base::Utf8Validator::isValid(decoded)) return std::nullopt;
   return decoded;
 }
 

@@ -34,17 +34,17 @@ bool hasUpperCaseLetter(std::string_view text) {
 
 void checkParameters(const base::Dictionary& parameters, std::string_view input) {
   for (const auto& [key, value] : parameters) {
-    require(Utf8Validator::isValid(key), "a parameter key is not text", input);
+    require(base::Utf8Validator::isValid(key), "a parameter key is not text", input);
     require(!hasUpperCaseLetter(key), "a parameter key is not lower case", input);
     const std::string* text = value.asString();
     require(text != nullptr, "a parameter value is not a string", input);
-    require(Utf8Validator::isValid(*text), "a parameter value is not text", input);
+    require(base::Utf8Validator::isValid(*text), "a parameter value is not text", input);
   }
 }
 
 void checkGMSG(const TADNotification& message, const base::URL& url, std::string_view input) {
   std::string path = url.path();
-  size_t first = Utf8Validator::sequenceLength(path.data(), path.data() + path.size());
+  size_t first = base::Utf8Validator::sequenceLength(path.data(), path.data() + path.size());
   require(first > 0 && message.name() == path.substr(first),
           "the name is not the path after its first character", input);
   require(message.parameters() == TADNetworkUtilities::dictionaryFromQueryString(url.query()),
@@ -86,12 +86,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (!message) {
     require(TADNotification::isNorvakNotificationURL(*url) || url->path().empty() ||
-                !Utf8Validator::isValid(url->path()),
+                !base::Utf8Validator::isValid(url->path()),
             "a gmsg address with a name gave no message", input);
     return 0;
   }
 
-  require(Utf8Validator::isValid(message->name()), "the name is not text", input);
+  require(base::Utf8Validator::isValid(message->name()), "the name is not text", input);
   if (message->parameters()) checkParameters(*message->parameters(), input);
   if (TADNotification::isGMSGNotificationURL(*url)) {
     checkGMSG(*message, *url, input);

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "ads/Opener/TADOpenGate.h"
+#include "base/ASCII.h"
 #include "base/URL.h"
 
 namespace {
@@ -27,13 +28,6 @@ void require(bool condition, const char* what, std::string_view input) {
   if (condition) return;
   std::fprintf(stderr, "%s\ninput: %.*s\n", what, int(input.size()), input.data());
   std::abort();
-}
-
-std::string lowercased(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-  }
-  return text;
 }
 
 std::optional<double> pressAge(uint8_t choice, std::string_view& rest) {
@@ -80,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(age && *age >= 0 && *age < TADOpenGate::kActivationLifetime && !used,
             "opened without a live, unused press", input);
   }
-  const std::string scheme = url ? lowercased(url->scheme()) : std::string();
+  const std::string scheme = url ? base::lowercased(url->scheme()) : std::string();
   switch (opening) {
     case Opening::OtherApplication:
       require(url && (scheme == "http" || scheme == "https") && !url->host().empty(),

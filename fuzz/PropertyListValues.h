@@ -44,14 +44,14 @@ inline bool sameValue(const base::Value& a, const base::Value& b) {
 // Whether every string and key is UTF-8. libplist writes one that is not as an empty UTF-16
 // string, which it then refuses to read, so only such values can be expected to travel.
 inline bool isAllUtf8(const base::Value& value) {
-  if (const std::string* text = value.asString()) return Utf8Validator::isValid(*text);
+  if (const std::string* text = value.asString()) return base::Utf8Validator::isValid(*text);
   if (const base::Array* array = value.asArray()) {
     for (const base::Value& item : *array) {
       if (!isAllUtf8(item)) return false;
     }
   } else if (const base::Dictionary* dictionary = value.asDictionary()) {
     for (const auto& entry : *dictionary) {
-      if (!Utf8Validator::isValid(entry.first) || !isAllUtf8(entry.second)) return false;
+      if (!base::Utf8Validator::isValid(entry.first) || !isAllUtf8(entry.second)) return false;
     }
   }
   return true;

@@ -36,8 +36,8 @@ bool hasUpperCaseAscii(std::string_view text) {
 void checkParsedQuery(std::string_view text) {
   base::Dictionary pairs = TADNetworkUtilities::dictionaryFromQueryString(std::string(text));
   for (const auto& [key, value] : pairs) {
-    require(Utf8Validator::isValid(key) && value.isString() &&
-                Utf8Validator::isValid(*value.asString()),
+    require(base::Utf8Validator::isValid(key) && value.isString() &&
+                base::Utf8Validator::isValid(*value.asString()),
             "a parsed pair is not UTF-8 text", text);
     require(!hasUpperCaseAscii(key), "a parsed key kept an upper-case letter", text);
   }
@@ -75,7 +75,7 @@ void checkAppended(const base::URL& url, std::string_view value, std::string_vie
   if (url.query() && url.query()->empty()) return;
   require(TADNetworkUtilities::parameterValueForKey(kAppendedKey, *appended) == escaped,
           "an appended pair does not read back by its key", input);
-  if (!Utf8Validator::isValid(value)) return;
+  if (!base::Utf8Validator::isValid(value)) return;
   base::Dictionary pairs = TADNetworkUtilities::dictionaryFromQueryString(appended->query());
   const base::Value* parsed = pairs.find(kAppendedKey);
   require(parsed && *parsed == base::Value(std::string(value)),

@@ -809,7 +809,7 @@ std::optional<Value> JsonReader::read(const char* text, size_t length, bool allo
   }
   std::string_view unchecked =
       read ? std::string_view(c_, static_cast<size_t>(end_ - c_)) : std::string_view(text, length);
-  if (malformedUtf8_ || !Utf8Validator::isValid(unchecked)) {
+  if (malformedUtf8_ || !base::Utf8Validator::isValid(unchecked)) {
     fail(error, kNoInput, "Input was 'nil'");
     return std::nullopt;
   }
@@ -1002,7 +1002,7 @@ inline bool JsonReader::skipRun() {
       }
     }
     do {
-      size_t length = Utf8Validator::sequenceLength(cursor, end);
+      size_t length = base::Utf8Validator::sequenceLength(cursor, end);
       if (length == 0) {
         c_ = cursor;
         return false;

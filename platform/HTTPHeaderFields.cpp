@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "base/ASCII.h"
+
 namespace platform {
 
 bool HTTPHeaderFields::sameName(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char x, char y) { return lower(x) == lower(y); });
+  return base::equalsIgnoringCase(a, b);
 }
 
 HTTPHeaderFields::HTTPHeaderFields(std::initializer_list<Field> fields) {

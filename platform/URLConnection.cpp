@@ -2,17 +2,15 @@
 
 #include <algorithm>
 
+#include "base/URL.h"
 #include "platform/URLError.h"
 
 namespace platform {
 
 namespace {
 
-bool isLoadableScheme(std::string scheme) {
-  std::transform(scheme.begin(), scheme.end(), scheme.begin(), [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  return scheme == "http" || scheme == "https";
+bool isLoadableScheme(const base::URL& url) {
+  return url.hasScheme("http") || url.hasScheme("https");
 }
 
 bool isFieldName(std::string_view name) {
@@ -31,7 +29,7 @@ bool isFieldValue(std::string_view value) {
 
 std::optional<base::Error> URLConnection::checkRequest(const URLRequest& request) {
   const std::string url = request.url().absoluteString();
-  if (!isLoadableScheme(request.url().scheme())) {
+  if (!isLoadableScheme(request.url())) {
     return URLError::make(URLError::UnsupportedURL, url, "only http and https URLs are loaded");
   }
   for (const auto& [name, value] : request.allHTTPHeaderFields()) {

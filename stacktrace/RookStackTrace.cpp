@@ -29,7 +29,7 @@ std::string_view lastPathComponent(std::string_view path) {
 }
 
 std::string_view displayedFileName(const char* fileName) {
-  if (fileName == nullptr || !Utf8Validator::isValid(fileName)) return kUnknownText;
+  if (fileName == nullptr || !base::Utf8Validator::isValid(fileName)) return kUnknownText;
   return lastPathComponent(fileName);
 }
 

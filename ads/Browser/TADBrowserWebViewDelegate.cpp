@@ -18,13 +18,11 @@ bool TADBrowserWebViewDelegate::webViewShouldStartLoadWithRequest(
     platform::WebViewNavigationType navigationType) {
   if (navigationType == platform::WebViewNavigationType::LinkClicked ||
       navigationType == platform::WebViewNavigationType::FormSubmitted) {
-    std::string scheme = request.url().scheme();
-    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
-                   [](unsigned char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : char(c); });
+    const base::URL url = request.url();
     TADStatistics& statistics = TADStatistics::sharedStatistics();
-    if (scheme == "http")
+    if (url.hasScheme("http"))
       statistics.incrementPageNavigationCount();
-    else if (scheme == "https")
+    else if (url.hasScheme("https"))
       statistics.incrementSSLPageNavigationCount();
   }
   return TADWebViewDelegate::webViewShouldStartLoadWithRequest(webView, request, navigationType);

@@ -109,7 +109,7 @@ std::optional<std::string> TADCachedFile::content() {
   std::optional<std::string> path = filePath();
   if (!path) return std::nullopt;
   std::optional<std::string> text = base::readFile(*path);
-  if (!text || !Utf8Validator::isValid(*text)) return std::nullopt;
+  if (!text || !base::Utf8Validator::isValid(*text)) return std::nullopt;
   return text;
 }
 

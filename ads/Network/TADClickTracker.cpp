@@ -6,6 +6,7 @@
 
 #include "ads/Request/TADRequestError.h"
 #include "ads/Statistics/TADStatistics.h"
+#include "base/ASCII.h"
 #include "platform/Platform.h"
 
 std::shared_ptr<TADClickTracker> TADClickTracker::init() {
@@ -77,10 +78,7 @@ void TADClickTracker::endBackgroundTask() {
 
 std::optional<base::Error> TADClickTracker::cachedFileShouldRedirectToURL(TADCachedFile& file,
                                                                           const base::URL& url) {
-  std::string scheme = url.scheme();
-  std::transform(scheme.begin(), scheme.end(), scheme.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (scheme.starts_with("http")) return std::nullopt;
+  if (base::lowercased(url.scheme()).starts_with("http")) return std::nullopt;
   // Another application's address is where the click was meant to go: the tracking is done, and
   // the fetch stops here (its failure report is then ignored).
   cachedFileDownloadDidEnd(file);

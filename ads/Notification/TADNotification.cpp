@@ -15,10 +15,10 @@ std::optional<TADNotification> TADNotification::fromGMSGURL(const base::URL& url
   std::string path = url.path();
   // Names become notification names and script text: a path that decodes to bytes that are no
   // text names nothing.
-  if (path.empty() || !Utf8Validator::isValid(path)) return std::nullopt;
+  if (path.empty() || !base::Utf8Validator::isValid(path)) return std::nullopt;
   // The first character is the "/" after the host; an address without a host may start its
   // path with any character, which goes whole.
-  size_t first = Utf8Validator::sequenceLength(path.data(), path.data() + path.size());
+  size_t first = base::Utf8Validator::sequenceLength(path.data(), path.data() + path.size());
   return TADNotification(path.substr(first),
                          TADNetworkUtilities::dictionaryFromQueryString(url.query()));
 }
@@ -40,9 +40,7 @@ std::optional<TADNotification> TADNotification::fromNorvakURL(const base::URL& u
 
 std::optional<std::string> TADNotification::parameter(std::string_view key) const {
   if (!parameters_) return std::nullopt;
-  const base::Value* value = parameters_->find(key);
-  const std::string* text = value ? value->asString() : nullptr;
-  return text ? std::optional(*text) : std::nullopt;
+  return parameters_->stringForKey(key);
 }
 
 std::string TADNotification::description() const {

@@ -21,6 +21,7 @@
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADBannerWebViewDelegate.h"
 #include "ads/View/TADWebView.h"
+#include "base/ASCII.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
@@ -60,20 +61,6 @@ base::Dictionary rectEntry(const platform::Rect& rect) {
                           {"y", static_cast<float>(rect.minY())},
                           {"w", static_cast<float>(rect.width())},
                           {"h", static_cast<float>(rect.height())}};
-}
-
-std::optional<std::string> textOf(const base::Value& userInfo, std::string_view key) {
-  const base::Dictionary* dictionary = userInfo.asDictionary();
-  const base::Value* value = dictionary ? dictionary->find(key) : nullptr;
-  const std::string* text = value ? value->asString() : nullptr;
-  return text ? std::optional<std::string>(*text) : std::nullopt;
-}
-
-std::string trimmed(std::string_view text, std::string_view blanks) {
-  size_t first = text.find_first_not_of(blanks);
-  if (first == std::string_view::npos) return {};
-  size_t last = text.find_last_not_of(blanks);
-  return std::string(text.substr(first, last - first + 1));
 }
 
 int32_t orientationFromString(const std::string& text) {
@@ -384,14 +371,16 @@ void TADObjectPrivate::loadAdURL(const base::Value& userInfo) {
     return;
   }
   std::optional<base::URL> url;
-  if (auto text = textOf(userInfo, "url")) url = base::URL::fromString(*text);
+  if (auto text = parameters ? parameters->stringForKey("url") : std::nullopt) {
+    url = base::URL::fromString(*text);
+  }
   if (!url) {
     // An answer without a usable address is as good as none: the load would hang in state 4.
     fail(TADRequestErrorInvalidRequest);
     return;
   }
   changeState(kStateFetchingAdPage);
-  std::optional<std::string> type = textOf(userInfo, "type");
+  std::optional<std::string> type = parameters ? parameters->stringForKey("type") : std::nullopt;
   tad_gig(TADRequestPrivate::requestTypeFromString(type), TADRequest::sdkVersion());
   base::Dictionary signals = request_->spamSignals();
   if (!signals.empty()) {
@@ -475,7 +464,7 @@ void TADObjectPrivate::appendURLsFromHeader(std::vector<base::URL>& list,
   std::string_view rest = *header;
   while (true) {
     size_t blank = rest.find(' ');
-    std::string piece = trimmed(rest.substr(0, blank), " \t");
+    std::string piece = base::trimmed(rest.substr(0, blank), " \t");
     if (auto url = base::URL::fromString(piece); url && !url->absoluteString().empty()) {
       list.push_back(*url);
     }
@@ -499,7 +488,7 @@ void TADObjectPrivate::processHTTPHeaders(const TADCachedFile& file) {
 }
 
 void TADObjectPrivate::showAd() {
-  std::string text = trimmed(adHTMLString().value_or(""), " \t\r\n\v\f");
+  std::string text = base::trimmed(adHTMLString().value_or(""), " \t\r\n\v\f");
   std::optional<base::URL> base = adHTMLBaseURL();
   if (text.empty()) {
     takeRefreshPeriodFromHeaders();
@@ -587,7 +576,7 @@ void TADObjectPrivate::cleanupTrackers() {
 // --- Refresh -----------------------------------------------------------------------------------
 
 double TADObjectPrivate::refreshSecondsFromHeader(std::string_view text) {
-  std::string number = trimmed(text, " \t");
+  std::string number = base::trimmed(text, " \t");
   size_t digits = number.find_first_not_of("0123456789");
   if (digits == 0) return 0;
   if (digits != std::string::npos) {

@@ -1,6 +1,7 @@
 #include "ads/Opener/TADOpenGate.h"
 
 #include "ads/View/TADWebViewPrivate.h"
+#include "base/ASCII.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
 
@@ -10,33 +11,24 @@ using Source = TADOpenGate::Source;
 using Opening = TADOpenGate::Opening;
 using Verdict = TADOpenGate::Verdict;
 
-std::string lowercasedScheme(const base::URL& url) {
-  std::string scheme = url.scheme();
-  for (char& c : scheme) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-  }
-  return scheme;
-}
-
-bool isWebScheme(const std::string& scheme) {
-  return scheme == "http" || scheme == "https";
+bool isWebScheme(const base::URL& url) {
+  return url.hasScheme("http") || url.hasScheme("https");
 }
 
 // The address rules: what each opening takes, whoever asks.
 Verdict addressVerdict(Opening opening, const std::optional<base::URL>& url) {
   if (!url) return opening == Opening::WebApp ? Verdict::Allowed : Verdict::NoAddress;
-  const std::string scheme = lowercasedScheme(*url);
-  if (scheme == "file") return Verdict::LocalAddress;
+  if (url->hasScheme("file")) return Verdict::LocalAddress;
   switch (opening) {
     case Opening::OtherApplication:
-      if (!isWebScheme(scheme)) return Verdict::Scheme;
+      if (!isWebScheme(*url)) return Verdict::Scheme;
       // "http:/etc/passwd" has no host: a handler may well take it for a local path.
       return url->host().empty() ? Verdict::LocalAddress : Verdict::Allowed;
     case Opening::Browser:
     case Opening::WebApp:
-      return isWebScheme(scheme) ? Verdict::Allowed : Verdict::Scheme;
+      return isWebScheme(*url) ? Verdict::Allowed : Verdict::Scheme;
     case Opening::MailComposer:
-      return scheme == "mailto" ? Verdict::Allowed : Verdict::Scheme;
+      return url->hasScheme("mailto") ? Verdict::Allowed : Verdict::Scheme;
   }
   return Verdict::Scheme;
 }
@@ -119,7 +111,7 @@ std::string TADOpenGate::refusalLine(Verdict verdict, Source source, Opening ope
                                      const std::optional<base::URL>& url) {
   std::string line = std::string("<Talvik> Refused to open ") + openingName(opening) + " from " +
                      sourceName(source) + ": ";
-  const std::string scheme = url ? lowercasedScheme(*url) : std::string();
+  const std::string scheme = url ? base::lowercased(url->scheme()) : std::string();
   switch (verdict) {
     case Verdict::Allowed:
       return std::string();

@@ -12,6 +12,7 @@
 #include "ads/Utility/TADNetworkUtilities.h"
 #include "ads/View/TADWebView.h"
 #include "ads/WebApp/TADWebAppViewController.h"
+#include "base/ASCII.h"
 #include "platform/Application.h"
 #include "platform/RunLoop.h"
 #include "platform/ViewController.h"
@@ -19,22 +20,6 @@
 namespace {
 
 constexpr std::string_view kMailtoPrefix = "mailto:";
-
-std::vector<std::string> splitAtCommas(const std::string& text) {
-  std::vector<std::string> pieces;
-  size_t start = 0;
-  for (size_t end; (end = text.find(',', start)) != std::string::npos; start = end + 1) {
-    pieces.push_back(text.substr(start, end - start));
-  }
-  pieces.push_back(text.substr(start));
-  return pieces;
-}
-
-std::optional<std::string> textForKey(const base::Dictionary& fields, std::string_view key) {
-  const base::Value* value = fields.find(key);
-  if (!value || !value->asString()) return std::nullopt;
-  return *value->asString();
-}
 
 }  // namespace
 
@@ -188,10 +173,10 @@ void TADOpener::openEmailComposer(const std::optional<base::URL>& url) {
   auto composer = std::make_shared<platform::MailComposeViewController>();
   composer->setMailComposeDelegate(weak_from_this());
   composer->setToRecipients({recipient});
-  if (auto cc = textForKey(fields, "cc")) composer->setCcRecipients(splitAtCommas(*cc));
-  if (auto bcc = textForKey(fields, "bcc")) composer->setBccRecipients(splitAtCommas(*bcc));
-  if (auto subject = textForKey(fields, "subject")) composer->setSubject(*subject);
-  if (auto body = textForKey(fields, "body")) composer->setMessageBody(*body, false);
+  if (auto cc = fields.stringForKey("cc")) composer->setCcRecipients(base::split(*cc, ','));
+  if (auto bcc = fields.stringForKey("bcc")) composer->setBccRecipients(base::split(*bcc, ','));
+  if (auto subject = fields.stringForKey("subject")) composer->setSubject(*subject);
+  if (auto body = fields.stringForKey("body")) composer->setMessageBody(*body, false);
   presenter->presentModalViewController(composer, true);
   didOpen();
 }

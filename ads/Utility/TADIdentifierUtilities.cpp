@@ -12,6 +12,7 @@
 #include "ads/Utility/TADIdentifierParameters.h"
 #include "ads/Utility/TADNumberUtilities.h"
 #include "ads/Utility/TADPropertyListReader.h"
+#include "base/ASCII.h"
 #include "base/URL.h"
 #include "platform/Application.h"
 #include "platform/AudioSession.h"
@@ -45,14 +46,6 @@ std::optional<std::string> md5Hex(std::string_view bytes) {
     return std::nullopt;
   }
   return upperHex(digest, length);
-}
-
-// Lower-cases ASCII letters only: language tags are ASCII, and other bytes must stay valid UTF-8.
-std::string asciiLowercase(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
 }
 
 int32_t routeCode(const std::string& name) {
@@ -189,7 +182,7 @@ std::optional<std::string> TADIdentifierUtilities::locale() {
   if (!list || list->empty()) return std::nullopt;
   const std::string* first = list->front().asString();
   if (!first) return std::nullopt;
-  locale_ = asciiLowercase(*first);
+  locale_ = base::lowercased(*first);
   return locale_;
 }
 

@@ -37,7 +37,7 @@ std::optional<std::string> unescape(std::string_view text) {
     bytes += static_cast<char>(high * 16 + low);
     i += 2;
   }
-  if (!Utf8Validator::isValid(bytes)) return std::nullopt;
+  if (!base::Utf8Validator::isValid(bytes)) return std::nullopt;
   return bytes;
 }
 
@@ -53,7 +53,7 @@ std::string lowercased(std::string_view text) {
       ++i;
       continue;
     }
-    size_t length = Utf8Validator::sequenceLength(text.data() + i, text.data() + text.size());
+    size_t length = base::Utf8Validator::sequenceLength(text.data() + i, text.data() + text.size());
     if (length != 2) {
       out.append(text.substr(i, length ? length : 1));
       i += length ? length : 1;

@@ -7,6 +7,7 @@
 #include "ads/Statistics/TADStatisticsParameters.h"
 #include "ads/Timing/TADTiming.h"
 #include "ads/View/TADWebView.h"
+#include "base/ASCII.h"
 
 std::shared_ptr<TADBannerWebViewDelegate> TADBannerWebViewDelegate::initWithObjectPrivate(
     const std::shared_ptr<TADObjectPrivate>& object, std::shared_ptr<TADOpener> opener) {
@@ -56,10 +57,7 @@ bool TADBannerWebViewDelegate::webViewShouldStartLoadWithRequest(
     return false;
   }
   opener()->setReferringURL(webView.currentURL());
-  std::string scheme = clickURL.scheme();
-  for (char& c : scheme)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (scheme.starts_with("http")) {
+  if (base::lowercased(clickURL.scheme()).starts_with("http")) {
     int orientations = object->supportedOrientations();
     if (!object->pendingClickURLs().empty()) {
       opener()->openWebApp(clickURL, orientations);

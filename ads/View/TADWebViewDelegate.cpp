@@ -9,6 +9,7 @@
 #include "ads/Utility/TADIdentifierUtilities.h"
 #include "ads/Utility/TADNetworkUtilities.h"
 #include "ads/View/TADRelinquishableScreen.h"
+#include "base/ASCII.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
@@ -18,24 +19,6 @@
 #include "signals/TADSignals.h"
 
 namespace {
-
-std::string lowercasedASCII(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-  }
-  return out;
-}
-
-std::vector<std::string> split(std::string_view text, char separator) {
-  std::vector<std::string> pieces;
-  size_t start = 0;
-  for (size_t end; (end = text.find(separator, start)) != std::string_view::npos; start = end + 1) {
-    pieces.emplace_back(text.substr(start, end - start));
-  }
-  pieces.emplace_back(text.substr(start));
-  return pieces;
-}
 
 // The web view as a notification object that deferred work keeps alive until it runs.
 std::shared_ptr<const void> retainedObject(platform::WebView& webView) {
@@ -81,7 +64,6 @@ bool TADWebViewDelegate::webViewShouldStartLoadWithRequest(
   auto self = weak_from_this().lock();
   auto view = webView.weak_from_this().lock();
   const base::URL url = request.url();
-  const std::string scheme = lowercasedASCII(url.scheme());
   if (auto userAgent = request.valueForHTTPHeaderField("User-Agent")) {
     TADNetworkUtilities::setUserAgentString(*userAgent);
   }
@@ -102,12 +84,12 @@ bool TADWebViewDelegate::webViewShouldStartLoadWithRequest(
       navigationType == platform::WebViewNavigationType::Other && url.path().size() < 2;
   if (!isBareProgrammaticLoad) postWebAction(webView, std::move(userInfo));
 
-  if (scheme == "mailto") {
+  if (url.hasScheme("mailto")) {
     opener_->openEmailComposer(url);
     return false;
   }
-  if (scheme == "file") return false;
-  if (scheme == "about" || scheme == "http" || scheme == "https") return true;
+  if (url.hasScheme("file")) return false;
+  if (url.hasScheme("about") || url.hasScheme("http") || url.hasScheme("https")) return true;
   opener_->openApp(url);
   return false;
 }
@@ -138,7 +120,7 @@ void TADWebViewDelegate::handleNotification(const TADNotification& notification,
     vibrateUnlessTooSoon();
   } else if (name == "canOpenURLs") {
     std::optional<std::string> urls = notification.parameter("urls");
-    processCanOpenURLs(urls ? split(*urls, ',') : std::vector<std::string>{}, webView);
+    processCanOpenURLs(urls ? base::split(*urls, ',') : std::vector<std::string>{}, webView);
   } else if (name == "evalInOpener") {
     evaluateInOpenerLater(notification.parameters(), webView);
   } else {
@@ -178,8 +160,7 @@ void TADWebViewDelegate::evaluateJavaScriptInOpener(
     const base::Dictionary& parameters, const std::shared_ptr<platform::WebView>& webView) {
   auto opening = openingWebView();
   if (!opening) return;
-  const base::Value* js = parameters.find("js");
-  std::string script = js && js->asString() ? *js->asString() : std::string();
+  std::string script = parameters.stringForKey("js").value_or("");
   std::weak_ptr<platform::WebView> requester = webView;
   opening->evaluateJavaScript(script, [requester](const std::string& result) {
     auto target = requester.lock();

@@ -73,10 +73,9 @@ std::shared_ptr<TADViewControllerPrivate> TADViewController::privateData() const
 }
 
 void TADViewController::settingsChanged(const base::Value& userInfo) {
-  std::optional<std::string_view> text;
+  std::optional<std::string> text;
   if (const base::Dictionary* info = userInfo.asDictionary()) {
-    if (const base::Value* value = info->find(kTADSupportedOrientationsKey))
-      if (const std::string* string = value->asString()) text = *string;
+    text = info->stringForKey(kTADSupportedOrientationsKey);
   }
   setSupportedOrientations(orientationFromString(text));
 }

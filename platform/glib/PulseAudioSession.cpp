@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/ASCII.h"
+
 namespace platform::glib {
 
 PulseAudioSession::~PulseAudioSession() {
@@ -43,9 +45,7 @@ int32_t PulseAudioSession::currentRoute(std::optional<std::string>& routeName) {
 }
 
 std::string PulseAudioSession::routeNameForPort(std::string_view portName) {
-  std::string lower(portName);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::string lower = base::lowercased(portName);
   if (lower.find("headset") != std::string::npos) return "Headset";
   if (lower.find("headphone") != std::string::npos) return "Headphone";
   if (lower.find("speaker") != std::string::npos) return "Speaker";

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/glib/GlibRunLoop.h"
+#include "platform/glib/GlibURLError.h"
 
 namespace platform::glib {
 
@@ -36,34 +37,6 @@ HTTPHeaderFields fieldsOf(SoupMessageHeaders* headers) {
   return fields;
 }
 
-URLError::Code ioErrorCode(int code) {
-  switch (code) {
-    case G_IO_ERROR_CONNECTION_REFUSED:
-    case G_IO_ERROR_HOST_UNREACHABLE:
-    case G_IO_ERROR_PROXY_FAILED:
-    case G_IO_ERROR_PROXY_AUTH_FAILED:
-    case G_IO_ERROR_PROXY_NEED_AUTH:
-    case G_IO_ERROR_PROXY_NOT_ALLOWED:
-      return URLError::CannotConnectToHost;
-    case G_IO_ERROR_HOST_NOT_FOUND:
-      return URLError::CannotFindHost;
-    case G_IO_ERROR_NETWORK_UNREACHABLE:
-      return URLError::NotConnectedToInternet;
-    case G_IO_ERROR_TIMED_OUT:
-      return URLError::TimedOut;
-    case G_IO_ERROR_CONNECTION_CLOSED:  // the same code as G_IO_ERROR_BROKEN_PIPE
-    case G_IO_ERROR_PARTIAL_INPUT:      // the body ended before its announced length
-    case G_IO_ERROR_NOT_CONNECTED:
-      return URLError::NetworkConnectionLost;
-    case G_IO_ERROR_NOT_SUPPORTED:
-      return URLError::UnsupportedURL;
-    case G_IO_ERROR_CANCELLED:
-      return URLError::Cancelled;
-    default:
-      return URLError::Unknown;
-  }
-}
-
 // The body length that headers announce, when the bytes read are the bytes sent: a content coding
 // (which libsoup decodes) makes them differ.
 std::optional<uint64_t> announcedLength(SoupMessageHeaders* headers) {
@@ -72,28 +45,6 @@ std::optional<uint64_t> announcedLength(SoupMessageHeaders* headers) {
   const char* coding = soup_message_headers_get_one(headers, "Content-Encoding");
   if (coding && g_ascii_strcasecmp(coding, "identity") != 0) return std::nullopt;
   return static_cast<uint64_t>(soup_message_headers_get_content_length(headers));
-}
-
-URLError::Code sessionErrorCode(int code) {
-  switch (code) {
-    case SOUP_SESSION_ERROR_PARSING:
-    case SOUP_SESSION_ERROR_ENCODING:
-      return URLError::BadServerResponse;
-    case SOUP_SESSION_ERROR_TOO_MANY_REDIRECTS:
-      return URLError::HTTPTooManyRedirects;
-    case SOUP_SESSION_ERROR_REDIRECT_BAD_URI:
-      return URLError::BadURL;
-    default:
-      return URLError::Unknown;
-  }
-}
-
-URLError::Code errorCode(const GError* error) {
-  if (error->domain == G_RESOLVER_ERROR) return URLError::CannotFindHost;
-  if (error->domain == G_TLS_ERROR) return URLError::SecureConnectionFailed;
-  if (error->domain == SOUP_SESSION_ERROR) return sessionErrorCode(error->code);
-  if (error->domain == G_IO_ERROR) return ioErrorCode(error->code);
-  return URLError::Unknown;
 }
 
 }  // namespace
@@ -333,7 +284,7 @@ void SoupURLConnection::fail(const base::Error& error) {
 }
 
 void SoupURLConnection::fail(const GError* error) {
-  fail(errorCode(error), error->message);
+  fail(urlErrorCode(*error), error->message);
 }
 
 // ---- Helpers ----

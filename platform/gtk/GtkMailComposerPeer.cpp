@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "base/ASCII.h"
+
 namespace platform::gtk {
 
 namespace {
@@ -17,23 +19,11 @@ std::string joined(const std::vector<std::string>& recipients) {
   return text;
 }
 
-std::string trimmed(const std::string& text) {
-  size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  size_t last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
-}
-
 std::vector<std::string> recipientsOf(GtkWidget* entry) {
-  std::string text = gtk_entry_get_text(GTK_ENTRY(entry));
   std::vector<std::string> recipients;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find(',', start);
-    if (end == std::string::npos) end = text.size();
-    std::string recipient = trimmed(text.substr(start, end - start));
+  for (const std::string& piece : base::split(gtk_entry_get_text(GTK_ENTRY(entry)), ',')) {
+    std::string recipient = base::trimmed(piece, " \t");
     if (!recipient.empty()) recipients.push_back(std::move(recipient));
-    start = end + 1;
   }
   return recipients;
 }

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/URLError.h"
+#include "platform/glib/GlibURLError.h"
 
 namespace platform::gtk {
 
@@ -63,12 +64,7 @@ URLError::Code loadErrorCode(const GError* error) {
                       WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE))
     return URLError::Cancelled;
   if (error->domain == WEBKIT_POLICY_ERROR) return URLError::UnsupportedURL;
-  if (error->domain == G_RESOLVER_ERROR) return URLError::CannotFindHost;
-  if (error->domain == G_TLS_ERROR) return URLError::SecureConnectionFailed;
-  if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CONNECTION_REFUSED))
-    return URLError::CannotConnectToHost;
-  if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_TIMED_OUT)) return URLError::TimedOut;
-  return URLError::Unknown;
+  return glib::urlErrorCode(*error);
 }
 
 std::string_view terminationReason(WebKitWebProcessTerminationReason reason) {

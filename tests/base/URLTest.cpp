@@ -37,6 +37,24 @@ TEST(URLTest, AcceptsSchemesWithoutAuthorityAndRelativeReferences) {
   EXPECT_FALSE(URL::fromString("x")->query());
 }
 
+TEST(URLTest, ComparesSchemesIgnoringASCIICase) {
+  struct Case {
+    std::string_view text, scheme;
+    bool has;
+  } cases[] = {
+      {"HTTPS://ads.example/", "https", true}, {"MailTo:someone@mail.example", "mailto", true},
+      {"https://ads.example/", "http", false}, {"http://ads.example/", "https", false},
+      {"FILE:///tmp/x", "file", true},         {"files:///tmp/x", "file", false},
+      {"//ads.example/x", "", true},           {"//ads.example/x", "http", false},
+  };
+  for (const Case& c : cases) {
+    auto url = URL::fromString(c.text);
+    ASSERT_TRUE(url) << c.text;
+    EXPECT_EQ(url->hasScheme(c.scheme), c.has) << c.text << " / " << c.scheme;
+    EXPECT_EQ(url->isFileURL(), c.scheme == "file" && c.has) << c.text;
+  }
+}
+
 TEST(URLTest, RefusesTextThatIsNotAURL) {
   for (const char* text : {"", "http://a b/", "http://host/a b", "http://host/%zz",
                            "http://host/%4", "1http://x", "http://host:99999/", "http://host:8o/",

@@ -4,6 +4,7 @@
 
 #include <string>
 
+namespace base {
 namespace {
 
 TEST(Utf8ValidatorTest, AcceptsWellFormedText) {
@@ -30,3 +31,4 @@ TEST(Utf8ValidatorTest, RefusesMalformedText) {
 }
 
 }  // namespace
+}  // namespace base

@@ -95,6 +95,27 @@ std::vector<Value> oneOfEachKind() {
           Value(Dictionary{{"k", Dictionary{{"j", std::string(40, 'v')}}}})};
 }
 
+TEST(DictionaryTest, AnswersStringAtKeyOnlyForStrings) {
+  const Dictionary fields{{"subject", "Hi"},
+                          {"empty", ""},
+                          {"count", 3},
+                          {"flag", true},
+                          {"list", Value(std::vector<Value>{"a"})},
+                          {"inner", Dictionary{{"subject", "deeper"}}}};
+  struct Case {
+    std::string_view key;
+    std::optional<std::string> expected;
+  } cases[] = {
+      {"subject", "Hi"},         {"empty", ""},  // present and empty is not absent
+      {"count", std::nullopt},   {"flag", std::nullopt},
+      {"list", std::nullopt},    {"inner", std::nullopt},
+      {"Subject", std::nullopt},  // keys are compared exactly
+      {"", std::nullopt},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(fields.stringForKey(c.key), c.expected) << c.key;
+}
+
 TEST(ValueTest, CopiesMovesAndAssignsEveryKind) {
   std::vector<Value> originals = oneOfEachKind();
   for (const Value& original : originals) {

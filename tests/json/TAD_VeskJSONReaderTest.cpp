@@ -215,7 +215,7 @@ TEST(VeskJSONReaderTest, ChecksUtf8WhereverTheScanSplitsTheText) {
       "\xc3\xa9\xa9", "\xe6\xc3\xa9", "\xf0\x9f\x8e\xb5\xb5"};
   const std::string kFar = "\"" + std::string(20, 'x') + "\"";
   for (const std::string& sequence : kSequences) {
-    bool wellFormed = Utf8Validator::isValid(sequence);
+    bool wellFormed = base::Utf8Validator::isValid(sequence);
     for (size_t offset = 0; offset < 34; ++offset) {
       std::string text = std::string(offset, 'a') + sequence + std::string(offset % 5, 'b');
       for (const std::string& escape : {std::string(), std::string("\\n")}) {

@@ -86,7 +86,7 @@ std::optional<std::string> readFile(const std::string& path) {
 std::optional<size_t> firstMalformedByte(std::string_view text) {
   const char* end = text.data() + text.size();
   for (const char* p = text.data(); p < end;) {
-    size_t length = Utf8Validator::sequenceLength(p, end);
+    size_t length = base::Utf8Validator::sequenceLength(p, end);
     if (length == 0) return static_cast<size_t>(p - text.data());
     p += length;
   }

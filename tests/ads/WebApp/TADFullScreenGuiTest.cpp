@@ -23,14 +23,19 @@ namespace {
 
 using test_support::LoopbackHTTPServer;
 
-// The darkest and the brightest pixel of area in picture, from 0 (black) to 1 (white).
+// The darkest and the brightest pixel of area in picture, from 0 (black) to 1 (white); the part
+// of area outside the picture is not read (none inside gives darkest 1, brightest 0).
 std::pair<double, double> lightnessRange(GdkPixbuf* picture, platform::Rect area) {
   double darkest = 1, brightest = 0;
   const int channels = gdk_pixbuf_get_n_channels(picture);
-  for (int y = static_cast<int>(area.minY()); y < static_cast<int>(area.maxY()); ++y) {
+  const int top = std::max(static_cast<int>(area.minY()), 0);
+  const int bottom = std::min(static_cast<int>(area.maxY()), gdk_pixbuf_get_height(picture));
+  const int left = std::max(static_cast<int>(area.minX()), 0);
+  const int right = std::min(static_cast<int>(area.maxX()), gdk_pixbuf_get_width(picture));
+  for (int y = top; y < bottom; ++y) {
     const guchar* row = gdk_pixbuf_read_pixels(picture) +
                         static_cast<ptrdiff_t>(y) * gdk_pixbuf_get_rowstride(picture);
-    for (int x = static_cast<int>(area.minX()); x < static_cast<int>(area.maxX()); ++x) {
+    for (int x = left; x < right; ++x) {
       const guchar* p = row + static_cast<ptrdiff_t>(x) * channels;
       double lightness = (0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2]) / 255;
       darkest = std::min(darkest, lightness);
@@ -83,12 +88,18 @@ TEST_F(TADFullScreenGuiTest, TheBrowserLoadsFollowsALinkAndDoneRestoresTheScreen
   // The back arrow, a white picture, stands out from the bar it is drawn on.
   ASSERT_TRUE(eventually(
       [&] { return gtk_widget_get_sensitive(GTK_WIDGET(gtk_toolbar_get_nth_item(bar, 0))); }));
-  auto picture = platform->deviceScreen()->snapshot();
-  ASSERT_TRUE(picture);
-  auto [darkest, brightest] = lightnessRange(
-      picture.get(),
-      platform::gtk::testing::placeOnScreen(GTK_WIDGET(gtk_toolbar_get_nth_item(bar, 0)),
-                                            platform->deviceScreen()->stage()));
+  // While the screen settles, the bar can lie partly below the phone screen's picture.
+  decltype(platform->deviceScreen()->snapshot()) picture;
+  platform::Rect backPlace;
+  ASSERT_TRUE(eventually([&] {
+    picture = platform->deviceScreen()->snapshot();
+    backPlace = platform::gtk::testing::placeOnScreen(GTK_WIDGET(gtk_toolbar_get_nth_item(bar, 0)),
+                                                      platform->deviceScreen()->stage());
+    return picture && backPlace.minX() >= 0 && backPlace.minY() >= 0 &&
+           backPlace.maxX() <= gdk_pixbuf_get_width(picture.get()) &&
+           backPlace.maxY() <= gdk_pixbuf_get_height(picture.get());
+  }));
+  auto [darkest, brightest] = lightnessRange(picture.get(), backPlace);
   EXPECT_GT(brightest - darkest, 0.5) << darkest << " to " << brightest;
 
   vars->doneButton->tap();
