@@ -237,6 +237,8 @@ void TADBrowserController::openInSafari() {
   // The opener may wait for trackings across passes; it lives at least to the end of this one.
   platform::RunLoop::main().post(0, nullptr, [opener] {});
   opener->setDelegateManager(delegateManager());
+  // The user pressed the toolbar's own button, which no page can press.
+  opener->setSource(TADOpenGate::Source::LibraryControl, webView);
   opener->openApp(webView->currentURL());
   TADStatistics::sharedStatistics().setBreakOutToSafari();
 }

@@ -12,6 +12,7 @@ class TADBrowserWebViewDelegate : public TADWebViewDelegate {
  public:
   static std::shared_ptr<TADBrowserWebViewDelegate> initWithBrowserController(
       const std::shared_ptr<TADBrowserController>& browser);
+  TADBrowserWebViewDelegate() : TADWebViewDelegate(nullptr, TADOpenGate::Source::Browser) {}
 
   bool webViewShouldStartLoadWithRequest(platform::WebView& webView,
                                          const platform::URLRequest& request,

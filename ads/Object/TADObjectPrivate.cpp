@@ -325,7 +325,7 @@ void TADObjectPrivate::setupBuildAdWebView() {
   resetBuildAdWebView();
   buildAdWebView_ = std::make_shared<platform::WebView>(platform::Rect{0, 0, 1, 1});
   buildAdWebView_->setHidden(true);
-  buildAdWebViewDelegate_ = TADWebViewDelegate::init();
+  buildAdWebViewDelegate_ = TADWebViewDelegate::init(TADOpenGate::Source::BuildPage);
   buildAdWebView_->setDelegate(buildAdWebViewDelegate_);
   auto& center = TADNotificationCenter::defaultCenter();
   std::weak_ptr<TADObjectPrivate> weak = weak_from_this();

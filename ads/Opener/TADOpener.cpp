@@ -10,6 +10,7 @@
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Utility/TADNetworkUtilities.h"
+#include "ads/View/TADWebView.h"
 #include "ads/WebApp/TADWebAppViewController.h"
 #include "platform/Application.h"
 #include "platform/RunLoop.h"
@@ -60,11 +61,19 @@ void TADOpener::openNotification(const TADNotification& notification) {
   if (!url && !(html && action == "webapp")) return;
 
   int32_t orientations = orientationsFromParameter(notification.parameter("o"));
-  std::optional<base::URL> clickURL;
-  if (url) {
-    clickURL = TADStatistics::sharedStatistics().urlForClick(*url);
-  } else {
-    TADStatistics::sharedStatistics().countClickWithoutURL();
+  // A refused message is no click; the opening below still says why it is refused.
+  TADOpenGate::Opening opening = action == "browser" || action == "video"
+                                     ? TADOpenGate::Opening::Browser
+                                 : action == "webapp" ? TADOpenGate::Opening::WebApp
+                                                      : TADOpenGate::Opening::OtherApplication;
+  std::optional<base::URL> clickURL = url;
+  if (admissible(opening, url)) {
+    TADStatistics& statistics = TADStatistics::sharedStatistics();
+    if (url) {
+      clickURL = statistics.urlForClick(*url);
+    } else {
+      statistics.countClickWithoutURL();
+    }
   }
 
   if (action == "browser" || action == "video") {
@@ -81,17 +90,32 @@ void TADOpener::openNotification(const TADNotification& notification) {
   }
 }
 
+// Only the library's own ad web views record presses; any other web view has none.
+std::shared_ptr<TADWebViewPrivate> TADOpener::sourcePressState() const {
+  auto source = std::dynamic_pointer_cast<TADWebView>(sourceWebView());
+  return source ? source->vars() : nullptr;
+}
+
+bool TADOpener::admissible(TADOpenGate::Opening opening,
+                           const std::optional<base::URL>& url) const {
+  return TADOpenGate::verdictFor(sourcePressState().get(), sourceKind_, opening, url) ==
+         TADOpenGate::Verdict::Allowed;
+}
+
+bool TADOpener::admitted(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const {
+  return TADOpenGate::admit(sourcePressState().get(), sourceKind_, opening, url);
+}
+
 void TADOpener::openBrowserToURL(const std::optional<base::URL>& url,
                                  int32_t supportedOrientations) {
   auto presenter = viewController();
-  if (!presenter || !url) return;
+  if (!presenter || !url || !admitted(TADOpenGate::Opening::Browser, url)) return;
   auto browser = TADBrowserController::init();
   browser->setSupportedOrientations(supportedOrientations);
   browser->setOpeningWebView(openingWebView_);
   browser->load(url, referringURL_);
   browser->setDelegateManager(delegateManager_);
-  browser->presentFromViewController(presenter);
-  didOpen();
+  if (browser->presentFromViewController(presenter)) didOpen();
 }
 
 std::shared_ptr<TADWebAppViewController> TADOpener::webAppOrientations(
@@ -105,39 +129,40 @@ std::shared_ptr<TADWebAppViewController> TADOpener::webAppOrientations(
 
 void TADOpener::openWebApp(const std::optional<base::URL>& url, int32_t supportedOrientations) {
   auto presenter = viewController();
-  if (!presenter || !url) return;
+  if (!presenter || !url || !admitted(TADOpenGate::Opening::WebApp, url)) return;
   auto screen = webAppOrientations(supportedOrientations);
   screen->load(url);
-  screen->presentFromViewController(presenter);
-  didOpen();
+  if (screen->presentFromViewController(presenter)) didOpen();
 }
 
 void TADOpener::openWebAppWithHTML(const std::optional<std::string>& html,
                                    int32_t supportedOrientations) {
   auto presenter = viewController();
-  if (!presenter || !html) return;
+  if (!presenter || !html || !admitted(TADOpenGate::Opening::WebApp, std::nullopt)) return;
   auto screen = webAppOrientations(supportedOrientations);
   screen->loadHTML(html, std::nullopt);
-  screen->presentFromViewController(presenter);
-  didOpen();
+  if (screen->presentFromViewController(presenter)) didOpen();
 }
 
 void TADOpener::openApp(const std::optional<base::URL>& url) {
-  if (!url) return;
+  if (!url || !admitted(TADOpenGate::Opening::OtherApplication, url)) return;
+  leaveForApp(*url);
+}
+
+void TADOpener::leaveForApp(const base::URL& url) {
   didOpen();
-  if (TADClickTracker::activeTrackings() && waitForTrackings(*url)) return;
+  if (TADClickTracker::activeTrackings() && waitForTrackings(url)) return;
   repeatCounter() = 0;
   if (delegateManager_) delegateManager_->willLeaveApplication();
   // The application's own work, not the opener's: it runs even if the opener goes first.
-  base::URL address = *url;
-  platform::RunLoop::main().post([address] { platform::Application::shared().openURL(address); });
+  platform::RunLoop::main().post([url] { platform::Application::shared().openURL(url); });
 }
 
 bool TADOpener::waitForTrackings(const base::URL& url) {
   int32_t waitsSoFar = repeatCounter()++;
   if (waitsSoFar >= kMaximumTrackingWaits) return false;
   std::shared_ptr<TADOpener> keep = weak_from_this().lock();
-  platform::RunLoop::main().post(kTrackingWait, this, [this, keep, url] { openApp(url); });
+  platform::RunLoop::main().post(kTrackingWait, this, [this, keep, url] { leaveForApp(url); });
   return true;
 }
 
@@ -149,7 +174,7 @@ void TADOpener::didOpen() {
 
 void TADOpener::openEmailComposer(const std::optional<base::URL>& url) {
   auto presenter = viewController();
-  if (!presenter || !url) return;
+  if (!presenter || !url || !admitted(TADOpenGate::Opening::MailComposer, url)) return;
   const std::string& text = url->absoluteString();
   std::string rest = text.substr(std::min(text.size(), kMailtoPrefix.size()));
 

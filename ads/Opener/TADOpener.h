@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "ads/Opener/TADOpenGate.h"
 #include "base/URL.h"
 #include "platform/MailComposeViewController.h"
 
@@ -12,6 +13,7 @@ class TADDelegateManager;
 class TADNotification;
 class TADObjectPrivate;
 class TADWebAppViewController;
+class TADWebViewPrivate;
 namespace platform {
 class ViewController;
 class WebView;
@@ -19,6 +21,10 @@ class WebView;
 
 // Carries out what leaves an ad page: "open" messages, clicks that the banner opens, mail
 // addresses and addresses that are not web pages. Each web view delegate owns one.
+//
+// Every opening passes TADOpenGate first, as asked for by the opener's source: the kind of web
+// view it serves and that web view, whose press allows the one opening. An opener that was not
+// told its source opens nothing.
 //
 // Screens (the in-app browser, the web app screen, the mail composer) are presented over
 // viewController and owned by the presentation from then on; without a view controller nothing
@@ -46,7 +52,8 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
   //   browser, video     the in-app browser on the click address
   //   webapp             the web app screen on the click address, or on "html" without one
   //   anything else      openApp with the click address
-  // A message with no valid "u" does nothing, but for a "webapp" one with "html".
+  // A message with no valid "u" does nothing, but for a "webapp" one with "html". A message that
+  // the gate refuses counts no click.
   virtual void openNotification(const TADNotification& notification);
   // Hands url to the operating system, after any click tracking under way (see above).
   virtual void openApp(const std::optional<base::URL>& url);
@@ -92,6 +99,14 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
   void setOpeningWebView(std::weak_ptr<platform::WebView> webView) {
     openingWebView_ = std::move(webView);
   }
+  // What asks this opener to open things: the kind of web view and the web view itself (not kept
+  // alive).
+  TADOpenGate::Source sourceKind() const { return sourceKind_; }
+  std::shared_ptr<platform::WebView> sourceWebView() const { return sourceWebView_.lock(); }
+  void setSource(TADOpenGate::Source kind, std::weak_ptr<platform::WebView> webView) {
+    sourceKind_ = kind;
+    sourceWebView_ = std::move(webView);
+  }
   std::shared_ptr<TADObjectPrivate> adController() const { return adController_.lock(); }
   void setAdController(std::weak_ptr<TADObjectPrivate> controller) {
     adController_ = std::move(controller);
@@ -99,7 +114,15 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
 
  private:
   static int32_t& repeatCounter();
-  // Posts openApp(url) again after kTrackingWait, when the waits allow; answers whether it did.
+  // The press state of the source web view, when it records presses.
+  std::shared_ptr<TADWebViewPrivate> sourcePressState() const;
+  // Whether the gate lets this opener's source open this; admitted() uses the press up.
+  bool admissible(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const;
+  bool admitted(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const;
+  // The leaving itself, once admitted: the waits below come back here, not through the gate.
+  void leaveForApp(const base::URL& url);
+  // Posts leaveForApp(url) again after kTrackingWait, when the waits allow; answers whether it
+  // did.
   bool waitForTrackings(const base::URL& url);
 
   std::shared_ptr<TADDelegateManager> delegateManager_;
@@ -107,4 +130,6 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
   std::optional<base::URL> referringURL_;
   std::weak_ptr<platform::WebView> openingWebView_;
   std::weak_ptr<TADObjectPrivate> adController_;
+  TADOpenGate::Source sourceKind_ = TADOpenGate::Source::BuildPage;
+  std::weak_ptr<platform::WebView> sourceWebView_;
 };

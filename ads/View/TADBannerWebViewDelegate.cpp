@@ -6,12 +6,11 @@
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Statistics/TADStatisticsParameters.h"
 #include "ads/Timing/TADTiming.h"
-#include "ads/View/TADBannerOpener.h"
 #include "ads/View/TADWebView.h"
 
 std::shared_ptr<TADBannerWebViewDelegate> TADBannerWebViewDelegate::initWithObjectPrivate(
     const std::shared_ptr<TADObjectPrivate>& object, std::shared_ptr<TADOpener> opener) {
-  if (!opener) opener = std::make_shared<TADBannerOpener>();
+  if (!opener) opener = TADOpener::init();
   auto delegate = std::make_shared<TADBannerWebViewDelegate>(std::move(opener), object);
   if (auto webView = object->webView()) webView->setDelegate(delegate);
   delegate->opener()->setAdController(object);
@@ -20,7 +19,8 @@ std::shared_ptr<TADBannerWebViewDelegate> TADBannerWebViewDelegate::initWithObje
 
 TADBannerWebViewDelegate::TADBannerWebViewDelegate(std::shared_ptr<TADOpener> opener,
                                                    std::weak_ptr<TADObjectPrivate> object)
-    : TADWebViewDelegate(std::move(opener)), object_(std::move(object)) {}
+    : TADWebViewDelegate(std::move(opener), TADOpenGate::Source::Banner),
+      object_(std::move(object)) {}
 
 TADBannerWebViewDelegate::~TADBannerWebViewDelegate() {
   if (auto object = object_.lock()) {

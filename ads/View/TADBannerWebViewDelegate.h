@@ -12,12 +12,12 @@ class TADObjectPrivate;
 // of a shown ad into clicks: the click address goes to the in-app browser, or to the web app
 // screen when the ad has click-tracking addresses. A click never loads inside the banner.
 //
-// Its opener is a TADBannerOpener, which lets nothing leave or cover the application without a
-// touch on the banner.
+// What a click or the page opens passes the gate as the banner's (TADOpenGate): a press in the
+// banner lets one thing out, and only for a moment.
 class TADBannerWebViewDelegate : public TADWebViewDelegate {
  public:
   // Installs itself on the ad object's web view and hands its opener the ad object. The opener
-  // is a TADBannerOpener unless one is given.
+  // is a fresh TADOpener unless one is given.
   static std::shared_ptr<TADBannerWebViewDelegate> initWithObjectPrivate(
       const std::shared_ptr<TADObjectPrivate>& object, std::shared_ptr<TADOpener> opener = nullptr);
   TADBannerWebViewDelegate(std::shared_ptr<TADOpener> opener,

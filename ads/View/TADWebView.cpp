@@ -1,6 +1,7 @@
 #include "ads/View/TADWebView.h"
 
 #include "ads/Utility/TADPrivateUtilities.h"
+#include "platform/Clock.h"
 
 std::shared_ptr<TADWebView> TADWebView::initWithFrame(const platform::Rect& frame) {
   return std::make_shared<TADWebView>(Passkey{}, frame);
@@ -25,10 +26,13 @@ TADWebView::~TADWebView() {
 
 // The platform asks every view of the window in turn where a touch lands, so only a hit test
 // that answers with this view (or one inside it) is a touch on it: a tap on a button elsewhere on
-// the screen must not make the next navigation of the ad count as a click.
+// the screen must not make the next navigation of the ad count as a click, nor let it open
+// anything.
 platform::View* TADWebView::hitTest(const platform::Point& point) {
   platform::View* hit = platform::WebView::hitTest(point);
-  if (hit) setTouched(true);
+  if (!hit) return hit;
+  setTouched(true);
+  if (auto companion = vars()) companion->recordPress(platform::Clock::shared().monotonicSeconds());
   return hit;
 }
 
@@ -42,5 +46,8 @@ bool TADWebView::touched() const {
 }
 
 void TADWebView::setTouched(bool touched) {
-  if (auto companion = vars()) companion->setTouched(touched);
+  auto companion = vars();
+  if (!companion) return;
+  companion->setTouched(touched);
+  if (!touched) companion->forgetPress();
 }

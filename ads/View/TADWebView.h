@@ -8,8 +8,9 @@
 // The web view in which ad pages, landing pages and full-screen web apps are shown. It is made
 // ready for ads (pages scaled to fit, resizing with its parent, transparent, no automatic links
 // for telephone numbers or addresses, inline media that plays without a user action, AirPlay)
-// and remembers whether the user has touched it. Its state lives in its companion, a
-// TADWebViewPrivate in the private-object registry, for as long as the view.
+// and remembers whether the user has touched it and when the user last pressed it. Its state
+// lives in its companion, a TADWebViewPrivate in the private-object registry, for as long as the
+// view.
 class TADWebView : public platform::WebView {
   struct Passkey {};
 
@@ -19,10 +20,13 @@ class TADWebView : public platform::WebView {
   TADWebView(Passkey, const platform::Rect& frame);
   ~TADWebView() override;
 
-  // A hit test that lands on the view is a touch on it: recorded, then the platform's own answer.
+  // A hit test that lands on the view is a touch on it: recorded, with the time of the press that
+  // gives the view its activation (TADOpenGate), then the platform's own answer.
   platform::View* hitTest(const platform::Point& point) override;
 
   bool touched() const;
+  // Clearing the flag also forgets the press: a press on the previous ad opens nothing for the
+  // next one.
   void setTouched(bool touched);
   std::shared_ptr<TADWebViewPrivate> vars() const;
 };

@@ -62,12 +62,13 @@ std::optional<int> orientationAngle(platform::InterfaceOrientation orientation) 
 
 }  // namespace
 
-std::shared_ptr<TADWebViewDelegate> TADWebViewDelegate::init() {
-  return std::make_shared<TADWebViewDelegate>();
+std::shared_ptr<TADWebViewDelegate> TADWebViewDelegate::init(TADOpenGate::Source source) {
+  return std::make_shared<TADWebViewDelegate>(nullptr, source);
 }
 
-TADWebViewDelegate::TADWebViewDelegate(std::shared_ptr<TADOpener> opener)
-    : opener_(opener ? std::move(opener) : TADOpener::init()) {}
+TADWebViewDelegate::TADWebViewDelegate(std::shared_ptr<TADOpener> opener,
+                                       TADOpenGate::Source source)
+    : source_(source), opener_(opener ? std::move(opener) : TADOpener::init()) {}
 
 TADWebViewDelegate::~TADWebViewDelegate() {
   if (tracker_) tracker_->reset();
@@ -85,6 +86,7 @@ bool TADWebViewDelegate::webViewShouldStartLoadWithRequest(
     TADNetworkUtilities::setUserAgentString(*userAgent);
   }
   opener_->setViewController(viewController_);
+  opener_->setSource(source_, sharedWebView(webView));
   base::Dictionary userInfo{{"u", url.absoluteString()}};
 
   if (TADNotification::isNotificationURL(url)) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ads/Opener/TADOpenGate.h"
 #include "ads/View/TADPageConsole.h"
 #include "base/URL.h"
 #include "base/Value.h"
@@ -26,7 +27,9 @@ inline constexpr std::string_view TADWebViewDelegateDidReceiveWebAction = "didRe
 
 // The delegate of every ad web view. Before a load starts it looks at the address: page messages
 // (TADNotification) are acted on and never load; "http", "https" and "about" addresses load in
-// place; "file" addresses are refused; mail addresses and every other scheme go to the opener.
+// place; "file" addresses are refused; mail addresses and every other scheme go to the opener,
+// whose gate lets them out only at the user's press (TADOpenGate). The delegate knows which kind
+// of web view it serves and tells its opener so, with the web view that asks.
 //
 // Messages, by exact name, first match acting:
 //   click u        track u with the click signals appended
@@ -53,9 +56,12 @@ class TADWebViewDelegate : public platform::WebViewDelegate,
  public:
   static constexpr double kSecondsBetweenVibrations = 1;
 
-  static std::shared_ptr<TADWebViewDelegate> init();
-  // opener: the delegate's own; a fresh TADOpener when none is given.
-  explicit TADWebViewDelegate(std::shared_ptr<TADOpener> opener = nullptr);
+  static std::shared_ptr<TADWebViewDelegate> init(
+      TADOpenGate::Source source = TADOpenGate::Source::BuildPage);
+  // opener: the delegate's own; a fresh TADOpener when none is given. source: the kind of web
+  // view served; by default the build page, which opens nothing.
+  explicit TADWebViewDelegate(std::shared_ptr<TADOpener> opener = nullptr,
+                              TADOpenGate::Source source = TADOpenGate::Source::BuildPage);
   ~TADWebViewDelegate() override;
   TADWebViewDelegate(const TADWebViewDelegate&) = delete;
   TADWebViewDelegate& operator=(const TADWebViewDelegate&) = delete;
@@ -86,6 +92,7 @@ class TADWebViewDelegate : public platform::WebViewDelegate,
   void trackURLString(const std::optional<std::string>& urlString, bool appendSpamSignals);
 
   bool hasLoadedAtLeastOnce() const { return hasLoadedAtLeastOnce_; }
+  TADOpenGate::Source source() const { return source_; }
   const std::shared_ptr<TADOpener>& opener() const { return opener_; }
   std::shared_ptr<platform::ViewController> viewController() const {
     return viewController_.lock();
@@ -108,6 +115,7 @@ class TADWebViewDelegate : public platform::WebViewDelegate,
   void vibrateUnlessTooSoon();
 
   bool hasLoadedAtLeastOnce_ = false;
+  TADOpenGate::Source source_;
   std::shared_ptr<TADOpener> opener_;
   std::shared_ptr<TADClickTracker> tracker_;
   std::weak_ptr<platform::ViewController> viewController_;

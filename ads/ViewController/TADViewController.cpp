@@ -106,11 +106,26 @@ bool TADViewController::isFirstTADViewController() const {
   return !dynamic_cast<TADViewController*>(parent.get());
 }
 
-void TADViewController::presentFromViewController(
+std::shared_ptr<platform::ViewController> TADViewController::presenterFor(
+    const std::shared_ptr<platform::ViewController>& controller) {
+  if (dynamic_cast<TADViewController*>(controller.get())) return controller;
+  std::shared_ptr<platform::Window> keyWindow = platform::Application::shared().keyWindow();
+  std::shared_ptr<platform::ViewController> root =
+      keyWindow ? keyWindow->rootViewController() : nullptr;
+  return root ? root : controller;
+}
+
+// A presenter that already presents a screen would ignore this one, which would then hold itself
+// for ever, waiting for a close that can never come.
+bool TADViewController::presentFromViewController(
     const std::shared_ptr<platform::ViewController>& controller) {
   if (!controller) {
     platform::Console::log("<Talvik> No UIViewController supplied to the ad.  Cannot continue.");
-    return;
+    return false;
+  }
+  if (presenterFor(controller)->modalViewController()) {
+    platform::Console::log("<Talvik> Another screen is already up: this one is not presented.");
+    return false;
   }
   auto companion = privateData();
   view()->setUserInteractionEnabled(false);
@@ -121,7 +136,7 @@ void TADViewController::presentFromViewController(
   if (dynamic_cast<TADViewController*>(controller.get())) {
     companion->interactingWithParent = false;
     controller->presentModalViewController(shared_from_this(), true);
-    return;
+    return true;
   }
 
   presentedFirst_ = true;
@@ -132,6 +147,7 @@ void TADViewController::presentFromViewController(
   companion->publisherIdleTimerDisabled = application.isIdleTimerDisabled();
   application.setIdleTimerDisabled(true);
   presentSelfFrom(controller);
+  return true;
 }
 
 // Older systems had no presentation styles: every screen covered the status bar. Since they

@@ -34,8 +34,11 @@ class TADViewController : public platform::ViewController, public TADRelinquisha
   explicit TADViewController(Passkey) {}
   ~TADViewController() override;
 
-  // Presents this screen over controller; without one, says so on the console and does nothing.
-  void presentFromViewController(const std::shared_ptr<platform::ViewController>& controller);
+  // Presents this screen over controller and answers whether it did. Without a controller, or
+  // while the controller that would present it already presents another screen, it says so on
+  // the console and does nothing: one screen at a time, and a screen that is not presented is
+  // not kept.
+  bool presentFromViewController(const std::shared_ptr<platform::ViewController>& controller);
   // The modal step: the key window's root controller presents the screen when there is one,
   // otherwise controller does and the screen hears viewDidAppear after 0.6 seconds as well.
   virtual void presentSelfFrom(const std::shared_ptr<platform::ViewController>& controller);
@@ -83,6 +86,9 @@ class TADViewController : public platform::ViewController, public TADRelinquisha
 
  private:
   bool isViewInScreen(const void* object) const;
+  // The controller that presents this screen when it is presented from controller.
+  static std::shared_ptr<platform::ViewController> presenterFor(
+      const std::shared_ptr<platform::ViewController>& controller);
   void hideStatusBar();
   void restoreStatusBar();
 

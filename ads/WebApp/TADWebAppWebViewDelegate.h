@@ -15,6 +15,7 @@ class TADWebAppWebViewDelegate : public TADWebViewDelegate {
  public:
   static std::shared_ptr<TADWebAppWebViewDelegate> initWithWebAppPrivate(
       const std::shared_ptr<TADWebAppViewControllerPrivate>& screen);
+  TADWebAppWebViewDelegate() : TADWebViewDelegate(nullptr, TADOpenGate::Source::WebApp) {}
 
   bool pendingOnShow() const { return pendingOnShow_; }
   // Sends "onshow" at once when the page is not loading.

@@ -113,8 +113,9 @@ TEST_F(TADBrowserControllerTest, ViewInSafariReportsABreakOutAndOnlyDoneClosesTh
   browser_->presentFromViewController(root_);
   platform_.runLoop().runUntilIdle();
   page().finishLoad();
-  browser_->openInSafari();
+  browser_->openInSafari();  // the toolbar's own button: no press in the page is needed
   platform_.runLoop().runUntilIdle();
+  EXPECT_EQ(platform_.application().openedURLs(), std::vector<std::string>{"http://land.example/"});
   EXPECT_TRUE(reported("pcbo"));
   EXPECT_EQ(root_->modalViewController(), browser_);
   EXPECT_TRUE(platform_.application().isStatusBarHidden());

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ads/Opener/TADOpener.h"
+#include "ads/View/TADWebView.h"
 #include "platform/MailComposeViewController.h"
 #include "platform/Window.h"
 #include "platform/gtk/DesktopMailProgram.h"
@@ -21,12 +22,16 @@ class TADOpenerGuiTest : public platform::gtk::testing::PhonePlatformTest {
   void SetUp() override {
     launch();
     opener->setViewController(root);
+    page = TADWebView::initWithFrame({0, 0, 320, 50});
+    opener->setSource(TADOpenGate::Source::Banner, page);
   }
 
   std::shared_ptr<TADOpener> opener = TADOpener::init();
+  std::shared_ptr<TADWebView> page;
 };
 
 TEST_F(TADOpenerGuiTest, TheMailSheetShowsTheFieldsOfAMailtoAddressWithCcSplit) {
+  page->hitTest({1, 1});  // the user's press in the page that asks
   opener->openEmailComposer(base::URL::fromString(
       "mailto:someone@quillbeck.example?cc=x@quillbeck.example,y@quillbeck.example"
       "&subject=Hi%20there&body=See%20you"));

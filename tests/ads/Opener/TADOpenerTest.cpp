@@ -11,6 +11,7 @@
 #include "ads/Notification/TADNotification.h"
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Statistics/TADStatisticsParameters.h"
+#include "ads/View/TADWebView.h"
 #include "ads/WebApp/TADWebAppViewController.h"
 #include "platform/MailComposeViewController.h"
 #include "platform/Window.h"
@@ -27,6 +28,7 @@ using platform::MailComposeViewController;
 using platform::sim::SimMailComposerPeer;
 
 constexpr const char* kTracked = "http://t.talvik.test/pit/TICKET-1";
+constexpr const char* kLanding = "http://land.talvik.test/app";
 
 base::URL url(const std::string& text) {
   return *base::URL::fromString(text);
@@ -59,6 +61,7 @@ class TADOpenerTest : public ScreenTestFixture {
     TADOpener::resetRepeatCount();
     opener_->setDelegateManager(manager_);
     opener_->setViewController(root_);
+    opener_->setSource(TADOpenGate::Source::WebApp, page_);
   }
   ~TADOpenerTest() override { tracker_.reset(); }
 
@@ -74,12 +77,16 @@ class TADOpenerTest : public ScreenTestFixture {
     ASSERT_TRUE(TADClickTracker::activeTrackings());
   }
   const std::vector<std::string>& opened() { return platform_.application().openedURLs(); }
+  // The user presses the page that asks the opener: one opening may follow.
+  void press() { page_->hitTest({1, 1}); }
   std::shared_ptr<MailComposeViewController> composerFor(const std::string& address) {
+    press();
     opener_->openEmailComposer(url(address));
     return std::dynamic_pointer_cast<MailComposeViewController>(root_->modalViewController());
   }
 
   test_support::TemporaryFolder caches_;
+  std::shared_ptr<TADWebView> page_ = TADWebView::initWithFrame({0, 0, 320, 480});
   std::shared_ptr<TADOpener> opener_ = TADOpener::init();
   std::shared_ptr<TADClickTracker> tracker_ = TADClickTracker::init();
 };
@@ -109,11 +116,18 @@ TEST_F(TADOpenerTest, MessagesGoWhereTheirActionSaysWithTheOrientationOfTheirO) 
   }
 }
 
+// A message that the gate refuses is no click.
 TEST_F(TADOpenerTest, EveryOpenedMessageCountsAClickEvenWithoutAnAddress) {
   auto recorder = std::make_shared<DispatchRecorder>();
+  recorder->setSource(TADOpenGate::Source::WebApp, page_);
+  recorder->openNotification(message({{"a", "webapp"}, {"html", "<p>"}}));  // not pressed
+  press();
   recorder->openNotification(message({{"a", "webapp"}, {"html", "<p>"}}));
-  recorder->openNotification(message({{"a", "app"}, {"u", "tel:1"}}));
-  recorder->openNotification(message({{"a", "app"}}));  // nothing to open: no click
+  press();
+  recorder->openNotification(message({{"a", "app"}, {"u", "http://land.talvik.test/"}}));
+  press();
+  recorder->openNotification(message({{"a", "app"}, {"u", "tel:1"}}));  // not for another app
+  recorder->openNotification(message({{"a", "app"}}));                  // nothing to open
   base::Dictionary pending = TADStatistics::sharedStatistics().pendingParameters();
   EXPECT_EQ(pending.find(kTADParameterPriorClickCount)->toInt64(), 2);
 }
@@ -121,7 +135,8 @@ TEST_F(TADOpenerTest, EveryOpenedMessageCountsAClickEvenWithoutAnAddress) {
 TEST_F(TADOpenerTest, LeavingWaitsAtMostThreeTimesForTrackingsThenOpensAndResetsTheCounter) {
   startTracking();
   for (int round = 0; round < 2; ++round) {
-    opener_->openApp(url("tel:123"));
+    press();
+    opener_->openApp(url(kLanding));
     platform_.runLoop().advance(0.85);
     EXPECT_TRUE(opened().size() == static_cast<size_t>(round)) << "round " << round;
     EXPECT_EQ(TADOpener::repeatCount(), 3);
@@ -134,22 +149,24 @@ TEST_F(TADOpenerTest, LeavingWaitsAtMostThreeTimesForTrackingsThenOpensAndResets
 
 TEST_F(TADOpenerTest, LeavingGoesOnAtTheNextAttemptOnceTheTrackingHasEnded) {
   startTracking();
-  opener_->openApp(url("tel:123"));
+  press();
+  opener_->openApp(url(kLanding));
   platform_.runLoop().advance(0.4);
   tracker_->reset();
   EXPECT_TRUE(opened().empty());
   platform_.runLoop().advance(0.25);
-  EXPECT_EQ(opened(), std::vector<std::string>{"tel:123"});
+  EXPECT_EQ(opened(), std::vector<std::string>{kLanding});
   EXPECT_EQ(TADOpener::repeatCount(), 0);
 }
 
 TEST_F(TADOpenerTest, WithoutTrackingsTheAddressLeavesOnTheNextPassEvenIfTheOpenerIsGone) {
-  opener_->openApp(url("tel:123"));
+  press();
+  opener_->openApp(url(kLanding));
   opener_->openApp(std::nullopt);
   opener_.reset();
   EXPECT_TRUE(opened().empty());
   platform_.runLoop().runUntilIdle();
-  EXPECT_EQ(opened(), std::vector<std::string>{"tel:123"});
+  EXPECT_EQ(opened(), std::vector<std::string>{kLanding});
 }
 
 TEST_F(TADOpenerTest, TheMailComposerTakesToAsWrittenAndSplitsCcAndBcc) {
@@ -171,6 +188,7 @@ TEST_F(TADOpenerTest, TheMailComposerTakesToAsWrittenAndSplitsCcAndBcc) {
 // Only over a view controller.
 TEST_F(TADOpenerTest, BrowserAndWebAppScreensArePresentedWithTheirOrientations) {
   opener_->setReferringURL(url("http://ad.talvik.test/banner"));
+  press();
   opener_->openBrowserToURL(url("http://ad.talvik.test/landing"), 2);
   auto browser = std::dynamic_pointer_cast<TADBrowserController>(root_->modalViewController());
   ASSERT_TRUE(browser);
@@ -180,6 +198,7 @@ TEST_F(TADOpenerTest, BrowserAndWebAppScreensArePresentedWithTheirOrientations) 
   platform_.runLoop().runUntilIdle();
   ASSERT_FALSE(root_->modalViewController());
 
+  press();
   opener_->openNotification(message({{"a", "webapp"}, {"html", "<p>"}, {"o", "l"}}));
   auto webApp = std::dynamic_pointer_cast<TADWebAppViewController>(root_->modalViewController());
   ASSERT_TRUE(webApp);
@@ -189,6 +208,7 @@ TEST_F(TADOpenerTest, BrowserAndWebAppScreensArePresentedWithTheirOrientations) 
   EXPECT_FALSE(root_->modalViewController());
 
   opener_->setViewController({});
+  press();
   opener_->openEmailComposer(url("mailto:x"));
   opener_->openBrowserToURL(url("http://ad.talvik.test/"), 1);
   opener_->openWebAppWithHTML("<p>", 1);
@@ -207,7 +227,9 @@ TEST_F(TADOpenerClickTrackingTest, EveryOpeningTracksTheAdsPendingClickAddresses
   ASSERT_TRUE(object->pendingTrackers().empty());
   auto opener = TADOpener::init();
   opener->setAdController(object);
-  opener->openApp(base::URL::fromString("tel:1"));
+  opener->setSource(TADOpenGate::Source::Banner, view->webView());
+  view->webView()->hitTest({1, 1});
+  opener->openApp(base::URL::fromString("http://land.example/app"));
   opener->openEmailComposer(base::URL::fromString("mailto:x"));  // no view controller: no opening
   EXPECT_EQ(object->pendingTrackers().size(), 1u);
 }

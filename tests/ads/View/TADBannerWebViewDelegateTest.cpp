@@ -95,25 +95,34 @@ TEST_F(TADBannerWebViewDelegateTest, APageThatFailsBeforeItIsShownFailsTheLoadWi
   EXPECT_EQ(delegate->events, (std::vector<std::string>{"fail", "receive"}));
 }
 
-TEST_F(TADBannerWebViewDelegateTest, NothingLeavesTheApplicationFromTheBannerWithoutATouch) {
-  const std::string refusal =
-      "<Talvik> Refused to open another application from the banner: "
-      "the ad was not touched since it was shown.";
+// Touched, the shown ad's navigations are clicks, but only a fresh press lets anything out.
+TEST_F(TADBannerWebViewDelegateTest, NothingLeavesTheApplicationFromTheBannerWithoutAFreshPress) {
+  const char* openApp = "gmsg://x/open?a=app&u=http%3A%2F%2Fland.example%2Fapp";
   load();
   answerAd();  // showing: the page sends itself away as it loads
-  EXPECT_FALSE(bannerPeer().navigate("zz://elsewhere", Type::Other));
+  EXPECT_FALSE(bannerPeer().navigate(openApp, Type::Other));
   finishBanner();
-  EXPECT_FALSE(bannerPeer().navigate("zz://elsewhere", Type::Other));
-  EXPECT_FALSE(bannerPeer().navigate("gmsg://x/open?a=app&u=zz%3A%2F%2Fx", Type::Other));
-  EXPECT_EQ(platform.console().lines(),
-            (std::vector<std::string>{refusal, refusal,
-                                      "<Talvik> Refused to open an open message from the banner: "
-                                      "the ad was not touched since it was shown."}));
-
-  platform.console().clear();
+  EXPECT_FALSE(bannerPeer().navigate(openApp, Type::Other));
   view->webView()->setTouched(true);
-  EXPECT_FALSE(bannerPeer().navigate("zz://elsewhere", Type::Other));
-  EXPECT_TRUE(platform.console().lines().empty());
+  platform.runLoop().advance(1);
+  EXPECT_FALSE(bannerPeer().navigate(openApp, Type::Other));
+  platform.runLoop().runUntilIdle();
+  EXPECT_TRUE(platform.application().openedURLs().empty());
+  EXPECT_EQ(platform.console().lines(),
+            std::vector<std::string>(3,
+                                     "<Talvik> Refused to open another application from the "
+                                     "banner: the user has not pressed it."));
+
+  // A press before the ad was shown belongs to the ad before.
+  view->webView()->hitTest({1, 1});
+  object().changeState(TADObjectPrivate::kStateShowing);
+  object().changeState(TADObjectPrivate::kStateShown);
+  EXPECT_FALSE(bannerPeer().navigate(openApp, Type::Other));
+  view->webView()->hitTest({1, 1});
+  EXPECT_FALSE(bannerPeer().navigate(openApp, Type::Other));
+  platform.runLoop().runUntilIdle();
+  EXPECT_EQ(platform.application().openedURLs(),
+            std::vector<std::string>{"http://land.example/app"});
 }
 
 }  // namespace

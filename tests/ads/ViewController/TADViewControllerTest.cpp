@@ -63,6 +63,33 @@ TEST_F(TADViewControllerTest, OnlyTheFirstScreenTellsTheDelegateAndEveryScreenPo
   EXPECT_EQ(banner_->events, (std::vector<std::string>{"present", "willDismiss", "didDismiss"}));
 }
 
+// A screen asked for while another is up is not presented, changes nothing and is not kept;
+// the first is left as it was.
+TEST_F(TADViewControllerTest, AScreenAskedForWhileAnotherIsUpIsNeitherPresentedNorKept) {
+  auto first = TADViewController::init();
+  first->setDelegateManager(manager_);
+  ASSERT_TRUE(first->presentFromViewController(root_));
+  platform_.runLoop().runUntilIdle();
+  platform_.application().setStatusBarHidden(false, false);  // as the application may do
+  notices_.clear();
+  std::weak_ptr<TADViewController> weakSecond;
+  {
+    auto second = TADViewController::init();
+    second->setDelegateManager(manager_);
+    weakSecond = second;
+    EXPECT_FALSE(second->presentFromViewController(root_));
+  }
+  platform_.runLoop().runUntilIdle();
+  EXPECT_TRUE(weakSecond.expired());
+  EXPECT_EQ(root_->modalViewController(), first);
+  EXPECT_TRUE(notices_.empty());
+  EXPECT_EQ(banner_->events, std::vector<std::string>{"present"});
+  EXPECT_FALSE(platform_.application().isStatusBarHidden());
+  EXPECT_EQ(platform_.console().lines(),
+            std::vector<std::string>{
+                "<Talvik> Another screen is already up: this one is not presented."});
+}
+
 // What the application had set before the screen came is what it finds after; the screen only
 // puts back what it changed.
 

@@ -1,0 +1,144 @@
+#include "ads/Opener/TADOpenGate.h"
+
+#include "ads/View/TADWebViewPrivate.h"
+#include "platform/Clock.h"
+#include "platform/Console.h"
+
+namespace {
+
+using Source = TADOpenGate::Source;
+using Opening = TADOpenGate::Opening;
+using Verdict = TADOpenGate::Verdict;
+
+std::string lowercasedScheme(const base::URL& url) {
+  std::string scheme = url.scheme();
+  for (char& c : scheme) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+  }
+  return scheme;
+}
+
+bool isWebScheme(const std::string& scheme) {
+  return scheme == "http" || scheme == "https";
+}
+
+// The address rules: what each opening takes, whoever asks.
+Verdict addressVerdict(Opening opening, const std::optional<base::URL>& url) {
+  if (!url) return opening == Opening::WebApp ? Verdict::Allowed : Verdict::NoAddress;
+  const std::string scheme = lowercasedScheme(*url);
+  if (scheme == "file") return Verdict::LocalAddress;
+  switch (opening) {
+    case Opening::OtherApplication:
+      if (!isWebScheme(scheme)) return Verdict::Scheme;
+      // "http:/etc/passwd" has no host: a handler may well take it for a local path.
+      return url->host().empty() ? Verdict::LocalAddress : Verdict::Allowed;
+    case Opening::Browser:
+    case Opening::WebApp:
+      return isWebScheme(scheme) ? Verdict::Allowed : Verdict::Scheme;
+    case Opening::MailComposer:
+      return scheme == "mailto" ? Verdict::Allowed : Verdict::Scheme;
+  }
+  return Verdict::Scheme;
+}
+
+Verdict activationVerdict(std::optional<double> pressAge, bool pressUsed) {
+  if (!pressAge) return Verdict::NoPress;
+  // A negative or undefined age is no reading of a press the user made: refused like an old one.
+  if (!(*pressAge >= 0 && *pressAge < TADOpenGate::kActivationLifetime)) {
+    return Verdict::PressExpired;
+  }
+  return pressUsed ? Verdict::PressUsed : Verdict::Allowed;
+}
+
+const char* sourceName(Source source) {
+  switch (source) {
+    case Source::Banner:
+      return "the banner";
+    case Source::BuildPage:
+      return "the build page";
+    case Source::Browser:
+      return "the in-app browser's page";
+    case Source::WebApp:
+      return "the web app's page";
+    case Source::LibraryControl:
+      return "the browser's toolbar";
+  }
+  return "a page";
+}
+
+const char* openingName(Opening opening) {
+  switch (opening) {
+    case Opening::OtherApplication:
+      return "another application";
+    case Opening::Browser:
+      return "the in-app browser";
+    case Opening::WebApp:
+      return "a web app";
+    case Opening::MailComposer:
+      return "the mail composer";
+  }
+  return "something";
+}
+
+const char* allowedSchemes(Opening opening) {
+  return opening == Opening::MailComposer ? "only mailto addresses go there"
+                                          : "only http and https addresses go there";
+}
+
+}  // namespace
+
+Verdict TADOpenGate::decide(Source source, std::optional<double> pressAge, bool pressUsed,
+                            Opening opening, const std::optional<base::URL>& url) {
+  if (source == Source::BuildPage) return Verdict::BuildPage;
+  if (Verdict verdict = addressVerdict(opening, url); verdict != Verdict::Allowed) return verdict;
+  if (source == Source::LibraryControl) return Verdict::Allowed;
+  return activationVerdict(pressAge, pressUsed);
+}
+
+Verdict TADOpenGate::verdictFor(const TADWebViewPrivate* pressState, Source source, Opening opening,
+                                const std::optional<base::URL>& url) {
+  std::optional<double> pressAge;
+  if (pressState && pressState->pressTime()) {
+    pressAge = platform::Clock::shared().monotonicSeconds() - *pressState->pressTime();
+  }
+  return decide(source, pressAge, pressState && pressState->pressUsed(), opening, url);
+}
+
+bool TADOpenGate::admit(TADWebViewPrivate* pressState, Source source, Opening opening,
+                        const std::optional<base::URL>& url) {
+  Verdict verdict = verdictFor(pressState, source, opening, url);
+  if (verdict != Verdict::Allowed) {
+    platform::Console::log(refusalLine(verdict, source, opening, url));
+    return false;
+  }
+  if (pressState) pressState->usePress();
+  return true;
+}
+
+std::string TADOpenGate::refusalLine(Verdict verdict, Source source, Opening opening,
+                                     const std::optional<base::URL>& url) {
+  std::string line = std::string("<Talvik> Refused to open ") + openingName(opening) + " from " +
+                     sourceName(source) + ": ";
+  const std::string scheme = url ? lowercasedScheme(*url) : std::string();
+  switch (verdict) {
+    case Verdict::Allowed:
+      return std::string();
+    case Verdict::BuildPage:
+      return line + "the build page never opens anything.";
+    case Verdict::NoAddress:
+      return line + "there is no address.";
+    case Verdict::LocalAddress:
+      return line + "the " + scheme + ": address is local.";
+    case Verdict::Scheme:
+      return line +
+             (scheme.empty() ? "an address without a scheme is" : "the " + scheme + ": scheme is") +
+             " not allowed; " + allowedSchemes(opening) + ".";
+    case Verdict::NoPress:
+      return line + "the user has not pressed it.";
+    case Verdict::PressExpired:
+      return line + "the user's press was too long ago.";
+    case Verdict::PressUsed:
+      return line + "the user's press has already opened something.";
+  }
+  return line;
+}

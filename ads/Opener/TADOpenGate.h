@@ -1,0 +1,65 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "base/URL.h"
+
+class TADWebViewPrivate;
+
+// The one gate through which everything that an ad page asks for and that leaves the application
+// or covers it must pass: another application, the in-app browser, a web app screen, the mail
+// composer. Ad pages are strangers' code, so an opening needs the user's own press inside the very
+// web view that asks: a press gives that web view an activation that lives kActivationLifetime
+// seconds on the monotonic clock and is used up by the one opening it allows. One press therefore
+// opens at most one thing, and a page cannot open anything on a timer after the press.
+//
+// The rules, in order (the first that refuses gives the reason):
+//   - the hidden build page never opens anything;
+//   - another application is given only "http" and "https" addresses with a host (the desktop's
+//     browser); "file" addresses are local and refused, like every other scheme;
+//   - the in-app browser and a web app take only "http" and "https" addresses (a web app may
+//     also come without one, from the page's own markup);
+//   - the mail composer takes only "mailto" addresses;
+//   - the asking web view needs a live, unused activation. A control the library draws itself
+//     (the in-app browser's toolbar) is pressed by the user, never by a page: it needs none.
+// A refusal writes one "<Talvik> " console line with its reason; a refused scheme is named.
+class TADOpenGate {
+ public:
+  enum class Source { Banner, BuildPage, Browser, WebApp, LibraryControl };
+  enum class Opening { OtherApplication, Browser, WebApp, MailComposer };
+  enum class Verdict {
+    Allowed,
+    BuildPage,     // the build page asked
+    NoAddress,     // nothing to open
+    LocalAddress,  // a "file" address, or a web address without a host
+    Scheme,        // a scheme this opening does not take
+    NoPress,       // the web view was not pressed
+    PressExpired,  // the press is older than kActivationLifetime (or its age makes no sense)
+    PressUsed,     // the press has already opened something
+  };
+
+  // A click handler runs while its press is being handled and the navigation it starts reaches
+  // the library within a few tenths of a second even on a slow device; a second covers that
+  // with room to spare, while anything later is no longer the user's doing.
+  static constexpr double kActivationLifetime = 1.0;
+
+  // The decision itself, with no state: pressAge is the seconds since the asking web view's last
+  // press (none when it was never pressed since its current page came), pressUsed whether an
+  // opening has used that press.
+  static Verdict decide(Source source, std::optional<double> pressAge, bool pressUsed,
+                        Opening opening, const std::optional<base::URL>& url);
+
+  // The decision for the press recorded in the asking web view's state (nullptr for a web view
+  // that records none), its age read on the monotonic clock. Changes nothing.
+  static Verdict verdictFor(const TADWebViewPrivate* pressState, Source source, Opening opening,
+                            const std::optional<base::URL>& url);
+  // The gate as the library uses it: the verdict above; an allowed opening uses the press up, a
+  // refused one is written on the console.
+  static bool admit(TADWebViewPrivate* pressState, Source source, Opening opening,
+                    const std::optional<base::URL>& url);
+
+  // The console line of a refusal.
+  static std::string refusalLine(Verdict verdict, Source source, Opening opening,
+                                 const std::optional<base::URL>& url);
+};

@@ -1,0 +1,176 @@
+#include "ads/Opener/TADOpenGate.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "ads/Browser/TADBrowserController.h"
+#include "ads/Utility/TADPrivateUtilities.h"
+#include "ads/View/TADRelinquishableScreen.h"
+#include "ads/WebApp/TADWebAppViewController.h"
+#include "tests/ads/Object/AdObjectFixture.h"
+
+namespace {
+
+using Source = TADOpenGate::Source;
+using Opening = TADOpenGate::Opening;
+using Verdict = TADOpenGate::Verdict;
+using Type = platform::WebViewNavigationType;
+using platform::sim::SimWebViewPeer;
+
+std::optional<base::URL> url(const char* text) {
+  return text ? base::URL::fromString(text) : std::nullopt;
+}
+
+TEST(TADOpenGateDecisionTest, OnlyAFreshUnusedPressInAnAdPageOpensAndOnlyAllowedSchemes) {
+  const double kNaN = std::nan("");
+  const std::optional<double> none;
+  // Who asks, the press's age, whether it was used, what for, the address, and the verdict.
+  const std::tuple<Source, std::optional<double>, bool, Opening, const char*, Verdict> cases[] = {
+      {Source::Banner, 0.2, false, Opening::OtherApplication, "https://land.example/",
+       Verdict::Allowed},
+      {Source::Browser, 0.99, false, Opening::Browser, "HTTP://land.example/", Verdict::Allowed},
+      {Source::WebApp, 0, false, Opening::MailComposer, "MailTo:a@quillbeck.example",
+       Verdict::Allowed},
+      {Source::WebApp, 0.2, false, Opening::WebApp, nullptr, Verdict::Allowed},
+      {Source::LibraryControl, none, false, Opening::OtherApplication, "http://land.example/",
+       Verdict::Allowed},
+      // The build page, pressed or not.
+      {Source::BuildPage, 0.2, false, Opening::OtherApplication, "http://land.example/",
+       Verdict::BuildPage},
+      {Source::BuildPage, 0.2, false, Opening::WebApp, nullptr, Verdict::BuildPage},
+      // No press, an old or senseless one, a used one.
+      {Source::Banner, none, false, Opening::Browser, "http://land.example/", Verdict::NoPress},
+      {Source::WebApp, none, false, Opening::WebApp, nullptr, Verdict::NoPress},
+      {Source::Banner, 1.0, false, Opening::Browser, "http://land.example/", Verdict::PressExpired},
+      {Source::Browser, -0.1, false, Opening::OtherApplication, "http://land.example/",
+       Verdict::PressExpired},
+      {Source::Banner, kNaN, false, Opening::MailComposer, "mailto:x", Verdict::PressExpired},
+      {Source::Banner, 0.2, true, Opening::Browser, "http://land.example/", Verdict::PressUsed},
+      // Local addresses and schemes, whoever asks and however fresh the press.
+      {Source::Banner, 0.2, false, Opening::OtherApplication, "file:///etc/passwd",
+       Verdict::LocalAddress},
+      {Source::LibraryControl, none, false, Opening::OtherApplication, "FILE:///x",
+       Verdict::LocalAddress},
+      {Source::WebApp, 0.2, false, Opening::OtherApplication, "http:/etc/passwd",
+       Verdict::LocalAddress},
+      {Source::Browser, 0.2, false, Opening::Browser, "file:///etc/passwd", Verdict::LocalAddress},
+      {Source::Banner, 0.2, false, Opening::OtherApplication, "tel:123", Verdict::Scheme},
+      {Source::Banner, none, false, Opening::OtherApplication, "zz://x", Verdict::Scheme},
+      {Source::Banner, 0.2, false, Opening::OtherApplication, "mailto:x", Verdict::Scheme},
+      {Source::Banner, 0.2, false, Opening::MailComposer, "http://land.example/", Verdict::Scheme},
+      {Source::Browser, 0.2, false, Opening::WebApp, "javascript:alert(1)", Verdict::Scheme},
+      {Source::Banner, 0.2, false, Opening::Browser, "httpx://land.example/", Verdict::Scheme},
+      {Source::Banner, 0.2, false, Opening::Browser, nullptr, Verdict::NoAddress},
+  };
+  for (const auto& [source, age, used, opening, address, verdict] : cases) {
+    SCOPED_TRACE(std::string(address ? address : "(none)") + " age " +
+                 (age ? std::to_string(*age) : "none"));
+    EXPECT_EQ(TADOpenGate::decide(source, age, used, opening, url(address)), verdict);
+  }
+}
+
+// The banner, the hidden build page, the in-app browser and a web app screen, each asking for
+// another application the way a page does: with an "open" message.
+class TADOpenGateRoadTest : public AdObjectFixture {
+ protected:
+  static constexpr const char* kOpenApp = "gmsg://x/open?a=app&u=http%3A%2F%2Fland.example%2Fapp";
+
+  const std::vector<std::string>& opened() { return platform.application().openedURLs(); }
+  // How many applications the page of webView opened with one message.
+  size_t openFrom(platform::WebView& webView, const char* message = kOpenApp) {
+    size_t before = opened().size();
+    SimWebViewPeer::of(webView).navigate(message, Type::Other);
+    platform.runLoop().runUntilIdle();
+    return opened().size() - before;
+  }
+  static void press(platform::WebView& webView) { webView.hitTest({1, 1}); }
+  // The refusal for an untouched page, which names the page.
+  static std::string unpressed(const char* page) {
+    return std::string("<Talvik> Refused to open another application from ") + page +
+           ": the user has not pressed it.";
+  }
+};
+
+TEST_F(TADOpenGateRoadTest, EachAdPageOpensOneThingPerFreshPressAndTheBuildPageNothing) {
+  load();
+  std::shared_ptr<platform::WebView> buildPage = object().buildAdWebView();
+  ASSERT_TRUE(buildPage);
+  press(*buildPage);
+  EXPECT_EQ(openFrom(*buildPage), 0u);
+  EXPECT_EQ(platform.console().lines(),
+            std::vector<std::string>{"<Talvik> Refused to open another application from the "
+                                     "build page: the build page never opens anything."});
+  answerAd();
+  finishBanner();
+
+  auto browser = TADBrowserController::init();
+  browser->load(base::URL::fromString("http://land.example/b"));
+  browser->viewWillAppear(false);
+  auto webApp = TADWebAppViewController::init();
+  webApp->load(base::URL::fromString("http://land.example/w"));
+  webApp->viewWillAppear(false);
+  const std::pair<std::shared_ptr<platform::WebView>, const char*> pages[] = {
+      {view->webView(), "the banner"},
+      {browser->webView(), "the in-app browser's page"},
+      {webApp->webView(), "the web app's page"},
+  };
+  for (const auto& [webView, name] : pages) {
+    SCOPED_TRACE(name);
+    platform.console().clear();
+    EXPECT_EQ(openFrom(*webView), 0u);
+    EXPECT_EQ(platform.console().lines(), std::vector<std::string>{unpressed(name)});
+
+    press(*webView);
+    EXPECT_EQ(openFrom(*webView) + openFrom(*webView), 1u);  // the trap: again and again
+    press(*webView);
+    platform.runLoop().advance(TADOpenGate::kActivationLifetime);
+    EXPECT_EQ(openFrom(*webView), 0u);
+  }
+  EXPECT_EQ(opened(), std::vector<std::string>(3, "http://land.example/app"));
+}
+
+TEST_F(TADOpenGateRoadTest, OtherSchemesAndLocalAddressesNeverLeaveAndUseNoPress) {
+  loadToShown();
+  platform::WebView& banner = *view->webView();
+  press(banner);
+  platform.console().clear();
+  EXPECT_EQ(openFrom(banner, "Zz-Launch://x"), 0u);
+  EXPECT_EQ(openFrom(banner, "file:///etc/passwd"), 0u);
+  EXPECT_EQ(openFrom(banner, "gmsg://x/open?a=app&u=file%3A%2F%2F%2Fetc%2Fpasswd"), 0u);
+  EXPECT_EQ(openFrom(banner, "gmsg://x/open?a=call&u=http%3A%2Fetc%2Fpasswd"), 0u);
+  const std::string from = "<Talvik> Refused to open another application from the banner: ";
+  EXPECT_EQ(platform.console().lines(),
+            (std::vector<std::string>{
+                from + "the zz-launch: scheme is not allowed; only http and https addresses go "
+                       "there.",
+                from + "the file: address is local.", from + "the http: address is local."}));
+  EXPECT_EQ(openFrom(banner), 1u);
+}
+
+// The second press comes while the first screen slides in; the banner is still under it.
+TEST_F(TADOpenGateRoadTest, ADoublePressOnTheBannerPresentsOneScreenAndKeepsNoOther) {
+  loadToShown();
+  platform.runLoop().advance(1);
+  auto click = [this] {
+    press(*view->webView());
+    return bannerPeer().navigate("http://land.example/p", Type::LinkClicked);
+  };
+  EXPECT_FALSE(click());
+  std::shared_ptr<platform::ViewController> first = root->modalViewController();
+  ASSERT_TRUE(std::dynamic_pointer_cast<TADBrowserController>(first));
+  const size_t companions = TADPrivateUtilities::count();
+
+  EXPECT_FALSE(click());
+  platform.runLoop().runUntilIdle();
+  EXPECT_EQ(root->modalViewController(), first);
+  EXPECT_EQ(TADPrivateUtilities::count(), companions);
+  EXPECT_EQ(delegate->events, (std::vector<std::string>{"receive", "present"}));
+  std::dynamic_pointer_cast<TADRelinquishableScreen>(first)->relinquishScreen();
+  platform.runLoop().runUntilIdle();
+}
+
+}  // namespace
