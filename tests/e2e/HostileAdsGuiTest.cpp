@@ -330,14 +330,16 @@ TEST_F(HostileAdsGuiTest, AddressesOfOtherSchemesFromAPageGoToNoApplication) {
   EXPECT_TRUE(saidOnConsole("quillhook"));
 }
 
-TEST_F(HostileAdsGuiTest, OpenMessagesOfAnUntouchedAdLaunchNothing) {
+// Local files and schemes outside the short list never reach another application, not even at
+// the user's press: the refused attempts leave the press for a real opening.
+TEST_F(HostileAdsGuiTest, OpenMessagesForLocalFilesAndOtherSchemesLaunchNothingEvenAtAPress) {
   showAd(
-      "<script>const open = (u) => location = 'gmsg://x/open?a=app&u=' + "
-      "encodeURIComponent(u);\n"
-      "setTimeout(() => open('file://" +
+      "<body style='height: 50px' onmousedown=\"const open = (u) => location = "
+      "'gmsg://x/open?a=app&u=' + encodeURIComponent(u);"
+      "open('file://" +
       UserFolders::shared().localFile() +
-      "'), 50);\n"
-      "setTimeout(() => open('ssh://attacker.example/'), 300);</script>");
+      "'); setTimeout(() => open('ssh://attacker.example/'), 300)\"></body>");
+  pressBanner();
   ASSERT_TRUE(eventually([&] {
     return (saidOnConsole("file:") && saidOnConsole("ssh:")) ||
            UserFolders::shared().opened().size() > 1;
