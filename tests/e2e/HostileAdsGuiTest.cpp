@@ -79,6 +79,8 @@ class UserFolders {
   std::string openedFile() const { return root_ / "opened"; }
   // A plain text file, which the desktop would open with a program of its own.
   std::string localFile() const { return root_ / "note.txt"; }
+  // Each test starts with nothing handed out.
+  void forgetOpened() const { fs::remove(openedFile()); }
   // The addresses handed to another application so far.
   std::vector<std::string> opened() const {
     std::vector<std::string> lines;
@@ -107,6 +109,7 @@ class HostileAdsGuiTest : public ::testing::Test {
  protected:
   void SetUp() override {
     gtk_testing::useTemporaryCacheHome();
+    UserFolders::shared().forgetOpened();
     TADAdNetwork::pointAt(network.origin());
     platform = gtk_testing::makePlatform(console, platform::UserInterfaceIdiom::Phone);
     ASSERT_TRUE(platform);
