@@ -9,8 +9,11 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "ads/Object/TADObjectPrivate.h"
@@ -18,6 +21,7 @@
 #include "ads/Utility/TADConfiguration.h"
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADWebView.h"
+#include "ads/ViewController/TADViewController.h"
 #include "platform/SearchPaths.h"
 #include "platform/ViewController.h"
 #include "platform/Window.h"
@@ -35,12 +39,14 @@ namespace fs = std::filesystem;
 namespace gtk_testing = platform::gtk::testing;
 
 constexpr platform::Rect kBannerFrame{0, 100, 320, 50};
-// Schemes that the desktop of these tests hands to a recording program.
-constexpr const char* kHandledSchemes[] = {"ssh", "quillhook"};
+// What the desktop of these tests hands to a recording program: addresses of these schemes and
+// local files of this type.
+constexpr const char* kHandledTypes[] = {"x-scheme-handler/ssh", "x-scheme-handler/quillhook",
+                                         "x-scheme-handler/http", "text/plain"};
 
 // The user's folders of this test program: its home, where downloads would land, and a desktop
-// whose handlers of kHandledSchemes write the address they were given to a file instead of
-// opening anything. Set before GLib reads them, which it does once.
+// whose handlers of kHandledTypes write the address they were given to a file instead of opening
+// anything. Set before GLib reads them, which it does once.
 class UserFolders {
  public:
   UserFolders() {
@@ -52,14 +58,16 @@ class UserFolders {
     ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
     ::setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
     std::ofstream(root_ / "config/user-dirs.dirs") << "XDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n";
+    std::ofstream(localFile()) << "a local file\n";
     std::ofstream defaults(root_ / "config/mimeapps.list");
     defaults << "[Default Applications]\n";
-    for (const char* scheme : kHandledSchemes) {
-      std::string name = std::string("record-") + scheme + ".desktop";
+    int number = 0;
+    for (const char* type : kHandledTypes) {
+      std::string name = "record-" + std::to_string(++number) + ".desktop";
       std::ofstream(root_ / ("data/applications/" + name))
           << "[Desktop Entry]\nType=Application\nName=Record\nExec=sh -c 'echo \"$1\" >> "
-          << openedFile() << "' sh %u\nMimeType=x-scheme-handler/" << scheme << ";\n";
-      defaults << "x-scheme-handler/" << scheme << "=" << name << "\n";
+          << openedFile() << "' sh %u\nMimeType=" << type << ";\n";
+      defaults << type << "=" << name << "\n";
     }
   }
   static UserFolders& shared() {
@@ -69,6 +77,10 @@ class UserFolders {
 
   const std::string& home() const { return home_; }
   std::string openedFile() const { return root_ / "opened"; }
+  // A plain text file, which the desktop would open with a program of its own.
+  std::string localFile() const { return root_ / "note.txt"; }
+  // Each test starts with nothing handed out.
+  void forgetOpened() const { fs::remove(openedFile()); }
   // The addresses handed to another application so far.
   std::vector<std::string> opened() const {
     std::vector<std::string> lines;
@@ -97,6 +109,7 @@ class HostileAdsGuiTest : public ::testing::Test {
  protected:
   void SetUp() override {
     gtk_testing::useTemporaryCacheHome();
+    UserFolders::shared().forgetOpened();
     TADAdNetwork::pointAt(network.origin());
     platform = gtk_testing::makePlatform(console, platform::UserInterfaceIdiom::Phone);
     ASSERT_TRUE(platform);
@@ -169,6 +182,10 @@ class HostileAdsGuiTest : public ::testing::Test {
         seconds);
   }
   bool saidOnConsole(const std::string& text) { return console->saidSomethingWith(text); }
+  // How often the delegate heard event.
+  long count(const std::string& event) const {
+    return std::count(delegate->events.begin(), delegate->events.end(), event);
+  }
   // Waits until the console says text or something covers the program; answers what covered it.
   std::vector<std::string> coversBefore(const std::string& text) {
     eventually([&] { return saidOnConsole(text) || !covers.empty(); });
@@ -299,22 +316,199 @@ TEST_F(HostileAdsGuiTest, ARedirectToAnotherSchemeGoesToNoApplication) {
   EXPECT_TRUE(saidOnConsole("<Talvik> Refused a redirect to the scheme \"quillhook\"."));
 }
 
-// The build page never opens anything, and a press opens at most one thing at once: a page that
-// waits after the press opens nothing. Enabled once every web view of the library opens only
-// through its gate.
-TEST_F(HostileAdsGuiTest, DISABLED_AddressesOfOtherSchemesFromAPageGoToNoApplication) {
+// The build page never opens anything, and a press lets nothing out that comes long after it: a
+// page that waits after the press opens nothing.
+TEST_F(HostileAdsGuiTest, AddressesOfOtherSchemesFromAPageGoToNoApplication) {
   network.servePageScript(
       "var frame = document.createElement('iframe'); frame.src = 'ssh://attacker.example/';\n"
       "document.documentElement.appendChild(frame);\n" +
       HostileAdNetwork::answeringScript());
   showAd(
       "<body style='height: 50px' onmousedown=\"setTimeout(() => location = "
-      "'quillhook://x/later', 1500)\"></body>");
+      "'gmsg://x/open?a=app&u=' + encodeURIComponent(location.origin + '/later'), 1500)\">"
+      "</body>");
   pressBanner();
   eventually([&] { return UserFolders::shared().opened().size() > 1; }, 3);
   EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{});
-  EXPECT_TRUE(saidOnConsole("ssh"));
-  EXPECT_TRUE(saidOnConsole("quillhook"));
+  EXPECT_TRUE(saidOnConsole("from the build page: the build page never opens anything."));
+  EXPECT_TRUE(saidOnConsole("from the banner: the user's press was too long ago."));
+}
+
+// Local files and schemes outside the short list never reach another application, not even at
+// the user's press: the refused attempts leave the press for a real opening.
+TEST_F(HostileAdsGuiTest, OpenMessagesForLocalFilesAndOtherSchemesLaunchNothingEvenAtAPress) {
+  showAd(
+      "<body style='height: 50px' onmousedown=\"const open = (u) => location = "
+      "'gmsg://x/open?a=app&u=' + encodeURIComponent(u);"
+      "open('file://" +
+      UserFolders::shared().localFile() +
+      "'); setTimeout(() => open('ssh://attacker.example/'), 300)\"></body>");
+  pressBanner();
+  ASSERT_TRUE(eventually([&] {
+    return (saidOnConsole("file:") && saidOnConsole("ssh:")) ||
+           UserFolders::shared().opened().size() > 1;
+  }));
+  platform->runLoop().runFor(1);
+  EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{});
+  EXPECT_EQ(count("leave"), 0);
+}
+
+// One press lets one address out: a page that asks again every 700 ms after it asks nothing more.
+TEST_F(HostileAdsGuiTest, OnePressOpensAnotherApplicationOnce) {
+  showAd(
+      "<body style='height: 50px' onmousedown=\"const open = () => location = "
+      "'gmsg://x/open?a=app&u=' + encodeURIComponent(location.origin + '/landing');"
+      "open(); setInterval(open, 700)\"></body>");
+  pressBanner();
+  ASSERT_TRUE(eventually([&] { return !UserFolders::shared().opened().empty(); }));
+  eventually([&] { return UserFolders::shared().opened().size() > 1; }, 2.5);
+  EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{network.url("/landing")});
+}
+
+// The trap: after one press, a page that opens the in-app browser again whenever it is closed.
+TEST_F(HostileAdsGuiTest, ABrowserClosedByTheUserStaysClosedAndTheBannerRefreshes) {
+  network.route("/landing", HostileAdNetwork::Response::ok("<title>landing</title>",
+                                                           {{"Content-Type", "text/html"}}));
+  showAd(
+      "<body style='height: 50px' onmousedown=\"const open = () => location = "
+      "'gmsg://x/open?a=browser&u=' + encodeURIComponent(location.origin + '/landing');"
+      "open(); setInterval(open, 700)\"></body>",
+      {{"X-Avmo-Refresh-Rate", "4"}});
+  pressBanner();
+  ASSERT_TRUE(eventually([&] { return root->modalViewController() != nullptr; }));
+  auto screen = std::dynamic_pointer_cast<TADViewController>(root->modalViewController());
+  ASSERT_TRUE(screen);
+  screen->relinquishScreen();
+  screen.reset();
+  ASSERT_TRUE(eventually([&] { return !root->modalViewController(); }));
+
+  EXPECT_FALSE(eventually([&] { return root->modalViewController() != nullptr; }, 2));
+  EXPECT_EQ(count("present"), 1);
+  EXPECT_EQ(nextEvent(), "receive");
+}
+
+// Two quick presses on a link to the in-app browser: the second comes before the first screen is
+// up, and must not present a second one over it.
+TEST_F(HostileAdsGuiTest, ADoublePressPresentsOneScreen) {
+  network.route("/landing", HostileAdNetwork::Response::ok("<title>landing</title>",
+                                                           {{"Content-Type", "text/html"}}));
+  showAd(
+      "<a href='/landing' style='display: block; height: 50px'></a>"
+      "<style>body { margin: 0 }</style>");
+  pressBanner();
+  gtk_testing::click(platform->deviceScreen()->gtkWindow());
+  ASSERT_TRUE(eventually([&] { return root->modalViewController() != nullptr; }));
+  eventually([&] { return count("present") > 1; }, 2);
+  EXPECT_EQ(count("present"), 1);
+}
+
+// Copies were once named by a 32-bit FNV-1a digest of the address, in a folder for each host. An
+// address of the page script's host with the script's digest, found by meeting in the middle:
+// forward from prefix over three characters, backward from the digest over three more.
+std::string addressWithTheDigestOf(const std::string& target, const std::string& prefix) {
+  constexpr uint32_t kPrime = 16777619u;
+  auto digest = [](std::string_view text, uint32_t hash = 2166136261u) {
+    for (unsigned char c : text) {
+      hash ^= c;
+      hash *= kPrime;
+    }
+    return hash;
+  };
+  uint32_t inverse = kPrime;  // Newton's iteration: each step doubles the correct low bits
+  for (int i = 0; i < 5; ++i)
+    inverse *= 2 - kPrime * inverse;
+  const std::string_view letters = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  const uint32_t goal = digest(target);
+  for (char salt : letters) {
+    std::string start = prefix + salt;
+    const uint32_t startDigest = digest(start);
+    std::unordered_map<uint32_t, std::string> middles;
+    for (char a : letters)
+      for (char b : letters)
+        for (char c : letters)
+          middles.emplace(digest(std::string{a, b, c}, startDigest), std::string{a, b, c});
+    for (char x : letters)
+      for (char y : letters)
+        for (char z : letters) {
+          uint32_t before = ((((goal * inverse) ^ static_cast<unsigned char>(z)) * inverse) ^
+                             static_cast<unsigned char>(y)) *
+                                inverse ^
+                            static_cast<unsigned char>(x);
+          auto middle = middles.find(before);
+          if (middle != middles.end()) return start + middle->second + x + y + z;
+        }
+  }
+  return "";
+}
+
+// A tracking address that the network redirects to an attacker's script: whatever a tracker
+// fetches must never be taken for the page script by the next load.
+TEST_F(HostileAdsGuiTest, ATrackedAddressCannotReplaceThePageScript) {
+  std::string script =
+      base::URL::fromString(network.url(HostileAdNetwork::kScriptPath))->absoluteString();
+  std::string tracked = addressWithTheDigestOf(script, network.url("/track?k="));
+  ASSERT_NE(tracked, "");
+  ASSERT_EQ(base::URL::fromString(tracked)->absoluteString(), tracked);
+  network.route("/track", HostileAdNetwork::Response::redirect(network.url("/attack.js")));
+  network.route("/attack.js",
+                HostileAdNetwork::Response::ok("function AVMO_buildAdURL(params) { location.href = "
+                                               "'gmsg://x/loadAdURL?type=sentrel&url=' + "
+                                               "encodeURIComponent(location.origin + '/attack');}",
+                                               {{"Content-Type", "application/javascript"}}));
+  network.route("/attack", HostileAdNetwork::Response::ok("<title>attack</title>",
+                                                          {{"Content-Type", "text/html"}}));
+  showAd("<title>ad</title><script>location = 'gmsg://x/httpTrack?u=' + encodeURIComponent('" +
+         tracked + "')</script>");
+  ASSERT_TRUE(eventually([&] { return network.requestsFor("/attack.js") > 0; }));
+  platform->runLoop().runFor(0.5);
+
+  banner->loadRequest(TADRequest::request());
+  ASSERT_EQ(nextEvent(), "receive");
+  EXPECT_TRUE(adComesToSay("document.title", "ad"));
+  EXPECT_EQ(network.requestsFor("/attack"), 0u);
+}
+
+// A refresh period that is no number counts as none: the ad is shown and nothing is asked again,
+// where such a period used to bring the refresh round on every pass of the loop.
+TEST_F(HostileAdsGuiTest, ARefreshPeriodThatIsNoNumberRefreshesNothing) {
+  for (const char* period : {"nan", "-1"}) {
+    SCOPED_TRACE(period);
+    showAd("<title>ad</title>", {{"X-Avmo-Refresh-Rate", period}});
+    size_t asked = network.requestsFor(HostileAdNetwork::kAdPath);
+    eventually([&] { return network.requestsFor(HostileAdNetwork::kAdPath) > asked + 1; }, 2);
+    EXPECT_LE(network.requestsFor(HostileAdNetwork::kAdPath), asked + 1);
+  }
+}
+
+// The network refuses the page script once, when there is no copy of it to fall back on (the
+// caches were cleared): that load fails, and the banner comes back on the period the server named.
+TEST_F(HostileAdsGuiTest, TheBannerComesBackAfterThePageScriptWasRefusedOnce) {
+  network.serveAd("<title>ad</title>", {{"X-Avmo-Refresh-Rate", "1"}});
+  banner->loadRequest(TADRequest::request());
+  ASSERT_EQ(nextEvent(), "receive");
+  network.route(std::string(HostileAdNetwork::kScriptPath),
+                HostileAdNetwork::Response::withStatus(503));
+  fs::remove_all(platform::cachesDirectory().value());
+
+  ASSERT_EQ(nextEvent(), "fail");
+  EXPECT_EQ(delegate->errors.back()->code(), TADRequestErrorNetwork);
+  network.servePageScript(HostileAdNetwork::answeringScript());
+  EXPECT_EQ(nextEvent(), "receive");
+}
+
+// What a page writes on the console can neither steer the terminal nor pass for the library's.
+TEST_F(HostileAdsGuiTest, APagesConsoleLinesAreEscapedAndMarked) {
+  showAd(
+      "<script>const log = (s) => location = 'gmsg://x/log?string=' + encodeURIComponent(s);\n"
+      "setTimeout(() => log('\\x1b[2Jcleared'), 50);\n"
+      "setTimeout(() => log('<Talvik> fake'), 300);</script>");
+  ASSERT_TRUE(eventually([&] { return saidOnConsole("fake"); }));
+  EXPECT_TRUE(saidOnConsole("[page] \\x1b[2Jcleared"));
+  EXPECT_TRUE(saidOnConsole("[page] <Talvik> fake"));
+  EXPECT_FALSE(saidOnConsole("\x1b"));
+  EXPECT_FALSE(
+      std::any_of(console->lines.begin(), console->lines.end(),
+                  [](const std::string& line) { return line.starts_with("<Talvik> fake"); }));
 }
 
 }  // namespace
