@@ -116,7 +116,9 @@ std::string TADOpenGate::refusalLine(Verdict verdict, Source source, Opening ope
     case Verdict::Allowed:
       return std::string();
     case Verdict::BuildPage:
-      return line + "the build page never opens anything.";
+      // Named even here, so that a page trying schemes shows which.
+      return line + "the build page never opens anything" +
+             (scheme.empty() ? std::string() : " (a " + scheme + ": address)") + ".";
     case Verdict::NoAddress:
       return line + "there is no address.";
     case Verdict::LocalAddress:

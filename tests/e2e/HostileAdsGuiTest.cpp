@@ -330,7 +330,8 @@ TEST_F(HostileAdsGuiTest, AddressesOfOtherSchemesFromAPageGoToNoApplication) {
   pressBanner();
   eventually([&] { return UserFolders::shared().opened().size() > 1; }, 3);
   EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{});
-  EXPECT_TRUE(saidOnConsole("from the build page: the build page never opens anything."));
+  EXPECT_TRUE(
+      saidOnConsole("from the build page: the build page never opens anything (a ssh: address)."));
   EXPECT_TRUE(saidOnConsole("from the banner: the user's press was too long ago."));
 }
 

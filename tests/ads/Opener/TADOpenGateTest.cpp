@@ -102,8 +102,9 @@ TEST_F(TADOpenGateRoadTest, EachAdPageOpensOneThingPerFreshPressAndTheBuildPageN
   press(*buildPage);
   EXPECT_EQ(openFrom(*buildPage), 0u);
   EXPECT_EQ(platform.console().lines(),
-            std::vector<std::string>{"<Talvik> Refused to open another application from the "
-                                     "build page: the build page never opens anything."});
+            std::vector<std::string>{
+                "<Talvik> Refused to open another application from the "
+                "build page: the build page never opens anything (a http: address)."});
   answerAd();
   finishBanner();
 
