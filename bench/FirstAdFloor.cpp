@@ -31,6 +31,7 @@
 #include <string>
 
 #include "adnetwork/AdNetwork.h"
+#include "bench/ProcessMemory.h"
 
 namespace {
 
@@ -58,44 +59,6 @@ double millisecondsSinceStart() {
   timespec now{};
   clock_gettime(CLOCK_BOOTTIME, &now);
   return (static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9 - startSeconds) * 1000;
-}
-
-long residentKilobytes(const std::string& pid) {
-  std::ifstream status("/proc/" + pid + "/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-  }
-  return 0;
-}
-
-// The resident size of this process and the sum of its descendants' (the web engine's).
-std::pair<long, long> resident() {
-  std::map<std::string, std::string> parentOf;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    std::string pid = entry.path().filename();
-    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream stat(entry.path() / "stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), {});
-    size_t close = text.rfind(')');
-    char state = 0;
-    int parent = 0;
-    if (close != std::string::npos &&
-        std::sscanf(text.c_str() + close + 1, " %c %d", &state, &parent) == 2) {
-      parentOf[pid] = std::to_string(parent);
-    }
-  }
-  std::string self = std::to_string(::getpid());
-  long children = 0;
-  for (const auto& [pid, parent] : parentOf) {
-    for (std::string up = parent; up != "0" && parentOf.contains(up); up = parentOf[up]) {
-      if (up == self) {
-        children += residentKilobytes(pid);
-        break;
-      }
-    }
-  }
-  return {residentKilobytes(self), children};
 }
 
 struct Floor {
@@ -162,9 +125,9 @@ void finishFirst(Floor& floor, GdkPixbuf* picture) {
 }
 
 gboolean reportResident(gpointer data) {
-  auto [self, children] = resident();
+  ResidentMemory memory = residentMemory();
   std::fprintf(stderr, "first_ad_floor: after %d loads: program %ld KB, web engine %ld KB\n",
-               static_cast<Floor*>(data)->loadsDone, self, children);
+               static_cast<Floor*>(data)->loadsDone, memory.self, memory.children);
   gtk_main_quit();
   return G_SOURCE_REMOVE;
 }

@@ -29,6 +29,7 @@
 #include "ads/Utility/TADConfiguration.h"
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADBannerViewDelegate.h"
+#include "bench/ProcessMemory.h"
 #include "platform/Screen.h"
 #include "platform/UserDefaults.h"
 #include "platform/ViewController.h"
@@ -54,51 +55,6 @@ double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   size_t middle = values.size() / 2;
   return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-// Kilobytes of the process pid under field of /proc/<pid>/status (VmRSS: resident; RssAnon:
-// its anonymous part, the heap among it), 0 when it has gone.
-long residentKilobytes(const std::string& pid, const std::string& field = "VmRSS:") {
-  std::ifstream status("/proc/" + pid + "/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + field.size());
-  }
-  return 0;
-}
-
-// The program's own resident size and that of its descendants (the web engine's processes).
-struct Resident {
-  long self = 0;
-  long selfAnonymous = 0;
-  long children = 0;
-};
-Resident resident() {
-  std::map<std::string, std::string> parentOf;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    std::string pid = entry.path().filename();
-    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream stat(entry.path() / "stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), {});
-    size_t close = text.rfind(')');
-    if (close == std::string::npos) continue;
-    char state = 0;
-    int parent = 0;
-    if (std::sscanf(text.c_str() + close + 1, " %c %d", &state, &parent) == 2) {
-      parentOf[pid] = std::to_string(parent);
-    }
-  }
-  std::string self = std::to_string(::getpid());
-  Resident result{residentKilobytes(self), residentKilobytes(self, "RssAnon:"), 0};
-  for (const auto& [pid, parent] : parentOf) {
-    for (std::string up = parent; up != "0" && parentOf.contains(up); up = parentOf[up]) {
-      if (up == self) {
-        result.children += residentKilobytes(pid);
-        break;
-      }
-    }
-  }
-  return result;
 }
 
 class TimingDelegate : public TADBannerViewDelegate {
@@ -402,7 +358,7 @@ void measureMemory(Bench& bench, int refreshes, double period) {
       std::fprintf(stderr, "live_ad_bench: refreshes stalled\n");
       return;
     }
-    Resident now = resident();
+    ResidentMemory now = residentMemory();
     selves.push_back(now.self);
     std::printf(
         "  after %3d: %ld (anonymous %ld)  %ld  (the network's request log holds %zu KB of "
