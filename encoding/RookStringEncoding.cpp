@@ -35,7 +35,8 @@ std::shared_ptr<RookStringEncoding> makePadded(std::string_view alphabet) {
 
 }  // namespace
 
-RookStringEncoding::RookStringEncoding(std::string_view alphabet) : charMapData_(alphabet) {
+RookStringEncoding::RookStringEncoding(Passkey, std::string_view alphabet)
+    : charMapData_(alphabet) {
   reverseCharMap_.fill(kUnmapped);
   for (size_t value = 0; value < alphabet.size(); ++value) {
     reverseCharMap_[static_cast<unsigned char>(alphabet[value])] = static_cast<int8_t>(value);
@@ -63,12 +64,12 @@ bool RookStringEncoding::isValidAlphabet(std::string_view alphabet) {
 std::shared_ptr<RookStringEncoding> RookStringEncoding::stringEncodingWithString(
     std::string_view alphabet) {
   if (!isValidAlphabet(alphabet)) return nullptr;
-  return std::shared_ptr<RookStringEncoding>(new RookStringEncoding(alphabet));
+  return std::make_shared<RookStringEncoding>(Passkey{}, alphabet);
 }
 
 std::optional<RookStringEncoding> RookStringEncoding::initWithString(std::string_view alphabet) {
   if (!isValidAlphabet(alphabet)) return std::nullopt;
-  return RookStringEncoding(alphabet);
+  return RookStringEncoding(Passkey{}, alphabet);
 }
 
 std::shared_ptr<RookStringEncoding> RookStringEncoding::binaryStringEncoding() {

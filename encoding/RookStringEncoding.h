@@ -35,11 +35,15 @@
 #include "encoding/RookFastCodec.h"
 
 class RookStringEncoding {
+  struct Passkey {};
+
  public:
   // A new encoding over alphabet, or nothing when the alphabet is invalid.
   static std::shared_ptr<RookStringEncoding> stringEncodingWithString(std::string_view alphabet);
   // The same as a value.
   static std::optional<RookStringEncoding> initWithString(std::string_view alphabet);
+  // Made by the two factories above, which check the alphabet first.
+  RookStringEncoding(Passkey, std::string_view alphabet);
 
   // Fresh objects on every call; nothing is shared between them.
   static std::shared_ptr<RookStringEncoding> binaryStringEncoding();
@@ -87,7 +91,6 @@ class RookStringEncoding {
   static constexpr int8_t kPadding = -2;
   static constexpr int8_t kIgnored = -3;
 
-  explicit RookStringEncoding(std::string_view alphabet);
   static bool isValidAlphabet(std::string_view alphabet);
 
   void decodeMapChanged();

@@ -64,11 +64,11 @@ void sweepCaches(const std::string& caches) {
 
 std::shared_ptr<TADCachedFile> TADCachedFile::initWithDelegate(
     std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url, Storage storage) {
-  return std::shared_ptr<TADCachedFile>(new TADCachedFile(std::move(delegate), url, storage));
+  return std::make_shared<TADCachedFile>(Passkey{}, std::move(delegate), url, storage);
 }
 
-TADCachedFile::TADCachedFile(std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url,
-                             Storage storage)
+TADCachedFile::TADCachedFile(Passkey, std::weak_ptr<TADCachedFileDelegate> delegate,
+                             const base::URL& url, Storage storage)
     : delegate_(std::move(delegate)),
       sourceURL_(url),
       storage_(storage),

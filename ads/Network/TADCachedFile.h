@@ -31,6 +31,8 @@
 // it may let the file go from within its callbacks.
 class TADCachedFile : public platform::URLConnectionDelegate,
                       public std::enable_shared_from_this<TADCachedFile> {
+  struct Passkey {};
+
  public:
   static constexpr size_t kMaximumBodyBytes = 8 * 1024 * 1024;
   static constexpr int kMaximumRedirects = 20;
@@ -49,6 +51,8 @@ class TADCachedFile : public platform::URLConnectionDelegate,
   static std::shared_ptr<TADCachedFile> initWithDelegate(
       std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url,
       Storage storage = Storage::HostFolder);
+  TADCachedFile(Passkey, std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url,
+                Storage storage);
   ~TADCachedFile() override;
   TADCachedFile(const TADCachedFile&) = delete;
   TADCachedFile& operator=(const TADCachedFile&) = delete;
@@ -112,9 +116,6 @@ class TADCachedFile : public platform::URLConnectionDelegate,
                                   const base::Error& error) override;
 
  private:
-  TADCachedFile(std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url,
-                Storage storage);
-
   void saveHeadersFromResponse(const platform::URLResponse& response);
   void cleanUpConnection();
   // Ends the fetch (clean-up first, so that the delegate may start another) and tells the

@@ -4,13 +4,13 @@
 #include <cctype>
 #include <string>
 
-#include "ads/Request/TADRequestError.h"
 #include "ads/Statistics/TADStatistics.h"
+#include "ads/Utility/TADErrorDomain.h"
 #include "base/ASCII.h"
 #include "platform/Platform.h"
 
 std::shared_ptr<TADClickTracker> TADClickTracker::init() {
-  return std::shared_ptr<TADClickTracker>(new TADClickTracker());
+  return std::make_shared<TADClickTracker>(Passkey{});
 }
 
 TADClickTracker::~TADClickTracker() {

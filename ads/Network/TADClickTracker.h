@@ -20,8 +20,11 @@
 // process-wide count (activeTrackings) that lets the opener wait a little before leaving.
 class TADClickTracker : public TADCachedFileDelegate,
                         public std::enable_shared_from_this<TADClickTracker> {
+  struct Passkey {};
+
  public:
   static std::shared_ptr<TADClickTracker> init();
+  explicit TADClickTracker(Passkey) {}
   ~TADClickTracker() override;
   TADClickTracker(const TADClickTracker&) = delete;
   TADClickTracker& operator=(const TADClickTracker&) = delete;
@@ -53,7 +56,6 @@ class TADClickTracker : public TADCachedFileDelegate,
                                                            const base::URL& url) override;
 
  private:
-  TADClickTracker() = default;
   static int64_t& trackingCount();
 
   std::weak_ptr<TADClickTrackerDelegate> delegate_;

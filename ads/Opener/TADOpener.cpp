@@ -3,15 +3,14 @@
 #include <algorithm>
 #include <vector>
 
-#include "ads/Browser/TADBrowserController.h"
 #include "ads/Delegate/TADDelegateManager.h"
 #include "ads/Network/TADClickTracker.h"
 #include "ads/Notification/TADNotification.h"
 #include "ads/Object/TADObjectPrivate.h"
+#include "ads/Opener/TADOpenerScreens.h"
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Utility/TADNetworkUtilities.h"
 #include "ads/View/TADWebView.h"
-#include "ads/WebApp/TADWebAppViewController.h"
 #include "base/ASCII.h"
 #include "platform/Application.h"
 #include "platform/RunLoop.h"
@@ -95,29 +94,21 @@ void TADOpener::openBrowserToURL(const std::optional<base::URL>& url,
                                  int32_t supportedOrientations) {
   auto presenter = viewController();
   if (!presenter || !url || !admitted(TADOpenGate::Opening::Browser, url)) return;
-  auto browser = TADBrowserController::init();
-  browser->setSupportedOrientations(supportedOrientations);
-  browser->setOpeningWebView(openingWebView_);
-  browser->load(url, referringURL_);
-  browser->setDelegateManager(delegateManager_);
-  if (browser->presentFromViewController(presenter)) didOpen();
+  TADOpenerScreens::Setup setup{supportedOrientations, openingWebView_, delegateManager_};
+  if (TADOpenerScreens::library().presentBrowser(setup, *url, referringURL_, presenter)) didOpen();
 }
 
 std::shared_ptr<TADWebAppViewController> TADOpener::webAppOrientations(
     int32_t supportedOrientations) {
-  auto screen = TADWebAppViewController::init();
-  screen->setSupportedOrientations(supportedOrientations);
-  screen->setOpeningWebView(openingWebView_);
-  screen->setDelegateManager(delegateManager_);
-  return screen;
+  return TADOpenerScreens::library().webApp(
+      {supportedOrientations, openingWebView_, delegateManager_});
 }
 
 void TADOpener::openWebApp(const std::optional<base::URL>& url, int32_t supportedOrientations) {
   auto presenter = viewController();
   if (!presenter || !url || !admitted(TADOpenGate::Opening::WebApp, url)) return;
   auto screen = webAppOrientations(supportedOrientations);
-  screen->load(url);
-  if (screen->presentFromViewController(presenter)) didOpen();
+  if (TADOpenerScreens::library().presentWebApp(screen, url, std::nullopt, presenter)) didOpen();
 }
 
 void TADOpener::openWebAppWithHTML(const std::optional<std::string>& html,
@@ -125,8 +116,7 @@ void TADOpener::openWebAppWithHTML(const std::optional<std::string>& html,
   auto presenter = viewController();
   if (!presenter || !html || !admitted(TADOpenGate::Opening::WebApp, std::nullopt)) return;
   auto screen = webAppOrientations(supportedOrientations);
-  screen->loadHTML(html, std::nullopt);
-  if (screen->presentFromViewController(presenter)) didOpen();
+  if (TADOpenerScreens::library().presentWebApp(screen, std::nullopt, html, presenter)) didOpen();
 }
 
 void TADOpener::openApp(const std::optional<base::URL>& url) {

@@ -5,12 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "ads/Utility/TADErrorDomain.h"
 #include "base/Error.h"
 
 class TADRequest;
-
-// The library's error domain.
-inline constexpr std::string_view kTADErrorDomain = "com.talvik.ads.RequestError";
 
 enum TADRequestErrorCode : int64_t {
   TADRequestErrorInvalidRequest = 0,

@@ -2,6 +2,10 @@
 
 #include <string_view>
 
+// The request counter among the keys, kTADParameterTotalAdRequests, is kept by the statistics and
+// named with their keys.
+#include "ads/Statistics/TADStatisticsParameters.h"
+
 // Keys of the request parameter dictionary that the request itself contributes.
 inline constexpr std::string_view kTADParameterSDKVersion = "js";
 inline constexpr std::string_view kTADParameterNetworkType = "net";
@@ -12,4 +16,3 @@ inline constexpr std::string_view kTADParameterGender = "cust_gender";
 inline constexpr std::string_view kTADParameterBirthday = "cust_age";
 inline constexpr std::string_view kTADParameterKeywords = "kw";
 inline constexpr std::string_view kTADParameterLocation = "uule";
-inline constexpr std::string_view kTADParameterTotalAdRequests = "preqs";

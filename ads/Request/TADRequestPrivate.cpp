@@ -46,10 +46,7 @@ int32_t TADRequestPrivate::requestTypeFromString(const std::optional<std::string
 }
 
 bool TADRequestPrivate::deviceAtLeastMinimumOSMajorVersion(int32_t major, int32_t minor) {
-  int32_t haveMajor = 0;
-  int32_t haveMinor = 0;
-  TADIdentifierUtilities::sharedInstance().getOSMajor(&haveMajor, &haveMinor, nullptr);
-  return haveMajor > major || (haveMajor == major && haveMinor >= minor);
+  return TADIdentifierUtilities::sharedInstance().isOSAtLeastMajor(major, minor, 0);
 }
 
 void TADRequestPrivate::addKeyword(std::string_view keyword) {

@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "ads/Notification/TADNotification.h"
-#include "ads/Request/TADRequestParameters.h"
 #include "ads/Statistics/TADStatisticsParameters.h"
 #include "ads/Utility/TADConfiguration.h"
 #include "ads/Utility/TADNetworkUtilities.h"

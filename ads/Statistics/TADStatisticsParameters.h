@@ -2,8 +2,9 @@
 
 #include <string_view>
 
-// Keys of the running statistics in the request parameters (the request counter "preqs" is
-// kTADParameterTotalAdRequests of the request's own keys).
+// Keys of the running statistics in the request parameters; the request counter among them,
+// which the request also sets itself.
+inline constexpr std::string_view kTADParameterTotalAdRequests = "preqs";
 inline constexpr std::string_view kTADParameterPriorClickBreakOut = "pcbo";
 inline constexpr std::string_view kTADParameterAppOpenInterstitialTimedOut = "aoi_timedout";
 inline constexpr std::string_view kTADParameterAppOpenInterstitialNoFill = "aoi_nofill";

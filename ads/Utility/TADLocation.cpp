@@ -24,7 +24,7 @@ double secondsSince1970() {
 
 std::shared_ptr<TADLocation> TADLocation::initWithLatitude(float latitude, float longitude,
                                                            float accuracy) {
-  std::shared_ptr<TADLocation> location(new TADLocation());
+  auto location = std::make_shared<TADLocation>(Passkey{});
   location->latitude_ = latitude;
   location->longitude_ = longitude;
   location->accuracy_ = accuracy;
@@ -35,7 +35,7 @@ std::shared_ptr<TADLocation> TADLocation::initWithLatitude(float latitude, float
 
 std::shared_ptr<TADLocation> TADLocation::initWithDescription(std::string_view description) {
   if (description.empty()) return nullptr;
-  std::shared_ptr<TADLocation> location(new TADLocation());
+  auto location = std::make_shared<TADLocation>(Passkey{});
   location->description_ = std::string(description);
   location->timestamp_ = secondsSince1970();
   return location;
@@ -166,5 +166,5 @@ bool TADLocation::isEqual(const TADLocation& other) const {
 }
 
 std::shared_ptr<TADLocation> TADLocation::copy() const {
-  return std::shared_ptr<TADLocation>(new TADLocation(*this));
+  return std::make_shared<TADLocation>(*this);
 }

@@ -9,10 +9,13 @@
 // or a free-text description of a place. Every location is one or the other; the factories give
 // no location for imprecise coordinates or an empty description.
 class TADLocation {
+  struct Passkey {};
+
  public:
   static std::shared_ptr<TADLocation> initWithLatitude(float latitude, float longitude,
                                                        float accuracy);
   static std::shared_ptr<TADLocation> initWithDescription(std::string_view description);
+  explicit TADLocation(Passkey) {}
 
   float latitude() const { return latitude_; }
   float longitude() const { return longitude_; }
@@ -36,8 +39,6 @@ class TADLocation {
   std::shared_ptr<TADLocation> copy() const;
 
  private:
-  TADLocation() = default;
-
   float latitude_ = 0;
   float longitude_ = 0;
   float accuracy_ = 0;

@@ -5,7 +5,7 @@ std::unordered_map<const void*, std::shared_ptr<void>>& TADPrivateUtilities::sPr
   return table;
 }
 
-void TADPrivateUtilities::setPrivateObject(std::shared_ptr<void> object, const void* key) {
+void TADPrivateUtilities::store(std::shared_ptr<void> object, const void* key) {
   sPrivateObjects()[key] = std::move(object);
 }
 
@@ -14,7 +14,7 @@ std::shared_ptr<void> TADPrivateUtilities::find(const void* key) {
   return entry == sPrivateObjects().end() ? nullptr : entry->second;
 }
 
-void TADPrivateUtilities::removePrivateObjectForKey(const void* key) {
+void TADPrivateUtilities::remove(const void* key) {
   // Move the companion out first: its destructor may itself use the registry.
   auto entry = sPrivateObjects().find(key);
   if (entry == sPrivateObjects().end()) return;

@@ -32,7 +32,7 @@ TADBannerView::~TADBannerView() {
 }
 
 std::shared_ptr<TADObjectPrivate> TADBannerView::privateObject() const {
-  return TADPrivateUtilities::privateObjectForKey<TADObjectPrivate>(this);
+  return TADPrivateUtilities::privateObjectForKey(this);
 }
 
 std::string TADBannerView::adUnitID() const {

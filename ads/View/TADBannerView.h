@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "ads/Utility/TADPrivateUtilities.h"
 #include "ads/View/TADBannerViewDelegate.h"
 #include "platform/View.h"
 
@@ -48,4 +49,9 @@ class TADBannerView : public platform::View {
 
  private:
   void commonInitializer();
+};
+
+template <>
+struct TADPrivateCompanion<TADBannerView> {
+  using type = TADObjectPrivate;
 };

@@ -37,7 +37,7 @@ platform::View* TADWebView::hitTest(const platform::Point& point) {
 }
 
 std::shared_ptr<TADWebViewPrivate> TADWebView::vars() const {
-  return TADPrivateUtilities::privateObjectForKey<TADWebViewPrivate>(this);
+  return TADPrivateUtilities::privateObjectForKey(this);
 }
 
 bool TADWebView::touched() const {

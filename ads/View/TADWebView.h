@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "ads/Utility/TADPrivateUtilities.h"
 #include "ads/View/TADWebViewPrivate.h"
 #include "platform/WebView.h"
 
@@ -29,4 +30,9 @@ class TADWebView : public platform::WebView {
   // next one.
   void setTouched(bool touched);
   std::shared_ptr<TADWebViewPrivate> vars() const;
+};
+
+template <>
+struct TADPrivateCompanion<TADWebView> {
+  using type = TADWebViewPrivate;
 };

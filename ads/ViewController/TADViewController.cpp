@@ -69,7 +69,7 @@ TADViewController::~TADViewController() {
 }
 
 std::shared_ptr<TADViewControllerPrivate> TADViewController::privateData() const {
-  return TADPrivateUtilities::privateObjectForKey<TADViewControllerPrivate>(this);
+  return TADPrivateUtilities::privateObjectForKey(this);
 }
 
 void TADViewController::settingsChanged(const base::Value& userInfo) {

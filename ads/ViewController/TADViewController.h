@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "ads/Utility/TADPrivateUtilities.h"
 #include "ads/View/TADRelinquishableScreen.h"
 #include "ads/ViewController/TADViewControllerPrivate.h"
 #include "base/Value.h"
@@ -97,4 +98,9 @@ class TADViewController : public platform::ViewController, public TADRelinquisha
   // Whether the screen was first when presented; the end of life still knows it after the
   // parent has let go.
   bool presentedFirst_ = false;
+};
+
+template <>
+struct TADPrivateCompanion<TADViewController> {
+  using type = TADViewControllerPrivate;
 };

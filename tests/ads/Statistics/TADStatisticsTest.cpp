@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "ads/Request/TADRequestError.h"
-#include "ads/Request/TADRequestPrivate.h"
 #include "platform/sim/SimPlatform.h"
 #include "signals/TADSignals.h"
 #include "signals/TADSignalsTesting.h"
@@ -129,19 +127,15 @@ TEST_F(TADStatisticsTest, TheStoreKeepsOnlyValuesOfTheNamedKind) {
   EXPECT_TRUE(platform.userDefaults().objectForKey("talvik_stats_TADObjectPrivate"));
 }
 
-TEST_F(TADStatisticsTest, AnErrorShowsTheReportAndLeavesItForTheRequestThatConsumesIt) {
+TEST_F(TADStatisticsTest, ThePendingReportIsTheReportLeftForTheNextRequest) {
   statistics.urlForClick(url("http://a/click?ai=1"));
   wait(2);
-  auto request = std::static_pointer_cast<TADRequestPrivate>(TADRequest::request());
-  auto error = TADRequestError::errorWithCode(TADRequestErrorInvalidRequest, request.get());
-  EXPECT_EQ(*error->userInfo().find("pcc"), base::Value(1));
-  EXPECT_EQ(*error->userInfo().find("pcl"), base::Value("2000"));
-  EXPECT_FALSE(error->userInfo().contains("date"));
-  base::Dictionary sent = request->parameters();
-  ASSERT_TRUE(sent.contains("pcc") && sent.contains("pcl"));
-  EXPECT_EQ(*sent.find("pcc"), base::Value(1));
-  EXPECT_EQ(*sent.find("pcl"), base::Value("2000"));
-  EXPECT_FALSE(request->parameters().contains("pcc"));
+  base::Dictionary pending = statistics.pendingParameters();
+  EXPECT_EQ(*pending.find("pcc"), base::Value(1));
+  EXPECT_EQ(*pending.find("pcl"), base::Value("2000"));
+  EXPECT_EQ(statistics.pendingParameters(), pending);
+  EXPECT_EQ(statistics.parameters(), pending);
+  EXPECT_FALSE(statistics.pendingParameters().contains("pcc"));
 }
 
 }  // namespace

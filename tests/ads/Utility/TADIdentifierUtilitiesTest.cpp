@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <tuple>
 
 #include "ads/Utility/TADIdentifierParameters.h"
 #include "platform/sim/SimPlatform.h"
@@ -52,12 +53,17 @@ TEST_F(TADIdentifierUtilitiesTest, ReadsTheSystemVersionPieceByPiece) {
   EXPECT_EQ(version("4.2.1b"), "4/2/1");
   EXPECT_EQ(version(""), "0/0/0");
   EXPECT_EQ(version("x.7"), "0/7/0");
-  platform.device().setSystemVersion("3.2.1");
-  EXPECT_FALSE(utilities.isOSAtLeastMajor(4, 0, 0));
-  EXPECT_TRUE(utilities.isOSAtLeastMajor(3, 2, 1));
-  EXPECT_FALSE(utilities.isOSAtLeastMajor(3, 2, 2));
-  platform.device().setSystemVersion("4.0");
-  EXPECT_TRUE(utilities.isOSAtLeastMajor(4, 0, 0));
+  // Major, then minor, then bug fix.
+  for (auto [have, major, minor, bugFix, atLeast] : {std::tuple{"3.2.1", 4, 0, 0, false},
+                                                     {"3.2.1", 3, 2, 1, true},
+                                                     {"3.2.1", 3, 2, 2, false},
+                                                     {"3.2.1", 3, 3, 0, false},
+                                                     {"3.2.1", 3, 1, 9, true},
+                                                     {"4.0", 3, 9, 9, true}}) {
+    platform.device().setSystemVersion(have);
+    EXPECT_EQ(utilities.isOSAtLeastMajor(major, minor, bugFix), atLeast)
+        << have << " " << major << "." << minor << "." << bugFix;
+  }
 }
 
 TEST_F(TADIdentifierUtilitiesTest, APhoneSendsItsKeysInTheirFixedOrder) {

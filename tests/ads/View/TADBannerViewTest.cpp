@@ -5,7 +5,6 @@
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequestError.h"
 #include "ads/Request/TADRequestPrivate.h"
-#include "ads/Utility/TADPrivateUtilities.h"
 #include "ads/View/TADWebView.h"
 #include "platform/NotificationCenter.h"
 #include "platform/ViewController.h"
@@ -32,11 +31,11 @@ TEST_F(TADBannerViewTest, AViewLivesWithItsAdObjectAndTakesItAlongWhenItGoes) {
   ASSERT_FALSE(object.expired());
   EXPECT_EQ(object.lock()->adView(), bare);
 
-  const void* key = bare.get();
+  const TADBannerView* key = bare.get();
   platform::NotificationCenter::defaultCenter().addObserver(key, "x", nullptr, [](auto&) {});
   bare.reset();
   EXPECT_TRUE(object.expired());
-  EXPECT_EQ(TADPrivateUtilities::privateObjectForKey<TADObjectPrivate>(key), nullptr);
+  EXPECT_EQ(TADPrivateUtilities::privateObjectForKey(key), nullptr);
   EXPECT_EQ(platform::NotificationCenter::defaultCenter().registrationCount(key), 0u);
 }
 
@@ -122,30 +121,6 @@ TEST_F(TADBannerViewTest, OnlyAnInvalidRequestErrorCarriesTheParameters) {
   auto other = TADRequestError::errorWithCode(9, request.get());
   EXPECT_EQ(other->userInfo().size(), 2u);
   EXPECT_EQ(standIns.contributors->statisticsTaken, 0);
-}
-
-// The registry of companions that a public object and its private one are made of.
-struct Companion {
-  int value = 0;
-};
-
-TEST(TADPrivateUtilitiesTest, TheRegistryOwnsCompanionsButNotTheirKeys) {
-  size_t before = TADPrivateUtilities::count();
-  int key = 0;
-  auto companion = std::make_shared<Companion>(Companion{1});
-  std::weak_ptr<Companion> first = companion;
-  TADPrivateUtilities::setPrivateObject(std::move(companion), &key);
-  ASSERT_FALSE(first.expired());
-  EXPECT_EQ(TADPrivateUtilities::privateObjectForKey<Companion>(&key)->value, 1);
-
-  TADPrivateUtilities::setPrivateObject(std::make_shared<Companion>(Companion{2}), &key);
-  EXPECT_TRUE(first.expired());  // replacing releases the old companion
-  EXPECT_EQ(TADPrivateUtilities::privateObjectForKey<Companion>(&key)->value, 2);
-
-  TADPrivateUtilities::removePrivateObjectForKey(&key);
-  TADPrivateUtilities::removePrivateObjectForKey(&key);
-  EXPECT_EQ(TADPrivateUtilities::privateObjectForKey<Companion>(&key), nullptr);
-  EXPECT_EQ(TADPrivateUtilities::count(), before);
 }
 
 }  // namespace

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "base/URL.h"
+
+class TADDelegateManager;
+class TADWebAppViewController;
+namespace platform {
+class ViewController;
+class WebView;
+}  // namespace platform
+
+// The full-screen screens that an opener presents: the in-app browser and the web app screen.
+// Their own pages have openers, so the screens stand above the opener, which knows them only
+// through this face. There is one implementation, the library's own screens, defined with the
+// web app screen; library() answers it.
+class TADOpenerScreens {
+ public:
+  // What every screen of an opener starts with: its orientation code, the web view handed on to
+  // it (not kept alive) and the ad's delegate manager.
+  struct Setup {
+    int32_t supportedOrientations = 0;
+    std::weak_ptr<platform::WebView> openingWebView;
+    std::shared_ptr<TADDelegateManager> delegateManager;
+  };
+
+  virtual ~TADOpenerScreens() = default;
+  static TADOpenerScreens& library();
+
+  // Presents a new in-app browser on url, referrer being the first load's Referer, over
+  // presenter; answers whether it did. The presentation keeps the browser, not the caller.
+  virtual bool presentBrowser(const Setup& setup, const base::URL& url,
+                              const std::optional<base::URL>& referrer,
+                              const std::shared_ptr<platform::ViewController>& presenter) = 0;
+  // A new web app screen, kept by nobody.
+  virtual std::shared_ptr<TADWebAppViewController> webApp(const Setup& setup) = 0;
+  // Loads url in screen, or else html without a base address, and presents it over presenter;
+  // answers whether it did.
+  virtual bool presentWebApp(const std::shared_ptr<TADWebAppViewController>& screen,
+                             const std::optional<base::URL>& url,
+                             const std::optional<std::string>& html,
+                             const std::shared_ptr<platform::ViewController>& presenter) = 0;
+};
