@@ -13,6 +13,7 @@
 #include "ads/Utility/TADLocation.h"
 #include "platform/sim/SimPlatform.h"
 #include "tests/ads/StandInContributors.h"
+#include "tests/support/LibraryStateGuard.h"
 
 namespace {
 
@@ -176,6 +177,7 @@ TEST_F(TADRequestTest, MinimumSystemVersionComparesMajorThenMinor) {
 
 TEST(TADRequestDeviceKeysTest, ADefaultRequestGathersTheLibrarysOwnSourcesAndConsumesTheReport) {
   platform::sim::SimPlatform platform;
+  test_support::LibraryStateGuard state;
   TADIdentifierUtilities::sharedInstance().resetForTesting();
   TADNetworkChecker& checker = TADNetworkChecker::sharedChecker();
   checker.setEnabled(false);  // watch through this test's platform
@@ -201,7 +203,6 @@ TEST(TADRequestDeviceKeysTest, ADefaultRequestGathersTheLibrarysOwnSourcesAndCon
   for (const char* reported : {"pcc", "pai", "pcl", "pcrl"})
     EXPECT_FALSE(second.contains(reported));
   EXPECT_EQ(*second.find("net"), base::Value("wi"));
-  TADStatistics::releaseSharedStatistics();
 }
 
 }  // namespace
