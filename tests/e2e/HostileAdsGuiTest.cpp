@@ -344,21 +344,6 @@ TEST_F(HostileAdsGuiTest, ABrowserClosedByTheUserStaysClosedAndTheBannerRefreshe
   EXPECT_EQ(nextEvent(), "receive");
 }
 
-// Two quick presses on a link to the in-app browser: the second comes before the first screen is
-// up, and must not present a second one over it.
-TEST_F(HostileAdsGuiTest, ADoublePressPresentsOneScreen) {
-  network.route("/landing", HostileAdNetwork::Response::ok("<title>landing</title>",
-                                                           {{"Content-Type", "text/html"}}));
-  showAd(
-      "<a href='/landing' style='display: block; height: 50px'></a>"
-      "<style>body { margin: 0 }</style>");
-  pressBanner();
-  gtk_testing::click(platform->deviceScreen()->gtkWindow());
-  ASSERT_TRUE(eventually([&] { return root->modalViewController() != nullptr; }));
-  eventually([&] { return count("present") > 1; }, 2);
-  EXPECT_EQ(count("present"), 1);
-}
-
 // The network refuses the page script once, when there is no copy of it to fall back on (the
 // caches were cleared): that load fails, and the banner comes back on the period the server named.
 TEST_F(HostileAdsGuiTest, TheBannerComesBackAfterThePageScriptWasRefusedOnce) {
@@ -373,21 +358,6 @@ TEST_F(HostileAdsGuiTest, TheBannerComesBackAfterThePageScriptWasRefusedOnce) {
   EXPECT_EQ(delegate->errors.back()->code(), TADRequestErrorNetwork);
   network.servePageScript(HostileAdNetwork::answeringScript());
   EXPECT_EQ(nextEvent(), "receive");
-}
-
-// What a page writes on the console can neither steer the terminal nor pass for the library's.
-TEST_F(HostileAdsGuiTest, APagesConsoleLinesAreEscapedAndMarked) {
-  showAd(
-      "<script>const log = (s) => location = 'gmsg://x/log?string=' + encodeURIComponent(s);\n"
-      "setTimeout(() => log('\\x1b[2Jcleared'), 50);\n"
-      "setTimeout(() => log('<Talvik> fake'), 300);</script>");
-  ASSERT_TRUE(eventually([&] { return saidOnConsole("fake"); }));
-  EXPECT_TRUE(saidOnConsole("[page] \\x1b[2Jcleared"));
-  EXPECT_TRUE(saidOnConsole("[page] <Talvik> fake"));
-  EXPECT_FALSE(saidOnConsole("\x1b"));
-  EXPECT_FALSE(
-      std::any_of(console->lines.begin(), console->lines.end(),
-                  [](const std::string& line) { return line.starts_with("<Talvik> fake"); }));
 }
 
 }  // namespace
