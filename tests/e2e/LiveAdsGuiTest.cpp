@@ -161,8 +161,6 @@ TEST_F(LiveAdsGuiTest, EachFaultEndsInItsErrorCodeAndARetryOnScheduleLeavingNoth
       {R::Ad, {F::Status, 503}, TADRequestErrorServer},
       {R::Ad, {F::EmptyPage}, TADRequestErrorNoAd},
       {R::Ad, {F::CloseMidAnswer}, TADRequestErrorNetwork},
-      {R::Ad, {F::Stall}, TADRequestErrorTimeout},
-      {R::Script, {F::ScriptSilent}, TADRequestErrorTimeout},
       {R::Script, {F::ScriptThrows}, TADRequestErrorTimeout},
   };
   object()->setTimeLimits(1, 2);
