@@ -62,25 +62,18 @@ std::map<std::string, std::string> queryOf(const base::URL& url) {
   return query;
 }
 
-class AdNetworkGuiTest : public ::testing::Test {
+class AdNetworkGuiTest : public platform::gtk::testing::PhonePlatformTest {
  protected:
   void SetUp() override {
-    platform = platform::gtk::testing::makePlatform(console, platform::UserInterfaceIdiom::Phone);
-    ASSERT_TRUE(platform);
     network = AdNetwork::start({});
     ASSERT_TRUE(network);
-    window = platform::gtk::testing::launchWithKeyWindow(
-        *platform, std::make_shared<platform::ViewController>(), [&](platform::Window& key) {
-          webView = std::make_shared<platform::WebView>(platform::Rect{0, 0, 320, 50});
-          webView->setDelegate(recorder);
-          key.rootViewController()->view()->addSubview(webView);
-        });
-    ASSERT_TRUE(window);
+    launch([&](platform::Window&) {
+      webView = std::make_shared<platform::WebView>(platform::Rect{0, 0, 320, 50});
+      webView->setDelegate(recorder);
+      root->view()->addSubview(webView);
+    });
   }
 
-  bool eventually(const std::function<bool()>& done) {
-    return platform->runLoop().runUntil(done, 10);
-  }
   // The build page as the library composes it, on the ad server's origin, with the script as the
   // network serves it while it refuses refusedSlots.
   const base::URL* build(const std::string& parameters, const std::string& answer,
@@ -94,11 +87,7 @@ class AdNetworkGuiTest : public ::testing::Test {
     return recorder->message(answer);
   }
 
-  std::shared_ptr<platform::gtk::testing::RecordingConsole> console =
-      std::make_shared<platform::gtk::testing::RecordingConsole>();
-  std::unique_ptr<platform::gtk::GtkPlatform> platform;
   std::unique_ptr<AdNetwork> network;
-  std::shared_ptr<platform::Window> window;
   std::shared_ptr<platform::WebView> webView;
   std::shared_ptr<MessageRecorder> recorder = std::make_shared<MessageRecorder>();
 };

@@ -13,7 +13,6 @@
 #include <set>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "ads/Object/TADObjectPrivate.h"
@@ -27,7 +26,7 @@
 #include "platform/Window.h"
 #include "platform/gtk/GtkViewPeer.h"
 #include "platform/gtk/GtkWebViewPeer.h"
-#include "tests/ads/RecordingBannerDelegate.h"
+#include "tests/e2e/BannerScreenFixture.h"
 #include "tests/e2e/HostileAdNetwork.h"
 #include "tests/platform/gtk/GtkTestPlatform.h"
 #include "tests/platform/gtk/XTestInput.h"
@@ -38,7 +37,6 @@ using hostile::HostileAdNetwork;
 namespace fs = std::filesystem;
 namespace gtk_testing = platform::gtk::testing;
 
-constexpr platform::Rect kBannerFrame{0, 100, 320, 50};
 // What the desktop of these tests hands to a recording program: addresses of these schemes and
 // local files of this type.
 constexpr const char* kHandledTypes[] = {"x-scheme-handler/ssh", "x-scheme-handler/quillhook",
@@ -105,42 +103,20 @@ class UserFolders {
 // Before main: GLib keeps the first home and user folders it reads.
 [[maybe_unused]] const UserFolders& kUserFolders = UserFolders::shared();
 
-class HostileAdsGuiTest : public ::testing::Test {
+class HostileAdsGuiTest : public BannerScreenFixture {
  protected:
   void SetUp() override {
-    gtk_testing::useTemporaryCacheHome();
     UserFolders::shared().forgetOpened();
-    TADAdNetwork::pointAt(network.origin());
-    platform = gtk_testing::makePlatform(console, platform::UserInterfaceIdiom::Phone);
-    ASSERT_TRUE(platform);
-    fs::remove_all(platform::cachesDirectory().value());
-    window = gtk_testing::launchWithKeyWindow(*platform, root, [&](platform::Window&) {
-      banner = TADBannerView::initWithFrame(kBannerFrame);
-      banner->setAdUnitID("hostile-slot");
-      banner->setRootViewController(root);
-      banner->setDelegate(delegate);
-      root->view()->addSubview(banner);
-    });
-    ASSERT_TRUE(window);
+    launchBanner(network.origin(), "hostile-slot");
+    if (HasFatalFailure()) return;
     object()->setTimeLimits(2, 2);
     watchForCovers();
   }
   void TearDown() override {
     if (coverWatch_) g_source_remove(coverWatch_);
-    if (banner) object()->cancelPendingActions();
-    TADAdNetwork::reset();
+    BannerScreenFixture::TearDown();
   }
 
-  std::shared_ptr<TADObjectPrivate> object() const { return banner->privateObject(); }
-  bool eventually(const std::function<bool()>& done, double seconds = 10) {
-    return platform->runLoop().runUntil(done, seconds);
-  }
-  // Waits for the delegate's next call and answers it ("" when none came).
-  std::string nextEvent() {
-    size_t seen = delegate->events.size();
-    if (!eventually([&] { return delegate->events.size() > seen; })) return "";
-    return delegate->events[seen];
-  }
   // Serves html (with these header fields) as the next ad and shows it in the banner, at least a
   // moment ago (a press right after the load is no click).
   void showAd(std::string html, HostileAdNetwork::Fields headers = {}) {
@@ -148,19 +124,6 @@ class HostileAdsGuiTest : public ::testing::Test {
     banner->loadRequest(TADRequest::request());
     ASSERT_EQ(nextEvent(), "receive");
     platform->runLoop().runFor(0.3);
-  }
-  GtkWidget* bannerWidget() {
-    auto& peer = static_cast<platform::gtk::GtkWebViewPeer&>(banner->webView()->webViewPeer());
-    return GTK_WIDGET(peer.webView());
-  }
-  // A real press and release of a pointer button (the first by default) in the middle of the
-  // banner.
-  void pressBanner(unsigned button = 1) {
-    GtkWindow* screen = platform->deviceScreen()->gtkWindow();
-    platform::Rect place = gtk_testing::placeOnScreen(bannerWidget(), GTK_WIDGET(screen));
-    gtk_testing::movePointer(screen, static_cast<int>(place.minX() + place.width() / 2),
-                             static_cast<int>(place.minY() + place.height() / 2));
-    gtk_testing::click(screen, button);
   }
   // Whether the banner's page comes to answer script with text within seconds.
   bool adComesToSay(const std::string& script, const std::string& text, double seconds = 5) {
@@ -231,13 +194,6 @@ class HostileAdsGuiTest : public ::testing::Test {
   }
 
   HostileAdNetwork network;
-  std::shared_ptr<gtk_testing::RecordingConsole> console =
-      std::make_shared<gtk_testing::RecordingConsole>();
-  std::unique_ptr<platform::gtk::GtkPlatform> platform;
-  std::shared_ptr<platform::Window> window;
-  std::shared_ptr<platform::ViewController> root = std::make_shared<platform::ViewController>();
-  std::shared_ptr<TADBannerView> banner;
-  std::shared_ptr<RecordingBannerDelegate> delegate = std::make_shared<RecordingBannerDelegate>();
   // What came over the program, by type name.
   std::vector<std::string> covers;
 
@@ -388,99 +344,6 @@ TEST_F(HostileAdsGuiTest, ABrowserClosedByTheUserStaysClosedAndTheBannerRefreshe
   EXPECT_EQ(nextEvent(), "receive");
 }
 
-// Two quick presses on a link to the in-app browser: the second comes before the first screen is
-// up, and must not present a second one over it.
-TEST_F(HostileAdsGuiTest, ADoublePressPresentsOneScreen) {
-  network.route("/landing", HostileAdNetwork::Response::ok("<title>landing</title>",
-                                                           {{"Content-Type", "text/html"}}));
-  showAd(
-      "<a href='/landing' style='display: block; height: 50px'></a>"
-      "<style>body { margin: 0 }</style>");
-  pressBanner();
-  gtk_testing::click(platform->deviceScreen()->gtkWindow());
-  ASSERT_TRUE(eventually([&] { return root->modalViewController() != nullptr; }));
-  eventually([&] { return count("present") > 1; }, 2);
-  EXPECT_EQ(count("present"), 1);
-}
-
-// Copies were once named by a 32-bit FNV-1a digest of the address, in a folder for each host. An
-// address of the page script's host with the script's digest, found by meeting in the middle:
-// forward from prefix over three characters, backward from the digest over three more.
-std::string addressWithTheDigestOf(const std::string& target, const std::string& prefix) {
-  constexpr uint32_t kPrime = 16777619u;
-  auto digest = [](std::string_view text, uint32_t hash = 2166136261u) {
-    for (unsigned char c : text) {
-      hash ^= c;
-      hash *= kPrime;
-    }
-    return hash;
-  };
-  uint32_t inverse = kPrime;  // Newton's iteration: each step doubles the correct low bits
-  for (int i = 0; i < 5; ++i)
-    inverse *= 2 - kPrime * inverse;
-  const std::string_view letters = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
-  const uint32_t goal = digest(target);
-  for (char salt : letters) {
-    std::string start = prefix + salt;
-    const uint32_t startDigest = digest(start);
-    std::unordered_map<uint32_t, std::string> middles;
-    for (char a : letters)
-      for (char b : letters)
-        for (char c : letters)
-          middles.emplace(digest(std::string{a, b, c}, startDigest), std::string{a, b, c});
-    for (char x : letters)
-      for (char y : letters)
-        for (char z : letters) {
-          uint32_t before = ((((goal * inverse) ^ static_cast<unsigned char>(z)) * inverse) ^
-                             static_cast<unsigned char>(y)) *
-                                inverse ^
-                            static_cast<unsigned char>(x);
-          auto middle = middles.find(before);
-          if (middle != middles.end()) return start + middle->second + x + y + z;
-        }
-  }
-  return "";
-}
-
-// A tracking address that the network redirects to an attacker's script: whatever a tracker
-// fetches must never be taken for the page script by the next load.
-TEST_F(HostileAdsGuiTest, ATrackedAddressCannotReplaceThePageScript) {
-  std::string script =
-      base::URL::fromString(network.url(HostileAdNetwork::kScriptPath))->absoluteString();
-  std::string tracked = addressWithTheDigestOf(script, network.url("/track?k="));
-  ASSERT_NE(tracked, "");
-  ASSERT_EQ(base::URL::fromString(tracked)->absoluteString(), tracked);
-  network.route("/track", HostileAdNetwork::Response::redirect(network.url("/attack.js")));
-  network.route("/attack.js",
-                HostileAdNetwork::Response::ok("function AVMO_buildAdURL(params) { location.href = "
-                                               "'gmsg://x/loadAdURL?type=sentrel&url=' + "
-                                               "encodeURIComponent(location.origin + '/attack');}",
-                                               {{"Content-Type", "application/javascript"}}));
-  network.route("/attack", HostileAdNetwork::Response::ok("<title>attack</title>",
-                                                          {{"Content-Type", "text/html"}}));
-  showAd("<title>ad</title><script>location = 'gmsg://x/httpTrack?u=' + encodeURIComponent('" +
-         tracked + "')</script>");
-  ASSERT_TRUE(eventually([&] { return network.requestsFor("/attack.js") > 0; }));
-  platform->runLoop().runFor(0.5);
-
-  banner->loadRequest(TADRequest::request());
-  ASSERT_EQ(nextEvent(), "receive");
-  EXPECT_TRUE(adComesToSay("document.title", "ad"));
-  EXPECT_EQ(network.requestsFor("/attack"), 0u);
-}
-
-// A refresh period that is no number counts as none: the ad is shown and nothing is asked again,
-// where such a period used to bring the refresh round on every pass of the loop.
-TEST_F(HostileAdsGuiTest, ARefreshPeriodThatIsNoNumberRefreshesNothing) {
-  for (const char* period : {"nan", "-1"}) {
-    SCOPED_TRACE(period);
-    showAd("<title>ad</title>", {{"X-Avmo-Refresh-Rate", period}});
-    size_t asked = network.requestsFor(HostileAdNetwork::kAdPath);
-    eventually([&] { return network.requestsFor(HostileAdNetwork::kAdPath) > asked + 1; }, 2);
-    EXPECT_LE(network.requestsFor(HostileAdNetwork::kAdPath), asked + 1);
-  }
-}
-
 // The network refuses the page script once, when there is no copy of it to fall back on (the
 // caches were cleared): that load fails, and the banner comes back on the period the server named.
 TEST_F(HostileAdsGuiTest, TheBannerComesBackAfterThePageScriptWasRefusedOnce) {
@@ -495,21 +358,6 @@ TEST_F(HostileAdsGuiTest, TheBannerComesBackAfterThePageScriptWasRefusedOnce) {
   EXPECT_EQ(delegate->errors.back()->code(), TADRequestErrorNetwork);
   network.servePageScript(HostileAdNetwork::answeringScript());
   EXPECT_EQ(nextEvent(), "receive");
-}
-
-// What a page writes on the console can neither steer the terminal nor pass for the library's.
-TEST_F(HostileAdsGuiTest, APagesConsoleLinesAreEscapedAndMarked) {
-  showAd(
-      "<script>const log = (s) => location = 'gmsg://x/log?string=' + encodeURIComponent(s);\n"
-      "setTimeout(() => log('\\x1b[2Jcleared'), 50);\n"
-      "setTimeout(() => log('<Talvik> fake'), 300);</script>");
-  ASSERT_TRUE(eventually([&] { return saidOnConsole("fake"); }));
-  EXPECT_TRUE(saidOnConsole("[page] \\x1b[2Jcleared"));
-  EXPECT_TRUE(saidOnConsole("[page] <Talvik> fake"));
-  EXPECT_FALSE(saidOnConsole("\x1b"));
-  EXPECT_FALSE(
-      std::any_of(console->lines.begin(), console->lines.end(),
-                  [](const std::string& line) { return line.starts_with("<Talvik> fake"); }));
 }
 
 }  // namespace

@@ -98,18 +98,6 @@ TEST(RookStringEncodingTest, MatchesTheRFC4648TestVectors) {
   }
 }
 
-TEST(RookStringEncodingTest, WebsafeBase64DiffersOnlyInTheLastTwoCharacters) {
-  auto standard = RookStringEncoding::rfc4648Base64StringEncoding();
-  auto websafe = RookStringEncoding::rfc4648Base64WebsafeStringEncoding();
-  EXPECT_EQ(standard->encode({0xFB, 0xFF}), "+/8=");
-  EXPECT_EQ(websafe->encode({0xFB, 0xFF}), "-_8=");
-  websafe->setDoPad(false);
-  EXPECT_EQ(websafe->encode({0xFB, 0xFF}), "-_8");
-  EXPECT_EQ(websafe->decode("-_8"), (Bytes{0xFB, 0xFF}));
-  EXPECT_FALSE(websafe->decode("+/8="));
-  EXPECT_FALSE(standard->decode("-_8="));
-}
-
 // Lengths and padding of every encoding are pinned by the bit oracle below.
 TEST(RookStringEncodingTest, DecodesOnlyWhatIsDataThenPaddingWithNoBitsLeftOver) {
   auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();

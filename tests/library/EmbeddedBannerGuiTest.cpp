@@ -174,40 +174,30 @@ TEST_F(EmbeddedBannerGuiTest, TheHostsIdentityNamesTheFoldersTheLibraryKeepsItsF
   }
 }
 
-TEST_F(EmbeddedBannerGuiTest, AScreenOpenedFromTheBannerCoversTheHostsWindow) {
+// The screen a click opens covers the host window's content, modal, at its place and size.
+// Escape in it closes the screen as its close control would; the host window then takes presses
+// again, and a second screen closes the same way.
+TEST_F(EmbeddedBannerGuiTest, AScreenFromTheBannerCoversTheHostsWindowUntilEscapeClosesIt) {
   showAnAd();
   runFor(0.3);  // a press right after the ad appeared is no click
-  clickTheBanner();
-  ASSERT_TRUE(eventually([&] { return delegate->events.back() == "present"; }));
-
-  GtkWindow* cover = nullptr;
-  ASSERT_TRUE(eventually([&] { return (cover = coverWindow()) != nullptr; }));
-  EXPECT_TRUE(gtk_window_get_modal(cover));
-  // Where the host window's content is, at its size.
-  ASSERT_TRUE(eventually([&] {
-    return gtk_widget_get_allocated_width(GTK_WIDGET(cover)) ==
+  auto coversTheHost = [&](GtkWindow* cover) {
+    int hostX = 0, hostY = 0, coverX = 0, coverY = 0;
+    gdk_window_get_origin(gtk_widget_get_window(window), &hostX, &hostY);
+    gdk_window_get_origin(gtk_widget_get_window(GTK_WIDGET(cover)), &coverX, &coverY);
+    return coverX == hostX && coverY == hostY &&
+           gtk_widget_get_allocated_width(GTK_WIDGET(cover)) ==
                gtk_widget_get_allocated_width(window) &&
            gtk_widget_get_allocated_height(GTK_WIDGET(cover)) ==
                gtk_widget_get_allocated_height(window);
-  }));
-  int hostX = 0, hostY = 0, coverX = 0, coverY = 0;
-  gdk_window_get_origin(gtk_widget_get_window(window), &hostX, &hostY);
-  gdk_window_get_origin(gtk_widget_get_window(GTK_WIDGET(cover)), &coverX, &coverY);
-  EXPECT_EQ(coverX, hostX);
-  EXPECT_EQ(coverY, hostY);
-}
-
-// Escape in the covering window closes the screen as its close control would; the host window
-// then takes presses again, and a second screen closes the same way.
-TEST_F(EmbeddedBannerGuiTest, EscapeClosesTheScreenOverTheHostsWindow) {
-  showAnAd();
-  runFor(0.3);  // a press right after the ad appeared is no click
+  };
   const std::vector<std::string> once{"receive", "present", "willDismiss", "didDismiss"};
   for (int round = 1; round <= 2; ++round) {
     SCOPED_TRACE(round);
     clickTheBanner();
     GtkWindow* cover = nullptr;
     ASSERT_TRUE(eventually([&] { return (cover = coverWindow()) != nullptr; }));
+    EXPECT_TRUE(gtk_window_get_modal(cover));
+    EXPECT_TRUE(eventually([&] { return coversTheHost(cover); }));
     runFor(1);  // the screen has slid in and its close control is live
     platform::gtk::testing::pressKey(cover, GDK_KEY_Escape);
     ASSERT_TRUE(eventually([&] { return coverWindow() == nullptr; }, 10));

@@ -18,6 +18,7 @@
 #include "base/FileIO.h"
 #include "platform/URLError.h"
 #include "platform/sim/SimPlatform.h"
+#include "tests/support/LibraryStateGuard.h"
 #include "tests/support/TemporaryFolder.h"
 
 namespace {
@@ -99,13 +100,12 @@ class TADCachedFileTest : public ::testing::Test {
 
 TEST_F(TADCachedFileTest, AFirstFetchStoresTheBodyDatedByLastModifiedAndTheNextOneSendsItBack) {
   serveConditionally(kScript, "function build() {}");
-  std::optional<std::string> agent = TADNetworkUtilities::userAgentString();
+  test_support::LibraryStateGuard state;
   TADNetworkUtilities::setUserAgentString("TestAgent/1.0");
   auto script = file();
   EXPECT_FALSE(script->hasContent());
   script->validate();
   run();
-  TADNetworkUtilities::resetUserAgentStringForTesting(agent);
 
   EXPECT_EQ(delegate_->events, std::vector<std::string>{"end"});
   EXPECT_EQ(sent(0).valueForHTTPHeaderField("User-Agent"), "TestAgent/1.0");

@@ -9,6 +9,7 @@
 #include "ads/Request/TADRequestError.h"
 #include "ads/Statistics/TADStatistics.h"
 #include "platform/sim/SimPlatform.h"
+#include "tests/support/LibraryStateGuard.h"
 #include "tests/support/TemporaryFolder.h"
 
 namespace {
@@ -37,10 +38,6 @@ class TADClickTrackerTest : public ::testing::Test {
     platform_.setCachesDirectory(caches_.path());
     tracker_->setDelegate(delegate_);
   }
-  ~TADClickTrackerTest() override {
-    tracker_.reset();
-    TADStatistics::releaseSharedStatistics();
-  }
 
   platform::sim::SimURLLoading& server() { return platform_.urlLoading(); }
   void run() { platform_.runLoop().runUntilIdle(); }
@@ -52,6 +49,7 @@ class TADClickTrackerTest : public ::testing::Test {
   }
 
   platform::sim::SimPlatform platform_;
+  test_support::LibraryStateGuard state_;
   test_support::TemporaryFolder caches_;
   std::shared_ptr<RecordingTrackerDelegate> delegate_ =
       std::make_shared<RecordingTrackerDelegate>();

@@ -17,6 +17,7 @@
 #include "platform/sim/SimWebViewPeer.h"
 #include "tests/ads/RecordingBannerDelegate.h"
 #include "tests/ads/StandInContributors.h"
+#include "tests/support/LibraryStateGuard.h"
 #include "tests/support/TemporaryFolder.h"
 
 // A banner on the simulated platform, with the page script and an ad page scripted on the
@@ -41,12 +42,6 @@ class AdObjectFixture : public ::testing::Test {
     });
     serveScript(Reply::ok(kScriptText));
     serveAd(Reply::ok("<p>ad</p>"));
-  }
-  ~AdObjectFixture() override {
-    view.reset();
-    TADStatistics::releaseSharedStatistics();
-    TADAdNetwork::reset();
-    TADObjectPrivate::resetLaunchForTesting();
   }
 
   std::string scriptURL() const { return TADObjectPrivate::jsBuildAdURL().absoluteString(); }
@@ -87,6 +82,7 @@ class AdObjectFixture : public ::testing::Test {
   }
 
   platform::sim::SimPlatform platform;
+  test_support::LibraryStateGuard state;
   ScopedStandIns standIns;
   test_support::TemporaryFolder caches_;
   std::shared_ptr<TADBannerView> view = TADBannerView::initWithFrame({0, 430, 320, 50});

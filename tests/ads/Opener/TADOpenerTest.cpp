@@ -58,7 +58,6 @@ class TADOpenerTest : public ScreenTestFixture {
  protected:
   TADOpenerTest() {
     platform_.setCachesDirectory(caches_.path());
-    TADOpener::resetRepeatCount();
     opener_->setDelegateManager(manager_);
     opener_->setViewController(root_);
     opener_->setSource(TADOpenGate::Source::WebApp, page_);

@@ -13,6 +13,7 @@
 #include "ads/Utility/TADLocation.h"
 #include "platform/sim/SimPlatform.h"
 #include "tests/ads/StandInContributors.h"
+#include "tests/support/LibraryStateGuard.h"
 
 namespace {
 
@@ -166,6 +167,7 @@ TEST_F(TADRequestTest, TheSignalTextSplitsIntoAtMostOnePair) {
 
 TEST(TADRequestDeviceKeysTest, ADefaultRequestGathersTheLibrarysOwnSourcesAndConsumesTheReport) {
   platform::sim::SimPlatform platform;
+  test_support::LibraryStateGuard state;
   TADIdentifierUtilities::sharedInstance().resetForTesting();
   TADNetworkChecker& checker = TADNetworkChecker::sharedChecker();
   checker.setEnabled(false);  // watch through this test's platform
@@ -188,7 +190,6 @@ TEST(TADRequestDeviceKeysTest, ADefaultRequestGathersTheLibrarysOwnSourcesAndCon
               first.contains("pai") && first.contains("pcl"));
 
   EXPECT_FALSE(request->parameters().contains("pcc"));
-  TADStatistics::releaseSharedStatistics();
 }
 
 }  // namespace

@@ -5,15 +5,16 @@
 #include "platform/sim/SimPlatform.h"
 #include "signals/TADSignals.h"
 #include "signals/TADSignalsTesting.h"
+#include "tests/support/LibraryStateGuard.h"
 
 namespace {
 
 class TADStatisticsTest : public ::testing::Test {
  protected:
   platform::sim::SimPlatform platform;
+  test_support::LibraryStateGuard state;
   TADStatistics& statistics = TADStatistics::sharedStatistics();
 
-  void TearDown() override { TADStatistics::releaseSharedStatistics(); }
   void wait(double seconds) { platform.runLoop().advance(seconds); }
   base::URL url(const char* text) { return *base::URL::fromString(text); }
   std::vector<std::string> keys(const base::Dictionary& d) {

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "ads/Utility/TADNumberUtilities.h"
+#include "tests/support/LibraryStateGuard.h"
 
 namespace {
 
@@ -78,13 +79,12 @@ TEST(TADNetworkUtilitiesTest, ParsesQueriesDroppingWhatCannotBeRead) {
 }
 
 TEST(TADNetworkUtilitiesTest, AnEmptyUserAgentChangesNothingAndANewOneReplacesTheOld) {
-  std::optional<std::string> before = TADNetworkUtilities::userAgentString();
+  test_support::LibraryStateGuard state;
   TADNetworkUtilities::setUserAgentString("Agent/1");
   TADNetworkUtilities::setUserAgentString("");
   EXPECT_EQ(TADNetworkUtilities::userAgentString(), "Agent/1");
   TADNetworkUtilities::setUserAgentString("Agent/2");
   EXPECT_EQ(TADNetworkUtilities::userAgentString(), "Agent/2");
-  TADNetworkUtilities::resetUserAgentStringForTesting(before);
 }
 
 TEST(TADNumberUtilitiesTest, DropsOnlyTrailingZerosAfterThePoint) {

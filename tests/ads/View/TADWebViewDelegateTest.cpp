@@ -22,6 +22,7 @@
 #include "signals/TADSignalRecord.h"
 #include "signals/TADSignals.h"
 #include "signals/TADSignalsTesting.h"
+#include "tests/support/LibraryStateGuard.h"
 #include "tests/support/TemporaryFolder.h"
 
 namespace {
@@ -66,7 +67,6 @@ class TADWebViewDelegateTest : public ::testing::Test {
     platform_.application().finishLaunching();
     signals::setClockForTesting([] { return kSignalsClock; });
     signals::setStackTraceForTesting([] { return std::string("frame"); });
-    signals::resetForTesting();
     webView_->setDelegate(delegate_);
     TADNotificationCenter::defaultCenter().addObserver(
         this, "", nullptr, [this](const platform::Notification& n) { posted_.push_back(n); });
@@ -74,9 +74,6 @@ class TADWebViewDelegateTest : public ::testing::Test {
   ~TADWebViewDelegateTest() override {
     TADNotificationCenter::defaultCenter().removeObserver(this);
     delegate_.reset();
-    TADStatistics::releaseSharedStatistics();
-    signals::setClockForTesting({});
-    signals::setStackTraceForTesting({});
   }
 
   SimWebViewPeer& peer() { return SimWebViewPeer::of(*webView_); }
@@ -92,6 +89,7 @@ class TADWebViewDelegateTest : public ::testing::Test {
   }
 
   platform::sim::SimPlatform platform_;
+  test_support::LibraryStateGuard state_;
   test_support::TemporaryFolder caches_;
   std::shared_ptr<platform::WebView> webView_ =
       std::make_shared<platform::WebView>(platform::Rect{0, 0, 320, 50});

@@ -14,6 +14,7 @@
 #include "platform/Window.h"
 #include "platform/sim/SimPlatform.h"
 #include "tests/ads/RecordingBannerDelegate.h"
+#include "tests/support/LibraryStateGuard.h"
 
 // The application's window with its own root controller on the simulated platform, a delegate
 // manager that records the banner events, and every notice posted on the default center.
@@ -35,10 +36,10 @@ class ScreenTestFixture : public ::testing::Test {
       screen->relinquishScreen();
     platform_.runLoop().runUntilIdle();
     TADNotificationCenter::defaultCenter().removeObserver(this);
-    TADStatistics::releaseSharedStatistics();
   }
 
   platform::sim::SimPlatform platform_;
+  test_support::LibraryStateGuard state_;
   std::shared_ptr<platform::Window> window_ =
       std::make_shared<platform::Window>(platform::Rect{0, 0, 320, 480});
   std::shared_ptr<platform::ViewController> root_ = std::make_shared<platform::ViewController>();

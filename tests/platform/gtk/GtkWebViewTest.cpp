@@ -76,24 +76,17 @@ class TouchedWebView : public WebView {
   std::vector<Point> touches;
 };
 
-class GtkWebViewTest : public ::testing::Test {
+class GtkWebViewTest : public testing::PhonePlatformTest {
  protected:
   void SetUp() override {
-    platform = testing::makePlatform(console, UserInterfaceIdiom::Phone);
-    ASSERT_TRUE(platform);
-    window = testing::launchWithKeyWindow(
-        *platform, std::make_shared<ViewController>(), [&](Window& keyWindow) {
-          webView = std::make_shared<TouchedWebView>(Rect{0, 0, 320, 400});
-          webView->setDelegate(delegate);
-          keyWindow.rootViewController()->view()->addSubview(webView);
-        });
-    ASSERT_TRUE(window);
+    launch([&](Window&) {
+      webView = std::make_shared<TouchedWebView>(Rect{0, 0, 320, 400});
+      webView->setDelegate(delegate);
+      root->view()->addSubview(webView);
+    });
     ASSERT_TRUE(eventually([&] { return gtk_widget_get_mapped(widget()); }));
   }
 
-  bool eventually(const std::function<bool()>& done) {
-    return platform->runLoop().runUntil(done, 10);
-  }
   GtkWidget* widget() { return GTK_WIDGET(peer().webView()); }
   GtkWebViewPeer& peer() { return static_cast<GtkWebViewPeer&>(webView->webViewPeer()); }
 
@@ -123,10 +116,6 @@ class GtkWebViewTest : public ::testing::Test {
     return count;
   }
 
-  std::shared_ptr<testing::RecordingConsole> console =
-      std::make_shared<testing::RecordingConsole>();
-  std::unique_ptr<GtkPlatform> platform;
-  std::shared_ptr<Window> window;
   std::shared_ptr<RecordingDelegate> delegate = std::make_shared<RecordingDelegate>();
   std::shared_ptr<TouchedWebView> webView;
 };
