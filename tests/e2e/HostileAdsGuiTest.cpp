@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "ads/Object/TADObjectPrivate.h"
@@ -342,6 +343,72 @@ TEST_F(HostileAdsGuiTest, ABrowserClosedByTheUserStaysClosedAndTheBannerRefreshe
   EXPECT_FALSE(eventually([&] { return root->modalViewController() != nullptr; }, 2));
   EXPECT_EQ(count("present"), 1);
   EXPECT_EQ(nextEvent(), "receive");
+}
+
+// Copies were once named by a 32-bit FNV-1a digest of the address, in a folder for each host. An
+// address of the page script's host with the script's digest, found by meeting in the middle:
+// forward from prefix over three characters, backward from the digest over three more.
+std::string addressWithTheDigestOf(const std::string& target, const std::string& prefix) {
+  constexpr uint32_t kPrime = 16777619u;
+  auto digest = [](std::string_view text, uint32_t hash = 2166136261u) {
+    for (unsigned char c : text) {
+      hash ^= c;
+      hash *= kPrime;
+    }
+    return hash;
+  };
+  uint32_t inverse = kPrime;  // Newton's iteration: each step doubles the correct low bits
+  for (int i = 0; i < 5; ++i)
+    inverse *= 2 - kPrime * inverse;
+  const std::string_view letters = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  const uint32_t goal = digest(target);
+  for (char salt : letters) {
+    std::string start = prefix + salt;
+    const uint32_t startDigest = digest(start);
+    std::unordered_map<uint32_t, std::string> middles;
+    for (char a : letters)
+      for (char b : letters)
+        for (char c : letters)
+          middles.emplace(digest(std::string{a, b, c}, startDigest), std::string{a, b, c});
+    for (char x : letters)
+      for (char y : letters)
+        for (char z : letters) {
+          uint32_t before = ((((goal * inverse) ^ static_cast<unsigned char>(z)) * inverse) ^
+                             static_cast<unsigned char>(y)) *
+                                inverse ^
+                            static_cast<unsigned char>(x);
+          auto middle = middles.find(before);
+          if (middle != middles.end()) return start + middle->second + x + y + z;
+        }
+  }
+  return "";
+}
+
+// A tracking address that the network redirects to an attacker's script: whatever a tracker
+// fetches must never be taken for the page script by the next load.
+TEST_F(HostileAdsGuiTest, ATrackedAddressCannotReplaceThePageScript) {
+  std::string script =
+      base::URL::fromString(network.url(HostileAdNetwork::kScriptPath))->absoluteString();
+  std::string tracked = addressWithTheDigestOf(script, network.url("/track?k="));
+  ASSERT_NE(tracked, "");
+  ASSERT_EQ(base::URL::fromString(tracked)->absoluteString(), tracked);
+  network.route("/track", HostileAdNetwork::Response::redirect(network.url("/attack.js")));
+  network.route("/attack.js",
+                HostileAdNetwork::Response::ok("function AVMO_buildAdURL(params) { location.href = "
+                                               "'gmsg://x/loadAdURL?type=sentrel&url=' + "
+                                               "encodeURIComponent(location.origin + '/attack');}",
+                                               {{"Content-Type", "application/javascript"}}));
+  network.route("/attack", HostileAdNetwork::Response::ok("<title>attack</title>",
+                                                          {{"Content-Type", "text/html"}}));
+  showAd("<title>ad</title><script>location = 'gmsg://x/httpTrack?u=' + encodeURIComponent('" +
+         tracked + "')</script>");
+  ASSERT_TRUE(eventually([&] { return network.requestsFor("/attack.js") > 0; }));
+  platform->runLoop().runFor(0.5);
+
+  banner->loadRequest(TADRequest::request());
+  ASSERT_EQ(nextEvent(), "receive");
+  EXPECT_TRUE(adComesToSay("document.title", "ad"));
+  EXPECT_EQ(network.requestsFor("/attack"), 0u);
 }
 
 // The network refuses the page script once, when there is no copy of it to fall back on (the
