@@ -151,6 +151,8 @@ int main(int argc, char** argv) {
   options.identity = quillbeckIdentity();
   moveEarlierFiles(options.identity);
   options.resourcePath = assets + "/clips";
+  // The banner's first ad is the first thing the screen waits for.
+  options.startWebProcess = true;
   options.audioOutput = line->silent || !line->screenshot.empty()
                             ? platform::gtk::GstAudioBackend::Output::Silent
                             : platform::gtk::GstAudioBackend::Output::Automatic;

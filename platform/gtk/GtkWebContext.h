@@ -43,6 +43,11 @@ class GtkWebContext {
   // short-lived view does not start a process of its own, which costs far more than its page; it
   // has settings of its own all the same.
   glib::GObjectPtr<GtkWidget> takeWebView();
+  // Starts WebKit's web process now rather than at the first page: a view is made and given an
+  // empty page at once, and waits, like a view given back, to be handed out by takeWebView. The
+  // web process takes a few hundred milliseconds to start, which a program's own start-up can
+  // cover. Does nothing while any view of this context lives (its process runs, or will).
+  void startWebProcess();
   // Takes back a view whose user is done with it. The user has disconnected its handlers and taken
   // the view out of its parent; the view was never on screen, its web process never ended and its
   // history is empty. Its load is stopped at once; a little later (kClearDelayMilliseconds) its
@@ -74,6 +79,8 @@ class GtkWebContext {
   static constexpr guint kClearDelayMilliseconds = 50;
 
   GtkWidget* makeWebView();
+  void keepSpare(glib::GObjectPtr<GtkWidget> view);
+  static void clearSpare(Spare& spare);
   Spare* spareOf(WebKitWebView* view);
   static gboolean clearSpares(gpointer self);
   static gboolean closeEndedSpares(gpointer self);
