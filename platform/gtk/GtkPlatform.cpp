@@ -68,6 +68,7 @@ GtkPlatform::GtkPlatform(Options options, bool hosted, GtkApplication* hostAppli
           ? options_.webContext
           : std::make_shared<GtkWebContext>(identity_.dataDirectory() + "/WebKit",
                                             identity_.cachesDirectory() + "/WebKit");
+  webContext->setHardwareAccelerated(options_.hardwareAcceleration);
   // First: the process starts while the rest of the program does.
   if (options_.startWebProcess) webContext->startWebProcess();
   platform_->runLoop = runLoop_;

@@ -44,6 +44,9 @@ class GtkPlatform {
     // not wait for it (GtkWebContext::startWebProcess). For a program that shows a page at once;
     // one that may show none would start the process for nothing.
     bool startWebProcess = false;
+    // Whether web pages are composited with the graphics hardware
+    // (GtkWebContext::setHardwareAccelerated).
+    bool hardwareAcceleration = true;
     // Who the program is; what is left empty is filled in (ApplicationIdentity::completed).
     glib::ApplicationIdentity identity;
   };

@@ -110,13 +110,19 @@ bool GtkWebContext::hasReadyView() const {
 
 GtkWidget* GtkWebContext::makeWebView() {
   auto anchor = glib::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(&processAnchor_)));
+  // Each view has settings of its own: some WebKit versions would hand a related view the
+  // settings object of the view it joins.
+  auto settings = glib::adopt(webkit_settings_new());
+  if (!hardwareAccelerated_) {
+    webkit_settings_set_hardware_acceleration_policy(settings.get(),
+                                                     WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+  }
   GtkWidget* view = nullptr;
   if (!anchor) {
-    view = webkit_web_view_new_with_context(get());
+    view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", get(), "settings",
+                                   settings.get(), nullptr));
     g_weak_ref_set(&processAnchor_, view);
   } else {
-    // Some WebKit versions hand a related view the settings object of the view it joins.
-    auto settings = glib::adopt(webkit_settings_new());
     view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", anchor.get(), "settings",
                                    settings.get(), nullptr));
   }

@@ -36,6 +36,13 @@ class GtkWebContext {
 
   WebKitWebContext* get();
 
+  // Whether the views made from now on composite their pages with the graphics hardware (on by
+  // default, as in WebKit). Off, a page is drawn by the processor alone, as a whole: a view shows
+  // its first frame without the GL set-up that a composited page waits for when it is first
+  // shown, which takes a hundred milliseconds and more where GL is a software renderer (no GPU, a
+  // virtual display). Pages still have 3D transforms and WebGL either way.
+  void setHardwareAccelerated(bool accelerated) { hardwareAccelerated_ = accelerated; }
+
   // A web view of this context for a new user. When a view given back earlier is ready, it is that
   // one: unparented, idle (no load in flight), showing an empty page, with an empty history, zoom
   // 1 and no signal handlers of its earlier user; the new user applies its own settings. Otherwise
@@ -93,6 +100,7 @@ class GtkWebContext {
 
   std::string dataDirectory_;
   std::string cacheDirectory_;
+  bool hardwareAccelerated_ = true;
   glib::GObjectPtr<WebKitWebContext> context_;
   // The view whose process later views join, while it lives.
   GWeakRef processAnchor_;
