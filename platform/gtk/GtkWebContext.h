@@ -12,8 +12,8 @@ namespace platform::gtk {
 // The program's one WebKit web context: every web view is made in it, so they share web
 // processes, the network process, cookies and the page caches. Website data (cookies, local
 // storage, databases) is kept in dataDirectory and caches in cacheDirectory; neither needs to
-// exist yet. WebKit's context is made when the first web view asks for it, so a program that shows
-// no page starts nothing of WebKit's.
+// exist yet. WebKit's context is made when the first web view asks for it (or startWebProcess), so
+// a program that shows no page starts nothing of WebKit's.
 //
 // Every view made here, and the context itself, carries the guard against what no page may do by
 // itself (GtkWebViewGuard).
