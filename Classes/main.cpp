@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
   options.resourcePath = assets + "/clips";
   // The banner's first ad is the first thing the screen waits for.
   options.startWebProcess = true;
-  // The banner and the pages it opens are a phone screen's size, which the processor draws at
+  // The banner and the pages it opens are a handheld screen's size, which the processor draws at
   // once; composited, the banner's first ad waited for GL to be set up as it was first shown.
   options.hardwareAcceleration = false;
   options.audioOutput = line->silent || !line->screenshot.empty()

@@ -52,8 +52,8 @@ class GtkWebContext {
   glib::GObjectPtr<GtkWidget> takeWebView();
   // Starts WebKit's web process now rather than at the first page: a view is made and given an
   // empty page at once, and waits, like a view given back, to be handed out by takeWebView. The
-  // web process takes a few hundred milliseconds to start, which a program's own start-up can
-  // cover. Does nothing while any view of this context lives (its process runs, or will).
+  // web process takes 100–300 ms to start, which a program's own start-up can partly cover. Does
+  // nothing while any view of this context lives (its process runs, or will).
   void startWebProcess();
   // Takes back a view whose user is done with it. The user has disconnected its handlers and taken
   // the view out of its parent; the view was never on screen, its web process never ended and its
