@@ -151,6 +151,11 @@ int main(int argc, char** argv) {
   options.identity = quillbeckIdentity();
   moveEarlierFiles(options.identity);
   options.resourcePath = assets + "/clips";
+  // The banner's first ad is the first thing the screen waits for.
+  options.startWebProcess = true;
+  // The banner and the pages it opens are a handheld screen's size, which the processor draws at
+  // once; composited, the banner's first ad waited for GL to be set up as it was first shown.
+  options.hardwareAcceleration = false;
   options.audioOutput = line->silent || !line->screenshot.empty()
                             ? platform::gtk::GstAudioBackend::Output::Silent
                             : platform::gtk::GstAudioBackend::Output::Automatic;

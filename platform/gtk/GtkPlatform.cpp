@@ -63,6 +63,14 @@ GtkPlatform::GtkPlatform(Options options, bool hosted, GtkApplication* hostAppli
       platform_(std::make_shared<Platform>()),
       runLoop_(std::make_shared<glib::GlibRunLoop>()),
       application_(std::make_shared<GtkDesktopApplication>(gtkApplication_.get())) {
+  std::shared_ptr<GtkWebContext> webContext =
+      options_.webContext
+          ? options_.webContext
+          : std::make_shared<GtkWebContext>(identity_.dataDirectory() + "/WebKit",
+                                            identity_.cachesDirectory() + "/WebKit");
+  webContext->setHardwareAccelerated(options_.hardwareAcceleration);
+  // First: the process starts while the rest of the program does.
+  if (options_.startWebProcess) webContext->startWebProcess();
   platform_->runLoop = runLoop_;
   platform_->clock = std::make_shared<glib::GlibClock>();
   platform_->console =
@@ -81,11 +89,7 @@ GtkPlatform::GtkPlatform(Options options, bool hosted, GtkApplication* hostAppli
   // None of the folders is made yet on a fresh machine; whoever keeps files there creates it.
   platform_->documentsDirectory = identity_.documentsDirectory();
   platform_->cachesDirectory = identity_.cachesDirectory();
-  platform_->views = std::make_shared<GtkViewBackend>(
-      options_.webContext
-          ? options_.webContext
-          : std::make_shared<GtkWebContext>(identity_.dataDirectory() + "/WebKit",
-                                            identity_.cachesDirectory() + "/WebKit"));
+  platform_->views = std::make_shared<GtkViewBackend>(std::move(webContext));
   platform_->reachability = std::make_shared<glib::GioReachability>();
   platform_->urlLoading = std::make_shared<glib::SoupURLLoading>(runLoop_);
   platform_->audioSession = std::make_shared<glib::PulseAudioSession>();

@@ -40,6 +40,13 @@ class GtkPlatform {
     // Where web views keep website data and caches; the user's data and cache folders when not
     // given.
     std::shared_ptr<GtkWebContext> webContext;
+    // Starts WebKit's web process as the platform is made, so that the program's first page does
+    // not wait for it (GtkWebContext::startWebProcess). For a program that shows a page at once;
+    // one that may show none would start the process for nothing.
+    bool startWebProcess = false;
+    // Whether web pages are composited with the graphics hardware
+    // (GtkWebContext::setHardwareAccelerated).
+    bool hardwareAcceleration = true;
     // Who the program is; what is left empty is filled in (ApplicationIdentity::completed).
     glib::ApplicationIdentity identity;
   };

@@ -59,30 +59,45 @@ glib::GObjectPtr<GtkWidget> GtkWebContext::takeWebView() {
   return view;
 }
 
+void GtkWebContext::startWebProcess() {
+  auto anchor = glib::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(&processAnchor_)));
+  if (anchor) return;
+  keepSpare(glib::adopt(GTK_WIDGET(g_object_ref_sink(makeWebView()))));
+  // Nothing ran in it: it is emptied at once, which is what starts the process.
+  clearSpare(spares_.back());
+}
+
 void GtkWebContext::giveBack(glib::GObjectPtr<GtkWidget> view) {
   if (spares_.size() >= kMaxSpares) {
     gtk_widget_destroy(view.get());
     return;
   }
-  g_signal_connect(view.get(), "decide-policy", G_CALLBACK(spareDecidePolicy), this);
-  g_signal_connect(view.get(), "load-changed", G_CALLBACK(spareLoadChanged), this);
-  g_signal_connect(view.get(), "web-process-terminated", G_CALLBACK(spareTerminated), this);
   auto* webView = WEBKIT_WEB_VIEW(view.get());
   webkit_web_view_stop_loading(webView);
   webkit_web_view_set_zoom_level(webView, 1.0);
-  spares_.push_back({std::move(view)});
+  keepSpare(std::move(view));
   if (clearTimer_) return;
   clearTimer_.reset(g_timeout_source_new(kClearDelayMilliseconds));
   g_source_set_callback(clearTimer_.get(), clearSpares, this, nullptr);
   g_source_attach(clearTimer_.get(), nullptr);
 }
 
+void GtkWebContext::keepSpare(glib::GObjectPtr<GtkWidget> view) {
+  g_signal_connect(view.get(), "decide-policy", G_CALLBACK(spareDecidePolicy), this);
+  g_signal_connect(view.get(), "load-changed", G_CALLBACK(spareLoadChanged), this);
+  g_signal_connect(view.get(), "web-process-terminated", G_CALLBACK(spareTerminated), this);
+  spares_.push_back({std::move(view)});
+}
+
+void GtkWebContext::clearSpare(Spare& spare) {
+  spare.clearing = true;
+  webkit_web_view_load_html(WEBKIT_WEB_VIEW(spare.view.get()), "", nullptr);
+}
+
 gboolean GtkWebContext::clearSpares(gpointer self) {
   auto* context = static_cast<GtkWebContext*>(self);
   for (Spare& spare : context->spares_) {
-    if (spare.clearing || spare.ended) continue;
-    spare.clearing = true;
-    webkit_web_view_load_html(WEBKIT_WEB_VIEW(spare.view.get()), "", nullptr);
+    if (!spare.clearing && !spare.ended) clearSpare(spare);
   }
   // The loop holds its own reference to the source while this runs.
   context->clearTimer_.reset();
@@ -95,13 +110,19 @@ bool GtkWebContext::hasReadyView() const {
 
 GtkWidget* GtkWebContext::makeWebView() {
   auto anchor = glib::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(&processAnchor_)));
+  // Each view has settings of its own: some WebKit versions would hand a related view the
+  // settings object of the view it joins.
+  auto settings = glib::adopt(webkit_settings_new());
+  if (!hardwareAccelerated_) {
+    webkit_settings_set_hardware_acceleration_policy(settings.get(),
+                                                     WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+  }
   GtkWidget* view = nullptr;
   if (!anchor) {
-    view = webkit_web_view_new_with_context(get());
+    view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", get(), "settings",
+                                   settings.get(), nullptr));
     g_weak_ref_set(&processAnchor_, view);
   } else {
-    // Some WebKit versions hand a related view the settings object of the view it joins.
-    auto settings = glib::adopt(webkit_settings_new());
     view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", anchor.get(), "settings",
                                    settings.get(), nullptr));
   }

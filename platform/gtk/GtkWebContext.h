@@ -12,8 +12,8 @@ namespace platform::gtk {
 // The program's one WebKit web context: every web view is made in it, so they share web
 // processes, the network process, cookies and the page caches. Website data (cookies, local
 // storage, databases) is kept in dataDirectory and caches in cacheDirectory; neither needs to
-// exist yet. WebKit's context is made when the first web view asks for it, so a program that shows
-// no page starts nothing of WebKit's.
+// exist yet. WebKit's context is made when the first web view asks for it (or startWebProcess), so
+// a program that shows no page starts nothing of WebKit's.
 //
 // Every view made here, and the context itself, carries the guard against what no page may do by
 // itself (GtkWebViewGuard).
@@ -36,6 +36,13 @@ class GtkWebContext {
 
   WebKitWebContext* get();
 
+  // Whether the views made from now on composite their pages with the graphics hardware (on by
+  // default, as in WebKit). Off, a page is drawn by the processor alone, as a whole: a view shows
+  // its first frame without the GL set-up that a composited page waits for when it is first
+  // shown, which takes a hundred milliseconds and more where GL is a software renderer (no GPU, a
+  // virtual display). Pages still have 3D transforms and WebGL either way.
+  void setHardwareAccelerated(bool accelerated) { hardwareAccelerated_ = accelerated; }
+
   // A web view of this context for a new user. When a view given back earlier is ready, it is that
   // one: unparented, idle (no load in flight), showing an empty page, with an empty history, zoom
   // 1 and no signal handlers of its earlier user; the new user applies its own settings. Otherwise
@@ -43,6 +50,11 @@ class GtkWebContext {
   // short-lived view does not start a process of its own, which costs far more than its page; it
   // has settings of its own all the same.
   glib::GObjectPtr<GtkWidget> takeWebView();
+  // Starts WebKit's web process now rather than at the first page: a view is made and given an
+  // empty page at once, and waits, like a view given back, to be handed out by takeWebView. The
+  // web process takes 100–300 ms to start, which a program's own start-up can partly cover. Does
+  // nothing while any view of this context lives (its process runs, or will).
+  void startWebProcess();
   // Takes back a view whose user is done with it. The user has disconnected its handlers and taken
   // the view out of its parent; the view was never on screen, its web process never ended and its
   // history is empty. Its load is stopped at once; a little later (kClearDelayMilliseconds) its
@@ -74,6 +86,8 @@ class GtkWebContext {
   static constexpr guint kClearDelayMilliseconds = 50;
 
   GtkWidget* makeWebView();
+  void keepSpare(glib::GObjectPtr<GtkWidget> view);
+  static void clearSpare(Spare& spare);
   Spare* spareOf(WebKitWebView* view);
   static gboolean clearSpares(gpointer self);
   static gboolean closeEndedSpares(gpointer self);
@@ -86,6 +100,7 @@ class GtkWebContext {
 
   std::string dataDirectory_;
   std::string cacheDirectory_;
+  bool hardwareAccelerated_ = true;
   glib::GObjectPtr<WebKitWebContext> context_;
   // The view whose process later views join, while it lives.
   GWeakRef processAnchor_;

@@ -367,6 +367,36 @@ TEST_F(GtkWebViewTest, AHiddenViewsWebKitViewServesTheNextWithNothingOfItsEarlie
   EXPECT_EQ(context.waitingViews(), 0u);
 }
 
+// A context can start its web process before any page needs it: one view, emptied at once, waits
+// ready for the first user as a view given back would; it is not made again while a view lives.
+// Views made without hardware acceleration keep it off, the first and those that join its process.
+TEST_F(GtkWebViewTest, AContextStartsItsWebProcessAheadWithOneViewReadyForTheFirstUser) {
+  const test_support::TemporaryFolder folder;
+  GtkWebContext context(folder / "data", folder / "cache");
+  context.setHardwareAccelerated(false);
+  context.startWebProcess();
+  context.startWebProcess();
+  EXPECT_EQ(context.waitingViews(), 1u);
+  ASSERT_TRUE(eventually([&] { return context.hasReadyView(); }));
+
+  glib::GObjectPtr<GtkWidget> first = context.takeWebView();
+  glib::GObjectPtr<GtkWidget> joining = context.takeWebView();
+  EXPECT_EQ(context.waitingViews(), 0u);
+  EXPECT_FALSE(webkit_web_view_is_loading(WEBKIT_WEB_VIEW(first.get())));
+  EXPECT_EQ(webkit_back_forward_list_get_length(
+                webkit_web_view_get_back_forward_list(WEBKIT_WEB_VIEW(first.get()))),
+            0u);
+  for (GtkWidget* view : {first.get(), joining.get()}) {
+    EXPECT_EQ(webkit_settings_get_hardware_acceleration_policy(
+                  webkit_web_view_get_settings(WEBKIT_WEB_VIEW(view))),
+              WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+  }
+  context.startWebProcess();
+  EXPECT_EQ(context.waitingViews(), 0u);
+  gtk_widget_destroy(joining.get());
+  gtk_widget_destroy(first.get());
+}
+
 // WebKit ends the web process of a page that is redirected to a local file, and goes on using the
 // views of that process after it has said so: the view whose client drops it then, and a view
 // waiting to be handed out again, are closed only after that, and the program lives on.
