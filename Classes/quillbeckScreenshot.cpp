@@ -54,7 +54,7 @@ std::shared_ptr<TADBannerView> quillbeckScreenshot::shownBanner() const {
              : nullptr;
   auto banner = screen ? screen->bannerView() : nullptr;
   auto object = banner ? banner->privateObject() : nullptr;
-  if (!object || object->state() != TADObjectPrivate::kStateShown) return nullptr;
+  if (!object || object->state() != TADObjectPrivate::State::Shown) return nullptr;
   if (network_ && network_->count("/track/impression") == 0) return nullptr;
   return banner;
 }

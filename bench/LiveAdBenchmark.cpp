@@ -137,14 +137,14 @@ class Bench {
     Load result;
     Clock::time_point begin = Clock::now();
     banner_->loadRequest(TADRequest::request());
-    int32_t state = object->state();
+    TADObjectPrivate::State state = object->state();
     loop().runUntil(
         [&] {
-          int32_t now = object->state();
-          if (now != state && now == TADObjectPrivate::kStateFetchingAdPage) {
+          TADObjectPrivate::State now = object->state();
+          if (now != state && now == TADObjectPrivate::State::FetchingAdPage) {
             result.scriptAnswered = since(begin);
           }
-          if (now != state && now == TADObjectPrivate::kStateShowing) {
+          if (now != state && now == TADObjectPrivate::State::Showing) {
             result.pageFetched = since(begin);
           }
           state = now;

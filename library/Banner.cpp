@@ -137,7 +137,7 @@ void Banner::loadRequest(const Request& request) {
 
 bool Banner::showsAd() const {
   auto object = impl_->view->privateObject();
-  return object && object->state() == TADObjectPrivate::kStateShown;
+  return object && object->state() == TADObjectPrivate::State::Shown;
 }
 
 void Banner::whenAdPainted(double timeoutSeconds, std::function<void(bool)> done) {

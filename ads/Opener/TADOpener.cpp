@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "ads/Browser/TADBrowserController.h"
+#include "ads/Delegate/TADAdEvents.h"
 #include "ads/Delegate/TADDelegateManager.h"
 #include "ads/Network/TADClickTracker.h"
 #include "ads/Notification/TADNotification.h"
-#include "ads/Object/TADObjectPrivate.h"
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Utility/TADNetworkUtilities.h"
 #include "ads/View/TADWebView.h"
@@ -32,10 +32,10 @@ int32_t& TADOpener::repeatCounter() {
   return counter;
 }
 
-int32_t TADOpener::orientationsFromParameter(const std::optional<std::string>& o) {
-  if (o == "p") return kOrientationsPortrait;
-  if (o == "l") return kOrientationsLandscape;
-  return kOrientationsAny;
+TADOrientations TADOpener::orientationsFromParameter(const std::optional<std::string>& o) {
+  if (o == "p") return TADOrientations::Portrait;
+  if (o == "l") return TADOrientations::Landscape;
+  return TADOrientations::Any;
 }
 
 void TADOpener::openNotification(const TADNotification& notification) {
@@ -45,7 +45,7 @@ void TADOpener::openNotification(const TADNotification& notification) {
   std::optional<std::string> html = notification.parameter("html");
   if (!url && !(html && action == "webapp")) return;
 
-  int32_t orientations = orientationsFromParameter(notification.parameter("o"));
+  TADOrientations orientations = orientationsFromParameter(notification.parameter("o"));
   // A refused message is no click; the opening below still says why it is refused.
   TADOpenGate::Opening opening = action == "browser" || action == "video"
                                      ? TADOpenGate::Opening::Browser
@@ -92,7 +92,7 @@ bool TADOpener::admitted(TADOpenGate::Opening opening, const std::optional<base:
 }
 
 void TADOpener::openBrowserToURL(const std::optional<base::URL>& url,
-                                 int32_t supportedOrientations) {
+                                 TADOrientations supportedOrientations) {
   auto presenter = viewController();
   if (!presenter || !url || !admitted(TADOpenGate::Opening::Browser, url)) return;
   auto browser = TADBrowserController::init();
@@ -104,7 +104,7 @@ void TADOpener::openBrowserToURL(const std::optional<base::URL>& url,
 }
 
 std::shared_ptr<TADWebAppViewController> TADOpener::webAppOrientations(
-    int32_t supportedOrientations) {
+    TADOrientations supportedOrientations) {
   auto screen = TADWebAppViewController::init();
   screen->setSupportedOrientations(supportedOrientations);
   screen->setOpeningWebView(openingWebView_);
@@ -112,7 +112,8 @@ std::shared_ptr<TADWebAppViewController> TADOpener::webAppOrientations(
   return screen;
 }
 
-void TADOpener::openWebApp(const std::optional<base::URL>& url, int32_t supportedOrientations) {
+void TADOpener::openWebApp(const std::optional<base::URL>& url,
+                           TADOrientations supportedOrientations) {
   auto presenter = viewController();
   if (!presenter || !url || !admitted(TADOpenGate::Opening::WebApp, url)) return;
   auto screen = webAppOrientations(supportedOrientations);
@@ -121,7 +122,7 @@ void TADOpener::openWebApp(const std::optional<base::URL>& url, int32_t supporte
 }
 
 void TADOpener::openWebAppWithHTML(const std::optional<std::string>& html,
-                                   int32_t supportedOrientations) {
+                                   TADOrientations supportedOrientations) {
   auto presenter = viewController();
   if (!presenter || !html || !admitted(TADOpenGate::Opening::WebApp, std::nullopt)) return;
   auto screen = webAppOrientations(supportedOrientations);
@@ -152,9 +153,7 @@ bool TADOpener::waitForTrackings(const base::URL& url) {
 }
 
 void TADOpener::didOpen() {
-  auto ad = adController();
-  if (!ad) return;
-  ad->trackURLs(ad->pendingClickURLs());
+  if (auto ad = adController()) ad->adScreenDidOpen();
 }
 
 void TADOpener::openEmailComposer(const std::optional<base::URL>& url) {

@@ -57,7 +57,7 @@ TEST_F(TADObjectPrivateTest, ALoadBuildsTheAddressInTheScriptPageFetchesTheAdAnd
     return ::fsync(fd);
   });
   load();
-  EXPECT_EQ(object().state(), State::kStateBuildingAdAddress);
+  EXPECT_EQ(object().state(), State::BuildingAdAddress);
   ASSERT_EQ(buildPeer().loadedHTML().size(), 1u);
   const auto& page = buildPeer().loadedHTML()[0];
   EXPECT_EQ(page.baseURL->absoluteString(), "http://ads.talvik.test");
@@ -81,7 +81,7 @@ TEST_F(TADObjectPrivateTest, ALoadBuildsTheAddressInTheScriptPageFetchesTheAdAnd
   ASSERT_EQ(requestsFor(kAd), 1);
   EXPECT_TRUE(
       platform.urlLoading().sentRequests().back().url().absoluteString().ends_with("&seq_num=1"));
-  EXPECT_EQ(object().state(), State::kStateShowing);
+  EXPECT_EQ(object().state(), State::Showing);
   EXPECT_EQ(bannerPeer().loadedHTML().back().html, "<p>ad</p>");
   EXPECT_TRUE(view->webView()->isHidden());
   base::setFolderFlushForTesting(nullptr);
@@ -90,7 +90,7 @@ TEST_F(TADObjectPrivateTest, ALoadBuildsTheAddressInTheScriptPageFetchesTheAdAnd
   EXPECT_EQ(folderFlushes, 1);
 
   finishBanner();
-  EXPECT_EQ(object().state(), State::kStateShown);
+  EXPECT_EQ(object().state(), State::Shown);
   EXPECT_FALSE(view->webView()->isHidden());
   EXPECT_EQ(delegate->events, (std::vector<std::string>{"receive"}));
   EXPECT_EQ(object().request()->counter(), 1);
@@ -104,7 +104,7 @@ TEST_F(TADObjectPrivateTest, ALoadInFlightOrInTheBackgroundAfterLaunchIsDroppedS
   finishBanner();
   platform.application().enterBackground();
   load();
-  EXPECT_EQ(object().state(), State::kStateShown);
+  EXPECT_EQ(object().state(), State::Shown);
   EXPECT_EQ(delegate->events, (std::vector<std::string>{"receive"}));
 }
 
@@ -124,7 +124,7 @@ TEST_F(TADObjectPrivateTest, TheScriptIsFetchedOnceADayTheExpiryMovingWhenTheChe
 TEST_F(TADObjectPrivateTest, AFailedScriptFetchUsesTheStoredCopyOrFailsWithCode2) {
   serveScript(Reply::fail(platform::URLError::CannotConnectToHost));
   load();
-  EXPECT_EQ(object().state(), State::kStatePageScriptUnavailable);
+  EXPECT_EQ(object().state(), State::PageScriptUnavailable);
   EXPECT_EQ(failureCodes(), (std::vector<int64_t>{2}));
   EXPECT_EQ(object().buildAdWebView(), nullptr);
 
@@ -136,7 +136,7 @@ TEST_F(TADObjectPrivateTest, AFailedScriptFetchUsesTheStoredCopyOrFailsWithCode2
   serveScript(Reply::withStatus(500));
   platform.clock().setNow(platform.clock().now().addingTimeInterval(86401));
   load();
-  EXPECT_EQ(object().state(), State::kStateBuildingAdAddress);
+  EXPECT_EQ(object().state(), State::BuildingAdAddress);
   EXPECT_EQ(failureCodes(), (std::vector<int64_t>{2}));
 }
 
@@ -154,7 +154,7 @@ TEST_F(TADObjectPrivateTest, RefusingAnswersFailWithCode0AndLeaveTheObjectAbleTo
     answer(message);
     EXPECT_EQ(failureCodes(), (std::vector<int64_t>{0}));
     EXPECT_EQ(platform.console().lines(), console);
-    EXPECT_EQ(object().state(), State::kStateFailed);
+    EXPECT_EQ(object().state(), State::Failed);
     EXPECT_EQ(object().buildAdWebView(), nullptr);
   }
 }
@@ -184,7 +184,7 @@ TEST_F(TADObjectPrivateTest, ServerFailuresGiveTheirCodesAndAreRetriedOnTheLastP
     platform.runLoop().advance(30);  // the refresh
     answerAd();
     EXPECT_EQ(failureCodes(), (std::vector<int64_t>{c.code}));
-    EXPECT_EQ(object().state(), State::kStateFailed);
+    EXPECT_EQ(object().state(), State::Failed);
     EXPECT_EQ(platform.console().lines(), c.console);
     EXPECT_TRUE(object().isReloadTimerRunning());
     EXPECT_EQ(object().reloadSeconds(), 30);
@@ -213,7 +213,7 @@ TEST_F(TADObjectPrivateTest, HeadersOfEveryResponseInARedirectChainAddUpInOrder)
             (std::vector<std::string>{"http://t.example/c1", "http://t.example/c2"}));
   EXPECT_EQ(texts(object().pendingTrackingURLs()),
             (std::vector<std::string>{"http://t.example/i1", "http://t.example/i2"}));
-  EXPECT_EQ(object().supportedOrientations(), 2);
+  EXPECT_EQ(object().supportedOrientations(), TADOrientations::Portrait);
   EXPECT_EQ(*platform.userDefaults().objectForKey("applicationTimeout"), base::Value(2.5f));
   EXPECT_EQ(object().adHTMLBaseURL()->absoluteString(), "http://ads.talvik.test/ad2");
 
@@ -270,7 +270,7 @@ TEST_F(TADObjectPrivateTest, OnlyAFinitePositiveDecimalNamesARefreshPeriodAndNot
     passesOver(0);
     bannerPeer().finishLoad();
     ASSERT_LT(passesOver(0), 10);
-    ASSERT_EQ(object().state(), State::kStateShown);
+    ASSERT_EQ(object().state(), State::Shown);
     EXPECT_EQ(object().isReloadTimerRunning(), seconds > 0);
     EXPECT_EQ(object().reloadSeconds(), seconds > 0 ? seconds : 7);
     if (seconds > 0) continue;
@@ -287,7 +287,7 @@ TEST_F(TADObjectPrivateTest, ARefreshDueDuringALoadOrWhileInactiveIsNeitherRepea
   load();
   answerAd();
   EXPECT_LT(passesOver(5), 10);
-  EXPECT_EQ(object().state(), State::kStateShowing);
+  EXPECT_EQ(object().state(), State::Showing);
   finishBanner();
   EXPECT_TRUE(object().isReloadTimerRunning());
 
@@ -387,7 +387,7 @@ TEST_F(TADObjectPrivateTest, TheBannerComesBackAfterEveryPassingFailure) {
     answerAd();
     finishBanner();
     EXPECT_EQ(delegate->events.back(), "receive");
-    EXPECT_EQ(object().state(), State::kStateShown);
+    EXPECT_EQ(object().state(), State::Shown);
   }
 }
 
@@ -446,10 +446,10 @@ TEST_F(TADObjectPrivateTest, ARefreshDueWhileShowingComesAPeriodLaterAndOneDurin
   load();
   answerAd();
   platform.runLoop().advance(5);  // the banner's page is still loading
-  EXPECT_EQ(object().state(), State::kStateShowing);
+  EXPECT_EQ(object().state(), State::Showing);
   finishBanner();
   platform.runLoop().advance(5);
-  EXPECT_EQ(object().state(), State::kStateBuildingAdAddress);
+  EXPECT_EQ(object().state(), State::BuildingAdAddress);
   object().cancelPendingActions();
   object().loadPrivateRequest(object().request(), true);  // as the timer would, mid-load
   EXPECT_EQ(buildPeer().loadedHTML().size(), 1u);
@@ -464,16 +464,16 @@ TEST_F(TADObjectPrivateTest, ALoadThatNeverEndsFailsWithATimeoutAndIsRetried) {
   auto buildView = std::weak_ptr(object().buildAdWebView());
   platform.runLoop().advance(10);
   EXPECT_TRUE(buildView.expired());
-  EXPECT_EQ(object().state(), State::kStateFailed);
+  EXPECT_EQ(object().state(), State::Failed);
   EXPECT_EQ(failureCodes(), (std::vector<int64_t>{5}));
   EXPECT_TRUE(object().isReloadTimerRunning());
 
   // A banner page that never finishes: thirty seconds for the whole load.
   platform.runLoop().advance(60);
   answerAd();
-  EXPECT_EQ(object().state(), State::kStateShowing);
+  EXPECT_EQ(object().state(), State::Showing);
   platform.runLoop().advance(30);
-  EXPECT_EQ(object().state(), State::kStateFailed);
+  EXPECT_EQ(object().state(), State::Failed);
   EXPECT_EQ(failureCodes(), (std::vector<int64_t>{5, 5}));
   EXPECT_EQ(bannerPeer().commands().back(), "stopLoading");
 }

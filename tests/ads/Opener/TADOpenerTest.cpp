@@ -39,16 +39,18 @@ class DispatchRecorder : public TADOpener {
  public:
   std::vector<std::string> calls;
   void openApp(const std::optional<base::URL>& u) override { note("app", u); }
-  void openBrowserToURL(const std::optional<base::URL>& u, int32_t o) override {
-    note("browser", u, o);
+  void openBrowserToURL(const std::optional<base::URL>& u, TADOrientations o) override {
+    note("browser", u, static_cast<int>(o));
   }
-  void openWebApp(const std::optional<base::URL>& u, int32_t o) override { note("webapp", u, o); }
-  void openWebAppWithHTML(const std::optional<std::string>& html, int32_t o) override {
-    calls.push_back("html " + html.value_or("-") + " " + std::to_string(o));
+  void openWebApp(const std::optional<base::URL>& u, TADOrientations o) override {
+    note("webapp", u, static_cast<int>(o));
+  }
+  void openWebAppWithHTML(const std::optional<std::string>& html, TADOrientations o) override {
+    calls.push_back("html " + html.value_or("-") + " " + std::to_string(static_cast<int>(o)));
   }
 
  private:
-  void note(const std::string& what, const std::optional<base::URL>& u, int32_t o = -1) {
+  void note(const std::string& what, const std::optional<base::URL>& u, int o = -1) {
     calls.push_back(what + " " + (u ? u->absoluteString() : "-") +
                     (o >= 0 ? " " + std::to_string(o) : ""));
   }
@@ -189,10 +191,10 @@ TEST_F(TADOpenerTest, TheMailComposerTakesToAsWrittenAndSplitsCcAndBcc) {
 TEST_F(TADOpenerTest, BrowserAndWebAppScreensArePresentedWithTheirOrientations) {
   opener_->setReferringURL(url("http://ad.talvik.test/banner"));
   press();
-  opener_->openBrowserToURL(url("http://ad.talvik.test/landing"), 2);
+  opener_->openBrowserToURL(url("http://ad.talvik.test/landing"), TADOrientations::Portrait);
   auto browser = std::dynamic_pointer_cast<TADBrowserController>(root_->modalViewController());
   ASSERT_TRUE(browser);
-  EXPECT_EQ(browser->supportedOrientations(), 2);
+  EXPECT_EQ(browser->supportedOrientations(), TADOrientations::Portrait);
   EXPECT_EQ(browser->delegateManager(), manager_);
   browser->relinquishScreen();
   platform_.runLoop().runUntilIdle();
@@ -202,7 +204,7 @@ TEST_F(TADOpenerTest, BrowserAndWebAppScreensArePresentedWithTheirOrientations) 
   opener_->openNotification(message({{"a", "webapp"}, {"html", "<p>"}, {"o", "l"}}));
   auto webApp = std::dynamic_pointer_cast<TADWebAppViewController>(root_->modalViewController());
   ASSERT_TRUE(webApp);
-  EXPECT_EQ(webApp->supportedOrientations(), 3);
+  EXPECT_EQ(webApp->supportedOrientations(), TADOrientations::Landscape);
   webApp->relinquishScreen();
   platform_.runLoop().advance(3);  // the page outlives its screen a little
   EXPECT_FALSE(root_->modalViewController());
@@ -210,8 +212,8 @@ TEST_F(TADOpenerTest, BrowserAndWebAppScreensArePresentedWithTheirOrientations) 
   opener_->setViewController({});
   press();
   opener_->openEmailComposer(url("mailto:x"));
-  opener_->openBrowserToURL(url("http://ad.talvik.test/"), 1);
-  opener_->openWebAppWithHTML("<p>", 1);
+  opener_->openBrowserToURL(url("http://ad.talvik.test/"), TADOrientations::Any);
+  opener_->openWebAppWithHTML("<p>", TADOrientations::Any);
   EXPECT_FALSE(root_->modalViewController());
 }
 
