@@ -6,8 +6,8 @@
 
 #include "Classes/quillbeckViewController.h"
 #include "adnetwork/AdNetwork.h"
+#include "ads/Object/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
-#include "ads/View/TADBannerView.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"

@@ -23,12 +23,12 @@
 #include <vector>
 
 #include "adnetwork/AdNetwork.h"
+#include "ads/Delegate/TADBannerViewDelegate.h"
 #include "ads/Network/TADCachedFile.h"
+#include "ads/Object/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequest.h"
 #include "ads/Utility/TADConfiguration.h"
-#include "ads/View/TADBannerView.h"
-#include "ads/View/TADBannerViewDelegate.h"
 #include "bench/ProcessMemory.h"
 #include "platform/Screen.h"
 #include "platform/UserDefaults.h"

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
+#include "ads/Object/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequestError.h"
-#include "ads/View/TADBannerView.h"
 #include "library/HostAccess.h"
 #include "library/RequestAccess.h"
 #include "platform/Clock.h"

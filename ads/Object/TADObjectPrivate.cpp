@@ -1,25 +1,24 @@
 #include "ads/Object/TADObjectPrivate.h"
 
 #include "ads/Network/TADCachedFile.h"
-#include "ads/Network/TADClickTracker.h"
 #include "ads/Object/TADAdPageHeaders.h"
+#include "ads/Object/TADAppLaunch.h"
+#include "ads/Object/TADBannerView.h"
 #include "ads/Object/TADBuildPageWatcher.h"
+#include "ads/Object/TADPageScript.h"
+#include "ads/Object/TADTrackerSet.h"
 #include "ads/Request/TADRequestError.h"
 #include "ads/Request/TADRequestPrivate.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "ads/Statistics/TADStatisticsCore.h"
 #include "ads/Statistics/TADStatisticsParameters.h"
 #include "ads/Timing/TADTiming.h"
 #include "ads/Utility/TADConfiguration.h"
 #include "ads/Utility/TADIdentifierUtilities.h"
 #include "ads/Utility/TADMacros.h"
-#include "ads/Utility/TADNetworkUtilities.h"
-#include "ads/View/TADBannerView.h"
 #include "ads/View/TADBannerWebViewDelegate.h"
 #include "ads/View/TADWebView.h"
 #include "base/ASCII.h"
 #include "platform/Application.h"
-#include "platform/Clock.h"
 #include "platform/Console.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
@@ -28,30 +27,6 @@
 
 namespace {
 
-constexpr std::string_view kScriptPath = "/avmo/sdk-core-v40.js";
-constexpr std::string_view kExpiryRecord = "TADObjectPrivate";
-constexpr std::string_view kExpiryKey = "expireDate";
-
-// Whether the platform has announced that the application finished launching; watched from the
-// first ad object on.
-bool& didAppFinishLaunching() {
-  static bool launched = false;
-  return launched;
-}
-
-// Registers once per notification center: a platform installed anew (as tests do) brings a new
-// one.
-void watchForLaunch() {
-  static const int observer = 0;
-  auto& center = platform::NotificationCenter::defaultCenter();
-  if (didAppFinishLaunching() || center.registrationCount(&observer) > 0) return;
-  center.addObserver(&observer, std::string(platform::Application::kDidFinishLaunchingNotification),
-                     nullptr, [](const platform::Notification&) {
-                       didAppFinishLaunching() = true;
-                       platform::NotificationCenter::removeObserverFromDefaultCenter(&observer);
-                     });
-}
-
 base::Dictionary rectEntry(const platform::Rect& rect) {
   return base::Dictionary{{"x", static_cast<float>(rect.minX())},
                           {"y", static_cast<float>(rect.minY())},
@@ -59,30 +34,19 @@ base::Dictionary rectEntry(const platform::Rect& rect) {
                           {"h", static_cast<float>(rect.height())}};
 }
 
-// Whether the page script's stored copy is still within its lifetime; when it is not, the
-// lifetime starts anew now, whether or not the check that follows succeeds.
-bool renewScriptExpiry(bool hasStoredScript) {
-  TADStatisticsCore record{std::string(kExpiryRecord)};
-  const base::Value* stored = record.objectForKey(kExpiryKey);
-  const base::Date* expiry = stored ? stored->asDate() : nullptr;
-  base::Date now = platform::Clock::shared().now();
-  if (expiry && hasStoredScript && !(*expiry < now)) return true;
-  record.setDate(now.addingTimeInterval(TADObjectPrivate::kScriptLifetime),
-                 std::string(kExpiryKey));
-  record.synchronize();
-  return false;
-}
-
 }  // namespace
 
 TADObjectPrivate::TADObjectPrivate(const platform::Rect& frame)
     : delegateManager_(std::make_shared<TADDelegateManager>()),
+      webView_(TADWebView::initWithFrame(frame)),
       reloadTimer_([this] { reloadCurrentRequest(); }) {
-  createWebViews(frame);
+  webView_->setScalesPageToFit(false);
+  webView_->setMediaPlaybackRequiresUserAction(true);
+  webView_->setHidden(true);
 }
 
 std::shared_ptr<TADObjectPrivate> TADObjectPrivate::initWithFrame(const platform::Rect& frame) {
-  watchForLaunch();
+  TADAppLaunch::watch();
   auto object = std::make_shared<TADObjectPrivate>(frame);
   object->webViewDelegate_ = TADBannerWebViewDelegate::initWithObjectPrivate(
       object, object->webView_, object->delegateManager_);
@@ -96,13 +60,6 @@ std::shared_ptr<TADObjectPrivate> TADObjectPrivate::initWithView(
   object->adView_ = view;
   view->addSubview(object->webView_);
   return object;
-}
-
-void TADObjectPrivate::createWebViews(const platform::Rect& frame) {
-  webView_ = TADWebView::initWithFrame(frame);
-  webView_->setScalesPageToFit(false);
-  webView_->setMediaPlaybackRequiresUserAction(true);
-  webView_->setHidden(true);
 }
 
 void TADObjectPrivate::setRootViewController(std::weak_ptr<platform::ViewController> controller) {
@@ -141,19 +98,11 @@ TADObjectPrivate::~TADObjectPrivate() {
   }
   webViewDelegate_.reset();
   scriptRun_.reset();
-  adUnitID_.clear();
   if (buildAdJS_) {
     buildAdJS_->setDelegate({});
     buildAdJS_.reset();
   }
   setAdHTML(nullptr);
-  request_.reset();
-  delegateManager_.reset();
-  for (const auto& tracker : trackers_)
-    tracker->reset();
-  trackers_.clear();
-  pendingTrackingURLs_.clear();
-  pendingClickURLs_.clear();
   platform::RunLoop::cancelOnMain(this);
 }
 
@@ -178,18 +127,6 @@ void TADObjectPrivate::loadInterstitialRequest(const std::shared_ptr<TADRequest>
 bool TADObjectPrivate::isMakingRequest() const {
   return !(state_ == State::New || state_ == State::PageScriptUnavailable ||
            state_ == State::Shown || state_ == State::Failed);
-}
-
-void TADObjectPrivate::resetLaunchForTesting() {
-  didAppFinishLaunching() = false;
-}
-
-bool TADObjectPrivate::isAppActive() {
-  if (!platform::Platform::isInstalled()) return true;
-  if (platform::Application::shared().applicationState() == platform::Application::State::Active) {
-    return true;
-  }
-  return !didAppFinishLaunching();
 }
 
 bool TADObjectPrivate::supportsMinimumRequirementsForRequest() {
@@ -236,10 +173,6 @@ void TADObjectPrivate::changeState(State state) {
 
 // --- The page script ---------------------------------------------------------------------------
 
-base::URL TADObjectPrivate::jsBuildAdURL() {
-  return *base::URL::fromString(TADAdNetwork::staticContentOrigin() + std::string(kScriptPath));
-}
-
 void TADObjectPrivate::ensureSupportFiles() {
   if (!buildAdJS_) {
     changeState(State::FetchingPageScript);
@@ -247,7 +180,7 @@ void TADObjectPrivate::ensureSupportFiles() {
                                                  TADCachedFile::Storage::PageScript);
   }
   std::optional<std::string> script = buildAdJS_->content();
-  if (renewScriptExpiry(script && !script->empty())) {
+  if (TADPageScript::trustStoredCopyOrRenew(script && !script->empty())) {
     cachedFileDownloadDidEnd(*buildAdJS_);
     return;
   }
@@ -302,10 +235,6 @@ void TADObjectPrivate::addAdditionalParameters(base::Dictionary& parameters) con
   parameters.set("ad_bounds", rectEntry(view->bounds()));
 }
 
-std::shared_ptr<platform::WebView> TADObjectPrivate::buildAdWebView() const {
-  return scriptRun_ ? scriptRun_->webView() : nullptr;
-}
-
 // --- The script's answers ----------------------------------------------------------------------
 
 // Every answer ends the run; its page goes before anything else happens.
@@ -346,17 +275,8 @@ void TADObjectPrivate::loadAdURL(const base::Value& userInfo) {
   changeState(State::FetchingAdPage);
   std::optional<std::string> type = parameters ? parameters->stringForKey("type") : std::nullopt;
   tad_gig(TADRequestPrivate::requestTypeFromString(type), TADRequest::sdkVersion());
-  base::Dictionary signals = request_->spamSignals();
-  if (!signals.empty()) {
-    if (auto signed_ = TADNetworkUtilities::appendQueryParameters(signals, *url)) url = signed_;
-  }
-  if (type == "dizudi") {
-    if (auto numbered = TADNetworkUtilities::appendQueryKey("seq_num", base::Value("1"), *url)) {
-      url = numbered;
-    }
-  }
   TADStatistics::sharedStatistics().startTimingNamed(kTADParameterPriorRequestLatency);
-  loadHTMLFromURL(*url);
+  loadHTMLFromURL(TADScriptRun::adAddress(*url, type, request_->spamSignals()));
 }
 
 void TADObjectPrivate::refuseAnswer(const char* what, const base::Value& userInfo) {
@@ -387,14 +307,6 @@ void TADObjectPrivate::setAdHTML(std::shared_ptr<TADCachedFile> file) {
   if (adHTML_) adHTML_->validate();
   pendingTrackingURLs_.clear();
   pendingClickURLs_.clear();
-}
-
-std::optional<std::string> TADObjectPrivate::adHTMLString() const {
-  return adHTML_ ? adHTML_->content() : std::nullopt;
-}
-
-std::optional<base::URL> TADObjectPrivate::adHTMLBaseURL() const {
-  return adHTML_ ? std::optional<base::URL>(adHTML_->httpDestinationURL()) : std::nullopt;
 }
 
 void TADObjectPrivate::cachedFileDownloadDidEnd(TADCachedFile& file) {
@@ -526,30 +438,6 @@ void TADObjectPrivate::adScreenDidOpen() {
   trackURLs(pendingClickURLs_);
 }
 
-// --- Tracking ----------------------------------------------------------------------------------
-
-void TADObjectPrivate::trackURLs(const std::vector<base::URL>& urls) {
-  for (const base::URL& url : urls) {
-    auto tracker = TADClickTracker::init();
-    tracker->setDelegate(weak_from_this());
-    tracker->trackURL(url);
-    trackers_.insert(tracker);
-  }
-}
-
-void TADObjectPrivate::trackerDidFailWithError(TADClickTracker&,
-                                               const std::optional<base::Error>&) {
-  platform::RunLoop::main().post(0, this, [this] { cleanupTrackers(); });
-}
-
-void TADObjectPrivate::trackerDidRedirect(TADClickTracker&, const base::URL&) {
-  platform::RunLoop::main().post(0, this, [this] { cleanupTrackers(); });
-}
-
-void TADObjectPrivate::cleanupTrackers() {
-  std::erase_if(trackers_, [](const auto& tracker) { return tracker->hasTracked(); });
-}
-
 // --- Refresh -----------------------------------------------------------------------------------
 
 void TADObjectPrivate::addReloadInformationFromHeaders() {
@@ -598,6 +486,7 @@ void TADObjectPrivate::runDueReload() {
 
 void TADObjectPrivate::cancelPendingActions() {
   platform::RunLoop::cancelOnMain(this);
+  trackers_->cancelPendingCleanups();
   resetReloadTimer();
   loadTimer_.stop();
   if (scriptRun_) scriptRun_->quiet();

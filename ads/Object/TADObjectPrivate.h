@@ -9,17 +9,19 @@
 
 #include "ads/Delegate/TADAdEvents.h"
 #include "ads/Delegate/TADDelegateManager.h"
+#include "ads/Network/TADCachedFile.h"
 #include "ads/Network/TADCachedFileDelegate.h"
-#include "ads/Network/TADClickTrackerDelegate.h"
+#include "ads/Object/TADAppLaunch.h"
+#include "ads/Object/TADPageScript.h"
 #include "ads/Object/TADRefreshTimer.h"
 #include "ads/Object/TADScriptRun.h"
+#include "ads/Object/TADTrackerSet.h"
 #include "base/URL.h"
 #include "base/Value.h"
 #include "platform/Geometry.h"
 
 class TADBannerView;
 class TADBannerWebViewDelegate;
-class TADCachedFile;
 class TADClickTracker;
 class TADRequest;
 class TADRequestPrivate;
@@ -49,7 +51,6 @@ class WebView;
 // is active again. The owner calls cancelPendingActions before letting the object go.
 class TADObjectPrivate : public TADAdEvents,
                          public TADCachedFileDelegate,
-                         public TADClickTrackerDelegate,
                          public std::enable_shared_from_this<TADObjectPrivate> {
  public:
   // The load's road; the codes are those the load's records have always used.
@@ -69,7 +70,7 @@ class TADObjectPrivate : public TADAdEvents,
   static constexpr double kScriptAnswerTimeLimit = 10;
   static constexpr double kLoadTimeLimit = 30;
   // The page script's lifetime from the start of its latest check.
-  static constexpr double kScriptLifetime = 86400;
+  static constexpr double kScriptLifetime = TADPageScript::kLifetime;
   // The retries after failures when the server never named a refresh period.
   static constexpr double kFirstRetrySeconds = TADRefreshTimer::kFirstRetrySeconds;
   static constexpr double kLongestRetrySeconds = TADRefreshTimer::kLongestRetrySeconds;
@@ -113,14 +114,23 @@ class TADObjectPrivate : public TADAdEvents,
   bool isReloadTimerRunning() const { return reloadTimer_.isRunning(); }
   std::vector<base::URL> pendingTrackingURLs() const { return pendingTrackingURLs_; }
   std::vector<base::URL> pendingClickURLs() const { return pendingClickURLs_; }
-  const std::set<std::shared_ptr<TADClickTracker>>& pendingTrackers() const { return trackers_; }
+  const std::set<std::shared_ptr<TADClickTracker>>& pendingTrackers() const {
+    return trackers_->trackers();
+  }
   const std::shared_ptr<TADCachedFile>& adHTML() const { return adHTML_; }
-  std::optional<std::string> adHTMLString() const;
-  std::optional<base::URL> adHTMLBaseURL() const;
+  std::optional<std::string> adHTMLString() const {
+    return adHTML_ ? adHTML_->content() : std::nullopt;
+  }
+  // The ad page's address after redirects.
+  std::optional<base::URL> adHTMLBaseURL() const {
+    return adHTML_ ? std::optional<base::URL>(adHTML_->httpDestinationURL()) : std::nullopt;
+  }
   // The hidden page of the script run in flight, if any.
-  std::shared_ptr<platform::WebView> buildAdWebView() const;
+  std::shared_ptr<platform::WebView> buildAdWebView() const {
+    return scriptRun_ ? scriptRun_->webView() : nullptr;
+  }
   // The page script's address, on the configured static host.
-  static base::URL jsBuildAdURL();
+  static base::URL jsBuildAdURL() { return TADPageScript::url(); }
 
   // Starts loading an ad for request (a default request when there is none). The object works
   // on its own copy, so later changes to request do not reach the load.
@@ -138,9 +148,9 @@ class TADObjectPrivate : public TADAdEvents,
   static std::shared_ptr<TADRequestPrivate> privateRequestWithRequest(
       const std::shared_ptr<TADRequest>& request);
   // Active, or not yet launched: a load asked for during launch goes ahead.
-  static bool isAppActive();
+  static bool isAppActive() { return TADAppLaunch::isAppActive(); }
   // Forgets that the application launched, for a test that installs a new platform.
-  static void resetLaunchForTesting();
+  static void resetLaunchForTesting() { TADAppLaunch::reset(); }
 
   // The web layer's reports. A finished banner page shows the ad being shown. A failed one fails
   // the load while the ad is being shown; once it is shown, a failure that may have left the
@@ -158,16 +168,11 @@ class TADObjectPrivate : public TADAdEvents,
   void cachedFileDownloadDidEnd(TADCachedFile& file) override;
   std::optional<base::Error> cachedFileShouldRedirectToURL(TADCachedFile& file,
                                                            const base::URL& url) override;
-  // The trackers' callbacks: a finished tracker is dropped on a later pass.
-  void trackerDidFailWithError(TADClickTracker& tracker,
-                               const std::optional<base::Error>& error) override;
-  void trackerDidRedirect(TADClickTracker& tracker, const base::URL& url) override;
 
  private:
   void changeState(State state);
   // Follows each address with a click tracker of its own, kept until it has tracked.
-  void trackURLs(const std::vector<base::URL>& urls);
-  void createWebViews(const platform::Rect& frame);
+  void trackURLs(const std::vector<base::URL>& urls) { trackers_->track(urls); }
   void registerForNotifications();
   bool supportsMinimumRequirementsForRequest();
   void ensureSupportFiles();
@@ -183,7 +188,6 @@ class TADObjectPrivate : public TADAdEvents,
   void showAd();
   void failedAdRequest(const TADCachedFile& file);
   void fail(int64_t code, State state = State::Failed);
-  void cleanupTrackers();
   void addReloadInformationFromHeaders();
   void scheduleReloadTimer(double seconds);
   void takeRefreshPeriodFromHeaders();
@@ -206,7 +210,7 @@ class TADObjectPrivate : public TADAdEvents,
   std::shared_ptr<TADRequestPrivate> request_;
   State state_ = State::New;
   double timeLastLoaded_ = 0;
-  std::set<std::shared_ptr<TADClickTracker>> trackers_;
+  std::shared_ptr<TADTrackerSet> trackers_ = std::make_shared<TADTrackerSet>();
   std::vector<base::URL> pendingTrackingURLs_;
   std::vector<base::URL> pendingClickURLs_;
   TADRefreshTimer reloadTimer_;

@@ -34,7 +34,7 @@ void TADRefreshTimer::activate() {
 }
 
 void TADRefreshTimer::takePeriod(double seconds) {
-  if (seconds > 0) seconds_ = seconds;
+  if (std::isfinite(seconds) && seconds > 0) seconds_ = seconds;
 }
 
 void TADRefreshTimer::adShown() {

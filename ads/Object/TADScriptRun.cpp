@@ -2,8 +2,8 @@
 
 #include "ads/Notification/TADNotificationCenter.h"
 #include "ads/Object/TADBuildPageWatcher.h"
+#include "ads/Utility/TADNetworkUtilities.h"
 #include "ads/View/TADWebViewDelegate.h"
-#include "base/URL.h"
 #include "platform/Platform.h"
 #include "platform/WebView.h"
 
@@ -51,6 +51,19 @@ std::string TADScriptRun::buildPageText(const std::string& script,
   page += "<script>" + std::string(kBuildFunction) + "(" + parameterJSON + ");</script>";
   page += "</head><body></body></html>";
   return page;
+}
+
+base::URL TADScriptRun::adAddress(base::URL url, const std::optional<std::string>& type,
+                                  const base::Dictionary& signals) {
+  if (!signals.empty()) {
+    if (auto signed_ = TADNetworkUtilities::appendQueryParameters(signals, url)) url = *signed_;
+  }
+  if (type == "dizudi") {
+    if (auto numbered = TADNetworkUtilities::appendQueryKey("seq_num", base::Value("1"), url)) {
+      url = *numbered;
+    }
+  }
+  return url;
 }
 
 void TADScriptRun::quiet() {

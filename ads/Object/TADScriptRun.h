@@ -2,8 +2,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "base/URL.h"
 #include "base/Value.h"
 #include "platform/RunLoop.h"
 
@@ -34,6 +36,10 @@ class TADScriptRun {
   TADScriptRun(const TADScriptRun&) = delete;
   TADScriptRun& operator=(const TADScriptRun&) = delete;
 
+  // The address of the ad that the script answered with url and type: signals, a pair signed
+  // for this request, appended to its query, then "seq_num" 1 for the type "dizudi".
+  static base::URL adAddress(base::URL url, const std::optional<std::string>& type,
+                             const base::Dictionary& signals);
   // The build page that runs script on parameterJSON.
   static std::string buildPageText(const std::string& script, const std::string& parameterJSON);
 

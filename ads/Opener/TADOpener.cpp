@@ -8,9 +8,9 @@
 #include "ads/Delegate/TADDelegateManager.h"
 #include "ads/Network/TADClickTracker.h"
 #include "ads/Notification/TADNotification.h"
+#include "ads/Opener/TADPressRecord.h"
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Utility/TADNetworkUtilities.h"
-#include "ads/View/TADWebView.h"
 #include "ads/WebApp/TADWebAppViewController.h"
 #include "base/ASCII.h"
 #include "platform/Application.h"
@@ -75,20 +75,14 @@ void TADOpener::openNotification(const TADNotification& notification) {
   }
 }
 
-// Only the library's own ad web views record presses; any other web view has none.
-std::shared_ptr<TADWebViewPrivate> TADOpener::sourcePressState() const {
-  auto source = std::dynamic_pointer_cast<TADWebView>(sourceWebView());
-  return source ? source->vars() : nullptr;
-}
-
 bool TADOpener::admissible(TADOpenGate::Opening opening,
                            const std::optional<base::URL>& url) const {
-  return TADOpenGate::verdictFor(sourcePressState().get(), sourceKind_, opening, url) ==
+  return TADOpenGate::verdictFor(sourcePresses_.lock().get(), sourceKind_, opening, url) ==
          TADOpenGate::Verdict::Allowed;
 }
 
 bool TADOpener::admitted(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const {
-  return TADOpenGate::admit(sourcePressState().get(), sourceKind_, opening, url);
+  return TADOpenGate::admit(sourcePresses_.lock().get(), sourceKind_, opening, url);
 }
 
 void TADOpener::openBrowserToURL(const std::optional<base::URL>& url,

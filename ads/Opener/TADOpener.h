@@ -14,7 +14,7 @@ class TADDelegateManager;
 class TADNotification;
 class TADAdEvents;
 class TADWebAppViewController;
-class TADWebViewPrivate;
+class TADPressRecord;
 namespace platform {
 class ViewController;
 class WebView;
@@ -98,13 +98,15 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
   void setOpeningWebView(std::weak_ptr<platform::WebView> webView) {
     openingWebView_ = std::move(webView);
   }
-  // What asks this opener to open things: the kind of web view and the web view itself (not kept
-  // alive).
+  // What asks this opener to open things: the kind of web view, the web view itself and the
+  // record of its presses, when it keeps one (none kept alive).
   TADOpenGate::Source sourceKind() const { return sourceKind_; }
   std::shared_ptr<platform::WebView> sourceWebView() const { return sourceWebView_.lock(); }
-  void setSource(TADOpenGate::Source kind, std::weak_ptr<platform::WebView> webView) {
+  void setSource(TADOpenGate::Source kind, std::weak_ptr<platform::WebView> webView,
+                 std::weak_ptr<TADPressRecord> presses = {}) {
     sourceKind_ = kind;
     sourceWebView_ = std::move(webView);
+    sourcePresses_ = std::move(presses);
   }
   // The ad the openings are for (not kept alive); none for a screen of no ad.
   std::shared_ptr<TADAdEvents> adController() const { return adController_.lock(); }
@@ -114,8 +116,6 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
 
  private:
   static int32_t& repeatCounter();
-  // The press state of the source web view, when it records presses.
-  std::shared_ptr<TADWebViewPrivate> sourcePressState() const;
   // Whether the gate lets this opener's source open this; admitted() uses the press up.
   bool admissible(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const;
   bool admitted(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const;
@@ -132,4 +132,5 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
   std::weak_ptr<TADAdEvents> adController_;
   TADOpenGate::Source sourceKind_ = TADOpenGate::Source::BuildPage;
   std::weak_ptr<platform::WebView> sourceWebView_;
+  std::weak_ptr<TADPressRecord> sourcePresses_;
 };

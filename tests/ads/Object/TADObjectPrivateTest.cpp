@@ -250,36 +250,6 @@ TEST_F(TADObjectPrivateTest, TheRefreshFollowsTheHeaderAndKeepsTheLastPeriodWith
   EXPECT_TRUE(object().isReloadTimerRunning());
 }
 
-// Driven pass by pass with a cap: a period that brings the reload round on every pass must show
-// as a failure, not as a test that never ends.
-TEST_F(TADObjectPrivateTest, OnlyAFinitePositiveDecimalNamesARefreshPeriodAndNothingSpins) {
-  const std::string huge = "1" + std::string(400, '0');
-  const std::pair<std::string, double> cases[] = {
-      {"30", 30}, {"2.5", 2.5}, {" 45\t", 45}, {"7", 7},  // the last period named: 7
-      {"0", 0},   {"0.0", 0},   {"abc", 0},    {"nan", 0}, {"-nan", 0}, {"inf", 0},
-      {"-1", 0},  {"+5", 0},    {"0x10", 0},   {"1e3", 0}, {"1e3x", 0}, {"12s", 0},
-      {".5", 0},  {"5.", 0},    {"1.2.3", 0},  {"1 2", 0}, {huge, 0},
-  };
-  for (const auto& [rate, seconds] : cases) {
-    SCOPED_TRACE(rate);
-    serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", rate}}));
-    view->loadRequest(TADRequest::request());
-    passesOver(0);
-    buildPeer().navigate("gmsg://x/loadAdURL?url=http%3A%2F%2Fads.talvik.test%2Fad",
-                         platform::WebViewNavigationType::Other);
-    passesOver(0);
-    bannerPeer().finishLoad();
-    ASSERT_LT(passesOver(0), 10);
-    ASSERT_EQ(object().state(), State::Shown);
-    EXPECT_EQ(object().isReloadTimerRunning(), seconds > 0);
-    EXPECT_EQ(object().reloadSeconds(), seconds > 0 ? seconds : 7);
-    if (seconds > 0) continue;
-    int ads = requestsFor(kAd);
-    EXPECT_LT(passesOver(60), 10);
-    EXPECT_EQ(requestsFor(kAd), ads);
-  }
-}
-
 TEST_F(TADObjectPrivateTest, ARefreshDueDuringALoadOrWhileInactiveIsNeitherRepeatedNorLost) {
   // Due while the banner still loads the page: not again until the ad is shown, however short the
   // period, then a full period after.
@@ -301,36 +271,6 @@ TEST_F(TADObjectPrivateTest, ARefreshDueDuringALoadOrWhileInactiveIsNeitherRepea
   EXPECT_EQ(object().buildAdWebView(), nullptr);
   platform.application().becomeActive();
   EXPECT_NE(object().buildAdWebView(), nullptr);
-}
-
-TEST_F(TADObjectPrivateTest, WithoutAPeriodFailuresAreRetriedAfter30SecondsDoublingTo5Minutes) {
-  serveAd(Reply::withStatus(503));
-  load();
-  answerAd();
-  std::vector<double> delays;
-  for (int i = 0; i < 6; ++i) {
-    delays.push_back(secondsToNextLoad());
-    ASSERT_GT(delays.back(), 0);
-    answerAd();
-  }
-  EXPECT_EQ(delays, (std::vector<double>{30, 60, 120, 240, 300, 300}));
-  EXPECT_EQ(failureCodes(), std::vector<int64_t>(7, 3));
-
-  // A shown ad starts again from 30 seconds; a pause restarts the retry's full delay.
-  serveAd(Reply::ok("<p>ad</p>"));
-  platform.runLoop().advance(300);
-  answerAd();
-  finishBanner();
-  serveAd(Reply::withStatus(503));
-  load();
-  answerAd();
-  platform.runLoop().advance(20);
-  platform.application().enterBackground();
-  platform.runLoop().advance(100);
-  EXPECT_EQ(object().buildAdWebView(), nullptr);
-  platform.application().enterForeground();
-  platform.application().becomeActive();
-  EXPECT_EQ(secondsToNextLoad(), 30);
 }
 
 // Each failure that passes by itself is followed by a retry that shows the next ad, with one
@@ -437,23 +377,6 @@ TEST_F(TADObjectPrivateTest, BackgroundAndFullScreenNoticesPauseAndRestartTheFul
     finishBanner();
     EXPECT_EQ(requestsFor(kAd), ++ads);
   }
-}
-
-// A refresh that falls due while the banner still shows the ad comes again a period later; one
-// that comes while a load runs does nothing.
-TEST_F(TADObjectPrivateTest, ARefreshDueWhileShowingComesAPeriodLaterAndOneDuringALoadIsDropped) {
-  serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", "5"}}));
-  load();
-  answerAd();
-  platform.runLoop().advance(5);  // the banner's page is still loading
-  EXPECT_EQ(object().state(), State::Showing);
-  finishBanner();
-  platform.runLoop().advance(5);
-  EXPECT_EQ(object().state(), State::BuildingAdAddress);
-  object().cancelPendingActions();
-  object().loadPrivateRequest(object().request(), true);  // as the timer would, mid-load
-  EXPECT_EQ(buildPeer().loadedHTML().size(), 1u);
-  EXPECT_FALSE(object().isReloadTimerRunning());
 }
 
 TEST_F(TADObjectPrivateTest, ALoadThatNeverEndsFailsWithATimeoutAndIsRetried) {

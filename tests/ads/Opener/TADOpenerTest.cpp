@@ -63,7 +63,7 @@ class TADOpenerTest : public ScreenTestFixture {
     TADOpener::resetRepeatCount();
     opener_->setDelegateManager(manager_);
     opener_->setViewController(root_);
-    opener_->setSource(TADOpenGate::Source::WebApp, page_);
+    opener_->setSource(TADOpenGate::Source::WebApp, page_, page_->vars());
   }
   ~TADOpenerTest() override { tracker_.reset(); }
 
@@ -121,7 +121,7 @@ TEST_F(TADOpenerTest, MessagesGoWhereTheirActionSaysWithTheOrientationOfTheirO) 
 // A message that the gate refuses is no click.
 TEST_F(TADOpenerTest, EveryOpenedMessageCountsAClickEvenWithoutAnAddress) {
   auto recorder = std::make_shared<DispatchRecorder>();
-  recorder->setSource(TADOpenGate::Source::WebApp, page_);
+  recorder->setSource(TADOpenGate::Source::WebApp, page_, page_->vars());
   recorder->openNotification(message({{"a", "webapp"}, {"html", "<p>"}}));  // not pressed
   press();
   recorder->openNotification(message({{"a", "webapp"}, {"html", "<p>"}}));
@@ -229,7 +229,7 @@ TEST_F(TADOpenerClickTrackingTest, EveryOpeningTracksTheAdsPendingClickAddresses
   ASSERT_TRUE(object->pendingTrackers().empty());
   auto opener = TADOpener::init();
   opener->setAdController(object);
-  opener->setSource(TADOpenGate::Source::Banner, view->webView());
+  opener->setSource(TADOpenGate::Source::Banner, view->webView(), view->webView()->vars());
   view->webView()->hitTest({1, 1});
   opener->openApp(base::URL::fromString("http://land.example/app"));
   opener->openEmailComposer(base::URL::fromString("mailto:x"));  // no view controller: no opening

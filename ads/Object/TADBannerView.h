@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "ads/View/TADBannerViewDelegate.h"
+#include "ads/Delegate/TADBannerViewDelegate.h"
 #include "platform/View.h"
 
 class TADObjectPrivate;

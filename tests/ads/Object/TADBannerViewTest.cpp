@@ -1,10 +1,11 @@
-#include "ads/View/TADBannerView.h"
+#include "ads/Object/TADBannerView.h"
 
 #include <gtest/gtest.h>
 
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequestError.h"
 #include "ads/Request/TADRequestPrivate.h"
+#include "ads/Statistics/TADStatistics.h"
 #include "ads/Utility/TADPrivateUtilities.h"
 #include "ads/View/TADWebView.h"
 #include "platform/NotificationCenter.h"
@@ -17,6 +18,8 @@ namespace {
 
 class TADBannerViewTest : public ::testing::Test {
  protected:
+  ~TADBannerViewTest() override { TADStatistics::releaseSharedStatistics(); }
+
   platform::sim::SimPlatform platform;
   ScopedStandIns standIns;
   std::shared_ptr<TADBannerView> view = TADBannerView::initWithFrame({0, 410, 320, 50});
