@@ -258,25 +258,15 @@ void TADObjectPrivate::scriptAnswered(TADScriptRun::Answer answer, const base::V
 }
 
 void TADObjectPrivate::loadAdURL(const base::Value& userInfo) {
-  const base::Dictionary* parameters = userInfo.asDictionary();
-  if (parameters && parameters->contains("errors")) {
-    fail(TADRequestErrorInvalidRequest);
-    return;
-  }
-  std::optional<base::URL> url;
-  if (auto text = parameters ? parameters->stringForKey("url") : std::nullopt) {
-    url = base::URL::fromString(*text);
-  }
-  if (!url) {
-    // An answer without a usable address is as good as none: the load would hang in state 4.
+  std::optional<TADScriptRun::AdAnswer> answer = TADScriptRun::adAnswer(userInfo);
+  if (!answer) {
     fail(TADRequestErrorInvalidRequest);
     return;
   }
   changeState(State::FetchingAdPage);
-  std::optional<std::string> type = parameters ? parameters->stringForKey("type") : std::nullopt;
-  tad_gig(TADRequestPrivate::requestTypeFromString(type), TADRequest::sdkVersion());
+  tad_gig(TADRequestPrivate::requestTypeFromString(answer->type), TADRequest::sdkVersion());
   TADStatistics::sharedStatistics().startTimingNamed(kTADParameterPriorRequestLatency);
-  loadHTMLFromURL(TADScriptRun::adAddress(*url, type, request_->spamSignals()));
+  loadHTMLFromURL(TADScriptRun::adAddress(answer->url, answer->type, request_->spamSignals()));
 }
 
 void TADObjectPrivate::refuseAnswer(const char* what, const base::Value& userInfo) {

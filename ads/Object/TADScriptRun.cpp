@@ -53,6 +53,15 @@ std::string TADScriptRun::buildPageText(const std::string& script,
   return page;
 }
 
+std::optional<TADScriptRun::AdAnswer> TADScriptRun::adAnswer(const base::Value& parameters) {
+  const base::Dictionary* fields = parameters.asDictionary();
+  if (!fields || fields->contains("errors")) return std::nullopt;
+  std::optional<std::string> text = fields->stringForKey("url");
+  std::optional<base::URL> url = text ? base::URL::fromString(*text) : std::nullopt;
+  if (!url) return std::nullopt;
+  return AdAnswer{*url, fields->stringForKey("type")};
+}
+
 base::URL TADScriptRun::adAddress(base::URL url, const std::optional<std::string>& type,
                                   const base::Dictionary& signals) {
   if (!signals.empty()) {

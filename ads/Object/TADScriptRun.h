@@ -36,6 +36,14 @@ class TADScriptRun {
   TADScriptRun(const TADScriptRun&) = delete;
   TADScriptRun& operator=(const TADScriptRun&) = delete;
 
+  // A "loadAdURL" answer: the ad's address and the request type.
+  struct AdAnswer {
+    base::URL url;
+    std::optional<std::string> type;
+  };
+  // The answer in a "loadAdURL" message's parameters; none when they carry "errors" or no usable
+  // "url" (an answer without an address is as good as none: the load would hang waiting for it).
+  static std::optional<AdAnswer> adAnswer(const base::Value& parameters);
   // The address of the ad that the script answered with url and type: signals, a pair signed
   // for this request, appended to its query, then "seq_num" 1 for the type "dizudi".
   static base::URL adAddress(base::URL url, const std::optional<std::string>& type,
