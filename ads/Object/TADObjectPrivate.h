@@ -53,7 +53,7 @@ class TADObjectPrivate : public TADAdEvents,
                          public TADCachedFileDelegate,
                          public std::enable_shared_from_this<TADObjectPrivate> {
  public:
-  // The load's road; the codes are those the load's records have always used.
+  // The road of a load, in order, with the numbers it has always had.
   enum class State : int32_t {
     New = 0,
     FetchingPageScript = 1,
