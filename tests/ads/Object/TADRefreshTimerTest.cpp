@@ -56,13 +56,6 @@ TEST_F(TADRefreshTimerTest, OnlyAFinitePositivePeriodStartsTheTimerAndBecomesThe
   }
   timer.activate();
   EXPECT_EQ(secondsToReload(), 7);
-
-  // Due while it could not run: after the shown ad a full period on, and due no longer.
-  timer.markDue();
-  EXPECT_TRUE(timer.isDue());
-  timer.adShown();
-  EXPECT_FALSE(timer.isDue());
-  EXPECT_EQ(secondsToReload(), 7);
 }
 
 }  // namespace
