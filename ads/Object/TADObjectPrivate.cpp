@@ -97,7 +97,7 @@ TADObjectPrivate::~TADObjectPrivate() {
     webView_.reset();
   }
   webViewDelegate_.reset();
-  scriptRun_.reset();
+  resetBuildAdWebView();
   if (buildAdJS_) {
     buildAdJS_->setDelegate({});
     buildAdJS_.reset();
@@ -212,14 +212,21 @@ void TADObjectPrivate::buildAdUrl() {
   base::Dictionary parameters = request_->parameters();
   addAdditionalParameters(parameters);
   base::Value value(std::move(parameters));
-  std::string json = TADMacros::jsonify(&value).value_or("");
+  setupBuildAdWebView(*script, TADMacros::jsonify(&value).value_or(""));
+}
+
+void TADObjectPrivate::setupBuildAdWebView(const std::string& script, const std::string& json) {
+  resetBuildAdWebView();
   std::weak_ptr<TADObjectPrivate> weak = weak_from_this();
-  scriptRun_.reset();
   scriptRun_ = std::make_unique<TADScriptRun>(
-      *script, json, TADAdNetwork::adServerOrigin(), scriptAnswerTimeLimit_,
+      script, json, TADAdNetwork::adServerOrigin(), scriptAnswerTimeLimit_,
       [weak](TADScriptRun::Answer answer, const base::Value& parameters) {
         if (auto self = weak.lock()) self->scriptAnswered(answer, parameters);
       });
+}
+
+void TADObjectPrivate::resetBuildAdWebView() {
+  scriptRun_.reset();
 }
 
 void TADObjectPrivate::addAdditionalParameters(base::Dictionary& parameters) const {
@@ -244,7 +251,7 @@ void TADObjectPrivate::scriptAnswered(TADScriptRun::Answer answer, const base::V
     loadTimedOut();
     return;
   }
-  scriptRun_.reset();
+  resetBuildAdWebView();
   switch (answer) {
     case Answer::LoadAdURL:
       return loadAdURL(parameters);
@@ -370,7 +377,7 @@ void TADObjectPrivate::failedAdRequest(const TADCachedFile& file) {
 // banner for good. The retry is scheduled before the application hears of the failure, which may
 // start a load of its own.
 void TADObjectPrivate::fail(int64_t code, State state) {
-  scriptRun_.reset();
+  resetBuildAdWebView();
   loadTimer_.stop();
   changeState(state);
   reloadTimer_.scheduleRetry();

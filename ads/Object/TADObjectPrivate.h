@@ -179,6 +179,10 @@ class TADObjectPrivate : public TADAdEvents,
   void failedToDownloadJavaScript();
   void buildAdUrl();
   void addAdditionalParameters(base::Dictionary& parameters) const;
+  // The hidden build page runs script on json (TADScriptRun) until it answers; only one at a
+  // time.
+  void setupBuildAdWebView(const std::string& script, const std::string& json);
+  void resetBuildAdWebView();
   void scriptAnswered(TADScriptRun::Answer answer, const base::Value& parameters);
   void loadAdURL(const base::Value& userInfo);
   void refuseAnswer(const char* what, const base::Value& userInfo);
