@@ -6,8 +6,8 @@
 
 #include "Classes/quillbeckViewController.h"
 #include "adnetwork/AdNetwork.h"
+#include "ads/Object/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
-#include "ads/View/TADBannerView.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
@@ -54,7 +54,7 @@ std::shared_ptr<TADBannerView> quillbeckScreenshot::shownBanner() const {
              : nullptr;
   auto banner = screen ? screen->bannerView() : nullptr;
   auto object = banner ? banner->privateObject() : nullptr;
-  if (!object || object->state() != TADObjectPrivate::kStateShown) return nullptr;
+  if (!object || object->state() != TADObjectPrivate::State::Shown) return nullptr;
   if (network_ && network_->count("/track/impression") == 0) return nullptr;
   return banner;
 }

@@ -5,8 +5,8 @@
 #include "Classes/quillbeckClips.h"
 #include "Classes/quillbeckInterface.h"
 #include "Classes/quillbeckInterfaceFile.h"
+#include "ads/Object/TADBannerView.h"
 #include "ads/Request/TADRequest.h"
-#include "ads/View/TADBannerView.h"
 #include "platform/Bundle.h"
 #include "platform/Console.h"
 

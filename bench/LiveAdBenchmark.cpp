@@ -23,12 +23,12 @@
 #include <vector>
 
 #include "adnetwork/AdNetwork.h"
+#include "ads/Delegate/TADBannerViewDelegate.h"
 #include "ads/Network/TADCachedFile.h"
+#include "ads/Object/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequest.h"
 #include "ads/Utility/TADConfiguration.h"
-#include "ads/View/TADBannerView.h"
-#include "ads/View/TADBannerViewDelegate.h"
 #include "bench/ProcessMemory.h"
 #include "platform/Screen.h"
 #include "platform/UserDefaults.h"
@@ -137,14 +137,14 @@ class Bench {
     Load result;
     Clock::time_point begin = Clock::now();
     banner_->loadRequest(TADRequest::request());
-    int32_t state = object->state();
+    TADObjectPrivate::State state = object->state();
     loop().runUntil(
         [&] {
-          int32_t now = object->state();
-          if (now != state && now == TADObjectPrivate::kStateFetchingAdPage) {
+          TADObjectPrivate::State now = object->state();
+          if (now != state && now == TADObjectPrivate::State::FetchingAdPage) {
             result.scriptAnswered = since(begin);
           }
-          if (now != state && now == TADObjectPrivate::kStateShowing) {
+          if (now != state && now == TADObjectPrivate::State::Showing) {
             result.pageFetched = since(begin);
           }
           state = now;

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
+#include "ads/Object/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequestError.h"
-#include "ads/View/TADBannerView.h"
 #include "library/HostAccess.h"
 #include "library/RequestAccess.h"
 #include "platform/Clock.h"
@@ -137,7 +137,7 @@ void Banner::loadRequest(const Request& request) {
 
 bool Banner::showsAd() const {
   auto object = impl_->view->privateObject();
-  return object && object->state() == TADObjectPrivate::kStateShown;
+  return object && object->state() == TADObjectPrivate::State::Shown;
 }
 
 void Banner::whenAdPainted(double timeoutSeconds, std::function<void(bool)> done) {

@@ -3,8 +3,8 @@
 #include <functional>
 #include <memory>
 
+#include "ads/Delegate/TADBannerViewDelegate.h"
 #include "ads/Delegate/TADInterstitialDelegate.h"
-#include "ads/View/TADBannerViewDelegate.h"
 
 // Passes the ad object's events to the application's delegates, always on the main thread: an
 // event raised on another thread is run on the main thread while the raising thread waits. None

@@ -1,60 +1,31 @@
 #include "ads/Object/TADObjectPrivate.h"
 
-#include <charconv>
-#include <cmath>
-#include <cstdlib>
-
 #include "ads/Network/TADCachedFile.h"
-#include "ads/Network/TADClickTracker.h"
-#include "ads/Notification/TADNotificationCenter.h"
+#include "ads/Object/TADAdPageHeaders.h"
+#include "ads/Object/TADAppLaunch.h"
+#include "ads/Object/TADBannerView.h"
 #include "ads/Object/TADBuildPageWatcher.h"
+#include "ads/Object/TADPageScript.h"
+#include "ads/Object/TADTrackerSet.h"
 #include "ads/Request/TADRequestError.h"
 #include "ads/Request/TADRequestPrivate.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "ads/Statistics/TADStatisticsCore.h"
 #include "ads/Statistics/TADStatisticsParameters.h"
 #include "ads/Timing/TADTiming.h"
 #include "ads/Utility/TADConfiguration.h"
 #include "ads/Utility/TADIdentifierUtilities.h"
 #include "ads/Utility/TADMacros.h"
-#include "ads/Utility/TADNetworkUtilities.h"
-#include "ads/View/TADBannerView.h"
 #include "ads/View/TADBannerWebViewDelegate.h"
 #include "ads/View/TADWebView.h"
 #include "base/ASCII.h"
 #include "platform/Application.h"
-#include "platform/Clock.h"
 #include "platform/Console.h"
+#include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 #include "signals/TADSignals.h"
 
 namespace {
-
-constexpr std::string_view kScriptPath = "/avmo/sdk-core-v40.js";
-constexpr std::string_view kBuildFunction = "AVMO_buildAdURL";
-constexpr std::string_view kExpiryRecord = "TADObjectPrivate";
-constexpr std::string_view kExpiryKey = "expireDate";
-
-// Whether the platform has announced that the application finished launching; watched from the
-// first ad object on.
-bool& didAppFinishLaunching() {
-  static bool launched = false;
-  return launched;
-}
-
-// Registers once per notification center: a platform installed anew (as tests do) brings a new
-// one.
-void watchForLaunch() {
-  static const int observer = 0;
-  auto& center = platform::NotificationCenter::defaultCenter();
-  if (didAppFinishLaunching() || center.registrationCount(&observer) > 0) return;
-  center.addObserver(&observer, std::string(platform::Application::kDidFinishLaunchingNotification),
-                     nullptr, [](const platform::Notification&) {
-                       didAppFinishLaunching() = true;
-                       platform::NotificationCenter::removeObserverFromDefaultCenter(&observer);
-                     });
-}
 
 base::Dictionary rectEntry(const platform::Rect& rect) {
   return base::Dictionary{{"x", static_cast<float>(rect.minX())},
@@ -63,22 +34,22 @@ base::Dictionary rectEntry(const platform::Rect& rect) {
                           {"h", static_cast<float>(rect.height())}};
 }
 
-int32_t orientationFromString(const std::string& text) {
-  if (text == "any") return 1;
-  if (text == "portrait") return 2;
-  if (text == "landscape") return 3;
-  return 0;
-}
-
 }  // namespace
 
-TADObjectPrivate::TADObjectPrivate(const platform::Rect&)
-    : delegateManager_(std::make_shared<TADDelegateManager>()) {}
+TADObjectPrivate::TADObjectPrivate(const platform::Rect& frame)
+    : delegateManager_(std::make_shared<TADDelegateManager>()),
+      webView_(TADWebView::initWithFrame(frame)),
+      reloadTimer_([this] { reloadCurrentRequest(); }) {
+  webView_->setScalesPageToFit(false);
+  webView_->setMediaPlaybackRequiresUserAction(true);
+  webView_->setHidden(true);
+}
 
 std::shared_ptr<TADObjectPrivate> TADObjectPrivate::initWithFrame(const platform::Rect& frame) {
-  watchForLaunch();
+  TADAppLaunch::watch();
   auto object = std::make_shared<TADObjectPrivate>(frame);
-  object->createWebViews(frame);
+  object->webViewDelegate_ = TADBannerWebViewDelegate::initWithObjectPrivate(
+      object, object->webView_, object->delegateManager_);
   object->registerForNotifications();
   return object;
 }
@@ -91,12 +62,9 @@ std::shared_ptr<TADObjectPrivate> TADObjectPrivate::initWithView(
   return object;
 }
 
-void TADObjectPrivate::createWebViews(const platform::Rect& frame) {
-  webView_ = TADWebView::initWithFrame(frame);
-  webView_->setScalesPageToFit(false);
-  webView_->setMediaPlaybackRequiresUserAction(true);
-  webView_->setHidden(true);
-  webViewDelegate_ = TADBannerWebViewDelegate::initWithObjectPrivate(shared_from_this());
+void TADObjectPrivate::setRootViewController(std::weak_ptr<platform::ViewController> controller) {
+  rootViewController_ = controller;
+  if (webViewDelegate_) webViewDelegate_->setViewController(std::move(controller));
 }
 
 void TADObjectPrivate::registerForNotifications() {
@@ -130,19 +98,11 @@ TADObjectPrivate::~TADObjectPrivate() {
   }
   webViewDelegate_.reset();
   resetBuildAdWebView();
-  adUnitID_.clear();
   if (buildAdJS_) {
     buildAdJS_->setDelegate({});
     buildAdJS_.reset();
   }
   setAdHTML(nullptr);
-  request_.reset();
-  delegateManager_.reset();
-  for (const auto& tracker : trackers_)
-    tracker->reset();
-  trackers_.clear();
-  pendingTrackingURLs_.clear();
-  pendingClickURLs_.clear();
   platform::RunLoop::cancelOnMain(this);
 }
 
@@ -165,27 +125,15 @@ void TADObjectPrivate::loadInterstitialRequest(const std::shared_ptr<TADRequest>
 }
 
 bool TADObjectPrivate::isMakingRequest() const {
-  return !(state_ == kStateNew || state_ == kStatePageScriptUnavailable || state_ == kStateShown ||
-           state_ == kStateFailed);
-}
-
-void TADObjectPrivate::resetLaunchForTesting() {
-  didAppFinishLaunching() = false;
-}
-
-bool TADObjectPrivate::isAppActive() {
-  if (!platform::Platform::isInstalled()) return true;
-  if (platform::Application::shared().applicationState() == platform::Application::State::Active) {
-    return true;
-  }
-  return !didAppFinishLaunching();
+  return !(state_ == State::New || state_ == State::PageScriptUnavailable ||
+           state_ == State::Shown || state_ == State::Failed);
 }
 
 bool TADObjectPrivate::supportsMinimumRequirementsForRequest() {
   if (TADRequestPrivate::deviceAtLeastMinimumOSMajorVersion(3, 0)) return true;
   delegateManager_->didFailToReceiveAdWithError(
       TADRequestError::errorWithCode(TADRequestErrorOSTooOld, request_.get()));
-  changeState(kStateFailed);
+  changeState(State::Failed);
   return false;
 }
 
@@ -204,95 +152,81 @@ void TADObjectPrivate::loadPrivateRequest(const std::shared_ptr<TADRequestPrivat
     statistics.startTimingNamed(kTADParameterTimeSinceFirstRequest);
   }
   request_->setCounter(statistics.incrementAdRequestCount());
-  changeState(kStateBuildingAdAddress);
+  changeState(State::BuildingAdAddress);
   loadTimer_ = platform::RunLoop::main().startTimer(loadTimeLimit_, [this] { loadTimedOut(); });
   ensureSupportFiles();
 }
 
-void TADObjectPrivate::changeState(int32_t state) {
+void TADObjectPrivate::changeState(State state) {
   if (state == state_) return;
   state_ = state;
-  if (state == kStateShown) {
+  if (state == State::Shown) {
     if (webView_) webView_->setTouched(false);
     timeLastLoaded_ = TADTiming::counter();
-    backoffSeconds_ = kFirstRetrySeconds;
-    retrySeconds_ = 0;
-    // The refresh fell due while the page was on its way: the next comes a full period on.
-    if (reloadDue_) scheduleReloadTimer(reloadSeconds_);
+    reloadTimer_.adShown();
   }
-  if (state == kStateShown || state == kStateFailed) {
+  if (state == State::Shown || state == State::Failed) {
     loadTimer_.stop();
-    scriptAnswerTimer_.stop();
+    if (scriptRun_) scriptRun_->quiet();
   }
 }
 
 // --- The page script ---------------------------------------------------------------------------
 
-base::URL TADObjectPrivate::jsBuildAdURL() {
-  return *base::URL::fromString(TADAdNetwork::staticContentOrigin() + std::string(kScriptPath));
-}
-
 void TADObjectPrivate::ensureSupportFiles() {
   if (!buildAdJS_) {
-    changeState(kStateFetchingPageScript);
+    changeState(State::FetchingPageScript);
     buildAdJS_ = TADCachedFile::initWithDelegate(weak_from_this(), jsBuildAdURL(),
                                                  TADCachedFile::Storage::PageScript);
   }
-  std::optional<TADStatisticsCore> record;
-  record.emplace(std::string(kExpiryRecord));
-  const base::Value* stored = record->objectForKey(kExpiryKey);
-  const base::Date* expiry = stored ? stored->asDate() : nullptr;
-  base::Date now = platform::Clock::shared().now();
   std::optional<std::string> script = buildAdJS_->content();
-  if (expiry && script && !script->empty() && !(*expiry < now)) {
-    record.reset();
+  if (TADPageScript::trustStoredCopyOrRenew(script && !script->empty())) {
     cachedFileDownloadDidEnd(*buildAdJS_);
     return;
   }
-  record->setDate(now.addingTimeInterval(kScriptLifetime), std::string(kExpiryKey));
-  record->synchronize();
-  changeState(kStateFetchingPageScript);
+  changeState(State::FetchingPageScript);
   buildAdJS_->validate();
 }
 
 void TADObjectPrivate::failedToDownloadJavaScript() {
-  changeState(kStatePageScriptUnavailable);
+  changeState(State::PageScriptUnavailable);
   if (buildAdJS_ && buildAdJS_->hasContent()) {
     buildAdUrl();
     return;
   }
-  fail(TADRequestErrorNetwork, kStatePageScriptUnavailable);
-}
-
-std::string TADObjectPrivate::buildPageText(const std::string& script,
-                                            const std::string& parameterJSON) {
-  std::string page = "<html><head><script>";
-  page += script;
-  page += "</script>";
-  page += "<script>" + std::string(kBuildFunction) + "(" + parameterJSON + ");</script>";
-  page += "</head><body></body></html>";
-  return page;
+  fail(TADRequestErrorNetwork, State::PageScriptUnavailable);
 }
 
 void TADObjectPrivate::buildAdUrl() {
   std::optional<std::string> script = buildAdJS_ ? buildAdJS_->content() : std::nullopt;
   if (!script || script->empty()) {
     // A stored copy that reads empty is no copy: going back to the failure would loop.
-    if (state_ != kStatePageScriptUnavailable) {
+    if (state_ != State::PageScriptUnavailable) {
       failedToDownloadJavaScript();
     } else {
-      fail(TADRequestErrorNetwork, kStatePageScriptUnavailable);
+      fail(TADRequestErrorNetwork, State::PageScriptUnavailable);
     }
     return;
   }
-  changeState(kStateBuildingAdAddress);
+  changeState(State::BuildingAdAddress);
   base::Dictionary parameters = request_->parameters();
   addAdditionalParameters(parameters);
   base::Value value(std::move(parameters));
-  std::string json = TADMacros::jsonify(&value).value_or("");
-  setupBuildAdWebView();
-  buildAdWebView_->loadHTMLString(buildPageText(*script, json),
-                                  base::URL::fromString(TADAdNetwork::adServerOrigin()));
+  setupBuildAdWebView(*script, TADMacros::jsonify(&value).value_or(""));
+}
+
+void TADObjectPrivate::setupBuildAdWebView(const std::string& script, const std::string& json) {
+  resetBuildAdWebView();
+  std::weak_ptr<TADObjectPrivate> weak = weak_from_this();
+  scriptRun_ = std::make_unique<TADScriptRun>(
+      script, json, TADAdNetwork::adServerOrigin(), scriptAnswerTimeLimit_,
+      [weak](TADScriptRun::Answer answer, const base::Value& parameters) {
+        if (auto self = weak.lock()) self->scriptAnswered(answer, parameters);
+      });
+}
+
+void TADObjectPrivate::resetBuildAdWebView() {
+  scriptRun_.reset();
 }
 
 void TADObjectPrivate::addAdditionalParameters(base::Dictionary& parameters) const {
@@ -308,95 +242,41 @@ void TADObjectPrivate::addAdditionalParameters(base::Dictionary& parameters) con
   parameters.set("ad_bounds", rectEntry(view->bounds()));
 }
 
-void TADObjectPrivate::setupBuildAdWebView() {
-  resetBuildAdWebView();
-  buildAdWebView_ = std::make_shared<platform::WebView>(platform::Rect{0, 0, 1, 1});
-  buildAdWebView_->setHidden(true);
-  buildAdWebViewDelegate_ = TADWebViewDelegate::init(TADOpenGate::Source::BuildPage);
-  buildAdWebView_->setDelegate(buildAdWebViewDelegate_);
-  auto& center = TADNotificationCenter::defaultCenter();
-  std::weak_ptr<TADObjectPrivate> weak = weak_from_this();
-  const void* sender = buildAdWebView_.get();
-  center.addObserver(this, "loadAdURL", sender, [weak](const platform::Notification& n) {
-    if (auto self = weak.lock()) self->loadAdURL(n.userInfo);
-  });
-  center.addObserver(this, "invalidRequest", sender, [weak](const platform::Notification& n) {
-    if (auto self = weak.lock()) self->refuseAnswer("Invalid Request", n.userInfo);
-  });
-  center.addObserver(this, "unableToServe", sender, [weak](const platform::Notification& n) {
-    if (auto self = weak.lock()) self->refuseAnswer("Unable to serve", n.userInfo);
-  });
-  // A page that cannot load or whose web process ends never answers: the load fails on the next
-  // pass (not inside the page's own callback, since failing tears the page down), unless it has
-  // ended otherwise by then.
-  std::weak_ptr<platform::WebView> page = buildAdWebView_;
-  buildAdWebViewWatcher_ =
-      std::make_shared<TADBuildPageWatcher>(buildAdWebViewDelegate_, [this, weak, page] {
-        platform::RunLoop::main().post(0, this, [weak, page] {
-          auto self = weak.lock();
-          if (self && self->buildAdWebView_ && self->buildAdWebView_ == page.lock()) {
-            self->fail(TADRequestErrorNetwork);
-          }
-        });
-      });
-  buildAdWebView_->setDelegate(buildAdWebViewWatcher_);
-  scriptAnswerTimer_ =
-      platform::RunLoop::main().startTimer(scriptAnswerTimeLimit_, [this] { loadTimedOut(); });
-}
-
-void TADObjectPrivate::resetBuildAdWebView() {
-  scriptAnswerTimer_.stop();
-  if (!buildAdWebView_) return;
-  const void* sender = buildAdWebView_.get();
-  if (platform::Platform::isInstalled()) {
-    auto& center = TADNotificationCenter::defaultCenter();
-    for (const char* name : {"loadAdURL", "invalidRequest", "unableToServe"}) {
-      center.removeObserver(this, name, sender);
-    }
-  }
-  buildAdWebView_->setDelegate({});
-  buildAdWebView_->stopLoading();
-  buildAdWebView_.reset();
-  buildAdWebViewDelegate_.reset();
-  buildAdWebViewWatcher_.reset();
-}
-
 // --- The script's answers ----------------------------------------------------------------------
 
-void TADObjectPrivate::loadAdURL(const base::Value& userInfo) {
+// Every answer ends the run; its page goes before anything else happens.
+void TADObjectPrivate::scriptAnswered(TADScriptRun::Answer answer, const base::Value& parameters) {
+  using Answer = TADScriptRun::Answer;
+  if (answer == Answer::TimedOut) {
+    loadTimedOut();
+    return;
+  }
   resetBuildAdWebView();
-  const base::Dictionary* parameters = userInfo.asDictionary();
-  if (parameters && parameters->contains("errors")) {
+  switch (answer) {
+    case Answer::LoadAdURL:
+      return loadAdURL(parameters);
+    case Answer::InvalidRequest:
+      return refuseAnswer("Invalid Request", parameters);
+    case Answer::UnableToServe:
+      return refuseAnswer("Unable to serve", parameters);
+    default:
+      return fail(TADRequestErrorNetwork);
+  }
+}
+
+void TADObjectPrivate::loadAdURL(const base::Value& userInfo) {
+  std::optional<TADScriptRun::AdAnswer> answer = TADScriptRun::adAnswer(userInfo);
+  if (!answer) {
     fail(TADRequestErrorInvalidRequest);
     return;
   }
-  std::optional<base::URL> url;
-  if (auto text = parameters ? parameters->stringForKey("url") : std::nullopt) {
-    url = base::URL::fromString(*text);
-  }
-  if (!url) {
-    // An answer without a usable address is as good as none: the load would hang in state 4.
-    fail(TADRequestErrorInvalidRequest);
-    return;
-  }
-  changeState(kStateFetchingAdPage);
-  std::optional<std::string> type = parameters ? parameters->stringForKey("type") : std::nullopt;
-  tad_gig(TADRequestPrivate::requestTypeFromString(type), TADRequest::sdkVersion());
-  base::Dictionary signals = request_->spamSignals();
-  if (!signals.empty()) {
-    if (auto signed_ = TADNetworkUtilities::appendQueryParameters(signals, *url)) url = signed_;
-  }
-  if (type == "dizudi") {
-    if (auto numbered = TADNetworkUtilities::appendQueryKey("seq_num", base::Value("1"), *url)) {
-      url = numbered;
-    }
-  }
+  changeState(State::FetchingAdPage);
+  tad_gig(TADRequestPrivate::requestTypeFromString(answer->type), TADRequest::sdkVersion());
   TADStatistics::sharedStatistics().startTimingNamed(kTADParameterPriorRequestLatency);
-  loadHTMLFromURL(*url);
+  loadHTMLFromURL(TADScriptRun::adAddress(answer->url, answer->type, request_->spamSignals()));
 }
 
 void TADObjectPrivate::refuseAnswer(const char* what, const base::Value& userInfo) {
-  resetBuildAdWebView();
   base::Value info = userInfo;
   std::string text = TADMacros::jsonify(&info).value_or("");
   platform::Console::log("<Talvik> " + std::string(what) + ": " + text);
@@ -426,14 +306,6 @@ void TADObjectPrivate::setAdHTML(std::shared_ptr<TADCachedFile> file) {
   pendingClickURLs_.clear();
 }
 
-std::optional<std::string> TADObjectPrivate::adHTMLString() const {
-  return adHTML_ ? adHTML_->content() : std::nullopt;
-}
-
-std::optional<base::URL> TADObjectPrivate::adHTMLBaseURL() const {
-  return adHTML_ ? std::optional<base::URL>(adHTML_->httpDestinationURL()) : std::nullopt;
-}
-
 void TADObjectPrivate::cachedFileDownloadDidEnd(TADCachedFile& file) {
   if (&file == buildAdJS_.get()) {
     buildAdUrl();
@@ -458,32 +330,17 @@ std::optional<base::Error> TADObjectPrivate::cachedFileShouldRedirectToURL(TADCa
   return std::nullopt;
 }
 
-void TADObjectPrivate::appendURLsFromHeader(std::vector<base::URL>& list,
-                                            const std::optional<std::string>& header) {
-  if (!header) return;
-  std::string_view rest = *header;
-  while (true) {
-    size_t blank = rest.find(' ');
-    std::string piece = base::trimmed(rest.substr(0, blank), " \t");
-    if (auto url = base::URL::fromString(piece); url && !url->absoluteString().empty()) {
-      list.push_back(*url);
-    }
-    if (blank == std::string_view::npos) break;
-    rest.remove_prefix(blank + 1);
-  }
-}
-
 void TADObjectPrivate::processHTTPHeaders(const TADCachedFile& file) {
-  const auto& headers = file.httpHeaders();
-  if (!headers) return;
-  appendURLsFromHeader(pendingTrackingURLs_, headers->value("X-Avmo-Tracking-Urls"));
-  appendURLsFromHeader(pendingClickURLs_, headers->value("X-Avmo-Click-Tracking-Urls"));
-  if (auto orientation = headers->value("X-Avmo-Orientation")) {
-    if (int32_t code = orientationFromString(*orientation)) supportedOrientations_ = code;
+  if (!file.httpHeaders()) return;
+  TADAdPageHeaders headers(*file.httpHeaders());
+  headers.appendTrackingURLs(pendingTrackingURLs_);
+  headers.appendClickTrackingURLs(pendingClickURLs_);
+  if (TADOrientations orientations = headers.orientations();
+      orientations != TADOrientations::None) {
+    supportedOrientations_ = orientations;
   }
-  if (auto timeout = headers->value("X-Avmo-Interstitial-Timeout"); timeout && !timeout->empty()) {
-    platform::UserDefaults::standard().setObject(
-        "applicationTimeout", base::Value(std::strtof(timeout->c_str(), nullptr)));
+  if (std::optional<float> timeout = headers.interstitialTimeout()) {
+    platform::UserDefaults::standard().setObject("applicationTimeout", base::Value(*timeout));
   }
 }
 
@@ -496,7 +353,7 @@ void TADObjectPrivate::showAd() {
     return;
   }
   addReloadInformationFromHeaders();
-  changeState(kStateShowing);
+  changeState(State::Showing);
   webView_->loadHTMLString(text, base);
 }
 
@@ -515,125 +372,86 @@ void TADObjectPrivate::failedAdRequest(const TADCachedFile& file) {
   fail(code);
 }
 
-// Ends the load in flight with code, leaving the object in state (7, or 2 when the page script
-// could not be had): loads are accepted again and a retry comes, so that no failure silences the
+// Ends the load in flight with code, leaving the object in state (failed, or page script
+// unavailable): loads are accepted again and a retry comes, so that no failure silences the
 // banner for good. The retry is scheduled before the application hears of the failure, which may
 // start a load of its own.
-void TADObjectPrivate::fail(int64_t code, int32_t state) {
+void TADObjectPrivate::fail(int64_t code, State state) {
   resetBuildAdWebView();
   loadTimer_.stop();
   changeState(state);
-  scheduleRetry();
+  reloadTimer_.scheduleRetry();
   delegateManager_->didFailToReceiveAdWithError(
       TADRequestError::errorWithCode(code, request_.get()));
-}
-
-void TADObjectPrivate::bannerPageDidFail(const base::Error& error) {
-  if (state_ == kStateShowing) {
-    fail(TADRequestErrorNetwork);
-  } else if (state_ == kStateShown && !TADBuildPageWatcher::isCancellation(error) &&
-             !reloadTimer_.isValid()) {
-    scheduleRetry();
-  }
 }
 
 void TADObjectPrivate::loadTimedOut() {
   platform::Console::log("<Talvik> The ad took too long to load.");
   if (buildAdJS_) buildAdJS_->cancel();
   if (adHTML_) adHTML_->cancel();
-  if (state_ == kStateShowing) {
+  if (state_ == State::Showing) {
     // Failed first: the stopped page reports a failure of its own, which is no second outcome.
-    changeState(kStateFailed);
+    changeState(State::Failed);
     if (webView_) webView_->stopLoading();
   }
   fail(TADRequestErrorTimeout);
 }
 
-// --- Tracking ----------------------------------------------------------------------------------
+// --- What the web layer reports ----------------------------------------------------------------
 
-void TADObjectPrivate::trackURLs(const std::vector<base::URL>& urls) {
-  for (const base::URL& url : urls) {
-    auto tracker = TADClickTracker::init();
-    tracker->setDelegate(weak_from_this());
-    tracker->trackURL(url);
-    trackers_.insert(tracker);
+void TADObjectPrivate::adPageDidFinish() {
+  if (state_ != State::Showing) return;
+  changeState(State::Shown);
+  webView_->setHidden(false);
+  delegateManager_->didReceiveAd();
+  trackURLs(pendingTrackingURLs_);
+  TADStatistics& statistics = TADStatistics::sharedStatistics();
+  statistics.endTimingNamed(kTADParameterPriorRequestLatency);
+  statistics.startTimingNamed(kTADParameterPriorPreClickLatency);
+}
+
+void TADObjectPrivate::adPageDidFail(const base::Error& error) {
+  if (state_ == State::Showing) {
+    fail(TADRequestErrorNetwork);
+  } else if (state_ == State::Shown && !TADBuildPageWatcher::isCancellation(error) &&
+             !reloadTimer_.isRunning()) {
+    reloadTimer_.scheduleRetry();
   }
 }
 
-void TADObjectPrivate::trackerDidFailWithError(TADClickTracker&,
-                                               const std::optional<base::Error>&) {
-  platform::RunLoop::main().post(0, this, [this] { cleanupTrackers(); });
+std::optional<TADAdEvents::Click> TADObjectPrivate::adPageClick(
+    platform::WebViewNavigationType navigationType) {
+  if (state_ != State::Shown || TADTiming::counter() - timeLastLoaded_ < kClickDelay) {
+    return std::nullopt;
+  }
+  if (navigationType == platform::WebViewNavigationType::BackForward ||
+      navigationType == platform::WebViewNavigationType::Reload || !webView_->touched()) {
+    return std::nullopt;
+  }
+  return Click{!pendingClickURLs_.empty(), supportedOrientations_};
 }
 
-void TADObjectPrivate::trackerDidRedirect(TADClickTracker&, const base::URL&) {
-  platform::RunLoop::main().post(0, this, [this] { cleanupTrackers(); });
-}
-
-void TADObjectPrivate::cleanupTrackers() {
-  std::erase_if(trackers_, [](const auto& tracker) { return tracker->hasTracked(); });
+void TADObjectPrivate::adScreenDidOpen() {
+  trackURLs(pendingClickURLs_);
 }
 
 // --- Refresh -----------------------------------------------------------------------------------
 
-double TADObjectPrivate::refreshSecondsFromHeader(std::string_view text) {
-  std::string number = base::trimmed(text, " \t");
-  size_t digits = number.find_first_not_of("0123456789");
-  if (digits == 0) return 0;
-  if (digits != std::string::npos) {
-    // A fraction: one point, then digits to the end.
-    if (number[digits] != '.' || digits + 1 == number.size() ||
-        number.find_first_not_of("0123456789", digits + 1) != std::string::npos) {
-      return 0;
-    }
-  }
-  // Read the same in every locale; a number too large for a double is none.
-  double seconds = 0;
-  std::errc error = std::from_chars(number.data(), number.data() + number.size(), seconds,
-                                    std::chars_format::fixed)
-                        .ec;
-  return error == std::errc() && std::isfinite(seconds) && seconds > 0 ? seconds : 0;
-}
-
 void TADObjectPrivate::addReloadInformationFromHeaders() {
-  double seconds = reloadSeconds_;
+  std::optional<double> seconds;
   if (adHTML_ && adHTML_->httpHeaders()) {
-    auto rate = adHTML_->httpHeaders()->value("X-Avmo-Refresh-Rate");
-    if (rate && !rate->empty()) seconds = refreshSecondsFromHeader(*rate);
+    seconds = TADAdPageHeaders(*adHTML_->httpHeaders()).refreshSeconds();
   }
-  scheduleReloadTimer(seconds);
+  scheduleReloadTimer(seconds.value_or(reloadTimer_.seconds()));
 }
 
-// A failed ad's answer may still name the period that its retry then follows.
 void TADObjectPrivate::takeRefreshPeriodFromHeaders() {
   if (!adHTML_ || !adHTML_->httpHeaders()) return;
-  auto rate = adHTML_->httpHeaders()->value("X-Avmo-Refresh-Rate");
-  if (double seconds = rate ? refreshSecondsFromHeader(*rate) : 0; seconds > 0) {
-    reloadSeconds_ = seconds;
-  }
+  reloadTimer_.takePeriod(TADAdPageHeaders(*adHTML_->httpHeaders()).refreshSeconds().value_or(0));
 }
 
 void TADObjectPrivate::scheduleReloadTimer(double seconds) {
-  if (startReloadTimer(seconds)) reloadSeconds_ = seconds;
-}
-
-// The one place the timer starts: never on a period that is not finite and above 0, which would
-// bring the reload round on every pass.
-bool TADObjectPrivate::startReloadTimer(double seconds) {
-  resetReloadTimer();
-  reloadDue_ = false;
-  if (!std::isfinite(seconds) || seconds <= 0) return false;
-  reloadTimer_ = platform::RunLoop::main().startTimer(seconds, [this] { reloadCurrentRequest(); });
-  return true;
-}
-
-void TADObjectPrivate::scheduleRetry() {
-  if (reloadSeconds_ > 0) {
-    retrySeconds_ = reloadSeconds_;
-  } else {
-    retrySeconds_ = backoffSeconds_;
-    backoffSeconds_ = std::min(backoffSeconds_ * 2, kLongestRetrySeconds);
-  }
-  startReloadTimer(retrySeconds_);
+  reloadTimer_.schedule(seconds);
 }
 
 void TADObjectPrivate::resetReloadTimer() {
@@ -641,11 +459,7 @@ void TADObjectPrivate::resetReloadTimer() {
 }
 
 void TADObjectPrivate::activateReloadTimer() {
-  if (retrySeconds_ > 0) {
-    startReloadTimer(retrySeconds_);
-  } else {
-    scheduleReloadTimer(reloadSeconds_);
-  }
+  reloadTimer_.activate();
 }
 
 void TADObjectPrivate::deactivateReloadTimer() {
@@ -657,19 +471,20 @@ void TADObjectPrivate::reloadCurrentRequest() {
   // flight ends in a shown ad, which then starts the next period, or in a failure and its retry;
   // an inactive application runs it when it is active again.
   if (isMakingRequest() || !isAppActive()) {
-    reloadDue_ = true;
+    reloadTimer_.markDue();
     return;
   }
   loadPrivateRequest(request_, true);
 }
 
 void TADObjectPrivate::runDueReload() {
-  if (reloadDue_ && !reloadTimer_.isValid()) reloadCurrentRequest();
+  if (reloadTimer_.isDue()) reloadCurrentRequest();
 }
 
 void TADObjectPrivate::cancelPendingActions() {
   platform::RunLoop::cancelOnMain(this);
+  trackers_->cancelPendingCleanups();
   resetReloadTimer();
   loadTimer_.stop();
-  scriptAnswerTimer_.stop();
+  if (scriptRun_) scriptRun_->quiet();
 }

@@ -5,40 +5,41 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "ads/Delegate/TADAdEvents.h"
 #include "ads/Delegate/TADDelegateManager.h"
+#include "ads/Network/TADCachedFile.h"
 #include "ads/Network/TADCachedFileDelegate.h"
-#include "ads/Network/TADClickTrackerDelegate.h"
+#include "ads/Object/TADAppLaunch.h"
+#include "ads/Object/TADPageScript.h"
+#include "ads/Object/TADRefreshTimer.h"
+#include "ads/Object/TADScriptRun.h"
+#include "ads/Object/TADTrackerSet.h"
 #include "base/URL.h"
 #include "base/Value.h"
 #include "platform/Geometry.h"
-#include "platform/HTTPHeaderFields.h"
-#include "platform/NotificationCenter.h"
-#include "platform/RunLoop.h"
 
 class TADBannerView;
 class TADBannerWebViewDelegate;
-class TADBuildPageWatcher;
-class TADCachedFile;
 class TADClickTracker;
 class TADRequest;
 class TADRequestPrivate;
 class TADWebView;
-class TADWebViewDelegate;
 namespace platform {
 class ViewController;
 class WebView;
 }  // namespace platform
 
-// The ad object behind a banner view. It takes a request, makes sure of the ad network's page
-// script (fetched at most once a day, the stored copy standing in when a fetch fails), runs the
-// script in a hidden web view to turn the request parameters into an ad address, fetches the ad
-// page, reads the server's headers (tracking lists, orientation, refresh period) and hands the
-// page to the banner web view, whose delegate finishes the showing. A one-shot timer reloads the
-// same request on the server's period; it pauses while the application is in the background or
-// any full-screen ad view is up.
+// The ad object behind a banner view, and the one owner of its load. It takes a request, makes
+// sure of the ad network's page script (fetched at most once a day, the stored copy standing in
+// when a fetch fails), runs the script in a hidden page (TADScriptRun) to turn the request
+// parameters into an ad address, fetches the ad page, reads the server's headers
+// (TADAdPageHeaders) and hands the page to the banner web view. The web layer reports what then
+// happens through TADAdEvents (the page finished or failed, a click, an opened screen); only the
+// object moves its state. A one-shot timer (TADRefreshTimer) reloads the same request on the
+// server's period; it pauses while the application is in the background or any full-screen ad
+// view is up.
 //
 // One load at a time: a load asked for while another is in flight is dropped without a word.
 // Every accepted load ends, within its load time limit at the latest, in did-receive-ad or in
@@ -48,19 +49,20 @@ class WebView;
 // refresh or retry that falls due while a load is in flight, or while the application is
 // inactive, is not lost: it comes a full period after the shown ad, or as soon as the application
 // is active again. The owner calls cancelPendingActions before letting the object go.
-class TADObjectPrivate : public TADCachedFileDelegate,
-                         public TADClickTrackerDelegate,
+class TADObjectPrivate : public TADAdEvents,
+                         public TADCachedFileDelegate,
                          public std::enable_shared_from_this<TADObjectPrivate> {
  public:
-  enum State : int32_t {
-    kStateNew = 0,
-    kStateFetchingPageScript = 1,
-    kStatePageScriptUnavailable = 2,
-    kStateBuildingAdAddress = 3,
-    kStateFetchingAdPage = 4,
-    kStateShowing = 5,
-    kStateShown = 6,
-    kStateFailed = 7,
+  // The road of a load, in order, with the numbers it has always had.
+  enum class State : int32_t {
+    New = 0,
+    FetchingPageScript = 1,
+    PageScriptUnavailable = 2,
+    BuildingAdAddress = 3,
+    FetchingAdPage = 4,
+    Showing = 5,
+    Shown = 6,
+    Failed = 7,
   };
 
   // The page script gets this long to answer, and a whole load (script, ad page, showing) this
@@ -68,10 +70,12 @@ class TADObjectPrivate : public TADCachedFileDelegate,
   static constexpr double kScriptAnswerTimeLimit = 10;
   static constexpr double kLoadTimeLimit = 30;
   // The page script's lifetime from the start of its latest check.
-  static constexpr double kScriptLifetime = 86400;
+  static constexpr double kScriptLifetime = TADPageScript::kLifetime;
   // The retries after failures when the server never named a refresh period.
-  static constexpr double kFirstRetrySeconds = 30;
-  static constexpr double kLongestRetrySeconds = 300;
+  static constexpr double kFirstRetrySeconds = TADRefreshTimer::kFirstRetrySeconds;
+  static constexpr double kLongestRetrySeconds = TADRefreshTimer::kLongestRetrySeconds;
+  // A navigation of the shown ad is a click only this long after the showing.
+  static constexpr double kClickDelay = 0.15;
   // This object's time limits, the two above unless set; a setting applies from the next load.
   // For tests and benchmarks that cannot wait the full limits.
   void setTimeLimits(double scriptAnswerSeconds, double loadSeconds) {
@@ -85,6 +89,7 @@ class TADObjectPrivate : public TADCachedFileDelegate,
   static std::shared_ptr<TADObjectPrivate> initWithView(const std::shared_ptr<TADBannerView>& view);
   // An ad object with no view, its banner web view of that frame.
   static std::shared_ptr<TADObjectPrivate> initWithFrame(const platform::Rect& frame);
+  // The object alone; initWithFrame makes its web views of frame and registers it.
   explicit TADObjectPrivate(const platform::Rect& frame);
   ~TADObjectPrivate() override;
   TADObjectPrivate(const TADObjectPrivate&) = delete;
@@ -95,28 +100,37 @@ class TADObjectPrivate : public TADCachedFileDelegate,
   std::shared_ptr<platform::ViewController> rootViewController() const {
     return rootViewController_.lock();
   }
-  void setRootViewController(std::weak_ptr<platform::ViewController> controller) {
-    rootViewController_ = std::move(controller);
-  }
+  // Also the controller over which the banner's clicks present their screens.
+  void setRootViewController(std::weak_ptr<platform::ViewController> controller);
   const std::shared_ptr<TADDelegateManager>& delegateManager() const { return delegateManager_; }
   std::shared_ptr<TADBannerView> adView() const { return adView_.lock(); }
   std::shared_ptr<TADWebView> webView() const { return webView_; }
   std::shared_ptr<TADRequestPrivate> request() const { return request_; }
-  int32_t state() const { return state_; }
+  State state() const { return state_; }
   double timeLastLoaded() const { return timeLastLoaded_; }
   bool hasAutoRefreshed() const { return hasAutoRefreshed_; }
-  int32_t supportedOrientations() const { return supportedOrientations_; }
-  double reloadSeconds() const { return reloadSeconds_; }
-  bool isReloadTimerRunning() const { return reloadTimer_.isValid(); }
+  TADOrientations supportedOrientations() const { return supportedOrientations_; }
+  double reloadSeconds() const { return reloadTimer_.seconds(); }
+  bool isReloadTimerRunning() const { return reloadTimer_.isRunning(); }
   std::vector<base::URL> pendingTrackingURLs() const { return pendingTrackingURLs_; }
   std::vector<base::URL> pendingClickURLs() const { return pendingClickURLs_; }
-  const std::set<std::shared_ptr<TADClickTracker>>& pendingTrackers() const { return trackers_; }
+  const std::set<std::shared_ptr<TADClickTracker>>& pendingTrackers() const {
+    return trackers_->trackers();
+  }
   const std::shared_ptr<TADCachedFile>& adHTML() const { return adHTML_; }
-  std::optional<std::string> adHTMLString() const;
-  std::optional<base::URL> adHTMLBaseURL() const;
-  const std::shared_ptr<platform::WebView>& buildAdWebView() const { return buildAdWebView_; }
+  std::optional<std::string> adHTMLString() const {
+    return adHTML_ ? adHTML_->content() : std::nullopt;
+  }
+  // The ad page's address after redirects.
+  std::optional<base::URL> adHTMLBaseURL() const {
+    return adHTML_ ? std::optional<base::URL>(adHTML_->httpDestinationURL()) : std::nullopt;
+  }
+  // The hidden page of the script run in flight, if any.
+  std::shared_ptr<platform::WebView> buildAdWebView() const {
+    return scriptRun_ ? scriptRun_->webView() : nullptr;
+  }
   // The page script's address, on the configured static host.
-  static base::URL jsBuildAdURL();
+  static base::URL jsBuildAdURL() { return TADPageScript::url(); }
 
   // Starts loading an ad for request (a default request when there is none). The object works
   // on its own copy, so later changes to request do not reach the load.
@@ -124,35 +138,29 @@ class TADObjectPrivate : public TADCachedFileDelegate,
   // The same for a full-screen ad; nothing in this program asks for one yet.
   void loadInterstitialRequest(const std::shared_ptr<TADRequest>& request);
   void loadPrivateRequest(const std::shared_ptr<TADRequestPrivate>& request, bool autoRefresh);
-  // NO in states 0, 2, 6 and 7.
+  // Whether a load is in flight, so that a new one is dropped.
   bool isMakingRequest() const;
   // Stops delayed work and the refresh timer; the object goes quiet until the next load.
   void cancelPendingActions();
-  // Follows each address with a click tracker of its own, kept until it has tracked.
-  void trackURLs(const std::vector<base::URL>& urls);
-  void changeState(int32_t state);
 
   // The object's own copy for request: a default request for none, request itself when it is a
   // private request.
   static std::shared_ptr<TADRequestPrivate> privateRequestWithRequest(
       const std::shared_ptr<TADRequest>& request);
   // Active, or not yet launched: a load asked for during launch goes ahead.
-  static bool isAppActive();
+  static bool isAppActive() { return TADAppLaunch::isAppActive(); }
   // Forgets that the application launched, for a test that installs a new platform.
-  static void resetLaunchForTesting();
-  // The addresses of a tracking header, appended to list; pieces that make no address are
-  // skipped.
-  static void appendURLsFromHeader(std::vector<base::URL>& list,
-                                   const std::optional<std::string>& header);
-  // The build page that runs script on parameterJSON.
-  static std::string buildPageText(const std::string& script, const std::string& parameterJSON);
-  // The refresh period a header value names: digits with an optional fraction, blanks and tabs
-  // around them allowed, finite and above 0. Anything else names no period and gives 0.
-  static double refreshSecondsFromHeader(std::string_view text);
-  // The banner web view's load failed: while the ad is being shown, the load fails with code 2;
-  // once it is shown, a failure that may have left the banner blank (its web process ended, a
-  // page of the ad's own that broke) brings a retry unless a refresh is already on its way.
-  void bannerPageDidFail(const base::Error& error);
+  static void resetLaunchForTesting() { TADAppLaunch::reset(); }
+
+  // The web layer's reports. A finished banner page shows the ad being shown. A failed one fails
+  // the load while the ad is being shown; once it is shown, a failure that may have left the
+  // banner blank (its web process ended, a page of the ad's own that broke) brings a retry
+  // unless a refresh is already on its way.
+  void adPageDidFinish() override;
+  void adPageDidFail(const base::Error& error) override;
+  std::optional<Click> adPageClick(platform::WebViewNavigationType navigationType) override;
+  // Follows the ad's click tracking addresses.
+  void adScreenDidOpen() override;
 
   // The cached files' callbacks (script and ad page, told apart by identity).
   void cachedFileDownloadDidFail(TADCachedFile& file,
@@ -160,21 +168,22 @@ class TADObjectPrivate : public TADCachedFileDelegate,
   void cachedFileDownloadDidEnd(TADCachedFile& file) override;
   std::optional<base::Error> cachedFileShouldRedirectToURL(TADCachedFile& file,
                                                            const base::URL& url) override;
-  // The trackers' callbacks: a finished tracker is dropped on a later pass.
-  void trackerDidFailWithError(TADClickTracker& tracker,
-                               const std::optional<base::Error>& error) override;
-  void trackerDidRedirect(TADClickTracker& tracker, const base::URL& url) override;
 
  private:
-  void createWebViews(const platform::Rect& frame);
+  void changeState(State state);
+  // Follows each address with a click tracker of its own, kept until it has tracked.
+  void trackURLs(const std::vector<base::URL>& urls) { trackers_->track(urls); }
   void registerForNotifications();
   bool supportsMinimumRequirementsForRequest();
   void ensureSupportFiles();
   void failedToDownloadJavaScript();
   void buildAdUrl();
   void addAdditionalParameters(base::Dictionary& parameters) const;
-  void setupBuildAdWebView();
+  // The hidden build page runs script on json (TADScriptRun) until it answers; only one at a
+  // time.
+  void setupBuildAdWebView(const std::string& script, const std::string& json);
   void resetBuildAdWebView();
+  void scriptAnswered(TADScriptRun::Answer answer, const base::Value& parameters);
   void loadAdURL(const base::Value& userInfo);
   void refuseAnswer(const char* what, const base::Value& userInfo);
   void loadHTMLFromURL(const base::URL& url);
@@ -182,12 +191,9 @@ class TADObjectPrivate : public TADCachedFileDelegate,
   void processHTTPHeaders(const TADCachedFile& file);
   void showAd();
   void failedAdRequest(const TADCachedFile& file);
-  void fail(int64_t code, int32_t state = kStateFailed);
-  void cleanupTrackers();
+  void fail(int64_t code, State state = State::Failed);
   void addReloadInformationFromHeaders();
   void scheduleReloadTimer(double seconds);
-  bool startReloadTimer(double seconds);
-  void scheduleRetry();
   void takeRefreshPeriodFromHeaders();
   void runDueReload();
   void resetReloadTimer();
@@ -201,31 +207,21 @@ class TADObjectPrivate : public TADCachedFileDelegate,
   std::shared_ptr<TADDelegateManager> delegateManager_;
   std::weak_ptr<platform::ViewController> rootViewController_;
   std::shared_ptr<TADWebView> webView_;
-  std::shared_ptr<platform::WebView> buildAdWebView_;
   std::shared_ptr<TADBannerWebViewDelegate> webViewDelegate_;
-  std::shared_ptr<TADWebViewDelegate> buildAdWebViewDelegate_;
-  std::shared_ptr<TADBuildPageWatcher> buildAdWebViewWatcher_;
+  std::unique_ptr<TADScriptRun> scriptRun_;
   std::shared_ptr<TADCachedFile> buildAdJS_;
   std::shared_ptr<TADCachedFile> adHTML_;
   std::shared_ptr<TADRequestPrivate> request_;
-  int32_t state_ = kStateNew;
+  State state_ = State::New;
   double timeLastLoaded_ = 0;
-  std::set<std::shared_ptr<TADClickTracker>> trackers_;
+  std::shared_ptr<TADTrackerSet> trackers_ = std::make_shared<TADTrackerSet>();
   std::vector<base::URL> pendingTrackingURLs_;
   std::vector<base::URL> pendingClickURLs_;
-  platform::RunLoop::Timer reloadTimer_;
-  double reloadSeconds_ = 0;
-  // The delay of the next retry when the server never named a period.
-  double backoffSeconds_ = kFirstRetrySeconds;
-  // The delay of the retry that follows the last failure; 0 once an ad is shown.
-  double retrySeconds_ = 0;
-  // A refresh or retry fell due while it could not run.
-  bool reloadDue_ = false;
+  TADRefreshTimer reloadTimer_;
   bool hasAutoRefreshed_ = false;
-  int32_t supportedOrientations_ = 1;
+  TADOrientations supportedOrientations_ = TADOrientations::Any;
   double scriptAnswerTimeLimit_ = kScriptAnswerTimeLimit;
   double loadTimeLimit_ = kLoadTimeLimit;
-  // The time limits of the load in flight.
-  platform::RunLoop::Timer scriptAnswerTimer_;
+  // The time limit of the load in flight.
   platform::RunLoop::Timer loadTimer_;
 };

@@ -1,6 +1,6 @@
 #include "ads/Opener/TADOpenGate.h"
 
-#include "ads/View/TADWebViewPrivate.h"
+#include "ads/Opener/TADPressRecord.h"
 #include "base/ASCII.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
@@ -87,7 +87,7 @@ Verdict TADOpenGate::decide(Source source, std::optional<double> pressAge, bool 
   return activationVerdict(pressAge, pressUsed);
 }
 
-Verdict TADOpenGate::verdictFor(const TADWebViewPrivate* pressState, Source source, Opening opening,
+Verdict TADOpenGate::verdictFor(const TADPressRecord* pressState, Source source, Opening opening,
                                 const std::optional<base::URL>& url) {
   std::optional<double> pressAge;
   if (pressState && pressState->pressTime()) {
@@ -96,7 +96,7 @@ Verdict TADOpenGate::verdictFor(const TADWebViewPrivate* pressState, Source sour
   return decide(source, pressAge, pressState && pressState->pressUsed(), opening, url);
 }
 
-bool TADOpenGate::admit(TADWebViewPrivate* pressState, Source source, Opening opening,
+bool TADOpenGate::admit(TADPressRecord* pressState, Source source, Opening opening,
                         const std::optional<base::URL>& url) {
   Verdict verdict = verdictFor(pressState, source, opening, url);
   if (verdict != Verdict::Allowed) {

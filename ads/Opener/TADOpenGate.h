@@ -5,7 +5,7 @@
 
 #include "base/URL.h"
 
-class TADWebViewPrivate;
+class TADPressRecord;
 
 // The one gate through which everything that an ad page asks for and that leaves the application
 // or covers it must pass: another application, the in-app browser, a web app screen, the mail
@@ -52,11 +52,11 @@ class TADOpenGate {
 
   // The decision for the press recorded in the asking web view's state (nullptr for a web view
   // that records none), its age read on the monotonic clock. Changes nothing.
-  static Verdict verdictFor(const TADWebViewPrivate* pressState, Source source, Opening opening,
+  static Verdict verdictFor(const TADPressRecord* pressState, Source source, Opening opening,
                             const std::optional<base::URL>& url);
   // The gate as the library uses it: the verdict above; an allowed opening uses the press up, a
   // refused one is written on the console.
-  static bool admit(TADWebViewPrivate* pressState, Source source, Opening opening,
+  static bool admit(TADPressRecord* pressState, Source source, Opening opening,
                     const std::optional<base::URL>& url);
 
   // The console line of a refusal.

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <vector>
 
+#include "ads/Delegate/TADAdEvents.h"
 #include "ads/Delegate/TADDelegateManager.h"
 #include "ads/Network/TADClickTracker.h"
 #include "ads/Notification/TADNotification.h"
-#include "ads/Object/TADObjectPrivate.h"
 #include "ads/Opener/TADOpenerScreens.h"
+#include "ads/Opener/TADPressRecord.h"
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Utility/TADNetworkUtilities.h"
-#include "ads/View/TADWebView.h"
 #include "base/ASCII.h"
 #include "platform/Application.h"
 #include "platform/RunLoop.h"
@@ -31,10 +31,10 @@ int32_t& TADOpener::repeatCounter() {
   return counter;
 }
 
-int32_t TADOpener::orientationsFromParameter(const std::optional<std::string>& o) {
-  if (o == "p") return kOrientationsPortrait;
-  if (o == "l") return kOrientationsLandscape;
-  return kOrientationsAny;
+TADOrientations TADOpener::orientationsFromParameter(const std::optional<std::string>& o) {
+  if (o == "p") return TADOrientations::Portrait;
+  if (o == "l") return TADOrientations::Landscape;
+  return TADOrientations::Any;
 }
 
 void TADOpener::openNotification(const TADNotification& notification) {
@@ -44,7 +44,7 @@ void TADOpener::openNotification(const TADNotification& notification) {
   std::optional<std::string> html = notification.parameter("html");
   if (!url && !(html && action == "webapp")) return;
 
-  int32_t orientations = orientationsFromParameter(notification.parameter("o"));
+  TADOrientations orientations = orientationsFromParameter(notification.parameter("o"));
   // A refused message is no click; the opening below still says why it is refused.
   TADOpenGate::Opening opening = action == "browser" || action == "video"
                                      ? TADOpenGate::Opening::Browser
@@ -74,24 +74,18 @@ void TADOpener::openNotification(const TADNotification& notification) {
   }
 }
 
-// Only the library's own ad web views record presses; any other web view has none.
-std::shared_ptr<TADWebViewPrivate> TADOpener::sourcePressState() const {
-  auto source = std::dynamic_pointer_cast<TADWebView>(sourceWebView());
-  return source ? source->vars() : nullptr;
-}
-
 bool TADOpener::admissible(TADOpenGate::Opening opening,
                            const std::optional<base::URL>& url) const {
-  return TADOpenGate::verdictFor(sourcePressState().get(), sourceKind_, opening, url) ==
+  return TADOpenGate::verdictFor(sourcePresses_.lock().get(), sourceKind_, opening, url) ==
          TADOpenGate::Verdict::Allowed;
 }
 
 bool TADOpener::admitted(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const {
-  return TADOpenGate::admit(sourcePressState().get(), sourceKind_, opening, url);
+  return TADOpenGate::admit(sourcePresses_.lock().get(), sourceKind_, opening, url);
 }
 
 void TADOpener::openBrowserToURL(const std::optional<base::URL>& url,
-                                 int32_t supportedOrientations) {
+                                 TADOrientations supportedOrientations) {
   auto presenter = viewController();
   if (!presenter || !url || !admitted(TADOpenGate::Opening::Browser, url)) return;
   TADOpenerScreens::Setup setup{supportedOrientations, openingWebView_, delegateManager_};
@@ -99,12 +93,13 @@ void TADOpener::openBrowserToURL(const std::optional<base::URL>& url,
 }
 
 std::shared_ptr<TADWebAppViewController> TADOpener::webAppOrientations(
-    int32_t supportedOrientations) {
+    TADOrientations supportedOrientations) {
   return TADOpenerScreens::library().webApp(
       {supportedOrientations, openingWebView_, delegateManager_});
 }
 
-void TADOpener::openWebApp(const std::optional<base::URL>& url, int32_t supportedOrientations) {
+void TADOpener::openWebApp(const std::optional<base::URL>& url,
+                           TADOrientations supportedOrientations) {
   auto presenter = viewController();
   if (!presenter || !url || !admitted(TADOpenGate::Opening::WebApp, url)) return;
   auto screen = webAppOrientations(supportedOrientations);
@@ -112,7 +107,7 @@ void TADOpener::openWebApp(const std::optional<base::URL>& url, int32_t supporte
 }
 
 void TADOpener::openWebAppWithHTML(const std::optional<std::string>& html,
-                                   int32_t supportedOrientations) {
+                                   TADOrientations supportedOrientations) {
   auto presenter = viewController();
   if (!presenter || !html || !admitted(TADOpenGate::Opening::WebApp, std::nullopt)) return;
   auto screen = webAppOrientations(supportedOrientations);
@@ -142,9 +137,7 @@ bool TADOpener::waitForTrackings(const base::URL& url) {
 }
 
 void TADOpener::didOpen() {
-  auto ad = adController();
-  if (!ad) return;
-  ad->trackURLs(ad->pendingClickURLs());
+  if (auto ad = adController()) ad->adScreenDidOpen();
 }
 
 void TADOpener::openEmailComposer(const std::optional<base::URL>& url) {

@@ -6,14 +6,15 @@
 #include <string>
 
 #include "ads/Opener/TADOpenGate.h"
+#include "ads/Utility/TADOrientations.h"
 #include "base/URL.h"
 #include "platform/MailComposeViewController.h"
 
 class TADDelegateManager;
 class TADNotification;
-class TADObjectPrivate;
+class TADAdEvents;
 class TADWebAppViewController;
-class TADWebViewPrivate;
+class TADPressRecord;
 namespace platform {
 class ViewController;
 class WebView;
@@ -28,7 +29,7 @@ class WebView;
 //
 // Screens (the in-app browser, the web app screen, the mail composer) are presented over
 // viewController and owned by the presentation from then on; without a view controller nothing
-// is presented. After each opening the ad object tracks its pending click addresses (didOpen).
+// is presented. After each opening the ad is told (didOpen), and follows its click tracking.
 //
 // Leaving the application for another one waits for click trackings under way: at most three
 // waits of kTrackingWait seconds in a row, counted by one repeat counter that all openers share
@@ -38,10 +39,6 @@ class WebView;
 class TADOpener : public platform::MailComposeViewControllerDelegate,
                   public std::enable_shared_from_this<TADOpener> {
  public:
-  // Screen orientation codes, as the full-screen screens read them.
-  static constexpr int32_t kOrientationsAny = 1;
-  static constexpr int32_t kOrientationsPortrait = 2;
-  static constexpr int32_t kOrientationsLandscape = 3;
   static constexpr double kTrackingWait = 0.3;
   static constexpr int32_t kMaximumTrackingWaits = 3;
 
@@ -57,15 +54,17 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
   virtual void openNotification(const TADNotification& notification);
   // Hands url to the operating system, after any click tracking under way (see above).
   virtual void openApp(const std::optional<base::URL>& url);
-  // Present the in-app browser or the web app screen; supportedOrientations is a screen
-  // orientation code (0 none given, 1 any, 2 portrait, 3 landscape).
-  virtual void openBrowserToURL(const std::optional<base::URL>& url, int32_t supportedOrientations);
-  virtual void openWebApp(const std::optional<base::URL>& url, int32_t supportedOrientations);
+  // Present the in-app browser or the web app screen with the orientations it allows.
+  virtual void openBrowserToURL(const std::optional<base::URL>& url,
+                                TADOrientations supportedOrientations);
+  virtual void openWebApp(const std::optional<base::URL>& url,
+                          TADOrientations supportedOrientations);
   virtual void openWebAppWithHTML(const std::optional<std::string>& html,
-                                  int32_t supportedOrientations);
+                                  TADOrientations supportedOrientations);
   // A new web app screen with this opener's opening web view and delegate manager; the opener
   // does not keep it.
-  std::shared_ptr<TADWebAppViewController> webAppOrientations(int32_t supportedOrientations);
+  std::shared_ptr<TADWebAppViewController> webAppOrientations(
+      TADOrientations supportedOrientations);
   // Presents the mail composer filled from a "mailto:" address: To is the recipient text exactly
   // as written; "cc" and "bcc" are split at every ","; "subject"; "body" as plain text.
   virtual void openEmailComposer(const std::optional<base::URL>& url);
@@ -73,11 +72,11 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
   void mailComposeControllerDidFinishWithResult(platform::MailComposeViewController& controller,
                                                 platform::MailComposeResult result,
                                                 const std::optional<base::Error>& error) override;
-  // The ad object tracks its pending click addresses.
+  // Tells the ad that something opened for it.
   void didOpen();
 
-  // The orientation code of an "o" parameter: "p" portrait, "l" landscape, anything else any.
-  static int32_t orientationsFromParameter(const std::optional<std::string>& o);
+  // The orientations of an "o" parameter: "p" portrait, "l" landscape, anything else any.
+  static TADOrientations orientationsFromParameter(const std::optional<std::string>& o);
   // The shared repeat counter, for tests that must start from a known state.
   static int32_t repeatCount() { return repeatCounter(); }
   static void resetRepeatCount() { repeatCounter() = 0; }
@@ -99,23 +98,24 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
   void setOpeningWebView(std::weak_ptr<platform::WebView> webView) {
     openingWebView_ = std::move(webView);
   }
-  // What asks this opener to open things: the kind of web view and the web view itself (not kept
-  // alive).
+  // What asks this opener to open things: the kind of web view, the web view itself and the
+  // record of its presses, when it keeps one (none kept alive).
   TADOpenGate::Source sourceKind() const { return sourceKind_; }
   std::shared_ptr<platform::WebView> sourceWebView() const { return sourceWebView_.lock(); }
-  void setSource(TADOpenGate::Source kind, std::weak_ptr<platform::WebView> webView) {
+  void setSource(TADOpenGate::Source kind, std::weak_ptr<platform::WebView> webView,
+                 std::weak_ptr<TADPressRecord> presses = {}) {
     sourceKind_ = kind;
     sourceWebView_ = std::move(webView);
+    sourcePresses_ = std::move(presses);
   }
-  std::shared_ptr<TADObjectPrivate> adController() const { return adController_.lock(); }
-  void setAdController(std::weak_ptr<TADObjectPrivate> controller) {
+  // The ad the openings are for (not kept alive); none for a screen of no ad.
+  std::shared_ptr<TADAdEvents> adController() const { return adController_.lock(); }
+  void setAdController(std::weak_ptr<TADAdEvents> controller) {
     adController_ = std::move(controller);
   }
 
  private:
   static int32_t& repeatCounter();
-  // The press state of the source web view, when it records presses.
-  std::shared_ptr<TADWebViewPrivate> sourcePressState() const;
   // Whether the gate lets this opener's source open this; admitted() uses the press up.
   bool admissible(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const;
   bool admitted(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const;
@@ -129,7 +129,8 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
   std::weak_ptr<platform::ViewController> viewController_;
   std::optional<base::URL> referringURL_;
   std::weak_ptr<platform::WebView> openingWebView_;
-  std::weak_ptr<TADObjectPrivate> adController_;
+  std::weak_ptr<TADAdEvents> adController_;
   TADOpenGate::Source sourceKind_ = TADOpenGate::Source::BuildPage;
   std::weak_ptr<platform::WebView> sourceWebView_;
+  std::weak_ptr<TADPressRecord> sourcePresses_;
 };

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "ads/Utility/TADOrientations.h"
 #include "base/URL.h"
 
 class TADDelegateManager;
@@ -23,7 +24,7 @@ class TADOpenerScreens {
   // What every screen of an opener starts with: its orientation code, the web view handed on to
   // it (not kept alive) and the ad's delegate manager.
   struct Setup {
-    int32_t supportedOrientations = 0;
+    TADOrientations supportedOrientations = TADOrientations::Portrait;
     std::weak_ptr<platform::WebView> openingWebView;
     std::shared_ptr<TADDelegateManager> delegateManager;
   };

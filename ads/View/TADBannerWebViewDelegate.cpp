@@ -1,55 +1,38 @@
 #include "ads/View/TADBannerWebViewDelegate.h"
 
-#include "ads/Object/TADObjectPrivate.h"
+#include "ads/Delegate/TADAdEvents.h"
 #include "ads/Opener/TADOpener.h"
-#include "ads/Request/TADRequestPrivate.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "ads/Statistics/TADStatisticsParameters.h"
-#include "ads/Timing/TADTiming.h"
-#include "ads/View/TADWebView.h"
 #include "base/ASCII.h"
 
 std::shared_ptr<TADBannerWebViewDelegate> TADBannerWebViewDelegate::initWithObjectPrivate(
-    const std::shared_ptr<TADObjectPrivate>& object, std::shared_ptr<TADOpener> opener) {
+    const std::shared_ptr<TADAdEvents>& ad, const std::shared_ptr<platform::WebView>& webView,
+    std::shared_ptr<TADDelegateManager> delegateManager, std::shared_ptr<TADOpener> opener) {
   if (!opener) opener = TADOpener::init();
-  auto delegate = std::make_shared<TADBannerWebViewDelegate>(std::move(opener), object);
-  if (auto webView = object->webView()) webView->setDelegate(delegate);
-  delegate->opener()->setAdController(object);
+  auto delegate = std::make_shared<TADBannerWebViewDelegate>(std::move(opener), ad);
+  if (webView) {
+    webView->setDelegate(delegate);
+    delegate->webView_ = webView;
+  }
+  delegate->opener()->setAdController(ad);
+  delegate->opener()->setDelegateManager(std::move(delegateManager));
   return delegate;
 }
 
 TADBannerWebViewDelegate::TADBannerWebViewDelegate(std::shared_ptr<TADOpener> opener,
-                                                   std::weak_ptr<TADObjectPrivate> object)
-    : TADWebViewDelegate(std::move(opener), TADOpenGate::Source::Banner),
-      object_(std::move(object)) {}
+                                                   std::weak_ptr<TADAdEvents> ad)
+    : TADWebViewDelegate(std::move(opener), TADOpenGate::Source::Banner), ad_(std::move(ad)) {}
 
 TADBannerWebViewDelegate::~TADBannerWebViewDelegate() {
-  if (auto object = object_.lock()) {
-    if (auto webView = object->webView()) webView->setDelegate({});
-  }
-}
-
-bool TADBannerWebViewDelegate::isClick(platform::WebViewNavigationType navigationType) const {
-  std::shared_ptr<TADObjectPrivate> object = object_.lock();
-  if (!object || object->state() != TADObjectPrivate::kStateShown) return false;
-  if (TADTiming::counter() - object->timeLastLoaded() < kClickDelay) return false;
-  if (navigationType == platform::WebViewNavigationType::BackForward ||
-      navigationType == platform::WebViewNavigationType::Reload) {
-    return false;
-  }
-  return object->webView() && object->webView()->touched();
+  if (auto webView = webView_.lock()) webView->setDelegate({});
 }
 
 bool TADBannerWebViewDelegate::webViewShouldStartLoadWithRequest(
     platform::WebView& webView, const platform::URLRequest& request,
     platform::WebViewNavigationType navigationType) {
-  std::shared_ptr<TADObjectPrivate> object = object_.lock();
-  if (!object)
-    return TADWebViewDelegate::webViewShouldStartLoadWithRequest(webView, request, navigationType);
-  setViewController(object->rootViewController());
-  opener()->setDelegateManager(object->delegateManager());
-  opener()->setViewController(viewController());
-  if (!isClick(navigationType)) {
+  std::shared_ptr<TADAdEvents> ad = ad_.lock();
+  std::optional<TADAdEvents::Click> click = ad ? ad->adPageClick(navigationType) : std::nullopt;
+  if (!click) {
     return TADWebViewDelegate::webViewShouldStartLoadWithRequest(webView, request, navigationType);
   }
   base::URL clickURL = TADStatistics::sharedStatistics().urlForClick(request.url());
@@ -58,11 +41,10 @@ bool TADBannerWebViewDelegate::webViewShouldStartLoadWithRequest(
   }
   opener()->setReferringURL(webView.currentURL());
   if (base::lowercased(clickURL.scheme()).starts_with("http")) {
-    int orientations = object->supportedOrientations();
-    if (!object->pendingClickURLs().empty()) {
-      opener()->openWebApp(clickURL, orientations);
+    if (click->opensWebApp) {
+      opener()->openWebApp(clickURL, click->orientations);
     } else {
-      opener()->openBrowserToURL(clickURL, orientations);
+      opener()->openBrowserToURL(clickURL, click->orientations);
     }
   }
   return false;
@@ -70,19 +52,11 @@ bool TADBannerWebViewDelegate::webViewShouldStartLoadWithRequest(
 
 void TADBannerWebViewDelegate::webViewDidFinishLoad(platform::WebView& webView) {
   TADWebViewDelegate::webViewDidFinishLoad(webView);
-  std::shared_ptr<TADObjectPrivate> object = object_.lock();
-  if (!object || object->state() != TADObjectPrivate::kStateShowing) return;
-  object->changeState(TADObjectPrivate::kStateShown);
-  webView.setHidden(false);
-  object->delegateManager()->didReceiveAd();
-  object->trackURLs(object->pendingTrackingURLs());
-  TADStatistics& statistics = TADStatistics::sharedStatistics();
-  statistics.endTimingNamed(kTADParameterPriorRequestLatency);
-  statistics.startTimingNamed(kTADParameterPriorPreClickLatency);
+  if (std::shared_ptr<TADAdEvents> ad = ad_.lock()) ad->adPageDidFinish();
 }
 
 void TADBannerWebViewDelegate::webViewDidFailLoadWithError(platform::WebView& webView,
                                                            const base::Error& error) {
   TADWebViewDelegate::webViewDidFailLoadWithError(webView, error);
-  if (std::shared_ptr<TADObjectPrivate> object = object_.lock()) object->bannerPageDidFail(error);
+  if (std::shared_ptr<TADAdEvents> ad = ad_.lock()) ad->adPageDidFail(error);
 }

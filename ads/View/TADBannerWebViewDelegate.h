@@ -4,30 +4,26 @@
 
 #include "ads/View/TADWebViewDelegate.h"
 
-class TADObjectPrivate;
+class TADAdEvents;
+class TADDelegateManager;
 
-// The delegate of the banner's web view. It moves the ad object to shown when the ad page has
-// loaded (then the application hears did-receive-ad and the impressions are tracked), hands the
-// object every failed load (TADObjectPrivate::bannerPageDidFail), and turns touched navigations
-// of a shown ad into clicks: the click address goes to the in-app browser, or to the web app
-// screen when the ad has click-tracking addresses. A click never loads inside the banner.
+// The delegate of the banner's web view. It reports the page's finished and failed loads to the
+// ad (TADAdEvents), which alone decides what they mean for its load, and asks the ad whether a
+// navigation is a click on the shown ad. A click goes to the in-app browser, or to the web app
+// screen when the ad says so, and never loads inside the banner.
 //
 // What a click or the page opens passes the gate as the banner's (TADOpenGate): a press in the
 // banner lets one thing out, and only for a moment.
 class TADBannerWebViewDelegate : public TADWebViewDelegate {
  public:
-  // Installs itself on the ad object's web view and hands its opener the ad object. The opener
-  // is a fresh TADOpener unless one is given.
+  // Installs itself on webView for the ad; its opener (a fresh TADOpener unless one is given)
+  // reports its openings to the ad and its screens to delegateManager.
   static std::shared_ptr<TADBannerWebViewDelegate> initWithObjectPrivate(
-      const std::shared_ptr<TADObjectPrivate>& object, std::shared_ptr<TADOpener> opener = nullptr);
-  TADBannerWebViewDelegate(std::shared_ptr<TADOpener> opener,
-                           std::weak_ptr<TADObjectPrivate> object);
+      const std::shared_ptr<TADAdEvents>& ad, const std::shared_ptr<platform::WebView>& webView,
+      std::shared_ptr<TADDelegateManager> delegateManager,
+      std::shared_ptr<TADOpener> opener = nullptr);
+  TADBannerWebViewDelegate(std::shared_ptr<TADOpener> opener, std::weak_ptr<TADAdEvents> ad);
   ~TADBannerWebViewDelegate() override;
-
-  // Whether a navigation of this type is the user's click on the shown ad: shown at least
-  // kClickDelay seconds ago, touched, and not a reload or a step through the history.
-  bool isClick(platform::WebViewNavigationType navigationType) const;
-  static constexpr double kClickDelay = 0.15;
 
   bool webViewShouldStartLoadWithRequest(platform::WebView& webView,
                                          const platform::URLRequest& request,
@@ -36,5 +32,6 @@ class TADBannerWebViewDelegate : public TADWebViewDelegate {
   void webViewDidFailLoadWithError(platform::WebView& webView, const base::Error& error) override;
 
  private:
-  std::weak_ptr<TADObjectPrivate> object_;
+  std::weak_ptr<TADAdEvents> ad_;
+  std::weak_ptr<platform::WebView> webView_;
 };

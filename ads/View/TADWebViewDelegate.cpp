@@ -9,6 +9,7 @@
 #include "ads/Utility/TADIdentifierUtilities.h"
 #include "ads/Utility/TADNetworkUtilities.h"
 #include "ads/View/TADRelinquishableScreen.h"
+#include "ads/View/TADWebView.h"
 #include "base/ASCII.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
@@ -68,7 +69,10 @@ bool TADWebViewDelegate::webViewShouldStartLoadWithRequest(
     TADNetworkUtilities::setUserAgentString(*userAgent);
   }
   opener_->setViewController(viewController_);
-  opener_->setSource(source_, sharedWebView(webView));
+  // Only the library's own ad web views record presses; any other web view has none.
+  auto* adWebView = dynamic_cast<TADWebView*>(&webView);
+  opener_->setSource(source_, sharedWebView(webView),
+                     adWebView ? adWebView->vars() : std::shared_ptr<TADWebViewPrivate>());
   base::Dictionary userInfo{{"u", url.absoluteString()}};
 
   if (TADNotification::isNotificationURL(url)) {

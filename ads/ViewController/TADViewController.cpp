@@ -26,7 +26,7 @@ std::shared_ptr<TADViewController> TADViewController::init() {
 
 void TADViewController::setUp() {
   TADPrivateUtilities::setPrivateObject(createPrivateData(), this);
-  setSupportedOrientations(1);
+  setSupportedOrientations(TADOrientations::Any);
   std::shared_ptr<platform::View> root = view();
   root->setAutoresizingMask(platform::kAutoresizingFlexibleWidth |
                             platform::kAutoresizingFlexibleHeight);
@@ -80,20 +80,17 @@ void TADViewController::settingsChanged(const base::Value& userInfo) {
   setSupportedOrientations(orientationFromString(text));
 }
 
-int32_t TADViewController::orientationFromString(const std::optional<std::string_view>& text) {
-  if (!text) return 0;
-  if (*text == "any") return 1;
-  if (*text == "portrait") return 2;
-  if (*text == "landscape") return 3;
-  return 0;
+TADOrientations TADViewController::orientationFromString(
+    const std::optional<std::string_view>& text) {
+  return orientationsFromString(text);
 }
 
 bool TADViewController::shouldAutorotateToInterfaceOrientation(
     platform::InterfaceOrientation orientation) {
   switch (supportedOrientations()) {
-    case 2:
+    case TADOrientations::Portrait:
       return !platform::isLandscape(orientation);
-    case 3:
+    case TADOrientations::Landscape:
       return platform::isLandscape(orientation);
     default:
       return true;
@@ -226,14 +223,14 @@ void TADViewController::viewDidDisappear(bool animated) {
     companion->interactingWithParent = false;
 }
 
-int32_t TADViewController::supportedOrientations() const {
+TADOrientations TADViewController::supportedOrientations() const {
   auto companion = privateData();
-  return companion ? companion->supportedOrientations : 1;
+  return companion ? companion->supportedOrientations : TADOrientations::Any;
 }
 
-void TADViewController::setSupportedOrientations(int32_t code) {
-  if (code == 0) return;
-  if (auto companion = privateData()) companion->supportedOrientations = code;
+void TADViewController::setSupportedOrientations(TADOrientations orientations) {
+  if (orientations == TADOrientations::None) return;
+  if (auto companion = privateData()) companion->supportedOrientations = orientations;
 }
 
 std::shared_ptr<platform::WebView> TADViewController::openingWebView() const {

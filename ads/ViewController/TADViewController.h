@@ -53,15 +53,15 @@ class TADViewController : public platform::ViewController, public TADRelinquisha
   // orientation.
   void settingsChanged(const base::Value& userInfo);
 
-  // "any" 1, "portrait" 2, "landscape" 3; anything else, empty or absent 0.
-  static int32_t orientationFromString(const std::optional<std::string_view>& text);
+  // "any", "portrait", "landscape"; anything else, empty or absent None.
+  static TADOrientations orientationFromString(const std::optional<std::string_view>& text);
 
   // Whether the screen was presented over a controller that is not an ad screen.
   bool isFirstTADViewController() const;
 
-  int32_t supportedOrientations() const;
-  // 0 keeps the current code.
-  void setSupportedOrientations(int32_t code);
+  TADOrientations supportedOrientations() const;
+  // None keeps the current orientations.
+  void setSupportedOrientations(TADOrientations orientations);
   std::shared_ptr<platform::WebView> openingWebView() const;
   void setOpeningWebView(std::weak_ptr<platform::WebView> webView);
   std::shared_ptr<TADDelegateManager> delegateManager();

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "ads/Delegate/TADDelegateManager.h"
+#include "ads/Utility/TADOrientations.h"
 #include "platform/WebView.h"
 
 // The state of a full-screen ad screen, kept in the private-object registry under the screen.
@@ -12,8 +13,7 @@ class TADViewControllerPrivate {
  public:
   virtual ~TADViewControllerPrivate() = default;
 
-  // Orientation code: 0 none, 1 any, 2 portrait, 3 landscape.
-  int32_t supportedOrientations = 1;
+  TADOrientations supportedOrientations = TADOrientations::Any;
   // Handed on to the screen's page delegate; not kept alive.
   std::weak_ptr<platform::WebView> openingWebView;
   // Made on first read when none was given.

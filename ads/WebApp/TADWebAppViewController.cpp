@@ -1,7 +1,7 @@
 #include "ads/WebApp/TADWebAppViewController.h"
 
+#include "ads/Delegate/TADAdEvents.h"
 #include "ads/Notification/TADNotificationCenter.h"
-#include "ads/Object/TADObjectPrivate.h"
 #include "ads/Opener/TADOpener.h"
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Utility/TADIntrinsicImages.h"
@@ -140,11 +140,11 @@ bool TADWebAppViewController::performEscape() {
   return true;
 }
 
-std::shared_ptr<TADObjectPrivate> TADWebAppViewController::adController() const {
+std::shared_ptr<TADAdEvents> TADWebAppViewController::adController() const {
   return vars()->adController;
 }
 
-void TADWebAppViewController::setAdController(std::shared_ptr<TADObjectPrivate> controller) {
+void TADWebAppViewController::setAdController(std::shared_ptr<TADAdEvents> controller) {
   vars()->adController = std::move(controller);
 }
 

@@ -28,8 +28,8 @@ class TADWebAppViewController : public TADViewController {
   // Escape presses the close button.
   bool performEscape() override;
 
-  std::shared_ptr<TADObjectPrivate> adController() const;
-  void setAdController(std::shared_ptr<TADObjectPrivate> controller);
+  std::shared_ptr<TADAdEvents> adController() const;
+  void setAdController(std::shared_ptr<TADAdEvents> controller);
   std::shared_ptr<TADWebView> webView() const;
   void setWebView(std::shared_ptr<TADWebView> webView);
   std::shared_ptr<TADWebAppViewControllerPrivate> vars() const;

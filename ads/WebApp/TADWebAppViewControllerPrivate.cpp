@@ -1,6 +1,5 @@
 #include "ads/WebApp/TADWebAppViewControllerPrivate.h"
 
-#include "ads/Object/TADObjectPrivate.h"
 #include "ads/View/TADWebView.h"
 #include "ads/WebApp/TADWebAppWebViewDelegate.h"
 

@@ -9,7 +9,7 @@
 #include "platform/ActivityIndicatorView.h"
 #include "platform/Button.h"
 
-class TADObjectPrivate;
+class TADAdEvents;
 class TADWebAppWebViewDelegate;
 class TADWebView;
 
@@ -29,5 +29,5 @@ class TADWebAppViewControllerPrivate : public TADViewControllerPrivate {
   // Shown until the first page has loaded; the page delegate clears it then.
   std::shared_ptr<platform::ActivityIndicatorView> loadingSpinner;
   // Passed to the page delegate's opener; nothing gives the screen one yet.
-  std::shared_ptr<TADObjectPrivate> adController;
+  std::shared_ptr<TADAdEvents> adController;
 };

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "ads/Delegate/TADBannerViewDelegate.h"
 #include "ads/Request/TADRequestError.h"
-#include "ads/View/TADBannerViewDelegate.h"
 
 // Records every banner event with the view it named.
 class RecordingBannerDelegate : public TADBannerViewDelegate {

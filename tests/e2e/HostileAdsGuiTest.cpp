@@ -16,10 +16,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ads/Object/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequest.h"
 #include "ads/Utility/TADConfiguration.h"
-#include "ads/View/TADBannerView.h"
 #include "ads/View/TADWebView.h"
 #include "ads/ViewController/TADViewController.h"
 #include "platform/SearchPaths.h"

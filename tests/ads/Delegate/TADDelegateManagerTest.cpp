@@ -5,8 +5,8 @@
 #include <atomic>
 #include <thread>
 
+#include "ads/Object/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
-#include "ads/View/TADBannerView.h"
 #include "platform/sim/SimPlatform.h"
 #include "tests/ads/RecordingBannerDelegate.h"
 #include "tests/ads/StandInContributors.h"
@@ -62,7 +62,8 @@ TEST_F(TADDelegateManagerTest, ADelegateHearsOnlyWhatItImplementsAndNothingOnceG
 // Notes, when called, on which thread it runs and whether the raising thread has moved on.
 class WatchesTheCaller : public TADBannerViewDelegate {
  public:
-  explicit WatchesTheCaller(const std::atomic<bool>& callerReturned) : callerReturned_(callerReturned) {}
+  explicit WatchesTheCaller(const std::atomic<bool>& callerReturned)
+      : callerReturned_(callerReturned) {}
   void adViewDidReceiveAd(const std::shared_ptr<TADBannerView>&) override {
     thread = std::this_thread::get_id();
     callerHadReturned = callerReturned_.load();

@@ -23,7 +23,7 @@ class TADOpenerGuiTest : public platform::gtk::testing::PhonePlatformTest {
     launch();
     opener->setViewController(root);
     page = TADWebView::initWithFrame({0, 0, 320, 50});
-    opener->setSource(TADOpenGate::Source::Banner, page);
+    opener->setSource(TADOpenGate::Source::Banner, page, page->vars());
   }
 
   std::shared_ptr<TADOpener> opener = TADOpener::init();

@@ -39,16 +39,18 @@ class DispatchRecorder : public TADOpener {
  public:
   std::vector<std::string> calls;
   void openApp(const std::optional<base::URL>& u) override { note("app", u); }
-  void openBrowserToURL(const std::optional<base::URL>& u, int32_t o) override {
-    note("browser", u, o);
+  void openBrowserToURL(const std::optional<base::URL>& u, TADOrientations o) override {
+    note("browser", u, static_cast<int>(o));
   }
-  void openWebApp(const std::optional<base::URL>& u, int32_t o) override { note("webapp", u, o); }
-  void openWebAppWithHTML(const std::optional<std::string>& html, int32_t o) override {
-    calls.push_back("html " + html.value_or("-") + " " + std::to_string(o));
+  void openWebApp(const std::optional<base::URL>& u, TADOrientations o) override {
+    note("webapp", u, static_cast<int>(o));
+  }
+  void openWebAppWithHTML(const std::optional<std::string>& html, TADOrientations o) override {
+    calls.push_back("html " + html.value_or("-") + " " + std::to_string(static_cast<int>(o)));
   }
 
  private:
-  void note(const std::string& what, const std::optional<base::URL>& u, int32_t o = -1) {
+  void note(const std::string& what, const std::optional<base::URL>& u, int o = -1) {
     calls.push_back(what + " " + (u ? u->absoluteString() : "-") +
                     (o >= 0 ? " " + std::to_string(o) : ""));
   }
@@ -60,7 +62,7 @@ class TADOpenerTest : public ScreenTestFixture {
     platform_.setCachesDirectory(caches_.path());
     opener_->setDelegateManager(manager_);
     opener_->setViewController(root_);
-    opener_->setSource(TADOpenGate::Source::WebApp, page_);
+    opener_->setSource(TADOpenGate::Source::WebApp, page_, page_->vars());
   }
   ~TADOpenerTest() override { tracker_.reset(); }
 
@@ -118,7 +120,7 @@ TEST_F(TADOpenerTest, MessagesGoWhereTheirActionSaysWithTheOrientationOfTheirO) 
 // A message that the gate refuses is no click.
 TEST_F(TADOpenerTest, EveryOpenedMessageCountsAClickEvenWithoutAnAddress) {
   auto recorder = std::make_shared<DispatchRecorder>();
-  recorder->setSource(TADOpenGate::Source::WebApp, page_);
+  recorder->setSource(TADOpenGate::Source::WebApp, page_, page_->vars());
   recorder->openNotification(message({{"a", "webapp"}, {"html", "<p>"}}));  // not pressed
   press();
   recorder->openNotification(message({{"a", "webapp"}, {"html", "<p>"}}));
@@ -188,10 +190,10 @@ TEST_F(TADOpenerTest, TheMailComposerTakesToAsWrittenAndSplitsCcAndBcc) {
 TEST_F(TADOpenerTest, BrowserAndWebAppScreensArePresentedWithTheirOrientations) {
   opener_->setReferringURL(url("http://ad.talvik.test/banner"));
   press();
-  opener_->openBrowserToURL(url("http://ad.talvik.test/landing"), 2);
+  opener_->openBrowserToURL(url("http://ad.talvik.test/landing"), TADOrientations::Portrait);
   auto browser = std::dynamic_pointer_cast<TADBrowserController>(root_->modalViewController());
   ASSERT_TRUE(browser);
-  EXPECT_EQ(browser->supportedOrientations(), 2);
+  EXPECT_EQ(browser->supportedOrientations(), TADOrientations::Portrait);
   EXPECT_EQ(browser->delegateManager(), manager_);
   browser->relinquishScreen();
   platform_.runLoop().runUntilIdle();
@@ -201,7 +203,7 @@ TEST_F(TADOpenerTest, BrowserAndWebAppScreensArePresentedWithTheirOrientations) 
   opener_->openNotification(message({{"a", "webapp"}, {"html", "<p>"}, {"o", "l"}}));
   auto webApp = std::dynamic_pointer_cast<TADWebAppViewController>(root_->modalViewController());
   ASSERT_TRUE(webApp);
-  EXPECT_EQ(webApp->supportedOrientations(), 3);
+  EXPECT_EQ(webApp->supportedOrientations(), TADOrientations::Landscape);
   webApp->relinquishScreen();
   platform_.runLoop().advance(3);  // the page outlives its screen a little
   EXPECT_FALSE(root_->modalViewController());
@@ -209,8 +211,8 @@ TEST_F(TADOpenerTest, BrowserAndWebAppScreensArePresentedWithTheirOrientations) 
   opener_->setViewController({});
   press();
   opener_->openEmailComposer(url("mailto:x"));
-  opener_->openBrowserToURL(url("http://ad.talvik.test/"), 1);
-  opener_->openWebAppWithHTML("<p>", 1);
+  opener_->openBrowserToURL(url("http://ad.talvik.test/"), TADOrientations::Any);
+  opener_->openWebAppWithHTML("<p>", TADOrientations::Any);
   EXPECT_FALSE(root_->modalViewController());
 }
 
@@ -226,7 +228,7 @@ TEST_F(TADOpenerClickTrackingTest, EveryOpeningTracksTheAdsPendingClickAddresses
   ASSERT_TRUE(object->pendingTrackers().empty());
   auto opener = TADOpener::init();
   opener->setAdController(object);
-  opener->setSource(TADOpenGate::Source::Banner, view->webView());
+  opener->setSource(TADOpenGate::Source::Banner, view->webView(), view->webView()->vars());
   view->webView()->hitTest({1, 1});
   opener->openApp(base::URL::fromString("http://land.example/app"));
   opener->openEmailComposer(base::URL::fromString("mailto:x"));  // no view controller: no opening

@@ -16,17 +16,18 @@ using Reply = platform::ScriptedReply;
 class RecordingOpener : public TADOpener {
  public:
   std::vector<std::string> calls;
-  void openBrowserToURL(const std::optional<base::URL>& url, int orientations) override {
+  void openBrowserToURL(const std::optional<base::URL>& url,
+                        TADOrientations orientations) override {
     note("browser", url, orientations);
   }
-  void openWebApp(const std::optional<base::URL>& url, int orientations) override {
+  void openWebApp(const std::optional<base::URL>& url, TADOrientations orientations) override {
     note("webApp", url, orientations);
   }
 
  private:
-  void note(const char* what, const std::optional<base::URL>& url, int orientations) {
+  void note(const char* what, const std::optional<base::URL>& url, TADOrientations orientations) {
     calls.push_back(std::string(what) + " " + url->absoluteString() + " " +
-                    std::to_string(orientations) + " from " +
+                    std::to_string(static_cast<int>(orientations)) + " from " +
                     (referringURL() ? referringURL()->absoluteString() : "-"));
   }
 };
@@ -36,7 +37,8 @@ class TADBannerWebViewDelegateTest : public AdObjectFixture {
   // The shown ad's web view under a delegate whose opener records.
   void showWithRecordingOpener() {
     loadToShown();
-    recording = TADBannerWebViewDelegate::initWithObjectPrivate(view->privateObject(), opener);
+    recording = TADBannerWebViewDelegate::initWithObjectPrivate(
+        view->privateObject(), view->webView(), object().delegateManager(), opener);
   }
   std::shared_ptr<RecordingOpener> opener = std::make_shared<RecordingOpener>();
   std::shared_ptr<TADBannerWebViewDelegate> recording;
@@ -57,8 +59,7 @@ TEST_F(TADBannerWebViewDelegateTest, OnlyATouchedNavigationOfTheShownAdAfterAMom
   int clicks = 0;
   for (auto [name, wait, touched, type, loads] : cases) {
     SCOPED_TRACE(name);
-    view->privateObject()->changeState(TADObjectPrivate::kStateShowing);
-    view->privateObject()->changeState(TADObjectPrivate::kStateShown);  // shown now, untouched
+    loadToShown();  // shown now, untouched
     platform.runLoop().advance(wait);
     view->webView()->setTouched(touched);
     EXPECT_EQ(bannerPeer().navigate("http://land.example/p", type), loads);
@@ -83,7 +84,7 @@ TEST_F(TADBannerWebViewDelegateTest, APageThatFailsBeforeItIsShownFailsTheLoadWi
   load();
   answerAd();
   bannerPeer().failLoad(base::Error("test", 1));
-  EXPECT_EQ(view->privateObject()->state(), TADObjectPrivate::kStateFailed);
+  EXPECT_EQ(view->privateObject()->state(), TADObjectPrivate::State::Failed);
   ASSERT_EQ(delegate->errors.size(), 1u);
   EXPECT_EQ(delegate->errors[0]->code(), 2);
 
@@ -115,8 +116,7 @@ TEST_F(TADBannerWebViewDelegateTest, NothingLeavesTheApplicationFromTheBannerWit
 
   // A press before the ad was shown belongs to the ad before.
   view->webView()->hitTest({1, 1});
-  object().changeState(TADObjectPrivate::kStateShowing);
-  object().changeState(TADObjectPrivate::kStateShown);
+  loadToShown();
   EXPECT_FALSE(bannerPeer().navigate(openApp, Type::Other));
   view->webView()->hitTest({1, 1});
   EXPECT_FALSE(bannerPeer().navigate(openApp, Type::Other));

@@ -142,24 +142,24 @@ TEST_F(TADViewControllerTest, AScreenThatDoesNotCoverEverythingLeavesTheStatusBa
 TEST_F(TADViewControllerTest, OrientationCodesAllowTheirOrientations) {
   using O = InterfaceOrientation;
   const O all[] = {O::Portrait, O::PortraitUpsideDown, O::LandscapeRight, O::LandscapeLeft};
-  const std::pair<int32_t, std::vector<bool>> cases[] = {{1, {true, true, true, true}},
-                                                         {2, {true, true, false, false}},
-                                                         {3, {false, false, true, true}},
-                                                         {7, {true, true, true, true}}};
+  using T = TADOrientations;
+  const std::pair<T, std::vector<bool>> cases[] = {{T::Any, {true, true, true, true}},
+                                                   {T::Portrait, {true, true, false, false}},
+                                                   {T::Landscape, {false, false, true, true}}};
   auto screen = TADViewController::init();
   for (const auto& [code, expected] : cases) {
     screen->setSupportedOrientations(code);
-    screen->setSupportedOrientations(0);  // keeps the code
+    screen->setSupportedOrientations(T::None);  // keeps them
     std::vector<bool> allowed;
     for (O o : all)
       allowed.push_back(screen->shouldAutorotateToInterfaceOrientation(o));
-    EXPECT_EQ(allowed, expected) << code;
+    EXPECT_EQ(allowed, expected) << static_cast<int>(code);
   }
-  EXPECT_EQ(TADViewController::orientationFromString("any"), 1);
-  EXPECT_EQ(TADViewController::orientationFromString("portrait"), 2);
-  EXPECT_EQ(TADViewController::orientationFromString("landscape"), 3);
-  EXPECT_EQ(TADViewController::orientationFromString("Portrait"), 0);
-  EXPECT_EQ(TADViewController::orientationFromString(std::nullopt), 0);
+  EXPECT_EQ(TADViewController::orientationFromString("any"), T::Any);
+  EXPECT_EQ(TADViewController::orientationFromString("portrait"), T::Portrait);
+  EXPECT_EQ(TADViewController::orientationFromString("landscape"), T::Landscape);
+  EXPECT_EQ(TADViewController::orientationFromString("Portrait"), T::None);
+  EXPECT_EQ(TADViewController::orientationFromString(std::nullopt), T::None);
 }
 
 // A page's "settings" message names its web view; it reaches the screen showing that page and
@@ -173,13 +173,13 @@ TEST_F(TADViewControllerTest, ThePagesSettingsMessageRestrictsItsOwnScreen) {
   info.set("supportedorientations", base::Value(std::string("portrait")));
   TADNotificationCenter::defaultCenter().post("settings", screen->webView().get(),
                                               base::Value(info));
-  EXPECT_EQ(screen->supportedOrientations(), 2);
-  EXPECT_EQ(other->supportedOrientations(), 1);
+  EXPECT_EQ(screen->supportedOrientations(), TADOrientations::Portrait);
+  EXPECT_EQ(other->supportedOrientations(), TADOrientations::Any);
   EXPECT_FALSE(root_->rotateTo(InterfaceOrientation::LandscapeLeft));
 
   info.set("supportedorientations", base::Value(std::string("sideways")));
   TADNotificationCenter::defaultCenter().post("settings", screen->view().get(), base::Value(info));
-  EXPECT_EQ(screen->supportedOrientations(), 2);
+  EXPECT_EQ(screen->supportedOrientations(), TADOrientations::Portrait);
   screen->relinquishScreen();
 }
 

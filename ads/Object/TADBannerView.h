@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "ads/Delegate/TADBannerViewDelegate.h"
 #include "ads/Utility/TADPrivateUtilities.h"
-#include "ads/View/TADBannerViewDelegate.h"
 #include "platform/View.h"
 
 class TADObjectPrivate;

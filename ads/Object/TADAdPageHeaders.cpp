@@ -1,0 +1,72 @@
+#include "ads/Object/TADAdPageHeaders.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+#include "base/ASCII.h"
+
+void TADAdPageHeaders::appendTrackingURLs(std::vector<base::URL>& list) const {
+  appendURLsFromHeader(list, fields_.value("X-Avmo-Tracking-Urls"));
+}
+
+void TADAdPageHeaders::appendClickTrackingURLs(std::vector<base::URL>& list) const {
+  appendURLsFromHeader(list, fields_.value("X-Avmo-Click-Tracking-Urls"));
+}
+
+TADOrientations TADAdPageHeaders::orientations() const {
+  std::optional<std::string> text = fields_.value("X-Avmo-Orientation");
+  return text ? orientationsFromString(*text) : TADOrientations::None;
+}
+
+std::optional<float> TADAdPageHeaders::interstitialTimeout() const {
+  std::optional<std::string> text = nonEmpty("X-Avmo-Interstitial-Timeout");
+  if (!text) return std::nullopt;
+  return std::strtof(text->c_str(), nullptr);
+}
+
+std::optional<double> TADAdPageHeaders::refreshSeconds() const {
+  std::optional<std::string> text = nonEmpty("X-Avmo-Refresh-Rate");
+  if (!text) return std::nullopt;
+  return refreshSecondsFromHeader(*text);
+}
+
+std::optional<std::string> TADAdPageHeaders::nonEmpty(std::string_view name) const {
+  std::optional<std::string> text = fields_.value(name);
+  if (!text || text->empty()) return std::nullopt;
+  return text;
+}
+
+void TADAdPageHeaders::appendURLsFromHeader(std::vector<base::URL>& list,
+                                            const std::optional<std::string>& header) {
+  if (!header) return;
+  std::string_view rest = *header;
+  while (true) {
+    size_t blank = rest.find(' ');
+    std::string piece = base::trimmed(rest.substr(0, blank), " \t");
+    if (auto url = base::URL::fromString(piece); url && !url->absoluteString().empty()) {
+      list.push_back(*url);
+    }
+    if (blank == std::string_view::npos) break;
+    rest.remove_prefix(blank + 1);
+  }
+}
+
+double TADAdPageHeaders::refreshSecondsFromHeader(std::string_view text) {
+  std::string number = base::trimmed(text, " \t");
+  size_t digits = number.find_first_not_of("0123456789");
+  if (digits == 0) return 0;
+  if (digits != std::string::npos) {
+    // A fraction: one point, then digits to the end.
+    if (number[digits] != '.' || digits + 1 == number.size() ||
+        number.find_first_not_of("0123456789", digits + 1) != std::string::npos) {
+      return 0;
+    }
+  }
+  // Read the same in every locale; a number too large for a double is none.
+  double seconds = 0;
+  std::errc error = std::from_chars(number.data(), number.data() + number.size(), seconds,
+                                    std::chars_format::fixed)
+                        .ec;
+  return error == std::errc() && std::isfinite(seconds) && seconds > 0 ? seconds : 0;
+}

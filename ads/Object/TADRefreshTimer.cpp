@@ -1,0 +1,44 @@
+#include "ads/Object/TADRefreshTimer.h"
+
+#include <algorithm>
+#include <cmath>
+
+void TADRefreshTimer::schedule(double seconds) {
+  if (start(seconds)) seconds_ = seconds;
+}
+
+bool TADRefreshTimer::start(double seconds) {
+  timer_.stop();
+  due_ = false;
+  if (!std::isfinite(seconds) || seconds <= 0) return false;
+  timer_ = platform::RunLoop::main().startTimer(seconds, [this] { reload_(); });
+  return true;
+}
+
+void TADRefreshTimer::scheduleRetry() {
+  if (seconds_ > 0) {
+    retrySeconds_ = seconds_;
+  } else {
+    retrySeconds_ = backoffSeconds_;
+    backoffSeconds_ = std::min(backoffSeconds_ * 2, kLongestRetrySeconds);
+  }
+  start(retrySeconds_);
+}
+
+void TADRefreshTimer::activate() {
+  if (retrySeconds_ > 0) {
+    start(retrySeconds_);
+  } else {
+    schedule(seconds_);
+  }
+}
+
+void TADRefreshTimer::takePeriod(double seconds) {
+  if (std::isfinite(seconds) && seconds > 0) seconds_ = seconds;
+}
+
+void TADRefreshTimer::adShown() {
+  backoffSeconds_ = kFirstRetrySeconds;
+  retrySeconds_ = 0;
+  if (due_) schedule(seconds_);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "base/URL.h"
+#include "base/Value.h"
+#include "platform/RunLoop.h"
+
+class TADBuildPageWatcher;
+class TADWebViewDelegate;
+namespace platform {
+class WebView;
+}
+
+// One run of the ad network's page script: a hidden 1 x 1 build page, never added to any view,
+// that calls the script's build function on the request parameters and answers through a page
+// message. The run reports exactly what the page did, at most once per event, and the owner ends
+// the run (by destroying it) when it has its answer:
+//   LoadAdURL, InvalidRequest, UnableToServe  the script's answers, with their parameters;
+//   PageFailed  the page could not load or its web process ended, reported on the next pass (not
+//               inside the page's own callback, since ending the run tears the page down);
+//   TimedOut    no answer within the answer time limit.
+// Until it is destroyed the run owns its page, the page's delegate and the three observers.
+class TADScriptRun {
+ public:
+  enum class Answer { LoadAdURL, InvalidRequest, UnableToServe, PageFailed, TimedOut };
+  using Handler = std::function<void(Answer answer, const base::Value& parameters)>;
+
+  // Starts the run on script and parameterJSON, the page based on baseURL.
+  TADScriptRun(const std::string& script, const std::string& parameterJSON,
+               const std::string& baseURL, double answerTimeLimit, Handler handler);
+  ~TADScriptRun();
+  TADScriptRun(const TADScriptRun&) = delete;
+  TADScriptRun& operator=(const TADScriptRun&) = delete;
+
+  // A "loadAdURL" answer: the ad's address and the request type.
+  struct AdAnswer {
+    base::URL url;
+    std::optional<std::string> type;
+  };
+  // The answer in a "loadAdURL" message's parameters; none when they carry "errors" or no usable
+  // "url" (an answer without an address is as good as none: the load would hang waiting for it).
+  static std::optional<AdAnswer> adAnswer(const base::Value& parameters);
+  // The address of the ad that the script answered with url and type: signals, a pair signed
+  // for this request, appended to its query, then "seq_num" 1 for the type "dizudi".
+  static base::URL adAddress(base::URL url, const std::optional<std::string>& type,
+                             const base::Dictionary& signals);
+  // The build page that runs script on parameterJSON.
+  static std::string buildPageText(const std::string& script, const std::string& parameterJSON);
+
+  const std::shared_ptr<platform::WebView>& webView() const { return webView_; }
+  // Stops the answer timer and any report still on its way; the page stays.
+  void quiet();
+
+ private:
+  void observe(const char* name, Answer answer);
+  void report(Answer answer, const base::Value& parameters) const;
+
+  Handler handler_;
+  std::shared_ptr<platform::WebView> webView_;
+  std::shared_ptr<TADWebViewDelegate> delegate_;
+  std::shared_ptr<TADBuildPageWatcher> watcher_;
+  platform::RunLoop::Timer answerTimer_;
+};
