@@ -6,7 +6,7 @@
 
 #include "Classes/quillbeckViewController.h"
 #include "adnetwork/AdNetwork.h"
-#include "ads/Object/TADBannerView.h"
+#include "ads/View/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"

@@ -5,7 +5,7 @@
 #include "Classes/quillbeckClips.h"
 #include "Classes/quillbeckInterface.h"
 #include "Classes/quillbeckInterfaceFile.h"
-#include "ads/Object/TADBannerView.h"
+#include "ads/View/TADBannerView.h"
 #include "ads/Request/TADRequest.h"
 #include "platform/Bundle.h"
 #include "platform/Console.h"

@@ -25,7 +25,7 @@
 #include "adnetwork/AdNetwork.h"
 #include "ads/Delegate/TADBannerViewDelegate.h"
 #include "ads/Network/TADCachedFile.h"
-#include "ads/Object/TADBannerView.h"
+#include "ads/View/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequest.h"
 #include "ads/Utility/TADConfiguration.h"

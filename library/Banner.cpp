@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "ads/Object/TADBannerView.h"
+#include "ads/View/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequestError.h"
 #include "library/HostAccess.h"

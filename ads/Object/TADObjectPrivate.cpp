@@ -3,7 +3,7 @@
 #include "ads/Network/TADCachedFile.h"
 #include "ads/Object/TADAdPageHeaders.h"
 #include "ads/Object/TADAppLaunch.h"
-#include "ads/Object/TADBannerView.h"
+#include "ads/View/TADBannerView.h"
 #include "ads/Object/TADBuildPageWatcher.h"
 #include "ads/Object/TADPageScript.h"
 #include "ads/Object/TADTrackerSet.h"

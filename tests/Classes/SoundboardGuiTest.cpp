@@ -5,7 +5,7 @@
 
 #include "Classes/quillbeckAppDelegate.h"
 #include "Classes/quillbeckInterface.h"
-#include "ads/Object/TADBannerView.h"
+#include "ads/View/TADBannerView.h"
 #include "platform/gtk/GstAudioPlayer.h"
 #include "platform/gtk/GtkButtonPeer.h"
 #include "tests/platform/gtk/GtkTestPlatform.h"

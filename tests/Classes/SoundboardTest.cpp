@@ -6,7 +6,7 @@
 #include "Classes/quillbeckClips.h"
 #include "Classes/quillbeckInterface.h"
 #include "Classes/quillbeckiPad.h"
-#include "ads/Object/TADBannerView.h"
+#include "ads/View/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequestPrivate.h"
 #include "platform/Button.h"

@@ -16,7 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "ads/Object/TADBannerView.h"
+#include "ads/View/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequest.h"
 #include "ads/Utility/TADConfiguration.h"

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 
-#include "ads/Object/TADBannerView.h"
+#include "ads/View/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "platform/sim/SimPlatform.h"
 #include "tests/ads/RecordingBannerDelegate.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "ads/Network/TADCachePath.h"
-#include "ads/Object/TADBannerView.h"
+#include "ads/View/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequestPrivate.h"
 #include "ads/Statistics/TADStatistics.h"

@@ -1,4 +1,4 @@
-#include "ads/Object/TADBannerView.h"
+#include "ads/View/TADBannerView.h"
 
 #include <gtest/gtest.h>
 
