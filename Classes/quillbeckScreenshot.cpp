@@ -8,12 +8,12 @@
 #include "adnetwork/AdNetwork.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/View/TADBannerView.h"
+#include "glibsupport/GlibPtr.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
 #include "platform/RunLoop.h"
 #include "platform/Window.h"
-#include "platform/glib/GlibPtr.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/GtkViewPeer.h"
 
@@ -86,7 +86,7 @@ bool quillbeckScreenshot::isPainted(GdkPixbuf* picture, TADBannerView& banner) c
 }
 
 void quillbeckScreenshot::save(GdkPixbuf* picture) {
-  platform::glib::GErrorPtr error;
+  glibsupport::GErrorPtr error;
   failed_ = !picture || !gdk_pixbuf_save(picture, path_.c_str(), "png", error.out(), nullptr);
   if (!failed_) {
     std::printf("%s\n", path_.c_str());

@@ -8,7 +8,7 @@
 #include <map>
 #include <memory>
 
-#include "platform/glib/GlibPtr.h"
+#include "glibsupport/GlibPtr.h"
 
 namespace adnetwork {
 

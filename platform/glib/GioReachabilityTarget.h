@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "glibsupport/GlibPtr.h"
 #include "platform/Reachability.h"
-#include "platform/glib/GlibPtr.h"
 
 namespace platform::glib {
 
@@ -35,11 +35,11 @@ class GioReachabilityTarget : public ReachabilityTarget {
   void report(bool reachable);
 
   std::string host_;
-  GObjectPtr<GNetworkMonitor> monitor_;
-  GMainContextPtr context_;
+  glibsupport::GObjectPtr<GNetworkMonitor> monitor_;
+  glibsupport::GMainContextPtr context_;
   Callback callback_;
   gulong changedHandler_ = 0;
-  GObjectPtr<GCancellable> pending_;
+  glibsupport::GObjectPtr<GCancellable> pending_;
 };
 
 }  // namespace platform::glib

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "glibsupport/GlibPtr.h"
 #include "platform/URLConnection.h"
-#include "platform/glib/GlibPtr.h"
 
 // libsoup stays out of this header; only the backend's sources include it.
 typedef struct _SoupSession SoupSession;
@@ -35,7 +35,7 @@ class SoupURLLoading : public URLLoadingBackend {
 
  private:
   std::shared_ptr<GlibRunLoop> runLoop_;
-  GObjectPtr<SoupSession> session_;
+  glibsupport::GObjectPtr<SoupSession> session_;
   std::vector<std::weak_ptr<SoupURLConnection>> connections_;
 };
 

@@ -41,25 +41,26 @@ std::string GtkWebContext::defaultCacheDirectory(const std::string& applicationI
 
 WebKitWebContext* GtkWebContext::get() {
   if (!context_) {
-    auto manager = glib::adopt(
+    auto manager = glibsupport::adopt(
         webkit_website_data_manager_new("base-data-directory", dataDirectory_.c_str(),
                                         "base-cache-directory", cacheDirectory_.c_str(), nullptr));
-    context_ = glib::adopt(webkit_web_context_new_with_website_data_manager(manager.get()));
+    context_ = glibsupport::adopt(webkit_web_context_new_with_website_data_manager(manager.get()));
     GtkWebViewGuard::guardContext(context_.get());
   }
   return context_.get();
 }
 
-glib::GObjectPtr<GtkWidget> GtkWebContext::takeWebView() {
+glibsupport::GObjectPtr<GtkWidget> GtkWebContext::takeWebView() {
   auto ready = std::find_if(spares_.begin(), spares_.end(), [](const Spare& s) { return s.ready; });
-  if (ready == spares_.end()) return glib::adopt(GTK_WIDGET(g_object_ref_sink(makeWebView())));
-  glib::GObjectPtr<GtkWidget> view = std::move(ready->view);
+  if (ready == spares_.end())
+    return glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(makeWebView())));
+  glibsupport::GObjectPtr<GtkWidget> view = std::move(ready->view);
   spares_.erase(ready);
   g_signal_handlers_disconnect_by_data(view.get(), this);
   return view;
 }
 
-void GtkWebContext::giveBack(glib::GObjectPtr<GtkWidget> view) {
+void GtkWebContext::giveBack(glibsupport::GObjectPtr<GtkWidget> view) {
   if (spares_.size() >= kMaxSpares) {
     gtk_widget_destroy(view.get());
     return;
@@ -94,14 +95,14 @@ bool GtkWebContext::hasReadyView() const {
 }
 
 GtkWidget* GtkWebContext::makeWebView() {
-  auto anchor = glib::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(&processAnchor_)));
+  auto anchor = glibsupport::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(&processAnchor_)));
   GtkWidget* view = nullptr;
   if (!anchor) {
     view = webkit_web_view_new_with_context(get());
     g_weak_ref_set(&processAnchor_, view);
   } else {
     // Some WebKit versions hand a related view the settings object of the view it joins.
-    auto settings = glib::adopt(webkit_settings_new());
+    auto settings = glibsupport::adopt(webkit_settings_new());
     view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", anchor.get(), "settings",
                                    settings.get(), nullptr));
   }
@@ -120,7 +121,7 @@ void GtkWebContext::closeSpare(WebKitWebView* view) {
   auto spare = std::find_if(spares_.begin(), spares_.end(),
                             [&](const Spare& s) { return s.view.get() == GTK_WIDGET(view); });
   if (spare == spares_.end()) return;
-  glib::GObjectPtr<GtkWidget> closing = std::move(spare->view);
+  glibsupport::GObjectPtr<GtkWidget> closing = std::move(spare->view);
   spares_.erase(spare);
   g_signal_handlers_disconnect_by_data(closing.get(), this);
   gtk_widget_destroy(closing.get());

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/glib/GlibPtr.h"
+#include "glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 
@@ -42,14 +42,14 @@ class GtkWebContext {
   // a new view, which joins the web process of a view made before that is still alive, so that a
   // short-lived view does not start a process of its own, which costs far more than its page; it
   // has settings of its own all the same.
-  glib::GObjectPtr<GtkWidget> takeWebView();
+  glibsupport::GObjectPtr<GtkWidget> takeWebView();
   // Takes back a view whose user is done with it. The user has disconnected its handlers and taken
   // the view out of its parent; the view was never on screen, its web process never ended and its
   // history is empty. Its load is stopped at once; a little later (kClearDelayMilliseconds) its
   // page is replaced by an empty one, which ends the page's scripts, timers and media, and only
   // then can it be handed out again. A view that finds two views waiting already, or whose web
   // process ends while it waits, is closed.
-  void giveBack(glib::GObjectPtr<GtkWidget> view);
+  void giveBack(glibsupport::GObjectPtr<GtkWidget> view);
   // Views given back and kept, and whether one of them is ready to be handed out.
   size_t waitingViews() const { return spares_.size(); }
   bool hasReadyView() const;
@@ -58,7 +58,7 @@ class GtkWebContext {
 
  private:
   struct Spare {
-    glib::GObjectPtr<GtkWidget> view;
+    glibsupport::GObjectPtr<GtkWidget> view;
     // Its empty page has been asked for.
     bool clearing = false;
     // The empty page has been committed, and then its load finished.
@@ -86,13 +86,13 @@ class GtkWebContext {
 
   std::string dataDirectory_;
   std::string cacheDirectory_;
-  glib::GObjectPtr<WebKitWebContext> context_;
+  glibsupport::GObjectPtr<WebKitWebContext> context_;
   // The view whose process later views join, while it lives.
   GWeakRef processAnchor_;
   // Views given back, oldest first; they go before the context.
   std::vector<Spare> spares_;
-  glib::GSourcePtr clearTimer_;
-  glib::GSourcePtr closeEnded_;
+  glibsupport::GSourcePtr clearTimer_;
+  glibsupport::GSourcePtr closeEnded_;
 };
 
 }  // namespace platform::gtk

@@ -19,12 +19,12 @@
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADWebView.h"
 #include "ads/WebApp/TADWebAppViewController.h"
+#include "glibsupport/GlibPtr.h"
 #include "platform/Application.h"
 #include "platform/SearchPaths.h"
 #include "platform/UserDefaults.h"
 #include "platform/ViewController.h"
 #include "platform/Window.h"
-#include "platform/glib/GlibPtr.h"
 #include "platform/gtk/GtkViewPeer.h"
 #include "platform/gtk/GtkWebViewPeer.h"
 #include "tests/ads/RecordingBannerDelegate.h"
@@ -109,7 +109,7 @@ class LiveAdsGuiTest : public ::testing::Test {
     auto& peer = static_cast<platform::gtk::GtkWebViewPeer&>(banner->webView()->webViewPeer());
     return GTK_WIDGET(peer.webView());
   }
-  glib::GObjectPtr<GdkPixbuf> snapshot() { return platform->deviceScreen()->snapshot(); }
+  glibsupport::GObjectPtr<GdkPixbuf> snapshot() { return platform->deviceScreen()->snapshot(); }
   // Whether the banner's place on screen comes to differ from before in most of its pixels.
   bool bannerComesToDifferFrom(GdkPixbuf* before) {
     GtkWidget* stage = gtk_bin_get_child(GTK_BIN(platform->deviceScreen()->gtkWindow()));

@@ -13,7 +13,7 @@
 
 namespace {
 
-using Reply = platform::ScriptedReply;
+using Reply = scriptedhttp::ScriptedReply;
 using Type = platform::WebViewNavigationType;
 
 constexpr const char* kHostileScript = "function AVMO_buildAdURL(p) { location = 'gmsg://x/x'; }";

@@ -323,7 +323,7 @@ TEST_F(GtkWebViewTest, AHiddenViewsWebKitViewServesTheNextWithNothingOfItsEarlie
     return view;
   };
   auto nativeOf = [](WebView& view) {
-    return glib::retain(static_cast<GtkWebViewPeer&>(view.webViewPeer()).webView());
+    return glibsupport::retain(static_cast<GtkWebViewPeer&>(view.webViewPeer()).webView());
   };
   auto loaded = [&](RecordingDelegate& heard, int finishes) {
     return eventually([&] { return heard.finishes >= finishes; });
