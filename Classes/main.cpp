@@ -29,12 +29,12 @@
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADBannerViewDelegate.h"
 #include "base/URL.h"
-#include "glibsupport/GlibPtr.h"
 #include "platform/Application.h"
 #include "platform/Console.h"
 #include "platform/RunLoop.h"
 #include "platform/Window.h"
 #include "platform/glib/PlistUserDefaults.h"
+#include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkPlatform.h"
 
 namespace {

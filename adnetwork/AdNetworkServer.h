@@ -14,7 +14,7 @@
 #include "adnetwork/ReplySender.h"
 #include "adnetwork/RequestLog.h"
 #include "adnetwork/Routes.h"
-#include "glibsupport/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace adnetwork {
 

@@ -8,7 +8,7 @@
 #include <map>
 #include <memory>
 
-#include "glibsupport/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace adnetwork {
 

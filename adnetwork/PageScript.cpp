@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "adnetwork/EmbeddedFiles.h"
-#include "glibsupport/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace adnetwork {
 

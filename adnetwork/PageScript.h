@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "scriptedhttp/ScriptedReply.h"
+#include "platform/scriptedhttp/ScriptedReply.h"
 
 namespace adnetwork {
 

@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "glibsupport/GlibPtr.h"
-#include "scriptedhttp/ScriptedReply.h"
+#include "platform/glibsupport/GlibPtr.h"
+#include "platform/scriptedhttp/ScriptedReply.h"
 
 namespace adnetwork {
 

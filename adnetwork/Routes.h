@@ -9,7 +9,7 @@
 #include "adnetwork/AdNetwork.h"
 #include "adnetwork/CreativeCatalogue.h"
 #include "adnetwork/PageScript.h"
-#include "scriptedhttp/ScriptedReply.h"
+#include "platform/scriptedhttp/ScriptedReply.h"
 
 namespace adnetwork {
 

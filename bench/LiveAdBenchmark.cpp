@@ -30,12 +30,12 @@
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADBannerViewDelegate.h"
 #include "bench/ProcessMemory.h"
-#include "glibsupport/GlibPtr.h"
 #include "platform/Screen.h"
 #include "platform/UserDefaults.h"
 #include "platform/ViewController.h"
 #include "platform/WebView.h"
 #include "platform/Window.h"
+#include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/GtkWebContext.h"
 

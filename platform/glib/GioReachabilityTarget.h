@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "glibsupport/GlibPtr.h"
 #include "platform/Reachability.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::glib {
 

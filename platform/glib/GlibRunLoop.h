@@ -5,9 +5,9 @@
 #include <functional>
 #include <thread>
 
-#include "glibsupport/GlibPtr.h"
 #include "platform/RunLoop.h"
 #include "platform/TaskQueue.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::glib {
 

@@ -7,8 +7,8 @@
 #include <span>
 #include <string>
 
-#include "glibsupport/GlibURLError.h"
 #include "platform/glib/GlibRunLoop.h"
+#include "platform/glibsupport/GlibURLError.h"
 
 namespace platform::glib {
 

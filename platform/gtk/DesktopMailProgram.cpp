@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "glibsupport/GlibPtr.h"
 #include "platform/RunLoop.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "base/Error.h"
-#include "glibsupport/GlibPtr.h"
 #include "platform/Geometry.h"
 #include "platform/RunLoop.h"
 #include "platform/View.h"
 #include "platform/Window.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 

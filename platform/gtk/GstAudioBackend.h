@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "glibsupport/GlibPtr.h"
 #include "platform/AudioPlayer.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 

@@ -2,8 +2,8 @@
 
 #include <gst/gst.h>
 
-#include "glibsupport/GlibPtr.h"
 #include "platform/AudioPlayer.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 

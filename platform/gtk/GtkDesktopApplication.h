@@ -4,9 +4,9 @@
 
 #include <set>
 
-#include "glibsupport/GlibPtr.h"
 #include "platform/Application.h"
 #include "platform/RunLoop.h"
+#include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/DeviceScreenWindow.h"
 
 namespace platform::gtk {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "glibsupport/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 

@@ -2,9 +2,9 @@
 
 #include <gtk/gtk.h>
 
-#include "glibsupport/GlibPtr.h"
 #include "platform/View.h"
 #include "platform/ViewPeer.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 

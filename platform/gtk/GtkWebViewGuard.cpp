@@ -3,8 +3,8 @@
 #include <map>
 #include <string>
 
-#include "glibsupport/GlibPtr.h"
 #include "platform/Console.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 

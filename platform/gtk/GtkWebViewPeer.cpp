@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "glibsupport/GlibURLError.h"
 #include "platform/URLError.h"
+#include "platform/glibsupport/GlibURLError.h"
 
 namespace platform::gtk {
 

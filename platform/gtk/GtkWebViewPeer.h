@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "glibsupport/GlibPtr.h"
 #include "platform/WebViewPeer.h"
+#include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkViewPeer.h"
 #include "platform/gtk/GtkWebContext.h"
 

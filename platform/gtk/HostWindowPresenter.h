@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "glibsupport/GlibPtr.h"
 #include "platform/ViewController.h"
 #include "platform/Window.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 

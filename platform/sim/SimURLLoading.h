@@ -9,7 +9,7 @@
 
 #include "platform/URLConnection.h"
 #include "platform/URLError.h"
-#include "scriptedhttp/ScriptedReply.h"
+#include "platform/scriptedhttp/ScriptedReply.h"
 
 namespace platform::sim {
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "glibsupport/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace adnetwork::testing {
 

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "adnetwork/ReplySender.h"
-#include "glibsupport/GlibPtr.h"
-#include "scriptedhttp/ScriptedReply.h"
+#include "platform/glibsupport/GlibPtr.h"
+#include "platform/scriptedhttp/ScriptedReply.h"
 
 namespace test_support {
 

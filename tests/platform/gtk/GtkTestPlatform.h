@@ -17,11 +17,11 @@
 #include <string>
 #include <vector>
 
-#include "glibsupport/GlibPtr.h"
 #include "platform/Screen.h"
 #include "platform/ViewController.h"
 #include "platform/WebView.h"
 #include "platform/Window.h"
+#include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "tests/support/TemporaryFolder.h"
 

@@ -1,4 +1,4 @@
-#include "scriptedhttp/ScriptedReply.h"
+#include "platform/scriptedhttp/ScriptedReply.h"
 
 #include "platform/HTTPHeaderFields.h"
 

@@ -1,4 +1,4 @@
-#include "glibsupport/GlibURLError.h"
+#include "platform/glibsupport/GlibURLError.h"
 
 #include <gio/gio.h>
 #include <libsoup/soup.h>
