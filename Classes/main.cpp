@@ -23,12 +23,18 @@
 #include "Classes/quillbeckEarlierFiles.h"
 #include "Classes/quillbeckIdentity.h"
 #include "Classes/quillbeckInterface.h"
-#include "Classes/quillbeckScreenshot.h"
+#include "Classes/quillbeckViewController.h"
 #include "adnetwork/AdNetwork.h"
 #include "ads/Utility/TADConfiguration.h"
+#include "ads/View/TADBannerView.h"
+#include "ads/View/TADBannerViewDelegate.h"
 #include "base/URL.h"
+#include "platform/Application.h"
 #include "platform/Console.h"
+#include "platform/RunLoop.h"
+#include "platform/Window.h"
 #include "platform/glib/PlistUserDefaults.h"
+#include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkPlatform.h"
 
 namespace {
@@ -138,6 +144,84 @@ void moveEarlierFiles(const platform::glib::ApplicationIdentity& identity) {
   quillbeckMoveEarlierFile(earlier / "Documents", identity.documentsDirectory());
 }
 
+// The program's --screenshot: the device screen saved as a PNG file once the banner's first ad is
+// painted, or after kTimeLimit in any case, saying so; then the program quits. The banner's
+// delegate tells when the ad arrives; its web page paints a little after that, so the banner's
+// place on the screen is looked at until it holds a picture.
+class FirstAdScreenshot : public TADBannerViewDelegate,
+                          public std::enable_shared_from_this<FirstAdScreenshot> {
+ public:
+  static constexpr double kTimeLimit = 15;
+  static constexpr double kPollSeconds = 0.05;
+
+  FirstAdScreenshot(platform::gtk::GtkPlatform& platform, std::string path)
+      : platform_(platform), path_(std::move(path)) {}
+  ~FirstAdScreenshot() override {
+    platform::RunLoop::cancelOnMain(this);
+    if (auto banner = banner_.lock()) banner->setDelegate({});
+  }
+
+  // Becomes the delegate of the soundboard's banner, if the key window shows the soundboard.
+  void listenToSoundboard() {
+    auto window = platform::Application::shared().keyWindow();
+    auto screen =
+        window ? std::dynamic_pointer_cast<quillbeckViewController>(window->rootViewController())
+               : nullptr;
+    if (!screen || !screen->bannerView()) return;
+    banner_ = screen->bannerView();
+    screen->bannerView()->setDelegate(weak_from_this());
+  }
+  // Starts the time limit; call once the device screen is drawn.
+  void start() {
+    started_ = true;
+    platform::RunLoop::main().post(kTimeLimit, this, [this] { takeWithoutAd(); });
+    if (adReceived_) lookForPaint();
+  }
+  // Whether the picture was taken but could not be written; the program's exit status says so.
+  bool failed() const { return failed_; }
+
+  void adViewDidReceiveAd(const std::shared_ptr<TADBannerView>&) override {
+    if (adReceived_) return;
+    adReceived_ = true;
+    if (started_) lookForPaint();
+  }
+
+ private:
+  void lookForPaint() {
+    auto banner = banner_.lock();
+    auto picture = platform_.deviceScreen()->snapshot();
+    if (banner && picture && platform_.deviceScreen()->isPainted(*banner, *picture.get())) {
+      save(picture.get());
+      return;
+    }
+    platform::RunLoop::main().post(kPollSeconds, this, [this] { lookForPaint(); });
+  }
+  void takeWithoutAd() {
+    platform::Console::log(
+        "quillbeck: the banner showed no ad within 15 seconds; taking the screenshot without one");
+    save(platform_.deviceScreen()->snapshot().get());
+  }
+  void save(GdkPixbuf* picture) {
+    platform::RunLoop::cancelOnMain(this);
+    glibsupport::GErrorPtr error;
+    failed_ = !picture || !gdk_pixbuf_save(picture, path_.c_str(), "png", error.out(), nullptr);
+    if (!failed_) {
+      std::printf("%s\n", path_.c_str());
+    } else {
+      platform::Console::log("quillbeck: cannot save a screenshot to " + path_ +
+                             (error ? std::string(": ") + error->message : std::string()));
+    }
+    platform_.quit();
+  }
+
+  platform::gtk::GtkPlatform& platform_;
+  std::string path_;
+  std::weak_ptr<TADBannerView> banner_;
+  bool started_ = false;
+  bool adReceived_ = false;
+  bool failed_ = false;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -182,10 +266,11 @@ int main(int argc, char** argv) {
 
   auto loadMainInterface = [] { return quillbeckInterface::loadMainInterface() != nullptr; };
   std::function<void()> launched;
-  std::unique_ptr<quillbeckScreenshot> screenshot;
+  std::shared_ptr<FirstAdScreenshot> screenshot;
   if (!line->screenshot.empty()) {
-    screenshot = std::make_unique<quillbeckScreenshot>(*platform, line->screenshot, network.get());
+    screenshot = std::make_shared<FirstAdScreenshot>(*platform, line->screenshot);
     launched = [&platform, &screenshot] {
+      screenshot->listenToSoundboard();
       platform->deviceScreen()->whenDrawn([&screenshot] { screenshot->start(); });
     };
   }

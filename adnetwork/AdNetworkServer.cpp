@@ -13,8 +13,8 @@ namespace adnetwork {
 
 namespace {
 
-using platform::ScriptedReply;
-using platform::glib::GErrorPtr;
+using glibsupport::GErrorPtr;
+using scriptedhttp::ScriptedReply;
 
 constexpr const char kErrorDomain[] = "adnetwork";
 const char kHopKey[] = "avmo_hop";
@@ -158,7 +158,7 @@ std::unique_ptr<AdNetwork::Server> AdNetwork::Server::start(const Options& optio
   if (!server->log_.open(options.logPath, error)) return nullptr;
   server->log_.keepOnly(options.keptRequests);
 
-  server->server_ = platform::glib::adopt(static_cast<SoupServer*>(
+  server->server_ = glibsupport::adopt(static_cast<SoupServer*>(
       g_object_new(SOUP_TYPE_SERVER, "server-header", "adnetwork", nullptr)));
   soup_server_add_early_handler(server->server_.get(), nullptr, &Server::screenRequest,
                                 server.get(), nullptr);

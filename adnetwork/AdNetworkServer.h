@@ -14,7 +14,7 @@
 #include "adnetwork/ReplySender.h"
 #include "adnetwork/RequestLog.h"
 #include "adnetwork/Routes.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace adnetwork {
 
@@ -47,21 +47,21 @@ class AdNetwork::Server {
   static void handleRequest(SoupServer*, SoupServerMessage* message, const char* path,
                             GHashTable* query, gpointer self);
   // The answer to a request that must go no further; none for one that may.
-  std::optional<platform::ScriptedReply> refusal(SoupServerMessage* message) const;
+  std::optional<scriptedhttp::ScriptedReply> refusal(SoupServerMessage* message) const;
   void handle(SoupServerMessage* message);
-  platform::ScriptedReply decide(LoggedRequest& entry, const Routes::Request& request,
-                                 const std::string& rawQuery);
-  platform::ScriptedReply faulty(const FaultPlan& fault, const Routes::Request& request,
-                                 const std::string& rawQuery);
+  scriptedhttp::ScriptedReply decide(LoggedRequest& entry, const Routes::Request& request,
+                                     const std::string& rawQuery);
+  scriptedhttp::ScriptedReply faulty(const FaultPlan& fault, const Routes::Request& request,
+                                     const std::string& rawQuery);
   // A redirect back to the same address with marker=value in place of any earlier markers.
-  platform::ScriptedReply redirectToSelf(const Routes::Request& request,
-                                         const std::string& rawQuery,
-                                         const std::string& markers) const;
-  platform::ScriptedReply chainLink(const Routes::Request& request, const std::string& rawQuery,
-                                    int hop, int hops) const;
+  scriptedhttp::ScriptedReply redirectToSelf(const Routes::Request& request,
+                                             const std::string& rawQuery,
+                                             const std::string& markers) const;
+  scriptedhttp::ScriptedReply chainLink(const Routes::Request& request, const std::string& rawQuery,
+                                        int hop, int hops) const;
 
-  platform::glib::GMainContextPtr context_;
-  platform::glib::GObjectPtr<SoupServer> server_;
+  glibsupport::GMainContextPtr context_;
+  glibsupport::GObjectPtr<SoupServer> server_;
   uint16_t port_ = 0;
   gint64 startMicroseconds_ = 0;
   std::unique_ptr<Routes> routes_;

@@ -4,8 +4,8 @@
 
 namespace adnetwork {
 
-using platform::glib::GObjectPtr;
-using platform::glib::GSourcePtr;
+using glibsupport::GObjectPtr;
+using glibsupport::GSourcePtr;
 
 struct ConnectionGuard::Connection {
   uint64_t id = 0;
@@ -71,7 +71,7 @@ void ConnectionGuard::accept(SoupServerMessage* message) {
   Connection& added = *connection;
   added.id = nextId_++;
   added.guard = this;
-  added.message = platform::glib::retain(message);
+  added.message = glibsupport::retain(message);
   added.gotHeadersHandler = g_signal_connect_swapped(
       message, "got-headers",
       G_CALLBACK(+[](Connection* engaged) { engaged->guard->engage(*engaged); }), &added);

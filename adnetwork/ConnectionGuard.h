@@ -8,7 +8,7 @@
 #include <map>
 #include <memory>
 
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace adnetwork {
 

@@ -7,13 +7,13 @@
 #include <cstdio>
 
 #include "adnetwork/EmbeddedFiles.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace adnetwork {
 
 namespace {
 
-using platform::glib::GCharPtr;
+using glibsupport::GCharPtr;
 
 struct GDateTimeDeleter {
   void operator()(GDateTime* time) const { g_date_time_unref(time); }
@@ -61,21 +61,21 @@ std::string PageScript::text(Variant variant, const std::set<std::string>& refus
   return script + "];\n";
 }
 
-platform::ScriptedReply PageScript::reply(Variant variant,
-                                          const std::set<std::string>& refusedSlots,
-                                          const std::optional<std::string>& ifModifiedSince,
-                                          std::time_t now) {
+scriptedhttp::ScriptedReply PageScript::reply(Variant variant,
+                                              const std::set<std::string>& refusedSlots,
+                                              const std::optional<std::string>& ifModifiedSince,
+                                              std::time_t now) {
   std::string served = text(variant, refusedSlots);
   if (lastServed_ && *lastServed_ != served) lastModified_ = std::max(now, lastModified_ + 1);
   lastServed_ = served;
-  platform::ScriptedReply::Fields fields{{"Last-Modified", httpDate(lastModified_)},
-                                         {"Cache-Control", "no-cache"}};
+  scriptedhttp::ScriptedReply::Fields fields{{"Last-Modified", httpDate(lastModified_)},
+                                             {"Cache-Control", "no-cache"}};
   auto since = ifModifiedSince ? parseHttpDate(*ifModifiedSince) : std::nullopt;
   if (since && *since >= lastModified_) {
-    return platform::ScriptedReply::withStatus(304, std::move(fields));
+    return scriptedhttp::ScriptedReply::withStatus(304, std::move(fields));
   }
   fields.emplace_back("Content-Type", "application/javascript; charset=utf-8");
-  return platform::ScriptedReply::ok(std::move(served), std::move(fields));
+  return scriptedhttp::ScriptedReply::ok(std::move(served), std::move(fields));
 }
 
 std::string PageScript::httpDate(std::time_t time) {

@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "platform/ScriptedReply.h"
+#include "platform/scriptedhttp/ScriptedReply.h"
 
 namespace adnetwork {
 
@@ -28,8 +28,9 @@ class PageScript {
 
   static std::string text(Variant variant, const std::set<std::string>& refusedSlots = {});
   // The answer to a fetch made at now with the given "If-Modified-Since" value, if any.
-  platform::ScriptedReply reply(Variant variant, const std::set<std::string>& refusedSlots,
-                                const std::optional<std::string>& ifModifiedSince, std::time_t now);
+  scriptedhttp::ScriptedReply reply(Variant variant, const std::set<std::string>& refusedSlots,
+                                    const std::optional<std::string>& ifModifiedSince,
+                                    std::time_t now);
 
   // HTTP dates ("Sun, 06 Nov 1994 08:49:37 GMT").
   static std::string httpDate(std::time_t time);

@@ -7,9 +7,9 @@
 
 namespace adnetwork {
 
-using platform::ScriptedReply;
-using platform::glib::GObjectPtr;
-using platform::glib::GSourcePtr;
+using glibsupport::GObjectPtr;
+using glibsupport::GSourcePtr;
+using scriptedhttp::ScriptedReply;
 
 struct ReplySender::Pending {
   uint64_t id = 0;
@@ -76,7 +76,7 @@ void ReplySender::send(SoupServerMessage* message, ScriptedReply reply) {
   Pending& held = *pending;
   held.id = nextId_++;
   held.sender = this;
-  held.message = platform::glib::retain(message);
+  held.message = glibsupport::retain(message);
   held.reply = std::move(reply);
   // A client that goes away takes its reply with it.
   held.disconnectedHandler = g_signal_connect_swapped(

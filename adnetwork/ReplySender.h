@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/ScriptedReply.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
+#include "platform/scriptedhttp/ScriptedReply.h"
 
 namespace adnetwork {
 
@@ -27,7 +27,7 @@ class ReplySender {
   ReplySender(const ReplySender&) = delete;
   ReplySender& operator=(const ReplySender&) = delete;
 
-  void send(SoupServerMessage* message, platform::ScriptedReply reply);
+  void send(SoupServerMessage* message, scriptedhttp::ScriptedReply reply);
 
  private:
   struct Pending;
@@ -37,7 +37,7 @@ class ReplySender {
   void sendNextPiece(Pending& pending);
   void wait(Pending& pending, double seconds, void (ReplySender::*then)(Pending&));
   void finish(uint64_t id);
-  static void takeOver(SoupServerMessage* message, const platform::ScriptedReply& reply);
+  static void takeOver(SoupServerMessage* message, const scriptedhttp::ScriptedReply& reply);
 
   GMainContext* context_;
   uint64_t nextId_ = 1;

@@ -9,7 +9,7 @@ namespace adnetwork {
 
 namespace {
 
-using platform::ScriptedReply;
+using scriptedhttp::ScriptedReply;
 
 const char kHtml[] = "text/html; charset=utf-8";
 const char kText[] = "text/plain; charset=utf-8";

@@ -9,7 +9,7 @@
 #include "adnetwork/AdNetwork.h"
 #include "adnetwork/CreativeCatalogue.h"
 #include "adnetwork/PageScript.h"
-#include "platform/ScriptedReply.h"
+#include "platform/scriptedhttp/ScriptedReply.h"
 
 namespace adnetwork {
 
@@ -38,8 +38,8 @@ class Routes {
   // The route whose faults apply to path, if any.
   static std::optional<AdNetwork::Route> routeOf(const std::string& path);
 
-  platform::ScriptedReply answer(const Request& request,
-                                 PageScript::Variant script = PageScript::Variant::Sound);
+  scriptedhttp::ScriptedReply answer(const Request& request,
+                                     PageScript::Variant script = PageScript::Variant::Sound);
 
   CreativeCatalogue& catalogue() { return catalogue_; }
   const std::string& origin() const { return origin_; }
@@ -47,10 +47,10 @@ class Routes {
   void setRefreshSeconds(double seconds) { refreshSeconds_ = seconds; }
 
  private:
-  platform::ScriptedReply adPage();
-  platform::ScriptedReply creativeFile(const std::string& path) const;
-  platform::ScriptedReply click(const Request& request) const;
-  platform::ScriptedReply landing(const std::string& path) const;
+  scriptedhttp::ScriptedReply adPage();
+  scriptedhttp::ScriptedReply creativeFile(const std::string& path) const;
+  scriptedhttp::ScriptedReply click(const Request& request) const;
+  scriptedhttp::ScriptedReply landing(const std::string& path) const;
 
   CreativeCatalogue catalogue_;
   PageScript script_;

@@ -35,7 +35,7 @@
 #include "platform/ViewController.h"
 #include "platform/WebView.h"
 #include "platform/Window.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/GtkWebContext.h"
 
@@ -178,7 +178,7 @@ class Bench {
   Floor floor() {
     Floor result;
     std::string url = network_->origin() + lastAdPath();
-    auto message = glib::adopt(soup_message_new("GET", url.c_str()));
+    auto message = glibsupport::adopt(soup_message_new("GET", url.c_str()));
     struct Outcome {
       bool done = false;
       std::string body;
@@ -188,7 +188,7 @@ class Bench {
         session_.get(), message.get(), G_PRIORITY_DEFAULT, nullptr,
         [](GObject* source, GAsyncResult* asyncResult, gpointer data) {
           auto* outcome = static_cast<Outcome*>(data);
-          glib::GBytesPtr body(
+          glibsupport::GBytesPtr body(
               soup_session_send_and_read_finish(SOUP_SESSION(source), asyncResult, nullptr));
           if (body) {
             gsize size = 0;
@@ -252,9 +252,9 @@ class Bench {
       if (request.path != "/ad") continue;
       path = "/ad?";
       for (const auto& [key, value] : request.query) {
-        path += glib::GCharPtr(g_uri_escape_string(key.c_str(), nullptr, false)).get();
+        path += glibsupport::GCharPtr(g_uri_escape_string(key.c_str(), nullptr, false)).get();
         path += "=";
-        path += glib::GCharPtr(g_uri_escape_string(value.c_str(), nullptr, false)).get();
+        path += glibsupport::GCharPtr(g_uri_escape_string(value.c_str(), nullptr, false)).get();
         path += "&";
       }
       path.pop_back();
@@ -269,7 +269,8 @@ class Bench {
     return file->filePath().value_or("");
   }
 
-  std::string folder_ = glib::GCharPtr(g_dir_make_tmp("live-ad-bench-XXXXXX", nullptr)).get();
+  std::string folder_ =
+      glibsupport::GCharPtr(g_dir_make_tmp("live-ad-bench-XXXXXX", nullptr)).get();
   std::unique_ptr<AdNetwork> network_;
   std::unique_ptr<platform::gtk::GtkPlatform> platform_;
   std::shared_ptr<platform::Window> window_;
@@ -277,7 +278,7 @@ class Bench {
   std::shared_ptr<TADBannerView> banner_;
   std::shared_ptr<platform::WebView> floorView_;
   std::shared_ptr<TimingDelegate> delegate_ = std::make_shared<TimingDelegate>();
-  glib::GObjectPtr<SoupSession> session_ = glib::adopt(soup_session_new());
+  glibsupport::GObjectPtr<SoupSession> session_ = glibsupport::adopt(soup_session_new());
 };
 
 void measureLatency(Bench& bench, int loads) {
@@ -391,7 +392,8 @@ int main(int argc, char** argv) {
     if (option == "--period") period = std::atof(argv[i + 1]);
     if (option == "--network") externalNetwork = argv[i + 1];
   }
-  std::string caches = glib::GCharPtr(g_dir_make_tmp("live-ad-bench-caches-XXXXXX", nullptr)).get();
+  std::string caches =
+      glibsupport::GCharPtr(g_dir_make_tmp("live-ad-bench-caches-XXXXXX", nullptr)).get();
   ::setenv("XDG_CACHE_HOME", caches.c_str(), 1);
   int status = EXIT_FAILURE;
   {

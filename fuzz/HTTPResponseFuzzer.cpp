@@ -22,10 +22,10 @@
 
 namespace {
 
-using platform::ScriptedReply;
 using platform::URLConnection;
 using platform::URLRequest;
 using platform::URLResponse;
+using scriptedhttp::ScriptedReply;
 
 void require(bool condition, const char* what) {
   if (condition) return;

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/Reachability.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::glib {
 
@@ -22,7 +22,7 @@ class GioReachability : public ReachabilityBackend {
   std::unique_ptr<ReachabilityTarget> makeTarget(std::string_view host) override;
 
  private:
-  GMainContextPtr context_;
+  glibsupport::GMainContextPtr context_;
 };
 
 }  // namespace platform::glib

@@ -13,12 +13,12 @@ constexpr guint16 kPort = 80;
 // an answer that is not cancelled may use it.
 struct GioReachabilityTarget::Question {
   GioReachabilityTarget* target;
-  GObjectPtr<GCancellable> cancellable;
+  glibsupport::GObjectPtr<GCancellable> cancellable;
 };
 
 GioReachabilityTarget::GioReachabilityTarget(std::string_view host, GNetworkMonitor* monitor,
                                              GMainContext* context)
-    : host_(host), monitor_(retain(monitor)), context_(g_main_context_ref(context)) {}
+    : host_(host), monitor_(glibsupport::retain(monitor)), context_(g_main_context_ref(context)) {}
 
 GioReachabilityTarget::~GioReachabilityTarget() {
   unscheduleFromRunLoop();
@@ -47,9 +47,9 @@ void GioReachabilityTarget::networkChanged(GNetworkMonitor*, gboolean, gpointer 
 
 void GioReachabilityTarget::ask() {
   cancelQuestion();
-  pending_ = adopt(g_cancellable_new());
+  pending_ = glibsupport::adopt(g_cancellable_new());
   auto* question = new Question{this, pending_};
-  auto address = adopt(g_network_address_new(host_.c_str(), kPort));
+  auto address = glibsupport::adopt(g_network_address_new(host_.c_str(), kPort));
   // The answer is delivered on the context that is the thread's default when asking.
   g_main_context_push_thread_default(context_.get());
   g_network_monitor_can_reach_async(monitor_.get(), address.get(), pending_.get(), answered,
@@ -65,7 +65,7 @@ void GioReachabilityTarget::cancelQuestion() {
 
 void GioReachabilityTarget::answered(GObject* monitor, GAsyncResult* result, gpointer data) {
   std::unique_ptr<Question> question(static_cast<Question*>(data));
-  GErrorPtr error;
+  glibsupport::GErrorPtr error;
   bool reachable =
       g_network_monitor_can_reach_finish(G_NETWORK_MONITOR(monitor), result, error.out());
   if (g_cancellable_is_cancelled(question->cancellable.get())) return;

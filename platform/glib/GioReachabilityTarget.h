@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/Reachability.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::glib {
 
@@ -35,11 +35,11 @@ class GioReachabilityTarget : public ReachabilityTarget {
   void report(bool reachable);
 
   std::string host_;
-  GObjectPtr<GNetworkMonitor> monitor_;
-  GMainContextPtr context_;
+  glibsupport::GObjectPtr<GNetworkMonitor> monitor_;
+  glibsupport::GMainContextPtr context_;
   Callback callback_;
   gulong changedHandler_ = 0;
-  GObjectPtr<GCancellable> pending_;
+  glibsupport::GObjectPtr<GCancellable> pending_;
 };
 
 }  // namespace platform::glib

@@ -86,7 +86,7 @@ void GlibRunLoop::invokeOnMainAndWait(Task task) {
 
   // An idle source of its own, rather than g_main_context_invoke, which would run the task right
   // here on this thread whenever the main thread is not iterating the context at that moment.
-  GSourcePtr idle(g_idle_source_new());
+  glibsupport::GSourcePtr idle(g_idle_source_new());
   g_source_set_priority(idle.get(), G_PRIORITY_DEFAULT);
   g_source_set_callback(
       idle.get(),
@@ -107,7 +107,7 @@ void GlibRunLoop::invokeOnMainAndWait(Task task) {
 
 bool GlibRunLoop::runUntil(const std::function<bool()>& done, double timeoutSeconds) {
   const int64_t deadline = g_get_monotonic_time() + microseconds(timeoutSeconds);
-  GSourcePtr poll(g_timeout_source_new(kPollMilliseconds));
+  glibsupport::GSourcePtr poll(g_timeout_source_new(kPollMilliseconds));
   g_source_set_callback(poll.get(), keepPolling, nullptr, nullptr);
   // Below everything else, redrawing included: a condition slower to check than the polling
   // interval must not keep the loop from its other work.

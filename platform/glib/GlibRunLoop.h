@@ -7,7 +7,7 @@
 
 #include "platform/RunLoop.h"
 #include "platform/TaskQueue.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::glib {
 
@@ -44,8 +44,8 @@ class GlibRunLoop : public RunLoop {
   static gboolean dispatchSource(GSource* source, GSourceFunc, gpointer);
   void scheduleWakeUp();
 
-  GMainContextPtr context_;
-  GSourcePtr source_;
+  glibsupport::GMainContextPtr context_;
+  glibsupport::GSourcePtr source_;
   std::thread::id mainThread_;
   TaskQueue tasks_;  // due times in GLib monotonic microseconds
 };

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/glib/GlibRunLoop.h"
-#include "platform/glib/GlibURLError.h"
+#include "platform/glibsupport/GlibURLError.h"
 
 namespace platform::glib {
 
@@ -70,7 +70,7 @@ SoupURLConnection::SoupURLConnection(SoupSession* session,
                                      const std::shared_ptr<GlibRunLoop>& runLoop,
                                      const URLRequest& request,
                                      std::weak_ptr<URLConnectionDelegate> delegate)
-    : session_(retain(session)),
+    : session_(glibsupport::retain(session)),
       runLoop_(runLoop),
       context_(runLoop->context()),
       original_(request),
@@ -113,9 +113,9 @@ void SoupURLConnection::send(URLRequest request) {
     fail(*refused);
     return;
   }
-  GErrorPtr error;
-  GUriPtr uri(g_uri_parse(current_.url().absoluteString().c_str(),
-                          static_cast<GUriFlags>(SOUP_HTTP_URI_FLAGS), error.out()));
+  glibsupport::GErrorPtr error;
+  glibsupport::GUriPtr uri(g_uri_parse(current_.url().absoluteString().c_str(),
+                                       static_cast<GUriFlags>(SOUP_HTTP_URI_FLAGS), error.out()));
   if (!uri) {
     fail(URLError::BadURL, error->message);
     return;
@@ -126,7 +126,7 @@ void SoupURLConnection::send(URLRequest request) {
     return;
   }
 
-  message_ = adopt(soup_message_new_from_uri(SOUP_METHOD_GET, uri.get()));
+  message_ = glibsupport::adopt(soup_message_new_from_uri(SOUP_METHOD_GET, uri.get()));
   soup_message_add_flags(message_.get(), SOUP_MESSAGE_NO_REDIRECT);
   if (!current_.HTTPShouldHandleCookies()) {
     soup_message_disable_feature(message_.get(), SOUP_TYPE_COOKIE_JAR);
@@ -135,7 +135,7 @@ void SoupURLConnection::send(URLRequest request) {
   for (const auto& [name, value] : current_.allHTTPHeaderFields())
     soup_message_headers_replace(headers, name.c_str(), value.c_str());
 
-  hopCancellable_ = adopt(g_cancellable_new());
+  hopCancellable_ = glibsupport::adopt(g_cancellable_new());
   // libsoup completes on the context that is the thread's default when a message is sent.
   g_main_context_push_thread_default(context_);
   soup_session_send_async(session_.get(), message_.get(), G_PRIORITY_DEFAULT, hopCancellable_.get(),
@@ -146,8 +146,9 @@ void SoupURLConnection::send(URLRequest request) {
 
 void SoupURLConnection::sentCallback(GObject* session, GAsyncResult* result, gpointer data) {
   std::unique_ptr<Pending> pending(static_cast<Pending*>(data));
-  GErrorPtr error;
-  auto body = adopt(soup_session_send_finish(SOUP_SESSION(session), result, error.out()));
+  glibsupport::GErrorPtr error;
+  auto body =
+      glibsupport::adopt(soup_session_send_finish(SOUP_SESSION(session), result, error.out()));
   std::shared_ptr<SoupURLConnection> self = pending->connection.lock();
   if (!self || self->ended_ || pending->hop != self->hop_) return;
   if (body) {
@@ -157,7 +158,7 @@ void SoupURLConnection::sentCallback(GObject* session, GAsyncResult* result, gpo
   }
 }
 
-void SoupURLConnection::headArrived(GObjectPtr<GInputStream> body) {
+void SoupURLConnection::headArrived(glibsupport::GObjectPtr<GInputStream> body) {
   body_ = std::move(body);
   restartTimer();
   const guint status = soup_message_get_status(message_.get());
@@ -211,8 +212,9 @@ void SoupURLConnection::readNextPiece() {
 
 void SoupURLConnection::readCallback(GObject* stream, GAsyncResult* result, gpointer data) {
   std::unique_ptr<Pending> pending(static_cast<Pending*>(data));
-  GErrorPtr error;
-  GBytesPtr piece(g_input_stream_read_bytes_finish(G_INPUT_STREAM(stream), result, error.out()));
+  glibsupport::GErrorPtr error;
+  glibsupport::GBytesPtr piece(
+      g_input_stream_read_bytes_finish(G_INPUT_STREAM(stream), result, error.out()));
   std::shared_ptr<SoupURLConnection> self = pending->connection.lock();
   if (!self || self->ended_ || pending->hop != self->hop_) return;
   if (piece) {
@@ -284,7 +286,7 @@ void SoupURLConnection::fail(const base::Error& error) {
 }
 
 void SoupURLConnection::fail(const GError* error) {
-  fail(urlErrorCode(*error), error->message);
+  fail(glibsupport::urlErrorCode(*error), error->message);
 }
 
 // ---- Helpers ----
@@ -330,7 +332,7 @@ bool SoupURLConnection::readRestWithoutWaiting() {
   if (!g_pollable_input_stream_can_poll(stream)) return false;
   char buffer[4096];
   for (size_t total = 0; total <= kLongestDrainedBody;) {
-    GErrorPtr error;
+    glibsupport::GErrorPtr error;
     gssize count = g_pollable_input_stream_read_nonblocking(stream, buffer, sizeof buffer, nullptr,
                                                             error.out());
     if (count == 0) return true;

@@ -10,7 +10,7 @@
 #include "platform/RunLoop.h"
 #include "platform/URLConnection.h"
 #include "platform/URLError.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 // libsoup stays out of this header; only the backend's sources include it.
 typedef struct _SoupSession SoupSession;
@@ -58,7 +58,7 @@ class SoupURLConnection : public URLConnection,
   // Steps of the load, each run on the loop.
   void begin();
   void send(URLRequest request);
-  void headArrived(GObjectPtr<GInputStream> body);
+  void headArrived(glibsupport::GObjectPtr<GInputStream> body);
   bool followRedirect(const URLResponse& redirect);
   void readNextPiece();
   void pieceArrived(GBytes* piece);
@@ -84,7 +84,7 @@ class SoupURLConnection : public URLConnection,
   bool readRestWithoutWaiting();
   void stop();
 
-  GObjectPtr<SoupSession> session_;
+  glibsupport::GObjectPtr<SoupSession> session_;
   std::weak_ptr<GlibRunLoop> runLoop_;
   GMainContext* context_;  // the loop's
   URLRequest original_;
@@ -94,9 +94,9 @@ class SoupURLConnection : public URLConnection,
   // The hop in flight: its message, the cancellable that stops its I/O and, once its head has
   // come, the stream of its body. A completion that arrives for an earlier hop is dropped.
   unsigned hop_ = 0;
-  GObjectPtr<SoupMessage> message_;
-  GObjectPtr<GCancellable> hopCancellable_;
-  GObjectPtr<GInputStream> body_;
+  glibsupport::GObjectPtr<SoupMessage> message_;
+  glibsupport::GObjectPtr<GCancellable> hopCancellable_;
+  glibsupport::GObjectPtr<GInputStream> body_;
   // Set while the body of a followed redirect is read and dropped; sent afterwards.
   std::optional<URLRequest> afterRedirect_;
   size_t drainedBytes_ = 0;

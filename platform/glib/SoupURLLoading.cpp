@@ -12,12 +12,12 @@ SoupURLLoading::SoupURLLoading(std::shared_ptr<GlibRunLoop> runLoop)
   // The session does its own timing (idle connections) on the thread-default context at its
   // making.
   g_main_context_push_thread_default(runLoop_->context());
-  session_ = adopt(soup_session_new());
+  session_ = glibsupport::adopt(soup_session_new());
   g_main_context_pop_thread_default(runLoop_->context());
   // Each connection keeps its own timer on its request's timeout interval; the session's I/O
   // timeout would cut longer ones short.
   soup_session_set_timeout(session_.get(), 0);
-  auto jar = adopt(soup_cookie_jar_new());
+  auto jar = glibsupport::adopt(soup_cookie_jar_new());
   soup_session_add_feature(session_.get(), SOUP_SESSION_FEATURE(jar.get()));
 }
 

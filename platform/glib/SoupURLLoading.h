@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/URLConnection.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 // libsoup stays out of this header; only the backend's sources include it.
 typedef struct _SoupSession SoupSession;
@@ -35,7 +35,7 @@ class SoupURLLoading : public URLLoadingBackend {
 
  private:
   std::shared_ptr<GlibRunLoop> runLoop_;
-  GObjectPtr<SoupSession> session_;
+  glibsupport::GObjectPtr<SoupSession> session_;
   std::vector<std::weak_ptr<SoupURLConnection>> connections_;
 };
 

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "platform/RunLoop.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 
@@ -31,7 +31,7 @@ struct RunningProgram {
 void programEnded(GPid pid, gint status, gpointer data) {
   g_spawn_close_pid(pid);
   auto* running = static_cast<RunningProgram*>(data);
-  glib::GErrorPtr error;
+  glibsupport::GErrorPtr error;
   if (g_spawn_check_wait_status(status, error.out())) {
     running->done(std::nullopt);
     return;
@@ -46,9 +46,9 @@ void forgetProgram(gpointer data) {
 }  // namespace
 
 bool DesktopMailProgram::exists() {
-  glib::GCharPtr path(g_find_program_in_path(kProgram));
+  glibsupport::GCharPtr path(g_find_program_in_path(kProgram));
   if (!path) return false;
-  auto handler = glib::adopt(g_app_info_get_default_for_uri_scheme("mailto"));
+  auto handler = glibsupport::adopt(g_app_info_get_default_for_uri_scheme("mailto"));
   return static_cast<bool>(handler);
 }
 
@@ -96,7 +96,7 @@ void DesktopMailProgram::send(const MailMessage& message,
   argv.push_back(nullptr);
 
   GPid pid = 0;
-  glib::GErrorPtr error;
+  glibsupport::GErrorPtr error;
   auto flags = static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD);
   if (!g_spawn_async(nullptr, argv.data(), nullptr, flags, nullptr, nullptr, &pid, error.out())) {
     reportLater(std::move(done),

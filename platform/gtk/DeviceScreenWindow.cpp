@@ -1,6 +1,8 @@
 #include "platform/gtk/DeviceScreenWindow.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <ctime>
 #include <iterator>
 
@@ -46,10 +48,10 @@ int pixels(double points) {
 }
 
 // A source on the default context that calls function(data) and is owned by the returned handle.
-glib::GSourcePtr attach(GSource* source, GSourceFunc function, gpointer data) {
+glibsupport::GSourcePtr attach(GSource* source, GSourceFunc function, gpointer data) {
   g_source_set_callback(source, function, data, nullptr);
   g_source_attach(source, nullptr);
-  return glib::GSourcePtr(source);
+  return glibsupport::GSourcePtr(source);
 }
 
 // How far the desktop window stands from its place at each step of a shake, in pixels.
@@ -62,7 +64,8 @@ DeviceScreenWindow::DeviceScreenWindow(GtkApplication* application, Size portrai
                                        Listener& listener, const std::string& title)
     : listener_(listener),
       portraitSize_(portraitSize),
-      window_(glib::adopt(GTK_WIDGET(g_object_ref_sink(gtk_application_window_new(application))))),
+      window_(glibsupport::adopt(
+          GTK_WIDGET(g_object_ref_sink(gtk_application_window_new(application))))),
       stage_(gtk_fixed_new()),
       statusBar_(gtk_drawing_area_new()) {
   gtk_window_set_title(gtkWindow(), title.c_str());
@@ -190,7 +193,7 @@ bool fail(base::Error* error, std::string description) {
 
 }  // namespace
 
-glib::GObjectPtr<GdkPixbuf> DeviceScreenWindow::snapshot(base::Error* error) const {
+glibsupport::GObjectPtr<GdkPixbuf> DeviceScreenWindow::snapshot(base::Error* error) const {
   if (!gtk_widget_get_realized(stage_)) {
     fail(error, "The screen is not shown");
     return {};
@@ -205,18 +208,43 @@ glib::GObjectPtr<GdkPixbuf> DeviceScreenWindow::snapshot(base::Error* error) con
   std::unique_ptr<cairo_t, decltype(&cairo_destroy)> cr(cairo_create(surface.get()), cairo_destroy);
   gtk_widget_draw(stage_, cr.get());
   cairo_surface_flush(surface.get());
-  return glib::GObjectPtr<GdkPixbuf>::adopt(
+  return glibsupport::GObjectPtr<GdkPixbuf>::adopt(
       gdk_pixbuf_get_from_surface(surface.get(), 0, 0, width, height));
 }
 
 bool DeviceScreenWindow::saveScreenshot(const std::string& path, base::Error* error) const {
-  glib::GObjectPtr<GdkPixbuf> picture = snapshot(error);
+  glibsupport::GObjectPtr<GdkPixbuf> picture = snapshot(error);
   if (!picture) return false;
-  glib::GErrorPtr problem;
+  glibsupport::GErrorPtr problem;
   if (!gdk_pixbuf_save(picture.get(), path.c_str(), "png", problem.out(), nullptr)) {
     return fail(error, "Cannot save a screenshot to " + path + ": " + problem->message);
   }
   return true;
+}
+
+bool DeviceScreenWindow::isPainted(View& view, GdkPixbuf& picture) const {
+  GtkWidget* widget = GtkViewPeer::of(view).widget();
+  int left = 0;
+  int top = 0;
+  gtk_widget_translate_coordinates(widget, stage_, 0, 0, &left, &top);
+  int right =
+      std::min(left + gtk_widget_get_allocated_width(widget), gdk_pixbuf_get_width(&picture));
+  int bottom =
+      std::min(top + gtk_widget_get_allocated_height(widget), gdk_pixbuf_get_height(&picture));
+  if (left < 0 || top < 0 || right <= left || bottom <= top) return false;
+  const guchar* pixels = gdk_pixbuf_read_pixels(&picture);
+  const int stride = gdk_pixbuf_get_rowstride(&picture);
+  const int channels = gdk_pixbuf_get_n_channels(&picture);
+  auto at = [&](int x, int y) {
+    return pixels + static_cast<ptrdiff_t>(y) * stride + static_cast<ptrdiff_t>(x) * channels;
+  };
+  const guchar* corner = at(left, top);
+  long differing = 0;
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x)
+      differing += std::memcmp(at(x, y), corner, 3) != 0;
+  }
+  return differing * 20 > static_cast<long>(right - left) * (bottom - top);
 }
 
 gboolean DeviceScreenWindow::keyPressed(GtkWidget*, GdkEventKey* event, gpointer self) {

@@ -10,8 +10,9 @@
 #include "base/Error.h"
 #include "platform/Geometry.h"
 #include "platform/RunLoop.h"
+#include "platform/View.h"
 #include "platform/Window.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 
@@ -61,9 +62,13 @@ class DeviceScreenWindow {
   void whenDrawn(std::function<void()> task);
   // The device screen as it is now, web pages included, one pixel a point; nothing (with the
   // reason) while the screen is not shown.
-  glib::GObjectPtr<GdkPixbuf> snapshot(base::Error* error = nullptr) const;
+  glibsupport::GObjectPtr<GdkPixbuf> snapshot(base::Error* error = nullptr) const;
   // Writes the snapshot to a PNG file.
   bool saveScreenshot(const std::string& path, base::Error* error = nullptr) const;
+  // Whether view's place in picture, a snapshot of this screen, holds a picture of its own: more
+  // than a twentieth of it differs in colour from its top left corner, as a view that paints only
+  // its background does not. A web page paints a little after its load ends; this tells when.
+  bool isPainted(View& view, GdkPixbuf& picture) const;
 
   GtkWindow* gtkWindow() const { return GTK_WINDOW(window_.get()); }
   // Where the screen's content sits: the status bar strip and the application's window.
@@ -83,11 +88,11 @@ class DeviceScreenWindow {
 
   Listener& listener_;
   Size portraitSize_;
-  glib::GObjectPtr<GtkWidget> window_;
+  glibsupport::GObjectPtr<GtkWidget> window_;
   GtkWidget* stage_;      // held by window_
   GtkWidget* statusBar_;  // held by window_
-  glib::GSourcePtr clockTimer_;
-  glib::GSourcePtr drawnIdle_;
+  glibsupport::GSourcePtr clockTimer_;
+  glibsupport::GSourcePtr drawnIdle_;
   RunLoop::Timer shakeTimer_;
   std::weak_ptr<Window> content_;
   InterfaceOrientation orientation_ = InterfaceOrientation::Portrait;

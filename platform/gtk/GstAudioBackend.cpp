@@ -25,13 +25,13 @@ bool fail(base::Error* error, int code, const std::string& message) {
 
 // Elements come with a floating reference: the handle owns a real one, and whatever the element
 // is given to takes its own.
-glib::GObjectPtr<GstElement> makeElement(const char* factory) {
+glibsupport::GObjectPtr<GstElement> makeElement(const char* factory) {
   GstElement* element = gst_element_factory_make(factory, nullptr);
-  return glib::adopt(element ? GST_ELEMENT(gst_object_ref_sink(element)) : nullptr);
+  return glibsupport::adopt(element ? GST_ELEMENT(gst_object_ref_sink(element)) : nullptr);
 }
 
-glib::GCharPtr fileURI(const std::string& path) {
-  return glib::GCharPtr(gst_filename_to_uri(path.c_str(), nullptr));
+glibsupport::GCharPtr fileURI(const std::string& path) {
+  return glibsupport::GCharPtr(gst_filename_to_uri(path.c_str(), nullptr));
 }
 
 bool soundDeviceOpens() {
@@ -45,22 +45,22 @@ bool soundDeviceOpens() {
 }  // namespace
 
 GstAudioBackend::GstAudioBackend(Output output) {
-  glib::GErrorPtr gstError;
+  glibsupport::GErrorPtr gstError;
   initialized_ = gst_init_check(nullptr, nullptr, gstError.out());
   if (!initialized_) {
     Console::log(std::string("audio: GStreamer does not start: ") +
                  (gstError ? gstError->message : "unknown error"));
     return;
   }
-  discoverer_ =
-      glib::adopt(gst_discoverer_new(static_cast<GstClockTime>(kTimeout * GST_SECOND), nullptr));
+  discoverer_ = glibsupport::adopt(
+      gst_discoverer_new(static_cast<GstClockTime>(kTimeout * GST_SECOND), nullptr));
   audible_ = output == Output::Automatic && soundDeviceOpens();
   if (output == Output::Automatic && !audible_) {
     Console::log("audio: no sound device can be opened; clips play silently");
   }
 }
 
-glib::GObjectPtr<GstElement> GstAudioBackend::makeSink() const {
+glibsupport::GObjectPtr<GstElement> GstAudioBackend::makeSink() const {
   if (audible_) return makeElement("autoaudiosink");
   auto sink = makeElement("fakesink");
   if (sink) g_object_set(sink.get(), "sync", TRUE, nullptr);
@@ -88,8 +88,8 @@ std::shared_ptr<AudioPlayer> GstAudioBackend::makePlayer(const base::URL& url, b
 }
 
 bool GstAudioBackend::discover(const std::string& path, base::Error* error) const {
-  glib::GErrorPtr gstError;
-  auto info = glib::adopt(
+  glibsupport::GErrorPtr gstError;
+  auto info = glibsupport::adopt(
       gst_discoverer_discover_uri(discoverer_.get(), fileURI(path).get(), gstError.out()));
   std::string problem = gstError ? gstError->message : "";
   GstDiscovererResult result =
@@ -120,8 +120,8 @@ bool GstAudioBackend::discover(const std::string& path, base::Error* error) cons
 
 // A playbin on path, PAUSED with its first sound decoded, or nullptr. The wait is bounded, and
 // short in practice: a clip prerolls in milliseconds.
-glib::GObjectPtr<GstElement> GstAudioBackend::preroll(const std::string& path,
-                                                      base::Error* error) const {
+glibsupport::GObjectPtr<GstElement> GstAudioBackend::preroll(const std::string& path,
+                                                             base::Error* error) const {
   auto pipeline = makeElement("playbin");
   auto sink = makeSink();
   if (!pipeline || !sink) {
@@ -137,7 +137,7 @@ glib::GObjectPtr<GstElement> GstAudioBackend::preroll(const std::string& path,
   int code = 2;
   GstStateChangeReturn change = gst_element_set_state(pipeline.get(), GST_STATE_PAUSED);
   if (change == GST_STATE_CHANGE_FAILURE) problem = "the pipeline refused to start";
-  auto bus = glib::adopt(gst_element_get_bus(pipeline.get()));
+  auto bus = glibsupport::adopt(gst_element_get_bus(pipeline.get()));
   while (problem.empty() && change == GST_STATE_CHANGE_ASYNC) {
     GstMessagePtr message(gst_bus_timed_pop_filtered(
         bus.get(), static_cast<GstClockTime>(kTimeout * GST_SECOND),
@@ -148,7 +148,7 @@ glib::GObjectPtr<GstElement> GstAudioBackend::preroll(const std::string& path,
       break;
     }
     if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR) {
-      glib::GErrorPtr gstError;
+      glibsupport::GErrorPtr gstError;
       gst_message_parse_error(message.get(), gstError.out(), nullptr);
       problem = gstError ? gstError->message : "unknown error";
       if (gstError && ((gstError->domain == GST_CORE_ERROR &&

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/AudioPlayer.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 
@@ -37,11 +37,11 @@ class GstAudioBackend : public AudioBackend {
   bool isAudible() const { return audible_; }
 
  private:
-  glib::GObjectPtr<GstElement> makeSink() const;
+  glibsupport::GObjectPtr<GstElement> makeSink() const;
   bool discover(const std::string& path, base::Error* error) const;
-  glib::GObjectPtr<GstElement> preroll(const std::string& path, base::Error* error) const;
+  glibsupport::GObjectPtr<GstElement> preroll(const std::string& path, base::Error* error) const;
 
-  glib::GObjectPtr<GstDiscoverer> discoverer_;
+  glibsupport::GObjectPtr<GstDiscoverer> discoverer_;
   bool initialized_ = false;
   bool audible_ = false;
 };

@@ -6,9 +6,9 @@
 
 namespace platform::gtk {
 
-GstAudioPlayer::GstAudioPlayer(glib::GObjectPtr<GstElement> pipeline)
+GstAudioPlayer::GstAudioPlayer(glibsupport::GObjectPtr<GstElement> pipeline)
     : pipeline_(std::move(pipeline)) {
-  auto bus = glib::adopt(gst_element_get_bus(pipeline_.get()));
+  auto bus = glibsupport::adopt(gst_element_get_bus(pipeline_.get()));
   busWatch_.reset(gst_bus_create_watch(bus.get()));
   // A bus watch calls its callback as a GstBusFunc, whatever type the source keeps it under.
   g_source_set_callback(busWatch_.get(),
@@ -68,7 +68,7 @@ void GstAudioPlayer::finished() {
 }
 
 void GstAudioPlayer::failed(GstMessage* message) {
-  glib::GErrorPtr gstError;
+  glibsupport::GErrorPtr gstError;
   gst_message_parse_error(message, gstError.out(), nullptr);
   std::string text = gstError ? gstError->message : "unknown error";
   playing_ = false;

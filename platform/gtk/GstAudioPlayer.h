@@ -3,7 +3,7 @@
 #include <gst/gst.h>
 
 #include "platform/AudioPlayer.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 
@@ -13,7 +13,7 @@ namespace platform::gtk {
 // Destroying the player sets the pipeline to NULL at once, which silences it.
 class GstAudioPlayer : public AudioPlayer {
  public:
-  explicit GstAudioPlayer(glib::GObjectPtr<GstElement> pipeline);
+  explicit GstAudioPlayer(glibsupport::GObjectPtr<GstElement> pipeline);
   ~GstAudioPlayer() override;
   GstAudioPlayer(const GstAudioPlayer&) = delete;
   GstAudioPlayer& operator=(const GstAudioPlayer&) = delete;
@@ -30,8 +30,8 @@ class GstAudioPlayer : public AudioPlayer {
   void finished();
   void failed(GstMessage* message);
 
-  glib::GObjectPtr<GstElement> pipeline_;
-  glib::GSourcePtr busWatch_;
+  glibsupport::GObjectPtr<GstElement> pipeline_;
+  glibsupport::GSourcePtr busWatch_;
   bool playing_ = false;
   bool atStart_ = true;
 };

@@ -1,7 +1,7 @@
 #pragma once
 
 // Owning handles for GStreamer's own reference-counted types that are not GObjects (elements,
-// buses and discoverer results are: they go in glib::GObjectPtr).
+// buses and discoverer results are: they go in glibsupport::GObjectPtr).
 
 #include <gst/gst.h>
 #include <gst/pbutils/pbutils.h>

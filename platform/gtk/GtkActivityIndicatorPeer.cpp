@@ -3,7 +3,7 @@
 namespace platform::gtk {
 
 GtkActivityIndicatorPeer::GtkActivityIndicatorPeer(GtkViewPeer& base)
-    : spinner_(glib::adopt(GTK_WIDGET(g_object_ref_sink(gtk_spinner_new())))) {
+    : spinner_(glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(gtk_spinner_new())))) {
   base.setContent(spinner_.get());
   gtk_widget_hide(spinner_.get());
 }

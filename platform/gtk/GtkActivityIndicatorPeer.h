@@ -18,7 +18,7 @@ class GtkActivityIndicatorPeer : public ActivityIndicatorPeer {
   GtkSpinner* spinner() const { return GTK_SPINNER(spinner_.get()); }
 
  private:
-  glib::GObjectPtr<GtkWidget> spinner_;
+  glibsupport::GObjectPtr<GtkWidget> spinner_;
 };
 
 }  // namespace platform::gtk

@@ -6,7 +6,7 @@ namespace platform::gtk {
 
 GtkButtonPeer::GtkButtonPeer(GtkViewPeer& base, ButtonPeerClient& client)
     : client_(client),
-      button_(glib::adopt(GTK_WIDGET(g_object_ref_sink(gtk_button_new())))),
+      button_(glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(gtk_button_new())))),
       image_(gtk_image_new()),
       label_(gtk_label_new(nullptr)) {
   gtk_label_set_ellipsize(GTK_LABEL(label_), PANGO_ELLIPSIZE_END);
@@ -53,7 +53,7 @@ void GtkButtonPeer::imageChanged(const std::string& imagePath) {
 }
 
 void GtkButtonPeer::imageDataChanged(const std::vector<uint8_t>& png, double scale) {
-  glib::GObjectPtr<GdkPixbuf> pixels = pixbufFromPNG(png, scale);
+  glibsupport::GObjectPtr<GdkPixbuf> pixels = pixbufFromPNG(png, scale);
   if (!pixels) {
     gtk_image_clear(GTK_IMAGE(image_));
     gtk_widget_hide(image_);

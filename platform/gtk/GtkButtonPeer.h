@@ -35,7 +35,7 @@ class GtkButtonPeer : public ButtonPeer {
   void showFrameOnlyWithTitle();
 
   ButtonPeerClient& client_;
-  glib::GObjectPtr<GtkWidget> button_;
+  glibsupport::GObjectPtr<GtkWidget> button_;
   GtkWidget* image_;  // held by button_
   GtkWidget* label_;  // held by button_
 };

@@ -9,7 +9,7 @@
 namespace platform::gtk {
 
 GtkDesktopApplication::GtkDesktopApplication(GtkApplication* application)
-    : application_(glib::retain(application)) {}
+    : application_(glibsupport::retain(application)) {}
 
 GtkDesktopApplication::~GtkDesktopApplication() {
   backgroundTimer_.stop();
@@ -20,7 +20,7 @@ GtkDesktopApplication::~GtkDesktopApplication() {
 }
 
 bool GtkDesktopApplication::openURL(const base::URL& url) {
-  glib::GErrorPtr error;
+  glibsupport::GErrorPtr error;
   if (g_app_info_launch_default_for_uri(url.absoluteString().c_str(), nullptr, error.out())) {
     return true;
   }
@@ -30,7 +30,7 @@ bool GtkDesktopApplication::openURL(const base::URL& url) {
 
 bool GtkDesktopApplication::canOpenURL(const base::URL& url) const {
   if (url.scheme().empty()) return false;
-  auto handler = glib::adopt(g_app_info_get_default_for_uri_scheme(url.scheme().c_str()));
+  auto handler = glibsupport::adopt(g_app_info_get_default_for_uri_scheme(url.scheme().c_str()));
   return static_cast<bool>(handler);
 }
 

@@ -6,7 +6,7 @@
 
 #include "platform/Application.h"
 #include "platform/RunLoop.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/DeviceScreenWindow.h"
 
 namespace platform::gtk {
@@ -62,7 +62,7 @@ class GtkDesktopApplication : public Application, public DeviceScreenWindow::Lis
   void startBackgroundAllowance();
   void backgroundTimeRanOut();
 
-  glib::GObjectPtr<GtkApplication> application_;
+  glibsupport::GObjectPtr<GtkApplication> application_;
   DeviceScreenWindow* screen_ = nullptr;
   guint inhibitCookie_ = 0;
   std::set<BackgroundTaskIdentifier> heldTasks_;

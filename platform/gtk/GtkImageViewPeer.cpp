@@ -5,13 +5,13 @@
 namespace platform::gtk {
 
 GtkImageViewPeer::GtkImageViewPeer(GtkViewPeer& base)
-    : image_(glib::adopt(GTK_WIDGET(g_object_ref_sink(gtk_image_new())))) {
+    : image_(glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(gtk_image_new())))) {
   gtk_widget_show(image_.get());
   base.setContent(image_.get());
 }
 
 void GtkImageViewPeer::imageChanged(const std::vector<uint8_t>& pngData) {
-  glib::GObjectPtr<GdkPixbuf> pixels = pixbufFromPNG(pngData, 1.0);
+  glibsupport::GObjectPtr<GdkPixbuf> pixels = pixbufFromPNG(pngData, 1.0);
   if (!pixels) {
     gtk_image_clear(image());
     return;

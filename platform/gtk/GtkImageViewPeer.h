@@ -17,7 +17,7 @@ class GtkImageViewPeer : public ImageViewPeer {
   GtkImage* image() const { return GTK_IMAGE(image_.get()); }
 
  private:
-  glib::GObjectPtr<GtkWidget> image_;
+  glibsupport::GObjectPtr<GtkWidget> image_;
 };
 
 }  // namespace platform::gtk

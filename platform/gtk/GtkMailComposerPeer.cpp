@@ -32,7 +32,7 @@ std::vector<std::string> recipientsOf(GtkWidget* entry) {
 
 GtkMailComposerPeer::GtkMailComposerPeer(GtkViewPeer& base, MailComposerPeerClient& client)
     : client_(client),
-      sheet_(glib::adopt(
+      sheet_(glibsupport::adopt(
           GTK_WIDGET(g_object_ref_sink(gtk_box_new(GTK_ORIENTATION_VERTICAL, kSpacing))))) {
   gtk_container_set_border_width(GTK_CONTAINER(sheet_.get()), kSpacing);
 
@@ -114,7 +114,7 @@ MailMessage GtkMailComposerPeer::editedMessage() const {
   GtkTextIter start;
   GtkTextIter end;
   gtk_text_buffer_get_bounds(buffer, &start, &end);
-  glib::GCharPtr body(gtk_text_buffer_get_text(buffer, &start, &end, FALSE));
+  glibsupport::GCharPtr body(gtk_text_buffer_get_text(buffer, &start, &end, FALSE));
   message.body = body.get();
   message.bodyIsHTML = bodyIsHTML_;
   return message;

@@ -46,7 +46,7 @@ class GtkMailComposerPeer : public MailComposerPeer {
   GtkWidget* addEntry(GtkGrid* grid, int row, const char* label);
 
   MailComposerPeerClient& client_;
-  glib::GObjectPtr<GtkWidget> sheet_;
+  glibsupport::GObjectPtr<GtkWidget> sheet_;
   // The rest are held by sheet_.
   GtkWidget* to_;
   GtkWidget* cc_;

@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 
 // The pixels of PNG bytes at their size in points (pixels / scale); nothing for bytes that are no
 // image.
-glib::GObjectPtr<GdkPixbuf> pixbufFromPNG(const std::vector<uint8_t>& png, double scale);
+glibsupport::GObjectPtr<GdkPixbuf> pixbufFromPNG(const std::vector<uint8_t>& png, double scale);
 
 }  // namespace platform::gtk

@@ -57,9 +57,9 @@ GtkPlatform::GtkPlatform(Options options, bool hosted, GtkApplication* hostAppli
       hosted_(hosted),
       // Every run of the device screen is a device of its own, so a second one does not hand over
       // to the first.
-      gtkApplication_(hosted ? glib::retain(hostApplication)
-                             : glib::adopt(gtk_application_new(gtkApplicationId(identity_),
-                                                               G_APPLICATION_NON_UNIQUE))),
+      gtkApplication_(hosted ? glibsupport::retain(hostApplication)
+                             : glibsupport::adopt(gtk_application_new(gtkApplicationId(identity_),
+                                                                      G_APPLICATION_NON_UNIQUE))),
       platform_(std::make_shared<Platform>()),
       runLoop_(std::make_shared<glib::GlibRunLoop>()),
       application_(std::make_shared<GtkDesktopApplication>(gtkApplication_.get())) {
@@ -159,7 +159,7 @@ int GtkPlatform::run(const std::string& programName, std::function<bool()> loadM
 bool GtkPlatform::launch(std::function<bool()> loadMainInterface, std::function<void()> launched) {
   loadMainInterface_ = std::move(loadMainInterface);
   launched_ = std::move(launched);
-  glib::GErrorPtr error;
+  glibsupport::GErrorPtr error;
   if (!g_application_register(G_APPLICATION(gtkApplication_.get()), nullptr, error.out())) {
     Console::log(std::string("application: cannot register: ") + error->message);
     return false;

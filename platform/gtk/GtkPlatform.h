@@ -96,7 +96,7 @@ class GtkPlatform {
   Options options_;
   glib::ApplicationIdentity identity_;
   bool hosted_;
-  glib::GObjectPtr<GtkApplication> gtkApplication_;
+  glibsupport::GObjectPtr<GtkApplication> gtkApplication_;
   std::shared_ptr<Platform> platform_;
   std::shared_ptr<glib::GlibRunLoop> runLoop_;
   std::shared_ptr<GtkDesktopApplication> application_;

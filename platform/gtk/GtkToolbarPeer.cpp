@@ -75,7 +75,8 @@ std::string tintClassFor(const Color& color) {
 }  // namespace
 
 GtkToolbarPeer::GtkToolbarPeer(GtkViewPeer& base, ToolbarPeerClient& client)
-    : client_(client), toolbar_(glib::adopt(GTK_WIDGET(g_object_ref_sink(gtk_toolbar_new())))) {
+    : client_(client),
+      toolbar_(glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(gtk_toolbar_new())))) {
   gtk_toolbar_set_style(toolbar(), GTK_TOOLBAR_ICONS);
   gtk_toolbar_set_show_arrow(toolbar(), FALSE);
   gtk_widget_show(toolbar_.get());
@@ -140,7 +141,7 @@ GtkToolItem* GtkToolbarPeer::makeItem(const ToolbarItemLook& look) {
   }
   GtkToolItem* button;
   if (look.kind == Kind::Image) {
-    glib::GObjectPtr<GdkPixbuf> pixels = pixbufFromPNG(look.imagePNG, look.imageScale);
+    glibsupport::GObjectPtr<GdkPixbuf> pixels = pixbufFromPNG(look.imagePNG, look.imageScale);
     GtkWidget* image = pixels ? gtk_image_new_from_pixbuf(pixels.get()) : gtk_image_new();
     button = gtk_tool_button_new(image, nullptr);
   } else {

@@ -39,7 +39,7 @@ class GtkToolbarPeer : public ToolbarPeer {
   void clear();
 
   ToolbarPeerClient& client_;
-  glib::GObjectPtr<GtkWidget> toolbar_;
+  glibsupport::GObjectPtr<GtkWidget> toolbar_;
   std::string tintClass_;
 };
 

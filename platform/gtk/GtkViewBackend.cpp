@@ -70,8 +70,8 @@ void GtkViewBackend::slideModalView(const std::shared_ptr<View>& presented, bool
 // covered is drawn again.
 void GtkViewBackend::dismissModalView(View& presented) {
   stopWatchingEscape(presented);
-  glib::GObjectPtr<GtkWidget> host =
-      glib::retain(gtk_widget_get_parent(GtkViewPeer::of(presented).widget()));
+  glibsupport::GObjectPtr<GtkWidget> host =
+      glibsupport::retain(gtk_widget_get_parent(GtkViewPeer::of(presented).widget()));
   ViewBackend::dismissModalView(presented);
   if (host) gtk_widget_queue_draw(host.get());
 }
@@ -96,7 +96,7 @@ void GtkViewBackend::closeModalViewOnEscape(View& presented, std::function<bool(
   gulong handler = g_signal_connect_data(
       window, "key-press-event", G_CALLBACK(pressed), new Escape(std::move(escape)),
       [](gpointer data, GClosure*) { delete static_cast<Escape*>(data); }, GConnectFlags(0));
-  escapeWatches_[&presented] = {glib::retain(window), handler};
+  escapeWatches_[&presented] = {glibsupport::retain(window), handler};
 }
 
 std::unique_ptr<ToolbarPeer> GtkViewBackend::makeToolbarPeer(ViewPeer& base,

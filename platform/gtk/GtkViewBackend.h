@@ -37,7 +37,7 @@ class GtkViewBackend : public ViewBackend {
 
  private:
   struct EscapeWatch {
-    glib::GObjectPtr<GtkWidget> window;
+    glibsupport::GObjectPtr<GtkWidget> window;
     gulong handler = 0;
   };
 

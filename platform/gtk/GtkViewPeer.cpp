@@ -15,7 +15,7 @@ int pixels(double points) {
 
 GtkViewPeer::GtkViewPeer(ViewPeerClient& client, const Rect& frame)
     : client_(client),
-      box_(glib::adopt(GTK_WIDGET(g_object_ref_sink(gtk_event_box_new())))),
+      box_(glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(gtk_event_box_new())))),
       layer_(gtk_layout_new(nullptr, nullptr)) {
   gtk_event_box_set_visible_window(GTK_EVENT_BOX(box_.get()), FALSE);
   gtk_container_add(GTK_CONTAINER(box_.get()), layer_);
@@ -80,7 +80,7 @@ void GtkViewPeer::removedFromSuperview() {
 
 void GtkViewPeer::setContent(GtkWidget* content) {
   if (content_) gtk_container_remove(GTK_CONTAINER(layer_), content_.get());
-  content_ = glib::retain(content);
+  content_ = glibsupport::retain(content);
   if (!content) return;
   gtk_layout_put(GTK_LAYOUT(layer_), content, 0, 0);
   sizeContent();

@@ -4,7 +4,7 @@
 
 #include "platform/View.h"
 #include "platform/ViewPeer.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 
@@ -50,9 +50,9 @@ class GtkViewPeer : public ViewPeer {
   void sizeContent();
 
   ViewPeerClient& client_;
-  glib::GObjectPtr<GtkWidget> box_;
+  glibsupport::GObjectPtr<GtkWidget> box_;
   GtkWidget* layer_;  // held by box_
-  glib::GObjectPtr<GtkWidget> content_;
+  glibsupport::GObjectPtr<GtkWidget> content_;
   Color background_ = Color::clear();
   Size size_;
   bool touchable_ = true;

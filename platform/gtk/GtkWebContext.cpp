@@ -41,33 +41,34 @@ std::string GtkWebContext::defaultCacheDirectory(const std::string& applicationI
 
 WebKitWebContext* GtkWebContext::get() {
   if (!context_) {
-    auto manager = glib::adopt(
+    auto manager = glibsupport::adopt(
         webkit_website_data_manager_new("base-data-directory", dataDirectory_.c_str(),
                                         "base-cache-directory", cacheDirectory_.c_str(), nullptr));
-    context_ = glib::adopt(webkit_web_context_new_with_website_data_manager(manager.get()));
+    context_ = glibsupport::adopt(webkit_web_context_new_with_website_data_manager(manager.get()));
     GtkWebViewGuard::guardContext(context_.get());
   }
   return context_.get();
 }
 
-glib::GObjectPtr<GtkWidget> GtkWebContext::takeWebView() {
+glibsupport::GObjectPtr<GtkWidget> GtkWebContext::takeWebView() {
   auto ready = std::find_if(spares_.begin(), spares_.end(), [](const Spare& s) { return s.ready; });
-  if (ready == spares_.end()) return glib::adopt(GTK_WIDGET(g_object_ref_sink(makeWebView())));
-  glib::GObjectPtr<GtkWidget> view = std::move(ready->view);
+  if (ready == spares_.end())
+    return glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(makeWebView())));
+  glibsupport::GObjectPtr<GtkWidget> view = std::move(ready->view);
   spares_.erase(ready);
   g_signal_handlers_disconnect_by_data(view.get(), this);
   return view;
 }
 
 void GtkWebContext::startWebProcess() {
-  auto anchor = glib::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(&processAnchor_)));
+  auto anchor = glibsupport::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(&processAnchor_)));
   if (anchor) return;
-  keepSpare(glib::adopt(GTK_WIDGET(g_object_ref_sink(makeWebView()))));
+  keepSpare(glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(makeWebView()))));
   // Nothing ran in it: it is emptied at once, which is what starts the process.
   clearSpare(spares_.back());
 }
 
-void GtkWebContext::giveBack(glib::GObjectPtr<GtkWidget> view) {
+void GtkWebContext::giveBack(glibsupport::GObjectPtr<GtkWidget> view) {
   if (spares_.size() >= kMaxSpares) {
     gtk_widget_destroy(view.get());
     return;
@@ -82,7 +83,7 @@ void GtkWebContext::giveBack(glib::GObjectPtr<GtkWidget> view) {
   g_source_attach(clearTimer_.get(), nullptr);
 }
 
-void GtkWebContext::keepSpare(glib::GObjectPtr<GtkWidget> view) {
+void GtkWebContext::keepSpare(glibsupport::GObjectPtr<GtkWidget> view) {
   g_signal_connect(view.get(), "decide-policy", G_CALLBACK(spareDecidePolicy), this);
   g_signal_connect(view.get(), "load-changed", G_CALLBACK(spareLoadChanged), this);
   g_signal_connect(view.get(), "web-process-terminated", G_CALLBACK(spareTerminated), this);
@@ -109,10 +110,10 @@ bool GtkWebContext::hasReadyView() const {
 }
 
 GtkWidget* GtkWebContext::makeWebView() {
-  auto anchor = glib::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(&processAnchor_)));
+  auto anchor = glibsupport::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(&processAnchor_)));
   // Each view has settings of its own: some WebKit versions would hand a related view the
   // settings object of the view it joins.
-  auto settings = glib::adopt(webkit_settings_new());
+  auto settings = glibsupport::adopt(webkit_settings_new());
   if (!hardwareAccelerated_) {
     webkit_settings_set_hardware_acceleration_policy(settings.get(),
                                                      WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
@@ -141,7 +142,7 @@ void GtkWebContext::closeSpare(WebKitWebView* view) {
   auto spare = std::find_if(spares_.begin(), spares_.end(),
                             [&](const Spare& s) { return s.view.get() == GTK_WIDGET(view); });
   if (spare == spares_.end()) return;
-  glib::GObjectPtr<GtkWidget> closing = std::move(spare->view);
+  glibsupport::GObjectPtr<GtkWidget> closing = std::move(spare->view);
   spares_.erase(spare);
   g_signal_handlers_disconnect_by_data(closing.get(), this);
   gtk_widget_destroy(closing.get());

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 
@@ -49,7 +49,7 @@ class GtkWebContext {
   // a new view, which joins the web process of a view made before that is still alive, so that a
   // short-lived view does not start a process of its own, which costs far more than its page; it
   // has settings of its own all the same.
-  glib::GObjectPtr<GtkWidget> takeWebView();
+  glibsupport::GObjectPtr<GtkWidget> takeWebView();
   // Starts WebKit's web process now rather than at the first page: a view is made and given an
   // empty page at once, and waits, like a view given back, to be handed out by takeWebView. The
   // web process takes 100–300 ms to start, which a program's own start-up can partly cover. Does
@@ -61,7 +61,7 @@ class GtkWebContext {
   // page is replaced by an empty one, which ends the page's scripts, timers and media, and only
   // then can it be handed out again. A view that finds two views waiting already, or whose web
   // process ends while it waits, is closed.
-  void giveBack(glib::GObjectPtr<GtkWidget> view);
+  void giveBack(glibsupport::GObjectPtr<GtkWidget> view);
   // Views given back and kept, and whether one of them is ready to be handed out.
   size_t waitingViews() const { return spares_.size(); }
   bool hasReadyView() const;
@@ -70,7 +70,7 @@ class GtkWebContext {
 
  private:
   struct Spare {
-    glib::GObjectPtr<GtkWidget> view;
+    glibsupport::GObjectPtr<GtkWidget> view;
     // Its empty page has been asked for.
     bool clearing = false;
     // The empty page has been committed, and then its load finished.
@@ -86,7 +86,7 @@ class GtkWebContext {
   static constexpr guint kClearDelayMilliseconds = 50;
 
   GtkWidget* makeWebView();
-  void keepSpare(glib::GObjectPtr<GtkWidget> view);
+  void keepSpare(glibsupport::GObjectPtr<GtkWidget> view);
   static void clearSpare(Spare& spare);
   Spare* spareOf(WebKitWebView* view);
   static gboolean clearSpares(gpointer self);
@@ -101,13 +101,13 @@ class GtkWebContext {
   std::string dataDirectory_;
   std::string cacheDirectory_;
   bool hardwareAccelerated_ = true;
-  glib::GObjectPtr<WebKitWebContext> context_;
+  glibsupport::GObjectPtr<WebKitWebContext> context_;
   // The view whose process later views join, while it lives.
   GWeakRef processAnchor_;
   // Views given back, oldest first; they go before the context.
   std::vector<Spare> spares_;
-  glib::GSourcePtr clearTimer_;
-  glib::GSourcePtr closeEnded_;
+  glibsupport::GSourcePtr clearTimer_;
+  glibsupport::GSourcePtr closeEnded_;
 };
 
 }  // namespace platform::gtk

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/Console.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 
@@ -23,7 +23,7 @@ void refused(const char* kind, const std::string& line) {
 }
 
 bool mayRedirectTo(const char* uri) {
-  glib::GCharPtr scheme(g_uri_parse_scheme(uri));
+  glibsupport::GCharPtr scheme(g_uri_parse_scheme(uri));
   if (!scheme) return false;
   return g_ascii_strcasecmp(scheme.get(), "http") == 0 ||
          g_ascii_strcasecmp(scheme.get(), "https") == 0;
@@ -37,7 +37,7 @@ gboolean decidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPoli
   if (!webkit_navigation_action_is_redirect(action)) return FALSE;
   const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
   if (mayRedirectTo(uri)) return FALSE;
-  glib::GCharPtr scheme(g_uri_parse_scheme(uri));
+  glibsupport::GCharPtr scheme(g_uri_parse_scheme(uri));
   refused("redirect",
           std::string("a redirect to the scheme \"") + (scheme ? scheme.get() : "") + "\".");
   webkit_policy_decision_ignore(decision);

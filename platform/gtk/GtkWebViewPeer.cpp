@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "platform/URLError.h"
-#include "platform/glib/GlibURLError.h"
+#include "platform/glibsupport/GlibURLError.h"
 
 namespace platform::gtk {
 
@@ -64,7 +64,7 @@ URLError::Code loadErrorCode(const GError* error) {
                       WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE))
     return URLError::Cancelled;
   if (error->domain == WEBKIT_POLICY_ERROR) return URLError::UnsupportedURL;
-  return glib::urlErrorCode(*error);
+  return glibsupport::urlErrorCode(*error);
 }
 
 std::string_view terminationReason(WebKitWebProcessTerminationReason reason) {
@@ -82,7 +82,7 @@ std::string_view terminationReason(WebKitWebProcessTerminationReason reason) {
 // A script's result as text, as the page would print it; nothing for undefined and null.
 std::string textOf(JSCValue* value) {
   if (!value || jsc_value_is_undefined(value) || jsc_value_is_null(value)) return {};
-  glib::GCharPtr text(jsc_value_to_string(value));
+  glibsupport::GCharPtr text(jsc_value_to_string(value));
   return text ? text.get() : "";
 }
 
@@ -91,8 +91,8 @@ struct PendingScript {
 
   static void finished(GObject* webView, GAsyncResult* result, gpointer data) {
     std::unique_ptr<PendingScript> pending(static_cast<PendingScript*>(data));
-    glib::GErrorPtr error;
-    auto value = glib::adopt(
+    glibsupport::GErrorPtr error;
+    auto value = glibsupport::adopt(
         webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(webView), result, error.out()));
     // Cancelled: the view went away.
     if (error && g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
@@ -108,7 +108,7 @@ GtkWebViewPeer::GtkWebViewPeer(GtkViewPeer& base, WebViewPeerClient& client,
       client_(client),
       context_(std::move(context)),
       webView_(context_->takeWebView()),
-      scripts_(glib::adopt(g_cancellable_new())) {
+      scripts_(glibsupport::adopt(g_cancellable_new())) {
   g_signal_connect(webView_.get(), "decide-policy", G_CALLBACK(decidePolicy), this);
   g_signal_connect(webView_.get(), "create", G_CALLBACK(createWindow), this);
   g_signal_connect(webView_.get(), "load-changed", G_CALLBACK(loadChanged), this);
@@ -153,7 +153,8 @@ void GtkWebViewPeer::loadHTMLString(const std::string& html,
 }
 
 void GtkWebViewPeer::loadRequest(const URLRequest& request) {
-  auto uriRequest = glib::adopt(webkit_uri_request_new(request.url().absoluteString().c_str()));
+  auto uriRequest =
+      glibsupport::adopt(webkit_uri_request_new(request.url().absoluteString().c_str()));
   if (SoupMessageHeaders* headers = webkit_uri_request_get_http_headers(uriRequest.get())) {
     for (const auto& [name, value] : request.allHTTPHeaderFields())
       soup_message_headers_replace(headers, name.c_str(), value.c_str());
@@ -246,7 +247,7 @@ gboolean GtkWebViewPeer::decidePolicy(WebKitWebView*, WebKitPolicyDecision* deci
                                       WebKitPolicyDecisionType type, gpointer self) {
   auto* peer = static_cast<GtkWebViewPeer*>(self);
   // The client may drop the view, and with it the widget, while it decides.
-  auto held = glib::retain(decision);
+  auto held = glibsupport::retain(decision);
   if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
     // What WebKit cannot show is not downloaded either.
     if (webkit_response_policy_decision_is_mime_type_supported(

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/WebViewPeer.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkViewPeer.h"
 #include "platform/gtk/GtkWebContext.h"
 
@@ -84,8 +84,8 @@ class GtkWebViewPeer : public WebViewPeer {
   GtkViewPeer& base_;
   WebViewPeerClient& client_;
   std::shared_ptr<GtkWebContext> context_;
-  glib::GObjectPtr<GtkWidget> webView_;
-  glib::GObjectPtr<GCancellable> scripts_;
+  glibsupport::GObjectPtr<GtkWidget> webView_;
+  glibsupport::GObjectPtr<GCancellable> scripts_;
   // The address that loadInPlace let go ahead, until its navigation comes.
   std::string approvedURI_;
   bool loadFailed_ = false;

@@ -9,8 +9,8 @@ namespace {
 
 // The object a weak reference points at, with a reference of its own, or nothing.
 template <typename T>
-glib::GObjectPtr<T> lock(GWeakRef& reference) {
-  return glib::adopt(static_cast<T*>(g_weak_ref_get(&reference)));
+glibsupport::GObjectPtr<T> lock(GWeakRef& reference) {
+  return glibsupport::adopt(static_cast<T*>(g_weak_ref_get(&reference)));
 }
 
 }  // namespace
@@ -99,7 +99,7 @@ void HostWindowPresenter::followHostSize() {
 // what watches that window's keys (Escape) is set up as the view is presented, before it shows.
 void HostWindowPresenter::makeCover() {
   if (cover_) return;
-  cover_ = glib::adopt(GTK_WIDGET(g_object_ref_sink(gtk_window_new(GTK_WINDOW_TOPLEVEL))));
+  cover_ = glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(gtk_window_new(GTK_WINDOW_TOPLEVEL))));
   gtk_window_set_decorated(GTK_WINDOW(cover_.get()), FALSE);
   gtk_window_set_title(GTK_WINDOW(cover_.get()), title_.c_str());
   gtk_window_set_resizable(GTK_WINDOW(cover_.get()), FALSE);

@@ -7,7 +7,7 @@
 
 #include "platform/ViewController.h"
 #include "platform/Window.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 
@@ -49,7 +49,7 @@ class HostWindowPresenter : public ViewController {
   GWeakRef anchor_;
   GWeakRef toplevel_;
   std::shared_ptr<Window> window_;
-  glib::GObjectPtr<GtkWidget> cover_;
+  glibsupport::GObjectPtr<GtkWidget> cover_;
 };
 
 }  // namespace platform::gtk

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/ScriptedReply.h"
 #include "platform/URLConnection.h"
 #include "platform/URLError.h"
+#include "platform/scriptedhttp/ScriptedReply.h"
 
 namespace platform::sim {
 
@@ -27,7 +27,7 @@ class SimRunLoop;
 // without another word to their delegates.
 class SimURLLoading : public URLLoadingBackend {
  public:
-  using Reply = ScriptedReply;
+  using Reply = scriptedhttp::ScriptedReply;
   using Handler = std::function<Reply(const URLRequest&)>;
 
   explicit SimURLLoading(std::shared_ptr<SimRunLoop> runLoop);

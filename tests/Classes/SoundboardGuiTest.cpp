@@ -75,14 +75,14 @@ TEST_F(SoundboardGuiTest, ThePhoneScreenPlaysTheRealClipsUntilTheWindowCloses) {
   }));
 
   press("quor-ren-dal");
-  auto kept = platform::glib::retain(pipeline());
+  auto kept = glibsupport::retain(pipeline());
   GstElement* first = kept.get();
   ASSERT_TRUE(first);
   ASSERT_TRUE(eventually([&] { return positionOf(first) >= 0.4; }));
   double firstReached = positionOf(first);
   press("vadro");
   EXPECT_EQ(stateOf(first), GST_STATE_NULL);  // its player is gone, and its sound with it
-  auto third = platform::glib::retain(pipeline());
+  auto third = glibsupport::retain(pipeline());
   ASSERT_TRUE(third);
   ASSERT_TRUE(eventually([&] { return stateOf(third.get()) == GST_STATE_PLAYING; }));
   EXPECT_LT(positionOf(third.get()), firstReached);

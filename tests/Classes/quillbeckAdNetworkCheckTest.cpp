@@ -18,7 +18,7 @@
 
 namespace {
 
-using platform::ScriptedReply;
+using scriptedhttp::ScriptedReply;
 using testing::HasSubstr;
 
 TEST(quillbeckAdNetworkCheckTest, AcceptsOnlyAnOrigin) {

@@ -8,14 +8,14 @@ namespace {
 
 struct Exchange {
   std::shared_ptr<HttpClient::Reply> reply;
-  platform::glib::GObjectPtr<SoupMessage> message;
+  glibsupport::GObjectPtr<SoupMessage> message;
 };
 
 void finished(GObject* session, GAsyncResult* result, gpointer data) {
   std::unique_ptr<Exchange> exchange(static_cast<Exchange*>(data));
   HttpClient::Reply& reply = *exchange->reply;
-  platform::glib::GErrorPtr error;
-  platform::glib::GBytesPtr bytes(
+  glibsupport::GErrorPtr error;
+  glibsupport::GBytesPtr bytes(
       soup_session_send_and_read_finish(SOUP_SESSION(session), result, error.out()));
   reply.failed = static_cast<bool>(error);
   reply.status = static_cast<int>(soup_message_get_status(exchange->message.get()));
@@ -44,14 +44,14 @@ std::optional<std::string> HttpClient::Reply::header(std::string_view name) cons
 }
 
 HttpClient::HttpClient()
-    : session_(platform::glib::adopt(soup_session_new_with_options(
+    : session_(glibsupport::adopt(soup_session_new_with_options(
           "proxy-resolver", nullptr, "max-conns-per-host", 16, nullptr))) {}
 
 std::shared_ptr<HttpClient::Reply> HttpClient::start(const std::string& url,
                                                      const Headers& headers) {
   auto exchange = std::make_unique<Exchange>();
   exchange->reply = std::make_shared<Reply>();
-  exchange->message = platform::glib::adopt(soup_message_new("GET", url.c_str()));
+  exchange->message = glibsupport::adopt(soup_message_new("GET", url.c_str()));
   if (!exchange->message) {
     exchange->reply->done = exchange->reply->failed = true;
     return exchange->reply;

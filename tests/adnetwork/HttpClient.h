@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 
 namespace adnetwork::testing {
 
@@ -48,7 +48,7 @@ class HttpClient {
   }
 
  private:
-  platform::glib::GObjectPtr<SoupSession> session_;
+  glibsupport::GObjectPtr<SoupSession> session_;
 };
 
 }  // namespace adnetwork::testing

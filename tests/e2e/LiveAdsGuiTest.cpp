@@ -15,7 +15,7 @@
 #include "ads/Request/TADRequestError.h"
 #include "ads/WebApp/TADWebAppViewController.h"
 #include "platform/UserDefaults.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkViewPeer.h"
 #include "tests/e2e/BannerScreenFixture.h"
 
@@ -61,7 +61,7 @@ class LiveAdsGuiTest : public BannerScreenFixture {
   int preqs(const AdNetwork::LoggedRequest& request) const {
     return std::atoi(request.query.at("preqs").c_str());
   }
-  glib::GObjectPtr<GdkPixbuf> snapshot() { return platform->deviceScreen()->snapshot(); }
+  glibsupport::GObjectPtr<GdkPixbuf> snapshot() { return platform->deviceScreen()->snapshot(); }
   // Whether the banner's place on screen comes to differ from before in most of its pixels.
   bool bannerComesToDifferFrom(GdkPixbuf* before) {
     GtkWidget* stage = gtk_bin_get_child(GTK_BIN(platform->deviceScreen()->gtkWindow()));

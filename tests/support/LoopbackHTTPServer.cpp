@@ -56,10 +56,9 @@ LoopbackHTTPServer::LoopbackHTTPServer() {
   bypassProxiesForLoopback();
   GMainContext* context = g_main_context_get_thread_default();
   sender_ = std::make_unique<adnetwork::ReplySender>(context ? context : g_main_context_default());
-  server_ =
-      platform::glib::adopt(static_cast<SoupServer*>(g_object_new(SOUP_TYPE_SERVER, nullptr)));
+  server_ = glibsupport::adopt(static_cast<SoupServer*>(g_object_new(SOUP_TYPE_SERVER, nullptr)));
   soup_server_add_handler(server_.get(), nullptr, &handleRequest, this, nullptr);
-  platform::glib::GErrorPtr error;
+  glibsupport::GErrorPtr error;
   if (!soup_server_listen_local(server_.get(), 0, SOUP_SERVER_LISTEN_IPV4_ONLY, error.out())) {
     g_printerr("loopback server: cannot listen on 127.0.0.1: %s\n", error->message);
     return;
@@ -118,7 +117,7 @@ LoopbackHTTPServer::Request LoopbackHTTPServer::recorded(SoupServerMessage* mess
   GSocket* socket = soup_server_message_get_socket(message);
   auto same = [&](const auto& held) { return held.get() == socket; };
   if (std::none_of(sockets_.begin(), sockets_.end(), same))
-    sockets_.push_back(platform::glib::retain(socket));
+    sockets_.push_back(glibsupport::retain(socket));
   return request;
 }
 

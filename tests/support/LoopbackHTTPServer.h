@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "adnetwork/ReplySender.h"
-#include "platform/ScriptedReply.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
+#include "platform/scriptedhttp/ScriptedReply.h"
 
 namespace test_support {
 
@@ -45,7 +45,7 @@ class LoopbackHTTPServer {
     std::vector<std::string> headerValues(std::string_view name) const;
   };
 
-  using Response = platform::ScriptedReply;
+  using Response = scriptedhttp::ScriptedReply;
   using Handler = std::function<Response(const Request&)>;
 
   // Listens at once. If it cannot, it says why on standard error and port() is 0.
@@ -75,14 +75,14 @@ class LoopbackHTTPServer {
                             gpointer self);
   Request recorded(SoupServerMessage* message);
 
-  platform::glib::GObjectPtr<SoupServer> server_;
+  glibsupport::GObjectPtr<SoupServer> server_;
   std::unique_ptr<adnetwork::ReplySender> sender_;
   uint16_t port_ = 0;
   std::map<std::string, Handler> routes_;
   Handler fallback_;
   std::vector<Request> requests_;
   // Every connection that carried a request, held so that a new one is never taken for it.
-  std::vector<platform::glib::GObjectPtr<GSocket>> sockets_;
+  std::vector<glibsupport::GObjectPtr<GSocket>> sockets_;
 };
 
 }  // namespace test_support

@@ -24,7 +24,7 @@
 // simulated network, and steps that walk a load down its road.
 class AdObjectFixture : public ::testing::Test {
  protected:
-  using Reply = platform::ScriptedReply;
+  using Reply = scriptedhttp::ScriptedReply;
   using SimWebViewPeer = platform::sim::SimWebViewPeer;
   static constexpr const char* kScriptText = "function AVMO_buildAdURL(p) {}";
   static constexpr const char* kAd = "http://ads.talvik.test/ad";

@@ -15,7 +15,7 @@
 namespace {
 
 using State = TADObjectPrivate::State;
-using Reply = platform::ScriptedReply;
+using Reply = scriptedhttp::ScriptedReply;
 
 class TADObjectPrivateTest : public AdObjectFixture {
  protected:

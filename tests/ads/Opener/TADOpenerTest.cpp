@@ -23,7 +23,7 @@
 
 namespace {
 
-using Reply = platform::ScriptedReply;
+using Reply = scriptedhttp::ScriptedReply;
 using platform::MailComposeViewController;
 using platform::sim::SimMailComposerPeer;
 

@@ -10,7 +10,7 @@
 namespace {
 
 using Type = platform::WebViewNavigationType;
-using Reply = platform::ScriptedReply;
+using Reply = scriptedhttp::ScriptedReply;
 
 // Writes down the screens it is asked to open, with the referring page.
 class RecordingOpener : public TADOpener {

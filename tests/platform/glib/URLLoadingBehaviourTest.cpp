@@ -25,7 +25,7 @@
 namespace platform {
 namespace {
 
-using Reply = ScriptedReply;
+using Reply = scriptedhttp::ScriptedReply;
 using Target = std::function<Reply(const std::string& target)>;
 
 // Routes by path, as the loopback server does.

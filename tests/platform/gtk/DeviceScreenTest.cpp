@@ -267,5 +267,24 @@ TEST_F(DeviceScreenTest, TheStatusBarStripFollowsTheApplication) {
   EXPECT_EQ(Screen::main().applicationFrame(), (Rect{0, 0, 320, 480}));
 }
 
+TEST_F(DeviceScreenTest, AViewIsPaintedOnceMoreThanATwentiethOfItDiffersFromItsCorner) {
+  launch(UserInterfaceIdiom::Phone);
+  auto banner = std::make_shared<View>(Rect{0, 410, 320, 50});
+  banner->setBackgroundColor(Color::white());
+  auto mark = std::make_shared<View>(Rect{312, 0, 8, 50});  // a fortieth of the banner
+  mark->setBackgroundColor(Color::black());
+  banner->addSubview(mark);
+  root->view()->addSubview(banner);
+  auto paintedWhenAt = [&](Rect place) {
+    GtkWidget* widget = GtkViewPeer::of(*mark).widget();
+    EXPECT_TRUE(eventually([&] { return placeOnScreen(widget, stage) == place; }));
+    auto picture = screen->snapshot();
+    return picture && screen->isPainted(*banner, *picture.get());
+  };
+  EXPECT_FALSE(paintedWhenAt({312, 430, 8, 50}));
+  mark->setFrame({300, 0, 20, 50});  // an eighth
+  EXPECT_TRUE(paintedWhenAt({300, 430, 20, 50}));
+}
+
 }  // namespace
 }  // namespace platform::gtk

@@ -21,7 +21,7 @@
 #include "platform/ViewController.h"
 #include "platform/WebView.h"
 #include "platform/Window.h"
-#include "platform/glib/GlibPtr.h"
+#include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "tests/support/TemporaryFolder.h"
 
@@ -166,11 +166,11 @@ inline size_t differingPixels(GdkPixbuf* a, GdkPixbuf* b, Rect area) {
 
 // What the display shows of window now, one pixel a point: unlike a snapshot, which draws the
 // widgets afresh, this is what was last painted on the screen.
-inline glib::GObjectPtr<GdkPixbuf> displayedPixels(GtkWindow* window) {
+inline glibsupport::GObjectPtr<GdkPixbuf> displayedPixels(GtkWindow* window) {
   GdkWindow* surface = gtk_widget_get_window(GTK_WIDGET(window));
   if (!surface) return {};
   gdk_display_sync(gdk_window_get_display(surface));
-  return glib::GObjectPtr<GdkPixbuf>::adopt(gdk_pixbuf_get_from_window(
+  return glibsupport::GObjectPtr<GdkPixbuf>::adopt(gdk_pixbuf_get_from_window(
       surface, 0, 0, gdk_window_get_width(surface), gdk_window_get_height(surface)));
 }
 

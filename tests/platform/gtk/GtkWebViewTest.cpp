@@ -312,7 +312,7 @@ TEST_F(GtkWebViewTest, AHiddenViewsWebKitViewServesTheNextWithNothingOfItsEarlie
     return view;
   };
   auto nativeOf = [](WebView& view) {
-    return glib::retain(static_cast<GtkWebViewPeer&>(view.webViewPeer()).webView());
+    return glibsupport::retain(static_cast<GtkWebViewPeer&>(view.webViewPeer()).webView());
   };
   auto loaded = [&](RecordingDelegate& heard, int finishes) {
     return eventually([&] { return heard.finishes >= finishes; });
@@ -379,8 +379,8 @@ TEST_F(GtkWebViewTest, AContextStartsItsWebProcessAheadWithOneViewReadyForTheFir
   EXPECT_EQ(context.waitingViews(), 1u);
   ASSERT_TRUE(eventually([&] { return context.hasReadyView(); }));
 
-  glib::GObjectPtr<GtkWidget> first = context.takeWebView();
-  glib::GObjectPtr<GtkWidget> joining = context.takeWebView();
+  glibsupport::GObjectPtr<GtkWidget> first = context.takeWebView();
+  glibsupport::GObjectPtr<GtkWidget> joining = context.takeWebView();
   EXPECT_EQ(context.waitingViews(), 0u);
   EXPECT_FALSE(webkit_web_view_is_loading(WEBKIT_WEB_VIEW(first.get())));
   EXPECT_EQ(webkit_back_forward_list_get_length(

@@ -15,7 +15,7 @@
 #include <memory>
 #include <utility>
 
-namespace platform::glib {
+namespace glibsupport {
 
 // One reference to a GObject (or to anything that g_object_ref/g_object_unref take). Copying adds
 // a reference; moving hands it over.
@@ -139,4 +139,4 @@ class GErrorPtr {
   GError* error_ = nullptr;
 };
 
-}  // namespace platform::glib
+}  // namespace glibsupport

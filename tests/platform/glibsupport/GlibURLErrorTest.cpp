@@ -1,9 +1,11 @@
-#include "platform/glib/GlibURLError.h"
+#include "platform/glibsupport/GlibURLError.h"
 
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 
-namespace platform::glib {
+namespace glibsupport {
+
+using platform::URLError;
 namespace {
 
 // The web views and the URL loading once read some of these differently; each fault has one code.
@@ -38,4 +40,4 @@ TEST(GlibURLErrorTest, GivesEachLoadingFaultItsCode) {
 }
 
 }  // namespace
-}  // namespace platform::glib
+}  // namespace glibsupport

@@ -1,8 +1,8 @@
-#include "platform/ScriptedReply.h"
+#include "platform/scriptedhttp/ScriptedReply.h"
 
 #include "platform/HTTPHeaderFields.h"
 
-namespace platform {
+namespace scriptedhttp {
 
 ScriptedReply ScriptedReply::ok(std::string body, Fields headers) {
   return withStatus(200, std::move(headers), std::move(body));
@@ -20,7 +20,7 @@ ScriptedReply ScriptedReply::redirect(std::string location, int status) {
   return withStatus(status, {{"Location", std::move(location)}});
 }
 
-ScriptedReply ScriptedReply::fail(URLError::Code code) {
+ScriptedReply ScriptedReply::fail(platform::URLError::Code code) {
   ScriptedReply reply;
   reply.failure = code;
   return reply;
@@ -42,9 +42,9 @@ ScriptedReply ScriptedReply::cutShort(std::string body, size_t bodyBytes, bool c
 
 std::optional<std::string> ScriptedReply::header(std::string_view name) const {
   for (const auto& [field, value] : headers) {
-    if (HTTPHeaderFields::sameName(field, name)) return value;
+    if (platform::HTTPHeaderFields::sameName(field, name)) return value;
   }
   return std::nullopt;
 }
 
-}  // namespace platform
+}  // namespace scriptedhttp

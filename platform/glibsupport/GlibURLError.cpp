@@ -1,9 +1,11 @@
-#include "platform/glib/GlibURLError.h"
+#include "platform/glibsupport/GlibURLError.h"
 
 #include <gio/gio.h>
 #include <libsoup/soup.h>
 
-namespace platform::glib {
+namespace glibsupport {
+
+using platform::URLError;
 
 namespace {
 
@@ -59,4 +61,4 @@ URLError::Code urlErrorCode(const GError& error) {
   return URLError::Unknown;
 }
 
-}  // namespace platform::glib
+}  // namespace glibsupport

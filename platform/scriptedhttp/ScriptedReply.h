@@ -8,7 +8,7 @@
 
 #include "platform/URLError.h"
 
-namespace platform {
+namespace scriptedhttp {
 
 // What a scripted server answers to one request: the simulated URL loading, the loopback test
 // server and the reference ad network all serve these, so that one script reads the same against
@@ -36,13 +36,13 @@ struct ScriptedReply {
   bool closeWhenCut = false;
   // When set, the request fails with this code instead (the simulation fails with it; a socket
   // server closes the connection without a word).
-  std::optional<URLError::Code> failure;
+  std::optional<platform::URLError::Code> failure;
 
   static ScriptedReply ok(std::string body, Fields headers = {});
   static ScriptedReply withStatus(int status, Fields headers = {}, std::string body = {});
   // A redirect to location, which the client resolves against the URL it asked for.
   static ScriptedReply redirect(std::string location, int status = 302);
-  static ScriptedReply fail(URLError::Code code);
+  static ScriptedReply fail(platform::URLError::Code code);
   // Accepts the request and never answers it.
   static ScriptedReply unanswered();
   // The head and the first bodyBytes bytes of body, then silence or, with close, a closed
@@ -64,4 +64,4 @@ struct ScriptedReply {
   std::optional<std::string> header(std::string_view name) const;
 };
 
-}  // namespace platform
+}  // namespace scriptedhttp
