@@ -27,7 +27,7 @@
 #include "adnetwork/AdNetwork.h"
 #include "ads/Utility/TADConfiguration.h"
 #include "ads/View/TADBannerView.h"
-#include "ads/View/TADBannerViewDelegate.h"
+#include "ads/Delegate/TADBannerViewDelegate.h"
 #include "base/URL.h"
 #include "platform/Application.h"
 #include "platform/Console.h"
