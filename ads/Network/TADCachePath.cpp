@@ -55,3 +55,8 @@ bool TADCachePath::isStaleName(std::string_view name) {
   return !name.empty() && name.size() <= kLongestStaleName &&
          (name.size() == 1 || name.front() != '0') && std::ranges::all_of(name, isLowerHexDigit);
 }
+
+bool TADCachePath::isCopyName(std::string_view name) {
+  constexpr size_t kDigestDigits = 64;
+  return name.size() == kDigestDigits && std::ranges::all_of(name, isLowerHexDigit);
+}

@@ -29,4 +29,6 @@ class TADCachePath {
   // Whether a file name is one an earlier version gave its copies: a 32-bit hash of the URL in
   // lower-case hexadecimal without leading zeros. Such a copy is never read again.
   static bool isStaleName(std::string_view name);
+  // Whether a file name is one nameForURL gives: 64 lower-case hexadecimal digits.
+  static bool isCopyName(std::string_view name);
 };

@@ -46,6 +46,20 @@ void removeStaleCopies(const std::filesystem::path& folder) {
   }
 }
 
+// The library follows one page script at a time, and its address changes with the ad network's
+// (an embedded network takes a new port at each start): a copy of any other address would never
+// be read again, and without this one more would be left behind at every start. Only plain files
+// with a copy's name go; the folder is the page script's own.
+void removeOtherPageScriptCopies(const std::filesystem::path& kept) {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(kept.parent_path(), error)) {
+    if (entry.path() != kept && entry.is_regular_file(error) && !entry.is_symlink(error) &&
+        TADCachePath::isCopyName(entry.path().filename().native())) {
+      std::filesystem::remove(entry.path(), error);
+    }
+  }
+}
+
 // Once per caches folder and run, in every folder of the caches folder itself (never following a
 // link out of it): abandoned temporary files and stale copies.
 void sweepCaches(const std::string& caches) {
@@ -261,6 +275,7 @@ void TADCachedFile::connectionDidFinishLoading(platform::URLConnection&) {
   }
   // Before the delegate hears of it, so that the copy's date is right when it looks.
   if (lastModified && !lastModified->empty()) applyModificationDate(*path, *lastModified);
+  if (storage_ == Storage::PageScript) removeOtherPageScriptCopies(*path);
   endWithSuccess();
 }
 

@@ -273,6 +273,27 @@ TEST_F(TADCachedFileTest, ThePageScriptsCopyIsApartAndABodyNotKeptLeavesNoTrace)
   EXPECT_EQ(filesInCaches(), 2u);
 }
 
+// The page script's address changes with the ad network's origin: a new script's copy replaces
+// the copies of earlier addresses, and nothing else in its folder or beside it goes.
+TEST_F(TADCachedFileTest, ANewPageScriptsCopyReplacesThoseOfEarlierAddresses) {
+  constexpr const char* kMovedScript = "http://ads.example:8080/avmo/script.js";
+  server().route(kScript, Reply::ok("first()"));
+  server().route(kMovedScript, Reply::ok("moved()"));
+  auto first = file(kScript, Storage::PageScript);
+  auto page = file(kScript);
+  first->validate();
+  page->validate();
+  run();
+  std::ofstream(std::filesystem::path(*first->filePath()).parent_path() / "notes") << "kept";
+  auto moved = file(kMovedScript, Storage::PageScript);
+  moved->validate();
+  run();
+  EXPECT_FALSE(first->hasContent());
+  EXPECT_EQ(moved->content(), "moved()");
+  EXPECT_EQ(page->content(), "first()");
+  EXPECT_EQ(filesInCaches(), 3u);
+}
+
 // Abandoned temporaries and copies under the names of the 32-bit naming go; nothing else does,
 // nor anything outside the caches folder.
 TEST_F(TADCachedFileTest, AMinuteOldTemporariesAndCopiesUnderOldNamesAreRemoved) {
