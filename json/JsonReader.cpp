@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstddef>
 #include <cstring>
 #include <deque>
 #include <string>
@@ -45,6 +46,10 @@ constexpr std::array<uint8_t, 256> makeHexDigitValues() {
   return values;
 }
 constexpr std::array<uint8_t, 256> kHexDigitValues = makeHexDigitValues();
+
+// Exponents written with at most this many digits are gathered as they are read; with the 19
+// digits at most of the significand, they stay far inside what a decimal holds.
+constexpr ptrdiff_t kShortExponentDigits = 5;
 
 bool isDigit(char byte) {
   return byte >= '0' && byte <= '9';
@@ -304,8 +309,8 @@ bool JsonReader::scanNumber(Error* error) {
   bool negative = *c_ == '-';
   if (negative) ++c_;
 
-  // Integers of up to 19 digits are gathered on the way; they are the common case and need no
-  // decimal arithmetic.
+  // Up to 19 digits, whole and fractional together, are gathered on the way: they always fit in
+  // 64 unsigned bits, and such numbers, the common case, need no arithmetic on their text.
   uint64_t magnitude = 0;
   if (*c_ == '0') {
     ++c_;
@@ -316,31 +321,47 @@ bool JsonReader::scanNumber(Error* error) {
     while (isDigit(*c_))
       magnitude = magnitude * 10 + static_cast<uint64_t>(*c_++ - '0');
   }
-  size_t integerDigits = static_cast<size_t>(c_ - start) - (negative ? 1 : 0);
+  size_t digits = static_cast<size_t>(c_ - start) - (negative ? 1 : 0);
   bool integral = true;
+  int64_t exponent = 0;
 
   if (*c_ == '.') {
     integral = false;
-    ++c_;
+    const char* fraction = ++c_;
     if (!isDigit(*c_)) return fail(error, kMalformedNumber, "No digits after decimal point");
     while (isDigit(*c_))
-      ++c_;
+      magnitude = magnitude * 10 + static_cast<uint64_t>(*c_++ - '0');
+    digits += static_cast<size_t>(c_ - fraction);
+    exponent = -static_cast<int64_t>(c_ - fraction);
   }
   if (*c_ == 'e' || *c_ == 'E') {
     integral = false;
     ++c_;
+    bool negativeExponent = *c_ == '-';
     if (*c_ == '+' || *c_ == '-') ++c_;
     if (!isDigit(*c_)) return fail(error, kMalformedNumber, "No digits after exponent");
-    while (isDigit(*c_))
-      ++c_;
+    const char* written = c_;
+    int64_t value = 0;
+    for (; isDigit(*c_); ++c_) {
+      if (c_ - written < kShortExponentDigits) value = value * 10 + (*c_ - '0');
+    }
+    // More digits than that leave the gathered exponent meaningless: the text decides below.
+    if (c_ - written > kShortExponentDigits) digits = SIZE_MAX;
+    exponent += negativeExponent ? -value : value;
   }
 
-  // Nineteen digits always fit in 64 unsigned bits, so the gathered magnitude is exact there.
   constexpr uint64_t kMaxPositive = static_cast<uint64_t>(INT64_MAX);
-  if (integral && integerDigits <= 19 && magnitude <= kMaxPositive + (negative ? 1 : 0)) {
-    scratch_->values.emplace_back(negative ? static_cast<int64_t>(uint64_t{0} - magnitude)
-                                           : static_cast<int64_t>(magnitude));
-    return true;
+  if (digits <= 19) {
+    if (integral && magnitude <= kMaxPositive + (negative ? 1 : 0)) {
+      scratch_->values.emplace_back(negative ? static_cast<int64_t>(uint64_t{0} - magnitude)
+                                             : static_cast<int64_t>(magnitude));
+      return true;
+    }
+    if (!integral) {
+      scratch_->values.emplace_back(
+          base::Decimal::fromShort(negative, magnitude, static_cast<int32_t>(exponent)));
+      return true;
+    }
   }
   std::optional<base::Decimal> decimal =
       base::Decimal::fromString(std::string_view(start, static_cast<size_t>(c_ - start)));
