@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/BlockPool.h"
 #include "base/Utf8Validator.h"
 #include "json/JsonError.h"
 #include "json/JsonScan.h"
@@ -135,6 +136,8 @@ bool hasReadableExponent(const base::Decimal& decimal) {
 
 // How many values the reading stack keeps room for between readings (a mebibyte's worth).
 constexpr size_t kKeptValues = (size_t{1} << 20) / sizeof(Value);
+// Room for this many from the start is more than the pool carves blocks for.
+constexpr size_t kFirstValues = 256;
 
 }  // namespace
 
@@ -198,6 +201,10 @@ std::optional<Value> JsonReader::read(const char* text, size_t length, bool allo
   end_ = text + length;
   malformedUtf8_ = false;
   ScratchLease lease(scratch_);
+  // The containers read take their blocks from the pool; the reading stack, which stays with
+  // the thread, is given its first room outside it.
+  if (scratch_->values.capacity() < kFirstValues) scratch_->values.reserve(kFirstValues);
+  base::BlockPool::Scope pool;
   Error local;
   bool read = scanDocument(&local);
   if (read && !scanIsAtEnd()) {
