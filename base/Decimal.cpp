@@ -41,8 +41,6 @@ Decimal& Decimal::operator=(const Decimal& other) {
   return *this;
 }
 
-Decimal::~Decimal() = default;
-
 bool operator==(const Decimal& a, const Decimal& b) {
   if (a.significand_ != b.significand_ || a.exponent_ != b.exponent_ ||
       a.negative_ != b.negative_) {

@@ -20,7 +20,7 @@ class Decimal {
   Decimal& operator=(const Decimal& other);
   Decimal(Decimal&&) noexcept = default;
   Decimal& operator=(Decimal&&) noexcept = default;
-  ~Decimal();
+  ~Decimal() = default;
 
   // Parses the JSON number grammar: optional '-', digits, optional fraction, optional exponent.
   // Returns nothing for any other text, or for a value whose exponent, written or normalised, lies

@@ -181,6 +181,10 @@ class Value {
   Value(Value&& other) noexcept : kind_(other.kind_) {
     if (isPlain()) {
       scalar_ = other.scalar_;
+    } else if (kind_ == Kind::Decimal) {  // the reader's other common kind, moved inline
+      new (&decimal_) base::Decimal(std::move(other.decimal_));
+      other.kind_ = Kind::Null;  // what a move leaves behind holds no memory
+      other.scalar_ = 0;
     } else {
       moveFrom(other);
     }
@@ -188,7 +192,12 @@ class Value {
   Value& operator=(const Value& other);
   Value& operator=(Value&& other) noexcept;
   ~Value() {
-    if (!isPlain()) destroy();
+    if (isPlain()) return;
+    if (kind_ == Kind::Decimal) {
+      decimal_.~Decimal();
+    } else {
+      destroy();
+    }
   }
 
   Kind kind() const { return kind_; }

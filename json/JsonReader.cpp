@@ -229,7 +229,7 @@ std::optional<Value> JsonReader::read(const char* text, size_t length, bool allo
   return std::move(value);
 }
 
-void JsonReader::skipWhiteSpace() {
+inline void JsonReader::skipWhiteSpace() {
   while (kWhiteSpace[static_cast<unsigned char>(*c_)])
     ++c_;
 }
@@ -325,8 +325,7 @@ bool JsonReader::scanNumber(Error* error) {
   } else if (!isDigit(*c_)) {
     return fail(error, kMalformedNumber, "No digits after initial minus");
   } else {
-    while (isDigit(*c_))
-      magnitude = magnitude * 10 + static_cast<uint64_t>(*c_++ - '0');
+    gatherDigits(magnitude);
   }
   size_t digits = static_cast<size_t>(c_ - start) - (negative ? 1 : 0);
   bool integral = true;
@@ -336,8 +335,7 @@ bool JsonReader::scanNumber(Error* error) {
     integral = false;
     const char* fraction = ++c_;
     if (!isDigit(*c_)) return fail(error, kMalformedNumber, "No digits after decimal point");
-    while (isDigit(*c_))
-      magnitude = magnitude * 10 + static_cast<uint64_t>(*c_++ - '0');
+    gatherDigits(magnitude);
     digits += static_cast<size_t>(c_ - fraction);
     exponent = -static_cast<int64_t>(c_ - fraction);
   }
@@ -377,6 +375,22 @@ bool JsonReader::scanNumber(Error* error) {
   }
   scratch_->values.emplace_back(std::move(*decimal));
   return true;
+}
+
+// Eight digits at a time while eight bytes are left before the end of the text; the magnitude
+// wraps past 64 bits, where the caller no longer uses it.
+inline void JsonReader::gatherDigits(uint64_t& magnitude) {
+  static constexpr uint64_t kScales[] = {1,      10,      100,      1000,     10000,
+                                         100000, 1000000, 10000000, 100000000};
+  while (end_ - c_ >= 8) {
+    uint64_t value;
+    uint32_t count = leadingDigits(load8(c_), value);
+    magnitude = magnitude * kScales[count] + value;
+    c_ += count;
+    if (count < 8) return;
+  }
+  while (isDigit(*c_))
+    magnitude = magnitude * 10 + static_cast<uint64_t>(*c_++ - '0');
 }
 
 // Advances the cursor over plain string characters: up to a byte of ctrl, the terminating NUL

@@ -63,11 +63,12 @@ class JsonReader {
   bool scanRestOfTrue(base::Error* error);
   bool scanRestOfFalse(base::Error* error);
   bool scanNumber(base::Error* error);
+  [[gnu::always_inline]] void gatherDigits(uint64_t& magnitude);
   bool scanUnicodeChar(uint32_t& character, base::Error* error);
   bool scanHexQuad(uint32_t& unit, base::Error* error);
   bool scanIsAtEnd();
   bool enterReadContainer(base::Error* error);
-  void skipWhiteSpace();
+  [[gnu::always_inline]] void skipWhiteSpace();
 
   const uint32_t maxDepth_;
   uint32_t depth_ = 0;

@@ -234,4 +234,25 @@ inline bool needsEscaping(std::string_view text) {
   return false;
 }
 
+// The run of decimal digits at the start of eight bytes (in memory order): how many they are, 0
+// to 8, and their value. Bytes past the run do not matter, whatever they are: a borrow or a carry
+// only runs upwards, into bytes past the first that is not a digit.
+inline uint32_t leadingDigits(uint64_t word, uint64_t& value) {
+  constexpr uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0ULL;
+  uint64_t notDigits = ((word & kHighNibbles) ^ kOnes * 0x30) |
+                       (((word + kOnes * 0x06) & kHighNibbles) ^ kOnes * 0x30);
+  uint32_t count = notDigits == 0 ? 8 : static_cast<uint32_t>(std::countr_zero(notDigits)) / 8;
+  if (count == 0) {
+    value = 0;
+    return 0;
+  }
+  // The digits moved to the top, zeros below them, and then added up pairwise: digits, pairs,
+  // quadruples.
+  uint64_t digits = (word - kOnes * 0x30) << (8 * (8 - count));
+  digits = (digits * 10 + (digits >> 8)) & 0x00FF00FF00FF00FFULL;
+  digits = (digits * 100 + (digits >> 16)) & 0x0000FFFF0000FFFFULL;
+  value = (digits * 10000 + (digits >> 32)) & 0xFFFFFFFFULL;
+  return count;
+}
+
 }  // namespace veskjson
