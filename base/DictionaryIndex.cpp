@@ -1,9 +1,6 @@
 #include "base/DictionaryIndex.h"
 
 #include <algorithm>
-#include <functional>
-
-#include "base/SipHash.h"
 
 namespace base {
 
@@ -16,6 +13,22 @@ constexpr size_t kCrowdedRun = 48;
 thread_local uint64_t probeCount = 0;
 
 }  // namespace
+
+inline size_t Dictionary::Index::placeNew(const std::vector<Entry>& entries, size_t position) {
+  std::string_view key = entries[position].first;
+  size_t mask = slots_.size() - 1;
+  size_t slot = hash(key) & mask;
+  size_t run = 0;
+  for (; slots_[slot] != 0; slot = (slot + 1) & mask, ++run) {
+    if (entries[slots_[slot] - 1].first == key) {
+      probeCount += run;
+      return SIZE_MAX;
+    }
+  }
+  slots_[slot] = static_cast<uint32_t>(position + 1);
+  probeCount += run;
+  return run;
+}
 
 Dictionary::Index::Index(const std::vector<Entry>& entries, size_t count, bool keyed)
     : keyed_(keyed) {
@@ -35,10 +48,6 @@ Dictionary::Index::Index(const std::vector<Entry>& entries, size_t count, bool k
       i = SIZE_MAX;  // again from the first entry
     }
   }
-}
-
-size_t Dictionary::Index::hash(std::string_view key) const {
-  return keyed_ ? SipHash::hash(SipHash::processKey(), key) : std::hash<std::string_view>{}(key);
 }
 
 size_t Dictionary::Index::find(std::string_view key, size_t hash,
@@ -67,22 +76,6 @@ size_t Dictionary::Index::place(size_t hash, size_t position) {
   size_t run = 0;
   for (; slots_[slot] != 0; slot = (slot + 1) & mask)
     ++run;
-  slots_[slot] = static_cast<uint32_t>(position + 1);
-  probeCount += run;
-  return run;
-}
-
-size_t Dictionary::Index::placeNew(const std::vector<Entry>& entries, size_t position) {
-  std::string_view key = entries[position].first;
-  size_t mask = slots_.size() - 1;
-  size_t slot = hash(key) & mask;
-  size_t run = 0;
-  for (; slots_[slot] != 0; slot = (slot + 1) & mask, ++run) {
-    if (entries[slots_[slot] - 1].first == key) {
-      probeCount += run;
-      return SIZE_MAX;
-    }
-  }
   slots_[slot] = static_cast<uint32_t>(position + 1);
   probeCount += run;
   return run;

@@ -10,9 +10,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
+#include "base/SipHash.h"
 #include "base/Value.h"
 
 namespace base {
@@ -29,7 +31,9 @@ class Dictionary::Index {
   bool keyed() const { return keyed_; }
   bool hasRoomFor(size_t count) const { return count * 2 <= slots_.size(); }
 
-  size_t hash(std::string_view key) const;
+  size_t hash(std::string_view key) const {
+    return keyed_ ? SipHash::hash(secret_, key) : std::hash<std::string_view>{}(key);
+  }
   // The position of key, whose hash() is given, or SIZE_MAX.
   size_t find(std::string_view key, size_t hash, const std::vector<Entry>& entries) const;
   // Records the entry just appended at position, unless the table must be rebuilt first: larger
@@ -46,6 +50,7 @@ class Dictionary::Index {
   size_t placeNew(const std::vector<Entry>& entries, size_t position);
 
   std::vector<uint32_t> slots_;
+  const uint64_t* secret_ = SipHash::processKey();
   bool keyed_;
   bool repeatedKey_ = false;
 };

@@ -311,7 +311,9 @@ bool JsonReader::scanRestOfFalse(Error* error) {
   return true;
 }
 
-bool JsonReader::scanNumber(Error* error) {
+// Integers, the most common numbers, are read here, inline in the reading of every value; the
+// rest of a decimal, and numbers too long for 64 bits, out of line.
+inline bool JsonReader::scanNumber(Error* error) {
   const char* start = c_;
   bool negative = *c_ == '-';
   if (negative) ++c_;
@@ -325,14 +327,26 @@ bool JsonReader::scanNumber(Error* error) {
   } else if (!isDigit(*c_)) {
     return fail(error, kMalformedNumber, "No digits after initial minus");
   } else {
-    gatherDigits(magnitude);
+    while (isDigit(*c_))  // short, as a rule: the whole part of decimals and most integers
+      magnitude = magnitude * 10 + static_cast<uint64_t>(*c_++ - '0');
   }
+  if (*c_ == '.' || *c_ == 'e' || *c_ == 'E') return scanRestOfDecimal(start, magnitude, error);
   size_t digits = static_cast<size_t>(c_ - start) - (negative ? 1 : 0);
-  bool integral = true;
-  int64_t exponent = 0;
+  constexpr uint64_t kMaxPositive = static_cast<uint64_t>(INT64_MAX);
+  if (digits > 19 || magnitude > kMaxPositive + (negative ? 1 : 0)) {
+    return scanLongNumber(start, error);
+  }
+  scratch_->values.emplace_back(negative ? static_cast<int64_t>(uint64_t{0} - magnitude)
+                                         : static_cast<int64_t>(magnitude));
+  return true;
+}
 
+// From the point or the exponent of the number that starts at start, its whole part gathered.
+bool JsonReader::scanRestOfDecimal(const char* start, uint64_t magnitude, Error* error) {
+  bool negative = *start == '-';
+  size_t digits = static_cast<size_t>(c_ - start) - (negative ? 1 : 0);
+  int64_t exponent = 0;
   if (*c_ == '.') {
-    integral = false;
     const char* fraction = ++c_;
     if (!isDigit(*c_)) return fail(error, kMalformedNumber, "No digits after decimal point");
     gatherDigits(magnitude);
@@ -340,7 +354,6 @@ bool JsonReader::scanNumber(Error* error) {
     exponent = -static_cast<int64_t>(c_ - fraction);
   }
   if (*c_ == 'e' || *c_ == 'E') {
-    integral = false;
     ++c_;
     bool negativeExponent = *c_ == '-';
     if (*c_ == '+' || *c_ == '-') ++c_;
@@ -354,20 +367,14 @@ bool JsonReader::scanNumber(Error* error) {
     if (c_ - written > kShortExponentDigits) digits = SIZE_MAX;
     exponent += negativeExponent ? -value : value;
   }
+  if (digits > 19) return scanLongNumber(start, error);
+  scratch_->values.emplace_back(
+      base::Decimal::fromShort(negative, magnitude, static_cast<int32_t>(exponent)));
+  return true;
+}
 
-  constexpr uint64_t kMaxPositive = static_cast<uint64_t>(INT64_MAX);
-  if (digits <= 19) {
-    if (integral && magnitude <= kMaxPositive + (negative ? 1 : 0)) {
-      scratch_->values.emplace_back(negative ? static_cast<int64_t>(uint64_t{0} - magnitude)
-                                             : static_cast<int64_t>(magnitude));
-      return true;
-    }
-    if (!integral) {
-      scratch_->values.emplace_back(
-          base::Decimal::fromShort(negative, magnitude, static_cast<int32_t>(exponent)));
-      return true;
-    }
-  }
+// The number from start to the cursor, read from its text.
+bool JsonReader::scanLongNumber(const char* start, Error* error) {
   std::optional<base::Decimal> decimal =
       base::Decimal::fromString(std::string_view(start, static_cast<size_t>(c_ - start)));
   if (!decimal || !hasReadableExponent(*decimal)) {
@@ -377,8 +384,8 @@ bool JsonReader::scanNumber(Error* error) {
   return true;
 }
 
-// Eight digits at a time while eight bytes are left before the end of the text; the magnitude
-// wraps past 64 bits, where the caller no longer uses it.
+// Eight digits at a time while eight bytes are left before the end of the text, for the long runs
+// of fractions; the magnitude wraps past 64 bits, where the caller no longer uses it.
 inline void JsonReader::gatherDigits(uint64_t& magnitude) {
   static constexpr uint64_t kScales[] = {1,      10,      100,      1000,     10000,
                                          100000, 1000000, 10000000, 100000000};

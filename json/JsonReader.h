@@ -62,7 +62,9 @@ class JsonReader {
   bool scanRestOfNull(base::Error* error);
   bool scanRestOfTrue(base::Error* error);
   bool scanRestOfFalse(base::Error* error);
-  bool scanNumber(base::Error* error);
+  [[gnu::always_inline]] bool scanNumber(base::Error* error);
+  bool scanRestOfDecimal(const char* start, uint64_t magnitude, base::Error* error);
+  bool scanLongNumber(const char* start, base::Error* error);
   [[gnu::always_inline]] void gatherDigits(uint64_t& magnitude);
   bool scanUnicodeChar(uint32_t& character, base::Error* error);
   bool scanHexQuad(uint32_t& unit, base::Error* error);
