@@ -41,8 +41,6 @@ Decimal& Decimal::operator=(const Decimal& other) {
   return *this;
 }
 
-Decimal::~Decimal() = default;
-
 bool operator==(const Decimal& a, const Decimal& b) {
   if (a.significand_ != b.significand_ || a.exponent_ != b.exponent_ ||
       a.negative_ != b.negative_) {
@@ -140,6 +138,19 @@ std::optional<Decimal> Decimal::fromString(std::string_view text) {
   }
   result->negative_ = negative;
   result->exponent_ = static_cast<int32_t>(exponent);
+  return result;
+}
+
+Decimal Decimal::fromShort(bool negative, uint64_t significand, int32_t exponent) {
+  Decimal result;
+  if (significand == 0) return result;  // zero, whatever its sign
+  while (significand % 10 == 0) {
+    significand /= 10;
+    ++exponent;
+  }
+  result.significand_ = significand;
+  result.exponent_ = exponent;
+  result.negative_ = negative;
   return result;
 }
 

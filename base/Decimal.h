@@ -20,12 +20,16 @@ class Decimal {
   Decimal& operator=(const Decimal& other);
   Decimal(Decimal&&) noexcept = default;
   Decimal& operator=(Decimal&&) noexcept = default;
-  ~Decimal();
+  ~Decimal() = default;
 
   // Parses the JSON number grammar: optional '-', digits, optional fraction, optional exponent.
   // Returns nothing for any other text, or for a value whose exponent, written or normalised, lies
   // beyond ±2^31.
   static std::optional<Decimal> fromString(std::string_view text);
+  // sign × significand × 10^exponent, normalised, for what a reader that gathered the digits
+  // itself holds: a significand below 10^19 and an exponent within ±10^6, which fromString()
+  // would accept from the same number's text.
+  static Decimal fromShort(bool negative, uint64_t significand, int32_t exponent);
 
   bool isNegative() const { return negative_; }
   bool isZero() const { return significand_ == 0 && !longDigits_; }

@@ -1,105 +1,22 @@
 #include "base/Value.h"
 
-#include <sys/random.h>
-
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cctype>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <ostream>
-#include <random>
 #include <type_traits>
+
+#include "base/DictionaryIndex.h"
 
 namespace base {
 
 namespace {
 
-// SipHash-1-3 of text under key: a keyed hash whose outputs tell nothing usable about the key,
-// so that keys cannot be chosen to collide without it.
-class SipHash {
- public:
-  static uint64_t hash(const uint64_t key[2], std::string_view text) {
-    SipHash state(key);
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    size_t whole = text.size() / 8 * 8;
-    for (size_t i = 0; i < whole; i += 8) {
-      uint64_t word;
-      std::memcpy(&word, bytes + i, 8);
-      state.compress(word);
-    }
-    uint64_t last = static_cast<uint64_t>(text.size()) << 56;
-    for (size_t i = whole; i < text.size(); ++i)
-      last |= static_cast<uint64_t>(bytes[i]) << (8 * (i - whole));
-    state.compress(last);
-    state.v2_ ^= 0xff;
-    for (int round = 0; round < 3; ++round)
-      state.round();
-    return state.v0_ ^ state.v1_ ^ state.v2_ ^ state.v3_;
-  }
-
- private:
-  explicit SipHash(const uint64_t key[2])
-      : v0_(key[0] ^ 0x736f6d6570736575ULL),
-        v1_(key[1] ^ 0x646f72616e646f6dULL),
-        v2_(key[0] ^ 0x6c7967656e657261ULL),
-        v3_(key[1] ^ 0x7465646279746573ULL) {}
-
-  void compress(uint64_t word) {
-    v3_ ^= word;
-    round();
-    v0_ ^= word;
-  }
-
-  void round() {
-    v0_ += v1_;
-    v1_ = std::rotl(v1_, 13) ^ v0_;
-    v0_ = std::rotl(v0_, 32);
-    v2_ += v3_;
-    v3_ = std::rotl(v3_, 16) ^ v2_;
-    v0_ += v3_;
-    v3_ = std::rotl(v3_, 21) ^ v0_;
-    v2_ += v1_;
-    v1_ = std::rotl(v1_, 17) ^ v2_;
-    v2_ = std::rotl(v2_, 32);
-  }
-
-  uint64_t v0_, v1_, v2_, v3_;
-};
-
-// The process's secret for keyed hashing, drawn from the kernel once.
-const uint64_t* processHashKey() {
-  static const auto key = [] {
-    std::array<uint64_t, 2> bytes{};
-    auto* cursor = reinterpret_cast<char*>(bytes.data());
-    size_t missing = sizeof bytes;
-    while (missing > 0) {
-      ssize_t got = getrandom(cursor, missing, 0);
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) break;
-      cursor += got;
-      missing -= static_cast<size_t>(got);
-    }
-    if (missing > 0) {  // no getrandom: still different from run to run
-      std::random_device device;
-      bytes = {uint64_t{device()} << 32 | device(), uint64_t{device()} << 32 | device()};
-    }
-    return bytes;
-  }();
-  return key.data();
-}
-
 constexpr size_t kIndexThreshold = 16;
-// A probe run this long does not happen by chance in a table at most half full; keys that make
-// one were chosen for it, and the index changes to the keyed hash.
-constexpr size_t kCrowdedRun = 48;
-
-thread_local uint64_t probes = 0;
 
 // Whether a key occurs twice among at most kIndexThreshold entries. Keys are told apart first by
 // their length and end bytes, held in one word each, so that few pairs reach a comparison of text.
@@ -119,97 +36,6 @@ bool hasRepeatedKey(const std::vector<Dictionary::Entry>& entries) {
 }
 
 }  // namespace
-
-// Positions of the entries by key hash, kept only past kIndexThreshold entries: an open-addressed
-// table of position + 1 (0 marks a free slot), at most half full, so a lookup touches a slot or
-// two and building it allocates once. Positions stay valid across vector growth, which string
-// views into the keys would not. Keys are hashed with the standard library's fast hash until a
-// probe run grows crowded, then with SipHash under the process's secret.
-class Dictionary::Index {
- public:
-  enum class Added { kAdded, kFull, kCrowded };
-
-  // Room for count entries; holds those of entries, up to the first key that occurs twice.
-  Index(const std::vector<Entry>& entries, size_t count, bool keyed) : keyed_(keyed) {
-    size_t capacity = 16;
-    while (capacity < count * 2 + 2)
-      capacity *= 2;
-    slots_.assign(capacity, 0);
-    for (size_t i = 0; i < entries.size(); ++i) {
-      size_t run = placeNew(entries, i);
-      if (run == SIZE_MAX) {
-        repeatedKey_ = true;
-        return;
-      }
-      if (run > kCrowdedRun && !keyed_) {
-        keyed_ = true;
-        std::fill(slots_.begin(), slots_.end(), 0);
-        i = SIZE_MAX;  // again from the first entry
-      }
-    }
-  }
-
-  // Whether the entries given to the constructor hold a key twice.
-  bool sawRepeatedKey() const { return repeatedKey_; }
-  bool keyed() const { return keyed_; }
-  bool hasRoomFor(size_t count) const { return count * 2 <= slots_.size(); }
-
-  size_t hash(std::string_view key) const {
-    return keyed_ ? SipHash::hash(processHashKey(), key) : std::hash<std::string_view>{}(key);
-  }
-
-  // The position of key, whose hash() is given, or SIZE_MAX.
-  size_t find(std::string_view key, size_t hash, const std::vector<Entry>& entries) const {
-    size_t mask = slots_.size() - 1;
-    for (size_t slot = hash & mask;; slot = (slot + 1) & mask, ++probes) {
-      uint32_t mark = slots_[slot];
-      if (mark == 0) return SIZE_MAX;
-      if (entries[mark - 1].first == key) return mark - 1;
-    }
-  }
-
-  // Records the entry just appended at position, unless the table must be rebuilt first: larger
-  // (kFull) or with the keyed hash (kCrowded).
-  Added add(size_t position, size_t hash) {
-    if (!hasRoomFor(position + 1)) return Added::kFull;
-    size_t run = place(hash, position);
-    return run > kCrowdedRun && !keyed_ ? Added::kCrowded : Added::kAdded;
-  }
-
- private:
-  // Returns how many slots were passed over.
-  size_t place(size_t hash, size_t position) {
-    size_t mask = slots_.size() - 1;
-    size_t slot = hash & mask;
-    size_t run = 0;
-    for (; slots_[slot] != 0; slot = (slot + 1) & mask)
-      ++run;
-    slots_[slot] = static_cast<uint32_t>(position + 1);
-    probes += run;
-    return run;
-  }
-
-  // place() for an entry whose key may already be in the table: SIZE_MAX then, and not placed.
-  size_t placeNew(const std::vector<Entry>& entries, size_t position) {
-    std::string_view key = entries[position].first;
-    size_t mask = slots_.size() - 1;
-    size_t slot = hash(key) & mask;
-    size_t run = 0;
-    for (; slots_[slot] != 0; slot = (slot + 1) & mask, ++run) {
-      if (entries[slots_[slot] - 1].first == key) {
-        probes += run;
-        return SIZE_MAX;
-      }
-    }
-    slots_[slot] = static_cast<uint32_t>(position + 1);
-    probes += run;
-    return run;
-  }
-
-  std::vector<uint32_t> slots_;
-  bool keyed_;
-  bool repeatedKey_ = false;
-};
 
 Dictionary::Dictionary() = default;
 Dictionary::~Dictionary() = default;
@@ -256,7 +82,7 @@ void Dictionary::reserve(size_t count) {
 }
 
 uint64_t Dictionary::probesForTesting() {
-  return probes;
+  return Index::probes();
 }
 
 size_t Dictionary::indexOf(std::string_view key) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <iosfwd>
@@ -8,9 +9,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "base/BlockPool.h"
 #include "base/Date.h"
 #include "base/Decimal.h"
 #include "base/StringOf.h"
@@ -18,6 +21,47 @@
 namespace base {
 
 class Value;
+struct DictionaryEntry;
+
+// The allocator of the vectors that hold values and dictionary entries: their blocks come from
+// BlockPool, which a reader of a document opens a scope of.
+template <typename T>
+struct PooledAllocator {
+  using value_type = T;
+  using size_type = size_t;
+  using difference_type = std::ptrdiff_t;
+  using propagate_on_container_move_assignment = std::true_type;
+  using is_always_equal = std::true_type;
+
+  PooledAllocator() noexcept = default;
+  T* allocate(size_t count) {
+    if (count > SIZE_MAX / sizeof(T)) throw std::bad_array_new_length();
+    return static_cast<T*>(BlockPool::allocate(count * sizeof(T)));
+  }
+  void deallocate(T* block, size_t) noexcept { BlockPool::deallocate(block); }
+  friend bool operator==(const PooledAllocator&, const PooledAllocator&) { return true; }
+};
+
+}  // namespace base
+
+// Every std::vector<base::Value> (base::Array among them) and every vector of dictionary entries
+// takes its blocks through PooledAllocator, while keeping the standard type that callers name.
+template <>
+class std::allocator<base::Value> : public base::PooledAllocator<base::Value> {
+ public:
+  allocator() noexcept = default;
+  template <typename Other>
+  allocator(const allocator<Other>&) noexcept {}
+};
+template <>
+class std::allocator<base::DictionaryEntry> : public base::PooledAllocator<base::DictionaryEntry> {
+ public:
+  allocator() noexcept = default;
+  template <typename Other>
+  allocator(const allocator<Other>&) noexcept {}
+};
+
+namespace base {
 
 using Data = std::vector<uint8_t>;
 using Array = std::vector<Value>;
@@ -30,7 +74,7 @@ using Array = std::vector<Value>;
 class Dictionary {
  public:
   // A key and its value (defined below, once Value is complete).
-  struct Entry;
+  using Entry = DictionaryEntry;
 
   Dictionary();
   Dictionary(std::initializer_list<Entry> entries);
@@ -137,6 +181,10 @@ class Value {
   Value(Value&& other) noexcept : kind_(other.kind_) {
     if (isPlain()) {
       scalar_ = other.scalar_;
+    } else if (kind_ == Kind::Decimal) {  // the reader's other common kind, moved inline
+      new (&decimal_) base::Decimal(std::move(other.decimal_));
+      other.kind_ = Kind::Null;  // what a move leaves behind holds no memory
+      other.scalar_ = 0;
     } else {
       moveFrom(other);
     }
@@ -144,7 +192,12 @@ class Value {
   Value& operator=(const Value& other);
   Value& operator=(Value&& other) noexcept;
   ~Value() {
-    if (!isPlain()) destroy();
+    if (isPlain()) return;
+    if (kind_ == Kind::Decimal) {
+      decimal_.~Decimal();
+    } else {
+      destroy();
+    }
   }
 
   Kind kind() const { return kind_; }
@@ -213,13 +266,14 @@ class Value {
 // Writes the value's description (for diagnostics and test failure messages).
 std::ostream& operator<<(std::ostream& out, const Value& value);
 
-struct Dictionary::Entry {
-  Entry(std::string key, Value value) : first(std::move(key)), second(std::move(value)) {}
+struct DictionaryEntry {
+  DictionaryEntry(std::string key, Value value) : first(std::move(key)), second(std::move(value)) {}
   // The key made in place from the text, as a reader makes it.
-  Entry(std::string_view key, Value&& value) : first(stringOf(key)), second(std::move(value)) {}
+  DictionaryEntry(std::string_view key, Value&& value)
+      : first(stringOf(key)), second(std::move(value)) {}
   // Each part made in place from what is given.
   template <typename Key, typename Member>
-  Entry(Key&& key, Member&& value)
+  DictionaryEntry(Key&& key, Member&& value)
       : first(std::forward<Key>(key)), second(std::forward<Member>(value)) {}
 
   std::string first;

@@ -245,6 +245,21 @@ TEST(VeskJSONReaderTest, KeepsTheDigitsOfNumbersBeyondSixtyFourBits) {
   EXPECT_EQ(fragment("1e2147483647").asDecimal()->exponent(), 2147483647);
 }
 
+// Short numbers are gathered as they are scanned, longer ones read from their text: both ways
+// give the same normalised decimal, on either side of where one gives way to the other.
+TEST(VeskJSONReaderTest, ReadsDecimalsAsTheirTextReads) {
+  for (const char* text :
+       {"1.500", "-0.0", "0.000e7", "-0.00e5", "100e-2", "-1.0e1", "0.0001250", "1E+3",
+        "1234567890.123456789", "1234567890.1234567891", "-9.999999999999999999e-12345",
+        "12.5e99999", "12.5e100000", "0.1e-099999", "0.1e-0000099999"}) {
+    Value value = fragment(text);
+    const Decimal* read = value.asDecimal();
+    ASSERT_NE(read, nullptr) << text;
+    EXPECT_EQ(*read, decimal(text)) << text;
+    EXPECT_EQ(read->toString(), decimal(text).toString()) << text;
+  }
+}
+
 TEST(VeskJSONReaderTest, KeepsTheLaterValueOfADuplicateKeyInTheFirstPlace) {
   // Small objects and objects large enough to be indexed.
   for (size_t others : {1, 40}) {

@@ -1,0 +1,206 @@
+#include "json/JsonWriter.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "json/JsonError.h"
+#include "json/JsonScan.h"
+#include "json/TAD_VeskJSON.h"
+
+namespace veskjson {
+
+using base::Error;
+using base::Value;
+using enum TAD_VeskJSON::ErrorCode;
+constexpr uint32_t kNestingSafetyLimit = TAD_VeskJSON::kNestingSafetyLimit;
+
+bool JsonWriter::write(const Value& root, std::string& out, Error* error) {
+  if (!begin(root, out, error)) return failInside(error);
+  while (!frames_.empty()) {
+    Frame& frame = frames_.back();
+    if (frame.next == frame.size) {
+      close(out);
+    } else if (!begin(nextOf(frame, out), out, error)) {
+      return failInside(error);
+    }
+  }
+  return true;
+}
+
+bool JsonWriter::begin(const Value& value, std::string& out, Error* error) {
+  switch (value.kind()) {
+    case Value::Kind::Dictionary:
+      out += '{';
+      return open(nullptr, value.asDictionary(), error);
+    case Value::Kind::Array:
+      out += '[';
+      return open(value.asArray(), nullptr, error);
+    case Value::Kind::String:
+      appendString(*value.asString(), out);
+      return true;
+    case Value::Kind::Boolean:
+      if (*value.asBoolean()) {
+        out.append("true", 4);
+      } else {
+        out.append("false", 5);
+      }
+      return true;
+    case Value::Kind::Integer:
+    case Value::Kind::Double:
+    case Value::Kind::Decimal:
+      return appendNumber(value, out, error);
+    case Value::Kind::Null:
+      out.append("null", 4);
+      return true;
+    case Value::Kind::Date:
+    case Value::Kind::Data:
+      appendString(value.description(), out);
+      return true;
+  }
+  // Every kind is handled above; one added to base::Value later is refused until it is.
+  return fail(error, kUnsupportedValue, "JSON serialisation not supported for unknown value");
+}
+
+bool JsonWriter::open(const base::Array* array, const base::Dictionary* dictionary, Error* error) {
+  if (frames_.size() >= kNestingSafetyLimit) return fail(error, kNestedTooDeep, "Nested too deep");
+  Frame& frame = frames_.emplace_back();
+  frame.sortedStart = sorted_.size();
+  if (array) {
+    frame.elements = array->data();
+    frame.size = array->size();
+  } else {
+    frame.isObject = true;
+    frame.members = dictionary->empty() ? nullptr : &*dictionary->begin();
+    frame.size = dictionary->size();
+    if (sortKeys_) sortMembers(*dictionary);
+  }
+  return true;
+}
+
+inline const base::Dictionary::Entry& JsonWriter::member(const Frame& frame, size_t at) const {
+  return sortKeys_ ? *sorted_[frame.sortedStart + at] : frame.members[at];
+}
+
+inline const Value& JsonWriter::nextOf(Frame& frame, std::string& out) {
+  if (frame.next > 0) out += ',';
+  if (humanReadable_) appendIndent(out);
+  size_t at = frame.next++;
+  if (!frame.isObject) return frame.elements[at];
+  const base::Dictionary::Entry& entry = member(frame, at);
+  appendString(entry.first, out);
+  if (humanReadable_) {
+    out.append(" : ", 3);
+  } else {
+    out += ':';
+  }
+  return entry.second;
+}
+
+void JsonWriter::close(std::string& out) {
+  const Frame& frame = frames_.back();
+  bool isObject = frame.isObject;
+  bool empty = frame.size == 0;
+  sorted_.resize(frame.sortedStart);
+  frames_.pop_back();
+  if (humanReadable_ && !empty) appendIndent(out);
+  out += isObject ? '}' : ']';
+}
+
+// A value that failed to write: an object around it replaces the error with its own, naming the
+// member of the outermost object that holds the value; arrays pass the error on as it is.
+bool JsonWriter::failInside(Error* error) const {
+  for (const Frame& frame : frames_) {
+    if (!frame.isObject) continue;
+    // Its member being written is the last one begun.
+    const std::string& key = member(frame, frame.next - 1).first;
+    return fail(error, kUnsupportedValue, "Unsupported value for key " + key + " in object");
+  }
+  return false;
+}
+
+void JsonWriter::sortMembers(const base::Dictionary& dictionary) {
+  auto first = static_cast<std::ptrdiff_t>(sorted_.size());
+  for (const base::Dictionary::Entry& entry : dictionary)
+    sorted_.push_back(&entry);
+  std::sort(sorted_.begin() + first, sorted_.end(),
+            [](const auto* a, const auto* b) { return a->first < b->first; });
+}
+
+bool JsonWriter::appendNumber(const Value& number, std::string& out, Error* error) {
+  if (number.kind() == Value::Kind::Integer) {
+    char text[24];
+    auto result = std::to_chars(text, text + sizeof text, number.toInt64());
+    out.append(text, static_cast<size_t>(result.ptr - text));
+    return true;
+  }
+  if (number.kind() == Value::Kind::Decimal) {
+    number.asDecimal()->appendTo(out);
+    return true;
+  }
+  // A non-finite double has no JSON text; writing "nan" or "inf" would make text that no reader
+  // accepts, this one included.
+  if (!std::isfinite(number.toDouble())) {
+    return fail(error, kUnsupportedValue,
+                "JSON serialisation not supported for " + number.numberString());
+  }
+  out += number.numberString();
+  return true;
+}
+
+void JsonWriter::appendString(std::string_view text, std::string& out) {
+  out += '"';
+  if (!needsEscaping(text)) {  // most texts, keys above all
+    out.append(text);
+    out += '"';
+    return;
+  }
+  const char* run = text.data();
+  const char* end = run + text.size();
+  for (const char* cursor = firstToEscape(run, end); cursor != end;
+       cursor = firstToEscape(run, end)) {
+    out.append(run, static_cast<size_t>(cursor - run));
+    appendEscaped(static_cast<unsigned char>(*cursor), out);
+    run = cursor + 1;
+  }
+  out.append(run, static_cast<size_t>(end - run));
+  out += '"';
+}
+
+void JsonWriter::appendEscaped(unsigned char byte, std::string& out) {
+  switch (byte) {
+    case '\b':
+      out.append("\\b", 2);
+      return;
+    case '\t':
+      out.append("\\t", 2);
+      return;
+    case '\n':
+      out.append("\\n", 2);
+      return;
+    case '\f':
+      out.append("\\f", 2);
+      return;
+    case '\r':
+      out.append("\\r", 2);
+      return;
+    case '"':
+      out.append("\\\"", 2);
+      return;
+    case '\\':
+      out.append("\\\\", 2);
+      return;
+    default: {
+      static constexpr char kHex[] = "0123456789abcdef";
+      char escape[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
+      out.append(escape, sizeof escape);
+    }
+  }
+}
+
+void JsonWriter::appendIndent(std::string& out) const {
+  out += '\n';
+  out.append(2 * frames_.size(), ' ');
+}
+
+}  // namespace veskjson

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/Error.h"
+#include "base/Value.h"
+
+namespace veskjson {
+
+// One writing: the options it was given and the containers it is inside. Containers are written
+// without recursion, so that how deep a value may nest does not depend on the stack of the build.
+class JsonWriter {
+ public:
+  JsonWriter(bool humanReadable, bool sortKeys)
+      : humanReadable_(humanReadable), sortKeys_(sortKeys) {}
+
+  bool write(const base::Value& root, std::string& out, base::Error* error);
+
+ private:
+  // An open container: an array, or an object whose members are written in their order or, when
+  // keys are sorted, in the order of sorted_ from sortedStart on.
+  struct Frame {
+    const base::Value* elements = nullptr;             // of an array
+    const base::Dictionary::Entry* members = nullptr;  // of an object
+    size_t size = 0;
+    size_t next = 0;
+    size_t sortedStart = 0;
+    bool isObject = false;
+  };
+
+  // Writes a scalar, or opens a container.
+  bool begin(const base::Value& value, std::string& out, base::Error* error);
+  bool open(const base::Array* array, const base::Dictionary* dictionary, base::Error* error);
+  // The innermost container's next value, after its separator and key.
+  const base::Value& nextOf(Frame& frame, std::string& out);
+  void close(std::string& out);
+  const base::Dictionary::Entry& member(const Frame& frame, size_t at) const;
+  bool failInside(base::Error* error) const;
+  void sortMembers(const base::Dictionary& dictionary);
+  static void appendString(std::string_view text, std::string& out);
+  static void appendEscaped(unsigned char byte, std::string& out);
+  static bool appendNumber(const base::Value& number, std::string& out, base::Error* error);
+  void appendIndent(std::string& out) const;
+
+  const bool humanReadable_;
+  const bool sortKeys_;
+  std::vector<Frame> frames_;                           // innermost last
+  std::vector<const base::Dictionary::Entry*> sorted_;  // the open objects' members, sorted
+};
+
+}  // namespace veskjson

@@ -1,0 +1,55 @@
+#include "base/BlockPool.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "base/Value.h"
+
+namespace base {
+namespace {
+
+// Containers made in a scope, as a reader makes them: enough to fill several chunks.
+Array makePoints(size_t count) {
+  Array points;
+  points.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    points.emplace_back(Array{Value(int64_t(i)), Value(0.5), Value(std::string(40, 'x'))});
+    points.emplace_back(Dictionary{{"id", Value(int64_t(i))}, {"name", "n"}});
+  }
+  return points;
+}
+
+// A block carved in a scope lives on after it, wherever it goes: moved out of its document,
+// grown, or freed on another thread; each chunk goes back with the last of its blocks.
+TEST(BlockPoolTest, BlocksOutliveTheirScopeAndChunksGoWithTheirLastBlock) {
+  const int64_t before = BlockPool::chunksForTesting();
+  const Array expected = makePoints(2000);  // outside a scope: the C library's
+  EXPECT_EQ(BlockPool::chunksForTesting(), before);
+
+  std::optional<Array> document;
+  {
+    BlockPool::Scope scope;
+    document = makePoints(2000);
+  }
+  EXPECT_GT(BlockPool::chunksForTesting(), before + 2);
+  Value kept = std::move((*document)[1]);
+  Array grown = std::move(*(*document)[2].asArray());
+  Array elsewhere = *document;  // a copy, independent of the pool
+  std::thread([taken = std::move(*document)]() mutable { Array gone = std::move(taken); }).join();
+  document.reset();
+  EXPECT_GT(BlockPool::chunksForTesting(), before);  // kept and grown hold theirs
+
+  for (int i = 0; i < 100; ++i)
+    grown.emplace_back(i);
+  EXPECT_EQ(grown.size(), 103u);
+  EXPECT_EQ(grown[2], Value(std::string(40, 'x')));
+  EXPECT_EQ(kept, expected[1]);
+  EXPECT_EQ(elsewhere.size(), expected.size());
+  kept = Value();
+  grown = Array();
+  EXPECT_EQ(BlockPool::chunksForTesting(), before);
+}
+
+}  // namespace
+}  // namespace base
