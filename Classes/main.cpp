@@ -25,9 +25,9 @@
 #include "Classes/quillbeckInterface.h"
 #include "Classes/quillbeckViewController.h"
 #include "adnetwork/AdNetwork.h"
+#include "ads/Delegate/TADBannerViewDelegate.h"
 #include "ads/Utility/TADConfiguration.h"
 #include "ads/View/TADBannerView.h"
-#include "ads/Delegate/TADBannerViewDelegate.h"
 #include "base/URL.h"
 #include "platform/Application.h"
 #include "platform/Console.h"
@@ -232,7 +232,10 @@ int main(int argc, char** argv) {
   std::string assets = assetsFolder();
   platform::gtk::GtkPlatform::Options options;
   options.idiom = line->idiom;
-  options.identity = quillbeckIdentity();
+  options.identity.applicationId = quillbeckIdentity::kApplicationId;
+  options.identity.name = quillbeckIdentity::kName;
+  options.identity.version = quillbeckIdentity::kVersion;
+  options.identity = options.identity.completed();
   moveEarlierFiles(options.identity);
   options.resourcePath = assets + "/clips";
   // The banner's first ad is the first thing the screen waits for.

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "platform/glib/ApplicationFolders.h"
 #include "tad/Version.h"
 
 // Who the soundboard is on the desktop: its identifier names its folders (caches, settings and
-// website data) and its desktop file; its name titles the device screen.
-inline platform::glib::ApplicationIdentity quillbeckIdentity() {
-  platform::glib::ApplicationIdentity identity;
-  identity.applicationId = "org.quillbeck.Soundboard";
-  identity.name = "Quillbeck";
-  identity.version = TAD_VERSION_STRING;
-  return identity.completed();
-}
+// website data) and its desktop file; its name titles the device screen. The program that runs it
+// hands these to the backend it chooses.
+namespace quillbeckIdentity {
+
+inline constexpr const char* kApplicationId = "org.quillbeck.Soundboard";
+inline constexpr const char* kName = "Quillbeck";
+inline constexpr const char* kVersion = TAD_VERSION_STRING;
+
+}  // namespace quillbeckIdentity

@@ -196,7 +196,10 @@ int main(int argc, char** argv) {
 
   GtkPlatform::Options options;
   options.idiom = idiom;
-  options.identity = quillbeckIdentity();
+  options.identity.applicationId = quillbeckIdentity::kApplicationId;
+  options.identity.name = quillbeckIdentity::kName;
+  options.identity.version = quillbeckIdentity::kVersion;
+  options.identity = options.identity.completed();
   options.resourcePath = std::string(QUILLBECK_SOURCE_ASSETS) + "/clips";
   options.audioOutput = platform::gtk::GstAudioBackend::Output::Silent;
   options.userDefaults = std::make_shared<platform::UserDefaults>();
