@@ -26,7 +26,7 @@ std::string pageText(const std::string& script, const std::string& calls) {
 TADScriptRun::TADScriptRun(const std::string& script, const std::string& parameterJSON,
                            const std::string& baseURL, double answerTimeLimit, Handler handler)
     : TADScriptRun(baseURL) {
-  startTimer(answerTimeLimit, std::move(handler));
+  beginAnswering(answerTimeLimit, std::move(handler));
   webView_->loadHTMLString(buildPageText(script, parameterJSON), base::URL::fromString(baseURL));
 }
 
@@ -59,7 +59,7 @@ TADScriptRun::TADScriptRun(const std::string& baseURL)
   webView_->setDelegate(watcher_);
 }
 
-void TADScriptRun::startTimer(double answerTimeLimit, Handler handler) {
+void TADScriptRun::beginAnswering(double answerTimeLimit, Handler handler) {
   handler_ = std::move(handler);
   answerTimer_ = platform::RunLoop::main().startTimer(answerTimeLimit,
                                                       [this] { report(Answer::TimedOut, {}); });
@@ -72,7 +72,7 @@ bool TADScriptRun::canRun(const std::string& script, const std::string& baseURL)
 
 void TADScriptRun::start(const std::string& parameterJSON, double answerTimeLimit,
                          Handler handler) {
-  startTimer(answerTimeLimit, std::move(handler));
+  beginAnswering(answerTimeLimit, std::move(handler));
   webView_->evaluateJavaScript(callText(parameterJSON), [](const std::string&) {});
 }
 

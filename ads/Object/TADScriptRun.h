@@ -73,7 +73,7 @@ class TADScriptRun {
   enum class Page { Loading, Loaded, Spoiled };
 
   explicit TADScriptRun(const std::string& baseURL);
-  void startTimer(double answerTimeLimit, Handler handler);
+  void beginAnswering(double answerTimeLimit, Handler handler);
   void observe(const char* name, Answer answer);
   void report(Answer answer, const base::Value& parameters);
 
