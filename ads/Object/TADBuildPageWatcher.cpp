@@ -4,8 +4,11 @@
 #include "platform/URLError.h"
 
 TADBuildPageWatcher::TADBuildPageWatcher(std::weak_ptr<TADWebViewDelegate> delegate,
-                                         std::function<void()> pageFailed)
-    : delegate_(std::move(delegate)), pageFailed_(std::move(pageFailed)) {}
+                                         std::function<void()> pageFailed,
+                                         std::function<void()> pageLoaded)
+    : delegate_(std::move(delegate)),
+      pageFailed_(std::move(pageFailed)),
+      pageLoaded_(std::move(pageLoaded)) {}
 
 bool TADBuildPageWatcher::webViewShouldStartLoadWithRequest(
     platform::WebView& webView, const platform::URLRequest& request,
@@ -20,6 +23,7 @@ void TADBuildPageWatcher::webViewDidStartLoad(platform::WebView& webView) {
 
 void TADBuildPageWatcher::webViewDidFinishLoad(platform::WebView& webView) {
   if (auto delegate = delegate_.lock()) delegate->webViewDidFinishLoad(webView);
+  if (pageLoaded_) pageLoaded_();
 }
 
 void TADBuildPageWatcher::webViewDidFailLoadWithError(platform::WebView& webView,

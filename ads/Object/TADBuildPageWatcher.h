@@ -11,10 +11,11 @@ class TADWebViewDelegate;
 // on to that delegate; a failed load of the page or the end of its web process is also reported
 // to pageFailed, so that the load can end then rather than at its time limit. A cancelled load is
 // no failure of the page: a navigation refused on its way (a page message) ends as one, and the
-// page goes on.
+// page goes on. A finished load is also reported to pageLoaded, if given.
 class TADBuildPageWatcher : public platform::WebViewDelegate {
  public:
-  TADBuildPageWatcher(std::weak_ptr<TADWebViewDelegate> delegate, std::function<void()> pageFailed);
+  TADBuildPageWatcher(std::weak_ptr<TADWebViewDelegate> delegate, std::function<void()> pageFailed,
+                      std::function<void()> pageLoaded = {});
 
   bool webViewShouldStartLoadWithRequest(platform::WebView& webView,
                                          const platform::URLRequest& request,
@@ -29,4 +30,5 @@ class TADBuildPageWatcher : public platform::WebViewDelegate {
  private:
   std::weak_ptr<TADWebViewDelegate> delegate_;
   std::function<void()> pageFailed_;
+  std::function<void()> pageLoaded_;
 };

@@ -98,6 +98,8 @@ TADObjectPrivate::~TADObjectPrivate() {
   }
   webViewDelegate_.reset();
   resetBuildAdWebView();
+  prepareTimer_.stop();
+  preparedRun_.reset();
   if (buildAdJS_) {
     buildAdJS_->setDelegate({});
     buildAdJS_.reset();
@@ -153,6 +155,7 @@ void TADObjectPrivate::loadPrivateRequest(const std::shared_ptr<TADRequestPrivat
   }
   request_->setCounter(statistics.incrementAdRequestCount());
   changeState(State::BuildingAdAddress);
+  prepareTimer_.stop();
   loadTimer_ = platform::RunLoop::main().startTimer(loadTimeLimit_, [this] { loadTimedOut(); });
   ensureSupportFiles();
 }
@@ -168,6 +171,8 @@ void TADObjectPrivate::changeState(State state) {
   if (state == State::Shown || state == State::Failed) {
     loadTimer_.stop();
     if (scriptRun_) scriptRun_->quiet();
+    prepareTimer_ =
+        platform::RunLoop::main().startTimer(kPrepareDelay, [this] { prepareBuildAdWebView(); });
   }
 }
 
@@ -218,11 +223,27 @@ void TADObjectPrivate::buildAdUrl() {
 void TADObjectPrivate::setupBuildAdWebView(const std::string& script, const std::string& json) {
   resetBuildAdWebView();
   std::weak_ptr<TADObjectPrivate> weak = weak_from_this();
-  scriptRun_ = std::make_unique<TADScriptRun>(
-      script, json, TADAdNetwork::adServerOrigin(), scriptAnswerTimeLimit_,
-      [weak](TADScriptRun::Answer answer, const base::Value& parameters) {
-        if (auto self = weak.lock()) self->scriptAnswered(answer, parameters);
-      });
+  auto handler = [weak](TADScriptRun::Answer answer, const base::Value& parameters) {
+    if (auto self = weak.lock()) self->scriptAnswered(answer, parameters);
+  };
+  std::string origin = TADAdNetwork::adServerOrigin();
+  std::unique_ptr<TADScriptRun> prepared = std::move(preparedRun_);
+  if (prepared && prepared->canRun(script, origin)) {
+    scriptRun_ = std::move(prepared);
+    scriptRun_->start(json, scriptAnswerTimeLimit_, std::move(handler));
+    return;
+  }
+  prepared.reset();
+  scriptRun_ = std::make_unique<TADScriptRun>(script, json, origin, scriptAnswerTimeLimit_,
+                                              std::move(handler));
+}
+
+// Only between loads: a page loading beside the banner's would slow the ad it shows.
+void TADObjectPrivate::prepareBuildAdWebView() {
+  if (scriptRun_ || isMakingRequest()) return;
+  std::optional<std::string> script = buildAdJS_ ? buildAdJS_->content() : std::nullopt;
+  if (!script || script->empty()) return;
+  preparedRun_ = TADScriptRun::prepare(*script, TADAdNetwork::adServerOrigin());
 }
 
 void TADObjectPrivate::resetBuildAdWebView() {

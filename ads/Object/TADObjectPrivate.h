@@ -69,6 +69,9 @@ class TADObjectPrivate : public TADAdEvents,
   // long to end; past either the load fails with a timeout and the refresh is scheduled.
   static constexpr double kScriptAnswerTimeLimit = 10;
   static constexpr double kLoadTimeLimit = 30;
+  // After an ad is shown or has failed, the next build page is loaded ahead this much later,
+  // once the web process has drawn what it just loaded.
+  static constexpr double kPrepareDelay = 0.05;
   // The page script's lifetime from the start of its latest check.
   static constexpr double kScriptLifetime = TADPageScript::kLifetime;
   // The retries after failures when the server never named a refresh period.
@@ -129,6 +132,10 @@ class TADObjectPrivate : public TADAdEvents,
   std::shared_ptr<platform::WebView> buildAdWebView() const {
     return scriptRun_ ? scriptRun_->webView() : nullptr;
   }
+  // The hidden page loaded ahead for the next script run, if any.
+  std::shared_ptr<platform::WebView> preparedBuildAdWebView() const {
+    return preparedRun_ ? preparedRun_->webView() : nullptr;
+  }
   // The page script's address, on the configured static host.
   static base::URL jsBuildAdURL() { return TADPageScript::url(); }
 
@@ -180,8 +187,9 @@ class TADObjectPrivate : public TADAdEvents,
   void buildAdUrl();
   void addAdditionalParameters(base::Dictionary& parameters) const;
   // The hidden build page runs script on json (TADScriptRun) until it answers; only one at a
-  // time.
+  // time. A page prepared ahead for the same script and origin serves it, else a whole one.
   void setupBuildAdWebView(const std::string& script, const std::string& json);
+  void prepareBuildAdWebView();
   void resetBuildAdWebView();
   void scriptAnswered(TADScriptRun::Answer answer, const base::Value& parameters);
   void loadAdURL(const base::Value& userInfo);
@@ -209,6 +217,8 @@ class TADObjectPrivate : public TADAdEvents,
   std::shared_ptr<TADWebView> webView_;
   std::shared_ptr<TADBannerWebViewDelegate> webViewDelegate_;
   std::unique_ptr<TADScriptRun> scriptRun_;
+  std::unique_ptr<TADScriptRun> preparedRun_;
+  platform::RunLoop::Timer prepareTimer_;
   std::shared_ptr<TADCachedFile> buildAdJS_;
   std::shared_ptr<TADCachedFile> adHTML_;
   std::shared_ptr<TADRequestPrivate> request_;

@@ -12,24 +12,68 @@ namespace {
 constexpr std::string_view kBuildFunction = "AVMO_buildAdURL";
 constexpr const char* kAnswerNames[] = {"loadAdURL", "invalidRequest", "unableToServe"};
 
+std::string callText(const std::string& parameterJSON) {
+  return std::string(kBuildFunction) + "(" + parameterJSON + ");";
+}
+
+// The page that holds script, then whatever calls follow it.
+std::string pageText(const std::string& script, const std::string& calls) {
+  return "<html><head><script>" + script + "</script>" + calls + "</head><body></body></html>";
+}
+
 }  // namespace
 
 TADScriptRun::TADScriptRun(const std::string& script, const std::string& parameterJSON,
                            const std::string& baseURL, double answerTimeLimit, Handler handler)
-    : handler_(std::move(handler)),
+    : TADScriptRun(baseURL) {
+  beginAnswering(answerTimeLimit, std::move(handler));
+  webView_->loadHTMLString(buildPageText(script, parameterJSON), base::URL::fromString(baseURL));
+}
+
+std::unique_ptr<TADScriptRun> TADScriptRun::prepare(const std::string& script,
+                                                    const std::string& baseURL) {
+  std::unique_ptr<TADScriptRun> run(new TADScriptRun(baseURL));
+  run->script_ = script;
+  run->webView_->loadHTMLString(pageText(script, ""), base::URL::fromString(baseURL));
+  return run;
+}
+
+TADScriptRun::TADScriptRun(const std::string& baseURL)
+    : baseURL_(baseURL),
       webView_(std::make_shared<platform::WebView>(platform::Rect{0, 0, 1, 1})),
       delegate_(TADWebViewDelegate::init(TADOpenGate::Source::BuildPage)) {
   webView_->setHidden(true);
   observe(kAnswerNames[0], Answer::LoadAdURL);
   observe(kAnswerNames[1], Answer::InvalidRequest);
   observe(kAnswerNames[2], Answer::UnableToServe);
-  watcher_ = std::make_shared<TADBuildPageWatcher>(delegate_, [this] {
-    platform::RunLoop::main().post(0, this, [this] { report(Answer::PageFailed, {}); });
-  });
+  watcher_ = std::make_shared<TADBuildPageWatcher>(
+      delegate_,
+      [this] {
+        page_ = Page::Spoiled;
+        if (!handler_) return;
+        platform::RunLoop::main().post(0, this, [this] { report(Answer::PageFailed, {}); });
+      },
+      [this] {
+        if (page_ == Page::Loading) page_ = Page::Loaded;
+      });
   webView_->setDelegate(watcher_);
+}
+
+void TADScriptRun::beginAnswering(double answerTimeLimit, Handler handler) {
+  handler_ = std::move(handler);
   answerTimer_ = platform::RunLoop::main().startTimer(answerTimeLimit,
                                                       [this] { report(Answer::TimedOut, {}); });
-  webView_->loadHTMLString(buildPageText(script, parameterJSON), base::URL::fromString(baseURL));
+}
+
+bool TADScriptRun::canRun(const std::string& script, const std::string& baseURL) const {
+  return !handler_ && page_ == Page::Loaded && !script_.empty() && script_ == script &&
+         baseURL_ == baseURL;
+}
+
+void TADScriptRun::start(const std::string& parameterJSON, double answerTimeLimit,
+                         Handler handler) {
+  beginAnswering(answerTimeLimit, std::move(handler));
+  webView_->evaluateJavaScript(callText(parameterJSON), [](const std::string&) {});
 }
 
 TADScriptRun::~TADScriptRun() {
@@ -45,12 +89,7 @@ TADScriptRun::~TADScriptRun() {
 
 std::string TADScriptRun::buildPageText(const std::string& script,
                                         const std::string& parameterJSON) {
-  std::string page = "<html><head><script>";
-  page += script;
-  page += "</script>";
-  page += "<script>" + std::string(kBuildFunction) + "(" + parameterJSON + ");</script>";
-  page += "</head><body></body></html>";
-  return page;
+  return pageText(script, "<script>" + callText(parameterJSON) + "</script>");
 }
 
 std::optional<TADScriptRun::AdAnswer> TADScriptRun::adAnswer(const base::Value& parameters) {
@@ -87,8 +126,13 @@ void TADScriptRun::observe(const char* name, Answer answer) {
 }
 
 // The owner usually ends the run from inside the handler, so nothing of the run is touched after
-// it: the handler runs from a copy.
-void TADScriptRun::report(Answer answer, const base::Value& parameters) const {
+// it: the handler runs from a copy. A prepared page that speaks before it is asked has run
+// something of its own, and is no longer fit to serve a request.
+void TADScriptRun::report(Answer answer, const base::Value& parameters) {
   Handler handler = handler_;
-  if (handler) handler(answer, parameters);
+  if (handler) {
+    handler(answer, parameters);
+  } else {
+    page_ = Page::Spoiled;
+  }
 }

@@ -24,6 +24,12 @@ class WebView;
 //               inside the page's own callback, since ending the run tears the page down);
 //   TimedOut    no answer within the answer time limit.
 // Until it is destroyed the run owns its page, the page's delegate and the three observers.
+//
+// A run can also be prepared ahead of its request: its page then holds the script but calls
+// nothing, and a later start() only calls the build function in it, which spares the answer a
+// whole page load. A prepared page serves one request, and only while it is fully loaded, its
+// web process alive, nothing came from it yet, and the script and base address are those it was
+// loaded with; otherwise the owner drops it and starts a whole run.
 class TADScriptRun {
  public:
   enum class Answer { LoadAdURL, InvalidRequest, UnableToServe, PageFailed, TimedOut };
@@ -32,6 +38,9 @@ class TADScriptRun {
   // Starts the run on script and parameterJSON, the page based on baseURL.
   TADScriptRun(const std::string& script, const std::string& parameterJSON,
                const std::string& baseURL, double answerTimeLimit, Handler handler);
+  // Loads the page of script, based on baseURL, for a run still to come.
+  static std::unique_ptr<TADScriptRun> prepare(const std::string& script,
+                                               const std::string& baseURL);
   ~TADScriptRun();
   TADScriptRun(const TADScriptRun&) = delete;
   TADScriptRun& operator=(const TADScriptRun&) = delete;
@@ -51,14 +60,27 @@ class TADScriptRun {
   // The build page that runs script on parameterJSON.
   static std::string buildPageText(const std::string& script, const std::string& parameterJSON);
 
+  // Whether this prepared run can start a run of script based on baseURL.
+  bool canRun(const std::string& script, const std::string& baseURL) const;
+  // Starts a prepared run: the build function is called on parameterJSON in the loaded page.
+  void start(const std::string& parameterJSON, double answerTimeLimit, Handler handler);
+
   const std::shared_ptr<platform::WebView>& webView() const { return webView_; }
   // Stops the answer timer and any report still on its way; the page stays.
   void quiet();
 
  private:
-  void observe(const char* name, Answer answer);
-  void report(Answer answer, const base::Value& parameters) const;
+  enum class Page { Loading, Loaded, Spoiled };
 
+  explicit TADScriptRun(const std::string& baseURL);
+  void beginAnswering(double answerTimeLimit, Handler handler);
+  void observe(const char* name, Answer answer);
+  void report(Answer answer, const base::Value& parameters);
+
+  std::string baseURL_;
+  // Set only on a prepared run: the script its page holds.
+  std::string script_;
+  Page page_ = Page::Loading;
   Handler handler_;
   std::shared_ptr<platform::WebView> webView_;
   std::shared_ptr<TADWebViewDelegate> delegate_;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "ads/Statistics/TADStatisticsCore.h"
 #include "ads/Utility/TADMacros.h"
 #include "base/FileIO.h"
@@ -407,6 +409,65 @@ TEST_F(TADObjectPrivateTest, TheObjectGoesWithItsViewLeavingNoRegistrationOrFetc
   EXPECT_EQ(platform.notificationCenter().registrationCount(key), 0u);
   platform.runLoop().advance(60);
   EXPECT_TRUE(delegate->events.empty());
+}
+
+// Between loads the next build page is loaded ahead; it serves exactly one request, and only
+// while it is whole and holds the script the request would run.
+TEST_F(TADObjectPrivateTest, APagePreparedBetweenLoadsServesOneRequestWithTheCurrentScript) {
+  auto calls = [](SimWebViewPeer& peer) {
+    return std::ranges::count_if(peer.evaluatedScripts(),
+                                 [](const std::string& s) { return s.starts_with("AVMO_"); });
+  };
+  auto prepare = [&] {
+    platform.runLoop().advance(TADObjectPrivate::kPrepareDelay);
+    return object().preparedBuildAdWebView();
+  };
+  loadToShown();
+  EXPECT_EQ(object().preparedBuildAdWebView(), nullptr);  // not while the banner's page loads
+  std::shared_ptr<platform::WebView> page = prepare();
+  ASSERT_TRUE(page);
+  SimWebViewPeer* peer = &SimWebViewPeer::of(*page);
+  ASSERT_EQ(peer->loadedHTML().size(), 1u);
+  EXPECT_EQ(peer->loadedHTML()[0].html, std::string("<html><head><script>") + kScriptText +
+                                            "</script></head><body></body></html>");
+  peer->finishLoad();
+  load();
+  EXPECT_EQ(object().buildAdWebView(), page);
+  EXPECT_EQ(object().preparedBuildAdWebView(), nullptr);
+  EXPECT_EQ(peer->loadedHTML().size(), 1u);
+  EXPECT_EQ(calls(*peer), 1);
+  EXPECT_TRUE(peer->evaluatedScripts().back().starts_with("AVMO_buildAdURL({\""));
+  std::weak_ptr<platform::WebView> used = page;
+  page.reset();
+  answerAd();
+  finishBanner();
+  EXPECT_TRUE(used.expired());
+  EXPECT_EQ(delegate->events, (std::vector<std::string>{"receive", "receive"}));
+
+  // A page whose load broke (its web process ended) and a page of yesterday's script are dropped
+  // for a whole build page of the script as it is now.
+  const std::string newScript = "function AVMO_buildAdURL(q) {}";
+  for (bool scriptChanges : {false, true}) {
+    page = prepare();
+    ASSERT_TRUE(page);
+    peer = &SimWebViewPeer::of(*page);
+    if (scriptChanges) {
+      peer->finishLoad();
+      serveScript(Reply::ok(newScript));
+      platform.runLoop().advance(86401);
+    } else {
+      peer->failLoad(platform::URLError::make(platform::URLError::Unknown, "about:blank"));
+    }
+    load();
+    EXPECT_TRUE(object().buildAdWebView() != page);
+    EXPECT_EQ(calls(*peer), 0);
+    ASSERT_EQ(buildPeer().loadedHTML().size(), 1u);
+    EXPECT_EQ(buildPeer().loadedHTML()[0].html.find(newScript) != std::string::npos, scriptChanges);
+    page.reset();
+    answerAd();
+    finishBanner();
+  }
+  EXPECT_EQ(delegate->events.size(), 4u);
 }
 
 }  // namespace
