@@ -3,7 +3,6 @@
 #include "ads/Network/TADCachedFile.h"
 #include "ads/Object/TADAdPageHeaders.h"
 #include "ads/Object/TADAppLaunch.h"
-#include "ads/View/TADBannerView.h"
 #include "ads/Object/TADBuildPageWatcher.h"
 #include "ads/Object/TADPageScript.h"
 #include "ads/Object/TADTrackerSet.h"
@@ -13,14 +12,13 @@
 #include "ads/Statistics/TADStatisticsParameters.h"
 #include "ads/Timing/TADTiming.h"
 #include "ads/Utility/TADConfiguration.h"
-#include "ads/Utility/TADIdentifierUtilities.h"
 #include "ads/Utility/TADMacros.h"
+#include "ads/View/TADBannerView.h"
 #include "ads/View/TADBannerWebViewDelegate.h"
 #include "ads/View/TADWebView.h"
 #include "base/ASCII.h"
 #include "platform/Application.h"
 #include "platform/Console.h"
-#include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 #include "signals/TADSignals.h"
@@ -68,29 +66,20 @@ void TADObjectPrivate::setRootViewController(std::weak_ptr<platform::ViewControl
 }
 
 void TADObjectPrivate::registerForNotifications() {
-  using platform::Application;
-  auto& center = platform::NotificationCenter::defaultCenter();
   std::weak_ptr<TADObjectPrivate> weak = weak_from_this();
-  auto on = [&](std::string_view name, void (TADObjectPrivate::*action)()) {
-    center.addObserver(this, std::string(name), nullptr,
-                       [weak, action](const platform::Notification&) {
-                         if (auto self = weak.lock()) ((*self).*action)();
-                       });
+  auto call = [weak](void (TADObjectPrivate::*action)()) {
+    return [weak, action] {
+      if (auto self = weak.lock()) ((*self).*action)();
+    };
   };
-  if (TADIdentifierUtilities::sharedInstance().isOSAtLeastMajor(4, 0, 0)) {
-    on(Application::kDidEnterBackgroundNotification, &TADObjectPrivate::deactivateReloadTimer);
-    on(Application::kWillEnterForegroundNotification, &TADObjectPrivate::activateReloadTimer);
-  } else {
-    on(Application::kWillResignActiveNotification, &TADObjectPrivate::deactivateReloadTimer);
-    on(Application::kDidBecomeActiveNotification, &TADObjectPrivate::activateReloadTimer);
-  }
-  on("TADViewControllerWillPresentFullScreen", &TADObjectPrivate::deactivateReloadTimer);
-  on("TADViewControllerDidRelinquishFullScreen", &TADObjectPrivate::activateReloadTimer);
-  on(Application::kDidBecomeActiveNotification, &TADObjectPrivate::runDueReload);
+  refreshPauses_ = std::make_unique<TADRefreshPauses>(
+      this, TADRefreshPauses::Actions{call(&TADObjectPrivate::deactivateReloadTimer),
+                                      call(&TADObjectPrivate::activateReloadTimer),
+                                      call(&TADObjectPrivate::runDueReload)});
 }
 
 TADObjectPrivate::~TADObjectPrivate() {
-  platform::NotificationCenter::removeObserverFromDefaultCenter(this);
+  refreshPauses_.reset();
   if (webView_) {
     webView_->setDelegate({});
     if (platform::Platform::isInstalled()) webView_->loadHTMLString("", std::nullopt);

@@ -13,6 +13,7 @@
 #include "ads/Network/TADCachedFileDelegate.h"
 #include "ads/Object/TADAppLaunch.h"
 #include "ads/Object/TADPageScript.h"
+#include "ads/Object/TADRefreshPauses.h"
 #include "ads/Object/TADRefreshTimer.h"
 #include "ads/Object/TADScriptRun.h"
 #include "ads/Object/TADTrackerSet.h"
@@ -228,6 +229,7 @@ class TADObjectPrivate : public TADAdEvents,
   std::vector<base::URL> pendingTrackingURLs_;
   std::vector<base::URL> pendingClickURLs_;
   TADRefreshTimer reloadTimer_;
+  std::unique_ptr<TADRefreshPauses> refreshPauses_;
   bool hasAutoRefreshed_ = false;
   TADOrientations supportedOrientations_ = TADOrientations::Any;
   double scriptAnswerTimeLimit_ = kScriptAnswerTimeLimit;
