@@ -365,7 +365,9 @@ TEST_F(TADObjectPrivateTest, BackgroundAndFullScreenNoticesPauseAndRestartTheFul
   for (const Pause& p : pauses) {
     platform.runLoop().advance(20);
     p.pause();
+    const size_t heard = delegate->events.size();
     platform.runLoop().advance(100);
+    EXPECT_EQ(delegate->events.size(), heard);  // no load started, nor failed, while paused
     EXPECT_EQ(requestsFor(kAd), ads);
     p.resume();
     platform.application().becomeActive();
