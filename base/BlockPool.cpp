@@ -9,8 +9,8 @@ namespace base {
 namespace {
 
 // Blocks larger than this (its header included) always come from the C library: they are few, and
-// a chunk should hold many blocks.
-constexpr size_t kMaxPooled = 4096;
+// a chunk should hold many blocks. Every pooled block fits in a new chunk of any size.
+constexpr size_t kMaxPooled = 2048;
 // A scope's first chunk is small, so that reading a small document ties up little memory; each
 // next one is twice as large, up to kLargestChunk.
 constexpr size_t kFirstChunk = 4096;
@@ -27,6 +27,9 @@ constexpr uint64_t kUnclaimed = uint64_t{1} << 62;
 struct alignas(16) Chunk {
   std::atomic<uint64_t> live{kUnclaimed};
 };
+
+static_assert(sizeof(Chunk) + kMaxPooled <= kFirstChunk,
+              "a new chunk must hold the largest pooled block");
 
 std::atomic<int64_t> chunksAlive{0};
 
