@@ -11,7 +11,6 @@
 #include "platform/Application.h"
 #include "platform/NotificationCenter.h"
 #include "platform/URLError.h"
-#include "platform/UserDefaults.h"
 #include "tests/ads/Object/AdObjectFixture.h"
 
 namespace {
@@ -200,9 +199,7 @@ TEST_F(TADObjectPrivateTest, HeadersOfEveryResponseInARedirectChainAddUpInOrder)
                        {"X-Avmo-Tracking-Urls", "http://t.example/i1  http://t.example/i2"},
                        {"X-Avmo-Orientation", "portrait"}}));
   serve("http://ads.talvik.test/ad2",
-        Reply::ok("<p>ad</p>", {{"X-Avmo-Click-Tracking-Urls", "http://t.example/c2"},
-                                {"X-Avmo-Orientation", "sideways"},
-                                {"X-Avmo-Interstitial-Timeout", "2.5"}}));
+        Reply::ok("<p>ad</p>", {{"X-Avmo-Click-Tracking-Urls", "http://t.example/c2"}}));
   load();
   answerAd();
   auto texts = [](const std::vector<base::URL>& urls) {
@@ -216,7 +213,6 @@ TEST_F(TADObjectPrivateTest, HeadersOfEveryResponseInARedirectChainAddUpInOrder)
   EXPECT_EQ(texts(object().pendingTrackingURLs()),
             (std::vector<std::string>{"http://t.example/i1", "http://t.example/i2"}));
   EXPECT_EQ(object().supportedOrientations(), TADOrientations::Portrait);
-  EXPECT_EQ(*platform.userDefaults().objectForKey("applicationTimeout"), base::Value(2.5f));
   EXPECT_EQ(object().adHTMLBaseURL()->absoluteString(), "http://ads.talvik.test/ad2");
 
   finishBanner();  // the impressions are followed, and the trackers dropped a pass after
