@@ -36,11 +36,10 @@ class WebView;
 // sure of the ad network's page script (fetched at most once a day, the stored copy standing in
 // when a fetch fails), runs the script in a hidden page (TADScriptRun) to turn the request
 // parameters into an ad address, fetches the ad page (TADAdPage, which reads the server's headers)
-// and hands the page to the banner web view. The web layer reports what then
-// happens through TADAdEvents (the page finished or failed, a click, an opened screen); only the
-// object moves its state. A one-shot timer (TADRefreshTimer) reloads the same request on the
-// server's period; it pauses while the application is in the background or any full-screen ad
-// view is up.
+// and hands the page to the banner web view. The web layer reports what then happens through
+// TADAdEvents (the page finished or failed, a click, an opened screen); only the object moves its
+// state. A one-shot timer (TADRefreshTimer) reloads the same request on the server's period; it
+// pauses while the application is in the background or any full-screen ad view is up.
 //
 // One load at a time: a load asked for while another is in flight is dropped without a word.
 // Every accepted load ends, within its load time limit at the latest, in did-receive-ad or in
