@@ -11,6 +11,7 @@
 #include "platform/Application.h"
 #include "platform/NotificationCenter.h"
 #include "platform/URLError.h"
+#include "platform/UserDefaults.h"
 #include "tests/ads/Object/AdObjectFixture.h"
 
 namespace {
@@ -199,7 +200,9 @@ TEST_F(TADObjectPrivateTest, HeadersOfEveryResponseInARedirectChainAddUpInOrder)
                        {"X-Avmo-Tracking-Urls", "http://t.example/i1  http://t.example/i2"},
                        {"X-Avmo-Orientation", "portrait"}}));
   serve("http://ads.talvik.test/ad2",
-        Reply::ok("<p>ad</p>", {{"X-Avmo-Click-Tracking-Urls", "http://t.example/c2"}}));
+        Reply::ok("<p>ad</p>", {{"X-Avmo-Click-Tracking-Urls", "http://t.example/c2"},
+                                {"X-Avmo-Orientation", "sideways"},
+                                {"X-Avmo-Interstitial-Timeout", "2.5"}}));
   load();
   answerAd();
   auto texts = [](const std::vector<base::URL>& urls) {
@@ -213,12 +216,25 @@ TEST_F(TADObjectPrivateTest, HeadersOfEveryResponseInARedirectChainAddUpInOrder)
   EXPECT_EQ(texts(object().pendingTrackingURLs()),
             (std::vector<std::string>{"http://t.example/i1", "http://t.example/i2"}));
   EXPECT_EQ(object().supportedOrientations(), TADOrientations::Portrait);
+  EXPECT_EQ(*platform.userDefaults().objectForKey("applicationTimeout"), base::Value(2.5f));
   EXPECT_EQ(object().adHTMLBaseURL()->absoluteString(), "http://ads.talvik.test/ad2");
 
   finishBanner();  // the impressions are followed, and the trackers dropped a pass after
   EXPECT_EQ(requestsFor("http://t.example/i"), 2);
   platform.runLoop().advance(1);
   EXPECT_TRUE(object().pendingTrackers().empty());
+
+  // The next ad's page starts the lists afresh and takes the old page's copy with it; the
+  // orientations stay until an answer names others.
+  std::string copy = object().adHTML()->filePath().value_or("");
+  ASSERT_EQ(::access(copy.c_str(), F_OK), 0);
+  serveAd(Reply::ok("<p>next</p>", {{"X-Avmo-Orientation", "sideways"}}));
+  load();
+  answerAd();
+  EXPECT_EQ(object().adHTMLString(), "<p>next</p>");
+  EXPECT_TRUE(object().pendingClickURLs().empty() && object().pendingTrackingURLs().empty());
+  EXPECT_EQ(object().supportedOrientations(), TADOrientations::Portrait);
+  EXPECT_NE(::access(copy.c_str(), F_OK), 0);
 }
 
 TEST_F(TADObjectPrivateTest, TheRefreshFollowsTheHeaderAndKeepsTheLastPeriodWithoutOne) {
