@@ -1,7 +1,6 @@
 #include "ads/Object/TADObjectPrivate.h"
 
 #include "ads/Network/TADCachedFile.h"
-#include "ads/Object/TADAdPageHeaders.h"
 #include "ads/Object/TADAppLaunch.h"
 #include "ads/Object/TADBuildPageWatcher.h"
 #include "ads/Object/TADPageScript.h"
@@ -20,7 +19,6 @@
 #include "platform/Application.h"
 #include "platform/Console.h"
 #include "platform/Platform.h"
-#include "platform/UserDefaults.h"
 #include "signals/TADSignals.h"
 
 namespace {
@@ -93,7 +91,7 @@ TADObjectPrivate::~TADObjectPrivate() {
     buildAdJS_->setDelegate({});
     buildAdJS_.reset();
   }
-  setAdHTML(nullptr);
+  adPage_.clear();
   platform::RunLoop::cancelOnMain(this);
 }
 
@@ -283,7 +281,8 @@ void TADObjectPrivate::loadAdURL(const base::Value& userInfo) {
   changeState(State::FetchingAdPage);
   tad_gig(TADRequestPrivate::requestTypeFromString(answer->type), TADRequest::sdkVersion());
   TADStatistics::sharedStatistics().startTimingNamed(kTADParameterPriorRequestLatency);
-  loadHTMLFromURL(TADScriptRun::adAddress(answer->url, answer->type, request_->spamSignals()));
+  adPage_.load(weak_from_this(),
+               TADScriptRun::adAddress(answer->url, answer->type, request_->spamSignals()));
 }
 
 void TADObjectPrivate::refuseAnswer(const char* what, const base::Value& userInfo) {
@@ -295,32 +294,11 @@ void TADObjectPrivate::refuseAnswer(const char* what, const base::Value& userInf
 
 // --- The ad page -------------------------------------------------------------------------------
 
-void TADObjectPrivate::loadHTMLFromURL(const base::URL& url) {
-  auto page = TADCachedFile::initWithDelegate(weak_from_this(), url);
-  // Each ad fetches its page anew, and its copy is deleted when the next ad replaces it: a copy
-  // that is not meant to outlive the process is not worth two flushes to disk on every ad.
-  page->setDurable(false);
-  setAdHTML(std::move(page));
-}
-
-void TADObjectPrivate::setAdHTML(std::shared_ptr<TADCachedFile> file) {
-  if (file == adHTML_) return;
-  if (adHTML_) {
-    adHTML_->setDelegate({});
-    adHTML_->invalidate();
-    adHTML_.reset();
-  }
-  adHTML_ = std::move(file);
-  if (adHTML_) adHTML_->validate();
-  pendingTrackingURLs_.clear();
-  pendingClickURLs_.clear();
-}
-
 void TADObjectPrivate::cachedFileDownloadDidEnd(TADCachedFile& file) {
   if (&file == buildAdJS_.get()) {
     buildAdUrl();
-  } else if (&file == adHTML_.get()) {
-    processHTTPHeaders(file);
+  } else if (&file == adPage_.file().get()) {
+    adPage_.readHeaders(file);
     showAd();
   }
 }
@@ -329,42 +307,27 @@ void TADObjectPrivate::cachedFileDownloadDidFail(TADCachedFile& file,
                                                  const std::optional<base::Error>&) {
   if (&file == buildAdJS_.get()) {
     failedToDownloadJavaScript();
-  } else if (&file == adHTML_.get()) {
+  } else if (&file == adPage_.file().get()) {
     failedAdRequest(file);
   }
 }
 
 std::optional<base::Error> TADObjectPrivate::cachedFileShouldRedirectToURL(TADCachedFile& file,
                                                                            const base::URL&) {
-  processHTTPHeaders(file);
+  adPage_.readHeaders(file);
   return std::nullopt;
 }
 
-void TADObjectPrivate::processHTTPHeaders(const TADCachedFile& file) {
-  if (!file.httpHeaders()) return;
-  TADAdPageHeaders headers(*file.httpHeaders());
-  headers.appendTrackingURLs(pendingTrackingURLs_);
-  headers.appendClickTrackingURLs(pendingClickURLs_);
-  if (TADOrientations orientations = headers.orientations();
-      orientations != TADOrientations::None) {
-    supportedOrientations_ = orientations;
-  }
-  if (std::optional<float> timeout = headers.interstitialTimeout()) {
-    platform::UserDefaults::standard().setObject("applicationTimeout", base::Value(*timeout));
-  }
-}
-
 void TADObjectPrivate::showAd() {
-  std::string text = base::trimmed(adHTMLString().value_or(""), " \t\r\n\v\f");
-  std::optional<base::URL> base = adHTMLBaseURL();
+  std::string text = base::trimmed(adPage_.content().value_or(""), " \t\r\n\v\f");
   if (text.empty()) {
-    takeRefreshPeriodFromHeaders();
+    reloadTimer_.takePeriod(adPage_.refreshSeconds().value_or(0));
     fail(TADRequestErrorNoAd);
     return;
   }
-  addReloadInformationFromHeaders();
+  reloadTimer_.schedule(adPage_.refreshSeconds().value_or(reloadTimer_.seconds()));
   changeState(State::Showing);
-  webView_->loadHTMLString(text, base);
+  webView_->loadHTMLString(text, adPage_.baseURL());
 }
 
 void TADObjectPrivate::failedAdRequest(const TADCachedFile& file) {
@@ -378,7 +341,7 @@ void TADObjectPrivate::failedAdRequest(const TADCachedFile& file) {
   } else if (status > 400) {
     code = TADRequestErrorServer;
   }
-  takeRefreshPeriodFromHeaders();
+  reloadTimer_.takePeriod(adPage_.refreshSeconds().value_or(0));
   fail(code);
 }
 
@@ -398,7 +361,7 @@ void TADObjectPrivate::fail(int64_t code, State state) {
 void TADObjectPrivate::loadTimedOut() {
   platform::Console::log("<Talvik> The ad took too long to load.");
   if (buildAdJS_) buildAdJS_->cancel();
-  if (adHTML_) adHTML_->cancel();
+  if (adPage_.file()) adPage_.file()->cancel();
   if (state_ == State::Showing) {
     // Failed first: the stopped page reports a failure of its own, which is no second outcome.
     changeState(State::Failed);
@@ -414,7 +377,7 @@ void TADObjectPrivate::adPageDidFinish() {
   changeState(State::Shown);
   webView_->setHidden(false);
   delegateManager_->didReceiveAd();
-  trackURLs(pendingTrackingURLs_);
+  trackURLs(adPage_.trackingURLs());
   TADStatistics& statistics = TADStatistics::sharedStatistics();
   statistics.endTimingNamed(kTADParameterPriorRequestLatency);
   statistics.startTimingNamed(kTADParameterPriorPreClickLatency);
@@ -438,42 +401,21 @@ std::optional<TADAdEvents::Click> TADObjectPrivate::adPageClick(
       navigationType == platform::WebViewNavigationType::Reload || !webView_->touched()) {
     return std::nullopt;
   }
-  return Click{!pendingClickURLs_.empty(), supportedOrientations_};
+  return Click{!adPage_.clickURLs().empty(), adPage_.orientations()};
 }
 
 void TADObjectPrivate::adScreenDidOpen() {
-  trackURLs(pendingClickURLs_);
+  trackURLs(adPage_.clickURLs());
 }
 
 // --- Refresh -----------------------------------------------------------------------------------
-
-void TADObjectPrivate::addReloadInformationFromHeaders() {
-  std::optional<double> seconds;
-  if (adHTML_ && adHTML_->httpHeaders()) {
-    seconds = TADAdPageHeaders(*adHTML_->httpHeaders()).refreshSeconds();
-  }
-  scheduleReloadTimer(seconds.value_or(reloadTimer_.seconds()));
-}
-
-void TADObjectPrivate::takeRefreshPeriodFromHeaders() {
-  if (!adHTML_ || !adHTML_->httpHeaders()) return;
-  reloadTimer_.takePeriod(TADAdPageHeaders(*adHTML_->httpHeaders()).refreshSeconds().value_or(0));
-}
-
-void TADObjectPrivate::scheduleReloadTimer(double seconds) {
-  reloadTimer_.schedule(seconds);
-}
-
-void TADObjectPrivate::resetReloadTimer() {
-  reloadTimer_.stop();
-}
 
 void TADObjectPrivate::activateReloadTimer() {
   reloadTimer_.activate();
 }
 
 void TADObjectPrivate::deactivateReloadTimer() {
-  resetReloadTimer();
+  reloadTimer_.stop();
 }
 
 void TADObjectPrivate::reloadCurrentRequest() {
@@ -494,7 +436,7 @@ void TADObjectPrivate::runDueReload() {
 void TADObjectPrivate::cancelPendingActions() {
   platform::RunLoop::cancelOnMain(this);
   trackers_->cancelPendingCleanups();
-  resetReloadTimer();
+  reloadTimer_.stop();
   loadTimer_.stop();
   if (scriptRun_) scriptRun_->quiet();
 }

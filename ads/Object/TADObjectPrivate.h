@@ -9,8 +9,8 @@
 
 #include "ads/Delegate/TADAdEvents.h"
 #include "ads/Delegate/TADDelegateManager.h"
-#include "ads/Network/TADCachedFile.h"
 #include "ads/Network/TADCachedFileDelegate.h"
+#include "ads/Object/TADAdPage.h"
 #include "ads/Object/TADAppLaunch.h"
 #include "ads/Object/TADPageScript.h"
 #include "ads/Object/TADRefreshPauses.h"
@@ -35,12 +35,11 @@ class WebView;
 // The ad object behind a banner view, and the one owner of its load. It takes a request, makes
 // sure of the ad network's page script (fetched at most once a day, the stored copy standing in
 // when a fetch fails), runs the script in a hidden page (TADScriptRun) to turn the request
-// parameters into an ad address, fetches the ad page, reads the server's headers
-// (TADAdPageHeaders) and hands the page to the banner web view. The web layer reports what then
-// happens through TADAdEvents (the page finished or failed, a click, an opened screen); only the
-// object moves its state. A one-shot timer (TADRefreshTimer) reloads the same request on the
-// server's period; it pauses while the application is in the background or any full-screen ad
-// view is up.
+// parameters into an ad address, fetches the ad page (TADAdPage, which reads the server's headers)
+// and hands the page to the banner web view. The web layer reports what then happens through
+// TADAdEvents (the page finished or failed, a click, an opened screen); only the object moves its
+// state. A one-shot timer (TADRefreshTimer) reloads the same request on the server's period; it
+// pauses while the application is in the background or any full-screen ad view is up.
 //
 // One load at a time: a load asked for while another is in flight is dropped without a word.
 // Every accepted load ends, within its load time limit at the latest, in did-receive-ad or in
@@ -113,22 +112,18 @@ class TADObjectPrivate : public TADAdEvents,
   State state() const { return state_; }
   double timeLastLoaded() const { return timeLastLoaded_; }
   bool hasAutoRefreshed() const { return hasAutoRefreshed_; }
-  TADOrientations supportedOrientations() const { return supportedOrientations_; }
+  TADOrientations supportedOrientations() const { return adPage_.orientations(); }
   double reloadSeconds() const { return reloadTimer_.seconds(); }
   bool isReloadTimerRunning() const { return reloadTimer_.isRunning(); }
-  std::vector<base::URL> pendingTrackingURLs() const { return pendingTrackingURLs_; }
-  std::vector<base::URL> pendingClickURLs() const { return pendingClickURLs_; }
+  std::vector<base::URL> pendingTrackingURLs() const { return adPage_.trackingURLs(); }
+  std::vector<base::URL> pendingClickURLs() const { return adPage_.clickURLs(); }
   const std::set<std::shared_ptr<TADClickTracker>>& pendingTrackers() const {
     return trackers_->trackers();
   }
-  const std::shared_ptr<TADCachedFile>& adHTML() const { return adHTML_; }
-  std::optional<std::string> adHTMLString() const {
-    return adHTML_ ? adHTML_->content() : std::nullopt;
-  }
+  const std::shared_ptr<TADCachedFile>& adHTML() const { return adPage_.file(); }
+  std::optional<std::string> adHTMLString() const { return adPage_.content(); }
   // The ad page's address after redirects.
-  std::optional<base::URL> adHTMLBaseURL() const {
-    return adHTML_ ? std::optional<base::URL>(adHTML_->httpDestinationURL()) : std::nullopt;
-  }
+  std::optional<base::URL> adHTMLBaseURL() const { return adPage_.baseURL(); }
   // The hidden page of the script run in flight, if any.
   std::shared_ptr<platform::WebView> buildAdWebView() const {
     return scriptRun_ ? scriptRun_->webView() : nullptr;
@@ -195,17 +190,10 @@ class TADObjectPrivate : public TADAdEvents,
   void scriptAnswered(TADScriptRun::Answer answer, const base::Value& parameters);
   void loadAdURL(const base::Value& userInfo);
   void refuseAnswer(const char* what, const base::Value& userInfo);
-  void loadHTMLFromURL(const base::URL& url);
-  void setAdHTML(std::shared_ptr<TADCachedFile> file);
-  void processHTTPHeaders(const TADCachedFile& file);
   void showAd();
   void failedAdRequest(const TADCachedFile& file);
   void fail(int64_t code, State state = State::Failed);
-  void addReloadInformationFromHeaders();
-  void scheduleReloadTimer(double seconds);
-  void takeRefreshPeriodFromHeaders();
   void runDueReload();
-  void resetReloadTimer();
   void activateReloadTimer();
   void deactivateReloadTimer();
   void reloadCurrentRequest();
@@ -221,17 +209,14 @@ class TADObjectPrivate : public TADAdEvents,
   std::unique_ptr<TADScriptRun> preparedRun_;
   platform::RunLoop::Timer prepareTimer_;
   std::shared_ptr<TADCachedFile> buildAdJS_;
-  std::shared_ptr<TADCachedFile> adHTML_;
+  TADAdPage adPage_;
   std::shared_ptr<TADRequestPrivate> request_;
   State state_ = State::New;
   double timeLastLoaded_ = 0;
   std::shared_ptr<TADTrackerSet> trackers_ = std::make_shared<TADTrackerSet>();
-  std::vector<base::URL> pendingTrackingURLs_;
-  std::vector<base::URL> pendingClickURLs_;
   TADRefreshTimer reloadTimer_;
   std::unique_ptr<TADRefreshPauses> refreshPauses_;
   bool hasAutoRefreshed_ = false;
-  TADOrientations supportedOrientations_ = TADOrientations::Any;
   double scriptAnswerTimeLimit_ = kScriptAnswerTimeLimit;
   double loadTimeLimit_ = kLoadTimeLimit;
   // The time limit of the load in flight.

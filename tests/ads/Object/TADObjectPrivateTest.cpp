@@ -223,6 +223,15 @@ TEST_F(TADObjectPrivateTest, HeadersOfEveryResponseInARedirectChainAddUpInOrder)
   EXPECT_EQ(requestsFor("http://t.example/i"), 2);
   platform.runLoop().advance(1);
   EXPECT_TRUE(object().pendingTrackers().empty());
+
+  // The next ad's page starts the lists afresh; the orientations stay until an answer names
+  // others.
+  serveAd(Reply::ok("<p>next</p>"));
+  load();
+  answerAd();
+  EXPECT_EQ(object().adHTMLString(), "<p>next</p>");
+  EXPECT_TRUE(object().pendingClickURLs().empty() && object().pendingTrackingURLs().empty());
+  EXPECT_EQ(object().supportedOrientations(), TADOrientations::Portrait);
 }
 
 TEST_F(TADObjectPrivateTest, TheRefreshFollowsTheHeaderAndKeepsTheLastPeriodWithoutOne) {

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ads/Network/TADCachedFile.h"
+#include "ads/Utility/TADOrientations.h"
+#include "base/URL.h"
+
+// The current ad's page, and what the ad server's answers said about the ad in their headers:
+// the impression and click tracking addresses, each answer's appended once in the order of the
+// answers (redirects included), and the orientations of the screens the ad opens. Each ad gets a
+// page of its own, fetched anew, which lives until the next replaces it; the address lists live
+// as long, while the orientations stay until an answer names others. A full-screen timeout an
+// answer names goes to the user defaults.
+class TADAdPage {
+ public:
+  TADAdPage() = default;
+  ~TADAdPage() { clear(); }
+  TADAdPage(const TADAdPage&) = delete;
+  TADAdPage& operator=(const TADAdPage&) = delete;
+
+  // Replaces the page with a fetch of url, started, that reports to delegate.
+  void load(std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url);
+  // Stops the page's fetch and deletes its copy; no page is left.
+  void clear() { replace(nullptr); }
+  // Takes what the headers of file's latest answer say about the ad.
+  void readHeaders(const TADCachedFile& file);
+
+  const std::shared_ptr<TADCachedFile>& file() const { return file_; }
+  std::optional<std::string> content() const { return file_ ? file_->content() : std::nullopt; }
+  // The page's address after redirects.
+  std::optional<base::URL> baseURL() const;
+  // The refresh period that the page's latest answer names, when it carries the header.
+  std::optional<double> refreshSeconds() const;
+  const std::vector<base::URL>& trackingURLs() const { return trackingURLs_; }
+  const std::vector<base::URL>& clickURLs() const { return clickURLs_; }
+  TADOrientations orientations() const { return orientations_; }
+
+ private:
+  void replace(std::shared_ptr<TADCachedFile> file);
+
+  std::shared_ptr<TADCachedFile> file_;
+  std::vector<base::URL> trackingURLs_;
+  std::vector<base::URL> clickURLs_;
+  TADOrientations orientations_ = TADOrientations::Any;
+};
