@@ -9,11 +9,9 @@
 #include <vector>
 
 #include "adnetwork/AdNetwork.h"
-#include "ads/Browser/TADBrowserController.h"
 #include "ads/Network/TADCachedFile.h"
 #include "ads/Request/TADRequest.h"
 #include "ads/Request/TADRequestError.h"
-#include "ads/WebApp/TADWebAppViewController.h"
 #include "platform/UserDefaults.h"
 #include "tests/e2e/BannerScreenFixture.h"
 
@@ -48,58 +46,8 @@ class LiveAdsGuiTest : public BannerScreenFixture {
     launchBanner(network->origin(), "live-slot");
   }
 
-  std::vector<AdNetwork::LoggedRequest> requestsFor(const std::string& path) const {
-    std::vector<AdNetwork::LoggedRequest> found;
-    for (auto& request : network->requests()) {
-      if (request.path == path) found.push_back(request);
-    }
-    return found;
-  }
-  AdNetwork::LoggedRequest lastAdRequest() const { return requestsFor("/ad").back(); }
-  // An ad of creative shown, at least a moment ago (a tap right after the load is no click).
-  void showCreative(const std::string& creative) {
-    ASSERT_TRUE(network->pinCreative(creative));
-    size_t impressions = requestsFor("/track/impression").size();
-    banner->loadRequest(TADRequest::request());
-    ASSERT_EQ(nextEvent(), "receive");
-    ASSERT_TRUE(eventually([&] { return requestsFor("/track/impression").size() > impressions; }));
-    platform->runLoop().runFor(0.3);
-  }
-
   std::unique_ptr<AdNetwork> network;
 };
-
-TEST_F(LiveAdsGuiTest, AClickOpensTheLandingPageThroughTheClickAddressAndIsReportedNextTime) {
-  showCreative("landing");
-  pressBanner();
-  ASSERT_EQ(nextEvent(), "present");
-  auto browser = std::dynamic_pointer_cast<TADBrowserController>(root->modalViewController());
-  ASSERT_TRUE(browser);
-  // The browser opens the click address: the ad's link, its "ai" kept.
-  ASSERT_TRUE(eventually([&] { return !requestsFor("/landing/landing/1").empty(); }));
-  std::string ai = requestsFor("/landing/landing/1")[0].query["ai"];
-  EXPECT_EQ(ai.rfind("landing-", 0), 0u) << ai;
-  EXPECT_TRUE(banner->webView()->touched());
-  size_t before = delegate->events.size();
-  browser->relinquishScreen();
-  browser.reset();
-  ASSERT_TRUE(eventually([&] { return delegate->events.back() == "didDismiss"; }));
-  EXPECT_EQ(delegate->events.size(), before + 2);
-
-  // The click-tracked creative opens a web app and hits its click tracking; the request after
-  // the first click carries that click.
-  showCreative("tracked");
-  EXPECT_EQ(lastAdRequest().query["pcc"], "1");
-  EXPECT_TRUE(lastAdRequest().query.contains("ppcl"));
-  pressBanner();
-  ASSERT_TRUE(eventually([&] { return !requestsFor("/track/click").empty(); }));
-  ASSERT_TRUE(eventually([&] { return !requestsFor("/landing/tracked/1").empty(); }));
-  ASSERT_TRUE(eventually([&] { return root->modalViewController() != nullptr; }));
-  auto webApp = std::dynamic_pointer_cast<TADWebAppViewController>(root->modalViewController());
-  ASSERT_TRUE(webApp);
-  EXPECT_EQ(requestsFor("/track/click")[0].query["creative"], "tracked");
-  webApp->relinquishScreen();
-}
 
 TEST_F(LiveAdsGuiTest, EachFaultEndsInItsErrorCodeAndARetryOnScheduleLeavingNothingBehind) {
   struct Case {
