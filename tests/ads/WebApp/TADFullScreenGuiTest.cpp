@@ -59,20 +59,16 @@ class TADFullScreenGuiTest : public platform::gtk::testing::PhonePlatformTest {
   LoopbackHTTPServer server;
 };
 
-TEST_F(TADFullScreenGuiTest, TheBrowserLoadsFollowsALinkAndDoneRestoresTheScreen) {
+// What only the real toolbar shows: its faces. (How the toolbar follows the load, and what the
+// screen does to the status bar and the idle timer, are the sim suites' to pin.)
+TEST_F(TADFullScreenGuiTest, TheBrowsersToolbarShowsTheDoneWordAndABackArrowThatStandsOut) {
   auto browser = TADBrowserController::init();
   browser->load(base::URL::fromString(server.url("/")));
   browser->presentFromViewController(root);
-  EXPECT_TRUE(platform::Application::shared().isStatusBarHidden());
-  EXPECT_TRUE(platform::Application::shared().isIdleTimerDisabled());
   auto vars = browser->vars();
-  ASSERT_TRUE(eventually([&] { return vars->spinner->isAnimating(); }));
-  EXPECT_FALSE(vars->safariButton->isEnabled());
+  ASSERT_TRUE(eventually([&] { return vars->spinner->isAnimating(); }));  // the load has begun
   ASSERT_TRUE(eventually(
       [&] { return !browser->webView()->isLoading() && !vars->spinner->isAnimating(); }));
-  EXPECT_EQ(browser->toolbar()->items()[4], vars->reloadButton);
-  EXPECT_TRUE(vars->safariButton->isEnabled());
-  EXPECT_FALSE(vars->backButton->isEnabled());
   // Every item shows something, the word "Done" included.
   std::vector<GtkWidget*> bars;
   platform::gtk::testing::collectWidgets(platform->deviceScreen()->stage(), GTK_TYPE_TOOLBAR, bars);
@@ -103,9 +99,7 @@ TEST_F(TADFullScreenGuiTest, TheBrowserLoadsFollowsALinkAndDoneRestoresTheScreen
   EXPECT_GT(brightest - darkest, 0.5) << darkest << " to " << brightest;
 
   vars->doneButton->tap();
-  ASSERT_TRUE(eventually([&] { return !root->modalViewController(); }));
-  EXPECT_FALSE(platform::Application::shared().isStatusBarHidden());
-  EXPECT_FALSE(platform::Application::shared().isIdleTimerDisabled());
+  EXPECT_TRUE(eventually([&] { return !root->modalViewController(); }));
 }
 
 // The page keeps what it hears in its own list, read back by script; onhide reaches it after its
