@@ -102,24 +102,14 @@ TEST_F(TADFullScreenGuiTest, TheBrowsersToolbarShowsTheDoneWordAndABackArrowThat
   EXPECT_TRUE(eventually([&] { return !root->modalViewController(); }));
 }
 
-// The page keeps what it hears in its own list, read back by script; onhide reaches it after its
-// screen has gone. (Which screen the device screen asks whether it may turn, and the browser's
-// orientation codes, are held by the device screen's and the screens' own suites.)
-TEST_F(TADFullScreenGuiTest, TheWebAppPageHearsOnShowAndOnHide) {
+// Around its round picture the web app screen's close button lets the page show through. (What
+// the page hears, and when, is the screen's sim suite's to pin.)
+TEST_F(TADFullScreenGuiTest, TheCloseButtonLetsTheWebAppPageShowThroughAroundIt) {
   auto screen = TADWebAppViewController::init();
-  screen->loadHTML(R"(<body style="margin:0;background:#2b1055"><script>var heard = [];
-      function AVMO_ReceiveMessage(name, info) { heard.push(name); }</script>)",
+  screen->loadHTML(R"(<body style="margin:0;background:#2b1055">)",
                    base::URL::fromString(server.url("/app")));
   screen->presentFromViewController(root);
-  std::shared_ptr<TADWebView> page = screen->webView();
-  ASSERT_TRUE(page);
   ASSERT_TRUE(eventually([&] { return !screen->vars()->loadingSpinner; }));
-  std::string heard;
-  ASSERT_TRUE(eventually([&] {
-    heard = evaluate(*page, "heard.join(',')");
-    return heard == "onshow";
-  })) << heard;
-  // Around its round picture the close button lets the page show through.
   EXPECT_TRUE(eventually([&] {
     auto picture = platform->deviceScreen()->snapshot();
     if (!picture) return false;
@@ -129,13 +119,8 @@ TEST_F(TADFullScreenGuiTest, TheWebAppPageHearsOnShowAndOnHide) {
                            2 * gdk_pixbuf_get_n_channels(picture.get());
     return beside[0] == 0x2b && beside[1] == 0x10 && beside[2] == 0x55;
   }));
-
   screen->relinquishScreen();
-  ASSERT_TRUE(eventually([&] { return !root->modalViewController(); }));
-  ASSERT_TRUE(eventually([&] {
-    heard = evaluate(*page, "heard.join(',')");
-    return heard == "onshow,onhide";
-  })) << heard;
+  EXPECT_TRUE(eventually([&] { return !root->modalViewController(); }));
 }
 
 // What the display shows where the banner lies comes back whole once a screen over it has gone:
