@@ -5,7 +5,8 @@
 namespace hostile {
 
 HostileAdNetwork::HostileAdNetwork() {
-  servePageScript(answeringScript());
+  route(std::string(kScriptPath),
+        Response::ok(answeringScript(), {{"Content-Type", "application/javascript"}}));
   serveAd("<p>an ad</p>");
 }
 
@@ -21,18 +22,6 @@ std::string HostileAdNetwork::answeringScript() {
 void HostileAdNetwork::serveAd(std::string html, Fields headers) {
   headers.emplace_back("Content-Type", "text/html");
   route(std::string(kAdPath), Response::ok(std::move(html), std::move(headers)));
-}
-
-void HostileAdNetwork::servePageScript(std::string script) {
-  route(std::string(kScriptPath),
-        Response::ok(std::move(script), {{"Content-Type", "application/javascript"}}));
-}
-
-size_t HostileAdNetwork::requestsFor(std::string_view path) const {
-  size_t count = 0;
-  for (const auto& request : server_.requests())
-    count += request.path() == path;
-  return count;
 }
 
 }  // namespace hostile

@@ -15,7 +15,6 @@ namespace hostile {
 //
 // The page script answers the build page at once with a "loadAdURL" message naming the ad page on
 // this network, a new address for each ad so that no copy of an earlier one is taken for it.
-// Like every page, the script itself can be replaced to attack from the hidden build page.
 class HostileAdNetwork {
  public:
   using Response = test_support::LoopbackHTTPServer::Response;
@@ -32,19 +31,13 @@ class HostileAdNetwork {
 
   // Every ad from now on is html, sent with these header fields (beside its type).
   void serveAd(std::string html, Fields headers = {});
-  // The page script from now on: what the build page runs before it calls the build function.
-  void servePageScript(std::string script);
   // Requests for path are answered with response.
   void route(std::string path, Response response) { server_.route(path, std::move(response)); }
 
-  // Requests received so far for path (the target without its query).
-  size_t requestsFor(std::string_view path) const;
-  test_support::LoopbackHTTPServer& server() { return server_; }
-
+ private:
   // The page script that answers like the network's own: the ad page's address.
   static std::string answeringScript();
 
- private:
   test_support::LoopbackHTTPServer server_;
 };
 

@@ -12,16 +12,13 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
-#include "ads/View/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequest.h"
 #include "ads/Utility/TADConfiguration.h"
+#include "ads/View/TADBannerView.h"
 #include "ads/View/TADWebView.h"
-#include "ads/ViewController/TADViewController.h"
 #include "platform/SearchPaths.h"
 #include "platform/ViewController.h"
 #include "platform/Window.h"
@@ -38,10 +35,8 @@ using hostile::HostileAdNetwork;
 namespace fs = std::filesystem;
 namespace gtk_testing = platform::gtk::testing;
 
-// What the desktop of these tests hands to a recording program: addresses of these schemes and
-// local files of this type.
-constexpr const char* kHandledTypes[] = {"x-scheme-handler/ssh", "x-scheme-handler/quillhook",
-                                         "x-scheme-handler/http", "text/plain"};
+// What the desktop of these tests hands to a recording program: addresses of this scheme.
+constexpr const char* kHandledTypes[] = {"x-scheme-handler/http"};
 
 // The user's folders of this test program: its home, where downloads would land, and a desktop
 // whose handlers of kHandledTypes write the address they were given to a file instead of opening
@@ -57,7 +52,6 @@ class UserFolders {
     ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
     ::setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
     std::ofstream(root_ / "config/user-dirs.dirs") << "XDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n";
-    std::ofstream(localFile()) << "a local file\n";
     std::ofstream defaults(root_ / "config/mimeapps.list");
     defaults << "[Default Applications]\n";
     int number = 0;
@@ -76,8 +70,6 @@ class UserFolders {
 
   const std::string& home() const { return home_; }
   std::string openedFile() const { return root_ / "opened"; }
-  // A plain text file, which the desktop would open with a program of its own.
-  std::string localFile() const { return root_ / "note.txt"; }
   // Each test starts with nothing handed out.
   void forgetOpened() const { fs::remove(openedFile()); }
   // The addresses handed to another application so far.
@@ -146,10 +138,6 @@ class HostileAdsGuiTest : public BannerScreenFixture {
         seconds);
   }
   bool saidOnConsole(const std::string& text) { return console->saidSomethingWith(text); }
-  // How often the delegate heard event.
-  long count(const std::string& event) const {
-    return std::count(delegate->events.begin(), delegate->events.end(), event);
-  }
   // Waits until the console says text or something covers the program; answers what covered it.
   std::vector<std::string> coversBefore(const std::string& text) {
     eventually([&] { return saidOnConsole(text) || !covers.empty(); });
@@ -204,20 +192,6 @@ class HostileAdsGuiTest : public BannerScreenFixture {
   guint coverWatch_ = 0;
 };
 
-// WebKit ends the page's web process when a page it shows is redirected to a local file, before
-// anything is decided; what matters is that the program lives on and the next ad is shown.
-TEST_F(HostileAdsGuiTest, ARedirectToALocalFileShowsNothingAndTheNextAdComes) {
-  network.route("/to-file", HostileAdNetwork::Response::redirect("file:///etc/passwd"));
-  showAd("<title>ad</title><script>setTimeout(() => location = '/to-file', 100)</script>");
-  ASSERT_TRUE(eventually([&] { return network.requestsFor("/to-file") > 0; }));
-  platform->runLoop().runFor(1);
-  const char* shown = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(bannerWidget()));
-  EXPECT_FALSE(shown && g_str_has_prefix(shown, "file:")) << shown;
-
-  showAd("<title>next</title>");
-  EXPECT_TRUE(adComesToSay("document.title", "next"));
-}
-
 TEST_F(HostileAdsGuiTest, AnUntouchedAdsDownloadsSaveNothing) {
   network.route("/payload", HostileAdNetwork::Response::ok(
                                 "payload", {{"Content-Type", "application/octet-stream"}}));
@@ -261,56 +235,6 @@ TEST_F(HostileAdsGuiTest, APressOfTheOtherButtonOpensNoMenu) {
   EXPECT_EQ(coversBefore("context menu"), std::vector<std::string>{});
 }
 
-// The page script attacks from the hidden build page, where no press can ever reach.
-TEST_F(HostileAdsGuiTest, ARedirectToAnotherSchemeGoesToNoApplication) {
-  network.route("/to-scheme", HostileAdNetwork::Response::redirect("quillhook://x/launch"));
-  network.servePageScript("location = '/to-scheme';");
-  banner->loadRequest(TADRequest::request());
-  ASSERT_TRUE(eventually(
-      [&] { return saidOnConsole("quillhook") || !UserFolders::shared().opened().empty(); }));
-  platform->runLoop().runFor(1);
-  EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{});
-  EXPECT_TRUE(saidOnConsole("<Talvik> Refused a redirect to the scheme \"quillhook\"."));
-}
-
-// The build page never opens anything, and a press lets nothing out that comes long after it: a
-// page that waits after the press opens nothing.
-TEST_F(HostileAdsGuiTest, AddressesOfOtherSchemesFromAPageGoToNoApplication) {
-  network.servePageScript(
-      "var frame = document.createElement('iframe'); frame.src = 'ssh://attacker.example/';\n"
-      "document.documentElement.appendChild(frame);\n" +
-      HostileAdNetwork::answeringScript());
-  showAd(
-      "<body style='height: 50px' onmousedown=\"setTimeout(() => location = "
-      "'gmsg://x/open?a=app&u=' + encodeURIComponent(location.origin + '/later'), 1500)\">"
-      "</body>");
-  pressBanner();
-  eventually([&] { return UserFolders::shared().opened().size() > 1; }, 3);
-  EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{});
-  EXPECT_TRUE(
-      saidOnConsole("from the build page: the build page never opens anything (a ssh: address)."));
-  EXPECT_TRUE(saidOnConsole("from the banner: the user's press was too long ago."));
-}
-
-// Local files and schemes outside the short list never reach another application, not even at
-// the user's press: the refused attempts leave the press for a real opening.
-TEST_F(HostileAdsGuiTest, OpenMessagesForLocalFilesAndOtherSchemesLaunchNothingEvenAtAPress) {
-  showAd(
-      "<body style='height: 50px' onmousedown=\"const open = (u) => location = "
-      "'gmsg://x/open?a=app&u=' + encodeURIComponent(u);"
-      "open('file://" +
-      UserFolders::shared().localFile() +
-      "'); setTimeout(() => open('ssh://attacker.example/'), 300)\"></body>");
-  pressBanner();
-  ASSERT_TRUE(eventually([&] {
-    return (saidOnConsole("file:") && saidOnConsole("ssh:")) ||
-           UserFolders::shared().opened().size() > 1;
-  }));
-  platform->runLoop().runFor(1);
-  EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{});
-  EXPECT_EQ(count("leave"), 0);
-}
-
 // One press lets one address out: a page that asks again every 700 ms after it asks nothing more.
 TEST_F(HostileAdsGuiTest, OnePressOpensAnotherApplicationOnce) {
   showAd(
@@ -321,110 +245,6 @@ TEST_F(HostileAdsGuiTest, OnePressOpensAnotherApplicationOnce) {
   ASSERT_TRUE(eventually([&] { return !UserFolders::shared().opened().empty(); }));
   eventually([&] { return UserFolders::shared().opened().size() > 1; }, 2.5);
   EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{network.url("/landing")});
-}
-
-// The trap: after one press, a page that opens the in-app browser again whenever it is closed.
-TEST_F(HostileAdsGuiTest, ABrowserClosedByTheUserStaysClosedAndTheBannerRefreshes) {
-  network.route("/landing", HostileAdNetwork::Response::ok("<title>landing</title>",
-                                                           {{"Content-Type", "text/html"}}));
-  showAd(
-      "<body style='height: 50px' onmousedown=\"const open = () => location = "
-      "'gmsg://x/open?a=browser&u=' + encodeURIComponent(location.origin + '/landing');"
-      "open(); setInterval(open, 700)\"></body>",
-      {{"X-Avmo-Refresh-Rate", "4"}});
-  pressBanner();
-  ASSERT_TRUE(eventually([&] { return root->modalViewController() != nullptr; }));
-  auto screen = std::dynamic_pointer_cast<TADViewController>(root->modalViewController());
-  ASSERT_TRUE(screen);
-  screen->relinquishScreen();
-  screen.reset();
-  ASSERT_TRUE(eventually([&] { return !root->modalViewController(); }));
-
-  EXPECT_FALSE(eventually([&] { return root->modalViewController() != nullptr; }, 2));
-  EXPECT_EQ(count("present"), 1);
-  EXPECT_EQ(nextEvent(), "receive");
-}
-
-// Copies were once named by a 32-bit FNV-1a digest of the address, in a folder for each host. An
-// address of the page script's host with the script's digest, found by meeting in the middle:
-// forward from prefix over three characters, backward from the digest over three more.
-std::string addressWithTheDigestOf(const std::string& target, const std::string& prefix) {
-  constexpr uint32_t kPrime = 16777619u;
-  auto digest = [](std::string_view text, uint32_t hash = 2166136261u) {
-    for (unsigned char c : text) {
-      hash ^= c;
-      hash *= kPrime;
-    }
-    return hash;
-  };
-  uint32_t inverse = kPrime;  // Newton's iteration: each step doubles the correct low bits
-  for (int i = 0; i < 5; ++i)
-    inverse *= 2 - kPrime * inverse;
-  const std::string_view letters = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
-  const uint32_t goal = digest(target);
-  for (char salt : letters) {
-    std::string start = prefix + salt;
-    const uint32_t startDigest = digest(start);
-    std::unordered_map<uint32_t, std::string> middles;
-    for (char a : letters)
-      for (char b : letters)
-        for (char c : letters)
-          middles.emplace(digest(std::string{a, b, c}, startDigest), std::string{a, b, c});
-    for (char x : letters)
-      for (char y : letters)
-        for (char z : letters) {
-          uint32_t before = ((((goal * inverse) ^ static_cast<unsigned char>(z)) * inverse) ^
-                             static_cast<unsigned char>(y)) *
-                                inverse ^
-                            static_cast<unsigned char>(x);
-          auto middle = middles.find(before);
-          if (middle != middles.end()) return start + middle->second + x + y + z;
-        }
-  }
-  return "";
-}
-
-// A tracking address that the network redirects to an attacker's script: whatever a tracker
-// fetches must never be taken for the page script by the next load.
-TEST_F(HostileAdsGuiTest, ATrackedAddressCannotReplaceThePageScript) {
-  std::string script =
-      base::URL::fromString(network.url(HostileAdNetwork::kScriptPath))->absoluteString();
-  std::string tracked = addressWithTheDigestOf(script, network.url("/track?k="));
-  ASSERT_NE(tracked, "");
-  ASSERT_EQ(base::URL::fromString(tracked)->absoluteString(), tracked);
-  network.route("/track", HostileAdNetwork::Response::redirect(network.url("/attack.js")));
-  network.route("/attack.js",
-                HostileAdNetwork::Response::ok("function AVMO_buildAdURL(params) { location.href = "
-                                               "'gmsg://x/loadAdURL?type=sentrel&url=' + "
-                                               "encodeURIComponent(location.origin + '/attack');}",
-                                               {{"Content-Type", "application/javascript"}}));
-  network.route("/attack", HostileAdNetwork::Response::ok("<title>attack</title>",
-                                                          {{"Content-Type", "text/html"}}));
-  showAd("<title>ad</title><script>location = 'gmsg://x/httpTrack?u=' + encodeURIComponent('" +
-         tracked + "')</script>");
-  ASSERT_TRUE(eventually([&] { return network.requestsFor("/attack.js") > 0; }));
-  platform->runLoop().runFor(0.5);
-
-  banner->loadRequest(TADRequest::request());
-  ASSERT_EQ(nextEvent(), "receive");
-  EXPECT_TRUE(adComesToSay("document.title", "ad"));
-  EXPECT_EQ(network.requestsFor("/attack"), 0u);
-}
-
-// The network refuses the page script once, when there is no copy of it to fall back on (the
-// caches were cleared): that load fails, and the banner comes back on the period the server named.
-TEST_F(HostileAdsGuiTest, TheBannerComesBackAfterThePageScriptWasRefusedOnce) {
-  network.serveAd("<title>ad</title>", {{"X-Avmo-Refresh-Rate", "1"}});
-  banner->loadRequest(TADRequest::request());
-  ASSERT_EQ(nextEvent(), "receive");
-  network.route(std::string(HostileAdNetwork::kScriptPath),
-                HostileAdNetwork::Response::withStatus(503));
-  fs::remove_all(platform::cachesDirectory().value());
-
-  ASSERT_EQ(nextEvent(), "fail");
-  EXPECT_EQ(delegate->errors.back()->code(), TADRequestErrorNetwork);
-  network.servePageScript(HostileAdNetwork::answeringScript());
-  EXPECT_EQ(nextEvent(), "receive");
 }
 
 }  // namespace

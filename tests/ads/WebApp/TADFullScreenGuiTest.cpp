@@ -59,20 +59,16 @@ class TADFullScreenGuiTest : public platform::gtk::testing::PhonePlatformTest {
   LoopbackHTTPServer server;
 };
 
-TEST_F(TADFullScreenGuiTest, TheBrowserLoadsFollowsALinkAndDoneRestoresTheScreen) {
+// What only the real toolbar shows: its faces. (How the toolbar follows the load, and what the
+// screen does to the status bar and the idle timer, are the sim suites' to pin.)
+TEST_F(TADFullScreenGuiTest, TheBrowsersToolbarShowsTheDoneWordAndABackArrowThatStandsOut) {
   auto browser = TADBrowserController::init();
   browser->load(base::URL::fromString(server.url("/")));
   browser->presentFromViewController(root);
-  EXPECT_TRUE(platform::Application::shared().isStatusBarHidden());
-  EXPECT_TRUE(platform::Application::shared().isIdleTimerDisabled());
   auto vars = browser->vars();
-  ASSERT_TRUE(eventually([&] { return vars->spinner->isAnimating(); }));
-  EXPECT_FALSE(vars->safariButton->isEnabled());
+  ASSERT_TRUE(eventually([&] { return vars->spinner->isAnimating(); }));  // the load has begun
   ASSERT_TRUE(eventually(
       [&] { return !browser->webView()->isLoading() && !vars->spinner->isAnimating(); }));
-  EXPECT_EQ(browser->toolbar()->items()[4], vars->reloadButton);
-  EXPECT_TRUE(vars->safariButton->isEnabled());
-  EXPECT_FALSE(vars->backButton->isEnabled());
   // Every item shows something, the word "Done" included.
   std::vector<GtkWidget*> bars;
   platform::gtk::testing::collectWidgets(platform->deviceScreen()->stage(), GTK_TYPE_TOOLBAR, bars);
@@ -103,29 +99,17 @@ TEST_F(TADFullScreenGuiTest, TheBrowserLoadsFollowsALinkAndDoneRestoresTheScreen
   EXPECT_GT(brightest - darkest, 0.5) << darkest << " to " << brightest;
 
   vars->doneButton->tap();
-  ASSERT_TRUE(eventually([&] { return !root->modalViewController(); }));
-  EXPECT_FALSE(platform::Application::shared().isStatusBarHidden());
-  EXPECT_FALSE(platform::Application::shared().isIdleTimerDisabled());
+  EXPECT_TRUE(eventually([&] { return !root->modalViewController(); }));
 }
 
-// The page keeps what it hears in its own list, read back by script; onhide reaches it after its
-// screen has gone. (Which screen the device screen asks whether it may turn, and the browser's
-// orientation codes, are held by the device screen's and the screens' own suites.)
-TEST_F(TADFullScreenGuiTest, TheWebAppPageHearsOnShowAndOnHide) {
+// Around its round picture the web app screen's close button lets the page show through. (What
+// the page hears, and when, is the screen's sim suite's to pin.)
+TEST_F(TADFullScreenGuiTest, TheCloseButtonLetsTheWebAppPageShowThroughAroundIt) {
   auto screen = TADWebAppViewController::init();
-  screen->loadHTML(R"(<body style="margin:0;background:#2b1055"><script>var heard = [];
-      function AVMO_ReceiveMessage(name, info) { heard.push(name); }</script>)",
+  screen->loadHTML(R"(<body style="margin:0;background:#2b1055">)",
                    base::URL::fromString(server.url("/app")));
   screen->presentFromViewController(root);
-  std::shared_ptr<TADWebView> page = screen->webView();
-  ASSERT_TRUE(page);
   ASSERT_TRUE(eventually([&] { return !screen->vars()->loadingSpinner; }));
-  std::string heard;
-  ASSERT_TRUE(eventually([&] {
-    heard = evaluate(*page, "heard.join(',')");
-    return heard == "onshow";
-  })) << heard;
-  // Around its round picture the close button lets the page show through.
   EXPECT_TRUE(eventually([&] {
     auto picture = platform->deviceScreen()->snapshot();
     if (!picture) return false;
@@ -135,13 +119,8 @@ TEST_F(TADFullScreenGuiTest, TheWebAppPageHearsOnShowAndOnHide) {
                            2 * gdk_pixbuf_get_n_channels(picture.get());
     return beside[0] == 0x2b && beside[1] == 0x10 && beside[2] == 0x55;
   }));
-
   screen->relinquishScreen();
-  ASSERT_TRUE(eventually([&] { return !root->modalViewController(); }));
-  ASSERT_TRUE(eventually([&] {
-    heard = evaluate(*page, "heard.join(',')");
-    return heard == "onshow,onhide";
-  })) << heard;
+  EXPECT_TRUE(eventually([&] { return !root->modalViewController(); }));
 }
 
 // What the display shows where the banner lies comes back whole once a screen over it has gone:
