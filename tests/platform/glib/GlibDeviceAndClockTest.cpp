@@ -12,12 +12,10 @@
 namespace platform::glib {
 namespace {
 
-TEST(GlibClockTest, DatesCountFromTheReferenceDateTheMonotonicClockNeverGoesBackAndBootsHaveNames) {
+TEST(GlibClockTest, DatesCountFromTheReferenceDateAndBootsHaveNames) {
   GlibClock clock;
   double expected = static_cast<double>(std::time(nullptr)) - base::Date::kUnixEpochOffset;
   EXPECT_NEAR(clock.now().timeIntervalSinceReferenceDate(), expected, 2);
-  double first = clock.monotonicSeconds();
-  EXPECT_GE(clock.monotonicSeconds(), first);
 
   // The boot is named by the kernel's identifier.
   std::filesystem::path file = std::filesystem::path(::testing::TempDir()) / "quillbeck-boot-id";
@@ -35,9 +33,9 @@ TEST(LinuxDeviceTest, TheSystemVersionIsTheDottedPartOfTheKernelRelease) {
   EXPECT_EQ(LinuxDevice::versionFromRelease("6."), "6");
   EXPECT_EQ(LinuxDevice::versionFromRelease("custom"), "0");
   EXPECT_EQ(LinuxDevice::versionFromRelease(""), "0");
-  LinuxDevice tablet(UserInterfaceIdiom::Pad);  // a desktop with the idiom it was given
-  EXPECT_EQ(tablet.userInterfaceIdiom(), UserInterfaceIdiom::Pad);
-  EXPECT_EQ(tablet.systemVersion(), LinuxDevice::versionFromRelease(tablet.systemVersion()));
+  // The running kernel's release, read through the same rule.
+  LinuxDevice device(UserInterfaceIdiom::Pad);
+  EXPECT_EQ(device.systemVersion(), LinuxDevice::versionFromRelease(device.systemVersion()));
 }
 
 TEST(LinuxDeviceTest, TheIdentifierIsTheMachineIdKeyedForTheApplicationOrOneMadeOnceAndKept) {

@@ -96,6 +96,18 @@ TEST_F(DeviceScreenTest, ViewsSitAtTheirFramesAndFollowTheirChanges) {
             GtkViewPeer::of(*holder).widget());
 }
 
+// Tells where touches reached it.
+class TouchRecorder : public View {
+ public:
+  using View::View;
+  View* hitTest(const Point& point) override {
+    touches.push_back(point);
+    return View::hitTest(point);
+  }
+  std::vector<Point> touches;
+};
+
+// A click on a view reaches its hit test at the point clicked.
 TEST_F(DeviceScreenTest, AClickReachesAButtonButNotThroughAPresentedLayerOrWhenItTakesNoTouches) {
   launch(UserInterfaceIdiom::Phone);
   int taps = 0;
@@ -103,9 +115,17 @@ TEST_F(DeviceScreenTest, AClickReachesAButtonButNotThroughAPresentedLayerOrWhenI
   button->setTitle("Tap");
   button->setAction([&] { ++taps; });
   root->view()->addSubview(button);
-  ASSERT_TRUE(eventually([&] { return gtk_widget_get_mapped(GtkViewPeer::of(*button).widget()); }));
+  auto touched = std::make_shared<TouchRecorder>(Rect{100, 100, 100, 100});
+  root->view()->addSubview(touched);
+  ASSERT_TRUE(eventually([&] {
+    return gtk_widget_get_mapped(GtkViewPeer::of(*button).widget()) &&
+           gtk_widget_get_mapped(GtkViewPeer::of(*touched).widget());
+  }));
   click(60, 50);  // the button's middle: 10 + 20 down from the status bar
   EXPECT_TRUE(eventually([&] { return taps == 1; }));
+  click(130, 140);  // 20 of it below the status bar
+  ASSERT_TRUE(eventually([&] { return !touched->touches.empty(); }));
+  EXPECT_EQ(touched->touches, (std::vector<Point>{{30, 20}}));
 
   auto presented = std::make_shared<ViewController>();
   root->presentModalViewController(presented, false);
@@ -124,28 +144,6 @@ TEST_F(DeviceScreenTest, AClickReachesAButtonButNotThroughAPresentedLayerOrWhenI
   click(60, 50);
   platform->runLoop().runFor(0.2);
   EXPECT_EQ(taps, 2);
-}
-
-// Tells where touches reached it.
-class TouchRecorder : public View {
- public:
-  using View::View;
-  View* hitTest(const Point& point) override {
-    touches.push_back(point);
-    return View::hitTest(point);
-  }
-  std::vector<Point> touches;
-};
-
-TEST_F(DeviceScreenTest, AClickOnAViewReachesItsHitTestAtThePointClicked) {
-  launch(UserInterfaceIdiom::Phone);
-  auto touched = std::make_shared<TouchRecorder>(Rect{100, 100, 100, 100});
-  root->view()->addSubview(touched);
-  ASSERT_TRUE(
-      eventually([&] { return gtk_widget_get_mapped(GtkViewPeer::of(*touched).widget()); }));
-  click(130, 140);  // 20 of it below the status bar
-  ASSERT_TRUE(eventually([&] { return !touched->touches.empty(); }));
-  EXPECT_EQ(touched->touches, (std::vector<Point>{{30, 20}}));
 }
 
 TEST_F(DeviceScreenTest, VibratingShakesTheWindowAndPutsItBack) {
@@ -188,7 +186,7 @@ TEST_F(DeviceScreenTest, AnAcceptedTurnLaysTheScreenOutBeforeTheControllersHearO
   EXPECT_TRUE(eventually([&] { return screenSize() == Rect{0, 0, 768, 1024}; }));
 }
 
-TEST_F(DeviceScreenTest, ATurnTheScreenRefusesChangesNothingAndSaysSo) {
+TEST_F(DeviceScreenTest, ATurnTheScreenRefusesChangesNothingAndSaysSoAndTheStatusBarFollows) {
   launch(UserInterfaceIdiom::Phone);
   EXPECT_FALSE(screen->turn(DeviceScreenWindow::Turn::Clockwise));
   EXPECT_EQ(root->interfaceOrientation(), InterfaceOrientation::Portrait);
@@ -197,6 +195,12 @@ TEST_F(DeviceScreenTest, ATurnTheScreenRefusesChangesNothingAndSaysSo) {
   EXPECT_TRUE(console->saidSomethingWith("does not turn to landscape left"));
   platform->runLoop().runFor(0.1);
   EXPECT_EQ(screenSize(), (Rect{0, 0, 320, 480}));
+
+  // The status bar strip follows the application.
+  EXPECT_TRUE(screen->isStatusBarVisible());
+  platform->application().setStatusBarHidden(true, false);
+  EXPECT_FALSE(screen->isStatusBarVisible());
+  EXPECT_EQ(Screen::main().applicationFrame(), (Rect{0, 0, 320, 480}));
 }
 
 TEST_F(DeviceScreenTest, TheDesktopWindowDrivesTheLifeCycle) {
@@ -257,14 +261,6 @@ TEST_F(DeviceScreenTest, ABackgroundTaskOutlivesTheClosedWindowUntilItsTimeRunsO
   EXPECT_TRUE(eventually([&] { return application.activeBackgroundTaskCount() == 0; }));
   EXPECT_TRUE(expired);
   EXPECT_TRUE(console->saidSomethingWith("did not end when its time ran out"));
-}
-
-TEST_F(DeviceScreenTest, TheStatusBarStripFollowsTheApplication) {
-  launch(UserInterfaceIdiom::Phone);
-  EXPECT_TRUE(screen->isStatusBarVisible());
-  platform->application().setStatusBarHidden(true, false);
-  EXPECT_FALSE(screen->isStatusBarVisible());
-  EXPECT_EQ(Screen::main().applicationFrame(), (Rect{0, 0, 320, 480}));
 }
 
 TEST_F(DeviceScreenTest, AViewIsPaintedOnceMoreThanATwentiethOfItDiffersFromItsCorner) {

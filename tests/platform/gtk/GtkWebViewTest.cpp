@@ -164,31 +164,7 @@ TEST_F(GtkWebViewTest, EveryNavigationToAMessageURLIsDecidedAndRefusedWithNothin
   EXPECT_EQ(webView->currentURL()->absoluteString(), "http://page.example/start");
 }
 
-TEST_F(GtkWebViewTest, AnAllowedHttpPageLoadsInPlaceWithTheUserAgentTheDecisionSaw) {
-  LoopbackHTTPServer server;
-  server.route("/landing", LoopbackHTTPServer::Response::ok("<title>Landing</title>",
-                                                            {{"Content-Type", "text/html"}}));
-  load("<a id='go' href='/landing'>go</a>", server.url("/"));
-  int finished = delegate->finishes;
-  evaluate("document.getElementById('go').click()");
-  ASSERT_TRUE(eventually([&] { return delegate->finishes > finished; }));
-
-  EXPECT_EQ(evaluate("document.title"), "Landing");
-  EXPECT_EQ(webView->currentURL()->absoluteString(), server.url("/landing"));
-  const Decision* decision = delegate->decisionFor(server.url("/landing"));
-  ASSERT_TRUE(decision);
-  EXPECT_EQ(decision->type, 0);
-  ASSERT_EQ(server.requestCount(), 1u);
-  std::optional<std::string> sent = server.requests()[0].header("User-Agent");
-  EXPECT_EQ(sent, decision->userAgent);
-  // Also on requests that WebKit would not send itself (a message URL, from a frame).
-  evaluate(
-      "var f = document.createElement('iframe'); f.src = 'gmsg://x/ua';"
-      "document.body.appendChild(f)");
-  ASSERT_TRUE(decided("gmsg://x/ua"));
-  EXPECT_EQ(sent, delegate->decisionFor("gmsg://x/ua")->userAgent);
-}
-
+// An allowed page loads in place, with the user agent the decision saw.
 TEST_F(GtkWebViewTest, RequestsGoWithTheirHeaderFieldsAndHistoryIsDecidedByKind) {
   LoopbackHTTPServer server;
   server.route(
@@ -207,6 +183,14 @@ TEST_F(GtkWebViewTest, RequestsGoWithTheirHeaderFieldsAndHistoryIsDecidedByKind)
   int finished = delegate->finishes;
   evaluate("document.getElementById('next').click()");
   ASSERT_TRUE(eventually([&] { return delegate->finishes > finished; }));
+  EXPECT_EQ(evaluate("document.title"), "Next");
+  EXPECT_EQ(webView->currentURL()->absoluteString(), server.url("/next"));
+  const Decision* clicked = delegate->decisionFor(server.url("/next"));
+  ASSERT_TRUE(clicked);
+  EXPECT_EQ(clicked->type, 0);
+  ASSERT_EQ(server.requestCount(), 2u);
+  const std::optional<std::string> sent = server.requests()[1].header("User-Agent");
+  EXPECT_EQ(sent, clicked->userAgent);
   ASSERT_TRUE(webView->canGoBack());
   delegate->decisions.clear();
   webView->goBack();
@@ -219,6 +203,13 @@ TEST_F(GtkWebViewTest, RequestsGoWithTheirHeaderFieldsAndHistoryIsDecidedByKind)
   ASSERT_EQ(delegate->decisions.size(), 2u);
   EXPECT_EQ(delegate->decisions[0].type, 2);
   EXPECT_EQ(delegate->decisions[1].type, 3);
+  // The user agent also goes on requests that WebKit would not send itself (a message URL, from
+  // a frame).
+  evaluate(
+      "var f = document.createElement('iframe'); f.src = 'gmsg://x/ua';"
+      "document.body.appendChild(f)");
+  ASSERT_TRUE(decided("gmsg://x/ua"));
+  EXPECT_EQ(sent, delegate->decisionFor("gmsg://x/ua")->userAgent);
 }
 
 TEST_F(GtkWebViewTest, NewWindowsAreDecidedAndNeverOpenOneOfTheirOwn) {
@@ -245,22 +236,16 @@ TEST_F(GtkWebViewTest, NewWindowsAreDecidedAndNeverOpenOneOfTheirOwn) {
   EXPECT_EQ(windowCount(), windows);
 }
 
-TEST_F(GtkWebViewTest, ScriptsAnswerWithTheirResultAsText) {
-  load("<title>Script</title>", "http://page.example/");
-  const std::pair<const char*, const char*> cases[] = {
-      {"document.title", "Script"},
-      {"1 + 2", "3"},
-      {"[1, 'a']", "1,a"},
-      {"undefined", ""},
-      {"null", ""},
-      {"throw new Error('no')", ""},
-  };
-  for (const auto& [script, text] : cases)
-    EXPECT_EQ(evaluate(script), text) << script;
-}
-
+// Scripts answer with their result as text.
 TEST_F(GtkWebViewTest, AViewMadeWhileAnotherLivesRunsItsOwnPagesWithItsOwnSettings) {
   load("<title>First</title>", "http://page.example/");
+  const std::pair<const char*, const char*> answers[] = {{"1 + 2", "3"},
+                                                         {"[1, 'a']", "1,a"},
+                                                         {"undefined", ""},
+                                                         {"null", ""},
+                                                         {"throw new Error('no')", ""}};
+  for (const auto& [script, text] : answers)
+    EXPECT_EQ(evaluate(script), text) << script;
   auto second = std::make_shared<WebView>(Rect{0, 0, 10, 10});
   auto secondDelegate = std::make_shared<RecordingDelegate>();
   second->setDelegate(secondDelegate);
