@@ -216,10 +216,14 @@ TEST_F(TADObjectPrivateTest, HeadersOfEveryResponseInARedirectChainAddUpInOrder)
   EXPECT_EQ(texts(object().pendingTrackingURLs()),
             (std::vector<std::string>{"http://t.example/i1", "http://t.example/i2"}));
   EXPECT_EQ(object().supportedOrientations(), TADOrientations::Portrait);
-  EXPECT_EQ(*platform.userDefaults().objectForKey("applicationTimeout"), base::Value(2.5f));
+  const base::Value* timeout = platform.userDefaults().objectForKey("applicationTimeout");
+  ASSERT_NE(timeout, nullptr);
+  EXPECT_EQ(*timeout, base::Value(2.5f));
   EXPECT_EQ(object().adHTMLBaseURL()->absoluteString(), "http://ads.talvik.test/ad2");
 
   finishBanner();  // the impressions are followed, and the trackers dropped a pass after
+  EXPECT_EQ(requestsFor("http://t.example/i"), 2);
+  finishBanner();  // a later page of the shown ad is no second impression
   EXPECT_EQ(requestsFor("http://t.example/i"), 2);
   platform.runLoop().advance(1);
   EXPECT_TRUE(object().pendingTrackers().empty());
