@@ -283,23 +283,9 @@ void Value::destroy() {
   }
 }
 
-bool Value::ownsNothing() const {
-  if (isPlain()) return true;
-  if (kind_ == Kind::String) return string_.capacity() == std::string().capacity();
-  return kind_ == Kind::Decimal && decimal_.isInline();
-}
-
-bool Value::elementsOwnNothing(const Array& array) {
-  for (const Value& element : array) {
-    if (!element.ownsNothing()) return false;
-  }
-  return true;
-}
-
 bool Value::entriesOwnNothing(const Dictionary& dictionary) {
   for (const Dictionary::Entry& entry : dictionary.entries_) {
-    if (entry.first.capacity() != std::string().capacity() || !entry.second.ownsNothing())
-      return false;
+    if (!holdsInline(entry.first) || !entry.second.ownsNothing()) return false;
   }
   return true;
 }

@@ -266,9 +266,22 @@ class Value {
   // Values are moved and destroyed far more often than they are looked at (a reader moves each
   // one into its container): kinds held in eight plain bytes take no branch into the heavy kinds.
   bool isPlain() const { return kind_ <= Kind::Double || kind_ == Kind::Date; }
-  // Whether the value has nothing to free: a plain kind, a string or decimal held inline.
-  bool ownsNothing() const;
-  static bool elementsOwnNothing(const base::Array& array);
+  // Whether the value has nothing to free: a plain kind, a string or decimal held inline. Inline,
+  // as a reader asks it of every value it puts in a container.
+  bool ownsNothing() const {
+    if (isPlain()) return true;
+    if (kind_ == Kind::String) return holdsInline(string_);
+    return kind_ == Kind::Decimal && decimal_.isInline();
+  }
+  static bool holdsInline(const std::string& text) {
+    return text.capacity() == std::string().capacity();
+  }
+  static bool elementsOwnNothing(const base::Array& array) {
+    for (const Value& element : array) {
+      if (!element.ownsNothing()) return false;
+    }
+    return true;
+  }
   static bool entriesOwnNothing(const base::Dictionary& dictionary);
   void destroy();
   void copyFrom(const Value& other);
