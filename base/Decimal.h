@@ -37,8 +37,6 @@ class Decimal {
   std::string digits() const;
   size_t digitCount() const;
   int64_t exponent() const { return exponent_; }
-  // Whether the decimal holds all of itself inline, owning no memory apart.
-  bool isInline() const { return !longDigits_; }
 
   // Whether the value is a whole number that fits in 64 bits, and that number.
   std::optional<int64_t> toInt64() const;

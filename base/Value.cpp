@@ -176,8 +176,7 @@ bool operator==(const Dictionary& a, const Dictionary& b) {
 static_assert(sizeof(Date) == sizeof(uint64_t) && std::is_trivially_copyable_v<Date>,
               "a date moves as the eight plain bytes of a value");
 
-// A copy of elements that own nothing owns nothing either.
-Value::Value(const Value& other) : kind_(other.kind_), ownsOnlyBlock_(other.ownsOnlyBlock_) {
+Value::Value(const Value& other) : kind_(other.kind_) {
   copyFrom(other);
 }
 
@@ -191,7 +190,6 @@ Value& Value::operator=(Value&& other) noexcept {
   if (this == &other) return *this;
   if (isPlain()) {
     kind_ = other.kind_;
-    ownsOnlyBlock_ = other.ownsOnlyBlock_;
     moveFrom(other);
     return *this;
   }
@@ -199,7 +197,6 @@ Value& Value::operator=(Value&& other) noexcept {
   Value taken(std::move(other));
   destroy();
   kind_ = taken.kind_;
-  ownsOnlyBlock_ = taken.ownsOnlyBlock_;
   moveFrom(taken);
   return *this;
 }
@@ -267,34 +264,14 @@ void Value::destroy() {
       data_.~vector();
       return;
     case Kind::Array:
-      if (!ownsOnlyBlock_) {
-        array_.~vector();
-      } else if (array_.capacity() > 0) {
-        // The elements need no destructor; the vector, its block given back, is not run either.
-        std::allocator<Value>().deallocate(array_.data(), array_.capacity());
-      }
+      array_.~vector();
       return;
     case Kind::Dictionary:
-      if (ownsOnlyBlock_) dictionary_.releaseEntriesOwningNothing();
       dictionary_.~Dictionary();
       return;
     default:
       return;
   }
-}
-
-bool Value::entriesOwnNothing(const Dictionary& dictionary) {
-  for (const Dictionary::Entry& entry : dictionary.entries_) {
-    if (!holdsInline(entry.first) || !entry.second.ownsNothing()) return false;
-  }
-  return true;
-}
-
-void Dictionary::releaseEntriesOwningNothing() noexcept {
-  if (entries_.capacity() == 0) return;
-  std::allocator<Entry>().deallocate(entries_.data(), entries_.capacity());
-  // The old vector's entries need no destructor, nor does the vector, its block given back.
-  new (&entries_) std::vector<Entry>();
 }
 
 bool Value::isNumber() const {

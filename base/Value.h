@@ -119,12 +119,8 @@ class Dictionary {
   static uint64_t probesForTesting();
 
  private:
-  friend class Value;
   class Index;
   size_t indexOf(std::string_view key) const;  // size() when absent
-  // Frees the entries' block without destroying the entries, which must own no memory; the
-  // dictionary is left empty.
-  void releaseEntriesOwningNothing() noexcept;
   void rebuildIndex(size_t capacityFor);
 
   std::vector<Entry> entries_;
@@ -172,25 +168,17 @@ class Value {
   // Containers are taken by reference, so that one moved in is moved once.
   Value(const base::Data& d) : kind_(Kind::Data) { new (&data_) base::Data(d); }
   Value(base::Data&& d) : kind_(Kind::Data) { new (&data_) base::Data(std::move(d)); }
-  Value(const base::Array& a) : kind_(Kind::Array) {
-    new (&array_) base::Array(a);
-    ownsOnlyBlock_ = elementsOwnNothing(array_);
-  }
-  Value(base::Array&& a) : kind_(Kind::Array) {
-    new (&array_) base::Array(std::move(a));
-    ownsOnlyBlock_ = elementsOwnNothing(array_);
-  }
+  Value(const base::Array& a) : kind_(Kind::Array) { new (&array_) base::Array(a); }
+  Value(base::Array&& a) : kind_(Kind::Array) { new (&array_) base::Array(std::move(a)); }
   Value(const base::Dictionary& d) : kind_(Kind::Dictionary) {
     new (&dictionary_) base::Dictionary(d);
-    ownsOnlyBlock_ = entriesOwnNothing(dictionary_);
   }
   Value(base::Dictionary&& d) : kind_(Kind::Dictionary) {
     new (&dictionary_) base::Dictionary(std::move(d));
-    ownsOnlyBlock_ = entriesOwnNothing(dictionary_);
   }
 
   Value(const Value& other);
-  Value(Value&& other) noexcept : kind_(other.kind_), ownsOnlyBlock_(other.ownsOnlyBlock_) {
+  Value(Value&& other) noexcept : kind_(other.kind_) {
     if (isPlain()) {
       scalar_ = other.scalar_;
     } else if (kind_ == Kind::Decimal) {  // the reader's other common kind, moved inline
@@ -228,19 +216,9 @@ class Value {
   const base::Date* asDate() const { return isDate() ? &date_ : nullptr; }
   const base::Data* asData() const { return isData() ? &data_ : nullptr; }
   const base::Array* asArray() const { return isArray() ? &array_ : nullptr; }
-  // The mutable containers: what is put in them is not known, so that they are then freed
-  // element by element.
-  base::Array* asArray() {
-    if (!isArray()) return nullptr;
-    ownsOnlyBlock_ = false;
-    return &array_;
-  }
+  base::Array* asArray() { return isArray() ? &array_ : nullptr; }
   const base::Dictionary* asDictionary() const { return isDictionary() ? &dictionary_ : nullptr; }
-  base::Dictionary* asDictionary() {
-    if (!isDictionary()) return nullptr;
-    ownsOnlyBlock_ = false;
-    return &dictionary_;
-  }
+  base::Dictionary* asDictionary() { return isDictionary() ? &dictionary_ : nullptr; }
   const base::Decimal* asDecimal() const { return kind_ == Kind::Decimal ? &decimal_ : nullptr; }
 
   // Numeric readings, as a number's intValue/doubleValue would give them: booleans count as 0
@@ -266,33 +244,11 @@ class Value {
   // Values are moved and destroyed far more often than they are looked at (a reader moves each
   // one into its container): kinds held in eight plain bytes take no branch into the heavy kinds.
   bool isPlain() const { return kind_ <= Kind::Double || kind_ == Kind::Date; }
-  // Whether the value has nothing to free: a plain kind, a string or decimal held inline. Inline,
-  // as a reader asks it of every value it puts in a container.
-  bool ownsNothing() const {
-    if (isPlain()) return true;
-    if (kind_ == Kind::String) return holdsInline(string_);
-    return kind_ == Kind::Decimal && decimal_.isInline();
-  }
-  static bool holdsInline(const std::string& text) {
-    return text.capacity() == std::string().capacity();
-  }
-  static bool elementsOwnNothing(const base::Array& array) {
-    for (const Value& element : array) {
-      if (!element.ownsNothing()) return false;
-    }
-    return true;
-  }
-  static bool entriesOwnNothing(const base::Dictionary& dictionary);
   void destroy();
   void copyFrom(const Value& other);
   void moveFrom(Value& other);
 
   Kind kind_ = Kind::Null;
-  // For an array or dictionary: none of its elements (nor keys) owns memory, so that freeing it
-  // is freeing its block, without a visit to each element. A document of many small records or
-  // points is mostly such containers, and visiting them cost a reader as much again as making
-  // them. Set where the container is made; cleared when it is handed out for changing.
-  bool ownsOnlyBlock_ = false;
   union {
     uint64_t scalar_;  // the eight bytes of every plain kind, as one
     bool boolean_;

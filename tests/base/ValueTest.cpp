@@ -141,25 +141,6 @@ TEST(ValueTest, TakesAPartOfItselfByAssignment) {
   EXPECT_EQ(v, Value(std::string(40, 'x')));
 }
 
-// Containers whose elements own nothing are freed by their block alone; whatever is put in one
-// afterwards, through its mutable access, is freed with it (the pool's chunks count what is
-// left, the leak checker of the sanitizer build what went to the C library).
-TEST(ValueTest, AContainerChangedAfterItWasMadeFreesWhatWasPutInIt) {
-  const int64_t chunksBefore = BlockPool::chunksForTesting();
-  {
-    BlockPool::Scope scope;
-    Value point(Array{1, 2.5, "x"});
-    Value record(Dictionary{{"id", 7}, {"name", "short"}});
-    Value copy = point;
-    point.asArray()->push_back(Value(Array{std::string(40, 'p'), Dictionary{{"k", 1}}}));
-    record.asDictionary()->set("more", Value(Array{std::string(40, 'r')}));
-    copy.asArray()->emplace_back(std::string(40, 'c'));
-    EXPECT_EQ(point.asArray()->size(), 4u);
-    EXPECT_EQ(copy, Value(Array{1, 2.5, "x", std::string(40, 'c')}));
-  }
-  EXPECT_EQ(BlockPool::chunksForTesting(), chunksBefore);
-}
-
 TEST(ValueTest, NumbersCompareAcrossKindsByValue) {
   EXPECT_EQ(Value(42), Value(42.0));
   EXPECT_EQ(Value(*Decimal::fromString("42")), Value(42));
