@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
+#include "base/StringOf.h"
 #include "json/JsonError.h"
 #include "json/JsonScan.h"
 #include "json/TAD_VeskJSON.h"
@@ -21,7 +23,7 @@ bool JsonWriter::write(const Value& root, std::string& out, Error* error) {
     Frame& frame = frames_.back();
     if (frame.next == frame.size) {
       close(out);
-    } else if (!begin(nextOf(frame, out), out, error)) {
+    } else if (!appendShortMember(frame, out) && !begin(nextOf(frame, out), out, error)) {
       return failInside(error);
     }
   }
@@ -95,6 +97,84 @@ inline const Value& JsonWriter::nextOf(Frame& frame, std::string& out) {
     out += ':';
   }
   return entry.second;
+}
+
+namespace {
+
+// Texts up to this long, without escapes, go into a short member's piece.
+constexpr size_t kShortText = 48;
+// A separator, a quoted key and its colon, and a quoted text or the longest integer.
+constexpr size_t kShortPiece = 1 + (kShortText + 3) + std::max<size_t>(kShortText + 2, 20);
+
+bool isShortText(std::string_view text) {
+  return text.size() <= kShortText && !needsEscaping(text);
+}
+
+char* appendQuoted(char* at, std::string_view text) {
+  *at++ = '"';
+  if (text.size() <= 16) {
+    base::stringof_detail::copyShort(at, text.data(), text.size());
+  } else {
+    std::memcpy(at, text.data(), text.size());
+  }
+  at += text.size();
+  *at++ = '"';
+  return at;
+}
+
+}  // namespace
+
+// Most members of records, and elements of lists, are a short key and a scalar. Appended piece
+// by piece, such a member took some six calls of a few bytes each; made whole on the stack, it
+// takes one.
+bool JsonWriter::appendShortMember(Frame& frame, std::string& out) {
+  if (humanReadable_) return false;
+  const base::Dictionary::Entry* entry = frame.isObject ? &member(frame, frame.next) : nullptr;
+  const Value& value = entry ? entry->second : frame.elements[frame.next];
+  switch (value.kind()) {
+    case Value::Kind::Null:
+    case Value::Kind::Boolean:
+    case Value::Kind::Integer:
+      break;
+    case Value::Kind::String:
+      if (!isShortText(*value.asString())) return false;
+      break;
+    default:
+      return false;
+  }
+  if (entry && !isShortText(entry->first)) return false;
+
+  char piece[kShortPiece];
+  char* at = piece;
+  if (frame.next > 0) *at++ = ',';
+  if (entry) {
+    at = appendQuoted(at, entry->first);
+    *at++ = ':';
+  }
+  switch (value.kind()) {
+    case Value::Kind::Null:
+      std::memcpy(at, "null", 4);
+      at += 4;
+      break;
+    case Value::Kind::Boolean:
+      if (*value.asBoolean()) {
+        std::memcpy(at, "true", 4);
+        at += 4;
+      } else {
+        std::memcpy(at, "false", 5);
+        at += 5;
+      }
+      break;
+    case Value::Kind::Integer:
+      at = std::to_chars(at, at + 20, value.toInt64()).ptr;
+      break;
+    default:
+      at = appendQuoted(at, *value.asString());
+      break;
+  }
+  out.append(piece, static_cast<size_t>(at - piece));
+  ++frame.next;
+  return true;
 }
 
 void JsonWriter::close(std::string& out) {

@@ -33,6 +33,9 @@ class JsonWriter {
   // Writes a scalar, or opens a container.
   bool begin(const base::Value& value, std::string& out, base::Error* error);
   bool open(const base::Array* array, const base::Dictionary* dictionary, base::Error* error);
+  // Writes the innermost container's next member or element whole when it is a short key and a
+  // short scalar; false, having written nothing, for any other.
+  bool appendShortMember(Frame& frame, std::string& out);
   // The innermost container's next value, after its separator and key.
   const base::Value& nextOf(Frame& frame, std::string& out);
   void close(std::string& out);
