@@ -60,13 +60,7 @@ class quillbeckAdNetworkCheck::Probe : public platform::URLConnectionDelegate {
 
 std::optional<std::string> quillbeckAdNetworkCheck::origin(std::string_view text) {
   auto url = base::URL::fromString(text);
-  if (!url || (url->scheme() != "http" && url->scheme() != "https") || url->host().empty())
-    return std::nullopt;
-  const std::string& path = url->percentEncodedPath();
-  if ((!path.empty() && path != "/") || url->query() || url->fragment() || !url->user().empty() ||
-      !url->password().empty()) {
-    return std::nullopt;
-  }
+  if (!url || !url->isHTTPOrigin()) return std::nullopt;
   std::string origin(text);
   if (origin.ends_with('/')) origin.pop_back();
   return origin;

@@ -310,6 +310,12 @@ bool URL::isFileURL() const {
   return hasScheme("file");
 }
 
+bool URL::isHTTPOrigin() const {
+  if (!hasScheme("http") && !hasScheme("https")) return false;
+  if (host_.empty() || !user_.empty() || !password_.empty() || query_ || fragment_) return false;
+  return path_.empty() || path_ == "/";
+}
+
 bool URL::hasScheme(std::string_view scheme) const {
   return equalsIgnoringCase(scheme_, scheme);
 }

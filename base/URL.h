@@ -37,6 +37,9 @@ class URL {
   // Whether the scheme is the given one, ignoring ASCII case ("HTTP" is "http").
   bool hasScheme(std::string_view scheme) const;
   bool isFileURL() const;
+  // Whether the address names an http or https origin and nothing more: a host and perhaps a
+  // port, with no user, password, query or fragment, and no path but "/".
+  bool isHTTPOrigin() const;
 
   friend bool operator==(const URL& a, const URL& b) { return a.text_ == b.text_; }
 

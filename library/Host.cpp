@@ -32,10 +32,7 @@ Identity publicIdentity(const platform::glib::ApplicationIdentity& identity) {
 // "scheme://host[:port]" of an http or https address that names nothing but an origin.
 std::optional<std::string> originOf(const std::string& text) {
   std::optional<base::URL> url = base::URL::fromString(text);
-  if (!url || (url->scheme() != "http" && url->scheme() != "https")) return std::nullopt;
-  if (url->host().empty() || !url->user().empty() || url->query() || url->fragment())
-    return std::nullopt;
-  if (url->path() != "" && url->path() != "/") return std::nullopt;
+  if (!url || !url->isHTTPOrigin()) return std::nullopt;
   std::string origin = url->scheme() + "://" + url->host();
   if (url->port()) origin += ":" + std::to_string(*url->port());
   return origin;

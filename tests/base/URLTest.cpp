@@ -55,6 +55,17 @@ TEST(URLTest, ComparesSchemesIgnoringASCIICase) {
   }
 }
 
+TEST(URLTest, TellsAnHttpOriginFromAddressesThatSayMore) {
+  for (const char* origin : {"http://ads.example", "http://ads.example/",
+                             "HTTPS://ads.example:8443", "http://127.0.0.1:40905"})
+    EXPECT_TRUE(URL::fromString(origin)->isHTTPOrigin()) << origin;
+  for (const char* more :
+       {"http://ads.example/avmo", "http://ads.example/%2F", "http://ads.example?slot=1",
+        "http://ads.example#top", "http://user@ads.example", "http://:secret@ads.example",
+        "ftp://ads.example", "ads.example", "http://", "http:ads.example"})
+    EXPECT_FALSE(URL::fromString(more) && URL::fromString(more)->isHTTPOrigin()) << more;
+}
+
 TEST(URLTest, RefusesTextThatIsNotAURL) {
   for (const char* text : {"", "http://a b/", "http://host/a b", "http://host/%zz",
                            "http://host/%4", "1http://x", "http://host:99999/", "http://host:8o/",
