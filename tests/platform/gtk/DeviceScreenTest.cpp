@@ -96,16 +96,7 @@ TEST_F(DeviceScreenTest, ViewsSitAtTheirFramesAndFollowTheirChanges) {
             GtkViewPeer::of(*holder).widget());
 }
 
-// Tells where touches reached it.
-class TouchRecorder : public View {
- public:
-  using View::View;
-  View* hitTest(const Point& point) override {
-    touches.push_back(point);
-    return View::hitTest(point);
-  }
-  std::vector<Point> touches;
-};
+using TouchRecorder = testing::TouchRecording<View>;
 
 // A click on a view reaches its hit test at the point clicked.
 TEST_F(DeviceScreenTest, AClickReachesAButtonButNotThroughAPresentedLayerOrWhenItTakesNoTouches) {

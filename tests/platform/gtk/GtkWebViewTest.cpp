@@ -66,15 +66,7 @@ class RecordingDelegate : public WebViewDelegate {
 };
 
 // Records the touches that reach it, as a web view of the library does.
-class TouchedWebView : public WebView {
- public:
-  using WebView::WebView;
-  View* hitTest(const Point& point) override {
-    touches.push_back(point);
-    return WebView::hitTest(point);
-  }
-  std::vector<Point> touches;
-};
+using TouchedWebView = testing::TouchRecording<WebView>;
 
 class GtkWebViewTest : public testing::PhonePlatformTest {
  protected:

@@ -2,6 +2,11 @@
 
 #include <gtk/gtk.h>
 
+#include <vector>
+
+#include "platform/Geometry.h"
+#include "platform/View.h"
+
 namespace platform::gtk::testing {
 
 // Real input through the X server's XTest extension, routed to windows as a user's would be.
@@ -11,5 +16,17 @@ void movePointer(GtkWindow* window, int x, int y);
 void click(GtkWindow* window, unsigned button = 1);
 void pressControlWith(GtkWindow* window, guint keyval);
 void pressKey(GtkWindow* window, guint keyval);
+
+// A view of kind Base that records where the touches that reach it land.
+template <typename Base>
+class TouchRecording : public Base {
+ public:
+  using Base::Base;
+  View* hitTest(const Point& point) override {
+    touches.push_back(point);
+    return Base::hitTest(point);
+  }
+  std::vector<Point> touches;
+};
 
 }  // namespace platform::gtk::testing
