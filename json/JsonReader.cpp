@@ -719,18 +719,11 @@ JsonReader::Continuation JsonReader::failed(Error* error, int64_t code, const ch
 }
 
 void JsonReader::pushArray(size_t bottom) {
+  // A root array's elements are moved like any other's. Handing the stack's block to the root
+  // instead, and making a new stack, put the stack elsewhere in the C library's heap, which then
+  // gave its top back to the system after every later reading: the next one faulted its pages in
+  // again, at twice the time.
   std::vector<Value>& values = scratch_->values;
-  // A root array holds the whole stack: unless that would leave much room unused, the stack
-  // itself becomes the array, its elements not moved, and the stack starts again with as much room.
-  bool isRoot = bottom == 0 && scratch_->frames.size() == 1;
-  if (isRoot && values.size() >= values.capacity() / 2) {
-    size_t room = std::min(values.capacity(), kKeptValues);
-    base::Array array = std::move(values);
-    values = std::vector<Value>();
-    values.reserve(room);
-    values.emplace_back(std::move(array));
-    return;
-  }
   auto first = values.begin() + static_cast<std::ptrdiff_t>(bottom);
   base::Array array(std::make_move_iterator(first), std::make_move_iterator(values.end()));
   values.resize(bottom);
