@@ -13,14 +13,8 @@
 
 namespace base {
 
-namespace stringof_detail {
-
-// How long a text a std::string holds in its own room, without allocating.
-inline size_t localRoom() {
-  return std::string().capacity();
-}
-
-// Copies a short text's bytes in words that may overlap, reading and writing only the text's own.
+// Copies a text of at most sixteen bytes in words that may overlap, reading and writing only its
+// own bytes.
 inline void copyShort(char* to, const char* from, size_t size) {
   if (size >= 8) {
     std::memcpy(to, from, 8);
@@ -33,6 +27,13 @@ inline void copyShort(char* to, const char* from, size_t size) {
     to[size / 2] = from[size / 2];
     to[size - 1] = from[size - 1];
   }
+}
+
+namespace stringof_detail {
+
+// How long a text a std::string holds in its own room, without allocating.
+inline size_t localRoom() {
+  return std::string().capacity();
 }
 
 // A text that fits in a string's own room: the string is made at that fixed length, which takes no

@@ -17,6 +17,56 @@ using base::Value;
 using enum TAD_VeskJSON::ErrorCode;
 constexpr uint32_t kNestingSafetyLimit = TAD_VeskJSON::kNestingSafetyLimit;
 
+namespace {
+
+// The longest text of a null, boolean or integer: "-9223372036854775808".
+constexpr size_t kLongestPlainScalar = 20;
+// Texts up to this long, without escapes, go into a short member's piece.
+constexpr size_t kShortText = 48;
+// A separator, a quoted key and its colon, and a quoted text or the longest plain scalar.
+constexpr size_t kShortPiece =
+    1 + (kShortText + 3) + std::max<size_t>(kShortText + 2, kLongestPlainScalar);
+
+bool isPlainScalar(Value::Kind kind) {
+  return kind == Value::Kind::Null || kind == Value::Kind::Boolean || kind == Value::Kind::Integer;
+}
+
+// Writes a null's, boolean's or integer's text at at; returns where it ends.
+char* writePlainScalar(char* at, const Value& value) {
+  switch (value.kind()) {
+    case Value::Kind::Null:
+      std::memcpy(at, "null", 4);
+      return at + 4;
+    case Value::Kind::Boolean:
+      if (*value.asBoolean()) {
+        std::memcpy(at, "true", 4);
+        return at + 4;
+      }
+      std::memcpy(at, "false", 5);
+      return at + 5;
+    default:
+      return std::to_chars(at, at + kLongestPlainScalar, value.toInt64()).ptr;
+  }
+}
+
+bool isShortText(std::string_view text) {
+  return text.size() <= kShortText && !needsEscaping(text);
+}
+
+char* appendQuoted(char* at, std::string_view text) {
+  *at++ = '"';
+  if (text.size() <= 16) {
+    base::copyShort(at, text.data(), text.size());
+  } else {
+    std::memcpy(at, text.data(), text.size());
+  }
+  at += text.size();
+  *at++ = '"';
+  return at;
+}
+
+}  // namespace
+
 bool JsonWriter::write(const Value& root, std::string& out, Error* error) {
   if (!begin(root, out, error)) return failInside(error);
   while (!frames_.empty()) {
@@ -41,20 +91,16 @@ bool JsonWriter::begin(const Value& value, std::string& out, Error* error) {
     case Value::Kind::String:
       appendString(*value.asString(), out);
       return true;
+    case Value::Kind::Null:
     case Value::Kind::Boolean:
-      if (*value.asBoolean()) {
-        out.append("true", 4);
-      } else {
-        out.append("false", 5);
-      }
+    case Value::Kind::Integer: {
+      char text[kLongestPlainScalar];
+      out.append(text, static_cast<size_t>(writePlainScalar(text, value) - text));
       return true;
-    case Value::Kind::Integer:
+    }
     case Value::Kind::Double:
     case Value::Kind::Decimal:
       return appendNumber(value, out, error);
-    case Value::Kind::Null:
-      out.append("null", 4);
-      return true;
     case Value::Kind::Date:
     case Value::Kind::Data:
       appendString(value.description(), out);
@@ -99,31 +145,6 @@ inline const Value& JsonWriter::nextOf(Frame& frame, std::string& out) {
   return entry.second;
 }
 
-namespace {
-
-// Texts up to this long, without escapes, go into a short member's piece.
-constexpr size_t kShortText = 48;
-// A separator, a quoted key and its colon, and a quoted text or the longest integer.
-constexpr size_t kShortPiece = 1 + (kShortText + 3) + std::max<size_t>(kShortText + 2, 20);
-
-bool isShortText(std::string_view text) {
-  return text.size() <= kShortText && !needsEscaping(text);
-}
-
-char* appendQuoted(char* at, std::string_view text) {
-  *at++ = '"';
-  if (text.size() <= 16) {
-    base::stringof_detail::copyShort(at, text.data(), text.size());
-  } else {
-    std::memcpy(at, text.data(), text.size());
-  }
-  at += text.size();
-  *at++ = '"';
-  return at;
-}
-
-}  // namespace
-
 // Most members of records, and elements of lists, are a short key and a scalar. Appended piece
 // by piece, such a member took some six calls of a few bytes each; made whole on the stack, it
 // takes one.
@@ -131,17 +152,8 @@ bool JsonWriter::appendShortMember(Frame& frame, std::string& out) {
   if (humanReadable_) return false;
   const base::Dictionary::Entry* entry = frame.isObject ? &member(frame, frame.next) : nullptr;
   const Value& value = entry ? entry->second : frame.elements[frame.next];
-  switch (value.kind()) {
-    case Value::Kind::Null:
-    case Value::Kind::Boolean:
-    case Value::Kind::Integer:
-      break;
-    case Value::Kind::String:
-      if (!isShortText(*value.asString())) return false;
-      break;
-    default:
-      return false;
-  }
+  const bool isText = value.isString();
+  if (isText ? !isShortText(*value.asString()) : !isPlainScalar(value.kind())) return false;
   if (entry && !isShortText(entry->first)) return false;
 
   char piece[kShortPiece];
@@ -151,27 +163,7 @@ bool JsonWriter::appendShortMember(Frame& frame, std::string& out) {
     at = appendQuoted(at, entry->first);
     *at++ = ':';
   }
-  switch (value.kind()) {
-    case Value::Kind::Null:
-      std::memcpy(at, "null", 4);
-      at += 4;
-      break;
-    case Value::Kind::Boolean:
-      if (*value.asBoolean()) {
-        std::memcpy(at, "true", 4);
-        at += 4;
-      } else {
-        std::memcpy(at, "false", 5);
-        at += 5;
-      }
-      break;
-    case Value::Kind::Integer:
-      at = std::to_chars(at, at + 20, value.toInt64()).ptr;
-      break;
-    default:
-      at = appendQuoted(at, *value.asString());
-      break;
-  }
+  at = isText ? appendQuoted(at, *value.asString()) : writePlainScalar(at, value);
   out.append(piece, static_cast<size_t>(at - piece));
   ++frame.next;
   return true;
@@ -208,12 +200,6 @@ void JsonWriter::sortMembers(const base::Dictionary& dictionary) {
 }
 
 bool JsonWriter::appendNumber(const Value& number, std::string& out, Error* error) {
-  if (number.kind() == Value::Kind::Integer) {
-    char text[24];
-    auto result = std::to_chars(text, text + sizeof text, number.toInt64());
-    out.append(text, static_cast<size_t>(result.ptr - text));
-    return true;
-  }
   if (number.kind() == Value::Kind::Decimal) {
     number.asDecimal()->appendTo(out);
     return true;

@@ -44,6 +44,7 @@ class JsonWriter {
   void sortMembers(const base::Dictionary& dictionary);
   static void appendString(std::string_view text, std::string& out);
   static void appendEscaped(unsigned char byte, std::string& out);
+  // A double or a decimal.
   static bool appendNumber(const base::Value& number, std::string& out, base::Error* error);
   void appendIndent(std::string& out) const;
 
