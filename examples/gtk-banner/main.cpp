@@ -1,5 +1,6 @@
-// gtk-banner --ad-network URL [--screenshot FILE]: a window with a line of text and a banner
-// along its bottom edge; --screenshot saves it once an ad is painted (exit 1: none in 30 s).
+// gtk-banner --ad-network URL [--screenshot FILE] [--close-window-first]: a window with a line of
+// text and a banner along its bottom edge; --screenshot saves it once an ad is painted (exit 1:
+// none in 30 s), then closes the window before the banner goes, as a user closing it would.
 #include <gtk/gtk.h>
 #include <tad/tad.h>
 
@@ -13,10 +14,13 @@ int main(int argc, char** argv) {
     return std::string();
   };
   std::string network = option("--ad-network"), screenshot = option("--screenshot"), error;
+  bool closeWindowFirst = std::string(argv[argc - 1]) == "--close-window-first";
   gtk_init(&argc, &argv);
   auto host = tad::Host::create({"org.example.GtkBanner", "GTK Banner"}, nullptr, &error);
   if (!host || !host->setAdNetwork(network)) {
-    std::fprintf(stderr, "usage: gtk-banner --ad-network URL [--screenshot FILE]\n%s",
+    std::fprintf(stderr,
+                 "usage: gtk-banner --ad-network URL [--screenshot FILE] "
+                 "[--close-window-first]\n%s",
                  error.data());
     return 2;
   }
@@ -33,7 +37,7 @@ int main(int argc, char** argv) {
   if (!screenshot.empty())
     banner.whenAdPainted(30, [&](bool painted) {
       status = painted && banner.saveWindowScreenshot(screenshot) ? 0 : 1;
-      gtk_main_quit();
+      closeWindowFirst ? gtk_widget_destroy(window) : gtk_main_quit();
     });
   gtk_main();
   return status;

@@ -7,15 +7,15 @@ namespace platform::gtk {
 GtkButtonPeer::GtkButtonPeer(GtkViewPeer& base, ButtonPeerClient& client)
     : client_(client),
       button_(glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(gtk_button_new())))),
-      image_(gtk_image_new()),
-      label_(gtk_label_new(nullptr)) {
-  gtk_label_set_ellipsize(GTK_LABEL(label_), PANGO_ELLIPSIZE_END);
+      image_(glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(gtk_image_new())))),
+      label_(glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(gtk_label_new(nullptr))))) {
+  gtk_label_set_ellipsize(GTK_LABEL(label_.get()), PANGO_ELLIPSIZE_END);
   GtkWidget* content = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
   gtk_widget_set_halign(content, GTK_ALIGN_CENTER);
-  gtk_box_pack_start(GTK_BOX(content), image_, FALSE, FALSE, 0);
-  gtk_box_pack_start(GTK_BOX(content), label_, TRUE, TRUE, 0);
+  gtk_box_pack_start(GTK_BOX(content), image_.get(), FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(content), label_.get(), TRUE, TRUE, 0);
   gtk_container_add(GTK_CONTAINER(button_.get()), content);
-  gtk_widget_show(label_);
+  gtk_widget_show(label_.get());
   gtk_widget_show(content);
   gtk_widget_show(button_.get());
   g_signal_connect(button_.get(), "clicked", G_CALLBACK(clicked), this);
@@ -27,7 +27,7 @@ GtkButtonPeer::~GtkButtonPeer() {
 }
 
 void GtkButtonPeer::titleChanged(const std::string& title) {
-  gtk_label_set_text(GTK_LABEL(label_), title.c_str());
+  gtk_label_set_text(GTK_LABEL(label_.get()), title.c_str());
   showFrameOnlyWithTitle();
 }
 
@@ -35,33 +35,33 @@ void GtkButtonPeer::titleChanged(const std::string& title) {
 // are: what lies around it stays in sight.
 void GtkButtonPeer::showFrameOnlyWithTitle() {
   const bool pictureOnly =
-      gtk_widget_get_visible(image_) && !*gtk_label_get_text(GTK_LABEL(label_));
+      gtk_widget_get_visible(image_.get()) && !*gtk_label_get_text(GTK_LABEL(label_.get()));
   gtk_button_set_relief(GTK_BUTTON(button_.get()),
                         pictureOnly ? GTK_RELIEF_NONE : GTK_RELIEF_NORMAL);
 }
 
 void GtkButtonPeer::imageChanged(const std::string& imagePath) {
   if (imagePath.empty()) {
-    gtk_image_clear(GTK_IMAGE(image_));
-    gtk_widget_hide(image_);
+    gtk_image_clear(GTK_IMAGE(image_.get()));
+    gtk_widget_hide(image_.get());
     showFrameOnlyWithTitle();
     return;
   }
-  gtk_image_set_from_file(GTK_IMAGE(image_), imagePath.c_str());
-  gtk_widget_show(image_);
+  gtk_image_set_from_file(GTK_IMAGE(image_.get()), imagePath.c_str());
+  gtk_widget_show(image_.get());
   showFrameOnlyWithTitle();
 }
 
 void GtkButtonPeer::imageDataChanged(const std::vector<uint8_t>& png, double scale) {
   glibsupport::GObjectPtr<GdkPixbuf> pixels = pixbufFromPNG(png, scale);
   if (!pixels) {
-    gtk_image_clear(GTK_IMAGE(image_));
-    gtk_widget_hide(image_);
+    gtk_image_clear(GTK_IMAGE(image_.get()));
+    gtk_widget_hide(image_.get());
     showFrameOnlyWithTitle();
     return;
   }
-  gtk_image_set_from_pixbuf(GTK_IMAGE(image_), pixels.get());
-  gtk_widget_show(image_);
+  gtk_image_set_from_pixbuf(GTK_IMAGE(image_.get()), pixels.get());
+  gtk_widget_show(image_.get());
   showFrameOnlyWithTitle();
 }
 

@@ -36,8 +36,8 @@ class GtkButtonPeer : public ButtonPeer {
 
   ButtonPeerClient& client_;
   glibsupport::GObjectPtr<GtkWidget> button_;
-  GtkWidget* image_;  // held by button_
-  GtkWidget* label_;  // held by button_
+  glibsupport::GObjectPtr<GtkWidget> image_;
+  glibsupport::GObjectPtr<GtkWidget> label_;
 };
 
 }  // namespace platform::gtk

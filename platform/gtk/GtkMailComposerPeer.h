@@ -26,14 +26,14 @@ class GtkMailComposerPeer : public MailComposerPeer {
   // The fields as they stand on the sheet.
   MailMessage editedMessage() const;
 
-  GtkEntry* toEntry() const { return GTK_ENTRY(to_); }
-  GtkEntry* ccEntry() const { return GTK_ENTRY(cc_); }
-  GtkEntry* bccEntry() const { return GTK_ENTRY(bcc_); }
-  GtkEntry* subjectEntry() const { return GTK_ENTRY(subject_); }
-  GtkTextView* bodyView() const { return GTK_TEXT_VIEW(body_); }
-  GtkLabel* statusLabel() const { return GTK_LABEL(status_); }
-  GtkButton* sendButton() const { return GTK_BUTTON(send_); }
-  GtkButton* cancelButton() const { return GTK_BUTTON(cancel_); }
+  GtkEntry* toEntry() const { return GTK_ENTRY(to_.get()); }
+  GtkEntry* ccEntry() const { return GTK_ENTRY(cc_.get()); }
+  GtkEntry* bccEntry() const { return GTK_ENTRY(bcc_.get()); }
+  GtkEntry* subjectEntry() const { return GTK_ENTRY(subject_.get()); }
+  GtkTextView* bodyView() const { return GTK_TEXT_VIEW(body_.get()); }
+  GtkLabel* statusLabel() const { return GTK_LABEL(status_.get()); }
+  GtkButton* sendButton() const { return GTK_BUTTON(send_.get()); }
+  GtkButton* cancelButton() const { return GTK_BUTTON(cancel_.get()); }
 
   static GtkMailComposerPeer& of(MailComposeViewController& composer) {
     composer.view();
@@ -47,15 +47,14 @@ class GtkMailComposerPeer : public MailComposerPeer {
 
   MailComposerPeerClient& client_;
   glibsupport::GObjectPtr<GtkWidget> sheet_;
-  // The rest are held by sheet_.
-  GtkWidget* to_;
-  GtkWidget* cc_;
-  GtkWidget* bcc_;
-  GtkWidget* subject_;
-  GtkWidget* body_;
-  GtkWidget* status_;
-  GtkWidget* send_;
-  GtkWidget* cancel_;
+  glibsupport::GObjectPtr<GtkWidget> to_;
+  glibsupport::GObjectPtr<GtkWidget> cc_;
+  glibsupport::GObjectPtr<GtkWidget> bcc_;
+  glibsupport::GObjectPtr<GtkWidget> subject_;
+  glibsupport::GObjectPtr<GtkWidget> body_;
+  glibsupport::GObjectPtr<GtkWidget> status_;
+  glibsupport::GObjectPtr<GtkWidget> send_;
+  glibsupport::GObjectPtr<GtkWidget> cancel_;
   bool bodyIsHTML_ = false;
 };
 

@@ -16,16 +16,17 @@ int pixels(double points) {
 GtkViewPeer::GtkViewPeer(ViewPeerClient& client, const Rect& frame)
     : client_(client),
       box_(glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(gtk_event_box_new())))),
-      layer_(gtk_layout_new(nullptr, nullptr)) {
+      layer_(glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(gtk_layout_new(nullptr, nullptr))))) {
   gtk_event_box_set_visible_window(GTK_EVENT_BOX(box_.get()), FALSE);
-  gtk_container_add(GTK_CONTAINER(box_.get()), layer_);
+  gtk_container_add(GTK_CONTAINER(box_.get()), layer_.get());
   g_signal_connect(box_.get(), "draw", G_CALLBACK(drawBackground), this);
+  g_signal_connect(box_.get(), "destroy", G_CALLBACK(boxDestroyed), this);
   // The layer takes the presses on the view; the event box those on a view that takes no touches
   // (it lies above the layer then).
-  gtk_widget_add_events(layer_, GDK_BUTTON_PRESS_MASK);
-  g_signal_connect(layer_, "button-press-event", G_CALLBACK(pressed), this);
+  gtk_widget_add_events(layer_.get(), GDK_BUTTON_PRESS_MASK);
+  g_signal_connect(layer_.get(), "button-press-event", G_CALLBACK(pressed), this);
   g_signal_connect(box_.get(), "button-press-event", G_CALLBACK(pressed), this);
-  gtk_widget_show(layer_);
+  gtk_widget_show(layer_.get());
   gtk_widget_show(box_.get());
   frameChanged(frame);
 }
@@ -34,12 +35,20 @@ GtkViewPeer::~GtkViewPeer() {
   // Subviews that outlive this view keep their widgets: take them out before the layer goes,
   // since a container that is finalized destroys what it still holds.
   std::unique_ptr<GList, decltype(&g_list_free)> children(
-      gtk_container_get_children(GTK_CONTAINER(layer_)), &g_list_free);
+      gtk_container_get_children(GTK_CONTAINER(layer_.get())), &g_list_free);
   for (GList* child = children.get(); child; child = child->next)
-    gtk_container_remove(GTK_CONTAINER(layer_), GTK_WIDGET(child->data));
+    gtk_container_remove(GTK_CONTAINER(layer_.get()), GTK_WIDGET(child->data));
   removedFromSuperview();
   g_signal_handlers_disconnect_by_data(box_.get(), this);
-  g_signal_handlers_disconnect_by_data(layer_, this);
+  g_signal_handlers_disconnect_by_data(layer_.get(), this);
+}
+
+// Runs before the event box's own destruction, which would destroy the layer and, through it,
+// every subview's widget and the content (a web view's page among them) while their views still
+// use them.
+void GtkViewPeer::boxDestroyed(GtkWidget* box, gpointer self) {
+  GtkWidget* layer = static_cast<GtkViewPeer*>(self)->layer_.get();
+  if (gtk_widget_get_parent(layer) == box) gtk_container_remove(GTK_CONTAINER(box), layer);
 }
 
 void GtkViewPeer::frameChanged(const Rect& frame) {
@@ -69,7 +78,7 @@ void GtkViewPeer::userInteractionChanged(bool enabled) {
 
 void GtkViewPeer::subviewAdded(View& subview) {
   const Rect& frame = subview.frame();
-  gtk_layout_put(GTK_LAYOUT(layer_), of(subview).widget(), pixels(frame.minX()),
+  gtk_layout_put(GTK_LAYOUT(layer_.get()), of(subview).widget(), pixels(frame.minX()),
                  pixels(frame.minY()));
 }
 
@@ -79,10 +88,10 @@ void GtkViewPeer::removedFromSuperview() {
 }
 
 void GtkViewPeer::setContent(GtkWidget* content) {
-  if (content_) gtk_container_remove(GTK_CONTAINER(layer_), content_.get());
+  if (content_) gtk_container_remove(GTK_CONTAINER(layer_.get()), content_.get());
   content_ = glibsupport::retain(content);
   if (!content) return;
-  gtk_layout_put(GTK_LAYOUT(layer_), content, 0, 0);
+  gtk_layout_put(GTK_LAYOUT(layer_.get()), content, 0, 0);
   sizeContent();
 }
 

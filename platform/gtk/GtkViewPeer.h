@@ -16,8 +16,11 @@ namespace platform::gtk {
 // above its subviews, which then get none either.
 //
 // The peer of a special kind of view puts its widget in as the content: it lies under the
-// subviews and always has the frame's size. The peer holds its own reference to its widgets, so a
-// view keeps them while it is out of any superview.
+// subviews and always has the frame's size. The peer holds its own reference to each of its
+// widgets, so a view keeps them while it is out of any superview, and whatever goes first — the
+// view or a window it was packed into — the other finds its widgets alive. A window that is
+// destroyed takes the view's event box with it but nothing inside: the layer leaves the box as
+// the box is destroyed, and the subviews and the content stay whole until their own views go.
 class GtkViewPeer : public ViewPeer {
  public:
   GtkViewPeer(ViewPeerClient& client, const Rect& frame);
@@ -47,11 +50,12 @@ class GtkViewPeer : public ViewPeer {
  private:
   static gboolean drawBackground(GtkWidget* widget, cairo_t* cr, gpointer self);
   static gboolean pressed(GtkWidget* widget, GdkEventButton* event, gpointer self);
+  static void boxDestroyed(GtkWidget* box, gpointer self);
   void sizeContent();
 
   ViewPeerClient& client_;
   glibsupport::GObjectPtr<GtkWidget> box_;
-  GtkWidget* layer_;  // held by box_
+  glibsupport::GObjectPtr<GtkWidget> layer_;
   glibsupport::GObjectPtr<GtkWidget> content_;
   Color background_ = Color::clear();
   Size size_;
