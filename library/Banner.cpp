@@ -4,13 +4,15 @@
 
 #include <cstring>
 
-#include "ads/View/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequestError.h"
+#include "ads/View/TADBannerView.h"
+#include "ads/ViewController/TADViewController.h"
 #include "library/HostAccess.h"
 #include "library/RequestAccess.h"
 #include "platform/Clock.h"
 #include "platform/RunLoop.h"
+#include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkViewPeer.h"
 #include "platform/gtk/HostWindowPresenter.h"
 #include "tad/BannerDelegate.h"
@@ -31,8 +33,9 @@ class DelegateBridge : public TADBannerViewDelegate {
   }
   void adViewDidFailToReceiveAdWithError(const std::shared_ptr<TADBannerView>&,
                                          const TADRequestError& error) override {
-    RequestError failure{static_cast<RequestError::Code>(error.code()),
-                         error.localizedDescription()};
+    failed({static_cast<RequestError::Code>(error.code()), error.localizedDescription()});
+  }
+  void failed(const RequestError& failure) {
     if (auto delegate = delegate_.lock()) delegate->bannerDidFailToReceiveAd(banner_, failure);
   }
   void adViewWillPresentScreen(const std::shared_ptr<TADBannerView>&) override {
@@ -89,42 +92,118 @@ bool holdsAPicture(cairo_surface_t* surface) {
 
 constexpr double kPaintPollSeconds = 0.05;
 
+constexpr const char* kNoHostDescription =
+    "Request Error: No tad::Host is alive: tad::Host::create must come before the banner.";
+
 }  // namespace
 
-struct Banner::Impl {
-  std::shared_ptr<TADBannerView> view;
+// The library's banner view lies in a widget of the banner's own, which the program packs: so the
+// program's widget stays the same, and where the program put it, whether the view is there (a
+// host made it) or not (there was no host, or the host went first).
+struct Banner::Impl : HostedBanner {
+  explicit Impl(Banner& banner) : bridge(std::make_shared<DelegateBridge>(banner)) {}
+
+  glibsupport::GObjectPtr<GtkWidget> frame =
+      glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(gtk_event_box_new())));
+  std::shared_ptr<TADBannerView> view;  // none without a host
   std::shared_ptr<platform::gtk::HostWindowPresenter> presenter;
   std::shared_ptr<DelegateBridge> bridge;
   std::function<void(bool)> paintedDone;
   double paintDeadline = 0;
+  // The failure a banner without a host reports for a request, on the next pass of the loop.
+  glibsupport::GSourcePtr noHostFailure;
 
-  GtkWidget* widget() const { return platform::gtk::GtkViewPeer::of(*view).widget(); }
   void pollPainted(const Banner& banner);
+  void closeScreen();
+  void letGoOfView();
+  void reportNoHost();
+  void hostWillGo() override;
+  static void frameDestroyed(GtkWidget*, gpointer self);
 };
 
-Banner::Banner(const std::string& adUnitId) : impl_(std::make_unique<Impl>()) {
-  impl_->view = TADBannerView::initWithFrame({0, 0, kWidth, kHeight});
-  impl_->view->setAdUnitID(adUnitId);
-  impl_->presenter = std::make_shared<platform::gtk::HostWindowPresenter>(
-      impl_->widget(), currentHostIdentity().name);
-  impl_->view->setRootViewController(impl_->presenter);
-  impl_->bridge = std::make_shared<DelegateBridge>(*this);
-  impl_->view->setDelegate(impl_->bridge);
+// As its close control would: the delegate hears that the screen goes, and has heard all of it
+// once this returns.
+void Banner::Impl::closeScreen() {
+  std::shared_ptr<platform::ViewController> screen =
+      presenter ? presenter->modalViewController() : nullptr;
+  if (auto* adScreen = dynamic_cast<TADViewController*>(screen.get())) {
+    adScreen->relinquishScreenAtOnce();
+  } else if (screen) {
+    presenter->dismissModalViewControllerAnimated(false);
+  }
 }
 
+void Banner::Impl::letGoOfView() {
+  if (!view) return;
+  platform::RunLoop::cancelOnMain(this);
+  view->setDelegate({});
+  view->removeFromSuperview();
+  GtkWidget* viewWidget = platform::gtk::GtkViewPeer::of(*view).widget();
+  if (gtk_widget_get_parent(viewWidget) == frame.get())
+    gtk_container_remove(GTK_CONTAINER(frame.get()), viewWidget);
+  presenter.reset();
+  view.reset();
+}
+
+void Banner::Impl::hostWillGo() {
+  closeScreen();
+  letGoOfView();
+  if (std::function<void(bool)> done = std::exchange(paintedDone, nullptr)) done(false);
+}
+
+// The window the banner is in goes: a screen over that window goes with it.
+void Banner::Impl::frameDestroyed(GtkWidget*, gpointer self) {
+  static_cast<Impl*>(self)->closeScreen();
+}
+
+void Banner::Impl::reportNoHost() {
+  GSource* source = g_idle_source_new();
+  g_source_set_callback(
+      source,
+      [](gpointer self) -> gboolean {
+        auto* impl = static_cast<Impl*>(self);
+        impl->noHostFailure.reset();  // the delegate may let go of the banner
+        impl->bridge->failed({RequestError::Code::InvalidRequest, kNoHostDescription});
+        return G_SOURCE_REMOVE;
+      },
+      this, nullptr);
+  g_source_attach(source, nullptr);
+  noHostFailure.reset(source);
+}
+
+Banner::Banner(const std::string& adUnitId) : impl_(std::make_unique<Impl>(*this)) {
+  GtkWidget* frame = impl_->frame.get();
+  gtk_event_box_set_visible_window(GTK_EVENT_BOX(frame), FALSE);
+  gtk_widget_set_size_request(frame, kWidth, kHeight);
+  gtk_widget_show(frame);
+  if (!joinHost(*impl_)) {
+    g_critical(
+        "tad::Banner made with no tad::Host alive: tad::Host::create must come first; "
+        "this banner shows no ads");
+    return;
+  }
+  impl_->view = TADBannerView::initWithFrame({0, 0, kWidth, kHeight});
+  impl_->view->setAdUnitID(adUnitId);
+  gtk_container_add(GTK_CONTAINER(frame), platform::gtk::GtkViewPeer::of(*impl_->view).widget());
+  impl_->presenter =
+      std::make_shared<platform::gtk::HostWindowPresenter>(frame, currentHostIdentity().name);
+  impl_->view->setRootViewController(impl_->presenter);
+  impl_->view->setDelegate(impl_->bridge);
+  g_signal_connect(frame, "destroy", G_CALLBACK(Impl::frameDestroyed), impl_.get());
+}
+
+// A screen still presented closes with the banner, and the delegate hears so.
 Banner::~Banner() {
-  platform::RunLoop::cancelOnMain(impl_.get());
-  impl_->view->setDelegate({});
-  // A screen still presented goes with the banner.
-  if (impl_->presenter->modalViewController())
-    impl_->presenter->dismissModalViewControllerAnimated(false);
-  impl_->view->removeFromSuperview();
-  if (GtkWidget* parent = gtk_widget_get_parent(impl_->widget()))
-    gtk_container_remove(GTK_CONTAINER(parent), impl_->widget());
+  g_signal_handlers_disconnect_by_data(impl_->frame.get(), impl_.get());
+  leaveHost(*impl_);
+  impl_->closeScreen();
+  impl_->letGoOfView();
+  if (GtkWidget* parent = gtk_widget_get_parent(impl_->frame.get()))
+    gtk_container_remove(GTK_CONTAINER(parent), impl_->frame.get());
 }
 
 GtkWidget* Banner::widget() const {
-  return impl_->widget();
+  return impl_->frame.get();
 }
 
 void Banner::setDelegate(std::weak_ptr<BannerDelegate> delegate) {
@@ -132,15 +211,23 @@ void Banner::setDelegate(std::weak_ptr<BannerDelegate> delegate) {
 }
 
 void Banner::loadRequest(const Request& request) {
+  if (!impl_->view) {
+    impl_->reportNoHost();
+    return;
+  }
   impl_->view->loadRequest(request.impl_->request);
 }
 
 bool Banner::showsAd() const {
-  auto object = impl_->view->privateObject();
+  auto object = impl_->view ? impl_->view->privateObject() : nullptr;
   return object && object->state() == TADObjectPrivate::State::Shown;
 }
 
 void Banner::whenAdPainted(double timeoutSeconds, std::function<void(bool)> done) {
+  if (!impl_->view) {
+    done(false);
+    return;
+  }
   platform::RunLoop::cancelOnMain(impl_.get());
   impl_->paintedDone = std::move(done);
   impl_->paintDeadline = platform::Clock::shared().monotonicSeconds() + timeoutSeconds;
@@ -150,7 +237,7 @@ void Banner::whenAdPainted(double timeoutSeconds, std::function<void(bool)> done
 void Banner::Impl::pollPainted(const Banner& banner) {
   bool painted = false;
   if (banner.showsAd()) {
-    Surface picture = drawing(widget());
+    Surface picture = drawing(frame.get());
     painted = picture && holdsAPicture(picture.get());
   }
   if (painted || platform::Clock::shared().monotonicSeconds() >= paintDeadline) {
@@ -163,7 +250,7 @@ void Banner::Impl::pollPainted(const Banner& banner) {
 }
 
 bool Banner::saveWindowScreenshot(const std::string& path, std::string* error) const {
-  GtkWidget* toplevel = gtk_widget_get_toplevel(impl_->widget());
+  GtkWidget* toplevel = gtk_widget_get_toplevel(impl_->frame.get());
   if (!GTK_IS_WINDOW(toplevel)) {
     if (error) *error = "the banner is in no window";
     return false;

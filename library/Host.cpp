@@ -1,6 +1,10 @@
 #include "tad/Host.h"
 
+#include <glib.h>
+
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "ads/Utility/TADConfiguration.h"
 #include "base/URL.h"
@@ -38,10 +42,21 @@ std::optional<std::string> originOf(const std::string& text) {
   return origin;
 }
 
-// The one host alive, if any.
+// The one host alive, if any, and the banners made on it that live.
 Host* current = nullptr;
+std::vector<HostedBanner*> banners;
 
 }  // namespace
+
+bool joinHost(HostedBanner& banner) {
+  if (!current) return false;
+  banners.push_back(&banner);
+  return true;
+}
+
+void leaveHost(HostedBanner& banner) {
+  banners.erase(std::remove(banners.begin(), banners.end(), &banner), banners.end());
+}
 
 const Identity& currentHostIdentity() {
   static const Identity none;
@@ -71,7 +86,21 @@ Host::Host(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {
   current = this;
 }
 
+// Banners should have gone first. Those still alive are a mistake of the program's that must not
+// end it: each lets go of what it made on the platform (a screen it shows closes, telling its
+// delegate) and stays behind as an empty widget.
 Host::~Host() {
+  if (!banners.empty()) {
+    g_critical(
+        "tad::Host destroyed while %zu tad::Banner(s) live: destroy every banner before "
+        "the host; these show no more ads",
+        banners.size());
+  }
+  while (!banners.empty()) {
+    HostedBanner* banner = banners.back();
+    banners.pop_back();
+    banner->hostWillGo();
+  }
   current = nullptr;
 }
 

@@ -191,12 +191,19 @@ void TADViewController::viewDidAppear(bool animated) {
 }
 
 void TADViewController::relinquishScreen() {
+  relinquish(true);
+}
+
+void TADViewController::relinquishScreenAtOnce() {
+  relinquish(false);
+}
+
+void TADViewController::relinquish(bool animated) {
   view()->setUserInteractionEnabled(false);
-  // Given up after this pass, so the screen outlives the call that closes it.
-  if (self_) {
-    platform::RunLoop::main().post(0, nullptr, [held = std::move(self_)] {});
-    self_.reset();
-  }
+  // Given up after this pass, so the screen outlives the call that closes it; one closed at once
+  // lives as long as its caller holds it.
+  if (self_ && animated) platform::RunLoop::main().post(0, nullptr, [held = std::move(self_)] {});
+  self_.reset();
   std::shared_ptr<platform::ViewController> parent = parentViewController();
   auto companion = privateData();
   if (isFirstTADViewController()) {
@@ -208,7 +215,7 @@ void TADViewController::relinquishScreen() {
     companion->interactingWithParent = false;
   }
   std::shared_ptr<platform::ViewController> keep = shared_from_this();
-  if (parent) parent->dismissModalViewControllerAnimated(true);
+  if (parent) parent->dismissModalViewControllerAnimated(animated);
   TADNotificationCenter::defaultCenter().post(std::string(TADViewControllerDidRelinquishFullScreen),
                                               this);
 }

@@ -44,6 +44,10 @@ class TADViewController : public platform::ViewController, public TADRelinquisha
   // otherwise controller does and the screen hears viewDidAppear after 0.6 seconds as well.
   virtual void presentSelfFrom(const std::shared_ptr<platform::ViewController>& controller);
   void relinquishScreen() override;
+  // Closes the screen as its close control would, but now and without the slide: for when what
+  // it covers is going away. The ad delegate hears that it goes before this returns, as long as
+  // nothing but the caller still holds the screen.
+  void relinquishScreenAtOnce();
 
   bool shouldAutorotateToInterfaceOrientation(platform::InterfaceOrientation orientation) override;
   void viewDidAppear(bool animated) override;
@@ -92,6 +96,7 @@ class TADViewController : public platform::ViewController, public TADRelinquisha
       const std::shared_ptr<platform::ViewController>& controller);
   void hideStatusBar();
   void restoreStatusBar();
+  void relinquish(bool animated);
 
   // Keeps the screen alive from presentation until it is closed.
   std::shared_ptr<platform::ViewController> self_;

@@ -1,5 +1,5 @@
-// A banner in a host program's own window, on the host's own loop: where its files go, and where
-// the screen that a click opens appears.
+// A banner in a host program's own window, on the host's own loop: where its files go, where the
+// screen that a click opens appears, and how the banner, its window and the host may go.
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <mutex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,7 +27,8 @@ class RecordingDelegate : public tad::BannerDelegate {
  public:
   void bannerDidReceiveAd(tad::Banner&) override { events.push_back("receive"); }
   void bannerDidFailToReceiveAd(tad::Banner&, const tad::RequestError& error) override {
-    events.push_back("fail: " + error.description);
+    events.push_back("fail " + std::to_string(static_cast<int>(error.code)) + ": " +
+                     error.description);
   }
   void bannerWillPresentScreen(tad::Banner&) override { events.push_back("present"); }
   void bannerWillDismissScreen(tad::Banner&) override { events.push_back("willDismiss"); }
@@ -58,23 +61,58 @@ std::vector<std::string> filesUnder(const fs::path& folder) {
   return found;
 }
 
+// The warnings and criticals that GLib and GTK log, as "domain: message", each also written out
+// as GLib would.
+std::mutex loggedLock;
+std::vector<std::string> logged;
+
+GLogWriterOutput recordWarnings(GLogLevelFlags level, const GLogField* fields, gsize count,
+                                gpointer) {
+  if (level & (G_LOG_LEVEL_ERROR | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING)) {
+    std::string domain;
+    std::string message;
+    for (gsize i = 0; i < count; ++i) {
+      const char* value = static_cast<const char*>(fields[i].value);
+      std::string text =
+          fields[i].length < 0 ? std::string(value) : std::string(value, fields[i].length);
+      if (std::string_view(fields[i].key) == "GLIB_DOMAIN") domain = text;
+      if (std::string_view(fields[i].key) == "MESSAGE") message = text;
+    }
+    std::lock_guard<std::mutex> hold(loggedLock);
+    logged.push_back(domain + ": " + message);
+  }
+  return g_log_writer_default(level, fields, count, nullptr);
+}
+
 class EmbeddedBannerGuiTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    prepare();
+    makeHost();
+    makeWindowWithBanner();
+  }
+  // A display, the folders and the network; no host yet.
+  void prepare() {
+    static bool recording = (g_log_set_writer_func(recordWarnings, nullptr, nullptr), true);
+    (void)recording;
     // Before GTK or GLib read them.
     for (const char* variable : {"XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
       fs::create_directories(home / variable);
       ::setenv(variable, (home / variable).c_str(), 1);
     }
+    ASSERT_TRUE(gtk_init_check(nullptr, nullptr));
     startNetwork();
     ASSERT_FALSE(origin.empty());
+  }
+  void makeHost() {
     std::string error;
     host = tad::Host::create(
         {"org.example.HostTest", "Host Test", "2.0", "host-cache", "host-settings", "host-data"},
         nullptr, &error);
     ASSERT_TRUE(host) << error;
     ASSERT_TRUE(host->setAdNetwork(origin));
-
+  }
+  void makeWindowWithBanner() {
     window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_default_size(GTK_WINDOW(window), 480, 300);
     GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
@@ -219,5 +257,131 @@ TEST_F(EmbeddedBannerGuiTest, TheAdNetworkIsAnHttpOriginAndNothingMore) {
   EXPECT_TRUE(host->setAdNetwork("http://ads.example/"));
   EXPECT_FALSE(host->setAdNetwork("http://ads.example/ads"));
 }
+
+// How a program may end with a banner: what it makes first, whether the in-app browser is up, and
+// in which order the window, the banner and the host go. Every order is clean; those that destroy
+// the host before its banner, or make the banner before any host, are told so with one critical
+// and go on. A screen still up when the program ends closes, and the delegate hears it go.
+struct LifetimeScene {
+  const char* name;
+  bool bannerBeforeHost;
+  bool browserUp;
+  const char* endOrder;  // "window", "banner" and "host", in the order they go
+  const char* critical;  // the start of the one critical expected, or nothing
+  std::vector<std::string> events;
+};
+
+const char* const kNoHostFailure =
+    "fail 0: Request Error: No tad::Host is alive: tad::Host::create must come before the banner.";
+
+const LifetimeScene kLifetimeScenes[] = {
+    {"WindowBannerHost", false, false, "window banner host", "", {"receive"}},
+    {"BannerWindowHost", false, false, "banner window host", "", {"receive"}},
+    {"BannerHostWindow", false, false, "banner host window", "", {"receive"}},
+    {"WindowBannerHostWithBrowser",
+     false,
+     true,
+     "window banner host",
+     "",
+     {"receive", "present", "willDismiss", "didDismiss"}},
+    {"BannerWindowHostWithBrowser",
+     false,
+     true,
+     "banner window host",
+     "",
+     {"receive", "present", "willDismiss", "didDismiss"}},
+    {"HostWhileTheBannerLives",
+     false,
+     false,
+     "host window banner",
+     "tad: tad::Host destroyed while 1 tad::Banner(s) live",
+     {"receive", kNoHostFailure}},
+    {"HostWhileTheBrowserIsUp",
+     false,
+     true,
+     "host banner window",
+     "tad: tad::Host destroyed while 1 tad::Banner(s) live",
+     {"receive", "present", "willDismiss", "didDismiss", kNoHostFailure}},
+    {"BannerWithNoHost",
+     true,
+     false,
+     "window banner host",
+     "tad: tad::Banner made with no tad::Host alive: tad::Host::create must come first",
+     {kNoHostFailure}},
+};
+
+void PrintTo(const LifetimeScene& scene, std::ostream* out) {
+  *out << scene.name;
+}
+
+class EmbeddedBannerLifetimeTest : public EmbeddedBannerGuiTest,
+                                   public ::testing::WithParamInterface<LifetimeScene> {
+ protected:
+  void SetUp() override {
+    prepare();
+    std::lock_guard<std::mutex> hold(loggedLock);
+    logged.clear();
+  }
+
+  // Whether a window of the program's or the library's is still on screen.
+  static bool anyWindowMapped() {
+    bool mapped = false;
+    GList* toplevels = gtk_window_list_toplevels();
+    for (GList* item = toplevels; item; item = item->next)
+      mapped = mapped || gtk_widget_get_mapped(GTK_WIDGET(item->data));
+    g_list_free(toplevels);
+    return mapped;
+  }
+};
+
+TEST_P(EmbeddedBannerLifetimeTest, EndsCleanlyInAnyOrder) {
+  const LifetimeScene& scene = GetParam();
+  if (scene.bannerBeforeHost) {
+    makeWindowWithBanner();
+    makeHost();
+    // The banner stays one without ads, a widget of the banner's size where the program put it.
+    banner->loadRequest(tad::Request());
+    EXPECT_TRUE(eventually([&] { return !delegate->events.empty(); }, 5));
+    EXPECT_TRUE(GTK_IS_EVENT_BOX(banner->widget()));
+    EXPECT_TRUE(gtk_widget_get_mapped(banner->widget()));
+    EXPECT_EQ(gtk_widget_get_allocated_height(banner->widget()), tad::Banner::kHeight);
+    EXPECT_FALSE(banner->showsAd());
+  } else {
+    makeHost();
+    makeWindowWithBanner();
+    ASSERT_NO_FATAL_FAILURE(showAnAd());
+  }
+  if (scene.browserUp) {
+    runFor(0.3);  // a press right after the ad appeared is no click
+    clickTheBanner();
+    ASSERT_TRUE(eventually([&] { return coverWindow() != nullptr; }));
+    runFor(1);
+  }
+  std::istringstream order(scene.endOrder);
+  for (std::string going; order >> going;) {
+    SCOPED_TRACE(going);
+    if (going == "window") {
+      gtk_widget_destroy(std::exchange(window, nullptr));
+    } else if (going == "banner") {
+      banner.reset();
+    } else {
+      host.reset();
+      // A banner left without its host shows nothing more and says why when asked for an ad.
+      if (banner) banner->loadRequest(tad::Request());
+    }
+    runFor(0.5);
+  }
+  EXPECT_FALSE(anyWindowMapped());
+  EXPECT_EQ(delegate->events, scene.events);
+  std::lock_guard<std::mutex> hold(loggedLock);
+  std::vector<std::string> expected;
+  if (*scene.critical) expected.push_back(scene.critical);
+  ASSERT_EQ(logged.size(), expected.size()) << ::testing::PrintToString(logged);
+  for (size_t i = 0; i < expected.size(); ++i)
+    EXPECT_EQ(logged[i].rfind(expected[i], 0), 0u) << logged[i];
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, EmbeddedBannerLifetimeTest, ::testing::ValuesIn(kLifetimeScenes),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -16,8 +16,10 @@ class Request;
 // A 320×50 ad banner as a GTK widget that the program packs where it likes. It loads an ad for a
 // request, loads the next on the ad server's schedule, and tells its delegate what happens. A
 // click on the ad presents a full-screen screen over the window the banner is in, or hands an
-// address to another program. Made while a Host lives (without one the program stops, saying
-// why), on the loop's thread, and gone before the host.
+// address to another program. Made on the loop's thread while a Host lives, and best gone before
+// it; its window may go before it or after. A banner made with no host, or left by its host,
+// logs a critical saying so, stays an empty widget of its size, and answers each request with an
+// invalid-request failure.
 class TAD_EXPORT Banner {
  public:
   static constexpr int kWidth = 320;
@@ -25,6 +27,8 @@ class TAD_EXPORT Banner {
 
   // A banner showing the ads of the ad unit adUnitId.
   explicit Banner(const std::string& adUnitId);
+  // A screen still presented closes with the banner (or with the banner's window), and the
+  // delegate hears that it goes.
   ~Banner();
   Banner(const Banner&) = delete;
   Banner& operator=(const Banner&) = delete;
@@ -40,8 +44,8 @@ class TAD_EXPORT Banner {
   bool showsAd() const;
 
   // Calls done(true) once the banner shows an ad and that ad is painted on screen, or
-  // done(false) when timeoutSeconds have passed without one. One wait at a time; a new one
-  // replaces the one before, which hears nothing.
+  // done(false) when timeoutSeconds have passed without one (at once on a banner without a host).
+  // One wait at a time; a new one replaces the one before, which hears nothing.
   void whenAdPainted(double timeoutSeconds, std::function<void(bool painted)> done);
   // Saves the window the banner is in, as it is drawn now with the ad's page in it, as a PNG
   // file at path. Answers false with the reason in error when it cannot.

@@ -14,7 +14,8 @@ namespace tad {
 // lives, the library works on GLib's default main context — whatever iterates it (gtk_main,
 // g_application_run, a loop of the program's own) runs the library's work too — and knows the
 // program by its identity. One host at a time, made on the thread that runs the loop, before any
-// banner and gone after the last.
+// banner and gone after the last: one destroyed while banners live logs a critical, and those
+// banners close their screens and show no more ads.
 class TAD_EXPORT Host {
  public:
   // The host, or nullptr with the reason in error when GTK cannot open a display or another
