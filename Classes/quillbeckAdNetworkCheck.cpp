@@ -42,8 +42,8 @@ class quillbeckAdNetworkCheck::Probe : public platform::URLConnectionDelegate {
     if (finished_) return;
     finished_ = true;
     if (problem.empty()) return;
-    std::string line =
-        "quillbeck: the ad network at " + origin_ + " " + problem + "; the banner will stay empty";
+    std::string line = "quillbeck: the ad network at " + origin_ + " " + problem +
+                       "; the banner will try again in 30 seconds, then less often";
     if (say_) {
       say_(line);
     } else {

@@ -14,8 +14,10 @@ class URLLoadingBackend;
 // Says once, in one line, when the ad network the program points the ad library at cannot serve
 // it: nothing answers at its origin, the connection fails (an unknown host, https to a server that
 // speaks http), the page script is answered with an error status or an empty body, or no answer
-// comes within kTimeout. The library itself only leaves the banner empty then, without a word; a
-// user who gave a wrong --ad-network learns why here. Nothing is said when the page script comes.
+// comes within kTimeout. The library itself says nothing then and tries again on its back-off
+// (30 seconds, doubling up to 5 minutes), so the banner comes once the network does; a user who
+// gave a wrong --ad-network learns why it is empty meanwhile. Nothing is said when the page script
+// comes.
 //
 // It asks once for the page script at the address the library fetches it from, on the main run
 // loop; the library's own loads are not touched. Destroying the check stops it.

@@ -39,7 +39,8 @@ namespace adnetwork {
 // keep:
 // - only requests addressed to its own origin: a "Host" other than "127.0.0.1:<port>" or
 //   "localhost:<port>" (a page on another name that resolves to 127.0.0.1) gets 421, runs no
-//   route and is neither logged nor counted;
+//   route and is neither logged nor counted; a request naming more than one "Host" gets 400 in
+//   the same way;
 // - no request bodies: a request announcing one ("Content-Length" above 0, or chunked) gets 413
 //   at once, its body never read, and its connection closed;
 // - one request a connection, Options::maximumConnections at once, Options::idleSeconds to send

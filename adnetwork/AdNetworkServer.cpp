@@ -106,6 +106,19 @@ bool addressesThisServer(SoupServerMessage* message, uint16_t port) {
   return isOwnName(g_uri_get_host(uri)) && (uriPort == port || (uriPort == -1 && port == 80));
 }
 
+// Which of several a server reads is anyone's guess, and a proxy on the way may read another.
+int hostFields(SoupServerMessage* message) {
+  SoupMessageHeadersIter iter;
+  soup_message_headers_iter_init(&iter, soup_server_message_get_request_headers(message));
+  const char* name = nullptr;
+  const char* value = nullptr;
+  int count = 0;
+  while (soup_message_headers_iter_next(&iter, &name, &value)) {
+    count += g_ascii_strcasecmp(name, "Host") == 0;
+  }
+  return count;
+}
+
 bool announcesBody(SoupServerMessage* message) {
   SoupMessageHeaders* headers = soup_server_message_get_request_headers(message);
   switch (soup_message_headers_get_encoding(headers)) {
@@ -205,6 +218,7 @@ void AdNetwork::Server::screenRequest(SoupServer*, SoupServerMessage* message, c
 }
 
 std::optional<ScriptedReply> AdNetwork::Server::refusal(SoupServerMessage* message) const {
+  if (hostFields(message) > 1) return refusedWith(400, "a request names one host\n");
   if (!addressesThisServer(message, port_)) {
     return refusedWith(421, "this network answers only at " + routes_->origin() + "\n");
   }

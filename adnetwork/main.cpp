@@ -28,7 +28,9 @@ Options:
   --log FILE          append every request to FILE, one JSON object a line: time, method,
                       path, query (decoded), headers, status answered, fault applied
   --refresh SECONDS   the refresh period each ad page names in X-Avmo-Refresh-Rate
-                      (default 30; 0 sends no such header)
+                      (default 30; 0 sends no such header). The library reloads no sooner
+                      than every 10 seconds whatever an ad names, and after a failed load
+                      (a fault) it backs off from 30 seconds to 5 minutes
   --creative NAME     serve only this creative instead of rotating (landing, tracked,
                       webapp, call, mail, probe, touch)
   --refuse-slot NAME  answer "unableToServe" for this slot name (repeatable)

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 
 #include "base/ASCII.h"
 
@@ -22,7 +21,9 @@ TADOrientations TADAdPageHeaders::orientations() const {
 std::optional<float> TADAdPageHeaders::interstitialTimeout() const {
   std::optional<std::string> text = nonEmpty("X-Avmo-Interstitial-Timeout");
   if (!text) return std::nullopt;
-  return std::strtof(text->c_str(), nullptr);
+  float seconds = static_cast<float>(leadingDecimal(*text));
+  if (!std::isfinite(seconds)) return std::nullopt;
+  return seconds;
 }
 
 std::optional<double> TADAdPageHeaders::refreshSeconds() const {
@@ -53,20 +54,37 @@ void TADAdPageHeaders::appendURLsFromHeader(std::vector<base::URL>& list,
 }
 
 double TADAdPageHeaders::refreshSecondsFromHeader(std::string_view text) {
-  std::string number = base::trimmed(text, " \t");
-  size_t digits = number.find_first_not_of("0123456789");
-  if (digits == 0) return 0;
-  if (digits != std::string::npos) {
-    // A fraction: one point, then digits to the end.
-    if (number[digits] != '.' || digits + 1 == number.size() ||
-        number.find_first_not_of("0123456789", digits + 1) != std::string::npos) {
-      return 0;
-    }
+  double seconds = leadingDecimal(text);
+  return std::isfinite(seconds) && seconds > 0 ? seconds : 0;
+}
+
+double TADAdPageHeaders::leadingDecimal(std::string_view text) {
+  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  size_t at = text.find_first_not_of(" \t");
+  if (at == std::string_view::npos) return 0;
+  text.remove_prefix(at);
+  // from_chars takes a minus sign but no plus.
+  bool plus = text.front() == '+';
+  size_t end = plus || text.front() == '-' ? 1 : 0;
+  auto skipDigits = [&] {
+    size_t from = end;
+    while (end < text.size() && isDigit(text[end]))
+      ++end;
+    return end - from;
+  };
+  size_t digits = skipDigits();
+  if (end < text.size() && text[end] == '.') {
+    ++end;
+    digits += skipDigits();
   }
-  // Read the same in every locale; a number too large for a double is none.
-  double seconds = 0;
-  std::errc error = std::from_chars(number.data(), number.data() + number.size(), seconds,
-                                    std::chars_format::fixed)
-                        .ec;
-  return error == std::errc() && std::isfinite(seconds) && seconds > 0 ? seconds : 0;
+  if (digits == 0) return 0;
+  if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
+    size_t mantissa = end++;
+    if (end < text.size() && (text[end] == '+' || text[end] == '-')) ++end;
+    if (skipDigits() == 0) end = mantissa;
+  }
+  const char* first = text.data() + (plus ? 1 : 0);
+  double value = 0;
+  auto [stop, error] = std::from_chars(first, text.data() + end, value);
+  return error == std::errc() && stop == text.data() + end ? value : 0;
 }

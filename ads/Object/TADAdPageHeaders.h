@@ -11,8 +11,8 @@
 
 // What an answer of the ad server says about its ad in its headers: the impression and click
 // tracking addresses, the orientations of the screens the ad opens, the full-screen timeout and
-// the refresh period. Server numbers are read strictly, since they steer timers. Reads a header
-// set that must outlive it.
+// the refresh period. Numbers are read the same in every locale (a server writes "2.5" wherever
+// the user lives). Reads a header set that must outlive it.
 class TADAdPageHeaders {
  public:
   explicit TADAdPageHeaders(const platform::HTTPHeaderFields& fields) : fields_(fields) {}
@@ -22,7 +22,8 @@ class TADAdPageHeaders {
   void appendClickTrackingURLs(std::vector<base::URL>& list) const;
   // None when the header is missing or names no orientation.
   TADOrientations orientations() const;
-  // The full-screen timeout, when the header is there and not empty.
+  // The full-screen timeout, when the header is there and not empty: its leading decimal number,
+  // 0 when it has none; none when the number is beyond the range of a float.
   std::optional<float> interstitialTimeout() const;
   // When the refresh header is there and not empty: its period, 0 when it names none.
   std::optional<double> refreshSeconds() const;
@@ -31,9 +32,15 @@ class TADAdPageHeaders {
   // and tabs trimmed) that make no address are skipped.
   static void appendURLsFromHeader(std::vector<base::URL>& list,
                                    const std::optional<std::string>& header);
-  // The refresh period a header value names: digits with an optional fraction, blanks and tabs
-  // around them allowed, finite and above 0. Anything else names no period and gives 0.
+  // The refresh period a header value names: its leading decimal number when that is finite and
+  // above 0 ("30s" names 30, ".5" half a second); anything else names no period and gives 0.
   static double refreshSecondsFromHeader(std::string_view text);
+  // The decimal number text begins with, after blanks and tabs: an optional sign, digits with an
+  // optional fraction (at least one digit, before or after the point) and an optional exponent;
+  // whatever follows is ignored. 0 when text begins with no such number, and when the number is
+  // beyond the range of a double. No locale is consulted, and "inf", "nan" and hexadecimal
+  // numbers are none.
+  static double leadingDecimal(std::string_view text);
 
  private:
   std::optional<std::string> nonEmpty(std::string_view name) const;

@@ -321,8 +321,7 @@ std::optional<base::Error> TADObjectPrivate::cachedFileShouldRedirectToURL(TADCa
 void TADObjectPrivate::showAd() {
   std::string text = base::trimmed(adPage_.content().value_or(""), " \t\r\n\v\f");
   if (text.empty()) {
-    reloadTimer_.takePeriod(adPage_.refreshSeconds().value_or(0));
-    fail(TADRequestErrorNoAd);
+    fail(TADRequestErrorNoAd, State::Failed, adPage_.refreshSeconds());
     return;
   }
   reloadTimer_.schedule(adPage_.refreshSeconds().value_or(reloadTimer_.seconds()));
@@ -341,19 +340,24 @@ void TADObjectPrivate::failedAdRequest(const TADCachedFile& file) {
   } else if (status > 400) {
     code = TADRequestErrorServer;
   }
-  reloadTimer_.takePeriod(adPage_.refreshSeconds().value_or(0));
-  fail(code);
+  fail(code, State::Failed, adPage_.refreshSeconds());
 }
 
 // Ends the load in flight with code, leaving the object in state (failed, or page script
-// unavailable): loads are accepted again and a retry comes, so that no failure silences the
-// banner for good. The retry is scheduled before the application hears of the failure, which may
-// start a load of its own.
-void TADObjectPrivate::fail(int64_t code, State state) {
+// unavailable): loads are accepted again. A transient failure backs off, whatever period its
+// answer names, so that no passing failure silences the banner for good; any other is an answer
+// and reloads on its period (answerPeriod, when the server's answer names one). The reload is
+// scheduled before the application hears of the failure, which may start a load of its own.
+void TADObjectPrivate::fail(int64_t code, State state, std::optional<double> answerPeriod) {
   resetBuildAdWebView();
   loadTimer_.stop();
   changeState(state);
-  reloadTimer_.scheduleRetry();
+  if (code == TADRequestErrorNetwork || code == TADRequestErrorServer ||
+      code == TADRequestErrorTimeout) {
+    reloadTimer_.scheduleRetry();
+  } else {
+    reloadTimer_.scheduleAfterAnswer(answerPeriod.value_or(reloadTimer_.seconds()));
+  }
   delegateManager_->didFailToReceiveAdWithError(
       TADRequestError::errorWithCode(code, request_.get()));
 }

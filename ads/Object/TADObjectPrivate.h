@@ -43,10 +43,12 @@ class WebView;
 //
 // One load at a time: a load asked for while another is in flight is dropped without a word.
 // Every accepted load ends, within its load time limit at the latest, in did-receive-ad or in
-// exactly one failure. Every failure is followed by a retry on the same timer: on the server's
-// last period when it ever named one, otherwise after kFirstRetrySeconds, doubling with each
-// failure in a row up to kLongestRetrySeconds; the next shown ad starts the doubling afresh. A
-// refresh or retry that falls due while a load is in flight, or while the application is
+// exactly one failure. A transient failure (network, server, time limit) is followed by a retry
+// on the same timer after kFirstRetrySeconds, doubling with each one in a row up to
+// kLongestRetrySeconds, never sooner than the last period; the next shown ad starts the doubling
+// afresh. A server that has no ad or refuses the request is reloaded on its period, as a shown
+// ad is. No period is shorter than kShortestPeriodSeconds (see TADRefreshTimer). A refresh or
+// retry that falls due while a load is in flight, or while the application is
 // inactive, is not lost: it comes a full period after the shown ad, or as soon as the application
 // is active again. The owner calls cancelPendingActions before letting the object go.
 class TADObjectPrivate : public TADAdEvents,
@@ -74,9 +76,10 @@ class TADObjectPrivate : public TADAdEvents,
   static constexpr double kPrepareDelay = 0.05;
   // The page script's lifetime from the start of its latest check.
   static constexpr double kScriptLifetime = TADPageScript::kLifetime;
-  // The retries after failures when the server never named a refresh period.
+  // The back-off after transient failures, and the shortest period.
   static constexpr double kFirstRetrySeconds = TADRefreshTimer::kFirstRetrySeconds;
   static constexpr double kLongestRetrySeconds = TADRefreshTimer::kLongestRetrySeconds;
+  static constexpr double kShortestPeriodSeconds = TADRefreshTimer::kShortestPeriodSeconds;
   // A navigation of the shown ad is a click only this long after the showing.
   static constexpr double kClickDelay = 0.15;
   // This object's time limits, the two above unless set; a setting applies from the next load.
@@ -192,7 +195,8 @@ class TADObjectPrivate : public TADAdEvents,
   void refuseAnswer(const char* what, const base::Value& userInfo);
   void showAd();
   void failedAdRequest(const TADCachedFile& file);
-  void fail(int64_t code, State state = State::Failed);
+  void fail(int64_t code, State state = State::Failed,
+            std::optional<double> answerPeriod = std::nullopt);
   void runDueReload();
   void activateReloadTimer();
   void deactivateReloadTimer();

@@ -4,6 +4,7 @@
 #include <cmath>
 
 void TADRefreshTimer::schedule(double seconds) {
+  if (std::isfinite(seconds) && seconds > 0) seconds = std::max(seconds, kShortestPeriodSeconds);
   if (start(seconds)) seconds_ = seconds;
 }
 
@@ -16,13 +17,15 @@ bool TADRefreshTimer::start(double seconds) {
 }
 
 void TADRefreshTimer::scheduleRetry() {
-  if (seconds_ > 0) {
-    retrySeconds_ = seconds_;
-  } else {
-    retrySeconds_ = backoffSeconds_;
-    backoffSeconds_ = std::min(backoffSeconds_ * 2, kLongestRetrySeconds);
-  }
+  retrySeconds_ = std::max(backoffSeconds_, seconds_);
+  backoffSeconds_ = std::min(backoffSeconds_ * 2, kLongestRetrySeconds);
   start(retrySeconds_);
+}
+
+void TADRefreshTimer::scheduleAfterAnswer(double seconds) {
+  backoffSeconds_ = kFirstRetrySeconds;
+  retrySeconds_ = 0;
+  schedule(seconds);
 }
 
 void TADRefreshTimer::activate() {
@@ -31,10 +34,6 @@ void TADRefreshTimer::activate() {
   } else {
     schedule(seconds_);
   }
-}
-
-void TADRefreshTimer::takePeriod(double seconds) {
-  if (std::isfinite(seconds) && seconds > 0) seconds_ = seconds;
 }
 
 void TADRefreshTimer::adShown() {

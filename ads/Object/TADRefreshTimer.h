@@ -4,28 +4,42 @@
 
 #include "platform/RunLoop.h"
 
-// The one-shot timer that reloads an ad object's request: on the server's period after a shown
-// ad, and after every failure on the server's last period or, when it never named one, after
-// kFirstRetrySeconds doubling with each failure in a row up to kLongestRetrySeconds. A reload that
-// falls due while it cannot run is remembered (markDue) and comes a full period after the next
-// shown ad, or when the owner runs it (isDue). The timer starts only on a period that is finite
-// and above 0, which would otherwise bring the reload round on every pass.
+// The one-shot timer that reloads an ad object's request.
+//
+// After a shown ad it runs on the server's period, but never on one shorter than
+// kShortestPeriodSeconds: no viewer takes in an ad that lasts less, and a shorter one would only
+// spend the user's network and CPU (a period of a millisecond reloads the ad every pass). A period
+// that is not finite and above 0 starts nothing.
+//
+// After a failure it depends on what failed. A transient failure (the network, the server, a time
+// limit) backs off: the retry comes kFirstRetrySeconds later, doubling with each transient
+// failure in a row up to kLongestRetrySeconds, and never sooner than the last period, whatever
+// period the failing answer names, so that a failing server cannot set its own retry rate.
+// Any other failure (the server has no ad, or refuses the request) is an answer like a shown
+// ad's: the reload follows the period it names, or the last one, within the same floor, and
+// nothing is started when no period was ever named.
+//
+// A reload that falls due while it cannot run is remembered (markDue) and comes a full period
+// after the next shown ad, or when the owner runs it (isDue).
 class TADRefreshTimer {
  public:
   static constexpr double kFirstRetrySeconds = 30;
   static constexpr double kLongestRetrySeconds = 300;
+  static constexpr double kShortestPeriodSeconds = 10;
 
   explicit TADRefreshTimer(std::function<void()> reload) : reload_(std::move(reload)) {}
 
-  // Starts the period seconds; a started period becomes the one used last.
+  // Starts the period seconds (at least the shortest); a started period becomes the one used
+  // last.
   void schedule(double seconds);
-  // Starts the retry that follows a failure.
+  // Starts the retry that follows a transient failure.
   void scheduleRetry();
+  // Follows a failure that is no transient one, like a shown ad's answer: on the period it names,
+  // when it names one, otherwise on the last period. Transient failures in a row start afresh.
+  void scheduleAfterAnswer(double seconds);
   // Starts the last retry again when one is pending, otherwise the full last period.
   void activate();
   void stop() { timer_.stop(); }
-  // A failed ad's answer may still name the period its retry then follows.
-  void takePeriod(double seconds);
   // An ad was shown: the retries start afresh, and a reload that fell due during the load comes
   // a full period on.
   void adShown();
@@ -41,11 +55,11 @@ class TADRefreshTimer {
 
   std::function<void()> reload_;
   platform::RunLoop::Timer timer_;
-  // The period used last; 0 until one is.
+  // The period used last, at least the shortest; 0 until one is.
   double seconds_ = 0;
-  // The delay of the next retry when the server never named a period.
+  // The back-off of the next transient failure.
   double backoffSeconds_ = kFirstRetrySeconds;
-  // The delay of the retry that follows the last failure; 0 once an ad is shown.
+  // The delay of the retry that follows the last transient failure; 0 once an answer came.
   double retrySeconds_ = 0;
   bool due_ = false;
 };

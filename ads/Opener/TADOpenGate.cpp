@@ -4,6 +4,7 @@
 #include "base/ASCII.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
+#include "platform/ConsoleRateLimit.h"
 
 namespace {
 
@@ -100,7 +101,9 @@ bool TADOpenGate::admit(TADPressRecord* pressState, Source source, Opening openi
                         const std::optional<base::URL>& url) {
   Verdict verdict = verdictFor(pressState, source, opening, url);
   if (verdict != Verdict::Allowed) {
-    platform::Console::log(refusalLine(verdict, source, opening, url));
+    // A page may ask again and again: its refusals are heard as its console lines are.
+    static platform::ConsoleRateLimit limit(10, "refusals of the open gate");
+    if (limit.take()) platform::Console::log(refusalLine(verdict, source, opening, url));
     return false;
   }
   if (pressState) pressState->usePress();

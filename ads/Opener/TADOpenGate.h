@@ -23,7 +23,8 @@ class TADPressRecord;
 //   - the mail composer takes only "mailto" addresses;
 //   - the asking web view needs a live, unused activation. A control the library draws itself
 //     (the in-app browser's toolbar) is pressed by the user, never by a page: it needs none.
-// A refusal writes one "<Talvik> " console line with its reason; a refused scheme is named.
+// A refusal writes one "<Talvik> " console line with its reason; a refused scheme is named. At
+// most 10 refusal lines are written a second (platform::ConsoleRateLimit), however often pages ask.
 class TADOpenGate {
  public:
   enum class Source { Banner, BuildPage, Browser, WebApp, LibraryControl };

@@ -12,6 +12,7 @@
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Utility/TADNetworkUtilities.h"
 #include "base/ASCII.h"
+#include "base/Utf8Validator.h"
 #include "platform/Application.h"
 #include "platform/RunLoop.h"
 #include "platform/ViewController.h"
@@ -19,6 +20,39 @@
 namespace {
 
 constexpr std::string_view kMailtoPrefix = "mailto:";
+
+// A page's text as the mail composer shows it: without C0 and C1 controls, DEL, the line and
+// paragraph separators and the bidirectional marks, embeddings, overrides and isolates, which
+// would let a page turn a subject or an address around or hide part of it; without bytes that are
+// no UTF-8 either. Line breaks stay only where asked for (the body).
+std::string composerText(std::string_view text, bool keepLineBreaks) {
+  std::string out;
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p < end) {
+    size_t length = base::Utf8Validator::sequenceLength(p, end);
+    if (length == 0) {
+      ++p;
+      continue;
+    }
+    char32_t c = static_cast<unsigned char>(*p) & (length == 1 ? 0x7F : 0xFF >> (length + 1));
+    for (size_t i = 1; i < length; ++i)
+      c = (c << 6) | (static_cast<unsigned char>(p[i]) & 0x3F);
+    bool hidden = c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E ||
+                  c == 0x200F || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) ||
+                  (c >= 0x2066 && c <= 0x2069);
+    if (!hidden || (keepLineBreaks && c == '\n')) out.append(p, length);
+    p += length;
+  }
+  return out;
+}
+
+std::vector<std::string> composerTexts(const std::vector<std::string>& texts) {
+  std::vector<std::string> out;
+  for (const std::string& text : texts)
+    out.push_back(composerText(text, false));
+  return out;
+}
 
 }  // namespace
 
@@ -155,11 +189,15 @@ void TADOpener::openEmailComposer(const std::optional<base::URL>& url) {
 
   auto composer = std::make_shared<platform::MailComposeViewController>();
   composer->setMailComposeDelegate(weak_from_this());
-  composer->setToRecipients({recipient});
-  if (auto cc = fields.stringForKey("cc")) composer->setCcRecipients(base::split(*cc, ','));
-  if (auto bcc = fields.stringForKey("bcc")) composer->setBccRecipients(base::split(*bcc, ','));
-  if (auto subject = fields.stringForKey("subject")) composer->setSubject(*subject);
-  if (auto body = fields.stringForKey("body")) composer->setMessageBody(*body, false);
+  composer->setToRecipients({composerText(recipient, false)});
+  if (auto cc = fields.stringForKey("cc"))
+    composer->setCcRecipients(composerTexts(base::split(*cc, ',')));
+  if (auto bcc = fields.stringForKey("bcc"))
+    composer->setBccRecipients(composerTexts(base::split(*bcc, ',')));
+  if (auto subject = fields.stringForKey("subject"))
+    composer->setSubject(composerText(*subject, false));
+  if (auto body = fields.stringForKey("body"))
+    composer->setMessageBody(composerText(*body, true), false);
   presenter->presentModalViewController(composer, true);
   didOpen();
 }

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <optional>
 
-#include "platform/Clock.h"
 #include "platform/Console.h"
 
 namespace {
@@ -42,80 +41,62 @@ std::optional<CodePoint> decodeSequence(std::string_view text) {
 }
 
 bool steersTheLine(char32_t c) {
-  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 ||
-         (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
+         c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
-void appendEscape(std::string& out, char32_t c) {
+// The escape of the control c.
+std::string escapeOf(char32_t c) {
   switch (c) {
     case '\n':
-      out += "\\n";
-      return;
+      return "\\n";
     case '\r':
-      out += "\\r";
-      return;
+      return "\\r";
     case '\t':
-      out += "\\t";
-      return;
+      return "\\t";
     default:
       break;
   }
   char escape[8];
   std::snprintf(escape, sizeof escape, c < 0x80 ? "\\x%02x" : "\\u%04x", unsigned(c));
-  out += escape;
+  return escape;
 }
 
 }  // namespace
 
-std::string TADPageConsole::escaped(std::string_view text) {
+std::string TADPageConsole::line(std::string_view text) {
   std::string out;
-  out.reserve(text.size());
-  while (!text.empty()) {
-    std::optional<CodePoint> next = decodeSequence(text);
+  size_t at = 0;
+  if (text.starts_with("<Talvik>")) {
+    out = "\\x3c";
+    at = 1;
+  }
+  while (at < text.size()) {
+    std::string_view rest = text.substr(at);
+    std::optional<CodePoint> next = decodeSequence(rest);
+    size_t length = next ? next->length : 1;
+    std::string piece;
     if (!next) {
       char escape[8];
-      std::snprintf(escape, sizeof escape, "\\x%02x", unsigned(static_cast<uint8_t>(text[0])));
-      out += escape;
-      text.remove_prefix(1);
-      continue;
-    }
-    if (next->value == '\\') {
-      out += "\\\\";
+      std::snprintf(escape, sizeof escape, "\\x%02x", unsigned(static_cast<uint8_t>(rest[0])));
+      piece = escape;
+    } else if (next->value == '\\') {
+      piece = "\\\\";
     } else if (steersTheLine(next->value)) {
-      appendEscape(out, next->value);
+      piece = escapeOf(next->value);
     } else {
-      out += text.substr(0, next->length);
+      piece = rest.substr(0, length);
     }
-    text.remove_prefix(next->length);
+    if (out.size() + piece.size() > kLongestLine) {
+      out += "\u2026 (" + std::to_string(text.size() - at) + " more bytes)";
+      break;
+    }
+    out += piece;
+    at += length;
   }
   return out;
 }
 
 void TADPageConsole::log(std::string_view text) {
-  double now = platform::Clock::shared().monotonicSeconds();
-  if (written_ == 0 || now - secondStart_ >= 1 || now < secondStart_) {
-    // The report of the second before may not have run yet: it comes first.
-    if (dropped_ > 0) {
-      dropReport_.stop();
-      reportDropped();
-    }
-    secondStart_ = now;
-    written_ = 0;
-  }
-  if (written_ < kLinesPerSecond) {
-    ++written_;
-    platform::Console::log(std::string(kPageLinePrefix) + escaped(text));
-    return;
-  }
-  if (dropped_++ == 0) {
-    dropReport_ =
-        platform::RunLoop::main().startTimer(secondStart_ + 1 - now, [this] { reportDropped(); });
-  }
-}
-
-void TADPageConsole::reportDropped() {
-  platform::Console::log("<Talvik> dropped " + std::to_string(dropped_) +
-                         " console lines of a page, which may write " +
-                         std::to_string(kLinesPerSecond) + " a second");
-  dropped_ = 0;
+  if (limit_.take()) platform::Console::log(line(text));
 }

@@ -35,8 +35,9 @@ inline constexpr std::string_view TADWebViewDelegateDidReceiveWebAction = "didRe
 //   click u        track u with the click signals appended
 //   close          relinquish the screen, when the view controller is a full-screen screen
 //   httpTrack u    track u as it is
-//   log string     the value on the console as the page's line (TADPageConsole: escaped, marked,
-//                  at most 10 a second)
+//   log string     the value on the console as it is, with no prefix (TADPageConsole: escaped,
+//                  cut at 1 KB, marked only where it would pass for the library's, at most 10 a
+//                  second)
 //   open           the opener's openNotification
 //   touch tx ty td hand the touch to the signals component (-1 for a missing value)
 //   vibrate        vibrate the device, while the application is active and at most once in

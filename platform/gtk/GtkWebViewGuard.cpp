@@ -3,23 +3,21 @@
 #include <map>
 #include <string>
 
-#include "platform/Console.h"
+#include "platform/ConsoleRateLimit.h"
 #include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
 
 namespace {
 
-constexpr gint64 kQuietMicroseconds = G_USEC_PER_SEC;
-
-// Says line, unless a refusal of the same kind was said less than a second ago.
+// Says line, at most once a second for each kind of refusal.
 void refused(const char* kind, const std::string& line) {
-  static std::map<std::string, gint64> lastSaid;
-  gint64 now = g_get_monotonic_time();
-  auto [last, first] = lastSaid.try_emplace(kind, now);
-  if (!first && now - last->second < kQuietMicroseconds) return;
-  last->second = now;
-  Console::log("<Talvik> Refused " + line);
+  static std::map<std::string, ConsoleRateLimit, std::less<>> limits;
+  auto found = limits.find(kind);
+  if (found == limits.end()) {
+    found = limits.try_emplace(kind, 1, std::string("refusals (") + kind + ")").first;
+  }
+  found->second.log("<Talvik> Refused " + line);
 }
 
 bool mayRedirectTo(const char* uri) {

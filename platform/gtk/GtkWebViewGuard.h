@@ -23,7 +23,8 @@ namespace platform::gtk {
 //   being put to the library.
 //
 // Each refusal says so in one console line ("<Talvik> Refused …"); a page that asks again and
-// again is heard once a second per kind of refusal, the rest are dropped.
+// again is heard once a second per kind of refusal; the rest are dropped and counted in one line
+// (platform::ConsoleRateLimit, as the pages' own console lines are).
 class GtkWebViewGuard {
  public:
   static void guardView(WebKitWebView* view);

@@ -54,6 +54,7 @@ TEST_F(quillbeckAdNetworkCheckLoadTest, SaysOnceWhenNothingListens) {
   std::vector<std::string> lines = check(origin);
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_THAT(lines[0], HasSubstr("ad network at " + origin + " cannot be reached"));
+  EXPECT_THAT(lines[0], HasSubstr("the banner will try again in 30 seconds"));
 }
 
 TEST_F(quillbeckAdNetworkCheckLoadTest, SaysWhenThePageScriptIsNotServedAndNothingWhenItIs) {

@@ -94,8 +94,16 @@ TEST_F(AdNetworkLimitsTest, AnswersOnlyRequestsAddressedToItsOwnOrigin) {
     SCOPED_TRACE(c.host + " " + c.target);
     EXPECT_EQ(statusFor(head("GET " + c.target, c.host)), c.status);
   }
-  // Without "Host" at all.
+  // Without "Host" at all, and with two, whichever comes first.
   EXPECT_EQ(statusFor("GET /track/impression?ad=1 HTTP/1.0\r\n\r\n"), 421);
+  for (const std::string& other : {"rebound.example:" + port, "127.0.0.1:" + port}) {
+    EXPECT_EQ(
+        statusFor(head("GET /track/impression?ad=1", other, "host: 127.0.0.1:" + port + "\r\n")),
+        400);
+    EXPECT_EQ(statusFor(head("GET /track/impression?ad=1", "127.0.0.1:" + port,
+                             "Host: " + other + "\r\n")),
+              400);
+  }
   // Only the requests answered ran their route and were kept.
   EXPECT_EQ(network->count("/track/impression"), 3u);
   EXPECT_EQ(network->requests().size(), 3u);

@@ -19,6 +19,13 @@ std::string HostileAdNetwork::answeringScript() {
          "}\n";
 }
 
+size_t HostileAdNetwork::requestsFor(std::string_view path) const {
+  size_t count = 0;
+  for (const auto& request : server_.requests())
+    count += request.path() == path;
+  return count;
+}
+
 void HostileAdNetwork::serveAd(std::string html, Fields headers) {
   headers.emplace_back("Content-Type", "text/html");
   route(std::string(kAdPath), Response::ok(std::move(html), std::move(headers)));

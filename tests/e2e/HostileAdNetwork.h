@@ -33,6 +33,8 @@ class HostileAdNetwork {
   void serveAd(std::string html, Fields headers = {});
   // Requests for path are answered with response.
   void route(std::string path, Response response) { server_.route(path, std::move(response)); }
+  // The requests received so far for path (their target without the query).
+  size_t requestsFor(std::string_view path) const;
 
  private:
   // The page script that answers like the network's own: the ad page's address.

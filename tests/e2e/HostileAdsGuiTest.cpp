@@ -12,6 +12,8 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ads/Object/TADObjectPrivate.h"
@@ -245,6 +247,49 @@ TEST_F(HostileAdsGuiTest, OnePressOpensAnotherApplicationOnce) {
   ASSERT_TRUE(eventually([&] { return !UserFolders::shared().opened().empty(); }));
   eventually([&] { return UserFolders::shared().opened().size() > 1; }, 2.5);
   EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{network.url("/landing")});
+}
+
+// A failing answer cannot set its own retry rate: the next try comes on the back-off (30 s),
+// whatever tiny period the answer names.
+TEST_F(HostileAdsGuiTest, AFailingAnswerNamingATinyPeriodIsRetriedOnTheBackOff) {
+  network.route(std::string(HostileAdNetwork::kAdPath),
+                HostileAdNetwork::Response::withStatus(500, {{"X-Avmo-Refresh-Rate", "0.001"}}));
+  banner->loadRequest(TADRequest::request());
+  ASSERT_EQ(nextEvent(), "fail");
+  platform->runLoop().runFor(3);
+  EXPECT_EQ(network.requestsFor(HostileAdNetwork::kAdPath), 1u);
+  EXPECT_TRUE(object()->isReloadTimerRunning());
+}
+
+// What pages write to the console comes at a bounded rate and length however much they write.
+TEST_F(HostileAdsGuiTest, AFloodOfMebibyteConsoleLinesWritesBoundedLines) {
+  showAd(
+      "<script>const line = 'x'.repeat(1 << 20);"
+      "setInterval(() => location = 'gmsg://x/log?string=' + line, 50)</script>");
+  console->lines.clear();
+  platform->runLoop().runFor(3);
+  size_t bytes = 0, lines = 0;
+  for (const std::string& line : console->lines) {
+    bytes += line.size();
+    lines += line.starts_with("xxx");
+  }
+  EXPECT_GT(lines, 0u);
+  EXPECT_LE(bytes, 50u * 1100) << lines << " lines";  // ten a second, with room to spare
+  EXPECT_TRUE(saidOnConsole("\u2026 (1047552 more bytes)"));
+}
+
+// However often a page asks for what is refused, the refusals come at a bounded rate.
+TEST_F(HostileAdsGuiTest, AFloodOfRefusedOpeningsWritesBoundedLines) {
+  showAd(
+      "<script>setInterval(() => location = 'gmsg://x/open?a=browser&u=' +"
+      "encodeURIComponent(location.origin + '/landing'), 1)</script>");
+  console->lines.clear();
+  platform->runLoop().runFor(3);
+  size_t refusals = std::count_if(console->lines.begin(), console->lines.end(), [](auto& line) {
+    return line.starts_with("<Talvik> Refused to open");
+  });
+  EXPECT_GT(refusals, 0u);
+  EXPECT_LE(refusals, 50u);
 }
 
 }  // namespace

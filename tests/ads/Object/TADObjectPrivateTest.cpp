@@ -161,36 +161,46 @@ TEST_F(TADObjectPrivateTest, RefusingAnswersFailWithCode0AndLeaveTheObjectAbleTo
   }
 }
 
-TEST_F(TADObjectPrivateTest, ServerFailuresGiveTheirCodesAndAreRetriedOnTheLastPeriod) {
-  serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", "30"}}));
+// A transient failure backs off, whatever period its answer names; a server that has no ad or
+// refuses the request is answered like a shown ad, on the period its answer names or the last one.
+// No period is shorter than ten seconds.
+TEST_F(TADObjectPrivateTest, ServerFailuresGiveTheirCodesAndOnlyTransientOnesBackOff) {
+  const Reply::Fields tiny{{"X-Avmo-Refresh-Rate", "0.001"}};
+  serveAd(Reply::ok("<p>ad</p>", tiny));
   loadToShown();
+  EXPECT_EQ(object().reloadSeconds(), 10);
+  const std::vector<std::string> rejected{
+      "<Talvik> Server rejected ad parameters.  Typically this is because the ad unit ID is "
+      "incorrect."};
   struct Case {
     Reply reply;
     int64_t code;
-    std::vector<std::string> console;
+    double secondsToNextLoad;
   };
   Case cases[] = {
-      {Reply::withStatus(400),
-       0,
-       {"<Talvik> Server rejected ad parameters.  Typically this is "
-        "because the ad unit ID is incorrect."}},
-      {Reply::withStatus(404), 3, {}},
-      {Reply::fail(platform::URLError::CannotConnectToHost), 2, {}},
-      {Reply::ok(" \r\n\t "), 1, {}},
+      {Reply::withStatus(500, tiny), 3, 30},
+      {Reply::withStatus(503, tiny), 3, 60},
+      {Reply::fail(platform::URLError::CannotConnectToHost), 2, 120},
+      {Reply::withStatus(400, tiny), 0, 10},
+      {Reply::withStatus(404), 3, 30},  // the back-off starts afresh after an answer
+      {Reply::ok(" \r\n\t ", {{"X-Avmo-Refresh-Rate", "45"}}), 1, 45},
+      {Reply::ok(" "), 1, 45},  // the last period
+      {Reply::withStatus(500), 3, 45},
   };
+  double delay = 10;
   for (Case& c : cases) {
     SCOPED_TRACE(c.code);
     delegate->errors.clear();
     platform.console().clear();
     serveAd(std::move(c.reply));
-    platform.runLoop().advance(30);  // the refresh
+    ASSERT_EQ(secondsToNextLoad(), delay);
     answerAd();
     EXPECT_EQ(failureCodes(), (std::vector<int64_t>{c.code}));
     EXPECT_EQ(object().state(), State::Failed);
-    EXPECT_EQ(platform.console().lines(), c.console);
-    EXPECT_TRUE(object().isReloadTimerRunning());
-    EXPECT_EQ(object().reloadSeconds(), 30);
+    EXPECT_EQ(platform.console().lines(), c.code == 0 ? rejected : std::vector<std::string>{});
+    delay = c.secondsToNextLoad;
   }
+  EXPECT_EQ(secondsToNextLoad(), delay);
 }
 
 TEST_F(TADObjectPrivateTest, HeadersOfEveryResponseInARedirectChainAddUpInOrder) {
@@ -268,14 +278,14 @@ TEST_F(TADObjectPrivateTest, ARefreshDueDuringALoadOrWhileInactiveIsNeitherRepea
   serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", "0.001"}}));
   load();
   answerAd();
-  EXPECT_LT(passesOver(5), 10);
+  EXPECT_LT(passesOver(15), 10);
   EXPECT_EQ(object().state(), State::Showing);
   finishBanner();
   EXPECT_TRUE(object().isReloadTimerRunning());
 
   // Due while the window is not the active one: the refresh runs when it is again.
   serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", "30"}}));
-  platform.runLoop().advance(0.001);
+  platform.runLoop().advance(10);
   answerAd();
   finishBanner();
   platform.application().resignActive();

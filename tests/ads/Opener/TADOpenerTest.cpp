@@ -170,12 +170,16 @@ TEST_F(TADOpenerTest, WithoutTrackingsTheAddressLeavesOnTheNextPassEvenIfTheOpen
   EXPECT_EQ(opened(), std::vector<std::string>{kLanding});
 }
 
-TEST_F(TADOpenerTest, TheMailComposerTakesToAsWrittenAndSplitsCcAndBcc) {
+TEST_F(TADOpenerTest, TheMailComposerTakesToAsWrittenSplitsCcAndBccAndShowsNoControls) {
   const std::pair<std::string, platform::MailMessage> cases[] = {
       {"mailto:someone?cc=x,y&subject=Hi%20there", {{"someone"}, {"x", "y"}, {}, "Hi there", ""}},
       {"mailto:x,y", {{"x,y"}, {}, {}, "", ""}},
       {"mailto:", {{""}, {}, {}, "", ""}},
       {"mailto:a%20b?BCC=p,,q&Body=Line%0Atwo", {{"a%20b"}, {}, {"p", "", "q"}, "", "Line\ntwo"}},
+      // Controls, bidi controls and broken UTF-8 are not shown; the body keeps its line breaks.
+      {"mailto:x?subject=%E2%80%AEli%C3%A9%E2%80%AC%07&cc=a%E2%81%A6b,c%0Dd%D8%9C"
+       "&bcc=%E2%80%8Ee%0A&body=one%0D%0Atwo%09%C2%85three%E2%80%8F%E2%80%A8",
+       {{"x"}, {"ab", "cd"}, {"e"}, "li\xc3\xa9", "one\ntwothree"}},
   };
   for (const auto& [address, mail] : cases) {
     auto composer = composerFor(address);

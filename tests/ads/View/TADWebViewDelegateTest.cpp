@@ -177,8 +177,9 @@ TEST_F(TADWebViewDelegateTest, TouchesGoToTheSignalsAndClickTracksWithThemButHTT
 TEST_F(TADWebViewDelegateTest, LogWritesThePagesLineAndCanOpenURLsIsAnsweredIntoThePage) {
   navigate("gmsg://x/log?string=hi%0A%3CTalvik%3E%20%1B%5B2Jfake");
   navigate("norvak://log");
-  EXPECT_EQ(platform_.console().lines(),
-            (std::vector<std::string>{"[page] hi\\n<Talvik> \\x1b[2Jfake", "[page] (null)"}));
+  navigate("gmsg://x/log?string=%3CTalvik%3E%20fake");
+  EXPECT_EQ(platform_.console().lines(), (std::vector<std::string>{"hi\\n<Talvik> \\x1b[2Jfake",
+                                                                   "(null)", "\\x3cTalvik> fake"}));
   navigate("gmsg://x/canOpenURLs?urls=tel:,,zz:");
   navigate("gmsg://x/canOpenURLs");
   EXPECT_EQ(peer().evaluatedScripts(),
@@ -194,14 +195,15 @@ TEST_F(TADWebViewDelegateTest, APageWritesTenConsoleLinesASecondAndHearsOfTheRes
     for (int i = 0; i < count; ++i)
       navigate("gmsg://x/log?string=line");
   };
-  const std::vector<std::string> ten(10, "[page] line");
+  const std::vector<std::string> ten(10, "line");
   logs(25);
   platform_.runLoop().advance(0.5);
   logs(3);
   EXPECT_EQ(platform_.console().lines(), ten);
   platform_.runLoop().advance(0.5);
   std::vector<std::string> expected = ten;
-  expected.push_back("<Talvik> dropped 18 console lines of a page, which may write 10 a second");
+  expected.push_back(
+      "<Talvik> dropped 18 console lines of a page (at most 10 a second are written)");
   EXPECT_EQ(platform_.console().lines(), expected);
 
   platform_.console().clear();
