@@ -3,8 +3,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "base/ASCII.h"
+#include "base/NumberText.h"
 
 void TADAdPageHeaders::appendTrackingURLs(std::vector<base::URL>& list) const {
   appendURLsFromHeader(list, fields_.value("X-Avmo-Tracking-Urls"));
@@ -22,7 +24,9 @@ TADOrientations TADAdPageHeaders::orientations() const {
 std::optional<float> TADAdPageHeaders::interstitialTimeout() const {
   std::optional<std::string> text = nonEmpty("X-Avmo-Interstitial-Timeout");
   if (!text) return std::nullopt;
-  return std::strtof(text->c_str(), nullptr);
+  double seconds = base::leadingDecimal(*text);
+  if (!(std::fabs(seconds) <= std::numeric_limits<float>::max())) return std::nullopt;
+  return static_cast<float>(seconds);
 }
 
 std::optional<double> TADAdPageHeaders::refreshSeconds() const {

@@ -22,7 +22,8 @@ class TADAdPageHeaders {
   void appendClickTrackingURLs(std::vector<base::URL>& list) const;
   // None when the header is missing or names no orientation.
   TADOrientations orientations() const;
-  // The full-screen timeout, when the header is there and not empty.
+  // The full-screen timeout, when the header is there and not empty: its leading decimal number,
+  // 0 when it starts with none, none when it is past the range of a float.
   std::optional<float> interstitialTimeout() const;
   // When the refresh header is there and not empty: its period, 0 when it names none.
   std::optional<double> refreshSeconds() const;
