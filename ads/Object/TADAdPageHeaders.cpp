@@ -9,11 +9,11 @@
 #include "base/NumberText.h"
 
 void TADAdPageHeaders::appendTrackingURLs(std::vector<base::URL>& list) const {
-  appendURLsFromHeader(list, fields_.value("X-Avmo-Tracking-Urls"));
+  createOrReuseArray(list, fields_.value("X-Avmo-Tracking-Urls"));
 }
 
 void TADAdPageHeaders::appendClickTrackingURLs(std::vector<base::URL>& list) const {
-  appendURLsFromHeader(list, fields_.value("X-Avmo-Click-Tracking-Urls"));
+  createOrReuseArray(list, fields_.value("X-Avmo-Click-Tracking-Urls"));
 }
 
 TADOrientations TADAdPageHeaders::orientations() const {
@@ -41,8 +41,8 @@ std::optional<std::string> TADAdPageHeaders::nonEmpty(std::string_view name) con
   return text;
 }
 
-void TADAdPageHeaders::appendURLsFromHeader(std::vector<base::URL>& list,
-                                            const std::optional<std::string>& header) {
+void TADAdPageHeaders::createOrReuseArray(std::vector<base::URL>& list,
+                                          const std::optional<std::string>& header) {
   if (!header) return;
   std::string_view rest = *header;
   while (true) {

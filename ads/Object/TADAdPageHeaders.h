@@ -30,8 +30,8 @@ class TADAdPageHeaders {
 
   // The addresses of a tracking header, appended to list; pieces (split at single blanks, blanks
   // and tabs trimmed) that make no address are skipped.
-  static void appendURLsFromHeader(std::vector<base::URL>& list,
-                                   const std::optional<std::string>& header);
+  static void createOrReuseArray(std::vector<base::URL>& list,
+                                 const std::optional<std::string>& header);
   // The refresh period a header value names: digits with an optional fraction, blanks and tabs
   // around them allowed, finite and above 0. Anything else names no period and gives 0.
   static double refreshSecondsFromHeader(std::string_view text);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-void TADRefreshTimer::schedule(double seconds) {
+void TADRefreshTimer::scheduleReloadTimer(double seconds) {
   if (start(seconds)) seconds_ = seconds;
 }
 
@@ -29,7 +29,7 @@ void TADRefreshTimer::activate() {
   if (retrySeconds_ > 0) {
     start(retrySeconds_);
   } else {
-    schedule(seconds_);
+    scheduleReloadTimer(seconds_);
   }
 }
 
@@ -40,5 +40,5 @@ void TADRefreshTimer::takePeriod(double seconds) {
 void TADRefreshTimer::adShown() {
   backoffSeconds_ = kFirstRetrySeconds;
   retrySeconds_ = 0;
-  if (due_) schedule(seconds_);
+  if (due_) scheduleReloadTimer(seconds_);
 }

@@ -18,12 +18,12 @@ class TADRefreshTimer {
   explicit TADRefreshTimer(std::function<void()> reload) : reload_(std::move(reload)) {}
 
   // Starts the period seconds; a started period becomes the one used last.
-  void schedule(double seconds);
+  void scheduleReloadTimer(double seconds);
   // Starts the retry that follows a failure.
   void scheduleRetry();
   // Starts the last retry again when one is pending, otherwise the full last period.
   void activate();
-  void stop() { timer_.stop(); }
+  void resetReloadTimer() { timer_.stop(); }
   // A failed ad's answer may still name the period its retry then follows.
   void takePeriod(double seconds);
   // An ad was shown: the retries start afresh, and a reload that fell due during the load comes

@@ -168,4 +168,5 @@ void TADOpener::mailComposeControllerDidFinishWithResult(
     platform::MailComposeViewController& controller, platform::MailComposeResult,
     const std::optional<base::Error>&) {
   controller.dismissModalViewControllerAnimated(true);
+  if (auto presenter = viewController()) presenter->becomeFirstResponder();
 }

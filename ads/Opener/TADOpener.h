@@ -68,7 +68,7 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
   // Presents the mail composer filled from a "mailto:" address: To is the recipient text exactly
   // as written; "cc" and "bcc" are split at every ","; "subject"; "body" as plain text.
   virtual void openEmailComposer(const std::optional<base::URL>& url);
-  // Dismisses the composer, whatever the result.
+  // Dismisses the composer, whatever the result, and gives the keyboard back to viewController.
   void mailComposeControllerDidFinishWithResult(platform::MailComposeViewController& controller,
                                                 platform::MailComposeResult result,
                                                 const std::optional<base::Error>& error) override;

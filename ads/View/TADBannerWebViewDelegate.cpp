@@ -31,7 +31,7 @@ bool TADBannerWebViewDelegate::webViewShouldStartLoadWithRequest(
     platform::WebView& webView, const platform::URLRequest& request,
     platform::WebViewNavigationType navigationType) {
   std::shared_ptr<TADAdEvents> ad = ad_.lock();
-  std::optional<TADAdEvents::Click> click = ad ? ad->adPageClick(navigationType) : std::nullopt;
+  std::optional<TADAdEvents::Click> click = ad ? ad->isClick(navigationType) : std::nullopt;
   if (!click) {
     return TADWebViewDelegate::webViewShouldStartLoadWithRequest(webView, request, navigationType);
   }

@@ -36,7 +36,7 @@ TEST_F(TADRefreshTimerTest, WithoutAPeriodRetriesDoubleFrom30SecondsTo5MinutesUn
   timer.adShown();
   timer.scheduleRetry();
   platform.runLoop().advance(20);
-  timer.stop();  // a pause, then the retry's full delay again
+  timer.resetReloadTimer();  // a pause, then the retry's full delay again
   timer.activate();
   EXPECT_EQ(secondsToReload(), 30);
 
@@ -47,9 +47,9 @@ TEST_F(TADRefreshTimerTest, WithoutAPeriodRetriesDoubleFrom30SecondsTo5MinutesUn
 
 // A period that is not finite and above 0 would bring the reload round on every pass.
 TEST_F(TADRefreshTimerTest, OnlyAFinitePositivePeriodStartsTheTimerAndBecomesTheLastPeriod) {
-  timer.schedule(7);
+  timer.scheduleReloadTimer(7);
   for (double seconds : {0.0, -1.0, std::nan(""), std::numeric_limits<double>::infinity()}) {
-    timer.schedule(seconds);
+    timer.scheduleReloadTimer(seconds);
     EXPECT_FALSE(timer.isRunning()) << seconds;
     timer.takePeriod(seconds);
     EXPECT_EQ(timer.seconds(), 7) << seconds;

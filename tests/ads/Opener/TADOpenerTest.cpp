@@ -17,6 +17,7 @@
 #include "platform/Window.h"
 #include "platform/sim/SimMailComposerPeer.h"
 #include "platform/sim/SimPlatform.h"
+#include "platform/sim/SimViewPeer.h"
 #include "tests/ads/Object/AdObjectFixture.h"
 #include "tests/ads/ViewController/ScreenTestFixture.h"
 #include "tests/support/TemporaryFolder.h"
@@ -183,6 +184,8 @@ TEST_F(TADOpenerTest, TheMailComposerTakesToAsWrittenAndSplitsCcAndBcc) {
     EXPECT_EQ(SimMailComposerPeer::of(*composer).message(), mail) << address;
     SimMailComposerPeer::of(*composer).pressCancel();
     EXPECT_FALSE(root_->modalViewController()) << address;
+    EXPECT_EQ(platform::sim::SimViewPeer::of(*root_->view()).calls().back(),
+              "becomeFirstResponder");
   }
 }
 
