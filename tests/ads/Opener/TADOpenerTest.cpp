@@ -118,12 +118,15 @@ TEST_F(TADOpenerTest, MessagesGoWhereTheirActionSaysWithTheOrientationOfTheirO) 
   }
 }
 
-// A message that the gate refuses is no click.
+// A message that opens nothing (the gate refuses it, or there is nothing to show it over) is no
+// click.
 TEST_F(TADOpenerTest, EveryOpenedMessageCountsAClickEvenWithoutAnAddress) {
   auto recorder = std::make_shared<DispatchRecorder>();
   recorder->setSource(TADOpenGate::Source::WebApp, page_, page_->vars());
   recorder->openNotification(message({{"a", "webapp"}, {"html", "<p>"}}));  // not pressed
   press();
+  recorder->openNotification(message({{"a", "browser"}, {"u", "http://land.talvik.test/"}}));
+  recorder->setViewController(root_);
   recorder->openNotification(message({{"a", "webapp"}, {"html", "<p>"}}));
   press();
   recorder->openNotification(message({{"a", "app"}, {"u", "http://land.talvik.test/"}}));
