@@ -1,11 +1,12 @@
 #include "adnetwork/FaultTable.h"
 
 #include <cmath>
-#include <cstdlib>
+#include <locale>
 #include <sstream>
 #include <vector>
 
 #include "base/ASCII.h"
+#include "base/NumberText.h"
 
 namespace adnetwork {
 
@@ -46,17 +47,9 @@ constexpr std::pair<const char*, Route> kRouteNames[] = {
     {"landing", Route::Landing},
 };
 
-std::optional<double> number(const std::string& text) {
-  if (text.empty()) return std::nullopt;
-  char* end = nullptr;
-  double value = std::strtod(text.c_str(), &end);
-  if (*end != '\0' || !std::isfinite(value)) return std::nullopt;
-  return value;
-}
-
 // Whole numbers beyond what the faults take (statuses, chain lengths) count as none.
 std::optional<int> wholeNumber(const std::string& text) {
-  auto value = number(text);
+  auto value = base::decimalFromText(text);
   if (!value || *value != std::floor(*value) || std::fabs(*value) > 1e6) return std::nullopt;
   return static_cast<int>(*value);
 }
@@ -91,7 +84,7 @@ bool readFault(const std::string& text, std::vector<std::string> pieces, AdNetwo
       return true;
     }
     case Fault::Delay: {
-      auto seconds = hasNumber ? number(pieces[1]) : std::nullopt;
+      auto seconds = hasNumber ? base::decimalFromText(pieces[1]) : std::nullopt;
       if (!seconds || *seconds < 0 || *seconds > kMaximumDelaySeconds) {
         return refuse(error, text, "a delay needs seconds, 0 to 86400");
       }
@@ -162,6 +155,7 @@ std::string FaultTable::describe(const FaultPlan& plan) {
   for (const FaultName& entry : kFaultNames) {
     if (entry.fault != plan.fault) continue;
     std::ostringstream text;
+    text.imbue(std::locale::classic());
     text << entry.name;
     if (plan.fault == Fault::Status) text << ':' << plan.status;
     if (plan.fault == Fault::Delay) text << ':' << plan.seconds;

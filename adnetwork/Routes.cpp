@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <locale>
 #include <sstream>
 #include <vector>
 
@@ -31,6 +32,7 @@ std::vector<std::string> segments(const std::string& path) {
 
 std::string numberText(double value) {
   std::ostringstream text;
+  text.imbue(std::locale::classic());  // a point, whatever locale the program set
   text << value;
   return text.str();
 }

@@ -3,7 +3,6 @@
 #include <glib-unix.h>
 #include <glib.h>
 
-#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "adnetwork/AdNetwork.h"
+#include "base/NumberText.h"
 
 namespace {
 
@@ -71,13 +71,6 @@ struct Arguments {
   bool version = false;
 };
 
-std::optional<double> number(const std::string& text) {
-  char* end = nullptr;
-  double value = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0') return std::nullopt;
-  return value;
-}
-
 // None after saying what is wrong.
 std::optional<Arguments> parse(int argc, char** argv) {
   Arguments arguments;
@@ -105,7 +98,7 @@ std::optional<Arguments> parse(int argc, char** argv) {
     }
     std::string value = argv[++i];
     if (option == "--port") {
-      auto port = number(value);
+      auto port = base::decimalFromText(value);
       if (!port || *port < 0 || *port > 65535 || *port != static_cast<int>(*port)) {
         std::cerr << "adnetwork: --port wants a number from 0 to 65535, not \"" << value << "\"\n";
         return std::nullopt;
@@ -114,7 +107,7 @@ std::optional<Arguments> parse(int argc, char** argv) {
     } else if (option == "--log") {
       arguments.options.logPath = value;
     } else if (option == "--refresh") {
-      auto seconds = number(value);
+      auto seconds = base::decimalFromText(value);
       if (!seconds || *seconds < 0) {
         std::cerr << "adnetwork: --refresh wants seconds, 0 or more, not \"" << value << "\"\n";
         return std::nullopt;

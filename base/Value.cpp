@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <ostream>
 #include <type_traits>
@@ -322,13 +321,17 @@ std::string doubleString(double d) {
   if (std::isnan(d)) return "nan";
   if (std::isinf(d)) return d < 0 ? "-inf" : "inf";
   if (d == std::trunc(d) && std::fabs(d) < 1e15) return std::to_string(static_cast<int64_t>(d));
-  // Seventeen significant digits round-trip every double; fewer where they already do.
+  // Seventeen significant digits round-trip every double; fewer where they already do. The
+  // text is "%.*g"'s in the C locale whatever the process's locale says: it goes into JSON.
   char text[32];
+  char* end = text;
   for (int precision = 15; precision <= 17; ++precision) {
-    snprintf(text, sizeof text, "%.*g", precision, d);
-    if (std::strtod(text, nullptr) == d) break;
+    end = std::to_chars(text, text + sizeof text, d, std::chars_format::general, precision).ptr;
+    double back = 0;
+    std::from_chars(text, end, back);
+    if (back == d) break;
   }
-  return text;
+  return std::string(text, end);
 }
 
 bool isBareWord(const std::string& s) {

@@ -63,6 +63,9 @@ class View : public std::enable_shared_from_this<View>, private ViewPeerClient {
   // touch lands on, so an override sees every touch on its view (and answers the base's result).
   virtual View* hitTest(const Point& point);
 
+  // Takes the keyboard focus into this view (its backend decides where in it).
+  void becomeFirstResponder() { peer_->becameFirstResponder(); }
+
   ViewPeer& peer() { return *peer_; }
 
  private:

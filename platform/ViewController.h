@@ -60,6 +60,8 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
   void setModalTransitionStyle(ModalTransitionStyle style) { transitionStyle_ = style; }
   // The controller that presents this one.
   std::shared_ptr<ViewController> parentViewController() const { return parent_.lock(); }
+  // Takes the keyboard focus back into this controller's view, as after a screen over it went.
+  void becomeFirstResponder() { view()->becomeFirstResponder(); }
 
   // The user asked to leave this screen the desktop's way (the Escape key) while it is the
   // topmost one presented. A screen with a close control of its own acts as that control does and

@@ -28,6 +28,9 @@ class ViewPeer {
   virtual void userInteractionChanged(bool /*enabled*/) {}
   virtual void subviewAdded(View& /*subview*/) {}
   virtual void removedFromSuperview() {}
+  // The view is to take the keyboard: the focus goes to the first control in it that can hold
+  // it, unless it is in the view already.
+  virtual void becameFirstResponder() {}
 };
 
 }  // namespace platform

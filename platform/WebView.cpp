@@ -74,6 +74,9 @@ void WebView::changeSettings(const std::function<void(WebViewSettings&)>& change
 void WebView::setScalesPageToFit(bool scales) {
   changeSettings([&](WebViewSettings& s) { s.scalesPageToFit = scales; });
 }
+void WebView::setScrollsToTop(bool scrolls) {
+  changeSettings([&](WebViewSettings& s) { s.scrollsToTop = scrolls; });
+}
 void WebView::setDataDetectorTypes(unsigned types) {
   changeSettings([&](WebViewSettings& s) { s.dataDetectorTypes = types; });
 }

@@ -38,6 +38,9 @@ struct WebViewSettings {
   bool allowsInlineMediaPlayback = false;
   bool mediaPlaybackRequiresUserAction = true;
   bool mediaPlaybackAllowsAirPlay = true;
+  // Whether the page scrolls back to its top when the user asks the screen to (the phone's tap
+  // on the status bar).
+  bool scrollsToTop = true;
 
   bool operator==(const WebViewSettings&) const = default;
 };

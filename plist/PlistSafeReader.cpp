@@ -1,9 +1,12 @@
 #include "plist/PlistSafeReader.h"
 
+#include <locale.h>
 #include <plist/plist.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -207,6 +210,33 @@ bool isSafeXml(std::string_view bytes, const PlistSafeReader::Limits& limits) {
   return depth && *depth <= limits.maxDepth + 2;
 }
 
+// libplist reads the number of a <real> element with the C library, which follows LC_NUMERIC:
+// under a decimal-comma locale "1.5" would read as 1. While it lives, the calling thread reads
+// numbers in the C locale and keeps the rest of the process's locale.
+class ThreadNumbersInCLocale {
+ public:
+  ThreadNumbersInCLocale() {
+    if (locale_t process = duplocale(LC_GLOBAL_LOCALE)) {
+      locale_t numbers = newlocale(LC_NUMERIC_MASK, "C", process);
+      if (!numbers) freelocale(process);  // newlocale frees its base only when it succeeds
+      own_.reset(numbers);
+    }
+    if (own_) previous_ = uselocale(own_.get());
+  }
+  ~ThreadNumbersInCLocale() {
+    if (own_) uselocale(previous_);
+  }
+  ThreadNumbersInCLocale(const ThreadNumbersInCLocale&) = delete;
+  ThreadNumbersInCLocale& operator=(const ThreadNumbersInCLocale&) = delete;
+
+ private:
+  struct Free {
+    void operator()(locale_t locale) const { freelocale(locale); }
+  };
+  std::unique_ptr<std::remove_pointer_t<locale_t>, Free> own_;
+  locale_t previous_ = nullptr;
+};
+
 }  // namespace
 
 std::optional<base::Value> PlistSafeReader::read(std::string_view bytes, const Limits& limits,
@@ -223,6 +253,7 @@ std::optional<base::Value> PlistSafeReader::read(std::string_view bytes, const L
   if (binary) {
     plist_from_bin(bytes.data(), length, &root);
   } else {
+    ThreadNumbersInCLocale numbers;
     plist_from_xml(bytes.data(), length, &root);
   }
   PlistNode owned(root);

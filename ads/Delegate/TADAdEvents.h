@@ -27,7 +27,7 @@ class TADAdEvents {
   // A navigation of the banner's page: the click it is when the ad has been shown a moment,
   // was touched since, and the navigation is no reload or step through the history; otherwise
   // none, and the navigation is the page's own.
-  virtual std::optional<Click> adPageClick(platform::WebViewNavigationType navigationType) = 0;
+  virtual std::optional<Click> isClick(platform::WebViewNavigationType navigationType) = 0;
   // A screen, the mail composer or another application opened for the ad.
   virtual void adScreenDidOpen() = 0;
 };

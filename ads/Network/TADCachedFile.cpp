@@ -15,6 +15,7 @@
 #include "ads/Network/TADHTTPDate.h"
 #include "ads/Utility/TADNetworkUtilities.h"
 #include "base/FileIO.h"
+#include "base/NumberText.h"
 #include "base/Utf8Validator.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
@@ -139,9 +140,8 @@ void TADCachedFile::beginFetchWithCacheBuster(bool cacheBuster) {
   cleanUpConnection();
   base::URL url = sourceURL_;
   if (cacheBuster) {
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.0f",
-                  platform::Clock::shared().now().timeIntervalSinceReferenceDate());
+    std::string seconds =
+        base::fixedPoint(platform::Clock::shared().now().timeIntervalSinceReferenceDate(), 0);
     if (auto busted = TADNetworkUtilities::appendQueryKey("unique", base::Value(seconds), url)) {
       url = *busted;
     }

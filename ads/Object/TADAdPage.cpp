@@ -3,15 +3,16 @@
 #include "ads/Object/TADAdPageHeaders.h"
 #include "platform/UserDefaults.h"
 
-void TADAdPage::load(std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url) {
+void TADAdPage::loadHTMLFromURL(std::weak_ptr<TADCachedFileDelegate> delegate,
+                                const base::URL& url) {
   auto page = TADCachedFile::initWithDelegate(std::move(delegate), url);
   // Each ad fetches its page anew, and its copy is deleted when the next ad replaces it: a copy
   // that is not meant to outlive the process is not worth two flushes to disk on every ad.
   page->setDurable(false);
-  replace(std::move(page));
+  setAdHTML(std::move(page));
 }
 
-void TADAdPage::replace(std::shared_ptr<TADCachedFile> file) {
+void TADAdPage::setAdHTML(std::shared_ptr<TADCachedFile> file) {
   if (file == file_) return;
   if (file_) {
     file_->setDelegate({});
@@ -24,7 +25,7 @@ void TADAdPage::replace(std::shared_ptr<TADCachedFile> file) {
   clickURLs_.clear();
 }
 
-void TADAdPage::readHeaders(const TADCachedFile& file) {
+void TADAdPage::processHTTPHeaders(const TADCachedFile& file) {
   if (!file.httpHeaders()) return;
   TADAdPageHeaders headers(*file.httpHeaders());
   headers.appendTrackingURLs(trackingURLs_);

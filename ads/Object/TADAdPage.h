@@ -23,11 +23,11 @@ class TADAdPage {
   TADAdPage& operator=(const TADAdPage&) = delete;
 
   // Replaces the page with a fetch of url, started, that reports to delegate.
-  void load(std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url);
+  void loadHTMLFromURL(std::weak_ptr<TADCachedFileDelegate> delegate, const base::URL& url);
   // Stops the page's fetch and deletes its copy; no page is left.
-  void clear() { replace(nullptr); }
+  void clear() { setAdHTML(nullptr); }
   // Takes what the headers of file's latest answer say about the ad.
-  void readHeaders(const TADCachedFile& file);
+  void processHTTPHeaders(const TADCachedFile& file);
 
   const std::shared_ptr<TADCachedFile>& file() const { return file_; }
   std::optional<std::string> content() const { return file_ ? file_->content() : std::nullopt; }
@@ -40,7 +40,7 @@ class TADAdPage {
   TADOrientations orientations() const { return orientations_; }
 
  private:
-  void replace(std::shared_ptr<TADCachedFile> file);
+  void setAdHTML(std::shared_ptr<TADCachedFile> file);
 
   std::shared_ptr<TADCachedFile> file_;
   std::vector<base::URL> trackingURLs_;

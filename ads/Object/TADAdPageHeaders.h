@@ -30,17 +30,11 @@ class TADAdPageHeaders {
 
   // The addresses of a tracking header, appended to list; pieces (split at single blanks, blanks
   // and tabs trimmed) that make no address are skipped.
-  static void appendURLsFromHeader(std::vector<base::URL>& list,
-                                   const std::optional<std::string>& header);
+  static void createOrReuseArray(std::vector<base::URL>& list,
+                                 const std::optional<std::string>& header);
   // The refresh period a header value names: its leading decimal number when that is finite and
   // above 0 ("30s" names 30, ".5" half a second); anything else names no period and gives 0.
   static double refreshSecondsFromHeader(std::string_view text);
-  // The decimal number text begins with, after blanks and tabs: an optional sign, digits with an
-  // optional fraction (at least one digit, before or after the point) and an optional exponent;
-  // whatever follows is ignored. 0 when text begins with no such number, and when the number is
-  // beyond the range of a double. No locale is consulted, and "inf", "nan" and hexadecimal
-  // numbers are none.
-  static double leadingDecimal(std::string_view text);
 
  private:
   std::optional<std::string> nonEmpty(std::string_view name) const;

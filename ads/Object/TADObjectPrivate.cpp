@@ -180,7 +180,7 @@ void TADObjectPrivate::ensureSupportFiles() {
   buildAdJS_->validate();
 }
 
-void TADObjectPrivate::failedToDownloadJavaScript() {
+void TADObjectPrivate::failedToDownloadJavaScriptWithError() {
   changeState(State::PageScriptUnavailable);
   if (buildAdJS_ && buildAdJS_->hasContent()) {
     buildAdUrl();
@@ -194,7 +194,7 @@ void TADObjectPrivate::buildAdUrl() {
   if (!script || script->empty()) {
     // A stored copy that reads empty is no copy: going back to the failure would loop.
     if (state_ != State::PageScriptUnavailable) {
-      failedToDownloadJavaScript();
+      failedToDownloadJavaScriptWithError();
     } else {
       fail(TADRequestErrorNetwork, State::PageScriptUnavailable);
     }
@@ -281,8 +281,8 @@ void TADObjectPrivate::loadAdURL(const base::Value& userInfo) {
   changeState(State::FetchingAdPage);
   tad_gig(TADRequestPrivate::requestTypeFromString(answer->type), TADRequest::sdkVersion());
   TADStatistics::sharedStatistics().startTimingNamed(kTADParameterPriorRequestLatency);
-  adPage_.load(weak_from_this(),
-               TADScriptRun::adAddress(answer->url, answer->type, request_->spamSignals()));
+  adPage_.loadHTMLFromURL(weak_from_this(), TADScriptRun::adAddress(answer->url, answer->type,
+                                                                    request_->spamSignals()));
 }
 
 void TADObjectPrivate::refuseAnswer(const char* what, const base::Value& userInfo) {
@@ -298,7 +298,7 @@ void TADObjectPrivate::cachedFileDownloadDidEnd(TADCachedFile& file) {
   if (&file == buildAdJS_.get()) {
     buildAdUrl();
   } else if (&file == adPage_.file().get()) {
-    adPage_.readHeaders(file);
+    adPage_.processHTTPHeaders(file);
     showAd();
   }
 }
@@ -306,15 +306,15 @@ void TADObjectPrivate::cachedFileDownloadDidEnd(TADCachedFile& file) {
 void TADObjectPrivate::cachedFileDownloadDidFail(TADCachedFile& file,
                                                  const std::optional<base::Error>&) {
   if (&file == buildAdJS_.get()) {
-    failedToDownloadJavaScript();
+    failedToDownloadJavaScriptWithError();
   } else if (&file == adPage_.file().get()) {
-    failedAdRequest(file);
+    failedAdRequestWithError(file);
   }
 }
 
 std::optional<base::Error> TADObjectPrivate::cachedFileShouldRedirectToURL(TADCachedFile& file,
                                                                            const base::URL&) {
-  adPage_.readHeaders(file);
+  adPage_.processHTTPHeaders(file);
   return std::nullopt;
 }
 
@@ -324,12 +324,12 @@ void TADObjectPrivate::showAd() {
     fail(TADRequestErrorNoAd, State::Failed, adPage_.refreshSeconds());
     return;
   }
-  reloadTimer_.schedule(adPage_.refreshSeconds().value_or(reloadTimer_.seconds()));
+  addReloadInformationFromHeaders();
   changeState(State::Showing);
   webView_->loadHTMLString(text, adPage_.baseURL());
 }
 
-void TADObjectPrivate::failedAdRequest(const TADCachedFile& file) {
+void TADObjectPrivate::failedAdRequestWithError(const TADCachedFile& file) {
   int status = file.httpStatusCode();
   int64_t code = TADRequestErrorNetwork;
   if (status == 400) {
@@ -380,6 +380,7 @@ void TADObjectPrivate::adPageDidFinish() {
   if (state_ != State::Showing) return;
   changeState(State::Shown);
   webView_->setHidden(false);
+  webView_->setScrollsToTop(false);
   delegateManager_->didReceiveAd();
   trackURLs(adPage_.trackingURLs());
   TADStatistics& statistics = TADStatistics::sharedStatistics();
@@ -396,7 +397,7 @@ void TADObjectPrivate::adPageDidFail(const base::Error& error) {
   }
 }
 
-std::optional<TADAdEvents::Click> TADObjectPrivate::adPageClick(
+std::optional<TADAdEvents::Click> TADObjectPrivate::isClick(
     platform::WebViewNavigationType navigationType) {
   if (state_ != State::Shown || TADTiming::counter() - timeLastLoaded_ < kClickDelay) {
     return std::nullopt;
@@ -414,12 +415,17 @@ void TADObjectPrivate::adScreenDidOpen() {
 
 // --- Refresh -----------------------------------------------------------------------------------
 
+// The period the ad page's headers name, else the one used last.
+void TADObjectPrivate::addReloadInformationFromHeaders() {
+  reloadTimer_.scheduleReloadTimer(adPage_.refreshSeconds().value_or(reloadTimer_.seconds()));
+}
+
 void TADObjectPrivate::activateReloadTimer() {
   reloadTimer_.activate();
 }
 
 void TADObjectPrivate::deactivateReloadTimer() {
-  reloadTimer_.stop();
+  reloadTimer_.resetReloadTimer();
 }
 
 void TADObjectPrivate::reloadCurrentRequest() {
@@ -440,7 +446,7 @@ void TADObjectPrivate::runDueReload() {
 void TADObjectPrivate::cancelPendingActions() {
   platform::RunLoop::cancelOnMain(this);
   trackers_->cancelPendingCleanups();
-  reloadTimer_.stop();
+  reloadTimer_.resetReloadTimer();
   loadTimer_.stop();
   if (scriptRun_) scriptRun_->quiet();
 }

@@ -164,7 +164,7 @@ class TADObjectPrivate : public TADAdEvents,
   // unless a refresh is already on its way.
   void adPageDidFinish() override;
   void adPageDidFail(const base::Error& error) override;
-  std::optional<Click> adPageClick(platform::WebViewNavigationType navigationType) override;
+  std::optional<Click> isClick(platform::WebViewNavigationType navigationType) override;
   // Follows the ad's click tracking addresses.
   void adScreenDidOpen() override;
 
@@ -182,7 +182,7 @@ class TADObjectPrivate : public TADAdEvents,
   void registerForNotifications();
   bool supportsMinimumRequirementsForRequest();
   void ensureSupportFiles();
-  void failedToDownloadJavaScript();
+  void failedToDownloadJavaScriptWithError();
   void buildAdUrl();
   void addAdditionalParameters(base::Dictionary& parameters) const;
   // The hidden build page runs script on json (TADScriptRun) until it answers; only one at a
@@ -194,10 +194,11 @@ class TADObjectPrivate : public TADAdEvents,
   void loadAdURL(const base::Value& userInfo);
   void refuseAnswer(const char* what, const base::Value& userInfo);
   void showAd();
-  void failedAdRequest(const TADCachedFile& file);
+  void failedAdRequestWithError(const TADCachedFile& file);
   void fail(int64_t code, State state = State::Failed,
             std::optional<double> answerPeriod = std::nullopt);
   void runDueReload();
+  void addReloadInformationFromHeaders();
   void activateReloadTimer();
   void deactivateReloadTimer();
   void reloadCurrentRequest();

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-void TADRefreshTimer::schedule(double seconds) {
+void TADRefreshTimer::scheduleReloadTimer(double seconds) {
   if (std::isfinite(seconds) && seconds > 0) seconds = std::max(seconds, kShortestPeriodSeconds);
   if (start(seconds)) seconds_ = seconds;
 }
@@ -25,19 +25,19 @@ void TADRefreshTimer::scheduleRetry() {
 void TADRefreshTimer::scheduleAfterAnswer(double seconds) {
   backoffSeconds_ = kFirstRetrySeconds;
   retrySeconds_ = 0;
-  schedule(seconds);
+  scheduleReloadTimer(seconds);
 }
 
 void TADRefreshTimer::activate() {
   if (retrySeconds_ > 0) {
     start(retrySeconds_);
   } else {
-    schedule(seconds_);
+    scheduleReloadTimer(seconds_);
   }
 }
 
 void TADRefreshTimer::adShown() {
   backoffSeconds_ = kFirstRetrySeconds;
   retrySeconds_ = 0;
-  if (due_) schedule(seconds_);
+  if (due_) scheduleReloadTimer(seconds_);
 }

@@ -31,7 +31,7 @@ class TADRefreshTimer {
 
   // Starts the period seconds (at least the shortest); a started period becomes the one used
   // last.
-  void schedule(double seconds);
+  void scheduleReloadTimer(double seconds);
   // Starts the retry that follows a transient failure.
   void scheduleRetry();
   // Follows a failure that is no transient one, like a shown ad's answer: on the period it names,
@@ -39,7 +39,7 @@ class TADRefreshTimer {
   void scheduleAfterAnswer(double seconds);
   // Starts the last retry again when one is pending, otherwise the full last period.
   void activate();
-  void stop() { timer_.stop(); }
+  void resetReloadTimer() { timer_.stop(); }
   // An ad was shown: the retries start afresh, and a reload that fell due during the load comes
   // a full period on.
   void adShown();

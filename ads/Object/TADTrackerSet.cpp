@@ -31,7 +31,9 @@ void TADTrackerSet::trackerDidRedirect(TADClickTracker&, const base::URL&) {
 }
 
 void TADTrackerSet::cleanupLater() {
-  platform::RunLoop::main().post(0, this, [this] {
-    std::erase_if(trackers_, [](const auto& tracker) { return tracker->hasTracked(); });
-  });
+  platform::RunLoop::main().post(0, this, [this] { cleanupTrackers(); });
+}
+
+void TADTrackerSet::cleanupTrackers() {
+  std::erase_if(trackers_, [](const auto& tracker) { return tracker->hasTracked(); });
 }

@@ -25,7 +25,9 @@ class TADTrackerSet : public TADClickTrackerDelegate,
   void trackerDidRedirect(TADClickTracker& tracker, const base::URL& url) override;
 
  private:
+  // cleanupTrackers() on the next pass: drops every tracker that has tracked.
   void cleanupLater();
+  void cleanupTrackers();
 
   std::set<std::shared_ptr<TADClickTracker>> trackers_;
 };

@@ -79,13 +79,13 @@ void TADOpener::openNotification(const TADNotification& notification) {
   if (!url && !(html && action == "webapp")) return;
 
   TADOrientations orientations = orientationsFromParameter(notification.parameter("o"));
-  // A refused message is no click; the opening below still says why it is refused.
+  // A message that opens nothing is no click; the opening below still says why it is refused.
   TADOpenGate::Opening opening = action == "browser" || action == "video"
                                      ? TADOpenGate::Opening::Browser
                                  : action == "webapp" ? TADOpenGate::Opening::WebApp
                                                       : TADOpenGate::Opening::OtherApplication;
   std::optional<base::URL> clickURL = url;
-  if (admissible(opening, url)) {
+  if (canOpen(opening, url)) {
     TADStatistics& statistics = TADStatistics::sharedStatistics();
     if (url) {
       clickURL = statistics.urlForClick(*url);
@@ -108,8 +108,14 @@ void TADOpener::openNotification(const TADNotification& notification) {
   }
 }
 
-bool TADOpener::admissible(TADOpenGate::Opening opening,
-                           const std::optional<base::URL>& url) const {
+bool TADOpener::canOpen(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const {
+  if (opening != TADOpenGate::Opening::OtherApplication) {
+    auto presenter = viewController();
+    bool presentable = opening == TADOpenGate::Opening::MailComposer
+                           ? presenter && !presenter->modalViewController()
+                           : TADOpenerScreens::library().canPresent(presenter);
+    if (!presentable) return false;
+  }
   return TADOpenGate::verdictFor(sourcePresses_.lock().get(), sourceKind_, opening, url) ==
          TADOpenGate::Verdict::Allowed;
 }
@@ -171,12 +177,17 @@ bool TADOpener::waitForTrackings(const base::URL& url) {
 }
 
 void TADOpener::didOpen() {
+  ++openingCount_;
   if (auto ad = adController()) ad->adScreenDidOpen();
 }
 
 void TADOpener::openEmailComposer(const std::optional<base::URL>& url) {
   auto presenter = viewController();
-  if (!presenter || !url || !admitted(TADOpenGate::Opening::MailComposer, url)) return;
+  // A controller that presents something already would not show the composer.
+  if (!presenter || presenter->modalViewController() || !url ||
+      !admitted(TADOpenGate::Opening::MailComposer, url)) {
+    return;
+  }
   const std::string& text = url->absoluteString();
   std::string rest = text.substr(std::min(text.size(), kMailtoPrefix.size()));
 
@@ -206,4 +217,5 @@ void TADOpener::mailComposeControllerDidFinishWithResult(
     platform::MailComposeViewController& controller, platform::MailComposeResult,
     const std::optional<base::Error>&) {
   controller.dismissModalViewControllerAnimated(true);
+  if (auto presenter = viewController()) presenter->becomeFirstResponder();
 }

@@ -49,8 +49,8 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
   //   browser, video     the in-app browser on the click address
   //   webapp             the web app screen on the click address, or on "html" without one
   //   anything else      openApp with the click address
-  // A message with no valid "u" does nothing, but for a "webapp" one with "html". A message that
-  // the gate refuses counts no click.
+  // A message with no valid "u" does nothing, but for a "webapp" one with "html". The click is
+  // counted only when the message opens something (canOpen).
   virtual void openNotification(const TADNotification& notification);
   // Hands url to the operating system, after any click tracking under way (see above).
   virtual void openApp(const std::optional<base::URL>& url);
@@ -68,12 +68,20 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
   // Presents the mail composer filled from a "mailto:" address: To is the recipient text exactly
   // as written; "cc" and "bcc" are split at every ","; "subject"; "body" as plain text.
   virtual void openEmailComposer(const std::optional<base::URL>& url);
-  // Dismisses the composer, whatever the result.
+  // Dismisses the composer, whatever the result, and gives the keyboard back to viewController.
   void mailComposeControllerDidFinishWithResult(platform::MailComposeViewController& controller,
                                                 platform::MailComposeResult result,
                                                 const std::optional<base::Error>& error) override;
   // Tells the ad that something opened for it.
   void didOpen();
+  // Whether an opening of this kind would happen now: there is an address (a web app may do
+  // without), a controller to present the screens and the mail composer over that presents
+  // nothing yet, and the gate lets this opener's source through. Changes nothing: a click is
+  // counted only when this holds, so that a click is counted exactly when something opens.
+  bool canOpen(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const;
+  // How many times something has opened through this opener, for a caller that must know
+  // whether a call opened anything.
+  uint64_t openingCount() const { return openingCount_; }
 
   // The orientations of an "o" parameter: "p" portrait, "l" landscape, anything else any.
   static TADOrientations orientationsFromParameter(const std::optional<std::string>& o);
@@ -116,8 +124,7 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
 
  private:
   static int32_t& repeatCounter();
-  // Whether the gate lets this opener's source open this; admitted() uses the press up.
-  bool admissible(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const;
+  // Whether the gate lets this opener's source open this, using the press up.
   bool admitted(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const;
   // The leaving itself, once admitted: the waits below come back here, not through the gate.
   void leaveForApp(const base::URL& url);
@@ -133,4 +140,5 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
   TADOpenGate::Source sourceKind_ = TADOpenGate::Source::BuildPage;
   std::weak_ptr<platform::WebView> sourceWebView_;
   std::weak_ptr<TADPressRecord> sourcePresses_;
+  uint64_t openingCount_ = 0;
 };

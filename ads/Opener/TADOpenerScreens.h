@@ -32,6 +32,8 @@ class TADOpenerScreens {
   virtual ~TADOpenerScreens() = default;
   static TADOpenerScreens& library();
 
+  // Whether a screen presented over presenter would be presented now.
+  virtual bool canPresent(const std::shared_ptr<platform::ViewController>& presenter) = 0;
   // Presents a new in-app browser on url, referrer being the first load's Referer, over
   // presenter; answers whether it did. The presentation keeps the browser, not the caller.
   virtual bool presentBrowser(const Setup& setup, const base::URL& url,

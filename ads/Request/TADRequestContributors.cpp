@@ -18,9 +18,6 @@ class LibraryContributors : public TADRequestContributors {
   base::Dictionary statisticsParameters() override {
     return TADStatistics::sharedStatistics().parameters();
   }
-  base::Dictionary pendingStatisticsParameters() override {
-    return TADStatistics::sharedStatistics().pendingParameters();
-  }
 };
 
 std::shared_ptr<TADRequestContributors>& standIn() {

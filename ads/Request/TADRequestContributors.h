@@ -22,6 +22,4 @@ class TADRequestContributors {
   virtual std::optional<std::string> networkTypeString() = 0;
   // Hands over, and clears, the pending statistics report.
   virtual base::Dictionary statisticsParameters() = 0;
-  // The same report, left pending.
-  virtual base::Dictionary pendingStatisticsParameters() = 0;
 };

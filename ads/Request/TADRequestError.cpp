@@ -45,7 +45,7 @@ base::Dictionary userInfoFor(int64_t code, const TADRequest* request) {
                         {std::string(base::Error::kLocalizedFailureReasonKey), text}};
   if (code != TADRequestErrorInvalidRequest) return info;
   if (auto* privateRequest = dynamic_cast<const TADRequestPrivate*>(request)) {
-    info.merge(privateRequest->parametersLeavingStatistics());
+    info.merge(privateRequest->parameters());
   }
   return info;
 }

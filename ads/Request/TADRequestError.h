@@ -24,9 +24,9 @@ enum TADRequestErrorCode : int64_t {
 // carries every request parameter that was (or would have been) sent.
 class TADRequestError : public base::Error {
  public:
-  // The parameters of an invalid-request error are built as for sending, except that the pending
-  // statistics stay for the next request. request may be absent (for codes other than 0 it is
-  // not read).
+  // The parameters of an invalid-request error are built as for sending, with the same effects:
+  // the pending statistics report goes with them. request may be absent (for codes other than 0
+  // it is not read).
   TADRequestError(int64_t code, const TADRequest* request);
 
   static std::shared_ptr<TADRequestError> errorWithCode(int64_t code, const TADRequest* request);

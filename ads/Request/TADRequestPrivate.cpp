@@ -121,14 +121,6 @@ std::string TADRequestPrivate::description() const {
 }
 
 base::Dictionary TADRequestPrivate::parameters() const {
-  return buildParameters(true);
-}
-
-base::Dictionary TADRequestPrivate::parametersLeavingStatistics() const {
-  return buildParameters(false);
-}
-
-base::Dictionary TADRequestPrivate::buildParameters(bool takeStatistics) const {
   TADRequestContributors& contributors = TADRequestContributors::current();
   base::Dictionary parameters = contributors.deviceParameters();
   parameters.set(std::string(kTADParameterSDKVersion), sdkVersion());
@@ -160,8 +152,7 @@ base::Dictionary TADRequestPrivate::buildParameters(bool takeStatistics) const {
       parameters.set(std::string(kTADParameterLocation), *encoded);
     }
   }
-  parameters.merge(takeStatistics ? contributors.statisticsParameters()
-                                  : contributors.pendingStatisticsParameters());
+  parameters.merge(contributors.statisticsParameters());
   parameters.set(std::string(kTADParameterTotalAdRequests), counter_);
   return parameters;
 }

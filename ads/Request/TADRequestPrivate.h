@@ -68,9 +68,6 @@ class TADRequestPrivate : public TADRequest {
   // The request parameters, built afresh on each call. Building consumes the pending statistics
   // report and, while the old test switch is on, writes its deprecation line to the console.
   base::Dictionary parameters() const;
-  // The same parameters, with the pending statistics report read but left for the next request:
-  // what an error tells about the request that was never sent.
-  base::Dictionary parametersLeavingStatistics() const;
   // The one name → value pair of the signals component's request text, or nothing.
   base::Dictionary spamSignals() const;
   // The pair in a "name=value" text: text after a second '=' is dropped; no pair without an '='
@@ -78,8 +75,6 @@ class TADRequestPrivate : public TADRequest {
   static base::Dictionary signalPairFromText(std::string_view text);
 
  private:
-  base::Dictionary buildParameters(bool takeStatistics) const;
-
   std::optional<std::vector<std::string>> testDevices_;
   bool testing_ = false;
   std::shared_ptr<base::Dictionary> additionalParameters_;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ads/Utility/TADConfiguration.h"
+#include "base/NumberText.h"
 #include "encoding/TAD_RookStringEncoding.h"
 #include "platform/Clock.h"
 
@@ -51,16 +52,15 @@ bool TADLocation::isPreciseLocation() const {
 std::string TADLocation::description() const {
   if (description_) return *description_;
   if (!isPreciseLocation()) return {};
-  char text[64];
-  std::snprintf(text, sizeof text, "%f,%f", static_cast<double>(latitude_),
-                static_cast<double>(longitude_));
-  return text;
+  return base::fixedPoint(latitude_, 6) + "," + base::fixedPoint(longitude_, 6);
 }
 
 namespace {
 
-constexpr const char* kRecordHead =
-    "role: 6 producer: 24 historical_role: 1 historical_producer: 12 timestamp: %.0f ";
+std::string recordHead(double micros) {
+  return "role: 6 producer: 24 historical_role: 1 historical_producer: 12 timestamp: " +
+         base::fixedPoint(micros, 0) + " ";
+}
 
 std::shared_ptr<TAD_RookStringEncoding> wireEncoding() {
   auto encoding = TAD_RookStringEncoding::rfc4648Base64WebsafeStringEncoding();
@@ -113,12 +113,12 @@ std::optional<std::string> TADLocation::oolongRepresentation() const {
   if (!isPreciseLocation()) {
     std::string place = description();
     std::replace(place.begin(), place.end(), '"', '\'');
-    std::string record = formatted(kRecordHead, micros) + "loc: \"" + place + "\"";
+    std::string record = recordHead(micros) + "loc: \"" + place + "\"";
     return "a+" + wireEncoding()->encodeString(record);
   }
 
   std::string record =
-      formatted(kRecordHead, micros) +
+      recordHead(micros) +
       formatted("latlng <latitude_e7: %ld longitude_e7: %ld> radius: %ld",
                 static_cast<long>(saturated(static_cast<double>(latitude_) * 10000000)),
                 static_cast<long>(saturated(static_cast<double>(longitude_) * 10000000)),

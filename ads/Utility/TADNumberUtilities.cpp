@@ -1,12 +1,9 @@
 #include "ads/Utility/TADNumberUtilities.h"
 
-#include <cstdio>
+#include "base/NumberText.h"
 
 std::string TADNumberUtilities::stringWithFloat(float value) {
-  char buffer[64];
-  // "%f" of the C locale: the program never changes LC_NUMERIC, so the point stays ".".
-  std::snprintf(buffer, sizeof buffer, "%f", static_cast<double>(value));
-  std::string text = buffer;
+  std::string text = base::fixedPoint(value, 6);
   if (text.find('.') == std::string::npos) return text;
   while (text.back() == '0')
     text.pop_back();

@@ -8,6 +8,7 @@ class TADNumberUtilities {
   TADNumberUtilities() = delete;
 
   // value in fixed point with at most six decimals and no trailing zeros: 1.5 → "1.5",
-  // 2 → "2", 100 → "100". Infinities and not-a-number keep their "%f" text.
+  // 2 → "2", 100 → "100", with a point in every locale. Infinities and not-a-number give "inf",
+  // "-inf" and "nan".
   static std::string stringWithFloat(float value);
 };

@@ -31,16 +31,25 @@ bool TADBannerWebViewDelegate::webViewShouldStartLoadWithRequest(
     platform::WebView& webView, const platform::URLRequest& request,
     platform::WebViewNavigationType navigationType) {
   std::shared_ptr<TADAdEvents> ad = ad_.lock();
-  std::optional<TADAdEvents::Click> click = ad ? ad->adPageClick(navigationType) : std::nullopt;
+  std::optional<TADAdEvents::Click> click = ad ? ad->isClick(navigationType) : std::nullopt;
   if (!click) {
     return TADWebViewDelegate::webViewShouldStartLoadWithRequest(webView, request, navigationType);
   }
-  base::URL clickURL = TADStatistics::sharedStatistics().urlForClick(request.url());
+  // A click is counted when, and only when, something opens for it. The base class opens mail
+  // and application addresses itself; a page's "open" message counts its own click, and
+  // urlForClick() leaves message addresses alone.
+  const base::URL& url = request.url();
+  TADStatistics& statistics = TADStatistics::sharedStatistics();
+  uint64_t openingsBefore = opener()->openingCount();
   if (!TADWebViewDelegate::webViewShouldStartLoadWithRequest(webView, request, navigationType)) {
+    if (opener()->openingCount() != openingsBefore) statistics.urlForClick(url);
     return false;
   }
   opener()->setReferringURL(webView.currentURL());
-  if (base::lowercased(clickURL.scheme()).starts_with("http")) {
+  if (base::lowercased(url.scheme()).starts_with("http")) {
+    TADOpenGate::Opening opening =
+        click->opensWebApp ? TADOpenGate::Opening::WebApp : TADOpenGate::Opening::Browser;
+    base::URL clickURL = opener()->canOpen(opening, url) ? statistics.urlForClick(url) : url;
     if (click->opensWebApp) {
       opener()->openWebApp(clickURL, click->orientations);
     } else {

@@ -9,8 +9,9 @@ class TADDelegateManager;
 
 // The delegate of the banner's web view. It reports the page's finished and failed loads to the
 // ad (TADAdEvents), which alone decides what they mean for its load, and asks the ad whether a
-// navigation is a click on the shown ad. A click goes to the in-app browser, or to the web app
-// screen when the ad says so, and never loads inside the banner.
+// navigation is a click on the shown ad (isClick). A click goes to the in-app browser, or to the
+// web app screen when the ad says so, and never loads inside the banner; it is counted in the
+// statistics only when something opens for it.
 //
 // What a click or the page opens passes the gate as the banner's (TADOpenGate): a press in the
 // banner lets one thing out, and only for a moment.

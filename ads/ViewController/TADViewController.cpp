@@ -111,6 +111,11 @@ std::shared_ptr<platform::ViewController> TADViewController::presenterFor(
   return root ? root : controller;
 }
 
+bool TADViewController::canPresentFromViewController(
+    const std::shared_ptr<platform::ViewController>& controller) {
+  return controller && !presenterFor(controller)->modalViewController();
+}
+
 // A presenter that already presents a screen would ignore this one, which would then hold itself
 // for ever, waiting for a close that can never come.
 bool TADViewController::presentFromViewController(

@@ -40,6 +40,10 @@ class TADViewController : public platform::ViewController, public TADRelinquisha
   // the console and does nothing: one screen at a time, and a screen that is not presented is
   // not kept.
   bool presentFromViewController(const std::shared_ptr<platform::ViewController>& controller);
+  // Whether a screen presented from controller would be presented now: there is a controller and
+  // the one that would present the screen presents none yet.
+  static bool canPresentFromViewController(
+      const std::shared_ptr<platform::ViewController>& controller);
   // The modal step: the key window's root controller presents the screen when there is one,
   // otherwise controller does and the screen hears viewDidAppear after 0.6 seconds as well.
   virtual void presentSelfFrom(const std::shared_ptr<platform::ViewController>& controller);

@@ -6,6 +6,10 @@ namespace {
 
 class LibraryScreens : public TADOpenerScreens {
  public:
+  bool canPresent(const std::shared_ptr<platform::ViewController>& presenter) override {
+    return TADViewController::canPresentFromViewController(presenter);
+  }
+
   bool presentBrowser(const Setup& setup, const base::URL& url,
                       const std::optional<base::URL>& referrer,
                       const std::shared_ptr<platform::ViewController>& presenter) override {

@@ -87,6 +87,15 @@ void GtkViewPeer::removedFromSuperview() {
     gtk_container_remove(GTK_CONTAINER(parent), box_.get());
 }
 
+void GtkViewPeer::becameFirstResponder() {
+  GtkWidget* box = box_.get();
+  GtkWidget* toplevel = gtk_widget_get_toplevel(box);
+  GtkWidget* focus = GTK_IS_WINDOW(toplevel) ? gtk_window_get_focus(GTK_WINDOW(toplevel)) : nullptr;
+  // Moving the focus on from inside the view would skip the control that holds it.
+  if (focus && (focus == box || gtk_widget_is_ancestor(focus, box))) return;
+  gtk_widget_child_focus(box, GTK_DIR_TAB_FORWARD);
+}
+
 void GtkViewPeer::setContent(GtkWidget* content) {
   if (content_) gtk_container_remove(GTK_CONTAINER(layer_.get()), content_.get());
   content_ = glibsupport::retain(content);

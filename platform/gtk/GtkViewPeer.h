@@ -34,6 +34,7 @@ class GtkViewPeer : public ViewPeer {
   void userInteractionChanged(bool enabled) override;
   void subviewAdded(View& subview) override;
   void removedFromSuperview() override;
+  void becameFirstResponder() override;
 
   // Set by the peer of a special kind when it is made, before the view has subviews, so that the
   // content lies under them.

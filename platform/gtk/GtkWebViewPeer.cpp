@@ -205,8 +205,8 @@ void GtkWebViewPeer::evaluateJavaScript(const std::string& script, ScriptResult 
                                       new PendingScript{std::move(done)});
 }
 
-// What has no equivalent in WebKitGTK (scaling pages to fit, data detection, AirPlay) is kept by
-// the view only.
+// What has no equivalent in WebKitGTK (scaling pages to fit, data detection, AirPlay, and
+// scrolling to the top, which the desktop has no gesture for) is kept by the view only.
 void GtkWebViewPeer::settingsChanged(const WebViewSettings& settings) {
   WebKitSettings* webSettings = webkit_web_view_get_settings(webView());
   webkit_settings_set_media_playback_allows_inline(webSettings, settings.allowsInlineMediaPlayback);

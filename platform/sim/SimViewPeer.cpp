@@ -1,10 +1,12 @@
 #include "platform/sim/SimViewPeer.h"
 
+#include "base/NumberText.h"
+
 namespace platform::sim {
 
 namespace {
 std::string number(double value) {
-  std::string text = std::to_string(value);
+  std::string text = base::fixedPoint(value, 6);
   text.erase(text.find_last_not_of('0') + 1);
   if (text.back() == '.') text.pop_back();
   return text;

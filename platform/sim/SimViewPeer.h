@@ -9,8 +9,8 @@
 namespace platform::sim {
 
 // Records what a view asked of its backend, one line per call ("frame 0 410 320 50",
-// "hidden YES", "addSubview", "removeFromSuperview"; the peers of special kinds made over it add
-// theirs: "title Stop", …). A test touches the view through it.
+// "hidden YES", "addSubview", "removeFromSuperview", "becomeFirstResponder"; the peers of special
+// kinds made over it add theirs: "title Stop", …). A test touches the view through it.
 class SimViewPeer : public ViewPeer {
  public:
   explicit SimViewPeer(ViewPeerClient& client) : client_(client) {}
@@ -21,6 +21,7 @@ class SimViewPeer : public ViewPeer {
   void userInteractionChanged(bool enabled) override;
   void subviewAdded(View& subview) override;
   void removedFromSuperview() override;
+  void becameFirstResponder() override { calls_.push_back("becomeFirstResponder"); }
 
   // A touch goes down at point, in the view's coordinates, as on the screen.
   void touch(const Point& point) { client_.viewPeerTouched(point); }

@@ -19,7 +19,6 @@ class StandInContributors : public TADRequestContributors {
     ++statisticsTaken;
     return std::exchange(statistics, {});
   }
-  base::Dictionary pendingStatisticsParameters() override { return statistics; }
 };
 
 // Installs stand-in contributors for the lifetime of a test.

@@ -1,8 +1,5 @@
 #include "tools/tadtool/UuleCommand.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -10,6 +7,7 @@
 #include <string_view>
 
 #include "ads/Utility/TADLocation.h"
+#include "base/NumberText.h"
 #include "platform/Platform.h"
 #include "platform/glib/GlibClock.h"
 #include "platform/glib/StderrConsole.h"
@@ -53,19 +51,6 @@ bool isHelp(std::string_view argument) {
   return argument == "--help" || argument == "-h";
 }
 
-// The whole argument as a finite number, or nothing.
-std::optional<double> parseNumber(std::string_view text) {
-  if (text.empty() || std::isspace(static_cast<unsigned char>(text.front()))) return std::nullopt;
-  std::string owned(text);
-  char* end = nullptr;
-  errno = 0;
-  double value = std::strtod(owned.c_str(), &end);
-  if (end != owned.c_str() + owned.size() || errno == ERANGE || !std::isfinite(value)) {
-    return std::nullopt;
-  }
-  return value;
-}
-
 // Reads the encode arguments; on a usage error, says so and answers the exit status instead.
 std::optional<EncodeOptions> parseEncodeOptions(int argc, char** argv, int* status) {
   EncodeOptions options;
@@ -84,7 +69,7 @@ std::optional<EncodeOptions> parseEncodeOptions(int argc, char** argv, int* stat
       *status = usageError("unexpected argument '" + std::string(name) + "'");
       return std::nullopt;
     }
-    std::optional<double> number = parseNumber(value);
+    std::optional<double> number = base::decimalFromText(value);
     if (!number) {
       *status = usageError(std::string(name) + " '" + std::string(value) + "' is not a number");
       return std::nullopt;

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <string>
 #include <tuple>
+
+#include "base/NumberText.h"
 
 namespace {
 
@@ -11,6 +15,7 @@ namespace {
 // refresh period (the timer then applies its floor).
 TEST(TADAdPageHeadersTest, TheLeadingDecimalNumberNamesARefreshPeriodWhenFiniteAndPositive) {
   const std::string huge = "1" + std::string(400, '0');
+  constexpr double kInf = std::numeric_limits<double>::infinity();
   // text, its leading number, the period it names
   // clang-format off
   const std::tuple<std::string, double, double> cases[] = {
@@ -22,12 +27,12 @@ TEST(TADAdPageHeadersTest, TheLeadingDecimalNumberNamesARefreshPeriodWhenFiniteA
       {"-.5", -0.5, 0},        {"abc", 0, 0},           {"nan", 0, 0},           {"-nan", 0, 0},
       {"inf", 0, 0},           {"infinity", 0, 0},      {"0x10", 0, 0},          {".", 0, 0},
       {"+", 0, 0},             {"+-5", 0, 0},           {"e5", 0, 0},            {"\xd9\xa3", 0, 0},
-      {huge, 0, 0},            {"1e400", 0, 0},         {"1e-400", 0, 0},        {"", 0, 0},
+      {huge, kInf, 0},         {"1e400", kInf, 0},         {"1e-400", 0, 0},        {"", 0, 0},
       {" ", 0, 0},
   };
   // clang-format on
   for (const auto& [text, number, seconds] : cases) {
-    EXPECT_EQ(TADAdPageHeaders::leadingDecimal(text), number) << '"' << text << '"';
+    EXPECT_EQ(base::leadingDecimal(text), number) << '"' << text << '"';
     EXPECT_EQ(TADAdPageHeaders::refreshSecondsFromHeader(text), seconds) << '"' << text << '"';
   }
 }

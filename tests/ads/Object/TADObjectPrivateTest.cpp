@@ -86,6 +86,7 @@ TEST_F(TADObjectPrivateTest, ALoadBuildsTheAddressInTheScriptPageFetchesTheAdAnd
   EXPECT_EQ(object().state(), State::Showing);
   EXPECT_EQ(bannerPeer().loadedHTML().back().html, "<p>ad</p>");
   EXPECT_TRUE(view->webView()->isHidden());
+  EXPECT_TRUE(bannerPeer().settings().scrollsToTop);
   base::setFolderFlushForTesting(nullptr);
   // The script's copy is kept and trusted for a day, so it is flushed to disk; the ad page's is
   // not.
@@ -94,6 +95,7 @@ TEST_F(TADObjectPrivateTest, ALoadBuildsTheAddressInTheScriptPageFetchesTheAdAnd
   finishBanner();
   EXPECT_EQ(object().state(), State::Shown);
   EXPECT_FALSE(view->webView()->isHidden());
+  EXPECT_FALSE(bannerPeer().settings().scrollsToTop);  // the banner's page keeps its place
   EXPECT_EQ(delegate->events, (std::vector<std::string>{"receive"}));
   EXPECT_EQ(object().request()->counter(), 1);
 }

@@ -35,7 +35,7 @@ TEST_F(TADRefreshTimerTest, TransientFailuresBackOffAndAnswersFollowTheirPeriodA
   };
   auto shown = [&](double seconds) {
     return [&, seconds] {
-      timer->schedule(seconds);
+      timer->scheduleReloadTimer(seconds);
       timer->adShown();
     };
   };
@@ -73,9 +73,9 @@ TEST_F(TADRefreshTimerTest, TransientFailuresBackOffAndAnswersFollowTheirPeriodA
 
 // A period that is not finite and above 0 would bring the reload round on every pass.
 TEST_F(TADRefreshTimerTest, OnlyAFinitePositivePeriodStartsTheTimerAndAPauseRestartsTheDelay) {
-  timer->schedule(17);
+  timer->scheduleReloadTimer(17);
   for (double seconds : {0.0, -1.0, std::nan(""), std::numeric_limits<double>::infinity()}) {
-    timer->schedule(seconds);
+    timer->scheduleReloadTimer(seconds);
     EXPECT_FALSE(timer->isRunning()) << seconds;
     EXPECT_EQ(timer->seconds(), 17) << seconds;
   }
@@ -84,7 +84,7 @@ TEST_F(TADRefreshTimerTest, OnlyAFinitePositivePeriodStartsTheTimerAndAPauseRest
 
   timer->scheduleRetry();
   platform.runLoop().advance(20);
-  timer->stop();  // a pause, then the retry's full delay again
+  timer->resetReloadTimer();  // a pause, then the retry's full delay again
   timer->activate();
   EXPECT_EQ(secondsToReload(), 30);
 }

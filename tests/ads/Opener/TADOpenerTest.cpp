@@ -17,6 +17,7 @@
 #include "platform/Window.h"
 #include "platform/sim/SimMailComposerPeer.h"
 #include "platform/sim/SimPlatform.h"
+#include "platform/sim/SimViewPeer.h"
 #include "tests/ads/Object/AdObjectFixture.h"
 #include "tests/ads/ViewController/ScreenTestFixture.h"
 #include "tests/support/TemporaryFolder.h"
@@ -117,12 +118,15 @@ TEST_F(TADOpenerTest, MessagesGoWhereTheirActionSaysWithTheOrientationOfTheirO) 
   }
 }
 
-// A message that the gate refuses is no click.
+// A message that opens nothing (the gate refuses it, or there is nothing to show it over) is no
+// click.
 TEST_F(TADOpenerTest, EveryOpenedMessageCountsAClickEvenWithoutAnAddress) {
   auto recorder = std::make_shared<DispatchRecorder>();
   recorder->setSource(TADOpenGate::Source::WebApp, page_, page_->vars());
   recorder->openNotification(message({{"a", "webapp"}, {"html", "<p>"}}));  // not pressed
   press();
+  recorder->openNotification(message({{"a", "browser"}, {"u", "http://land.talvik.test/"}}));
+  recorder->setViewController(root_);
   recorder->openNotification(message({{"a", "webapp"}, {"html", "<p>"}}));
   press();
   recorder->openNotification(message({{"a", "app"}, {"u", "http://land.talvik.test/"}}));
@@ -187,6 +191,8 @@ TEST_F(TADOpenerTest, TheMailComposerTakesToAsWrittenSplitsCcAndBccAndShowsNoCon
     EXPECT_EQ(SimMailComposerPeer::of(*composer).message(), mail) << address;
     SimMailComposerPeer::of(*composer).pressCancel();
     EXPECT_FALSE(root_->modalViewController()) << address;
+    EXPECT_EQ(platform::sim::SimViewPeer::of(*root_->view()).calls().back(),
+              "becomeFirstResponder");
   }
 }
 

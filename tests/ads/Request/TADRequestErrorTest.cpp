@@ -47,12 +47,13 @@ TEST_F(TADRequestErrorTest, OnlyAnInvalidRequestErrorCarriesTheParameters) {
   EXPECT_EQ(*invalid->userInfo().find("cust_gender"), base::Value("m"));
   EXPECT_EQ(*invalid->userInfo().find("js"), base::Value("avmo-sdk-i-v4.1.1"));
   EXPECT_TRUE(invalid->userInfo().contains("stat"));
-  EXPECT_EQ(standIns.contributors->statisticsTaken, 0);  // the report stays for the next request
-  EXPECT_TRUE(standIns.contributors->statistics.contains("stat"));
+  // Built as for sending, the parameters take the pending report with them.
+  EXPECT_EQ(standIns.contributors->statisticsTaken, 1);
+  EXPECT_TRUE(standIns.contributors->statistics.empty());
 
   auto other = TADRequestError::errorWithCode(9, request.get());
   EXPECT_EQ(other->userInfo().size(), 2u);
-  EXPECT_EQ(standIns.contributors->statisticsTaken, 0);
+  EXPECT_EQ(standIns.contributors->statisticsTaken, 1);
 }
 
 }  // namespace

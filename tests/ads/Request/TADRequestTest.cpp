@@ -181,9 +181,9 @@ TEST(TADRequestDeviceKeysTest, ADefaultRequestGathersTheLibrarysOwnSourcesAndCon
   statistics.incrementAdRequestCount();
   statistics.startTimingNamed("ptime");
   statistics.urlForClick(*base::URL::fromString("http://ads.talvik.test/aclk?ai=Q"));
-  // An error shows the report but leaves it for the request.
-  EXPECT_TRUE(TADRequestError::errorWithCode(0, request.get())->userInfo().contains("pcc"));
-  base::Dictionary first = request->parameters();
+  // An invalid-request error's parameters are built as the request's, and take the report along.
+  auto error = TADRequestError::errorWithCode(0, request.get());
+  const base::Dictionary& first = error->userInfo();
   EXPECT_TRUE(first.contains("platform") && first.contains("u_w") && first.contains("app_name"));
   EXPECT_EQ(*first.find("net"), base::Value("wi"));
   EXPECT_TRUE(first.contains("session_id") && first.contains("ptime") && first.contains("pcc") &&

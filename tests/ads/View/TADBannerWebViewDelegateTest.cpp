@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "ads/Opener/TADOpener.h"
+#include "ads/Statistics/TADStatisticsParameters.h"
 #include "tests/ads/Object/AdObjectFixture.h"
 
 namespace {
@@ -123,6 +124,29 @@ TEST_F(TADBannerWebViewDelegateTest, NothingLeavesTheApplicationFromTheBannerWit
   platform.runLoop().runUntilIdle();
   EXPECT_EQ(platform.application().openedURLs(),
             std::vector<std::string>{"http://land.example/app"});
+}
+
+// A click on the shown ad counts in the statistics when something opens for it, and only then.
+TEST_F(TADBannerWebViewDelegateTest, AClickCountsWhenSomethingOpensForIt) {
+  loadToShown();
+  platform.runLoop().advance(1);
+  // What is clicked, whether the banner is pressed first, and the clicks counted after it.
+  const std::tuple<const char*, bool, int64_t> cases[] = {
+      {"http://land.example/p", false, 0},  // touched, not pressed: the gate keeps the browser
+      {"file:///tmp/x", true, 0},           // nothing opens for a local file
+      {"mailto:someone", true, 1},          // the mail composer (the press is used)
+      {"http://land.example/p", true, 1},   // the composer is up: no browser over it
+  };
+  for (auto [address, pressed, clicks] : cases) {
+    SCOPED_TRACE(address);
+    view->webView()->setTouched(true);
+    if (pressed) view->webView()->hitTest({1, 1});
+    EXPECT_FALSE(bannerPeer().navigate(address, Type::LinkClicked));
+    const base::Value* count =
+        TADStatistics::sharedStatistics().pendingParameters().find(kTADParameterPriorClickCount);
+    EXPECT_EQ(count ? count->toInt64() : 0, clicks);
+  }
+  EXPECT_NE(root->modalViewController(), nullptr);
 }
 
 }  // namespace
