@@ -88,6 +88,10 @@ class TADObjectPrivate : public TADAdEvents,
     scriptAnswerTimeLimit_ = scriptAnswerSeconds;
     loadTimeLimit_ = loadSeconds;
   }
+  // This object's shortest period and first retry, the constants above unless set.
+  void setRefreshLimits(double shortestPeriodSeconds, double firstRetrySeconds) {
+    reloadTimer_.setLimits(shortestPeriodSeconds, firstRetrySeconds);
+  }
   double scriptAnswerTimeLimit() const { return scriptAnswerTimeLimit_; }
   double loadTimeLimit() const { return loadTimeLimit_; }
 

@@ -3,8 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+void TADRefreshTimer::setLimits(double shortestPeriodSeconds, double firstRetrySeconds) {
+  shortestPeriod_ = shortestPeriodSeconds;
+  firstRetry_ = firstRetrySeconds;
+  longestRetry_ = firstRetrySeconds * (kLongestRetrySeconds / kFirstRetrySeconds);
+  backoffSeconds_ = firstRetrySeconds;
+}
+
 void TADRefreshTimer::scheduleReloadTimer(double seconds) {
-  if (std::isfinite(seconds) && seconds > 0) seconds = std::max(seconds, kShortestPeriodSeconds);
+  if (std::isfinite(seconds) && seconds > 0) seconds = std::max(seconds, shortestPeriod_);
   if (start(seconds)) seconds_ = seconds;
 }
 
@@ -18,12 +25,12 @@ bool TADRefreshTimer::start(double seconds) {
 
 void TADRefreshTimer::scheduleRetry() {
   retrySeconds_ = std::max(backoffSeconds_, seconds_);
-  backoffSeconds_ = std::min(backoffSeconds_ * 2, kLongestRetrySeconds);
+  backoffSeconds_ = std::min(backoffSeconds_ * 2, longestRetry_);
   start(retrySeconds_);
 }
 
 void TADRefreshTimer::scheduleAfterAnswer(double seconds) {
-  backoffSeconds_ = kFirstRetrySeconds;
+  backoffSeconds_ = firstRetry_;
   retrySeconds_ = 0;
   scheduleReloadTimer(seconds);
 }
@@ -37,7 +44,7 @@ void TADRefreshTimer::activate() {
 }
 
 void TADRefreshTimer::adShown() {
-  backoffSeconds_ = kFirstRetrySeconds;
+  backoffSeconds_ = firstRetry_;
   retrySeconds_ = 0;
   if (due_) scheduleReloadTimer(seconds_);
 }

@@ -29,6 +29,11 @@ class TADRefreshTimer {
 
   explicit TADRefreshTimer(std::function<void()> reload) : reload_(std::move(reload)) {}
 
+  // The shortest period and the first retry instead of the constants above, the longest retry
+  // ten first retries; for tests and benchmarks that cannot wait them. Applies from the next
+  // period or retry started.
+  void setLimits(double shortestPeriodSeconds, double firstRetrySeconds);
+
   // Starts the period seconds (at least the shortest); a started period becomes the one used
   // last.
   void scheduleReloadTimer(double seconds);
@@ -55,6 +60,9 @@ class TADRefreshTimer {
 
   std::function<void()> reload_;
   platform::RunLoop::Timer timer_;
+  double shortestPeriod_ = kShortestPeriodSeconds;
+  double firstRetry_ = kFirstRetrySeconds;
+  double longestRetry_ = kLongestRetrySeconds;
   // The period used last, at least the shortest; 0 until one is.
   double seconds_ = 0;
   // The back-off of the next transient failure.

@@ -15,7 +15,7 @@ void refused(const char* kind, const std::string& line) {
   static std::map<std::string, ConsoleRateLimit, std::less<>> limits;
   auto found = limits.find(kind);
   if (found == limits.end()) {
-    found = limits.try_emplace(kind, 1, std::string("refusals (") + kind + ")").first;
+    found = limits.try_emplace(kind, 1, std::string(kind) + " refusals").first;
   }
   found->second.log("<Talvik> Refused " + line);
 }

@@ -63,6 +63,7 @@ TEST_F(LiveAdsGuiTest, EachFaultEndsInItsErrorCodeAndARetryOnScheduleLeavingNoth
       {R::Script, {F::ScriptThrows}, TADRequestErrorTimeout},
   };
   object()->setTimeLimits(1, 2);
+  object()->setRefreshLimits(0.3, 0.3);
   network->setRefreshSeconds(0.3);
   banner->loadRequest(TADRequest::request());
   ASSERT_EQ(nextEvent(), "receive");
@@ -88,7 +89,8 @@ TEST_F(LiveAdsGuiTest, EachFaultEndsInItsErrorCodeAndARetryOnScheduleLeavingNoth
     if (c.route == R::Script) {
       platform::UserDefaults::standard().removeObjectForKey("talvik_stats_TADObjectPrivate");
     }
-    // The retry comes by itself, on the period the last ad named.
+    // The retry comes by itself: on the back-off after the network's fault, on the period the
+    // last ad named after its empty page.
     ASSERT_EQ(nextEvent(), "receive");
     EXPECT_TRUE(banner->hasAutoRefreshed());
   }

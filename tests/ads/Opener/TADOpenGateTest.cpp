@@ -174,4 +174,17 @@ TEST_F(TADOpenGateRoadTest, ADoublePressOnTheBannerPresentsOneScreenAndKeepsNoOt
   platform.runLoop().runUntilIdle();
 }
 
+// A page that asks again and again is heard ten times a second, and of the rest in one line.
+TEST_F(TADOpenGateRoadTest, RefusalsAreWrittenTenASecondAndTheRestCountedInOneLine) {
+  loadToShown();
+  platform.console().clear();
+  for (int i = 0; i < 25; ++i)
+    openFrom(*view->webView());
+  platform.runLoop().advance(1);
+  std::vector<std::string> expected(10, unpressed("the banner"));
+  expected.push_back(
+      "<Talvik> dropped 15 refusals of the open gate (at most 10 a second are written)");
+  EXPECT_EQ(platform.console().lines(), expected);
+}
+
 }  // namespace
