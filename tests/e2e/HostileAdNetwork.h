@@ -33,10 +33,15 @@ class HostileAdNetwork {
   void serveAd(std::string html, Fields headers = {});
   // Requests for path are answered with response.
   void route(std::string path, Response response) { server_.route(path, std::move(response)); }
+  // The page script runs first (a statement, with the request parameters in params) before it
+  // answers.
+  void scriptRunsFirst(const std::string& first);
+  // Whether a request for path has come.
+  bool wasAskedFor(std::string_view path) const;
 
  private:
   // The page script that answers like the network's own: the ad page's address.
-  static std::string answeringScript();
+  static std::string answeringScript(const std::string& first = "");
 
   test_support::LoopbackHTTPServer server_;
 };
