@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/Console.h"
+#include "platform/gtk/GtkWebProcess.h"
 #include "platform/gtk/GtkWebViewGuard.h"
 
 namespace platform::gtk {
@@ -24,6 +25,12 @@ constexpr double kConservativeThreshold = 0.5;
 constexpr double kStrictThreshold = 0.75;
 constexpr double kKillThreshold = 1.0;
 constexpr double kMemoryPollSeconds = 1;
+
+// What an ad's view carries while its first, empty page loads, and the process it started.
+constexpr const char kStartingKey[] = "talvik-starting";
+constexpr const char kProcessKey[] = "talvik-process";
+// What a hidden view carries that runs in the first ad's process.
+constexpr const char kLentKey[] = "talvik-lent";
 
 // The one file kept from one run to the next.
 constexpr const char kCookieFile[] = "cookies.sqlite";
@@ -62,6 +69,7 @@ void disableServiceWorkers(WebKitSettings* settings) {
 GtkWebContext::GtkWebContext(std::string dataDirectory, std::string cacheDirectory)
     : dataDirectory_(std::move(dataDirectory)), cacheDirectory_(std::move(cacheDirectory)) {
   g_weak_ref_init(&processAnchor_, nullptr);
+  g_weak_ref_init(&firstAdView_, nullptr);
 }
 
 GtkWebContext::~GtkWebContext() {
@@ -72,8 +80,10 @@ GtkWebContext::~GtkWebContext() {
     gtk_widget_destroy(spare.view.get());
   }
   spares_.clear();
+  if (adView_) gtk_widget_destroy(adView_.get());
   stuckCheck_.reset();
   g_weak_ref_clear(&processAnchor_);
+  g_weak_ref_clear(&firstAdView_);
   context_.reset();
   sweep(cacheDirectory_);
 }
@@ -118,6 +128,7 @@ WebKitWebContext* GtkWebContext::get() {
 
 glibsupport::GObjectPtr<GtkWidget> GtkWebContext::takeWebView(WebViewRole role) {
   auto ready = std::find_if(spares_.begin(), spares_.end(), [](const Spare& s) { return s.ready; });
+  if (role == WebViewRole::Ad && adView_) return std::move(adView_);
   if (role != WebViewRole::Hidden || ready == spares_.end())
     return glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(makeWebView(role))));
   glibsupport::GObjectPtr<GtkWidget> view = std::move(ready->view);
@@ -127,15 +138,13 @@ glibsupport::GObjectPtr<GtkWidget> GtkWebContext::takeWebView(WebViewRole role) 
 }
 
 void GtkWebContext::startWebProcess() {
-  auto anchor = glibsupport::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(&processAnchor_)));
-  if (anchor) return;
-  keepSpare(glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(makeWebView(WebViewRole::Hidden)))));
-  // Nothing ran in it: it is emptied at once, which is what starts the process.
-  clearSpare(spares_.back());
+  auto made = glibsupport::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(&firstAdView_)));
+  if (adView_ || made || lentFirstAdProcess_) return;
+  adView_ = glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(makeWebView(WebViewRole::Ad))));
 }
 
 void GtkWebContext::giveBack(glibsupport::GObjectPtr<GtkWidget> view) {
-  if (spares_.size() >= kMaxSpares) {
+  if (spares_.size() >= kMaxSpares || g_object_get_data(G_OBJECT(view.get()), kLentKey)) {
     gtk_widget_destroy(view.get());
     return;
   }
@@ -215,20 +224,55 @@ GtkWidget* GtkWebContext::makeWebView(WebViewRole role) {
                                                      WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
   }
   disableServiceWorkers(settings.get());
+  auto firstAd = glibsupport::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(&firstAdView_)));
   GtkWidget* view = nullptr;
-  if (role != WebViewRole::Hidden || !anchor) {
+  if (role == WebViewRole::Hidden && !anchor && firstAd && !lentFirstAdProcess_) {
+    lentFirstAdProcess_ = true;
+    view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", firstAd.get(), "settings",
+                                   settings.get(), nullptr));
+    g_object_set_data(G_OBJECT(view), kLentKey, GINT_TO_POINTER(1));
+  } else if (role != WebViewRole::Hidden || !anchor) {
     view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", get(), "settings",
                                    settings.get(), nullptr));
+    if (role == WebViewRole::Hidden) {
+      g_weak_ref_set(&processAnchor_, view);
+      g_signal_connect(view, "web-process-terminated", G_CALLBACK(anchorTerminated),
+                       &processAnchor_);
+    }
   } else {
     view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", anchor.get(), "settings",
                                    settings.get(), nullptr));
   }
-  if (role == WebViewRole::Hidden && !anchor) {
-    g_weak_ref_set(&processAnchor_, view);
-    g_signal_connect(view, "web-process-terminated", G_CALLBACK(anchorTerminated), &processAnchor_);
-  }
+  if (role == WebViewRole::Ad && !firstAd && !lentFirstAdProcess_)
+    g_weak_ref_set(&firstAdView_, view);
   GtkWebViewGuard::guardView(WEBKIT_WEB_VIEW(view));
+  if (role == WebViewRole::Ad) startProcess(WEBKIT_WEB_VIEW(view));
   return view;
+}
+
+void GtkWebContext::startProcess(WebKitWebView* view) {
+  g_object_set_data(G_OBJECT(view), kStartingKey, GINT_TO_POINTER(1));
+  g_signal_connect(view, "load-changed", G_CALLBACK(startingLoadChanged), nullptr);
+  std::optional<pid_t> process =
+      GtkWebProcess::startedBy([&] { webkit_web_view_load_html(view, "", nullptr); });
+  if (process) g_object_set_data(G_OBJECT(view), kProcessKey, GINT_TO_POINTER(*process));
+}
+
+void GtkWebContext::startingLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer) {
+  if (event != WEBKIT_LOAD_FINISHED) return;
+  g_object_set_data(G_OBJECT(view), kStartingKey, nullptr);
+  g_signal_handlers_disconnect_by_func(view, reinterpret_cast<gpointer>(startingLoadChanged),
+                                       nullptr);
+}
+
+bool GtkWebContext::isStarting(WebKitWebView* view) {
+  return g_object_get_data(G_OBJECT(view), kStartingKey) != nullptr;
+}
+
+std::optional<pid_t> GtkWebContext::processOf(WebKitWebView* view) {
+  gpointer process = g_object_get_data(G_OBJECT(view), kProcessKey);
+  if (!process) return std::nullopt;
+  return static_cast<pid_t>(GPOINTER_TO_INT(process));
 }
 
 // A view whose process ended gets a new one with its next page; later hidden views are not to

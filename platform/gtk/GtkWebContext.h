@@ -1,7 +1,9 @@
 #pragma once
 
+#include <sys/types.h>
 #include <webkit2/webkit2.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,11 +76,16 @@ class GtkWebContext {
   // which joins the web process of a hidden view made before that is still alive; it has settings
   // of its own all the same.
   glibsupport::GObjectPtr<GtkWidget> takeWebView(WebViewRole role = WebViewRole::Hidden);
-  // Starts WebKit's web process now rather than at the first page: a view is made and given an
-  // empty page at once, and waits, like a view given back, to be handed out by takeWebView. The
-  // web process takes 100–300 ms to start, which a program's own start-up can partly cover. Does
-  // nothing while any view of this context lives (its process runs, or will).
+  // Starts the first ad's web process now rather than at its first page: its view is made and
+  // given an empty page at once, and handed to the first ad as it is. A web process takes
+  // 100–300 ms to start, which a program's own start-up can partly cover. Does nothing once an
+  // ad's view has been made.
   void startWebProcess();
+  // An ad's view starts its web process as it is made, with an empty page, so that the ad's first
+  // page finds it running: whether that page is still loading (the view's user then waits for its
+  // load to finish before loading its own), and the process, when it could be told.
+  static bool isStarting(WebKitWebView* view);
+  static std::optional<pid_t> processOf(WebKitWebView* view);
   // Takes back a view whose user is done with it. The user has disconnected its handlers and taken
   // the view out of its parent; the view was never on screen, its web process never ended and its
   // history is empty. Its load is stopped at once; a little later (kClearDelayMilliseconds) its
@@ -121,6 +128,8 @@ class GtkWebContext {
   static constexpr double kOriginStorageBytes = 5.0 * 1024 * 1024;
 
   GtkWidget* makeWebView(WebViewRole role);
+  static void startProcess(WebKitWebView* view);
+  static void startingLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer);
   static gboolean endStuckSpares(gpointer self);
   static void anchorTerminated(WebKitWebView* view, WebKitWebProcessTerminationReason,
                                gpointer anchor);
@@ -146,6 +155,11 @@ class GtkWebContext {
   GWeakRef processAnchor_;
   // Views given back, oldest first; they go before the context.
   std::vector<Spare> spares_;
+  // The first ad's view, its process started ahead, until it is taken.
+  glibsupport::GObjectPtr<GtkWidget> adView_;
+  // The first ad's view once made, and whether a hidden page has joined its process.
+  GWeakRef firstAdView_;
+  bool lentFirstAdProcess_ = false;
   glibsupport::GSourcePtr clearTimer_;
   glibsupport::GSourcePtr closeEnded_;
   glibsupport::GSourcePtr stuckCheck_;

@@ -124,9 +124,8 @@ GtkWebViewPeer::GtkWebViewPeer(GtkViewPeer& base, WebViewPeerClient& client,
   gtk_widget_show(webView_.get());
   base_.setContent(webView_.get());
   if (role_ == WebViewRole::Ad) {
-    warming_ = true;
-    watchdog_.pageStarted(
-        GtkWebProcess::startedBy([&] { webkit_web_view_load_html(webView(), "", nullptr); }));
+    warming_ = GtkWebContext::isStarting(webView());
+    watchdog_.pageStarted(GtkWebContext::processOf(webView()));
   }
 }
 

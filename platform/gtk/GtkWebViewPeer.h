@@ -36,9 +36,8 @@ namespace platform::gtk {
 // The view's pages run in a web process as its role says (GtkWebContext), and are watched
 // (GtkPageWatchdog): a page that stops answering, or an untouched ad over its budget, has its web
 // process ended, which is reported as a failed load like any other end of the process. An ad's
-// process is started as the view is made, with an empty page of the peer's own that the client
-// never hears of: the ad's first page, which comes when the ad has been chosen, then finds its
-// process running rather than starting one; it is loaded once the empty page has finished.
+// view comes with its process starting (GtkWebContext): the client never hears of the empty page
+// that starts it, and its first page is loaded once that page has finished.
 //
 // Script results come back on the GLib main loop, as text ("" for undefined, null and a script
 // that threw). A peer that goes away drops its pending completions.

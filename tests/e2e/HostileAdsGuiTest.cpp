@@ -324,6 +324,9 @@ struct Misbehaviour {
   const char* what;
   const char* page;
   const char* line;
+  friend void PrintTo(const Misbehaviour& ad, std::ostream* out) {
+    *out << "an ad that " << ad.what;
+  }
 };
 const Misbehaviour kMisbehaviours[] = {
     {"NeverYielding", "never yields", "<script>setTimeout(() => { for (;;) {} }, 100)</script>",
