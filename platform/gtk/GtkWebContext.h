@@ -26,7 +26,9 @@ namespace platform::gtk {
 // Pages leave nothing behind. Website data (local storage, databases, caches) lives in
 // cacheDirectory for as long as the program runs: the folder is emptied when the context is first
 // used and again when it goes, and each origin may keep only kOriginStorageBytes there, so what an
-// ad stores is bounded, never serves a later run, and is not left on the user's disk. Service
+// ad stores is bounded, never serves a later run, and is not left on the user's disk. (WebKit
+// bounds an origin's storage only where it keeps it in a folder: an ephemeral data manager would
+// let a page fill the network process's memory, and would lose the cookies at every exit.) Service
 // workers are off in every view: a worker that one ad registers would otherwise answer for every
 // page of its origin — another ad, or the landing page the user opened — with whatever it likes.
 // Cookies are kept in dataDirectory from one run to the next, as ad servers count with them how
@@ -74,7 +76,11 @@ class GtkWebContext {
   // idle (no load in flight), showing an empty page, with an empty history, zoom 1 and no signal
   // handlers of its earlier user; the new user applies its own settings. Otherwise a new view,
   // which joins the web process of a hidden view made before that is still alive; it has settings
-  // of its own all the same.
+  // of its own all the same. The very first hidden page is the exception: while no other hidden
+  // view lives, it joins the process of the first ad's view, so that the program starts one web
+  // process before its first ad, not two side by side (the page that chooses the first ad runs
+  // before there is an ad to stall); that view is never handed out again, and the hidden pages
+  // after it have a process of their own.
   glibsupport::GObjectPtr<GtkWidget> takeWebView(WebViewRole role = WebViewRole::Hidden);
   // Starts the first ad's web process now rather than at its first page: its view is made and
   // given an empty page at once, and handed to the first ad as it is. A web process takes
