@@ -25,8 +25,8 @@ class ViewBackend {
   // frame is the view's frame when the peer is made.
   virtual std::unique_ptr<ViewPeer> makeViewPeer(ViewPeerClient& client, const Rect& frame) = 0;
   virtual std::unique_ptr<ButtonPeer> makeButtonPeer(ViewPeer& base, ButtonPeerClient& client) = 0;
-  virtual std::unique_ptr<WebViewPeer> makeWebViewPeer(ViewPeer& base,
-                                                       WebViewPeerClient& client) = 0;
+  virtual std::unique_ptr<WebViewPeer> makeWebViewPeer(ViewPeer& base, WebViewPeerClient& client,
+                                                       WebViewRole role) = 0;
   // A backend that does not draw these kinds yet gets peers that show nothing.
   virtual std::unique_ptr<ToolbarPeer> makeToolbarPeer(ViewPeer& base, ToolbarPeerClient& client);
   virtual std::unique_ptr<ActivityIndicatorPeer> makeActivityIndicatorPeer(ViewPeer& base);

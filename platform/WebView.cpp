@@ -5,10 +5,10 @@
 
 namespace platform {
 
-WebView::WebView(const Rect& frame)
+WebView::WebView(const Rect& frame, WebViewRole role)
     : View(frame),
       runLoop_(RunLoop::main().weak_from_this()),
-      webPeer_(Platform::current().views->makeWebViewPeer(peer(), *this)) {
+      webPeer_(Platform::current().views->makeWebViewPeer(peer(), *this, role)) {
   webPeer_->settingsChanged(settings_);
 }
 

@@ -40,7 +40,8 @@ class WebView : public View, private WebViewPeerClient {
  public:
   using ScriptCompletion = std::function<void(const std::string& result)>;
 
-  explicit WebView(const Rect& frame = {});
+  // role tells the backend what the view is for; a plain web view is a hidden page's.
+  explicit WebView(const Rect& frame = {}, WebViewRole role = WebViewRole::Hidden);
   ~WebView() override;
 
   // Not owned: a delegate that goes away simply stops hearing.

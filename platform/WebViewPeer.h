@@ -30,6 +30,18 @@ enum DataDetectorTypes : unsigned {
   kDataDetectorAll = ~0u,
 };
 
+// What a web view is for, which tells a backend how far to keep its pages from the others'.
+enum class WebViewRole {
+  // A page that is never on screen and only runs a script: it may share its engine's process with
+  // other hidden pages, and the view may serve the next of them.
+  Hidden,
+  // An ad that nobody asked to see: its pages run apart from every other view's, and while the
+  // user has not pressed it, each page has a budget of the engine's time and of network.
+  Ad,
+  // A page the user asked to see: its pages run apart from every other view's.
+  Screen,
+};
+
 // The web view's settings. A peer applies those its engine has an equivalent for and keeps the
 // rest unapplied.
 struct WebViewSettings {

@@ -34,7 +34,7 @@ base::Dictionary rectEntry(const platform::Rect& rect) {
 
 TADObjectPrivate::TADObjectPrivate(const platform::Rect& frame)
     : delegateManager_(std::make_shared<TADDelegateManager>()),
-      webView_(TADWebView::initWithFrame(frame)),
+      webView_(TADWebView::initWithFrame(frame, platform::WebViewRole::Ad)),
       reloadTimer_([this] { reloadCurrentRequest(); }) {
   webView_->setScalesPageToFit(false);
   webView_->setMediaPlaybackRequiresUserAction(true);

@@ -3,11 +3,13 @@
 #include "ads/Utility/TADPrivateUtilities.h"
 #include "platform/Clock.h"
 
-std::shared_ptr<TADWebView> TADWebView::initWithFrame(const platform::Rect& frame) {
-  return std::make_shared<TADWebView>(Passkey{}, frame);
+std::shared_ptr<TADWebView> TADWebView::initWithFrame(const platform::Rect& frame,
+                                                      platform::WebViewRole role) {
+  return std::make_shared<TADWebView>(Passkey{}, frame, role);
 }
 
-TADWebView::TADWebView(Passkey, const platform::Rect& frame) : platform::WebView(frame) {
+TADWebView::TADWebView(Passkey, const platform::Rect& frame, platform::WebViewRole role)
+    : platform::WebView(frame, role) {
   TADPrivateUtilities::setPrivateObject(std::make_shared<TADWebViewPrivate>(), this);
   setClipsToBounds(true);
   setScalesPageToFit(true);

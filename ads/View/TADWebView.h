@@ -16,9 +16,11 @@ class TADWebView : public platform::WebView {
   struct Passkey {};
 
  public:
-  static std::shared_ptr<TADWebView> initWithFrame(const platform::Rect& frame);
+  // A screen's view unless role says otherwise (the banner's is an ad's).
+  static std::shared_ptr<TADWebView> initWithFrame(
+      const platform::Rect& frame, platform::WebViewRole role = platform::WebViewRole::Screen);
 
-  TADWebView(Passkey, const platform::Rect& frame);
+  TADWebView(Passkey, const platform::Rect& frame, platform::WebViewRole role);
   ~TADWebView() override;
 
   // A hit test that lands on the view is a touch on it: recorded, with the time of the press that

@@ -27,8 +27,10 @@ std::unique_ptr<ButtonPeer> GtkViewBackend::makeButtonPeer(ViewPeer& base,
 }
 
 std::unique_ptr<WebViewPeer> GtkViewBackend::makeWebViewPeer(ViewPeer& base,
-                                                             WebViewPeerClient& client) {
-  return std::make_unique<GtkWebViewPeer>(static_cast<GtkViewPeer&>(base), client, webContext_);
+                                                             WebViewPeerClient& client,
+                                                             WebViewRole role) {
+  return std::make_unique<GtkWebViewPeer>(static_cast<GtkViewPeer&>(base), client, webContext_,
+                                          role);
 }
 
 std::unique_ptr<MailComposerPeer> GtkViewBackend::makeMailComposerPeer(

@@ -18,7 +18,8 @@ class GtkViewBackend : public ViewBackend {
 
   std::unique_ptr<ViewPeer> makeViewPeer(ViewPeerClient& client, const Rect& frame) override;
   std::unique_ptr<ButtonPeer> makeButtonPeer(ViewPeer& base, ButtonPeerClient& client) override;
-  std::unique_ptr<WebViewPeer> makeWebViewPeer(ViewPeer& base, WebViewPeerClient& client) override;
+  std::unique_ptr<WebViewPeer> makeWebViewPeer(ViewPeer& base, WebViewPeerClient& client,
+                                               WebViewRole role) override;
   std::unique_ptr<MailComposerPeer> makeMailComposerPeer(ViewPeer& base,
                                                          MailComposerPeerClient& client) override;
   std::unique_ptr<ToolbarPeer> makeToolbarPeer(ViewPeer& base, ToolbarPeerClient& client) override;

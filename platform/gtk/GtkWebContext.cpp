@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string_view>
 #include <utility>
 
+#include "platform/Console.h"
+#include "platform/gtk/GtkWebProcess.h"
 #include "platform/gtk/GtkWebViewGuard.h"
 
 namespace platform::gtk {
@@ -13,11 +18,58 @@ namespace {
 // What an empty page loaded from text (which leaves no history) shows as its address.
 constexpr const char kEmptyPage[] = "about:blank";
 
+// Memory pressure: WebKit frees caches from half the limit on, and all it can from three
+// quarters; at the limit it ends the process. It looks every second: a page that eats memory
+// takes a hundred megabytes a second and more.
+constexpr double kConservativeThreshold = 0.5;
+constexpr double kStrictThreshold = 0.75;
+constexpr double kKillThreshold = 1.0;
+constexpr double kMemoryPollSeconds = 1;
+
+// What an ad's view carries while its first, empty page loads, and the process it started.
+constexpr const char kStartingKey[] = "talvik-starting";
+constexpr const char kProcessKey[] = "talvik-process";
+// What a hidden view carries that runs in the first ad's process.
+constexpr const char kLentKey[] = "talvik-lent";
+
+// The one file kept from one run to the next.
+constexpr const char kCookieFile[] = "cookies.sqlite";
+
+// The share of a volume that bytes are, as WebKit takes its storage quota.
+double shareOfVolume(double bytes) {
+  std::error_code error;
+  std::filesystem::space_info space = std::filesystem::space(g_get_user_cache_dir(), error);
+  if (error || space.capacity == 0) space = std::filesystem::space("/", error);
+  if (error || space.capacity == 0) return 0;
+  return std::min(1.0, bytes / static_cast<double>(space.capacity));
+}
+
+// Removes what is in folder, but for keep; nothing unless folder is one of WebKit's.
+void sweep(const std::string& folder, std::string_view keep = {}) {
+  if (!std::string_view(folder).ends_with("/WebKit")) return;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    if (!keep.empty() && entry.path().filename() == keep) continue;
+    std::filesystem::remove_all(entry.path(), error);
+  }
+}
+
+void disableServiceWorkers(WebKitSettings* settings) {
+  std::unique_ptr<WebKitFeatureList, decltype(&webkit_feature_list_unref)> features(
+      webkit_settings_get_all_features(), webkit_feature_list_unref);
+  for (gsize i = 0; i < webkit_feature_list_get_length(features.get()); ++i) {
+    WebKitFeature* feature = webkit_feature_list_get(features.get(), i);
+    if (std::strcmp(webkit_feature_get_identifier(feature), "ServiceWorkers") == 0)
+      webkit_settings_set_feature_enabled(settings, feature, FALSE);
+  }
+}
+
 }  // namespace
 
 GtkWebContext::GtkWebContext(std::string dataDirectory, std::string cacheDirectory)
     : dataDirectory_(std::move(dataDirectory)), cacheDirectory_(std::move(cacheDirectory)) {
   g_weak_ref_init(&processAnchor_, nullptr);
+  g_weak_ref_init(&firstAdView_, nullptr);
 }
 
 GtkWebContext::~GtkWebContext() {
@@ -28,7 +80,12 @@ GtkWebContext::~GtkWebContext() {
     gtk_widget_destroy(spare.view.get());
   }
   spares_.clear();
+  if (adView_) gtk_widget_destroy(adView_.get());
+  stuckCheck_.reset();
   g_weak_ref_clear(&processAnchor_);
+  g_weak_ref_clear(&firstAdView_);
+  context_.reset();
+  sweep(cacheDirectory_);
 }
 
 std::string GtkWebContext::defaultDataDirectory(const std::string& applicationId) {
@@ -41,19 +98,39 @@ std::string GtkWebContext::defaultCacheDirectory(const std::string& applicationI
 
 WebKitWebContext* GtkWebContext::get() {
   if (!context_) {
-    auto manager = glibsupport::adopt(
-        webkit_website_data_manager_new("base-data-directory", dataDirectory_.c_str(),
-                                        "base-cache-directory", cacheDirectory_.c_str(), nullptr));
-    context_ = glibsupport::adopt(webkit_web_context_new_with_website_data_manager(manager.get()));
+    sweep(dataDirectory_, kCookieFile);
+    sweep(cacheDirectory_);
+    g_mkdir_with_parents(dataDirectory_.c_str(), 0700);
+    double share = shareOfVolume(kOriginStorageBytes);
+    auto manager = glibsupport::adopt(webkit_website_data_manager_new(
+        "base-data-directory", (cacheDirectory_ + "/data").c_str(), "base-cache-directory",
+        (cacheDirectory_ + "/cache").c_str(), "origin-storage-ratio", share, "total-storage-ratio",
+        4 * share, nullptr));
+    webkit_cookie_manager_set_persistent_storage(
+        webkit_website_data_manager_get_cookie_manager(manager.get()),
+        (dataDirectory_ + "/" + kCookieFile).c_str(), WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
+    std::unique_ptr<WebKitMemoryPressureSettings, decltype(&webkit_memory_pressure_settings_free)>
+        memory(webkit_memory_pressure_settings_new(), webkit_memory_pressure_settings_free);
+    webkit_memory_pressure_settings_set_memory_limit(memory.get(), memoryLimitMegabytes_);
+    // In this order: each threshold must lie between its neighbours.
+    webkit_memory_pressure_settings_set_kill_threshold(memory.get(), kKillThreshold);
+    webkit_memory_pressure_settings_set_strict_threshold(memory.get(), kStrictThreshold);
+    webkit_memory_pressure_settings_set_conservative_threshold(memory.get(),
+                                                               kConservativeThreshold);
+    webkit_memory_pressure_settings_set_poll_interval(memory.get(), kMemoryPollSeconds);
+    context_ = glibsupport::adopt(WEBKIT_WEB_CONTEXT(
+        g_object_new(WEBKIT_TYPE_WEB_CONTEXT, "website-data-manager", manager.get(),
+                     "memory-pressure-settings", memory.get(), nullptr)));
     GtkWebViewGuard::guardContext(context_.get());
   }
   return context_.get();
 }
 
-glibsupport::GObjectPtr<GtkWidget> GtkWebContext::takeWebView() {
+glibsupport::GObjectPtr<GtkWidget> GtkWebContext::takeWebView(WebViewRole role) {
   auto ready = std::find_if(spares_.begin(), spares_.end(), [](const Spare& s) { return s.ready; });
-  if (ready == spares_.end())
-    return glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(makeWebView())));
+  if (role == WebViewRole::Ad && adView_) return std::move(adView_);
+  if (role != WebViewRole::Hidden || ready == spares_.end())
+    return glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(makeWebView(role))));
   glibsupport::GObjectPtr<GtkWidget> view = std::move(ready->view);
   spares_.erase(ready);
   g_signal_handlers_disconnect_by_data(view.get(), this);
@@ -61,15 +138,13 @@ glibsupport::GObjectPtr<GtkWidget> GtkWebContext::takeWebView() {
 }
 
 void GtkWebContext::startWebProcess() {
-  auto anchor = glibsupport::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(&processAnchor_)));
-  if (anchor) return;
-  keepSpare(glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(makeWebView()))));
-  // Nothing ran in it: it is emptied at once, which is what starts the process.
-  clearSpare(spares_.back());
+  auto made = glibsupport::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(&firstAdView_)));
+  if (adView_ || made || lentFirstAdProcess_) return;
+  adView_ = glibsupport::adopt(GTK_WIDGET(g_object_ref_sink(makeWebView(WebViewRole::Ad))));
 }
 
 void GtkWebContext::giveBack(glibsupport::GObjectPtr<GtkWidget> view) {
-  if (spares_.size() >= kMaxSpares) {
+  if (spares_.size() >= kMaxSpares || g_object_get_data(G_OBJECT(view.get()), kLentKey)) {
     gtk_widget_destroy(view.get());
     return;
   }
@@ -92,13 +167,43 @@ void GtkWebContext::keepSpare(glibsupport::GObjectPtr<GtkWidget> view) {
 
 void GtkWebContext::clearSpare(Spare& spare) {
   spare.clearing = true;
+  spare.clearingSince = g_get_monotonic_time();
   webkit_web_view_load_html(WEBKIT_WEB_VIEW(spare.view.get()), "", nullptr);
+}
+
+gboolean GtkWebContext::endStuckSpares(gpointer self) {
+  auto* context = static_cast<GtkWebContext*>(self);
+  gint64 due = g_get_monotonic_time() - gint64{kSpareClearLimitSeconds} * G_USEC_PER_SEC;
+  std::vector<WebKitWebView*> stuck;
+  bool waiting = false;
+  for (const Spare& spare : context->spares_) {
+    if (!spare.clearing || spare.ready || spare.ended) continue;
+    if (spare.clearingSince <= due) {
+      stuck.push_back(WEBKIT_WEB_VIEW(spare.view.get()));
+    } else {
+      waiting = true;
+    }
+  }
+  // Ending a process closes its spares, on a later pass.
+  for (WebKitWebView* view : stuck) {
+    platform::Console::log(
+        "<Talvik> Ended the web process of a hidden page that did not give way to an empty one.");
+    webkit_web_view_terminate_web_process(view);
+  }
+  if (waiting) return G_SOURCE_CONTINUE;
+  context->stuckCheck_.reset();
+  return G_SOURCE_REMOVE;
 }
 
 gboolean GtkWebContext::clearSpares(gpointer self) {
   auto* context = static_cast<GtkWebContext*>(self);
   for (Spare& spare : context->spares_) {
     if (!spare.clearing && !spare.ended) clearSpare(spare);
+  }
+  if (!context->stuckCheck_) {
+    context->stuckCheck_.reset(g_timeout_source_new_seconds(kSpareClearLimitSeconds));
+    g_source_set_callback(context->stuckCheck_.get(), endStuckSpares, context, nullptr);
+    g_source_attach(context->stuckCheck_.get(), nullptr);
   }
   // The loop holds its own reference to the source while this runs.
   context->clearTimer_.reset();
@@ -109,7 +214,7 @@ bool GtkWebContext::hasReadyView() const {
   return std::any_of(spares_.begin(), spares_.end(), [](const Spare& s) { return s.ready; });
 }
 
-GtkWidget* GtkWebContext::makeWebView() {
+GtkWidget* GtkWebContext::makeWebView(WebViewRole role) {
   auto anchor = glibsupport::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(&processAnchor_)));
   // Each view has settings of its own: some WebKit versions would hand a related view the
   // settings object of the view it joins.
@@ -118,17 +223,66 @@ GtkWidget* GtkWebContext::makeWebView() {
     webkit_settings_set_hardware_acceleration_policy(settings.get(),
                                                      WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
   }
+  disableServiceWorkers(settings.get());
+  auto firstAd = glibsupport::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(&firstAdView_)));
   GtkWidget* view = nullptr;
-  if (!anchor) {
+  if (role == WebViewRole::Hidden && !anchor && firstAd && !lentFirstAdProcess_) {
+    lentFirstAdProcess_ = true;
+    view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", firstAd.get(), "settings",
+                                   settings.get(), nullptr));
+    g_object_set_data(G_OBJECT(view), kLentKey, GINT_TO_POINTER(1));
+  } else if (role != WebViewRole::Hidden || !anchor) {
     view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", get(), "settings",
                                    settings.get(), nullptr));
-    g_weak_ref_set(&processAnchor_, view);
+    if (role == WebViewRole::Hidden) {
+      g_weak_ref_set(&processAnchor_, view);
+      g_signal_connect(view, "web-process-terminated", G_CALLBACK(anchorTerminated),
+                       &processAnchor_);
+    }
   } else {
     view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", anchor.get(), "settings",
                                    settings.get(), nullptr));
   }
+  if (role == WebViewRole::Ad && !firstAd && !lentFirstAdProcess_)
+    g_weak_ref_set(&firstAdView_, view);
   GtkWebViewGuard::guardView(WEBKIT_WEB_VIEW(view));
+  if (role == WebViewRole::Ad) startProcess(WEBKIT_WEB_VIEW(view));
   return view;
+}
+
+void GtkWebContext::startProcess(WebKitWebView* view) {
+  g_object_set_data(G_OBJECT(view), kStartingKey, GINT_TO_POINTER(1));
+  g_signal_connect(view, "load-changed", G_CALLBACK(startingLoadChanged), nullptr);
+  std::optional<pid_t> process =
+      GtkWebProcess::startedBy([&] { webkit_web_view_load_html(view, "", nullptr); });
+  if (process) g_object_set_data(G_OBJECT(view), kProcessKey, GINT_TO_POINTER(*process));
+}
+
+void GtkWebContext::startingLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer) {
+  if (event != WEBKIT_LOAD_FINISHED) return;
+  g_object_set_data(G_OBJECT(view), kStartingKey, nullptr);
+  g_signal_handlers_disconnect_by_func(view, reinterpret_cast<gpointer>(startingLoadChanged),
+                                       nullptr);
+}
+
+bool GtkWebContext::isStarting(WebKitWebView* view) {
+  return g_object_get_data(G_OBJECT(view), kStartingKey) != nullptr;
+}
+
+std::optional<pid_t> GtkWebContext::processOf(WebKitWebView* view) {
+  gpointer process = g_object_get_data(G_OBJECT(view), kProcessKey);
+  if (!process) return std::nullopt;
+  return static_cast<pid_t>(GPOINTER_TO_INT(process));
+}
+
+// A view whose process ended gets a new one with its next page; later hidden views are not to
+// wait for that, nor to join a process that is gone.
+void GtkWebContext::anchorTerminated(WebKitWebView* view, WebKitWebProcessTerminationReason,
+                                     gpointer anchor) {
+  auto* weak = static_cast<GWeakRef*>(anchor);
+  auto current = glibsupport::adopt(static_cast<WebKitWebView*>(g_weak_ref_get(weak)));
+  if (current.get() == view) g_weak_ref_set(weak, nullptr);
+  g_signal_handlers_disconnect_by_data(view, anchor);
 }
 
 GtkWebContext::Spare* GtkWebContext::spareOf(WebKitWebView* view) {

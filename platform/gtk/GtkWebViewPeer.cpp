@@ -2,8 +2,10 @@
 
 #include <utility>
 
+#include "platform/Console.h"
 #include "platform/URLError.h"
 #include "platform/glibsupport/GlibURLError.h"
+#include "platform/gtk/GtkWebProcess.h"
 
 namespace platform::gtk {
 
@@ -103,11 +105,13 @@ struct PendingScript {
 }  // namespace
 
 GtkWebViewPeer::GtkWebViewPeer(GtkViewPeer& base, WebViewPeerClient& client,
-                               std::shared_ptr<GtkWebContext> context)
+                               std::shared_ptr<GtkWebContext> context, WebViewRole role)
     : base_(base),
       client_(client),
       context_(std::move(context)),
-      webView_(context_->takeWebView()),
+      role_(role),
+      webView_(context_->takeWebView(role)),
+      watchdog_(WEBKIT_WEB_VIEW(webView_.get()), role, context_->watchdogLimits()),
       scripts_(glibsupport::adopt(g_cancellable_new())) {
   g_signal_connect(webView_.get(), "decide-policy", G_CALLBACK(decidePolicy), this);
   g_signal_connect(webView_.get(), "create", G_CALLBACK(createWindow), this);
@@ -119,6 +123,10 @@ GtkWebViewPeer::GtkWebViewPeer(GtkViewPeer& base, WebViewPeerClient& client,
   g_signal_connect(webView_.get(), "realize", G_CALLBACK(realized), this);
   gtk_widget_show(webView_.get());
   base_.setContent(webView_.get());
+  if (role_ == WebViewRole::Ad) {
+    warming_ = GtkWebContext::isStarting(webView());
+    watchdog_.pageStarted(GtkWebContext::processOf(webView()));
+  }
 }
 
 GtkWebViewPeer::~GtkWebViewPeer() {
@@ -147,9 +155,10 @@ GtkWebViewPeer::~GtkWebViewPeer() {
 
 void GtkWebViewPeer::loadHTMLString(const std::string& html,
                                     const std::optional<base::URL>& baseURL) {
-  webkit_web_view_load_html(webView(), html.c_str(),
-                            baseURL ? baseURL->absoluteString().c_str() : nullptr);
-  loadedAny_ = true;
+  load([this, html, base = baseURL ? baseURL->absoluteString() : std::string(),
+        hasBase = baseURL.has_value()] {
+    webkit_web_view_load_html(webView(), html.c_str(), hasBase ? base.c_str() : nullptr);
+  });
 }
 
 void GtkWebViewPeer::loadRequest(const URLRequest& request) {
@@ -159,11 +168,34 @@ void GtkWebViewPeer::loadRequest(const URLRequest& request) {
     for (const auto& [name, value] : request.allHTTPHeaderFields())
       soup_message_headers_replace(headers, name.c_str(), value.c_str());
   }
-  webkit_web_view_load_request(webView(), uriRequest.get());
+  load([this, uriRequest = std::move(uriRequest)] {
+    webkit_web_view_load_request(webView(), uriRequest.get());
+  });
+}
+
+void GtkWebViewPeer::load(std::function<void()> load) {
   loadedAny_ = true;
+  if (warming_) {
+    waitingLoad_ = std::move(load);
+    return;
+  }
+  // Only an ad's process is looked for: the view's own, which its budget is read from.
+  if (role_ != WebViewRole::Ad) {
+    load();
+    watchdog_.pageStarted(std::nullopt);
+    return;
+  }
+  watchdog_.pageStarted(GtkWebProcess::startedBy(load));
+}
+
+void GtkWebViewPeer::warmedUp() {
+  warming_ = false;
+  if (std::function<void()> waiting = std::move(waitingLoad_)) load(std::move(waiting));
 }
 
 void GtkWebViewPeer::stopLoading() {
+  // A load still waiting for the process never starts.
+  waitingLoad_ = nullptr;
   webkit_web_view_stop_loading(webView());
 }
 
@@ -231,10 +263,11 @@ void GtkWebViewPeer::loadInPlace(WebKitURIRequest* request) {
   webkit_web_view_load_request(webView(), request);
 }
 
-// A view that was on screen would carry its size, focus and drawing state into its next life, and
-// WebKit cannot clear a history; a view whose web process ended is not trusted again.
+// Only a hidden page's view serves another. A view that was on screen would carry its size, focus
+// and drawing state into its next life, and WebKit cannot clear a history; a view whose web process
+// ended is not trusted again.
 bool GtkWebViewPeer::canBeGivenBack() const {
-  return !shown_ && !processEnded_ &&
+  return role_ == WebViewRole::Hidden && !shown_ && !processEnded_ &&
          webkit_back_forward_list_get_length(webkit_web_view_get_back_forward_list(webView())) == 0;
 }
 
@@ -248,6 +281,11 @@ gboolean GtkWebViewPeer::decidePolicy(WebKitWebView*, WebKitPolicyDecision* deci
   auto* peer = static_cast<GtkWebViewPeer*>(self);
   // The client may drop the view, and with it the widget, while it decides.
   auto held = glibsupport::retain(decision);
+  if (peer->warming_ && type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) {
+    // The empty page that starts the process, which the client never hears of.
+    webkit_policy_decision_use(decision);
+    return TRUE;
+  }
   if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
     // What WebKit cannot show is not downloaded either.
     if (webkit_response_policy_decision_is_mime_type_supported(
@@ -292,6 +330,10 @@ GtkWidget* GtkWebViewPeer::createWindow(WebKitWebView*, WebKitNavigationAction* 
 
 void GtkWebViewPeer::loadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self) {
   auto* peer = static_cast<GtkWebViewPeer*>(self);
+  if (peer->warming_) {
+    if (event == WEBKIT_LOAD_FINISHED) peer->warmedUp();
+    return;
+  }
   if (event == WEBKIT_LOAD_STARTED) {
     peer->loadFailed_ = false;
     peer->client_.webViewPeerDidStartLoad();
@@ -302,8 +344,10 @@ void GtkWebViewPeer::loadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer
 
 gboolean GtkWebViewPeer::loadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error,
                                     gpointer self) {
-  static_cast<GtkWebViewPeer*>(self)->fail(
-      URLError::make(loadErrorCode(error), uri ? uri : "", error->message));
+  auto* peer = static_cast<GtkWebViewPeer*>(self);
+  // A failed empty page still started the process; WebKit finishes the load after it.
+  if (peer->warming_) return TRUE;
+  peer->fail(URLError::make(loadErrorCode(error), uri ? uri : "", error->message));
   return TRUE;  // no error page of WebKit's own
 }
 
@@ -311,7 +355,14 @@ void GtkWebViewPeer::webProcessTerminated(WebKitWebView* webView,
                                           WebKitWebProcessTerminationReason reason, gpointer self) {
   const char* uri = webkit_web_view_get_uri(webView);
   auto* peer = static_cast<GtkWebViewPeer*>(self);
+  if (reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT)
+    Console::log("<Talvik> WebKit ended the web process of a page that used too much memory.");
   peer->processEnded_ = true;
+  peer->watchdog_.processEnded();
+  if (peer->warming_) {
+    peer->warmedUp();
+    return;
+  }
   // The client may drop the view while it hears of the failure.
   peer->reportingEnd_ = true;
   std::weak_ptr<void> alive = peer->alive_;
@@ -322,7 +373,10 @@ void GtkWebViewPeer::webProcessTerminated(WebKitWebView* webView,
 // WebKit takes the presses on the page, so the view's peer does not hear them by itself.
 gboolean GtkWebViewPeer::pressed(GtkWidget*, GdkEventButton* event, gpointer self) {
   auto* peer = static_cast<GtkWebViewPeer*>(self);
-  if (event->type == GDK_BUTTON_PRESS) peer->base_.reportTouch(Point{event->x, event->y});
+  if (event->type == GDK_BUTTON_PRESS) {
+    peer->watchdog_.pressed();
+    peer->base_.reportTouch(Point{event->x, event->y});
+  }
   return FALSE;  // the page gets the press too
 }
 

@@ -2,12 +2,14 @@
 
 #include <webkit2/webkit2.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/WebViewPeer.h"
 #include "platform/glibsupport/GlibPtr.h"
+#include "platform/gtk/GtkPageWatchdog.h"
 #include "platform/gtk/GtkViewPeer.h"
 #include "platform/gtk/GtkWebContext.h"
 
@@ -31,6 +33,12 @@ namespace platform::gtk {
 // schemes, downloads, dialogs) the view's guard refuses before the client hears of it
 // (GtkWebViewGuard).
 //
+// The view's pages run in a web process as its role says (GtkWebContext), and are watched
+// (GtkPageWatchdog): a page that stops answering, or an untouched ad over its budget, has its web
+// process ended, which is reported as a failed load like any other end of the process. An ad's
+// view comes with its process starting (GtkWebContext): the client never hears of the empty page
+// that starts it, and its first page is loaded once that page has finished.
+//
 // Script results come back on the GLib main loop, as text ("" for undefined, null and a script
 // that threw). A peer that goes away drops its pending completions.
 //
@@ -41,7 +49,7 @@ namespace platform::gtk {
 class GtkWebViewPeer : public WebViewPeer {
  public:
   GtkWebViewPeer(GtkViewPeer& base, WebViewPeerClient& client,
-                 std::shared_ptr<GtkWebContext> context);
+                 std::shared_ptr<GtkWebContext> context, WebViewRole role = WebViewRole::Hidden);
   ~GtkWebViewPeer() override;
   GtkWebViewPeer(const GtkWebViewPeer&) = delete;
   GtkWebViewPeer& operator=(const GtkWebViewPeer&) = delete;
@@ -80,11 +88,19 @@ class GtkWebViewPeer : public WebViewPeer {
   void loadInPlace(WebKitURIRequest* request);
   void fail(const base::Error& error);
   bool canBeGivenBack() const;
+  // Runs a load of the client's: at once, or once the empty page that starts the process is done.
+  void load(std::function<void()> load);
+  void warmedUp();
 
   GtkViewPeer& base_;
   WebViewPeerClient& client_;
   std::shared_ptr<GtkWebContext> context_;
+  WebViewRole role_;
   glibsupport::GObjectPtr<GtkWidget> webView_;
+  GtkPageWatchdog watchdog_;
+  // The empty page that starts an ad's process is loading; the client's first load waits.
+  bool warming_ = false;
+  std::function<void()> waitingLoad_;
   glibsupport::GObjectPtr<GCancellable> scripts_;
   // The address that loadInPlace let go ahead, until its navigation comes.
   std::string approvedURI_;

@@ -19,7 +19,8 @@ std::unique_ptr<ButtonPeer> SimViewBackend::makeButtonPeer(ViewPeer& base,
   return std::make_unique<SimButtonPeer>(static_cast<SimViewPeer&>(base), client);
 }
 
-std::unique_ptr<WebViewPeer> SimViewBackend::makeWebViewPeer(ViewPeer&, WebViewPeerClient& client) {
+std::unique_ptr<WebViewPeer> SimViewBackend::makeWebViewPeer(ViewPeer&, WebViewPeerClient& client,
+                                                             WebViewRole) {
   return std::make_unique<SimWebViewPeer>(client);
 }
 

@@ -28,12 +28,15 @@ class BannerScreenFixture : public ::testing::Test {
   static constexpr platform::Rect kBannerFrame{0, 100, 320, 50};
 
   // Points the library at origin, empties its caches folder (an earlier test's) and starts the
-  // phone screen with the banner of slot in it.
-  void launchBanner(const std::string& origin, const std::string& slot) {
+  // phone screen with the banner of slot in it, its web views in webContext (the tests' one unless
+  // given).
+  void launchBanner(const std::string& origin, const std::string& slot,
+                    std::shared_ptr<platform::gtk::GtkWebContext> webContext = nullptr) {
     namespace gtk_testing = platform::gtk::testing;
     gtk_testing::useTemporaryCacheHome();
     TADAdNetwork::pointAt(origin);
-    platform = gtk_testing::makePlatform(console, platform::UserInterfaceIdiom::Phone);
+    platform = gtk_testing::makePlatform(console, platform::UserInterfaceIdiom::Phone,
+                                         "/nonexistent", std::move(webContext));
     ASSERT_TRUE(platform);
     std::filesystem::remove_all(platform::cachesDirectory().value());
     window = gtk_testing::launchWithKeyWindow(*platform, root, [&](platform::Window&) {

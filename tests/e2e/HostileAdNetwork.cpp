@@ -10,8 +10,20 @@ HostileAdNetwork::HostileAdNetwork() {
   serveAd("<p>an ad</p>");
 }
 
-std::string HostileAdNetwork::answeringScript() {
-  return "function AVMO_buildAdURL(params) {\n"
+void HostileAdNetwork::scriptRunsFirst(const std::string& first) {
+  route(std::string(kScriptPath),
+        Response::ok(answeringScript(first), {{"Content-Type", "application/javascript"}}));
+}
+
+bool HostileAdNetwork::wasAskedFor(std::string_view path) const {
+  for (const auto& request : server_.requests())
+    if (request.path() == path) return true;
+  return false;
+}
+
+std::string HostileAdNetwork::answeringScript(const std::string& first) {
+  return "function AVMO_buildAdURL(params) {\n" + first +
+         "\n"
          "  var ad = location.protocol + '//' + location.host + '" +
          std::string(kAdPath) +
          "?n=' + Date.now();\n"

@@ -35,10 +35,15 @@ class HostileAdNetwork {
   void route(std::string path, Response response) { server_.route(path, std::move(response)); }
   // The requests received so far for path (their target without the query).
   size_t requestsFor(std::string_view path) const;
+  // The page script runs first (a statement, with the request parameters in params) before it
+  // answers.
+  void scriptRunsFirst(const std::string& first);
+  // Whether a request for path has come.
+  bool wasAskedFor(std::string_view path) const;
 
  private:
   // The page script that answers like the network's own: the ad page's address.
-  static std::string answeringScript();
+  static std::string answeringScript(const std::string& first = "");
 
   test_support::LoopbackHTTPServer server_;
 };

@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -25,6 +29,7 @@
 #include "platform/ViewController.h"
 #include "platform/Window.h"
 #include "platform/gtk/GtkViewPeer.h"
+#include "platform/gtk/GtkWebProcess.h"
 #include "platform/gtk/GtkWebViewPeer.h"
 #include "tests/e2e/BannerScreenFixture.h"
 #include "tests/e2e/HostileAdNetwork.h"
@@ -98,14 +103,79 @@ class UserFolders {
 // Before main: GLib keeps the first home and user folders it reads.
 [[maybe_unused]] const UserFolders& kUserFolders = UserFolders::shared();
 
+// Web processes of a size that a page that eats memory reaches within a second or two. Before
+// the tests' web context is first used, which fixes it.
+constexpr unsigned kMemoryLimitMegabytes = 400;
+[[maybe_unused]] const bool kSmallWebProcesses =
+    (gtk_testing::testWebContext()->setMemoryLimit(kMemoryLimitMegabytes), true);
+
+// What this program and its web processes have used, as /proc shows them: processes that have
+// ended count with what they had used when last seen.
+class Usage {
+ public:
+  // Processor seconds, all of them together.
+  double processorSeconds() {
+    using platform::gtk::GtkWebProcess;
+    seen_[getpid()] = GtkWebProcess::processSeconds(getpid()).value_or(0);
+    for (pid_t pid : GtkWebProcess::running())
+      seen_[pid] = std::max(seen_[pid], GtkWebProcess::processSeconds(pid).value_or(0));
+    double total = 0;
+    for (const auto& [pid, seconds] : seen_)
+      total += seconds;
+    return total;
+  }
+  // Resident bytes of the web processes running now, together.
+  static long webResidentBytes() {
+    using platform::gtk::GtkWebProcess;
+    long bytes = 0;
+    for (pid_t pid : GtkWebProcess::running())
+      bytes += GtkWebProcess::residentBytes(pid).value_or(0);
+    return bytes;
+  }
+
+ private:
+  std::map<pid_t, double> seen_;
+};
+
+// The bytes of the files under folder.
+uintmax_t bytesUnder(const fs::path& folder) {
+  uintmax_t bytes = 0;
+  std::error_code error;
+  for (const auto& entry : fs::recursive_directory_iterator(folder, error))
+    if (entry.is_regular_file()) bytes += entry.file_size();
+  return bytes;
+}
+
 class HostileAdsGuiTest : public BannerScreenFixture {
  protected:
   void SetUp() override {
     UserFolders::shared().forgetOpened();
+    // A page silent for three seconds on a busy machine is not going to answer; an ad may use the
+    // processor for three seconds in all.
+    gtk_testing::testWebContext()->setWatchdogLimits(
+        {.pingSeconds = 0.25, .unresponsiveSeconds = 3, .adProcessorSeconds = 3});
     launchBanner(network.origin(), "hostile-slot");
     if (HasFatalFailure()) return;
     object()->setTimeLimits(2, 2);
     watchForCovers();
+  }
+  // Ends the program's screen, with its web views, and starts it again, its web views in
+  // webContext, as the user would quit the program and start it again.
+  void restart(std::shared_ptr<platform::gtk::GtkWebContext> webContext) {
+    object()->cancelPendingActions();
+    banner.reset();
+    window.reset();
+    root = std::make_shared<platform::ViewController>();
+    platform.reset();
+    TADObjectPrivate::resetLaunchForTesting();
+    launchBanner(network.origin(), "hostile-slot", std::move(webContext));
+    if (HasFatalFailure()) return;
+    object()->setTimeLimits(2, 2);
+  }
+  // A web context of its own over folder, as the program makes one at each start.
+  static std::shared_ptr<platform::gtk::GtkWebContext> webContextIn(const fs::path& folder) {
+    return std::make_shared<platform::gtk::GtkWebContext>(folder / "data/WebKit",
+                                                          folder / "cache/WebKit");
   }
   void TearDown() override {
     if (coverWatch_) g_source_remove(coverWatch_);
@@ -290,6 +360,141 @@ TEST_F(HostileAdsGuiTest, AFloodOfRefusedOpeningsWritesBoundedLines) {
   });
   EXPECT_GT(refusals, 0u);
   EXPECT_LE(refusals, 50u);
+}
+
+// An ad that misbehaves loses its web process and says why; the banner goes on with the next ad
+// in a fresh process, and nothing of the misbehaving one goes on using the machine.
+struct Misbehaviour {
+  const char* name;
+  const char* what;
+  const char* page;
+  const char* line;
+  friend void PrintTo(const Misbehaviour& ad, std::ostream* out) {
+    *out << "an ad that " << ad.what;
+  }
+};
+const Misbehaviour kMisbehaviours[] = {
+    {"NeverYielding", "never yields", "<script>setTimeout(() => { for (;;) {} }, 100)</script>",
+     "<Talvik> Ended the web process of a page that did not answer for 3 seconds."},
+    // 640 MB a second; it stops at 1.5 GB so that where nothing ends it, it does not take the
+    // machine.
+    {"EatingMemory", "eats memory",
+     "<script>const kept = []; const eat = setInterval(() => { for (let i = 0; i < 4; ++i) "
+     "kept.push(new Uint8Array(16 << 20).fill(1)); if (kept.length >= 96) clearInterval(eat); }, "
+     "100)</script>",
+     "<Talvik> WebKit ended the web process of a page that used too much memory."},
+    // Busy nine tenths of the time, yet answering.
+    {"Heavy", "is heavy",
+     "<script>setInterval(() => { const end = Date.now() + 180; while (Date.now() < end) {} }, "
+     "200)</script>",
+     "<Talvik> Unloaded an ad that used the processor for more than 3 seconds."},
+    {"LoadingTooMuch", "loads too much", "<script>fetch('/big').then(r => r.text())</script>",
+     "<Talvik> Unloaded an ad that loaded more than 4000000 bytes."},
+};
+
+class MisbehavingAdTest : public HostileAdsGuiTest,
+                          public ::testing::WithParamInterface<Misbehaviour> {};
+
+TEST_P(MisbehavingAdTest, LosesItsProcessAndTheNextAdComes) {
+  const Misbehaviour& ad = GetParam();
+  network.route("/big", HostileAdNetwork::Response::ok(std::string(5 << 20, 'x'),
+                                                       {{"Content-Type", "text/plain"}}));
+  Usage usage;
+  double before = usage.processorSeconds();
+  showAd(ad.page);
+  long peak = 0;
+  gint64 start = g_get_monotonic_time();
+  auto since = [&] { return static_cast<double>(g_get_monotonic_time() - start) / G_USEC_PER_SEC; };
+  bool ended = eventually(
+      [&] {
+        peak = std::max(peak, Usage::webResidentBytes());
+        return saidOnConsole(ad.line);
+      },
+      20);
+  double endedAfter = since();
+  bool retrying = object()->isReloadTimerRunning();
+  double atEnd = usage.processorSeconds();
+  platform->runLoop().runFor(2);
+  double quietAfter = usage.processorSeconds() - atEnd;
+  // The next ad, asked for at once rather than at the retry.
+  network.serveAd("<p>clean</p>");
+  banner->loadRequest(TADRequest::request());
+  std::string next = nextEvent();
+  std::printf(
+      "[ %s ] ended: %s after %.1f s, %.1f processor seconds until then, %.2f in the 2 s "
+      "after; web processes' peak %ld MB; next ad: %s after %.1f s\n",
+      ad.what, ended ? "yes" : "no", endedAfter, atEnd - before, quietAfter, peak >> 20,
+      next.c_str(), since());
+  EXPECT_TRUE(ended);
+  EXPECT_TRUE(retrying) << "the next ad on its way";
+  EXPECT_LT(quietAfter, 1.5);
+  EXPECT_LT(peak, 3L * kMemoryLimitMegabytes << 20);
+  EXPECT_EQ(next, "receive");
+  EXPECT_TRUE(adComesToSay("document.body.textContent", "clean"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ads, MisbehavingAdTest, ::testing::ValuesIn(kMisbehaviours),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The page script runs in the hidden build page; one that never yields stalls neither the ad
+// that is shown nor the next build page.
+TEST_F(HostileAdsGuiTest, APageScriptThatNeverYieldsStallsNeitherTheBannerNorTheNextAd) {
+  // Served before the first ad: the library keeps its copy for a day.
+  network.scriptRunsFirst("if (params.slotname == 'looping') for (;;) {}");
+  showAd("<p>shown</p>");
+  banner->setAdUnitID("looping");
+  banner->loadRequest(TADRequest::request());
+  EXPECT_EQ(nextEvent(), "fail");
+  EXPECT_TRUE(adComesToSay("document.body.textContent", "shown", 2));
+  ASSERT_TRUE(eventually([&] { return saidOnConsole("<Talvik> Ended the web process"); }, 20));
+  banner->setAdUnitID("hostile-slot");
+  showAd("<p>next</p>");
+  EXPECT_TRUE(adComesToSay("document.body.textContent", "next"));
+}
+
+// A service worker would answer for every page of the ad's origin: the next ad's, a landing
+// page. None is ever registered, and nothing of an ad reaches the next start of the program.
+TEST_F(HostileAdsGuiTest, AnAdsServiceWorkerServesNothingAfterARestart) {
+  test_support::TemporaryFolder folder;
+  restart(webContextIn(folder.path()));
+  ASSERT_FALSE(HasFatalFailure());
+  network.route("/worker.js",
+                HostileAdNetwork::Response::ok(
+                    "self.addEventListener('fetch', e => e.respondWith(new Response('taken')));",
+                    {{"Content-Type", "application/javascript"}}));
+  showAd(
+      "<title>ad</title><script>navigator.serviceWorker.register('/worker.js')"
+      ".then(() => navigator.serviceWorker.ready).then(() => document.title = 'ready')</script>");
+  adComesToSay("document.title", "ready", 3);
+  restart(webContextIn(folder.path()));
+  ASSERT_FALSE(HasFatalFailure());
+  showAd("<img src='/pixel.png'>");
+  EXPECT_TRUE(eventually([&] { return network.wasAskedFor("/pixel.png"); }, 5));
+}
+
+// An ad that fills storage is stopped at its origin's bound, and what it stored is gone when the
+// program starts again.
+TEST_F(HostileAdsGuiTest, WhatAnAdStoresIsBoundedAndLeavesNothingBehind) {
+  test_support::TemporaryFolder folder;
+  restart(webContextIn(folder.path()));
+  ASSERT_FALSE(HasFatalFailure());
+  showAd(
+      "<title>ad</title><script>(async () => { let stored = 0; const chunk = 'x'.repeat(1 << 20);"
+      "try { const cache = await caches.open('ad');"
+      "for (; stored < 40; ++stored) await cache.put('/chunk' + stored, new Response(chunk)); }"
+      "catch (e) {} document.title = 'stored ' + stored; })()</script>");
+  std::string title;
+  ASSERT_TRUE(eventually(
+      [&] {
+        title = gtk_testing::evaluateIn(*platform, *banner->webView(), "document.title");
+        return title.starts_with("stored ");
+      },
+      20));
+  EXPECT_LE(std::stoi(title.substr(7)), 6) << "MiB stored";
+  restart(webContextIn(folder.path()));
+  ASSERT_FALSE(HasFatalFailure());
+  showAd("<p>clean</p>");
+  EXPECT_LT(bytesUnder(folder.path()), 1u << 20);
 }
 
 }  // namespace

@@ -178,7 +178,8 @@ TEST_F(WebViewTest, ADelegateMayReleaseTheViewFromItsCallsAndAGoneDelegateHearsN
 
 class EnginelessBackend : public sim::SimViewBackend {
  public:
-  std::unique_ptr<WebViewPeer> makeWebViewPeer(ViewPeer&, WebViewPeerClient& client) override {
+  std::unique_ptr<WebViewPeer> makeWebViewPeer(ViewPeer&, WebViewPeerClient& client,
+                                               WebViewRole) override {
     return std::make_unique<UnavailableWebViewPeer>(client);
   }
 };

@@ -60,9 +60,11 @@ inline const std::string& useTemporaryCacheHome() {
   return folder.path();
 }
 
+// Its web views are made in context, the tests' one unless given.
 inline std::unique_ptr<GtkPlatform> makePlatform(std::shared_ptr<RecordingConsole> console,
                                                  UserInterfaceIdiom idiom,
-                                                 std::string resources = "/nonexistent") {
+                                                 std::string resources = "/nonexistent",
+                                                 std::shared_ptr<GtkWebContext> context = nullptr) {
   GtkPlatform::Options options;
   options.idiom = idiom;
   options.resourcePath = std::move(resources);
@@ -70,7 +72,7 @@ inline std::unique_ptr<GtkPlatform> makePlatform(std::shared_ptr<RecordingConsol
   options.console = std::move(console);
   // Tests leave the user's own defaults file alone.
   options.userDefaults = std::make_shared<UserDefaults>();
-  options.webContext = testWebContext();
+  options.webContext = context ? std::move(context) : testWebContext();
   base::Error error;
   auto platform = GtkPlatform::create(options, &error);
   EXPECT_TRUE(platform) << error.localizedDescription();

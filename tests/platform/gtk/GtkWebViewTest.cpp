@@ -7,6 +7,7 @@
 #include "platform/URLError.h"
 #include "platform/WebView.h"
 #include "platform/Window.h"
+#include "platform/gtk/GtkWebProcess.h"
 #include "platform/gtk/GtkWebViewPeer.h"
 #include "tests/platform/gtk/GtkTestPlatform.h"
 #include "tests/platform/gtk/XTestInput.h"
@@ -344,34 +345,41 @@ TEST_F(GtkWebViewTest, AHiddenViewsWebKitViewServesTheNextWithNothingOfItsEarlie
   EXPECT_EQ(context.waitingViews(), 0u);
 }
 
-// A context can start its web process before any page needs it: one view, emptied at once, waits
-// ready for the first user as a view given back would; it is not made again while a view lives.
-// Views made without hardware acceleration keep it off, the first and those that join its process.
-TEST_F(GtkWebViewTest, AContextStartsItsWebProcessAheadWithOneViewReadyForTheFirstUser) {
+// A context can start the first ad's web process before any page needs it: the view, given an
+// empty page at once, goes to the first ad as it is, and the first hidden page joins its process
+// rather than starting one (it is not kept for another page); the hidden pages after it have one
+// of their own. Views made without hardware acceleration keep it off.
+TEST_F(GtkWebViewTest, AContextStartsTheFirstAdsProcessAheadAndOnlyTheFirstHiddenPageJoinsIt) {
   const test_support::TemporaryFolder folder;
   GtkWebContext context(folder / "data", folder / "cache");
   context.setHardwareAccelerated(false);
+  size_t running = GtkWebProcess::running().size();
   context.startWebProcess();
   context.startWebProcess();
-  EXPECT_EQ(context.waitingViews(), 1u);
-  ASSERT_TRUE(eventually([&] { return context.hasReadyView(); }));
+  EXPECT_EQ(GtkWebProcess::running().size(), running + 1);
 
-  glibsupport::GObjectPtr<GtkWidget> first = context.takeWebView();
+  glibsupport::GObjectPtr<GtkWidget> ad = context.takeWebView(WebViewRole::Ad);
+  auto* adView = WEBKIT_WEB_VIEW(ad.get());
+  EXPECT_TRUE(GtkWebContext::processOf(adView));
+  ASSERT_TRUE(eventually([&] { return !GtkWebContext::isStarting(adView); }));
   glibsupport::GObjectPtr<GtkWidget> joining = context.takeWebView();
-  EXPECT_EQ(context.waitingViews(), 0u);
-  EXPECT_FALSE(webkit_web_view_is_loading(WEBKIT_WEB_VIEW(first.get())));
-  EXPECT_EQ(webkit_back_forward_list_get_length(
-                webkit_web_view_get_back_forward_list(WEBKIT_WEB_VIEW(first.get()))),
-            0u);
-  for (GtkWidget* view : {first.get(), joining.get()}) {
+  webkit_web_view_load_html(WEBKIT_WEB_VIEW(joining.get()), "", nullptr);
+  EXPECT_EQ(GtkWebProcess::running().size(), running + 1);
+  for (GtkWidget* view : {ad.get(), joining.get()}) {
     EXPECT_EQ(webkit_settings_get_hardware_acceleration_policy(
                   webkit_web_view_get_settings(WEBKIT_WEB_VIEW(view))),
               WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
   }
-  context.startWebProcess();
+  context.giveBack(std::move(joining));
   EXPECT_EQ(context.waitingViews(), 0u);
-  gtk_widget_destroy(joining.get());
-  gtk_widget_destroy(first.get());
+
+  glibsupport::GObjectPtr<GtkWidget> apart = context.takeWebView();
+  webkit_web_view_load_html(WEBKIT_WEB_VIEW(apart.get()), "", nullptr);
+  EXPECT_EQ(GtkWebProcess::running().size(), running + 2);
+  context.startWebProcess();
+  EXPECT_EQ(GtkWebProcess::running().size(), running + 2);
+  gtk_widget_destroy(apart.get());
+  gtk_widget_destroy(ad.get());
 }
 
 // WebKit ends the web process of a page that is redirected to a local file, and goes on using the
