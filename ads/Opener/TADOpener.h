@@ -119,6 +119,8 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
   // Whether the gate lets this opener's source open this; admitted() uses the press up.
   bool admissible(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const;
   bool admitted(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const;
+  // Whether the navigation that asks carries the user's gesture (see TADOpenGate).
+  bool askedWithGesture() const;
   // The leaving itself, once admitted: the waits below come back here, not through the gate.
   void leaveForApp(const base::URL& url);
   // Posts leaveForApp(url) again after kTrackingWait, when the waits allow; answers whether it

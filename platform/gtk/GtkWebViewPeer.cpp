@@ -2,8 +2,10 @@
 
 #include <utility>
 
+#include "platform/LocalNetworkRules.h"
 #include "platform/URLError.h"
 #include "platform/glibsupport/GlibURLError.h"
+#include "platform/gtk/GtkLocalNetworkFilter.h"
 
 namespace platform::gtk {
 
@@ -116,6 +118,9 @@ GtkWebViewPeer::GtkWebViewPeer(GtkViewPeer& base, WebViewPeerClient& client,
   g_signal_connect(webView_.get(), "web-process-terminated", G_CALLBACK(webProcessTerminated),
                    this);
   g_signal_connect(webView_.get(), "button-press-event", G_CALLBACK(pressed), this);
+  g_signal_connect(webView_.get(), "button-release-event", G_CALLBACK(released), this);
+  g_signal_connect(webView_.get(), "key-press-event", G_CALLBACK(keyChanged), this);
+  g_signal_connect(webView_.get(), "key-release-event", G_CALLBACK(keyChanged), this);
   g_signal_connect(webView_.get(), "realize", G_CALLBACK(realized), this);
   gtk_widget_show(webView_.get());
   base_.setContent(webView_.get());
@@ -147,9 +152,10 @@ GtkWebViewPeer::~GtkWebViewPeer() {
 
 void GtkWebViewPeer::loadHTMLString(const std::string& html,
                                     const std::optional<base::URL>& baseURL) {
-  webkit_web_view_load_html(webView(), html.c_str(),
-                            baseURL ? baseURL->absoluteString().c_str() : nullptr);
-  loadedAny_ = true;
+  std::string base = baseURL ? baseURL->absoluteString() : std::string();
+  loadWhenFiltered(baseURL, [this, html, base] {
+    webkit_web_view_load_html(webView(), html.c_str(), base.empty() ? nullptr : base.c_str());
+  });
 }
 
 void GtkWebViewPeer::loadRequest(const URLRequest& request) {
@@ -159,11 +165,28 @@ void GtkWebViewPeer::loadRequest(const URLRequest& request) {
     for (const auto& [name, value] : request.allHTTPHeaderFields())
       soup_message_headers_replace(headers, name.c_str(), value.c_str());
   }
-  webkit_web_view_load_request(webView(), uriRequest.get());
+  loadWhenFiltered(request.url(), [this, uriRequest] {
+    webkit_web_view_load_request(webView(), uriRequest.get());
+  });
+}
+
+void GtkWebViewPeer::loadWhenFiltered(const std::optional<base::URL>& pageURL,
+                                      std::function<void()> load) {
   loadedAny_ = true;
+  ++waitingLoads_;
+  unsigned generation = loadGeneration_;
+  GtkLocalNetworkFilter::shared().prepare(webView(), pageURL, alive_,
+                                          [this, generation, pageURL, load = std::move(load)] {
+                                            --waitingLoads_;
+                                            if (generation != loadGeneration_) return;
+                                            loadingURL_ = pageURL;
+                                            load();
+                                          });
 }
 
 void GtkWebViewPeer::stopLoading() {
+  // A load still waiting for its rules is dropped.
+  ++loadGeneration_;
   webkit_web_view_stop_loading(webView());
 }
 
@@ -188,7 +211,7 @@ bool GtkWebViewPeer::canGoForward() const {
 }
 
 bool GtkWebViewPeer::isLoading() const {
-  return webkit_web_view_is_loading(webView());
+  return waitingLoads_ > 0 || webkit_web_view_is_loading(webView());
 }
 
 std::optional<base::URL> GtkWebViewPeer::currentURL() const {
@@ -219,10 +242,15 @@ bool GtkWebViewPeer::shouldStart(WebKitNavigationAction* action, const std::weak
                                                webkit_web_view_get_settings(webView()));
   // An address that cannot be told to the client is not loaded.
   if (!request) return false;
+  // A page reaches no local address but its own; the program's own load, and its redirects, may
+  // stay at the origin the program asked for.
+  bool programsOrigin = loadingURL_ && LocalNetworkRules::sameOrigin(*loadingURL_, request->url());
+  if (!programsOrigin && GtkLocalNetworkFilter::refuses(pageURL_, request->url())) return false;
   // An inline frame document is the one navigation that is known to be a sub-frame's.
   bool mainFrame = request->url().absoluteString() != "about:srcdoc";
   bool allowed = client_.webViewPeerShouldStartLoad(
-      *request, navigationType(webkit_navigation_action_get_navigation_type(action)), mainFrame);
+      *request, navigationType(webkit_navigation_action_get_navigation_type(action)), mainFrame,
+      webkit_navigation_action_is_user_gesture(action));
   return allowed && !alive.expired();
 }
 
@@ -292,6 +320,11 @@ GtkWidget* GtkWebViewPeer::createWindow(WebKitWebView*, WebKitNavigationAction* 
 
 void GtkWebViewPeer::loadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self) {
   auto* peer = static_cast<GtkWebViewPeer*>(self);
+  if (event == WEBKIT_LOAD_COMMITTED) {
+    const char* uri = webkit_web_view_get_uri(peer->webView());
+    peer->pageURL_ = uri ? base::URL::fromString(uri) : std::nullopt;
+    peer->loadingURL_.reset();
+  }
   if (event == WEBKIT_LOAD_STARTED) {
     peer->loadFailed_ = false;
     peer->client_.webViewPeerDidStartLoad();
@@ -324,6 +357,38 @@ gboolean GtkWebViewPeer::pressed(GtkWidget*, GdkEventButton* event, gpointer sel
   auto* peer = static_cast<GtkWebViewPeer*>(self);
   if (event->type == GDK_BUTTON_PRESS) peer->base_.reportTouch(Point{event->x, event->y});
   return FALSE;  // the page gets the press too
+}
+
+gboolean GtkWebViewPeer::released(GtkWidget*, GdkEventButton* event, gpointer self) {
+  auto* peer = static_cast<GtkWebViewPeer*>(self);
+  if (event->type == GDK_BUTTON_RELEASE)
+    peer->client_.webViewPeerUserInput(WebViewUserInput::PressReleased);
+  return FALSE;
+}
+
+// Handlers run before WebKit's own, so the key is known to be down before the page hears it.
+gboolean GtkWebViewPeer::keyChanged(GtkWidget*, GdkEventKey* event, gpointer self) {
+  auto* peer = static_cast<GtkWebViewPeer*>(self);
+  switch (event->keyval) {
+    case GDK_KEY_Return:
+    case GDK_KEY_KP_Enter:
+    case GDK_KEY_ISO_Enter:
+    case GDK_KEY_space:
+    case GDK_KEY_KP_Space:
+      break;
+    default:
+      return FALSE;
+  }
+  if (event->type == GDK_KEY_PRESS) {
+    if (peer->keyDown_ == event->keyval) return FALSE;  // the key repeats
+    peer->keyDown_ = event->keyval;
+    peer->client_.webViewPeerUserInput(WebViewUserInput::KeyPressed);
+  } else if (event->type == GDK_KEY_RELEASE) {
+    if (peer->keyDown_ != event->keyval) return FALSE;
+    peer->keyDown_ = 0;
+    peer->client_.webViewPeerUserInput(WebViewUserInput::KeyReleased);
+  }
+  return FALSE;  // the page gets the key too
 }
 
 void GtkWebViewPeer::realized(GtkWidget*, gpointer self) {
