@@ -4,7 +4,6 @@
 
 #include "platform/Console.h"
 #include "platform/LocalNetworkRules.h"
-#include "platform/SearchPaths.h"
 
 namespace platform::gtk {
 
@@ -20,15 +19,13 @@ bool isWeb(const base::URL& url) {
 
 }  // namespace
 
-GtkLocalNetworkFilter& GtkLocalNetworkFilter::shared() {
-  static GtkLocalNetworkFilter filter;
+GtkLocalNetworkFilter& GtkLocalNetworkFilter::shared(const std::string& folder) {
+  static GtkLocalNetworkFilter filter(folder);
   return filter;
 }
 
-GtkLocalNetworkFilter::GtkLocalNetworkFilter() {
-  std::string folder = cachesDirectory().value_or(g_get_tmp_dir()) + "/ContentRules";
-  store_ = glibsupport::adopt(webkit_user_content_filter_store_new(folder.c_str()));
-}
+GtkLocalNetworkFilter::GtkLocalNetworkFilter(const std::string& folder)
+    : store_(glibsupport::adopt(webkit_user_content_filter_store_new(folder.c_str()))) {}
 
 void GtkLocalNetworkFilter::prepare(WebKitWebView* view, const std::optional<base::URL>& pageURL,
                                     const std::weak_ptr<void>& alive, std::function<void()> load) {

@@ -30,7 +30,9 @@ namespace platform::gtk {
 // frame's, a form's, a link's) is refused there with a console line instead (refuses).
 class GtkLocalNetworkFilter {
  public:
-  static GtkLocalNetworkFilter& shared();
+  // The program's one filter, made at the first call, which names the folder where WebKit keeps
+  // the compiled rules (one file, written anew when the rules change).
+  static GtkLocalNetworkFilter& shared(const std::string& folder);
 
   // Runs load once view's rules let a page at pageURL (none: a page with no address) reach its
   // own origin and no other local one: at once, or on a later pass of the loop, and then only
@@ -54,7 +56,7 @@ class GtkLocalNetworkFilter {
   };
   using FilterPtr = std::unique_ptr<WebKitUserContentFilter, FilterUnref>;
 
-  GtkLocalNetworkFilter();
+  explicit GtkLocalNetworkFilter(const std::string& folder);
   void compile();
   static void compiled(GObject* store, GAsyncResult* result, gpointer self);
   void attach(WebKitWebView* view);

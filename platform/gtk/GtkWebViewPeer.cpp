@@ -175,13 +175,14 @@ void GtkWebViewPeer::loadWhenFiltered(const std::optional<base::URL>& pageURL,
   loadedAny_ = true;
   ++waitingLoads_;
   unsigned generation = loadGeneration_;
-  GtkLocalNetworkFilter::shared().prepare(webView(), pageURL, alive_,
-                                          [this, generation, pageURL, load = std::move(load)] {
-                                            --waitingLoads_;
-                                            if (generation != loadGeneration_) return;
-                                            loadingURL_ = pageURL;
-                                            load();
-                                          });
+  // The compiled rules are the program's own: they are kept with the engine's data.
+  GtkLocalNetworkFilter::shared(context_->dataDirectory() + "/ContentRules")
+      .prepare(webView(), pageURL, alive_, [this, generation, pageURL, load = std::move(load)] {
+        --waitingLoads_;
+        if (generation != loadGeneration_) return;
+        loadingURL_ = pageURL;
+        load();
+      });
 }
 
 void GtkWebViewPeer::stopLoading() {
