@@ -89,9 +89,15 @@ std::string LocalNetworkRules::originPattern(const base::URL& url) {
 }
 
 bool LocalNetworkRules::isLocal(const base::URL& url) {
+  static const std::vector<std::regex> expressions = [] {
+    std::vector<std::regex> made;
+    for (const std::string& pattern : localHostPatterns())
+      made.emplace_back(pattern, std::regex::icase | std::regex::optimize);
+    return made;
+  }();
   const std::string& text = url.absoluteString();
-  for (const std::string& pattern : localHostPatterns()) {
-    if (std::regex_search(text, std::regex(pattern, std::regex::icase))) return true;
+  for (const std::regex& expression : expressions) {
+    if (std::regex_search(text, expression)) return true;
   }
   return false;
 }

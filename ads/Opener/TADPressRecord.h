@@ -24,7 +24,6 @@ class TADPressRecord {
     if (releaseTime_) return now - *releaseTime_;
     return std::max(0.0, now - (*pressTime_ + kLongestHold));
   }
-  std::optional<double> pressTime() const { return pressTime_; }
   bool pressUsed() const { return pressUsed_; }
   void recordPress(double time) {
     pressTime_ = time;

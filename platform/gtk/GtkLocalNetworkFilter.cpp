@@ -60,17 +60,19 @@ void GtkLocalNetworkFilter::compiled(GObject* store, GAsyncResult* result, gpoin
   glibsupport::GErrorPtr error;
   FilterPtr made(webkit_user_content_filter_store_save_finish(
       WEBKIT_USER_CONTENT_FILTER_STORE(store), result, error.out()));
-  if (made) {
-    filter->filter_ = std::move(made);
-  } else {
-    // The rules are the program's own: this does not happen unless they are wrong.
+  if (!made) {
+    // The rules are the program's own, so only a folder that cannot be written gets here. The
+    // loads go on under the rules there are (none before the first), and the next load tries
+    // again.
     Console::log(std::string("<Talvik> Web pages could not be kept off local addresses: ") +
                  (error ? error->message : "no reason given") + ".");
     filter->compiledOrigins_.clear();
-  }
-  if (filter->filter_ && filter->compiledOrigins_ != filter->origins_) {
-    filter->compile();
-    return;
+  } else {
+    filter->filter_ = std::move(made);
+    if (filter->compiledOrigins_ != filter->origins_) {
+      filter->compile();
+      return;
+    }
   }
   std::vector<Waiting> waiting = std::exchange(filter->waiting_, {});
   for (Waiting& load : waiting) {
