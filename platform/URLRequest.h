@@ -23,6 +23,10 @@ class URLRequest {
   };
   // Seconds without any answer or data from the server after which a connection fails.
   static constexpr double kDefaultTimeoutInterval = 60;
+  // Who waits for the answer. Background traffic (a tracker telling a server that something
+  // happened) goes over connections of its own, so that however long its servers keep it, it
+  // never holds a connection that a load someone waits for needs.
+  enum class NetworkServiceType { Default, Background };
 
   explicit URLRequest(base::URL url, CachePolicy cachePolicy = CachePolicy::UseProtocolCachePolicy,
                       double timeoutInterval = kDefaultTimeoutInterval)
@@ -37,6 +41,9 @@ class URLRequest {
   double timeoutInterval() const { return timeoutInterval_; }
   void setTimeoutInterval(double seconds) { timeoutInterval_ = seconds; }
 
+  NetworkServiceType networkServiceType() const { return serviceType_; }
+  void setNetworkServiceType(NetworkServiceType type) { serviceType_ = type; }
+
   bool HTTPShouldHandleCookies() const { return handlesCookies_; }
   void setHTTPShouldHandleCookies(bool handles) { handlesCookies_ = handles; }
 
@@ -50,6 +57,7 @@ class URLRequest {
   base::URL url_;
   CachePolicy cachePolicy_;
   double timeoutInterval_;
+  NetworkServiceType serviceType_ = NetworkServiceType::Default;
   bool handlesCookies_ = true;
   HTTPHeaderFields headers_;
 };

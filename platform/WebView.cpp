@@ -93,14 +93,21 @@ void WebView::setMediaPlaybackAllowsAirPlay(bool allows) {
 // The delegate may release this view from any of its calls: the view lives until the call is
 // over (when it is shared at all).
 bool WebView::webViewPeerShouldStartLoad(const URLRequest& request, WebViewNavigationType type,
-                                         bool mainFrame) {
+                                         bool mainFrame, bool userGesture) {
   std::shared_ptr<View> keep = weak_from_this().lock();
   std::shared_ptr<WebViewDelegate> delegate = delegate_.lock();
   if (!delegate) return true;
   mainFrameNavigation_ = mainFrame;
+  userGestureNavigation_ = userGesture;
   bool allowed = delegate->webViewShouldStartLoadWithRequest(*this, request, type);
   mainFrameNavigation_ = true;
+  userGestureNavigation_ = true;
   return allowed;
+}
+
+void WebView::webViewPeerUserInput(WebViewUserInput input) {
+  std::shared_ptr<View> keep = weak_from_this().lock();
+  userInput(input);
 }
 
 void WebView::webViewPeerDidStartLoad() {

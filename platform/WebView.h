@@ -84,12 +84,20 @@ class WebView : public View, private WebViewPeerClient {
   // While the delegate decides on a navigation: whether it is the main frame's (false for a
   // sub-frame's). True at other times.
   bool isMainFrameNavigation() const { return mainFrameNavigation_; }
+  // While the delegate decides on a navigation: whether the engine made it while a frame of the
+  // page handled the user's input (see WebViewPeerClient). True at other times.
+  bool isUserGestureNavigation() const { return userGestureNavigation_; }
 
   WebViewPeer& webViewPeer() { return *webPeer_; }
 
+ protected:
+  // The user's input on the view beside its touches (hitTest).
+  virtual void userInput(WebViewUserInput /*input*/) {}
+
  private:
   bool webViewPeerShouldStartLoad(const URLRequest& request, WebViewNavigationType type,
-                                  bool mainFrame) override;
+                                  bool mainFrame, bool userGesture) override;
+  void webViewPeerUserInput(WebViewUserInput input) override;
   void webViewPeerDidStartLoad() override;
   void webViewPeerDidFinishLoad() override;
   void webViewPeerDidFailLoad(const base::Error& error) override;
@@ -98,6 +106,7 @@ class WebView : public View, private WebViewPeerClient {
   std::weak_ptr<WebViewDelegate> delegate_;
   WebViewSettings settings_;
   bool mainFrameNavigation_ = true;
+  bool userGestureNavigation_ = true;
   std::weak_ptr<RunLoop> runLoop_;
   // Made over the view's peer, so it goes before it (members go before the base).
   std::unique_ptr<WebViewPeer> webPeer_;

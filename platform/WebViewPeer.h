@@ -42,6 +42,14 @@ enum class WebViewRole {
   Screen,
 };
 
+// What the user did in a web view besides pressing on it (a press is a touch of the view, its
+// hit test): the end of that press, and the keys that activate what has the focus in a page.
+enum class WebViewUserInput {
+  PressReleased,  // the pointer button of a press on the view went up
+  KeyPressed,     // Enter or Space went down while the view had the keyboard focus
+  KeyReleased,    // and came up again
+};
+
 // The web view's settings. A peer applies those its engine has an equivalent for and keeps the
 // rest unapplied.
 struct WebViewSettings {
@@ -62,9 +70,12 @@ struct WebViewSettings {
 class WebViewPeerClient {
  public:
   // Asked before a navigation of the main frame or of a sub-frame fetches anything; false
-  // refuses it, and then nothing is fetched and no load event follows.
+  // refuses it, and then nothing is fetched and no load event follows. userGesture: the engine
+  // made the navigation while a frame handled the user's own input (or in a timer that the
+  // handling started), as opposed to on a page's own schedule.
   virtual bool webViewPeerShouldStartLoad(const URLRequest& request, WebViewNavigationType type,
-                                          bool mainFrame) = 0;
+                                          bool mainFrame, bool userGesture) = 0;
+  virtual void webViewPeerUserInput(WebViewUserInput input) = 0;
   // The main frame's load began, finished, or failed.
   virtual void webViewPeerDidStartLoad() = 0;
   virtual void webViewPeerDidFinishLoad() = 0;

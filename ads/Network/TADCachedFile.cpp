@@ -149,6 +149,7 @@ void TADCachedFile::beginFetchWithCacheBuster(bool cacheBuster) {
   platform::URLRequest request(url, platform::URLRequest::CachePolicy::ReloadIgnoringLocalCacheData,
                                timeoutInterval_);
   request.setHTTPShouldHandleCookies(true);
+  request.setNetworkServiceType(serviceType_);
   std::optional<std::string> userAgent = TADNetworkUtilities::userAgentString();
   if (userAgent && !userAgent->empty()) request.setValue(*userAgent, "User-Agent");
   if (std::optional<std::string> modified = fileModificationDate()) {

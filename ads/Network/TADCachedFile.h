@@ -95,6 +95,9 @@ class TADCachedFile : public platform::URLConnectionDelegate,
   // Seconds the server may stay silent before a fetch fails; 60 unless set.
   double timeoutInterval() const { return timeoutInterval_; }
   void setTimeoutInterval(double seconds) { timeoutInterval_ = seconds; }
+  // Default unless set; see platform::URLRequest.
+  platform::URLRequest::NetworkServiceType networkServiceType() const { return serviceType_; }
+  void setNetworkServiceType(platform::URLRequest::NetworkServiceType type) { serviceType_ = type; }
   // Stops a running fetch and drops what it received.
   void cancel();
   // cancel, then deletes the local copy.
@@ -141,4 +144,6 @@ class TADCachedFile : public platform::URLConnectionDelegate,
   int redirectCount_ = 0;
   bool durable_ = true;
   double timeoutInterval_ = platform::URLRequest::kDefaultTimeoutInterval;
+  platform::URLRequest::NetworkServiceType serviceType_ =
+      platform::URLRequest::NetworkServiceType::Default;
 };

@@ -8,6 +8,7 @@
 #include "ads/Utility/TADErrorDomain.h"
 #include "base/ASCII.h"
 #include "platform/Platform.h"
+#include "platform/URLError.h"
 
 std::shared_ptr<TADClickTracker> TADClickTracker::init() {
   return std::make_shared<TADClickTracker>(Passkey{});
@@ -33,7 +34,24 @@ void TADClickTracker::trackURL(const std::optional<base::URL>& url) {
   // A tracking address is the ad's to choose, and so is every body on its way: nothing of it is
   // kept, so that no answer can take the place of a copy the library relies on.
   file_ = TADCachedFile::initWithDelegate(weak_from_this(), *url, TADCachedFile::Storage::None);
+  file_->setTimeoutInterval(kTimeLimit);
+  file_->setNetworkServiceType(platform::URLRequest::NetworkServiceType::Background);
+  std::weak_ptr<TADClickTracker> weakSelf = weak_from_this();
+  timeLimit_ = platform::RunLoop::main().startTimer(kTimeLimit, [weakSelf] {
+    if (auto self = weakSelf.lock()) self->giveUp();
+  });
   file_->validate();
+}
+
+void TADClickTracker::giveUp() {
+  if (hasTracked_ || !file_) return;
+  auto file = file_;
+  file->setDelegate({});
+  file->cancel();
+  cachedFileDownloadDidFail(
+      *file,
+      platform::URLError::make(platform::URLError::TimedOut, file->sourceURL().absoluteString(),
+                               "the tracking did not end within its time limit"));
 }
 
 std::optional<base::URL> TADClickTracker::trackingURL() const {
@@ -43,6 +61,7 @@ std::optional<base::URL> TADClickTracker::trackingURL() const {
 
 void TADClickTracker::reset() {
   hasTracked_ = false;
+  timeLimit_.stop();
   if (file_) {
     file_->setDelegate({});
     file_->invalidate();
@@ -89,6 +108,7 @@ void TADClickTracker::cachedFileDownloadDidEnd(TADCachedFile& file) {
   if (hasTracked_) return;
   auto self = shared_from_this();
   hasTracked_ = true;
+  timeLimit_.stop();
   TADStatistics::sharedStatistics().addClickTrackingURL(file.sourceURL());
   if (auto delegate = delegate_.lock())
     delegate->trackerDidRedirect(*this, file.httpDestinationURL());
@@ -100,6 +120,7 @@ void TADClickTracker::cachedFileDownloadDidFail(TADCachedFile&,
   if (hasTracked_) return;
   auto self = shared_from_this();
   hasTracked_ = true;
+  timeLimit_.stop();
   if (auto delegate = delegate_.lock()) delegate->trackerDidFailWithError(*this, error);
   endBackgroundTask();
 }

@@ -7,6 +7,7 @@
 #include "ads/Network/TADCachedFile.h"
 #include "ads/Network/TADClickTrackerDelegate.h"
 #include "platform/Application.h"
+#include "platform/RunLoop.h"
 
 // Follows one click or tracking address to its end with a cached file: HTTP and HTTPS redirects
 // are followed; the first redirect to any other scheme (another application, a store) ends the
@@ -14,6 +15,11 @@
 // statistics and tells the delegate the final address; a failure tells the delegate the error.
 // Each tracking ends exactly once, and a new trackURL or reset drops a running one silently. The
 // bodies on the way are read and dropped: a tracking writes no file and keeps no body.
+//
+// A tracking is background traffic (platform::URLRequest): it never holds the connections that
+// the ad's loads need. It has kTimeLimit seconds to end; one that has not ended by then (a server
+// that never answers, or trickles its answer) is dropped and ends as a failure with
+// URLError::TimedOut.
 //
 // While a tracking runs the tracker holds a background task where the application offers them,
 // so that it can finish after the user has left; where it does not, it counts itself in a
@@ -23,6 +29,11 @@ class TADClickTracker : public TADCachedFileDelegate,
   struct Passkey {};
 
  public:
+  // A tracking server answers within a few seconds when it answers at all. Nobody waits for the
+  // answer, but a tracking that runs holds a connection that other trackings queue for, and keeps
+  // the opener waiting where there are no background tasks.
+  static constexpr double kTimeLimit = 10;
+
   static std::shared_ptr<TADClickTracker> init();
   explicit TADClickTracker(Passkey) {}
   ~TADClickTracker() override;
@@ -57,6 +68,8 @@ class TADClickTracker : public TADCachedFileDelegate,
 
  private:
   static int64_t& trackingCount();
+  // The time limit's end: the fetch is dropped and the tracking fails.
+  void giveUp();
 
   std::weak_ptr<TADClickTrackerDelegate> delegate_;
   std::shared_ptr<TADCachedFile> file_;
@@ -65,4 +78,5 @@ class TADClickTracker : public TADCachedFileDelegate,
       platform::Application::kInvalidBackgroundTask;
   // Whether this tracker is one of trackingCount, so that it takes back only what it added.
   bool counted_ = false;
+  platform::RunLoop::Timer timeLimit_;
 };

@@ -34,8 +34,8 @@ Verdict addressVerdict(Opening opening, const std::optional<base::URL>& url) {
   return Verdict::Scheme;
 }
 
-Verdict activationVerdict(std::optional<double> pressAge, bool pressUsed) {
-  if (!pressAge) return Verdict::NoPress;
+Verdict activationVerdict(std::optional<double> pressAge, bool pressUsed, bool userGesture) {
+  if (!pressAge || !userGesture) return Verdict::NoPress;
   // A negative or undefined age is no reading of a press the user made: refused like an old one.
   if (!(*pressAge >= 0 && *pressAge < TADOpenGate::kActivationLifetime)) {
     return Verdict::PressExpired;
@@ -81,25 +81,26 @@ const char* allowedSchemes(Opening opening) {
 }  // namespace
 
 Verdict TADOpenGate::decide(Source source, std::optional<double> pressAge, bool pressUsed,
-                            Opening opening, const std::optional<base::URL>& url) {
+                            Opening opening, const std::optional<base::URL>& url,
+                            bool userGesture) {
   if (source == Source::BuildPage) return Verdict::BuildPage;
   if (Verdict verdict = addressVerdict(opening, url); verdict != Verdict::Allowed) return verdict;
   if (source == Source::LibraryControl) return Verdict::Allowed;
-  return activationVerdict(pressAge, pressUsed);
+  return activationVerdict(pressAge, pressUsed, userGesture);
 }
 
 Verdict TADOpenGate::verdictFor(const TADPressRecord* pressState, Source source, Opening opening,
-                                const std::optional<base::URL>& url) {
+                                const std::optional<base::URL>& url, bool userGesture) {
   std::optional<double> pressAge;
-  if (pressState && pressState->pressTime()) {
-    pressAge = platform::Clock::shared().monotonicSeconds() - *pressState->pressTime();
+  if (pressState) {
+    pressAge = pressState->activationAge(platform::Clock::shared().monotonicSeconds());
   }
-  return decide(source, pressAge, pressState && pressState->pressUsed(), opening, url);
+  return decide(source, pressAge, pressState && pressState->pressUsed(), opening, url, userGesture);
 }
 
 bool TADOpenGate::admit(TADPressRecord* pressState, Source source, Opening opening,
-                        const std::optional<base::URL>& url) {
-  Verdict verdict = verdictFor(pressState, source, opening, url);
+                        const std::optional<base::URL>& url, bool userGesture) {
+  Verdict verdict = verdictFor(pressState, source, opening, url, userGesture);
   if (verdict != Verdict::Allowed) {
     // A page may ask again and again: its refusals are heard as its console lines are.
     static platform::ConsoleRateLimit limit(10, "refusals of the open gate");

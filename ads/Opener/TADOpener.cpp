@@ -16,6 +16,7 @@
 #include "platform/Application.h"
 #include "platform/RunLoop.h"
 #include "platform/ViewController.h"
+#include "platform/WebView.h"
 
 namespace {
 
@@ -116,12 +117,19 @@ bool TADOpener::canOpen(TADOpenGate::Opening opening, const std::optional<base::
                            : TADOpenerScreens::library().canPresent(presenter);
     if (!presentable) return false;
   }
-  return TADOpenGate::verdictFor(sourcePresses_.lock().get(), sourceKind_, opening, url) ==
-         TADOpenGate::Verdict::Allowed;
+  return TADOpenGate::verdictFor(sourcePresses_.lock().get(), sourceKind_, opening, url,
+                                 askedWithGesture()) == TADOpenGate::Verdict::Allowed;
 }
 
 bool TADOpener::admitted(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const {
-  return TADOpenGate::admit(sourcePresses_.lock().get(), sourceKind_, opening, url);
+  return TADOpenGate::admit(sourcePresses_.lock().get(), sourceKind_, opening, url,
+                            askedWithGesture());
+}
+
+// The opener is asked from within its web view's decision on the navigation that asks.
+bool TADOpener::askedWithGesture() const {
+  auto webView = sourceWebView();
+  return !webView || webView->isUserGestureNavigation();
 }
 
 void TADOpener::openBrowserToURL(const std::optional<base::URL>& url,

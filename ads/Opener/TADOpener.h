@@ -126,6 +126,8 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
   static int32_t& repeatCounter();
   // Whether the gate lets this opener's source open this, using the press up.
   bool admitted(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const;
+  // Whether the navigation that asks carries the user's gesture (see TADOpenGate).
+  bool askedWithGesture() const;
   // The leaving itself, once admitted: the waits below come back here, not through the gate.
   void leaveForApp(const base::URL& url);
   // Posts leaveForApp(url) again after kTrackingWait, when the waits allow; answers whether it

@@ -38,6 +38,22 @@ platform::View* TADWebView::hitTest(const platform::Point& point) {
   return hit;
 }
 
+void TADWebView::userInput(platform::WebViewUserInput input) {
+  auto companion = vars();
+  if (!companion) return;
+  double now = platform::Clock::shared().monotonicSeconds();
+  switch (input) {
+    case platform::WebViewUserInput::KeyPressed:
+      companion->setTouched(true);
+      companion->recordPress(now);
+      break;
+    case platform::WebViewUserInput::PressReleased:
+    case platform::WebViewUserInput::KeyReleased:
+      companion->recordRelease(now);
+      break;
+  }
+}
+
 std::shared_ptr<TADWebViewPrivate> TADWebView::vars() const {
   return TADPrivateUtilities::privateObjectForKey(this);
 }

@@ -32,6 +32,11 @@ class TADWebView : public platform::WebView {
   // next one.
   void setTouched(bool touched);
   std::shared_ptr<TADWebViewPrivate> vars() const;
+
+ protected:
+  // A press's release starts the activation's lifetime; Enter or Space on what has the focus is a
+  // press as a pointer's is (a touch, with its own release).
+  void userInput(platform::WebViewUserInput input) override;
 };
 
 template <>

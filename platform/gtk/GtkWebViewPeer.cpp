@@ -3,8 +3,10 @@
 #include <utility>
 
 #include "platform/Console.h"
+#include "platform/LocalNetworkRules.h"
 #include "platform/URLError.h"
 #include "platform/glibsupport/GlibURLError.h"
+#include "platform/gtk/GtkLocalNetworkFilter.h"
 #include "platform/gtk/GtkWebProcess.h"
 
 namespace platform::gtk {
@@ -120,6 +122,9 @@ GtkWebViewPeer::GtkWebViewPeer(GtkViewPeer& base, WebViewPeerClient& client,
   g_signal_connect(webView_.get(), "web-process-terminated", G_CALLBACK(webProcessTerminated),
                    this);
   g_signal_connect(webView_.get(), "button-press-event", G_CALLBACK(pressed), this);
+  g_signal_connect(webView_.get(), "button-release-event", G_CALLBACK(released), this);
+  g_signal_connect(webView_.get(), "key-press-event", G_CALLBACK(keyChanged), this);
+  g_signal_connect(webView_.get(), "key-release-event", G_CALLBACK(keyChanged), this);
   g_signal_connect(webView_.get(), "realize", G_CALLBACK(realized), this);
   gtk_widget_show(webView_.get());
   base_.setContent(webView_.get());
@@ -155,9 +160,9 @@ GtkWebViewPeer::~GtkWebViewPeer() {
 
 void GtkWebViewPeer::loadHTMLString(const std::string& html,
                                     const std::optional<base::URL>& baseURL) {
-  load([this, html, base = baseURL ? baseURL->absoluteString() : std::string(),
-        hasBase = baseURL.has_value()] {
-    webkit_web_view_load_html(webView(), html.c_str(), hasBase ? base.c_str() : nullptr);
+  std::string base = baseURL ? baseURL->absoluteString() : std::string();
+  loadWhenFiltered(baseURL, [this, html, base] {
+    webkit_web_view_load_html(webView(), html.c_str(), base.empty() ? nullptr : base.c_str());
   });
 }
 
@@ -168,13 +173,27 @@ void GtkWebViewPeer::loadRequest(const URLRequest& request) {
     for (const auto& [name, value] : request.allHTTPHeaderFields())
       soup_message_headers_replace(headers, name.c_str(), value.c_str());
   }
-  load([this, uriRequest = std::move(uriRequest)] {
+  loadWhenFiltered(request.url(), [this, uriRequest] {
     webkit_web_view_load_request(webView(), uriRequest.get());
   });
 }
 
-void GtkWebViewPeer::load(std::function<void()> load) {
+void GtkWebViewPeer::loadWhenFiltered(const std::optional<base::URL>& pageURL,
+                                      std::function<void()> load) {
   loadedAny_ = true;
+  ++waitingLoads_;
+  unsigned generation = loadGeneration_;
+  // The compiled rules are the program's own: they are kept with the engine's data.
+  GtkLocalNetworkFilter::shared(context_->dataDirectory() + "/ContentRules")
+      .prepare(webView(), pageURL, alive_, [this, generation, pageURL, load = std::move(load)] {
+        --waitingLoads_;
+        if (generation != loadGeneration_) return;
+        loadingURL_ = pageURL;
+        start(load);
+      });
+}
+
+void GtkWebViewPeer::start(std::function<void()> load) {
   if (warming_) {
     waitingLoad_ = std::move(load);
     return;
@@ -190,11 +209,12 @@ void GtkWebViewPeer::load(std::function<void()> load) {
 
 void GtkWebViewPeer::warmedUp() {
   warming_ = false;
-  if (std::function<void()> waiting = std::move(waitingLoad_)) load(std::move(waiting));
+  if (std::function<void()> waiting = std::move(waitingLoad_)) start(std::move(waiting));
 }
 
 void GtkWebViewPeer::stopLoading() {
-  // A load still waiting for the process never starts.
+  // A load still waiting for its rules or for the process never starts.
+  ++loadGeneration_;
   waitingLoad_ = nullptr;
   webkit_web_view_stop_loading(webView());
 }
@@ -220,7 +240,7 @@ bool GtkWebViewPeer::canGoForward() const {
 }
 
 bool GtkWebViewPeer::isLoading() const {
-  return webkit_web_view_is_loading(webView());
+  return waitingLoads_ > 0 || webkit_web_view_is_loading(webView());
 }
 
 std::optional<base::URL> GtkWebViewPeer::currentURL() const {
@@ -251,10 +271,15 @@ bool GtkWebViewPeer::shouldStart(WebKitNavigationAction* action, const std::weak
                                                webkit_web_view_get_settings(webView()));
   // An address that cannot be told to the client is not loaded.
   if (!request) return false;
+  // A page reaches no local address but its own; the program's own load, and its redirects, may
+  // stay at the origin the program asked for.
+  bool programsOrigin = loadingURL_ && LocalNetworkRules::sameOrigin(*loadingURL_, request->url());
+  if (!programsOrigin && GtkLocalNetworkFilter::refuses(pageURL_, request->url())) return false;
   // An inline frame document is the one navigation that is known to be a sub-frame's.
   bool mainFrame = request->url().absoluteString() != "about:srcdoc";
   bool allowed = client_.webViewPeerShouldStartLoad(
-      *request, navigationType(webkit_navigation_action_get_navigation_type(action)), mainFrame);
+      *request, navigationType(webkit_navigation_action_get_navigation_type(action)), mainFrame,
+      webkit_navigation_action_is_user_gesture(action));
   return allowed && !alive.expired();
 }
 
@@ -334,6 +359,11 @@ void GtkWebViewPeer::loadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer
     if (event == WEBKIT_LOAD_FINISHED) peer->warmedUp();
     return;
   }
+  if (event == WEBKIT_LOAD_COMMITTED) {
+    const char* uri = webkit_web_view_get_uri(peer->webView());
+    peer->pageURL_ = uri ? base::URL::fromString(uri) : std::nullopt;
+    peer->loadingURL_.reset();
+  }
   if (event == WEBKIT_LOAD_STARTED) {
     peer->loadFailed_ = false;
     peer->client_.webViewPeerDidStartLoad();
@@ -378,6 +408,38 @@ gboolean GtkWebViewPeer::pressed(GtkWidget*, GdkEventButton* event, gpointer sel
     peer->base_.reportTouch(Point{event->x, event->y});
   }
   return FALSE;  // the page gets the press too
+}
+
+gboolean GtkWebViewPeer::released(GtkWidget*, GdkEventButton* event, gpointer self) {
+  auto* peer = static_cast<GtkWebViewPeer*>(self);
+  if (event->type == GDK_BUTTON_RELEASE)
+    peer->client_.webViewPeerUserInput(WebViewUserInput::PressReleased);
+  return FALSE;
+}
+
+// Handlers run before WebKit's own, so the key is known to be down before the page hears it.
+gboolean GtkWebViewPeer::keyChanged(GtkWidget*, GdkEventKey* event, gpointer self) {
+  auto* peer = static_cast<GtkWebViewPeer*>(self);
+  switch (event->keyval) {
+    case GDK_KEY_Return:
+    case GDK_KEY_KP_Enter:
+    case GDK_KEY_ISO_Enter:
+    case GDK_KEY_space:
+    case GDK_KEY_KP_Space:
+      break;
+    default:
+      return FALSE;
+  }
+  if (event->type == GDK_KEY_PRESS) {
+    if (peer->keyDown_ == event->keyval) return FALSE;  // the key repeats
+    peer->keyDown_ = event->keyval;
+    peer->client_.webViewPeerUserInput(WebViewUserInput::KeyPressed);
+  } else if (event->type == GDK_KEY_RELEASE) {
+    if (peer->keyDown_ != event->keyval) return FALSE;
+    peer->keyDown_ = 0;
+    peer->client_.webViewPeerUserInput(WebViewUserInput::KeyReleased);
+  }
+  return FALSE;  // the page gets the key too
 }
 
 void GtkWebViewPeer::realized(GtkWidget*, gpointer self) {

@@ -24,12 +24,15 @@ namespace platform::gtk {
 // Navigations that would open a window of their own load in this view instead, when the client
 // lets them, and are not put to it a second time. The request the client sees carries the
 // "User-Agent" that WebKit sends. WebKitGTK does not say which frame a navigation is for: only an
-// inline frame document (about:srcdoc) is reported as a sub-frame's.
+// inline frame document (about:srcdoc) is reported as a sub-frame's. It does say whether the
+// navigation carries the user's gesture, which the client hears.
 //
 // Load start and finish come from WebKit's load events of the page. A failed load, and a web
 // process that crashed or was ended, are reported as failures: a page never goes blank silently.
 // WebKit's own error pages are never shown; the client decides what a failure means. A button
-// press on the page is a touch of the view. What no page may do by itself (redirects to other
+// press on the page is a touch of the view; its release, and Enter, Space and the keypad's Enter
+// going down and up while the view has the keyboard focus, are the view's user input (a key held
+// down is one press however often it repeats). What no page may do by itself (redirects to other
 // schemes, downloads, dialogs) the view's guard refuses before the client hears of it
 // (GtkWebViewGuard).
 //
@@ -41,6 +44,11 @@ namespace platform::gtk {
 //
 // Script results come back on the GLib main loop, as text ("" for undefined, null and a script
 // that threw). A peer that goes away drops its pending completions.
+//
+// A page reaches local addresses (loopback, private ranges) only at its own origin: WebKit's
+// content rules block the rest of its loads (GtkLocalNetworkFilter), and a navigation to one is
+// refused before the client is asked. A load the client asks for waits until those rules are in
+// place.
 //
 // The WebKit view may have served an earlier peer (GtkWebContext::takeWebView), and a peer gives
 // its view back when it goes if that view was never on screen, its web process never ended and
@@ -79,6 +87,8 @@ class GtkWebViewPeer : public WebViewPeer {
   static void webProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,
                                    gpointer self);
   static gboolean pressed(GtkWidget*, GdkEventButton* event, gpointer self);
+  static gboolean released(GtkWidget*, GdkEventButton* event, gpointer self);
+  static gboolean keyChanged(GtkWidget*, GdkEventKey* event, gpointer self);
   static void realized(GtkWidget*, gpointer self);
 
   // Puts a navigation to the client; true when it may go ahead. The client may drop the view
@@ -86,10 +96,13 @@ class GtkWebViewPeer : public WebViewPeer {
   bool shouldStart(WebKitNavigationAction* action, const std::weak_ptr<void>& alive);
   // Makes the navigation of a window that is not opened in this view.
   void loadInPlace(WebKitURIRequest* request);
+  // Runs load (of a page at pageURL) once the view's rules keep the page off local addresses but
+  // its own (GtkLocalNetworkFilter); stopLoading drops a load that still waits.
+  void loadWhenFiltered(const std::optional<base::URL>& pageURL, std::function<void()> load);
   void fail(const base::Error& error);
   bool canBeGivenBack() const;
   // Runs a load of the client's: at once, or once the empty page that starts the process is done.
-  void load(std::function<void()> load);
+  void start(std::function<void()> load);
   void warmedUp();
 
   GtkViewPeer& base_;
@@ -104,10 +117,18 @@ class GtkWebViewPeer : public WebViewPeer {
   glibsupport::GObjectPtr<GCancellable> scripts_;
   // The address that loadInPlace let go ahead, until its navigation comes.
   std::string approvedURI_;
+  // The address of the load the program asked for last, until a page is committed.
+  std::optional<base::URL> loadingURL_;
+  // The address of the page the view shows (committed).
+  std::optional<base::URL> pageURL_;
+  int waitingLoads_ = 0;
+  unsigned loadGeneration_ = 0;
   bool loadFailed_ = false;
   bool loadedAny_ = false;
   bool shown_ = false;
   bool processEnded_ = false;
+  // The activating key that is down, 0 when none is.
+  guint keyDown_ = 0;
   // Telling the client that the web process ended.
   bool reportingEnd_ = false;
   // Lives as long as the peer, for callers of the client to watch.

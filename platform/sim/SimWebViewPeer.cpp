@@ -58,7 +58,7 @@ void SimWebViewPeer::goForward() {
 void SimWebViewPeer::step(int offset) {
   size_t target = index_ + offset;
   if (!client_.webViewPeerShouldStartLoad(history_[target], WebViewNavigationType::BackForward,
-                                          true)) {
+                                          true, true)) {
     return;
   }
   index_ = target;
@@ -82,9 +82,9 @@ void SimWebViewPeer::evaluateJavaScript(const std::string& script, ScriptResult 
   done(std::move(result));
 }
 
-bool SimWebViewPeer::navigate(const URLRequest& request, WebViewNavigationType type,
-                              bool mainFrame) {
-  if (!client_.webViewPeerShouldStartLoad(request, type, mainFrame)) return false;
+bool SimWebViewPeer::navigate(const URLRequest& request, WebViewNavigationType type, bool mainFrame,
+                              bool userGesture) {
+  if (!client_.webViewPeerShouldStartLoad(request, type, mainFrame, userGesture)) return false;
   if (!mainFrame) return true;
   if (type == WebViewNavigationType::Reload && !history_.empty()) {
     history_[index_] = request;
@@ -99,14 +99,15 @@ bool SimWebViewPeer::navigate(const URLRequest& request, WebViewNavigationType t
   return true;
 }
 
-bool SimWebViewPeer::navigate(std::string_view url, WebViewNavigationType type, bool mainFrame) {
+bool SimWebViewPeer::navigate(std::string_view url, WebViewNavigationType type, bool mainFrame,
+                              bool userGesture) {
   std::optional<base::URL> parsed = base::URL::fromString(url);
   if (!parsed) {
     std::fprintf(stderr, "SimWebViewPeer: not a URL: %.*s\n", static_cast<int>(url.size()),
                  url.data());
     std::abort();
   }
-  return navigate(URLRequest(*parsed), type, mainFrame);
+  return navigate(URLRequest(*parsed), type, mainFrame, userGesture);
 }
 
 void SimWebViewPeer::finishLoad() {

@@ -46,10 +46,15 @@ class SimWebViewPeer : public WebViewPeer {
   void settingsChanged(const WebViewSettings& settings) override { settings_ = settings; }
 
   // A navigation that the page (or the user in it) starts; answers the view's decision. An
-  // allowed main-frame navigation starts a load.
-  bool navigate(const URLRequest& request, WebViewNavigationType type, bool mainFrame = true);
+  // allowed main-frame navigation starts a load. userGesture: made while the page handled the
+  // user's input (false: on the page's own schedule, or by a frame that was not pressed).
+  bool navigate(const URLRequest& request, WebViewNavigationType type, bool mainFrame = true,
+                bool userGesture = true);
   // The same for a URL text, which must parse.
-  bool navigate(std::string_view url, WebViewNavigationType type, bool mainFrame = true);
+  bool navigate(std::string_view url, WebViewNavigationType type, bool mainFrame = true,
+                bool userGesture = true);
+  // The user's input beside touches: a press's release, Enter or Space going down or up.
+  void userInput(WebViewUserInput input) { client_.webViewPeerUserInput(input); }
   void finishLoad();
   void failLoad(const base::Error& error);
 

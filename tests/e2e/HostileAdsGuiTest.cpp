@@ -35,6 +35,7 @@
 #include "tests/e2e/HostileAdNetwork.h"
 #include "tests/platform/gtk/GtkTestPlatform.h"
 #include "tests/platform/gtk/XTestInput.h"
+#include "tests/support/RefusingPort.h"
 
 namespace {
 
@@ -495,6 +496,89 @@ TEST_F(HostileAdsGuiTest, WhatAnAdStoresIsBoundedAndLeavesNothingBehind) {
   ASSERT_FALSE(HasFatalFailure());
   showAd("<p>clean</p>");
   EXPECT_LT(bytesUnder(folder.path()), 1u << 20);
+}
+
+// An inline frame of another origin (a sandboxed one: pages reach no other local origin) polls
+// "open" all the time; the user presses the ad's own button, whose handler waits a moment before
+// it asks. The press is the ad's.
+TEST_F(HostileAdsGuiTest, AFrameThatWasNotPressedCannotSpendTheAdsPress) {
+  network.route("/poller", HostileAdNetwork::Response::ok(
+                               "<script>setInterval(() => location = 'gmsg://x/open?a=app&u=" +
+                                   network.url("/stolen") + "', 100)</script>",
+                               {{"Content-Type", "text/html"}}));
+  showAd(
+      "<body style='margin: 0; height: 50px; display: flex'>"
+      "<button style='width: 220px' onclick=\"setTimeout(() => location = "
+      "'gmsg://x/open?a=app&u=' + encodeURIComponent(location.origin + '/landing'), 300)\">"
+      "Go</button><iframe sandbox='allow-scripts' style='width: 100px; border: 0' "
+      "src='/poller'></iframe></body>");
+  ASSERT_TRUE(eventually([&] { return saidOnConsole("the user has not pressed it"); }));
+  pressBanner();
+  ASSERT_TRUE(eventually([&] { return !UserFolders::shared().opened().empty(); }));
+  platform->runLoop().runFor(1);
+  EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{network.url("/landing")});
+}
+
+// A press held a while before its release, and Enter and Space on the ad's focused button: each is
+// the user's press, and its click opens the ad's address.
+TEST_F(HostileAdsGuiTest, ALongPressAndKeysOnAFocusedButtonOpenTheAd) {
+  showAd(
+      "<body style='margin: 0; height: 50px'><button id='go' style='width: 100%; height: "
+      "50px' onclick=\"location = 'gmsg://x/open?a=app&u=' + "
+      "encodeURIComponent(location.origin + '/landing')\">Go</button></body>");
+  GtkWindow* screen = platform->deviceScreen()->gtkWindow();
+  platform::Rect place = gtk_testing::placeOnScreen(bannerWidget(), GTK_WIDGET(screen));
+  gtk_testing::movePointer(screen, static_cast<int>(place.minX() + place.width() / 2),
+                           static_cast<int>(place.minY() + place.height() / 2));
+  gtk_testing::setButton(screen, 1, true);
+  platform->runLoop().runFor(1.5);
+  gtk_testing::setButton(screen, 1, false);
+  ASSERT_TRUE(eventually([&] { return UserFolders::shared().opened().size() == 1; }, 3));
+
+  gtk_widget_grab_focus(bannerWidget());
+  for (guint key : {GDK_KEY_Return, GDK_KEY_space}) {
+    SCOPED_TRACE(gdk_keyval_name(key));
+    size_t before = UserFolders::shared().opened().size();
+    ASSERT_TRUE(adComesToSay("go.focus(); document.activeElement.id", "go"));
+    gtk_testing::setKey(screen, key, true);
+    gtk_testing::setKey(screen, key, false);
+    EXPECT_TRUE(eventually([&] { return UserFolders::shared().opened().size() == before + 1; }, 3));
+  }
+  EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>(3, network.url("/landing")));
+}
+
+// An ad posts to another service on the user's machine and fetches from a closed port to tell it
+// from an open one: neither is reached, both fail alike, and the ad's own origin still answers.
+TEST_F(HostileAdsGuiTest, AnAdReachesNoLocalServiceButItsOwnOrigin) {
+  test_support::LoopbackHTTPServer service;
+  test_support::RefusingPort closed;
+  network.route("/own", HostileAdNetwork::Response::ok("own"));
+  showAd("<form id='f' method='post' action='" + service.url("/form") +
+         "' target='t'><input name='a' value='b'></form><iframe name='t'></iframe><script>"
+         "const outcome = (address, init) => fetch(address, init).then(() => 'reached', "
+         "() => 'refused');"
+         "Promise.all([outcome('" +
+         service.url("/post") + "', {method: 'POST', mode: 'no-cors', body: 'x'}), outcome('" +
+         closed.url("/") +
+         "', {mode: 'no-cors'}), outcome('/own')]).then(r => document.title = r.join(' '));"
+         "new Image().src = '" +
+         service.url("/image") + "'; f.submit();</script>");
+  EXPECT_TRUE(adComesToSay("document.title", "refused refused reached"));
+  EXPECT_TRUE(eventually([&] { return saidOnConsole("from a local address other than its own"); }));
+  platform->runLoop().runFor(0.5);
+  EXPECT_EQ(service.requestCount(), 0u);
+}
+
+// Impression trackers on the ad's own server that never answer: the next ads come all the same.
+TEST_F(HostileAdsGuiTest, ImpressionTrackersThatNeverAnswerDoNotStopTheNextAds) {
+  network.route("/track", HostileAdNetwork::Response::unanswered());
+  showAd("<p>an ad</p>",
+         {{"X-Avmo-Tracking-Urls", network.url("/track?1") + " " + network.url("/track?2") + " " +
+                                       network.url("/track?3")}});
+  for (int ad = 0; ad < 2; ++ad) {
+    banner->loadRequest(TADRequest::request());
+    EXPECT_EQ(nextEvent(), "receive");
+  }
 }
 
 }  // namespace

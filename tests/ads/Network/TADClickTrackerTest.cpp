@@ -8,6 +8,7 @@
 
 #include "ads/Request/TADRequestError.h"
 #include "ads/Statistics/TADStatistics.h"
+#include "platform/URLError.h"
 #include "platform/sim/SimPlatform.h"
 #include "tests/support/LibraryStateGuard.h"
 #include "tests/support/TemporaryFolder.h"
@@ -93,6 +94,26 @@ TEST_F(TADClickTrackerTest, AnHTTPAnswerIsSuccessButAnUnwelcomeStatusOrAConnecti
   EXPECT_FALSE(tracker_->hasTracked());
   run();
   EXPECT_EQ(delegate_->events, (std::vector<std::string>{"fail", "fail NSURLErrorDomain"}));
+}
+
+// A server that never answers, and one that keeps the connection alive a byte at a time, hold a
+// tracking no longer than its time limit; it goes as background traffic either way.
+TEST_F(TADClickTrackerTest, ATrackingNotEndedWithinItsTimeLimitIsDroppedAsTimedOut) {
+  const double kLimit = TADClickTracker::kTimeLimit;
+  const Reply hanging[] = {Reply::unanswered(), Reply::ok(std::string(1000, 'x')).inPieces(1, 1)};
+  for (const Reply& reply : hanging) {
+    delegate_->events.clear();
+    server().route(kClick, reply);
+    tracker_->trackURL(url(kClick));
+    platform_.runLoop().advance(kLimit - 0.5);
+    EXPECT_EQ(delegate_->events, std::vector<std::string>{});
+    platform_.runLoop().advance(1);
+    EXPECT_EQ(delegate_->events, std::vector<std::string>{"fail NSURLErrorDomain"});
+    EXPECT_EQ(delegate_->lastError->code(), platform::URLError::TimedOut);
+    EXPECT_EQ(server().activeConnectionCount(), 0u);
+    EXPECT_EQ(server().sentRequests().back().networkServiceType(),
+              platform::URLRequest::NetworkServiceType::Background);
+  }
 }
 
 TEST_F(TADClickTrackerTest, ANewTrackingDropsTheRunningOneSilently) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -28,8 +29,18 @@ std::optional<base::URL> url(const char* text) {
 TEST(TADOpenGateDecisionTest, OnlyAFreshUnusedPressInAnAdPageOpensAndOnlyAllowedSchemes) {
   const double kNaN = std::nan("");
   const std::optional<double> none;
-  // Who asks, the press's age, whether it was used, what for, the address, and the verdict.
-  const std::tuple<Source, std::optional<double>, bool, Opening, const char*, Verdict> cases[] = {
+  // Who asks, the age of the press's activation, whether it was used, what for, the address, the
+  // verdict, and whether the asking navigation carried the user's gesture.
+  struct Case {
+    Source source;
+    std::optional<double> age;
+    bool used;
+    Opening opening;
+    const char* address;
+    Verdict verdict;
+    bool gesture = true;
+  };
+  const Case cases[] = {
       {Source::Banner, 0.2, false, Opening::OtherApplication, "https://land.example/",
        Verdict::Allowed},
       {Source::Browser, 0.99, false, Opening::Browser, "HTTP://land.example/", Verdict::Allowed},
@@ -50,6 +61,12 @@ TEST(TADOpenGateDecisionTest, OnlyAFreshUnusedPressInAnAdPageOpensAndOnlyAllowed
        Verdict::PressExpired},
       {Source::Banner, kNaN, false, Opening::MailComposer, "mailto:x", Verdict::PressExpired},
       {Source::Banner, 0.2, true, Opening::Browser, "http://land.example/", Verdict::PressUsed},
+      // A frame that was not pressed asks while the press is fresh; the toolbar needs none.
+      {Source::Banner, 0.2, false, Opening::OtherApplication, "http://land.example/",
+       Verdict::NoPress, false},
+      {Source::WebApp, 0, false, Opening::WebApp, nullptr, Verdict::NoPress, false},
+      {Source::LibraryControl, none, false, Opening::Browser, "http://land.example/",
+       Verdict::Allowed, false},
       // Local addresses and schemes, whoever asks and however fresh the press.
       {Source::Banner, 0.2, false, Opening::OtherApplication, "file:///etc/passwd",
        Verdict::LocalAddress},
@@ -66,10 +83,10 @@ TEST(TADOpenGateDecisionTest, OnlyAFreshUnusedPressInAnAdPageOpensAndOnlyAllowed
       {Source::Banner, 0.2, false, Opening::Browser, "httpx://land.example/", Verdict::Scheme},
       {Source::Banner, 0.2, false, Opening::Browser, nullptr, Verdict::NoAddress},
   };
-  for (const auto& [source, age, used, opening, address, verdict] : cases) {
+  for (const auto& [source, age, used, opening, address, verdict, gesture] : cases) {
     SCOPED_TRACE(std::string(address ? address : "(none)") + " age " +
                  (age ? std::to_string(*age) : "none"));
-    EXPECT_EQ(TADOpenGate::decide(source, age, used, opening, url(address)), verdict);
+    EXPECT_EQ(TADOpenGate::decide(source, age, used, opening, url(address), gesture), verdict);
   }
 }
 
@@ -81,13 +98,19 @@ class TADOpenGateRoadTest : public AdObjectFixture {
 
   const std::vector<std::string>& opened() { return platform.application().openedURLs(); }
   // How many applications the page of webView opened with one message.
-  size_t openFrom(platform::WebView& webView, const char* message = kOpenApp) {
+  size_t openFrom(platform::WebView& webView, const char* message = kOpenApp,
+                  bool userGesture = true) {
     size_t before = opened().size();
-    SimWebViewPeer::of(webView).navigate(message, Type::Other);
+    SimWebViewPeer::of(webView).navigate(message, Type::Other, true, userGesture);
     platform.runLoop().runUntilIdle();
     return opened().size() - before;
   }
-  static void press(platform::WebView& webView) { webView.hitTest({1, 1}); }
+  // A press held for seconds, then released.
+  void press(platform::WebView& webView, double seconds = 0) {
+    webView.hitTest({1, 1});
+    platform.runLoop().advance(seconds);
+    SimWebViewPeer::of(webView).userInput(platform::WebViewUserInput::PressReleased);
+  }
   // The refusal for an untouched page, which names the page.
   static std::string unpressed(const char* page) {
     return std::string("<Talvik> Refused to open another application from ") + page +
@@ -132,6 +155,40 @@ TEST_F(TADOpenGateRoadTest, EachAdPageOpensOneThingPerFreshPressAndTheBuildPageN
     EXPECT_EQ(openFrom(*webView), 0u);
   }
   EXPECT_EQ(opened(), std::vector<std::string>(3, "http://land.example/app"));
+}
+
+// The activation lives from the press through the hold to a second after the release, whether
+// the press was a pointer's or a key's, and only the pressed frame spends it.
+TEST_F(TADOpenGateRoadTest, APressCountsFromItsReleaseAndBelongsToThePressedFrame) {
+  loadToShown();
+  platform::WebView& banner = *view->webView();
+  SimWebViewPeer& page = SimWebViewPeer::of(banner);
+  using Input = platform::WebViewUserInput;
+  const double kHalf = TADOpenGate::kActivationLifetime / 2;
+  const std::function<void()> presses[] = {
+      [&] { press(banner, 3); },  // held three seconds
+      [&] {
+        page.userInput(Input::KeyPressed);
+        platform.runLoop().advance(2);
+        page.userInput(Input::KeyReleased);
+      },
+  };
+  for (const auto& pressAndRelease : presses) {
+    platform.console().clear();
+    pressAndRelease();
+    platform.runLoop().advance(kHalf);                 // the click handler waits a moment
+    EXPECT_EQ(openFrom(banner, kOpenApp, false), 0u);  // another frame polls "open"
+    EXPECT_EQ(platform.console().lines(), std::vector<std::string>{unpressed("the banner")});
+    EXPECT_EQ(openFrom(banner), 1u);
+  }
+  // Held, a press is live however long ago it went down; released, for a second.
+  banner.hitTest({1, 1});
+  platform.runLoop().advance(5);
+  EXPECT_EQ(openFrom(banner), 1u);
+  page.userInput(Input::KeyPressed);
+  page.userInput(Input::KeyReleased);
+  platform.runLoop().advance(TADOpenGate::kActivationLifetime);
+  EXPECT_EQ(openFrom(banner), 0u);
 }
 
 TEST_F(TADOpenGateRoadTest, OtherSchemesAndLocalAddressesNeverLeaveAndUseNoPress) {

@@ -423,6 +423,27 @@ TEST_F(SoupURLLoadingTest, RequestsRedirectHopsAndCancelledShortAnswersShareOneC
   EXPECT_EQ(server().acceptedConnectionCount(), 1u);
 }
 
+// A server that holds tracking requests open holds connections of their own: a load that someone
+// waits for, to the same server, goes through at once.
+TEST_F(SoupURLLoadingTest, HungBackgroundRequestsLeaveTheServerToOtherLoads) {
+  d.route("/track", Reply::unanswered());
+  d.route("/ad", Reply::ok("<p>ad</p>"));
+  std::vector<std::pair<std::shared_ptr<Recorder>, std::shared_ptr<URLConnection>>> trackers;
+  for (int i = 0; i < 4; ++i) {
+    URLRequest tracking = request("/track", 60);
+    tracking.setNetworkServiceType(URLRequest::NetworkServiceType::Background);
+    auto recorder = std::make_shared<Recorder>();
+    trackers.emplace_back(recorder, start(tracking, recorder));
+  }
+  ASSERT_TRUE(d.runUntil([&] { return server().requestCount() >= 2; }));
+  auto page = std::make_shared<Recorder>();
+  auto connection = start(request("/ad"), page);
+  EXPECT_TRUE(d.loop->runUntil([&] { return page->ended(); }, 2));
+  EXPECT_EQ(page->body, "<p>ad</p>");
+  for (const auto& [recorder, tracking] : trackers)
+    EXPECT_FALSE(recorder->ended());
+}
+
 TEST_F(SoupURLLoadingTest, ARefusedConnectionFailsWithCannotConnectToHost) {
   test_support::RefusingPort refusing;
   ASSERT_NE(refusing.port(), 0);

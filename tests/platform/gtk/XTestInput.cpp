@@ -30,6 +30,18 @@ void click(GtkWindow* window, unsigned button) {
   XFlush(display);
 }
 
+void setButton(GtkWindow* window, unsigned button, bool down) {
+  Display* display = displayOf(window);
+  XTestFakeButtonEvent(display, button, down ? True : False, 0);
+  XFlush(display);
+}
+
+void setKey(GtkWindow* window, guint keyval, bool down) {
+  Display* display = displayOf(window);
+  XTestFakeKeyEvent(display, XKeysymToKeycode(display, keyval), down ? True : False, 0);
+  XFlush(display);
+}
+
 void pressControlWith(GtkWindow* window, guint keyval) {
   movePointer(window, 5, 5);
   Display* display = displayOf(window);

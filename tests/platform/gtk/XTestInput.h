@@ -14,6 +14,9 @@ namespace platform::gtk::testing {
 // click then lands on whatever is topmost under it; keys go to the window under the pointer.
 void movePointer(GtkWindow* window, int x, int y);
 void click(GtkWindow* window, unsigned button = 1);
+// The button (or the key) going down or coming up alone, for a press that is held.
+void setButton(GtkWindow* window, unsigned button, bool down);
+void setKey(GtkWindow* window, guint keyval, bool down);
 void pressControlWith(GtkWindow* window, guint keyval);
 void pressKey(GtkWindow* window, guint keyval);
 

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <webkit2/webkit2.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/URL.h"
+#include "platform/glibsupport/GlibPtr.h"
+
+namespace platform::gtk {
+
+// Keeps the pages of the program's web views off local addresses (LocalNetworkRules) but at their
+// own origin, with WebKit content rules: the engine applies them to every load a page makes —
+// frames, a script's fetches, form posts, images, sockets — in the web process before it connects,
+// where no signal of the view would even see a script's fetch. A page whose own origin is local
+// (the embedded ad network's pages) keeps that origin: the rules name each local origin that a
+// view of the program was given a page at, each only for pages whose top document is there.
+//
+// WebKit compiles rules asynchronously, and views may share one user content manager (a view made
+// related to another shares its manager); so a load the program asks for waits (prepare) until
+// rules that name its origin are in its view's manager, and loads keep their order. The first
+// rules take some tens of milliseconds; later loads at an origin already named go at once.
+//
+// The engine does not report what its rules block. A navigation that a view's decision sees (a
+// frame's, a form's, a link's) is refused there with a console line instead (refuses).
+class GtkLocalNetworkFilter {
+ public:
+  // The program's one filter, made at the first call, which names the folder where WebKit keeps
+  // the compiled rules (one file, written anew when the rules change).
+  static GtkLocalNetworkFilter& shared(const std::string& folder);
+
+  // Runs load once view's rules let a page at pageURL (none: a page with no address) reach its
+  // own origin and no other local one: at once, or on a later pass of the loop, and then only
+  // while alive has not expired (it guards view too).
+  void prepare(WebKitWebView* view, const std::optional<base::URL>& pageURL,
+               const std::weak_ptr<void>& alive, std::function<void()> load);
+  // Whether a page at pageURL must not navigate to target: target is local and not at the page's
+  // origin. A refusal says so on the console, at most once a second.
+  static bool refuses(const std::optional<base::URL>& pageURL, const base::URL& target);
+
+ private:
+  struct Waiting {
+    WebKitWebView* view;
+    std::weak_ptr<void> alive;
+    std::function<void()> load;
+  };
+  struct FilterUnref {
+    void operator()(WebKitUserContentFilter* filter) const {
+      webkit_user_content_filter_unref(filter);
+    }
+  };
+  using FilterPtr = std::unique_ptr<WebKitUserContentFilter, FilterUnref>;
+
+  explicit GtkLocalNetworkFilter(const std::string& folder);
+  void compile();
+  static void compiled(GObject* store, GAsyncResult* result, gpointer self);
+  void attach(WebKitWebView* view);
+
+  glibsupport::GObjectPtr<WebKitUserContentFilterStore> store_;
+  // The origin patterns the rules are to name, with an address at each.
+  std::set<std::string> origins_;
+  std::vector<base::URL> originURLs_;
+  FilterPtr filter_;
+  std::set<std::string> compiledOrigins_;
+  bool compiling_ = false;
+  std::vector<Waiting> waiting_;
+};
+
+}  // namespace platform::gtk
