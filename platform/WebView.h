@@ -77,6 +77,8 @@ class WebView : public View, private WebViewPeerClient {
   void setMediaPlaybackRequiresUserAction(bool required);
   bool mediaPlaybackAllowsAirPlay() const { return settings_.mediaPlaybackAllowsAirPlay; }
   void setMediaPlaybackAllowsAirPlay(bool allows);
+  bool showsScriptDialogs() const { return settings_.showsScriptDialogs; }
+  void setShowsScriptDialogs(bool shows);
 
   // While the delegate decides on a navigation: whether it is the main frame's (false for a
   // sub-frame's). True at other times.

@@ -38,6 +38,10 @@ struct WebViewSettings {
   bool allowsInlineMediaPlayback = false;
   bool mediaPlaybackRequiresUserAction = true;
   bool mediaPlaybackAllowsAirPlay = true;
+  // Whether the page's alerts, confirmations and prompts are shown to the user (a few at most;
+  // the rest are answered unseen) or all answered unseen. Only a page the user chose to open
+  // shows them.
+  bool showsScriptDialogs = false;
 
   bool operator==(const WebViewSettings&) const = default;
 };

@@ -119,8 +119,12 @@ TEST_F(TADOpenGateRoadTest, EachAdPageOpensOneThingPerFreshPressAndTheBuildPageN
       {browser->webView(), "the in-app browser's page"},
       {webApp->webView(), "the web app's page"},
   };
+  // Only the pages the user opened show their dialogs.
+  EXPECT_FALSE(SimWebViewPeer::of(*buildPage).settings().showsScriptDialogs);
   for (const auto& [webView, name] : pages) {
     SCOPED_TRACE(name);
+    EXPECT_EQ(SimWebViewPeer::of(*webView).settings().showsScriptDialogs,
+              webView != view->webView());
     platform.console().clear();
     EXPECT_EQ(openFrom(*webView), 0u);
     EXPECT_EQ(platform.console().lines(), std::vector<std::string>{unpressed(name)});
