@@ -36,7 +36,7 @@ namespace fs = std::filesystem;
 namespace gtk_testing = platform::gtk::testing;
 
 // What the desktop of these tests hands to a recording program: addresses of this scheme.
-constexpr const char* kHandledTypes[] = {"x-scheme-handler/http"};
+constexpr const char* kHandledTypes[] = {"x-scheme-handler/http", "x-scheme-handler/tel"};
 
 // The user's folders of this test program: its home, where downloads would land, and a desktop
 // whose handlers of kHandledTypes write the address they were given to a file instead of opening
@@ -245,6 +245,19 @@ TEST_F(HostileAdsGuiTest, OnePressOpensAnotherApplicationOnce) {
   ASSERT_TRUE(eventually([&] { return !UserFolders::shared().opened().empty(); }));
   eventually([&] { return UserFolders::shared().opened().size() > 1; }, 2.5);
   EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{network.url("/landing")});
+}
+
+// A number to call goes to the desktop's program for it, as from a browser of the desktop: after
+// the user's press, and never by the page alone.
+TEST_F(HostileAdsGuiTest, APressedCallLinkReachesTheDesktopsHandlerAndAnUnpressedOneDoesNot) {
+  showAd(
+      "<body style='height: 50px' onmousedown=\"location = 'tel:123'\">"
+      "<script>setTimeout(() => location = 'tel:666', 600)</script></body>");
+  ASSERT_TRUE(eventually([&] { return saidOnConsole("the user has not pressed it."); }));
+  pressBanner();
+  ASSERT_TRUE(eventually([&] { return !UserFolders::shared().opened().empty(); }));
+  platform->runLoop().runFor(0.5);
+  EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{"tel:123"});
 }
 
 }  // namespace
