@@ -1,13 +1,22 @@
 #include "tests/e2e/HostileAdNetwork.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace hostile {
 
 HostileAdNetwork::HostileAdNetwork() {
-  route(std::string(kScriptPath),
-        Response::ok(answeringScript(), {{"Content-Type", "application/javascript"}}));
+  serveScriptBeginningWith("");
   serveAd("<p>an ad</p>");
+}
+
+void HostileAdNetwork::serveScriptBeginningWith(const std::string& topLevel) {
+  route(std::string(kScriptPath),
+        Response::ok(topLevel + answeringScript(), {{"Content-Type", "application/javascript"}}));
+}
+
+size_t HostileAdNetwork::requestsFor(std::string_view path) const {
+  return std::ranges::count_if(server_.requests(), [&](const auto& r) { return r.path() == path; });
 }
 
 std::string HostileAdNetwork::answeringScript() {

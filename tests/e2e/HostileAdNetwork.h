@@ -31,6 +31,10 @@ class HostileAdNetwork {
 
   // Every ad from now on is html, sent with these header fields (beside its type).
   void serveAd(std::string html, Fields headers = {});
+  // The page script from now on begins with topLevel, code of its own run as it is read.
+  void serveScriptBeginningWith(const std::string& topLevel);
+  // How many requests for path came so far.
+  size_t requestsFor(std::string_view path) const;
   // Requests for path are answered with response.
   void route(std::string path, Response response) { server_.route(path, std::move(response)); }
 

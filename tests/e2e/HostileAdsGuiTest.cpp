@@ -16,6 +16,7 @@
 
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequest.h"
+#include "ads/Statistics/TADStatisticsCore.h"
 #include "ads/Utility/TADConfiguration.h"
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADWebView.h"
@@ -258,6 +259,44 @@ TEST_F(HostileAdsGuiTest, APressedCallLinkReachesTheDesktopsHandlerAndAnUnpresse
   ASSERT_TRUE(eventually([&] { return !UserFolders::shared().opened().empty(); }));
   platform->runLoop().runFor(0.5);
   EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{"tel:123"});
+}
+
+// What the page script does as it is read happens once for each ad, as though each ad had a build
+// page of its own, loaded when the ad is asked for: whether a page loaded ahead serves the ad,
+// whether it breaks first, and whether the script changed after it was loaded.
+TEST_F(HostileAdsGuiTest, ThePageScriptRunsOncePerAdWhateverBecomesOfThePageLoadedAhead) {
+  network.route("/beacon", HostileAdNetwork::Response::ok(""));
+  const std::string beacon =
+      "var beacon = new XMLHttpRequest(); beacon.open('GET', '/beacon?' + Date.now(), false);"
+      "beacon.send();\n";
+  network.serveScriptBeginningWith(beacon);
+  auto loadedAhead = [&] {
+    // Time for the page ahead to load, and for the script in it to run if it would.
+    if (!eventually([&] { return object()->preparedBuildAdWebView() != nullptr; })) return false;
+    platform->runLoop().runFor(0.5);
+    return true;
+  };
+  showAd("<p>first</p>");
+  EXPECT_EQ(network.requestsFor("/beacon"), 1u);
+  for (const char* what : {"served", "broken", "changed"}) {
+    SCOPED_TRACE(what);
+    const size_t before = network.requestsFor("/beacon");
+    ASSERT_TRUE(loadedAhead());
+    EXPECT_EQ(network.requestsFor("/beacon"), before);
+    if (what == std::string("broken")) {
+      auto& ahead = static_cast<platform::gtk::GtkWebViewPeer&>(
+          object()->preparedBuildAdWebView()->webViewPeer());
+      webkit_web_view_terminate_web_process(ahead.webView());
+      platform->runLoop().runFor(0.5);
+    } else if (what == std::string("changed")) {
+      network.serveScriptBeginningWith("var changed = 1;\n" + beacon);
+      TADStatisticsCore record{"TADObjectPrivate"};
+      record.removeObjectForKey("expireDate");
+      record.synchronize();
+    }
+    showAd("<p>next</p>");
+    EXPECT_EQ(network.requestsFor("/beacon"), before + 1);
+  }
 }
 
 }  // namespace
