@@ -89,6 +89,9 @@ void WebView::setMediaPlaybackRequiresUserAction(bool required) {
 void WebView::setMediaPlaybackAllowsAirPlay(bool allows) {
   changeSettings([&](WebViewSettings& s) { s.mediaPlaybackAllowsAirPlay = allows; });
 }
+void WebView::setShowsScriptDialogs(bool shows) {
+  changeSettings([&](WebViewSettings& s) { s.showsScriptDialogs = shows; });
+}
 
 // The delegate may release this view from any of its calls: the view lives until the call is
 // over (when it is shared at all).

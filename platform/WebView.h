@@ -80,6 +80,8 @@ class WebView : public View, private WebViewPeerClient {
   void setMediaPlaybackAllowsAirPlay(bool allows);
   bool scrollsToTop() const { return settings_.scrollsToTop; }
   void setScrollsToTop(bool scrolls);
+  bool showsScriptDialogs() const { return settings_.showsScriptDialogs; }
+  void setShowsScriptDialogs(bool shows);
 
   // While the delegate decides on a navigation: whether it is the main frame's (false for a
   // sub-frame's). True at other times.

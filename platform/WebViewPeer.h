@@ -61,6 +61,10 @@ struct WebViewSettings {
   // Whether the page scrolls back to its top when the user asks the screen to (the phone's tap
   // on the status bar).
   bool scrollsToTop = true;
+  // Whether the page's alerts, confirmations and prompts are shown to the user (a few at most;
+  // the rest are answered unseen) or all answered unseen. Only a page the user chose to open
+  // shows them.
+  bool showsScriptDialogs = false;
 
   bool operator==(const WebViewSettings&) const = default;
 };

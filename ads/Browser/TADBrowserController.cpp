@@ -86,6 +86,8 @@ void TADBrowserController::buildScreen() {
   webView->setAutoresizingMask(webViewResizing);
   root->addSubview(webView);
   webView->setDataDetectorTypes(platform::kDataDetectorAll);
+  // The user opened this page, as in a browser of the desktop: its dialogs are shown.
+  webView->setShowsScriptDialogs(true);
   companion->webView = webView;
 
   auto self = std::static_pointer_cast<TADBrowserController>(shared_from_this());

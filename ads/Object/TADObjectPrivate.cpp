@@ -215,9 +215,9 @@ void TADObjectPrivate::setupBuildAdWebView(const std::string& script, const std:
   };
   std::string origin = TADAdNetwork::adServerOrigin();
   std::unique_ptr<TADScriptRun> prepared = std::move(preparedRun_);
-  if (prepared && prepared->canRun(script, origin)) {
+  if (prepared && prepared->canRun(origin)) {
     scriptRun_ = std::move(prepared);
-    scriptRun_->start(json, scriptAnswerTimeLimit_, std::move(handler));
+    scriptRun_->start(script, json, scriptAnswerTimeLimit_, std::move(handler));
     return;
   }
   prepared.reset();
@@ -228,9 +228,7 @@ void TADObjectPrivate::setupBuildAdWebView(const std::string& script, const std:
 // Only between loads: a page loading beside the banner's would slow the ad it shows.
 void TADObjectPrivate::prepareBuildAdWebView() {
   if (scriptRun_ || isMakingRequest()) return;
-  std::optional<std::string> script = buildAdJS_ ? buildAdJS_->content() : std::nullopt;
-  if (!script || script->empty()) return;
-  preparedRun_ = TADScriptRun::prepare(*script, TADAdNetwork::adServerOrigin());
+  preparedRun_ = TADScriptRun::prepare(TADAdNetwork::adServerOrigin());
 }
 
 void TADObjectPrivate::resetBuildAdWebView() {

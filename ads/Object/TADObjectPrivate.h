@@ -71,8 +71,8 @@ class TADObjectPrivate : public TADAdEvents,
   // long to end; past either the load fails with a timeout and the refresh is scheduled.
   static constexpr double kScriptAnswerTimeLimit = 10;
   static constexpr double kLoadTimeLimit = 30;
-  // After an ad is shown or has failed, the next build page is loaded ahead this much later,
-  // once the web process has drawn what it just loaded.
+  // After an ad is shown or has failed, an empty page for the next build page is loaded ahead
+  // this much later, once the web process has drawn what it just loaded.
   static constexpr double kPrepareDelay = 0.05;
   // The page script's lifetime from the start of its latest check.
   static constexpr double kScriptLifetime = TADPageScript::kLifetime;
@@ -190,7 +190,7 @@ class TADObjectPrivate : public TADAdEvents,
   void buildAdUrl();
   void addAdditionalParameters(base::Dictionary& parameters) const;
   // The hidden build page runs script on json (TADScriptRun) until it answers; only one at a
-  // time. A page prepared ahead for the same script and origin serves it, else a whole one.
+  // time. An empty page prepared ahead at the same origin serves it, else a whole one.
   void setupBuildAdWebView(const std::string& script, const std::string& json);
   void prepareBuildAdWebView();
   void resetBuildAdWebView();

@@ -21,6 +21,33 @@ std::string pageText(const std::string& script, const std::string& calls) {
   return "<html><head><script>" + script + "</script>" + calls + "</head><body></body></html>";
 }
 
+// A page at the right origin that has run nothing.
+constexpr std::string_view kEmptyPage = "<html><head></head><body></body></html>";
+
+// text as a string literal of script.
+std::string quoted(const std::string& text) {
+  std::string literal = "'";
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '\\' || c == '\'') {
+      literal += '\\';
+      literal += c;
+    } else if (c == '\n') {
+      literal += "\\n";
+    } else if (c == '\r') {
+      literal += "\\r";
+    } else if (c == '\xE2' && i + 2 < text.size() && text[i + 1] == '\x80' &&
+               (text[i + 2] == '\xA8' || text[i + 2] == '\xA9')) {
+      // The line and paragraph separators end a line of script in older engines.
+      literal += text[i + 2] == '\xA8' ? "\\u2028" : "\\u2029";
+      i += 2;
+    } else {
+      literal += c;
+    }
+  }
+  return literal + "'";
+}
+
 }  // namespace
 
 TADScriptRun::TADScriptRun(const std::string& script, const std::string& parameterJSON,
@@ -30,11 +57,10 @@ TADScriptRun::TADScriptRun(const std::string& script, const std::string& paramet
   webView_->loadHTMLString(buildPageText(script, parameterJSON), base::URL::fromString(baseURL));
 }
 
-std::unique_ptr<TADScriptRun> TADScriptRun::prepare(const std::string& script,
-                                                    const std::string& baseURL) {
+std::unique_ptr<TADScriptRun> TADScriptRun::prepare(const std::string& baseURL) {
   std::unique_ptr<TADScriptRun> run(new TADScriptRun(baseURL));
-  run->script_ = script;
-  run->webView_->loadHTMLString(pageText(script, ""), base::URL::fromString(baseURL));
+  run->prepared_ = true;
+  run->webView_->loadHTMLString(std::string(kEmptyPage), base::URL::fromString(baseURL));
   return run;
 }
 
@@ -65,15 +91,19 @@ void TADScriptRun::beginAnswering(double answerTimeLimit, Handler handler) {
                                                       [this] { report(Answer::TimedOut, {}); });
 }
 
-bool TADScriptRun::canRun(const std::string& script, const std::string& baseURL) const {
-  return !handler_ && page_ == Page::Loaded && !script_.empty() && script_ == script &&
-         baseURL_ == baseURL;
+bool TADScriptRun::canRun(const std::string& baseURL) const {
+  return prepared_ && !handler_ && page_ == Page::Loaded && baseURL_ == baseURL;
 }
 
-void TADScriptRun::start(const std::string& parameterJSON, double answerTimeLimit,
-                         Handler handler) {
+// The build page is written into the empty document as the parser would read it from a load, so
+// the script sees the same page either way.
+void TADScriptRun::start(const std::string& script, const std::string& parameterJSON,
+                         double answerTimeLimit, Handler handler) {
   beginAnswering(answerTimeLimit, std::move(handler));
-  webView_->evaluateJavaScript(callText(parameterJSON), [](const std::string&) {});
+  webView_->evaluateJavaScript("document.open();document.write(" +
+                                   quoted(buildPageText(script, parameterJSON)) +
+                                   ");document.close();",
+                               [](const std::string&) {});
 }
 
 TADScriptRun::~TADScriptRun() {

@@ -25,11 +25,13 @@ class WebView;
 //   TimedOut    no answer within the answer time limit.
 // Until it is destroyed the run owns its page, the page's delegate and the three observers.
 //
-// A run can also be prepared ahead of its request: its page then holds the script but calls
-// nothing, and a later start() only calls the build function in it, which spares the answer a
-// whole page load. A prepared page serves one request, and only while it is fully loaded, its
-// web process alive, nothing came from it yet, and the script and base address are those it was
-// loaded with; otherwise the owner drops it and starts a whole run.
+// A run can also be prepared ahead of its request: its page is then an empty document at the base
+// address, which has run nothing, and a later start() writes the build page into it, which spares
+// the answer a whole page load. The script's own code therefore runs once for each request,
+// whether the prepared page serves it or is dropped: nobody outside can tell a prepared page
+// from none. A prepared page serves one request, and only while it is fully loaded, its web
+// process alive and its base address the one asked for; otherwise the owner drops it and starts
+// a whole run.
 class TADScriptRun {
  public:
   enum class Answer { LoadAdURL, InvalidRequest, UnableToServe, PageFailed, TimedOut };
@@ -38,9 +40,8 @@ class TADScriptRun {
   // Starts the run on script and parameterJSON, the page based on baseURL.
   TADScriptRun(const std::string& script, const std::string& parameterJSON,
                const std::string& baseURL, double answerTimeLimit, Handler handler);
-  // Loads the page of script, based on baseURL, for a run still to come.
-  static std::unique_ptr<TADScriptRun> prepare(const std::string& script,
-                                               const std::string& baseURL);
+  // Loads an empty page based on baseURL for a run still to come.
+  static std::unique_ptr<TADScriptRun> prepare(const std::string& baseURL);
   ~TADScriptRun();
   TADScriptRun(const TADScriptRun&) = delete;
   TADScriptRun& operator=(const TADScriptRun&) = delete;
@@ -60,10 +61,12 @@ class TADScriptRun {
   // The build page that runs script on parameterJSON.
   static std::string buildPageText(const std::string& script, const std::string& parameterJSON);
 
-  // Whether this prepared run can start a run of script based on baseURL.
-  bool canRun(const std::string& script, const std::string& baseURL) const;
-  // Starts a prepared run: the build function is called on parameterJSON in the loaded page.
-  void start(const std::string& parameterJSON, double answerTimeLimit, Handler handler);
+  // Whether this prepared run can start a run based on baseURL.
+  bool canRun(const std::string& baseURL) const;
+  // Starts a prepared run: the build page of script on parameterJSON is written into the loaded
+  // empty page.
+  void start(const std::string& script, const std::string& parameterJSON, double answerTimeLimit,
+             Handler handler);
 
   const std::shared_ptr<platform::WebView>& webView() const { return webView_; }
   // Stops the answer timer and any report still on its way; the page stays.
@@ -78,8 +81,7 @@ class TADScriptRun {
   void report(Answer answer, const base::Value& parameters);
 
   std::string baseURL_;
-  // Set only on a prepared run: the script its page holds.
-  std::string script_;
+  bool prepared_ = false;
   Page page_ = Page::Loading;
   Handler handler_;
   std::shared_ptr<platform::WebView> webView_;

@@ -2,6 +2,7 @@
 
 #include "ads/Opener/TADPressRecord.h"
 #include "base/ASCII.h"
+#include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
 #include "platform/ConsoleRateLimit.h"
@@ -22,6 +23,7 @@ Verdict addressVerdict(Opening opening, const std::optional<base::URL>& url) {
   if (url->hasScheme("file")) return Verdict::LocalAddress;
   switch (opening) {
     case Opening::OtherApplication:
+      if (TADOpenGate::isDesktopScheme(*url)) return Verdict::Allowed;
       if (!isWebScheme(*url)) return Verdict::Scheme;
       // "http:/etc/passwd" has no host: a handler may well take it for a local path.
       return url->host().empty() ? Verdict::LocalAddress : Verdict::Allowed;
@@ -74,11 +76,33 @@ const char* openingName(Opening opening) {
 }
 
 const char* allowedSchemes(Opening opening) {
-  return opening == Opening::MailComposer ? "only mailto addresses go there"
-                                          : "only http and https addresses go there";
+  switch (opening) {
+    case Opening::MailComposer:
+      return "only mailto addresses go there";
+    case Opening::OtherApplication:
+      return "only http, https, tel, sms and geo addresses go there";
+    case Opening::Browser:
+    case Opening::WebApp:
+      break;
+  }
+  return "only http and https addresses go there";
+}
+
+// A desktop scheme goes out only to an application that the desktop has for it: with none, the
+// desktop would fall back on whatever takes any address, or say nothing at all.
+Verdict handlerVerdict(Verdict verdict, Opening opening, const std::optional<base::URL>& url) {
+  if (verdict != Verdict::Allowed || opening != Opening::OtherApplication || !url ||
+      !TADOpenGate::isDesktopScheme(*url)) {
+    return verdict;
+  }
+  return platform::Application::shared().canOpenURL(*url) ? verdict : Verdict::NoHandler;
 }
 
 }  // namespace
+
+bool TADOpenGate::isDesktopScheme(const base::URL& url) {
+  return url.hasScheme("tel") || url.hasScheme("sms") || url.hasScheme("geo");
+}
 
 Verdict TADOpenGate::decide(Source source, std::optional<double> pressAge, bool pressUsed,
                             Opening opening, const std::optional<base::URL>& url,
@@ -95,7 +119,9 @@ Verdict TADOpenGate::verdictFor(const TADPressRecord* pressState, Source source,
   if (pressState) {
     pressAge = pressState->activationAge(platform::Clock::shared().monotonicSeconds());
   }
-  return decide(source, pressAge, pressState && pressState->pressUsed(), opening, url, userGesture);
+  return handlerVerdict(
+      decide(source, pressAge, pressState && pressState->pressUsed(), opening, url, userGesture),
+      opening, url);
 }
 
 bool TADOpenGate::admit(TADPressRecord* pressState, Source source, Opening opening,
@@ -137,6 +163,8 @@ std::string TADOpenGate::refusalLine(Verdict verdict, Source source, Opening ope
       return line + "the user's press was too long ago.";
     case Verdict::PressUsed:
       return line + "the user's press has already opened something.";
+    case Verdict::NoHandler:
+      return line + "no application of the desktop takes " + scheme + ": addresses.";
   }
   return line;
 }

@@ -30,8 +30,10 @@ class TADPressRecord;
 //
 // The rules, in order (the first that refuses gives the reason):
 //   - the hidden build page never opens anything;
-//   - another application is given only "http" and "https" addresses with a host (the desktop's
-//     browser); "file" addresses are local and refused, like every other scheme;
+//   - another application is given "http" and "https" addresses with a host (the desktop's
+//     browser), and addresses of the desktop schemes (isDesktopScheme) when the desktop has an
+//     application for their scheme; "file" addresses are local and refused, like every other
+//     scheme;
 //   - the in-app browser and a web app take only "http" and "https" addresses (a web app may
 //     also come without one, from the page's own markup);
 //   - the mail composer takes only "mailto" addresses;
@@ -52,6 +54,7 @@ class TADOpenGate {
     NoPress,       // the web view was not pressed, or another frame of it was
     PressExpired,  // the press is older than kActivationLifetime (or its age makes no sense)
     PressUsed,     // the press has already opened something
+    NoHandler,     // no application of the desktop takes this scheme
   };
 
   // A click handler runs at the release of its press, and the navigation it starts reaches the
@@ -59,6 +62,16 @@ class TADOpenGate {
   // own; a second covers that with room to spare, while anything later is no longer the user's
   // doing.
   static constexpr double kActivationLifetime = 1.0;
+
+  // The schemes beside http and https that another application is given, each because its
+  // handler takes plain data that it shows the user before anything happens: "tel" a number to
+  // call, "sms" a number and a draft to send, "geo" a place to show on a map. Not among them:
+  // "mailto" (mail goes to the composer: a desktop mail program may take an "attach" field from
+  // the address and send a local file along), "webcal" (it subscribes the calendar to a
+  // stranger's feed, which goes on writing into it), and schemes whose handlers download,
+  // connect or start programs with arguments taken from the address (magnet, ftp, smb, ssh,
+  // appstream, and the many schemes of single programs).
+  static bool isDesktopScheme(const base::URL& url);
 
   // The decision itself, with no state: pressAge is the seconds since the release of the asking
   // web view's last press (0 while it is held; none when it was never pressed since its current
@@ -69,7 +82,9 @@ class TADOpenGate {
                         bool userGesture = true);
 
   // The decision for the press recorded in the asking web view's state (nullptr for a web view
-  // that records none), its age read on the monotonic clock. Changes nothing.
+  // that records none), its age read on the monotonic clock; a desktop scheme allowed by decide
+  // is refused when the desktop has no application for it (platform::Application::canOpenURL).
+  // Changes nothing.
   static Verdict verdictFor(const TADPressRecord* pressState, Source source, Opening opening,
                             const std::optional<base::URL>& url, bool userGesture = true);
   // The gate as the library uses it: the verdict above; an allowed opening uses the press up, a

@@ -70,6 +70,8 @@ void TADWebAppViewController::buildScreen() {
   const platform::Rect bounds = root->bounds();
 
   auto webView = TADWebView::initWithFrame(bounds);
+  // The user opened this page: its dialogs are shown.
+  webView->setShowsScriptDialogs(true);
   companion->webView = webView;
   root->addSubview(webView);
 

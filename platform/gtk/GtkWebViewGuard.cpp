@@ -1,6 +1,7 @@
 #include "platform/gtk/GtkWebViewGuard.h"
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "platform/ConsoleRateLimit.h"
@@ -56,8 +57,32 @@ const char* dialogName(WebKitScriptDialogType type) {
   return "a question before leaving the page";
 }
 
-gboolean scriptDialog(WebKitWebView*, WebKitScriptDialog* dialog, gpointer) {
+// What a view's owner allows of its page's dialogs, kept on the view.
+struct DialogPermit {
+  bool shows = false;
+  std::optional<gint64> lastShown;
+
+  static DialogPermit* of(WebKitWebView* view) {
+    return static_cast<DialogPermit*>(g_object_get_qdata(G_OBJECT(view), quark()));
+  }
+  static GQuark quark() { return g_quark_from_static_string("tad-dialog-permit"); }
+  // Whether a dialog of this kind may be shown now; if so, it counts as shown.
+  static bool takeTurn(WebKitWebView* view, WebKitScriptDialogType type) {
+    DialogPermit* permit = of(view);
+    if (!permit || !permit->shows || type == WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM) {
+      return false;
+    }
+    gint64 now = g_get_monotonic_time();
+    constexpr auto kInterval = static_cast<gint64>(GtkWebViewGuard::kDialogInterval * 1e6);
+    if (permit->lastShown && now - *permit->lastShown < kInterval) return false;
+    permit->lastShown = now;
+    return true;
+  }
+};
+
+gboolean scriptDialog(WebKitWebView* view, WebKitScriptDialog* dialog, gpointer) {
   WebKitScriptDialogType type = webkit_script_dialog_get_dialog_type(dialog);
+  if (DialogPermit::takeTurn(view, type)) return FALSE;  // WebKit shows it in the view
   if (type == WEBKIT_SCRIPT_DIALOG_CONFIRM)
     webkit_script_dialog_confirm_set_confirmed(dialog, FALSE);
   if (type == WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM)
@@ -135,6 +160,16 @@ void GtkWebViewGuard::guardView(WebKitWebView* view) {
   g_signal_connect(view, "show-notification", G_CALLBACK(showNotification), nullptr);
   g_signal_connect(view, "context-menu", G_CALLBACK(contextMenu), nullptr);
   g_signal_connect(view, "authenticate", G_CALLBACK(authenticate), nullptr);
+}
+
+void GtkWebViewGuard::setShowsDialogs(WebKitWebView* view, bool shows) {
+  DialogPermit* permit = DialogPermit::of(view);
+  if (!permit) {
+    permit = new DialogPermit;
+    g_object_set_qdata_full(G_OBJECT(view), DialogPermit::quark(), permit,
+                            [](gpointer permit) { delete static_cast<DialogPermit*>(permit); });
+  }
+  permit->shows = shows;
 }
 
 void GtkWebViewGuard::guardContext(WebKitWebContext* context) {

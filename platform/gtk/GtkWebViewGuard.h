@@ -18,6 +18,12 @@ namespace platform::gtk {
 //   notifications, HTTP authentication and context menus are refused without showing anything.
 //   Script dialogs are answered at once: an alert is dismissed, a confirmation declined, a prompt
 //   gets no text, and a page that asks before it is left is left (it cannot keep its view).
+//   Only a view whose owner lets it (setShowsDialogs: a page the user chose to open) shows an
+//   alert, confirmation or prompt, as WebKit draws it inside the view, and at most one every
+//   kDialogInterval seconds; the others in between are answered unseen. A page cannot trap the
+//   user with them: the dialog covers only its own view, so the screen's own close control stays
+//   within reach; while it is up the page's script waits for it, so no second one piles up; and
+//   a page that asks in a loop is heard once every kDialogInterval seconds at most.
 //   Context menus are refused whole: what they offer beyond what a press can do (open in a new
 //   window, download, print, save, inspect) would all leave the page without the user's press
 //   being put to the library.
@@ -27,7 +33,11 @@ namespace platform::gtk {
 // (platform::ConsoleRateLimit, as the pages' own console lines are).
 class GtkWebViewGuard {
  public:
+  static constexpr double kDialogInterval = 5;
+
   static void guardView(WebKitWebView* view);
+  // Whether view may show its page's dialogs; not until this says so.
+  static void setShowsDialogs(WebKitWebView* view, bool shows);
   static void guardContext(WebKitWebContext* context);
 };
 

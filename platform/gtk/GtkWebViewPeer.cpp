@@ -8,6 +8,7 @@
 #include "platform/glibsupport/GlibURLError.h"
 #include "platform/gtk/GtkLocalNetworkFilter.h"
 #include "platform/gtk/GtkWebProcess.h"
+#include "platform/gtk/GtkWebViewGuard.h"
 
 namespace platform::gtk {
 
@@ -264,6 +265,7 @@ void GtkWebViewPeer::settingsChanged(const WebViewSettings& settings) {
   webkit_settings_set_media_playback_allows_inline(webSettings, settings.allowsInlineMediaPlayback);
   webkit_settings_set_media_playback_requires_user_gesture(
       webSettings, settings.mediaPlaybackRequiresUserAction);
+  GtkWebViewGuard::setShowsDialogs(webView(), settings.showsScriptDialogs);
 }
 
 bool GtkWebViewPeer::shouldStart(WebKitNavigationAction* action, const std::weak_ptr<void>& alive) {

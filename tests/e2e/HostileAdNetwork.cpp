@@ -1,41 +1,38 @@
 #include "tests/e2e/HostileAdNetwork.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace hostile {
 
 HostileAdNetwork::HostileAdNetwork() {
-  route(std::string(kScriptPath),
-        Response::ok(answeringScript(), {{"Content-Type", "application/javascript"}}));
+  serveScriptBeginningWith("");
   serveAd("<p>an ad</p>");
 }
 
+void HostileAdNetwork::serveScriptBeginningWith(const std::string& topLevel) {
+  serveScript(topLevel, "");
+}
+
 void HostileAdNetwork::scriptRunsFirst(const std::string& first) {
+  serveScript("", first);
+}
+
+void HostileAdNetwork::serveScript(const std::string& topLevel, const std::string& first) {
+  std::string script =
+      topLevel + "function AVMO_buildAdURL(params) {\n" + first +
+      "\n"
+      "  var ad = location.protocol + '//' + location.host + '" +
+      std::string(kAdPath) +
+      "?n=' + Date.now();\n"
+      "  location.href = 'gmsg://x/loadAdURL?type=sentrel&url=' + encodeURIComponent(ad);\n"
+      "}\n";
   route(std::string(kScriptPath),
-        Response::ok(answeringScript(first), {{"Content-Type", "application/javascript"}}));
-}
-
-bool HostileAdNetwork::wasAskedFor(std::string_view path) const {
-  for (const auto& request : server_.requests())
-    if (request.path() == path) return true;
-  return false;
-}
-
-std::string HostileAdNetwork::answeringScript(const std::string& first) {
-  return "function AVMO_buildAdURL(params) {\n" + first +
-         "\n"
-         "  var ad = location.protocol + '//' + location.host + '" +
-         std::string(kAdPath) +
-         "?n=' + Date.now();\n"
-         "  location.href = 'gmsg://x/loadAdURL?type=sentrel&url=' + encodeURIComponent(ad);\n"
-         "}\n";
+        Response::ok(script, {{"Content-Type", "application/javascript"}}));
 }
 
 size_t HostileAdNetwork::requestsFor(std::string_view path) const {
-  size_t count = 0;
-  for (const auto& request : server_.requests())
-    count += request.path() == path;
-  return count;
+  return std::ranges::count_if(server_.requests(), [&](const auto& r) { return r.path() == path; });
 }
 
 void HostileAdNetwork::serveAd(std::string html, Fields headers) {

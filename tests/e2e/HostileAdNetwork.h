@@ -31,19 +31,20 @@ class HostileAdNetwork {
 
   // Every ad from now on is html, sent with these header fields (beside its type).
   void serveAd(std::string html, Fields headers = {});
+  // The page script from now on begins with topLevel, code of its own run as it is read.
+  void serveScriptBeginningWith(const std::string& topLevel);
+  // How many requests for path (their target without the query) came so far.
+  size_t requestsFor(std::string_view path) const;
   // Requests for path are answered with response.
   void route(std::string path, Response response) { server_.route(path, std::move(response)); }
-  // The requests received so far for path (their target without the query).
-  size_t requestsFor(std::string_view path) const;
-  // The page script runs first (a statement, with the request parameters in params) before it
-  // answers.
+  // The page script from now on runs first (a statement, with the request parameters in params)
+  // before it answers.
   void scriptRunsFirst(const std::string& first);
-  // Whether a request for path has come.
-  bool wasAskedFor(std::string_view path) const;
 
  private:
   // The page script that answers like the network's own: the ad page's address.
-  static std::string answeringScript(const std::string& first = "");
+  // topLevel is run as the script is read, first when it is asked for the address.
+  void serveScript(const std::string& topLevel, const std::string& first);
 
   test_support::LoopbackHTTPServer server_;
 };

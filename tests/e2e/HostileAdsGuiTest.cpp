@@ -22,6 +22,7 @@
 
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequest.h"
+#include "ads/Statistics/TADStatisticsCore.h"
 #include "ads/Utility/TADConfiguration.h"
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADWebView.h"
@@ -44,7 +45,7 @@ namespace fs = std::filesystem;
 namespace gtk_testing = platform::gtk::testing;
 
 // What the desktop of these tests hands to a recording program: addresses of this scheme.
-constexpr const char* kHandledTypes[] = {"x-scheme-handler/http"};
+constexpr const char* kHandledTypes[] = {"x-scheme-handler/http", "x-scheme-handler/tel"};
 
 // The user's folders of this test program: its home, where downloads would land, and a desktop
 // whose handlers of kHandledTypes write the address they were given to a file instead of opening
@@ -470,7 +471,7 @@ TEST_F(HostileAdsGuiTest, AnAdsServiceWorkerServesNothingAfterARestart) {
   restart(webContextIn(folder.path()));
   ASSERT_FALSE(HasFatalFailure());
   showAd("<img src='/pixel.png'>");
-  EXPECT_TRUE(eventually([&] { return network.wasAskedFor("/pixel.png"); }, 5));
+  EXPECT_TRUE(eventually([&] { return network.requestsFor("/pixel.png") > 0; }, 5));
 }
 
 // An ad that fills storage is stopped at its origin's bound, and what it stored is gone when the
@@ -578,6 +579,57 @@ TEST_F(HostileAdsGuiTest, ImpressionTrackersThatNeverAnswerDoNotStopTheNextAds) 
   for (int ad = 0; ad < 2; ++ad) {
     banner->loadRequest(TADRequest::request());
     EXPECT_EQ(nextEvent(), "receive");
+  }
+}
+
+// A number to call goes to the desktop's program for it, as from a browser of the desktop: after
+// the user's press, and never by the page alone.
+TEST_F(HostileAdsGuiTest, APressedCallLinkReachesTheDesktopsHandlerAndAnUnpressedOneDoesNot) {
+  showAd(
+      "<body style='height: 50px' onmousedown=\"location = 'tel:123'\">"
+      "<script>setTimeout(() => location = 'tel:666', 600)</script></body>");
+  ASSERT_TRUE(eventually([&] { return saidOnConsole("the user has not pressed it."); }));
+  pressBanner();
+  ASSERT_TRUE(eventually([&] { return !UserFolders::shared().opened().empty(); }));
+  platform->runLoop().runFor(0.5);
+  EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{"tel:123"});
+}
+
+// What the page script does as it is read happens once for each ad, as though each ad had a build
+// page of its own, loaded when the ad is asked for: whether a page loaded ahead serves the ad,
+// whether it breaks first, and whether the script changed after it was loaded.
+TEST_F(HostileAdsGuiTest, ThePageScriptRunsOncePerAdWhateverBecomesOfThePageLoadedAhead) {
+  network.route("/beacon", HostileAdNetwork::Response::ok(""));
+  const std::string beacon =
+      "var beacon = new XMLHttpRequest(); beacon.open('GET', '/beacon?' + Date.now(), false);"
+      "beacon.send();\n";
+  network.serveScriptBeginningWith(beacon);
+  auto loadedAhead = [&] {
+    // Time for the page ahead to load, and for the script in it to run if it would.
+    if (!eventually([&] { return object()->preparedBuildAdWebView() != nullptr; })) return false;
+    platform->runLoop().runFor(0.5);
+    return true;
+  };
+  showAd("<p>first</p>");
+  EXPECT_EQ(network.requestsFor("/beacon"), 1u);
+  for (const char* what : {"served", "broken", "changed"}) {
+    SCOPED_TRACE(what);
+    const size_t before = network.requestsFor("/beacon");
+    ASSERT_TRUE(loadedAhead());
+    EXPECT_EQ(network.requestsFor("/beacon"), before);
+    if (what == std::string("broken")) {
+      auto& ahead = static_cast<platform::gtk::GtkWebViewPeer&>(
+          object()->preparedBuildAdWebView()->webViewPeer());
+      webkit_web_view_terminate_web_process(ahead.webView());
+      platform->runLoop().runFor(0.5);
+    } else if (what == std::string("changed")) {
+      network.serveScriptBeginningWith("var changed = 1;\n" + beacon);
+      TADStatisticsCore record{"TADObjectPrivate"};
+      record.removeObjectForKey("expireDate");
+      record.synchronize();
+    }
+    showAd("<p>next</p>");
+    EXPECT_EQ(network.requestsFor("/beacon"), before + 1);
   }
 }
 

@@ -438,12 +438,15 @@ TEST_F(TADObjectPrivateTest, TheObjectGoesWithItsViewLeavingNoRegistrationOrFetc
   EXPECT_TRUE(delegate->events.empty());
 }
 
-// Between loads the next build page is loaded ahead; it serves exactly one request, and only
-// while it is whole and holds the script the request would run.
-TEST_F(TADObjectPrivateTest, APagePreparedBetweenLoadsServesOneRequestWithTheCurrentScript) {
-  auto calls = [](SimWebViewPeer& peer) {
-    return std::ranges::count_if(peer.evaluatedScripts(),
-                                 [](const std::string& s) { return s.starts_with("AVMO_"); });
+// Between loads an empty page is loaded ahead for the next build page. It serves exactly one
+// request, and only while it is whole; the page script reaches a page once per request, whether
+// the page loaded ahead serves it, is dropped, or the script changed since it was loaded.
+TEST_F(TADObjectPrivateTest, APagePreparedBetweenLoadsServesOneRequestAndRunsNoScriptOfItsOwn) {
+  // The pages that the script's text reached: loaded whole, or written into a page loaded ahead.
+  auto runs = [](SimWebViewPeer& peer, const std::string& script) {
+    auto holds = [&](const std::string& text) { return text.find(script) != std::string::npos; };
+    return std::ranges::count_if(peer.evaluatedScripts(), holds) +
+           std::ranges::count_if(peer.loadedHTML(), [&](auto& load) { return holds(load.html); });
   };
   auto prepare = [&] {
     platform.runLoop().advance(TADObjectPrivate::kPrepareDelay);
@@ -451,50 +454,41 @@ TEST_F(TADObjectPrivateTest, APagePreparedBetweenLoadsServesOneRequestWithTheCur
   };
   loadToShown();
   EXPECT_EQ(object().preparedBuildAdWebView(), nullptr);  // not while the banner's page loads
-  std::shared_ptr<platform::WebView> page = prepare();
-  ASSERT_TRUE(page);
-  SimWebViewPeer* peer = &SimWebViewPeer::of(*page);
-  ASSERT_EQ(peer->loadedHTML().size(), 1u);
-  EXPECT_EQ(peer->loadedHTML()[0].html, std::string("<html><head><script>") + kScriptText +
-                                            "</script></head><body></body></html>");
-  peer->finishLoad();
-  load();
-  EXPECT_EQ(object().buildAdWebView(), page);
-  EXPECT_EQ(object().preparedBuildAdWebView(), nullptr);
-  EXPECT_EQ(peer->loadedHTML().size(), 1u);
-  EXPECT_EQ(calls(*peer), 1);
-  EXPECT_TRUE(peer->evaluatedScripts().back().starts_with("AVMO_buildAdURL({\""));
-  std::weak_ptr<platform::WebView> used = page;
-  page.reset();
-  answerAd();
-  finishBanner();
-  EXPECT_TRUE(used.expired());
-  EXPECT_EQ(delegate->events, (std::vector<std::string>{"receive", "receive"}));
-
-  // A page whose load broke (its web process ended) and a page of yesterday's script are dropped
-  // for a whole build page of the script as it is now.
   const std::string newScript = "function AVMO_buildAdURL(q) {}";
-  for (bool scriptChanges : {false, true}) {
-    page = prepare();
+  // Whether the page loaded ahead breaks (its web process ends), and whether the script changes.
+  for (auto [breaks, scriptChanges] : {std::pair{false, false}, {true, false}, {false, true}}) {
+    SCOPED_TRACE(std::to_string(breaks) + std::to_string(scriptChanges));
+    std::shared_ptr<platform::WebView> page = prepare();
     ASSERT_TRUE(page);
-    peer = &SimWebViewPeer::of(*page);
+    SimWebViewPeer& peer = SimWebViewPeer::of(*page);
+    ASSERT_EQ(peer.loadedHTML().size(), 1u);
+    EXPECT_EQ(peer.loadedHTML()[0].html, "<html><head></head><body></body></html>");
+    if (breaks) {
+      peer.failLoad(platform::URLError::make(platform::URLError::Unknown, "about:blank"));
+    } else {
+      peer.finishLoad();
+    }
     if (scriptChanges) {
-      peer->finishLoad();
       serveScript(Reply::ok(newScript));
       platform.runLoop().advance(86401);
-    } else {
-      peer->failLoad(platform::URLError::make(platform::URLError::Unknown, "about:blank"));
     }
+    const std::string script = scriptChanges ? newScript : kScriptText;
     load();
-    EXPECT_TRUE(object().buildAdWebView() != page);
-    EXPECT_EQ(calls(*peer), 0);
-    ASSERT_EQ(buildPeer().loadedHTML().size(), 1u);
-    EXPECT_EQ(buildPeer().loadedHTML()[0].html.find(newScript) != std::string::npos, scriptChanges);
+    EXPECT_EQ(object().preparedBuildAdWebView(), nullptr);
+    EXPECT_EQ(object().buildAdWebView() == page, !breaks);
+    EXPECT_EQ(runs(peer, script) + (breaks ? runs(buildPeer(), script) : 0), 1);
+    if (!breaks) {
+      EXPECT_TRUE(peer.evaluatedScripts().back().starts_with(
+          "document.open();document.write('<html><head><script>" + script +
+          "</script><script>AVMO_buildAdURL({\""));
+    }
+    std::weak_ptr<platform::WebView> used = page;
     page.reset();
     answerAd();
     finishBanner();
+    EXPECT_TRUE(used.expired());
   }
-  EXPECT_EQ(delegate->events.size(), 4u);
+  EXPECT_EQ(delegate->events, std::vector<std::string>(4, "receive"));
 }
 
 }  // namespace

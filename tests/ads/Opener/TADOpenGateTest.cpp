@@ -75,7 +75,11 @@ TEST(TADOpenGateDecisionTest, OnlyAFreshUnusedPressInAnAdPageOpensAndOnlyAllowed
       {Source::WebApp, 0.2, false, Opening::OtherApplication, "http:/etc/passwd",
        Verdict::LocalAddress},
       {Source::Browser, 0.2, false, Opening::Browser, "file:///etc/passwd", Verdict::LocalAddress},
-      {Source::Banner, 0.2, false, Opening::OtherApplication, "tel:123", Verdict::Scheme},
+      {Source::Browser, 0.2, false, Opening::OtherApplication, "tel:123", Verdict::Allowed},
+      {Source::Banner, 0.2, false, Opening::OtherApplication, "SMS:123", Verdict::Allowed},
+      {Source::Banner, none, false, Opening::OtherApplication, "tel:123", Verdict::NoPress},
+      {Source::BuildPage, 0.2, false, Opening::OtherApplication, "tel:1", Verdict::BuildPage},
+      {Source::Banner, 0.2, false, Opening::Browser, "tel:123", Verdict::Scheme},
       {Source::Banner, none, false, Opening::OtherApplication, "zz://x", Verdict::Scheme},
       {Source::Banner, 0.2, false, Opening::OtherApplication, "mailto:x", Verdict::Scheme},
       {Source::Banner, 0.2, false, Opening::MailComposer, "http://land.example/", Verdict::Scheme},
@@ -142,8 +146,12 @@ TEST_F(TADOpenGateRoadTest, EachAdPageOpensOneThingPerFreshPressAndTheBuildPageN
       {browser->webView(), "the in-app browser's page"},
       {webApp->webView(), "the web app's page"},
   };
+  // Only the pages the user opened show their dialogs.
+  EXPECT_FALSE(SimWebViewPeer::of(*buildPage).settings().showsScriptDialogs);
   for (const auto& [webView, name] : pages) {
     SCOPED_TRACE(name);
+    EXPECT_EQ(SimWebViewPeer::of(*webView).settings().showsScriptDialogs,
+              webView != view->webView());
     platform.console().clear();
     EXPECT_EQ(openFrom(*webView), 0u);
     EXPECT_EQ(platform.console().lines(), std::vector<std::string>{unpressed(name)});
@@ -203,10 +211,45 @@ TEST_F(TADOpenGateRoadTest, OtherSchemesAndLocalAddressesNeverLeaveAndUseNoPress
   const std::string from = "<Talvik> Refused to open another application from the banner: ";
   EXPECT_EQ(platform.console().lines(),
             (std::vector<std::string>{
-                from + "the zz-launch: scheme is not allowed; only http and https addresses go "
-                       "there.",
+                from + "the zz-launch: scheme is not allowed; only http, https, tel, sms and geo "
+                       "addresses go there.",
                 from + "the file: address is local.", from + "the http: address is local."}));
   EXPECT_EQ(openFrom(banner), 1u);
+}
+
+// Beside web addresses, a fresh press lets out the few schemes that a desktop hands to a program
+// of its own, and only where the desktop has one; every other scheme stays in.
+TEST_F(TADOpenGateRoadTest, APressLetsDesktopSchemesOutToTheDesktopsHandlersOnly) {
+  loadToShown();
+  platform::WebView& banner = *view->webView();
+  platform.application().setHandledSchemes({"http", "https", "mailto", "tel", "sms"});
+  const std::string from = "<Talvik> Refused to open another application from the banner: ";
+  const std::string notAllowed =
+      " scheme is not allowed; only http, https, tel, sms and geo "
+      "addresses go there.";
+  // The address the page navigates to, whether the user pressed first, and the refusal if any.
+  const std::tuple<const char*, bool, std::string> cases[] = {
+      {"tel:123", false, unpressed("the banner")},
+      {"tel:123", true, ""},
+      {"gmsg://x/open?a=call&u=tel%3A555", true, ""},
+      {"sms:555?body=hi", true, ""},
+      {"geo:52.1,4.3", true, from + "no application of the desktop takes geo: addresses."},
+      {"gmsg://x/open?a=app&u=mailto%3Ax%40y.example%3Fattach%3D%2Fetc%2Fpasswd", true,
+       from + "the mailto:" + notAllowed},
+      {"javascript:alert(1)", true, from + "the javascript:" + notAllowed},
+      {"data:text/html,hi", true, from + "the data:" + notAllowed},
+      {"webcal://cal.example/feed", true, from + "the webcal:" + notAllowed},
+  };
+  for (const auto& [address, pressed, refusal] : cases) {
+    SCOPED_TRACE(address);
+    platform.console().clear();
+    platform.runLoop().advance(TADOpenGate::kActivationLifetime);
+    if (pressed) press(banner);
+    EXPECT_EQ(openFrom(banner, address), refusal.empty() ? 1u : 0u);
+    EXPECT_EQ(platform.console().lines(),
+              refusal.empty() ? std::vector<std::string>{} : std::vector<std::string>{refusal});
+  }
+  EXPECT_EQ(opened(), (std::vector<std::string>{"tel:123", "tel:555", "sms:555?body=hi"}));
 }
 
 // The second press comes while the first screen slides in; the banner is still under it.

@@ -131,8 +131,8 @@ TEST_F(TADOpenerTest, EveryOpenedMessageCountsAClickEvenWithoutAnAddress) {
   press();
   recorder->openNotification(message({{"a", "app"}, {"u", "http://land.talvik.test/"}}));
   press();
-  recorder->openNotification(message({{"a", "app"}, {"u", "tel:1"}}));  // not for another app
-  recorder->openNotification(message({{"a", "app"}}));                  // nothing to open
+  recorder->openNotification(message({{"a", "app"}, {"u", "zz:1"}}));  // not for another app
+  recorder->openNotification(message({{"a", "app"}}));                 // nothing to open
   base::Dictionary pending = TADStatistics::sharedStatistics().pendingParameters();
   EXPECT_EQ(pending.find(kTADParameterPriorClickCount)->toInt64(), 2);
 }

@@ -13,6 +13,7 @@
 #include "platform/Application.h"
 #include "platform/Window.h"
 #include "platform/gtk/GtkViewPeer.h"
+#include "platform/gtk/GtkWebViewPeer.h"
 #include "tests/ads/RecordingBannerDelegate.h"
 #include "tests/platform/gtk/GtkTestPlatform.h"
 #include "tests/platform/gtk/XTestInput.h"
@@ -99,6 +100,40 @@ TEST_F(TADFullScreenGuiTest, TheBrowsersToolbarShowsTheDoneWordAndABackArrowThat
   EXPECT_GT(brightest - darkest, 0.5) << darkest << " to " << brightest;
 
   vars->doneButton->tap();
+  EXPECT_TRUE(eventually([&] { return !root->modalViewController(); }));
+}
+
+// A page the user opened shows its dialogs, though not one after the other: the next ones in a
+// short while are answered unseen. (The banner shows none: the hostile suite's.)
+TEST_F(TADFullScreenGuiTest, TheBrowsersPageShowsAConfirmationAndAnswersTheNextOnesUnseen) {
+  auto browser = TADBrowserController::init();
+  browser->load(base::URL::fromString(server.url("/")));
+  browser->presentFromViewController(root);
+  platform::WebView& page = *browser->webView();
+  ASSERT_TRUE(platform::gtk::testing::pageComesToSay(*platform, page, "document.title", "Land"));
+  // WebKit draws a page's dialog as a widget of its own inside the view.
+  auto dialog = [&] {
+    GtkWidget* shown = nullptr;
+    gtk_container_forall(
+        GTK_CONTAINER(static_cast<platform::gtk::GtkWebViewPeer&>(page.webViewPeer()).webView()),
+        [](GtkWidget* child, gpointer shown) {
+          if (gtk_widget_get_visible(child)) *static_cast<GtkWidget**>(shown) = child;
+        },
+        &shown);
+    return shown;
+  };
+  evaluate(page, "setTimeout(() => document.title = confirm('Go on?'), 0); 1");
+  ASSERT_TRUE(eventually([&] { return dialog() != nullptr; }));
+  std::vector<GtkWidget*> buttons;
+  platform::gtk::testing::collectWidgets(dialog(), GTK_TYPE_BUTTON, buttons);
+  ASSERT_FALSE(buttons.empty());
+  gtk_button_clicked(GTK_BUTTON(buttons.back()));
+  EXPECT_TRUE(
+      platform::gtk::testing::pageComesToSay(*platform, page, "document.title != 'Land'", "true"));
+
+  EXPECT_EQ(evaluate(page, "String([confirm('Again?'), prompt('Name?')])"), "false,");
+  EXPECT_EQ(dialog(), nullptr);
+  browser->relinquishScreen();
   EXPECT_TRUE(eventually([&] { return !root->modalViewController(); }));
 }
 
