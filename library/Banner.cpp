@@ -100,7 +100,8 @@ constexpr const char* kNoHostDescription =
 // The library's banner view lies in a widget of the banner's own, which the program packs: so the
 // program's widget stays the same, and where the program put it, whether the view is there (a
 // host made it) or not (there was no host, or the host went first).
-struct Banner::Impl final : HostedBanner {
+// Hidden: as a member of an exported class it would otherwise be exported with it.
+struct __attribute__((visibility("hidden"))) Banner::Impl final : HostedBanner {
   explicit Impl(Banner& banner) : bridge(std::make_shared<DelegateBridge>(banner)) {}
 
   glibsupport::GObjectPtr<GtkWidget> frame =

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <execinfo.h>
+#include <link.h>
 
 #include <cstdint>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <string_view>
 
 #include "base/Utf8Validator.h"
+#include "stacktrace/RookElfSymbols.h"
 #include "stacktrace/RookSymbolName.h"
 
 namespace {
@@ -64,14 +66,34 @@ void appendFrameLine(std::string& text, size_t number, const RookStackAddressDes
   text.append("[").append(frame.className).append(" ").append(symbol).append("]");
 }
 
+// The loader knows only exported symbols: nearest below is not always the one that holds the
+// address (a local function may lie between), and a program that exports nothing has none. Those
+// are named from the image's file, the program's own being /proc/self/exe.
+const char* nameFromImage(const void* address, const Dl_info& info, const ElfW(Sym) * exported) {
+  const auto offset =
+      reinterpret_cast<uintptr_t>(address) - reinterpret_cast<uintptr_t>(info.dli_saddr);
+  if (info.dli_sname != nullptr && exported != nullptr && offset < exported->st_size)
+    return info.dli_sname;
+  Dl_info again;
+  void* map = nullptr;
+  if (dladdr1(address, &again, &map, RTLD_DL_LINKMAP) == 0 || map == nullptr) return info.dli_sname;
+  const auto* image = static_cast<const link_map*>(map);
+  const bool isProgram = image->l_name == nullptr || image->l_name[0] == '\0';
+  const char* fromFile = RookElfSymbolName(isProgram ? "/proc/self/exe" : image->l_name,
+                                           reinterpret_cast<uintptr_t>(address) - image->l_addr);
+  return fromFile != nullptr ? fromFile : info.dli_sname;
+}
+
 void describe(const void* address, RookStackAddressDescriptor& descriptor) {
   descriptor = RookStackAddressDescriptor{};
   descriptor.address = address;
   Dl_info info;
-  if (dladdr(address, &info) != 0) {
+  void* exported = nullptr;  // the symbol's entry in the loader's table
+  if (dladdr1(address, &info, &exported, RTLD_DL_SYMENT) != 0) {
     descriptor.fileName = info.dli_fname;
-    // No class methods compete on this platform, so the loader's nearest symbol always wins.
-    descriptor.symbolName = RookReadableSymbolName(info.dli_sname);
+    // No class methods compete on this platform, so the nearest symbol always wins.
+    descriptor.symbolName = RookReadableSymbolName(
+        nameFromImage(address, info, static_cast<const ElfW(Sym)*>(exported)));
   }
   if (descriptor.symbolName == nullptr) descriptor.symbolName = kUnknownSymbol;
 }

@@ -2,10 +2,12 @@
 
 // Readable call stacks, one line per frame, for occasional diagnostic use.
 //
-// Each return address is named by the nearest symbol that the dynamic loader knows (C++ names
-// demangled, without their parameter lists) and by the image that holds it. There is no class
-// list to search on this platform, so descriptors never carry a class name unless a caller fills
-// one in. Executables must export their symbols (-rdynamic) for their own functions to be named.
+// Each return address is named by the symbol that holds it (C++ names demangled, without their
+// parameter lists) and by the image that holds it. The symbol is the dynamic loader's when it
+// exports one that holds the address, else one from the image file's own symbol table, so
+// programs need not export their symbols; a stripped program's own functions go unnamed. There is
+// no class list to search on this platform, so descriptors never carry a class name unless a
+// caller fills one in.
 //
 // A line reads "#<n> <image> <address> <symbol>()", or "#<n> <image> <address> ±[<class>
 // <symbol>]" for a descriptor with a class name: the frame number left-aligned in 2 columns, the
