@@ -9,9 +9,11 @@
 // The assets (clips/ and interface/) are found in $QUILLBECK_ASSETS, else next to an installed
 // program (../share/quillbeck), else in the source tree it was built from.
 
+#include <glib-unix.h>
 #include <glib.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -277,7 +279,16 @@ int main(int argc, char** argv) {
       platform->deviceScreen()->whenDrawn([&screenshot] { screenshot->start(); });
     };
   }
+  // The end of a session (SIGTERM) or Ctrl+C in a terminal quits as Ctrl+Q does, with status 0.
+  auto quit = [](gpointer platform) -> gboolean {
+    static_cast<platform::gtk::GtkPlatform*>(platform)->quit();
+    return G_SOURCE_CONTINUE;
+  };
+  const guint interrupt = g_unix_signal_add(SIGINT, quit, platform.get());
+  const guint terminate = g_unix_signal_add(SIGTERM, quit, platform.get());
   int status = platform->run(argv[0], loadMainInterface, launched);
+  g_source_remove(interrupt);
+  g_source_remove(terminate);
   if (screenshot && screenshot->failed() && status == EXIT_SUCCESS) status = EXIT_FAILURE;
   screenshot.reset();
   return status;
