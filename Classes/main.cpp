@@ -7,7 +7,7 @@
 //   quillbeck --help | --version
 //
 // The assets (clips/ and interface/) are found in $QUILLBECK_ASSETS, else next to an installed
-// program (../share/quillbeck), else in the source tree it was built from.
+// program (../share/quillbeck), else, run from its build folder, in the source tree's.
 
 #include <glib-unix.h>
 #include <glib.h>
@@ -119,7 +119,8 @@ std::string assetsFolder() {
   fs::path installed =
       fs::read_symlink("/proc/self/exe", error).parent_path().parent_path() / "share" / "quillbeck";
   if (!error && fs::is_directory(installed / "interface", error)) return installed.string();
-  return QUILLBECK_SOURCE_ASSETS;
+  std::string buildTree = quillbeckInterface::buildTreeAssets();
+  return buildTree.empty() ? installed.string() : buildTree;
 }
 
 // The reference ad network on 127.0.0.1, the library pointed at it; nothing (said on the

@@ -1,5 +1,8 @@
 #include "Classes/quillbeckInterface.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "Classes/quillbeckAppDelegate.h"
 #include "Classes/quillbeckInterfaceFile.h"
 #include "Classes/quillbeckiPad.h"
@@ -10,10 +13,22 @@
 
 namespace quillbeckInterface {
 
+std::string buildTreeAssets() {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path linked =
+      fs::read_symlink("/proc/self/exe", error).parent_path() / "quillbeck-assets";
+  if (error || !fs::is_directory(linked, error)) return {};
+  return linked.string();
+}
+
 namespace {
 
 std::string& folder() {
-  static std::string folder = QUILLBECK_INTERFACE_DIR;
+  static std::string folder = [] {
+    const std::string assets = buildTreeAssets();
+    return assets.empty() ? assets : assets + "/interface";
+  }();
   return folder;
 }
 

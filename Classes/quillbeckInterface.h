@@ -12,7 +12,12 @@ class quillbeckViewController;
 // "tablet.json" in the interface folder (see quillbeckInterfaceFile for their form).
 namespace quillbeckInterface {
 
-// The folder of the interface files; by default the one in the source tree's assets.
+// The source tree's assets ("…/assets") when the running program lies in a build folder, which
+// links them beside its programs as "quillbeck-assets"; empty for an installed program, which so
+// holds no path of the machine it was built on.
+std::string buildTreeAssets();
+
+// The folder of the interface files; by default the one in buildTreeAssets() (none when empty).
 const std::string& interfaceFolder();
 void setInterfaceFolder(std::string folder);
 
