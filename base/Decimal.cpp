@@ -172,7 +172,8 @@ std::optional<int64_t> Decimal::toInt64() const {
 double Decimal::toDouble() const {
   // Digits and an exponent, no decimal point: strtod reads this the same in every locale, and
   // unlike from_chars it answers ±infinity and 0 past the double's range.
-  std::string text = (negative_ ? "-" : "") + digits() + "e" + std::to_string(exponent_);
+  std::string text = negative_ ? "-" : "";
+  text.append(digits()).append("e").append(std::to_string(exponent_));
   return std::strtod(text.c_str(), nullptr);
 }
 

@@ -116,7 +116,7 @@ std::string authorityText(const URL& url) {
     text += "@";
   }
   text += url.host().find(':') != std::string::npos ? "[" + url.host() + "]" : url.host();
-  if (url.port()) text += ":" + std::to_string(*url.port());
+  if (url.port()) text.append(":").append(std::to_string(*url.port()));
   return text;
 }
 

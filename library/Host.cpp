@@ -38,7 +38,7 @@ std::optional<std::string> originOf(const std::string& text) {
   std::optional<base::URL> url = base::URL::fromString(text);
   if (!url || !url->isHTTPOrigin()) return std::nullopt;
   std::string origin = url->scheme() + "://" + url->host();
-  if (url->port()) origin += ":" + std::to_string(*url->port());
+  if (url->port()) origin.append(":").append(std::to_string(*url->port()));
   return origin;
 }
 

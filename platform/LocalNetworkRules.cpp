@@ -81,11 +81,14 @@ const std::vector<std::string>& LocalNetworkRules::localHostPatterns() {
 }
 
 std::string LocalNetworkRules::originPattern(const base::URL& url) {
-  std::string pattern =
-      "^" + escaped(base::lowercased(url.scheme())) + "://" + escaped(hostText(url));
+  std::string pattern = "^";
+  pattern.append(escaped(base::lowercased(url.scheme())))
+      .append("://")
+      .append(escaped(hostText(url)));
   // The engine leaves a scheme's own port out of the address.
-  if (url.port() && url.port() != defaultPort(url)) pattern += ":" + std::to_string(*url.port());
-  return pattern + "[/?#]";
+  if (url.port() && url.port() != defaultPort(url))
+    pattern.append(":").append(std::to_string(*url.port()));
+  return pattern.append("[/?#]");
 }
 
 bool LocalNetworkRules::isLocal(const base::URL& url) {
