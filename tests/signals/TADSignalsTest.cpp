@@ -9,7 +9,7 @@
 #include "signals/TADSignalRecord.h"
 #include "signals/TADSignalsTesting.h"
 
-// Call sites with exported names, so the real stack trace can tell them apart.
+// Call sites with names of their own, so the real stack trace can tell them apart.
 namespace signals_probe {
 
 template <int Site>
