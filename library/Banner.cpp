@@ -16,6 +16,7 @@
 #include "platform/gtk/GtkViewPeer.h"
 #include "platform/gtk/HostWindowPresenter.h"
 #include "tad/BannerDelegate.h"
+#include "tad/BannerTrackingDelegate.h"
 
 namespace tad {
 
@@ -33,7 +34,7 @@ class DelegateBridge : public TADBannerViewDelegate {
   }
   void adViewDidFailToReceiveAdWithError(const std::shared_ptr<TADBannerView>&,
                                          const TADRequestError& error) override {
-    failed({static_cast<RequestError::Code>(error.code()), error.localizedDescription()});
+    failed(publicError(error));
   }
   void failed(const RequestError& failure) {
     if (auto delegate = delegate_.lock()) delegate->bannerDidFailToReceiveAd(banner_, failure);
@@ -50,8 +51,31 @@ class DelegateBridge : public TADBannerViewDelegate {
   void adViewWillLeaveApplication(const std::shared_ptr<TADBannerView>&) override {
     if (auto delegate = delegate_.lock()) delegate->bannerWillLeaveApplication(banner_);
   }
+  void adViewDidRecordImpression(const std::shared_ptr<TADBannerView>&) override {
+    if (auto tracking = trackingDelegate()) tracking->bannerDidRecordImpression(banner_);
+  }
+  void adViewDidRecordClick(const std::shared_ptr<TADBannerView>&) override {
+    if (auto tracking = trackingDelegate()) tracking->bannerDidRecordClick(banner_);
+  }
 
  private:
+  static RequestError publicError(const TADRequestError& error) {
+    RequestError failure{static_cast<RequestError::Code>(error.code()),
+                         error.localizedDescription()};
+    failure.httpStatus = error.httpStatus();
+    if (const std::shared_ptr<const base::Error>& cause = error.underlyingError()) {
+      failure.underlyingError =
+          RequestError::Underlying{cause->domain(), cause->code(), cause->localizedDescription()};
+    }
+    return failure;
+  }
+  // The delegate, when it also hears what the banner counts; it stays alive while it is told.
+  std::shared_ptr<BannerTrackingDelegate> trackingDelegate() const {
+    std::shared_ptr<BannerDelegate> delegate = delegate_.lock();
+    auto* tracking = dynamic_cast<BannerTrackingDelegate*>(delegate.get());
+    return tracking ? std::shared_ptr<BannerTrackingDelegate>(delegate, tracking) : nullptr;
+  }
+
   Banner& banner_;
   std::weak_ptr<BannerDelegate> delegate_;
 };
@@ -113,6 +137,12 @@ struct __attribute__((visibility("hidden"))) Banner::Impl final : HostedBanner {
   double paintDeadline = 0;
   // The failure a banner without a host reports for a request, on the next pass of the loop.
   glibsupport::GSourcePtr noHostFailure;
+  // Refresh waits while the program pauses it or the banner cannot be seen: its frame unmapped
+  // (hidden, on a page not shown, in a hidden window) or its window minimised or withdrawn, which
+  // leaves the frame mapped. The window is watched while the frame is in it.
+  bool pausedByProgram = false;
+  GtkWidget* window = nullptr;
+  bool windowHidden = false;
 
   void pollPainted(const Banner& banner);
   void closeScreen();
@@ -120,7 +150,59 @@ struct __attribute__((visibility("hidden"))) Banner::Impl final : HostedBanner {
   void reportNoHost();
   void hostWillGo() override;
   static void frameDestroyed(GtkWidget*, gpointer self);
+
+  bool canBeSeen() const { return gtk_widget_get_mapped(frame.get()) && !windowHidden; }
+  void updateRefreshPause();
+  void watchWindow();
+  void unwatchWindow();
+  static void mappingChanged(GtkWidget*, gpointer self);
+  static void hierarchyChanged(GtkWidget*, GtkWidget*, gpointer self);
+  static gboolean windowStateChanged(GtkWidget*, GdkEventWindowState* event, gpointer self);
 };
+
+constexpr int kWindowHiddenStates = GDK_WINDOW_STATE_ICONIFIED | GDK_WINDOW_STATE_WITHDRAWN;
+
+void Banner::Impl::updateRefreshPause() {
+  auto object = view ? view->privateObject() : nullptr;
+  if (object) object->setRefreshPaused(pausedByProgram || !canBeSeen());
+}
+
+void Banner::Impl::watchWindow() {
+  unwatchWindow();
+  GtkWidget* toplevel = gtk_widget_get_toplevel(frame.get());
+  if (!GTK_IS_WINDOW(toplevel)) return;
+  window = toplevel;
+  g_object_add_weak_pointer(G_OBJECT(window), reinterpret_cast<gpointer*>(&window));
+  g_signal_connect(window, "window-state-event", G_CALLBACK(windowStateChanged), this);
+  GdkWindow* surface = gtk_widget_get_window(window);
+  windowHidden = surface && (gdk_window_get_state(surface) & kWindowHiddenStates);
+}
+
+void Banner::Impl::unwatchWindow() {
+  windowHidden = false;
+  if (!window) return;
+  g_signal_handlers_disconnect_by_data(window, this);
+  g_object_remove_weak_pointer(G_OBJECT(window), reinterpret_cast<gpointer*>(&window));
+  window = nullptr;
+}
+
+// "map" and "unmap" run after the frame's state has changed.
+void Banner::Impl::mappingChanged(GtkWidget*, gpointer self) {
+  static_cast<Impl*>(self)->updateRefreshPause();
+}
+
+void Banner::Impl::hierarchyChanged(GtkWidget*, GtkWidget*, gpointer self) {
+  auto* impl = static_cast<Impl*>(self);
+  impl->watchWindow();
+  impl->updateRefreshPause();
+}
+
+gboolean Banner::Impl::windowStateChanged(GtkWidget*, GdkEventWindowState* event, gpointer self) {
+  auto* impl = static_cast<Impl*>(self);
+  impl->windowHidden = event->new_window_state & kWindowHiddenStates;
+  impl->updateRefreshPause();
+  return FALSE;
+}
 
 // As its close control would: the delegate hears that the screen goes, and has heard all of it
 // once this returns.
@@ -191,11 +273,16 @@ Banner::Banner(const std::string& adUnitId) : impl_(std::make_unique<Impl>(*this
   impl_->view->setRootViewController(impl_->presenter);
   impl_->view->setDelegate(impl_->bridge);
   g_signal_connect(frame, "destroy", G_CALLBACK(Impl::frameDestroyed), impl_.get());
+  g_signal_connect(frame, "map", G_CALLBACK(Impl::mappingChanged), impl_.get());
+  g_signal_connect(frame, "unmap", G_CALLBACK(Impl::mappingChanged), impl_.get());
+  g_signal_connect(frame, "hierarchy-changed", G_CALLBACK(Impl::hierarchyChanged), impl_.get());
+  impl_->updateRefreshPause();
 }
 
 // A screen still presented closes with the banner, and the delegate hears so.
 Banner::~Banner() {
   g_signal_handlers_disconnect_by_data(impl_->frame.get(), impl_.get());
+  impl_->unwatchWindow();
   leaveHost(*impl_);
   impl_->closeScreen();
   impl_->letGoOfView();
@@ -222,6 +309,20 @@ void Banner::loadRequest(const Request& request) {
 bool Banner::showsAd() const {
   auto object = impl_->view ? impl_->view->privateObject() : nullptr;
   return object && object->state() == TADObjectPrivate::State::Shown;
+}
+
+void Banner::pauseRefresh() {
+  impl_->pausedByProgram = true;
+  impl_->updateRefreshPause();
+}
+
+void Banner::resumeRefresh() {
+  impl_->pausedByProgram = false;
+  impl_->updateRefreshPause();
+}
+
+bool Banner::isRefreshPaused() const {
+  return impl_->pausedByProgram || !impl_->canBeSeen();
 }
 
 void Banner::whenAdPainted(double timeoutSeconds, std::function<void(bool)> done) {

@@ -9,6 +9,7 @@
 #include "ads/Utility/TADConfiguration.h"
 #include "base/URL.h"
 #include "library/HostAccess.h"
+#include "platform/Device.h"
 #include "platform/Platform.h"
 #include "platform/gtk/GtkPlatform.h"
 
@@ -106,6 +107,10 @@ Host::~Host() {
 
 const Identity& Host::identity() const {
   return impl_->identity;
+}
+
+std::string Host::deviceIdentifier() const {
+  return platform::Device::current().uniqueIdentifier();
 }
 
 bool Host::setAdNetwork(const std::string& origin) {

@@ -78,8 +78,12 @@ void Request::setAdditionalParameter(const std::string& name, const std::string&
   parameters->set(name, value);
 }
 
+// The library's own description begins with the request's address, which differs from run to
+// run and from copy to copy; the lines of the hints follow it.
 std::string Request::description() const {
-  return impl_->request->description();
+  std::string text = impl_->request->description();
+  size_t head = text.find(">: ");
+  return "tad::Request" + (head == std::string::npos ? text : text.substr(head + 3));
 }
 
 }  // namespace tad

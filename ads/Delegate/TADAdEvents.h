@@ -30,4 +30,7 @@ class TADAdEvents {
   virtual std::optional<Click> isClick(platform::WebViewNavigationType navigationType) = 0;
   // A screen, the mail composer or another application opened for the ad.
   virtual void adScreenDidOpen() = 0;
+  // A click on the ad opened something: told once for each click, where adScreenDidOpen may be
+  // told again while leaving for another application waits for the ad's trackings.
+  virtual void adWasClicked() {}
 };

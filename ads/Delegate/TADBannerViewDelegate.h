@@ -20,4 +20,8 @@ class TADBannerViewDelegate {
   virtual void adViewWillDismissScreen(const std::shared_ptr<TADBannerView>& /*view*/) {}
   virtual void adViewDidDismissScreen(const std::shared_ptr<TADBannerView>& /*view*/) {}
   virtual void adViewWillLeaveApplication(const std::shared_ptr<TADBannerView>& /*view*/) {}
+  // The shown ad's impression was counted (its impression tracking started), and a click on it
+  // (something opened for it, and its click tracking started).
+  virtual void adViewDidRecordImpression(const std::shared_ptr<TADBannerView>& /*view*/) {}
+  virtual void adViewDidRecordClick(const std::shared_ptr<TADBannerView>& /*view*/) {}
 };

@@ -48,3 +48,13 @@ void TADDelegateManager::willLeaveApplication() {
   dispatch([](auto& d, const auto& view) { d.adViewWillLeaveApplication(view); },
            [](auto& d, const auto& ad) { d.interstitialWillLeaveApplication(ad); });
 }
+
+void TADDelegateManager::didRecordImpression() {
+  dispatch([](auto& d, const auto& view) { d.adViewDidRecordImpression(view); },
+           [](auto&, const auto&) {});
+}
+
+void TADDelegateManager::didRecordClick() {
+  dispatch([](auto& d, const auto& view) { d.adViewDidRecordClick(view); },
+           [](auto&, const auto&) {});
+}

@@ -39,6 +39,9 @@ class TADDelegateManager : public std::enable_shared_from_this<TADDelegateManage
   void willDismissScreen();
   void didDismissScreen();
   void willLeaveApplication();
+  // Banner events only: an interstitial has no such calls.
+  void didRecordImpression();
+  void didRecordClick();
 
  private:
   using BannerCall =

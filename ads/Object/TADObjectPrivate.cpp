@@ -30,6 +30,14 @@ base::Dictionary rectEntry(const platform::Rect& rect) {
                           {"h", static_cast<float>(rect.height())}};
 }
 
+// What a failed fetch of file knew: the status of its HTTP answer, if one came, and its error.
+TADRequestError::Cause causeOf(const TADCachedFile* file, const std::optional<base::Error>& error) {
+  TADRequestError::Cause cause;
+  if (file && file->httpStatusCode() > 0) cause.httpStatus = file->httpStatusCode();
+  if (error) cause.underlying = std::make_shared<const base::Error>(*error);
+  return cause;
+}
+
 }  // namespace
 
 TADObjectPrivate::TADObjectPrivate(const platform::Rect& frame)
@@ -180,13 +188,15 @@ void TADObjectPrivate::ensureSupportFiles() {
   buildAdJS_->validate();
 }
 
-void TADObjectPrivate::failedToDownloadJavaScriptWithError() {
+void TADObjectPrivate::failedToDownloadJavaScriptWithError(
+    const std::optional<base::Error>& error) {
   changeState(State::PageScriptUnavailable);
   if (buildAdJS_ && buildAdJS_->hasContent()) {
     buildAdUrl();
     return;
   }
-  fail(TADRequestErrorNetwork, State::PageScriptUnavailable);
+  fail(TADRequestErrorNetwork, State::PageScriptUnavailable, std::nullopt,
+       causeOf(buildAdJS_.get(), error));
 }
 
 void TADObjectPrivate::buildAdUrl() {
@@ -302,11 +312,11 @@ void TADObjectPrivate::cachedFileDownloadDidEnd(TADCachedFile& file) {
 }
 
 void TADObjectPrivate::cachedFileDownloadDidFail(TADCachedFile& file,
-                                                 const std::optional<base::Error>&) {
+                                                 const std::optional<base::Error>& error) {
   if (&file == buildAdJS_.get()) {
-    failedToDownloadJavaScriptWithError();
+    failedToDownloadJavaScriptWithError(error);
   } else if (&file == adPage_.file().get()) {
-    failedAdRequestWithError(file);
+    failedAdRequestWithError(file, error);
   }
 }
 
@@ -319,7 +329,8 @@ std::optional<base::Error> TADObjectPrivate::cachedFileShouldRedirectToURL(TADCa
 void TADObjectPrivate::showAd() {
   std::string text = base::trimmed(adPage_.content().value_or(""), " \t\r\n\v\f");
   if (text.empty()) {
-    fail(TADRequestErrorNoAd, State::Failed, adPage_.refreshSeconds());
+    fail(TADRequestErrorNoAd, State::Failed, adPage_.refreshSeconds(),
+         causeOf(adPage_.file().get(), std::nullopt));
     return;
   }
   addReloadInformationFromHeaders();
@@ -327,7 +338,8 @@ void TADObjectPrivate::showAd() {
   webView_->loadHTMLString(text, adPage_.baseURL());
 }
 
-void TADObjectPrivate::failedAdRequestWithError(const TADCachedFile& file) {
+void TADObjectPrivate::failedAdRequestWithError(const TADCachedFile& file,
+                                                const std::optional<base::Error>& error) {
   int status = file.httpStatusCode();
   int64_t code = TADRequestErrorNetwork;
   if (status == 400) {
@@ -338,7 +350,7 @@ void TADObjectPrivate::failedAdRequestWithError(const TADCachedFile& file) {
   } else if (status > 400) {
     code = TADRequestErrorServer;
   }
-  fail(code, State::Failed, adPage_.refreshSeconds());
+  fail(code, State::Failed, adPage_.refreshSeconds(), causeOf(&file, error));
 }
 
 // Ends the load in flight with code, leaving the object in state (failed, or page script
@@ -346,7 +358,8 @@ void TADObjectPrivate::failedAdRequestWithError(const TADCachedFile& file) {
 // answer names, so that no passing failure silences the banner for good; any other is an answer
 // and reloads on its period (answerPeriod, when the server's answer names one). The reload is
 // scheduled before the application hears of the failure, which may start a load of its own.
-void TADObjectPrivate::fail(int64_t code, State state, std::optional<double> answerPeriod) {
+void TADObjectPrivate::fail(int64_t code, State state, std::optional<double> answerPeriod,
+                            TADRequestError::Cause cause) {
   resetBuildAdWebView();
   loadTimer_.stop();
   changeState(state);
@@ -357,7 +370,7 @@ void TADObjectPrivate::fail(int64_t code, State state, std::optional<double> ans
     reloadTimer_.scheduleAfterAnswer(answerPeriod.value_or(reloadTimer_.seconds()));
   }
   delegateManager_->didFailToReceiveAdWithError(
-      TADRequestError::errorWithCode(code, request_.get()));
+      TADRequestError::errorWithCode(code, request_.get(), std::move(cause)));
 }
 
 void TADObjectPrivate::loadTimedOut() {
@@ -381,6 +394,7 @@ void TADObjectPrivate::adPageDidFinish() {
   webView_->setScrollsToTop(false);
   delegateManager_->didReceiveAd();
   trackURLs(adPage_.trackingURLs());
+  delegateManager_->didRecordImpression();
   TADStatistics& statistics = TADStatistics::sharedStatistics();
   statistics.endTimingNamed(kTADParameterPriorRequestLatency);
   statistics.startTimingNamed(kTADParameterPriorPreClickLatency);
@@ -388,7 +402,8 @@ void TADObjectPrivate::adPageDidFinish() {
 
 void TADObjectPrivate::adPageDidFail(const base::Error& error) {
   if (state_ == State::Showing) {
-    fail(TADRequestErrorNetwork);
+    fail(TADRequestErrorNetwork, State::Failed, std::nullopt,
+         {std::nullopt, std::make_shared<const base::Error>(error)});
   } else if (state_ == State::Shown && !TADBuildPageWatcher::isCancellation(error) &&
              !reloadTimer_.isRunning()) {
     reloadTimer_.scheduleRetry();
@@ -411,6 +426,10 @@ void TADObjectPrivate::adScreenDidOpen() {
   trackURLs(adPage_.clickURLs());
 }
 
+void TADObjectPrivate::adWasClicked() {
+  delegateManager_->didRecordClick();
+}
+
 // --- Refresh -----------------------------------------------------------------------------------
 
 // The period the ad page's headers name, else the one used last.
@@ -429,8 +448,9 @@ void TADObjectPrivate::deactivateReloadTimer() {
 void TADObjectPrivate::reloadCurrentRequest() {
   // Dropped, the reload would leave no timer, and the banner would never come back. The load in
   // flight ends in a shown ad, which then starts the next period, or in a failure and its retry;
-  // an inactive application runs it when it is active again.
-  if (isMakingRequest() || !isAppActive()) {
+  // an inactive application runs it when it is active again, a paused refresh when the pause
+  // ends.
+  if (refreshPaused_ || isMakingRequest() || !isAppActive()) {
     reloadTimer_.markDue();
     return;
   }
@@ -439,6 +459,12 @@ void TADObjectPrivate::reloadCurrentRequest() {
 
 void TADObjectPrivate::runDueReload() {
   if (reloadTimer_.isDue()) reloadCurrentRequest();
+}
+
+void TADObjectPrivate::setRefreshPaused(bool paused) {
+  if (paused == refreshPaused_) return;
+  refreshPaused_ = paused;
+  if (!paused) runDueReload();
 }
 
 void TADObjectPrivate::cancelPendingActions() {

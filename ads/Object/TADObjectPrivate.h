@@ -17,6 +17,7 @@
 #include "ads/Object/TADRefreshTimer.h"
 #include "ads/Object/TADScriptRun.h"
 #include "ads/Object/TADTrackerSet.h"
+#include "ads/Request/TADRequestError.h"
 #include "base/URL.h"
 #include "base/Value.h"
 #include "platform/Geometry.h"
@@ -39,7 +40,8 @@ class WebView;
 // and hands the page to the banner web view. The web layer reports what then happens through
 // TADAdEvents (the page finished or failed, a click, an opened screen); only the object moves its
 // state. A one-shot timer (TADRefreshTimer) reloads the same request on the server's period; it
-// pauses while the application is in the background or any full-screen ad view is up.
+// pauses while the application is in the background or any full-screen ad view is up, and
+// waits while its owner pauses it (setRefreshPaused).
 //
 // One load at a time: a load asked for while another is in flight is dropped without a word.
 // Every accepted load ends, within its load time limit at the latest, in did-receive-ad or in
@@ -152,6 +154,11 @@ class TADObjectPrivate : public TADAdEvents,
   bool isMakingRequest() const;
   // Stops delayed work and the refresh timer; the object goes quiet until the next load.
   void cancelPendingActions();
+  // While paused, refreshes and retries wait: one that falls due is kept, and runs when the
+  // pause ends. Loads asked for meanwhile go ahead. For an owner that knows when its ad cannot
+  // be seen, or whose program asks.
+  void setRefreshPaused(bool paused);
+  bool isRefreshPaused() const { return refreshPaused_; }
 
   // The object's own copy for request: a default request for none, request itself when it is a
   // private request.
@@ -171,6 +178,8 @@ class TADObjectPrivate : public TADAdEvents,
   std::optional<Click> isClick(platform::WebViewNavigationType navigationType) override;
   // Follows the ad's click tracking addresses.
   void adScreenDidOpen() override;
+  // Tells the application's delegate of the click.
+  void adWasClicked() override;
 
   // The cached files' callbacks (script and ad page, told apart by identity).
   void cachedFileDownloadDidFail(TADCachedFile& file,
@@ -186,7 +195,7 @@ class TADObjectPrivate : public TADAdEvents,
   void registerForNotifications();
   bool supportsMinimumRequirementsForRequest();
   void ensureSupportFiles();
-  void failedToDownloadJavaScriptWithError();
+  void failedToDownloadJavaScriptWithError(const std::optional<base::Error>& error = std::nullopt);
   void buildAdUrl();
   void addAdditionalParameters(base::Dictionary& parameters) const;
   // The hidden build page runs script on json (TADScriptRun) until it answers; only one at a
@@ -198,9 +207,9 @@ class TADObjectPrivate : public TADAdEvents,
   void loadAdURL(const base::Value& userInfo);
   void refuseAnswer(const char* what, const base::Value& userInfo);
   void showAd();
-  void failedAdRequestWithError(const TADCachedFile& file);
+  void failedAdRequestWithError(const TADCachedFile& file, const std::optional<base::Error>& error);
   void fail(int64_t code, State state = State::Failed,
-            std::optional<double> answerPeriod = std::nullopt);
+            std::optional<double> answerPeriod = std::nullopt, TADRequestError::Cause cause = {});
   void runDueReload();
   void addReloadInformationFromHeaders();
   void activateReloadTimer();
@@ -226,6 +235,7 @@ class TADObjectPrivate : public TADAdEvents,
   TADRefreshTimer reloadTimer_;
   std::unique_ptr<TADRefreshPauses> refreshPauses_;
   bool hasAutoRefreshed_ = false;
+  bool refreshPaused_ = false;
   double scriptAnswerTimeLimit_ = kScriptAnswerTimeLimit;
   double loadTimeLimit_ = kLoadTimeLimit;
   // The time limit of the load in flight.

@@ -137,7 +137,7 @@ void TADOpener::openBrowserToURL(const std::optional<base::URL>& url,
   auto presenter = viewController();
   if (!presenter || !url || !admitted(TADOpenGate::Opening::Browser, url)) return;
   TADOpenerScreens::Setup setup{supportedOrientations, openingWebView_, delegateManager_};
-  if (TADOpenerScreens::library().presentBrowser(setup, *url, referringURL_, presenter)) didOpen();
+  if (TADOpenerScreens::library().presentBrowser(setup, *url, referringURL_, presenter)) opened();
 }
 
 std::shared_ptr<TADWebAppViewController> TADOpener::webAppOrientations(
@@ -151,7 +151,7 @@ void TADOpener::openWebApp(const std::optional<base::URL>& url,
   auto presenter = viewController();
   if (!presenter || !url || !admitted(TADOpenGate::Opening::WebApp, url)) return;
   auto screen = webAppOrientations(supportedOrientations);
-  if (TADOpenerScreens::library().presentWebApp(screen, url, std::nullopt, presenter)) didOpen();
+  if (TADOpenerScreens::library().presentWebApp(screen, url, std::nullopt, presenter)) opened();
 }
 
 void TADOpener::openWebAppWithHTML(const std::optional<std::string>& html,
@@ -159,12 +159,14 @@ void TADOpener::openWebAppWithHTML(const std::optional<std::string>& html,
   auto presenter = viewController();
   if (!presenter || !html || !admitted(TADOpenGate::Opening::WebApp, std::nullopt)) return;
   auto screen = webAppOrientations(supportedOrientations);
-  if (TADOpenerScreens::library().presentWebApp(screen, std::nullopt, html, presenter)) didOpen();
+  if (TADOpenerScreens::library().presentWebApp(screen, std::nullopt, html, presenter)) opened();
 }
 
 void TADOpener::openApp(const std::optional<base::URL>& url) {
   if (!url || !admitted(TADOpenGate::Opening::OtherApplication, url)) return;
   leaveForApp(*url);
+  // Once, whatever the attempts after waits for trackings, each of which tells didOpen again.
+  if (auto ad = adController()) ad->adWasClicked();
 }
 
 void TADOpener::leaveForApp(const base::URL& url) {
@@ -187,6 +189,11 @@ bool TADOpener::waitForTrackings(const base::URL& url) {
 void TADOpener::didOpen() {
   ++openingCount_;
   if (auto ad = adController()) ad->adScreenDidOpen();
+}
+
+void TADOpener::opened() {
+  didOpen();
+  if (auto ad = adController()) ad->adWasClicked();
 }
 
 void TADOpener::openEmailComposer(const std::optional<base::URL>& url) {
@@ -218,7 +225,7 @@ void TADOpener::openEmailComposer(const std::optional<base::URL>& url) {
   if (auto body = fields.stringForKey("body"))
     composer->setMessageBody(composerText(*body, true), false);
   presenter->presentModalViewController(composer, true);
-  didOpen();
+  opened();
 }
 
 void TADOpener::mailComposeControllerDidFinishWithResult(

@@ -128,6 +128,8 @@ class TADOpener : public platform::MailComposeViewControllerDelegate,
   bool admitted(TADOpenGate::Opening opening, const std::optional<base::URL>& url) const;
   // Whether the navigation that asks carries the user's gesture (see TADOpenGate).
   bool askedWithGesture() const;
+  // A screen opened for a click: didOpen, and the ad hears of the click.
+  void opened();
   // The leaving itself, once admitted: the waits below come back here, not through the gate.
   void leaveForApp(const base::URL& url);
   // Posts leaveForApp(url) again after kTrackingWait, when the waits allow; answers whether it

@@ -1,6 +1,7 @@
 #include "ads/Request/TADRequestError.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "ads/Request/TADRequestPrivate.h"
 #include "ads/Utility/TADIdentifierUtilities.h"
@@ -52,12 +53,15 @@ base::Dictionary userInfoFor(int64_t code, const TADRequest* request) {
 
 }  // namespace
 
-TADRequestError::TADRequestError(int64_t code, const TADRequest* request)
-    : base::Error(std::string(kTADErrorDomain), code, userInfoFor(code, request)) {}
+TADRequestError::TADRequestError(int64_t code, const TADRequest* request, Cause cause)
+    : base::Error(std::string(kTADErrorDomain), code, userInfoFor(code, request),
+                  std::move(cause.underlying)),
+      httpStatus_(cause.httpStatus) {}
 
 std::shared_ptr<TADRequestError> TADRequestError::errorWithCode(int64_t code,
-                                                                const TADRequest* request) {
-  return std::make_shared<TADRequestError>(code, request);
+                                                                const TADRequest* request,
+                                                                Cause cause) {
+  return std::make_shared<TADRequestError>(code, request, std::move(cause));
 }
 
 std::string TADRequestError::localizedStringForErrorCode(int64_t code) {

@@ -35,8 +35,15 @@ GtkPageWatchdog::GtkPageWatchdog(WebKitWebView* view, WebViewRole role, const Li
 }
 
 GtkPageWatchdog::~GtkPageWatchdog() {
+  letGoOfView();
+}
+
+void GtkPageWatchdog::letGoOfView() {
   g_cancellable_cancel(pings_.get());
-  g_signal_handlers_disconnect_by_data(view_, this);
+  if (view_) g_signal_handlers_disconnect_by_data(view_, this);
+  view_ = nullptr;
+  timer_.reset();
+  watching_ = false;
 }
 
 void GtkPageWatchdog::pageStarted(std::optional<pid_t> process) {

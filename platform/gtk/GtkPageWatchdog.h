@@ -58,6 +58,9 @@ class GtkPageWatchdog {
   void pressed() { pressed_ = true; }
   // The view's web process ended: nothing is waited for until the next page.
   void processEnded();
+  // The view goes to another owner (a pool of views) that may let it go at once: the watchdog
+  // stops watching it and touches it no more.
+  void letGoOfView();
 
  private:
   struct Sample {

@@ -140,6 +140,7 @@ GtkWebViewPeer::~GtkWebViewPeer() {
   g_signal_handlers_disconnect_by_data(webView_.get(), this);
   base_.setContent(nullptr);
   if (canBeGivenBack()) {
+    watchdog_.letGoOfView();
     context_->giveBack(std::move(webView_));
     return;
   }

@@ -10,7 +10,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <mutex>
 #include <sstream>
 #include <string>
@@ -23,13 +25,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class RecordingDelegate : public tad::BannerDelegate {
+class RecordingDelegate : public tad::BannerDelegate, public tad::BannerTrackingDelegate {
  public:
   void bannerDidReceiveAd(tad::Banner&) override { events.push_back("receive"); }
+  // The code, the HTTP status and whether an underlying error came, then the text.
   void bannerDidFailToReceiveAd(tad::Banner&, const tad::RequestError& error) override {
-    events.push_back("fail " + std::to_string(static_cast<int>(error.code)) + ": " +
-                     error.description);
+    std::string line = "fail " + std::to_string(static_cast<int>(error.code));
+    if (error.httpStatus) line += " HTTP " + std::to_string(*error.httpStatus);
+    if (error.underlyingError && !error.underlyingError->description.empty()) line += " underlying";
+    events.push_back(line + ": " + error.description);
   }
+  void bannerDidRecordImpression(tad::Banner&) override { events.push_back("impression"); }
+  void bannerDidRecordClick(tad::Banner&) override { events.push_back("click"); }
   void bannerWillPresentScreen(tad::Banner&) override { events.push_back("present"); }
   void bannerWillDismissScreen(tad::Banner&) override { events.push_back("willDismiss"); }
   void bannerDidDismissScreen(tad::Banner&) override { events.push_back("didDismiss"); }
@@ -133,14 +140,20 @@ class EmbeddedBannerGuiTest : public ::testing::Test {
     }
   }
 
-  // The reference network as its own program, serving the landing-page creative only.
+  // The reference network as its own program, serving the landing-page creative only, logging
+  // every request, with networkOptions.
   void startNetwork() {
-    const char* argv[] = {TAD_ADNETWORK_PROGRAM, "--creative", "landing",
-                          "--refresh",           "0",          nullptr};
+    std::vector<std::string> arguments{TAD_ADNETWORK_PROGRAM, "--creative", "landing", "--log",
+                                       requestLog().string()};
+    arguments.insert(arguments.end(), networkOptions.begin(), networkOptions.end());
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+      argv.push_back(argument.data());
+    argv.push_back(nullptr);
     int output = -1;
     GError* error = nullptr;
-    if (!g_spawn_async_with_pipes(nullptr, const_cast<char**>(argv), nullptr, G_SPAWN_DEFAULT,
-                                  nullptr, nullptr, &network, nullptr, &output, nullptr, &error)) {
+    if (!g_spawn_async_with_pipes(nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, nullptr, nullptr,
+                                  &network, nullptr, &output, nullptr, &error)) {
       ADD_FAILURE() << error->message;
       g_error_free(error);
       return;
@@ -151,8 +164,14 @@ class EmbeddedBannerGuiTest : public ::testing::Test {
     ::close(output);
   }
 
-  void showAnAd() {
-    banner->loadRequest(tad::Request());
+  fs::path requestLog() const { return fs::path(home.path()) / "requests.jsonl"; }
+  std::string requestsLogged() const {
+    std::ifstream file(requestLog());
+    return std::string(std::istreambuf_iterator<char>(file), {});
+  }
+
+  void showAnAd(const tad::Request& request = tad::Request()) {
+    banner->loadRequest(request);
     bool painted = false;
     bool answered = false;
     banner->whenAdPainted(20, [&](bool result) {
@@ -188,6 +207,7 @@ class EmbeddedBannerGuiTest : public ::testing::Test {
   }
 
   test_support::TemporaryFolder home;
+  std::vector<std::string> networkOptions{"--refresh", "0"};
   GPid network = 0;
   std::string origin;
   std::unique_ptr<tad::Host> host;
@@ -231,7 +251,7 @@ TEST_F(EmbeddedBannerGuiTest, AScreenFromTheBannerCoversTheHostsWindowUntilEscap
            gtk_widget_get_allocated_height(GTK_WIDGET(cover)) ==
                gtk_widget_get_allocated_height(window);
   };
-  const std::vector<std::string> once{"receive", "present", "willDismiss", "didDismiss"};
+  const std::vector<std::string> once{"receive", "present", "click", "willDismiss", "didDismiss"};
   for (int round = 1; round <= 2; ++round) {
     SCOPED_TRACE(round);
     clickTheBanner();
@@ -243,7 +263,7 @@ TEST_F(EmbeddedBannerGuiTest, AScreenFromTheBannerCoversTheHostsWindowUntilEscap
     platform::gtk::testing::pressKey(cover, GDK_KEY_Escape);
     ASSERT_TRUE(eventually([&] { return coverWindow() == nullptr; }, 10));
     ASSERT_TRUE(eventually([&] { return delegate->events.back() == "didDismiss"; }, 5));
-    std::vector<std::string> expected{"receive"};
+    std::vector<std::string> expected{"receive", "impression"};
     for (int i = 0; i < round; ++i)
       expected.insert(expected.end(), once.begin() + 1, once.end());
     EXPECT_EQ(delegate->events, expected);
@@ -275,33 +295,33 @@ const char* const kNoHostFailure =
     "fail 0: Request Error: No tad::Host is alive: tad::Host::create must come before the banner.";
 
 const LifetimeScene kLifetimeScenes[] = {
-    {"WindowBannerHost", false, false, "window banner host", "", {"receive"}},
-    {"BannerWindowHost", false, false, "banner window host", "", {"receive"}},
-    {"BannerHostWindow", false, false, "banner host window", "", {"receive"}},
+    {"WindowBannerHost", false, false, "window banner host", "", {"receive", "impression"}},
+    {"BannerWindowHost", false, false, "banner window host", "", {"receive", "impression"}},
+    {"BannerHostWindow", false, false, "banner host window", "", {"receive", "impression"}},
     {"WindowBannerHostWithBrowser",
      false,
      true,
      "window banner host",
      "",
-     {"receive", "present", "willDismiss", "didDismiss"}},
+     {"receive", "impression", "present", "click", "willDismiss", "didDismiss"}},
     {"BannerWindowHostWithBrowser",
      false,
      true,
      "banner window host",
      "",
-     {"receive", "present", "willDismiss", "didDismiss"}},
+     {"receive", "impression", "present", "click", "willDismiss", "didDismiss"}},
     {"HostWhileTheBannerLives",
      false,
      false,
      "host window banner",
      "tad: tad::Host destroyed while 1 tad::Banner(s) live",
-     {"receive", kNoHostFailure}},
+     {"receive", "impression", kNoHostFailure}},
     {"HostWhileTheBrowserIsUp",
      false,
      true,
      "host banner window",
      "tad: tad::Host destroyed while 1 tad::Banner(s) live",
-     {"receive", "present", "willDismiss", "didDismiss", kNoHostFailure}},
+     {"receive", "impression", "present", "click", "willDismiss", "didDismiss", kNoHostFailure}},
     {"BannerWithNoHost",
      true,
      false,
@@ -385,6 +405,109 @@ TEST_P(EmbeddedBannerLifetimeTest, EndsCleanlyInAnyOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, EmbeddedBannerLifetimeTest, ::testing::ValuesIn(kLifetimeScenes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The identifier the host gives names this device among a request's test devices: the ad server
+// hears that test ads are wanted.
+TEST_F(EmbeddedBannerGuiTest, TheHostsDeviceIdentifierAsksForTestAdsOnThisDevice) {
+  tad::Request request;
+  request.setTestDevices({"another-device", host->deviceIdentifier()});
+  showAnAd(request);
+  EXPECT_NE(requestsLogged().find("\"adtest\":\"on\""), std::string::npos);
+}
+
+// Whatever keeps the banner from being seen holds its refresh back, as the program's own pause
+// does; undone, refresh goes on.
+TEST_F(EmbeddedBannerGuiTest, RefreshWaitsWhileTheBannerCannotBeSeenOrIsPaused) {
+  GtkWidget* bannerWidget = banner->widget();
+  // As the window manager reports a window minimised or withdrawn, and back.
+  auto reportWindowState = [&](int state) {
+    GdkEvent* event = gdk_event_new(GDK_WINDOW_STATE);
+    event->window_state.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+    event->window_state.changed_mask =
+        GdkWindowState(GDK_WINDOW_STATE_ICONIFIED | GDK_WINDOW_STATE_WITHDRAWN);
+    event->window_state.new_window_state = GdkWindowState(state);
+    gtk_widget_event(window, event);
+    gdk_event_free(event);
+  };
+  const std::pair<const char*, std::function<void(bool)>> ways[] = {
+      {"paused", [&](bool on) { on ? banner->pauseRefresh() : banner->resumeRefresh(); }},
+      {"banner hidden",
+       [&](bool on) { on ? gtk_widget_hide(bannerWidget) : gtk_widget_show(bannerWidget); }},
+      {"window hidden", [&](bool on) { on ? gtk_widget_hide(window) : gtk_widget_show(window); }},
+      {"minimised", [&](bool on) { reportWindowState(on ? GDK_WINDOW_STATE_ICONIFIED : 0); }},
+      {"withdrawn", [&](bool on) { reportWindowState(on ? GDK_WINDOW_STATE_WITHDRAWN : 0); }},
+  };
+  ASSERT_TRUE(eventually([&] { return gtk_widget_get_mapped(bannerWidget); }));
+  EXPECT_FALSE(banner->isRefreshPaused());
+  for (const auto& [name, hide] : ways) {
+    SCOPED_TRACE(name);
+    hide(true);
+    EXPECT_TRUE(eventually([&] { return banner->isRefreshPaused(); }, 5));
+    hide(false);
+    EXPECT_TRUE(eventually([&] { return !banner->isRefreshPaused(); }, 5));
+  }
+}
+
+// Ads that name the shortest period the library keeps.
+class EmbeddedBannerRefreshTest : public EmbeddedBannerGuiTest {
+ protected:
+  void SetUp() override {
+    networkOptions = {"--refresh", "10"};
+    EmbeddedBannerGuiTest::SetUp();
+  }
+};
+
+// A refresh that falls due while the banner is hidden comes as soon as it is shown again.
+TEST_F(EmbeddedBannerRefreshTest, ARefreshDueWhileHiddenComesWhenTheBannerIsShownAgain) {
+  showAnAd();
+  gtk_widget_hide(banner->widget());
+  runFor(11);
+  EXPECT_EQ(delegate->events, (std::vector<std::string>{"receive", "impression"}));
+  gtk_widget_show(banner->widget());
+  EXPECT_TRUE(eventually([&] { return delegate->events.size() >= 4; }, 5));
+  EXPECT_EQ(delegate->events,
+            (std::vector<std::string>{"receive", "impression", "receive", "impression"}));
+}
+
+// A failed load says what the ad server answered and what failed underneath, when it knows.
+struct FailureScene {
+  const char* name;
+  const char* fault;
+  const char* event;
+};
+
+const FailureScene kFailureScenes[] = {
+    {"ServerError", "ad:503",
+     "fail 3 HTTP 503: Request Error: Server error processing the request."},
+    {"ParametersRefused", "ad:400",
+     "fail 0 HTTP 400: Request Error: Invalid ad request parameter(s).  Check the Xcode console "
+     "for details."},
+    {"NoAd", "ad:empty", "fail 1 HTTP 200: Request Error: No ad to show."},
+    {"ConnectionClosed", "ad:close",
+     "fail 2 HTTP 200 underlying: Request Error: A network error occurred."},
+};
+
+void PrintTo(const FailureScene& scene, std::ostream* out) {
+  *out << scene.name;
+}
+
+class EmbeddedBannerFailureTest : public EmbeddedBannerGuiTest,
+                                  public ::testing::WithParamInterface<FailureScene> {
+ protected:
+  void SetUp() override {
+    networkOptions = {"--refresh", "0", "--fault", GetParam().fault};
+    EmbeddedBannerGuiTest::SetUp();
+  }
+};
+
+TEST_P(EmbeddedBannerFailureTest, TellsTheStatusAndTheUnderlyingError) {
+  banner->loadRequest(tad::Request());
+  ASSERT_TRUE(eventually([&] { return !delegate->events.empty(); }, 20));
+  EXPECT_EQ(delegate->events.front(), GetParam().event);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, EmbeddedBannerFailureTest, ::testing::ValuesIn(kFailureScenes),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The public request is a value: what one copy is told, the other does not hear.
+// The public request is a value: what one copy is told, the other does not hear, and it reads the
+// same as another that asks the same. The library says which version it is at run time.
 
 #include <gtest/gtest.h>
 #include <tad/tad.h>
@@ -28,6 +29,26 @@ TEST(RequestTest, CopiesAndAssignmentsAreIndependentOfTheirOriginal) {
   EXPECT_EQ(assigned.keywords(), (Keywords{"garden", "hoses"}));
   EXPECT_NE(copy.description().find("top"), std::string::npos) << copy.description();
   EXPECT_EQ(copy.description().find("bottom"), std::string::npos) << copy.description();
+}
+
+// No address, which would differ from copy to copy and run to run, only the hints.
+TEST(RequestTest, TheDescriptionTellsTheHintsAlone) {
+  tad::Request request;
+  request.addKeyword("garden");
+  request.setGender(tad::Request::Gender::Female);
+  tad::Request same;
+  same.setGender(tad::Request::Gender::Female);
+  same.addKeyword("garden");
+  EXPECT_EQ(request.description(), same.description());
+  EXPECT_EQ(request.description().rfind("tad::Request\ngender:Female\nkeywords:", 0), 0u)
+      << request.description();
+  EXPECT_EQ(tad::Request().description(), "tad::Request");
+}
+
+TEST(RequestTest, TheLibraryRunningIsTheOneTheHeadersDescribe) {
+  EXPECT_EQ(std::to_string(tad::majorVersion()) + "." + std::to_string(tad::minorVersion()) + "." +
+                std::to_string(tad::microVersion()),
+            TAD_VERSION_STRING);
 }
 
 }  // namespace

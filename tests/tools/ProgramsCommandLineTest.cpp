@@ -30,25 +30,25 @@ TEST(ProgramsCommandLineTest, AnswerVersionAndHelpAndRefuseWrongUsageWithStatusT
   const std::string quillbeck = QUILLBECK_PATH, adnetwork = ADNETWORK_PATH,
                     screenshots = SCREENSHOTS_PATH, tadtool = TADTOOL_PATH;
   const std::tuple<std::string, int, const char*> cases[] = {
-      {quillbeck + " --version", 0, "quillbeck 4.1.1\n"},
+      {quillbeck + " --version", 0, "quillbeck 4.2.0\n"},
       {quillbeck + " -h", 0, "usage: quillbeck"},
       {quillbeck + " --device watch", 2, "unknown device"},
       {quillbeck + " --ad-network http://ads.example/avmo", 2, "without a path"},
       {quillbeck + " --ad-network ftp://ads.example", 2, "without a path"},
       {quillbeck + " --screenshot", 2, "incomplete option"},
-      {adnetwork + " --version", 0, "adnetwork 4.1.1\n"},
+      {adnetwork + " --version", 0, "adnetwork 4.2.0\n"},
       {adnetwork + " -h", 0, "Usage: adnetwork"},
       {adnetwork + " --help", 0, "--fault FAULT"},
       {adnetwork + " --port many", 2, "--port wants a number"},
       {adnetwork + " --verbose", 2, "unknown option --verbose"},
       {adnetwork + " --log", 2, "--log needs a value"},
-      {screenshots + " --version", 0, "screenshots 4.1.1\n"},
+      {screenshots + " --version", 0, "screenshots 4.2.0\n"},
       {screenshots + " --help", 0, "usage: screenshots FOLDER"},
       {screenshots + " -h", 0, "usage: screenshots FOLDER"},
       {screenshots, 2, "missing FOLDER"},
       {screenshots + " one two", 2, "unexpected argument \"two\""},
       {screenshots + " folder --device watch", 2, "unknown device"},
-      {tadtool + " --version", 0, "tadtool 4.1.1\n"},
+      {tadtool + " --version", 0, "tadtool 4.2.0\n"},
   };
   for (const auto& [command, status, said] : cases) {
     const auto [exitStatus, output] = run(command);

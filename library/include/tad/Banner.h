@@ -43,6 +43,15 @@ class TAD_EXPORT Banner {
   // Whether the banner shows an ad now.
   bool showsAd() const;
 
+  // The next ads come on the ad server's schedule only while the banner can be seen — its widget
+  // mapped, in a window neither minimised nor withdrawn — and refresh is not paused here. A
+  // refresh that falls due meanwhile comes as soon as both hold again. pauseRefresh also holds
+  // back the retries after a failure; a loadRequest goes ahead in any case.
+  void pauseRefresh();
+  void resumeRefresh();
+  // Whether refresh waits now: paused here, or the banner cannot be seen.
+  bool isRefreshPaused() const;
+
   // Calls done(true) once the banner shows an ad and that ad is painted on screen, or
   // done(false) when timeoutSeconds have passed without one (at once on a banner without a host).
   // One wait at a time; a new one replaces the one before, which hears nothing.

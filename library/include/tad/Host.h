@@ -31,6 +31,11 @@ class TAD_EXPORT Host {
   // The identity with what was left empty filled in.
   const Identity& identity() const;
 
+  // This device's identifier as Request::setTestDevices takes it: a program shows it to its
+  // developers, who list it to get test ads here. It is keyed to the application identifier, so
+  // two programs on one machine have two, and it stays the same from run to run.
+  std::string deviceIdentifier() const;
+
   // Points the library at the ad network at origin ("http://host[:port]" or https), which
   // serves the page script and the ads; set it before the first banner loads. Answers false,
   // and changes nothing, for anything but such an origin (a path, a query, another scheme).

@@ -19,10 +19,13 @@ class TAD_EXPORT Request {
   Request(const Request& other);
   Request& operator=(const Request& other);
 
-  // Test ads instead of paid ones.
-  void setTesting(bool testing);
+  // Test ads instead of paid ones. Each load of a request so marked logs that the switch is
+  // deprecated: name the devices that test instead.
+  [[deprecated("name the test devices with setTestDevices (Host::deviceIdentifier)")]] void
+  setTesting(bool testing);
   bool isTesting() const;
-  // The device identifiers on which test ads are wanted.
+  // The devices on which test ads are wanted, by the identifiers Host::deviceIdentifier gives:
+  // on any other device the request asks for paid ads.
   void setTestDevices(std::vector<std::string> devices);
 
   void setGender(Gender gender);
@@ -38,7 +41,8 @@ class TAD_EXPORT Request {
   // A parameter the ad server reads beside the library's own; set again, it is replaced.
   void setAdditionalParameter(const std::string& name, const std::string& value);
 
-  // One line for each hint that is set, for logs.
+  // "tad::Request", then one line for each hint that is set, for logs: the same for two requests
+  // that ask the same.
   std::string description() const;
 
  private:

@@ -274,7 +274,7 @@ TEST_F(TADObjectPrivateTest, TheRefreshFollowsTheHeaderAndKeepsTheLastPeriodWith
   EXPECT_TRUE(object().isReloadTimerRunning());
 }
 
-TEST_F(TADObjectPrivateTest, ARefreshDueDuringALoadOrWhileInactiveIsNeitherRepeatedNorLost) {
+TEST_F(TADObjectPrivateTest, ARefreshDueDuringALoadWhileInactiveOrPausedIsNeitherRepeatedNorLost) {
   // Due while the banner still loads the page: not again until the ad is shown, however short the
   // period, then a full period after.
   serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Refresh-Rate", "0.001"}}));
@@ -294,6 +294,16 @@ TEST_F(TADObjectPrivateTest, ARefreshDueDuringALoadOrWhileInactiveIsNeitherRepea
   platform.runLoop().advance(60);
   EXPECT_EQ(object().buildAdWebView(), nullptr);
   platform.application().becomeActive();
+  EXPECT_NE(object().buildAdWebView(), nullptr);
+
+  // Due while its owner pauses refresh (its banner cannot be seen): the refresh runs at the end
+  // of the pause, and only then.
+  answerAd();
+  finishBanner();
+  object().setRefreshPaused(true);
+  platform.runLoop().advance(60);
+  EXPECT_EQ(object().buildAdWebView(), nullptr);
+  object().setRefreshPaused(false);
   EXPECT_NE(object().buildAdWebView(), nullptr);
 }
 
