@@ -10,7 +10,7 @@ class Console {
  public:
   virtual ~Console() = default;
 
-  // Writes one line to the installed platform's console.
+  // Writes one line to the installed platform's console; to stderr when none is installed.
   static void log(std::string_view line);
 
   virtual void write(std::string_view line) = 0;

@@ -33,7 +33,14 @@ void Platform::install(std::shared_ptr<Platform> platform) {
 Clock& Clock::shared() {
   return *Platform::current().clock;
 }
+// The web engine may still answer after the program has let its platform go (a host destroyed
+// while one of its pages is being set up): such a late line goes to stderr, as the real backends'
+// lines do, rather than ending the program.
 void Console::log(std::string_view line) {
+  if (!Platform::isInstalled()) {
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
+    return;
+  }
   Platform::current().console->write(line);
 }
 Device& Device::current() {

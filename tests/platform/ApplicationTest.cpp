@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Console.h"
+#include "platform/Platform.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace platform {
@@ -96,6 +98,14 @@ TEST_F(ApplicationTest, StatusBarAndIdleTimerRecordOnlyRealChanges) {
             (std::vector<std::string>{"setStatusBarHidden YES animated", "setIdleTimerDisabled YES",
                                       "setIdleTimerDisabled NO"}));
   EXPECT_EQ(platform.screen().applicationFrame(), (Rect{0, 0, 320, 480}));
+}
+
+// A late answer of the web engine may log after the program has let its platform go.
+TEST(ConsoleTest, ALineWithNoPlatformInstalledGoesToStderr) {
+  ASSERT_FALSE(Platform::isInstalled());
+  testing::internal::CaptureStderr();
+  Console::log("<Talvik> late");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "<Talvik> late\n");
 }
 
 }  // namespace
