@@ -27,12 +27,20 @@ GtkLocalNetworkFilter& GtkLocalNetworkFilter::shared(const std::string& folder) 
 GtkLocalNetworkFilter::GtkLocalNetworkFilter(const std::string& folder)
     : store_(glibsupport::adopt(webkit_user_content_filter_store_new(folder.c_str()))) {}
 
+bool GtkLocalNetworkFilter::name(const std::optional<base::URL>& pageURL) {
+  if (!pageURL || !isWeb(*pageURL) || !LocalNetworkRules::isLocal(*pageURL)) return false;
+  if (!origins_.insert(LocalNetworkRules::originPattern(*pageURL)).second) return false;
+  originURLs_.push_back(*pageURL);
+  return true;
+}
+
+void GtkLocalNetworkFilter::expect(const base::URL& pageURL) {
+  if (name(pageURL)) compile();
+}
+
 void GtkLocalNetworkFilter::prepare(WebKitWebView* view, const std::optional<base::URL>& pageURL,
                                     const std::weak_ptr<void>& alive, std::function<void()> load) {
-  if (pageURL && isWeb(*pageURL) && LocalNetworkRules::isLocal(*pageURL)) {
-    if (origins_.insert(LocalNetworkRules::originPattern(*pageURL)).second)
-      originURLs_.push_back(*pageURL);
-  }
+  name(pageURL);
   if (filter_ && compiledOrigins_ == origins_ && waiting_.empty()) {
     attach(view);
     load();

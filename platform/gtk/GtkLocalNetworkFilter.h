@@ -34,6 +34,11 @@ class GtkLocalNetworkFilter {
   // the compiled rules (one file, written anew when the rules change).
   static GtkLocalNetworkFilter& shared(const std::string& folder);
 
+  // Compiles rules naming pageURL's origin now, when it is local and not named yet, so that the
+  // first page there finds them ready (the program knows where its pages will come from before it
+  // loads the first). Naming an origin early lets nothing more than its first page would: the
+  // rules let a page reach its own origin only.
+  void expect(const base::URL& pageURL);
   // Runs load once view's rules let a page at pageURL (none: a page with no address) reach its
   // own origin and no other local one: at once, or on a later pass of the loop, and then only
   // while alive has not expired (it guards view too).
@@ -57,6 +62,9 @@ class GtkLocalNetworkFilter {
   using FilterPtr = std::unique_ptr<WebKitUserContentFilter, FilterUnref>;
 
   explicit GtkLocalNetworkFilter(const std::string& folder);
+  // Adds pageURL's origin to those the rules are to name, when it is a local web origin; answers
+  // whether it was not named yet.
+  bool name(const std::optional<base::URL>& pageURL);
   void compile();
   static void compiled(GObject* store, GAsyncResult* result, gpointer self);
   void attach(WebKitWebView* view);

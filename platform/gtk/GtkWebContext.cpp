@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/Console.h"
+#include "platform/gtk/GtkLocalNetworkFilter.h"
 #include "platform/gtk/GtkWebProcess.h"
 #include "platform/gtk/GtkWebViewGuard.h"
 
@@ -124,6 +125,11 @@ WebKitWebContext* GtkWebContext::get() {
     GtkWebViewGuard::guardContext(context_.get());
   }
   return context_.get();
+}
+
+GtkLocalNetworkFilter& GtkWebContext::localNetworkFilter() {
+  get();
+  return GtkLocalNetworkFilter::shared(dataDirectory_ + "/ContentRules");
 }
 
 glibsupport::GObjectPtr<GtkWidget> GtkWebContext::takeWebView(WebViewRole role) {

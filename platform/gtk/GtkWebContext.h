@@ -13,6 +13,8 @@
 
 namespace platform::gtk {
 
+class GtkLocalNetworkFilter;
+
 // The program's one WebKit web context: every web view is made in it. What each view is for
 // (WebViewRole) decides whom its pages share a web process with: hidden pages that only run a
 // script share one, so that a short-lived page does not start a process of its own, which costs
@@ -106,6 +108,9 @@ class GtkWebContext {
   bool hasReadyView() const;
 
   const std::string& dataDirectory() const { return dataDirectory_; }
+  // The rules every view's loads wait for; they are kept with the engine's data, as they are the
+  // program's own. The context is made first, as its first use empties that folder.
+  GtkLocalNetworkFilter& localNetworkFilter();
 
  private:
   struct Spare {
