@@ -34,10 +34,10 @@ class GtkLocalNetworkFilter;
 // workers are off in every view: a worker that one ad registers would otherwise answer for every
 // page of its origin — another ad, or the landing page the user opened — with whatever it likes.
 // Cookies are kept in dataDirectory from one run to the next, as ad servers count with them how
-// often they showed an ad; nothing else stays there (what earlier versions kept there is removed
-// at the first use too). Neither folder needs to exist. WebKit's context is made when the first
-// web view asks for it (or startWebProcess), so a program that shows no page starts nothing of
-// WebKit's.
+// often they showed an ad, and so are the program's own compiled rules (GtkLocalNetworkFilter);
+// nothing else stays there (what earlier versions kept there is removed at the first use too).
+// Neither folder needs to exist. WebKit's context is made when the first web view asks for it (or
+// startWebProcess), so a program that shows no page starts nothing of WebKit's.
 //
 // Every view made here, and the context itself, carries the guard against what no page may do by
 // itself (GtkWebViewGuard).
