@@ -91,18 +91,36 @@ std::string LocalNetworkRules::originPattern(const base::URL& url) {
   return pattern.append("[/?#]");
 }
 
-bool LocalNetworkRules::isLocal(const base::URL& url) {
+namespace {
+
+// localHostPatterns(), in their order, as the engine matches them.
+const std::vector<std::regex>& hostExpressions() {
   static const std::vector<std::regex> expressions = [] {
     std::vector<std::regex> made;
-    for (const std::string& pattern : localHostPatterns())
+    for (const std::string& pattern : LocalNetworkRules::localHostPatterns())
       made.emplace_back(pattern, std::regex::icase | std::regex::optimize);
     return made;
   }();
+  return expressions;
+}
+
+}  // namespace
+
+bool LocalNetworkRules::isLocal(const base::URL& url) {
   const std::string& text = url.absoluteString();
-  for (const std::regex& expression : expressions) {
+  for (const std::regex& expression : hostExpressions()) {
     if (std::regex_search(text, expression)) return true;
   }
   return false;
+}
+
+std::vector<std::string> LocalNetworkRules::hostPatternsOf(const base::URL& url) {
+  std::vector<std::string> matched;
+  const std::string& text = url.absoluteString();
+  for (size_t i = 0; i < hostExpressions().size(); ++i) {
+    if (std::regex_search(text, hostExpressions()[i])) matched.push_back(localHostPatterns()[i]);
+  }
+  return matched;
 }
 
 bool LocalNetworkRules::sameOrigin(const base::URL& a, const base::URL& b) {
@@ -112,15 +130,21 @@ bool LocalNetworkRules::sameOrigin(const base::URL& a, const base::URL& b) {
 }
 
 std::string LocalNetworkRules::contentRules(const std::vector<base::URL>& ownOrigins) {
+  return contentRules(localHostPatterns(), ownOrigins);
+}
+
+std::string LocalNetworkRules::contentRules(const std::vector<std::string>& hostPatterns,
+                                            const std::vector<base::URL>& ownOrigins) {
   std::string rules = "[";
-  for (const std::string& pattern : localHostPatterns()) {
+  for (const std::string& pattern : hostPatterns) {
     if (rules.size() > 1) rules += ",";
     rules += "{\"trigger\":{\"url-filter\":" + jsonString(pattern) +
              "},\"action\":{\"type\":\"block\"}}";
   }
   for (const base::URL& ownOrigin : ownOrigins) {
     std::string origin = jsonString(originPattern(ownOrigin));
-    rules += ",{\"trigger\":{\"url-filter\":" + origin + ",\"if-top-url\":[" + origin +
+    if (rules.size() > 1) rules += ",";
+    rules += "{\"trigger\":{\"url-filter\":" + origin + ",\"if-top-url\":[" + origin +
              "]},\"action\":{\"type\":\"ignore-previous-rules\"}}";
   }
   return rules + "]";

@@ -31,9 +31,14 @@ class LocalNetworkRules {
   static bool isLocal(const base::URL& url);
   // Whether a and b have one origin: scheme, host and port, the scheme's default port implied.
   static bool sameOrigin(const base::URL& a, const base::URL& b);
+  // The patterns of localHostPatterns() that url matches.
+  static std::vector<std::string> hostPatternsOf(const base::URL& url);
   // WebKit content rules (JSON) that block every load from a local host, except the loads at each
   // of ownOrigins (addresses at them) of a page whose top document is at that same origin.
   static std::string contentRules(const std::vector<base::URL>& ownOrigins);
+  // The same for the hosts that hostPatterns (some of localHostPatterns()) match alone.
+  static std::string contentRules(const std::vector<std::string>& hostPatterns,
+                                  const std::vector<base::URL>& ownOrigins);
 };
 
 }  // namespace platform

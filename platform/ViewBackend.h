@@ -27,6 +27,9 @@ class ViewBackend {
   virtual std::unique_ptr<ButtonPeer> makeButtonPeer(ViewPeer& base, ButtonPeerClient& client) = 0;
   virtual std::unique_ptr<WebViewPeer> makeWebViewPeer(ViewPeer& base, WebViewPeerClient& client,
                                                        WebViewRole role) = 0;
+  // Web views are about to be given pages at pageURL's origin: a backend that gets ready for each
+  // origin its pages come from does so now, ahead of the first such page. Nothing by default.
+  virtual void expectWebPagesFrom(const base::URL& /*pageURL*/) {}
   // A backend that does not draw these kinds yet gets peers that show nothing.
   virtual std::unique_ptr<ToolbarPeer> makeToolbarPeer(ViewPeer& base, ToolbarPeerClient& client);
   virtual std::unique_ptr<ActivityIndicatorPeer> makeActivityIndicatorPeer(ViewPeer& base);

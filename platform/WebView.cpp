@@ -17,6 +17,10 @@ WebView::~WebView() {
   if (auto loop = runLoop_.lock()) loop->cancel(this);
 }
 
+void WebView::expectPagesFrom(const base::URL& pageURL) {
+  if (Platform::isInstalled()) Platform::current().views->expectWebPagesFrom(pageURL);
+}
+
 void WebView::loadHTMLString(const std::string& html, const std::optional<base::URL>& baseURL) {
   webPeer_->loadHTMLString(html, baseURL);
 }

@@ -48,6 +48,11 @@ class WebView : public View, private WebViewPeerClient {
   void setDelegate(std::weak_ptr<WebViewDelegate> delegate) { delegate_ = std::move(delegate); }
   std::shared_ptr<WebViewDelegate> delegate() const { return delegate_.lock(); }
 
+  // Says that pages at pageURL's origin are to come (the program learns where its pages come from
+  // before it loads them), so that the first of them need not wait for what the backend readies
+  // for a new origin. Does nothing while no platform is installed.
+  static void expectPagesFrom(const base::URL& pageURL);
+
   // Shows html as a page at baseURL (relative addresses in it resolve against it; none gives the
   // page no address of its own).
   void loadHTMLString(const std::string& html, const std::optional<base::URL>& baseURL);

@@ -1,6 +1,7 @@
 #include "ads/Utility/TADConfiguration.h"
 
 #include "base/URL.h"
+#include "platform/WebView.h"
 
 namespace {
 
@@ -31,6 +32,9 @@ const std::string& TADAdNetwork::adServerOrigin() {
 
 void TADAdNetwork::setAdServerOrigin(std::string origin) {
   addresses().adServerOrigin = std::move(origin);
+  // The page that builds the ad address is the first page at this origin, and it comes soon.
+  if (auto url = base::URL::fromString(addresses().adServerOrigin))
+    platform::WebView::expectPagesFrom(*url);
 }
 
 const std::string& TADAdNetwork::clickTicketDomain() {

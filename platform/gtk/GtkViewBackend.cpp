@@ -5,6 +5,7 @@
 #include "platform/gtk/GtkActivityIndicatorPeer.h"
 #include "platform/gtk/GtkButtonPeer.h"
 #include "platform/gtk/GtkImageViewPeer.h"
+#include "platform/gtk/GtkLocalNetworkFilter.h"
 #include "platform/gtk/GtkMailComposerPeer.h"
 #include "platform/gtk/GtkToolbarPeer.h"
 #include "platform/gtk/GtkViewPeer.h"
@@ -24,6 +25,10 @@ std::unique_ptr<ViewPeer> GtkViewBackend::makeViewPeer(ViewPeerClient& client, c
 std::unique_ptr<ButtonPeer> GtkViewBackend::makeButtonPeer(ViewPeer& base,
                                                            ButtonPeerClient& client) {
   return std::make_unique<GtkButtonPeer>(static_cast<GtkViewPeer&>(base), client);
+}
+
+void GtkViewBackend::expectWebPagesFrom(const base::URL& pageURL) {
+  webContext_->localNetworkFilter().expect(pageURL);
 }
 
 std::unique_ptr<WebViewPeer> GtkViewBackend::makeWebViewPeer(ViewPeer& base,

@@ -20,6 +20,9 @@ class GtkViewBackend : public ViewBackend {
   std::unique_ptr<ButtonPeer> makeButtonPeer(ViewPeer& base, ButtonPeerClient& client) override;
   std::unique_ptr<WebViewPeer> makeWebViewPeer(ViewPeer& base, WebViewPeerClient& client,
                                                WebViewRole role) override;
+  // Compiles the rules that keep pages off local addresses for the new origin now (a few tens of
+  // milliseconds, on WebKit's own thread), which its first page would otherwise wait for.
+  void expectWebPagesFrom(const base::URL& pageURL) override;
   std::unique_ptr<MailComposerPeer> makeMailComposerPeer(ViewPeer& base,
                                                          MailComposerPeerClient& client) override;
   std::unique_ptr<ToolbarPeer> makeToolbarPeer(ViewPeer& base, ToolbarPeerClient& client) override;

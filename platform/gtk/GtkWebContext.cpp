@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <string_view>
 #include <utility>
 
 #include "platform/Console.h"
+#include "platform/gtk/GtkLocalNetworkFilter.h"
 #include "platform/gtk/GtkWebProcess.h"
 #include "platform/gtk/GtkWebViewGuard.h"
 
@@ -34,6 +36,8 @@ constexpr const char kLentKey[] = "talvik-lent";
 
 // The one file kept from one run to the next.
 constexpr const char kCookieFile[] = "cookies.sqlite";
+// Where the rules that keep pages off local addresses are kept, compiled.
+constexpr const char kContentRulesFolder[] = "ContentRules";
 
 // The share of a volume that bytes are, as WebKit takes its storage quota.
 double shareOfVolume(double bytes) {
@@ -44,12 +48,14 @@ double shareOfVolume(double bytes) {
   return std::min(1.0, bytes / static_cast<double>(space.capacity));
 }
 
-// Removes what is in folder, but for keep; nothing unless folder is one of WebKit's.
-void sweep(const std::string& folder, std::string_view keep = {}) {
+// Removes what is in folder, but for the entries named in keep; nothing unless folder is one of
+// WebKit's.
+void sweep(const std::string& folder, std::initializer_list<std::string_view> keep = {}) {
   if (!std::string_view(folder).ends_with("/WebKit")) return;
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    if (!keep.empty() && entry.path().filename() == keep) continue;
+    std::string name = entry.path().filename().string();
+    if (std::find(keep.begin(), keep.end(), name) != keep.end()) continue;
     std::filesystem::remove_all(entry.path(), error);
   }
 }
@@ -98,7 +104,7 @@ std::string GtkWebContext::defaultCacheDirectory(const std::string& applicationI
 
 WebKitWebContext* GtkWebContext::get() {
   if (!context_) {
-    sweep(dataDirectory_, kCookieFile);
+    sweep(dataDirectory_, {kCookieFile, kContentRulesFolder});
     sweep(cacheDirectory_);
     g_mkdir_with_parents(dataDirectory_.c_str(), 0700);
     double share = shareOfVolume(kOriginStorageBytes);
@@ -124,6 +130,11 @@ WebKitWebContext* GtkWebContext::get() {
     GtkWebViewGuard::guardContext(context_.get());
   }
   return context_.get();
+}
+
+GtkLocalNetworkFilter& GtkWebContext::localNetworkFilter() {
+  get();
+  return GtkLocalNetworkFilter::shared(dataDirectory_ + "/" + kContentRulesFolder);
 }
 
 glibsupport::GObjectPtr<GtkWidget> GtkWebContext::takeWebView(WebViewRole role) {

@@ -13,6 +13,8 @@
 
 namespace platform::gtk {
 
+class GtkLocalNetworkFilter;
+
 // The program's one WebKit web context: every web view is made in it. What each view is for
 // (WebViewRole) decides whom its pages share a web process with: hidden pages that only run a
 // script share one, so that a short-lived page does not start a process of its own, which costs
@@ -32,10 +34,10 @@ namespace platform::gtk {
 // workers are off in every view: a worker that one ad registers would otherwise answer for every
 // page of its origin — another ad, or the landing page the user opened — with whatever it likes.
 // Cookies are kept in dataDirectory from one run to the next, as ad servers count with them how
-// often they showed an ad; nothing else stays there (what earlier versions kept there is removed
-// at the first use too). Neither folder needs to exist. WebKit's context is made when the first
-// web view asks for it (or startWebProcess), so a program that shows no page starts nothing of
-// WebKit's.
+// often they showed an ad, and so are the program's own compiled rules (GtkLocalNetworkFilter);
+// nothing else stays there (what earlier versions kept there is removed at the first use too).
+// Neither folder needs to exist. WebKit's context is made when the first web view asks for it (or
+// startWebProcess), so a program that shows no page starts nothing of WebKit's.
 //
 // Every view made here, and the context itself, carries the guard against what no page may do by
 // itself (GtkWebViewGuard).
@@ -106,6 +108,9 @@ class GtkWebContext {
   bool hasReadyView() const;
 
   const std::string& dataDirectory() const { return dataDirectory_; }
+  // The rules every view's loads wait for; they are kept with the engine's data, as they are the
+  // program's own. The context is made first, as its first use empties that folder.
+  GtkLocalNetworkFilter& localNetworkFilter();
 
  private:
   struct Spare {

@@ -185,14 +185,13 @@ void GtkWebViewPeer::loadWhenFiltered(const std::optional<base::URL>& pageURL,
   loadedAny_ = true;
   ++waitingLoads_;
   unsigned generation = loadGeneration_;
-  // The compiled rules are the program's own: they are kept with the engine's data.
-  GtkLocalNetworkFilter::shared(context_->dataDirectory() + "/ContentRules")
-      .prepare(webView(), pageURL, alive_, [this, generation, pageURL, load = std::move(load)] {
-        --waitingLoads_;
-        if (generation != loadGeneration_) return;
-        loadingURL_ = pageURL;
-        start(load);
-      });
+  context_->localNetworkFilter().prepare(webView(), pageURL, alive_,
+                                         [this, generation, pageURL, load = std::move(load)] {
+                                           --waitingLoads_;
+                                           if (generation != loadGeneration_) return;
+                                           loadingURL_ = pageURL;
+                                           start(load);
+                                         });
 }
 
 void GtkWebViewPeer::start(std::function<void()> load) {
