@@ -142,8 +142,8 @@ TEST_F(TADBannerWebViewDelegateTest, AClickCountsWhenSomethingOpensForIt) {
     view->webView()->setTouched(true);
     if (pressed) view->webView()->hitTest({1, 1});
     EXPECT_FALSE(bannerPeer().navigate(address, Type::LinkClicked));
-    const base::Value* count =
-        TADStatistics::sharedStatistics().pendingParameters().find(kTADParameterPriorClickCount);
+    base::Dictionary pending = TADStatistics::sharedStatistics().pendingParameters();
+    const base::Value* count = pending.find(kTADParameterPriorClickCount);
     EXPECT_EQ(count ? count->toInt64() : 0, clicks);
   }
   EXPECT_NE(root->modalViewController(), nullptr);
