@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <map>
+#include <memory>
 #include <utility>
 
 #include "platform/Console.h"
@@ -35,9 +37,12 @@ bool isWeb(const base::URL& url) {
 
 }  // namespace
 
+// A filter lives as long as the program: WebKit may still answer a compile it started.
 GtkLocalNetworkFilter& GtkLocalNetworkFilter::shared(const std::string& folder) {
-  static GtkLocalNetworkFilter filter(folder);
-  return filter;
+  static std::map<std::string, std::unique_ptr<GtkLocalNetworkFilter>> filters;
+  std::unique_ptr<GtkLocalNetworkFilter>& filter = filters[folder];
+  if (!filter) filter.reset(new GtkLocalNetworkFilter(folder));
+  return *filter;
 }
 
 GtkLocalNetworkFilter::GtkLocalNetworkFilter(const std::string& folder)

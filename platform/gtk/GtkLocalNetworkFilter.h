@@ -39,8 +39,9 @@ namespace platform::gtk {
 // frame's, a form's, a link's) is refused there with a console line instead (refuses).
 class GtkLocalNetworkFilter {
  public:
-  // The program's one filter, made at the first call, which names the folder where WebKit keeps
-  // the compiled rules (one file, written anew when the rules change).
+  // The program's filter whose compiled rules WebKit keeps in folder, made at the first call for
+  // that folder (a program whose host is made anew under another identity gets a filter of its
+  // own, whose rules are kept in that identity's folder).
   static GtkLocalNetworkFilter& shared(const std::string& folder);
 
   // Compiles rules naming pageURL's origin now, when it is local and not named yet, so that the
