@@ -69,12 +69,14 @@ void appendFrameLine(std::string& text, size_t number, const RookStackAddressDes
 // The loader knows only exported symbols: nearest below is not always the one that holds the
 // address (a local function may lie between), and a program that exports nothing has none. Those
 // are named from the image's file, the program's own being /proc/self/exe.
-const char* nameFromImage(const void* address, const Dl_info& info, const ElfW(Sym) * exported) {
+const char* nameFromImage(const void* address, const Dl_info& info) {
   const auto offset =
       reinterpret_cast<uintptr_t>(address) - reinterpret_cast<uintptr_t>(info.dli_saddr);
-  if (info.dli_sname != nullptr && exported != nullptr && offset < exported->st_size)
-    return info.dli_sname;
   Dl_info again;
+  void* exported = nullptr;  // the symbol's entry in the loader's table
+  if (info.dli_sname != nullptr && dladdr1(address, &again, &exported, RTLD_DL_SYMENT) != 0 &&
+      exported != nullptr && offset < static_cast<const ElfW(Sym)*>(exported)->st_size)
+    return info.dli_sname;
   void* map = nullptr;
   if (dladdr1(address, &again, &map, RTLD_DL_LINKMAP) == 0 || map == nullptr) return info.dli_sname;
   const auto* image = static_cast<const link_map*>(map);
@@ -88,12 +90,10 @@ void describe(const void* address, RookStackAddressDescriptor& descriptor) {
   descriptor = RookStackAddressDescriptor{};
   descriptor.address = address;
   Dl_info info;
-  void* exported = nullptr;  // the symbol's entry in the loader's table
-  if (dladdr1(address, &info, &exported, RTLD_DL_SYMENT) != 0) {
+  if (dladdr(address, &info) != 0) {
     descriptor.fileName = info.dli_fname;
     // No class methods compete on this platform, so the nearest symbol always wins.
-    descriptor.symbolName = RookReadableSymbolName(
-        nameFromImage(address, info, static_cast<const ElfW(Sym)*>(exported)));
+    descriptor.symbolName = RookReadableSymbolName(nameFromImage(address, info));
   }
   if (descriptor.symbolName == nullptr) descriptor.symbolName = kUnknownSymbol;
 }
