@@ -22,6 +22,7 @@
 #include <string_view>
 
 #include "Classes/quillbeckAdNetworkCheck.h"
+#include "Classes/quillbeckDesktopBackends.h"
 #include "Classes/quillbeckEarlierFiles.h"
 #include "Classes/quillbeckIdentity.h"
 #include "Classes/quillbeckInterface.h"
@@ -35,9 +36,9 @@
 #include "platform/Console.h"
 #include "platform/RunLoop.h"
 #include "platform/Window.h"
-#include "platform/glib/PlistUserDefaults.h"
 #include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkPlatform.h"
+#include "platform/plist/PlistUserDefaults.h"
 
 namespace {
 
@@ -143,7 +144,7 @@ std::unique_ptr<adnetwork::AdNetwork> startEmbeddedNetwork() {
 void moveEarlierFiles(const platform::glib::ApplicationIdentity& identity) {
   const std::filesystem::path earlier = std::filesystem::path(g_get_user_data_dir()) / "quillbeck";
   quillbeckMoveEarlierFile(earlier / (identity.applicationId + ".plist"),
-                           platform::glib::PlistUserDefaults::defaultPath(identity));
+                           platform::plist::PlistUserDefaults::defaultPath(identity));
   quillbeckMoveEarlierFile(earlier / "Documents", identity.documentsDirectory());
 }
 
@@ -246,9 +247,7 @@ int main(int argc, char** argv) {
   // The banner and the pages it opens are a handheld screen's size, which the processor draws at
   // once; composited, the banner's first ad waited for GL to be set up as it was first shown.
   options.hardwareAcceleration = false;
-  options.audioOutput = line->silent || !line->screenshot.empty()
-                            ? platform::gtk::GstAudioBackend::Output::Silent
-                            : platform::gtk::GstAudioBackend::Output::Automatic;
+  quillbeckDesktopBackends::prepare(options);
   base::Error error;
   std::unique_ptr<platform::gtk::GtkPlatform> platform =
       platform::gtk::GtkPlatform::create(options, &error);
@@ -256,6 +255,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quillbeck: %s\n", error.localizedDescription().c_str());
     return EXIT_FAILURE;
   }
+  quillbeckDesktopBackends::addTo(*platform,
+                                  line->silent || !line->screenshot.empty()
+                                      ? platform::audio::GstAudioBackend::Output::Silent
+                                      : platform::audio::GstAudioBackend::Output::Automatic);
   if (!std::filesystem::is_directory(options.resourcePath)) {
     platform::Console::log("quillbeck: no clips folder at " + options.resourcePath +
                            " (set QUILLBECK_ASSETS to the assets folder)");

@@ -98,7 +98,6 @@ class Bench {
     }
     platform::gtk::GtkPlatform::Options options;
     options.resourcePath = "/nonexistent";
-    options.audioOutput = platform::gtk::GstAudioBackend::Output::Silent;
     options.userDefaults = std::make_shared<platform::UserDefaults>();
     options.webContext =
         std::make_shared<platform::gtk::GtkWebContext>(folder_ + "/data", folder_ + "/cache");

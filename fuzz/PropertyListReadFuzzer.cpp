@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,8 @@
 #include "ads/Utility/TADPropertyListReader.h"
 #include "base/Utf8Validator.h"
 #include "fuzz/PropertyListValues.h"
+#include "platform/Platform.h"
+#include "platform/plist/PlistReading.h"
 #include "plist/PlistValueConverter.h"
 
 namespace {
@@ -50,6 +53,15 @@ std::string binaryList(const base::Value& value) {
   plist_to_bin_free(bytes);
   return list;
 }
+
+// The reader reads XML and binary lists through the installed platform's property-list reading,
+// as in the soundboard; nothing else of a platform is asked for.
+[[maybe_unused]] const bool kReadingInstalled = [] {
+  auto services = std::make_shared<platform::Platform>();
+  services->propertyLists = std::make_shared<platform::plist::PlistReading>();
+  platform::Platform::install(std::move(services));
+  return true;
+}();
 
 bool looksLikeJson(std::string_view bytes) {
   size_t first = bytes.find_first_not_of(" \t\r\n");

@@ -13,11 +13,11 @@
 #include <string_view>
 
 #include "fuzz/PropertyListValues.h"
-#include "platform/glib/PlistUserDefaults.h"
+#include "platform/plist/PlistUserDefaults.h"
 
 namespace {
 
-using platform::glib::PlistUserDefaults;
+using platform::plist::PlistUserDefaults;
 
 void require(bool condition, const char* what, std::string_view input) {
   if (condition) return;

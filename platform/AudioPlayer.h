@@ -23,10 +23,13 @@ class AudioPlayerDelegate {
 class AudioPlayer {
  public:
   static constexpr std::string_view kErrorDomain = "platform.audio";
+  // The code of creation's error when the installed platform has no audio backend.
+  static constexpr int kNoAudioBackend = 100;
 
   virtual ~AudioPlayer() = default;
 
-  // A player for the file at url from the installed platform, or nothing.
+  // A player for the file at url from the installed platform, or nothing (kNoAudioBackend when
+  // the platform plays no sound).
   static std::shared_ptr<AudioPlayer> create(const base::URL& url, base::Error* error = nullptr);
 
   virtual bool play() = 0;

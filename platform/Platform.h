@@ -12,6 +12,7 @@
 #include "platform/Console.h"
 #include "platform/Device.h"
 #include "platform/NotificationCenter.h"
+#include "platform/PropertyListReading.h"
 #include "platform/Reachability.h"
 #include "platform/RunLoop.h"
 #include "platform/Screen.h"
@@ -35,12 +36,16 @@ struct Platform {
   std::shared_ptr<Device> device;
   std::shared_ptr<Screen> screen;
   std::shared_ptr<Bundle> mainBundle;
-  std::shared_ptr<AudioBackend> audio;
   std::shared_ptr<ViewBackend> views;
+  // Optional: without it no sound can be played. A program that plays sounds adds it (and the
+  // audio session) to the platform it has made, before it plays any.
+  std::shared_ptr<AudioBackend> audio;
   // Optional: without it no host can be watched.
   std::shared_ptr<ReachabilityBackend> reachability;
   // Optional: without it the audio route cannot be asked.
   std::shared_ptr<AudioSession> audioSession;
+  // Optional: without it only property lists written as JSON can be read.
+  std::shared_ptr<PropertyListReading> propertyLists;
   // Optional: without it no URL can be loaded.
   std::shared_ptr<URLLoadingBackend> urlLoading;
   // Optional: the user's documents folder, where the platform has one.

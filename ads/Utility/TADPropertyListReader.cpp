@@ -7,7 +7,7 @@
 #include <string>
 
 #include "json/TAD_VeskJSON.h"
-#include "plist/PlistSafeReader.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -27,9 +27,10 @@ bool looksLikeJson(std::string_view bytes) {
 std::optional<base::Value> TADPropertyListReader::valueWithBytes(std::string_view bytes) {
   if (bytes.empty() || bytes.size() > kMaxBytes) return std::nullopt;
   if (!bytes.starts_with("bplist00") && looksLikeJson(bytes)) return readJson(bytes);
-  // Keyed-archive references have no counterpart; the rest of the list still travels.
-  return PlistSafeReader::read(bytes, {kMaxBytes, kMaxDepth, kMaxValues},
-                               PlistValueConverter::OtherKinds::kLeaveOut);
+  if (!platform::Platform::isInstalled()) return std::nullopt;
+  const platform::PropertyListReading* lists = platform::Platform::current().propertyLists.get();
+  if (!lists) return std::nullopt;
+  return lists->read(bytes, {kMaxBytes, kMaxDepth, kMaxValues});
 }
 
 std::optional<base::Value> TADPropertyListReader::valueWithContentsOfFile(const std::string& path) {

@@ -7,9 +7,10 @@
 
 #include "base/Value.h"
 
-// Reads a property list in any of the formats the library meets: XML and binary (through
-// libplist) and JSON. Dictionaries, arrays, strings, integers, reals, booleans, dates and data
-// become the matching base::Value; other kinds (keyed-archive references) are left out.
+// Reads a property list in any of the formats the library meets: JSON, and XML and binary
+// through the installed platform's property-list reading (none without it). Dictionaries, arrays,
+// strings, integers, reals, booleans, dates and data become the matching base::Value; other kinds
+// (keyed-archive references) are left out.
 //
 // The bytes come from outside the program and are treated as hostile: more than kMaxBytes,
 // nesting deeper than kMaxDepth, or a binary list that expands to more than kMaxValues values is

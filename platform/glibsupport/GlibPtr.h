@@ -85,6 +85,9 @@ struct GErrorDeleter {
 struct GBytesDeleter {
   void operator()(GBytes* bytes) const { g_bytes_unref(bytes); }
 };
+struct GVariantDeleter {
+  void operator()(GVariant* variant) const { g_variant_unref(variant); }
+};
 struct GStrvDeleter {
   void operator()(gchar** strings) const { g_strfreev(strings); }
 };
@@ -109,6 +112,8 @@ template <typename T>
 using GMallocPtr = std::unique_ptr<T, detail::GFreeDeleter>;
 using GBytesPtr = std::unique_ptr<GBytes, detail::GBytesDeleter>;
 using GStrvPtr = std::unique_ptr<gchar*, detail::GStrvDeleter>;
+// One strong (not floating) reference: `GVariantPtr v(g_variant_ref_sink(g_variant_new_…(…)));`.
+using GVariantPtr = std::unique_ptr<GVariant, detail::GVariantDeleter>;
 // One reference to a main context: `GMainContextPtr context(g_main_context_ref(c));`.
 using GMainContextPtr = std::unique_ptr<GMainContext, detail::GMainContextDeleter>;
 using GUriPtr = std::unique_ptr<GUri, detail::GUriDeleter>;

@@ -1,13 +1,13 @@
 #include "platform/gtk/GtkPlatform.h"
 
+#include "platform/glib/FileUserDefaults.h"
 #include "platform/glib/GioReachability.h"
 #include "platform/glib/GlibClock.h"
 #include "platform/glib/LinuxDevice.h"
 #include "platform/glib/LinuxLocale.h"
-#include "platform/glib/PlistUserDefaults.h"
-#include "platform/glib/PulseAudioSession.h"
 #include "platform/glib/SoupURLLoading.h"
 #include "platform/glib/StderrConsole.h"
+#include "platform/glib/VariantUserDefaultsFormat.h"
 #include "platform/gtk/DeviceScreen.h"
 #include "platform/gtk/GtkViewBackend.h"
 #include "platform/gtk/HostScreen.h"
@@ -92,17 +92,18 @@ GtkPlatform::GtkPlatform(Options options, bool hosted, GtkApplication* hostAppli
   platform_->views = std::make_shared<GtkViewBackend>(std::move(webContext));
   platform_->reachability = std::make_shared<glib::GioReachability>();
   platform_->urlLoading = std::make_shared<glib::SoupURLLoading>(runLoop_);
-  platform_->audioSession = std::make_shared<glib::PulseAudioSession>();
-  // Installed before the audio backend starts, which may already have something to say.
   Platform::install(platform_);
   // After the install: reading a damaged file says so on the console.
-  platform_->userDefaults = options_.userDefaults
-                                ? options_.userDefaults
-                                : std::make_shared<glib::PlistUserDefaults>(
-                                      glib::PlistUserDefaults::defaultPath(identity_));
+  if (options_.userDefaults) {
+    platform_->userDefaults = options_.userDefaults;
+  } else {
+    std::shared_ptr<const glib::FileUserDefaults::Format> format =
+        options_.userDefaultsFormat ? options_.userDefaultsFormat
+                                    : glib::VariantUserDefaultsFormat::shared();
+    platform_->userDefaults = std::make_shared<glib::FileUserDefaults>(
+        glib::FileUserDefaults::defaultPath(identity_, *format), format);
+  }
   recordPreferredLanguages();
-  audio_ = std::make_shared<GstAudioBackend>(options_.audioOutput);
-  platform_->audio = audio_;
 
   if (gtkApplication_)
     g_signal_connect(gtkApplication_.get(), "shutdown", G_CALLBACK(shutDown), this);

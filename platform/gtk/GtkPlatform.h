@@ -8,19 +8,21 @@
 
 #include "platform/Platform.h"
 #include "platform/glib/ApplicationFolders.h"
+#include "platform/glib/FileUserDefaults.h"
 #include "platform/glib/GlibRunLoop.h"
 #include "platform/gtk/DeviceScreenWindow.h"
-#include "platform/gtk/GstAudioBackend.h"
 #include "platform/gtk/GtkDesktopApplication.h"
 #include "platform/gtk/GtkWebContext.h"
 
 namespace platform::gtk {
 
 // The desktop platform: GTK 3 windows on the GLib main loop (GLib's default main context),
-// GStreamer audio, the machine's clocks and device facts, the console on stderr, user defaults in
-// a property-list file (saved again when the application terminates). It is installed for its
-// lifetime. Who the program is (its identifier, name, version and folder names) comes from the
-// options' identity; nothing of it is fixed here.
+// the machine's clocks and device facts, the console on stderr, user defaults in
+// a file (saved again when the application terminates). It is installed for its
+// lifetime. It plays no sound, which banners do not need: a program that does adds the audio
+// backend (platform/audio) to services() once the platform is made. Who the program is (its
+// identifier, name, version and folder names) comes from the options' identity; nothing of it is
+// fixed here.
 //
 // It serves one of two kinds of host. A program made by create() shows one device screen (a
 // phone's or a tablet's, by idiom) on a GtkApplication of its own; the application's key window
@@ -32,11 +34,12 @@ class GtkPlatform {
   struct Options {
     UserInterfaceIdiom idiom = UserInterfaceIdiom::Phone;
     std::string resourcePath;
-    GstAudioBackend::Output audioOutput = GstAudioBackend::Output::Automatic;
     // Where console lines go; stderr when not given.
     std::shared_ptr<Console> console;
-    // The user defaults; the per-user property-list file when not given.
+    // The user defaults; the per-user file (FileUserDefaults::defaultPath) when not given.
     std::shared_ptr<UserDefaults> userDefaults;
+    // The format of that file; a GVariant dictionary when not given.
+    std::shared_ptr<const glib::FileUserDefaults::Format> userDefaultsFormat;
     // Where web views keep website data and caches; the user's data and cache folders when not
     // given.
     std::shared_ptr<GtkWebContext> webContext;
@@ -78,7 +81,9 @@ class GtkPlatform {
 
   glib::GlibRunLoop& runLoop() { return *runLoop_; }
   GtkDesktopApplication& application() { return *application_; }
-  GstAudioBackend& audio() { return *audio_; }
+  // The installed platform's services, for a program that adds backends to them (sound, which
+  // banners do not need) before it uses them.
+  Platform& services() { return *platform_; }
   UserDefaults& userDefaults() { return *platform_->userDefaults; }
   const glib::ApplicationIdentity& identity() const { return identity_; }
   // The device screen's window, from launch on.
@@ -100,7 +105,6 @@ class GtkPlatform {
   std::shared_ptr<Platform> platform_;
   std::shared_ptr<glib::GlibRunLoop> runLoop_;
   std::shared_ptr<GtkDesktopApplication> application_;
-  std::shared_ptr<GstAudioBackend> audio_;
   std::unique_ptr<DeviceScreenWindow> deviceScreen_;
   std::function<bool()> loadMainInterface_;
   std::function<void()> launched_;

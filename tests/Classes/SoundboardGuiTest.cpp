@@ -4,16 +4,18 @@
 #include <gtest/gtest.h>
 
 #include "Classes/quillbeckAppDelegate.h"
+#include "Classes/quillbeckDesktopBackends.h"
 #include "Classes/quillbeckInterface.h"
 #include "ads/View/TADBannerView.h"
-#include "platform/gtk/GstAudioPlayer.h"
+#include "platform/audio/GstAudioPlayer.h"
 #include "platform/gtk/GtkButtonPeer.h"
+#include "tests/platform/audio/GstPipelineState.h"
 #include "tests/platform/gtk/GtkTestPlatform.h"
 
 namespace {
 
-using platform::gtk::testing::positionOf;
-using platform::gtk::testing::stateOf;
+using platform::audio::testing::positionOf;
+using platform::audio::testing::stateOf;
 
 class SoundboardGuiTest : public ::testing::Test {
  protected:
@@ -21,6 +23,7 @@ class SoundboardGuiTest : public ::testing::Test {
     platform = platform::gtk::testing::makePlatform(console, platform::UserInterfaceIdiom::Phone,
                                                     std::string(TAD_SOURCE_DIR) + "/assets/clips");
     ASSERT_TRUE(platform);
+    quillbeckDesktopBackends::addTo(*platform, platform::audio::GstAudioBackend::Output::Silent);
     ASSERT_TRUE(
         platform->launch([] { return quillbeckInterface::loadMainInterface() != nullptr; }));
     auto delegate =
@@ -45,7 +48,7 @@ class SoundboardGuiTest : public ::testing::Test {
     ADD_FAILURE() << "no button " << title;
   }
   GstElement* pipeline() {
-    auto player = std::dynamic_pointer_cast<platform::gtk::GstAudioPlayer>(screen->audioPlayer());
+    auto player = std::dynamic_pointer_cast<platform::audio::GstAudioPlayer>(screen->audioPlayer());
     return player ? player->pipeline() : nullptr;
   }
 

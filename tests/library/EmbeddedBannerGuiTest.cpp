@@ -222,7 +222,7 @@ TEST_F(EmbeddedBannerGuiTest, TheHostsIdentityNamesTheFoldersTheLibraryKeepsItsF
   host.reset();  // the library hears that the program ends and saves its settings
   const fs::path root = home.path();
   EXPECT_TRUE(
-      fs::exists(root / "XDG_CONFIG_HOME" / "host-settings" / "org.example.HostTest.plist"));
+      fs::exists(root / "XDG_CONFIG_HOME" / "host-settings" / "org.example.HostTest.gvariant"));
   // Some of what the folders hold is made by the web engine's own processes, in their own time.
   EXPECT_TRUE(
       eventually([&] { return !filesUnder(root / "XDG_CACHE_HOME" / "host-cache").empty(); }, 5));

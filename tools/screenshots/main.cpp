@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "Classes/quillbeckDesktopBackends.h"
 #include "Classes/quillbeckIdentity.h"
 #include "Classes/quillbeckInterface.h"
 #include "adnetwork/AdNetwork.h"
@@ -201,7 +202,6 @@ int main(int argc, char** argv) {
   options.identity.version = quillbeckIdentity::kVersion;
   options.identity = options.identity.completed();
   options.resourcePath = std::string(QUILLBECK_SOURCE_ASSETS) + "/clips";
-  options.audioOutput = platform::gtk::GstAudioBackend::Output::Silent;
   options.userDefaults = std::make_shared<platform::UserDefaults>();
   options.webContext = std::make_shared<platform::gtk::GtkWebContext>(scratch.path() + "/data",
                                                                       scratch.path() + "/cache");
@@ -210,6 +210,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "screenshots: %s\n", error.localizedDescription().c_str());
     return EXIT_FAILURE;
   }
+  quillbeckDesktopBackends::addTo(*platform, platform::audio::GstAudioBackend::Output::Silent);
   quillbeckInterface::setInterfaceFolder(std::string(QUILLBECK_SOURCE_ASSETS) + "/interface");
   if (!platform->launch([] { return quillbeckInterface::loadMainInterface() != nullptr; })) {
     std::fputs("screenshots: the soundboard did not start\n", stderr);

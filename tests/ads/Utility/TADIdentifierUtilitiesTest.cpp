@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "ads/Utility/TADIdentifierParameters.h"
+#include "platform/plist/PlistReading.h"
 #include "platform/sim/SimPlatform.h"
 #include "tests/support/TemporaryFolder.h"
 
@@ -20,7 +21,10 @@ using platform::UserInterfaceIdiom;
 
 class TADIdentifierUtilitiesTest : public ::testing::Test {
  protected:
-  void SetUp() override { utilities.resetForTesting(); }
+  void SetUp() override {
+    utilities.resetForTesting();
+    platform::Platform::current().propertyLists = std::make_shared<platform::plist::PlistReading>();
+  }
 
   // The text under key in a fresh parameter dictionary; "(absent)" when it is left out.
   std::string parameter(std::string_view key) {
@@ -290,6 +294,11 @@ TEST_F(TADIdentifierUtilitiesTest, MetadataReadsXmlBinaryAndJsonPropertyLists) {
   EXPECT_EQ(read(write("binary.plist", binary)), expectedMetadata());
   EXPECT_EQ(read(write("json.plist", R"( {"itemName": "Quillbeck", "genres": [1, true]})")),
             (base::Dictionary{{"itemName", "Quillbeck"}, {"genres", base::Array{1, true}}}));
+  // A platform that reads no property lists (the library's own) still reads JSON.
+  platform::Platform::current().propertyLists = nullptr;
+  EXPECT_EQ(read(folder / "xml.plist"), base::Dictionary());
+  EXPECT_EQ(read(folder / "binary.plist"), base::Dictionary());
+  EXPECT_EQ(read(folder / "json.plist").size(), 2u);
 }
 
 TEST_F(TADIdentifierUtilitiesTest, MetadataIsEmptyForAnythingButAReadableDictionary) {

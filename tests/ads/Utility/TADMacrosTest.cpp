@@ -11,6 +11,7 @@
 #include "ads/Utility/TADNumberUtilities.h"
 #include "ads/Utility/TADPropertyListReader.h"
 #include "base/NumberText.h"
+#include "platform/plist/PlistReading.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace {
@@ -54,6 +55,7 @@ TEST(TADMacrosTest, NumbersKeepTheirPointUnderADecimalCommaLocale) {
     ~Restore() { std::setlocale(LC_ALL, locale.c_str()); }
   } restore{previous};
   platform::sim::SimPlatform platform;
+  platform::Platform::current().propertyLists = std::make_shared<platform::plist::PlistReading>();
 
   Value parameters = Dictionary{{"d", 0.5}, {"f", Value(1.25f)}, {"e", 1e-7}, {"n", 3}};
   EXPECT_EQ(TADMacros::jsonify(&parameters), R"({"d":0.5,"f":1.25,"e":1e-07,"n":3})");

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/plist/PlistReading.h"
+#include "platform/sim/SimPlatform.h"
 
 namespace {
 
@@ -29,9 +33,17 @@ std::string binaryList(const std::vector<std::string>& objects, std::vector<size
   return list + trailer;
 }
 
+class TADPropertyListReaderTest : public ::testing::Test {
+ protected:
+  TADPropertyListReaderTest() {
+    platform::Platform::current().propertyLists = std::make_shared<platform::plist::PlistReading>();
+  }
+  platform::sim::SimPlatform platform;
+};
+
 // Strings holding a NUL character are refused: libplist keeps such a character inside its string,
 // then aborts the program when the string is asked for.
-TEST(TADPropertyListReaderTest, ReadsStringsOfEveryEncodingButNoneHoldingANulCharacter) {
+TEST_F(TADPropertyListReaderTest, ReadsStringsOfEveryEncodingButNoneHoldingANulCharacter) {
   EXPECT_EQ(TADPropertyListReader::valueWithBytes(
                 binaryList({"\xA2\x01\x02", "\x52ok", "\x62\x00\xE9\x00!"s})),
             base::Value(base::Array{"ok", "\xC3\xA9!"}));
@@ -48,7 +60,7 @@ TEST(TADPropertyListReaderTest, ReadsStringsOfEveryEncodingButNoneHoldingANulCha
 
 // Strings do not share bytes. Objects made to name one long string many times over would have it
 // scanned again for each; such a list is refused once its strings claim more than it holds.
-TEST(TADPropertyListReaderTest, RefusesStringsThatClaimMoreBytesThanTheListHolds) {
+TEST_F(TADPropertyListReaderTest, RefusesStringsThatClaimMoreBytesThanTheListHolds) {
   std::string text = "\x5F\x10\x28" + std::string(40, 'x');
   std::string list = binaryList({"\xA1\x01", text}, {8, 10});
   EXPECT_TRUE(TADPropertyListReader::valueWithBytes(list));
@@ -59,7 +71,7 @@ TEST(TADPropertyListReaderTest, RefusesStringsThatClaimMoreBytesThanTheListHolds
 // libplist reads quoted values and a document type's internal subset whole; a scan for the
 // nesting that stopped at the first '>' inside one would take what follows for a comment and miss
 // the elements libplist then parses, however deep.
-TEST(TADPropertyListReaderTest, RefusesXmlWhoseMarkupCouldHideElementsFromTheDepthScan) {
+TEST_F(TADPropertyListReaderTest, RefusesXmlWhoseMarkupCouldHideElementsFromTheDepthScan) {
   const std::string plain =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "

@@ -1,7 +1,7 @@
 // The user-defaults file on a real file system: what is saved reads back the same, damaged files
 // are kept aside, and a save cut short by SIGKILL never leaves a file that fails to load.
 
-#include "platform/glib/PlistUserDefaults.h"
+#include "platform/plist/PlistUserDefaults.h"
 
 #include <glib.h>
 #include <gtest/gtest.h>
@@ -31,6 +31,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using plist::PlistUserDefaults;
 
 class PlistUserDefaultsTest : public ::testing::Test {
  protected:

@@ -1,9 +1,8 @@
 #pragma once
 
-// What the GTK backend's tests share: a platform that plays silently and keeps its console lines,
-// and ways to look at what GTK and GStreamer really do.
+// What the GTK backend's tests share: a platform that keeps its console lines, and ways to look
+// at what GTK really does.
 
-#include <gst/gst.h>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
@@ -68,7 +67,6 @@ inline std::unique_ptr<GtkPlatform> makePlatform(std::shared_ptr<RecordingConsol
   GtkPlatform::Options options;
   options.idiom = idiom;
   options.resourcePath = std::move(resources);
-  options.audioOutput = GstAudioBackend::Output::Silent;
   options.console = std::move(console);
   // Tests leave the user's own defaults file alone.
   options.userDefaults = std::make_shared<UserDefaults>();
@@ -174,18 +172,6 @@ inline glibsupport::GObjectPtr<GdkPixbuf> displayedPixels(GtkWindow* window) {
   gdk_display_sync(gdk_window_get_display(surface));
   return glibsupport::GObjectPtr<GdkPixbuf>::adopt(gdk_pixbuf_get_from_window(
       surface, 0, 0, gdk_window_get_width(surface), gdk_window_get_height(surface)));
-}
-
-inline GstState stateOf(GstElement* pipeline) {
-  GstState state = GST_STATE_VOID_PENDING;
-  gst_element_get_state(pipeline, &state, nullptr, 0);
-  return state;
-}
-
-inline double positionOf(GstElement* pipeline) {
-  gint64 position = 0;
-  if (!gst_element_query_position(pipeline, GST_FORMAT_TIME, &position)) return -1;
-  return static_cast<double>(position) / GST_SECOND;
 }
 
 // Adds the widgets of type in widget's tree to found, each before its children.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,7 +10,7 @@
 
 namespace platform::glib {
 
-// User defaults kept in one property-list file per application.
+// User defaults kept in one file per application, in the format it is made with.
 //
 // The file is read once, at construction; synchronize() writes the whole store to it, unless the
 // file already holds those very bytes as far as the store knows (it read or wrote them last): the
@@ -30,22 +31,33 @@ namespace platform::glib {
 //
 // Temporary files that a save cut short left behind are removed at construction once they are a
 // minute old (a younger one may belong to a save still running in another process).
-class PlistUserDefaults : public UserDefaults {
+class FileUserDefaults : public UserDefaults {
  public:
-  explicit PlistUserDefaults(std::string path);
+  // How the store is written in the file's bytes.
+  class Format {
+   public:
+    virtual ~Format() = default;
+    // What the format is called in console lines ("a <name> dictionary").
+    virtual std::string_view name() const = 0;
+    // The file name's extension, with its dot.
+    virtual std::string_view extension() const = 0;
+    // The store in a file's bytes, read within limits that keep a damaged or hostile file from
+    // taking the program down; none when the bytes hold no dictionary of this format.
+    virtual std::optional<base::Dictionary> dictionaryFromFileBytes(
+        std::string_view bytes) const = 0;
+    // The bytes a save writes; none when they cannot be made.
+    virtual std::optional<std::string> fileBytesFromDictionary(
+        const base::Dictionary& values) const = 0;
+  };
 
-  // <the application's settings folder>/<its identifier>.plist, for a completed identity.
-  static std::string defaultPath(const ApplicationIdentity& identity);
+  FileUserDefaults(std::string path, std::shared_ptr<const Format> format);
+
+  // <the application's settings folder>/<its identifier><the format's extension>, for a
+  // completed identity.
+  static std::string defaultPath(const ApplicationIdentity& identity, const Format& format);
 
   bool synchronize() override;
   const std::string& path() const { return path_; }
-
-  // The store in a file's bytes, read within limits that keep a damaged or hostile file from
-  // taking the program down; none when the bytes are no property-list dictionary.
-  static std::optional<base::Dictionary> dictionaryFromFileBytes(std::string_view bytes);
-  // The bytes a save writes (a binary property list, which keeps every double exactly); none
-  // when the list cannot be made.
-  static std::optional<std::string> fileBytesFromDictionary(const base::Dictionary& values);
 
  private:
   void load();
@@ -53,6 +65,7 @@ class PlistUserDefaults : public UserDefaults {
   bool writeAtomically(const std::string& bytes);
 
   std::string path_;
+  std::shared_ptr<const Format> format_;
   bool mayWrite_ = true;
   // The bytes the file held when this store last read or wrote it.
   std::optional<std::string> fileBytes_;

@@ -10,7 +10,7 @@
 struct pa_context;
 struct pa_glib_mainloop;
 
-namespace platform::glib {
+namespace platform::audio {
 
 // The audio session of a Linux desktop: it follows the default output of the sound server
 // (PulseAudio, or PipeWire through its PulseAudio interface) on the GLib main loop and names the
@@ -50,4 +50,4 @@ class PulseAudioSession : public AudioSession {
   int64_t retryAfter_ = 0;
 };
 
-}  // namespace platform::glib
+}  // namespace platform::audio

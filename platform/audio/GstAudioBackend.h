@@ -9,7 +9,7 @@
 #include "platform/AudioPlayer.h"
 #include "platform/glibsupport/GlibPtr.h"
 
-namespace platform::gtk {
+namespace platform::audio {
 
 // Makes players on GStreamer. A player is made only for a file that exists and decodes: the
 // backend first has GStreamer's discoverer look into the file (it reports damaged files reliably,
@@ -46,4 +46,4 @@ class GstAudioBackend : public AudioBackend {
   bool audible_ = false;
 };
 
-}  // namespace platform::gtk
+}  // namespace platform::audio

@@ -1,4 +1,4 @@
-#include "platform/glib/PulseAudioSession.h"
+#include "platform/audio/PulseAudioSession.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-namespace platform::glib {
+namespace platform::audio {
 namespace {
 
 TEST(PulseAudioSessionTest, PortsAreNamedAsRoutes) {
@@ -36,4 +36,4 @@ TEST(PulseAudioSessionTest, WithoutASoundServerTheRouteCannotBeRead) {
 }
 
 }  // namespace
-}  // namespace platform::glib
+}  // namespace platform::audio

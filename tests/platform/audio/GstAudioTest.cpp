@@ -1,4 +1,4 @@
-#include "platform/gtk/GstAudioPlayer.h"
+#include "platform/audio/GstAudioPlayer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -6,9 +6,11 @@
 #include <fstream>
 
 #include "base/FileIO.h"
+#include "platform/audio/GstAudioBackend.h"
+#include "tests/platform/audio/GstPipelineState.h"
 #include "tests/platform/gtk/GtkTestPlatform.h"
 
-namespace platform::gtk {
+namespace platform::audio {
 namespace {
 
 using testing::positionOf;
@@ -22,9 +24,14 @@ class FinishCounter : public AudioPlayerDelegate {
   int finished = 0;
 };
 
-class GstAudioTest : public testing::PhonePlatformTest {
+class GstAudioTest : public gtk::testing::PhonePlatformTest {
  protected:
-  GstAudioTest() { platform = testing::makePlatform(console, UserInterfaceIdiom::Phone); }
+  GstAudioTest() {
+    platform = gtk::testing::makePlatform(console, UserInterfaceIdiom::Phone);
+    if (platform)
+      platform->services().audio =
+          std::make_shared<GstAudioBackend>(GstAudioBackend::Output::Silent);
+  }
   static std::string clip(const std::string& name) {
     return std::string(TAD_SOURCE_DIR) + "/assets/clips/" + name + ".m4a";
   }
@@ -88,4 +95,4 @@ TEST_F(GstAudioTest, StopPausesAndTheNextPlayStartsFromTheBeginning) {
 }
 
 }  // namespace
-}  // namespace platform::gtk
+}  // namespace platform::audio

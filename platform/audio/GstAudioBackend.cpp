@@ -1,12 +1,12 @@
-#include "platform/gtk/GstAudioBackend.h"
+#include "platform/audio/GstAudioBackend.h"
 
 #include <unistd.h>
 
 #include "platform/Console.h"
-#include "platform/gtk/GstAudioPlayer.h"
-#include "platform/gtk/GstPtr.h"
+#include "platform/audio/GstAudioPlayer.h"
+#include "platform/audio/GstPtr.h"
 
-namespace platform::gtk {
+namespace platform::audio {
 
 namespace {
 
@@ -174,4 +174,4 @@ glibsupport::GObjectPtr<GstElement> GstAudioBackend::preroll(const std::string& 
   return pipeline;
 }
 
-}  // namespace platform::gtk
+}  // namespace platform::audio

@@ -5,7 +5,7 @@
 #include "platform/AudioPlayer.h"
 #include "platform/glibsupport/GlibPtr.h"
 
-namespace platform::gtk {
+namespace platform::audio {
 
 // A player on a GStreamer playbin that its backend has prerolled (PAUSED, first sound decoded).
 // play rewinds to the beginning unless the player is playing; stop pauses; the end of the stream
@@ -36,4 +36,4 @@ class GstAudioPlayer : public AudioPlayer {
   bool atStart_ = true;
 };
 
-}  // namespace platform::gtk
+}  // namespace platform::audio

@@ -8,7 +8,7 @@
 
 #include <memory>
 
-namespace platform::gtk {
+namespace platform::audio {
 
 namespace detail {
 struct GstMessageDeleter {
@@ -23,4 +23,4 @@ using GstMessagePtr = std::unique_ptr<GstMessage, detail::GstMessageDeleter>;
 // A list of stream infos as a discoverer result hands it out.
 using GstStreamListPtr = std::unique_ptr<GList, detail::GstStreamListDeleter>;
 
-}  // namespace platform::gtk
+}  // namespace platform::audio

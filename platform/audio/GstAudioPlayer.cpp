@@ -1,10 +1,10 @@
-#include "platform/gtk/GstAudioPlayer.h"
+#include "platform/audio/GstAudioPlayer.h"
 
 #include <string>
 
 #include "platform/Console.h"
 
-namespace platform::gtk {
+namespace platform::audio {
 
 GstAudioPlayer::GstAudioPlayer(glibsupport::GObjectPtr<GstElement> pipeline)
     : pipeline_(std::move(pipeline)) {
@@ -79,4 +79,4 @@ void GstAudioPlayer::failed(GstMessage* message) {
   if (auto delegate = this->delegate()) delegate->audioPlayerDecodeErrorDidOccur(*this, error);
 }
 
-}  // namespace platform::gtk
+}  // namespace platform::audio

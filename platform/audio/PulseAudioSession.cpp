@@ -1,4 +1,4 @@
-#include "platform/glib/PulseAudioSession.h"
+#include "platform/audio/PulseAudioSession.h"
 
 #include <glib.h>
 #include <pulse/context.h>
@@ -11,7 +11,7 @@
 
 #include "base/ASCII.h"
 
-namespace platform::glib {
+namespace platform::audio {
 
 PulseAudioSession::~PulseAudioSession() {
   disconnect();
@@ -121,4 +121,4 @@ void PulseAudioSession::disconnect() {
   route_.reset();
 }
 
-}  // namespace platform::glib
+}  // namespace platform::audio
