@@ -17,7 +17,7 @@
 namespace platform::gtk {
 
 // The desktop platform: GTK 3 windows on the GLib main loop (GLib's default main context),
-// GStreamer audio, the machine's clocks and device facts, the console on stderr, user defaults in
+// GStreamer audio, the machine's clocks and device facts, the console in the log, user defaults in
 // a property-list file (saved again when the application terminates). It is installed for its
 // lifetime. Who the program is (its identifier, name, version and folder names) comes from the
 // options' identity; nothing of it is fixed here.
@@ -33,7 +33,7 @@ class GtkPlatform {
     UserInterfaceIdiom idiom = UserInterfaceIdiom::Phone;
     std::string resourcePath;
     GstAudioBackend::Output audioOutput = GstAudioBackend::Output::Automatic;
-    // Where console lines go; stderr when not given.
+    // Where console lines go; the process's log (glib::StderrConsole) when not given.
     std::shared_ptr<Console> console;
     // The user defaults; the per-user property-list file when not given.
     std::shared_ptr<UserDefaults> userDefaults;
