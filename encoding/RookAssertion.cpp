@@ -1,27 +1,29 @@
 #include "encoding/RookAssertion.h"
 
-#include <cstdio>
 #include <string>
 #include <utility>
 
+#include "base/Log.h"
+
 namespace {
 
-void writeToStandardError(std::string_view message) {
+// A broken invariant inside the library, which it steps over, rather than the program's misuse:
+// a warning, as GLib's own runtime checks report theirs.
+void writeToLog(std::string_view message) {
   std::string line = "<Talvik> Assertion failed: ";
   line.append(message);
-  line.push_back('\n');
-  std::fwrite(line.data(), 1, line.size(), stderr);
+  base::Log::write(base::Log::Level::Warning, base::Log::Source::Library, line);
 }
 
 RookAssertionHandler& currentHandler() {
-  static RookAssertionHandler handler = writeToStandardError;
+  static RookAssertionHandler handler = writeToLog;
   return handler;
 }
 
 }  // namespace
 
 RookAssertionHandler RookSetAssertionHandler(RookAssertionHandler handler) {
-  if (!handler) handler = writeToStandardError;
+  if (!handler) handler = writeToLog;
   return std::exchange(currentHandler(), std::move(handler));
 }
 

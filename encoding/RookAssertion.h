@@ -4,9 +4,9 @@
 //
 // A violation is reported once through the current handler and the offending request is then
 // ignored, so a program that links the library is never stopped by it. The default handler writes
-// "<Talvik> Assertion failed: <message>" as one line to stderr. Tests install their own handler
-// to observe the reports. Handlers are installed at start-up or by tests, not concurrently with
-// reports.
+// "<Talvik> Assertion failed: <message>" as one warning line to the log (base::Log), which is
+// stderr unless the host routes it. Tests install their own handler to observe the reports.
+// Handlers are installed at start-up or by tests, not concurrently with reports.
 
 #include <functional>
 #include <string_view>

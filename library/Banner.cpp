@@ -8,7 +8,9 @@
 #include "ads/Request/TADRequestError.h"
 #include "ads/View/TADBannerView.h"
 #include "ads/ViewController/TADViewController.h"
+#include "base/Log.h"
 #include "library/HostAccess.h"
+#include "library/LogRoute.h"
 #include "library/RequestAccess.h"
 #include "platform/Clock.h"
 #include "platform/RunLoop.h"
@@ -259,10 +261,11 @@ Banner::Banner(const std::string& adUnitId) : impl_(std::make_unique<Impl>(*this
   gtk_event_box_set_visible_window(GTK_EVENT_BOX(frame), FALSE);
   gtk_widget_set_size_request(frame, kWidth, kHeight);
   gtk_widget_show(frame);
+  routeLibraryLog();
   if (!joinHost(*impl_)) {
-    g_critical(
-        "tad::Banner made with no tad::Host alive: tad::Host::create must come first; "
-        "this banner shows no ads");
+    base::Log::write(base::Log::Level::Critical, base::Log::Source::Library,
+                     "tad::Banner made with no tad::Host alive: tad::Host::create must come first; "
+                     "this banner shows no ads");
     return;
   }
   impl_->view = TADBannerView::initWithFrame({0, 0, kWidth, kHeight});

@@ -1,14 +1,15 @@
 #include "tad/Host.h"
 
-#include <glib.h>
-
 #include <algorithm>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "ads/Utility/TADConfiguration.h"
+#include "base/Log.h"
 #include "base/URL.h"
 #include "library/HostAccess.h"
+#include "library/LogRoute.h"
 #include "platform/Device.h"
 #include "platform/Platform.h"
 #include "platform/gtk/GtkPlatform.h"
@@ -66,6 +67,7 @@ const Identity& currentHostIdentity() {
 
 std::unique_ptr<Host> Host::create(const Identity& identity, GtkApplication* application,
                                    std::string* error) {
+  routeLibraryLog();
   if (platform::Platform::isInstalled()) {
     if (error) *error = "another host is alive: the library serves one host at a time";
     return nullptr;
@@ -92,10 +94,10 @@ Host::Host(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {
 // delegate) and stays behind as an empty widget.
 Host::~Host() {
   if (!banners.empty()) {
-    g_critical(
-        "tad::Host destroyed while %zu tad::Banner(s) live: destroy every banner before "
-        "the host; these show no more ads",
-        banners.size());
+    base::Log::write(base::Log::Level::Critical, base::Log::Source::Library,
+                     "tad::Host destroyed while " + std::to_string(banners.size()) +
+                         " tad::Banner(s) live: destroy every banner before the host; these show "
+                         "no more ads");
   }
   while (!banners.empty()) {
     HostedBanner* banner = banners.back();

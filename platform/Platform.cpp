@@ -1,8 +1,8 @@
 #include "platform/Platform.h"
 
-#include <cstdio>
 #include <cstdlib>
 
+#include "base/Log.h"
 #include "platform/SearchPaths.h"
 
 namespace platform {
@@ -16,7 +16,8 @@ std::shared_ptr<Platform>& installed() {
 
 Platform& Platform::current() {
   if (!installed()) {
-    std::fputs("platform: no platform backend installed\n", stderr);
+    base::Log::write(base::Log::Level::Critical, base::Log::Source::Library,
+                     "platform: no platform backend installed");
     std::abort();
   }
   return *installed();
@@ -34,14 +35,21 @@ Clock& Clock::shared() {
   return *Platform::current().clock;
 }
 // The web engine may still answer after the program has let its platform go (a host destroyed
-// while one of its pages is being set up): such a late line goes to stderr, as the real backends'
-// lines do, rather than ending the program.
+// while one of its pages is being set up): such a late line goes to the log, as the real
+// backends' lines do, rather than ending the program.
 void Console::log(std::string_view line) {
   if (!Platform::isInstalled()) {
-    std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
+    base::Log::write(base::Log::Level::Message, base::Log::Source::Library, line);
     return;
   }
   Platform::current().console->write(line);
+}
+void Console::logPageLine(std::string_view line) {
+  if (!Platform::isInstalled()) {
+    base::Log::write(base::Log::Level::Info, base::Log::Source::Page, line);
+    return;
+  }
+  Platform::current().console->writePageLine(line);
 }
 Device& Device::current() {
   return *Platform::current().device;

@@ -54,7 +54,7 @@ struct Platform {
   std::optional<std::string> cachesDirectory;
 
   // The installed platform. Using the library with none installed is a programming error: it
-  // says so on stderr and aborts.
+  // says so as a critical in the log and aborts.
   static Platform& current();
   static bool isInstalled();
   // Installs platform (every member set but the optional ones), replacing any other; nullptr

@@ -98,5 +98,5 @@ std::string TADPageConsole::line(std::string_view text) {
 }
 
 void TADPageConsole::log(std::string_view text) {
-  if (limit_.take()) platform::Console::log(line(text));
+  if (limit_.take()) platform::Console::logPageLine(line(text));
 }

@@ -1,13 +1,15 @@
 #include "platform/glib/StderrConsole.h"
 
-#include <cstdio>
+#include "base/Log.h"
 
 namespace platform::glib {
 
 void StderrConsole::write(std::string_view line) {
-  std::fwrite(line.data(), 1, line.size(), stderr);
-  std::fputc('\n', stderr);
-  std::fflush(stderr);
+  base::Log::write(base::Log::Level::Message, base::Log::Source::Library, line);
+}
+
+void StderrConsole::writePageLine(std::string_view line) {
+  base::Log::write(base::Log::Level::Info, base::Log::Source::Page, line);
 }
 
 }  // namespace platform::glib

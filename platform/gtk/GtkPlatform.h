@@ -17,12 +17,11 @@
 namespace platform::gtk {
 
 // The desktop platform: GTK 3 windows on the GLib main loop (GLib's default main context),
-// the machine's clocks and device facts, the console on stderr, user defaults in
-// a file (saved again when the application terminates). It is installed for its
-// lifetime. It plays no sound, which banners do not need: a program that does adds the audio
-// backend (platform/audio) to services() once the platform is made. Who the program is (its
-// identifier, name, version and folder names) comes from the options' identity; nothing of it is
-// fixed here.
+// the machine's clocks and device facts, the console in the log, user defaults in a file (saved
+// again when the application terminates). It is installed for its lifetime. It plays no sound,
+// which banners do not need: a program that does adds the audio backend (platform/audio) to
+// services() once the platform is made. Who the program is (its identifier, name, version and
+// folder names) comes from the options' identity; nothing of it is fixed here.
 //
 // It serves one of two kinds of host. A program made by create() shows one device screen (a
 // phone's or a tablet's, by idiom) on a GtkApplication of its own; the application's key window
@@ -34,7 +33,7 @@ class GtkPlatform {
   struct Options {
     UserInterfaceIdiom idiom = UserInterfaceIdiom::Phone;
     std::string resourcePath;
-    // Where console lines go; stderr when not given.
+    // Where console lines go; the process's log (glib::StderrConsole) when not given.
     std::shared_ptr<Console> console;
     // The user defaults; the per-user file (FileUserDefaults::defaultPath) when not given.
     std::shared_ptr<UserDefaults> userDefaults;

@@ -68,28 +68,73 @@ std::vector<std::string> filesUnder(const fs::path& folder) {
   return found;
 }
 
-// The warnings and criticals that GLib and GTK log, as "domain: message", each also written out
+// The warnings and criticals that GLib and GTK log, as "domain: message", and the records of the
+// library's domain whatever their level, as "<level> <TAD_SOURCE>: message"; each also written out
 // as GLib would.
 std::mutex loggedLock;
 std::vector<std::string> logged;
+std::vector<std::string> loggedByTheLibrary;
 
 GLogWriterOutput recordWarnings(GLogLevelFlags level, const GLogField* fields, gsize count,
                                 gpointer) {
-  if (level & (G_LOG_LEVEL_ERROR | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING)) {
-    std::string domain;
-    std::string message;
-    for (gsize i = 0; i < count; ++i) {
-      const char* value = static_cast<const char*>(fields[i].value);
-      std::string text =
-          fields[i].length < 0 ? std::string(value) : std::string(value, fields[i].length);
-      if (std::string_view(fields[i].key) == "GLIB_DOMAIN") domain = text;
-      if (std::string_view(fields[i].key) == "MESSAGE") message = text;
-    }
-    std::lock_guard<std::mutex> hold(loggedLock);
+  std::string domain;
+  std::string message;
+  std::string source;
+  for (gsize i = 0; i < count; ++i) {
+    const char* value = static_cast<const char*>(fields[i].value);
+    std::string text =
+        fields[i].length < 0 ? std::string(value) : std::string(value, fields[i].length);
+    if (std::string_view(fields[i].key) == "GLIB_DOMAIN") domain = text;
+    if (std::string_view(fields[i].key) == "MESSAGE") message = text;
+    if (std::string_view(fields[i].key) == "TAD_SOURCE") source = text;
+  }
+  std::lock_guard<std::mutex> hold(loggedLock);
+  if (level & (G_LOG_LEVEL_ERROR | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING))
     logged.push_back(domain + ": " + message);
+  if (domain == "Tad") {
+    const char* name = level & G_LOG_LEVEL_MESSAGE ? "message"
+                       : level & G_LOG_LEVEL_INFO  ? "info"
+                                                   : "other";
+    loggedByTheLibrary.push_back(std::string(name) + " " + source + ": " + message);
   }
   return g_log_writer_default(level, fields, count, nullptr);
 }
+
+// What the program writes to stderr while the capture lives, readable as it comes.
+class StderrCapture {
+ public:
+  StderrCapture() : file_(std::tmpfile()), saved_(::dup(STDERR_FILENO)) {
+    std::fflush(stderr);
+    ::dup2(::fileno(file_), STDERR_FILENO);
+  }
+  ~StderrCapture() {
+    std::fflush(stderr);
+    ::dup2(saved_, STDERR_FILENO);
+    ::close(saved_);
+    std::fclose(file_);
+  }
+  StderrCapture(const StderrCapture&) = delete;
+  StderrCapture& operator=(const StderrCapture&) = delete;
+
+  std::vector<std::string> lines() const {
+    std::fflush(stderr);
+    std::string text;
+    char block[4096];
+    ssize_t got = 0;
+    // At an offset: the file's own position is stderr's, which must stay at its end.
+    while ((got = ::pread(::fileno(file_), block, sizeof block, off_t(text.size()))) > 0)
+      text.append(block, size_t(got));
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+      lines.push_back(line);
+    return lines;
+  }
+
+ private:
+  FILE* file_;
+  int saved_;
+};
 
 class EmbeddedBannerGuiTest : public ::testing::Test {
  protected:
@@ -314,19 +359,19 @@ const LifetimeScene kLifetimeScenes[] = {
      false,
      false,
      "host window banner",
-     "tad: tad::Host destroyed while 1 tad::Banner(s) live",
+     "Tad: tad::Host destroyed while 1 tad::Banner(s) live",
      {"receive", "impression", kNoHostFailure}},
     {"HostWhileTheBrowserIsUp",
      false,
      true,
      "host banner window",
-     "tad: tad::Host destroyed while 1 tad::Banner(s) live",
+     "Tad: tad::Host destroyed while 1 tad::Banner(s) live",
      {"receive", "impression", "present", "click", "willDismiss", "didDismiss", kNoHostFailure}},
     {"BannerWithNoHost",
      true,
      false,
      "window banner host",
-     "tad: tad::Banner made with no tad::Host alive: tad::Host::create must come first",
+     "Tad: tad::Banner made with no tad::Host alive: tad::Host::create must come first",
      {kNoHostFailure}},
 };
 
@@ -508,6 +553,105 @@ TEST_P(EmbeddedBannerFailureTest, TellsTheStatusAndTheUnderlyingError) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, EmbeddedBannerFailureTest, ::testing::ValuesIn(kFailureScenes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Where a line of the library's own (the note that every load of a testing request writes) and a
+// page's console line (the creative's) go for each writer a program may choose; each row's
+// writer is handed both, and passes them on as it likes. Of the lines on stderr (whole lines, as
+// they are), in GLib's log and handed to the writer, the rows list those two, by kind.
+struct LogRoute {
+  const char* name;
+  tad::LogWriter passOn;  // none: no writer set
+  std::vector<std::string> onStderr;
+  std::vector<std::string> inGLib;
+};
+
+const LogRoute kLogRoutes[] = {
+    {"NothingSet", nullptr, {"library", "page"}, {}},
+    {"GLib", tad::glibLogWriter, {}, {"message library", "info page"}},
+    {"Quiet", [](const tad::LogRecord&) {}, {}, {}},
+    {"PagesQuiet",
+     [](const tad::LogRecord& record) {
+       if (record.source != tad::LogSource::Page) tad::defaultLogWriter(record);
+     },
+     {"library"},
+     {}},
+};
+
+void PrintTo(const LogRoute& route, std::ostream* out) {
+  *out << route.name;
+}
+
+class EmbeddedBannerLogTest : public EmbeddedBannerGuiTest,
+                              public ::testing::WithParamInterface<LogRoute> {
+ protected:
+  // Ads of a creative whose page writes a console line as it is shown.
+  void SetUp() override {
+    networkOptions = {"--refresh", "0", "--creative", "probe"};
+    EmbeddedBannerGuiTest::SetUp();
+  }
+  void TearDown() override {
+    tad::setLogWriter({});
+    EmbeddedBannerGuiTest::TearDown();
+  }
+
+  // "library" or "page" for the text of one of the two lines, else nothing.
+  static std::string kindOf(std::string_view text) {
+    if (text ==
+        "<Talvik> \"testing\" property has been deprecated.  Use \"testDevices\" "
+        "instead.")
+      return "library";
+    return text.starts_with("probe creative ") && text.ends_with(" shown") ? "page" : "";
+  }
+};
+
+TEST_P(EmbeddedBannerLogTest, TheProgramRoutesOrQuietsTheLines) {
+  const LogRoute& route = GetParam();
+  std::vector<std::string> handed;  // "<level> <source>" of the two lines
+  if (route.passOn) {
+    tad::setLogWriter([&handed, &route](const tad::LogRecord& record) {
+      if (!kindOf(record.text).empty()) {
+        handed.push_back(std::string(record.level == tad::LogLevel::Message ? "message" : "info") +
+                         (record.source == tad::LogSource::Page ? " page" : " library"));
+      }
+      route.passOn(record);
+    });
+  }
+  {
+    std::lock_guard<std::mutex> hold(loggedLock);
+    loggedByTheLibrary.clear();
+  }
+  StderrCapture capture;
+  auto onStderr = [&] {
+    std::vector<std::string> kinds;
+    for (const std::string& line : capture.lines())
+      if (!kindOf(line).empty()) kinds.push_back(kindOf(line));
+    return kinds;
+  };
+  tad::Request request;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  request.setTesting(true);
+#pragma GCC diagnostic pop
+  ASSERT_NO_FATAL_FAILURE(showAnAd(request));
+  // The page's line comes last.
+  ASSERT_TRUE(
+      eventually([&] { return route.passOn ? handed.size() == 2 : onStderr().size() == 2; }, 10));
+  if (route.passOn) {
+    EXPECT_EQ(handed, (std::vector<std::string>{"message library", "info page"}));
+  }
+  EXPECT_EQ(onStderr(), route.onStderr);
+  std::vector<std::string> inGLib;
+  std::lock_guard<std::mutex> hold(loggedLock);
+  for (const std::string& record : loggedByTheLibrary) {
+    size_t colon = record.find(": ");
+    if (!kindOf(std::string_view(record).substr(colon + 2)).empty())
+      inGLib.push_back(record.substr(0, colon));
+  }
+  EXPECT_EQ(inGLib, route.inGLib);
+}
+
+INSTANTIATE_TEST_SUITE_P(Routes, EmbeddedBannerLogTest, ::testing::ValuesIn(kLogRoutes),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

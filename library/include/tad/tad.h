@@ -6,6 +6,7 @@
 #include "tad/BannerTrackingDelegate.h"
 #include "tad/Host.h"
 #include "tad/Identity.h"
+#include "tad/Log.h"
 #include "tad/Request.h"
 #include "tad/RequestError.h"
 #include "tad/Version.h"
