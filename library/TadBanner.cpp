@@ -34,7 +34,7 @@ GParamSpec* properties[N_PROPERTIES];
 class SignalBridge : public tad::BannerDelegate, public tad::BannerTrackingDelegate {
  public:
   TadBanner* owner = nullptr;
-  int emitting = 0;  // how many of its emissions are running now
+  int emitting = 0;  // how many of its signals are being emitted now
 
   void bannerDidReceiveAd(tad::Banner&) override { emit(DID_RECEIVE_AD); }
   void bannerDidFailToReceiveAd(tad::Banner&, const tad::RequestError& failure) override;
@@ -124,15 +124,24 @@ class PendingWait {
   }
 
  private:
+  // The task returns from an idle of its own: the program's callback never runs inside the C++
+  // banner's calls, which it may end by destroying the banner.
   void finish(gboolean painted, GError* error) {
     GTask* task = std::exchange(task_, nullptr);
     if (!task) return;
-    if (error) {
-      g_task_return_error(task, error);
-    } else {
-      g_task_return_boolean(task, painted);
-    }
+    g_object_set_data_full(G_OBJECT(task), "tad-error", error, nullptr);
+    g_idle_add(painted ? returnPainted : returnUnpainted, task);
+  }
+  static gboolean returnPainted(gpointer task) {
+    g_task_return_boolean(G_TASK(task), TRUE);
     g_object_unref(task);
+    return G_SOURCE_REMOVE;
+  }
+  static gboolean returnUnpainted(gpointer task) {
+    auto* error = static_cast<GError*>(g_object_get_data(G_OBJECT(task), "tad-error"));
+    g_task_return_error(G_TASK(task), error);
+    g_object_unref(task);
+    return G_SOURCE_REMOVE;
   }
 
   GTask* task_;

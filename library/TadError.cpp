@@ -1,4 +1,9 @@
 #include "tad/tad-error.h"
 
-G_DEFINE_QUARK(tad - error - quark, tad_error)
-G_DEFINE_QUARK(tad - host - error - quark, tad_host_error)
+GQuark tad_error_quark() {
+  return g_quark_from_static_string("tad-error-quark");
+}
+
+GQuark tad_host_error_quark() {
+  return g_quark_from_static_string("tad-host-error-quark");
+}
