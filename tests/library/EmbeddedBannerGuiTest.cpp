@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <signal.h>
+#include <tad/tad-gobject.h>
 #include <tad/tad.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -227,12 +229,12 @@ class EmbeddedBannerGuiTest : public ::testing::Test {
     ASSERT_TRUE(painted) << (delegate->events.empty() ? "" : delegate->events.back());
   }
 
-  // A real press in the middle of the banner.
-  void clickTheBanner() {
+  // A real press in the middle of the banner (the C++ one unless another widget is named).
+  void clickTheBanner(GtkWidget* target = nullptr) {
     int x = 0;
     int y = 0;
-    gtk_widget_translate_coordinates(banner->widget(), window, tad::Banner::kWidth / 2,
-                                     tad::Banner::kHeight / 2, &x, &y);
+    gtk_widget_translate_coordinates(target ? target : banner->widget(), window,
+                                     tad::Banner::kWidth / 2, tad::Banner::kHeight / 2, &x, &y);
     platform::gtk::testing::movePointer(GTK_WINDOW(window), x, y);
     platform::gtk::testing::click(GTK_WINDOW(window));
   }
@@ -653,5 +655,210 @@ TEST_P(EmbeddedBannerLogTest, TheProgramRoutesOrQuietsTheLines) {
 
 INSTANTIATE_TEST_SUITE_P(Routes, EmbeddedBannerLogTest, ::testing::ValuesIn(kLogRoutes),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The C face: a TadBanner under a TadHost, its signals recorded as the C++ delegate's events are.
+class CBannerGuiTest : public EmbeddedBannerGuiTest {
+ protected:
+  void SetUp() override {
+    prepare();
+    {
+      std::lock_guard<std::mutex> hold(loggedLock);
+      logged.clear();
+    }
+    GError* error = nullptr;
+    cHost = tad_host_new(nullptr, "org.example.HostTest", "Host Test", "2.0", &error);
+    ASSERT_TRUE(cHost) << error->message;
+    ASSERT_TRUE(tad_host_set_ad_network(cHost, origin.c_str(), nullptr));
+    window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    gtk_box_pack_start(GTK_BOX(column), gtk_label_new("The host's own text"), TRUE, TRUE, 0);
+    cBanner = GTK_WIDGET(g_object_ref_sink(tad_banner_new("host-test-unit")));
+    for (const Recorder& recorder : recorders)
+      g_signal_connect(cBanner, recorder.signal, G_CALLBACK(Recorder::record), (gpointer)&recorder);
+    g_signal_connect(cBanner, "did-fail-to-receive-ad", G_CALLBACK(recordFailure), &events());
+    gtk_box_pack_end(GTK_BOX(column), cBanner, FALSE, FALSE, 0);
+    gtk_container_add(GTK_CONTAINER(window), column);
+    gtk_widget_show_all(window);
+  }
+  void TearDown() override {
+    if (cBanner) endBanner();
+    if (window) gtk_widget_destroy(std::exchange(window, nullptr));
+    if (cHost) g_object_unref(std::exchange(cHost, nullptr));
+    EmbeddedBannerGuiTest::TearDown();
+  }
+  // As a program lets its banner go: destroyed unless its window took it along, then unreferenced.
+  void endBanner() {
+    if (gtk_widget_get_parent(cBanner)) gtk_widget_destroy(cBanner);
+    g_object_unref(std::exchange(cBanner, nullptr));
+  }
+
+  std::vector<std::string>& events() { return delegate->events; }
+  // "fail <code>[ HTTP <status>][ underlying]: <message>", as the delegate's failures read.
+  static void recordFailure(TadBanner*, GError* error, guint status, GError* underlying,
+                            std::vector<std::string>* events) {
+    std::string line = error->domain == TAD_ERROR ? "fail " : "fail in another domain ";
+    line += std::to_string(error->code);
+    if (status) line += " HTTP " + std::to_string(status);
+    if (underlying && *underlying->message) line += " underlying";
+    events->push_back(line + ": " + error->message);
+  }
+
+  void showAnAdInC() {
+    tad_banner_load_request(TAD_BANNER(cBanner), nullptr);
+    std::pair<bool, GError*> answer{false, nullptr};
+    tad_banner_wait_for_ad_painted(
+        TAD_BANNER(cBanner), 20,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+          auto* answer = static_cast<std::pair<bool, GError*>*>(data);
+          answer->first = true;
+          tad_banner_wait_for_ad_painted_finish(TAD_BANNER(source), result, &answer->second);
+        },
+        &answer);
+    ASSERT_TRUE(eventually([&] { return answer.first; }, 25));
+    ASSERT_EQ(answer.second, nullptr) << answer.second->message;
+  }
+
+  struct Recorder {
+    const char* signal;
+    const char* event;
+    std::vector<std::string>* events;
+    static void record(TadBanner*, const Recorder* recorder) {
+      recorder->events->push_back(recorder->event);
+    }
+  };
+  const std::vector<Recorder> recorders{
+      {"did-receive-ad", "receive", &events()},
+      {"did-record-impression", "impression", &events()},
+      {"did-record-click", "click", &events()},
+      {"will-present-screen", "present", &events()},
+      {"will-dismiss-screen", "willDismiss", &events()},
+      {"did-dismiss-screen", "didDismiss", &events()},
+      {"will-leave-application", "leave", &events()},
+  };
+  TadHost* cHost = nullptr;
+  GtkWidget* cBanner = nullptr;  // a reference of the test's own, as a program may keep
+};
+
+// The widget is what assistive technologies find: one landmark named for what it is.
+TEST_F(CBannerGuiTest, TheBannerIsALandmarkNamedAdvertisement) {
+  AtkObject* accessible = gtk_widget_get_accessible(cBanner);
+  EXPECT_STREQ(atk_object_get_name(accessible), "Advertisement");
+  EXPECT_EQ(atk_object_get_role(accessible), ATK_ROLE_LANDMARK);
+}
+
+// A second host, or an address that is no origin, is refused in the host's error domain.
+TEST_F(CBannerGuiTest, TheHostRefusesASecondHostAndAnAddressThatIsNoOrigin) {
+  GError* error = nullptr;
+  EXPECT_EQ(tad_host_new(nullptr, "org.example.Second", nullptr, nullptr, &error), nullptr);
+  ASSERT_NE(error, nullptr);
+  EXPECT_TRUE(g_error_matches(error, TAD_HOST_ERROR, TAD_HOST_ERROR_UNAVAILABLE)) << error->message;
+  g_clear_error(&error);
+  EXPECT_FALSE(tad_host_set_ad_network(cHost, "http://ads.example/ads", &error));
+  EXPECT_TRUE(g_error_matches(error, TAD_HOST_ERROR, TAD_HOST_ERROR_INVALID_ORIGIN));
+  g_clear_error(&error);
+  char* device = tad_host_get_device_identifier(cHost);
+  EXPECT_GT(strlen(device), 0u);
+  g_free(device);
+}
+
+// However a program lets its window, banner and host go — the host first included, which the
+// banner's own reference to it forgives — nothing is logged, and a screen up closes with the
+// banner and says so.
+struct CLifetimeScene {
+  const char* name;
+  bool browserUp;
+  const char* endOrder;  // "window", "banner" and "host", in the order they go
+  std::vector<std::string> events;
+};
+
+const CLifetimeScene kCLifetimeScenes[] = {
+    {"WindowBannerHost", false, "window banner host", {"receive", "impression"}},
+    {"BannerWindowHost", false, "banner window host", {"receive", "impression"}},
+    {"HostWindowBanner", false, "host window banner", {"receive", "impression"}},
+    {"HostBannerWindow", false, "host banner window", {"receive", "impression"}},
+    {"WindowFirstWithBrowser",
+     true,
+     "window banner host",
+     {"receive", "impression", "present", "click", "willDismiss", "didDismiss"}},
+    {"HostFirstWithBrowser",
+     true,
+     "host banner window",
+     {"receive", "impression", "present", "click", "willDismiss", "didDismiss"}},
+};
+
+void PrintTo(const CLifetimeScene& scene, std::ostream* out) {
+  *out << scene.name;
+}
+
+class CBannerLifetimeTest : public CBannerGuiTest,
+                            public ::testing::WithParamInterface<CLifetimeScene> {};
+
+TEST_P(CBannerLifetimeTest, EndsCleanlyInAnyOrder) {
+  const CLifetimeScene& scene = GetParam();
+  ASSERT_NO_FATAL_FAILURE(showAnAdInC());
+  EXPECT_TRUE(tad_banner_get_shows_ad(TAD_BANNER(cBanner)));
+  if (scene.browserUp) {
+    runFor(0.3);  // a press right after the ad appeared is no click
+    clickTheBanner(cBanner);
+    ASSERT_TRUE(eventually([&] { return coverWindow() != nullptr; }));
+    runFor(1);
+  }
+  std::istringstream order(scene.endOrder);
+  for (std::string going; order >> going;) {
+    SCOPED_TRACE(going);
+    if (going == "window") {
+      gtk_widget_destroy(std::exchange(window, nullptr));
+    } else if (going == "banner") {
+      endBanner();
+    } else {
+      g_object_unref(std::exchange(cHost, nullptr));
+    }
+    runFor(0.5);
+  }
+  EXPECT_EQ(events(), scene.events);
+  std::lock_guard<std::mutex> hold(loggedLock);
+  EXPECT_TRUE(logged.empty()) << ::testing::PrintToString(logged);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, CBannerLifetimeTest, ::testing::ValuesIn(kCLifetimeScenes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+class CBannerFailureTest : public CBannerGuiTest,
+                           public ::testing::WithParamInterface<FailureScene> {
+ protected:
+  void SetUp() override {
+    networkOptions = {"--refresh", "0", "--fault", GetParam().fault};
+    CBannerGuiTest::SetUp();
+  }
+};
+
+// The signal tells what the delegate is told, in the library's error domain.
+TEST_P(CBannerFailureTest, TellsTheStatusAndTheUnderlyingError) {
+  tad_banner_load_request(TAD_BANNER(cBanner), nullptr);
+  ASSERT_TRUE(eventually([&] { return !events().empty(); }, 20));
+  EXPECT_EQ(events().front(), GetParam().event);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, CBannerFailureTest, ::testing::ValuesIn(kFailureScenes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+class CBannerRefreshTest : public CBannerGuiTest {
+ protected:
+  void SetUp() override {
+    networkOptions = {"--refresh", "10"};
+    CBannerGuiTest::SetUp();
+  }
+};
+
+// Refresh paused through the property waits, and resumed comes at once when it fell due.
+TEST_F(CBannerRefreshTest, RefreshPausedThroughThePropertyWaitsUntilResumed) {
+  g_object_set(cBanner, "refresh-paused", TRUE, nullptr);
+  ASSERT_NO_FATAL_FAILURE(showAnAdInC());
+  runFor(11);
+  EXPECT_EQ(events(), (std::vector<std::string>{"receive", "impression"}));
+  tad_banner_resume_refresh(TAD_BANNER(cBanner));
+  EXPECT_FALSE(tad_banner_get_refresh_paused(TAD_BANNER(cBanner)));
+  EXPECT_TRUE(eventually([&] { return events().size() >= 4; }, 5));
+}
 
 }  // namespace

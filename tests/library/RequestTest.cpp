@@ -2,6 +2,7 @@
 // same as another that asks the same. The library says which version it is at run time.
 
 #include <gtest/gtest.h>
+#include <tad/tad-gobject.h>
 #include <tad/tad.h>
 
 #include <string>
@@ -49,6 +50,39 @@ TEST(RequestTest, TheLibraryRunningIsTheOneTheHeadersDescribe) {
   EXPECT_EQ(std::to_string(tad::majorVersion()) + "." + std::to_string(tad::minorVersion()) + "." +
                 std::to_string(tad::microVersion()),
             TAD_VERSION_STRING);
+  // The C face's too, and its check refuses another major version or an older minor one.
+  EXPECT_EQ(std::to_string(tad_get_major_version()) + "." +
+                std::to_string(tad_get_minor_version()) + "." +
+                std::to_string(tad_get_micro_version()),
+            TAD_VERSION_STRING);
+  EXPECT_TRUE(TAD_CHECK_VERSION(TAD_MAJOR_VERSION, TAD_MINOR_VERSION, TAD_MICRO_VERSION));
+  EXPECT_FALSE(TAD_CHECK_VERSION(TAD_MAJOR_VERSION, TAD_MINOR_VERSION + 1, 0));
+  EXPECT_EQ(tad_check_version(TAD_MAJOR_VERSION, TAD_MINOR_VERSION, TAD_MICRO_VERSION), nullptr);
+  EXPECT_EQ(tad_check_version(TAD_MAJOR_VERSION, 0, 0), nullptr);
+  EXPECT_NE(tad_check_version(TAD_MAJOR_VERSION, TAD_MINOR_VERSION + 1, 0), nullptr);
+  EXPECT_NE(tad_check_version(TAD_MAJOR_VERSION - 1, TAD_MINOR_VERSION, 0), nullptr);
+}
+
+// The C request keeps what it is told as the C++ one does, and reads the same.
+TEST(RequestTest, TheCRequestKeepsItsHintsAsTheCppOne) {
+  TadRequest* request = tad_request_new();
+  tad_request_add_keyword(request, "garden");
+  tad_request_add_keyword(request, "");
+  tad_request_set_gender(request, TAD_GENDER_FEMALE);
+  char** keywords = tad_request_get_keywords(request);
+  EXPECT_EQ(Keywords(keywords, keywords + g_strv_length(keywords)), Keywords{"garden"});
+  g_strfreev(keywords);
+  tad::Request same;
+  same.setGender(tad::Request::Gender::Female);
+  same.addKeyword("garden");
+  char* description = tad_request_to_string(request);
+  EXPECT_EQ(description, same.description());
+  g_free(description);
+  G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+  tad_request_set_testing(request, TRUE);
+  G_GNUC_END_IGNORE_DEPRECATIONS
+  EXPECT_TRUE(tad_request_get_testing(request));
+  g_object_unref(request);
 }
 
 }  // namespace
