@@ -1,4 +1,4 @@
-// adnetwork: runs the reference ad network on 127.0.0.1 until interrupted.
+// tad-reference-network: runs the reference ad network on 127.0.0.1 until interrupted.
 
 #include <glib-unix.h>
 #include <glib.h>
@@ -18,7 +18,7 @@ namespace {
 
 using adnetwork::AdNetwork;
 
-constexpr const char kHelp[] = R"(Usage: adnetwork [OPTION]...
+constexpr const char kHelp[] = R"(Usage: tad-reference-network [OPTION]...
 Runs the reference ad network on 127.0.0.1: the page script, rotating 320x50 ads, impression
 and click tracking, landing pages. Prints its origin ("http://127.0.0.1:<port>") on start and
 serves until interrupted (SIGINT or SIGTERM); then it exits with status 0.
@@ -89,18 +89,18 @@ std::optional<Arguments> parse(int argc, char** argv) {
     static const std::set<std::string> kValued = {"--port",     "--log",         "--refresh",
                                                   "--creative", "--refuse-slot", "--fault"};
     if (!kValued.contains(option)) {
-      std::cerr << "adnetwork: unknown option " << option << " (see --help)\n";
+      std::cerr << "tad-reference-network: unknown option " << option << " (see --help)\n";
       return std::nullopt;
     }
     if (i + 1 >= argc) {
-      std::cerr << "adnetwork: " << option << " needs a value (see --help)\n";
+      std::cerr << "tad-reference-network: " << option << " needs a value (see --help)\n";
       return std::nullopt;
     }
     std::string value = argv[++i];
     if (option == "--port") {
       auto port = base::decimalFromText(value);
       if (!port || *port < 0 || *port > 65535 || *port != static_cast<int>(*port)) {
-        std::cerr << "adnetwork: --port wants a number from 0 to 65535, not \"" << value << "\"\n";
+        std::cerr << "tad-reference-network: --port wants a number from 0 to 65535, not \"" << value << "\"\n";
         return std::nullopt;
       }
       arguments.options.port = static_cast<uint16_t>(*port);
@@ -109,7 +109,7 @@ std::optional<Arguments> parse(int argc, char** argv) {
     } else if (option == "--refresh") {
       auto seconds = base::decimalFromText(value);
       if (!seconds || *seconds < 0) {
-        std::cerr << "adnetwork: --refresh wants seconds, 0 or more, not \"" << value << "\"\n";
+        std::cerr << "tad-reference-network: --refresh wants seconds, 0 or more, not \"" << value << "\"\n";
         return std::nullopt;
       }
       arguments.options.refreshSeconds = *seconds;
@@ -117,7 +117,7 @@ std::optional<Arguments> parse(int argc, char** argv) {
       base::Error error;
       auto fault = AdNetwork::parseFault(value, &error);
       if (!fault) {
-        std::cerr << "adnetwork: --fault " << error.localizedDescription() << "\n";
+        std::cerr << "tad-reference-network: --fault " << error.localizedDescription() << "\n";
         return std::nullopt;
       }
       arguments.faults.push_back(*fault);
@@ -145,17 +145,17 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (arguments->version) {
-    std::cout << "adnetwork " << TAD_VERSION << "\n";
+    std::cout << "tad-reference-network " << TAD_VERSION << "\n";
     return 0;
   }
   base::Error error;
   auto network = AdNetwork::start(arguments->options, &error);
   if (!network) {
-    std::cerr << "adnetwork: " << error.localizedDescription() << "\n";
+    std::cerr << "tad-reference-network: " << error.localizedDescription() << "\n";
     return 1;
   }
   if (!network->pinCreative(arguments->creative)) {
-    std::cerr << "adnetwork: no creative named \"" << arguments->creative << "\"\n";
+    std::cerr << "tad-reference-network: no creative named \"" << arguments->creative << "\"\n";
     return 2;
   }
   for (const std::string& slot : arguments->refusedSlots)

@@ -6,8 +6,9 @@
 //
 //   live_ad_bench [--loads N] [--refreshes N] [--period SECONDS] [--network ORIGIN]
 //
-// With --network, the ad network is another process (adnetwork --refresh SECONDS, whose period
-// then counts) and only the resident size is measured, free of the embedded network's log.
+// With --network, the ad network is another process (tad-reference-network --refresh SECONDS,
+// whose period then counts) and only the resident size is measured, free of the embedded
+// network's log.
 
 #include <gtk/gtk.h>
 #include <libsoup/soup.h>
