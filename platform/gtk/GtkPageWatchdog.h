@@ -33,10 +33,8 @@ class GtkPageWatchdog {
  public:
   struct Limits {
     // An answer takes milliseconds even on a busy machine; a page silent this long is not going
-    // to answer, and a banner that waits longer is blank for longer. Each ping wakes the page's
-    // process and the program and costs a few milliseconds of processor time between them, all
-    // day long: two pings within the silence that counts are enough.
-    double pingSeconds = 2.5;
+    // to answer, and a banner that waits longer is blank for longer.
+    double pingSeconds = 1;
     double unresponsiveSeconds = 5;
     // The heavy-ad budget browsers hold ads to: more than a minute of the main thread in all,
     // more than half of any 30 seconds, or 4 MB of network is more than any ad needs for what it
