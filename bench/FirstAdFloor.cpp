@@ -6,13 +6,16 @@
 // 50 ms, the banner's rectangle counted as painted once more than a twentieth of its pixels differ
 // from its top-left one), saves that image as PNG and quits.
 //
-//   first_ad_floor [--screenshot FILE] [--loads N] [--network ORIGIN]
+//   first_ad_floor [--screenshot FILE] [--loads N] [--every SECONDS] [--network ORIGIN]
 //
 // It prints on stderr the milliseconds from the process's start (as the kernel records it) to
 // the painted ad. With --loads N it loads the ad page N times in all, one after the other, each
 // until painted, and then prints the resident size of the program and of its web engine's
 // processes (KB), a second after the last load was painted: the floor for memory after N loads
-// of the same pages. With --network it loads from that ad network (another process) instead.
+// of the same pages. With --every, each load after the first starts that many seconds after the
+// one before was painted, as a banner's refresh timer starts when its ad is shown: the floor for
+// the processor time of a refresh at that pace. With --network it loads from that ad network
+// (another process) instead.
 
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
@@ -69,6 +72,7 @@ struct Floor {
   GtkWidget* view = nullptr;
   std::string screenshot;
   int loads = 1;
+  double everySeconds = 0;
   int loadsDone = 0;
   bool loadFinished = false;
   gint64 pollingSince = 0;
@@ -132,6 +136,16 @@ gboolean reportResident(gpointer data) {
   return G_SOURCE_REMOVE;
 }
 
+gboolean poll(gpointer data);
+
+gboolean loadPaced(gpointer data) {
+  Floor& floor = *static_cast<Floor*>(data);
+  floor.pollingSince = g_get_monotonic_time();
+  loadAd(floor);
+  g_timeout_add(kPollMilliseconds, poll, data);
+  return G_SOURCE_REMOVE;
+}
+
 gboolean poll(gpointer data) {
   Floor& floor = *static_cast<Floor*>(data);
   if (floor.loadFinished) {
@@ -149,6 +163,10 @@ gboolean poll(gpointer data) {
         } else {
           gtk_main_quit();
         }
+        return G_SOURCE_REMOVE;
+      }
+      if (floor.everySeconds > 0) {
+        g_timeout_add(static_cast<guint>(floor.everySeconds * 1000), loadPaced, data);
         return G_SOURCE_REMOVE;
       }
       floor.pollingSince = g_get_monotonic_time();
@@ -188,11 +206,14 @@ int main(int argc, char** argv) {
       floor.screenshot = argv[++i];
     } else if (argument == "--loads" && i + 1 < argc) {
       floor.loads = std::max(1, std::atoi(argv[++i]));
+    } else if (argument == "--every" && i + 1 < argc) {
+      floor.everySeconds = std::max(0.0, std::atof(argv[++i]));
     } else if (argument == "--network" && i + 1 < argc) {
       floor.origin = argv[++i];
     } else {
       std::fprintf(stderr,
-                   "usage: first_ad_floor [--screenshot FILE] [--loads N] [--network ORIGIN]\n");
+                   "usage: first_ad_floor [--screenshot FILE] [--loads N] [--every SECONDS] "
+                   "[--network ORIGIN]\n");
       return 2;
     }
   }
