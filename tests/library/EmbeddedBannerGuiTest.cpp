@@ -416,6 +416,68 @@ TEST_F(EmbeddedBannerGuiTest, TheHostsDeviceIdentifierAsksForTestAdsOnThisDevice
   EXPECT_NE(requestsLogged().find("\"adtest\":\"on\""), std::string::npos);
 }
 
+// The privacy signals a request sets reach the ad server through the page script, and only
+// those; where they say the ad may not be personalised, the server's log says why.
+struct PrivacyScene {
+  const char* name;
+  std::function<void(tad::Request&)> set;
+  std::vector<std::string> sent;  // the query's privacy keys, as the log writes them
+  const char* nonPersonalised;
+};
+
+const PrivacyScene kPrivacyScenes[] = {
+    {"NoneSet", [](tad::Request&) {}, {}, ""},
+    {"RegimeWithoutConsent",
+     [](tad::Request& request) { request.setConsentRegimeApplies(true); },
+     {"\"cns_reg\":\"1\""},
+     "no-consent"},
+    {"RegimeWithConsent",
+     [](tad::Request& request) {
+       request.setConsentRegimeApplies(true);
+       request.setConsentString("ads");
+       request.setUSPrivacyString("choices-7");
+       request.setChildDirectedTreatment(false);
+     },
+     {"\"cns_reg\":\"1\"", "\"cns\":\"ads\"", "\"usp\":\"choices-7\"", "\"cdt\":\"0\""},
+     ""},
+    {"ChildDirected",
+     [](tad::Request& request) { request.setChildDirectedTreatment(true); },
+     {"\"cdt\":\"1\""},
+     "child-directed"},
+};
+
+void PrintTo(const PrivacyScene& scene, std::ostream* out) {
+  *out << scene.name;
+}
+
+class EmbeddedBannerPrivacyTest : public EmbeddedBannerGuiTest,
+                                  public ::testing::WithParamInterface<PrivacyScene> {};
+
+TEST_P(EmbeddedBannerPrivacyTest, TheSignalsSetReachTheAdServer) {
+  const PrivacyScene& scene = GetParam();
+  tad::Request request;
+  scene.set(request);
+  showAnAd(request);
+  std::istringstream lines(requestsLogged());
+  std::string adLine;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("\"path\":\"/ad\"") != std::string::npos) adLine = line;
+  }
+  ASSERT_FALSE(adLine.empty()) << requestsLogged();
+  size_t keysSent = 0;
+  for (const char* key : {"\"cns_reg\":", "\"cns\":", "\"usp\":", "\"cdt\":"})
+    keysSent += adLine.find(key) != std::string::npos;
+  EXPECT_EQ(keysSent, scene.sent.size()) << adLine;
+  for (const std::string& pair : scene.sent)
+    EXPECT_NE(adLine.find(pair), std::string::npos) << pair << " in " << adLine;
+  EXPECT_NE(adLine.find("\"nonPersonalised\":\"" + std::string(scene.nonPersonalised) + "\""),
+            std::string::npos)
+      << adLine;
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, EmbeddedBannerPrivacyTest, ::testing::ValuesIn(kPrivacyScenes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // Whatever keeps the banner from being seen holds its refresh back, as the program's own pause
 // does; undone, refresh goes on.
 TEST_F(EmbeddedBannerGuiTest, RefreshWaitsWhileTheBannerCannotBeSeenOrIsPaused) {
