@@ -104,9 +104,8 @@ ScriptedReply Routes::answer(const Request& request, PageScript::Variant script)
 }
 
 ScriptedReply Routes::adPage(const Request& request) {
-  const CreativeCatalogue::Creative& creative = whyNotPersonalised(request.query)
-                                                    ? catalogue_.nextNonPersonalised()
-                                                    : catalogue_.next();
+  const CreativeCatalogue::Creative& creative =
+      whyNotPersonalised(request.query) ? catalogue_.nextNonPersonalised() : catalogue_.next();
   const long ad = ++adsServed_;
   const std::string tag = "ad=" + std::to_string(ad) + "&creative=" + creative.name;
   ScriptedReply::Fields fields{{"Content-Type", kHtml}, {"Cache-Control", "no-store"}};

@@ -7,15 +7,16 @@
 #include <string_view>
 #include <vector>
 
-#include "base/Date.h"
 #include "ads/Request/TADPrivacySignals.h"
+#include "base/Date.h"
 #include "base/Value.h"
 
 class TADLocation;
 
 // What the application wants from the ad server: targeting hints (gender, birthday, location,
-// keywords), free-form extra parameters, the user's privacy signals, and whether it is testing. This is the public face;
-// every request is made by request() or copy() and is really a TADRequestPrivate.
+// keywords), free-form extra parameters, the user's privacy signals, and whether it is testing.
+// This is the public face; every request is made by request() or copy() and is really a
+// TADRequestPrivate.
 //
 // A copy shares its keyword list, extra-parameter dictionary and location with the original, so a
 // keyword added through either one shows in both once the list exists.

@@ -80,8 +80,8 @@ void GtkViewPeer::accessibilityChanged(const std::string& label, AccessibilityRo
   AtkObject* accessible = gtk_widget_get_accessible(box_.get());
   if (!plainRole_) plainRole_ = atk_object_get_role(accessible);
   atk_object_set_name(accessible, label.c_str());
-  atk_object_set_role(accessible, role == AccessibilityRole::Landmark ? ATK_ROLE_LANDMARK
-                                                                      : *plainRole_);
+  atk_object_set_role(accessible,
+                      role == AccessibilityRole::Landmark ? ATK_ROLE_LANDMARK : *plainRole_);
 }
 
 void GtkViewPeer::subviewAdded(View& subview) {

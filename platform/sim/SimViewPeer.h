@@ -9,8 +9,9 @@
 namespace platform::sim {
 
 // Records what a view asked of its backend, one line per call ("frame 0 410 320 50",
-// "hidden YES", "accessibility landmark Advertisement", "addSubview", "removeFromSuperview", "becomeFirstResponder"; the peers of special
-// kinds made over it add theirs: "title Stop", …). A test touches the view through it.
+// "hidden YES", "accessibility landmark Advertisement", "addSubview", "removeFromSuperview",
+// "becomeFirstResponder"; the peers of special kinds made over it add theirs: "title Stop", …). A
+// test touches the view through it.
 class SimViewPeer : public ViewPeer {
  public:
   explicit SimViewPeer(ViewPeerClient& client) : client_(client) {}

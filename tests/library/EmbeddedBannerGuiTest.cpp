@@ -272,6 +272,49 @@ TEST_F(EmbeddedBannerGuiTest, AScreenFromTheBannerCoversTheHostsWindowUntilEscap
   }
 }
 
+// Assistive technologies find the program's widget as an advertisement, a landmark, with the web
+// view of the ad's page beneath it and no other name or landmark on the way.
+TEST_F(EmbeddedBannerGuiTest, AssistiveTechnologiesFindTheBannerAsAnAdvertisement) {
+  showAnAd();
+  AtkObject* advertisement = gtk_widget_get_accessible(banner->widget());
+  EXPECT_STREQ(atk_object_get_name(advertisement), "Advertisement");
+  EXPECT_EQ(atk_object_get_role(advertisement), ATK_ROLE_LANDMARK);
+  // The web view among the widget's descendants, and its accessible object.
+  std::function<GtkWidget*(GtkWidget*)> webViewIn = [&](GtkWidget* widget) -> GtkWidget* {
+    if (std::string_view(G_OBJECT_TYPE_NAME(widget)) == "WebKitWebView") return widget;
+    if (!GTK_IS_CONTAINER(widget)) return nullptr;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+    GtkWidget* found = nullptr;
+    for (GList* child = children; child && !found; child = child->next)
+      found = webViewIn(GTK_WIDGET(child->data));
+    g_list_free(children);
+    return found;
+  };
+  GtkWidget* webView = webViewIn(banner->widget());
+  ASSERT_TRUE(webView);
+  AtkObject* page = gtk_widget_get_accessible(webView);
+  std::vector<std::string> path;
+  std::function<bool(AtkObject*)> reachesThePage = [&](AtkObject* node) {
+    if (node == page) return true;
+    for (int i = 0; i < atk_object_get_n_accessible_children(node); ++i) {
+      AtkObject* child = atk_object_ref_accessible_child(node, i);
+      const char* name = atk_object_get_name(child);
+      path.push_back(std::string(atk_role_get_name(atk_object_get_role(child))) + " " +
+                     (name ? name : ""));
+      const bool found = reachesThePage(child);
+      g_object_unref(child);
+      if (found) return true;
+      path.pop_back();
+    }
+    return false;
+  };
+  ASSERT_TRUE(reachesThePage(advertisement));
+  for (const std::string& step : path) {
+    EXPECT_EQ(step.find("landmark"), std::string::npos) << ::testing::PrintToString(path);
+    EXPECT_EQ(step.find("Advertisement"), std::string::npos) << ::testing::PrintToString(path);
+  }
+}
+
 // What an origin is, base::URL says; the host takes one and refuses anything more.
 TEST_F(EmbeddedBannerGuiTest, TheAdNetworkIsAnHttpOriginAndNothingMore) {
   EXPECT_TRUE(host->setAdNetwork("http://ads.example/"));
