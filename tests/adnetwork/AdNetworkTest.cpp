@@ -119,7 +119,9 @@ TEST_F(AdNetworkTest, PrivacySignalsChooseAnAdForEveryUserAndTheLogSaysWhy) {
       {"&cdt=0", ""},
   };
   for (bool pinned : {false, true}) {
-    if (pinned) ASSERT_TRUE(network->pinCreative("mail"));
+    if (pinned) {
+      ASSERT_TRUE(network->pinCreative("mail"));
+    }
     for (const auto& [query, reason] : cases) {
       SCOPED_TRACE(std::string(query) + (pinned ? " pinned" : ""));
       HttpClient::Reply ad = get(std::string("/ad?slotname=s") + query);
