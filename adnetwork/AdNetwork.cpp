@@ -25,7 +25,7 @@ std::string AdNetwork::origin() const {
 std::vector<std::string> AdNetwork::creatives() const {
   std::vector<std::string> names;
   for (const auto& creative : server_->routes().catalogue().creatives()) {
-    names.push_back(creative.name);
+    if (creative.personalised) names.push_back(creative.name);
   }
   return names;
 }

@@ -24,7 +24,9 @@ namespace adnetwork {
 //
 // Paths it serves (all under origin()):
 //   /avmo/sdk-core-v40.js      the page script; "Last-Modified", and 304 to a conditional fetch
-//   /ad?...                    an ad page, chosen by rotation, for the parameters the script got
+//   /ad?...                    an ad page, chosen by rotation, for the parameters the script got;
+//                              one for every user where the privacy signals among them say the
+//                              ad may not be personalised (see Personalisation.h)
 //   /creative/<name>/<file>    a creative's CSS and picture
 //   /track/impression?ad=N     impression tracking
 //   /track/click?ad=N          click tracking
@@ -109,6 +111,9 @@ class AdNetwork {
     std::map<std::string, std::string> headers;  // names in lower case
     int status = 0;                              // what it answered; 0 for no answer
     std::string fault;                           // the fault applied, empty for none
+    // Why an ad page asked for may not be personalised ("child-directed", "no-consent",
+    // "consent-refused"; see Personalisation.h); empty when it may be, and for other paths.
+    std::string nonPersonalised;
   };
 
   // Listens on 127.0.0.1 and answers from now on; nothing, with the reason, when it cannot.
@@ -121,7 +126,8 @@ class AdNetwork {
   // "http://127.0.0.1:<port>", what the library's ad-network configuration is pointed at.
   std::string origin() const;
 
-  // The names of the creatives, in rotation order.
+  // The names of the creatives chosen for the user, in rotation order. (The one served where ads
+  // may not be personalised is "general".)
   std::vector<std::string> creatives() const;
   // Serve only this creative from now on (empty: back to rotation). False for an unknown name.
   // Rotation goes through the creatives in order, one per ad page served.

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <vector>
 
+#include "adnetwork/Personalisation.h"
 #include "base/ASCII.h"
 #include "base/URL.h"
 
@@ -240,6 +241,8 @@ void AdNetwork::Server::handle(SoupServerMessage* message) {
   entry.path = g_uri_get_path(uri);
   entry.query = decodeQuery(rawQuery ? rawQuery : "");
   entry.headers = headersOf(message);
+  if (entry.path == Routes::kAdPath)
+    entry.nonPersonalised = whyNotPersonalised(entry.query).value_or("");
 
   Routes::Request request{entry.method, entry.path, entry.query, std::nullopt};
   if (auto since = entry.headers.find("if-modified-since"); since != entry.headers.end()) {

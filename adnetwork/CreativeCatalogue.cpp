@@ -38,10 +38,22 @@ std::optional<CreativeCatalogue> CreativeCatalogue::load(base::Error* error) {
     return std::nullopt;
   }
   CreativeCatalogue catalogue;
+  bool bothKinds[2] = {false, false};
   for (const base::Value& entry : *entries) {
     const base::Value* tracked = entry.find("clickTracked");
+    const base::Value* personalised = entry.find("personalised");
     catalogue.creatives_.push_back({text(entry, "name"), text(entry, "background"),
-                                    tracked && tracked->toBool(), text(entry, "orientation")});
+                                    tracked && tracked->toBool(), text(entry, "orientation"),
+                                    !personalised || personalised->toBool()});
+    bothKinds[catalogue.creatives_.back().personalised] = true;
+  }
+  if (!bothKinds[0] || !bothKinds[1]) {
+    if (error) {
+      *error = base::Error::withDescription(
+          "adnetwork.creatives", 2,
+          "the built-in creative manifest needs creatives both personalised and not");
+    }
+    return std::nullopt;
   }
   return catalogue;
 }
@@ -66,9 +78,19 @@ bool CreativeCatalogue::pin(std::string_view name) {
 
 const CreativeCatalogue::Creative& CreativeCatalogue::next() {
   if (pinned_) return creatives_[*pinned_];
+  while (!creatives_[nextIndex_].personalised)
+    nextIndex_ = (nextIndex_ + 1) % creatives_.size();
   const Creative& creative = creatives_[nextIndex_];
   nextIndex_ = (nextIndex_ + 1) % creatives_.size();
   return creative;
+}
+
+const CreativeCatalogue::Creative& CreativeCatalogue::nextNonPersonalised() const {
+  if (pinned_ && !creatives_[*pinned_].personalised) return creatives_[*pinned_];
+  for (const Creative& creative : creatives_) {
+    if (!creative.personalised) return creative;
+  }
+  return creatives_.front();  // load() made sure of one
 }
 
 std::string CreativeCatalogue::page(const Creative& creative, long adNumber) const {

@@ -19,22 +19,28 @@ class CreativeCatalogue {
     std::string background;     // "#rrggbb", the colour that fills the banner
     bool clickTracked = false;  // served with click tracking addresses
     std::string orientation;    // "X-Avmo-Orientation", or empty for none
+    // Whether it is chosen for the user (in rotation), or one for every user, served where the
+    // ad may not be personalised.
+    bool personalised = true;
   };
   struct File {
     std::string_view bytes;
     std::string contentType;
   };
 
-  // Reads the embedded manifest; none (with the reason) when it does not read, which means the
-  // build embedded a broken one.
+  // Reads the embedded manifest; none (with the reason) when it does not read or lacks either
+  // kind of creative, which means the build embedded a broken one.
   static std::optional<CreativeCatalogue> load(base::Error* error = nullptr);
 
   const std::vector<Creative>& creatives() const { return creatives_; }
   const Creative* find(std::string_view name) const;
   // Serve only this creative from now on; empty: back to rotation. False for an unknown name.
   bool pin(std::string_view name);
-  // The creative to serve next: the pinned one, or the next in rotation.
+  // The creative to serve next: the pinned one, or the next personalised one in rotation.
   const Creative& next();
+  // The creative to serve where the ad may not be personalised: the pinned one when it is such,
+  // else the first that is not personalised.
+  const Creative& nextNonPersonalised() const;
 
   // The creative's page for the ad of this number.
   std::string page(const Creative& creative, long adNumber) const;

@@ -73,6 +73,7 @@ std::string RequestLog::jsonLine(const Entry& entry, int64_t unixMicroseconds) {
       {"headers", base::Value(dictionaryOf(entry.headers))},
       {"status", base::Value(entry.status)},
       {"fault", base::Value(entry.fault)},
+      {"nonPersonalised", base::Value(entry.nonPersonalised)},
   };
   // Texts that are not UTF-8 (a query of raw bytes) cannot be written; the line then says so
   // rather than going missing.

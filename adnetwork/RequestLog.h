@@ -15,7 +15,8 @@
 namespace adnetwork {
 
 // Every request the network received, in memory and, when given a path, appended to that file as
-// one JSON object a line: {"time", "method", "path", "query", "headers", "status", "fault"}, where
+// one JSON object a line: {"time", "method", "path", "query", "headers", "status", "fault",
+// "nonPersonalised"}, where
 // "time" is the wall-clock time the request was logged at, in UTC ("2026-12-07T10:24:35.123Z"), so
 // that lines from different runs and other logs can be put side by side.
 // Lines are flushed as they are written, so a reader sees each request once it has been answered.

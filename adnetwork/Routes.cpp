@@ -6,6 +6,8 @@
 #include <sstream>
 #include <vector>
 
+#include "adnetwork/Personalisation.h"
+
 namespace adnetwork {
 
 namespace {
@@ -91,7 +93,7 @@ ScriptedReply Routes::answer(const Request& request, PageScript::Variant script)
   const std::string& path = request.path;
   if (path == kScriptPath)
     return script_.reply(script, refusedSlots_, request.ifModifiedSince, std::time(nullptr));
-  if (path == kAdPath) return adPage();
+  if (path == kAdPath) return adPage(request);
   if (startsWith(path, "/creative/")) return creativeFile(path);
   if (path == kImpressionPath || path == kClickTrackingPath) {
     return ScriptedReply::ok("tracked\n", {{"Content-Type", kText}});
@@ -101,8 +103,9 @@ ScriptedReply Routes::answer(const Request& request, PageScript::Variant script)
   return notFound();
 }
 
-ScriptedReply Routes::adPage() {
-  const CreativeCatalogue::Creative& creative = catalogue_.next();
+ScriptedReply Routes::adPage(const Request& request) {
+  const CreativeCatalogue::Creative& creative =
+      whyNotPersonalised(request.query) ? catalogue_.nextNonPersonalised() : catalogue_.next();
   const long ad = ++adsServed_;
   const std::string tag = "ad=" + std::to_string(ad) + "&creative=" + creative.name;
   ScriptedReply::Fields fields{{"Content-Type", kHtml}, {"Cache-Control", "no-store"}};

@@ -47,7 +47,7 @@ class Routes {
   void setRefreshSeconds(double seconds) { refreshSeconds_ = seconds; }
 
  private:
-  scriptedhttp::ScriptedReply adPage();
+  scriptedhttp::ScriptedReply adPage(const Request& request);
   scriptedhttp::ScriptedReply creativeFile(const std::string& path) const;
   scriptedhttp::ScriptedReply click(const Request& request) const;
   scriptedhttp::ScriptedReply landing(const std::string& path) const;

@@ -26,13 +26,16 @@ serves until interrupted (SIGINT or SIGTERM); then it exits with status 0.
 Options:
   --port N            listen on port N (default 0: a free port of the system's choosing)
   --log FILE          append every request to FILE, one JSON object a line: time, method,
-                      path, query (decoded), headers, status answered, fault applied
+                      path, query (decoded), headers, status answered, fault applied, and
+                      why an ad page was not personalised (nonPersonalised: child-directed,
+                      no-consent or consent-refused, from the request's privacy signals)
   --refresh SECONDS   the refresh period each ad page names in X-Avmo-Refresh-Rate
                       (default 30; 0 sends no such header). The library reloads no sooner
                       than every 10 seconds whatever an ad names, and after a failed load
                       (a fault) it backs off from 30 seconds to 5 minutes
   --creative NAME     serve only this creative instead of rotating (landing, tracked,
-                      webapp, call, mail, probe, touch)
+                      webapp, call, mail, probe, touch); an ad that may not be personalised
+                      is the creative "general" unless that is the one named
   --refuse-slot NAME  answer "unableToServe" for this slot name (repeatable)
   --fault FAULT       misbehave on every request of the fault's route (repeatable, one per
                       route; when a route is given twice, the first fault holds)

@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 
 #include <cstring>
+#include <string>
 
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequestError.h"
@@ -256,10 +257,15 @@ void Banner::Impl::reportNoHost() {
   noHostFailure.reset(source);
 }
 
+// Assistive technologies find the program's widget as the advertisement, and the ad's page inside
+// it: the banner view within, which would be a landmark of its own, is a plain part of it.
 Banner::Banner(const std::string& adUnitId) : impl_(std::make_unique<Impl>(*this)) {
   GtkWidget* frame = impl_->frame.get();
   gtk_event_box_set_visible_window(GTK_EVENT_BOX(frame), FALSE);
   gtk_widget_set_size_request(frame, kWidth, kHeight);
+  AtkObject* accessible = gtk_widget_get_accessible(frame);
+  atk_object_set_name(accessible, std::string(TADBannerView::kAccessibilityLabel).c_str());
+  atk_object_set_role(accessible, ATK_ROLE_LANDMARK);
   gtk_widget_show(frame);
   routeLibraryLog();
   if (!joinHost(*impl_)) {
@@ -270,6 +276,8 @@ Banner::Banner(const std::string& adUnitId) : impl_(std::make_unique<Impl>(*this
   }
   impl_->view = TADBannerView::initWithFrame({0, 0, kWidth, kHeight});
   impl_->view->setAdUnitID(adUnitId);
+  impl_->view->setAccessibilityLabel({});
+  impl_->view->setAccessibilityRole(platform::AccessibilityRole::Plain);
   gtk_container_add(GTK_CONTAINER(frame), platform::gtk::GtkViewPeer::of(*impl_->view).widget());
   impl_->presenter =
       std::make_shared<platform::gtk::HostWindowPresenter>(frame, currentHostIdentity().name);

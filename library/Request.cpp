@@ -17,6 +17,19 @@ std::shared_ptr<TADRequest> independentCopy(const TADRequest& original) {
   return copy;
 }
 
+// The library's request keeps every privacy signal in one value: each setter changes its own.
+template <typename Change>
+void changeSignals(TADRequest& request, Change change) {
+  TADPrivacySignals signals = request.privacySignals();
+  change(signals);
+  request.setPrivacySignals(std::move(signals));
+}
+
+std::optional<std::string> unlessEmpty(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  return text;
+}
+
 }  // namespace
 
 Request::Request() : impl_(std::make_unique<Impl>(Impl{TADRequest::request()})) {}
@@ -78,12 +91,64 @@ void Request::setAdditionalParameter(const std::string& name, const std::string&
   parameters->set(name, value);
 }
 
+void Request::setConsentRegimeApplies(bool applies) {
+  changeSignals(*impl_->request, [&](auto& signals) { signals.consentRegimeApplies = applies; });
+}
+
+void Request::clearConsentRegimeApplies() {
+  changeSignals(*impl_->request, [](auto& signals) { signals.consentRegimeApplies.reset(); });
+}
+
+std::optional<bool> Request::consentRegimeApplies() const {
+  return impl_->request->privacySignals().consentRegimeApplies;
+}
+
+void Request::setConsentString(const std::string& consent) {
+  changeSignals(*impl_->request,
+                [&](auto& signals) { signals.consentString = unlessEmpty(consent); });
+}
+
+std::string Request::consentString() const {
+  return impl_->request->privacySignals().consentString.value_or("");
+}
+
+void Request::setUSPrivacyString(const std::string& choices) {
+  changeSignals(*impl_->request,
+                [&](auto& signals) { signals.usPrivacyString = unlessEmpty(choices); });
+}
+
+std::string Request::usPrivacyString() const {
+  return impl_->request->privacySignals().usPrivacyString.value_or("");
+}
+
+void Request::setChildDirectedTreatment(bool childDirected) {
+  changeSignals(*impl_->request,
+                [&](auto& signals) { signals.childDirectedTreatment = childDirected; });
+}
+
+void Request::clearChildDirectedTreatment() {
+  changeSignals(*impl_->request, [](auto& signals) { signals.childDirectedTreatment.reset(); });
+}
+
+std::optional<bool> Request::childDirectedTreatment() const {
+  return impl_->request->privacySignals().childDirectedTreatment;
+}
+
 // The library's own description begins with the request's address, which differs from run to
-// run and from copy to copy; the lines of the hints follow it.
+// run and from copy to copy; the lines of the hints follow it, then those of the privacy signals.
 std::string Request::description() const {
   std::string text = impl_->request->description();
   size_t head = text.find(">: ");
-  return "tad::Request" + (head == std::string::npos ? text : text.substr(head + 3));
+  text = "tad::Request" + (head == std::string::npos ? text : text.substr(head + 3));
+  const TADPrivacySignals& signals = impl_->request->privacySignals();
+  auto flag = [](bool on) { return on ? "yes" : "no"; };
+  if (signals.consentRegimeApplies)
+    text += std::string("\nconsentRegimeApplies:") + flag(*signals.consentRegimeApplies);
+  if (signals.consentString) text += "\nconsentString:" + *signals.consentString;
+  if (signals.usPrivacyString) text += "\nusPrivacyString:" + *signals.usPrivacyString;
+  if (signals.childDirectedTreatment)
+    text += std::string("\nchildDirectedTreatment:") + flag(*signals.childDirectedTreatment);
+  return text;
 }
 
 }  // namespace tad

@@ -39,6 +39,18 @@ void View::setUserInteractionEnabled(bool enabled) {
   peer_->userInteractionChanged(enabled);
 }
 
+void View::setAccessibilityLabel(std::string label) {
+  if (label == accessibilityLabel_) return;
+  accessibilityLabel_ = std::move(label);
+  peer_->accessibilityChanged(accessibilityLabel_, accessibilityRole_);
+}
+
+void View::setAccessibilityRole(AccessibilityRole role) {
+  if (role == accessibilityRole_) return;
+  accessibilityRole_ = role;
+  peer_->accessibilityChanged(accessibilityLabel_, accessibilityRole_);
+}
+
 void View::addSubview(const std::shared_ptr<View>& view) {
   if (!view || view.get() == this) return;
   std::shared_ptr<View> keep = view;  // removal from the old superview may release it

@@ -49,6 +49,12 @@ class View : public std::enable_shared_from_this<View>, private ViewPeerClient {
   void setOpaque(bool opaque) { opaque_ = opaque; }
   unsigned autoresizingMask() const { return autoresizingMask_; }
   void setAutoresizingMask(unsigned mask) { autoresizingMask_ = mask; }
+  // What assistive technologies call the view (empty: no name of its own) and how they present
+  // it; a plain view without a name by default.
+  const std::string& accessibilityLabel() const { return accessibilityLabel_; }
+  void setAccessibilityLabel(std::string label);
+  AccessibilityRole accessibilityRole() const { return accessibilityRole_; }
+  void setAccessibilityRole(AccessibilityRole role);
 
   // Adds view on top of the subviews, taking it from its former superview.
   void addSubview(const std::shared_ptr<View>& view);
@@ -79,6 +85,8 @@ class View : public std::enable_shared_from_this<View>, private ViewPeerClient {
   bool clipsToBounds_ = false;
   bool opaque_ = true;
   unsigned autoresizingMask_ = kAutoresizingNone;
+  std::string accessibilityLabel_;
+  AccessibilityRole accessibilityRole_ = AccessibilityRole::Plain;
   std::vector<std::shared_ptr<View>> subviews_;
   std::weak_ptr<View> superview_;
   std::unique_ptr<ViewPeer> peer_;

@@ -1,10 +1,16 @@
 #pragma once
 
+#include <string>
+
 #include "platform/Geometry.h"
 
 namespace platform {
 
 class View;
+
+// How assistive technologies (screen readers and the like) present a view: a plain one as part of
+// what it lies in, a landmark as a region of the screen that users can go to by its label.
+enum class AccessibilityRole { Plain, Landmark };
 
 // What a view hears from its peer: what happened on screen.
 class ViewPeerClient {
@@ -26,6 +32,7 @@ class ViewPeer {
   virtual void hiddenChanged(bool /*hidden*/) {}
   virtual void backgroundColorChanged(const Color& /*color*/) {}
   virtual void userInteractionChanged(bool /*enabled*/) {}
+  virtual void accessibilityChanged(const std::string& /*label*/, AccessibilityRole /*role*/) {}
   virtual void subviewAdded(View& /*subview*/) {}
   virtual void removedFromSuperview() {}
   // The view is to take the keyboard: the focus goes to the first control in it that can hold

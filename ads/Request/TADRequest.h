@@ -7,14 +7,16 @@
 #include <string_view>
 #include <vector>
 
+#include "ads/Request/TADPrivacySignals.h"
 #include "base/Date.h"
 #include "base/Value.h"
 
 class TADLocation;
 
 // What the application wants from the ad server: targeting hints (gender, birthday, location,
-// keywords), free-form extra parameters, and whether it is testing. This is the public face;
-// every request is made by request() or copy() and is really a TADRequestPrivate.
+// keywords), free-form extra parameters, the user's privacy signals, and whether it is testing.
+// This is the public face; every request is made by request() or copy() and is really a
+// TADRequestPrivate.
 //
 // A copy shares its keyword list, extra-parameter dictionary and location with the original, so a
 // keyword added through either one shows in both once the list exists.
@@ -45,6 +47,9 @@ class TADRequest {
   virtual std::shared_ptr<Keywords> keywords() const = 0;
   virtual void setKeywords(std::shared_ptr<Keywords> keywords) = 0;
   virtual std::shared_ptr<TADLocation> location() const = 0;
+  // What the ad server is told of the user's privacy; nothing by default.
+  virtual const TADPrivacySignals& privacySignals() const = 0;
+  virtual void setPrivacySignals(TADPrivacySignals signals) = 0;
 
   // Appends keyword (also one already listed); an empty keyword is ignored.
   virtual void addKeyword(std::string_view keyword) = 0;

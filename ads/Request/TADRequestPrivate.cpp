@@ -31,7 +31,8 @@ TADRequestPrivate::TADRequestPrivate(const TADRequest& source)
       gender_(source.gender()),
       birthday_(source.birthday()),
       location_(source.location()),
-      keywords_(source.keywords()) {
+      keywords_(source.keywords()),
+      privacySignals_(source.privacySignals()) {
   if (auto* sourcePrivate = dynamic_cast<const TADRequestPrivate*>(&source)) {
     interstitialAd_ = sourcePrivate->isInterstitialAd();
   }
@@ -152,6 +153,7 @@ base::Dictionary TADRequestPrivate::parameters() const {
       parameters.set(std::string(kTADParameterLocation), *encoded);
     }
   }
+  privacySignals_.addTo(parameters);
   parameters.merge(contributors.statisticsParameters());
   parameters.set(std::string(kTADParameterTotalAdRequests), counter_);
   return parameters;

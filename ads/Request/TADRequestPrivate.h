@@ -46,6 +46,10 @@ class TADRequestPrivate : public TADRequest {
   void setKeywords(std::shared_ptr<Keywords> keywords) override { keywords_ = std::move(keywords); }
   std::shared_ptr<TADLocation> location() const override { return location_; }
   void setLocation(std::shared_ptr<TADLocation> location) { location_ = std::move(location); }
+  const TADPrivacySignals& privacySignals() const override { return privacySignals_; }
+  void setPrivacySignals(TADPrivacySignals signals) override {
+    privacySignals_ = std::move(signals);
+  }
   bool isInterstitialAd() const { return interstitialAd_; }
   void setInterstitialAd(bool interstitial) { interstitialAd_ = interstitial; }
   // The running total of ad requests, stamped by the ad object at each load.
@@ -82,6 +86,7 @@ class TADRequestPrivate : public TADRequest {
   std::optional<base::Date> birthday_;
   std::shared_ptr<TADLocation> location_;
   std::shared_ptr<Keywords> keywords_;
+  TADPrivacySignals privacySignals_;
   bool interstitialAd_ = false;
   int32_t counter_ = 0;
 };

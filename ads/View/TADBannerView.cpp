@@ -19,8 +19,11 @@ std::shared_ptr<TADBannerView> TADBannerView::init() {
 
 TADBannerView::TADBannerView(Passkey, const platform::Rect& frame) : platform::View(frame) {}
 
+// Assistive technologies present the banner as what it is, a region of the screen the ad is in.
 void TADBannerView::commonInitializer() {
   setBackgroundColor(platform::Color::clear());
+  setAccessibilityLabel(std::string(kAccessibilityLabel));
+  setAccessibilityRole(platform::AccessibilityRole::Landmark);
   auto view = std::static_pointer_cast<TADBannerView>(shared_from_this());
   TADPrivateUtilities::setPrivateObject(TADObjectPrivate::initWithView(view), this);
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "ads/Delegate/TADBannerViewDelegate.h"
 #include "ads/Utility/TADPrivateUtilities.h"
@@ -20,10 +21,15 @@ class ViewController;
 //
 // Before loadRequest the application sets rootViewController (from which full-screen ad views are
 // presented); neither it nor the delegate is kept alive by the view.
+//
+// Assistive technologies find it as a landmark labelled kAccessibilityLabel, with the ad's page
+// inside.
 class TADBannerView : public platform::View {
   struct Passkey {};
 
  public:
+  static constexpr std::string_view kAccessibilityLabel = "Advertisement";
+
   static std::shared_ptr<TADBannerView> initWithFrame(const platform::Rect& frame);
   // A banner with the empty frame.
   static std::shared_ptr<TADBannerView> init();

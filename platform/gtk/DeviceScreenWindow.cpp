@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 #include <iterator>
+#include <string>
 
 #include "platform/Console.h"
 #include "platform/Platform.h"
@@ -54,6 +55,16 @@ glibsupport::GSourcePtr attach(GSource* source, GSourceFunc function, gpointer d
   return glibsupport::GSourcePtr(source);
 }
 
+// The status bar's words: the system's name on the left, the time in the middle.
+constexpr const char kSystemName[] = "Linux";
+
+std::string clockText() {
+  std::time_t now = std::time(nullptr);
+  char clock[16] = "";
+  std::strftime(clock, sizeof clock, "%H:%M", std::localtime(&now));
+  return clock;
+}
+
 // How far the desktop window stands from its place at each step of a shake, in pixels.
 constexpr int kShakeOffsets[] = {8, -8, 6, -6, 3, -3, 0};
 constexpr double kShakeStepSeconds = 0.03;
@@ -72,6 +83,8 @@ DeviceScreenWindow::DeviceScreenWindow(GtkApplication* application, Size portrai
   gtk_window_set_resizable(gtkWindow(), FALSE);
   gtk_container_add(GTK_CONTAINER(window_.get()), stage_);
   gtk_fixed_put(GTK_FIXED(stage_), statusBar_, 0, 0);
+  atk_object_set_role(gtk_widget_get_accessible(statusBar_), ATK_ROLE_STATUSBAR);
+  updateStatusBarText();
   gtk_widget_show(statusBar_);
   gtk_widget_show(stage_);
   layOut(InterfaceOrientation::Portrait);
@@ -86,11 +99,13 @@ DeviceScreenWindow::DeviceScreenWindow(GtkApplication* application, Size portrai
   // The status bar's clock.
   clockTimer_ = attach(
       g_timeout_source_new_seconds(15),
-      [](gpointer bar) -> gboolean {
-        gtk_widget_queue_draw(GTK_WIDGET(bar));
+      [](gpointer self) -> gboolean {
+        auto* screen = static_cast<DeviceScreenWindow*>(self);
+        screen->updateStatusBarText();
+        gtk_widget_queue_draw(screen->statusBar_);
         return G_SOURCE_CONTINUE;
       },
-      statusBar_);
+      this);
 }
 
 DeviceScreenWindow::~DeviceScreenWindow() {
@@ -312,6 +327,13 @@ gboolean DeviceScreenWindow::drawStage(GtkWidget* widget, cairo_t* cr, gpointer)
   return FALSE;
 }
 
+void DeviceScreenWindow::updateStatusBarText() {
+  AtkObject* accessible = gtk_widget_get_accessible(statusBar_);
+  const std::string text = std::string(kSystemName) + " " + clockText();
+  const char* said = atk_object_get_name(accessible);
+  if (!said || text != said) atk_object_set_name(accessible, text.c_str());
+}
+
 gboolean DeviceScreenWindow::drawStatusBar(GtkWidget* widget, cairo_t* cr, gpointer) {
   double width = gtk_widget_get_allocated_width(widget);
   double height = gtk_widget_get_allocated_height(widget);
@@ -319,20 +341,18 @@ gboolean DeviceScreenWindow::drawStatusBar(GtkWidget* widget, cairo_t* cr, gpoin
   cairo_rectangle(cr, 0, 0, width, height);
   cairo_fill(cr);
 
-  std::time_t now = std::time(nullptr);
-  char clock[16] = "";
-  std::strftime(clock, sizeof clock, "%H:%M", std::localtime(&now));
+  const std::string clock = clockText();
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_select_font_face(cr, "Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
   cairo_set_font_size(cr, 12);
   cairo_text_extents_t extents;
-  cairo_text_extents(cr, clock, &extents);
+  cairo_text_extents(cr, clock.c_str(), &extents);
   double baseline = (height + extents.height) / 2;
   cairo_move_to(cr, (width - extents.width) / 2 - extents.x_bearing, baseline);
-  cairo_show_text(cr, clock);
+  cairo_show_text(cr, clock.c_str());
   cairo_set_font_size(cr, 11);
   cairo_move_to(cr, 6, baseline);
-  cairo_show_text(cr, "Linux");
+  cairo_show_text(cr, kSystemName);
   return FALSE;
 }
 

@@ -82,6 +82,8 @@ class DeviceScreenWindow {
   static gboolean drawn(GtkWidget*, cairo_t*, gpointer self);
   static gboolean drawStage(GtkWidget*, cairo_t* cr, gpointer self);
   static gboolean drawStatusBar(GtkWidget* widget, cairo_t* cr, gpointer self);
+  // What the status bar says, for assistive technologies: its system name and its clock.
+  void updateStatusBarText();
   void layOut(InterfaceOrientation orientation);
   void runDrawnTasks();
   void shakeStep(size_t step, int x, int y);

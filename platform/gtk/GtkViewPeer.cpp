@@ -76,6 +76,14 @@ void GtkViewPeer::userInteractionChanged(bool enabled) {
   gtk_event_box_set_above_child(GTK_EVENT_BOX(box_.get()), !enabled);
 }
 
+void GtkViewPeer::accessibilityChanged(const std::string& label, AccessibilityRole role) {
+  AtkObject* accessible = gtk_widget_get_accessible(box_.get());
+  if (!plainRole_) plainRole_ = atk_object_get_role(accessible);
+  atk_object_set_name(accessible, label.c_str());
+  atk_object_set_role(accessible,
+                      role == AccessibilityRole::Landmark ? ATK_ROLE_LANDMARK : *plainRole_);
+}
+
 void GtkViewPeer::subviewAdded(View& subview) {
   const Rect& frame = subview.frame();
   gtk_layout_put(GTK_LAYOUT(layer_.get()), of(subview).widget(), pixels(frame.minX()),

@@ -2,6 +2,9 @@
 
 #include <gtk/gtk.h>
 
+#include <optional>
+#include <string>
+
 #include "platform/View.h"
 #include "platform/ViewPeer.h"
 #include "platform/glibsupport/GlibPtr.h"
@@ -32,6 +35,8 @@ class GtkViewPeer : public ViewPeer {
   void hiddenChanged(bool hidden) override;
   void backgroundColorChanged(const Color& color) override;
   void userInteractionChanged(bool enabled) override;
+  // The event box's accessible object takes the label and role: a landmark is ATK's.
+  void accessibilityChanged(const std::string& label, AccessibilityRole role) override;
   void subviewAdded(View& subview) override;
   void removedFromSuperview() override;
   void becameFirstResponder() override;
@@ -61,6 +66,8 @@ class GtkViewPeer : public ViewPeer {
   Color background_ = Color::clear();
   Size size_;
   bool touchable_ = true;
+  // The role the event box's accessible object had before a view gave it one, to go back to.
+  std::optional<AtkRole> plainRole_;
 };
 
 }  // namespace platform::gtk

@@ -31,6 +31,12 @@ void SimViewPeer::userInteractionChanged(bool enabled) {
   calls_.push_back(std::string("userInteraction ") + (enabled ? "YES" : "NO"));
 }
 
+void SimViewPeer::accessibilityChanged(const std::string& label, AccessibilityRole role) {
+  calls_.push_back(std::string("accessibility ") +
+                   (role == AccessibilityRole::Landmark ? "landmark" : "plain") +
+                   (label.empty() ? "" : " " + label));
+}
+
 void SimViewPeer::subviewAdded(View&) {
   calls_.push_back("addSubview");
 }

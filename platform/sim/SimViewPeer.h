@@ -9,8 +9,9 @@
 namespace platform::sim {
 
 // Records what a view asked of its backend, one line per call ("frame 0 410 320 50",
-// "hidden YES", "addSubview", "removeFromSuperview", "becomeFirstResponder"; the peers of special
-// kinds made over it add theirs: "title Stop", …). A test touches the view through it.
+// "hidden YES", "accessibility landmark Advertisement", "addSubview", "removeFromSuperview",
+// "becomeFirstResponder"; the peers of special kinds made over it add theirs: "title Stop", …). A
+// test touches the view through it.
 class SimViewPeer : public ViewPeer {
  public:
   explicit SimViewPeer(ViewPeerClient& client) : client_(client) {}
@@ -19,6 +20,7 @@ class SimViewPeer : public ViewPeer {
   void hiddenChanged(bool hidden) override;
   void backgroundColorChanged(const Color& color) override;
   void userInteractionChanged(bool enabled) override;
+  void accessibilityChanged(const std::string& label, AccessibilityRole role) override;
   void subviewAdded(View& subview) override;
   void removedFromSuperview() override;
   void becameFirstResponder() override { calls_.push_back("becomeFirstResponder"); }

@@ -103,6 +103,37 @@ TEST_F(AdNetworkTest, AdPagesRotateWithTheirHeadersAndFiles) {
   }
 }
 
+// Where the privacy signals say that an ad may not be personalised, the network serves the creative
+// for every user, even over a pinned one, and says why in its log; elsewhere rotation goes on.
+TEST_F(AdNetworkTest, PrivacySignalsChooseAnAdForEveryUserAndTheLogSaysWhy) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"", ""},
+      {"&cns_reg=0", ""},
+      {"&cns_reg=1", "no-consent"},
+      {"&cns_reg=1&cns=", "no-consent"},
+      {"&cns_reg=1&cns=measure", "consent-refused"},
+      {"&cns_reg=1&cns=adsx", "consent-refused"},
+      {"&cns_reg=1&cns=measure%2Cads", ""},
+      {"&cns=measure&usp=choices-7", ""},
+      {"&cdt=1&cns_reg=1&cns=ads", "child-directed"},
+      {"&cdt=0", ""},
+  };
+  for (bool pinned : {false, true}) {
+    if (pinned) {
+      ASSERT_TRUE(network->pinCreative("mail"));
+    }
+    for (const auto& [query, reason] : cases) {
+      SCOPED_TRACE(std::string(query) + (pinned ? " pinned" : ""));
+      HttpClient::Reply ad = get(std::string("/ad?slotname=s") + query);
+      ASSERT_EQ(ad.status, 200);
+      const bool general = ad.body.find("/creative/general/style.css") != std::string::npos;
+      EXPECT_EQ(general, *reason != '\0');
+      EXPECT_EQ(network->requests().back().nonPersonalised, reason);
+    }
+  }
+  EXPECT_EQ(get("/creative/general/picture.png").status, 200);
+}
+
 // A copy of the script kept from before a slot was refused is replaced at its next check.
 TEST_F(AdNetworkTest, RefusedSlotsAreWrittenIntoTheScriptWhoseDateMovesWithThem) {
   HttpClient::Reply before = get("/avmo/sdk-core-v40.js");
@@ -149,7 +180,7 @@ TEST_F(AdNetworkTest, EveryRequestIsLoggedInMemoryAndAsJsonLines) {
   const std::string before = adnetwork::RequestLog::isoTime(g_get_real_time());
   get("/ad");
   network->injectFault(AdNetwork::Route::Ad, {AdNetwork::Fault::Status, 503});
-  get("/ad?slotname=a%20slot&ad_frame=%7B%22w%22%3A320%7D&bare", {{"X-Probe", "yes"}});
+  get("/ad?slotname=a%20slot&ad_frame=%7B%22w%22%3A320%7D&bare&cdt=1", {{"X-Probe", "yes"}});
   get("/nowhere");
   const std::string after = adnetwork::RequestLog::isoTime(g_get_real_time());
 
@@ -165,6 +196,7 @@ TEST_F(AdNetworkTest, EveryRequestIsLoggedInMemoryAndAsJsonLines) {
   EXPECT_EQ(requests[0].headers.at("x-probe"), "yes");
   EXPECT_EQ(requests[0].status, 503);
   EXPECT_EQ(requests[0].fault, "status:503");
+  EXPECT_EQ(requests[0].nonPersonalised, "child-directed");
   EXPECT_EQ(requests[1].status, 404);
   EXPECT_EQ(requests[1].fault, "");
 
@@ -183,6 +215,8 @@ TEST_F(AdNetworkTest, EveryRequestIsLoggedInMemoryAndAsJsonLines) {
   EXPECT_EQ(*lines[1].find("headers")->find("x-probe")->asString(), "yes");
   EXPECT_EQ(lines[1].find("status")->toInt64(), 503);
   EXPECT_EQ(*lines[1].find("fault")->asString(), "status:503");
+  EXPECT_EQ(*lines[1].find("nonPersonalised")->asString(), "child-directed");
+  EXPECT_EQ(*lines[0].find("nonPersonalised")->asString(), "");
   // The wall-clock times, which read in order as their text does.
   for (const base::Value& line : lines) {
     const std::string* time = line.find("time")->asString();

@@ -319,6 +319,49 @@ TEST_F(EmbeddedBannerGuiTest, AScreenFromTheBannerCoversTheHostsWindowUntilEscap
   }
 }
 
+// Assistive technologies find the program's widget as an advertisement, a landmark, with the web
+// view of the ad's page beneath it and no other name or landmark on the way.
+TEST_F(EmbeddedBannerGuiTest, AssistiveTechnologiesFindTheBannerAsAnAdvertisement) {
+  showAnAd();
+  AtkObject* advertisement = gtk_widget_get_accessible(banner->widget());
+  EXPECT_STREQ(atk_object_get_name(advertisement), "Advertisement");
+  EXPECT_EQ(atk_object_get_role(advertisement), ATK_ROLE_LANDMARK);
+  // The web view among the widget's descendants, and its accessible object.
+  std::function<GtkWidget*(GtkWidget*)> webViewIn = [&](GtkWidget* widget) -> GtkWidget* {
+    if (std::string_view(G_OBJECT_TYPE_NAME(widget)) == "WebKitWebView") return widget;
+    if (!GTK_IS_CONTAINER(widget)) return nullptr;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+    GtkWidget* found = nullptr;
+    for (GList* child = children; child && !found; child = child->next)
+      found = webViewIn(GTK_WIDGET(child->data));
+    g_list_free(children);
+    return found;
+  };
+  GtkWidget* webView = webViewIn(banner->widget());
+  ASSERT_TRUE(webView);
+  AtkObject* page = gtk_widget_get_accessible(webView);
+  std::vector<std::string> path;
+  std::function<bool(AtkObject*)> reachesThePage = [&](AtkObject* node) {
+    if (node == page) return true;
+    for (int i = 0; i < atk_object_get_n_accessible_children(node); ++i) {
+      AtkObject* child = atk_object_ref_accessible_child(node, i);
+      const char* name = atk_object_get_name(child);
+      path.push_back(std::string(atk_role_get_name(atk_object_get_role(child))) + " " +
+                     (name ? name : ""));
+      const bool found = reachesThePage(child);
+      g_object_unref(child);
+      if (found) return true;
+      path.pop_back();
+    }
+    return false;
+  };
+  ASSERT_TRUE(reachesThePage(advertisement));
+  for (const std::string& step : path) {
+    EXPECT_EQ(step.find("landmark"), std::string::npos) << ::testing::PrintToString(path);
+    EXPECT_EQ(step.find("Advertisement"), std::string::npos) << ::testing::PrintToString(path);
+  }
+}
+
 // What an origin is, base::URL says; the host takes one and refuses anything more.
 TEST_F(EmbeddedBannerGuiTest, TheAdNetworkIsAnHttpOriginAndNothingMore) {
   EXPECT_TRUE(host->setAdNetwork("http://ads.example/"));
@@ -462,6 +505,68 @@ TEST_F(EmbeddedBannerGuiTest, TheHostsDeviceIdentifierAsksForTestAdsOnThisDevice
   showAnAd(request);
   EXPECT_NE(requestsLogged().find("\"adtest\":\"on\""), std::string::npos);
 }
+
+// The privacy signals a request sets reach the ad server through the page script, and only
+// those; where they say the ad may not be personalised, the server's log says why.
+struct PrivacyScene {
+  const char* name;
+  std::function<void(tad::Request&)> set;
+  std::vector<std::string> sent;  // the query's privacy keys, as the log writes them
+  const char* nonPersonalised;
+};
+
+const PrivacyScene kPrivacyScenes[] = {
+    {"NoneSet", [](tad::Request&) {}, {}, ""},
+    {"RegimeWithoutConsent",
+     [](tad::Request& request) { request.setConsentRegimeApplies(true); },
+     {"\"cns_reg\":\"1\""},
+     "no-consent"},
+    {"RegimeWithConsent",
+     [](tad::Request& request) {
+       request.setConsentRegimeApplies(true);
+       request.setConsentString("ads");
+       request.setUSPrivacyString("choices-7");
+       request.setChildDirectedTreatment(false);
+     },
+     {"\"cns_reg\":\"1\"", "\"cns\":\"ads\"", "\"usp\":\"choices-7\"", "\"cdt\":\"0\""},
+     ""},
+    {"ChildDirected",
+     [](tad::Request& request) { request.setChildDirectedTreatment(true); },
+     {"\"cdt\":\"1\""},
+     "child-directed"},
+};
+
+void PrintTo(const PrivacyScene& scene, std::ostream* out) {
+  *out << scene.name;
+}
+
+class EmbeddedBannerPrivacyTest : public EmbeddedBannerGuiTest,
+                                  public ::testing::WithParamInterface<PrivacyScene> {};
+
+TEST_P(EmbeddedBannerPrivacyTest, TheSignalsSetReachTheAdServer) {
+  const PrivacyScene& scene = GetParam();
+  tad::Request request;
+  scene.set(request);
+  showAnAd(request);
+  std::istringstream lines(requestsLogged());
+  std::string adLine;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("\"path\":\"/ad\"") != std::string::npos) adLine = line;
+  }
+  ASSERT_FALSE(adLine.empty()) << requestsLogged();
+  size_t keysSent = 0;
+  for (const char* key : {"\"cns_reg\":", "\"cns\":", "\"usp\":", "\"cdt\":"})
+    keysSent += adLine.find(key) != std::string::npos;
+  EXPECT_EQ(keysSent, scene.sent.size()) << adLine;
+  for (const std::string& pair : scene.sent)
+    EXPECT_NE(adLine.find(pair), std::string::npos) << pair << " in " << adLine;
+  EXPECT_NE(adLine.find("\"nonPersonalised\":\"" + std::string(scene.nonPersonalised) + "\""),
+            std::string::npos)
+      << adLine;
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, EmbeddedBannerPrivacyTest, ::testing::ValuesIn(kPrivacyScenes),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Whatever keeps the banner from being seen holds its refresh back, as the program's own pause
 // does; undone, refresh goes on.

@@ -46,6 +46,32 @@ TEST(RequestTest, TheDescriptionTellsTheHintsAlone) {
   EXPECT_EQ(tad::Request().description(), "tad::Request");
 }
 
+// Each privacy signal reads back as set until cleared (an empty text clears), on its copy alone,
+// and the description tells those set.
+TEST(RequestTest, PrivacySignalsReadBackAsSetUntilCleared) {
+  tad::Request request;
+  request.setConsentRegimeApplies(false);
+  request.setConsentString("ads");
+  request.setUSPrivacyString("choices-7");
+  request.setChildDirectedTreatment(true);
+  tad::Request copy = request;
+  request.clearConsentRegimeApplies();
+  request.setConsentString("");
+  request.clearChildDirectedTreatment();
+
+  EXPECT_EQ(copy.consentRegimeApplies(), false);
+  EXPECT_EQ(copy.consentString(), "ads");
+  EXPECT_EQ(copy.usPrivacyString(), "choices-7");
+  EXPECT_EQ(copy.childDirectedTreatment(), true);
+  EXPECT_EQ(copy.description(),
+            "tad::Request\nconsentRegimeApplies:no\nconsentString:ads\nusPrivacyString:choices-7"
+            "\nchildDirectedTreatment:yes");
+  EXPECT_EQ(request.consentRegimeApplies(), std::nullopt);
+  EXPECT_EQ(request.consentString(), "");
+  EXPECT_EQ(request.childDirectedTreatment(), std::nullopt);
+  EXPECT_EQ(request.description(), "tad::Request\nusPrivacyString:choices-7");
+}
+
 TEST(RequestTest, TheLibraryRunningIsTheOneTheHeadersDescribe) {
   EXPECT_EQ(std::to_string(tad::majorVersion()) + "." + std::to_string(tad::minorVersion()) + "." +
                 std::to_string(tad::microVersion()),

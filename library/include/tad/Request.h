@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,8 +9,8 @@
 
 namespace tad {
 
-// What the program wants from the ad server: whether it is testing, targeting hints and extra
-// parameters. A value: copies are independent of each other.
+// What the program wants from the ad server: whether it is testing, targeting hints, extra
+// parameters and the user's privacy signals. A value: copies are independent of each other.
 class TAD_EXPORT Request {
  public:
   enum class Gender { Unknown = 0, Male = 1, Female = 2 };
@@ -41,8 +42,28 @@ class TAD_EXPORT Request {
   // A parameter the ad server reads beside the library's own; set again, it is replaced.
   void setAdditionalParameter(const std::string& name, const std::string& value);
 
-  // "tad::Request", then one line for each hint that is set, for logs: the same for two requests
-  // that ask the same.
+  // Privacy signals, which ad servers are bound to honour. Each is unset until set, and only those
+  // set are passed to the ad server; an unset one leaves the decision to the server.
+  //
+  // Whether a consent regime covers the user: a law under which ads are personalised only with
+  // the user's consent. Where it applies and no consent string grants it, the server serves ads
+  // that are not personalised.
+  void setConsentRegimeApplies(bool applies);
+  void clearConsentRegimeApplies();
+  std::optional<bool> consentRegimeApplies() const;
+  // The user's consent as the program's consent tool encodes it, passed on unread; empty: none.
+  void setConsentString(const std::string& consent);
+  std::string consentString() const;
+  // The user's choices under US privacy laws in their encoded form, passed on unread; empty: none.
+  void setUSPrivacyString(const std::string& choices);
+  std::string usPrivacyString() const;
+  // Whether the ads are to be treated as directed at children, who then get no personalised ads.
+  void setChildDirectedTreatment(bool childDirected);
+  void clearChildDirectedTreatment();
+  std::optional<bool> childDirectedTreatment() const;
+
+  // "tad::Request", then one line for each hint and each privacy signal that is set, for logs: the
+  // same for two requests that ask the same.
   std::string description() const;
 
  private:

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <map>
 #include <optional>
 
 #include "ads/Network/TADNetworkChecker.h"
@@ -135,6 +136,36 @@ TEST_F(TADRequestTest, ACopySharesTheKeywordListOnceThereIsOneButNotTheCounter) 
   request->setGender(1);
   EXPECT_FALSE(copy->isTesting());  // plain fields are not shared
   EXPECT_EQ(copy->gender(), 0);
+}
+
+// Only the privacy signals that are set reach the page script, each under its own key; a copy of
+// the request carries them all.
+TEST_F(TADRequestTest, OnlyThePrivacySignalsSetBecomeParameters) {
+  using Keys = std::map<std::string, std::string>;
+  const std::optional<bool> unset;
+  const std::optional<std::string> none;
+  const std::pair<TADPrivacySignals, Keys> cases[] = {
+      {{}, {}},
+      {{true, none, none, unset}, {{"cns_reg", "1"}}},
+      {{false, "ads,measure", none, unset}, {{"cns_reg", "0"}, {"cns", "ads,measure"}}},
+      {{unset, none, "choices-7", unset}, {{"usp", "choices-7"}}},
+      {{unset, none, none, false}, {{"cdt", "0"}}},
+      {{true, "", "x", true}, {{"cns_reg", "1"}, {"cns", ""}, {"usp", "x"}, {"cdt", "1"}}},
+  };
+  for (const auto& [signals, keys] : cases) {
+    SCOPED_TRACE(::testing::PrintToString(keys));
+    request->setPrivacySignals(signals);
+    base::Dictionary parameters = request->parameters();
+    for (const char* key : {"cns_reg", "cns", "usp", "cdt"}) {
+      auto expected = keys.find(key);
+      if (expected == keys.end()) {
+        EXPECT_FALSE(parameters.contains(key)) << key;
+      } else {
+        EXPECT_EQ(*parameters.find(key), base::Value(expected->second)) << key;
+      }
+    }
+    EXPECT_EQ(request->copy()->privacySignals(), signals);
+  }
 }
 
 // Which locations are precise or described is the location's own rule.
