@@ -185,7 +185,8 @@ static void tad_banner_get_property(GObject* object, guint property, GValue* val
 }
 
 // The widget holds the C++ banner's widget, and the host it is made under. Assistive technologies
-// find it as one named landmark.
+// find it as one named landmark: the C++ banner's widget inside, a landmark of its own in C++
+// programs, is a plain part of it here.
 static void tad_banner_constructed(GObject* object) {
   G_OBJECT_CLASS(tad_banner_parent_class)->constructed(object);
   TadBanner* self = TAD_BANNER(object);
@@ -193,7 +194,11 @@ static void tad_banner_constructed(GObject* object) {
   *self->banner = std::make_unique<tad::Banner>(self->ad_unit_id ? self->ad_unit_id : "");
   (*self->bridge)->owner = self;
   (*self->banner)->setDelegate(*self->bridge);
-  gtk_container_add(GTK_CONTAINER(self), (*self->banner)->widget());
+  GtkWidget* inner = (*self->banner)->widget();
+  gtk_container_add(GTK_CONTAINER(self), inner);
+  AtkObject* innerAccessible = gtk_widget_get_accessible(inner);
+  atk_object_set_role(innerAccessible, ATK_ROLE_PANEL);
+  atk_object_set_name(innerAccessible, "");
   AtkObject* accessible = gtk_widget_get_accessible(GTK_WIDGET(self));
   atk_object_set_name(accessible, "Advertisement");
 }
