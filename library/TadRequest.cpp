@@ -1,5 +1,6 @@
 #include "tad/tad-request.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -104,4 +105,65 @@ void tad_request_set_additional_parameter(TadRequest* request, const char* name,
 char* tad_request_to_string(TadRequest* request) {
   g_return_val_if_fail(TAD_IS_REQUEST(request), nullptr);
   return g_strdup(request->request->description().c_str());
+}
+
+namespace {
+
+gboolean readFlag(std::optional<bool> flag, gboolean* value) {
+  if (value) *value = flag.value_or(false);
+  return flag.has_value();
+}
+
+char* textOrNull(const std::string& text) { return text.empty() ? nullptr : g_strdup(text.c_str()); }
+
+}  // namespace
+
+void tad_request_set_consent_regime_applies(TadRequest* request, gboolean applies) {
+  g_return_if_fail(TAD_IS_REQUEST(request));
+  request->request->setConsentRegimeApplies(applies);
+}
+
+void tad_request_clear_consent_regime_applies(TadRequest* request) {
+  g_return_if_fail(TAD_IS_REQUEST(request));
+  request->request->clearConsentRegimeApplies();
+}
+
+gboolean tad_request_get_consent_regime_applies(TadRequest* request, gboolean* applies) {
+  g_return_val_if_fail(TAD_IS_REQUEST(request), FALSE);
+  return readFlag(request->request->consentRegimeApplies(), applies);
+}
+
+void tad_request_set_consent_string(TadRequest* request, const char* consent) {
+  g_return_if_fail(TAD_IS_REQUEST(request));
+  request->request->setConsentString(consent ? consent : "");
+}
+
+char* tad_request_get_consent_string(TadRequest* request) {
+  g_return_val_if_fail(TAD_IS_REQUEST(request), nullptr);
+  return textOrNull(request->request->consentString());
+}
+
+void tad_request_set_us_privacy_string(TadRequest* request, const char* choices) {
+  g_return_if_fail(TAD_IS_REQUEST(request));
+  request->request->setUSPrivacyString(choices ? choices : "");
+}
+
+char* tad_request_get_us_privacy_string(TadRequest* request) {
+  g_return_val_if_fail(TAD_IS_REQUEST(request), nullptr);
+  return textOrNull(request->request->usPrivacyString());
+}
+
+void tad_request_set_child_directed_treatment(TadRequest* request, gboolean child_directed) {
+  g_return_if_fail(TAD_IS_REQUEST(request));
+  request->request->setChildDirectedTreatment(child_directed);
+}
+
+void tad_request_clear_child_directed_treatment(TadRequest* request) {
+  g_return_if_fail(TAD_IS_REQUEST(request));
+  request->request->clearChildDirectedTreatment();
+}
+
+gboolean tad_request_get_child_directed_treatment(TadRequest* request, gboolean* child_directed) {
+  g_return_val_if_fail(TAD_IS_REQUEST(request), FALSE);
+  return readFlag(request->request->childDirectedTreatment(), child_directed);
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Log.h"
+
 namespace {
 
 using Keywords = std::vector<std::string>;
@@ -95,12 +97,18 @@ TEST(RequestTest, TheCRequestKeepsItsHintsAsTheCppOne) {
   tad_request_add_keyword(request, "garden");
   tad_request_add_keyword(request, "");
   tad_request_set_gender(request, TAD_GENDER_FEMALE);
+  tad_request_set_consent_regime_applies(request, TRUE);
+  tad_request_set_consent_string(request, "ads");
+  tad_request_set_child_directed_treatment(request, FALSE);
   char** keywords = tad_request_get_keywords(request);
   EXPECT_EQ(Keywords(keywords, keywords + g_strv_length(keywords)), Keywords{"garden"});
   g_strfreev(keywords);
   tad::Request same;
   same.setGender(tad::Request::Gender::Female);
   same.addKeyword("garden");
+  same.setConsentRegimeApplies(true);
+  same.setConsentString("ads");
+  same.setChildDirectedTreatment(false);
   char* description = tad_request_to_string(request);
   EXPECT_EQ(description, same.description());
   g_free(description);
@@ -108,7 +116,38 @@ TEST(RequestTest, TheCRequestKeepsItsHintsAsTheCppOne) {
   tad_request_set_testing(request, TRUE);
   G_GNUC_END_IGNORE_DEPRECATIONS
   EXPECT_TRUE(tad_request_get_testing(request));
+  gboolean flag = FALSE;
+  EXPECT_TRUE(tad_request_get_consent_regime_applies(request, &flag) && flag);
+  EXPECT_TRUE(tad_request_get_child_directed_treatment(request, &flag) && !flag);
+  tad_request_clear_child_directed_treatment(request);
+  EXPECT_FALSE(tad_request_get_child_directed_treatment(request, nullptr));
+  EXPECT_EQ(tad_request_get_us_privacy_string(request), nullptr);
+  tad_request_set_consent_string(request, nullptr);
+  EXPECT_EQ(tad_request_get_consent_string(request), nullptr);
   g_object_unref(request);
+}
+
+// A C writer gets each line with its level and source, and its data is freed once, when another
+// writer takes its place.
+TEST(RequestTest, TheCLogWriterGetsTheLinesAndFreesItsDataOnce) {
+  struct Seen {
+    std::vector<std::string> lines;
+    int freed = 0;
+  } seen;
+  tad_set_log_writer(
+      [](GLogLevelFlags level, TadLogSource source, const char* text, gpointer data) {
+        static_cast<Seen*>(data)->lines.push_back(std::to_string(level) + " " +
+                                                   std::to_string(source) + " " + text);
+      },
+      &seen, [](gpointer data) { ++static_cast<Seen*>(data)->freed; });
+  base::Log::write(base::Log::Level::Warning, base::Log::Source::Library, "a library line");
+  base::Log::write(base::Log::Level::Info, base::Log::Source::Page, "a page line");
+  tad_set_log_writer(nullptr, nullptr, nullptr);
+  base::Log::write(base::Log::Level::Info, base::Log::Source::Page, "after");
+  EXPECT_EQ(seen.lines, (std::vector<std::string>{
+                            std::to_string(G_LOG_LEVEL_WARNING) + " 0 a library line",
+                            std::to_string(G_LOG_LEVEL_INFO) + " 1 a page line"}));
+  EXPECT_EQ(seen.freed, 1);
 }
 
 }  // namespace

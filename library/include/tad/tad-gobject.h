@@ -6,6 +6,7 @@
 #include "tad/tad-banner.h"
 #include "tad/tad-error.h"
 #include "tad/tad-host.h"
+#include "tad/tad-log.h"
 #include "tad/tad-request.h"
 #include "tad/tad-version.h"
 #undef TAD_GOBJECT_INSIDE

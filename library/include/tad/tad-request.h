@@ -132,6 +132,96 @@ TAD_EXPORT void tad_request_set_additional_parameter(TadRequest* request, const 
                                                      const char* value);
 
 /**
+ * tad_request_set_consent_regime_applies:
+ * @request: a request
+ * @applies: whether a consent regime covers the user
+ *
+ * Says whether a law covers the user under which ads are personalised only with the user's
+ * consent. Where it applies and no consent string grants personalised ads, the ad server serves
+ * ads that are not personalised. Unset until set; only set signals reach the server.
+ */
+TAD_EXPORT void tad_request_set_consent_regime_applies(TadRequest* request, gboolean applies);
+
+/**
+ * tad_request_clear_consent_regime_applies:
+ * @request: a request
+ *
+ * Leaves the consent regime unsaid again.
+ */
+TAD_EXPORT void tad_request_clear_consent_regime_applies(TadRequest* request);
+
+/**
+ * tad_request_get_consent_regime_applies:
+ * @request: a request
+ * @applies: (out) (optional): whether the regime applies, when it is said
+ *
+ * Returns: whether the program said if a consent regime applies
+ */
+TAD_EXPORT gboolean tad_request_get_consent_regime_applies(TadRequest* request, gboolean* applies);
+
+/**
+ * tad_request_set_consent_string:
+ * @request: a request
+ * @consent: (nullable): the user's consent as the program's consent tool encodes it, or %NULL
+ *   (or empty) for none
+ *
+ * Passed on to the ad server unread.
+ */
+TAD_EXPORT void tad_request_set_consent_string(TadRequest* request, const char* consent);
+
+/**
+ * tad_request_get_consent_string:
+ * @request: a request
+ *
+ * Returns: (transfer full) (nullable): the consent string, or %NULL when none is set
+ */
+TAD_EXPORT char* tad_request_get_consent_string(TadRequest* request);
+
+/**
+ * tad_request_set_us_privacy_string:
+ * @request: a request
+ * @choices: (nullable): the user's privacy choices under US state law, as the program's consent
+ *   tool encodes them, or %NULL (or empty) for none
+ */
+TAD_EXPORT void tad_request_set_us_privacy_string(TadRequest* request, const char* choices);
+
+/**
+ * tad_request_get_us_privacy_string:
+ * @request: a request
+ *
+ * Returns: (transfer full) (nullable): the US privacy string, or %NULL when none is set
+ */
+TAD_EXPORT char* tad_request_get_us_privacy_string(TadRequest* request);
+
+/**
+ * tad_request_set_child_directed_treatment:
+ * @request: a request
+ * @child_directed: whether the ads are to be treated as shown to a child
+ *
+ * Child-directed ads are never personalised. Unset until set.
+ */
+TAD_EXPORT void tad_request_set_child_directed_treatment(TadRequest* request,
+                                                         gboolean child_directed);
+
+/**
+ * tad_request_clear_child_directed_treatment:
+ * @request: a request
+ *
+ * Leaves child-directed treatment unsaid again.
+ */
+TAD_EXPORT void tad_request_clear_child_directed_treatment(TadRequest* request);
+
+/**
+ * tad_request_get_child_directed_treatment:
+ * @request: a request
+ * @child_directed: (out) (optional): the treatment, when it is said
+ *
+ * Returns: whether the program said if the ads are child-directed
+ */
+TAD_EXPORT gboolean tad_request_get_child_directed_treatment(TadRequest* request,
+                                                             gboolean* child_directed);
+
+/**
  * tad_request_to_string:
  * @request: the request
  *
