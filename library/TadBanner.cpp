@@ -151,7 +151,7 @@ class PendingWait {
 }  // namespace
 
 static void tad_banner_set_property(GObject* object, guint property, const GValue* value,
-                                    GParamSpec* spec) {
+                                    GParamSpec* pspec) {
   TadBanner* self = TAD_BANNER(object);
   switch (property) {
     case PROP_AD_UNIT_ID:
@@ -162,12 +162,12 @@ static void tad_banner_set_property(GObject* object, guint property, const GValu
       tad_banner_set_refresh_paused(self, g_value_get_boolean(value));
       break;
     default:
-      G_OBJECT_WARN_INVALID_PROPERTY_ID(object, property, spec);
+      G_OBJECT_WARN_INVALID_PROPERTY_ID(object, property, pspec);
   }
 }
 
 static void tad_banner_get_property(GObject* object, guint property, GValue* value,
-                                    GParamSpec* spec) {
+                                    GParamSpec* pspec) {
   TadBanner* self = TAD_BANNER(object);
   switch (property) {
     case PROP_AD_UNIT_ID:
@@ -180,7 +180,7 @@ static void tad_banner_get_property(GObject* object, guint property, GValue* val
       g_value_set_boolean(value, self->refresh_paused);
       break;
     default:
-      G_OBJECT_WARN_INVALID_PROPERTY_ID(object, property, spec);
+      G_OBJECT_WARN_INVALID_PROPERTY_ID(object, property, pspec);
   }
 }
 

@@ -67,7 +67,7 @@ static std::string* identityField(tad::Identity& identity, guint property) {
 }
 
 static void tad_host_set_property(GObject* object, guint property, const GValue* value,
-                                  GParamSpec* spec) {
+                                  GParamSpec* pspec) {
   TadHost* self = TAD_HOST(object);
   if (property == PROP_APPLICATION) {
     self->application = GTK_APPLICATION(g_value_get_object(value));
@@ -75,12 +75,12 @@ static void tad_host_set_property(GObject* object, guint property, const GValue*
     const char* text = g_value_get_string(value);
     *field = text ? text : "";
   } else {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, property, spec);
+    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, property, pspec);
   }
 }
 
 static void tad_host_get_property(GObject* object, guint property, GValue* value,
-                                  GParamSpec* spec) {
+                                  GParamSpec* pspec) {
   TadHost* self = TAD_HOST(object);
   const tad::Identity& identity = *self->host ? (*self->host)->identity() : *self->identity;
   if (property == PROP_APPLICATION) {
@@ -88,7 +88,7 @@ static void tad_host_get_property(GObject* object, guint property, GValue* value
   } else if (std::string* field = identityField(const_cast<tad::Identity&>(identity), property)) {
     g_value_set_string(value, field->c_str());
   } else {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, property, spec);
+    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, property, pspec);
   }
 }
 
