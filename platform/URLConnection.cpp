@@ -9,10 +9,6 @@ namespace platform {
 
 namespace {
 
-bool isLoadableScheme(const base::URL& url) {
-  return url.hasScheme("http") || url.hasScheme("https");
-}
-
 bool isFieldName(std::string_view name) {
   constexpr std::string_view kSymbols = "!#$%&'*+-.^_`|~";
   return !name.empty() && std::all_of(name.begin(), name.end(), [&](char c) {
@@ -29,8 +25,9 @@ bool isFieldValue(std::string_view value) {
 
 std::optional<base::Error> URLConnection::checkRequest(const URLRequest& request) {
   const std::string url = request.url().absoluteString();
-  if (!isLoadableScheme(request.url())) {
-    return URLError::make(URLError::UnsupportedURL, url, "only http and https URLs are loaded");
+  if (!request.url().isWebURL()) {
+    return URLError::make(URLError::UnsupportedURL, url,
+                          "only http and https URLs with a host are loaded");
   }
   for (const auto& [name, value] : request.allHTTPHeaderFields()) {
     if (!isFieldName(name) || !isFieldValue(value)) {

@@ -6,7 +6,6 @@
 
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Utility/TADErrorDomain.h"
-#include "base/ASCII.h"
 #include "platform/Platform.h"
 #include "platform/URLError.h"
 
@@ -97,7 +96,7 @@ void TADClickTracker::endBackgroundTask() {
 
 std::optional<base::Error> TADClickTracker::cachedFileShouldRedirectToURL(TADCachedFile& file,
                                                                           const base::URL& url) {
-  if (base::lowercased(url.scheme()).starts_with("http")) return std::nullopt;
+  if (url.isWebURL()) return std::nullopt;
   // Another application's address is where the click was meant to go: the tracking is done, and
   // the fetch stops here (its failure report is then ignored).
   cachedFileDownloadDidEnd(file);

@@ -93,7 +93,7 @@ bool TADWebViewDelegate::webViewShouldStartLoadWithRequest(
     return false;
   }
   if (url.hasScheme("file")) return false;
-  if (url.hasScheme("about") || url.hasScheme("http") || url.hasScheme("https")) return true;
+  if (url.hasScheme("about") || url.isWebURL()) return true;
   opener_->openApp(url);
   return false;
 }
