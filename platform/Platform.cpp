@@ -28,7 +28,16 @@ bool Platform::isInstalled() {
 }
 
 void Platform::install(std::shared_ptr<Platform> platform) {
+  if (installed() && platform && installed() != platform) {
+    base::Log::write(base::Log::Level::Critical, base::Log::Source::Library,
+                     "platform: another platform is installed already");
+    std::abort();
+  }
   installed() = std::move(platform);
+}
+
+void Platform::uninstall(const Platform& platform) {
+  if (installed().get() == &platform) installed().reset();
 }
 
 Clock& Clock::shared() {

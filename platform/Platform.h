@@ -57,9 +57,13 @@ struct Platform {
   // says so as a critical in the log and aborts.
   static Platform& current();
   static bool isInstalled();
-  // Installs platform (every member set but the optional ones), replacing any other; nullptr
-  // uninstalls.
+  // Installs platform (every member set but the optional ones). One platform serves the process
+  // at a time: installing a second while one is installed would take the first's services away
+  // from whoever made it (a second host, say), so it is a programming error that says so as a
+  // critical in the log and aborts. A host checks isInstalled() first. nullptr uninstalls.
   static void install(std::shared_ptr<Platform> platform);
+  // Uninstalls platform if it is the one installed.
+  static void uninstall(const Platform& platform);
 };
 
 }  // namespace platform

@@ -142,7 +142,7 @@ GtkPlatform::~GtkPlatform() {
   application_->setDelegate(nullptr);
   application_->setDeviceScreen(nullptr);
   deviceScreen_.reset();
-  Platform::install(nullptr);
+  Platform::uninstall(*platform_);
   application_.reset();
 }
 

@@ -41,6 +41,13 @@ class ApplicationTest : public ::testing::Test {
   }
 };
 
+// One platform serves the process: a second one (a second host's) never silently takes the place
+// of the first, whose application, delegate and screens would be cut off from it.
+TEST_F(ApplicationTest, ASecondPlatformIsRefusedWhileOneIsInstalled) {
+  EXPECT_DEATH(sim::SimPlatform second, "another platform is installed");
+  EXPECT_EQ(&Application::shared(), &app);
+}
+
 TEST_F(ApplicationTest, LifeCycleReachesTheDelegateThenTheNotificationCenter) {
   app.finishLaunching();
   app.enterBackground();
