@@ -4,15 +4,13 @@
 
 namespace platform {
 
-std::shared_ptr<AudioPlayer> AudioPlayer::create(const base::URL& url, base::Error* error) {
+base::Expected<std::shared_ptr<AudioPlayer>> AudioPlayer::create(const base::URL& url) {
   AudioBackend* audio = Platform::current().audio.get();
   if (!audio) {
-    if (error)
-      *error = base::Error::withDescription(std::string(kErrorDomain), kNoAudioBackend,
-                                            "this program plays no sound");
-    return nullptr;
+    return base::Error::withDescription(std::string(kErrorDomain), kNoAudioBackend,
+                                        "this program plays no sound");
   }
-  return audio->makePlayer(url, error);
+  return audio->makePlayer(url);
 }
 
 }  // namespace platform

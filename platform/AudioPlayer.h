@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "base/Error.h"
+#include "base/Expected.h"
 #include "base/URL.h"
 
 namespace platform {
@@ -28,9 +28,9 @@ class AudioPlayer {
 
   virtual ~AudioPlayer() = default;
 
-  // A player for the file at url from the installed platform, or nothing (kNoAudioBackend when
+  // A player for the file at url from the installed platform, or the error (kNoAudioBackend when
   // the platform plays no sound).
-  static std::shared_ptr<AudioPlayer> create(const base::URL& url, base::Error* error = nullptr);
+  static base::Expected<std::shared_ptr<AudioPlayer>> create(const base::URL& url);
 
   virtual bool play() = 0;
   virtual void stop() = 0;
@@ -47,7 +47,7 @@ class AudioPlayer {
 class AudioBackend {
  public:
   virtual ~AudioBackend() = default;
-  virtual std::shared_ptr<AudioPlayer> makePlayer(const base::URL& url, base::Error* error) = 0;
+  virtual base::Expected<std::shared_ptr<AudioPlayer>> makePlayer(const base::URL& url) = 0;
 };
 
 }  // namespace platform

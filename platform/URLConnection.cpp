@@ -23,7 +23,7 @@ bool isFieldValue(std::string_view value) {
 
 }  // namespace
 
-std::optional<base::Error> URLConnection::checkRequest(const URLRequest& request) {
+base::Expected<void> URLConnection::checkRequest(const URLRequest& request) {
   const std::string url = request.url().absoluteString();
   if (!request.url().isWebURL()) {
     return URLError::make(URLError::UnsupportedURL, url,
@@ -34,7 +34,7 @@ std::optional<base::Error> URLConnection::checkRequest(const URLRequest& request
       return URLError::make(URLError::BadURL, url, "the request has a malformed header field");
     }
   }
-  return std::nullopt;
+  return {};
 }
 
 std::optional<base::URL> URLConnection::redirectTarget(const URLResponse& response) {

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "base/Error.h"
+#include "base/Expected.h"
 #include "platform/URLRequest.h"
 #include "platform/URLResponse.h"
 
@@ -57,11 +58,12 @@ class URLConnection {
  public:
   static constexpr int kMaxRedirects = 20;
 
-  // The error with which request fails without going on the wire: URLError::UnsupportedURL for
-  // a scheme other than "http" and "https" (in any case), URLError::BadURL for a header field
-  // whose name is not an HTTP token or whose value holds a line break or NUL (which would end the
-  // field early and start one of the caller's making). nullopt when it may go.
-  static std::optional<base::Error> checkRequest(const URLRequest& request);
+  // Success when request may go on the wire; otherwise the error with which it fails without
+  // going there: URLError::UnsupportedURL for an address that is no web address (http or https
+  // with a host, base::URL::isWebURL), URLError::BadURL for a header field whose name is not an
+  // HTTP token or whose value holds a line break or NUL (which would end the field early and start
+  // one of the caller's making).
+  static base::Expected<void> checkRequest(const URLRequest& request);
   // Where a redirect leads: for a 3xx answer other than 304 (which confirms a conditional request,
   // whatever it names), its "Location" resolved against the answer's URL. nullopt for an answer
   // that is not a redirect, or whose location does not resolve: that answer is the response.

@@ -197,12 +197,12 @@ std::optional<platform::URLRequest> TADCachedFile::connectionWillSendRequest(
                                             request.url().absoluteString()));
     return std::nullopt;
   }
-  std::optional<base::Error> veto;
+  base::Expected<void> decision;
   if (auto delegate = delegate_.lock()) {
-    veto = delegate->cachedFileShouldRedirectToURL(*this, request.url());
+    decision = delegate->cachedFileShouldRedirectToURL(*this, request.url());
   }
-  if (!veto) return request;
-  endWithFailure(veto);
+  if (decision) return request;
+  endWithFailure(decision.error());
   return std::nullopt;
 }
 

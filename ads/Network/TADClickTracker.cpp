@@ -94,9 +94,9 @@ void TADClickTracker::endBackgroundTask() {
   if (trackingCount() > 0) --trackingCount();
 }
 
-std::optional<base::Error> TADClickTracker::cachedFileShouldRedirectToURL(TADCachedFile& file,
-                                                                          const base::URL& url) {
-  if (url.isWebURL()) return std::nullopt;
+base::Expected<void> TADClickTracker::cachedFileShouldRedirectToURL(TADCachedFile& file,
+                                                                    const base::URL& url) {
+  if (url.isWebURL()) return {};
   // Another application's address is where the click was meant to go: the tracking is done, and
   // the fetch stops here (its failure report is then ignored).
   cachedFileDownloadDidEnd(file);

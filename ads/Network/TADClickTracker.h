@@ -63,8 +63,8 @@ class TADClickTracker : public TADCachedFileDelegate,
   void cachedFileDownloadDidFail(TADCachedFile& file,
                                  const std::optional<base::Error>& error) override;
   void cachedFileDownloadDidEnd(TADCachedFile& file) override;
-  std::optional<base::Error> cachedFileShouldRedirectToURL(TADCachedFile& file,
-                                                           const base::URL& url) override;
+  base::Expected<void> cachedFileShouldRedirectToURL(TADCachedFile& file,
+                                                     const base::URL& url) override;
 
  private:
   static int64_t& trackingCount();

@@ -320,10 +320,10 @@ void TADObjectPrivate::cachedFileDownloadDidFail(TADCachedFile& file,
   }
 }
 
-std::optional<base::Error> TADObjectPrivate::cachedFileShouldRedirectToURL(TADCachedFile& file,
-                                                                           const base::URL&) {
+base::Expected<void> TADObjectPrivate::cachedFileShouldRedirectToURL(TADCachedFile& file,
+                                                                     const base::URL&) {
   adPage_.processHTTPHeaders(file);
-  return std::nullopt;
+  return {};
 }
 
 void TADObjectPrivate::showAd() {

@@ -65,8 +65,9 @@ std::map<std::string, std::string> queryOf(const base::URL& url) {
 class AdNetworkGuiTest : public platform::gtk::testing::PhonePlatformTest {
  protected:
   void SetUp() override {
-    network = AdNetwork::start({});
-    ASSERT_TRUE(network);
+    auto started = AdNetwork::start({});
+    ASSERT_TRUE(started);
+    network = std::move(*started);
     launch([&](platform::Window&) {
       webView = std::make_shared<platform::WebView>(platform::Rect{0, 0, 320, 50});
       webView->setDelegate(recorder);

@@ -51,9 +51,9 @@ class AdNetworkLimitsTest : public ::testing::Test {
 
   void start(const AdNetwork::Options& options) {
     network.reset();
-    base::Error error;
-    network = AdNetwork::start(options, &error);
-    ASSERT_TRUE(network) << error.localizedDescription();
+    auto started = AdNetwork::start(options);
+    ASSERT_TRUE(started) << started.error().localizedDescription();
+    network = std::move(*started);
     port = std::to_string(network->port());
   }
   std::string head(const std::string& requestLine, const std::string& host,

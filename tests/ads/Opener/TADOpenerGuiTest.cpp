@@ -60,12 +60,11 @@ TEST_F(TADOpenerGuiTest, TheMailSheetShowsTheFieldsOfAMailtoAddressWithCcSplit) 
 TEST_F(TADOpenerGuiTest, TheMailProgramIsNeverGivenARecipientItWouldTakeForAnOption) {
   platform::MailMessage message;
   message.toRecipients = {"--attach", "/etc/passwd"};
-  base::Error error;
-  EXPECT_FALSE(platform::gtk::DesktopMailProgram::commandLine(message, &error));
+  EXPECT_FALSE(platform::gtk::DesktopMailProgram::commandLine(message));
   message.toRecipients = {"a@quillbeck.example", ""};
   message.ccRecipients = {"c@quillbeck.example"};
   message.subject = "--body";
-  EXPECT_EQ(platform::gtk::DesktopMailProgram::commandLine(message),
+  EXPECT_EQ(platform::gtk::DesktopMailProgram::commandLine(message).value(),
             (std::vector<std::string>{"xdg-email", "--utf8", "--cc", "c@quillbeck.example",
                                       "--subject", "--body", "a@quillbeck.example"}));
 }
