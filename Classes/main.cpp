@@ -33,12 +33,12 @@
 #include "ads/View/TADBannerView.h"
 #include "base/URL.h"
 #include "platform/Application.h"
-#include "platform/Console.h"
-#include "platform/RunLoop.h"
-#include "platform/Window.h"
+#include "platform/core/Console.h"
+#include "platform/core/RunLoop.h"
 #include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/plist/PlistUserDefaults.h"
+#include "platform/ui/Window.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include "Classes/quillbeckAppDelegate.h"
 #include "Classes/quillbeckInterfaceFile.h"
 #include "Classes/quillbeckiPad.h"
-#include "platform/Button.h"
-#include "platform/Console.h"
 #include "platform/Device.h"
-#include "platform/Screen.h"
+#include "platform/core/Console.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Screen.h"
 
 namespace quillbeckInterface {
 

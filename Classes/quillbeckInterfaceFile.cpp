@@ -9,7 +9,7 @@
 
 #include "base/Value.h"
 #include "json/TAD_VeskJSON.h"
-#include "platform/View.h"
+#include "platform/ui/View.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/Expected.h"
-#include "platform/Geometry.h"
+#include "platform/ui/Geometry.h"
 
 // One button of a soundboard screen as its interface file describes it.
 struct quillbeckButtonDescription {

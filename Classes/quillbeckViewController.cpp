@@ -7,8 +7,8 @@
 #include "Classes/quillbeckInterfaceFile.h"
 #include "ads/Request/TADRequest.h"
 #include "ads/View/TADBannerView.h"
-#include "platform/Bundle.h"
-#include "platform/Console.h"
+#include "platform/core/Console.h"
+#include "platform/storage/Bundle.h"
 
 void quillbeckViewController::loadView() {
   quillbeckInterface::loadSoundboardView(*this, interfaceFile_.get());

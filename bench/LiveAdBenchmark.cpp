@@ -31,14 +31,14 @@
 #include "ads/Utility/TADConfiguration.h"
 #include "ads/View/TADBannerView.h"
 #include "bench/ProcessMemory.h"
-#include "platform/Screen.h"
-#include "platform/UserDefaults.h"
-#include "platform/ViewController.h"
-#include "platform/WebView.h"
-#include "platform/Window.h"
 #include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/GtkWebContext.h"
+#include "platform/storage/UserDefaults.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/WebView.h"
+#include "platform/ui/Window.h"
 
 namespace {
 

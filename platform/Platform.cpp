@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "base/Log.h"
-#include "platform/SearchPaths.h"
+#include "platform/storage/SearchPaths.h"
 
 namespace platform {
 

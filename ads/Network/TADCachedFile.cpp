@@ -17,10 +17,10 @@
 #include "base/FileIO.h"
 #include "base/NumberText.h"
 #include "base/Utf8Validator.h"
-#include "platform/Clock.h"
-#include "platform/Console.h"
-#include "platform/SearchPaths.h"
-#include "platform/URLError.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Console.h"
+#include "platform/net/URLError.h"
+#include "platform/storage/SearchPaths.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Utility/TADErrorDomain.h"
 #include "platform/Platform.h"
-#include "platform/URLError.h"
+#include "platform/net/URLError.h"
 
 std::shared_ptr<TADClickTracker> TADClickTracker::init() {
   return std::make_shared<TADClickTracker>(Passkey{});

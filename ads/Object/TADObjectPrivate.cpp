@@ -17,8 +17,8 @@
 #include "ads/View/TADWebView.h"
 #include "base/ASCII.h"
 #include "platform/Application.h"
-#include "platform/Console.h"
 #include "platform/Platform.h"
+#include "platform/core/Console.h"
 #include "signals/TADSignals.h"
 
 namespace {

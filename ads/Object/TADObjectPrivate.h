@@ -20,7 +20,7 @@
 #include "ads/Request/TADRequestError.h"
 #include "base/URL.h"
 #include "base/Value.h"
-#include "platform/Geometry.h"
+#include "platform/ui/Geometry.h"
 
 class TADBannerView;
 class TADBannerWebViewDelegate;

@@ -3,9 +3,9 @@
 #include "ads/Opener/TADPressRecord.h"
 #include "base/ASCII.h"
 #include "platform/Application.h"
-#include "platform/Clock.h"
-#include "platform/Console.h"
-#include "platform/ConsoleRateLimit.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Console.h"
+#include "platform/core/ConsoleRateLimit.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "ads/View/TADPageConsole.h"
 #include "base/URL.h"
 #include "base/Value.h"
-#include "platform/Geometry.h"
-#include "platform/WebView.h"
+#include "platform/ui/Geometry.h"
+#include "platform/ui/WebView.h"
 
 class TADClickTracker;
 class TADNotification;

@@ -2,9 +2,9 @@
 
 #include <unistd.h>
 
-#include "platform/Console.h"
 #include "platform/audio/GstAudioPlayer.h"
 #include "platform/audio/GstPtr.h"
+#include "platform/core/Console.h"
 
 namespace platform::audio {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/AudioPlayer.h"
 #include "platform/glibsupport/GlibPtr.h"
+#include "platform/media/AudioPlayer.h"
 
 namespace platform::audio {
 

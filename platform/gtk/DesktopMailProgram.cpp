@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/RunLoop.h"
+#include "platform/core/RunLoop.h"
 #include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {

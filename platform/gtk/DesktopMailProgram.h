@@ -7,7 +7,7 @@
 
 #include "base/Error.h"
 #include "base/Expected.h"
-#include "platform/MailMessage.h"
+#include "platform/ui/MailMessage.h"
 
 namespace platform::gtk {
 

@@ -7,8 +7,8 @@
 #include <iterator>
 #include <string>
 
-#include "platform/Console.h"
 #include "platform/Platform.h"
+#include "platform/core/Console.h"
 #include "platform/gtk/DeviceScreen.h"
 #include "platform/gtk/GtkViewPeer.h"
 

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "base/Expected.h"
-#include "platform/Geometry.h"
-#include "platform/RunLoop.h"
-#include "platform/View.h"
-#include "platform/Window.h"
+#include "platform/core/RunLoop.h"
 #include "platform/glibsupport/GlibPtr.h"
+#include "platform/ui/Geometry.h"
+#include "platform/ui/View.h"
+#include "platform/ui/Window.h"
 
 namespace platform::gtk {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <utility>
 
-#include "platform/Console.h"
-#include "platform/LocalNetworkRules.h"
+#include "platform/core/Console.h"
+#include "platform/net/LocalNetworkRules.h"
 
 namespace platform::gtk {
 

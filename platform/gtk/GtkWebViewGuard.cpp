@@ -5,7 +5,7 @@
 #include <string>
 
 #include "base/URL.h"
-#include "platform/ConsoleRateLimit.h"
+#include "platform/core/ConsoleRateLimit.h"
 #include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {

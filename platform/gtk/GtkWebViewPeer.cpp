@@ -2,13 +2,13 @@
 
 #include <utility>
 
-#include "platform/Console.h"
-#include "platform/LocalNetworkRules.h"
-#include "platform/URLError.h"
+#include "platform/core/Console.h"
 #include "platform/glibsupport/GlibURLError.h"
 #include "platform/gtk/GtkLocalNetworkFilter.h"
 #include "platform/gtk/GtkWebProcess.h"
 #include "platform/gtk/GtkWebViewGuard.h"
+#include "platform/net/LocalNetworkRules.h"
+#include "platform/net/URLError.h"
 
 namespace platform::gtk {
 

@@ -7,8 +7,8 @@
 
 #include "Classes/quillbeckClips.h"
 #include "Classes/quillbeckInterface.h"
-#include "platform/View.h"
 #include "platform/sim/SimPlatform.h"
+#include "platform/ui/View.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include "adnetwork/AdNetwork.h"
 #include "adnetwork/PageScript.h"
 #include "base/URL.h"
-#include "platform/ViewController.h"
-#include "platform/WebView.h"
-#include "platform/Window.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/WebView.h"
+#include "platform/ui/Window.h"
 #include "tests/platform/gtk/GtkTestPlatform.h"
 
 // The network's page script and a creative, run by WebKit as the library runs them: what they say

@@ -12,7 +12,7 @@
 #include "ads/Network/TADCachedFile.h"
 #include "ads/Request/TADRequest.h"
 #include "ads/Request/TADRequestError.h"
-#include "platform/UserDefaults.h"
+#include "platform/storage/UserDefaults.h"
 #include "tests/e2e/BannerScreenFixture.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Console.h"
 #include "platform/Platform.h"
+#include "platform/core/Console.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace platform {

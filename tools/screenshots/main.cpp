@@ -26,9 +26,9 @@
 #include "ads/View/TADWebView.h"
 #include "ads/WebApp/TADWebAppViewController.h"
 #include "platform/Application.h"
-#include "platform/Window.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/GtkWebContext.h"
+#include "platform/ui/Window.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "ads/Network/TADHTTPDate.h"
 #include "ads/Utility/TADNetworkUtilities.h"
 #include "base/FileIO.h"
-#include "platform/URLError.h"
+#include "platform/net/URLError.h"
 #include "platform/sim/SimPlatform.h"
 #include "tests/support/LibraryStateGuard.h"
 #include "tests/support/TemporaryFolder.h"

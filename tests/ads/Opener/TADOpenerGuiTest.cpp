@@ -5,10 +5,10 @@
 
 #include "ads/Opener/TADOpener.h"
 #include "ads/View/TADWebView.h"
-#include "platform/MailComposeViewController.h"
-#include "platform/Window.h"
 #include "platform/gtk/DesktopMailProgram.h"
 #include "platform/gtk/GtkMailComposerPeer.h"
+#include "platform/ui/MailComposeViewController.h"
+#include "platform/ui/Window.h"
 #include "tests/platform/gtk/GtkTestPlatform.h"
 
 // The mail sheet that a "mailto:" address opens, on the real device screen.

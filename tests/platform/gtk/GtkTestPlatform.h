@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/Screen.h"
-#include "platform/ViewController.h"
-#include "platform/WebView.h"
-#include "platform/Window.h"
 #include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkPlatform.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/WebView.h"
+#include "platform/ui/Window.h"
 #include "tests/support/TemporaryFolder.h"
 
 namespace platform {
