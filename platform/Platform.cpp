@@ -40,6 +40,28 @@ void Platform::uninstall(const Platform& platform) {
   if (installed().get() == &platform) installed().reset();
 }
 
+// The rooms' shared instances are the installed platform's: they are reached here, so that no room
+// reaches up to the platform that holds them.
+RunLoop& RunLoop::main() {
+  return *Platform::current().runLoop;
+}
+NotificationCenter& NotificationCenter::defaultCenter() {
+  return *Platform::current().notificationCenter;
+}
+Bundle& Bundle::main() {
+  return *Platform::current().mainBundle;
+}
+UserDefaults& UserDefaults::standard() {
+  return *Platform::current().userDefaults;
+}
+base::Expected<std::shared_ptr<AudioPlayer>> AudioPlayer::create(const base::URL& url) {
+  AudioBackend* audio = Platform::current().audio.get();
+  if (!audio) {
+    return base::Error::withDescription(std::string(kErrorDomain), kNoAudioBackend,
+                                        "this program plays no sound");
+  }
+  return audio->makePlayer(url);
+}
 Clock& Clock::shared() {
   return *Platform::current().clock;
 }

@@ -2,13 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/Platform.h"
-
 namespace platform {
-
-NotificationCenter& NotificationCenter::defaultCenter() {
-  return *Platform::current().notificationCenter;
-}
 
 void NotificationCenter::addObserver(const void* observer, std::string name, const void* object,
                                      Handler handler) {

@@ -1,16 +1,10 @@
 #include "platform/core/RunLoop.h"
 
-#include "platform/Platform.h"
-
 namespace platform {
 
 struct RunLoop::Timer::State {
   bool valid = true;
 };
-
-RunLoop& RunLoop::main() {
-  return *Platform::current().runLoop;
-}
 
 RunLoop::Timer RunLoop::startTimer(double seconds, Task task) {
   auto state = std::make_shared<Timer::State>();

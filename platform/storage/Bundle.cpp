@@ -2,13 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "platform/Platform.h"
-
 namespace platform {
-
-Bundle& Bundle::main() {
-  return *Platform::current().mainBundle;
-}
 
 std::optional<std::string> Bundle::pathForResource(std::string_view name,
                                                    std::string_view type) const {

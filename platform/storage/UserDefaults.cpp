@@ -1,12 +1,6 @@
 #include "platform/storage/UserDefaults.h"
 
-#include "platform/Platform.h"
-
 namespace platform {
-
-UserDefaults& UserDefaults::standard() {
-  return *Platform::current().userDefaults;
-}
 
 std::optional<std::string> UserDefaults::stringForKey(std::string_view key) const {
   const base::Value* value = values_.find(key);
