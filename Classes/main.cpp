@@ -33,12 +33,12 @@
 #include "ads/View/TADBannerView.h"
 #include "base/URL.h"
 #include "platform/Application.h"
-#include "platform/Console.h"
-#include "platform/RunLoop.h"
-#include "platform/Window.h"
+#include "platform/core/Console.h"
+#include "platform/core/RunLoop.h"
 #include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/plist/PlistUserDefaults.h"
+#include "platform/ui/Window.h"
 
 namespace {
 
@@ -127,16 +127,16 @@ std::string assetsFolder() {
 // The reference ad network on 127.0.0.1, the library pointed at it; nothing (said on the
 // console) when it cannot listen, and the library keeps its default addresses.
 std::unique_ptr<adnetwork::AdNetwork> startEmbeddedNetwork() {
-  base::Error error;
   adnetwork::AdNetwork::Options options;
   // The program runs for days: the network remembers its latest requests, not all of them.
   options.keptRequests = 1000;
-  std::unique_ptr<adnetwork::AdNetwork> network = adnetwork::AdNetwork::start(options, &error);
-  if (!network) {
+  auto started = adnetwork::AdNetwork::start(options);
+  if (!started) {
     platform::Console::log("quillbeck: the embedded ad network did not start: " +
-                           error.localizedDescription());
+                           started.error().localizedDescription());
     return nullptr;
   }
+  std::unique_ptr<adnetwork::AdNetwork> network = std::move(*started);
   TADAdNetwork::pointAt(network->origin());
   return network;
 }
@@ -248,13 +248,12 @@ int main(int argc, char** argv) {
   // once; composited, the banner's first ad waited for GL to be set up as it was first shown.
   options.hardwareAcceleration = false;
   quillbeckDesktopBackends::prepare(options);
-  base::Error error;
-  std::unique_ptr<platform::gtk::GtkPlatform> platform =
-      platform::gtk::GtkPlatform::create(options, &error);
-  if (!platform) {
-    std::fprintf(stderr, "quillbeck: %s\n", error.localizedDescription().c_str());
+  auto created = platform::gtk::GtkPlatform::create(options);
+  if (!created) {
+    std::fprintf(stderr, "quillbeck: %s\n", created.error().localizedDescription().c_str());
     return EXIT_FAILURE;
   }
+  std::unique_ptr<platform::gtk::GtkPlatform> platform = std::move(*created);
   quillbeckDesktopBackends::addTo(*platform,
                                   line->silent || !line->screenshot.empty()
                                       ? platform::audio::GstAudioBackend::Output::Silent

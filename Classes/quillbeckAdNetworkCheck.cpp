@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "base/URL.h"
-#include "platform/Console.h"
-#include "platform/URLConnection.h"
+#include "platform/core/Console.h"
+#include "platform/net/URLConnection.h"
 
 // Reads the answer to the one request and says what is wrong with it, once.
 class quillbeckAdNetworkCheck::Probe : public platform::URLConnectionDelegate {

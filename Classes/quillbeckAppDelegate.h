@@ -4,7 +4,7 @@
 
 #include "Classes/quillbeckViewController.h"
 #include "platform/Application.h"
-#include "platform/Window.h"
+#include "platform/ui/Window.h"
 
 // The application's delegate: on launch it installs the soundboard screen in the window and shows
 // it. Both are given to it by the main interface.

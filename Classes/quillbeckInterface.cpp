@@ -6,10 +6,10 @@
 #include "Classes/quillbeckAppDelegate.h"
 #include "Classes/quillbeckInterfaceFile.h"
 #include "Classes/quillbeckiPad.h"
-#include "platform/Button.h"
-#include "platform/Console.h"
 #include "platform/Device.h"
-#include "platform/Screen.h"
+#include "platform/core/Console.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Screen.h"
 
 namespace quillbeckInterface {
 
@@ -66,10 +66,9 @@ std::shared_ptr<quillbeckAppDelegate> loadMainInterface() {
   bool tablet =
       platform::Device::current().userInterfaceIdiom() == platform::UserInterfaceIdiom::Pad;
   std::string path = folder() + (tablet ? "/tablet.json" : "/phone.json");
-  base::Error error;
-  auto file = quillbeckInterfaceFile::load(path, &error);
+  auto file = quillbeckInterfaceFile::load(path);
   if (!file) {
-    platform::Console::log("quillbeck: " + error.localizedDescription());
+    platform::Console::log("quillbeck: " + file.error().localizedDescription());
     return nullptr;
   }
   std::shared_ptr<quillbeckViewController> screen;

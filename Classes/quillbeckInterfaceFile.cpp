@@ -9,7 +9,7 @@
 
 #include "base/Value.h"
 #include "json/TAD_VeskJSON.h"
-#include "platform/View.h"
+#include "platform/ui/View.h"
 
 namespace {
 
@@ -119,38 +119,29 @@ class Reader {
 }  // namespace
 
 namespace {
-std::nullopt_t refuse(base::Error* error, quillbeckInterfaceFile::ErrorCode code,
-                      std::string description) {
-  if (error) {
-    *error = base::Error::withDescription(std::string(quillbeckInterfaceFile::kErrorDomain), code,
-                                          std::move(description));
-  }
-  return std::nullopt;
+base::Error refuse(quillbeckInterfaceFile::ErrorCode code, std::string description) {
+  return base::Error::withDescription(std::string(quillbeckInterfaceFile::kErrorDomain), code,
+                                      std::move(description));
 }
 }  // namespace
 
-std::optional<quillbeckInterfaceFile> quillbeckInterfaceFile::load(const std::string& path,
-                                                                   base::Error* error) {
+base::Expected<quillbeckInterfaceFile> quillbeckInterfaceFile::load(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  if (!file) return refuse(error, CannotRead, "cannot read the interface file " + path);
+  if (!file) return refuse(CannotRead, "cannot read the interface file " + path);
   std::ostringstream text;
   text << file.rdbuf();
   std::string folder = path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/'));
-  base::Error why;
-  auto loaded = parse(text.str(), folder, &why);
+  base::Expected<quillbeckInterfaceFile> loaded = parse(text.str(), folder);
   if (!loaded) {
-    return refuse(error, Malformed,
-                  "the interface file " + path + " is malformed: " + why.localizedDescription());
+    return refuse(Malformed, "the interface file " + path +
+                                 " is malformed: " + loaded.error().localizedDescription());
   }
   return loaded;
 }
 
-std::optional<quillbeckInterfaceFile> quillbeckInterfaceFile::parse(std::string_view text,
-                                                                    const std::string& folder,
-                                                                    base::Error* error) {
-  auto refuse = [&](std::string why) -> std::optional<quillbeckInterfaceFile> {
-    return ::refuse(error, Malformed, std::move(why));
-  };
+base::Expected<quillbeckInterfaceFile> quillbeckInterfaceFile::parse(std::string_view text,
+                                                                     const std::string& folder) {
+  auto refuse = [](std::string why) { return ::refuse(Malformed, std::move(why)); };
   TAD_VeskJSON json;
   base::Error jsonError;
   std::optional<base::Value> root = json.objectWithString(std::string(text), &jsonError);

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "base/Error.h"
-#include "platform/Geometry.h"
+#include "base/Expected.h"
+#include "platform/ui/Geometry.h"
 
 // One button of a soundboard screen as its interface file describes it.
 struct quillbeckButtonDescription {
@@ -33,12 +33,10 @@ class quillbeckInterfaceFile {
   static constexpr std::string_view kErrorDomain = "quillbeckInterfaceFile";
   enum ErrorCode { CannotRead = 1, Malformed = 2 };
 
-  static std::optional<quillbeckInterfaceFile> load(const std::string& path,
-                                                    base::Error* error = nullptr);
+  static base::Expected<quillbeckInterfaceFile> load(const std::string& path);
   // text as read from a file in folder (where images are found).
-  static std::optional<quillbeckInterfaceFile> parse(std::string_view text,
-                                                     const std::string& folder,
-                                                     base::Error* error = nullptr);
+  static base::Expected<quillbeckInterfaceFile> parse(std::string_view text,
+                                                      const std::string& folder);
 
   const platform::Color& backgroundColor() const { return backgroundColor_; }
   const std::vector<quillbeckButtonDescription>& buttons() const { return buttons_; }

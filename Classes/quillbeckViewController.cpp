@@ -5,10 +5,10 @@
 #include "Classes/quillbeckClips.h"
 #include "Classes/quillbeckInterface.h"
 #include "Classes/quillbeckInterfaceFile.h"
-#include "ads/View/TADBannerView.h"
 #include "ads/Request/TADRequest.h"
-#include "platform/Bundle.h"
-#include "platform/Console.h"
+#include "ads/View/TADBannerView.h"
+#include "platform/core/Console.h"
+#include "platform/storage/Bundle.h"
 
 void quillbeckViewController::loadView() {
   quillbeckInterface::loadSoundboardView(*this, interfaceFile_.get());
@@ -35,8 +35,11 @@ void quillbeckViewController::playClip(std::string_view resource) {
                            std::string(kClipType) + " is missing from " + bundle.resourcePath());
     return;
   }
-  theAudio = platform::AudioPlayer::create(base::URL::fileURLWithPath(*path));
-  if (!theAudio) return;
+  // A clip that cannot be played says why on the console, and the board stays silent.
+  base::Expected<std::shared_ptr<platform::AudioPlayer>> made =
+      platform::AudioPlayer::create(base::URL::fileURLWithPath(*path));
+  if (!made) return;
+  theAudio = std::move(*made);
   // The screen owns the player, so the player only observes it.
   theAudio->setDelegate(std::shared_ptr<platform::AudioPlayerDelegate>(shared_from_this(), this));
   theAudio->play();

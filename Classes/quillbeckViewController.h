@@ -4,8 +4,8 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/AudioPlayer.h"
-#include "platform/ViewController.h"
+#include "platform/media/AudioPlayer.h"
+#include "platform/ui/ViewController.h"
 
 class TADBannerView;
 class quillbeckInterfaceFile;

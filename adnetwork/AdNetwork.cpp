@@ -4,10 +4,10 @@
 
 namespace adnetwork {
 
-std::unique_ptr<AdNetwork> AdNetwork::start(const Options& options, base::Error* error) {
-  auto server = Server::start(options, error);
-  if (!server) return nullptr;
-  return std::unique_ptr<AdNetwork>(new AdNetwork(std::move(server)));
+base::Expected<std::unique_ptr<AdNetwork>> AdNetwork::start(const Options& options) {
+  base::Expected<std::unique_ptr<Server>> server = Server::start(options);
+  if (!server) return server.error();
+  return std::unique_ptr<AdNetwork>(new AdNetwork(std::move(*server)));
 }
 
 AdNetwork::AdNetwork(std::unique_ptr<Server> server) : server_(std::move(server)) {}
@@ -50,9 +50,9 @@ void AdNetwork::clearFaults() {
   server_->faults().clear();
 }
 
-std::optional<std::pair<AdNetwork::Route, AdNetwork::FaultPlan>> AdNetwork::parseFault(
-    const std::string& text, base::Error* error) {
-  return FaultTable::parse(text, error);
+base::Expected<std::pair<AdNetwork::Route, AdNetwork::FaultPlan>> AdNetwork::parseFault(
+    const std::string& text) {
+  return FaultTable::parse(text);
 }
 
 std::vector<AdNetwork::LoggedRequest> AdNetwork::requests() const {

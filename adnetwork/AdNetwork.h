@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/Expected.h"
 
 namespace adnetwork {
 
@@ -116,8 +117,8 @@ class AdNetwork {
     std::string nonPersonalised;
   };
 
-  // Listens on 127.0.0.1 and answers from now on; nothing, with the reason, when it cannot.
-  static std::unique_ptr<AdNetwork> start(const Options& options, base::Error* error = nullptr);
+  // Listens on 127.0.0.1 and answers from now on; the error when it cannot.
+  static base::Expected<std::unique_ptr<AdNetwork>> start(const Options& options);
   ~AdNetwork();
   AdNetwork(const AdNetwork&) = delete;
   AdNetwork& operator=(const AdNetwork&) = delete;
@@ -144,8 +145,7 @@ class AdNetwork {
   void clearFaults();
   // Parses a fault as people write it on the command line: "<route>:<fault>[:<number>]", e.g.
   // "ad:503", "ad:delay:2", "script:silent", "ad:redirect-chain:3", "tracking:stall".
-  static std::optional<std::pair<Route, FaultPlan>> parseFault(const std::string& text,
-                                                               base::Error* error = nullptr);
+  static base::Expected<std::pair<Route, FaultPlan>> parseFault(const std::string& text);
 
   // The requests kept in memory (Options::keptRequests), oldest first.
   std::vector<LoggedRequest> requests() const;

@@ -163,13 +163,15 @@ std::string oversizedPage() {
 AdNetwork::Server::Server(GMainContext* context)
     : context_(g_main_context_ref(context)), startMicroseconds_(g_get_monotonic_time()) {}
 
-std::unique_ptr<AdNetwork::Server> AdNetwork::Server::start(const Options& options,
-                                                            base::Error* error) {
-  auto catalogue = CreativeCatalogue::load(error);
-  if (!catalogue) return nullptr;
+base::Expected<std::unique_ptr<AdNetwork::Server>> AdNetwork::Server::start(
+    const Options& options) {
+  base::Expected<CreativeCatalogue> catalogue = CreativeCatalogue::load();
+  if (!catalogue) return catalogue.error();
   GMainContext* context = g_main_context_get_thread_default();
   std::unique_ptr<Server> server(new Server(context ? context : g_main_context_default()));
-  if (!server->log_.open(options.logPath, error)) return nullptr;
+  if (base::Expected<void> opened = server->log_.open(options.logPath); !opened) {
+    return opened.error();
+  }
   server->log_.keepOnly(options.keptRequests);
 
   server->server_ = glibsupport::adopt(static_cast<SoupServer*>(
@@ -184,13 +186,9 @@ std::unique_ptr<AdNetwork::Server> AdNetwork::Server::start(const Options& optio
   GErrorPtr listenError;
   if (!soup_server_listen_local(server->server_.get(), options.port, SOUP_SERVER_LISTEN_IPV4_ONLY,
                                 listenError.out())) {
-    if (error) {
-      *error = base::Error::withDescription(
-          kErrorDomain, 1,
-          "cannot listen on 127.0.0.1:" + std::to_string(options.port) + ": " +
-              listenError->message);
-    }
-    return nullptr;
+    return base::Error::withDescription(
+        kErrorDomain, 1,
+        "cannot listen on 127.0.0.1:" + std::to_string(options.port) + ": " + listenError->message);
   }
   GSList* uris = soup_server_get_uris(server->server_.get());
   if (uris) server->port_ = static_cast<uint16_t>(g_uri_get_port(static_cast<GUri*>(uris->data)));

@@ -29,7 +29,7 @@ namespace adnetwork {
 // another origin, or with a body, is answered and its connection closed there and then.
 class AdNetwork::Server {
  public:
-  static std::unique_ptr<Server> start(const Options& options, base::Error* error);
+  static base::Expected<std::unique_ptr<Server>> start(const Options& options);
   ~Server();
   Server(const Server&) = delete;
   Server& operator=(const Server&) = delete;

@@ -25,17 +25,16 @@ std::string contentTypeOf(std::string_view fileName) {
 
 }  // namespace
 
-std::optional<CreativeCatalogue> CreativeCatalogue::load(base::Error* error) {
+base::Expected<CreativeCatalogue> CreativeCatalogue::load() {
   std::string manifest(EmbeddedFiles::find("creatives/manifest.json").value_or("[]"));
   TAD_VeskJSON reader;
-  std::optional<base::Value> list = reader.objectWithString(manifest, error);
-  const base::Array* entries = list ? list->asArray() : nullptr;
+  base::Error unread;
+  std::optional<base::Value> list = reader.objectWithString(manifest, &unread);
+  if (!list) return unread;
+  const base::Array* entries = list->asArray();
   if (!entries || entries->empty()) {
-    if (error && list) {
-      *error = base::Error::withDescription("adnetwork.creatives", 1,
-                                            "the built-in creative manifest lists no creatives");
-    }
-    return std::nullopt;
+    return base::Error::withDescription("adnetwork.creatives", 1,
+                                        "the built-in creative manifest lists no creatives");
   }
   CreativeCatalogue catalogue;
   bool bothKinds[2] = {false, false};
@@ -48,12 +47,9 @@ std::optional<CreativeCatalogue> CreativeCatalogue::load(base::Error* error) {
     bothKinds[catalogue.creatives_.back().personalised] = true;
   }
   if (!bothKinds[0] || !bothKinds[1]) {
-    if (error) {
-      *error = base::Error::withDescription(
-          "adnetwork.creatives", 2,
-          "the built-in creative manifest needs creatives both personalised and not");
-    }
-    return std::nullopt;
+    return base::Error::withDescription(
+        "adnetwork.creatives", 2,
+        "the built-in creative manifest needs creatives both personalised and not");
   }
   return catalogue;
 }

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/Error.h"
+#include "base/Expected.h"
 
 namespace adnetwork {
 
@@ -28,9 +28,9 @@ class CreativeCatalogue {
     std::string contentType;
   };
 
-  // Reads the embedded manifest; none (with the reason) when it does not read or lacks either
-  // kind of creative, which means the build embedded a broken one.
-  static std::optional<CreativeCatalogue> load(base::Error* error = nullptr);
+  // Reads the embedded manifest; the error when it does not read or lacks either kind of
+  // creative, which means the build embedded a broken one.
+  static base::Expected<CreativeCatalogue> load();
 
   const std::vector<Creative>& creatives() const { return creatives_; }
   const Creative* find(std::string_view name) const;

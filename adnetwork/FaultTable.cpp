@@ -54,55 +54,54 @@ std::optional<int> wholeNumber(const std::string& text) {
   return static_cast<int>(*value);
 }
 
-bool refuse(base::Error* error, const std::string& text, const std::string& why) {
-  if (error) *error = base::Error::withDescription(kErrorDomain, 1, "\"" + text + "\": " + why);
-  return false;
+base::Error refuse(const std::string& text, const std::string& why) {
+  return base::Error::withDescription(kErrorDomain, 1, "\"" + text + "\": " + why);
 }
 
-// Fills plan from the fault's name and optional number; false (with the reason) when they do not
-// make a fault.
-bool readFault(const std::string& text, std::vector<std::string> pieces, AdNetwork::FaultPlan& plan,
-               base::Error* error) {
+// The plan that the fault's name and optional number make, or the error when they make none.
+base::Expected<AdNetwork::FaultPlan> readFault(const std::string& text,
+                                               std::vector<std::string> pieces) {
+  AdNetwork::FaultPlan plan;
   if (pieces.empty() || pieces.size() > 2)
-    return refuse(error, text, "expected <route>:<fault>[:<number>]");
+    return refuse(text, "expected <route>:<fault>[:<number>]");
   // A bare status code stands for "status:<code>".
   if (pieces.size() == 1 && wholeNumber(pieces[0])) pieces.insert(pieces.begin(), "status");
   const FaultName* found = nullptr;
   for (const FaultName& entry : kFaultNames) {
     if (pieces[0] == entry.name) found = &entry;
   }
-  if (!found) return refuse(error, text, "unknown fault \"" + pieces[0] + "\"");
+  if (!found) return refuse(text, "unknown fault \"" + pieces[0] + "\"");
   plan.fault = found->fault;
   const bool hasNumber = pieces.size() == 2;
   switch (plan.fault) {
     case Fault::Status: {
       auto status = hasNumber ? wholeNumber(pieces[1]) : std::nullopt;
       if (!status || *status < 100 || *status > 599) {
-        return refuse(error, text, "a status needs a code from 100 to 599");
+        return refuse(text, "a status needs a code from 100 to 599");
       }
       plan.status = *status;
-      return true;
+      return plan;
     }
     case Fault::Delay: {
       auto seconds = hasNumber ? base::decimalFromText(pieces[1]) : std::nullopt;
       if (!seconds || *seconds < 0 || *seconds > kMaximumDelaySeconds) {
-        return refuse(error, text, "a delay needs seconds, 0 to 86400");
+        return refuse(text, "a delay needs seconds, 0 to 86400");
       }
       plan.seconds = *seconds;
-      return true;
+      return plan;
     }
     case Fault::RedirectChain: {
-      if (!hasNumber) return true;
+      if (!hasNumber) return plan;
       auto count = wholeNumber(pieces[1]);
       if (!count || *count < 1 || *count > FaultTable::kMaximumRedirectCount) {
-        return refuse(error, text, "a redirect chain needs 1 to 100 redirects");
+        return refuse(text, "a redirect chain needs 1 to 100 redirects");
       }
       plan.count = *count;
-      return true;
+      return plan;
     }
     default:
-      if (hasNumber) return refuse(error, text, "\"" + pieces[0] + "\" takes no number");
-      return true;
+      if (hasNumber) return refuse(text, "\"" + pieces[0] + "\" takes no number");
+      return plan;
   }
 }
 
@@ -126,29 +125,23 @@ std::optional<AdNetwork::FaultPlan> FaultTable::take(Route route) {
   return plan;
 }
 
-std::optional<std::pair<Route, AdNetwork::FaultPlan>> FaultTable::parse(const std::string& text,
-                                                                        base::Error* error) {
+base::Expected<std::pair<Route, AdNetwork::FaultPlan>> FaultTable::parse(const std::string& text) {
   std::vector<std::string> pieces = base::split(text, ':');
-  if (pieces.size() < 2) {
-    refuse(error, text, "expected <route>:<fault>[:<number>]");
-    return std::nullopt;
-  }
+  if (pieces.size() < 2) return refuse(text, "expected <route>:<fault>[:<number>]");
   std::optional<Route> route;
   for (const auto& [name, value] : kRouteNames) {
     if (pieces[0] == name) route = value;
   }
   if (!route) {
-    refuse(error, text, "unknown route \"" + pieces[0] + "\" (script, ad, tracking, landing)");
-    return std::nullopt;
+    return refuse(text, "unknown route \"" + pieces[0] + "\" (script, ad, tracking, landing)");
   }
-  FaultPlan plan;
-  if (!readFault(text, {pieces.begin() + 1, pieces.end()}, plan, error)) return std::nullopt;
-  const bool scriptFault = plan.fault == Fault::ScriptSilent || plan.fault == Fault::ScriptThrows;
+  base::Expected<FaultPlan> plan = readFault(text, {pieces.begin() + 1, pieces.end()});
+  if (!plan) return plan.error();
+  const bool scriptFault = plan->fault == Fault::ScriptSilent || plan->fault == Fault::ScriptThrows;
   if (scriptFault && *route != Route::Script) {
-    refuse(error, text, "\"silent\" and \"throws\" apply to the script route only");
-    return std::nullopt;
+    return refuse(text, "\"silent\" and \"throws\" apply to the script route only");
   }
-  return std::make_pair(*route, plan);
+  return std::make_pair(*route, *plan);
 }
 
 std::string FaultTable::describe(const FaultPlan& plan) {

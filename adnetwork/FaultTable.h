@@ -8,6 +8,7 @@
 
 #include "adnetwork/AdNetwork.h"
 #include "base/Error.h"
+#include "base/Expected.h"
 
 namespace adnetwork {
 
@@ -28,8 +29,7 @@ class FaultTable {
   std::optional<FaultPlan> take(Route route);
 
   // "<route>:<fault>[:<number>]"; see AdNetwork::parseFault.
-  static std::optional<std::pair<Route, FaultPlan>> parse(const std::string& text,
-                                                          base::Error* error = nullptr);
+  static base::Expected<std::pair<Route, FaultPlan>> parse(const std::string& text);
   // How a fault reads in the log and on the command line: "status:503", "delay:1.5", "stall".
   static std::string describe(const FaultPlan& plan);
   static const char* routeName(Route route);

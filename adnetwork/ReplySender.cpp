@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/HTTPHeaderFields.h"
+#include "platform/net/HTTPHeaderFields.h"
 
 namespace adnetwork {
 

@@ -23,15 +23,12 @@ base::Dictionary dictionaryOf(const std::map<std::string, std::string>& texts) {
 
 }  // namespace
 
-bool RequestLog::open(const std::string& path, base::Error* error) {
-  if (path.empty()) return true;
+base::Expected<void> RequestLog::open(const std::string& path) {
+  if (path.empty()) return {};
   file_.open(path, std::ios::app);
-  if (file_) return true;
-  if (error) {
-    *error = base::Error::withDescription("adnetwork.log", errno,
-                                          "cannot append to " + path + ": " + std::strerror(errno));
-  }
-  return false;
+  if (file_) return {};
+  return base::Error::withDescription("adnetwork.log", errno,
+                                      "cannot append to " + path + ": " + std::strerror(errno));
 }
 
 void RequestLog::add(Entry entry) {

@@ -11,6 +11,7 @@
 #include "adnetwork/AdNetwork.h"
 #include "adnetwork/PathCounts.h"
 #include "base/Error.h"
+#include "base/Expected.h"
 
 namespace adnetwork {
 
@@ -24,9 +25,9 @@ class RequestLog {
  public:
   using Entry = AdNetwork::LoggedRequest;
 
-  // An empty path keeps the log in memory only. False (with the reason) when the file cannot be
-  // opened for appending.
-  bool open(const std::string& path, base::Error* error);
+  // An empty path keeps the log in memory only. The error when the file cannot be opened for
+  // appending.
+  base::Expected<void> open(const std::string& path);
   // Keeps only the latest `entries` requests in memory (0: all of them); counts stay whole, as
   // PathCounts keeps them.
   void keepOnly(size_t entries) { kept_ = entries; }

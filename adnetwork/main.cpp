@@ -103,7 +103,8 @@ std::optional<Arguments> parse(int argc, char** argv) {
     if (option == "--port") {
       auto port = base::decimalFromText(value);
       if (!port || *port < 0 || *port > 65535 || *port != static_cast<int>(*port)) {
-        std::cerr << "tad-reference-network: --port wants a number from 0 to 65535, not \"" << value << "\"\n";
+        std::cerr << "tad-reference-network: --port wants a number from 0 to 65535, not \"" << value
+                  << "\"\n";
         return std::nullopt;
       }
       arguments.options.port = static_cast<uint16_t>(*port);
@@ -112,15 +113,16 @@ std::optional<Arguments> parse(int argc, char** argv) {
     } else if (option == "--refresh") {
       auto seconds = base::decimalFromText(value);
       if (!seconds || *seconds < 0) {
-        std::cerr << "tad-reference-network: --refresh wants seconds, 0 or more, not \"" << value << "\"\n";
+        std::cerr << "tad-reference-network: --refresh wants seconds, 0 or more, not \"" << value
+                  << "\"\n";
         return std::nullopt;
       }
       arguments.options.refreshSeconds = *seconds;
     } else if (option == "--fault") {
-      base::Error error;
-      auto fault = AdNetwork::parseFault(value, &error);
+      auto fault = AdNetwork::parseFault(value);
       if (!fault) {
-        std::cerr << "tad-reference-network: --fault " << error.localizedDescription() << "\n";
+        std::cerr << "tad-reference-network: --fault " << fault.error().localizedDescription()
+                  << "\n";
         return std::nullopt;
       }
       arguments.faults.push_back(*fault);
@@ -151,12 +153,12 @@ int main(int argc, char** argv) {
     std::cout << "tad-reference-network " << TAD_VERSION << "\n";
     return 0;
   }
-  base::Error error;
-  auto network = AdNetwork::start(arguments->options, &error);
-  if (!network) {
-    std::cerr << "tad-reference-network: " << error.localizedDescription() << "\n";
+  auto started = AdNetwork::start(arguments->options);
+  if (!started) {
+    std::cerr << "tad-reference-network: " << started.error().localizedDescription() << "\n";
     return 1;
   }
+  std::unique_ptr<AdNetwork> network = std::move(*started);
   if (!network->pinCreative(arguments->creative)) {
     std::cerr << "tad-reference-network: no creative named \"" << arguments->creative << "\"\n";
     return 2;

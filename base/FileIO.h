@@ -12,7 +12,7 @@ namespace base {
 std::string folderOf(std::string_view path);
 
 // The file's bytes, or none with errno set when it cannot be read.
-std::optional<std::string> readFile(const std::string& path);
+[[nodiscard]] std::optional<std::string> readFile(const std::string& path);
 
 // Marks the temporary files of writeFileAtomically: "<path>.saving-XXXXXX".
 inline constexpr std::string_view kAtomicWriteMark = ".saving-";
@@ -25,15 +25,15 @@ inline constexpr std::string_view kAtomicWriteMark = ".saving-";
 // Once the rename is done, readers see the new bytes, so the write has succeeded even if the
 // folder cannot be flushed afterwards; folderFlushError then receives the errno of that flush
 // (0 when it worked), for the caller to mention.
-bool writeFileAtomically(const std::string& path, std::string_view bytes,
-                         int* folderFlushError = nullptr);
+[[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view bytes,
+                                       int* folderFlushError = nullptr);
 
 // Replaces path's contents with bytes so that readers see either the old bytes or the new ones,
 // never a part, but without flushing anything to disk: cheaper by two flushes, and after a power
 // loss path may hold old, new, empty or torn bytes. For copies that can be fetched again and are
 // not trusted across a restart. The folder must exist. Answers false with errno set, leaving path
 // as it was, on failure.
-bool replaceFileUnflushed(const std::string& path, std::string_view bytes);
+[[nodiscard]] bool replaceFileUnflushed(const std::string& path, std::string_view bytes);
 
 // Removes the temporary files that writes cut short left in folder once they are at least
 // minimumAgeSeconds old (a younger one may belong to a write still running in another process):

@@ -310,9 +310,16 @@ bool URL::isFileURL() const {
   return hasScheme("file");
 }
 
+bool URL::hasWebScheme() const {
+  return hasScheme("http") || hasScheme("https");
+}
+
+bool URL::isWebURL() const {
+  return hasWebScheme() && !host_.empty();
+}
+
 bool URL::isHTTPOrigin() const {
-  if (!hasScheme("http") && !hasScheme("https")) return false;
-  if (host_.empty() || !user_.empty() || !password_.empty() || query_ || fragment_) return false;
+  if (!isWebURL() || !user_.empty() || !password_.empty() || query_ || fragment_) return false;
   return path_.empty() || path_ == "/";
 }
 

@@ -37,6 +37,12 @@ class URL {
   // Whether the scheme is the given one, ignoring ASCII case ("HTTP" is "http").
   bool hasScheme(std::string_view scheme) const;
   bool isFileURL() const;
+  // Whether the scheme is "http" or "https", in any case.
+  bool hasWebScheme() const;
+  // Whether the address is an http or https address with a host: the one kind of address that is
+  // fetched, loaded in a web view, or given to the desktop's browser. "http:/etc/passwd" has a
+  // web scheme but no host, and a handler may well take it for a local path.
+  bool isWebURL() const;
   // Whether the address names an http or https origin and nothing more: a host and perhaps a
   // port, with no user, password, query or fragment, and no path but "/".
   bool isHTTPOrigin() const;

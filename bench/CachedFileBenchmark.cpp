@@ -38,9 +38,8 @@ class CountingDelegate : public TADCachedFileDelegate {
     ++failed;
   }
   void cachedFileDownloadDidEnd(TADCachedFile&) override { ++ended; }
-  std::optional<base::Error> cachedFileShouldRedirectToURL(TADCachedFile&,
-                                                           const base::URL&) override {
-    return std::nullopt;
+  base::Expected<void> cachedFileShouldRedirectToURL(TADCachedFile&, const base::URL&) override {
+    return {};
   }
 };
 

@@ -219,13 +219,13 @@ int main(int argc, char** argv) {
   }
   gtk_init(&argc, &argv);
   if (floor.origin.empty()) {
-    base::Error error;
-    floor.network = adnetwork::AdNetwork::start({}, &error);
-    if (!floor.network) {
+    auto started = adnetwork::AdNetwork::start({});
+    if (!started) {
       std::fprintf(stderr, "first_ad_floor: the ad network did not start: %s\n",
-                   error.localizedDescription().c_str());
+                   started.error().localizedDescription().c_str());
       return EXIT_FAILURE;
     }
+    floor.network = std::move(*started);
     floor.origin = floor.network->origin();
   }
 

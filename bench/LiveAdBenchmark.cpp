@@ -31,14 +31,14 @@
 #include "ads/Utility/TADConfiguration.h"
 #include "ads/View/TADBannerView.h"
 #include "bench/ProcessMemory.h"
-#include "platform/Screen.h"
-#include "platform/UserDefaults.h"
-#include "platform/ViewController.h"
-#include "platform/WebView.h"
-#include "platform/Window.h"
 #include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/GtkWebContext.h"
+#include "platform/storage/UserDefaults.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/WebView.h"
+#include "platform/ui/Window.h"
 
 namespace {
 
@@ -87,12 +87,14 @@ class Bench {
   // With an origin, the library is pointed at that network (another process, which keeps its own
   // request log) and only memory can be measured.
   bool start(const std::string& externalNetwork) {
-    base::Error error;
     if (!externalNetwork.empty()) {
       TADAdNetwork::pointAt(externalNetwork);
     } else {
-      network_ = AdNetwork::start({}, &error);
-      if (!network_) return report("the ad network did not start: " + error.localizedDescription());
+      auto started = AdNetwork::start({});
+      if (!started) {
+        return report("the ad network did not start: " + started.error().localizedDescription());
+      }
+      network_ = std::move(*started);
       network_->setRefreshSeconds(0);
       network_->pinCreative("landing");
       TADAdNetwork::pointAt(network_->origin());
@@ -102,8 +104,9 @@ class Bench {
     options.userDefaults = std::make_shared<platform::UserDefaults>();
     options.webContext =
         std::make_shared<platform::gtk::GtkWebContext>(folder_ + "/data", folder_ + "/cache");
-    platform_ = platform::gtk::GtkPlatform::create(options, &error);
-    if (!platform_) return report(error.localizedDescription());
+    auto platform = platform::gtk::GtkPlatform::create(options);
+    if (!platform) return report(platform.error().localizedDescription());
+    platform_ = std::move(*platform);
     bool launched = platform_->launch([&] {
       window_ = std::make_shared<platform::Window>(platform::Screen::main().bounds());
       window_->setRootViewController(root_);

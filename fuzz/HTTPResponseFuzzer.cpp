@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/URLConnection.h"
+#include "platform/net/URLConnection.h"
 #include "platform/sim/SimRunLoop.h"
 #include "platform/sim/SimURLLoading.h"
 

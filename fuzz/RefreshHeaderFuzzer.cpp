@@ -17,7 +17,7 @@
 
 #include "ads/Object/TADAdPageHeaders.h"
 #include "base/NumberText.h"
-#include "platform/HTTPHeaderFields.h"
+#include "platform/net/HTTPHeaderFields.h"
 
 namespace {
 

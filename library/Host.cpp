@@ -74,13 +74,13 @@ std::unique_ptr<Host> Host::create(const Identity& identity, GtkApplication* app
   }
   platform::gtk::GtkPlatform::Options options;
   options.identity = platformIdentity(identity);
-  base::Error problem;
-  auto impl = std::make_unique<Impl>();
-  impl->platform = platform::gtk::GtkPlatform::embed(std::move(options), application, &problem);
-  if (!impl->platform) {
-    if (error) *error = problem.localizedDescription();
+  auto embedded = platform::gtk::GtkPlatform::embed(std::move(options), application);
+  if (!embedded) {
+    if (error) *error = embedded.error().localizedDescription();
     return nullptr;
   }
+  auto impl = std::make_unique<Impl>();
+  impl->platform = std::move(*embedded);
   impl->identity = publicIdentity(impl->platform->identity());
   return std::unique_ptr<Host>(new Host(std::move(impl)));
 }

@@ -1,8 +1,8 @@
 #include "platform/Application.h"
 
-#include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
-#include "platform/RunLoop.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/core/RunLoop.h"
 
 namespace platform {
 

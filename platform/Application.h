@@ -9,8 +9,8 @@
 
 #include "base/Error.h"
 #include "base/URL.h"
-#include "platform/Geometry.h"
-#include "platform/MailMessage.h"
+#include "platform/ui/Geometry.h"
+#include "platform/ui/MailMessage.h"
 
 namespace platform {
 

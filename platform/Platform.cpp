@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "base/Log.h"
-#include "platform/SearchPaths.h"
+#include "platform/storage/SearchPaths.h"
 
 namespace platform {
 
@@ -28,9 +28,40 @@ bool Platform::isInstalled() {
 }
 
 void Platform::install(std::shared_ptr<Platform> platform) {
+  if (installed() && platform && installed() != platform) {
+    base::Log::write(base::Log::Level::Critical, base::Log::Source::Library,
+                     "platform: another platform is installed already");
+    std::abort();
+  }
   installed() = std::move(platform);
 }
 
+void Platform::uninstall(const Platform& platform) {
+  if (installed().get() == &platform) installed().reset();
+}
+
+// The rooms' shared instances are the installed platform's: they are reached here, so that no room
+// reaches up to the platform that holds them.
+RunLoop& RunLoop::main() {
+  return *Platform::current().runLoop;
+}
+NotificationCenter& NotificationCenter::defaultCenter() {
+  return *Platform::current().notificationCenter;
+}
+Bundle& Bundle::main() {
+  return *Platform::current().mainBundle;
+}
+UserDefaults& UserDefaults::standard() {
+  return *Platform::current().userDefaults;
+}
+base::Expected<std::shared_ptr<AudioPlayer>> AudioPlayer::create(const base::URL& url) {
+  AudioBackend* audio = Platform::current().audio.get();
+  if (!audio) {
+    return base::Error::withDescription(std::string(kErrorDomain), kNoAudioBackend,
+                                        "this program plays no sound");
+  }
+  return audio->makePlayer(url);
+}
 Clock& Clock::shared() {
   return *Platform::current().clock;
 }

@@ -5,21 +5,21 @@
 #include <string>
 
 #include "platform/Application.h"
-#include "platform/AudioPlayer.h"
-#include "platform/AudioSession.h"
-#include "platform/Bundle.h"
-#include "platform/Clock.h"
-#include "platform/Console.h"
 #include "platform/Device.h"
-#include "platform/NotificationCenter.h"
-#include "platform/PropertyListReading.h"
-#include "platform/Reachability.h"
-#include "platform/RunLoop.h"
-#include "platform/Screen.h"
-#include "platform/URLConnection.h"
-#include "platform/UserDefaults.h"
-#include "platform/View.h"
-#include "platform/ViewBackend.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Console.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/core/RunLoop.h"
+#include "platform/media/AudioPlayer.h"
+#include "platform/media/AudioSession.h"
+#include "platform/net/Reachability.h"
+#include "platform/net/URLConnection.h"
+#include "platform/storage/Bundle.h"
+#include "platform/storage/PropertyListReading.h"
+#include "platform/storage/UserDefaults.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/View.h"
+#include "platform/ui/ViewBackend.h"
 
 namespace platform {
 
@@ -57,9 +57,13 @@ struct Platform {
   // says so as a critical in the log and aborts.
   static Platform& current();
   static bool isInstalled();
-  // Installs platform (every member set but the optional ones), replacing any other; nullptr
-  // uninstalls.
+  // Installs platform (every member set but the optional ones). One platform serves the process
+  // at a time: installing a second while one is installed would take the first's services away
+  // from whoever made it (a second host, say), so it is a programming error that says so as a
+  // critical in the log and aborts. A host checks isInstalled() first. nullptr uninstalls.
   static void install(std::shared_ptr<Platform> platform);
+  // Uninstalls platform if it is the one installed.
+  static void uninstall(const Platform& platform);
 };
 
 }  // namespace platform

@@ -8,9 +8,9 @@
 #include "ads/View/TADWebView.h"
 #include "platform/Application.h"
 #include "platform/Device.h"
-#include "platform/NotificationCenter.h"
-#include "platform/RunLoop.h"
-#include "platform/URLRequest.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/core/RunLoop.h"
+#include "platform/net/URLRequest.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "ads/Browser/TADBrowserControllerPrivate.h"
 #include "ads/ViewController/TADViewController.h"
 #include "base/URL.h"
-#include "platform/Image.h"
+#include "platform/ui/Image.h"
 
 // The in-app browser in which landing pages open: a page above a toolbar with back, forward,
 // reload (a spinner while loading), open-in-the-system-browser and done. The screen is built the

@@ -5,8 +5,8 @@
 
 #include "ads/ViewController/TADViewControllerPrivate.h"
 #include "base/URL.h"
-#include "platform/ActivityIndicatorView.h"
-#include "platform/Toolbar.h"
+#include "platform/ui/ActivityIndicatorView.h"
+#include "platform/ui/Toolbar.h"
 
 class TADBrowserWebViewDelegate;
 class TADWebView;

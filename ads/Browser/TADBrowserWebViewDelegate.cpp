@@ -20,10 +20,12 @@ bool TADBrowserWebViewDelegate::webViewShouldStartLoadWithRequest(
       navigationType == platform::WebViewNavigationType::FormSubmitted) {
     const base::URL url = request.url();
     TADStatistics& statistics = TADStatistics::sharedStatistics();
-    if (url.hasScheme("http"))
-      statistics.incrementPageNavigationCount();
-    else if (url.hasScheme("https"))
+    // Only a web address loads here (the base class sends the rest away): only it is counted.
+    if (url.isWebURL() && url.hasScheme("https")) {
       statistics.incrementSSLPageNavigationCount();
+    } else if (url.isWebURL()) {
+      statistics.incrementPageNavigationCount();
+    }
   }
   return TADWebViewDelegate::webViewShouldStartLoadWithRequest(webView, request, navigationType);
 }

@@ -4,7 +4,7 @@
 
 #include "ads/Utility/TADOrientations.h"
 #include "base/Error.h"
-#include "platform/WebView.h"
+#include "platform/ui/WebView.h"
 
 // What the web layer around an ad tells the ad object that owns the ad's load. The banner's web
 // view delegate and the openers report here; only the object moves its load from state to state,

@@ -1,7 +1,7 @@
 #include "ads/Delegate/TADDelegateManager.h"
 
 #include "ads/Request/TADRequestError.h"
-#include "platform/RunLoop.h"
+#include "platform/core/RunLoop.h"
 
 void TADDelegateManager::dispatch(const BannerCall& banner, const InterstitialCall& interstitial) {
   platform::RunLoop& loop = platform::RunLoop::main();

@@ -17,10 +17,10 @@
 #include "base/FileIO.h"
 #include "base/NumberText.h"
 #include "base/Utf8Validator.h"
-#include "platform/Clock.h"
-#include "platform/Console.h"
-#include "platform/SearchPaths.h"
-#include "platform/URLError.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Console.h"
+#include "platform/net/URLError.h"
+#include "platform/storage/SearchPaths.h"
 
 namespace {
 
@@ -197,12 +197,12 @@ std::optional<platform::URLRequest> TADCachedFile::connectionWillSendRequest(
                                             request.url().absoluteString()));
     return std::nullopt;
   }
-  std::optional<base::Error> veto;
+  base::Expected<void> decision;
   if (auto delegate = delegate_.lock()) {
-    veto = delegate->cachedFileShouldRedirectToURL(*this, request.url());
+    decision = delegate->cachedFileShouldRedirectToURL(*this, request.url());
   }
-  if (!veto) return request;
-  endWithFailure(veto);
+  if (decision) return request;
+  endWithFailure(decision.error());
   return std::nullopt;
 }
 

@@ -8,8 +8,8 @@
 
 #include "ads/Network/TADCachedFileDelegate.h"
 #include "base/URL.h"
-#include "platform/HTTPHeaderFields.h"
-#include "platform/URLConnection.h"
+#include "platform/net/HTTPHeaderFields.h"
+#include "platform/net/URLConnection.h"
 
 // One remote file kept as a local copy in the caches folder and brought up to date over HTTP
 // with a conditional GET: the copy's modification time carries the server's "Last-Modified" date

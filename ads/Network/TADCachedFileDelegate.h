@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "base/Error.h"
+#include "base/Expected.h"
 #include "base/URL.h"
 
 class TADCachedFile;
@@ -17,8 +18,8 @@ class TADCachedFileDelegate {
                                          const std::optional<base::Error>& error) = 0;
   // The local copy is current: a new body was written, or the server answered 304.
   virtual void cachedFileDownloadDidEnd(TADCachedFile& file) = 0;
-  // None lets the redirect to url go ahead; an error stops the fetch, which then fails with it.
-  // The file's headers are those of the redirect answer while this runs.
-  virtual std::optional<base::Error> cachedFileShouldRedirectToURL(TADCachedFile& file,
-                                                                   const base::URL& url) = 0;
+  // Success lets the redirect to url go ahead; an error stops the fetch, which then fails with
+  // it. The file's headers are those of the redirect answer while this runs.
+  virtual base::Expected<void> cachedFileShouldRedirectToURL(TADCachedFile& file,
+                                                             const base::URL& url) = 0;
 };

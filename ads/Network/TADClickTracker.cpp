@@ -6,9 +6,8 @@
 
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Utility/TADErrorDomain.h"
-#include "base/ASCII.h"
 #include "platform/Platform.h"
-#include "platform/URLError.h"
+#include "platform/net/URLError.h"
 
 std::shared_ptr<TADClickTracker> TADClickTracker::init() {
   return std::make_shared<TADClickTracker>(Passkey{});
@@ -95,9 +94,9 @@ void TADClickTracker::endBackgroundTask() {
   if (trackingCount() > 0) --trackingCount();
 }
 
-std::optional<base::Error> TADClickTracker::cachedFileShouldRedirectToURL(TADCachedFile& file,
-                                                                          const base::URL& url) {
-  if (base::lowercased(url.scheme()).starts_with("http")) return std::nullopt;
+base::Expected<void> TADClickTracker::cachedFileShouldRedirectToURL(TADCachedFile& file,
+                                                                    const base::URL& url) {
+  if (url.isWebURL()) return {};
   // Another application's address is where the click was meant to go: the tracking is done, and
   // the fetch stops here (its failure report is then ignored).
   cachedFileDownloadDidEnd(file);

@@ -7,7 +7,7 @@
 #include "ads/Network/TADCachedFile.h"
 #include "ads/Network/TADClickTrackerDelegate.h"
 #include "platform/Application.h"
-#include "platform/RunLoop.h"
+#include "platform/core/RunLoop.h"
 
 // Follows one click or tracking address to its end with a cached file: HTTP and HTTPS redirects
 // are followed; the first redirect to any other scheme (another application, a store) ends the
@@ -63,8 +63,8 @@ class TADClickTracker : public TADCachedFileDelegate,
   void cachedFileDownloadDidFail(TADCachedFile& file,
                                  const std::optional<base::Error>& error) override;
   void cachedFileDownloadDidEnd(TADCachedFile& file) override;
-  std::optional<base::Error> cachedFileShouldRedirectToURL(TADCachedFile& file,
-                                                           const base::URL& url) override;
+  base::Expected<void> cachedFileShouldRedirectToURL(TADCachedFile& file,
+                                                     const base::URL& url) override;
 
  private:
   static int64_t& trackingCount();

@@ -2,7 +2,7 @@
 
 #include "ads/Utility/TADConfiguration.h"
 #include "platform/Platform.h"
-#include "platform/Reachability.h"
+#include "platform/net/Reachability.h"
 
 TADNetworkChecker& TADNetworkChecker::sharedChecker() {
   static TADNetworkChecker* checker = [] {

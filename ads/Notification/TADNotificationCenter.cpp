@@ -2,8 +2,8 @@
 
 #include "ads/Notification/TADNotification.h"
 #include "ads/Utility/TADMacros.h"
-#include "platform/RunLoop.h"
-#include "platform/WebView.h"
+#include "platform/core/RunLoop.h"
+#include "platform/ui/WebView.h"
 
 TADNotificationCenter& TADNotificationCenter::defaultCenter() {
   static TADNotificationCenter center;

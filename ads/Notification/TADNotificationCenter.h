@@ -7,7 +7,7 @@
 
 #include "base/URL.h"
 #include "base/Value.h"
-#include "platform/NotificationCenter.h"
+#include "platform/core/NotificationCenter.h"
 
 namespace platform {
 class WebView;

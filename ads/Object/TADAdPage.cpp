@@ -1,7 +1,7 @@
 #include "ads/Object/TADAdPage.h"
 
 #include "ads/Object/TADAdPageHeaders.h"
-#include "platform/UserDefaults.h"
+#include "platform/storage/UserDefaults.h"
 
 void TADAdPage::loadHTMLFromURL(std::weak_ptr<TADCachedFileDelegate> delegate,
                                 const base::URL& url) {

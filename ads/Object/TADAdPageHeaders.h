@@ -7,7 +7,7 @@
 
 #include "ads/Utility/TADOrientations.h"
 #include "base/URL.h"
-#include "platform/HTTPHeaderFields.h"
+#include "platform/net/HTTPHeaderFields.h"
 
 // What an answer of the ad server says about its ad in its headers: the impression and click
 // tracking addresses, the orientations of the screens the ad opens, the full-screen timeout and

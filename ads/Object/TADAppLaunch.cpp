@@ -3,8 +3,8 @@
 #include <string>
 
 #include "platform/Application.h"
-#include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
+#include "platform/core/NotificationCenter.h"
 
 bool& TADAppLaunch::didFinishLaunching() {
   static bool launched = false;

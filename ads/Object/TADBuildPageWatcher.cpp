@@ -1,7 +1,7 @@
 #include "ads/Object/TADBuildPageWatcher.h"
 
 #include "ads/View/TADWebViewDelegate.h"
-#include "platform/URLError.h"
+#include "platform/net/URLError.h"
 
 TADBuildPageWatcher::TADBuildPageWatcher(std::weak_ptr<TADWebViewDelegate> delegate,
                                          std::function<void()> pageFailed,

@@ -3,7 +3,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/WebView.h"
+#include "platform/ui/WebView.h"
 
 class TADWebViewDelegate;
 

@@ -17,8 +17,8 @@
 #include "ads/View/TADWebView.h"
 #include "base/ASCII.h"
 #include "platform/Application.h"
-#include "platform/Console.h"
 #include "platform/Platform.h"
+#include "platform/core/Console.h"
 #include "signals/TADSignals.h"
 
 namespace {
@@ -320,10 +320,10 @@ void TADObjectPrivate::cachedFileDownloadDidFail(TADCachedFile& file,
   }
 }
 
-std::optional<base::Error> TADObjectPrivate::cachedFileShouldRedirectToURL(TADCachedFile& file,
-                                                                           const base::URL&) {
+base::Expected<void> TADObjectPrivate::cachedFileShouldRedirectToURL(TADCachedFile& file,
+                                                                     const base::URL&) {
   adPage_.processHTTPHeaders(file);
-  return std::nullopt;
+  return {};
 }
 
 void TADObjectPrivate::showAd() {

@@ -20,7 +20,7 @@
 #include "ads/Request/TADRequestError.h"
 #include "base/URL.h"
 #include "base/Value.h"
-#include "platform/Geometry.h"
+#include "platform/ui/Geometry.h"
 
 class TADBannerView;
 class TADBannerWebViewDelegate;
@@ -185,8 +185,8 @@ class TADObjectPrivate : public TADAdEvents,
   void cachedFileDownloadDidFail(TADCachedFile& file,
                                  const std::optional<base::Error>& error) override;
   void cachedFileDownloadDidEnd(TADCachedFile& file) override;
-  std::optional<base::Error> cachedFileShouldRedirectToURL(TADCachedFile& file,
-                                                           const base::URL& url) override;
+  base::Expected<void> cachedFileShouldRedirectToURL(TADCachedFile& file,
+                                                     const base::URL& url) override;
 
  private:
   void changeState(State state);

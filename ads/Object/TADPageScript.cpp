@@ -2,7 +2,7 @@
 
 #include "ads/Statistics/TADStatisticsCore.h"
 #include "ads/Utility/TADConfiguration.h"
-#include "platform/Clock.h"
+#include "platform/core/Clock.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "ads/Utility/TADIdentifierUtilities.h"
 #include "platform/Application.h"
-#include "platform/NotificationCenter.h"
+#include "platform/core/NotificationCenter.h"
 
 TADRefreshPauses::TADRefreshPauses(const void* key, Actions actions) : key_(key) {
   using platform::Application;

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "platform/RunLoop.h"
+#include "platform/core/RunLoop.h"
 
 // The one-shot timer that reloads an ad object's request.
 //

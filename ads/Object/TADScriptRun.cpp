@@ -5,7 +5,7 @@
 #include "ads/Utility/TADNetworkUtilities.h"
 #include "ads/View/TADWebViewDelegate.h"
 #include "platform/Platform.h"
-#include "platform/WebView.h"
+#include "platform/ui/WebView.h"
 
 namespace {
 

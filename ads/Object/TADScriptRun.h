@@ -7,7 +7,7 @@
 
 #include "base/URL.h"
 #include "base/Value.h"
-#include "platform/RunLoop.h"
+#include "platform/core/RunLoop.h"
 
 class TADBuildPageWatcher;
 class TADWebViewDelegate;

@@ -1,7 +1,7 @@
 #include "ads/Object/TADTrackerSet.h"
 
 #include "ads/Network/TADClickTracker.h"
-#include "platform/RunLoop.h"
+#include "platform/core/RunLoop.h"
 
 TADTrackerSet::~TADTrackerSet() {
   for (const auto& tracker : trackers_)

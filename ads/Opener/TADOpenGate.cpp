@@ -3,19 +3,15 @@
 #include "ads/Opener/TADPressRecord.h"
 #include "base/ASCII.h"
 #include "platform/Application.h"
-#include "platform/Clock.h"
-#include "platform/Console.h"
-#include "platform/ConsoleRateLimit.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Console.h"
+#include "platform/core/ConsoleRateLimit.h"
 
 namespace {
 
 using Source = TADOpenGate::Source;
 using Opening = TADOpenGate::Opening;
 using Verdict = TADOpenGate::Verdict;
-
-bool isWebScheme(const base::URL& url) {
-  return url.hasScheme("http") || url.hasScheme("https");
-}
 
 // The address rules: what each opening takes, whoever asks.
 Verdict addressVerdict(Opening opening, const std::optional<base::URL>& url) {
@@ -24,12 +20,11 @@ Verdict addressVerdict(Opening opening, const std::optional<base::URL>& url) {
   switch (opening) {
     case Opening::OtherApplication:
       if (TADOpenGate::isDesktopScheme(*url)) return Verdict::Allowed;
-      if (!isWebScheme(*url)) return Verdict::Scheme;
-      // "http:/etc/passwd" has no host: a handler may well take it for a local path.
-      return url->host().empty() ? Verdict::LocalAddress : Verdict::Allowed;
+      [[fallthrough]];
     case Opening::Browser:
     case Opening::WebApp:
-      return isWebScheme(*url) ? Verdict::Allowed : Verdict::Scheme;
+      if (url->isWebURL()) return Verdict::Allowed;
+      return url->hasWebScheme() ? Verdict::LocalAddress : Verdict::Scheme;
     case Opening::MailComposer:
       return url->hasScheme("mailto") ? Verdict::Allowed : Verdict::Scheme;
   }

@@ -34,8 +34,8 @@ class TADPressRecord;
 //     browser), and addresses of the desktop schemes (isDesktopScheme) when the desktop has an
 //     application for their scheme; "file" addresses are local and refused, like every other
 //     scheme;
-//   - the in-app browser and a web app take only "http" and "https" addresses (a web app may
-//     also come without one, from the page's own markup);
+//   - the in-app browser and a web app take only "http" and "https" addresses with a host
+//     (base::URL::isWebURL; a web app may also come without one, from the page's own markup);
 //   - the mail composer takes only "mailto" addresses;
 //   - the asking web view needs a live, unused activation. A control the library draws itself
 //     (the in-app browser's toolbar) is pressed by the user, never by a page: it needs none.

@@ -14,9 +14,9 @@
 #include "base/ASCII.h"
 #include "base/Utf8Validator.h"
 #include "platform/Application.h"
-#include "platform/RunLoop.h"
-#include "platform/ViewController.h"
-#include "platform/WebView.h"
+#include "platform/core/RunLoop.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/WebView.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "ads/Opener/TADOpenGate.h"
 #include "ads/Utility/TADOrientations.h"
 #include "base/URL.h"
-#include "platform/MailComposeViewController.h"
+#include "platform/ui/MailComposeViewController.h"
 
 class TADDelegateManager;
 class TADNotification;

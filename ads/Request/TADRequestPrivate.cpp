@@ -7,8 +7,8 @@
 #include "ads/Request/TADRequestParameters.h"
 #include "ads/Utility/TADIdentifierUtilities.h"
 #include "ads/Utility/TADLocation.h"
-#include "platform/Console.h"
 #include "platform/Device.h"
+#include "platform/core/Console.h"
 #include "signals/TADSignals.h"
 
 std::shared_ptr<TADRequest> TADRequest::request() {

@@ -7,7 +7,7 @@
 #include "ads/Statistics/TADStatisticsParameters.h"
 #include "ads/Utility/TADConfiguration.h"
 #include "ads/Utility/TADNetworkUtilities.h"
-#include "platform/Clock.h"
+#include "platform/core/Clock.h"
 #include "signals/TADSignals.h"
 
 namespace {

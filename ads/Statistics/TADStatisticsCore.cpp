@@ -1,6 +1,6 @@
 #include "ads/Statistics/TADStatisticsCore.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/storage/UserDefaults.h"
 
 TADStatisticsCore::TADStatisticsCore(std::string identifier) : identifier_(std::move(identifier)) {
   loadPersistentStatistics();

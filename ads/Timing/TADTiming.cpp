@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/Clock.h"
+#include "platform/core/Clock.h"
 
 double TADTiming::counter() {
   return platform::Clock::shared().monotonicSeconds();

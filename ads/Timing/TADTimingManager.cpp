@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "platform/Clock.h"
+#include "platform/core/Clock.h"
 
 #include "platform/Application.h"
-#include "platform/NotificationCenter.h"
-#include "platform/UserDefaults.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/storage/UserDefaults.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "ads/Utility/TADConfiguration.h"
 
 #include "base/URL.h"
-#include "platform/WebView.h"
+#include "platform/ui/WebView.h"
 
 namespace {
 

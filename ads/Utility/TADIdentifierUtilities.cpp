@@ -15,12 +15,12 @@
 #include "base/ASCII.h"
 #include "base/URL.h"
 #include "platform/Application.h"
-#include "platform/AudioSession.h"
-#include "platform/Bundle.h"
 #include "platform/Device.h"
-#include "platform/Screen.h"
-#include "platform/SearchPaths.h"
-#include "platform/UserDefaults.h"
+#include "platform/media/AudioSession.h"
+#include "platform/storage/Bundle.h"
+#include "platform/storage/SearchPaths.h"
+#include "platform/storage/UserDefaults.h"
+#include "platform/ui/Screen.h"
 
 namespace {
 

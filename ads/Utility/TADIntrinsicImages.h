@@ -3,7 +3,7 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/Image.h"
+#include "platform/ui/Image.h"
 
 // The artwork that the platform does not supply: the browser's back and forward arrows and the
 // web app screen's close button. Each image is made from the PNG data the library carries as

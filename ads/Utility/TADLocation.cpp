@@ -11,7 +11,7 @@
 #include "ads/Utility/TADConfiguration.h"
 #include "base/NumberText.h"
 #include "encoding/TAD_RookStringEncoding.h"
-#include "platform/Clock.h"
+#include "platform/core/Clock.h"
 
 namespace {
 

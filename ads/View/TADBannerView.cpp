@@ -3,9 +3,9 @@
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequestError.h"
 #include "ads/Utility/TADPrivateUtilities.h"
-#include "platform/Console.h"
-#include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
+#include "platform/core/Console.h"
+#include "platform/core/NotificationCenter.h"
 
 std::shared_ptr<TADBannerView> TADBannerView::initWithFrame(const platform::Rect& frame) {
   auto view = std::make_shared<TADBannerView>(Passkey{}, frame);

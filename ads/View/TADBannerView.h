@@ -6,7 +6,7 @@
 
 #include "ads/Delegate/TADBannerViewDelegate.h"
 #include "ads/Utility/TADPrivateUtilities.h"
-#include "platform/View.h"
+#include "platform/ui/View.h"
 
 class TADObjectPrivate;
 class TADRequest;

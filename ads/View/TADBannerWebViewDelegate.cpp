@@ -3,7 +3,6 @@
 #include "ads/Delegate/TADAdEvents.h"
 #include "ads/Opener/TADOpener.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "base/ASCII.h"
 
 std::shared_ptr<TADBannerWebViewDelegate> TADBannerWebViewDelegate::initWithObjectPrivate(
     const std::shared_ptr<TADAdEvents>& ad, const std::shared_ptr<platform::WebView>& webView,
@@ -46,7 +45,7 @@ bool TADBannerWebViewDelegate::webViewShouldStartLoadWithRequest(
     return false;
   }
   opener()->setReferringURL(webView.currentURL());
-  if (base::lowercased(url.scheme()).starts_with("http")) {
+  if (url.isWebURL()) {
     TADOpenGate::Opening opening =
         click->opensWebApp ? TADOpenGate::Opening::WebApp : TADOpenGate::Opening::Browser;
     base::URL clickURL = opener()->canOpen(opening, url) ? statistics.urlForClick(url) : url;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "platform/Console.h"
+#include "platform/core/Console.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/ConsoleRateLimit.h"
+#include "platform/core/ConsoleRateLimit.h"
 
 // One page's console lines, written to the library's console as the page wrote them, with no
 // prefix, but so that a developer reading the console can still tell them from the library's own

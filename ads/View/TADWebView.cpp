@@ -1,7 +1,7 @@
 #include "ads/View/TADWebView.h"
 
 #include "ads/Utility/TADPrivateUtilities.h"
-#include "platform/Clock.h"
+#include "platform/core/Clock.h"
 
 std::shared_ptr<TADWebView> TADWebView::initWithFrame(const platform::Rect& frame,
                                                       platform::WebViewRole role) {

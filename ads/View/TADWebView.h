@@ -4,7 +4,7 @@
 
 #include "ads/Utility/TADPrivateUtilities.h"
 #include "ads/View/TADWebViewPrivate.h"
-#include "platform/WebView.h"
+#include "platform/ui/WebView.h"
 
 // The web view in which ad pages, landing pages and full-screen web apps are shown. It is made
 // ready for ads (pages scaled to fit, resizing with its parent, transparent, no automatic links

@@ -12,11 +12,11 @@
 #include "ads/View/TADWebView.h"
 #include "base/ASCII.h"
 #include "platform/Application.h"
-#include "platform/Clock.h"
-#include "platform/Console.h"
-#include "platform/NotificationCenter.h"
-#include "platform/RunLoop.h"
-#include "platform/ViewController.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Console.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/core/RunLoop.h"
+#include "platform/ui/ViewController.h"
 #include "signals/TADSignals.h"
 
 namespace {
@@ -93,7 +93,7 @@ bool TADWebViewDelegate::webViewShouldStartLoadWithRequest(
     return false;
   }
   if (url.hasScheme("file")) return false;
-  if (url.hasScheme("about") || url.hasScheme("http") || url.hasScheme("https")) return true;
+  if (url.hasScheme("about") || url.isWebURL()) return true;
   opener_->openApp(url);
   return false;
 }

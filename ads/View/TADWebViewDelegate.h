@@ -11,8 +11,8 @@
 #include "ads/View/TADPageConsole.h"
 #include "base/URL.h"
 #include "base/Value.h"
-#include "platform/Geometry.h"
-#include "platform/WebView.h"
+#include "platform/ui/Geometry.h"
+#include "platform/ui/WebView.h"
 
 class TADClickTracker;
 class TADNotification;
@@ -26,10 +26,10 @@ class ViewController;
 inline constexpr std::string_view TADWebViewDelegateDidReceiveWebAction = "didReceiveWebAction";
 
 // The delegate of every ad web view. Before a load starts it looks at the address: page messages
-// (TADNotification) are acted on and never load; "http", "https" and "about" addresses load in
-// place; "file" addresses are refused; mail addresses and every other scheme go to the opener,
-// whose gate lets them out only at the user's press (TADOpenGate). The delegate knows which kind
-// of web view it serves and tells its opener so, with the web view that asks.
+// (TADNotification) are acted on and never load; web addresses (base::URL::isWebURL) and "about"
+// addresses load in place; "file" addresses are refused; mail addresses and every other scheme go
+// to the opener, whose gate lets them out only at the user's press (TADOpenGate). The delegate
+// knows which kind of web view it serves and tells its opener so, with the web view that asks.
 //
 // Messages, by exact name, first match acting:
 //   click u        track u with the click signals appended

@@ -5,10 +5,10 @@
 #include "ads/Utility/TADIdentifierUtilities.h"
 #include "ads/Utility/TADPrivateUtilities.h"
 #include "platform/Application.h"
-#include "platform/Console.h"
 #include "platform/Platform.h"
-#include "platform/RunLoop.h"
-#include "platform/Window.h"
+#include "platform/core/Console.h"
+#include "platform/core/RunLoop.h"
+#include "platform/ui/Window.h"
 
 namespace {
 

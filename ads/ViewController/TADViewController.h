@@ -9,7 +9,7 @@
 #include "ads/View/TADRelinquishableScreen.h"
 #include "ads/ViewController/TADViewControllerPrivate.h"
 #include "base/Value.h"
-#include "platform/ViewController.h"
+#include "platform/ui/ViewController.h"
 
 // Posted on the default notification center with the screen as object.
 inline constexpr std::string_view TADViewControllerWillPresentFullScreen =

@@ -5,7 +5,7 @@
 
 #include "ads/Delegate/TADDelegateManager.h"
 #include "ads/Utility/TADOrientations.h"
-#include "platform/WebView.h"
+#include "platform/ui/WebView.h"
 
 // The state of a full-screen ad screen, kept in the private-object registry under the screen.
 // Screens with more state extend it.

@@ -7,7 +7,7 @@
 #include "ads/Utility/TADIntrinsicImages.h"
 #include "ads/View/TADWebView.h"
 #include "ads/WebApp/TADWebAppWebViewDelegate.h"
-#include "platform/URLRequest.h"
+#include "platform/net/URLRequest.h"
 
 namespace {
 constexpr platform::Rect kCloseButtonFrame{0, 0, 32, 32};

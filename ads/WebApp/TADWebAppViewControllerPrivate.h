@@ -6,8 +6,8 @@
 
 #include "ads/ViewController/TADViewControllerPrivate.h"
 #include "base/URL.h"
-#include "platform/ActivityIndicatorView.h"
-#include "platform/Button.h"
+#include "platform/ui/ActivityIndicatorView.h"
+#include "platform/ui/Button.h"
 
 class TADAdEvents;
 class TADWebAppWebViewDelegate;

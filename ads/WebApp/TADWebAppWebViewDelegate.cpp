@@ -7,7 +7,7 @@
 #include "ads/View/TADWebView.h"
 #include "ads/WebApp/TADWebAppViewControllerPrivate.h"
 #include "platform/Platform.h"
-#include "platform/RunLoop.h"
+#include "platform/core/RunLoop.h"
 
 namespace {
 // Long enough for the page's scripts that still run after its screen has gone.

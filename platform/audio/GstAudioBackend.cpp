@@ -2,9 +2,9 @@
 
 #include <unistd.h>
 
-#include "platform/Console.h"
 #include "platform/audio/GstAudioPlayer.h"
 #include "platform/audio/GstPtr.h"
+#include "platform/core/Console.h"
 
 namespace platform::audio {
 
@@ -13,14 +13,10 @@ namespace {
 // playbin's "flags": audio only, so a file with pictures or video needs no video output.
 constexpr guint kPlayAudioOnly = 1 << 1;
 
-bool fail(base::Error* error, int code, const std::string& message) {
+// The error of a player that cannot be made, said on the console too.
+base::Error fail(int code, const std::string& message) {
   Console::log("audio: " + message);
-  if (error) {
-    *error = base::Error(
-        std::string(AudioPlayer::kErrorDomain), code,
-        base::Dictionary{{std::string(base::Error::kLocalizedDescriptionKey), message}});
-  }
-  return false;
+  return base::Error::withDescription(std::string(AudioPlayer::kErrorDomain), code, message);
 }
 
 // Elements come with a floating reference: the handle owns a real one, and whatever the element
@@ -67,27 +63,22 @@ glibsupport::GObjectPtr<GstElement> GstAudioBackend::makeSink() const {
   return sink;
 }
 
-std::shared_ptr<AudioPlayer> GstAudioBackend::makePlayer(const base::URL& url, base::Error* error) {
-  if (!url.isFileURL()) {
-    fail(error, 1, "Cannot open " + url.absoluteString() + ": not a file");
-    return nullptr;
-  }
+base::Expected<std::shared_ptr<AudioPlayer>> GstAudioBackend::makePlayer(const base::URL& url) {
+  if (!url.isFileURL()) return fail(1, "Cannot open " + url.absoluteString() + ": not a file");
   std::string path = url.path();
   if (access(path.c_str(), R_OK) != 0) {
-    fail(error, 1, "Cannot open " + path + ": no readable file there");
-    return nullptr;
+    return fail(1, "Cannot open " + path + ": no readable file there");
   }
   if (!initialized_ || !discoverer_) {
-    fail(error, 3, "Cannot play " + path + ": GStreamer did not start");
-    return nullptr;
+    return fail(3, "Cannot play " + path + ": GStreamer did not start");
   }
-  if (!discover(path, error)) return nullptr;
-  auto pipeline = preroll(path, error);
-  if (!pipeline) return nullptr;
-  return std::make_shared<GstAudioPlayer>(std::move(pipeline));
+  if (base::Expected<void> decodable = discover(path); !decodable) return decodable.error();
+  base::Expected<glibsupport::GObjectPtr<GstElement>> pipeline = preroll(path);
+  if (!pipeline) return pipeline.error();
+  return std::make_shared<GstAudioPlayer>(std::move(*pipeline));
 }
 
-bool GstAudioBackend::discover(const std::string& path, base::Error* error) const {
+base::Expected<void> GstAudioBackend::discover(const std::string& path) const {
   glibsupport::GErrorPtr gstError;
   auto info = glibsupport::adopt(
       gst_discoverer_discover_uri(discoverer_.get(), fileURI(path).get(), gstError.out()));
@@ -114,21 +105,20 @@ bool GstAudioBackend::discover(const std::string& path, base::Error* error) cons
     GstStreamListPtr streams(gst_discoverer_info_get_audio_streams(info.get()));
     if (!streams) problem = "it holds no sound";
   }
-  if (result == GST_DISCOVERER_OK && problem.empty()) return true;
-  return fail(error, code, "Cannot decode " + path + ": " + problem);
+  if (result == GST_DISCOVERER_OK && problem.empty()) return {};
+  return fail(code, "Cannot decode " + path + ": " + problem);
 }
 
-// A playbin on path, PAUSED with its first sound decoded, or nullptr. The wait is bounded, and
+// A playbin on path, PAUSED with its first sound decoded, or the error. The wait is bounded, and
 // short in practice: a clip prerolls in milliseconds.
-glibsupport::GObjectPtr<GstElement> GstAudioBackend::preroll(const std::string& path,
-                                                             base::Error* error) const {
+base::Expected<glibsupport::GObjectPtr<GstElement>> GstAudioBackend::preroll(
+    const std::string& path) const {
   auto pipeline = makeElement("playbin");
   auto sink = makeSink();
   if (!pipeline || !sink) {
-    fail(error, 3,
-         "Cannot play " + path +
-             ": GStreamer's playbin or audio sink is missing (gstreamer1.0-plugins-base)");
-    return nullptr;
+    return fail(3,
+                "Cannot play " + path +
+                    ": GStreamer's playbin or audio sink is missing (gstreamer1.0-plugins-base)");
   }
   g_object_set(pipeline.get(), "uri", fileURI(path).get(), "audio-sink", sink.get(), "flags",
                kPlayAudioOnly, nullptr);
@@ -168,8 +158,7 @@ glibsupport::GObjectPtr<GstElement> GstAudioBackend::preroll(const std::string& 
   }
   if (!problem.empty()) {
     gst_element_set_state(pipeline.get(), GST_STATE_NULL);
-    fail(error, code, "Cannot decode " + path + ": " + problem);
-    return nullptr;
+    return fail(code, "Cannot decode " + path + ": " + problem);
   }
   return pipeline;
 }

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/AudioPlayer.h"
 #include "platform/glibsupport/GlibPtr.h"
+#include "platform/media/AudioPlayer.h"
 
 namespace platform::audio {
 
@@ -31,15 +31,15 @@ class GstAudioBackend : public AudioBackend {
   GstAudioBackend(const GstAudioBackend&) = delete;
   GstAudioBackend& operator=(const GstAudioBackend&) = delete;
 
-  std::shared_ptr<AudioPlayer> makePlayer(const base::URL& url, base::Error* error) override;
+  base::Expected<std::shared_ptr<AudioPlayer>> makePlayer(const base::URL& url) override;
 
   // Whether sound reaches a device (false: the fake sink).
   bool isAudible() const { return audible_; }
 
  private:
   glibsupport::GObjectPtr<GstElement> makeSink() const;
-  bool discover(const std::string& path, base::Error* error) const;
-  glibsupport::GObjectPtr<GstElement> preroll(const std::string& path, base::Error* error) const;
+  base::Expected<void> discover(const std::string& path) const;
+  base::Expected<glibsupport::GObjectPtr<GstElement>> preroll(const std::string& path) const;
 
   glibsupport::GObjectPtr<GstDiscoverer> discoverer_;
   bool initialized_ = false;

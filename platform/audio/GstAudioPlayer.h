@@ -2,8 +2,8 @@
 
 #include <gst/gst.h>
 
-#include "platform/AudioPlayer.h"
 #include "platform/glibsupport/GlibPtr.h"
+#include "platform/media/AudioPlayer.h"
 
 namespace platform::audio {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/AudioSession.h"
+#include "platform/media/AudioSession.h"
 
 struct pa_context;
 struct pa_glib_mainloop;

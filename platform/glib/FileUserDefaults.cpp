@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "base/FileIO.h"
-#include "platform/Console.h"
+#include "platform/core/Console.h"
 #include "platform/glib/ApplicationFolders.h"
 
 namespace platform::glib {

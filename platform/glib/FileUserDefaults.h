@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/UserDefaults.h"
 #include "platform/glib/ApplicationFolders.h"
+#include "platform/storage/UserDefaults.h"
 
 namespace platform::glib {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Reachability.h"
 #include "platform/glibsupport/GlibPtr.h"
+#include "platform/net/Reachability.h"
 
 namespace platform::glib {
 

@@ -5,8 +5,8 @@
 #include <functional>
 #include <thread>
 
-#include "platform/RunLoop.h"
-#include "platform/TaskQueue.h"
+#include "platform/core/RunLoop.h"
+#include "platform/core/TaskQueue.h"
 #include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::glib {

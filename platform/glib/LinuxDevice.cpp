@@ -9,7 +9,7 @@
 #include <fstream>
 #include <random>
 
-#include "platform/UserDefaults.h"
+#include "platform/storage/UserDefaults.h"
 
 namespace platform::glib {
 

@@ -109,8 +109,8 @@ void SoupURLConnection::begin() {
 
 void SoupURLConnection::send(URLRequest request) {
   current_ = std::move(request);
-  if (std::optional<base::Error> refused = checkRequest(current_)) {
-    fail(*refused);
+  if (base::Expected<void> checked = checkRequest(current_); !checked) {
+    fail(checked.error());
     return;
   }
   glibsupport::GErrorPtr error;

@@ -7,10 +7,10 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/RunLoop.h"
-#include "platform/URLConnection.h"
-#include "platform/URLError.h"
+#include "platform/core/RunLoop.h"
 #include "platform/glibsupport/GlibPtr.h"
+#include "platform/net/URLConnection.h"
+#include "platform/net/URLError.h"
 
 // libsoup stays out of this header; only the backend's sources include it.
 typedef struct _SoupSession SoupSession;

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/URLConnection.h"
 #include "platform/glibsupport/GlibPtr.h"
+#include "platform/net/URLConnection.h"
 
 // libsoup stays out of this header; only the backend's sources include it.
 typedef struct _SoupSession SoupSession;

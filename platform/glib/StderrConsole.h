@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "platform/Console.h"
+#include "platform/core/Console.h"
 
 namespace platform::glib {
 

@@ -2,7 +2,7 @@
 
 #include <glib.h>
 
-#include "platform/URLError.h"
+#include "platform/net/URLError.h"
 
 namespace glibsupport {
 

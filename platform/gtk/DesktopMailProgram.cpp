@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/RunLoop.h"
+#include "platform/core/RunLoop.h"
 #include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
@@ -52,8 +52,8 @@ bool DesktopMailProgram::exists() {
   return static_cast<bool>(handler);
 }
 
-std::optional<std::vector<std::string>> DesktopMailProgram::commandLine(const MailMessage& message,
-                                                                        base::Error* error) {
+base::Expected<std::vector<std::string>> DesktopMailProgram::commandLine(
+    const MailMessage& message) {
   std::vector<std::string> arguments{kProgram, "--utf8"};
   bool refused = false;
   auto addRecipients = [&](const char* option, const std::vector<std::string>& recipients) {
@@ -75,19 +75,15 @@ std::optional<std::vector<std::string>> DesktopMailProgram::commandLine(const Ma
     arguments.push_back(message.body);
   }
   addRecipients(nullptr, message.toRecipients);
-  if (refused) {
-    if (error) *error = mailError(1, "an address cannot begin with \"-\"");
-    return std::nullopt;
-  }
+  if (refused) return mailError(1, "an address cannot begin with \"-\"");
   return arguments;
 }
 
 void DesktopMailProgram::send(const MailMessage& message,
                               std::function<void(const std::optional<base::Error>&)> done) {
-  base::Error refusal;
-  std::optional<std::vector<std::string>> arguments = commandLine(message, &refusal);
+  base::Expected<std::vector<std::string>> arguments = commandLine(message);
   if (!arguments) {
-    reportLater(std::move(done), refusal);
+    reportLater(std::move(done), arguments.error());
     return;
   }
   std::vector<char*> argv;

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "base/Error.h"
-#include "platform/MailMessage.h"
+#include "base/Expected.h"
+#include "platform/ui/MailMessage.h"
 
 namespace platform::gtk {
 
@@ -21,10 +22,9 @@ class DesktopMailProgram {
   // Whether xdg-email is installed and some program handles "mailto:" addresses.
   static bool exists();
   // The command line for message: xdg-email --utf8, then --cc, --bcc, --subject and --body with
-  // their values, then the To recipients. Empty recipients are left out. None, with the reason in
-  // error, for a recipient that begins with "-".
-  static std::optional<std::vector<std::string>> commandLine(const MailMessage& message,
-                                                             base::Error* error = nullptr);
+  // their values, then the To recipients. Empty recipients are left out. The error instead for a
+  // recipient that begins with "-".
+  static base::Expected<std::vector<std::string>> commandLine(const MailMessage& message);
   // Starts xdg-email for message; done runs on the main loop when it has ended, with the error
   // when it could not start or did not succeed.
   static void send(const MailMessage& message,

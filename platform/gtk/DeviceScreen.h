@@ -2,7 +2,7 @@
 
 #include "platform/Application.h"
 #include "platform/Device.h"
-#include "platform/Screen.h"
+#include "platform/ui/Screen.h"
 
 namespace platform::gtk {
 

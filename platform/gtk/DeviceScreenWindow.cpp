@@ -7,8 +7,8 @@
 #include <iterator>
 #include <string>
 
-#include "platform/Console.h"
 #include "platform/Platform.h"
+#include "platform/core/Console.h"
 #include "platform/gtk/DeviceScreen.h"
 #include "platform/gtk/GtkViewPeer.h"
 
@@ -201,18 +201,14 @@ void DeviceScreenWindow::runDrawnTasks() {
 
 namespace {
 
-bool fail(base::Error* error, std::string description) {
-  if (error) *error = base::Error::withDescription("platform.screen", 1, std::move(description));
-  return false;
+base::Error screenError(std::string description) {
+  return base::Error::withDescription("platform.screen", 1, std::move(description));
 }
 
 }  // namespace
 
-glibsupport::GObjectPtr<GdkPixbuf> DeviceScreenWindow::snapshot(base::Error* error) const {
-  if (!gtk_widget_get_realized(stage_)) {
-    fail(error, "The screen is not shown");
-    return {};
-  }
+glibsupport::GObjectPtr<GdkPixbuf> DeviceScreenWindow::snapshot() const {
+  if (!gtk_widget_get_realized(stage_)) return {};
   // Views laid out since the last frame take their places first, as the next frame would place
   // them: drawing asks for a settled layout.
   gtk_container_check_resize(GTK_CONTAINER(window_.get()));
@@ -227,14 +223,14 @@ glibsupport::GObjectPtr<GdkPixbuf> DeviceScreenWindow::snapshot(base::Error* err
       gdk_pixbuf_get_from_surface(surface.get(), 0, 0, width, height));
 }
 
-bool DeviceScreenWindow::saveScreenshot(const std::string& path, base::Error* error) const {
-  glibsupport::GObjectPtr<GdkPixbuf> picture = snapshot(error);
-  if (!picture) return false;
+base::Expected<void> DeviceScreenWindow::saveScreenshot(const std::string& path) const {
+  glibsupport::GObjectPtr<GdkPixbuf> picture = snapshot();
+  if (!picture) return screenError("The screen is not shown");
   glibsupport::GErrorPtr problem;
   if (!gdk_pixbuf_save(picture.get(), path.c_str(), "png", problem.out(), nullptr)) {
-    return fail(error, "Cannot save a screenshot to " + path + ": " + problem->message);
+    return screenError("Cannot save a screenshot to " + path + ": " + problem->message);
   }
-  return true;
+  return {};
 }
 
 bool DeviceScreenWindow::isPainted(View& view, GdkPixbuf& picture) const {

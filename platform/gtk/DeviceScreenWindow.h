@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "base/Error.h"
-#include "platform/Geometry.h"
-#include "platform/RunLoop.h"
-#include "platform/View.h"
-#include "platform/Window.h"
+#include "base/Expected.h"
+#include "platform/core/RunLoop.h"
 #include "platform/glibsupport/GlibPtr.h"
+#include "platform/ui/Geometry.h"
+#include "platform/ui/View.h"
+#include "platform/ui/Window.h"
 
 namespace platform::gtk {
 
@@ -60,11 +60,11 @@ class DeviceScreenWindow {
 
   // Runs task once the screen has been drawn for the first time (at once if it has been).
   void whenDrawn(std::function<void()> task);
-  // The device screen as it is now, web pages included, one pixel a point; nothing (with the
-  // reason) while the screen is not shown.
-  glibsupport::GObjectPtr<GdkPixbuf> snapshot(base::Error* error = nullptr) const;
+  // The device screen as it is now, web pages included, one pixel a point; nothing while the
+  // screen is not shown.
+  glibsupport::GObjectPtr<GdkPixbuf> snapshot() const;
   // Writes the snapshot to a PNG file.
-  bool saveScreenshot(const std::string& path, base::Error* error = nullptr) const;
+  base::Expected<void> saveScreenshot(const std::string& path) const;
   // Whether view's place in picture, a snapshot of this screen, holds a picture of its own: more
   // than a twentieth of it differs in colour from its top left corner, as a view that paints only
   // its background does not. A web page paints a little after its load ends; this tells when.

@@ -2,8 +2,8 @@
 
 #include <gtk/gtk.h>
 
-#include "platform/ActivityIndicatorPeer.h"
 #include "platform/gtk/GtkViewPeer.h"
+#include "platform/ui/ActivityIndicatorPeer.h"
 
 namespace platform::gtk {
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "platform/Button.h"
-#include "platform/ButtonPeer.h"
 #include "platform/gtk/GtkViewPeer.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/ButtonPeer.h"
 
 namespace platform::gtk {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Console.h"
+#include "platform/core/Console.h"
 #include "platform/gtk/DesktopMailProgram.h"
 
 namespace platform::gtk {

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "platform/Application.h"
-#include "platform/RunLoop.h"
+#include "platform/core/RunLoop.h"
 #include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/DeviceScreenWindow.h"
 

@@ -2,8 +2,8 @@
 
 #include <gtk/gtk.h>
 
-#include "platform/ImageViewPeer.h"
 #include "platform/gtk/GtkViewPeer.h"
+#include "platform/ui/ImageViewPeer.h"
 
 namespace platform::gtk {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <utility>
 
-#include "platform/Console.h"
-#include "platform/LocalNetworkRules.h"
+#include "platform/core/Console.h"
+#include "platform/net/LocalNetworkRules.h"
 
 namespace platform::gtk {
 
@@ -31,10 +31,6 @@ std::string digest(const std::string& text) {
   return out;
 }
 
-bool isWeb(const base::URL& url) {
-  return url.hasScheme("http") || url.hasScheme("https");
-}
-
 }  // namespace
 
 // A filter lives as long as the program: WebKit may still answer a compile it started.
@@ -49,7 +45,7 @@ GtkLocalNetworkFilter::GtkLocalNetworkFilter(const std::string& folder)
     : store_(glibsupport::adopt(webkit_user_content_filter_store_new(folder.c_str()))) {}
 
 bool GtkLocalNetworkFilter::name(const std::optional<base::URL>& pageURL) {
-  if (!pageURL || !isWeb(*pageURL) || !LocalNetworkRules::isLocal(*pageURL)) return false;
+  if (!pageURL || !pageURL->isWebURL() || !LocalNetworkRules::isLocal(*pageURL)) return false;
   if (!origins_.insert(LocalNetworkRules::originPattern(*pageURL)).second) return false;
   originURLs_.push_back(*pageURL);
   return true;

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "platform/MailComposeViewController.h"
-#include "platform/MailComposerPeer.h"
 #include "platform/gtk/GtkViewPeer.h"
+#include "platform/ui/MailComposeViewController.h"
+#include "platform/ui/MailComposerPeer.h"
 
 namespace platform::gtk {
 

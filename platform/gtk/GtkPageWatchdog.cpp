@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/Console.h"
+#include "platform/core/Console.h"
 #include "platform/gtk/GtkWebProcess.h"
 
 namespace platform::gtk {

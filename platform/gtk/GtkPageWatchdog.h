@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/WebViewPeer.h"
 #include "platform/glibsupport/GlibPtr.h"
+#include "platform/ui/WebViewPeer.h"
 
 namespace platform::gtk {
 

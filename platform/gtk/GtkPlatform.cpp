@@ -14,14 +14,14 @@
 
 namespace platform::gtk {
 
-std::unique_ptr<GtkPlatform> GtkPlatform::create(Options options, base::Error* error) {
-  if (!openDisplay(error)) return nullptr;
+base::Expected<std::unique_ptr<GtkPlatform>> GtkPlatform::create(Options options) {
+  if (base::Expected<void> display = openDisplay(); !display) return display.error();
   return std::unique_ptr<GtkPlatform>(new GtkPlatform(std::move(options), false, nullptr));
 }
 
-std::unique_ptr<GtkPlatform> GtkPlatform::embed(Options options, GtkApplication* application,
-                                                base::Error* error) {
-  if (!openDisplay(error)) return nullptr;
+base::Expected<std::unique_ptr<GtkPlatform>> GtkPlatform::embed(Options options,
+                                                                GtkApplication* application) {
+  if (base::Expected<void> display = openDisplay(); !display) return display.error();
   return std::unique_ptr<GtkPlatform>(new GtkPlatform(std::move(options), true, application));
 }
 
@@ -36,19 +36,14 @@ const char* gtkApplicationId(const glib::ApplicationIdentity& identity) {
 
 }  // namespace
 
-bool GtkPlatform::openDisplay(base::Error* error) {
-  if (!gtk_init_check(nullptr, nullptr)) {
-    if (error) {
-      const char* display = g_getenv("DISPLAY");
-      *error = base::Error::withDescription(
-          std::string(kErrorDomain), NoDisplay,
-          display && *display ? std::string("cannot open the display ") + display
-                              : std::string("no display: DISPLAY is not set (run it in a desktop "
-                                            "session, or under xvfb-run)"));
-    }
-    return false;
-  }
-  return true;
+base::Expected<void> GtkPlatform::openDisplay() {
+  if (gtk_init_check(nullptr, nullptr)) return {};
+  const char* display = g_getenv("DISPLAY");
+  return base::Error::withDescription(
+      std::string(kErrorDomain), NoDisplay,
+      display && *display ? std::string("cannot open the display ") + display
+                          : std::string("no display: DISPLAY is not set (run it in a desktop "
+                                        "session, or under xvfb-run)"));
 }
 
 GtkPlatform::GtkPlatform(Options options, bool hosted, GtkApplication* hostApplication)
@@ -142,7 +137,7 @@ GtkPlatform::~GtkPlatform() {
   application_->setDelegate(nullptr);
   application_->setDeviceScreen(nullptr);
   deviceScreen_.reset();
-  Platform::install(nullptr);
+  Platform::uninstall(*platform_);
   application_.reset();
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "base/Expected.h"
 #include "platform/Platform.h"
 #include "platform/glib/ApplicationFolders.h"
 #include "platform/glib/FileUserDefaults.h"
@@ -56,13 +57,13 @@ class GtkPlatform {
   static constexpr std::string_view kErrorDomain = "GtkPlatform";
   enum ErrorCode { NoDisplay = 1 };
 
-  // The platform, or nullptr with a NoDisplay error saying why when GTK cannot open a display.
-  static std::unique_ptr<GtkPlatform> create(Options options, base::Error* error = nullptr);
+  // The platform, or a NoDisplay error saying why when GTK cannot open a display.
+  static base::Expected<std::unique_ptr<GtkPlatform>> create(Options options);
   // The platform of a host program with its own windows and loop, which iterates the default main
   // context itself (the library never runs it). application is the host's own, or nullptr when it
   // has none; it is only borrowed. run(), launch() and quit() are not for such a platform.
-  static std::unique_ptr<GtkPlatform> embed(Options options, GtkApplication* application,
-                                            base::Error* error = nullptr);
+  static base::Expected<std::unique_ptr<GtkPlatform>> embed(Options options,
+                                                            GtkApplication* application);
   ~GtkPlatform();
   GtkPlatform(const GtkPlatform&) = delete;
   GtkPlatform& operator=(const GtkPlatform&) = delete;
@@ -91,7 +92,7 @@ class GtkPlatform {
  private:
   // hosted: made by embed() on the host's application (which may be nullptr).
   GtkPlatform(Options options, bool hosted, GtkApplication* hostApplication);
-  static bool openDisplay(base::Error* error);
+  static base::Expected<void> openDisplay();
   static void activated(GApplication*, gpointer self);
   static void shutDown(GApplication*, gpointer self);
   void showDeviceScreen();

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/ToolbarPeer.h"
 #include "platform/gtk/GtkViewPeer.h"
+#include "platform/ui/ToolbarPeer.h"
 
 namespace platform::gtk {
 

@@ -1,7 +1,6 @@
 #include "platform/gtk/GtkViewBackend.h"
 
-#include "platform/RunLoop.h"
-#include "platform/View.h"
+#include "platform/core/RunLoop.h"
 #include "platform/gtk/GtkActivityIndicatorPeer.h"
 #include "platform/gtk/GtkButtonPeer.h"
 #include "platform/gtk/GtkImageViewPeer.h"
@@ -10,6 +9,7 @@
 #include "platform/gtk/GtkToolbarPeer.h"
 #include "platform/gtk/GtkViewPeer.h"
 #include "platform/gtk/GtkWebViewPeer.h"
+#include "platform/ui/View.h"
 
 namespace platform::gtk {
 

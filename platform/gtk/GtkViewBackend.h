@@ -3,8 +3,8 @@
 #include <map>
 #include <memory>
 
-#include "platform/ViewBackend.h"
 #include "platform/gtk/GtkWebContext.h"
+#include "platform/ui/ViewBackend.h"
 
 namespace platform::gtk {
 

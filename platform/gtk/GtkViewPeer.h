@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/View.h"
-#include "platform/ViewPeer.h"
 #include "platform/glibsupport/GlibPtr.h"
+#include "platform/ui/View.h"
+#include "platform/ui/ViewPeer.h"
 
 namespace platform::gtk {
 

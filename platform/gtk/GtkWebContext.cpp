@@ -8,7 +8,7 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/Console.h"
+#include "platform/core/Console.h"
 #include "platform/gtk/GtkLocalNetworkFilter.h"
 #include "platform/gtk/GtkWebProcess.h"
 #include "platform/gtk/GtkWebViewGuard.h"

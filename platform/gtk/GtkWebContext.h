@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/WebViewPeer.h"
 #include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkPageWatchdog.h"
+#include "platform/ui/WebViewPeer.h"
 
 namespace platform::gtk {
 

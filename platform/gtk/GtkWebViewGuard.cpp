@@ -4,7 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/ConsoleRateLimit.h"
+#include "base/URL.h"
+#include "platform/core/ConsoleRateLimit.h"
 #include "platform/glibsupport/GlibPtr.h"
 
 namespace platform::gtk {
@@ -22,10 +23,8 @@ void refused(const char* kind, const std::string& line) {
 }
 
 bool mayRedirectTo(const char* uri) {
-  glibsupport::GCharPtr scheme(g_uri_parse_scheme(uri));
-  if (!scheme) return false;
-  return g_ascii_strcasecmp(scheme.get(), "http") == 0 ||
-         g_ascii_strcasecmp(scheme.get(), "https") == 0;
+  std::optional<base::URL> url = base::URL::fromString(uri);
+  return url && url->isWebURL();
 }
 
 gboolean decidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,

@@ -4,13 +4,16 @@
 
 namespace platform::gtk {
 
-// What no web page of the program does by itself, whoever shows it: every page is a stranger's.
-// Installed on every WebKit view and on the web context when they are made, before anyone else
-// hears them, and never taken off, so that it holds for a view between users too.
+// The lower half of the open gate (TADOpenGate): what WebKit would do on its own, without asking
+// the view's client, is refused here before the gate could be asked. The gate decides what a page
+// may open at the user's press; this guard decides what no web page of the program does by
+// itself, whoever shows it: every page is a stranger's. It is installed on every WebKit view and on
+// the web context when they are made, before anyone else hears them, and never taken off, so that
+// it holds for a view between users too. Its refusals are its own console lines, not the gate's.
 //
-// - A server redirect to any scheme but http and https is refused before it loads, and before the
-//   view's user is asked about it: the page never learns where the redirect pointed, and nothing
-//   is handed to another application. (A redirect to a local file never gets this far: WebKit
+// - A server redirect to anything but a web address (base::URL::isWebURL: http or https with a
+//   host) is refused before it loads, and before the view's user is asked about it: the page
+//   never learns where the redirect pointed, and nothing is handed to another application. (A redirect to a local file never gets this far: WebKit
 //   ends the page's web process on it, which the view reports as a failed load.)
 // - Every download is cancelled as it starts, before a destination is chosen, so that not even a
 //   partial file is written.

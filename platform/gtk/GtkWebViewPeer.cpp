@@ -2,13 +2,13 @@
 
 #include <utility>
 
-#include "platform/Console.h"
-#include "platform/LocalNetworkRules.h"
-#include "platform/URLError.h"
+#include "platform/core/Console.h"
 #include "platform/glibsupport/GlibURLError.h"
 #include "platform/gtk/GtkLocalNetworkFilter.h"
 #include "platform/gtk/GtkWebProcess.h"
 #include "platform/gtk/GtkWebViewGuard.h"
+#include "platform/net/LocalNetworkRules.h"
+#include "platform/net/URLError.h"
 
 namespace platform::gtk {
 
@@ -146,14 +146,17 @@ GtkWebViewPeer::~GtkWebViewPeer() {
   }
   if (reportingEnd_) {
     // WebKit goes on using the view after it has said that its process ended: it is closed on the
-    // next pass of the loop. Its page is gone already, so nothing of it runs until then.
-    g_idle_add(
+    // next pass of the loop. Its page is gone already, so nothing of it runs until then. The idle
+    // source owns the view's reference until it is removed.
+    using Held = glibsupport::GObjectPtr<GtkWidget>;
+    auto held = std::make_unique<Held>(std::move(webView_));
+    g_idle_add_full(
+        G_PRIORITY_DEFAULT_IDLE,
         [](gpointer view) {
-          gtk_widget_destroy(GTK_WIDGET(view));
-          g_object_unref(view);
+          gtk_widget_destroy(static_cast<Held*>(view)->get());
           return G_SOURCE_REMOVE;
         },
-        webView_.release());
+        held.release(), [](gpointer view) { delete static_cast<Held*>(view); });
     return;
   }
   // Closes the page now, even while a pending script still holds a reference to the widget.

@@ -7,11 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/WebViewPeer.h"
 #include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkPageWatchdog.h"
 #include "platform/gtk/GtkViewPeer.h"
 #include "platform/gtk/GtkWebContext.h"
+#include "platform/ui/WebViewPeer.h"
 
 namespace platform::gtk {
 

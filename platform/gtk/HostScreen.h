@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Screen.h"
+#include "platform/ui/Screen.h"
 
 namespace platform::gtk {
 

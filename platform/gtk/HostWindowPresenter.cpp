@@ -1,7 +1,7 @@
 #include "platform/gtk/HostWindowPresenter.h"
 
-#include "platform/Screen.h"
 #include "platform/gtk/GtkViewPeer.h"
+#include "platform/ui/Screen.h"
 
 namespace platform::gtk {
 

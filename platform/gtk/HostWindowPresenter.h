@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/ViewController.h"
-#include "platform/Window.h"
 #include "platform/glibsupport/GlibPtr.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/Window.h"
 
 namespace platform::gtk {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PropertyListReading.h"
+#include "platform/storage/PropertyListReading.h"
 
 namespace platform::plist {
 

@@ -1,6 +1,6 @@
 #include "platform/scriptedhttp/ScriptedReply.h"
 
-#include "platform/HTTPHeaderFields.h"
+#include "platform/net/HTTPHeaderFields.h"
 
 namespace scriptedhttp {
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/URLError.h"
+#include "platform/net/URLError.h"
 
 namespace scriptedhttp {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ActivityIndicatorPeer.h"
+#include "platform/ui/ActivityIndicatorPeer.h"
 
 namespace platform::sim {
 

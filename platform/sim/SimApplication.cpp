@@ -1,6 +1,6 @@
 #include "platform/sim/SimApplication.h"
 
-#include "platform/RunLoop.h"
+#include "platform/core/RunLoop.h"
 
 namespace platform::sim {
 

@@ -15,23 +15,18 @@ bool hasMp4Header(const std::string& path) {
   return std::string_view(header + 4, 4) == "ftyp";
 }
 
-void fail(base::Error* error, int code, const std::string& message) {
-  if (!error) return;
-  *error = base::Error::withDescription(std::string(AudioPlayer::kErrorDomain), code, message);
+base::Error fail(int code, const std::string& message) {
+  return base::Error::withDescription(std::string(AudioPlayer::kErrorDomain), code, message);
 }
 
 }  // namespace
 
-std::shared_ptr<AudioPlayer> SimAudioBackend::makePlayer(const base::URL& url, base::Error* error) {
+base::Expected<std::shared_ptr<AudioPlayer>> SimAudioBackend::makePlayer(const base::URL& url) {
   std::string path = url.path();
   if (!url.isFileURL() || !std::ifstream(path).good()) {
-    fail(error, 1, "Cannot open " + url.absoluteString());
-    return nullptr;
+    return fail(1, "Cannot open " + url.absoluteString());
   }
-  if (!hasMp4Header(path)) {
-    fail(error, 2, "Cannot decode " + path);
-    return nullptr;
-  }
+  if (!hasMp4Header(path)) return fail(2, "Cannot decode " + path);
   std::string name = path.substr(path.rfind('/') + 1);
   return std::make_shared<SimAudioPlayer>(name, clipDuration_, loop_, events_, livePlayers_);
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/AudioPlayer.h"
+#include "platform/media/AudioPlayer.h"
 #include "platform/sim/SimRunLoop.h"
 
 namespace platform::sim {
@@ -17,7 +17,7 @@ class SimAudioBackend : public AudioBackend {
  public:
   explicit SimAudioBackend(std::shared_ptr<SimRunLoop> loop) : loop_(std::move(loop)) {}
 
-  std::shared_ptr<AudioPlayer> makePlayer(const base::URL& url, base::Error* error) override;
+  base::Expected<std::shared_ptr<AudioPlayer>> makePlayer(const base::URL& url) override;
 
   void setClipDuration(double seconds) { clipDuration_ = seconds; }
   const std::vector<std::string>& events() const { return *events_; }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/AudioPlayer.h"
+#include "platform/media/AudioPlayer.h"
 #include "platform/sim/SimRunLoop.h"
 
 namespace platform::sim {

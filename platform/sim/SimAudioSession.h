@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/AudioSession.h"
+#include "platform/media/AudioSession.h"
 
 namespace platform::sim {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/Button.h"
-#include "platform/ButtonPeer.h"
 #include "platform/sim/SimViewPeer.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/ButtonPeer.h"
 
 namespace platform::sim {
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/Clock.h"
+#include "platform/core/Clock.h"
 #include "platform/sim/SimRunLoop.h"
 
 namespace platform::sim {

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Console.h"
+#include "platform/core/Console.h"
 
 namespace platform::sim {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ImageViewPeer.h"
+#include "platform/ui/ImageViewPeer.h"
 
 namespace platform::sim {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "platform/MailComposeViewController.h"
-#include "platform/MailComposerPeer.h"
+#include "platform/ui/MailComposeViewController.h"
+#include "platform/ui/MailComposerPeer.h"
 
 namespace platform::sim {
 

@@ -36,7 +36,7 @@ SimPlatform::SimPlatform(std::string resourcePath)
 SimPlatform::~SimPlatform() {
   // What the application holds goes while the platform it was made on is still there.
   application_->setDelegate(nullptr);
-  Platform::install(nullptr);
+  Platform::uninstall(*platform_);
 }
 
 void SimPlatform::setAudioSessionAvailable(bool available) {

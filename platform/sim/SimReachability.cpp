@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/RunLoop.h"
+#include "platform/core/RunLoop.h"
 
 namespace platform::sim {
 

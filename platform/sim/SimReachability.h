@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Reachability.h"
+#include "platform/net/Reachability.h"
 
 namespace platform::sim {
 

@@ -7,8 +7,8 @@
 #include <optional>
 #include <thread>
 
-#include "platform/RunLoop.h"
-#include "platform/TaskQueue.h"
+#include "platform/core/RunLoop.h"
+#include "platform/core/TaskQueue.h"
 
 namespace platform::sim {
 

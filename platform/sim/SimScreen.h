@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Application.h"
-#include "platform/Screen.h"
+#include "platform/ui/Screen.h"
 
 namespace platform::sim {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ToolbarPeer.h"
 #include "platform/sim/SimViewPeer.h"
+#include "platform/ui/ToolbarPeer.h"
 
 namespace platform::sim {
 

@@ -52,7 +52,9 @@ class SimURLLoading::Connection : public URLConnection,
 
   void send(URLRequest request) {
     current_ = std::move(request);
-    if (std::optional<base::Error> refused = checkRequest(current_)) return fail(*refused);
+    if (base::Expected<void> checked = checkRequest(current_); !checked) {
+      return fail(checked.error());
+    }
     if (!loading_) return end();
     loading_->sent_.push_back(current_);
     reply_ = loading_->replyFor(current_);

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/URLConnection.h"
-#include "platform/URLError.h"
+#include "platform/net/URLConnection.h"
+#include "platform/net/URLError.h"
 #include "platform/scriptedhttp/ScriptedReply.h"
 
 namespace platform::sim {

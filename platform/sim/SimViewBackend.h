@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "platform/ViewBackend.h"
+#include "platform/ui/ViewBackend.h"
 
 namespace platform::sim {
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/View.h"
-#include "platform/ViewPeer.h"
+#include "platform/ui/View.h"
+#include "platform/ui/ViewPeer.h"
 
 namespace platform::sim {
 

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/RunLoop.h"
-#include "platform/WebView.h"
-#include "platform/WebViewPeer.h"
+#include "platform/core/RunLoop.h"
+#include "platform/ui/WebView.h"
+#include "platform/ui/WebViewPeer.h"
 
 namespace platform::sim {
 

@@ -6,11 +6,11 @@
 #include "Classes/quillbeckClips.h"
 #include "Classes/quillbeckInterface.h"
 #include "Classes/quillbeckiPad.h"
-#include "ads/View/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequestPrivate.h"
-#include "platform/Button.h"
+#include "ads/View/TADBannerView.h"
 #include "platform/sim/SimPlatform.h"
+#include "platform/ui/Button.h"
 #include "tests/support/TemporaryFolder.h"
 
 namespace {

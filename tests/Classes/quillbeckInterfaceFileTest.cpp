@@ -7,8 +7,8 @@
 
 #include "Classes/quillbeckClips.h"
 #include "Classes/quillbeckInterface.h"
-#include "platform/View.h"
 #include "platform/sim/SimPlatform.h"
+#include "platform/ui/View.h"
 
 namespace {
 
@@ -19,10 +19,8 @@ bool overlap(const platform::Rect& a, const platform::Rect& b) {
 // The shipped files: every clip of the table and stop, once each, clear of each other and of the
 // banner's strip, on screens of the given view size (both orientations of the tablet).
 void expectUsableLayout(const std::string& name, std::vector<platform::Size> viewSizes) {
-  base::Error error;
-  auto file =
-      quillbeckInterfaceFile::load(quillbeckInterface::interfaceFolder() + "/" + name, &error);
-  ASSERT_TRUE(file) << error.localizedDescription();
+  auto file = quillbeckInterfaceFile::load(quillbeckInterface::interfaceFolder() + "/" + name);
+  ASSERT_TRUE(file) << file.error().localizedDescription();
   const auto& buttons = file->buttons();
   ASSERT_EQ(buttons.size(), kClips.size() + 1) << name;
   for (size_t i = 0; i < kClips.size(); ++i) {
@@ -97,8 +95,9 @@ TEST(quillbeckInterfaceFileTest, RefusesMalformedFilesSayingWhere) {
       {R"({"background": [2, 0, 0, 1], "buttons": []})", "background"},
   };
   for (const auto& [text, said] : cases) {
-    base::Error error;
-    EXPECT_FALSE(quillbeckInterfaceFile::parse(text, "/nonexistent", &error)) << text;
+    auto parsed = quillbeckInterfaceFile::parse(text, "/nonexistent");
+    ASSERT_FALSE(parsed) << text;
+    const base::Error& error = parsed.error();
     EXPECT_EQ(error.domain(), quillbeckInterfaceFile::kErrorDomain) << text;
     EXPECT_NE(error.localizedDescription().find(said), std::string::npos)
         << text << " said " << error.localizedDescription();

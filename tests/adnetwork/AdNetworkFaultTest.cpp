@@ -29,8 +29,9 @@ struct FaultCase {
 class AdNetworkFaultTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    network = AdNetwork::start({});
-    ASSERT_TRUE(network);
+    auto started = AdNetwork::start({});
+    ASSERT_TRUE(started);
+    network = std::move(*started);
   }
   void inject(const std::string& plan, int times = 1) {
     auto fault = AdNetwork::parseFault(plan);
@@ -212,9 +213,9 @@ TEST(AdNetworkParseFault, ReadsTheCommandLineForms) {
                               "AD:503",
                               "ad:unknown"}) {
     SCOPED_TRACE(refused);
-    base::Error error;
-    EXPECT_FALSE(AdNetwork::parseFault(refused, &error));
-    EXPECT_FALSE(error.localizedDescription().empty());
+    auto parsed = AdNetwork::parseFault(refused);
+    ASSERT_FALSE(parsed);
+    EXPECT_FALSE(parsed.error().localizedDescription().empty());
   }
 }
 

@@ -11,9 +11,9 @@
 #include "adnetwork/AdNetwork.h"
 #include "adnetwork/PageScript.h"
 #include "base/URL.h"
-#include "platform/ViewController.h"
-#include "platform/WebView.h"
-#include "platform/Window.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/WebView.h"
+#include "platform/ui/Window.h"
 #include "tests/platform/gtk/GtkTestPlatform.h"
 
 // The network's page script and a creative, run by WebKit as the library runs them: what they say
@@ -65,8 +65,9 @@ std::map<std::string, std::string> queryOf(const base::URL& url) {
 class AdNetworkGuiTest : public platform::gtk::testing::PhonePlatformTest {
  protected:
   void SetUp() override {
-    network = AdNetwork::start({});
-    ASSERT_TRUE(network);
+    auto started = AdNetwork::start({});
+    ASSERT_TRUE(started);
+    network = std::move(*started);
     launch([&](platform::Window&) {
       webView = std::make_shared<platform::WebView>(platform::Rect{0, 0, 320, 50});
       webView->setDelegate(recorder);

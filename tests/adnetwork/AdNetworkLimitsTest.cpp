@@ -51,9 +51,9 @@ class AdNetworkLimitsTest : public ::testing::Test {
 
   void start(const AdNetwork::Options& options) {
     network.reset();
-    base::Error error;
-    network = AdNetwork::start(options, &error);
-    ASSERT_TRUE(network) << error.localizedDescription();
+    auto started = AdNetwork::start(options);
+    ASSERT_TRUE(started) << started.error().localizedDescription();
+    network = std::move(*started);
     port = std::to_string(network->port());
   }
   std::string head(const std::string& requestLine, const std::string& host,
@@ -135,6 +135,25 @@ TEST_F(AdNetworkLimitsTest, ConnectionsThatSayNothingAreClosedAfterTheIdleTime) 
   EXPECT_TRUE(silent.closedWithin(5));
   EXPECT_TRUE(halfHead.closedWithin(5));
   EXPECT_EQ(statusFor(head("GET /ad", "127.0.0.1:" + port)), 200);
+}
+
+// The connections that the limit closes are those that wait for a request, never one whose request
+// is being answered (here late, by a delay fault).
+TEST_F(AdNetworkLimitsTest, TheConnectionLimitClosesNoConnectionMidRequest) {
+  AdNetwork::Options options;
+  options.maximumConnections = 2;
+  start(options);
+  network->injectFault(AdNetwork::Route::Tracking, {AdNetwork::Fault::Delay, 200, 0.5});
+  RawConnection answering(network->port());
+  ASSERT_TRUE(answering.send(head("GET /track/impression?ad=1", "127.0.0.1:" + port)));
+  ASSERT_TRUE(HttpClient::iterateUntil([&] { return network->requests().size() == 1; }));
+  std::vector<std::unique_ptr<RawConnection>> newcomers;
+  for (int i = 0; i < 3; ++i) {
+    newcomers.push_back(std::make_unique<RawConnection>(network->port()));
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+  }
+  EXPECT_EQ(RawConnection::status(answering.readHead()), 200);
 }
 
 // A client that closes its connection after the answer leaves no descriptor behind in the network.

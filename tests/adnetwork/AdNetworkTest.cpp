@@ -26,10 +26,12 @@ class AdNetworkTest : public ::testing::Test {
   void SetUp() override { network = start({}); }
 
   std::unique_ptr<AdNetwork> start(AdNetwork::Options options) {
-    base::Error error;
-    auto started = AdNetwork::start(options, &error);
-    EXPECT_TRUE(started) << error.localizedDescription();
-    return started;
+    auto started = AdNetwork::start(options);
+    if (!started) {
+      ADD_FAILURE() << started.error().localizedDescription();
+      return nullptr;
+    }
+    return std::move(*started);
   }
   HttpClient::Reply get(const std::string& target, const HttpClient::Headers& headers = {}) {
     return client.get(network->origin() + target, headers);
@@ -240,9 +242,9 @@ TEST(RequestLogTest, TimesAreISO8601InUTCWithMilliseconds) {
 TEST_F(AdNetworkTest, StartFailsWithTheReasonWhenThePortIsTaken) {
   AdNetwork::Options options;
   options.port = network->port();
-  base::Error error;
-  EXPECT_FALSE(AdNetwork::start(options, &error));
-  EXPECT_THAT(error.localizedDescription(), HasSubstr(std::to_string(network->port())));
+  auto second = AdNetwork::start(options);
+  ASSERT_FALSE(second);
+  EXPECT_THAT(second.error().localizedDescription(), HasSubstr(std::to_string(network->port())));
 }
 
 }  // namespace

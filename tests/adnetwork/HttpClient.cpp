@@ -1,6 +1,6 @@
 #include "tests/adnetwork/HttpClient.h"
 
-#include "platform/HTTPHeaderFields.h"
+#include "platform/net/HTTPHeaderFields.h"
 
 namespace adnetwork::testing {
 

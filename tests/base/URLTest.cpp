@@ -55,6 +55,14 @@ TEST(URLTest, ComparesSchemesIgnoringASCIICase) {
   }
 }
 
+TEST(URLTest, AWebURLIsAnHttpOrHttpsAddressWithAHost) {
+  for (const char* web : {"http://ads.example", "HTTPS://ads.example:8443/a?b#c"})
+    EXPECT_TRUE(URL::fromString(web)->isWebURL()) << web;
+  for (const char* other :
+       {"http:/etc/passwd", "https:ads.example", "http:///x", "httpx://ads.example", "ftp://a"})
+    EXPECT_FALSE(URL::fromString(other)->isWebURL()) << other;
+}
+
 TEST(URLTest, TellsAnHttpOriginFromAddressesThatSayMore) {
   for (const char* origin : {"http://ads.example", "http://ads.example/",
                              "HTTPS://ads.example:8443", "http://127.0.0.1:40905"})

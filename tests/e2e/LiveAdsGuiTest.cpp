@@ -12,7 +12,7 @@
 #include "ads/Network/TADCachedFile.h"
 #include "ads/Request/TADRequest.h"
 #include "ads/Request/TADRequestError.h"
-#include "platform/UserDefaults.h"
+#include "platform/storage/UserDefaults.h"
 #include "tests/e2e/BannerScreenFixture.h"
 
 namespace {
@@ -39,9 +39,9 @@ class LiveAdsGuiTest : public BannerScreenFixture {
   void SetUp() override {
     AdNetwork::Options options;
     options.refreshSeconds = 0;
-    base::Error error;
-    network = AdNetwork::start(options, &error);
-    ASSERT_TRUE(network) << error.localizedDescription();
+    auto started = AdNetwork::start(options);
+    ASSERT_TRUE(started) << started.error().localizedDescription();
+    network = std::move(*started);
     patience = 15;
     launchBanner(network->origin(), "live-slot");
   }

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Console.h"
 #include "platform/Platform.h"
+#include "platform/core/Console.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace platform {
@@ -40,6 +40,13 @@ class ApplicationTest : public ::testing::Test {
         &observer, "", &app, [this](const Notification& n) { posted.push_back(n.name); });
   }
 };
+
+// One platform serves the process: a second one (a second host's) never silently takes the place
+// of the first, whose application, delegate and screens would be cut off from it.
+TEST_F(ApplicationTest, ASecondPlatformIsRefusedWhileOneIsInstalled) {
+  EXPECT_DEATH(sim::SimPlatform second, "another platform is installed");
+  EXPECT_EQ(&Application::shared(), &app);
+}
 
 TEST_F(ApplicationTest, LifeCycleReachesTheDelegateThenTheNotificationCenter) {
   app.finishLaunching();

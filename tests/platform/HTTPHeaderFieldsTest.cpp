@@ -1,8 +1,8 @@
-#include "platform/HTTPHeaderFields.h"
+#include "platform/net/HTTPHeaderFields.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/URLResponse.h"
+#include "platform/net/URLResponse.h"
 
 namespace platform {
 namespace {

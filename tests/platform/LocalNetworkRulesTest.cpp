@@ -1,4 +1,4 @@
-#include "platform/LocalNetworkRules.h"
+#include "platform/net/LocalNetworkRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/MailComposeViewController.h"
+#include "platform/ui/MailComposeViewController.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/NotificationCenter.h"
+#include "platform/core/NotificationCenter.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 
 #include <vector>
 
-#include "platform/UserDefaults.h"
 #include "platform/sim/SimPlatform.h"
+#include "platform/storage/UserDefaults.h"
 
 namespace platform {
 namespace {

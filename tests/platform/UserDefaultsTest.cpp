@@ -1,4 +1,4 @@
-#include "platform/UserDefaults.h"
+#include "platform/storage/UserDefaults.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
-#include "platform/ViewController.h"
+#include "platform/ui/ViewController.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/Window.h"
 #include "platform/sim/SimPlatform.h"
+#include "platform/ui/Window.h"
 
 namespace platform {
 namespace {

@@ -1,10 +1,10 @@
-#include "platform/View.h"
+#include "platform/ui/View.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/Button.h"
-#include "platform/Window.h"
 #include "platform/sim/SimPlatform.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Window.h"
 
 namespace platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/WebView.h"
+#include "platform/ui/WebView.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/UnavailableWebViewPeer.h"
 #include "platform/sim/SimPlatform.h"
+#include "platform/ui/UnavailableWebViewPeer.h"
 
 namespace platform {
 namespace {

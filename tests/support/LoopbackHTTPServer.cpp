@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "platform/HTTPHeaderFields.h"
+#include "platform/net/HTTPHeaderFields.h"
 
 namespace test_support {
 

@@ -26,9 +26,9 @@
 #include "ads/View/TADWebView.h"
 #include "ads/WebApp/TADWebAppViewController.h"
 #include "platform/Application.h"
-#include "platform/Window.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/GtkWebContext.h"
+#include "platform/ui/Window.h"
 
 namespace {
 
@@ -80,9 +80,8 @@ class ScreenshotTaker {
 
   bool save(const std::string& name) {
     std::string path = folder_ + "/" + name;
-    base::Error error;
-    if (!platform_.deviceScreen()->saveScreenshot(path, &error)) {
-      std::fprintf(stderr, "screenshots: %s\n", error.localizedDescription().c_str());
+    if (base::Expected<void> saved = platform_.deviceScreen()->saveScreenshot(path); !saved) {
+      std::fprintf(stderr, "screenshots: %s\n", saved.error().localizedDescription().c_str());
       return false;
     }
     std::printf("%s\n", path.c_str());
@@ -187,12 +186,12 @@ int main(int argc, char** argv) {
 
   TemporaryFolder scratch;
   ::setenv("XDG_CACHE_HOME", scratch.path().c_str(), 1);
-  base::Error error;
-  auto network = adnetwork::AdNetwork::start({}, &error);
-  if (!network) {
-    std::fprintf(stderr, "screenshots: %s\n", error.localizedDescription().c_str());
+  auto started = adnetwork::AdNetwork::start({});
+  if (!started) {
+    std::fprintf(stderr, "screenshots: %s\n", started.error().localizedDescription().c_str());
     return EXIT_FAILURE;
   }
+  std::unique_ptr<adnetwork::AdNetwork> network = std::move(*started);
   TADAdNetwork::pointAt(network->origin());
 
   GtkPlatform::Options options;
@@ -205,11 +204,12 @@ int main(int argc, char** argv) {
   options.userDefaults = std::make_shared<platform::UserDefaults>();
   options.webContext = std::make_shared<platform::gtk::GtkWebContext>(scratch.path() + "/data",
                                                                       scratch.path() + "/cache");
-  auto platform = GtkPlatform::create(options, &error);
-  if (!platform) {
-    std::fprintf(stderr, "screenshots: %s\n", error.localizedDescription().c_str());
+  auto created = GtkPlatform::create(options);
+  if (!created) {
+    std::fprintf(stderr, "screenshots: %s\n", created.error().localizedDescription().c_str());
     return EXIT_FAILURE;
   }
+  std::unique_ptr<GtkPlatform> platform = std::move(*created);
   quillbeckDesktopBackends::addTo(*platform, platform::audio::GstAudioBackend::Output::Silent);
   quillbeckInterface::setInterfaceFolder(std::string(QUILLBECK_SOURCE_ASSETS) + "/interface");
   if (!platform->launch([] { return quillbeckInterface::loadMainInterface() != nullptr; })) {

@@ -16,7 +16,7 @@
 #include "ads/Network/TADHTTPDate.h"
 #include "ads/Utility/TADNetworkUtilities.h"
 #include "base/FileIO.h"
-#include "platform/URLError.h"
+#include "platform/net/URLError.h"
 #include "platform/sim/SimPlatform.h"
 #include "tests/support/LibraryStateGuard.h"
 #include "tests/support/TemporaryFolder.h"
@@ -37,7 +37,7 @@ class RecordingDelegate : public TADCachedFileDelegate {
  public:
   std::vector<std::string> events;
   std::optional<base::Error> lastError;
-  std::function<std::optional<base::Error>(const base::URL&)> redirectDecision;
+  std::function<base::Expected<void>(const base::URL&)> redirectDecision;
   std::function<void(TADCachedFile&)> onEnd;
 
   void cachedFileDownloadDidFail(TADCachedFile&, const std::optional<base::Error>& error) override {
@@ -48,10 +48,10 @@ class RecordingDelegate : public TADCachedFileDelegate {
     events.push_back("end");
     if (onEnd) onEnd(file);
   }
-  std::optional<base::Error> cachedFileShouldRedirectToURL(TADCachedFile&,
-                                                           const base::URL& url) override {
+  base::Expected<void> cachedFileShouldRedirectToURL(TADCachedFile&,
+                                                     const base::URL& url) override {
     events.push_back("redirect " + url.absoluteString());
-    return redirectDecision ? redirectDecision(url) : std::nullopt;
+    return redirectDecision ? redirectDecision(url) : base::Expected<void>();
   }
 };
 
@@ -169,7 +169,8 @@ TEST_F(TADCachedFileTest, AVetoOnTheSecondHopStopsTheFetchWithTheVetoAndWritesNo
   auto page = file("http://a.example/start");
   delegate_->redirectDecision = [page = std::weak_ptr(page)](const base::URL& url) {
     EXPECT_TRUE(page.lock()->httpHeaders()->contains("Location"));
-    return url.scheme() == "itms" ? std::optional(base::Error("test.veto", 42)) : std::nullopt;
+    return url.scheme() == "itms" ? base::Expected<void>(base::Error("test.veto", 42))
+                                  : base::Expected<void>();
   };
   page->validate();
   run();

@@ -8,7 +8,7 @@
 
 #include "ads/Request/TADRequestError.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "platform/URLError.h"
+#include "platform/net/URLError.h"
 #include "platform/sim/SimPlatform.h"
 #include "tests/support/LibraryStateGuard.h"
 #include "tests/support/TemporaryFolder.h"

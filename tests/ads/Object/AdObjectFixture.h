@@ -6,15 +6,15 @@
 #include <string>
 
 #include "ads/Network/TADCachePath.h"
-#include "ads/View/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequestPrivate.h"
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Utility/TADConfiguration.h"
+#include "ads/View/TADBannerView.h"
 #include "ads/View/TADWebView.h"
-#include "platform/ViewController.h"
 #include "platform/sim/SimPlatform.h"
 #include "platform/sim/SimWebViewPeer.h"
+#include "platform/ui/ViewController.h"
 #include "tests/ads/RecordingBannerDelegate.h"
 #include "tests/ads/StandInContributors.h"
 #include "tests/support/LibraryStateGuard.h"

@@ -9,9 +9,9 @@
 #include "ads/Utility/TADMacros.h"
 #include "base/FileIO.h"
 #include "platform/Application.h"
-#include "platform/NotificationCenter.h"
-#include "platform/URLError.h"
-#include "platform/UserDefaults.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/net/URLError.h"
+#include "platform/storage/UserDefaults.h"
 #include "tests/ads/Object/AdObjectFixture.h"
 
 namespace {

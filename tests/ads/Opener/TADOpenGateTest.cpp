@@ -75,6 +75,7 @@ TEST(TADOpenGateDecisionTest, OnlyAFreshUnusedPressInAnAdPageOpensAndOnlyAllowed
       {Source::WebApp, 0.2, false, Opening::OtherApplication, "http:/etc/passwd",
        Verdict::LocalAddress},
       {Source::Browser, 0.2, false, Opening::Browser, "file:///etc/passwd", Verdict::LocalAddress},
+      {Source::Banner, 0.2, false, Opening::WebApp, "https:/etc/passwd", Verdict::LocalAddress},
       {Source::Browser, 0.2, false, Opening::OtherApplication, "tel:123", Verdict::Allowed},
       {Source::Banner, 0.2, false, Opening::OtherApplication, "SMS:123", Verdict::Allowed},
       {Source::Banner, none, false, Opening::OtherApplication, "tel:123", Verdict::NoPress},

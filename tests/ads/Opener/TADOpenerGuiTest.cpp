@@ -5,10 +5,10 @@
 
 #include "ads/Opener/TADOpener.h"
 #include "ads/View/TADWebView.h"
-#include "platform/MailComposeViewController.h"
-#include "platform/Window.h"
 #include "platform/gtk/DesktopMailProgram.h"
 #include "platform/gtk/GtkMailComposerPeer.h"
+#include "platform/ui/MailComposeViewController.h"
+#include "platform/ui/Window.h"
 #include "tests/platform/gtk/GtkTestPlatform.h"
 
 // The mail sheet that a "mailto:" address opens, on the real device screen.
@@ -60,12 +60,11 @@ TEST_F(TADOpenerGuiTest, TheMailSheetShowsTheFieldsOfAMailtoAddressWithCcSplit) 
 TEST_F(TADOpenerGuiTest, TheMailProgramIsNeverGivenARecipientItWouldTakeForAnOption) {
   platform::MailMessage message;
   message.toRecipients = {"--attach", "/etc/passwd"};
-  base::Error error;
-  EXPECT_FALSE(platform::gtk::DesktopMailProgram::commandLine(message, &error));
+  EXPECT_FALSE(platform::gtk::DesktopMailProgram::commandLine(message));
   message.toRecipients = {"a@quillbeck.example", ""};
   message.ccRecipients = {"c@quillbeck.example"};
   message.subject = "--body";
-  EXPECT_EQ(platform::gtk::DesktopMailProgram::commandLine(message),
+  EXPECT_EQ(platform::gtk::DesktopMailProgram::commandLine(message).value(),
             (std::vector<std::string>{"xdg-email", "--utf8", "--cc", "c@quillbeck.example",
                                       "--subject", "--body", "a@quillbeck.example"}));
 }

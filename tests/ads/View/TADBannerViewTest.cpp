@@ -8,9 +8,9 @@
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Utility/TADPrivateUtilities.h"
 #include "ads/View/TADWebView.h"
-#include "platform/NotificationCenter.h"
-#include "platform/ViewController.h"
+#include "platform/core/NotificationCenter.h"
 #include "platform/sim/SimPlatform.h"
+#include "platform/ui/ViewController.h"
 #include "tests/ads/RecordingBannerDelegate.h"
 #include "tests/ads/StandInContributors.h"
 

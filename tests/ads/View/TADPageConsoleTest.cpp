@@ -24,7 +24,8 @@ TEST(TADPageConsoleTest, ControlsAndBrokenUTF8AreEscapedAndTheRestIsKept) {
       {"\xe2\x80\xa8\xe2\x80\xa9", "\\u2028\\u2029"},  // line, paragraph separator
       {"\xe2\x80\xae"
        "kcah \xe2\x81\xa6",
-       "\\u202ekcah \\u2066"},                                             // override, isolate
+       "\\u202ekcah \\u2066"},                                       // override, isolate
+      {"\u202a\u2067\u2068\u2069", "\\u202a\\u2067\\u2068\\u2069"},  // the ends of both ranges
       {"\xff \xc0\xaf \xed\xa0\x80", "\\xff \\xc0\\xaf \\xed\\xa0\\x80"},  // not UTF-8
       {"cut \xe6\x97", "cut \\xe6\\x97"},
       {"\xe2\x80\x8f\xd8\x9c", "\\u200f\\u061c"},  // bidi marks

@@ -6,7 +6,7 @@
 
 #include "ads/View/TADWebView.h"
 #include "ads/View/TADWebViewDelegate.h"
-#include "platform/Window.h"
+#include "platform/ui/Window.h"
 #include "tests/platform/gtk/GtkTestPlatform.h"
 
 // Ad pages in a real WebKit web view with the library's delegate: page messages and the library's

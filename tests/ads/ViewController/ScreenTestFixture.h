@@ -10,9 +10,9 @@
 #include "ads/Notification/TADNotificationCenter.h"
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/View/TADRelinquishableScreen.h"
-#include "platform/ViewController.h"
-#include "platform/Window.h"
 #include "platform/sim/SimPlatform.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/Window.h"
 #include "tests/ads/RecordingBannerDelegate.h"
 #include "tests/support/LibraryStateGuard.h"
 

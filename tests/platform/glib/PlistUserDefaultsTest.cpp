@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "base/FileIO.h"
-#include "platform/Console.h"
+#include "platform/core/Console.h"
 #include "platform/glib/ApplicationFolders.h"
 #include "platform/sim/SimPlatform.h"
 #include "tests/support/TemporaryFolder.h"

@@ -13,10 +13,10 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/URLConnection.h"
-#include "platform/URLError.h"
 #include "platform/glib/GlibRunLoop.h"
 #include "platform/glib/SoupURLLoading.h"
+#include "platform/net/URLConnection.h"
+#include "platform/net/URLError.h"
 #include "platform/sim/SimRunLoop.h"
 #include "platform/sim/SimURLLoading.h"
 #include "tests/support/LoopbackHTTPServer.h"

@@ -3,8 +3,8 @@
 #include <gdk/gdkkeysyms.h>
 #include <gtest/gtest.h>
 
-#include "platform/Window.h"
 #include "platform/gtk/GtkButtonPeer.h"
+#include "platform/ui/Window.h"
 #include "tests/platform/gtk/GtkTestPlatform.h"
 #include "tests/platform/gtk/XTestInput.h"
 

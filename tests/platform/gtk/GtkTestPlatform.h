@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/Screen.h"
-#include "platform/ViewController.h"
-#include "platform/WebView.h"
-#include "platform/Window.h"
 #include "platform/glibsupport/GlibPtr.h"
 #include "platform/gtk/GtkPlatform.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/WebView.h"
+#include "platform/ui/Window.h"
 #include "tests/support/TemporaryFolder.h"
 
 namespace platform {
@@ -71,10 +71,12 @@ inline std::unique_ptr<GtkPlatform> makePlatform(std::shared_ptr<RecordingConsol
   // Tests leave the user's own defaults file alone.
   options.userDefaults = std::make_shared<UserDefaults>();
   options.webContext = context ? std::move(context) : testWebContext();
-  base::Error error;
-  auto platform = GtkPlatform::create(options, &error);
-  EXPECT_TRUE(platform) << error.localizedDescription();
-  return platform;
+  auto platform = GtkPlatform::create(options);
+  if (!platform) {
+    ADD_FAILURE() << platform.error().localizedDescription();
+    return nullptr;
+  }
+  return std::move(*platform);
 }
 
 // Launches platform with a key window over the whole device screen whose root controller is root,

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/URLError.h"
-#include "platform/WebView.h"
-#include "platform/Window.h"
 #include "platform/gtk/GtkWebProcess.h"
 #include "platform/gtk/GtkWebViewPeer.h"
+#include "platform/net/URLError.h"
+#include "platform/ui/WebView.h"
+#include "platform/ui/Window.h"
 #include "tests/platform/gtk/GtkTestPlatform.h"
 #include "tests/platform/gtk/XTestInput.h"
 #include "tests/support/LoopbackHTTPServer.h"

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "platform/Geometry.h"
-#include "platform/View.h"
+#include "platform/ui/Geometry.h"
+#include "platform/ui/View.h"
 
 namespace platform::gtk::testing {
 
