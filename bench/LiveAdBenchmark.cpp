@@ -113,7 +113,7 @@ class Bench {
       banner_->setRootViewController(root_);
       banner_->setDelegate(delegate_);
       // Refreshes as often as the period asks: what one costs is the measure, not the floor.
-      banner_->privateObject()->setRefreshLimits(0, TADObjectPrivate::kFirstRetrySeconds);
+      TADObjectPrivate::ofView(*banner_)->setRefreshLimits(0, TADObjectPrivate::kFirstRetrySeconds);
       root_->view()->addSubview(banner_);
       return true;
     });
@@ -121,7 +121,7 @@ class Bench {
   }
 
   ~Bench() {
-    if (banner_) banner_->privateObject()->cancelPendingActions();
+    if (banner_) TADObjectPrivate::ofView(*banner_)->cancelPendingActions();
     std::filesystem::remove_all(folder_);
   }
 
@@ -135,7 +135,7 @@ class Bench {
   Load load() {
     int received = delegate_->received;
     int failed = delegate_->failed;
-    auto object = banner_->privateObject();
+    auto object = TADObjectPrivate::ofView(*banner_);
     Load result;
     Clock::time_point begin = Clock::now();
     banner_->loadRequest(TADRequest::request());
@@ -235,7 +235,7 @@ class Bench {
   void setPeriod(double seconds) {
     if (network_) network_->setRefreshSeconds(seconds);
   }
-  void stopRefreshing() { banner_->privateObject()->cancelPendingActions(); }
+  void stopRefreshing() { TADObjectPrivate::ofView(*banner_)->cancelPendingActions(); }
 
   std::vector<AdNetwork::LoggedRequest> requests() const {
     return network_ ? network_->requests() : std::vector<AdNetwork::LoggedRequest>{};

@@ -66,6 +66,17 @@ std::shared_ptr<TADObjectPrivate> TADObjectPrivate::initWithView(
   return object;
 }
 
+// Banner views stand below their objects and make them through the port (TADAdObject): this is
+// the object they make, installed as the program starts.
+namespace {
+[[maybe_unused]] const bool kBannerObjectMaker =
+    TADAdObject::installMaker(&TADObjectPrivate::initWithView);
+}  // namespace
+
+std::shared_ptr<TADObjectPrivate> TADObjectPrivate::ofView(const TADBannerView& view) {
+  return std::dynamic_pointer_cast<TADObjectPrivate>(view.privateObject());
+}
+
 void TADObjectPrivate::setRootViewController(std::weak_ptr<platform::ViewController> controller) {
   rootViewController_ = controller;
   if (webViewDelegate_) webViewDelegate_->setViewController(std::move(controller));

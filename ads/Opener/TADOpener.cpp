@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "ads/Delegate/TADAdEvents.h"
+#include "ads/ObjectPort/TADAdEvents.h"
 #include "ads/Delegate/TADDelegateManager.h"
 #include "ads/Network/TADClickTracker.h"
 #include "ads/Notification/TADNotification.h"

@@ -8,7 +8,7 @@
 #include "ads/Utility/TADPrivateUtilities.h"
 #include "platform/View.h"
 
-class TADObjectPrivate;
+class TADAdObject;
 class TADRequest;
 class TADWebView;
 namespace platform {
@@ -51,7 +51,7 @@ class TADBannerView : public platform::View {
   void loadRequest(const std::shared_ptr<TADRequest>& request);
 
   // The ad object, found through the private-object registry.
-  std::shared_ptr<TADObjectPrivate> privateObject() const;
+  std::shared_ptr<TADAdObject> privateObject() const;
 
  private:
   void commonInitializer();
@@ -59,5 +59,5 @@ class TADBannerView : public platform::View {
 
 template <>
 struct TADPrivateCompanion<TADBannerView> {
-  using type = TADObjectPrivate;
+  using type = TADAdObject;
 };

@@ -439,7 +439,7 @@ TEST_F(TADObjectPrivateTest, ALoadThatNeverEndsFailsWithATimeoutAndIsRetried) {
 
 TEST_F(TADObjectPrivateTest, TheObjectGoesWithItsViewLeavingNoRegistrationOrFetch) {
   load();
-  std::weak_ptr<TADObjectPrivate> weak = view->privateObject();
+  std::weak_ptr<TADObjectPrivate> weak = TADObjectPrivate::ofView(*view);
   const void* key = weak.lock().get();
   view.reset();
   EXPECT_TRUE(weak.expired());
