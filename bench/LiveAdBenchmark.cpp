@@ -24,11 +24,11 @@
 #include <vector>
 
 #include "adnetwork/AdNetwork.h"
+#include "ads/Configuration/TADConfiguration.h"
 #include "ads/Delegate/TADBannerViewDelegate.h"
 #include "ads/Network/TADCachedFile.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequest.h"
-#include "ads/Utility/TADConfiguration.h"
 #include "ads/View/TADBannerView.h"
 #include "bench/ProcessMemory.h"
 #include "platform/Screen.h"

@@ -1,5 +1,7 @@
 #include "ads/Object/TADObjectPrivate.h"
 
+#include "ads/Configuration/TADConfiguration.h"
+#include "ads/Formats/TADMacros.h"
 #include "ads/Network/TADCachedFile.h"
 #include "ads/Object/TADAppLaunch.h"
 #include "ads/Object/TADBuildPageWatcher.h"
@@ -10,8 +12,6 @@
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Statistics/TADStatisticsParameters.h"
 #include "ads/Timing/TADTiming.h"
-#include "ads/Utility/TADConfiguration.h"
-#include "ads/Utility/TADMacros.h"
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADBannerWebViewDelegate.h"
 #include "ads/View/TADWebView.h"

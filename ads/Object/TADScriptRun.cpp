@@ -1,8 +1,8 @@
 #include "ads/Object/TADScriptRun.h"
 
+#include "ads/Addresses/TADNetworkUtilities.h"
 #include "ads/Notification/TADNotificationCenter.h"
 #include "ads/Object/TADBuildPageWatcher.h"
-#include "ads/Utility/TADNetworkUtilities.h"
 #include "ads/View/TADWebViewDelegate.h"
 #include "platform/Platform.h"
 #include "platform/WebView.h"

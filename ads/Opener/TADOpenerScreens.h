@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "ads/Utility/TADOrientations.h"
+#include "ads/Device/TADOrientations.h"
 #include "base/URL.h"
 
 class TADDelegateManager;

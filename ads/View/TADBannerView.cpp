@@ -2,8 +2,8 @@
 
 #include "ads/Delegate/TADDelegateManager.h"
 #include "ads/ObjectPort/TADAdObject.h"
+#include "ads/Registry/TADPrivateUtilities.h"
 #include "ads/Request/TADRequestError.h"
-#include "ads/Utility/TADPrivateUtilities.h"
 #include "platform/Console.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "ads/Delegate/TADBannerViewDelegate.h"
-#include "ads/Utility/TADPrivateUtilities.h"
+#include "ads/Registry/TADPrivateUtilities.h"
 #include "platform/View.h"
 
 class TADAdObject;

@@ -2,12 +2,12 @@
 
 #include <climits>
 
+#include "ads/Addresses/TADNetworkUtilities.h"
+#include "ads/Device/TADIdentifierUtilities.h"
 #include "ads/Network/TADClickTracker.h"
 #include "ads/Notification/TADNotification.h"
 #include "ads/Notification/TADNotificationCenter.h"
 #include "ads/Opener/TADOpener.h"
-#include "ads/Utility/TADIdentifierUtilities.h"
-#include "ads/Utility/TADNetworkUtilities.h"
 #include "ads/View/TADRelinquishableScreen.h"
 #include "ads/View/TADWebView.h"
 #include "base/ASCII.h"

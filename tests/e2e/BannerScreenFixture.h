@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "ads/Configuration/TADConfiguration.h"
 #include "ads/Object/TADObjectPrivate.h"
-#include "ads/Utility/TADConfiguration.h"
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADWebView.h"
 #include "platform/SearchPaths.h"

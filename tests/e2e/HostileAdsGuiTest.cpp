@@ -20,10 +20,10 @@
 #include <utility>
 #include <vector>
 
+#include "ads/Configuration/TADConfiguration.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequest.h"
 #include "ads/Statistics/TADStatisticsCore.h"
-#include "ads/Utility/TADConfiguration.h"
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADWebView.h"
 #include "platform/SearchPaths.h"

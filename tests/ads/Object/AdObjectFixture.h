@@ -5,11 +5,11 @@
 #include <map>
 #include <string>
 
+#include "ads/Configuration/TADConfiguration.h"
 #include "ads/Network/TADCachePath.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequestPrivate.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "ads/Utility/TADConfiguration.h"
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADWebView.h"
 #include "platform/ViewController.h"

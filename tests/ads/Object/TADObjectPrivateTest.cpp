@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
+#include "ads/Formats/TADMacros.h"
 #include "ads/Statistics/TADStatisticsCore.h"
-#include "ads/Utility/TADMacros.h"
 #include "base/FileIO.h"
 #include "platform/Application.h"
 #include "platform/NotificationCenter.h"

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "ads/Object/TADObjectPrivate.h"
+#include "ads/Registry/TADPrivateUtilities.h"
 #include "ads/Request/TADRequestError.h"
 #include "ads/Request/TADRequestPrivate.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "ads/Utility/TADPrivateUtilities.h"
 #include "ads/View/TADWebView.h"
 #include "platform/NotificationCenter.h"
 #include "platform/ViewController.h"

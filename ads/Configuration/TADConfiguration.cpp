@@ -1,4 +1,4 @@
-#include "ads/Utility/TADConfiguration.h"
+#include "ads/Configuration/TADConfiguration.h"
 
 #include "base/URL.h"
 #include "platform/WebView.h"
