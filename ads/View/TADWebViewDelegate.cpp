@@ -128,8 +128,13 @@ void TADWebViewDelegate::handleNotification(const TADNotification& notification,
   } else if (name == "evalInOpener") {
     evaluateInOpenerLater(notification.parameters(), webView);
   } else {
-    TADNotificationCenter::defaultCenter().postNotificationFromURL(url, retainedObject(webView), 0);
+    didReceiveOtherMessage(notification, url, webView);
   }
+}
+
+void TADWebViewDelegate::didReceiveOtherMessage(const TADNotification&, const base::URL& url,
+                                                platform::WebView& webView) {
+  TADNotificationCenter::defaultCenter().postNotificationFromURL(url, retainedObject(webView), 0);
 }
 
 // A page may not shake the device for ever, nor while the user is elsewhere.
