@@ -28,7 +28,7 @@
 #include "Classes/quillbeckInterface.h"
 #include "Classes/quillbeckViewController.h"
 #include "adnetwork/AdNetwork.h"
-#include "ads/Configuration/TADConfiguration.h"
+#include "ads/Configuration/TADAdNetwork.h"
 #include "ads/Delegate/TADBannerViewDelegate.h"
 #include "ads/View/TADBannerView.h"
 #include "base/URL.h"

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "adnetwork/AdNetwork.h"
-#include "ads/Configuration/TADConfiguration.h"
+#include "ads/Configuration/TADAdNetwork.h"
 #include "ads/Delegate/TADBannerViewDelegate.h"
 #include "ads/Network/TADCachedFile.h"
 #include "ads/Object/TADObjectPrivate.h"

@@ -1,6 +1,6 @@
 #include "ads/Object/TADObjectPrivate.h"
 
-#include "ads/Configuration/TADConfiguration.h"
+#include "ads/Configuration/TADAdNetwork.h"
 #include "ads/Formats/TADMacros.h"
 #include "ads/Network/TADCachedFile.h"
 #include "ads/Object/TADAppLaunch.h"

@@ -1,6 +1,6 @@
 #include "ads/Object/TADPageScript.h"
 
-#include "ads/Configuration/TADConfiguration.h"
+#include "ads/Configuration/TADAdNetwork.h"
 #include "ads/Statistics/TADStatisticsCore.h"
 #include "platform/Clock.h"
 

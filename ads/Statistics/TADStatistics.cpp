@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "ads/Addresses/TADNetworkUtilities.h"
-#include "ads/Configuration/TADConfiguration.h"
+#include "ads/Configuration/TADAdNetwork.h"
 #include "ads/Notification/TADNotification.h"
 #include "ads/Statistics/TADStatisticsParameters.h"
 #include "platform/Clock.h"

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "ads/Configuration/TADConfiguration.h"
+#include "ads/Configuration/TADAdNetwork.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADWebView.h"

@@ -20,7 +20,6 @@
 #include <utility>
 #include <vector>
 
-#include "ads/Configuration/TADConfiguration.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequest.h"
 #include "ads/Statistics/TADStatisticsCore.h"

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ads/Addresses/TADNetworkUtilities.h"
-#include "ads/Configuration/TADConfiguration.h"
+#include "ads/Configuration/TADAdNetwork.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Opener/TADOpener.h"
 #include "ads/Statistics/TADStatistics.h"

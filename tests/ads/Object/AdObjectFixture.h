@@ -5,7 +5,6 @@
 #include <map>
 #include <string>
 
-#include "ads/Configuration/TADConfiguration.h"
 #include "ads/Network/TADCachePath.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequestPrivate.h"

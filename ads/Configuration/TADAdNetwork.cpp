@@ -1,5 +1,6 @@
-#include "ads/Configuration/TADConfiguration.h"
+#include "ads/Configuration/TADAdNetwork.h"
 
+#include "ads/Configuration/TADConfiguration.h"
 #include "base/URL.h"
 #include "platform/WebView.h"
 
