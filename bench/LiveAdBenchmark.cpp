@@ -24,11 +24,11 @@
 #include <vector>
 
 #include "adnetwork/AdNetwork.h"
+#include "ads/Configuration/TADAdNetwork.h"
 #include "ads/Delegate/TADBannerViewDelegate.h"
 #include "ads/Network/TADCachedFile.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequest.h"
-#include "ads/Utility/TADConfiguration.h"
 #include "ads/View/TADBannerView.h"
 #include "bench/ProcessMemory.h"
 #include "platform/glibsupport/GlibPtr.h"
@@ -116,7 +116,7 @@ class Bench {
       banner_->setRootViewController(root_);
       banner_->setDelegate(delegate_);
       // Refreshes as often as the period asks: what one costs is the measure, not the floor.
-      banner_->privateObject()->setRefreshLimits(0, TADObjectPrivate::kFirstRetrySeconds);
+      TADObjectPrivate::ofView(*banner_)->setRefreshLimits(0, TADObjectPrivate::kFirstRetrySeconds);
       root_->view()->addSubview(banner_);
       return true;
     });
@@ -124,7 +124,7 @@ class Bench {
   }
 
   ~Bench() {
-    if (banner_) banner_->privateObject()->cancelPendingActions();
+    if (banner_) TADObjectPrivate::ofView(*banner_)->cancelPendingActions();
     std::filesystem::remove_all(folder_);
   }
 
@@ -138,7 +138,7 @@ class Bench {
   Load load() {
     int received = delegate_->received;
     int failed = delegate_->failed;
-    auto object = banner_->privateObject();
+    auto object = TADObjectPrivate::ofView(*banner_);
     Load result;
     Clock::time_point begin = Clock::now();
     banner_->loadRequest(TADRequest::request());
@@ -238,7 +238,7 @@ class Bench {
   void setPeriod(double seconds) {
     if (network_) network_->setRefreshSeconds(seconds);
   }
-  void stopRefreshing() { banner_->privateObject()->cancelPendingActions(); }
+  void stopRefreshing() { TADObjectPrivate::ofView(*banner_)->cancelPendingActions(); }
 
   std::vector<AdNetwork::LoggedRequest> requests() const {
     return network_ ? network_->requests() : std::vector<AdNetwork::LoggedRequest>{};

@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "ads/Utility/TADLocation.h"
+#include "ads/Device/TADLocation.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "ads/Addresses/TADNetworkUtilities.h"
 #include "ads/Notification/TADNotification.h"
-#include "ads/Utility/TADNetworkUtilities.h"
 #include "base/Utf8Validator.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "ads/Utility/TADPropertyListReader.h"
+#include "ads/Formats/TADPropertyListReader.h"
 #include "base/Utf8Validator.h"
 #include "fuzz/PropertyListValues.h"
 #include "platform/Platform.h"

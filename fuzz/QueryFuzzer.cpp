@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "ads/Utility/TADNetworkUtilities.h"
+#include "ads/Addresses/TADNetworkUtilities.h"
 #include "base/URL.h"
 #include "base/Utf8Validator.h"
 

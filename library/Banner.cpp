@@ -166,7 +166,7 @@ struct __attribute__((visibility("hidden"))) Banner::Impl final : HostedBanner {
 constexpr int kWindowHiddenStates = GDK_WINDOW_STATE_ICONIFIED | GDK_WINDOW_STATE_WITHDRAWN;
 
 void Banner::Impl::updateRefreshPause() {
-  auto object = view ? view->privateObject() : nullptr;
+  auto object = view ? TADObjectPrivate::ofView(*view) : nullptr;
   if (object) object->setRefreshPaused(pausedByProgram || !canBeSeen());
 }
 
@@ -318,7 +318,7 @@ void Banner::loadRequest(const Request& request) {
 }
 
 bool Banner::showsAd() const {
-  auto object = impl_->view ? impl_->view->privateObject() : nullptr;
+  auto object = impl_->view ? TADObjectPrivate::ofView(*impl_->view) : nullptr;
   return object && object->state() == TADObjectPrivate::State::Shown;
 }
 

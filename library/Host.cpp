@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "ads/Utility/TADConfiguration.h"
+#include "ads/Configuration/TADAdNetwork.h"
 #include "base/Log.h"
 #include "base/URL.h"
 #include "library/HostAccess.h"

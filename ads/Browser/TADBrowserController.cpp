@@ -1,10 +1,10 @@
 #include "ads/Browser/TADBrowserController.h"
 
 #include "ads/Browser/TADBrowserWebViewDelegate.h"
+#include "ads/Device/TADIdentifierUtilities.h"
+#include "ads/Images/TADIntrinsicImages.h"
 #include "ads/Opener/TADOpener.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "ads/Utility/TADIdentifierUtilities.h"
-#include "ads/Utility/TADIntrinsicImages.h"
 #include "ads/View/TADWebView.h"
 #include "platform/Application.h"
 #include "platform/Device.h"

@@ -11,9 +11,9 @@
 #include <set>
 #include <string_view>
 
+#include "ads/Addresses/TADNetworkUtilities.h"
 #include "ads/Network/TADCachePath.h"
 #include "ads/Network/TADHTTPDate.h"
-#include "ads/Utility/TADNetworkUtilities.h"
 #include "base/FileIO.h"
 #include "base/NumberText.h"
 #include "base/Utf8Validator.h"

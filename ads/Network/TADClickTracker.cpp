@@ -4,8 +4,9 @@
 #include <cctype>
 #include <string>
 
+#include "ads/Configuration/TADErrorDomain.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "ads/Utility/TADErrorDomain.h"
+#include "base/ASCII.h"
 #include "platform/Platform.h"
 #include "platform/net/URLError.h"
 

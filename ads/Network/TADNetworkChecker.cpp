@@ -1,6 +1,6 @@
 #include "ads/Network/TADNetworkChecker.h"
 
-#include "ads/Utility/TADConfiguration.h"
+#include "ads/Configuration/TADConfiguration.h"
 #include "platform/Platform.h"
 #include "platform/net/Reachability.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "ads/Utility/TADNetworkUtilities.h"
+#include "ads/Addresses/TADNetworkUtilities.h"
 #include "base/Utf8Validator.h"
 
 std::optional<TADNotification> TADNotification::notificationFromURL(const base::URL& url) {

@@ -1,7 +1,7 @@
 #include "ads/Notification/TADNotificationCenter.h"
 
+#include "ads/Formats/TADMacros.h"
 #include "ads/Notification/TADNotification.h"
-#include "ads/Utility/TADMacros.h"
 #include "platform/core/RunLoop.h"
 #include "platform/ui/WebView.h"
 

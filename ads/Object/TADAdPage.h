@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "ads/Device/TADOrientations.h"
 #include "ads/Network/TADCachedFile.h"
-#include "ads/Utility/TADOrientations.h"
 #include "base/URL.h"
 
 // The current ad's page, and what the ad server's answers said about the ad in their headers:

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ads/Utility/TADOrientations.h"
+#include "ads/Device/TADOrientations.h"
 #include "base/URL.h"
 #include "platform/net/HTTPHeaderFields.h"
 

@@ -1,5 +1,7 @@
 #include "ads/Object/TADObjectPrivate.h"
 
+#include "ads/Configuration/TADAdNetwork.h"
+#include "ads/Formats/TADMacros.h"
 #include "ads/Network/TADCachedFile.h"
 #include "ads/Object/TADAppLaunch.h"
 #include "ads/Object/TADBuildPageWatcher.h"
@@ -10,8 +12,6 @@
 #include "ads/Statistics/TADStatistics.h"
 #include "ads/Statistics/TADStatisticsParameters.h"
 #include "ads/Timing/TADTiming.h"
-#include "ads/Utility/TADConfiguration.h"
-#include "ads/Utility/TADMacros.h"
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADBannerWebViewDelegate.h"
 #include "ads/View/TADWebView.h"
@@ -64,6 +64,17 @@ std::shared_ptr<TADObjectPrivate> TADObjectPrivate::initWithView(
   object->adView_ = view;
   view->addSubview(object->webView_);
   return object;
+}
+
+// Banner views stand below their objects and make them through the port (TADAdObject): this is
+// the object they make, installed as the program starts.
+namespace {
+[[maybe_unused]] const bool kBannerObjectMaker =
+    TADAdObject::installMaker(&TADObjectPrivate::initWithView);
+}  // namespace
+
+std::shared_ptr<TADObjectPrivate> TADObjectPrivate::ofView(const TADBannerView& view) {
+  return std::dynamic_pointer_cast<TADObjectPrivate>(view.privateObject());
 }
 
 void TADObjectPrivate::setRootViewController(std::weak_ptr<platform::ViewController> controller) {

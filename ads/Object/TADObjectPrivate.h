@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "ads/Delegate/TADAdEvents.h"
 #include "ads/Delegate/TADDelegateManager.h"
 #include "ads/Network/TADCachedFileDelegate.h"
 #include "ads/Object/TADAdPage.h"
@@ -17,6 +16,8 @@
 #include "ads/Object/TADRefreshTimer.h"
 #include "ads/Object/TADScriptRun.h"
 #include "ads/Object/TADTrackerSet.h"
+#include "ads/ObjectPort/TADAdEvents.h"
+#include "ads/ObjectPort/TADAdObject.h"
 #include "ads/Request/TADRequestError.h"
 #include "base/URL.h"
 #include "base/Value.h"
@@ -53,7 +54,8 @@ class WebView;
 // retry that falls due while a load is in flight, or while the application is
 // inactive, is not lost: it comes a full period after the shown ad, or as soon as the application
 // is active again. The owner calls cancelPendingActions before letting the object go.
-class TADObjectPrivate : public TADAdEvents,
+class TADObjectPrivate : public TADAdObject,
+                         public TADAdEvents,
                          public TADCachedFileDelegate,
                          public std::enable_shared_from_this<TADObjectPrivate> {
  public:
@@ -99,6 +101,8 @@ class TADObjectPrivate : public TADAdEvents,
 
   // An ad object serving view, filling its bounds, its banner web view added to the view.
   static std::shared_ptr<TADObjectPrivate> initWithView(const std::shared_ptr<TADBannerView>& view);
+  // The ad object of view (which banner views make through TADAdObject).
+  static std::shared_ptr<TADObjectPrivate> ofView(const TADBannerView& view);
   // An ad object with no view, its banner web view of that frame.
   static std::shared_ptr<TADObjectPrivate> initWithFrame(const platform::Rect& frame);
   // The object alone; initWithFrame makes its web views of frame and registers it.
@@ -107,20 +111,22 @@ class TADObjectPrivate : public TADAdEvents,
   TADObjectPrivate(const TADObjectPrivate&) = delete;
   TADObjectPrivate& operator=(const TADObjectPrivate&) = delete;
 
-  const std::string& adUnitID() const { return adUnitID_; }
-  void setAdUnitID(std::string adUnitID) { adUnitID_ = std::move(adUnitID); }
-  std::shared_ptr<platform::ViewController> rootViewController() const {
+  const std::string& adUnitID() const override { return adUnitID_; }
+  void setAdUnitID(std::string adUnitID) override { adUnitID_ = std::move(adUnitID); }
+  std::shared_ptr<platform::ViewController> rootViewController() const override {
     return rootViewController_.lock();
   }
   // Also the controller over which the banner's clicks present their screens.
-  void setRootViewController(std::weak_ptr<platform::ViewController> controller);
-  const std::shared_ptr<TADDelegateManager>& delegateManager() const { return delegateManager_; }
+  void setRootViewController(std::weak_ptr<platform::ViewController> controller) override;
+  const std::shared_ptr<TADDelegateManager>& delegateManager() const override {
+    return delegateManager_;
+  }
   std::shared_ptr<TADBannerView> adView() const { return adView_.lock(); }
-  std::shared_ptr<TADWebView> webView() const { return webView_; }
+  std::shared_ptr<TADWebView> webView() const override { return webView_; }
   std::shared_ptr<TADRequestPrivate> request() const { return request_; }
   State state() const { return state_; }
   double timeLastLoaded() const { return timeLastLoaded_; }
-  bool hasAutoRefreshed() const { return hasAutoRefreshed_; }
+  bool hasAutoRefreshed() const override { return hasAutoRefreshed_; }
   TADOrientations supportedOrientations() const { return adPage_.orientations(); }
   double reloadSeconds() const { return reloadTimer_.seconds(); }
   bool isReloadTimerRunning() const { return reloadTimer_.isRunning(); }
@@ -146,14 +152,14 @@ class TADObjectPrivate : public TADAdEvents,
 
   // Starts loading an ad for request (a default request when there is none). The object works
   // on its own copy, so later changes to request do not reach the load.
-  void loadRequest(const std::shared_ptr<TADRequest>& request);
+  void loadRequest(const std::shared_ptr<TADRequest>& request) override;
   // The same for a full-screen ad; nothing in this program asks for one yet.
   void loadInterstitialRequest(const std::shared_ptr<TADRequest>& request);
   void loadPrivateRequest(const std::shared_ptr<TADRequestPrivate>& request, bool autoRefresh);
   // Whether a load is in flight, so that a new one is dropped.
   bool isMakingRequest() const;
   // Stops delayed work and the refresh timer; the object goes quiet until the next load.
-  void cancelPendingActions();
+  void cancelPendingActions() override;
   // While paused, refreshes and retries wait: one that falls due is kept, and runs when the
   // pause ends. Loads asked for meanwhile go ahead. For an owner that knows when its ad cannot
   // be seen, or whose program asks.

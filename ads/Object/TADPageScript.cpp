@@ -1,7 +1,7 @@
 #include "ads/Object/TADPageScript.h"
 
+#include "ads/Configuration/TADAdNetwork.h"
 #include "ads/Statistics/TADStatisticsCore.h"
-#include "ads/Utility/TADConfiguration.h"
 #include "platform/core/Clock.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "ads/Utility/TADIdentifierUtilities.h"
+#include "ads/Device/TADIdentifierUtilities.h"
 #include "platform/Application.h"
 #include "platform/core/NotificationCenter.h"
 

@@ -1,8 +1,10 @@
 #include "ads/Object/TADScriptRun.h"
 
-#include "ads/Notification/TADNotificationCenter.h"
+#include <iterator>
+
+#include "ads/Addresses/TADNetworkUtilities.h"
+#include "ads/Object/TADBuildPageDelegate.h"
 #include "ads/Object/TADBuildPageWatcher.h"
-#include "ads/Utility/TADNetworkUtilities.h"
 #include "ads/View/TADWebViewDelegate.h"
 #include "platform/Platform.h"
 #include "platform/ui/WebView.h"
@@ -10,7 +12,6 @@
 namespace {
 
 constexpr std::string_view kBuildFunction = "AVMO_buildAdURL";
-constexpr const char* kAnswerNames[] = {"loadAdURL", "invalidRequest", "unableToServe"};
 
 std::string callText(const std::string& parameterJSON) {
   return std::string(kBuildFunction) + "(" + parameterJSON + ");";
@@ -67,11 +68,11 @@ std::unique_ptr<TADScriptRun> TADScriptRun::prepare(const std::string& baseURL) 
 TADScriptRun::TADScriptRun(const std::string& baseURL)
     : baseURL_(baseURL),
       webView_(std::make_shared<platform::WebView>(platform::Rect{0, 0, 1, 1})),
-      delegate_(TADWebViewDelegate::init(TADOpenGate::Source::BuildPage)) {
+      delegate_(std::make_shared<TADBuildPageDelegate>(
+          [this](std::string_view name, const base::Value& parameters) {
+            answered(name, parameters);
+          })) {
   webView_->setHidden(true);
-  observe(kAnswerNames[0], Answer::LoadAdURL);
-  observe(kAnswerNames[1], Answer::InvalidRequest);
-  observe(kAnswerNames[2], Answer::UnableToServe);
   watcher_ = std::make_shared<TADBuildPageWatcher>(
       delegate_,
       [this] {
@@ -108,11 +109,7 @@ void TADScriptRun::start(const std::string& script, const std::string& parameter
 
 TADScriptRun::~TADScriptRun() {
   quiet();
-  if (platform::Platform::isInstalled()) {
-    auto& center = TADNotificationCenter::defaultCenter();
-    for (const char* name : kAnswerNames)
-      center.removeObserver(this, name, webView_.get());
-  }
+  delegate_->forgetHandler();
   webView_->setDelegate({});
   webView_->stopLoading();
 }
@@ -149,10 +146,17 @@ void TADScriptRun::quiet() {
   platform::RunLoop::cancelOnMain(this);
 }
 
-void TADScriptRun::observe(const char* name, Answer answer) {
-  TADNotificationCenter::defaultCenter().addObserver(
-      this, name, webView_.get(),
-      [this, answer](const platform::Notification& n) { report(answer, n.userInfo); });
+// Reported on the next pass, as every page message is acted on: the page's callback is still on
+// the stack, and the owner may end the run from the report.
+void TADScriptRun::answered(std::string_view name, const base::Value& parameters) {
+  const auto& names = TADBuildPageDelegate::kAnswerNames;
+  constexpr Answer answers[] = {Answer::LoadAdURL, Answer::InvalidRequest, Answer::UnableToServe};
+  for (size_t i = 0; i < std::size(names); ++i) {
+    if (name != names[i]) continue;
+    platform::RunLoop::main().post(
+        0, this, [this, answer = answers[i], parameters] { report(answer, parameters); });
+    return;
+  }
 }
 
 // The owner usually ends the run from inside the handler, so nothing of the run is touched after

@@ -4,26 +4,28 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "base/URL.h"
 #include "base/Value.h"
 #include "platform/core/RunLoop.h"
 
+class TADBuildPageDelegate;
 class TADBuildPageWatcher;
-class TADWebViewDelegate;
 namespace platform {
 class WebView;
 }
 
 // One run of the ad network's page script: a hidden 1 x 1 build page, never added to any view,
 // that calls the script's build function on the request parameters and answers through a page
-// message. The run reports exactly what the page did, at most once per event, and the owner ends
-// the run (by destroying it) when it has its answer:
+// message to the page's own delegate (TADBuildPageDelegate). The run reports exactly what the page
+// did, at most once per event, and the owner ends the run (by destroying it) when it has its
+// answer:
 //   LoadAdURL, InvalidRequest, UnableToServe  the script's answers, with their parameters;
 //   PageFailed  the page could not load or its web process ended, reported on the next pass (not
 //               inside the page's own callback, since ending the run tears the page down);
 //   TimedOut    no answer within the answer time limit.
-// Until it is destroyed the run owns its page, the page's delegate and the three observers.
+// Until it is destroyed the run owns its page and the page's delegate.
 //
 // A run can also be prepared ahead of its request: its page is then an empty document at the base
 // address, which has run nothing, and a later start() writes the build page into it, which spares
@@ -77,7 +79,7 @@ class TADScriptRun {
 
   explicit TADScriptRun(const std::string& baseURL);
   void beginAnswering(double answerTimeLimit, Handler handler);
-  void observe(const char* name, Answer answer);
+  void answered(std::string_view name, const base::Value& parameters);
   void report(Answer answer, const base::Value& parameters);
 
   std::string baseURL_;
@@ -85,7 +87,7 @@ class TADScriptRun {
   Page page_ = Page::Loading;
   Handler handler_;
   std::shared_ptr<platform::WebView> webView_;
-  std::shared_ptr<TADWebViewDelegate> delegate_;
+  std::shared_ptr<TADBuildPageDelegate> delegate_;
   std::shared_ptr<TADBuildPageWatcher> watcher_;
   platform::RunLoop::Timer answerTimer_;
 };

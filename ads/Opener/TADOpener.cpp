@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <vector>
 
-#include "ads/Delegate/TADAdEvents.h"
+#include "ads/Addresses/TADNetworkUtilities.h"
 #include "ads/Delegate/TADDelegateManager.h"
 #include "ads/Network/TADClickTracker.h"
 #include "ads/Notification/TADNotification.h"
+#include "ads/ObjectPort/TADAdEvents.h"
 #include "ads/Opener/TADOpenerScreens.h"
 #include "ads/Opener/TADPressRecord.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "ads/Utility/TADNetworkUtilities.h"
 #include "base/ASCII.h"
 #include "base/Utf8Validator.h"
 #include "platform/Application.h"

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "ads/Device/TADOrientations.h"
 #include "ads/Opener/TADOpenGate.h"
-#include "ads/Utility/TADOrientations.h"
 #include "base/URL.h"
 #include "platform/ui/MailComposeViewController.h"
 

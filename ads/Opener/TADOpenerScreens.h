@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "ads/Utility/TADOrientations.h"
+#include "ads/Device/TADOrientations.h"
 #include "base/URL.h"
 
 class TADDelegateManager;
@@ -17,8 +17,9 @@ class WebView;
 
 // The full-screen screens that an opener presents: the in-app browser and the web app screen.
 // Their own pages have openers, so the screens stand above the opener, which knows them only
-// through this face. There is one implementation, the library's own screens, defined with the
-// web app screen; library() answers it.
+// through this face. There is one implementation, the library's own screens (TADLibraryScreens,
+// with the web app screen), which install themselves as the program starts; library() answers
+// them.
 class TADOpenerScreens {
  public:
   // What every screen of an opener starts with: its orientation code, the web view handed on to
@@ -30,7 +31,12 @@ class TADOpenerScreens {
   };
 
   virtual ~TADOpenerScreens() = default;
+  // The installed screens. Ends the program when none are: an opener without screens could not
+  // keep what its gate allowed.
   static TADOpenerScreens& library();
+  // Installs screens, which outlive every opener; returns true, so that it can initialise a
+  // static.
+  static bool install(TADOpenerScreens& screens);
 
   // Whether a screen presented over presenter would be presented now.
   virtual bool canPresent(const std::shared_ptr<platform::ViewController>& presenter) = 0;

@@ -1,8 +1,8 @@
 #include "ads/Request/TADRequestContributors.h"
 
+#include "ads/Device/TADIdentifierUtilities.h"
 #include "ads/Network/TADNetworkChecker.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "ads/Utility/TADIdentifierUtilities.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "ads/Device/TADIdentifierUtilities.h"
 #include "ads/Request/TADRequestPrivate.h"
-#include "ads/Utility/TADIdentifierUtilities.h"
 
 namespace {
 

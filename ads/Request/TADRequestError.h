@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "ads/Utility/TADErrorDomain.h"
+#include "ads/Configuration/TADErrorDomain.h"
 #include "base/Error.h"
 
 class TADRequest;

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <ctime>
 
+#include "ads/Device/TADIdentifierUtilities.h"
+#include "ads/Device/TADLocation.h"
 #include "ads/Request/TADRequestContributors.h"
 #include "ads/Request/TADRequestParameters.h"
-#include "ads/Utility/TADIdentifierUtilities.h"
-#include "ads/Utility/TADLocation.h"
 #include "platform/Device.h"
 #include "platform/core/Console.h"
 #include "signals/TADSignals.h"

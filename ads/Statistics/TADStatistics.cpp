@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "ads/Addresses/TADNetworkUtilities.h"
+#include "ads/Configuration/TADAdNetwork.h"
 #include "ads/Notification/TADNotification.h"
 #include "ads/Statistics/TADStatisticsParameters.h"
-#include "ads/Utility/TADConfiguration.h"
-#include "ads/Utility/TADNetworkUtilities.h"
 #include "platform/core/Clock.h"
 #include "signals/TADSignals.h"
 

@@ -1,8 +1,9 @@
 #include "ads/View/TADBannerView.h"
 
-#include "ads/Object/TADObjectPrivate.h"
+#include "ads/Delegate/TADDelegateManager.h"
+#include "ads/ObjectPort/TADAdObject.h"
+#include "ads/Registry/TADPrivateUtilities.h"
 #include "ads/Request/TADRequestError.h"
-#include "ads/Utility/TADPrivateUtilities.h"
 #include "platform/Platform.h"
 #include "platform/core/Console.h"
 #include "platform/core/NotificationCenter.h"
@@ -25,7 +26,7 @@ void TADBannerView::commonInitializer() {
   setAccessibilityLabel(std::string(kAccessibilityLabel));
   setAccessibilityRole(platform::AccessibilityRole::Landmark);
   auto view = std::static_pointer_cast<TADBannerView>(shared_from_this());
-  TADPrivateUtilities::setPrivateObject(TADObjectPrivate::initWithView(view), this);
+  TADPrivateUtilities::setPrivateObject(TADAdObject::makeForView(view), this);
 }
 
 TADBannerView::~TADBannerView() {
@@ -34,7 +35,7 @@ TADBannerView::~TADBannerView() {
   TADPrivateUtilities::removePrivateObjectForKey(this);
 }
 
-std::shared_ptr<TADObjectPrivate> TADBannerView::privateObject() const {
+std::shared_ptr<TADAdObject> TADBannerView::privateObject() const {
   return TADPrivateUtilities::privateObjectForKey(this);
 }
 
@@ -73,7 +74,7 @@ std::shared_ptr<TADWebView> TADBannerView::webView() const {
 }
 
 void TADBannerView::loadRequest(const std::shared_ptr<TADRequest>& request) {
-  std::shared_ptr<TADObjectPrivate> object = privateObject();
+  std::shared_ptr<TADAdObject> object = privateObject();
   if (!object->rootViewController()) {
     platform::Console::log(
         "<Talvik> Must set the rootViewController property of TADBannerView before calling "

@@ -5,10 +5,10 @@
 #include <string_view>
 
 #include "ads/Delegate/TADBannerViewDelegate.h"
-#include "ads/Utility/TADPrivateUtilities.h"
+#include "ads/Registry/TADPrivateUtilities.h"
 #include "platform/ui/View.h"
 
-class TADObjectPrivate;
+class TADAdObject;
 class TADRequest;
 class TADWebView;
 namespace platform {
@@ -51,7 +51,7 @@ class TADBannerView : public platform::View {
   void loadRequest(const std::shared_ptr<TADRequest>& request);
 
   // The ad object, found through the private-object registry.
-  std::shared_ptr<TADObjectPrivate> privateObject() const;
+  std::shared_ptr<TADAdObject> privateObject() const;
 
  private:
   void commonInitializer();
@@ -59,5 +59,5 @@ class TADBannerView : public platform::View {
 
 template <>
 struct TADPrivateCompanion<TADBannerView> {
-  using type = TADObjectPrivate;
+  using type = TADAdObject;
 };

@@ -1,6 +1,6 @@
 #include "ads/View/TADBannerWebViewDelegate.h"
 
-#include "ads/Delegate/TADAdEvents.h"
+#include "ads/ObjectPort/TADAdEvents.h"
 #include "ads/Opener/TADOpener.h"
 #include "ads/Statistics/TADStatistics.h"
 

@@ -1,6 +1,6 @@
 #include "ads/View/TADWebView.h"
 
-#include "ads/Utility/TADPrivateUtilities.h"
+#include "ads/Registry/TADPrivateUtilities.h"
 #include "platform/core/Clock.h"
 
 std::shared_ptr<TADWebView> TADWebView::initWithFrame(const platform::Rect& frame,

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "ads/Utility/TADPrivateUtilities.h"
+#include "ads/Registry/TADPrivateUtilities.h"
 #include "ads/View/TADWebViewPrivate.h"
 #include "platform/ui/WebView.h"
 

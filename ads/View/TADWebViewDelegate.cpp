@@ -2,12 +2,12 @@
 
 #include <climits>
 
+#include "ads/Addresses/TADNetworkUtilities.h"
+#include "ads/Device/TADIdentifierUtilities.h"
 #include "ads/Network/TADClickTracker.h"
 #include "ads/Notification/TADNotification.h"
 #include "ads/Notification/TADNotificationCenter.h"
 #include "ads/Opener/TADOpener.h"
-#include "ads/Utility/TADIdentifierUtilities.h"
-#include "ads/Utility/TADNetworkUtilities.h"
 #include "ads/View/TADRelinquishableScreen.h"
 #include "ads/View/TADWebView.h"
 #include "base/ASCII.h"
@@ -128,8 +128,13 @@ void TADWebViewDelegate::handleNotification(const TADNotification& notification,
   } else if (name == "evalInOpener") {
     evaluateInOpenerLater(notification.parameters(), webView);
   } else {
-    TADNotificationCenter::defaultCenter().postNotificationFromURL(url, retainedObject(webView), 0);
+    didReceiveOtherMessage(notification, url, webView);
   }
+}
+
+void TADWebViewDelegate::didReceiveOtherMessage(const TADNotification&, const base::URL& url,
+                                                platform::WebView& webView) {
+  TADNotificationCenter::defaultCenter().postNotificationFromURL(url, retainedObject(webView), 0);
 }
 
 // A page may not shake the device for ever, nor while the user is elsewhere.

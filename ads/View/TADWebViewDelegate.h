@@ -46,8 +46,9 @@ inline constexpr std::string_view TADWebViewDelegateDidReceiveWebAction = "didRe
 //                  addresses some application opens
 //   evalInOpener js   on a later pass, run js in the opening web view and answer the page with
 //                  "evalJavaScriptInOpenerResult"; nothing without an opening web view
-//   anything else  posted on the default center on a later pass, named after the message, with
-//                  the web view as object and the parameters as user info
+//   anything else  didReceiveOtherMessage: posted on the default center on a later pass, named
+//                  after the message, with the web view as object and the parameters as user
+//                  info
 //
 // After every finished load the page hears the application's orientation; loadedFirstPage is
 // called once per delegate, at the first. Subclasses adapt this to the banner, the in-app
@@ -105,6 +106,11 @@ class TADWebViewDelegate : public platform::WebViewDelegate,
   void setOpeningWebView(std::weak_ptr<platform::WebView> webView) {
     openingWebView_ = std::move(webView);
   }
+
+ protected:
+  // A page message that no row above acts on (one whose address names none included).
+  virtual void didReceiveOtherMessage(const TADNotification& message, const base::URL& url,
+                                      platform::WebView& webView);
 
  private:
   void postWebAction(platform::WebView& webView, base::Dictionary userInfo);

@@ -1,9 +1,9 @@
 #include "ads/ViewController/TADViewController.h"
 
+#include "ads/Device/TADIdentifierUtilities.h"
 #include "ads/Notification/TADNotificationCenter.h"
+#include "ads/Registry/TADPrivateUtilities.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "ads/Utility/TADIdentifierUtilities.h"
-#include "ads/Utility/TADPrivateUtilities.h"
 #include "platform/Application.h"
 #include "platform/Platform.h"
 #include "platform/core/Console.h"

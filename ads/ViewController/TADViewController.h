@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "ads/Utility/TADPrivateUtilities.h"
+#include "ads/Registry/TADPrivateUtilities.h"
 #include "ads/View/TADRelinquishableScreen.h"
 #include "ads/ViewController/TADViewControllerPrivate.h"
 #include "base/Value.h"

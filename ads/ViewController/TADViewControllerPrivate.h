@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "ads/Delegate/TADDelegateManager.h"
-#include "ads/Utility/TADOrientations.h"
+#include "ads/Device/TADOrientations.h"
 #include "platform/ui/WebView.h"
 
 // The state of a full-screen ad screen, kept in the private-object registry under the screen.

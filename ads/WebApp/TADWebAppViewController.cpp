@@ -1,10 +1,10 @@
 #include "ads/WebApp/TADWebAppViewController.h"
 
-#include "ads/Delegate/TADAdEvents.h"
+#include "ads/Images/TADIntrinsicImages.h"
 #include "ads/Notification/TADNotificationCenter.h"
+#include "ads/ObjectPort/TADAdEvents.h"
 #include "ads/Opener/TADOpener.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "ads/Utility/TADIntrinsicImages.h"
 #include "ads/View/TADWebView.h"
 #include "ads/WebApp/TADWebAppWebViewDelegate.h"
 #include "platform/net/URLRequest.h"

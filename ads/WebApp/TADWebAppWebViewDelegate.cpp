@@ -1,9 +1,9 @@
 #include "ads/WebApp/TADWebAppWebViewDelegate.h"
 
+#include "ads/Device/TADIdentifierUtilities.h"
 #include "ads/Notification/TADNotificationCenter.h"
 #include "ads/Request/TADRequest.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "ads/Utility/TADIdentifierUtilities.h"
 #include "ads/View/TADWebView.h"
 #include "ads/WebApp/TADWebAppViewControllerPrivate.h"
 #include "platform/Platform.h"

@@ -64,7 +64,7 @@ TEST_F(SoundboardTest, LaunchShowsTheUprightPhoneScreenWithTheBannerAlongItsBott
   EXPECT_EQ(banner->adUnitID(), "a17c52f0d3b8e46");
   EXPECT_EQ(banner->rootViewController(), screen);
   EXPECT_EQ(banner->delegate(), nullptr);
-  auto request = banner->privateObject()->request();
+  auto request = TADObjectPrivate::ofView(*banner)->request();
   ASSERT_TRUE(request);
   EXPECT_TRUE(request->isTesting());
   EXPECT_FALSE(screen->rotateTo(platform::InterfaceOrientation::LandscapeLeft));  // stays upright

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "ads/Configuration/TADAdNetwork.h"
 #include "ads/Object/TADObjectPrivate.h"
-#include "ads/Utility/TADConfiguration.h"
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADWebView.h"
 #include "platform/gtk/GtkWebViewPeer.h"
@@ -52,7 +52,7 @@ class BannerScreenFixture : public ::testing::Test {
     if (banner) object()->cancelPendingActions();
   }
 
-  std::shared_ptr<TADObjectPrivate> object() const { return banner->privateObject(); }
+  std::shared_ptr<TADObjectPrivate> object() const { return TADObjectPrivate::ofView(*banner); }
   // Whether done comes to hold within seconds (patience when not given).
   bool eventually(const std::function<bool()>& done, double seconds = 0) {
     return platform->runLoop().runUntil(done, seconds > 0 ? seconds : patience);

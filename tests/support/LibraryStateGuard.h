@@ -3,11 +3,11 @@
 #include <optional>
 #include <string>
 
+#include "ads/Addresses/TADNetworkUtilities.h"
+#include "ads/Configuration/TADAdNetwork.h"
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Opener/TADOpener.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "ads/Utility/TADConfiguration.h"
-#include "ads/Utility/TADNetworkUtilities.h"
 #include "signals/TADSignalsTesting.h"
 
 namespace test_support {

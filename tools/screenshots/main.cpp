@@ -22,7 +22,7 @@
 #include "Classes/quillbeckInterface.h"
 #include "adnetwork/AdNetwork.h"
 #include "ads/Browser/TADBrowserController.h"
-#include "ads/Utility/TADConfiguration.h"
+#include "ads/Configuration/TADAdNetwork.h"
 #include "ads/View/TADWebView.h"
 #include "ads/WebApp/TADWebAppViewController.h"
 #include "platform/Application.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "ads/Utility/TADLocation.h"
+#include "ads/Device/TADLocation.h"
 #include "base/NumberText.h"
 #include "platform/Platform.h"
 #include "platform/glib/GlibClock.h"

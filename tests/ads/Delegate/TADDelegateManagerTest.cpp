@@ -5,8 +5,8 @@
 #include <atomic>
 #include <thread>
 
-#include "ads/View/TADBannerView.h"
 #include "ads/Object/TADObjectPrivate.h"
+#include "ads/View/TADBannerView.h"
 #include "platform/sim/SimPlatform.h"
 #include "tests/ads/RecordingBannerDelegate.h"
 #include "tests/ads/StandInContributors.h"
@@ -18,7 +18,7 @@ class TADDelegateManagerTest : public ::testing::Test {
   platform::sim::SimPlatform platform;
   ScopedStandIns standIns;
   std::shared_ptr<TADBannerView> view = TADBannerView::initWithFrame({0, 0, 320, 50});
-  std::shared_ptr<TADDelegateManager> manager = view->privateObject()->delegateManager();
+  std::shared_ptr<TADDelegateManager> manager = TADObjectPrivate::ofView(*view)->delegateManager();
   std::shared_ptr<RecordingBannerDelegate> delegate = std::make_shared<RecordingBannerDelegate>();
 
   void SetUp() override { view->setDelegate(delegate); }

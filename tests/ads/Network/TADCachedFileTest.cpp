@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "ads/Addresses/TADNetworkUtilities.h"
 #include "ads/Network/TADHTTPDate.h"
-#include "ads/Utility/TADNetworkUtilities.h"
 #include "base/FileIO.h"
 #include "platform/net/URLError.h"
 #include "platform/sim/SimPlatform.h"

@@ -9,7 +9,6 @@
 #include "ads/Object/TADObjectPrivate.h"
 #include "ads/Request/TADRequestPrivate.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "ads/Utility/TADConfiguration.h"
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADWebView.h"
 #include "platform/sim/SimPlatform.h"
@@ -56,7 +55,7 @@ class AdObjectFixture : public ::testing::Test {
     return count;
   }
 
-  TADObjectPrivate& object() { return *view->privateObject(); }
+  TADObjectPrivate& object() { return *TADObjectPrivate::ofView(*view); }
   SimWebViewPeer& buildPeer() { return SimWebViewPeer::of(*object().buildAdWebView()); }
   SimWebViewPeer& bannerPeer() { return SimWebViewPeer::of(*view->webView()); }
 

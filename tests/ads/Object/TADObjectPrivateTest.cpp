@@ -5,8 +5,9 @@
 
 #include <algorithm>
 
+#include "ads/Formats/TADMacros.h"
+#include "ads/Notification/TADNotificationCenter.h"
 #include "ads/Statistics/TADStatisticsCore.h"
-#include "ads/Utility/TADMacros.h"
 #include "base/FileIO.h"
 #include "platform/Application.h"
 #include "platform/core/NotificationCenter.h"
@@ -78,7 +79,13 @@ TEST_F(TADObjectPrivateTest, ALoadBuildsTheAddressInTheScriptPageFetchesTheAdAnd
   auto buildView = std::weak_ptr(object().buildAdWebView());
   EXPECT_EQ(buildView.lock()->frame(), (platform::Rect{0, 0, 1, 1}));
 
+  int heardByOthers = 0;  // the answer is its run's alone
+  auto& center = TADNotificationCenter::defaultCenter();
+  center.addObserver(&heardByOthers, "loadAdURL", nullptr,
+                     [&](const platform::Notification&) { ++heardByOthers; });
   answer("loadAdURL?url=http%3A%2F%2Fads.talvik.test%2Fad&type=dizudi");
+  center.removeObserver(&heardByOthers);
+  EXPECT_EQ(heardByOthers, 0);
   EXPECT_TRUE(buildView.expired());  // the hidden web view goes with the answer
   ASSERT_EQ(requestsFor(kAd), 1);
   EXPECT_TRUE(
@@ -439,7 +446,7 @@ TEST_F(TADObjectPrivateTest, ALoadThatNeverEndsFailsWithATimeoutAndIsRetried) {
 
 TEST_F(TADObjectPrivateTest, TheObjectGoesWithItsViewLeavingNoRegistrationOrFetch) {
   load();
-  std::weak_ptr<TADObjectPrivate> weak = view->privateObject();
+  std::weak_ptr<TADObjectPrivate> weak = TADObjectPrivate::ofView(*view);
   const void* key = weak.lock().get();
   view.reset();
   EXPECT_TRUE(weak.expired());

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ads/Browser/TADBrowserController.h"
-#include "ads/Utility/TADPrivateUtilities.h"
+#include "ads/Registry/TADPrivateUtilities.h"
 #include "ads/View/TADRelinquishableScreen.h"
 #include "ads/WebApp/TADWebAppViewController.h"
 #include "tests/ads/Object/AdObjectFixture.h"

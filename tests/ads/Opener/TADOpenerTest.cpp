@@ -233,7 +233,7 @@ class TADOpenerClickTrackingTest : public AdObjectFixture {};
 TEST_F(TADOpenerClickTrackingTest, EveryOpeningTracksTheAdsPendingClickAddresses) {
   serveAd(Reply::ok("<p>ad</p>", {{"X-Avmo-Click-Tracking-Urls", "http://t.example/c"}}));
   loadToShown();
-  auto object = view->privateObject();
+  auto object = TADObjectPrivate::ofView(*view);
   ASSERT_EQ(object->pendingClickURLs().size(), 1u);
   ASSERT_TRUE(object->pendingTrackers().empty());
   auto opener = TADOpener::init();

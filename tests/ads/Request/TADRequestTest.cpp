@@ -7,11 +7,11 @@
 #include <map>
 #include <optional>
 
+#include "ads/Device/TADIdentifierUtilities.h"
+#include "ads/Device/TADLocation.h"
 #include "ads/Network/TADNetworkChecker.h"
 #include "ads/Request/TADRequestError.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "ads/Utility/TADIdentifierUtilities.h"
-#include "ads/Utility/TADLocation.h"
 #include "platform/sim/SimPlatform.h"
 #include "tests/ads/StandInContributors.h"
 #include "tests/support/LibraryStateGuard.h"

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "ads/Object/TADObjectPrivate.h"
+#include "ads/Registry/TADPrivateUtilities.h"
 #include "ads/Request/TADRequestError.h"
 #include "ads/Request/TADRequestPrivate.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "ads/Utility/TADPrivateUtilities.h"
 #include "ads/View/TADWebView.h"
 #include "platform/core/NotificationCenter.h"
 #include "platform/sim/SimPlatform.h"
@@ -31,7 +31,7 @@ class TADBannerViewTest : public ::testing::Test {
 TEST_F(TADBannerViewTest, AViewLivesWithItsAdObjectAndKeepsNeitherControllerNorDelegateAlive) {
   auto bare = TADBannerView::init();
   EXPECT_EQ(bare->backgroundColor(), platform::Color::clear());
-  std::weak_ptr<TADObjectPrivate> object = bare->privateObject();
+  std::weak_ptr<TADObjectPrivate> object = TADObjectPrivate::ofView(*bare);
   EXPECT_EQ(object.lock()->adView(), bare);
   EXPECT_EQ(bare->webView()->superview().get(), bare.get());
   const TADBannerView* key = bare.get();
@@ -62,7 +62,7 @@ TEST_F(TADBannerViewTest, LoadingWithoutARootViewControllerFailsOnceWithTheParam
   EXPECT_EQ(platform.console().lines(),
             (std::vector<std::string>{"<Talvik> Must set the rootViewController property of "
                                       "TADBannerView before calling loadRequest:"}));
-  EXPECT_EQ(view->privateObject()->request(), nullptr);  // nothing was loaded
+  EXPECT_EQ(TADObjectPrivate::ofView(*view)->request(), nullptr);  // nothing was loaded
 }
 
 TEST_F(TADBannerViewTest, TheAdObjectLoadsItsOwnCopyOfTheRequest) {
@@ -70,7 +70,7 @@ TEST_F(TADBannerViewTest, TheAdObjectLoadsItsOwnCopyOfTheRequest) {
   auto request = TADRequest::request();
   request->addKeyword("first");
   view->loadRequest(request);
-  auto copy = view->privateObject()->request();
+  auto copy = TADObjectPrivate::ofView(*view)->request();
   ASSERT_NE(copy, nullptr);
   EXPECT_NE(copy.get(), request.get());
   request->setGender(2);

@@ -39,7 +39,7 @@ class TADBannerWebViewDelegateTest : public AdObjectFixture {
   void showWithRecordingOpener() {
     loadToShown();
     recording = TADBannerWebViewDelegate::initWithObjectPrivate(
-        view->privateObject(), view->webView(), object().delegateManager(), opener);
+        TADObjectPrivate::ofView(*view), view->webView(), object().delegateManager(), opener);
   }
   std::shared_ptr<RecordingOpener> opener = std::make_shared<RecordingOpener>();
   std::shared_ptr<TADBannerWebViewDelegate> recording;
@@ -85,7 +85,7 @@ TEST_F(TADBannerWebViewDelegateTest, APageThatFailsBeforeItIsShownFailsTheLoadWi
   load();
   answerAd();
   bannerPeer().failLoad(base::Error("test", 1));
-  EXPECT_EQ(view->privateObject()->state(), TADObjectPrivate::State::Failed);
+  EXPECT_EQ(TADObjectPrivate::ofView(*view)->state(), TADObjectPrivate::State::Failed);
   ASSERT_EQ(delegate->errors.size(), 1u);
   EXPECT_EQ(delegate->errors[0]->code(), 2);
 

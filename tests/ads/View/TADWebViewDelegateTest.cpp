@@ -8,12 +8,12 @@
 #include <tuple>
 #include <vector>
 
+#include "ads/Addresses/TADNetworkUtilities.h"
 #include "ads/Notification/TADNotification.h"
 #include "ads/Notification/TADNotificationCenter.h"
 #include "ads/Opener/TADOpener.h"
+#include "ads/Registry/TADPrivateUtilities.h"
 #include "ads/Statistics/TADStatistics.h"
-#include "ads/Utility/TADNetworkUtilities.h"
-#include "ads/Utility/TADPrivateUtilities.h"
 #include "ads/View/TADRelinquishableScreen.h"
 #include "ads/View/TADWebView.h"
 #include "platform/sim/SimPlatform.h"

@@ -1,4 +1,4 @@
-#include "ads/Utility/TADPrivateUtilities.h"
+#include "ads/Registry/TADPrivateUtilities.h"
 
 std::unordered_map<const void*, std::shared_ptr<void>>& TADPrivateUtilities::sPrivateObjects() {
   static std::unordered_map<const void*, std::shared_ptr<void>> table;

@@ -1,4 +1,4 @@
-#include "ads/Utility/TADLocation.h"
+#include "ads/Device/TADLocation.h"
 
 #include <gtest/gtest.h>
 

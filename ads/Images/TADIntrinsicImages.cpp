@@ -1,9 +1,9 @@
-#include "ads/Utility/TADIntrinsicImages.h"
+#include "ads/Images/TADIntrinsicImages.h"
 
 #include "encoding/RookStringEncoding.h"
 
 namespace {
-#include "ads/Utility/TADIntrinsicImagesData.inc"
+#include "ads/Images/TADIntrinsicImagesData.inc"
 
 // The pixels are drawn at twice the size they show at, for sharp edges on dense screens.
 constexpr double kImageScale = 2.0;

@@ -1,4 +1,4 @@
-#include "ads/Utility/TADNumberUtilities.h"
+#include "ads/Formats/TADNumberUtilities.h"
 
 #include "base/NumberText.h"
 

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "ads/Utility/TADOrientations.h"
+#include "ads/Device/TADOrientations.h"
 #include "base/Error.h"
 #include "platform/ui/WebView.h"
 

@@ -1,4 +1,4 @@
-#include "ads/Utility/TADIdentifierUtilities.h"
+#include "ads/Device/TADIdentifierUtilities.h"
 
 #include <gtest/gtest.h>
 #include <plist/plist.h>
@@ -9,7 +9,7 @@
 #include <set>
 #include <tuple>
 
-#include "ads/Utility/TADIdentifierParameters.h"
+#include "ads/Device/TADIdentifierParameters.h"
 #include "platform/plist/PlistReading.h"
 #include "platform/sim/SimPlatform.h"
 #include "tests/support/TemporaryFolder.h"

@@ -1,4 +1,4 @@
-#include "ads/Utility/TADPrivateUtilities.h"
+#include "ads/Registry/TADPrivateUtilities.h"
 
 #include <gtest/gtest.h>
 

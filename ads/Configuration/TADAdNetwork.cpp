@@ -1,5 +1,6 @@
-#include "ads/Utility/TADConfiguration.h"
+#include "ads/Configuration/TADAdNetwork.h"
 
+#include "ads/Configuration/TADConfiguration.h"
 #include "base/URL.h"
 #include "platform/ui/WebView.h"
 

@@ -1,4 +1,4 @@
-#include "ads/Utility/TADMacros.h"
+#include "ads/Formats/TADMacros.h"
 
 #include "base/Error.h"
 #include "json/TAD_VeskJSON.h"

@@ -1,4 +1,4 @@
-#include "ads/Utility/TADPropertyListReader.h"
+#include "ads/Formats/TADPropertyListReader.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "ads/Utility/TADLocation.h"
+#include "ads/Device/TADLocation.h"
 
 #include <openssl/evp.h>
 
@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "ads/Utility/TADConfiguration.h"
+#include "ads/Configuration/TADConfiguration.h"
 #include "base/NumberText.h"
 #include "encoding/TAD_RookStringEncoding.h"
 #include "platform/core/Clock.h"

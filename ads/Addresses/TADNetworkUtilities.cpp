@@ -1,4 +1,4 @@
-#include "ads/Utility/TADNetworkUtilities.h"
+#include "ads/Addresses/TADNetworkUtilities.h"
 
 #include "base/Utf8Validator.h"
 

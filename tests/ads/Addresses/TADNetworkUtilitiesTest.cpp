@@ -1,10 +1,10 @@
-#include "ads/Utility/TADNetworkUtilities.h"
+#include "ads/Addresses/TADNetworkUtilities.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 
-#include "ads/Utility/TADNumberUtilities.h"
+#include "ads/Formats/TADNumberUtilities.h"
 #include "tests/support/LibraryStateGuard.h"
 
 namespace {

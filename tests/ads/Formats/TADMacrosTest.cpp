@@ -1,4 +1,4 @@
-#include "ads/Utility/TADMacros.h"
+#include "ads/Formats/TADMacros.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,10 @@
 #include <cmath>
 #include <string>
 
+#include "ads/Device/TADLocation.h"
+#include "ads/Formats/TADNumberUtilities.h"
+#include "ads/Formats/TADPropertyListReader.h"
 #include "ads/Object/TADAdPageHeaders.h"
-#include "ads/Utility/TADLocation.h"
-#include "ads/Utility/TADNumberUtilities.h"
-#include "ads/Utility/TADPropertyListReader.h"
 #include "base/NumberText.h"
 #include "platform/plist/PlistReading.h"
 #include "platform/sim/SimPlatform.h"

@@ -1,4 +1,4 @@
-#include "ads/Utility/TADIdentifierUtilities.h"
+#include "ads/Device/TADIdentifierUtilities.h"
 
 #include <openssl/evp.h>
 #include <unistd.h>
@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <string_view>
 
-#include "ads/Utility/TADIdentifierParameters.h"
-#include "ads/Utility/TADNumberUtilities.h"
-#include "ads/Utility/TADPropertyListReader.h"
+#include "ads/Device/TADIdentifierParameters.h"
+#include "ads/Formats/TADNumberUtilities.h"
+#include "ads/Formats/TADPropertyListReader.h"
 #include "base/ASCII.h"
 #include "base/URL.h"
 #include "platform/Application.h"
