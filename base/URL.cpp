@@ -318,6 +318,10 @@ bool URL::isWebURL() const {
   return hasWebScheme() && !host_.empty();
 }
 
+bool URL::schemeBeginsWithHTTP() const {
+  return lowercased(scheme_).starts_with("http");
+}
+
 bool URL::isHTTPOrigin() const {
   if (!isWebURL() || !user_.empty() || !password_.empty() || query_ || fragment_) return false;
   return path_.empty() || path_ == "/";

@@ -43,6 +43,10 @@ class URL {
   // fetched, loaded in a web view, or given to the desktop's browser. "http:/etc/passwd" has a
   // web scheme but no host, and a handler may well take it for a local path.
   bool isWebURL() const;
+  // Whether the scheme, lower-cased, begins with "http": the looser test with which a banner's
+  // click and a click tracking's redirect choose the web's road ("http", "https", and any scheme of
+  // that stem). What they then open or fetch still passes the gate or the connection's check.
+  bool schemeBeginsWithHTTP() const;
   // Whether the address names an http or https origin and nothing more: a host and perhaps a
   // port, with no user, password, query or fragment, and no path but "/".
   bool isHTTPOrigin() const;

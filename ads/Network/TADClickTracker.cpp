@@ -97,7 +97,7 @@ void TADClickTracker::endBackgroundTask() {
 
 base::Expected<void> TADClickTracker::cachedFileShouldRedirectToURL(TADCachedFile& file,
                                                                     const base::URL& url) {
-  if (url.isWebURL()) return {};
+  if (url.schemeBeginsWithHTTP()) return {};
   // Another application's address is where the click was meant to go: the tracking is done, and
   // the fetch stops here (its failure report is then ignored).
   cachedFileDownloadDidEnd(file);

@@ -45,7 +45,7 @@ bool TADBannerWebViewDelegate::webViewShouldStartLoadWithRequest(
     return false;
   }
   opener()->setReferringURL(webView.currentURL());
-  if (url.isWebURL()) {
+  if (url.schemeBeginsWithHTTP()) {
     TADOpenGate::Opening opening =
         click->opensWebApp ? TADOpenGate::Opening::WebApp : TADOpenGate::Opening::Browser;
     base::URL clickURL = opener()->canOpen(opening, url) ? statistics.urlForClick(url) : url;

@@ -55,12 +55,21 @@ TEST(URLTest, ComparesSchemesIgnoringASCIICase) {
   }
 }
 
+// A web address is the strict question; a click's road to the web asks only the scheme's stem.
 TEST(URLTest, AWebURLIsAnHttpOrHttpsAddressWithAHost) {
-  for (const char* web : {"http://ads.example", "HTTPS://ads.example:8443/a?b#c"})
-    EXPECT_TRUE(URL::fromString(web)->isWebURL()) << web;
-  for (const char* other :
-       {"http:/etc/passwd", "https:ads.example", "http:///x", "httpx://ads.example", "ftp://a"})
-    EXPECT_FALSE(URL::fromString(other)->isWebURL()) << other;
+  struct Case {
+    const char* text;
+    bool web, httpStem;
+  } cases[] = {
+      {"http://ads.example", true, true}, {"HTTPS://ads.example:8443/a?b#c", true, true},
+      {"http:/etc/passwd", false, true},  {"https:ads.example", false, true},
+      {"http:///x", false, true},         {"httpx://ads.example", false, true},
+      {"ftp://a", false, false},          {"about:blank", false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(URL::fromString(c.text)->isWebURL(), c.web) << c.text;
+    EXPECT_EQ(URL::fromString(c.text)->schemeBeginsWithHTTP(), c.httpStem) << c.text;
+  }
 }
 
 TEST(URLTest, TellsAnHttpOriginFromAddressesThatSayMore) {
