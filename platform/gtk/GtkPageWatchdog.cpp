@@ -79,6 +79,7 @@ gboolean GtkPageWatchdog::tick(gpointer self) {
                   seconds(watchdog->limits_.unresponsiveSeconds) + " seconds.");
     return G_SOURCE_CONTINUE;
   }
+  if (watchdog->checkMemory()) return G_SOURCE_CONTINUE;
   watchdog->measure();
   return G_SOURCE_CONTINUE;
 }
@@ -97,6 +98,15 @@ void GtkPageWatchdog::answered(GObject* view, GAsyncResult* result, gpointer dat
   // Cancelled: the watchdog went away.
   if (error && g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
   static_cast<GtkPageWatchdog*>(data)->pingSentAt_.reset();
+}
+
+bool GtkPageWatchdog::checkMemory() {
+  if (limits_.memoryLimitMegabytes == 0 || !process_) return false;
+  std::optional<long> used = GtkWebProcess::privateResidentBytes(*process_);
+  if (!used || *used <= static_cast<long>(limits_.memoryLimitMegabytes) << 20) return false;
+  // The line the engine's own check gives, so that the user hears of one kind of ending.
+  end("WebKit ended the web process of a page that used too much memory.");
+  return true;
 }
 
 void GtkPageWatchdog::measure() {

@@ -26,6 +26,12 @@ namespace platform::gtk {
 //   unload heavy ads: the processor time of its process's main thread (the thread that runs the
 //   page's scripts, layout and drawing), in total and in any window of adWindowSeconds, and the
 //   bytes of network that its responses announce. A pressed ad is the user's, and goes on.
+// - A page whose process holds more memory of its own than memoryLimitMegabytes (what it has
+//   resident beyond the files it maps: its heap, not the libraries every web process shares), read
+//   on each tick when the view's process is known. A page that eats memory takes hundreds of
+//   megabytes a second; the kernel's short summary (/proc/PID/statm) costs microseconds to read,
+//   where the engine's own check walks every mapping of the process and is left to run seldom, for
+//   the processes that this program cannot tell apart (the one that hidden pages share).
 //
 // Each ending says why in one console line. The watchdog runs from the first page of its view's
 // user on, and stops when it is destroyed.
@@ -44,6 +50,8 @@ class GtkPageWatchdog {
     double adWindowSeconds = 30;
     double adProcessorSecondsInWindow = 15;
     int64_t adNetworkBytes = 4 * 1000 * 1000;
+    // None unless the web context sets its own.
+    unsigned memoryLimitMegabytes = 0;
   };
 
   GtkPageWatchdog(WebKitWebView* view, WebViewRole role, const Limits& limits);
@@ -79,6 +87,8 @@ class GtkPageWatchdog {
   static void responded(WebKitWebResource* resource, GParamSpec*, gpointer token);
   void ping();
   void measure();
+  // Whether the process was ended for its memory.
+  bool checkMemory();
   void end(const std::string& why);
 
   WebKitWebView* view_;

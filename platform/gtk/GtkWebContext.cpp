@@ -21,12 +21,15 @@ namespace {
 constexpr const char kEmptyPage[] = "about:blank";
 
 // Memory pressure: WebKit frees caches from half the limit on, and all it can from three
-// quarters; at the limit it ends the process. It looks every second: a page that eats memory
-// takes a hundred megabytes a second and more.
+// quarters; at the limit it ends the process. It looks every ten seconds: each look reads the
+// whole memory map of each web process (/proc/PID/smaps, megabytes of text for the libraries a
+// web process maps), which once a second was most of what an idle program spent. A page that
+// eats memory takes a hundred megabytes a second and more; the watchdogs of the views whose
+// process is known (ads, screens) look every second at the kernel's short summary instead.
 constexpr double kConservativeThreshold = 0.5;
 constexpr double kStrictThreshold = 0.75;
 constexpr double kKillThreshold = 1.0;
-constexpr double kMemoryPollSeconds = 1;
+constexpr double kMemoryPollSeconds = 10;
 
 // What an ad's view carries while its first, empty page loads, and the process it started.
 constexpr const char kStartingKey[] = "talvik-starting";
@@ -130,6 +133,12 @@ WebKitWebContext* GtkWebContext::get() {
     GtkWebViewGuard::guardContext(context_.get());
   }
   return context_.get();
+}
+
+GtkPageWatchdog::Limits GtkWebContext::watchdogLimits() const {
+  GtkPageWatchdog::Limits limits = watchdogLimits_;
+  limits.memoryLimitMegabytes = memoryLimitMegabytes_;
+  return limits;
 }
 
 GtkLocalNetworkFilter& GtkWebContext::localNetworkFilter() {

@@ -22,8 +22,9 @@ class GtkLocalNetworkFilter;
 // page that never yields or eats memory stalls or takes down its own view alone. Every view's
 // pages are watched (GtkPageWatchdog): a page that stops answering has its process ended, and so
 // has an untouched ad over its budget. Each web process has a memory limit (kMemoryLimitMegabytes)
-// past which WebKit ends it; a view whose process ended reports a failed load and its next page
-// gets a fresh process.
+// past which it is ended: by the watchdog of its view, where the program knows the view's process
+// (ads, screens), and by WebKit's own, slower check for the rest; a view whose process ended
+// reports a failed load and its next page gets a fresh process.
 //
 // Pages leave nothing behind. Website data (local storage, databases, caches) lives in
 // cacheDirectory for as long as the program runs: the folder is emptied when the context is first
@@ -62,9 +63,9 @@ class GtkWebContext {
   // The memory each web process may use, in megabytes; set before the context is first used.
   void setMemoryLimit(unsigned megabytes) { memoryLimitMegabytes_ = megabytes; }
   // How the pages of views made from now on are watched; the product's limits unless set, shorter
-  // ones for tests that cannot wait.
+  // ones for tests that cannot wait. The memory limit is the context's own (setMemoryLimit).
   void setWatchdogLimits(const GtkPageWatchdog::Limits& limits) { watchdogLimits_ = limits; }
-  const GtkPageWatchdog::Limits& watchdogLimits() const { return watchdogLimits_; }
+  GtkPageWatchdog::Limits watchdogLimits() const;
 
   // Whether the views made from now on composite their pages with the graphics hardware (on by
   // default, as in WebKit). Off, a page is drawn by the processor alone, as a whole: a view shows

@@ -199,8 +199,9 @@ void GtkWebViewPeer::start(std::function<void()> load) {
     waitingLoad_ = std::move(load);
     return;
   }
-  // Only an ad's process is looked for: the view's own, which its budget is read from.
-  if (role_ != WebViewRole::Ad) {
+  // Only the process of an ad or a screen is looked for: the view's own, whose memory its watchdog
+  // reads (and an ad's budget). Hidden pages share theirs, which WebKit's own check watches.
+  if (role_ == WebViewRole::Hidden) {
     load();
     watchdog_.pageStarted(std::nullopt);
     return;
