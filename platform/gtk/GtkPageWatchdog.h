@@ -30,8 +30,7 @@ namespace platform::gtk {
 //   resident beyond the files it maps: its heap, not the libraries every web process shares), read
 //   on each tick when the view's process is known. A page that eats memory takes hundreds of
 //   megabytes a second; the kernel's short summary (/proc/PID/statm) costs microseconds to read,
-//   where the engine's own check walks every mapping of the process and is left to run seldom, for
-//   the processes that this program cannot tell apart (the one that hidden pages share).
+//   where the engine's own check walks every mapping of the process and is left to run seldom.
 //
 // Each ending says why in one console line. The watchdog runs from the first page of its view's
 // user on, and stops when it is destroyed.
