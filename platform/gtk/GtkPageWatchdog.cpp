@@ -1,5 +1,7 @@
 #include "platform/gtk/GtkPageWatchdog.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "platform/core/Console.h"
@@ -11,6 +13,9 @@ namespace {
 
 // The world the pings run in: the page's own scripts never see it.
 constexpr const char kPingWorld[] = "talvik-watchdog";
+// How often the process's memory and budget are read: a page that eats memory takes hundreds of
+// megabytes a second.
+constexpr double kTickSeconds = 1;
 
 double now() {
   return static_cast<double>(g_get_monotonic_time()) / G_USEC_PER_SEC;
@@ -55,7 +60,10 @@ void GtkPageWatchdog::pageStarted(std::optional<pid_t> process) {
   samples_.clear();
   processorAtStart_ = process_ ? GtkWebProcess::mainThreadSeconds(*process_) : std::nullopt;
   if (timer_) return;
-  timer_.reset(g_timeout_source_new(static_cast<guint>(limits_.pingSeconds * 1000)));
+  double tickSeconds = std::min(limits_.pingSeconds, kTickSeconds);
+  ticksPerPing_ = std::max(1, static_cast<int>(std::lround(limits_.pingSeconds / tickSeconds)));
+  ticksSincePing_ = ticksPerPing_;
+  timer_.reset(g_timeout_source_new(static_cast<guint>(tickSeconds * 1000)));
   g_source_set_callback(timer_.get(), tick, this, nullptr);
   g_source_attach(timer_.get(), nullptr);
 }
@@ -73,18 +81,20 @@ gboolean GtkPageWatchdog::tick(gpointer self) {
   auto* watchdog = static_cast<GtkPageWatchdog*>(self);
   if (!watchdog->watching_) return G_SOURCE_CONTINUE;
   if (!watchdog->pingSentAt_) {
-    watchdog->ping();
+    if (++watchdog->ticksSincePing_ >= watchdog->ticksPerPing_) watchdog->ping();
   } else if (now() - *watchdog->pingSentAt_ >= watchdog->limits_.unresponsiveSeconds) {
     watchdog->end("Ended the web process of a page that did not answer for " +
                   seconds(watchdog->limits_.unresponsiveSeconds) + " seconds.");
     return G_SOURCE_CONTINUE;
   }
+  if (watchdog->checkMemory()) return G_SOURCE_CONTINUE;
   watchdog->measure();
   return G_SOURCE_CONTINUE;
 }
 
 void GtkPageWatchdog::ping() {
   pingSentAt_ = now();
+  ticksSincePing_ = 0;
   webkit_web_view_evaluate_javascript(view_, "0", -1, kPingWorld, nullptr, pings_.get(), answered,
                                       this);
 }
@@ -97,6 +107,15 @@ void GtkPageWatchdog::answered(GObject* view, GAsyncResult* result, gpointer dat
   // Cancelled: the watchdog went away.
   if (error && g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
   static_cast<GtkPageWatchdog*>(data)->pingSentAt_.reset();
+}
+
+bool GtkPageWatchdog::checkMemory() {
+  if (limits_.memoryLimitMegabytes == 0 || !process_) return false;
+  std::optional<long> used = GtkWebProcess::privateResidentBytes(*process_);
+  if (!used || *used <= static_cast<long>(limits_.memoryLimitMegabytes) << 20) return false;
+  // The line the engine's own check gives, so that the user hears of one kind of ending.
+  end("WebKit ended the web process of a page that used too much memory.");
+  return true;
 }
 
 void GtkPageWatchdog::measure() {

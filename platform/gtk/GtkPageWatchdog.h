@@ -18,6 +18,10 @@ namespace platform::gtk {
 // misbehaves; the view then reports that its process ended, which its peer reports as a failed
 // load, and the next page the view loads gets a fresh process.
 //
+// The watchdog reads the process (memory, budget) on a tick of its own, every second or every
+// pingSeconds when that is shorter, and pings on every tick that is pingSeconds after the last
+// ping.
+//
 // - A page that stops answering: every pingSeconds a script is run in a world of the watchdog's
 //   own (the page cannot see or stall it, other than by keeping the process busy); when one has
 //   had no answer for unresponsiveSeconds, the page never yields (a loop, or a process stuck in a
@@ -26,6 +30,11 @@ namespace platform::gtk {
 //   unload heavy ads: the processor time of its process's main thread (the thread that runs the
 //   page's scripts, layout and drawing), in total and in any window of adWindowSeconds, and the
 //   bytes of network that its responses announce. A pressed ad is the user's, and goes on.
+// - A page whose process holds more memory of its own than memoryLimitMegabytes (what it has
+//   resident beyond the files it maps: its heap, not the libraries every web process shares), read
+//   on each tick when the view's process is known. A page that eats memory takes hundreds of
+//   megabytes a second; the kernel's short summary (/proc/PID/statm) costs microseconds to read,
+//   where the engine's own check walks every mapping of the process and is left to run seldom.
 //
 // Each ending says why in one console line. The watchdog runs from the first page of its view's
 // user on, and stops when it is destroyed.
@@ -33,8 +42,10 @@ class GtkPageWatchdog {
  public:
   struct Limits {
     // An answer takes milliseconds even on a busy machine; a page silent this long is not going
-    // to answer, and a banner that waits longer is blank for longer.
-    double pingSeconds = 1;
+    // to answer, and a banner that waits longer is blank for longer. A ping wakes the page's
+    // process and the program: one a second was a good part of what an idle banner cost, and one
+    // every two seconds ends a page that stopped answering at most a second later.
+    double pingSeconds = 2;
     double unresponsiveSeconds = 5;
     // The heavy-ad budget browsers hold ads to: more than a minute of the main thread in all,
     // more than half of any 30 seconds, or 4 MB of network is more than any ad needs for what it
@@ -44,6 +55,8 @@ class GtkPageWatchdog {
     double adWindowSeconds = 30;
     double adProcessorSecondsInWindow = 15;
     int64_t adNetworkBytes = 4 * 1000 * 1000;
+    // None unless the web context sets its own.
+    unsigned memoryLimitMegabytes = 0;
   };
 
   GtkPageWatchdog(WebKitWebView* view, WebViewRole role, const Limits& limits);
@@ -79,6 +92,8 @@ class GtkPageWatchdog {
   static void responded(WebKitWebResource* resource, GParamSpec*, gpointer token);
   void ping();
   void measure();
+  // Whether the process was ended for its memory.
+  bool checkMemory();
   void end(const std::string& why);
 
   WebKitWebView* view_;
@@ -89,6 +104,9 @@ class GtkPageWatchdog {
   std::shared_ptr<Token> token_;
   bool watching_ = false;
   std::optional<double> pingSentAt_;
+  // Ticks since the last ping was sent, and how many make pingSeconds.
+  int ticksSincePing_ = 0;
+  int ticksPerPing_ = 1;
   bool pressed_ = false;
   bool ended_ = false;
   std::optional<pid_t> process_;

@@ -21,12 +21,16 @@ namespace {
 constexpr const char kEmptyPage[] = "about:blank";
 
 // Memory pressure: WebKit frees caches from half the limit on, and all it can from three
-// quarters; at the limit it ends the process. It looks every second: a page that eats memory
-// takes a hundred megabytes a second and more.
+// quarters; at the limit it ends the process. It looks every 30 seconds, as it does by default:
+// each look reads the whole memory map of each web process (/proc/PID/smaps, megabytes of text for
+// the libraries a web process maps), which once a second was most of what an idle program spent.
+// A page that eats memory takes a hundred megabytes a second and more: the watchdog of each view
+// looks every second at the kernel's short summary of the view's process instead, and WebKit's
+// check is left for a process the program could not tell.
 constexpr double kConservativeThreshold = 0.5;
 constexpr double kStrictThreshold = 0.75;
 constexpr double kKillThreshold = 1.0;
-constexpr double kMemoryPollSeconds = 1;
+constexpr double kMemoryPollSeconds = 30;
 
 // What an ad's view carries while its first, empty page loads, and the process it started.
 constexpr const char kStartingKey[] = "talvik-starting";
@@ -130,6 +134,12 @@ WebKitWebContext* GtkWebContext::get() {
     GtkWebViewGuard::guardContext(context_.get());
   }
   return context_.get();
+}
+
+GtkPageWatchdog::Limits GtkWebContext::watchdogLimits() const {
+  GtkPageWatchdog::Limits limits = watchdogLimits_;
+  limits.memoryLimitMegabytes = memoryLimitMegabytes_;
+  return limits;
 }
 
 GtkLocalNetworkFilter& GtkWebContext::localNetworkFilter() {
@@ -242,6 +252,8 @@ GtkWidget* GtkWebContext::makeWebView(WebViewRole role) {
     view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", firstAd.get(), "settings",
                                    settings.get(), nullptr));
     g_object_set_data(G_OBJECT(view), kLentKey, GINT_TO_POINTER(1));
+    if (std::optional<pid_t> process = processOf(firstAd.get()))
+      setProcessOf(WEBKIT_WEB_VIEW(view), *process);
   } else if (role != WebViewRole::Hidden || !anchor) {
     view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", get(), "settings",
                                    settings.get(), nullptr));
@@ -253,6 +265,8 @@ GtkWidget* GtkWebContext::makeWebView(WebViewRole role) {
   } else {
     view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", anchor.get(), "settings",
                                    settings.get(), nullptr));
+    if (std::optional<pid_t> process = processOf(anchor.get()))
+      setProcessOf(WEBKIT_WEB_VIEW(view), *process);
   }
   if (role == WebViewRole::Ad && !firstAd && !lentFirstAdProcess_)
     g_weak_ref_set(&firstAdView_, view);
@@ -266,7 +280,7 @@ void GtkWebContext::startProcess(WebKitWebView* view) {
   g_signal_connect(view, "load-changed", G_CALLBACK(startingLoadChanged), nullptr);
   std::optional<pid_t> process =
       GtkWebProcess::startedBy([&] { webkit_web_view_load_html(view, "", nullptr); });
-  if (process) g_object_set_data(G_OBJECT(view), kProcessKey, GINT_TO_POINTER(*process));
+  if (process) setProcessOf(view, *process);
 }
 
 void GtkWebContext::startingLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer) {
@@ -278,6 +292,10 @@ void GtkWebContext::startingLoadChanged(WebKitWebView* view, WebKitLoadEvent eve
 
 bool GtkWebContext::isStarting(WebKitWebView* view) {
   return g_object_get_data(G_OBJECT(view), kStartingKey) != nullptr;
+}
+
+void GtkWebContext::setProcessOf(WebKitWebView* view, pid_t process) {
+  g_object_set_data(G_OBJECT(view), kProcessKey, GINT_TO_POINTER(process));
 }
 
 std::optional<pid_t> GtkWebContext::processOf(WebKitWebView* view) {

@@ -22,8 +22,9 @@ class GtkLocalNetworkFilter;
 // page that never yields or eats memory stalls or takes down its own view alone. Every view's
 // pages are watched (GtkPageWatchdog): a page that stops answering has its process ended, and so
 // has an untouched ad over its budget. Each web process has a memory limit (kMemoryLimitMegabytes)
-// past which WebKit ends it; a view whose process ended reports a failed load and its next page
-// gets a fresh process.
+// past which it is ended: by the watchdogs of its views, and by WebKit's own, slower check where
+// the program could not tell a view's process; a view whose process ended reports a failed load
+// and its next page gets a fresh process.
 //
 // Pages leave nothing behind. Website data (local storage, databases, caches) lives in
 // cacheDirectory for as long as the program runs: the folder is emptied when the context is first
@@ -62,9 +63,9 @@ class GtkWebContext {
   // The memory each web process may use, in megabytes; set before the context is first used.
   void setMemoryLimit(unsigned megabytes) { memoryLimitMegabytes_ = megabytes; }
   // How the pages of views made from now on are watched; the product's limits unless set, shorter
-  // ones for tests that cannot wait.
+  // ones for tests that cannot wait. The memory limit is the context's own (setMemoryLimit).
   void setWatchdogLimits(const GtkPageWatchdog::Limits& limits) { watchdogLimits_ = limits; }
-  const GtkPageWatchdog::Limits& watchdogLimits() const { return watchdogLimits_; }
+  GtkPageWatchdog::Limits watchdogLimits() const;
 
   // Whether the views made from now on composite their pages with the graphics hardware (on by
   // default, as in WebKit). Off, a page is drawn by the processor alone, as a whole: a view shows
@@ -93,7 +94,10 @@ class GtkWebContext {
   // page finds it running: whether that page is still loading (the view's user then waits for its
   // load to finish before loading its own), and the process, when it could be told.
   static bool isStarting(WebKitWebView* view);
+  // The web process of the view, as far as the program could tell: the one its first page
+  // started, which a view made to join another's process shares with it.
   static std::optional<pid_t> processOf(WebKitWebView* view);
+  static void setProcessOf(WebKitWebView* view, pid_t process);
   // Takes back a view whose user is done with it. The user has disconnected its handlers and taken
   // the view out of its parent; the view was never on screen, its web process never ended and its
   // history is empty. Its load is stopped at once; a little later (kClearDelayMilliseconds) its

@@ -26,6 +26,9 @@ class GtkWebProcess {
   static std::optional<double> processSeconds(pid_t pid);
   // Its resident memory in bytes, or none when it has gone.
   static std::optional<long> residentBytes(pid_t pid);
+  // What of that is its own, not pages of the files it maps (libraries, fonts): its heap and
+  // stacks, which is what grows when a page takes memory.
+  static std::optional<long> privateResidentBytes(pid_t pid);
 
  private:
   static std::optional<double> processorSeconds(const std::string& statPath);

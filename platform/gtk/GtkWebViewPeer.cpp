@@ -202,13 +202,11 @@ void GtkWebViewPeer::start(std::function<void()> load) {
     waitingLoad_ = std::move(load);
     return;
   }
-  // Only an ad's process is looked for: the view's own, which its budget is read from.
-  if (role_ != WebViewRole::Ad) {
-    load();
-    watchdog_.pageStarted(std::nullopt);
-    return;
-  }
-  watchdog_.pageStarted(GtkWebProcess::startedBy(load));
+  // The process that the load starts, if it starts one, is the view's own from then on, and of
+  // the views that join it; its memory is read by the watchdog (and an ad's budget).
+  std::optional<pid_t> started = GtkWebProcess::startedBy(load);
+  if (started) GtkWebContext::setProcessOf(webView(), *started);
+  watchdog_.pageStarted(GtkWebContext::processOf(webView()));
 }
 
 void GtkWebViewPeer::warmedUp() {

@@ -434,21 +434,54 @@ TEST_P(MisbehavingAdTest, LosesItsProcessAndTheNextAdComes) {
 INSTANTIATE_TEST_SUITE_P(Ads, MisbehavingAdTest, ::testing::ValuesIn(kMisbehaviours),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The page script runs in the hidden build page; one that never yields stalls neither the ad
-// that is shown nor the next build page.
-TEST_F(HostileAdsGuiTest, APageScriptThatNeverYieldsStallsNeitherTheBannerNorTheNextAd) {
+// The page script runs in the hidden build page; one that never yields or eats memory loses the
+// hidden pages' process, and stalls neither the ad that is shown nor the next build page.
+struct PageScriptMisbehaviour {
+  const char* name;
+  const char* script;
+  const char* line;
+  friend void PrintTo(const PageScriptMisbehaviour& script, std::ostream* out) {
+    *out << script.name;
+  }
+};
+const PageScriptMisbehaviour kPageScriptMisbehaviours[] = {
+    {"NeverYielding", "for (;;) {}", "<Talvik> Ended the web process"},
+    // 640 MB a second, up to 1.5 GB, never yielding (the page would answer once it did).
+    {"EatingMemory",
+     "const kept = []; let next = Date.now(); while (kept.length < 96) { if (Date.now() < next) "
+     "continue; for (let i = 0; i < 4; ++i) kept.push(new Uint8Array(16 << 20).fill(1)); next += "
+     "100; }",
+     "<Talvik> WebKit ended the web process of a page that used too much memory."},
+};
+
+class MisbehavingPageScriptTest : public HostileAdsGuiTest,
+                                  public ::testing::WithParamInterface<PageScriptMisbehaviour> {};
+
+TEST_P(MisbehavingPageScriptTest, StallsNeitherTheBannerNorTheNextAd) {
   // Served before the first ad: the library keeps its copy for a day.
-  network.scriptRunsFirst("if (params.slotname == 'looping') for (;;) {}");
+  network.scriptRunsFirst(std::string("if (params.slotname == 'hostile-script') { ") +
+                          GetParam().script + " }");
   showAd("<p>shown</p>");
-  banner->setAdUnitID("looping");
+  banner->setAdUnitID("hostile-script");
   banner->loadRequest(TADRequest::request());
   EXPECT_EQ(nextEvent(), "fail");
   EXPECT_TRUE(adComesToSay("document.body.textContent", "shown", 2));
-  ASSERT_TRUE(eventually([&] { return saidOnConsole("<Talvik> Ended the web process"); }, 20));
+  long peak = 0;
+  ASSERT_TRUE(eventually(
+      [&] {
+        peak = std::max(peak, Usage::webResidentBytes());
+        return saidOnConsole(GetParam().line);
+      },
+      20));
+  EXPECT_LT(peak, 3L * kMemoryLimitMegabytes << 20);
   banner->setAdUnitID("hostile-slot");
   showAd("<p>next</p>");
   EXPECT_TRUE(adComesToSay("document.body.textContent", "next"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Pages, MisbehavingPageScriptTest,
+                         ::testing::ValuesIn(kPageScriptMisbehaviours),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A service worker would answer for every page of the ad's origin: the next ad's, a landing
 // page. None is ever registered, and nothing of an ad reaches the next start of the program.
