@@ -11,7 +11,7 @@ TEST(DictionaryTest, KeepsOneValuePerKeyInFirstInsertionOrder) {
   d.set("c", 4);
   std::vector<std::string> keys;
   for (const auto& [key, value] : d)
-    keys.push_back(key);
+    keys.emplace_back(key);
   EXPECT_EQ(keys, (std::vector<std::string>{"b", "a", "c"}));
   EXPECT_EQ(*d.find("b"), Value(3));
   EXPECT_TRUE(d.erase("a"));
