@@ -176,18 +176,21 @@ bool operator==(const Dictionary& a, const Dictionary& b) {
   return true;
 }
 
+void text_detail::makeLong(std::string_view text, uint64_t& bits, uint64_t& meta) {
+  size_t size = text.size();
+  if (size > kLongSizeMask) throw std::length_error("text too long for a value");
+  char* block = static_cast<char*>(BlockPool::allocate(size));
+  std::memcpy(block, text.data(), size);
+  bits = reinterpret_cast<uintptr_t>(block);
+  meta = kOwnsBlock | size;
+}
+
 std::ostream& operator<<(std::ostream& out, const Key& key) {
   return out << key.view();
 }
 
-Value::Value(const Decimal& d) {
-  if (d.longDigits_) {
-    adopt(Decimal(d), Kind::Decimal);
-    return;
-  }
-  bits_ = d.significand_;
-  meta_ =
-      kindBits(Kind::Decimal) | static_cast<uint32_t>(d.exponent_) | (d.negative_ ? kNegative : 0);
+void Value::adoptLong(const Decimal& d) {
+  adopt(Decimal(d), Kind::Decimal);
 }
 
 Value::Value(Date d) : double_(d.timeIntervalSinceReferenceDate()), meta_(kindBits(Kind::Date)) {}

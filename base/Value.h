@@ -80,21 +80,20 @@ constexpr uint64_t kOwnsBlock = uint64_t{0x80} << kSizeShift;  // never set by a
 constexpr uint64_t kLongSizeMask = (uint64_t{1} << kSizeShift) - 1;
 constexpr uint64_t kTextMask = (uint64_t{1} << 56) - 1;  // what the text takes of the second word
 
+// A text too long to be held in place, in a block of its own.
+void makeLong(std::string_view text, uint64_t& bits, uint64_t& meta);
+
 // The two words of text (the kind byte left zero).
 inline void make(std::string_view text, uint64_t& bits, uint64_t& meta) {
   size_t size = text.size();
-  if (size <= kShortTextSize) {
-    uint64_t words[2] = {0, 0};
-    copyShort(reinterpret_cast<char*>(words), text.data(), size);
-    bits = words[0];
-    meta = words[1] | uint64_t{size} << kSizeShift;
+  if (size > kShortTextSize) {
+    makeLong(text, bits, meta);
     return;
   }
-  if (size > kLongSizeMask) throw std::length_error("text too long for a value");
-  char* block = static_cast<char*>(BlockPool::allocate(size));
-  std::memcpy(block, text.data(), size);
-  bits = reinterpret_cast<uintptr_t>(block);
-  meta = kOwnsBlock | size;
+  uint64_t words[2] = {0, 0};
+  copyShort(reinterpret_cast<char*>(words), text.data(), size);
+  bits = words[0];
+  meta = words[1] | uint64_t{size} << kSizeShift;
 }
 
 // The text whose words start at self.
@@ -243,7 +242,15 @@ class Value {
   Value(unsigned long i) : integer_(static_cast<int64_t>(i)), meta_(kindBits(Kind::Integer)) {}
   Value(double d) : double_(d), meta_(kindBits(Kind::Double)) {}
   Value(float f) : double_(f), meta_(kindBits(Kind::Double)) {}
-  Value(const base::Decimal& d);
+  Value(const base::Decimal& d) {
+    if (d.longDigits_) {
+      adoptLong(d);
+      return;
+    }
+    bits_ = d.significand_;
+    meta_ = kindBits(Kind::Decimal) | static_cast<uint32_t>(d.exponent_) |
+            (d.negative_ ? kNegative : 0);
+  }
   Value(std::string_view s) {
     text_detail::make(s, bits_, meta_);
     meta_ |= kindBits(Kind::String);
@@ -339,6 +346,7 @@ class Value {
   std::string_view text() const { return text_detail::view(this, bits_, meta_); }
   template <typename T>
   void adopt(T&& object, Kind kind);
+  void adoptLong(const base::Decimal& d);
   void copyBlock(const Value& other);
   void releaseBlock();
 
