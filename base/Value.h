@@ -78,7 +78,6 @@ constexpr size_t kShortTextSize = 14;
 constexpr uint64_t kSizeShift = 48;
 constexpr uint64_t kOwnsBlock = uint64_t{0x80} << kSizeShift;  // never set by a short size
 constexpr uint64_t kLongSizeMask = (uint64_t{1} << kSizeShift) - 1;
-constexpr uint64_t kTextMask = (uint64_t{1} << 56) - 1;  // what the text takes of the second word
 
 // A text too long to be held in place, in a block of its own.
 void makeLong(std::string_view text, uint64_t& bits, uint64_t& meta);
