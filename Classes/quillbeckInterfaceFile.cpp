@@ -64,7 +64,7 @@ class Reader {
                   std::string& text, bool required) {
     const base::Value* value = button.find(key);
     if (!value) return required ? fail(where, quoted(key).append(" is missing")) : true;
-    const std::string* string = value->asString();
+    std::optional<std::string_view> string = value->asString();
     if (!string || string->empty()) {
       return fail(where, quoted(key).append(" must be a text that is not empty"));
     }
@@ -76,12 +76,12 @@ class Reader {
     const base::Array* names = value.asArray();
     if (!names) return fail(where, "\"autoresizing\" must be an array of names");
     for (const base::Value& name : *names) {
-      const std::string* text = name.asString();
+      std::optional<std::string_view> text = name.asString();
       auto known = std::find_if(kAutoresizingNames.begin(), kAutoresizingNames.end(),
                                 [&](const auto& entry) { return text && entry.first == *text; });
       if (known == kAutoresizingNames.end()) {
-        return fail(where,
-                    "unknown autoresizing " + (text ? "\"" + *text + "\"" : name.description()));
+        return fail(where, "unknown autoresizing " +
+                               (text ? "\"" + std::string(*text) + "\"" : name.description()));
       }
       mask |= known->second;
     }

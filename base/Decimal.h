@@ -53,6 +53,8 @@ class Decimal {
   friend bool operator==(const Decimal& a, const Decimal& b);
 
  private:
+  friend class Value;  // holds a short decimal's parts in its own two words
+
   // A significand of up to kShortDigits digits — nearly every one that is read — is held as a
   // number, a longer one as its digits apart. Every exponent that fromString() accepts lies within
   // 32 bits. A decimal so takes 24 bytes and is made and moved without touching the heap, which

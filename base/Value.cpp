@@ -22,7 +22,7 @@ constexpr size_t kIndexThreshold = 16;
 bool hasRepeatedKey(const std::vector<Dictionary::Entry>& entries) {
   std::array<uint64_t, kIndexThreshold> marks;
   for (size_t i = 0; i < entries.size(); ++i) {
-    const std::string& key = entries[i].first;
+    std::string_view key = entries[i].first;
     uint64_t mark = key.empty() ? 0
                                 : uint64_t{static_cast<unsigned char>(key.front())} << 8 |
                                       static_cast<unsigned char>(key.back());
@@ -107,11 +107,15 @@ Value* Dictionary::find(std::string_view key) {
 
 std::optional<std::string> Dictionary::stringForKey(std::string_view key) const {
   const Value* value = find(key);
-  const std::string* text = value ? value->asString() : nullptr;
+  std::optional<std::string_view> text = value ? value->asString() : std::nullopt;
   return text ? std::optional<std::string>(*text) : std::nullopt;
 }
 
-Value& Dictionary::set(std::string key, Value value) {
+Value& Dictionary::set(std::string_view key, Value value) {
+  return set(Key(key), std::move(value));
+}
+
+Value& Dictionary::set(Key key, Value value) {
   if (!index_) {
     for (Entry& entry : entries_) {
       if (entry.first == key) return entry.second = std::move(value);
@@ -172,104 +176,132 @@ bool operator==(const Dictionary& a, const Dictionary& b) {
   return true;
 }
 
-static_assert(sizeof(Date) == sizeof(uint64_t) && std::is_trivially_copyable_v<Date>,
-              "a date moves as the eight plain bytes of a value");
-
-Value::Value(const Value& other) : kind_(other.kind_) {
-  copyFrom(other);
+void text_detail::makeLong(std::string_view text, uint64_t& bits, uint64_t& meta) {
+  size_t size = text.size();
+  if (size > kLongSizeMask) throw std::length_error("text too long for a value");
+  char* block = static_cast<char*>(BlockPool::allocate(size));
+  std::memcpy(block, text.data(), size);
+  bits = reinterpret_cast<uintptr_t>(block);
+  meta = kOwnsBlock | size;
 }
 
-Value& Value::operator=(const Value& other) {
-  if (this == &other) return *this;
-  Value copy(other);
-  return *this = std::move(copy);
+std::ostream& operator<<(std::ostream& out, const Key& key) {
+  return out << key.view();
 }
 
-Value& Value::operator=(Value&& other) noexcept {
-  if (this == &other) return *this;
-  if (isPlain()) {
-    kind_ = other.kind_;
-    moveFrom(other);
-    return *this;
-  }
-  // other may live inside this value: it is moved out before this one is destroyed.
-  Value taken(std::move(other));
-  destroy();
-  kind_ = taken.kind_;
-  moveFrom(taken);
-  return *this;
+void Value::adoptLong(const Decimal& d) {
+  adopt(Decimal(d), Kind::Decimal);
 }
 
-// Both take kind_ as already set to other's.
-void Value::copyFrom(const Value& other) {
-  switch (kind_) {
-    case Kind::Decimal:
-      new (&decimal_) Decimal(other.decimal_);
-      return;
+Value::Value(Date d) : double_(d.timeIntervalSinceReferenceDate()), meta_(kindBits(Kind::Date)) {}
+
+Value::Value(const Data& d) {
+  adopt(Data(d), Kind::Data);
+}
+Value::Value(Data&& d) {
+  adopt(std::move(d), Kind::Data);
+}
+Value::Value(const Array& a) {
+  adopt(Array(a), Kind::Array);
+}
+Value::Value(Array&& a) {
+  adopt(std::move(a), Kind::Array);
+}
+Value::Value(const Dictionary& d) {
+  adopt(Dictionary(d), Kind::Dictionary);
+}
+Value::Value(Dictionary&& d) {
+  adopt(std::move(d), Kind::Dictionary);
+}
+
+// Moves object into a block of this value's own. Moving a container or a decimal does not throw.
+template <typename T>
+void Value::adopt(T&& object, Kind kind) {
+  using Held = std::decay_t<T>;
+  Held* held = new (BlockPool::allocate(sizeof(Held))) Held(std::move(object));
+  bits_ = reinterpret_cast<uintptr_t>(held);
+  meta_ = kindBits(kind) | text_detail::kOwnsBlock;
+}
+
+namespace {
+
+template <typename T>
+void destroyHeld(T* held) {
+  held->~T();
+  BlockPool::deallocate(held);
+}
+
+}  // namespace
+
+// Takes other's copy of its block in place of the shared one copied with the words.
+void Value::copyBlock(const Value& other) {
+  meta_ = 0;  // holds nothing until the copy is made
+  switch (other.kind()) {
     case Kind::String:
-      new (&string_) std::string(other.string_);
+      text_detail::make(other.text(), bits_, meta_);
+      meta_ |= kindBits(Kind::String);
+      return;
+    case Kind::Decimal:
+      adopt(Decimal(*other.decimal_), Kind::Decimal);
       return;
     case Kind::Data:
-      new (&data_) Data(other.data_);
+      adopt(Data(*other.data_), Kind::Data);
       return;
     case Kind::Array:
-      new (&array_) Array(other.array_);
+      adopt(Array(*other.array_), Kind::Array);
       return;
     case Kind::Dictionary:
-      new (&dictionary_) Dictionary(other.dictionary_);
-      return;
-    default:
-      std::memcpy(&scalar_, &other.scalar_, sizeof scalar_);
-      return;
-  }
-}
-
-// Leaves other a null. What a move leaves behind (an empty string, vector or dictionary) holds no
-// memory, so its destructor, which would do nothing, is not run.
-void Value::moveFrom(Value& other) {
-  switch (kind_) {
-    case Kind::Decimal:
-      new (&decimal_) Decimal(std::move(other.decimal_));
-      break;
-    case Kind::String:
-      new (&string_) std::string(stringTakenFrom(other.string_));
-      break;
-    case Kind::Data:
-      new (&data_) Data(std::move(other.data_));
-      break;
-    case Kind::Array:
-      new (&array_) Array(std::move(other.array_));
-      break;
-    case Kind::Dictionary:
-      new (&dictionary_) Dictionary(std::move(other.dictionary_));
-      break;
-    default:
-      std::memcpy(&scalar_, &other.scalar_, sizeof scalar_);
-      return;
-  }
-  other.kind_ = Kind::Null;
-  other.scalar_ = 0;
-}
-
-void Value::destroy() {
-  switch (kind_) {
-    case Kind::Decimal:
-      decimal_.~Decimal();
-      return;
-    case Kind::String:
-      string_.~basic_string();
-      return;
-    case Kind::Data:
-      data_.~vector();
-      return;
-    case Kind::Array:
-      array_.~vector();
-      return;
-    case Kind::Dictionary:
-      dictionary_.~Dictionary();
+      adopt(Dictionary(*other.dictionary_), Kind::Dictionary);
       return;
     default:
       return;
+  }
+}
+
+void Value::releaseBlock() {
+  switch (kind()) {
+    case Kind::String:
+      text_detail::release(bits_, meta_);
+      break;
+    case Kind::Decimal:
+      destroyHeld(decimal_);
+      break;
+    case Kind::Data:
+      destroyHeld(data_);
+      break;
+    case Kind::Array:
+      destroyHeld(array_);
+      break;
+    case Kind::Dictionary:
+      destroyHeld(dictionary_);
+      break;
+    default:
+      break;
+  }
+  meta_ = 0;
+}
+
+std::optional<Date> Value::asDate() const {
+  if (!isDate()) return std::nullopt;
+  return Date(double_);
+}
+
+std::optional<Decimal> Value::asDecimal() const {
+  if (kind() != Kind::Decimal) return std::nullopt;
+  if (meta_ & text_detail::kOwnsBlock) return *decimal_;
+  Decimal decimal;
+  decimal.significand_ = bits_;
+  decimal.exponent_ = static_cast<int32_t>(static_cast<uint32_t>(meta_));
+  decimal.negative_ = (meta_ & kNegative) != 0;
+  return decimal;
+}
+
+void Value::appendDecimalTo(std::string& out) const {
+  if (kind() != Kind::Decimal) return;
+  if (meta_ & text_detail::kOwnsBlock) {
+    decimal_->appendTo(out);
+  } else {
+    asDecimal()->appendTo(out);
   }
 }
 
@@ -281,12 +313,12 @@ bool Value::isNumber() const {
 int64_t Value::toInt64() const {
   switch (kind()) {
     case Kind::Boolean:
-      return boolean_ ? 1 : 0;
+      return bits_ != 0 ? 1 : 0;
     case Kind::Integer:
       return integer_;
     case Kind::Double:
     case Kind::Decimal: {
-      if (const Decimal* decimal = asDecimal()) {
+      if (std::optional<Decimal> decimal = asDecimal()) {
         if (auto exact = decimal->toInt64()) return *exact;
       }
       double d = toDouble();
@@ -303,13 +335,13 @@ int64_t Value::toInt64() const {
 double Value::toDouble() const {
   switch (kind()) {
     case Kind::Boolean:
-      return boolean_ ? 1 : 0;
+      return bits_ != 0 ? 1 : 0;
     case Kind::Integer:
       return static_cast<double>(integer_);
     case Kind::Double:
       return double_;
     case Kind::Decimal:
-      return decimal_.toDouble();
+      return asDecimal()->toDouble();
     default:
       return 0;
   }
@@ -334,7 +366,7 @@ std::string doubleString(double d) {
   return std::string(text, end);
 }
 
-bool isBareWord(const std::string& s) {
+bool isBareWord(std::string_view s) {
   if (s.empty()) return false;
   for (unsigned char c : s) {
     if (!(std::isalnum(c) || c == '_' || c == '.' || c == '/' || c == '-')) return false;
@@ -342,8 +374,8 @@ bool isBareWord(const std::string& s) {
   return true;
 }
 
-std::string quoted(const std::string& s) {
-  if (isBareWord(s)) return s;
+std::string quoted(std::string_view s) {
+  if (isBareWord(s)) return std::string(s);
   std::string text = "\"";
   for (char c : s) {
     if (c == '"' || c == '\\') text += '\\';
@@ -364,7 +396,7 @@ void describe(const Value& value, int level, bool topLevel, std::string& out) {
       out += "<null>";
       return;
     case Value::Kind::String:
-      out += topLevel ? *value.asString() : quoted(*value.asString());
+      out += topLevel ? std::string(*value.asString()) : quoted(*value.asString());
       return;
     case Value::Kind::Date:
       out += value.asDate()->description();
@@ -395,7 +427,7 @@ void describe(const Value& value, int level, bool topLevel, std::string& out) {
     case Value::Kind::Dictionary: {
       out += "{\n";
       for (const auto& [key, member] : *value.asDictionary()) {
-        out += innerPad + quoted(key) + " = ";
+        out += innerPad + quoted(key.view()) + " = ";
         describe(member, level + 1, false, out);
         out += ";\n";
       }
@@ -413,13 +445,13 @@ void describe(const Value& value, int level, bool topLevel, std::string& out) {
 std::string Value::numberString() const {
   switch (kind()) {
     case Kind::Boolean:
-      return boolean_ ? "1" : "0";
+      return bits_ != 0 ? "1" : "0";
     case Kind::Integer:
       return std::to_string(integer_);
     case Kind::Double:
       return doubleString(double_);
     case Kind::Decimal:
-      return decimal_.toString();
+      return asDecimal()->toString();
     default:
       return {};
   }
@@ -441,10 +473,10 @@ bool operator==(const Value& a, const Value& b) {
     if (a.kind() == b.kind()) {
       if (a.kind() == Value::Kind::Integer) return a.integer_ == b.integer_;
       if (a.kind() == Value::Kind::Double) return a.double_ == b.double_;
-      return a.decimal_ == b.decimal_;
+      return *a.asDecimal() == *b.asDecimal();
     }
-    const Decimal* da = a.asDecimal();
-    const Decimal* db = b.asDecimal();
+    std::optional<Decimal> da = a.asDecimal();
+    std::optional<Decimal> db = b.asDecimal();
     if (da && b.kind() == Value::Kind::Integer) return da->toInt64() == b.toInt64();
     if (db && a.kind() == Value::Kind::Integer) return db->toInt64() == a.toInt64();
     return a.toDouble() == b.toDouble();
@@ -454,17 +486,17 @@ bool operator==(const Value& a, const Value& b) {
     case Value::Kind::Null:
       return true;
     case Value::Kind::Boolean:
-      return a.boolean_ == b.boolean_;
+      return a.bits_ == b.bits_;
     case Value::Kind::String:
-      return a.string_ == b.string_;
+      return a.text() == b.text();
     case Value::Kind::Date:
-      return a.date_ == b.date_;
+      return *a.asDate() == *b.asDate();
     case Value::Kind::Data:
-      return a.data_ == b.data_;
+      return *a.data_ == *b.data_;
     case Value::Kind::Array:
-      return a.array_ == b.array_;
+      return *a.array_ == *b.array_;
     case Value::Kind::Dictionary:
-      return a.dictionary_ == b.dictionary_;
+      return *a.dictionary_ == *b.dictionary_;
     default:
       return false;  // numbers are compared above
   }

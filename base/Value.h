@@ -1,12 +1,15 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <iosfwd>
 #include <memory>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -16,7 +19,7 @@
 #include "base/BlockPool.h"
 #include "base/Date.h"
 #include "base/Decimal.h"
-#include "base/StringOf.h"
+#include "base/StringOf.h"  // copyShort
 
 namespace base {
 
@@ -66,6 +69,85 @@ namespace base {
 using Data = std::vector<uint8_t>;
 using Array = std::vector<Value>;
 
+// A text of a value or a key in sixteen bytes: up to kShortTextSize bytes in place, a longer
+// one in a block of its own. The last two bytes are the holder's: the size of a short text or the
+// mark of a block, and (for a value) its kind.
+namespace text_detail {
+
+constexpr size_t kShortTextSize = 14;
+constexpr uint64_t kSizeShift = 48;
+constexpr uint64_t kOwnsBlock = uint64_t{0x80} << kSizeShift;  // never set by a short size
+constexpr uint64_t kLongSizeMask = (uint64_t{1} << kSizeShift) - 1;
+
+// A text too long to be held in place, in a block of its own.
+void makeLong(std::string_view text, uint64_t& bits, uint64_t& meta);
+
+// The two words of text (the kind byte left zero).
+inline void make(std::string_view text, uint64_t& bits, uint64_t& meta) {
+  size_t size = text.size();
+  if (size > kShortTextSize) {
+    makeLong(text, bits, meta);
+    return;
+  }
+  uint64_t words[2] = {0, 0};
+  copyShort(reinterpret_cast<char*>(words), text.data(), size);
+  bits = words[0];
+  meta = words[1] | uint64_t{size} << kSizeShift;
+}
+
+// The text whose words start at self.
+inline std::string_view view(const void* self, uint64_t bits, uint64_t meta) {
+  if (meta & kOwnsBlock)
+    return std::string_view(reinterpret_cast<const char*>(bits), meta & kLongSizeMask);
+  return std::string_view(static_cast<const char*>(self), (meta >> kSizeShift) & 0xff);
+}
+
+inline void release(uint64_t bits, uint64_t meta) {
+  if (meta & kOwnsBlock) BlockPool::deallocate(reinterpret_cast<void*>(bits));
+}
+
+}  // namespace text_detail
+
+// A dictionary's key: its text in sixteen bytes, as a value holds a string.
+class Key {
+ public:
+  Key() = default;
+  explicit Key(std::string_view text) { text_detail::make(text, bits_, meta_); }
+  explicit Key(const std::string& text) : Key(std::string_view(text)) {}
+  explicit Key(const char* text) : Key(std::string_view(text)) {}
+  Key(const Key& other) : Key(other.view()) {}
+  Key(Key&& other) noexcept : bits_(other.bits_), meta_(other.meta_) { other.meta_ = 0; }
+  Key& operator=(const Key& other) {
+    if (this != &other) *this = Key(other);
+    return *this;
+  }
+  Key& operator=(Key&& other) noexcept {
+    if (this == &other) return *this;
+    text_detail::release(bits_, meta_);
+    bits_ = other.bits_;
+    meta_ = other.meta_;
+    other.meta_ = 0;
+    return *this;
+  }
+  ~Key() { text_detail::release(bits_, meta_); }
+
+  std::string_view view() const { return text_detail::view(this, bits_, meta_); }
+  operator std::string_view() const { return view(); }
+  std::string str() const { return std::string(view()); }
+  size_t size() const { return view().size(); }
+  bool empty() const { return view().empty(); }
+
+  friend bool operator==(const Key& a, const Key& b) { return a.view() == b.view(); }
+  friend bool operator==(const Key& a, std::string_view b) { return a.view() == b; }
+  friend auto operator<=>(const Key& a, const Key& b) { return a.view() <=> b.view(); }
+
+ private:
+  uint64_t bits_ = 0;
+  uint64_t meta_ = 0;
+};
+
+std::ostream& operator<<(std::ostream& out, const Key& key);
+
 // A dictionary of string keys to values, one value per key. Entries keep the order in which
 // their keys were first inserted; replacing a value keeps its place. Lookup is linear for small
 // dictionaries and hashed for large ones, so building a large dictionary stays linear — also for
@@ -101,7 +183,8 @@ class Dictionary {
   std::optional<std::string> stringForKey(std::string_view key) const;
 
   // Inserts or replaces; returns the stored value.
-  Value& set(std::string key, Value value);
+  Value& set(std::string_view key, Value value);
+  Value& set(Key key, Value value);
   // Inserts every entry of other, replacing values of keys already present.
   void merge(const Dictionary& other);
   // Removes the key's entry; returns whether there was one.
@@ -127,9 +210,12 @@ class Dictionary {
   std::unique_ptr<Index> index_;
 };
 
-// A value of one of the property-list kinds that the library passes around. Numbers come in three
-// kinds: 64-bit integers, doubles and exact decimals (what the JSON reader produces); they compare
-// and convert across kinds by numeric value.
+// A value of one of the property-list kinds that the library passes around, in sixteen bytes: the
+// kind and a payload in place — numbers, dates, short strings, decimals of up to nineteen digits —
+// and a block of its own for a longer text, a longer decimal, data and containers. Copies are
+// deep; a move takes the payload and leaves a null. Numbers come in three kinds: 64-bit integers,
+// doubles and exact decimals (what the JSON reader produces); they compare and convert across
+// kinds by numeric value.
 class Value {
  public:
   enum class Kind : uint8_t {
@@ -145,62 +231,64 @@ class Value {
     Dictionary
   };
 
-  Value() { scalar_ = 0; }
-  Value(std::nullptr_t) : Value() {}
-  Value(bool b) : kind_(Kind::Boolean) {
-    scalar_ = 0;
-    boolean_ = b;
+  Value() = default;
+  Value(std::nullptr_t) {}
+  Value(bool b) : bits_(b ? 1 : 0), meta_(kindBits(Kind::Boolean)) {}
+  Value(int i) : integer_(i), meta_(kindBits(Kind::Integer)) {}
+  Value(unsigned i) : integer_(i), meta_(kindBits(Kind::Integer)) {}
+  Value(long i) : integer_(i), meta_(kindBits(Kind::Integer)) {}
+  Value(long long i) : integer_(i), meta_(kindBits(Kind::Integer)) {}
+  Value(unsigned long i) : integer_(static_cast<int64_t>(i)), meta_(kindBits(Kind::Integer)) {}
+  Value(double d) : double_(d), meta_(kindBits(Kind::Double)) {}
+  Value(float f) : double_(f), meta_(kindBits(Kind::Double)) {}
+  Value(const base::Decimal& d) {
+    if (d.longDigits_) {
+      adoptLong(d);
+      return;
+    }
+    bits_ = d.significand_;
+    meta_ = kindBits(Kind::Decimal) | static_cast<uint32_t>(d.exponent_) |
+            (d.negative_ ? kNegative : 0);
   }
-  Value(int i) : kind_(Kind::Integer) { integer_ = i; }
-  Value(unsigned i) : kind_(Kind::Integer) { integer_ = i; }
-  Value(long i) : kind_(Kind::Integer) { integer_ = i; }
-  Value(long long i) : kind_(Kind::Integer) { integer_ = i; }
-  Value(unsigned long i) : kind_(Kind::Integer) { integer_ = static_cast<int64_t>(i); }
-  Value(double d) : kind_(Kind::Double) { double_ = d; }
-  Value(float f) : kind_(Kind::Double) { double_ = f; }
-  Value(const base::Decimal& d) : kind_(Kind::Decimal) { new (&decimal_) base::Decimal(d); }
-  Value(base::Decimal&& d) : kind_(Kind::Decimal) { new (&decimal_) base::Decimal(std::move(d)); }
-  Value(const std::string& s) : kind_(Kind::String) { new (&string_) std::string(s); }
-  Value(std::string&& s) : kind_(Kind::String) { new (&string_) std::string(std::move(s)); }
-  Value(std::string_view s) : kind_(Kind::String) { new (&string_) std::string(stringOf(s)); }
-  Value(const char* s) : kind_(Kind::String) { new (&string_) std::string(s); }
-  Value(base::Date d) : kind_(Kind::Date) { new (&date_) base::Date(d); }
+  Value(std::string_view s) {
+    text_detail::make(s, bits_, meta_);
+    meta_ |= kindBits(Kind::String);
+  }
+  Value(const std::string& s) : Value(std::string_view(s)) {}
+  Value(const char* s) : Value(std::string_view(s)) {}
+  Value(base::Date d);
   // Containers are taken by reference, so that one moved in is moved once.
-  Value(const base::Data& d) : kind_(Kind::Data) { new (&data_) base::Data(d); }
-  Value(base::Data&& d) : kind_(Kind::Data) { new (&data_) base::Data(std::move(d)); }
-  Value(const base::Array& a) : kind_(Kind::Array) { new (&array_) base::Array(a); }
-  Value(base::Array&& a) : kind_(Kind::Array) { new (&array_) base::Array(std::move(a)); }
-  Value(const base::Dictionary& d) : kind_(Kind::Dictionary) {
-    new (&dictionary_) base::Dictionary(d);
-  }
-  Value(base::Dictionary&& d) : kind_(Kind::Dictionary) {
-    new (&dictionary_) base::Dictionary(std::move(d));
-  }
+  Value(const base::Data& d);
+  Value(base::Data&& d);
+  Value(const base::Array& a);
+  Value(base::Array&& a);
+  Value(const base::Dictionary& d);
+  Value(base::Dictionary&& d);
 
-  Value(const Value& other);
-  Value(Value&& other) noexcept : kind_(other.kind_) {
-    if (isPlain()) {
-      scalar_ = other.scalar_;
-    } else if (kind_ == Kind::Decimal) {  // the reader's other common kind, moved inline
-      new (&decimal_) base::Decimal(std::move(other.decimal_));
-      other.kind_ = Kind::Null;  // what a move leaves behind holds no memory
-      other.scalar_ = 0;
-    } else {
-      moveFrom(other);
-    }
+  Value(const Value& other) : bits_(other.bits_), meta_(other.meta_) {
+    if (meta_ & text_detail::kOwnsBlock) copyBlock(other);
   }
-  Value& operator=(const Value& other);
-  Value& operator=(Value&& other) noexcept;
+  Value(Value&& other) noexcept : bits_(other.bits_), meta_(other.meta_) { other.meta_ = 0; }
+  Value& operator=(const Value& other) {
+    if (this != &other) *this = Value(other);
+    return *this;
+  }
+  Value& operator=(Value&& other) noexcept {
+    if (this == &other) return *this;
+    // other may live inside this value: it is taken before this one lets go of its block.
+    uint64_t bits = other.bits_;
+    uint64_t meta = other.meta_;
+    other.meta_ = 0;
+    if (meta_ & text_detail::kOwnsBlock) releaseBlock();
+    bits_ = bits;
+    meta_ = meta;
+    return *this;
+  }
   ~Value() {
-    if (isPlain()) return;
-    if (kind_ == Kind::Decimal) {
-      decimal_.~Decimal();
-    } else {
-      destroy();
-    }
+    if (meta_ & text_detail::kOwnsBlock) releaseBlock();
   }
 
-  Kind kind() const { return kind_; }
+  Kind kind() const { return static_cast<Kind>(meta_ >> 56); }
   bool isNull() const { return kind() == Kind::Null; }
   bool isBoolean() const { return kind() == Kind::Boolean; }
   bool isNumber() const;  // integer, double or decimal
@@ -210,16 +298,21 @@ class Value {
   bool isArray() const { return kind() == Kind::Array; }
   bool isDictionary() const { return kind() == Kind::Dictionary; }
 
-  // Typed access; each returns nullptr when the value is of another kind.
-  const bool* asBoolean() const { return isBoolean() ? &boolean_ : nullptr; }
-  const std::string* asString() const { return isString() ? &string_ : nullptr; }
-  const base::Date* asDate() const { return isDate() ? &date_ : nullptr; }
-  const base::Data* asData() const { return isData() ? &data_ : nullptr; }
-  const base::Array* asArray() const { return isArray() ? &array_ : nullptr; }
-  base::Array* asArray() { return isArray() ? &array_ : nullptr; }
-  const base::Dictionary* asDictionary() const { return isDictionary() ? &dictionary_ : nullptr; }
-  base::Dictionary* asDictionary() { return isDictionary() ? &dictionary_ : nullptr; }
-  const base::Decimal* asDecimal() const { return kind_ == Kind::Decimal ? &decimal_ : nullptr; }
+  // Typed access; each is empty (or nullptr) when the value is of another kind. A text stays
+  // valid while the value is neither changed nor destroyed.
+  std::optional<bool> asBoolean() const {
+    return isBoolean() ? std::optional<bool>(bits_ != 0) : std::nullopt;
+  }
+  std::optional<std::string_view> asString() const {
+    return isString() ? std::optional<std::string_view>(text()) : std::nullopt;
+  }
+  std::optional<base::Date> asDate() const;
+  std::optional<base::Decimal> asDecimal() const;
+  const base::Data* asData() const { return isData() ? data_ : nullptr; }
+  const base::Array* asArray() const { return isArray() ? array_ : nullptr; }
+  base::Array* asArray() { return isArray() ? array_ : nullptr; }
+  const base::Dictionary* asDictionary() const { return isDictionary() ? dictionary_ : nullptr; }
+  base::Dictionary* asDictionary() { return isDictionary() ? dictionary_ : nullptr; }
 
   // Numeric readings, as a number's intValue/doubleValue would give them: booleans count as 0
   // and 1, other kinds as 0. toInt64 truncates towards zero.
@@ -229,6 +322,8 @@ class Value {
   // A number's decimal text: "42", "0.5", "1E+400"; booleans read "1" and "0" (a number's
   // stringValue). Empty for other kinds.
   std::string numberString() const;
+  // Appends numberString()'s text of a decimal to out; nothing for other kinds.
+  void appendDecimalTo(std::string& out) const;
 
   // Dictionary member, or nullptr when this is not a dictionary or has no such key.
   const Value* find(std::string_view key) const;
@@ -241,44 +336,51 @@ class Value {
   friend bool operator==(const Value& a, const Value& b);
 
  private:
-  // Values are moved and destroyed far more often than they are looked at (a reader moves each
-  // one into its container): kinds held in eight plain bytes take no branch into the heavy kinds.
-  bool isPlain() const { return kind_ <= Kind::Double || kind_ == Kind::Date; }
-  void destroy();
-  void copyFrom(const Value& other);
-  void moveFrom(Value& other);
+  static constexpr uint64_t kindBits(Kind kind) {
+    return uint64_t{static_cast<uint8_t>(kind)} << 56;
+  }
+  // A short decimal's second word: exponent in the low 32 bits, the sign above them.
+  static constexpr uint64_t kNegative = uint64_t{1} << 32;
 
-  Kind kind_ = Kind::Null;
+  std::string_view text() const { return text_detail::view(this, bits_, meta_); }
+  template <typename T>
+  void adopt(T&& object, Kind kind);
+  void adoptLong(const base::Decimal& d);
+  void copyBlock(const Value& other);
+  void releaseBlock();
+
   union {
-    uint64_t scalar_;  // the eight bytes of every plain kind, as one
-    bool boolean_;
+    uint64_t bits_ = 0;
     int64_t integer_;
     double double_;
-    base::Date date_;
-    base::Decimal decimal_;
-    std::string string_;
-    base::Data data_;
-    base::Array array_;
-    base::Dictionary dictionary_;
+    base::Decimal* decimal_;  // a long one
+    base::Data* data_;
+    base::Array* array_;
+    base::Dictionary* dictionary_;
   };
+  // The kind in the top byte; below it the text's size or the mark of a block of this value's
+  // own, or a short decimal's exponent and sign.
+  uint64_t meta_ = 0;
 };
+
+static_assert(std::endian::native == std::endian::little, "a short text runs into the second word");
 
 // Writes the value's description (for diagnostics and test failure messages).
 std::ostream& operator<<(std::ostream& out, const Value& value);
 
 struct DictionaryEntry {
-  DictionaryEntry(std::string key, Value value) : first(std::move(key)), second(std::move(value)) {}
-  // The key made in place from the text, as a reader makes it.
-  DictionaryEntry(std::string_view key, Value&& value)
-      : first(stringOf(key)), second(std::move(value)) {}
+  DictionaryEntry(std::string_view key, Value value) : first(key), second(std::move(value)) {}
+  DictionaryEntry(Key key, Value value) : first(std::move(key)), second(std::move(value)) {}
   // Each part made in place from what is given.
-  template <typename Key, typename Member>
-  DictionaryEntry(Key&& key, Member&& value)
-      : first(std::forward<Key>(key)), second(std::forward<Member>(value)) {}
+  template <typename KeyText, typename Member>
+  DictionaryEntry(KeyText&& key, Member&& value)
+      : first(std::forward<KeyText>(key)), second(std::forward<Member>(value)) {}
 
-  std::string first;
+  Key first;
   Value second;
 };
+
+static_assert(sizeof(Value) == 16 && sizeof(DictionaryEntry) == 32);
 
 inline size_t Dictionary::size() const {
   return entries_.size();

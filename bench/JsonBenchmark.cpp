@@ -7,6 +7,7 @@
 #include <rapidjson/document.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
+#include <simdjson.h>
 
 #include <cstdio>
 #include <map>
@@ -32,7 +33,10 @@ const std::vector<Document>& documents() {
                                             {"keys-random", JsonDocuments::manyKeys(false)},
                                             {"keys-colliding", JsonDocuments::manyKeys(true)},
                                             {"coordinates-2MB", JsonDocuments::coordinates()},
-                                            {"catalogue-2MB", JsonDocuments::catalogue()}};
+                                            {"catalogue-2MB", JsonDocuments::catalogue()},
+                                            {"posts", JsonDocuments::posts()},
+                                            {"events", JsonDocuments::events()},
+                                            {"polygons", JsonDocuments::polygons()}};
   return all;
 }
 
@@ -67,6 +71,19 @@ void readRapidJsonCheckingUtf8(benchmark::State& state, const std::string& text)
     rapidjson::Document document;
     document.Parse<rapidjson::kParseValidateEncodingFlag>(text.c_str(), text.size());
     if (document.HasParseError()) state.SkipWithError("not read");
+    benchmark::DoNotOptimize(document);
+  }
+  countBytes(state, text);
+}
+
+// simdjson's DOM with one parser kept across readings, as it is meant to be used: the reading
+// ceiling on this machine, for reference, not a target.
+void readSimdjson(benchmark::State& state, const std::string& text) {
+  simdjson::dom::parser parser;
+  simdjson::padded_string padded(text);
+  for (auto _ : state) {
+    simdjson::dom::element document;
+    if (parser.parse(padded).get(document) != simdjson::SUCCESS) state.SkipWithError("not read");
     benchmark::DoNotOptimize(document);
   }
   countBytes(state, text);
@@ -167,6 +184,7 @@ struct Library {
 const Library kLibraries[] = {{"vesk", readVesk, writeVesk},
                               {"rapidjson", readRapidJson, writeRapidJson},
                               {"rapidjson-utf8", readRapidJsonCheckingUtf8, nullptr},
+                              {"simdjson", readSimdjson, nullptr},
                               {"nlohmann", readNlohmann, writeNlohmann},
                               {"jsoncpp", readJsonCpp, writeJsonCpp}};
 

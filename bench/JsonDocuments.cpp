@@ -262,3 +262,139 @@ std::string JsonDocuments::catalogue() {
   out += '}';
   return out;
 }
+
+namespace {
+
+// Text in several scripts, as posts are written: words of Cyrillic, Greek, Japanese and Hangul,
+// some Latin, and now and then an emoji.
+void appendPostText(Sequence& sequence, std::string& out, uint32_t words) {
+  static const char* const kRaw[] = {
+      "звук",  "ήχος", "音楽", "소리", "quill", "clip", "ボタン", "песня", "\xF0\x9F\x8E\xB5",
+      "banner"};
+  for (uint32_t i = 0; i < words; ++i) {
+    if (i > 0) out += ' ';
+    out += kRaw[sequence.below(10)];
+  }
+}
+
+}  // namespace
+
+std::string JsonDocuments::posts() {
+  Sequence sequence;
+  std::string out = "{\"posts\":[";
+  for (uint32_t post = 0; out.size() < (600 << 10); ++post) {
+    if (post > 0) out += ',';
+    uint32_t user = sequence.below(5000);
+    out += "{\"id\":" + std::to_string(1000000000 + post * 7919ULL) + ",\"created\":\"2026-0" +
+           std::to_string(1 + sequence.below(9)) + "-1" + std::to_string(sequence.below(10)) +
+           "T10:2" + std::to_string(sequence.below(10)) + ":00Z\",\"text\":\"";
+    appendPostText(sequence, out, 6 + sequence.below(20));
+    out += "\",\"user\":{\"id\":" + std::to_string(user) + ",\"name\":\"";
+    appendPostText(sequence, out, 2);
+    out += "\",\"handle\":\"user" + std::to_string(user) +
+           "\",\"followers\":" + std::to_string(sequence.below(100000)) + ",\"verified\":";
+    out += sequence.below(10) ? "false" : "true";
+    out += ",\"location\":";
+    if (sequence.below(2)) {
+      out += "null";
+    } else {
+      out += '"';
+      appendPostText(sequence, out, 1);
+      out += '"';
+    }
+    out += ",\"description\":\"";
+    appendPostText(sequence, out, 3 + sequence.below(8));
+    out += "\"},\"parts\":{\"tags\":[";
+    for (uint32_t i = 0, n = sequence.below(4); i < n; ++i) {
+      if (i > 0) out += ',';
+      out += "{\"text\":\"";
+      appendPostText(sequence, out, 1);
+      out += "\",\"span\":[" + std::to_string(i * 9) + ',' + std::to_string(i * 9 + 6) + "]}";
+    }
+    out += "],\"mentions\":[";
+    for (uint32_t i = 0, n = sequence.below(3); i < n; ++i) {
+      if (i > 0) out += ',';
+      out += "{\"handle\":\"user" + std::to_string(sequence.below(5000)) +
+             "\",\"id\":" + std::to_string(sequence.below(5000)) + '}';
+    }
+    out += "],\"links\":[";
+    if (sequence.below(3) == 0) {
+      out += "{\"url\":\"https:\\/\\/clips.example\\/" + std::to_string(post) +
+             "\",\"shown\":\"clips.example\"}";
+    }
+    out += "]},\"shares\":" + std::to_string(sequence.below(500)) +
+           ",\"likes\":" + std::to_string(sequence.below(2000)) +
+           ",\"reply_to\":" + (sequence.below(3) ? std::string("null") : std::to_string(post / 2)) +
+           ",\"language\":\"" + (sequence.below(2) ? "ru" : "ja") + "\"}";
+  }
+  out += "]}";
+  return out;
+}
+
+std::string JsonDocuments::events() {
+  Sequence sequence;
+  std::string out = "{\"names\":{";
+  for (uint32_t i = 0; i < 400; ++i) {
+    if (i > 0) out += ',';
+    out += "\"" + std::to_string(51000000 + i) + "\":\"";
+    appendWord(sequence, out);
+    out += ' ';
+    appendWord(sequence, out);
+    out += '"';
+  }
+  out += "},\"events\":{";
+  for (uint32_t event = 0; out.size() < (1536 << 10); ++event) {
+    if (event > 0) out += ',';
+    uint32_t id = 40100000 + event * 17;
+    out += "\"" + std::to_string(id) + "\":{\"id\":" + std::to_string(id) +
+           ",\"name\":" + (sequence.below(4) ? "null" : "\"event\"") +
+           ",\"description\":null,\"tagline\":null,\"poster\":" +
+           (sequence.below(3) ? "null" : "\"/posters/" + std::to_string(id) + ".jpg\"") +
+           ",\"genre\":null,\"groupIds\":[";
+    for (uint32_t i = 0, n = 1 + sequence.below(6); i < n; ++i) {
+      if (i > 0) out += ',';
+      out += std::to_string(51000000 + sequence.below(200));
+    }
+    out += "],\"shelfIds\":[";
+    for (uint32_t i = 0, n = sequence.below(4); i < n; ++i) {
+      if (i > 0) out += ',';
+      out += std::to_string(62000000 + sequence.below(400));
+    }
+    out += "],\"showings\":[";
+    for (uint32_t i = 0, n = 1 + sequence.below(3); i < n; ++i) {
+      if (i > 0) out += ',';
+      out += "{\"id\":" + std::to_string(73000000 + sequence.below(1000000)) +
+             ",\"start\":" + std::to_string(1790000000000ULL + sequence.below(100000) * 1000ULL) +
+             ",\"rows\":[" + std::to_string(sequence.below(50)) + ',' +
+             std::to_string(sequence.below(50)) + "],\"hall\":null,\"poster\":null}";
+    }
+    out += "]}";
+  }
+  out += "}}";
+  return out;
+}
+
+std::string JsonDocuments::polygons() {
+  Sequence sequence;
+  std::string out = "{\"type\":\"collection\",\"rings\":[";
+  for (uint32_t ring = 0; out.size() < (1536 << 10); ++ring) {
+    if (ring > 0) out += ',';
+    out += '[';
+    for (uint32_t point = 0, points = 20 + sequence.below(2000); point < points; ++point) {
+      if (point > 0) out += ',';
+      // Degrees with 4 to 12 decimals: "-51.2849301", "47.60311582".
+      out += '[';
+      for (int axis = 0; axis < 2; ++axis) {
+        if (axis > 0) out += ',';
+        if (axis == 0) out += '-';
+        out += std::to_string(40 + sequence.below(40)) + '.';
+        for (uint32_t d = 0, digits = 4 + sequence.below(9); d < digits; ++d)
+          out += static_cast<char>('0' + sequence.below(10));
+      }
+      out += ']';
+    }
+    out += ']';
+  }
+  out += "]}";
+  return out;
+}

@@ -25,4 +25,13 @@ class JsonDocuments {
   // About 2 MB shaped like a catalogue: one object of a few thousand small objects that share
   // their keys, mostly integers, short texts and nulls.
   static std::string catalogue();
+  // About 600 KB of posts: an object with an array of posts, each with a nested author object,
+  // lists of parts (tags, mentions, links) and texts largely in non-Latin scripts.
+  static std::string posts();
+  // About 1.5 MB of events: a few thousand event objects under their integer ids as keys, with
+  // arrays of integer ids and many nulls, and lookup tables of names.
+  static std::string events();
+  // About 1.5 MB of polygons: a list of rings of tens of thousands of [longitude, latitude]
+  // decimal pairs in total, of 6 to 14 significant digits.
+  static std::string polygons();
 };

@@ -36,8 +36,8 @@ void checkParameters(const base::Dictionary& parameters, std::string_view input)
   for (const auto& [key, value] : parameters) {
     require(base::Utf8Validator::isValid(key), "a parameter key is not text", input);
     require(!hasUpperCaseLetter(key), "a parameter key is not lower case", input);
-    const std::string* text = value.asString();
-    require(text != nullptr, "a parameter value is not a string", input);
+    std::optional<std::string_view> text = value.asString();
+    require(text.has_value(), "a parameter value is not a string", input);
     require(base::Utf8Validator::isValid(*text), "a parameter value is not text", input);
   }
 }

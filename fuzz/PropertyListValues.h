@@ -16,7 +16,7 @@ inline bool sameValue(const base::Value& a, const base::Value& b) {
   if (a.kind() == base::Value::Kind::Double && std::isnan(a.toDouble())) {
     return std::isnan(b.toDouble());
   }
-  if (const base::Date* date = a.asDate()) {
+  if (std::optional<base::Date> date = a.asDate()) {
     double difference =
         date->timeIntervalSinceReferenceDate() - b.asDate()->timeIntervalSinceReferenceDate();
     return std::abs(difference) <= 2e-6;
@@ -44,7 +44,8 @@ inline bool sameValue(const base::Value& a, const base::Value& b) {
 // Whether every string and key is UTF-8. libplist writes one that is not as an empty UTF-16
 // string, which it then refuses to read, so only such values can be expected to travel.
 inline bool isAllUtf8(const base::Value& value) {
-  if (const std::string* text = value.asString()) return base::Utf8Validator::isValid(*text);
+  if (std::optional<std::string_view> text = value.asString())
+    return base::Utf8Validator::isValid(*text);
   if (const base::Array* array = value.asArray()) {
     for (const base::Value& item : *array) {
       if (!isAllUtf8(item)) return false;

@@ -185,7 +185,7 @@ bool JsonWriter::failInside(Error* error) const {
   for (const Frame& frame : frames_) {
     if (!frame.isObject) continue;
     // Its member being written is the last one begun.
-    const std::string& key = member(frame, frame.next - 1).first;
+    const std::string key = member(frame, frame.next - 1).first.str();
     return fail(error, kUnsupportedValue, "Unsupported value for key " + key + " in object");
   }
   return false;
@@ -201,7 +201,7 @@ void JsonWriter::sortMembers(const base::Dictionary& dictionary) {
 
 bool JsonWriter::appendNumber(const Value& number, std::string& out, Error* error) {
   if (number.kind() == Value::Kind::Decimal) {
-    number.asDecimal()->appendTo(out);
+    number.appendDecimalTo(out);
     return true;
   }
   // A non-finite double has no JSON text; writing "nan" or "inf" would make text that no reader

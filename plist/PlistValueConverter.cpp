@@ -42,7 +42,7 @@ PlistNode dictionaryNode(const base::Dictionary& dictionary) {
   PlistNode node(plist_new_dict());
   for (const auto& [key, item] : dictionary) {
     if (PlistNode child = PlistValueConverter::nodeFromValue(item)) {
-      plist_dict_set_item(node.get(), key.c_str(), child.release());
+      plist_dict_set_item(node.get(), key.str().c_str(), child.release());
     }
   }
   return node;
@@ -147,7 +147,7 @@ PlistNode PlistValueConverter::nodeFromValue(const base::Value& value) {
     case base::Value::Kind::Decimal:
       return PlistNode(plist_new_real(value.toDouble()));
     case base::Value::Kind::String:
-      return PlistNode(plist_new_string(value.asString()->c_str()));
+      return PlistNode(plist_new_string(std::string(*value.asString()).c_str()));
     case base::Value::Kind::Date:
       return dateNode(*value.asDate());
     case base::Value::Kind::Data: {

@@ -74,7 +74,7 @@ std::string lowercased(std::string_view text) {
 }
 
 std::string textForm(const base::Value& value) {
-  if (const std::string* text = value.asString()) return *text;
+  if (auto text = value.asString()) return std::string(*text);
   if (value.isNumber() || value.isBoolean()) return value.numberString();
   if (value.isNull()) return {};
   return value.description();

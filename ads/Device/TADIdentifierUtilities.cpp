@@ -180,7 +180,7 @@ std::optional<std::string> TADIdentifierUtilities::locale() {
   const base::Value* languages = platform::UserDefaults::standard().objectForKey("AppleLanguages");
   const base::Array* list = languages ? languages->asArray() : nullptr;
   if (!list || list->empty()) return std::nullopt;
-  const std::string* first = list->front().asString();
+  std::optional<std::string_view> first = list->front().asString();
   if (!first) return std::nullopt;
   locale_ = base::lowercased(*first);
   return locale_;

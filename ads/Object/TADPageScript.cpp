@@ -19,7 +19,7 @@ base::URL TADPageScript::url() {
 bool TADPageScript::trustStoredCopyOrRenew(bool hasStoredCopy) {
   TADStatisticsCore record{std::string(kExpiryRecord)};
   const base::Value* stored = record.objectForKey(kExpiryKey);
-  const base::Date* expiry = stored ? stored->asDate() : nullptr;
+  std::optional<base::Date> expiry = stored ? stored->asDate() : std::nullopt;
   base::Date now = platform::Clock::shared().now();
   // A date equal to now has not expired yet.
   if (expiry && hasStoredCopy && !(*expiry < now)) return true;

@@ -96,7 +96,7 @@ void TADTimingManager::loadPersistentTimings() {
     const base::Value* boot = representation->find(kBootKey);
     if (!boot || *boot != thisBoot) continue;
     // An entry is filed under its category, so the key stands in for a missing one.
-    auto timing = TADTiming::initWithDictionaryRepresentation(*representation, category);
+    auto timing = TADTiming::initWithDictionaryRepresentation(*representation, category.str());
     addTiming(std::move(timing));
   }
 }

@@ -192,7 +192,7 @@ int32_t TADWebViewDelegate::intForKey(std::string_view key,
                                       const std::optional<base::Dictionary>& dictionary) {
   const base::Value* value = dictionary ? dictionary->find(key) : nullptr;
   if (!value) return -1;
-  const std::string* text = value->asString();
+  std::optional<std::string_view> text = value->asString();
   if (!text) return static_cast<int32_t>(value->toInt64());
   size_t i = 0;
   while (i < text->size() && ((*text)[i] == ' ' || ((*text)[i] >= '\t' && (*text)[i] <= '\r'))) {

@@ -14,8 +14,8 @@ namespace {
 GVariant* variantFromValue(const base::Value& value, size_t depth);
 
 // GVariant strings are UTF-8 and end at their first NUL: a string it would change has no GVariant.
-bool fitsVariantString(const std::string& text) {
-  return std::strlen(text.c_str()) == text.size() &&
+bool fitsVariantString(std::string_view text) {
+  return text.find('\0') == std::string_view::npos &&
          g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr);
 }
 
@@ -31,7 +31,7 @@ GVariant* variantFromDictionary(const base::Dictionary& values, size_t depth) {
       g_variant_builder_clear(&builder);
       return nullptr;
     }
-    g_variant_builder_add(&builder, "{sv}", key.c_str(), member);
+    g_variant_builder_add(&builder, "{sv}", key.str().c_str(), member);
   }
   return g_variant_builder_end(&builder);
 }
@@ -52,7 +52,7 @@ GVariant* variantFromValue(const base::Value& value, size_t depth) {
       return g_variant_new("(s)", value.asDecimal()->toString().c_str());
     case base::Value::Kind::String:
       if (!fitsVariantString(*value.asString())) return nullptr;
-      return g_variant_new_string(value.asString()->c_str());
+      return g_variant_new_string(std::string(*value.asString()).c_str());
     case base::Value::Kind::Date:
       return g_variant_new("(d)", value.asDate()->timeIntervalSinceReferenceDate());
     case base::Value::Kind::Data: {

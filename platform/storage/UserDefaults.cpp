@@ -5,7 +5,7 @@ namespace platform {
 std::optional<std::string> UserDefaults::stringForKey(std::string_view key) const {
   const base::Value* value = values_.find(key);
   if (!value) return std::nullopt;
-  if (const std::string* text = value->asString()) return *text;
+  if (auto text = value->asString()) return std::string(*text);
   if (value->isNumber()) return value->numberString();
   return std::nullopt;
 }

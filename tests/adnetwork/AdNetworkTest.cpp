@@ -221,7 +221,7 @@ TEST_F(AdNetworkTest, EveryRequestIsLoggedInMemoryAndAsJsonLines) {
   EXPECT_EQ(*lines[0].find("nonPersonalised")->asString(), "");
   // The wall-clock times, which read in order as their text does.
   for (const base::Value& line : lines) {
-    const std::string* time = line.find("time")->asString();
+    std::optional<std::string_view> time = line.find("time")->asString();
     ASSERT_TRUE(time);
     EXPECT_GE(*time, before);
     EXPECT_LE(*time, after);

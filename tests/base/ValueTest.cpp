@@ -11,7 +11,7 @@ TEST(DictionaryTest, KeepsOneValuePerKeyInFirstInsertionOrder) {
   d.set("c", 4);
   std::vector<std::string> keys;
   for (const auto& [key, value] : d)
-    keys.push_back(key);
+    keys.emplace_back(key);
   EXPECT_EQ(keys, (std::vector<std::string>{"b", "a", "c"}));
   EXPECT_EQ(*d.find("b"), Value(3));
   EXPECT_TRUE(d.erase("a"));
@@ -88,11 +88,17 @@ std::vector<Value> oneOfEachKind() {
           Value(-7),
           Value(0.25),
           Value(*Decimal::fromString("1234567890123456789012.5")),
+          Value(*Decimal::fromString("-0.000125")),
+          Value(""),
+          Value(std::string(14, 's')),  // the longest text held in place
+          Value(std::string(15, 's')),
           Value(std::string(40, 's')),
           Value(Date(5)),
           Value(Data(40, 0xab)),
           Value(Array{"x", Array{1}}),
-          Value(Dictionary{{"k", Dictionary{{"j", std::string(40, 'v')}}}})};
+          Value(Dictionary{{"k", Dictionary{{"j", std::string(40, 'v')}}},
+                           {std::string(14, 'k'), 1},
+                           {std::string(15, 'k'), 2}})};
 }
 
 TEST(DictionaryTest, AnswersStringAtKeyOnlyForStrings) {
@@ -131,6 +137,17 @@ TEST(ValueTest, CopiesMovesAndAssignsEveryKind) {
       EXPECT_EQ(target, other);
     }
   }
+}
+
+TEST(ValueTest, CopiesAreIndependentOfTheirOriginal) {
+  Value original(Array{std::string(20, 'a'), Dictionary{{std::string(20, 'k'), 1}}});
+  Value copy = original;
+  (*copy.asArray())[0] = "b";
+  copy.asArray()->at(1).asDictionary()->set(std::string(20, 'k'), 2);
+  EXPECT_EQ(original, Value(Array{std::string(20, 'a'), Dictionary{{std::string(20, 'k'), 1}}}));
+  Value kept = std::move((*original.asArray())[1]);
+  original = Value();
+  EXPECT_EQ(kept.find(std::string(20, 'k'))->toInt64(), 1);
 }
 
 TEST(ValueTest, TakesAPartOfItselfByAssignment) {

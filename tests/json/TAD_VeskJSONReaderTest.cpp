@@ -245,8 +245,8 @@ TEST(VeskJSONReaderTest, ReadsDecimalsAsTheirTextReads) {
         "12.5e99999", "12.5e100000", "0.1e-099999", "0.1e-0000099999", "9223372036854775808",
         "-9223372036854775809", "18446744073709551617", "1e2147483647"}) {
     Value value = fragment(text);
-    const Decimal* read = value.asDecimal();
-    ASSERT_NE(read, nullptr) << text;
+    std::optional<Decimal> read = value.asDecimal();
+    ASSERT_TRUE(read) << text;
     EXPECT_EQ(*read, decimal(text)) << text;
     EXPECT_EQ(read->toString(), decimal(text).toString()) << text;
   }

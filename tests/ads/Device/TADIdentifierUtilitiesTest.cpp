@@ -31,7 +31,7 @@ class TADIdentifierUtilitiesTest : public ::testing::Test {
     base::Dictionary parameters = utilities.parameters();
     const base::Value* value = parameters.find(key);
     if (!value) return "(absent)";
-    return value->isString() ? *value->asString() : "#" + value->numberString();
+    return value->isString() ? std::string(*value->asString()) : "#" + value->numberString();
   }
 
   std::string write(const std::string& name, std::string_view bytes) {
@@ -78,7 +78,7 @@ TEST_F(TADIdentifierUtilitiesTest, APhoneSendsItsKeysInTheirFixedOrder) {
   base::Dictionary parameters = utilities.parameters();
   std::vector<std::string> keys;
   for (const auto& [key, value] : parameters)
-    keys.push_back(key);
+    keys.emplace_back(key);
   EXPECT_EQ(keys, expected);
   EXPECT_EQ(*parameters.find(kTADParameterITunesMetadata), base::Value(base::Dictionary()));
   EXPECT_EQ(parameter(kTADParameterDeviceModel), "iPhone");

@@ -35,7 +35,7 @@ TEST_F(TADRequestTest, ADefaultRequestCarriesOnlyTheContributedKeysTheVersionAnd
   base::Dictionary parameters = request->parameters();
   std::vector<std::string> keys;
   for (const auto& [key, value] : parameters)
-    keys.push_back(key);
+    keys.emplace_back(key);
   EXPECT_EQ(keys, (std::vector<std::string>{"u_so", "js", "net", "stats_key", "preqs"}));
   EXPECT_EQ(*parameters.find("js"), base::Value("avmo-sdk-i-v4.1.1"));  // the version wins
   EXPECT_EQ(*parameters.find("preqs"), base::Value(7));

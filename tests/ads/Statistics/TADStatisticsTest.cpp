@@ -20,7 +20,7 @@ class TADStatisticsTest : public ::testing::Test {
   std::vector<std::string> keys(const base::Dictionary& d) {
     std::vector<std::string> names;
     for (const auto& [key, value] : d)
-      names.push_back(key);
+      names.emplace_back(key);
     std::sort(names.begin(), names.end());
     return names;
   }

@@ -46,7 +46,7 @@ class PlistUserDefaultsTest : public ::testing::Test {
   void save(const base::Dictionary& values) {
     PlistUserDefaults defaults(path_);
     for (const auto& [key, value] : values)
-      defaults.setObject(key, value);
+      defaults.setObject(key.str(), value);
     ASSERT_TRUE(defaults.synchronize());
   }
   std::vector<fs::path> filesAside() const {
@@ -283,7 +283,7 @@ TEST_F(PlistUserDefaultsTest, ASaveKilledHalfWayLeavesAFileThatLoads) {
       PlistUserDefaults defaults(path_);
       for (int64_t n = nextStart;; ++n) {
         for (const auto& [key, value] : savedState(n))
-          defaults.setObject(key, value);
+          defaults.setObject(key.str(), value);
         if (!defaults.synchronize()) _exit(3);
       }
     }

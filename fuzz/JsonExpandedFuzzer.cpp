@@ -1,30 +1,18 @@
-// Reads arbitrary bytes as JSON. Reading must never fault, a refusal must be a codec error, and
-// whatever reads must write, in every layout, to text that reads back to an equal value.
-//
-// An input that starts with the byte 0xFF (never the start of valid text) is instead a short
-// program that expands into a large document — tens of thousands of members, keys chosen to
-// collide in the dictionary index, nesting past every limit — which mutating text would not
-// reach. Building dictionaries must stay linear: a bounded number of index probes per byte read.
+// Reads the large documents that a short program of bytes expands into — tens of thousands of
+// members, keys chosen to collide in the dictionary index, nesting past every limit — which
+// mutating text would not reach, and checks what every reading must hold (JsonFuzzChecks.h).
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "base/Value.h"
-#include "json/TAD_VeskJSON.h"
+#include "fuzz/JsonFuzzChecks.h"
 
 namespace {
 
-void require(bool condition, const char* what, const std::string& detail) {
-  if (condition) return;
-  std::fprintf(stderr, "%s\n%s\n", what, detail.substr(0, 4096).c_str());
-  std::abort();
-}
+using jsonfuzz::require;
 
 // Keys whose standard-library hashes agree in their low twelve bits: without a keyed hash they
 // all fall into one probe run of a dictionary index of up to 4096 slots.
@@ -125,55 +113,15 @@ class Expander {
 
   const uint8_t* data_;
   size_t size_;
-  size_t at_ = 1;  // past the 0xFF that selects expansion
+  size_t at_ = 0;
   size_t keys_ = 0;
   std::string text_;
   std::vector<char> closers_;
 };
 
-// Reads back with the nesting limit that the value was read with. The human-readable layout
-// indents each line by its depth, so thousands of levels write text of square size: it is tried
-// with the default limit only.
-void checkRoundTrip(const base::Value& value, uint32_t maxDepth) {
-  for (int layout = 0; layout < 3; ++layout) {
-    if (layout == 1 && maxDepth == 0) continue;
-    TAD_VeskJSON json;
-    json.setMaxDepth(maxDepth);
-    json.setHumanReadable(layout == 1);
-    json.setSortKeys(layout == 2);
-    base::Error error;
-    std::optional<std::string> text = json.stringWithFragment(value, &error);
-    require(text.has_value(), "a value that was read could not be written", error.description());
-    std::optional<base::Value> reread = json.fragmentWithString(*text, &error);
-    require(reread.has_value(), "written text did not read back",
-            *text + "\n" + error.description());
-    require(*reread == value, "written text read back to another value", *text);
-  }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::string text = size > 0 && data[0] == 0xFF
-                         ? Expander(data, size).expand()
-                         : std::string(reinterpret_cast<const char*>(data), size);
-  for (uint32_t maxDepth : {TAD_VeskJSON::kDefaultMaxDepth, 0u}) {
-    TAD_VeskJSON json;
-    json.setMaxDepth(maxDepth);
-    base::Error error;
-    uint64_t probesBefore = base::Dictionary::probesForTesting();
-    std::optional<base::Value> value = json.fragmentWithString(text, &error);
-    require(base::Dictionary::probesForTesting() - probesBefore <= 16 * (text.size() + 1),
-            "building dictionaries took more than linear work", text);
-    if (!value) {
-      require(error.domain() == TAD_VeskJSONErrorDomain && error.code() >= 2 && error.code() <= 12,
-              "a refusal without a codec error", error.description());
-      continue;
-    }
-    bool isContainer = value->isArray() || value->isDictionary();
-    require(json.objectWithString(text).has_value() == isContainer,
-            "reading as an object disagrees with reading as a fragment", text);
-    checkRoundTrip(*value, maxDepth);
-  }
+  jsonfuzz::checkReading(Expander(data, size).expand());
   return 0;
 }
