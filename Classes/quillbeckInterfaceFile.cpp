@@ -80,8 +80,13 @@ class Reader {
       auto known = std::find_if(kAutoresizingNames.begin(), kAutoresizingNames.end(),
                                 [&](const auto& entry) { return text && entry.first == *text; });
       if (known == kAutoresizingNames.end()) {
-        return fail(where, "unknown autoresizing " +
-                               (text ? "\"" + std::string(*text) + "\"" : name.description()));
+        std::string named = "unknown autoresizing ";
+        if (text) {
+          named.append("\"").append(*text).append("\"");
+        } else {
+          named += name.description();
+        }
+        return fail(where, named);
       }
       mask |= known->second;
     }
