@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <tuple>
 
 #include "ads/Device/TADIdentifierParameters.h"
@@ -186,15 +185,14 @@ TEST_F(TADIdentifierUtilitiesTest, AnAudioSessionThatFailsOrIsMissingGivesTheSpe
 }
 
 TEST_F(TADIdentifierUtilitiesTest, OnlyTheTwoLandscapeOrientationsSendL) {
-  auto orientation = [&](InterfaceOrientation o) {
-    platform.application().setStatusBarOrientation(o);
-    return parameter(kTADParameterScreenOrientation);
-  };
   EXPECT_EQ(parameter(kTADParameterScreenOrientation), "p");
-  EXPECT_EQ(orientation(InterfaceOrientation::LandscapeLeft), "l");
-  EXPECT_EQ(orientation(InterfaceOrientation::LandscapeRight), "l");
-  EXPECT_EQ(orientation(InterfaceOrientation::PortraitUpsideDown), "p");
-  EXPECT_EQ(orientation(InterfaceOrientation::Portrait), "p");
+  for (auto [orientation, sent] : {std::pair{InterfaceOrientation::LandscapeLeft, "l"},
+                                   {InterfaceOrientation::LandscapeRight, "l"},
+                                   {InterfaceOrientation::PortraitUpsideDown, "p"},
+                                   {InterfaceOrientation::Portrait, "p"}}) {
+    platform.application().setStatusBarOrientation(orientation);
+    EXPECT_EQ(parameter(kTADParameterScreenOrientation), sent);
+  }
   EXPECT_FALSE(utilities.isOrientationLandscape());
 }
 
@@ -217,17 +215,6 @@ TEST_F(TADIdentifierUtilitiesTest, TheScreenHasItsDensityAndItsHeightAddsTheStat
   platform.application().setStatusBarFrame(std::nullopt);
   EXPECT_EQ(parameter(kTADParameterScreenWidth), "768");
   EXPECT_EQ(parameter(kTADParameterScreenHeight), "1024");
-}
-
-TEST_F(TADIdentifierUtilitiesTest, BookstoreCapabilityAddsOneForTheStoreAndTwoForTheReader) {
-  auto capability = [&](std::set<std::string> schemes) {
-    platform.application().setHandledSchemes(std::move(schemes));
-    return parameter(kTADParameterCapabilitiesBookstore);
-  };
-  EXPECT_EQ(capability({"http"}), "(absent)");
-  EXPECT_EQ(capability({"itms-books"}), "#1");
-  EXPECT_EQ(capability({"kindle"}), "#2");
-  EXPECT_EQ(capability({"itms-books", "kindle"}), "#3");
 }
 
 TEST_F(TADIdentifierUtilitiesTest, CanOpenURLsAnswersPerTextAndFalseForTextsThatAreNoAddress) {
