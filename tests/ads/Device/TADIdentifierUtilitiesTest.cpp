@@ -191,7 +191,7 @@ TEST_F(TADIdentifierUtilitiesTest, OnlyTheTwoLandscapeOrientationsSendL) {
                                    {InterfaceOrientation::PortraitUpsideDown, "p"},
                                    {InterfaceOrientation::Portrait, "p"}}) {
     platform.application().setStatusBarOrientation(orientation);
-    EXPECT_EQ(parameter(kTADParameterScreenOrientation), sent);
+    EXPECT_EQ(parameter(kTADParameterScreenOrientation), sent) << static_cast<int>(orientation);
   }
   EXPECT_FALSE(utilities.isOrientationLandscape());
 }
