@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <tuple>
 
 #include "ads/Device/TADIdentifierParameters.h"
@@ -215,6 +216,17 @@ TEST_F(TADIdentifierUtilitiesTest, TheScreenHasItsDensityAndItsHeightAddsTheStat
   platform.application().setStatusBarFrame(std::nullopt);
   EXPECT_EQ(parameter(kTADParameterScreenWidth), "768");
   EXPECT_EQ(parameter(kTADParameterScreenHeight), "1024");
+}
+
+// Nothing else checks the capability's bits; a wrong one would reach the server unseen.
+TEST_F(TADIdentifierUtilitiesTest, BookstoreCapabilityAddsOneForTheStoreAndTwoForTheReader) {
+  for (auto [schemes, sent] : {std::pair<std::set<std::string>, const char*>{{"http"}, "(absent)"},
+                               {{"itms-books"}, "#1"},
+                               {{"kindle"}, "#2"},
+                               {{"itms-books", "kindle"}, "#3"}}) {
+    platform.application().setHandledSchemes(schemes);
+    EXPECT_EQ(parameter(kTADParameterCapabilitiesBookstore), sent) << sent;
+  }
 }
 
 TEST_F(TADIdentifierUtilitiesTest, CanOpenURLsAnswersPerTextAndFalseForTextsThatAreNoAddress) {
