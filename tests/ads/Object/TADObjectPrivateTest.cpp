@@ -93,7 +93,15 @@ TEST_F(TADObjectPrivateTest, ALoadBuildsTheAddressInTheScriptPageFetchesTheAdAnd
   EXPECT_EQ(object().state(), State::Showing);
   EXPECT_EQ(bannerPeer().loadedHTML().back().html, "<p>ad</p>");
   EXPECT_TRUE(view->webView()->isHidden());
-  EXPECT_TRUE(bannerPeer().settings().scrollsToTop);
+  // The ad's page reaches its engine unscaled, with no detected numbers, and with inline media
+  // that waits for the user.
+  EXPECT_EQ(bannerPeer().settings(),
+            (platform::WebViewSettings{.scalesPageToFit = false,
+                                       .dataDetectorTypes = platform::kDataDetectorNone,
+                                       .allowsInlineMediaPlayback = true,
+                                       .mediaPlaybackRequiresUserAction = true,
+                                       .mediaPlaybackAllowsAirPlay = true,
+                                       .scrollsToTop = true}));
   base::setFolderFlushForTesting(nullptr);
   // The script's copy is kept and trusted for a day, so it is flushed to disk; the ad page's is
   // not.
