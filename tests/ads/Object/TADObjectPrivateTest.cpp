@@ -516,4 +516,36 @@ TEST_F(TADObjectPrivateTest, APagePreparedBetweenLoadsServesOneRequestAndRunsNoS
   EXPECT_EQ(delegate->events, std::vector<std::string>(4, "receive"));
 }
 
+// The roads a load takes, each step a legal change; and changes no load makes, refused.
+TEST(TADObjectPrivateStates, LoadsTakeOnlyTheTableTransitions) {
+  const std::vector<std::vector<State>> roads = {
+      {State::New, State::BuildingAdAddress, State::FetchingPageScript, State::BuildingAdAddress,
+       State::FetchingAdPage, State::Showing, State::Shown, State::BuildingAdAddress,
+       State::FetchingAdPage, State::Showing, State::Failed, State::BuildingAdAddress},
+      {State::New, State::BuildingAdAddress, State::FetchingPageScript,
+       State::PageScriptUnavailable, State::BuildingAdAddress, State::Failed},
+      {State::Failed, State::BuildingAdAddress, State::FetchingPageScript,
+       State::PageScriptUnavailable, State::Failed},
+      {State::Shown, State::Failed, State::Failed},
+  };
+  for (const auto& road : roads) {
+    for (size_t i = 1; i < road.size(); ++i) {
+      EXPECT_TRUE(TADObjectPrivate::isLegalTransition(road[i - 1], road[i])) << i;
+    }
+  }
+  const std::pair<State, State> refused[] = {
+      {State::New, State::Shown},
+      {State::Failed, State::Showing},
+      {State::Shown, State::Showing},
+      {State::FetchingAdPage, State::BuildingAdAddress},
+      {State::Showing, State::FetchingAdPage},
+      {State::Failed, State::PageScriptUnavailable},
+      {State::Shown, State::New},
+  };
+  for (const auto& [from, to] : refused) {
+    EXPECT_FALSE(TADObjectPrivate::isLegalTransition(from, to))
+        << static_cast<int>(from) << "->" << static_cast<int>(to);
+  }
+}
+
 }  // namespace
