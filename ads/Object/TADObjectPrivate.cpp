@@ -1,5 +1,8 @@
 #include "ads/Object/TADObjectPrivate.h"
 
+#include <cstdlib>
+#include <string>
+
 #include "ads/Configuration/TADAdNetwork.h"
 #include "ads/Formats/TADMacros.h"
 #include "ads/Network/TADCachedFile.h"
@@ -16,6 +19,7 @@
 #include "ads/View/TADBannerWebViewDelegate.h"
 #include "ads/View/TADWebView.h"
 #include "base/ASCII.h"
+#include "base/Log.h"
 #include "platform/Application.h"
 #include "platform/Platform.h"
 #include "platform/core/Console.h"
@@ -168,6 +172,15 @@ void TADObjectPrivate::loadPrivateRequest(const std::shared_ptr<TADRequestPrivat
 
 void TADObjectPrivate::changeState(State state) {
   if (state == state_) return;
+#ifndef NDEBUG
+  if (!isLegalTransition(state_, state)) {
+    base::Log::write(base::Log::Level::Critical, base::Log::Source::Library,
+                     "TADObjectPrivate: illegal change of state from " +
+                         std::to_string(static_cast<int32_t>(state_)) + " to " +
+                         std::to_string(static_cast<int32_t>(state)));
+    std::abort();
+  }
+#endif
   state_ = state;
   if (state == State::Shown) {
     if (webView_) webView_->setTouched(false);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ads/Delegate/TADDelegateManager.h"
@@ -70,6 +71,37 @@ class TADObjectPrivate : public TADAdObject,
     Shown = 6,
     Failed = 7,
   };
+  // Every change of state the object makes (from, to); staying put is no change. A load starts
+  // from any state but one in flight; it ends in Shown or Failed, or in PageScriptUnavailable
+  // when no script is at hand.
+  static constexpr std::pair<State, State> kTransitions[] = {
+      {State::New, State::BuildingAdAddress},
+      {State::New, State::Failed},
+      {State::FetchingPageScript, State::PageScriptUnavailable},
+      {State::FetchingPageScript, State::BuildingAdAddress},
+      {State::FetchingPageScript, State::Failed},
+      {State::PageScriptUnavailable, State::BuildingAdAddress},
+      {State::PageScriptUnavailable, State::Failed},
+      {State::BuildingAdAddress, State::FetchingPageScript},
+      {State::BuildingAdAddress, State::PageScriptUnavailable},
+      {State::BuildingAdAddress, State::FetchingAdPage},
+      {State::BuildingAdAddress, State::Failed},
+      {State::FetchingAdPage, State::Showing},
+      {State::FetchingAdPage, State::Failed},
+      {State::Showing, State::Shown},
+      {State::Showing, State::Failed},
+      {State::Shown, State::BuildingAdAddress},
+      {State::Shown, State::Failed},
+      {State::Failed, State::BuildingAdAddress},
+  };
+  // Whether the object may go from one state to the other: staying put, or a change in the table.
+  static constexpr bool isLegalTransition(State from, State to) {
+    if (from == to) return true;
+    for (const auto& [tableFrom, tableTo] : kTransitions) {
+      if (tableFrom == from && tableTo == to) return true;
+    }
+    return false;
+  }
 
   // The page script gets this long to answer, and a whole load (script, ad page, showing) this
   // long to end; past either the load fails with a timeout and the refresh is scheduled.
@@ -195,6 +227,7 @@ class TADObjectPrivate : public TADAdObject,
                                                      const base::URL& url) override;
 
  private:
+  // The one way the state changes. Debug builds log a change missing from kTransitions and abort.
   void changeState(State state);
   // Follows each address with a click tracker of its own, kept until it has tracked.
   void trackURLs(const std::vector<base::URL>& urls) { trackers_->track(urls); }

@@ -51,11 +51,7 @@ TEST(VeskJSONReaderTest, RootMustBeAContainerUnlessFragmentsAreAllowed) {
   EXPECT_EQ(json.fragmentWithString(" 42 \n"), Value(42));
   EXPECT_EQ(json.objectWithString("[42]"), Value(Array{42}));
   EXPECT_EQ(json.objectWithString("{}"), Value(Dictionary{}));
-}
-
-TEST(VeskJSONReaderTest, NullTextIsMissingInput) {
-  TAD_VeskJSON json;
-  base::Error error;
+  // No text at all is missing input.
   EXPECT_FALSE(json.objectWithString(static_cast<const char*>(nullptr), &error));
   EXPECT_THAT(chainOf(error), ElementsAre("12: Input was 'nil'"));
 }
@@ -283,9 +279,8 @@ TEST(VeskJSONReaderTest, LimitsNestingToMaxDepth) {
   ASSERT_EQ(refused.size(), 513u);
   EXPECT_EQ(refused.back(), "7: Nested too deep");
   EXPECT_THAT(failureOf(nestedArrays(2000), false, 0), ElementsAre());
-}
 
-TEST(VeskJSONReaderTest, StopsUnlimitedNestingAtTheSafetyLimitInsteadOfExhaustingTheStack) {
+  // Unlimited nesting stops at the safety limit instead of exhausting the stack.
   constexpr size_t kLimit = TAD_VeskJSON::kNestingSafetyLimit;
   EXPECT_THAT(failureOf(nestedArrays(kLimit), false, 0), ElementsAre());
   EXPECT_THAT(failureOf(nestedArrays(kLimit), false, kLimit + 1), ElementsAre());

@@ -152,16 +152,6 @@ TEST_F(WebViewTest, ScriptResultsArriveOnALaterPassAndNotAfterTheViewIsGone) {
   EXPECT_EQ(results.size(), 2u);
 }
 
-TEST_F(WebViewTest, SettingsReachThePeer) {
-  EXPECT_EQ(page.settings(), WebViewSettings{});
-  view->setScalesPageToFit(true);
-  view->setDataDetectorTypes(kDataDetectorNone);
-  view->setAllowsInlineMediaPlayback(true);
-  view->setMediaPlaybackRequiresUserAction(false);
-  view->setMediaPlaybackAllowsAirPlay(false);
-  EXPECT_EQ(page.settings(), (WebViewSettings{true, kDataDetectorNone, true, false, false}));
-}
-
 TEST_F(WebViewTest, ADelegateMayReleaseTheViewFromItsCallsAndAGoneDelegateHearsNothing) {
   std::weak_ptr<WebView> weak = view;
   delegate->onFinish = [&] { view.reset(); };

@@ -93,7 +93,15 @@ TEST_F(TADObjectPrivateTest, ALoadBuildsTheAddressInTheScriptPageFetchesTheAdAnd
   EXPECT_EQ(object().state(), State::Showing);
   EXPECT_EQ(bannerPeer().loadedHTML().back().html, "<p>ad</p>");
   EXPECT_TRUE(view->webView()->isHidden());
-  EXPECT_TRUE(bannerPeer().settings().scrollsToTop);
+  // The ad's page reaches its engine unscaled, with no detected numbers, and with inline media
+  // that waits for the user.
+  EXPECT_EQ(bannerPeer().settings(),
+            (platform::WebViewSettings{.scalesPageToFit = false,
+                                       .dataDetectorTypes = platform::kDataDetectorNone,
+                                       .allowsInlineMediaPlayback = true,
+                                       .mediaPlaybackRequiresUserAction = true,
+                                       .mediaPlaybackAllowsAirPlay = true,
+                                       .scrollsToTop = true}));
   base::setFolderFlushForTesting(nullptr);
   // The script's copy is kept and trusted for a day, so it is flushed to disk; the ad page's is
   // not.
@@ -506,6 +514,38 @@ TEST_F(TADObjectPrivateTest, APagePreparedBetweenLoadsServesOneRequestAndRunsNoS
     EXPECT_TRUE(used.expired());
   }
   EXPECT_EQ(delegate->events, std::vector<std::string>(4, "receive"));
+}
+
+// The roads a load takes, each step a legal change; and changes no load makes, refused.
+TEST(TADObjectPrivateStates, LoadsTakeOnlyTheTableTransitions) {
+  const std::vector<std::vector<State>> roads = {
+      {State::New, State::BuildingAdAddress, State::FetchingPageScript, State::BuildingAdAddress,
+       State::FetchingAdPage, State::Showing, State::Shown, State::BuildingAdAddress,
+       State::FetchingAdPage, State::Showing, State::Failed, State::BuildingAdAddress},
+      {State::New, State::BuildingAdAddress, State::FetchingPageScript,
+       State::PageScriptUnavailable, State::BuildingAdAddress, State::Failed},
+      {State::Failed, State::BuildingAdAddress, State::FetchingPageScript,
+       State::PageScriptUnavailable, State::Failed},
+      {State::Shown, State::Failed, State::Failed},
+  };
+  for (const auto& road : roads) {
+    for (size_t i = 1; i < road.size(); ++i) {
+      EXPECT_TRUE(TADObjectPrivate::isLegalTransition(road[i - 1], road[i])) << i;
+    }
+  }
+  const std::pair<State, State> refused[] = {
+      {State::New, State::Shown},
+      {State::Failed, State::Showing},
+      {State::Shown, State::Showing},
+      {State::FetchingAdPage, State::BuildingAdAddress},
+      {State::Showing, State::FetchingAdPage},
+      {State::Failed, State::PageScriptUnavailable},
+      {State::Shown, State::New},
+  };
+  for (const auto& [from, to] : refused) {
+    EXPECT_FALSE(TADObjectPrivate::isLegalTransition(from, to))
+        << static_cast<int>(from) << "->" << static_cast<int>(to);
+  }
 }
 
 }  // namespace

@@ -179,21 +179,16 @@ TEST_F(TADRequestTest, ALocationThatIsNotPreciseOrNotDescribedReplacesTheOldOneW
   EXPECT_EQ(request->location(), nullptr);
 }
 
-TEST_F(TADRequestTest, RequestTypesAreMatchedExactly) {
+// Request types are matched exactly; a signal text gives at most one pair.
+TEST_F(TADRequestTest, RequestTypesAndSignalTextsAreReadExactly) {
   EXPECT_EQ(TADRequestPrivate::requestTypeFromString("norvak"), 4);
   EXPECT_EQ(TADRequestPrivate::requestTypeFromString("qvm"), 5);
   EXPECT_EQ(TADRequestPrivate::requestTypeFromString("sentrel"), 1);
   EXPECT_EQ(TADRequestPrivate::requestTypeFromString("Norvak"), 0);
   EXPECT_EQ(TADRequestPrivate::requestTypeFromString(std::nullopt), 0);
-}
-
-TEST_F(TADRequestTest, TheSignalTextSplitsIntoAtMostOnePair) {
-  auto pair = TADRequestPrivate::signalPairFromText("k=v=w");
-  ASSERT_EQ(pair.size(), 1u);
-  EXPECT_EQ(*pair.find("k"), base::Value("v"));
-  EXPECT_TRUE(TADRequestPrivate::signalPairFromText("k=").empty());
-  EXPECT_TRUE(TADRequestPrivate::signalPairFromText("k").empty());
-  EXPECT_TRUE(TADRequestPrivate::signalPairFromText("").empty());
+  EXPECT_EQ(TADRequestPrivate::signalPairFromText("k=v=w"), (base::Dictionary{{"k", "v"}}));
+  for (const char* text : {"k=", "k", ""})
+    EXPECT_TRUE(TADRequestPrivate::signalPairFromText(text).empty()) << text;
 }
 
 TEST(TADRequestDeviceKeysTest, ADefaultRequestGathersTheLibrarysOwnSourcesAndConsumesTheReport) {
