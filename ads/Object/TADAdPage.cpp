@@ -13,37 +13,37 @@ void TADAdPage::loadHTMLFromURL(std::weak_ptr<TADCachedFileDelegate> delegate,
 }
 
 void TADAdPage::setAdHTML(std::shared_ptr<TADCachedFile> file) {
-  if (file == file_) return;
-  if (file_) {
-    file_->setDelegate({});
-    file_->invalidate();
-    file_.reset();
+  if (file == adHTML_) return;
+  if (adHTML_) {
+    adHTML_->setDelegate({});
+    adHTML_->invalidate();
+    adHTML_.reset();
   }
-  file_ = std::move(file);
-  if (file_) file_->validate();
-  trackingURLs_.clear();
-  clickURLs_.clear();
+  adHTML_ = std::move(file);
+  if (adHTML_) adHTML_->validate();
+  pendingTrackingURLs_.clear();
+  pendingClickURLs_.clear();
 }
 
 void TADAdPage::processHTTPHeaders(const TADCachedFile& file) {
   if (!file.httpHeaders()) return;
   TADAdPageHeaders headers(*file.httpHeaders());
-  headers.appendTrackingURLs(trackingURLs_);
-  headers.appendClickTrackingURLs(clickURLs_);
+  headers.appendTrackingURLs(pendingTrackingURLs_);
+  headers.appendClickTrackingURLs(pendingClickURLs_);
   if (TADOrientations orientations = headers.orientations();
       orientations != TADOrientations::None) {
-    orientations_ = orientations;
+    supportedOrientations_ = orientations;
   }
   if (std::optional<float> timeout = headers.interstitialTimeout()) {
     platform::UserDefaults::standard().setObject("applicationTimeout", base::Value(*timeout));
   }
 }
 
-std::optional<base::URL> TADAdPage::baseURL() const {
-  return file_ ? std::optional<base::URL>(file_->httpDestinationURL()) : std::nullopt;
+std::optional<base::URL> TADAdPage::adHTMLBaseURL() const {
+  return adHTML_ ? std::optional<base::URL>(adHTML_->httpDestinationURL()) : std::nullopt;
 }
 
 std::optional<double> TADAdPage::refreshSeconds() const {
-  if (!file_ || !file_->httpHeaders()) return std::nullopt;
-  return TADAdPageHeaders(*file_->httpHeaders()).refreshSeconds();
+  if (!adHTML_ || !adHTML_->httpHeaders()) return std::nullopt;
+  return TADAdPageHeaders(*adHTML_->httpHeaders()).refreshSeconds();
 }

@@ -29,21 +29,23 @@ class TADAdPage {
   // Takes what the headers of file's latest answer say about the ad.
   void processHTTPHeaders(const TADCachedFile& file);
 
-  const std::shared_ptr<TADCachedFile>& file() const { return file_; }
-  std::optional<std::string> content() const { return file_ ? file_->content() : std::nullopt; }
+  const std::shared_ptr<TADCachedFile>& adHTML() const { return adHTML_; }
+  std::optional<std::string> adHTMLString() const {
+    return adHTML_ ? adHTML_->content() : std::nullopt;
+  }
   // The page's address after redirects.
-  std::optional<base::URL> baseURL() const;
+  std::optional<base::URL> adHTMLBaseURL() const;
   // The refresh period that the page's latest answer names, when it carries the header.
   std::optional<double> refreshSeconds() const;
-  const std::vector<base::URL>& trackingURLs() const { return trackingURLs_; }
-  const std::vector<base::URL>& clickURLs() const { return clickURLs_; }
-  TADOrientations orientations() const { return orientations_; }
+  const std::vector<base::URL>& pendingTrackingURLs() const { return pendingTrackingURLs_; }
+  const std::vector<base::URL>& pendingClickURLs() const { return pendingClickURLs_; }
+  TADOrientations supportedOrientations() const { return supportedOrientations_; }
 
  private:
   void setAdHTML(std::shared_ptr<TADCachedFile> file);
 
-  std::shared_ptr<TADCachedFile> file_;
-  std::vector<base::URL> trackingURLs_;
-  std::vector<base::URL> clickURLs_;
-  TADOrientations orientations_ = TADOrientations::Any;
+  std::shared_ptr<TADCachedFile> adHTML_;
+  std::vector<base::URL> pendingTrackingURLs_;
+  std::vector<base::URL> pendingClickURLs_;
+  TADOrientations supportedOrientations_ = TADOrientations::Any;
 };

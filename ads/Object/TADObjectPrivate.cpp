@@ -329,7 +329,7 @@ void TADObjectPrivate::refuseAnswer(const char* what, const base::Value& userInf
 void TADObjectPrivate::cachedFileDownloadDidEnd(TADCachedFile& file) {
   if (&file == buildAdJS_.get()) {
     buildAdUrl();
-  } else if (&file == adPage_.file().get()) {
+  } else if (&file == adPage_.adHTML().get()) {
     adPage_.processHTTPHeaders(file);
     showAd();
   }
@@ -339,7 +339,7 @@ void TADObjectPrivate::cachedFileDownloadDidFail(TADCachedFile& file,
                                                  const std::optional<base::Error>& error) {
   if (&file == buildAdJS_.get()) {
     failedToDownloadJavaScriptWithError(error);
-  } else if (&file == adPage_.file().get()) {
+  } else if (&file == adPage_.adHTML().get()) {
     failedAdRequestWithError(file, error);
   }
 }
@@ -351,15 +351,15 @@ base::Expected<void> TADObjectPrivate::cachedFileShouldRedirectToURL(TADCachedFi
 }
 
 void TADObjectPrivate::showAd() {
-  std::string text = base::trimmed(adPage_.content().value_or(""), " \t\r\n\v\f");
+  std::string text = base::trimmed(adPage_.adHTMLString().value_or(""), " \t\r\n\v\f");
   if (text.empty()) {
     fail(TADRequestErrorNoAd, State::Failed, adPage_.refreshSeconds(),
-         causeOf(adPage_.file().get(), std::nullopt));
+         causeOf(adPage_.adHTML().get(), std::nullopt));
     return;
   }
   addReloadInformationFromHeaders();
   changeState(State::Showing);
-  webView_->loadHTMLString(text, adPage_.baseURL());
+  webView_->loadHTMLString(text, adPage_.adHTMLBaseURL());
 }
 
 void TADObjectPrivate::failedAdRequestWithError(const TADCachedFile& file,
@@ -391,7 +391,7 @@ void TADObjectPrivate::fail(int64_t code, State state, std::optional<double> ans
       code == TADRequestErrorTimeout) {
     reloadTimer_.scheduleRetry();
   } else {
-    reloadTimer_.scheduleAfterAnswer(answerPeriod.value_or(reloadTimer_.seconds()));
+    reloadTimer_.scheduleAfterAnswer(answerPeriod.value_or(reloadTimer_.reloadSeconds()));
   }
   delegateManager_->didFailToReceiveAdWithError(
       TADRequestError::errorWithCode(code, request_.get(), std::move(cause)));
@@ -400,7 +400,7 @@ void TADObjectPrivate::fail(int64_t code, State state, std::optional<double> ans
 void TADObjectPrivate::loadTimedOut() {
   platform::Console::log("<Talvik> The ad took too long to load.");
   if (buildAdJS_) buildAdJS_->cancel();
-  if (adPage_.file()) adPage_.file()->cancel();
+  if (adPage_.adHTML()) adPage_.adHTML()->cancel();
   if (state_ == State::Showing) {
     // Failed first: the stopped page reports a failure of its own, which is no second outcome.
     changeState(State::Failed);
@@ -417,7 +417,7 @@ void TADObjectPrivate::adPageDidFinish() {
   webView_->setHidden(false);
   webView_->setScrollsToTop(false);
   delegateManager_->didReceiveAd();
-  trackURLs(adPage_.trackingURLs());
+  trackURLs(adPage_.pendingTrackingURLs());
   delegateManager_->didRecordImpression();
   TADStatistics& statistics = TADStatistics::sharedStatistics();
   statistics.endTimingNamed(kTADParameterPriorRequestLatency);
@@ -443,11 +443,11 @@ std::optional<TADAdEvents::Click> TADObjectPrivate::isClick(
       navigationType == platform::WebViewNavigationType::Reload || !webView_->touched()) {
     return std::nullopt;
   }
-  return Click{!adPage_.clickURLs().empty(), adPage_.orientations()};
+  return Click{!adPage_.pendingClickURLs().empty(), adPage_.supportedOrientations()};
 }
 
 void TADObjectPrivate::adScreenDidOpen() {
-  trackURLs(adPage_.clickURLs());
+  trackURLs(adPage_.pendingClickURLs());
 }
 
 void TADObjectPrivate::adWasClicked() {
@@ -458,7 +458,7 @@ void TADObjectPrivate::adWasClicked() {
 
 // The period the ad page's headers name, else the one used last.
 void TADObjectPrivate::addReloadInformationFromHeaders() {
-  reloadTimer_.scheduleReloadTimer(adPage_.refreshSeconds().value_or(reloadTimer_.seconds()));
+  reloadTimer_.scheduleReloadTimer(adPage_.refreshSeconds().value_or(reloadTimer_.reloadSeconds()));
 }
 
 void TADObjectPrivate::activateReloadTimer() {

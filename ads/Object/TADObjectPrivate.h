@@ -159,25 +159,25 @@ class TADObjectPrivate : public TADAdObject,
   State state() const { return state_; }
   double timeLastLoaded() const { return timeLastLoaded_; }
   bool hasAutoRefreshed() const override { return hasAutoRefreshed_; }
-  TADOrientations supportedOrientations() const { return adPage_.orientations(); }
-  double reloadSeconds() const { return reloadTimer_.seconds(); }
+  TADOrientations supportedOrientations() const { return adPage_.supportedOrientations(); }
+  double reloadSeconds() const { return reloadTimer_.reloadSeconds(); }
   bool isReloadTimerRunning() const { return reloadTimer_.isRunning(); }
-  std::vector<base::URL> pendingTrackingURLs() const { return adPage_.trackingURLs(); }
-  std::vector<base::URL> pendingClickURLs() const { return adPage_.clickURLs(); }
+  std::vector<base::URL> pendingTrackingURLs() const { return adPage_.pendingTrackingURLs(); }
+  std::vector<base::URL> pendingClickURLs() const { return adPage_.pendingClickURLs(); }
   const std::set<std::shared_ptr<TADClickTracker>>& pendingTrackers() const {
     return trackers_->trackers();
   }
-  const std::shared_ptr<TADCachedFile>& adHTML() const { return adPage_.file(); }
-  std::optional<std::string> adHTMLString() const { return adPage_.content(); }
+  const std::shared_ptr<TADCachedFile>& adHTML() const { return adPage_.adHTML(); }
+  std::optional<std::string> adHTMLString() const { return adPage_.adHTMLString(); }
   // The ad page's address after redirects.
-  std::optional<base::URL> adHTMLBaseURL() const { return adPage_.baseURL(); }
+  std::optional<base::URL> adHTMLBaseURL() const { return adPage_.adHTMLBaseURL(); }
   // The hidden page of the script run in flight, if any.
   std::shared_ptr<platform::WebView> buildAdWebView() const {
-    return scriptRun_ ? scriptRun_->webView() : nullptr;
+    return scriptRun_ ? scriptRun_->buildAdWebView() : nullptr;
   }
   // The hidden page loaded ahead for the next script run, if any.
   std::shared_ptr<platform::WebView> preparedBuildAdWebView() const {
-    return preparedRun_ ? preparedRun_->webView() : nullptr;
+    return preparedRun_ ? preparedRun_->buildAdWebView() : nullptr;
   }
   // The page script's address, on the configured static host.
   static base::URL jsBuildAdURL() { return TADPageScript::url(); }

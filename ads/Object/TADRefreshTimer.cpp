@@ -12,7 +12,7 @@ void TADRefreshTimer::setLimits(double shortestPeriodSeconds, double firstRetryS
 
 void TADRefreshTimer::scheduleReloadTimer(double seconds) {
   if (std::isfinite(seconds) && seconds > 0) seconds = std::max(seconds, shortestPeriod_);
-  if (start(seconds)) seconds_ = seconds;
+  if (start(seconds)) reloadSeconds_ = seconds;
 }
 
 bool TADRefreshTimer::start(double seconds) {
@@ -24,7 +24,7 @@ bool TADRefreshTimer::start(double seconds) {
 }
 
 void TADRefreshTimer::scheduleRetry() {
-  retrySeconds_ = std::max(backoffSeconds_, seconds_);
+  retrySeconds_ = std::max(backoffSeconds_, reloadSeconds_);
   backoffSeconds_ = std::min(backoffSeconds_ * 2, longestRetry_);
   start(retrySeconds_);
 }
@@ -39,12 +39,12 @@ void TADRefreshTimer::activate() {
   if (retrySeconds_ > 0) {
     start(retrySeconds_);
   } else {
-    scheduleReloadTimer(seconds_);
+    scheduleReloadTimer(reloadSeconds_);
   }
 }
 
 void TADRefreshTimer::adShown() {
   backoffSeconds_ = firstRetry_;
   retrySeconds_ = 0;
-  if (due_) scheduleReloadTimer(seconds_);
+  if (due_) scheduleReloadTimer(reloadSeconds_);
 }

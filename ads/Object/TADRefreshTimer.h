@@ -53,7 +53,7 @@ class TADRefreshTimer {
   bool isDue() const { return due_ && !timer_.isValid(); }
 
   bool isRunning() const { return timer_.isValid(); }
-  double seconds() const { return seconds_; }
+  double reloadSeconds() const { return reloadSeconds_; }
 
  private:
   bool start(double seconds);
@@ -64,7 +64,7 @@ class TADRefreshTimer {
   double firstRetry_ = kFirstRetrySeconds;
   double longestRetry_ = kLongestRetrySeconds;
   // The period used last, at least the shortest; 0 until one is.
-  double seconds_ = 0;
+  double reloadSeconds_ = 0;
   // The back-off of the next transient failure.
   double backoffSeconds_ = kFirstRetrySeconds;
   // The delay of the retry that follows the last transient failure; 0 once an answer came.

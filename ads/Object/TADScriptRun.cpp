@@ -55,26 +55,27 @@ TADScriptRun::TADScriptRun(const std::string& script, const std::string& paramet
                            const std::string& baseURL, double answerTimeLimit, Handler handler)
     : TADScriptRun(baseURL) {
   beginAnswering(answerTimeLimit, std::move(handler));
-  webView_->loadHTMLString(buildPageText(script, parameterJSON), base::URL::fromString(baseURL));
+  buildAdWebView_->loadHTMLString(buildPageText(script, parameterJSON),
+                                  base::URL::fromString(baseURL));
 }
 
 std::unique_ptr<TADScriptRun> TADScriptRun::prepare(const std::string& baseURL) {
   std::unique_ptr<TADScriptRun> run(new TADScriptRun(baseURL));
   run->prepared_ = true;
-  run->webView_->loadHTMLString(std::string(kEmptyPage), base::URL::fromString(baseURL));
+  run->buildAdWebView_->loadHTMLString(std::string(kEmptyPage), base::URL::fromString(baseURL));
   return run;
 }
 
 TADScriptRun::TADScriptRun(const std::string& baseURL)
     : baseURL_(baseURL),
-      webView_(std::make_shared<platform::WebView>(platform::Rect{0, 0, 1, 1})),
-      delegate_(std::make_shared<TADBuildPageDelegate>(
+      buildAdWebView_(std::make_shared<platform::WebView>(platform::Rect{0, 0, 1, 1})),
+      buildAdWebViewDelegate_(std::make_shared<TADBuildPageDelegate>(
           [this](std::string_view name, const base::Value& parameters) {
             answered(name, parameters);
           })) {
-  webView_->setHidden(true);
+  buildAdWebView_->setHidden(true);
   watcher_ = std::make_shared<TADBuildPageWatcher>(
-      delegate_,
+      buildAdWebViewDelegate_,
       [this] {
         page_ = Page::Spoiled;
         if (!handler_) return;
@@ -83,7 +84,7 @@ TADScriptRun::TADScriptRun(const std::string& baseURL)
       [this] {
         if (page_ == Page::Loading) page_ = Page::Loaded;
       });
-  webView_->setDelegate(watcher_);
+  buildAdWebView_->setDelegate(watcher_);
 }
 
 void TADScriptRun::beginAnswering(double answerTimeLimit, Handler handler) {
@@ -101,17 +102,17 @@ bool TADScriptRun::canRun(const std::string& baseURL) const {
 void TADScriptRun::start(const std::string& script, const std::string& parameterJSON,
                          double answerTimeLimit, Handler handler) {
   beginAnswering(answerTimeLimit, std::move(handler));
-  webView_->evaluateJavaScript("document.open();document.write(" +
-                                   quoted(buildPageText(script, parameterJSON)) +
-                                   ");document.close();",
-                               [](const std::string&) {});
+  buildAdWebView_->evaluateJavaScript("document.open();document.write(" +
+                                          quoted(buildPageText(script, parameterJSON)) +
+                                          ");document.close();",
+                                      [](const std::string&) {});
 }
 
 TADScriptRun::~TADScriptRun() {
   quiet();
-  delegate_->forgetHandler();
-  webView_->setDelegate({});
-  webView_->stopLoading();
+  buildAdWebViewDelegate_->forgetHandler();
+  buildAdWebView_->setDelegate({});
+  buildAdWebView_->stopLoading();
 }
 
 std::string TADScriptRun::buildPageText(const std::string& script,

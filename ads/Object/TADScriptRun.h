@@ -70,7 +70,7 @@ class TADScriptRun {
   void start(const std::string& script, const std::string& parameterJSON, double answerTimeLimit,
              Handler handler);
 
-  const std::shared_ptr<platform::WebView>& webView() const { return webView_; }
+  const std::shared_ptr<platform::WebView>& buildAdWebView() const { return buildAdWebView_; }
   // Stops the answer timer and any report still on its way; the page stays.
   void quiet();
 
@@ -86,8 +86,8 @@ class TADScriptRun {
   bool prepared_ = false;
   Page page_ = Page::Loading;
   Handler handler_;
-  std::shared_ptr<platform::WebView> webView_;
-  std::shared_ptr<TADBuildPageDelegate> delegate_;
+  std::shared_ptr<platform::WebView> buildAdWebView_;
+  std::shared_ptr<TADBuildPageDelegate> buildAdWebViewDelegate_;
   std::shared_ptr<TADBuildPageWatcher> watcher_;
   platform::RunLoop::Timer answerTimer_;
 };

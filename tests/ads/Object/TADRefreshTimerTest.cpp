@@ -77,7 +77,7 @@ TEST_F(TADRefreshTimerTest, OnlyAFinitePositivePeriodStartsTheTimerAndAPauseRest
   for (double seconds : {0.0, -1.0, std::nan(""), std::numeric_limits<double>::infinity()}) {
     timer->scheduleReloadTimer(seconds);
     EXPECT_FALSE(timer->isRunning()) << seconds;
-    EXPECT_EQ(timer->seconds(), 17) << seconds;
+    EXPECT_EQ(timer->reloadSeconds(), 17) << seconds;
   }
   timer->activate();
   EXPECT_EQ(secondsToReload(), 17);
