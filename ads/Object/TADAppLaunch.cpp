@@ -6,20 +6,25 @@
 #include "platform/Platform.h"
 #include "platform/core/NotificationCenter.h"
 
-bool& TADAppLaunch::didFinishLaunching() {
+namespace {
+const int observer = 0;
+}  // namespace
+
+bool& TADAppLaunch::didAppFinishLaunching() {
   static bool launched = false;
   return launched;
 }
 
 void TADAppLaunch::watch() {
-  static const int observer = 0;
   auto& center = platform::NotificationCenter::defaultCenter();
-  if (didFinishLaunching() || center.registrationCount(&observer) > 0) return;
+  if (didAppFinishLaunching() || center.registrationCount(&observer) > 0) return;
   center.addObserver(&observer, std::string(platform::Application::kDidFinishLaunchingNotification),
-                     nullptr, [](const platform::Notification&) {
-                       didFinishLaunching() = true;
-                       platform::NotificationCenter::removeObserverFromDefaultCenter(&observer);
-                     });
+                     nullptr, &TADAppLaunch::appDidFinishLaunching);
+}
+
+void TADAppLaunch::appDidFinishLaunching(const platform::Notification&) {
+  didAppFinishLaunching() = true;
+  platform::NotificationCenter::removeObserverFromDefaultCenter(&observer);
 }
 
 bool TADAppLaunch::isAppActive() {
@@ -27,9 +32,9 @@ bool TADAppLaunch::isAppActive() {
   if (platform::Application::shared().applicationState() == platform::Application::State::Active) {
     return true;
   }
-  return !didFinishLaunching();
+  return !didAppFinishLaunching();
 }
 
 void TADAppLaunch::reset() {
-  didFinishLaunching() = false;
+  didAppFinishLaunching() = false;
 }

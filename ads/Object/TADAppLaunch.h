@@ -1,5 +1,9 @@
 #pragma once
 
+namespace platform {
+struct Notification;
+}
+
 // Whether the application is in a state to load ads. A load asked for while the application is
 // launching goes ahead; once the platform has announced that it finished launching, only while
 // it is active. The announcement is watched from the first ad object on.
@@ -14,5 +18,7 @@ class TADAppLaunch {
   static void reset();
 
  private:
-  static bool& didFinishLaunching();
+  // Set once the platform has announced that the application finished launching.
+  static bool& didAppFinishLaunching();
+  static void appDidFinishLaunching(const platform::Notification& notification);
 };

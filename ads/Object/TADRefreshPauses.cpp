@@ -2,27 +2,31 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "ads/Device/TADIdentifierUtilities.h"
 #include "platform/Application.h"
 #include "platform/core/NotificationCenter.h"
 
-TADRefreshPauses::TADRefreshPauses(const void* key, Actions actions) : key_(key) {
+TADRefreshPauses::TADRefreshPauses(const void* key, Actions actions)
+    : key_(key), actions_(std::move(actions)) {
   using platform::Application;
-  auto on = [this](std::string_view name, const std::function<void()>& action) {
+  // The center drops these registrations in the destructor, before this object goes.
+  auto on = [this](std::string_view name, void (TADRefreshPauses::*handler)()) {
     platform::NotificationCenter::defaultCenter().addObserver(
-        key_, std::string(name), nullptr, [action](const platform::Notification&) { action(); });
+        key_, std::string(name), nullptr,
+        [this, handler](const platform::Notification&) { (this->*handler)(); });
   };
   if (TADIdentifierUtilities::sharedInstance().isOSAtLeastMajor(4, 0, 0)) {
-    on(Application::kDidEnterBackgroundNotification, actions.pause);
-    on(Application::kWillEnterForegroundNotification, actions.resume);
+    on(Application::kDidEnterBackgroundNotification, &TADRefreshPauses::appDidBackground);
+    on(Application::kWillEnterForegroundNotification, &TADRefreshPauses::appDidForeground);
   } else {
-    on(Application::kWillResignActiveNotification, actions.pause);
-    on(Application::kDidBecomeActiveNotification, actions.resume);
+    on(Application::kWillResignActiveNotification, &TADRefreshPauses::appDidBackground);
+    on(Application::kDidBecomeActiveNotification, &TADRefreshPauses::appDidForeground);
   }
-  on("TADViewControllerWillPresentFullScreen", actions.pause);
-  on("TADViewControllerDidRelinquishFullScreen", actions.resume);
-  on(Application::kDidBecomeActiveNotification, actions.runDue);
+  on("TADViewControllerWillPresentFullScreen", &TADRefreshPauses::adWillPresentFullScreen);
+  on("TADViewControllerDidRelinquishFullScreen", &TADRefreshPauses::adDidRelinquishFullScreen);
+  on(Application::kDidBecomeActiveNotification, &TADRefreshPauses::appDidBecomeActive);
 }
 
 TADRefreshPauses::~TADRefreshPauses() {

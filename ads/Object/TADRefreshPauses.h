@@ -20,5 +20,12 @@ class TADRefreshPauses {
   TADRefreshPauses& operator=(const TADRefreshPauses&) = delete;
 
  private:
+  void appDidBackground() { actions_.pause(); }
+  void appDidForeground() { actions_.resume(); }
+  void adWillPresentFullScreen() { actions_.pause(); }
+  void adDidRelinquishFullScreen() { actions_.resume(); }
+  void appDidBecomeActive() { actions_.runDue(); }
+
   const void* key_;
+  Actions actions_;
 };
