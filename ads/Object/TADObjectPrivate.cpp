@@ -8,6 +8,7 @@
 #include "ads/Network/TADCachedFile.h"
 #include "ads/Object/TADAppLaunch.h"
 #include "ads/Object/TADBuildPageWatcher.h"
+#include "ads/Object/TADObjectParameters.h"
 #include "ads/Object/TADPageScript.h"
 #include "ads/Object/TADTrackerSet.h"
 #include "ads/Request/TADRequestError.h"
@@ -270,16 +271,16 @@ void TADObjectPrivate::resetBuildAdWebView() {
 }
 
 void TADObjectPrivate::addAdditionalParameters(base::Dictionary& parameters) const {
-  if (!adUnitID_.empty()) parameters.set("slotname", adUnitID_);
+  if (!adUnitID_.empty()) parameters.set(kTADParameterAdSlotID, adUnitID_);
   if (request_ && request_->isInterstitialAd()) {
-    parameters.set("format", "interstitial_mb");
+    parameters.set(kTADParameterAdFormat, "interstitial_mb");
     return;
   }
   std::shared_ptr<platform::View> view = adView();
   if (!view) view = webView_;
   if (!view) return;
-  parameters.set("ad_frame", rectEntry(view->frame()));
-  parameters.set("ad_bounds", rectEntry(view->bounds()));
+  parameters.set(kTADParameterAdFrame, rectEntry(view->frame()));
+  parameters.set(kTADParameterAdBounds, rectEntry(view->bounds()));
 }
 
 // --- The script's answers ----------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include "ads/Addresses/TADNetworkUtilities.h"
 #include "ads/Object/TADBuildPageDelegate.h"
 #include "ads/Object/TADBuildPageWatcher.h"
+#include "ads/Object/TADObjectParameters.h"
 #include "ads/View/TADWebViewDelegate.h"
 #include "platform/Platform.h"
 #include "platform/ui/WebView.h"
@@ -135,7 +136,8 @@ base::URL TADScriptRun::adAddress(base::URL url, const std::optional<std::string
     if (auto signed_ = TADNetworkUtilities::appendQueryParameters(signals, url)) url = *signed_;
   }
   if (type == "dizudi") {
-    if (auto numbered = TADNetworkUtilities::appendQueryKey("seq_num", base::Value("1"), url)) {
+    if (auto numbered =
+            TADNetworkUtilities::appendQueryKey(kTADParameterDIzudiSeqNum, base::Value("1"), url)) {
       url = *numbered;
     }
   }
