@@ -10,11 +10,13 @@ void TADDelegateManager::dispatch(const BannerCall& banner, const InterstitialCa
     return;
   }
   std::shared_ptr<TADDelegateManager> self = shared_from_this();
-  // Locking yields a strong reference that holds each receiver across its own callback.
-  if (auto delegate = bannerDelegate_.lock()) banner(*delegate, adView_.lock());
-  if (auto delegate = sdkInterstitialDelegate_.lock())
+  if (auto delegate = didYouNilOutYourDelegate(bannerDelegate_)) banner(*delegate, adView_.lock());
+  if (auto delegate = didYouNilOutYourDelegate(sdkInterstitialDelegate_)) {
     interstitial(*delegate, interstitial_.lock());
-  if (auto delegate = interstitialDelegate_.lock()) interstitial(*delegate, interstitial_.lock());
+  }
+  if (auto delegate = didYouNilOutYourDelegate(interstitialDelegate_)) {
+    interstitial(*delegate, interstitial_.lock());
+  }
 }
 
 void TADDelegateManager::didReceiveAd() {

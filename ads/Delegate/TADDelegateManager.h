@@ -52,6 +52,13 @@ class TADDelegateManager : public std::enable_shared_from_this<TADDelegateManage
   // Re-runs itself on the main thread when called elsewhere, then calls the banner delegate, the
   // library's interstitial delegate and the application's interstitial delegate in that order.
   void dispatch(const BannerCall& banner, const InterstitialCall& interstitial);
+  // The delegate, held strongly across its callback, or none when it is gone. Applications are
+  // told to clear a delegate before letting it go; one that did not is skipped, never called.
+  template <typename Delegate>
+  static std::shared_ptr<Delegate> didYouNilOutYourDelegate(
+      const std::weak_ptr<Delegate>& delegate) {
+    return delegate.lock();
+  }
 
   std::weak_ptr<TADBannerViewDelegate> bannerDelegate_;
   std::weak_ptr<TADBannerView> adView_;

@@ -20,7 +20,7 @@ std::shared_ptr<TADTiming> TADTiming::initWithDictionaryRepresentation(
   } else {
     return nullptr;
   }
-  auto timing = std::make_shared<TADTiming>(std::move(name));
+  auto timing = initWithCategory(std::move(name));
   if (const base::Value* start = representation.find(kTADTimingStartKey)) {
     timing->startSeconds_ = start->toDouble();
   }

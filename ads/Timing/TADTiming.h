@@ -23,6 +23,10 @@ class TADTiming {
   static double counter();
 
   explicit TADTiming(std::string category) : category_(std::move(category)) {}
+  // A new, not-started timing of category.
+  static std::shared_ptr<TADTiming> initWithCategory(std::string category) {
+    return std::make_shared<TADTiming>(std::move(category));
+  }
   // A timing from its dictionary form; none when the dictionary names no category (and
   // fallbackCategory is not given). Readings that are not numbers count as 0; values that are not
   // a dictionary are left out.

@@ -33,7 +33,7 @@ std::string TADTimingManager::userDefaultsKey() const {
 }
 
 std::shared_ptr<TADTiming> TADTimingManager::addTimingWithCategory(std::string category) {
-  auto timing = std::make_shared<TADTiming>(std::move(category));
+  auto timing = TADTiming::initWithCategory(std::move(category));
   addTiming(timing);
   return timing;
 }
