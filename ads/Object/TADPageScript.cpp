@@ -17,7 +17,7 @@ base::URL TADPageScript::url() {
 }
 
 bool TADPageScript::trustStoredCopyOrRenew(bool hasStoredCopy) {
-  TADStatisticsCore record{std::string(kExpiryRecord)};
+  TADStatisticsCore record = TADStatisticsCore::initWithIdentifier(std::string(kExpiryRecord));
   const base::Value* stored = record.objectForKey(kExpiryKey);
   std::optional<base::Date> expiry = stored ? stored->asDate() : std::nullopt;
   base::Date now = platform::Clock::shared().now();

@@ -71,6 +71,6 @@ class TADStatistics {
   void setCounter(std::string_view key, int32_t value);
 
   uint32_t sessionId_ = 0;
-  TADStatisticsCore statistics_{"shared"};
-  TADTimingManager timingMgr_{"shared"};
+  TADStatisticsCore statistics_ = TADStatisticsCore::initWithIdentifier("shared");
+  TADTimingManager timingMgr_ = TADTimingManager::initWithIdentifier("shared");
 };

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/Value.h"
 
@@ -15,7 +16,10 @@ class UserDefaults;
 // The typed setters store a value only when it is of their kind.
 class TADStatisticsCore {
  public:
-  explicit TADStatisticsCore(std::string identifier);
+  // The store of identifier, loaded.
+  static TADStatisticsCore initWithIdentifier(std::string identifier) {
+    return TADStatisticsCore(std::move(identifier));
+  }
   ~TADStatisticsCore();
   TADStatisticsCore(const TADStatisticsCore&) = delete;
   TADStatisticsCore& operator=(const TADStatisticsCore&) = delete;
@@ -40,6 +44,7 @@ class TADStatisticsCore {
   void synchronize() { savePersistentStatistics(); }
 
  private:
+  explicit TADStatisticsCore(std::string identifier);
   void setObject(const base::Value& value, std::string key, bool matches);
   void loadPersistentStatistics();
   void savePersistentStatistics();

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ads/Timing/TADTiming.h"
@@ -19,7 +20,10 @@ class UserDefaults;
 // timings stored in another boot, or without one, are dropped at loading.
 class TADTimingManager {
  public:
-  explicit TADTimingManager(std::string identifier);
+  // The set of identifier, loaded.
+  static TADTimingManager initWithIdentifier(std::string identifier) {
+    return TADTimingManager(std::move(identifier));
+  }
   ~TADTimingManager();
   TADTimingManager(const TADTimingManager&) = delete;
   TADTimingManager& operator=(const TADTimingManager&) = delete;
@@ -43,6 +47,7 @@ class TADTimingManager {
   void synchronize() { savePersistentTimings(); }
 
  private:
+  explicit TADTimingManager(std::string identifier);
   void loadPersistentTimings();
   void savePersistentTimings();
   void saveTo(platform::UserDefaults& defaults);

@@ -29,7 +29,7 @@ class TADObjectPrivateTest : public AdObjectFixture {
     return codes;
   }
   base::Date expiry() {
-    TADStatisticsCore record("TADObjectPrivate");
+    TADStatisticsCore record = TADStatisticsCore::initWithIdentifier("TADObjectPrivate");
     return *record.objectForKey("expireDate")->asDate();
   }
   // Runs the loop over seconds of virtual time, but for no more than cap passes; answers the

@@ -115,7 +115,7 @@ TEST_F(TADStatisticsTest, ABackgroundedClickReportsTheWallClockTimeSinceTheClick
 }
 
 TEST_F(TADStatisticsTest, TheStoreKeepsOnlyValuesOfTheNamedKind) {
-  TADStatisticsCore core("TADObjectPrivate");
+  TADStatisticsCore core = TADStatisticsCore::initWithIdentifier("TADObjectPrivate");
   EXPECT_EQ(core.addValue(5, "fresh"), 5);
   core.setNumber(base::Value("text"), "fresh");
   EXPECT_EQ(*core.objectForKey("fresh"), base::Value(5));
@@ -123,7 +123,7 @@ TEST_F(TADStatisticsTest, TheStoreKeepsOnlyValuesOfTheNamedKind) {
   EXPECT_EQ(core.objectForKey("expireDate"), nullptr);
   core.setDate(platform.clock().now(), "expireDate");
   core.synchronize();
-  TADStatisticsCore reloaded("TADObjectPrivate");
+  TADStatisticsCore reloaded = TADStatisticsCore::initWithIdentifier("TADObjectPrivate");
   EXPECT_EQ(*reloaded.objectForKey("expireDate"), base::Value(platform.clock().now()));
   EXPECT_TRUE(platform.userDefaults().objectForKey("talvik_stats_TADObjectPrivate"));
 }

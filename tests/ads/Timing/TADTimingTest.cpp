@@ -63,7 +63,7 @@ TEST_F(TADTimingTest, TheDictionaryFormReadsBackClampedAndCarriesValuesOnceThere
 
 TEST_F(TADTimingTest, ASetSurvivesInTheUserDefaultsAcrossManagersButNotAcrossBoots) {
   {
-    TADTimingManager manager("shared");
+    TADTimingManager manager = TADTimingManager::initWithIdentifier("shared");
     auto running = manager.addTimingWithCategory("ptime");
     running->start();
     running->setValue(2, "n");
@@ -75,7 +75,7 @@ TEST_F(TADTimingTest, ASetSurvivesInTheUserDefaultsAcrossManagersButNotAcrossBoo
     manager.synchronize();
   }
   wait(2);
-  TADTimingManager reloaded("shared");
+  TADTimingManager reloaded = TADTimingManager::initWithIdentifier("shared");
   EXPECT_EQ(reloaded.categories(), (std::vector<std::string>{"ptime", "plpl"}));
   auto running = reloaded.timingForCategory("ptime");
   EXPECT_TRUE(running->isActive());
@@ -85,15 +85,16 @@ TEST_F(TADTimingTest, ASetSurvivesInTheUserDefaultsAcrossManagersButNotAcrossBoo
 
   // Timings stored in another boot are dropped.
   platform.clock().setBootIdentifier("second-simulated-boot");
-  TADTimingManager afterReboot("shared");
+  TADTimingManager afterReboot = TADTimingManager::initWithIdentifier("shared");
   EXPECT_TRUE(afterReboot.categories().empty());
   afterReboot.addTimingWithCategory("prl")->start();
   afterReboot.synchronize();
-  EXPECT_EQ(TADTimingManager("shared").categories(), std::vector<std::string>{"prl"});
+  EXPECT_EQ(TADTimingManager::initWithIdentifier("shared").categories(),
+            std::vector<std::string>{"prl"});
 }
 
 TEST_F(TADTimingTest, TheSetIsSavedWhenTheApplicationTerminates) {
-  TADTimingManager manager("t");
+  TADTimingManager manager = TADTimingManager::initWithIdentifier("t");
   manager.addTimingWithCategory("prl");
   EXPECT_FALSE(platform.userDefaults().objectForKey("talvik_timing_t"));
   platform.application().terminate();
@@ -109,7 +110,7 @@ TEST_F(TADTimingTest, StoredEntriesWithoutACategoryOrOfTheWrongKindAreRepaired) 
                                             {"unknown boot", base::Dictionary{{"start", 5}}},
                                             {"junk", "text"},
                                             {"pcl", 3}});
-  TADTimingManager manager("bad");
+  TADTimingManager manager = TADTimingManager::initWithIdentifier("bad");
   EXPECT_EQ(manager.categories(), (std::vector<std::string>{"prl"}));
   EXPECT_EQ(manager.timingForCategory("prl")->startSeconds(), 5);
 }
