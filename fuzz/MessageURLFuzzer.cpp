@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::optional<base::URL> url = base::URL::fromString(input);
   if (!url) return 0;
 
-  std::optional<TADNotification> message = TADNotification::initWithNotificationURL(*url);
+  std::optional<TADNotification> message = TADNotification::notificationFromURL(*url);
   if (!TADNotification::isNotificationURL(*url)) {
     require(!message, "an address of another scheme gave a message", input);
     return 0;

@@ -5,7 +5,7 @@
 #include "ads/Addresses/TADNetworkUtilities.h"
 #include "base/Utf8Validator.h"
 
-std::optional<TADNotification> TADNotification::initWithNotificationURL(const base::URL& url) {
+std::optional<TADNotification> TADNotification::notificationFromURL(const base::URL& url) {
   if (isGMSGNotificationURL(url)) return fromGMSGURL(url);
   if (isNorvakNotificationURL(url)) return fromNorvakURL(url);
   return std::nullopt;

@@ -33,7 +33,7 @@ class TADNotification {
     return url.scheme() == kURLNorvakNotificationScheme;
   }
 
-  static std::optional<TADNotification> initWithNotificationURL(const base::URL& url);
+  static std::optional<TADNotification> notificationFromURL(const base::URL& url);
 
   TADNotification() = default;
   TADNotification(std::string name, std::optional<base::Dictionary> parameters)

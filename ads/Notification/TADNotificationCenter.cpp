@@ -61,7 +61,7 @@ void TADNotificationCenter::delayedPosting(const DelayedPosting& posting) {
 }
 
 void TADNotificationCenter::postNotificationFromURL(const base::URL& url, const void* object) {
-  std::optional<TADNotification> notification = TADNotification::initWithNotificationURL(url);
+  std::optional<TADNotification> notification = TADNotification::notificationFromURL(url);
   if (!notification) return;
   base::Value userInfo;
   if (notification->parameters()) userInfo = base::Value(*notification->parameters());

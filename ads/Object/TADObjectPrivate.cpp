@@ -297,9 +297,9 @@ void TADObjectPrivate::scriptAnswered(TADScriptRun::Answer answer, const base::V
     case Answer::LoadAdURL:
       return loadAdURL(parameters);
     case Answer::InvalidRequest:
-      return refuseAnswer("Invalid Request", parameters);
+      return invalidRequest(parameters);
     case Answer::UnableToServe:
-      return refuseAnswer("Unable to serve", parameters);
+      return unableToServe(parameters);
     default:
       return fail(TADRequestErrorNetwork);
   }

@@ -244,6 +244,8 @@ class TADObjectPrivate : public TADAdObject,
   void resetBuildAdWebView();
   void scriptAnswered(TADScriptRun::Answer answer, const base::Value& parameters);
   void loadAdURL(const base::Value& userInfo);
+  void invalidRequest(const base::Value& userInfo) { refuseAnswer("Invalid Request", userInfo); }
+  void unableToServe(const base::Value& userInfo) { refuseAnswer("Unable to serve", userInfo); }
   void refuseAnswer(const char* what, const base::Value& userInfo);
   void showAd();
   void failedAdRequestWithError(const TADCachedFile& file, const std::optional<base::Error>& error);

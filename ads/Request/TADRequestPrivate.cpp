@@ -75,7 +75,7 @@ void TADRequestPrivate::setBirthdayWithMonth(int month, int day, int year) {
 }
 
 std::shared_ptr<TADRequest> TADRequestPrivate::copy() const {
-  return std::make_shared<TADRequestPrivate>(static_cast<const TADRequest&>(*this));
+  return initWithRequest(*this);
 }
 
 std::optional<std::string> TADRequestPrivate::genderString() const {

@@ -15,6 +15,9 @@ class TADRequestPrivate : public TADRequest {
   // A request with every field of source but the counter, sharing source's keyword list,
   // extra-parameter dictionary and location.
   explicit TADRequestPrivate(const TADRequest& source);
+  static std::shared_ptr<TADRequestPrivate> initWithRequest(const TADRequest& source) {
+    return std::make_shared<TADRequestPrivate>(source);
+  }
   TADRequestPrivate(const TADRequestPrivate&) = delete;
   TADRequestPrivate& operator=(const TADRequestPrivate&) = delete;
 

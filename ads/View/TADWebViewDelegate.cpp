@@ -76,7 +76,7 @@ bool TADWebViewDelegate::webViewShouldStartLoadWithRequest(
   base::Dictionary userInfo{{"u", url.absoluteString()}};
 
   if (TADNotification::isNotificationURL(url)) {
-    std::optional<TADNotification> notification = TADNotification::initWithNotificationURL(url);
+    std::optional<TADNotification> notification = TADNotification::notificationFromURL(url);
     if (notification) userInfo.set("a", notification->name());
     postWebAction(webView, std::move(userInfo));
     handleNotification(notification.value_or(TADNotification()), url, webView);

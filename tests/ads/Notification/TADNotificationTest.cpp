@@ -43,7 +43,7 @@ TEST(TADNotificationTest, MessageAddressesOfBothSchemesGiveTheirNamesAndParamete
   for (const auto& [address, isMessageURL, name, parameters] : cases) {
     SCOPED_TRACE(address);
     EXPECT_EQ(TADNotification::isNotificationURL(url(address)), isMessageURL);
-    std::optional<TADNotification> message = TADNotification::initWithNotificationURL(url(address));
+    std::optional<TADNotification> message = TADNotification::notificationFromURL(url(address));
     ASSERT_EQ(message.has_value(), name.has_value());
     if (!message) continue;
     EXPECT_EQ(message->name(), *name);
