@@ -11,7 +11,7 @@
 TADRefreshPauses::TADRefreshPauses(const void* key, Actions actions)
     : key_(key), actions_(std::move(actions)) {
   using platform::Application;
-  // The center drops these registrations in the destructor, before this object goes.
+  // The destructor removes these registrations, so none of them outlives this object.
   auto on = [this](std::string_view name, void (TADRefreshPauses::*handler)()) {
     platform::NotificationCenter::defaultCenter().addObserver(
         key_, std::string(name), nullptr,

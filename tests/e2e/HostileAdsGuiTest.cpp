@@ -653,7 +653,7 @@ TEST_F(HostileAdsGuiTest, ThePageScriptRunsOncePerAdWhateverBecomesOfThePageLoad
       platform->runLoop().runFor(0.5);
     } else if (what == std::string("changed")) {
       network.serveScriptBeginningWith("var changed = 1;\n" + beacon);
-      TADStatisticsCore record{"TADObjectPrivate"};
+      TADStatisticsCore record = TADStatisticsCore::initWithIdentifier("TADObjectPrivate");
       record.removeObjectForKey("expireDate");
       record.synchronize();
     }
