@@ -20,7 +20,6 @@
 #include "base/BlockPool.h"
 #include "base/Date.h"
 #include "base/Decimal.h"
-#include "base/StringOf.h"  // copyShort
 
 namespace base {
 
@@ -42,17 +41,43 @@ constexpr uint64_t kLongSizeMask = (uint64_t{1} << kSizeShift) - 1;
 // A text too long to be held in place, in a block of its own.
 void makeLong(std::string_view text, uint64_t& bits, uint64_t& meta);
 
-// The two words of text (the kind byte left zero).
+inline uint64_t loadWord(const char* from) {
+  uint64_t word;
+  std::memcpy(&word, from, 8);
+  return word;
+}
+inline uint64_t loadHalf(const char* from) {
+  uint32_t half;
+  std::memcpy(&half, from, 4);
+  return half;
+}
+
+// The two words of text (the kind byte left zero). A short text's words are put together in
+// registers from loads that may overlap, reading only its own bytes: copied into words on the
+// stack and read back, each text stalled on the reading of bytes just stored in narrower pieces.
 inline void make(std::string_view text, uint64_t& bits, uint64_t& meta) {
   size_t size = text.size();
   if (size > kShortTextSize) {
     makeLong(text, bits, meta);
     return;
   }
-  uint64_t words[2] = {0, 0};
-  copyShort(reinterpret_cast<char*>(words), text.data(), size);
-  bits = words[0];
-  meta = words[1] | uint64_t{size} << kSizeShift;
+  const char* from = text.data();
+  uint64_t low = 0;
+  uint64_t high = 0;
+  if (size > 8) {
+    low = loadWord(from);
+    high = loadWord(from + size - 8) >> (8 * (16 - size));  // bytes 8 to size
+  } else if (size == 8) {
+    low = loadWord(from);
+  } else if (size >= 4) {
+    low = loadHalf(from) | loadHalf(from + size - 4) << (8 * (size - 4));
+  } else if (size > 0) {
+    low = uint64_t{static_cast<unsigned char>(from[0])} |
+          uint64_t{static_cast<unsigned char>(from[size / 2])} << (8 * (size / 2)) |
+          uint64_t{static_cast<unsigned char>(from[size - 1])} << (8 * (size - 1));
+  }
+  bits = low;
+  meta = high | uint64_t{size} << kSizeShift;
 }
 
 // The text whose words start at self.

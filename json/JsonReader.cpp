@@ -600,7 +600,8 @@ bool JsonReader::scanDocument(Error* error) {
     if (!scanValue(error)) return failInside(frames.size(), error);
     for (;;) {
       if (frames.empty()) return true;
-      Continuation next = frames.back().isObject ? continueDictionary(error) : continueArray(error);
+      Continuation next =
+          frames.back().isObject ? scanRestOfDictionary(error) : scanRestOfArray(error);
       if (next == Continuation::kFailed) return failInside(frames.size() - 1, error);
       if (next == Continuation::kNeedsValue) break;
     }
@@ -653,7 +654,7 @@ inline JsonReader::Continuation JsonReader::passSeparator(Frame& frame, char clo
 }
 
 // After a member's value: an optional comma, but none before the closing brace.
-JsonReader::Continuation JsonReader::continueDictionary(Error* error) {
+JsonReader::Continuation JsonReader::scanRestOfDictionary(Error* error) {
   Frame& frame = scratch_->frames.back();
   Continuation next = passSeparator(frame, '}', "Trailing comma disallowed in object",
                                     "End of input while parsing object", error);
@@ -696,7 +697,7 @@ void JsonReader::pushDictionary(size_t keysBottom, size_t valuesBottom) {
 }
 
 // After an element: an optional comma, but none before the closing bracket.
-JsonReader::Continuation JsonReader::continueArray(Error* error) {
+JsonReader::Continuation JsonReader::scanRestOfArray(Error* error) {
   Frame& frame = scratch_->frames.back();
   Continuation next = passSeparator(frame, ']', "Trailing comma disallowed in array",
                                     "End of input while parsing array", error);
