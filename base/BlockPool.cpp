@@ -48,6 +48,16 @@ struct ThreadPool {
   char* end = nullptr;
   uint64_t carved = 0;
   size_t nextSize = kFirstChunk;
+  // Frees counted but not yet taken off their chunk, while a batch is open.
+  int batchDepth = 0;
+  Chunk* freedChunk = nullptr;
+  uint64_t freedCount = 0;
+
+  void settleFreed() noexcept {
+    if (freedChunk) release(freedChunk, freedCount);
+    freedChunk = nullptr;
+    freedCount = 0;
+  }
 
   void retire() noexcept {
     if (chunk) release(chunk, kUnclaimed - carved);
@@ -91,11 +101,25 @@ void* BlockPool::allocate(size_t bytes) {
 void BlockPool::deallocate(void* block) noexcept {
   char* start = static_cast<char*>(block) - kHeader;
   Chunk* chunk = *reinterpret_cast<Chunk**>(start);
-  if (chunk) {
-    release(chunk, 1);
-  } else {
+  if (!chunk) {
     std::free(start);
+  } else if (pool.batchDepth == 0) {
+    release(chunk, 1);
+  } else if (chunk == pool.freedChunk) {
+    ++pool.freedCount;
+  } else {
+    pool.settleFreed();
+    pool.freedChunk = chunk;
+    pool.freedCount = 1;
   }
+}
+
+BlockPool::Batch::Batch() noexcept {
+  ++pool.batchDepth;
+}
+
+BlockPool::Batch::~Batch() {
+  if (--pool.batchDepth == 0) pool.settleFreed();
 }
 
 BlockPool::Scope::Scope() {

@@ -35,6 +35,17 @@ class BlockPool {
     Scope& operator=(const Scope&) = delete;
   };
 
+  // Frees made on a thread while a batch is open there are counted together: a run of blocks of
+  // one chunk, as freeing a read tree gives them, with one atomic operation on that chunk instead
+  // of one per block. What is counted is settled when the outermost batch closes.
+  class Batch {
+   public:
+    Batch() noexcept;
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+  };
+
   // For tests: how many chunks are alive in the process.
   static int64_t chunksForTesting();
 };

@@ -14,7 +14,7 @@ thread_local uint64_t probeCount = 0;
 
 }  // namespace
 
-inline size_t Dictionary::Index::placeNew(const std::vector<Entry>& entries, size_t position) {
+inline size_t Dictionary::Index::placeNew(const Entry* entries, size_t position) {
   std::string_view key = entries[position].first;
   size_t mask = slots_.size() - 1;
   size_t slot = hash(key) & mask;
@@ -30,13 +30,13 @@ inline size_t Dictionary::Index::placeNew(const std::vector<Entry>& entries, siz
   return run;
 }
 
-Dictionary::Index::Index(const std::vector<Entry>& entries, size_t count, bool keyed)
+Dictionary::Index::Index(const Entry* entries, size_t placed, size_t count, bool keyed)
     : keyed_(keyed) {
   size_t capacity = 16;
   while (capacity < count * 2 + 2)
     capacity *= 2;
   slots_.assign(capacity, 0);
-  for (size_t i = 0; i < entries.size(); ++i) {
+  for (size_t i = 0; i < placed; ++i) {
     size_t run = placeNew(entries, i);
     if (run == SIZE_MAX) {
       repeatedKey_ = true;
@@ -50,8 +50,7 @@ Dictionary::Index::Index(const std::vector<Entry>& entries, size_t count, bool k
   }
 }
 
-size_t Dictionary::Index::find(std::string_view key, size_t hash,
-                               const std::vector<Entry>& entries) const {
+size_t Dictionary::Index::find(std::string_view key, size_t hash, const Entry* entries) const {
   size_t mask = slots_.size() - 1;
   for (size_t slot = hash & mask;; slot = (slot + 1) & mask, ++probeCount) {
     uint32_t mark = slots_[slot];

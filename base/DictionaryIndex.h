@@ -3,7 +3,7 @@
 // The hashed index of a large base::Dictionary: the positions of its entries by the hash of their
 // keys, an open-addressed table of position + 1 (0 marks a free slot), at most half full, so that
 // a lookup touches a slot or two and building it allocates once. Positions stay valid across the
-// growth of the entries' vector, which views of the keys would not. Keys are hashed with the
+// growth of the entries' block, which views of the keys would not. Keys are hashed with the
 // standard library's fast hash until a probe run grows crowded (keys chosen to collide), then with
 // SipHash under the process's secret, which outside input cannot aim at. Only the dictionary's own
 // code includes this.
@@ -23,8 +23,9 @@ class Dictionary::Index {
  public:
   enum class Added { kAdded, kFull, kCrowded };
 
-  // Room for count entries; holds those of entries, up to the first key that occurs twice.
-  Index(const std::vector<Entry>& entries, size_t count, bool keyed);
+  // Room for count entries; holds the first placed of entries, up to the first key that occurs
+  // twice.
+  Index(const Entry* entries, size_t placed, size_t count, bool keyed);
 
   // Whether the entries given to the constructor hold a key twice.
   bool sawRepeatedKey() const { return repeatedKey_; }
@@ -35,7 +36,7 @@ class Dictionary::Index {
     return keyed_ ? SipHash::hash(secret_, key) : std::hash<std::string_view>{}(key);
   }
   // The position of key, whose hash() is given, or SIZE_MAX.
-  size_t find(std::string_view key, size_t hash, const std::vector<Entry>& entries) const;
+  size_t find(std::string_view key, size_t hash, const Entry* entries) const;
   // Records the entry just appended at position, unless the table must be rebuilt first: larger
   // (kFull) or with the keyed hash (kCrowded).
   Added add(size_t position, size_t hash);
@@ -47,7 +48,7 @@ class Dictionary::Index {
   // Returns how many slots were passed over.
   size_t place(size_t hash, size_t position);
   // place() for an entry whose key may already be in the table: SIZE_MAX then, and not placed.
-  size_t placeNew(const std::vector<Entry>& entries, size_t position);
+  size_t placeNew(const Entry* entries, size_t position);
 
   std::vector<uint32_t> slots_;
   const uint64_t* secret_ = SipHash::processKey();

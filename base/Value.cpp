@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <ostream>
 #include <type_traits>
 
@@ -18,28 +19,56 @@ namespace {
 constexpr size_t kIndexThreshold = 16;
 
 // Whether a key occurs twice among at most kIndexThreshold entries. Keys are told apart first by
-// their length and end bytes, held in one word each, so that few pairs reach a comparison of text.
-bool hasRepeatedKey(const std::vector<Dictionary::Entry>& entries) {
+// their length and end bytes, held in one word each, and a key is compared with the others only
+// when the bit its word picks in a 64-bit filter is taken already: a record's keys then cost one
+// step each, where comparing every pair cost a hundred steps for a record of fifteen members.
+bool hasRepeatedKey(const Dictionary::Entry* entries, size_t count) {
   std::array<uint64_t, kIndexThreshold> marks;
-  for (size_t i = 0; i < entries.size(); ++i) {
+  uint64_t seen = 0;
+  for (size_t i = 0; i < count; ++i) {
     std::string_view key = entries[i].first;
     uint64_t mark = key.empty() ? 0
                                 : uint64_t{static_cast<unsigned char>(key.front())} << 8 |
                                       static_cast<unsigned char>(key.back());
-    marks[i] = mark | static_cast<uint64_t>(key.size()) << 16;
-    for (size_t j = 0; j < i; ++j) {
-      if (marks[j] == marks[i] && entries[j].first == key) return true;
+    mark |= static_cast<uint64_t>(key.size()) << 16;
+    marks[i] = mark;
+    uint64_t bit = uint64_t{1} << ((mark * 0x9E3779B97F4A7C15u) >> 58);
+    if (seen & bit) {
+      for (size_t j = 0; j < i; ++j) {
+        if (marks[j] == mark && entries[j].first == key) return true;
+      }
     }
+    seen |= bit;
   }
   return false;
 }
 
+constexpr size_t kMaxEntries = std::numeric_limits<uint32_t>::max();
+
 }  // namespace
 
-Dictionary::Dictionary() = default;
-Dictionary::~Dictionary() = default;
-Dictionary::Dictionary(Dictionary&& other) noexcept = default;
-Dictionary& Dictionary::operator=(Dictionary&& other) noexcept = default;
+Dictionary::~Dictionary() {
+  release();
+}
+
+void Dictionary::release() noexcept {
+  if (!block_) return;
+  BlockPool::Batch batch;
+  Entry* all = entries();
+  for (size_t i = 0, n = header()->size; i < n; ++i)
+    all[i].~Entry();
+  header()->~Header();
+  BlockPool::deallocate(header());
+  block_ = 0;
+}
+
+Dictionary& Dictionary::operator=(Dictionary&& other) noexcept {
+  if (this == &other) return *this;
+  uintptr_t taken = std::exchange(other.block_, 0);  // other may be a member of this one
+  release();
+  block_ = taken;
+  return *this;
+}
 
 Dictionary::Dictionary(std::initializer_list<Entry> entries) {
   reserve(entries.size());
@@ -47,37 +76,85 @@ Dictionary::Dictionary(std::initializer_list<Entry> entries) {
     set(entry.first, entry.second);
 }
 
-Dictionary::Dictionary(std::vector<Entry>&& entries) : entries_(std::move(entries)) {
+Dictionary::Dictionary(std::vector<Entry>&& entries) {
+  reserve(entries.size());
+  for (Entry& entry : entries)
+    append(std::move(entry.first), std::move(entry.second));
+  settle();
+}
+
+Dictionary::Dictionary(const std::string_view* keys, Value* values, size_t count) {
+  if (count == 0) return;
+  growTo(count);
+  Entry* all = entries();
+  for (size_t i = 0; i < count; ++i) {
+    new (all + i) Entry(keys[i], std::move(values[i]));
+    ++header()->size;
+  }
+  settle();
+}
+
+void Dictionary::settle() {
+  size_t count = size();
   bool repeatedKey = false;
-  if (entries_.size() > kIndexThreshold) {
-    index_ = std::make_unique<Index>(entries_, entries_.size(), false);
-    repeatedKey = index_->sawRepeatedKey();
+  if (count > kIndexThreshold) {
+    header()->index = std::make_unique<Index>(entries(), count, count, false);
+    repeatedKey = header()->index->sawRepeatedKey();
   } else {
-    repeatedKey = hasRepeatedKey(entries_);
+    repeatedKey = hasRepeatedKey(entries(), count);
   }
   if (!repeatedKey) return;
   // Rare: inserted one by one, so that a later value replaces an earlier one in its place.
-  std::vector<Entry> given = std::move(entries_);
-  clear();
-  reserve(given.size());
-  for (Entry& entry : given)
-    set(std::move(entry.first), std::move(entry.second));
+  Dictionary given = std::move(*this);
+  reserve(count);
+  Entry* all = given.entries();
+  for (size_t i = 0; i < count; ++i)
+    set(std::move(all[i].first), std::move(all[i].second));
 }
 
-Dictionary::Dictionary(const Dictionary& other)
-    : entries_(other.entries_),
-      index_(other.index_ ? std::make_unique<Index>(*other.index_) : nullptr) {}
+Dictionary::Dictionary(const Dictionary& other) {
+  if (other.empty()) return;
+  growTo(other.size());
+  Entry* all = entries();
+  for (const Entry& entry : other) {
+    new (all + header()->size) Entry(entry.first, entry.second);
+    ++header()->size;
+  }
+  if (Index* index = other.index()) header()->index = std::make_unique<Index>(*index);
+}
 
 Dictionary& Dictionary::operator=(const Dictionary& other) {
-  if (this == &other) return *this;
-  entries_ = other.entries_;
-  index_ = other.index_ ? std::make_unique<Index>(*other.index_) : nullptr;
+  if (this != &other) *this = Dictionary(other);
   return *this;
 }
 
+void Dictionary::growTo(size_t count) {
+  if (count > kMaxEntries) throw std::length_error("dictionary too large");
+  auto* grown = new (BlockPool::allocate(sizeof(Header) + count * sizeof(Entry))) Header;
+  grown->capacity = static_cast<uint32_t>(count);
+  if (block_) {
+    // An entry's bytes are its whole state; the old copies are not destroyed.
+    grown->size = header()->size;
+    grown->index = std::move(header()->index);
+    std::memcpy(static_cast<void*>(grown + 1), static_cast<const void*>(entries()),
+                grown->size * sizeof(Entry));
+    header()->~Header();
+    BlockPool::deallocate(header());
+  }
+  block_ = reinterpret_cast<uintptr_t>(grown);
+}
+
+Dictionary::Entry& Dictionary::append(Key&& key, Value&& value) {
+  size_t count = size();
+  if (count == (block_ ? header()->capacity : 0)) growTo(count < 4 ? 4 : count * 2);
+  Entry* entry = new (entries() + count) Entry(std::move(key), std::move(value));
+  ++header()->size;
+  return *entry;
+}
+
 void Dictionary::reserve(size_t count) {
-  entries_.reserve(count);
-  if (count > kIndexThreshold && !(index_ && index_->hasRoomFor(count))) rebuildIndex(count);
+  if (count > (block_ ? header()->capacity : 0)) growTo(count);
+  if (count > kIndexThreshold && !(index() && index()->hasRoomFor(count))) rebuildIndex(count);
 }
 
 uint64_t Dictionary::probesForTesting() {
@@ -85,24 +162,26 @@ uint64_t Dictionary::probesForTesting() {
 }
 
 size_t Dictionary::indexOf(std::string_view key) const {
-  if (index_) {
-    size_t position = index_->find(key, index_->hash(key), entries_);
-    return position == SIZE_MAX ? entries_.size() : position;
+  size_t count = size();
+  const Entry* all = entries();
+  if (Index* index = this->index()) {
+    size_t position = index->find(key, index->hash(key), all);
+    return position == SIZE_MAX ? count : position;
   }
-  for (size_t i = 0; i < entries_.size(); ++i) {
-    if (entries_[i].first == key) return i;
+  for (size_t i = 0; i < count; ++i) {
+    if (all[i].first == key) return i;
   }
-  return entries_.size();
+  return count;
 }
 
 const Value* Dictionary::find(std::string_view key) const {
   size_t position = indexOf(key);
-  return position == entries_.size() ? nullptr : &entries_[position].second;
+  return position == size() ? nullptr : &entries()[position].second;
 }
 
 Value* Dictionary::find(std::string_view key) {
   size_t position = indexOf(key);
-  return position == entries_.size() ? nullptr : &entries_[position].second;
+  return position == size() ? nullptr : &entries()[position].second;
 }
 
 std::optional<std::string> Dictionary::stringForKey(std::string_view key) const {
@@ -116,55 +195,69 @@ Value& Dictionary::set(std::string_view key, Value value) {
 }
 
 Value& Dictionary::set(Key key, Value value) {
-  if (!index_) {
-    for (Entry& entry : entries_) {
-      if (entry.first == key) return entry.second = std::move(value);
+  Index* index = this->index();
+  if (!index) {
+    Entry* all = entries();
+    for (size_t i = 0, n = size(); i < n; ++i) {
+      if (all[i].first == key) return all[i].second = std::move(value);
     }
-    entries_.emplace_back(std::move(key), std::move(value));
-    if (entries_.size() > kIndexThreshold) rebuildIndex(entries_.size());
-    return entries_.back().second;
+    Value& stored = append(std::move(key), std::move(value)).second;
+    if (size() <= kIndexThreshold) return stored;
+    rebuildIndex(size());
+    return entries()[size() - 1].second;
   }
-  size_t hash = index_->hash(key);
-  size_t position = index_->find(key, hash, entries_);
-  if (position != SIZE_MAX) return entries_[position].second = std::move(value);
-  entries_.emplace_back(std::move(key), std::move(value));
-  switch (index_->add(entries_.size() - 1, hash)) {
+  size_t hash = index->hash(key);
+  size_t position = index->find(key, hash, entries());
+  if (position != SIZE_MAX) return entries()[position].second = std::move(value);
+  append(std::move(key), std::move(value));
+  switch (header()->index->add(size() - 1, hash)) {
     case Index::Added::kAdded:
       break;
     case Index::Added::kFull:
-      rebuildIndex(entries_.size());
+      rebuildIndex(size());
       break;
     case Index::Added::kCrowded:
-      index_ = std::make_unique<Index>(entries_, entries_.size(), true);
+      header()->index = std::make_unique<Index>(entries(), size(), size(), true);
       break;
   }
-  return entries_.back().second;
+  return entries()[size() - 1].second;
 }
 
 void Dictionary::merge(const Dictionary& other) {
-  for (const Entry& entry : other.entries_)
+  for (const Entry& entry : other)
     set(entry.first, entry.second);
 }
 
 bool Dictionary::erase(std::string_view key) {
   size_t position = indexOf(key);
-  if (position == entries_.size()) return false;
-  entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(position));
-  if (entries_.size() > kIndexThreshold) {
-    rebuildIndex(entries_.size());
+  size_t count = size();
+  if (position == count) return false;
+  Entry* all = entries();
+  all[position].~Entry();
+  std::memmove(static_cast<void*>(all + position), static_cast<const void*>(all + position + 1),
+               (count - position - 1) * sizeof(Entry));
+  header()->size = static_cast<uint32_t>(count - 1);
+  if (count - 1 > kIndexThreshold) {
+    rebuildIndex(count - 1);
   } else {
-    index_.reset();
+    header()->index.reset();
   }
   return true;
 }
 
 void Dictionary::clear() {
-  entries_.clear();
-  index_.reset();
+  if (!block_) return;
+  Entry* all = entries();
+  size_t count = header()->size;
+  header()->size = 0;
+  header()->index.reset();
+  for (size_t i = 0; i < count; ++i)
+    all[i].~Entry();
 }
 
 void Dictionary::rebuildIndex(size_t capacityFor) {
-  index_ = std::make_unique<Index>(entries_, capacityFor, index_ && index_->keyed());
+  bool keyed = index() && index()->keyed();
+  header()->index = std::make_unique<Index>(entries(), size(), capacityFor, keyed);
 }
 
 bool operator==(const Dictionary& a, const Dictionary& b) {
@@ -201,17 +294,16 @@ Value::Value(const Data& d) {
 Value::Value(Data&& d) {
   adopt(std::move(d), Kind::Data);
 }
-Value::Value(const Array& a) {
-  adopt(Array(a), Kind::Array);
-}
+// A container is held in the first word itself.
+Value::Value(const Array& a) : Value(Array(a)) {}
 Value::Value(Array&& a) {
-  adopt(std::move(a), Kind::Array);
+  new (&array_) Array(std::move(a));
+  meta_ = kindBits(Kind::Array) | text_detail::kOwnsBlock;
 }
-Value::Value(const Dictionary& d) {
-  adopt(Dictionary(d), Kind::Dictionary);
-}
+Value::Value(const Dictionary& d) : Value(Dictionary(d)) {}
 Value::Value(Dictionary&& d) {
-  adopt(std::move(d), Kind::Dictionary);
+  new (&dictionary_) Dictionary(std::move(d));
+  meta_ = kindBits(Kind::Dictionary) | text_detail::kOwnsBlock;
 }
 
 // Moves object into a block of this value's own. Moving a container or a decimal does not throw.
@@ -248,10 +340,12 @@ void Value::copyBlock(const Value& other) {
       adopt(Data(*other.data_), Kind::Data);
       return;
     case Kind::Array:
-      adopt(Array(*other.array_), Kind::Array);
+      new (&array_) Array(other.array_);
+      meta_ = other.meta_;
       return;
     case Kind::Dictionary:
-      adopt(Dictionary(*other.dictionary_), Kind::Dictionary);
+      new (&dictionary_) Dictionary(other.dictionary_);
+      meta_ = other.meta_;
       return;
     default:
       return;
@@ -270,10 +364,10 @@ void Value::releaseBlock() {
       destroyHeld(data_);
       break;
     case Kind::Array:
-      destroyHeld(array_);
+      array_.~Array();
       break;
     case Kind::Dictionary:
-      destroyHeld(dictionary_);
+      dictionary_.~Dictionary();
       break;
     default:
       break;
@@ -494,9 +588,9 @@ bool operator==(const Value& a, const Value& b) {
     case Value::Kind::Data:
       return *a.data_ == *b.data_;
     case Value::Kind::Array:
-      return *a.array_ == *b.array_;
+      return a.array_ == b.array_;
     case Value::Kind::Dictionary:
-      return *a.dictionary_ == *b.dictionary_;
+      return a.dictionary_ == b.dictionary_;
     default:
       return false;  // numbers are compared above
   }

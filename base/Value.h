@@ -16,58 +16,17 @@
 #include <utility>
 #include <vector>
 
+#include "base/Array.h"
 #include "base/BlockPool.h"
 #include "base/Date.h"
 #include "base/Decimal.h"
-#include "base/StringOf.h"  // copyShort
 
 namespace base {
 
 class Value;
 struct DictionaryEntry;
 
-// The allocator of the vectors that hold values and dictionary entries: their blocks come from
-// BlockPool, which a reader of a document opens a scope of.
-template <typename T>
-struct PooledAllocator {
-  using value_type = T;
-  using size_type = size_t;
-  using difference_type = std::ptrdiff_t;
-  using propagate_on_container_move_assignment = std::true_type;
-  using is_always_equal = std::true_type;
-
-  PooledAllocator() noexcept = default;
-  T* allocate(size_t count) {
-    if (count > SIZE_MAX / sizeof(T)) throw std::bad_array_new_length();
-    return static_cast<T*>(BlockPool::allocate(count * sizeof(T)));
-  }
-  void deallocate(T* block, size_t) noexcept { BlockPool::deallocate(block); }
-  friend bool operator==(const PooledAllocator&, const PooledAllocator&) { return true; }
-};
-
-}  // namespace base
-
-// Every std::vector<base::Value> (base::Array among them) and every vector of dictionary entries
-// takes its blocks through PooledAllocator, while keeping the standard type that callers name.
-template <>
-class std::allocator<base::Value> : public base::PooledAllocator<base::Value> {
- public:
-  allocator() noexcept = default;
-  template <typename Other>
-  allocator(const allocator<Other>&) noexcept {}
-};
-template <>
-class std::allocator<base::DictionaryEntry> : public base::PooledAllocator<base::DictionaryEntry> {
- public:
-  allocator() noexcept = default;
-  template <typename Other>
-  allocator(const allocator<Other>&) noexcept {}
-};
-
-namespace base {
-
 using Data = std::vector<uint8_t>;
-using Array = std::vector<Value>;
 
 // A text of a value or a key in sixteen bytes: up to kShortTextSize bytes in place, a longer
 // one in a block of its own. The last two bytes are the holder's: the size of a short text or the
@@ -82,17 +41,43 @@ constexpr uint64_t kLongSizeMask = (uint64_t{1} << kSizeShift) - 1;
 // A text too long to be held in place, in a block of its own.
 void makeLong(std::string_view text, uint64_t& bits, uint64_t& meta);
 
-// The two words of text (the kind byte left zero).
+inline uint64_t loadWord(const char* from) {
+  uint64_t word;
+  std::memcpy(&word, from, 8);
+  return word;
+}
+inline uint64_t loadHalf(const char* from) {
+  uint32_t half;
+  std::memcpy(&half, from, 4);
+  return half;
+}
+
+// The two words of text (the kind byte left zero). A short text's words are put together in
+// registers from loads that may overlap, reading only its own bytes: copied into words on the
+// stack and read back, each text stalled on the reading of bytes just stored in narrower pieces.
 inline void make(std::string_view text, uint64_t& bits, uint64_t& meta) {
   size_t size = text.size();
   if (size > kShortTextSize) {
     makeLong(text, bits, meta);
     return;
   }
-  uint64_t words[2] = {0, 0};
-  copyShort(reinterpret_cast<char*>(words), text.data(), size);
-  bits = words[0];
-  meta = words[1] | uint64_t{size} << kSizeShift;
+  const char* from = text.data();
+  uint64_t low = 0;
+  uint64_t high = 0;
+  if (size > 8) {
+    low = loadWord(from);
+    high = loadWord(from + size - 8) >> (8 * (16 - size));  // bytes 8 to size
+  } else if (size == 8) {
+    low = loadWord(from);
+  } else if (size >= 4) {
+    low = loadHalf(from) | loadHalf(from + size - 4) << (8 * (size - 4));
+  } else if (size > 0) {
+    low = uint64_t{static_cast<unsigned char>(from[0])} |
+          uint64_t{static_cast<unsigned char>(from[size / 2])} << (8 * (size / 2)) |
+          uint64_t{static_cast<unsigned char>(from[size - 1])} << (8 * (size - 1));
+  }
+  bits = low;
+  meta = high | uint64_t{size} << kSizeShift;
 }
 
 // The text whose words start at self.
@@ -153,24 +138,31 @@ std::ostream& operator<<(std::ostream& out, const Key& key);
 // dictionaries and hashed for large ones, so building a large dictionary stays linear — also for
 // keys chosen to collide: a dictionary whose keys pile up in its index changes to a hash keyed
 // with a secret of the process, which outside input cannot aim at.
+//
+// Like Array, a dictionary is one word: a block holding its size, its room, the index of a large
+// one and the entries inline (none for an empty dictionary), so that it fits in a value and a
+// dictionary read from a document is one allocation. Entries move between blocks by their bytes.
 class Dictionary {
  public:
   // A key and its value (defined below, once Value is complete).
   using Entry = DictionaryEntry;
 
-  Dictionary();
+  Dictionary() noexcept = default;
   Dictionary(std::initializer_list<Entry> entries);
   // Takes the entries in their order; a key given again replaces the value of its first entry,
-  // as set() would. Building from a whole vector moves no entry when no key repeats.
+  // as set() would.
   explicit Dictionary(std::vector<Entry>&& entries);
+  // The same from count keys and the values they name, which are moved out: what a reader does
+  // when an object closes, with every member already made.
+  Dictionary(const std::string_view* keys, Value* values, size_t count);
   Dictionary(const Dictionary& other);
-  Dictionary(Dictionary&& other) noexcept;
+  Dictionary(Dictionary&& other) noexcept : block_(std::exchange(other.block_, 0)) {}
   Dictionary& operator=(const Dictionary& other);
   Dictionary& operator=(Dictionary&& other) noexcept;
   ~Dictionary();
 
-  size_t size() const;
-  bool empty() const;
+  size_t size() const { return block_ ? header()->size : 0; }
+  bool empty() const { return size() == 0; }
   // Room for count entries, and for a large count an index of that size made at once.
   void reserve(size_t count);
 
@@ -191,8 +183,8 @@ class Dictionary {
   bool erase(std::string_view key);
   void clear();
 
-  std::vector<Entry>::const_iterator begin() const;
-  std::vector<Entry>::const_iterator end() const;
+  const Entry* begin() const { return entries(); }
+  const Entry* end() const;
 
   // Same keys with equal values, in any order.
   friend bool operator==(const Dictionary& a, const Dictionary& b);
@@ -203,11 +195,27 @@ class Dictionary {
 
  private:
   class Index;
+  struct Header {
+    uint32_t size = 0;
+    uint32_t capacity = 0;
+    std::unique_ptr<Index> index;  // of a large dictionary
+  };
+
+  Header* header() const { return reinterpret_cast<Header*>(block_); }
+  Entry* entries() const { return block_ ? reinterpret_cast<Entry*>(header() + 1) : nullptr; }
+  Index* index() const { return block_ ? header()->index.get() : nullptr; }
   size_t indexOf(std::string_view key) const;  // size() when absent
   void rebuildIndex(size_t capacityFor);
+  void growTo(size_t count);
+  // Appends without looking for the key; then settle() once all are in.
+  Entry& append(Key&& key, Value&& value);
+  // Makes the index of what append() put in, and where a key came twice, the dictionary that
+  // set() would have made.
+  void settle();
+  void release() noexcept;
 
-  std::vector<Entry> entries_;
-  std::unique_ptr<Index> index_;
+  // The block's address, in the type of a value's first word, which holds it.
+  uintptr_t block_ = 0;
 };
 
 // A value of one of the property-list kinds that the library passes around, in sixteen bytes: the
@@ -231,7 +239,7 @@ class Value {
     Dictionary
   };
 
-  Value() = default;
+  Value() noexcept {}
   Value(std::nullptr_t) {}
   Value(bool b) : bits_(b ? 1 : 0), meta_(kindBits(Kind::Boolean)) {}
   Value(int i) : integer_(i), meta_(kindBits(Kind::Integer)) {}
@@ -309,10 +317,10 @@ class Value {
   std::optional<base::Date> asDate() const;
   std::optional<base::Decimal> asDecimal() const;
   const base::Data* asData() const { return isData() ? data_ : nullptr; }
-  const base::Array* asArray() const { return isArray() ? array_ : nullptr; }
-  base::Array* asArray() { return isArray() ? array_ : nullptr; }
-  const base::Dictionary* asDictionary() const { return isDictionary() ? dictionary_ : nullptr; }
-  base::Dictionary* asDictionary() { return isDictionary() ? dictionary_ : nullptr; }
+  const base::Array* asArray() const { return isArray() ? &array_ : nullptr; }
+  base::Array* asArray() { return isArray() ? &array_ : nullptr; }
+  const base::Dictionary* asDictionary() const { return isDictionary() ? &dictionary_ : nullptr; }
+  base::Dictionary* asDictionary() { return isDictionary() ? &dictionary_ : nullptr; }
 
   // Numeric readings, as a number's intValue/doubleValue would give them: booleans count as 0
   // and 1, other kinds as 0. toInt64 truncates towards zero.
@@ -355,8 +363,8 @@ class Value {
     double double_;
     base::Decimal* decimal_;  // a long one
     base::Data* data_;
-    base::Array* array_;
-    base::Dictionary* dictionary_;
+    base::Array array_;
+    base::Dictionary dictionary_;
   };
   // The kind in the top byte; below it the text's size or the mark of a block of this value's
   // own, or a short decimal's exponent and sign.
@@ -382,17 +390,48 @@ struct DictionaryEntry {
 
 static_assert(sizeof(Value) == 16 && sizeof(DictionaryEntry) == 32);
 
-inline size_t Dictionary::size() const {
-  return entries_.size();
+inline const Dictionary::Entry* Dictionary::end() const {
+  return entries() + size();
 }
-inline bool Dictionary::empty() const {
-  return entries_.empty();
+
+// Array's members that need Value complete.
+inline Value* Array::end() {
+  return elements() + size();
 }
-inline std::vector<Dictionary::Entry>::const_iterator Dictionary::begin() const {
-  return entries_.begin();
+inline const Value* Array::end() const {
+  return elements() + size();
 }
-inline std::vector<Dictionary::Entry>::const_iterator Dictionary::end() const {
-  return entries_.end();
+inline Value& Array::operator[](size_t at) {
+  return elements()[at];
+}
+inline const Value& Array::operator[](size_t at) const {
+  return elements()[at];
+}
+inline Value& Array::back() {
+  return elements()[size() - 1];
+}
+inline const Value& Array::back() const {
+  return elements()[size() - 1];
+}
+template <typename... Args>
+inline Value& Array::emplace_back(Args&&... args) {
+  if (size() == capacity()) {
+    // Made before growing, as the arguments may be elements of this array.
+    Value made(std::forward<Args>(args)...);
+    grow();
+    Value* slot = new (elements() + header()->size) Value(std::move(made));
+    ++header()->size;
+    return *slot;
+  }
+  Value* slot = new (elements() + header()->size) Value(std::forward<Args>(args)...);
+  ++header()->size;
+  return *slot;
+}
+inline void Array::push_back(const Value& value) {
+  emplace_back(value);
+}
+inline void Array::push_back(Value&& value) {
+  emplace_back(std::move(value));
 }
 
 }  // namespace base

@@ -600,7 +600,8 @@ bool JsonReader::scanDocument(Error* error) {
     if (!scanValue(error)) return failInside(frames.size(), error);
     for (;;) {
       if (frames.empty()) return true;
-      Continuation next = frames.back().isObject ? continueDictionary(error) : continueArray(error);
+      Continuation next =
+          frames.back().isObject ? scanRestOfDictionary(error) : scanRestOfArray(error);
       if (next == Continuation::kFailed) return failInside(frames.size() - 1, error);
       if (next == Continuation::kNeedsValue) break;
     }
@@ -653,7 +654,7 @@ inline JsonReader::Continuation JsonReader::passSeparator(Frame& frame, char clo
 }
 
 // After a member's value: an optional comma, but none before the closing brace.
-JsonReader::Continuation JsonReader::continueDictionary(Error* error) {
+JsonReader::Continuation JsonReader::scanRestOfDictionary(Error* error) {
   Frame& frame = scratch_->frames.back();
   Continuation next = passSeparator(frame, '}', "Trailing comma disallowed in object",
                                     "End of input while parsing object", error);
@@ -688,18 +689,15 @@ JsonReader::Continuation JsonReader::continueDictionary(Error* error) {
 void JsonReader::pushDictionary(size_t keysBottom, size_t valuesBottom) {
   std::vector<std::string_view>& keys = scratch_->keys;
   std::vector<Value>& values = scratch_->values;
-  std::vector<base::Dictionary::Entry> members;
-  members.reserve(keys.size() - keysBottom);
-  for (size_t i = keysBottom, j = valuesBottom; i < keys.size(); ++i, ++j) {
-    members.emplace_back(keys[i], std::move(values[j]));
-  }
+  base::Dictionary members(keys.data() + keysBottom, values.data() + valuesBottom,
+                           keys.size() - keysBottom);
   keys.resize(keysBottom);
   values.resize(valuesBottom);
-  values.emplace_back(base::Dictionary(std::move(members)));
+  values.emplace_back(std::move(members));
 }
 
 // After an element: an optional comma, but none before the closing bracket.
-JsonReader::Continuation JsonReader::continueArray(Error* error) {
+JsonReader::Continuation JsonReader::scanRestOfArray(Error* error) {
   Frame& frame = scratch_->frames.back();
   Continuation next = passSeparator(frame, ']', "Trailing comma disallowed in array",
                                     "End of input while parsing array", error);
@@ -724,8 +722,7 @@ void JsonReader::pushArray(size_t bottom) {
   // gave its top back to the system after every later reading: the next one faulted its pages in
   // again, at twice the time.
   std::vector<Value>& values = scratch_->values;
-  auto first = values.begin() + static_cast<std::ptrdiff_t>(bottom);
-  base::Array array(std::make_move_iterator(first), std::make_move_iterator(values.end()));
+  base::Array array = base::Array::movedFrom(values.data() + bottom, values.size() - bottom);
   values.resize(bottom);
   values.emplace_back(std::move(array));
 }

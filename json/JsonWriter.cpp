@@ -67,27 +67,32 @@ char* appendQuoted(char* at, std::string_view text) {
 
 }  // namespace
 
-bool JsonWriter::write(const Value& root, std::string& out, Error* error) {
-  if (!begin(root, out, error)) return failInside(error);
+bool JsonWriter::write(const Value& root, std::string& text, Error* error) {
+  JsonText out(text);
+  bool written = writeInto(root, out, error);
+  out.finish();
+  return written;
+}
+
+bool JsonWriter::writeInto(const Value& root, JsonText& out, Error* error) {
+  if (!appendValue(root, out, error)) return failInside(error);
   while (!frames_.empty()) {
     Frame& frame = frames_.back();
     if (frame.next == frame.size) {
       close(out);
-    } else if (!appendShortMember(frame, out) && !begin(nextOf(frame, out), out, error)) {
+    } else if (!appendShortMember(frame, out) && !appendValue(nextOf(frame, out), out, error)) {
       return failInside(error);
     }
   }
   return true;
 }
 
-bool JsonWriter::begin(const Value& value, std::string& out, Error* error) {
+bool JsonWriter::appendValue(const Value& value, JsonText& out, Error* error) {
   switch (value.kind()) {
     case Value::Kind::Dictionary:
-      out += '{';
-      return open(nullptr, value.asDictionary(), error);
+      return appendDictionary(*value.asDictionary(), out, error);
     case Value::Kind::Array:
-      out += '[';
-      return open(value.asArray(), nullptr, error);
+      return appendArray(*value.asArray(), out, error);
     case Value::Kind::String:
       appendString(*value.asString(), out);
       return true;
@@ -110,19 +115,33 @@ bool JsonWriter::begin(const Value& value, std::string& out, Error* error) {
   return fail(error, kUnsupportedValue, "JSON serialisation not supported for unknown value");
 }
 
-bool JsonWriter::open(const base::Array* array, const base::Dictionary* dictionary, Error* error) {
-  if (frames_.size() >= kNestingSafetyLimit) return fail(error, kNestedTooDeep, "Nested too deep");
+JsonWriter::Frame* JsonWriter::pushFrame(Error* error) {
+  if (frames_.size() >= kNestingSafetyLimit) {
+    fail(error, kNestedTooDeep, "Nested too deep");
+    return nullptr;
+  }
   Frame& frame = frames_.emplace_back();
   frame.sortedStart = sorted_.size();
-  if (array) {
-    frame.elements = array->data();
-    frame.size = array->size();
-  } else {
-    frame.isObject = true;
-    frame.members = dictionary->empty() ? nullptr : &*dictionary->begin();
-    frame.size = dictionary->size();
-    if (sortKeys_) sortMembers(*dictionary);
-  }
+  return &frame;
+}
+
+bool JsonWriter::appendDictionary(const base::Dictionary& dictionary, JsonText& out, Error* error) {
+  out += '{';
+  Frame* frame = pushFrame(error);
+  if (!frame) return false;
+  frame->isObject = true;
+  frame->members = dictionary.begin();
+  frame->size = dictionary.size();
+  if (sortKeys_) sortMembers(dictionary);
+  return true;
+}
+
+bool JsonWriter::appendArray(const base::Array& array, JsonText& out, Error* error) {
+  out += '[';
+  Frame* frame = pushFrame(error);
+  if (!frame) return false;
+  frame->elements = array.data();
+  frame->size = array.size();
   return true;
 }
 
@@ -130,9 +149,9 @@ inline const base::Dictionary::Entry& JsonWriter::member(const Frame& frame, siz
   return sortKeys_ ? *sorted_[frame.sortedStart + at] : frame.members[at];
 }
 
-inline const Value& JsonWriter::nextOf(Frame& frame, std::string& out) {
+inline const Value& JsonWriter::nextOf(Frame& frame, JsonText& out) {
   if (frame.next > 0) out += ',';
-  if (humanReadable_) appendIndent(out);
+  if (humanReadable_) indent(out);
   size_t at = frame.next++;
   if (!frame.isObject) return frame.elements[at];
   const base::Dictionary::Entry& entry = member(frame, at);
@@ -146,9 +165,9 @@ inline const Value& JsonWriter::nextOf(Frame& frame, std::string& out) {
 }
 
 // Most members of records, and elements of lists, are a short key and a scalar. Appended piece
-// by piece, such a member took some six calls of a few bytes each; made whole on the stack, it
-// takes one.
-bool JsonWriter::appendShortMember(Frame& frame, std::string& out) {
+// by piece, such a member took some six calls of a few bytes each; written whole in place, it
+// takes none.
+bool JsonWriter::appendShortMember(Frame& frame, JsonText& out) {
   if (humanReadable_) return false;
   const base::Dictionary::Entry* entry = frame.isObject ? &member(frame, frame.next) : nullptr;
   const Value& value = entry ? entry->second : frame.elements[frame.next];
@@ -156,26 +175,26 @@ bool JsonWriter::appendShortMember(Frame& frame, std::string& out) {
   if (isText ? !isShortText(*value.asString()) : !isPlainScalar(value.kind())) return false;
   if (entry && !isShortText(entry->first)) return false;
 
-  char piece[kShortPiece];
-  char* at = piece;
+  char* const start = out.room(kShortPiece);
+  char* at = start;
   if (frame.next > 0) *at++ = ',';
   if (entry) {
     at = appendQuoted(at, entry->first);
     *at++ = ':';
   }
   at = isText ? appendQuoted(at, *value.asString()) : writePlainScalar(at, value);
-  out.append(piece, static_cast<size_t>(at - piece));
+  out.commit(at);
   ++frame.next;
   return true;
 }
 
-void JsonWriter::close(std::string& out) {
+void JsonWriter::close(JsonText& out) {
   const Frame& frame = frames_.back();
   bool isObject = frame.isObject;
   bool empty = frame.size == 0;
   sorted_.resize(frame.sortedStart);
   frames_.pop_back();
-  if (humanReadable_ && !empty) appendIndent(out);
+  if (humanReadable_ && !empty) indent(out);
   out += isObject ? '}' : ']';
 }
 
@@ -199,9 +218,11 @@ void JsonWriter::sortMembers(const base::Dictionary& dictionary) {
             [](const auto* a, const auto* b) { return a->first < b->first; });
 }
 
-bool JsonWriter::appendNumber(const Value& number, std::string& out, Error* error) {
+bool JsonWriter::appendNumber(const Value& number, JsonText& out, Error* error) {
   if (number.kind() == Value::Kind::Decimal) {
-    number.appendDecimalTo(out);
+    decimalText_.clear();
+    number.appendDecimalTo(decimalText_);
+    out.append(decimalText_);
     return true;
   }
   // A non-finite double has no JSON text; writing "nan" or "inf" would make text that no reader
@@ -210,11 +231,11 @@ bool JsonWriter::appendNumber(const Value& number, std::string& out, Error* erro
     return fail(error, kUnsupportedValue,
                 "JSON serialisation not supported for " + number.numberString());
   }
-  out += number.numberString();
+  out.append(number.numberString());
   return true;
 }
 
-void JsonWriter::appendString(std::string_view text, std::string& out) {
+void JsonWriter::appendString(std::string_view text, JsonText& out) {
   out += '"';
   if (!needsEscaping(text)) {  // most texts, keys above all
     out.append(text);
@@ -233,7 +254,7 @@ void JsonWriter::appendString(std::string_view text, std::string& out) {
   out += '"';
 }
 
-void JsonWriter::appendEscaped(unsigned char byte, std::string& out) {
+void JsonWriter::appendEscaped(unsigned char byte, JsonText& out) {
   switch (byte) {
     case '\b':
       out.append("\\b", 2);
@@ -264,7 +285,7 @@ void JsonWriter::appendEscaped(unsigned char byte, std::string& out) {
   }
 }
 
-void JsonWriter::appendIndent(std::string& out) const {
+void JsonWriter::indent(JsonText& out) const {
   out += '\n';
   out.append(2 * frames_.size(), ' ');
 }

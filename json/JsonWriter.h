@@ -6,6 +6,7 @@
 
 #include "base/Error.h"
 #include "base/Value.h"
+#include "json/JsonText.h"
 
 namespace veskjson {
 
@@ -30,28 +31,33 @@ class JsonWriter {
     bool isObject = false;
   };
 
+  bool writeInto(const base::Value& root, JsonText& out, base::Error* error);
   // Writes a scalar, or opens a container.
-  bool begin(const base::Value& value, std::string& out, base::Error* error);
-  bool open(const base::Array* array, const base::Dictionary* dictionary, base::Error* error);
+  bool appendValue(const base::Value& value, JsonText& out, base::Error* error);
+  // Each opens its container: its members or elements follow, one at a time, from write().
+  bool appendDictionary(const base::Dictionary& dictionary, JsonText& out, base::Error* error);
+  bool appendArray(const base::Array& array, JsonText& out, base::Error* error);
+  Frame* pushFrame(base::Error* error);
   // Writes the innermost container's next member or element whole when it is a short key and a
   // short scalar; false, having written nothing, for any other.
-  bool appendShortMember(Frame& frame, std::string& out);
+  bool appendShortMember(Frame& frame, JsonText& out);
   // The innermost container's next value, after its separator and key.
-  const base::Value& nextOf(Frame& frame, std::string& out);
-  void close(std::string& out);
+  const base::Value& nextOf(Frame& frame, JsonText& out);
+  void close(JsonText& out);
   const base::Dictionary::Entry& member(const Frame& frame, size_t at) const;
   bool failInside(base::Error* error) const;
   void sortMembers(const base::Dictionary& dictionary);
-  static void appendString(std::string_view text, std::string& out);
-  static void appendEscaped(unsigned char byte, std::string& out);
+  static void appendString(std::string_view text, JsonText& out);
+  static void appendEscaped(unsigned char byte, JsonText& out);
   // A double or a decimal.
-  static bool appendNumber(const base::Value& number, std::string& out, base::Error* error);
-  void appendIndent(std::string& out) const;
+  bool appendNumber(const base::Value& number, JsonText& out, base::Error* error);
+  void indent(JsonText& out) const;
 
   const bool humanReadable_;
   const bool sortKeys_;
   std::vector<Frame> frames_;                           // innermost last
   std::vector<const base::Dictionary::Entry*> sorted_;  // the open objects' members, sorted
+  std::string decimalText_;                             // a decimal's, before it is appended
 };
 
 }  // namespace veskjson

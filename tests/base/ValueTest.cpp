@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace base {
 namespace {
 
@@ -106,7 +108,7 @@ TEST(DictionaryTest, AnswersStringAtKeyOnlyForStrings) {
                           {"empty", ""},
                           {"count", 3},
                           {"flag", true},
-                          {"list", Value(std::vector<Value>{"a"})},
+                          {"list", Value(Array{"a"})},
                           {"inner", Dictionary{{"subject", "deeper"}}}};
   EXPECT_EQ(fields.stringForKey("subject"), "Hi");
   EXPECT_EQ(fields.stringForKey("empty"), "");  // present and empty is not absent
@@ -149,6 +151,18 @@ TEST(ValueTest, TakesAPartOfItselfByAssignment) {
   EXPECT_EQ(v, Value(Dictionary{{"k", std::string(40, 'x')}}));
   v = *v.find("k");
   EXPECT_EQ(v, Value(std::string(40, 'x')));
+}
+
+// An element given back to its own array stays valid while the array's block grows under it.
+TEST(ValueTest, AnArrayTakesItsOwnElementsAcrossGrowth) {
+  const Value text(std::string(40, 'x'));
+  Array array{text};
+  for (int i = 0; i < 40; ++i)
+    array.push_back(array.back());
+  array.emplace_back(std::move(array[1]));
+  EXPECT_EQ(array.size(), 42u);
+  EXPECT_EQ(std::count(array.begin(), array.end(), text), 41);
+  EXPECT_TRUE(array[1].isNull());
 }
 
 TEST(ValueTest, NumbersCompareAcrossKindsByValue) {
