@@ -320,18 +320,6 @@ TEST_F(HostileAdsGuiTest, OnePressOpensAnotherApplicationOnce) {
   EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{network.url("/landing")});
 }
 
-// A failing answer cannot set its own retry rate: the next try comes on the back-off (30 s),
-// whatever tiny period the answer names.
-TEST_F(HostileAdsGuiTest, AFailingAnswerNamingATinyPeriodIsRetriedOnTheBackOff) {
-  network.route(std::string(HostileAdNetwork::kAdPath),
-                HostileAdNetwork::Response::withStatus(500, {{"X-Avmo-Refresh-Rate", "0.001"}}));
-  banner->loadRequest(TADRequest::request());
-  ASSERT_EQ(nextEvent(), "fail");
-  platform->runLoop().runFor(3);
-  EXPECT_EQ(network.requestsFor(HostileAdNetwork::kAdPath), 1u);
-  EXPECT_TRUE(object()->isReloadTimerRunning());
-}
-
 // What pages write to the console comes at a bounded rate and length however much they write.
 TEST_F(HostileAdsGuiTest, AFloodOfMebibyteConsoleLinesWritesBoundedLines) {
   showAd(
