@@ -619,10 +619,6 @@ struct PrivacyScene {
 
 const PrivacyScene kPrivacyScenes[] = {
     {"NoneSet", [](tad::Request&) {}, {}, ""},
-    {"RegimeWithoutConsent",
-     [](tad::Request& request) { request.setConsentRegimeApplies(true); },
-     {"\"cns_reg\":\"1\""},
-     "no-consent"},
     {"RegimeWithConsent",
      [](tad::Request& request) {
        request.setConsentRegimeApplies(true);
