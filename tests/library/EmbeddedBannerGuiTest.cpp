@@ -344,6 +344,7 @@ class EmbeddedBannerGuiTest : public ::testing::Test {
   GtkWidget* cBanner = nullptr;  // a reference of the test's own, as a program may keep
 };
 
+// The C face alone, with no C++ host or banner.
 class CBannerGuiTest : public EmbeddedBannerGuiTest {
  protected:
   void SetUp() override {
