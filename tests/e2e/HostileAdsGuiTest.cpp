@@ -320,18 +320,13 @@ TEST_F(HostileAdsGuiTest, OnePressOpensAnotherApplicationOnce) {
   EXPECT_EQ(UserFolders::shared().opened(), std::vector<std::string>{network.url("/landing")});
 }
 
-// What pages write to the console comes at a bounded rate and length however much they write.
+// A page's mebibyte console lines come out cut to a bounded length. (How many a second come is
+// the web view delegate's suite's: navigations this large come too slowly to show it here.)
 TEST_F(HostileAdsGuiTest, AFloodOfMebibyteConsoleLinesWritesBoundedLines) {
   showAd(
       "<script>const line = 'x'.repeat(1 << 20);"
       "setInterval(() => location = 'gmsg://x/log?string=' + line, 50)</script>");
-  ASSERT_TRUE(eventually([&] { return saidOnConsole("\u2026 (1047552 more bytes)"); }, 10));
-  console->lines.clear();
-  platform->runLoop().runFor(3);
-  size_t bytes = 0;
-  for (const std::string& line : console->lines)
-    bytes += line.size();
-  EXPECT_LE(bytes, 50u * 1100) << console->lines.size() << " lines";  // ten a second, and room
+  EXPECT_TRUE(eventually([&] { return saidOnConsole("\u2026 (1047552 more bytes)"); }, 10));
 }
 
 // However often a page asks for what is refused, the refusals come at a bounded rate.
