@@ -332,8 +332,10 @@ void Banner::resumeRefresh() {
   impl_->updateRefreshPause();
 }
 
+// The ad object's own state where there is one: what its next ads wait on, not what should be.
 bool Banner::isRefreshPaused() const {
-  return impl_->pausedByProgram || !impl_->canBeSeen();
+  auto object = impl_->view ? TADObjectPrivate::ofView(*impl_->view) : nullptr;
+  return object ? object->isRefreshPaused() : impl_->pausedByProgram || !impl_->canBeSeen();
 }
 
 void Banner::whenAdPainted(double timeoutSeconds, std::function<void(bool)> done) {

@@ -1,14 +1,10 @@
 #include "platform/Application.h"
 
-#include "platform/Platform.h"
 #include "platform/core/NotificationCenter.h"
 #include "platform/core/RunLoop.h"
+#include "platform/ui/Screen.h"
 
 namespace platform {
-
-Application& Application::shared() {
-  return *Platform::current().application;
-}
 
 void Application::post(std::string_view name) {
   NotificationCenter::defaultCenter().post(std::string(name), this);
@@ -70,7 +66,7 @@ void Application::sendMail(const MailMessage&,
 
 Rect Application::statusBarFrame() const {
   constexpr double kStatusBarHeight = 20;
-  return {0, 0, Platform::current().screen->bounds().width(), kStatusBarHeight};
+  return {0, 0, Screen::main().bounds().width(), kStatusBarHeight};
 }
 
 void Application::setStatusBarHidden(bool hidden, bool animated) {

@@ -9,6 +9,7 @@
 
 #include "base/Error.h"
 #include "base/URL.h"
+#include "platform/ui/ApplicationServices.h"
 #include "platform/ui/Geometry.h"
 #include "platform/ui/MailMessage.h"
 
@@ -35,7 +36,7 @@ class ApplicationDelegate {
 // status bar and idle timer, opening addresses in other applications, and background tasks.
 // Backends drive the life cycle by calling the event operations and supply what only they can
 // do by overriding the protected hooks.
-class Application {
+class Application : public ApplicationServices {
  public:
   enum class State { Active, Inactive, Background };
   using BackgroundTaskIdentifier = uint64_t;
@@ -74,8 +75,8 @@ class Application {
   void terminate();
   void receiveMemoryWarning();
 
-  std::shared_ptr<Window> keyWindow() const { return keyWindow_.lock(); }
-  void setKeyWindow(std::weak_ptr<Window> window) { keyWindow_ = std::move(window); }
+  std::shared_ptr<Window> keyWindow() const override { return keyWindow_.lock(); }
+  void setKeyWindow(std::weak_ptr<Window> window) override { keyWindow_ = std::move(window); }
 
   bool isStatusBarHidden() const { return statusBarHidden_; }
   void setStatusBarHidden(bool hidden, bool animated);
@@ -95,11 +96,11 @@ class Application {
   virtual bool canOpenURL(const base::URL& url) const = 0;
 
   // Whether a mail program takes mail from this application; none by default.
-  virtual bool canSendMail() const { return false; }
+  bool canSendMail() const override { return false; }
   // Hands message to the mail program. done runs on a later pass of the run loop, with the error
   // when the program did not take the mail; by default it always reports that there is none.
-  virtual void sendMail(const MailMessage& message,
-                        std::function<void(const std::optional<base::Error>&)> done);
+  void sendMail(const MailMessage& message,
+                std::function<void(const std::optional<base::Error>&)> done) override;
 
   // Gives the user a short physical signal (on a phone, the vibration motor).
   virtual void vibrate() = 0;

@@ -62,6 +62,18 @@ base::Expected<std::shared_ptr<AudioPlayer>> AudioPlayer::create(const base::URL
   }
   return audio->makePlayer(url);
 }
+ViewBackend& ViewBackend::current() {
+  return *Platform::current().views;
+}
+ViewBackend* ViewBackend::installed() {
+  return Platform::isInstalled() ? Platform::current().views.get() : nullptr;
+}
+Application& Application::shared() {
+  return *Platform::current().application;
+}
+ApplicationServices& ApplicationServices::current() {
+  return *Platform::current().application;
+}
 Clock& Clock::shared() {
   return *Platform::current().clock;
 }

@@ -1,6 +1,6 @@
 #include "platform/ui/ActivityIndicatorView.h"
 
-#include "platform/Platform.h"
+#include "platform/ui/ViewBackend.h"
 
 namespace platform {
 
@@ -8,7 +8,7 @@ namespace platform {
 ActivityIndicatorView::ActivityIndicatorView(ActivityIndicatorStyle style)
     : View(Rect(0, 0, 20, 20)),
       style_(style),
-      indicatorPeer_(Platform::current().views->makeActivityIndicatorPeer(peer())) {
+      indicatorPeer_(ViewBackend::current().makeActivityIndicatorPeer(peer())) {
   indicatorPeer_->styleChanged(style_);
 }
 

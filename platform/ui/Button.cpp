@@ -1,11 +1,11 @@
 #include "platform/ui/Button.h"
 
-#include "platform/Platform.h"
+#include "platform/ui/ViewBackend.h"
 
 namespace platform {
 
 Button::Button(const Rect& frame)
-    : View(frame), buttonPeer_(Platform::current().views->makeButtonPeer(peer(), *this)) {}
+    : View(frame), buttonPeer_(ViewBackend::current().makeButtonPeer(peer(), *this)) {}
 
 void Button::setTitle(std::string title) {
   title_ = std::move(title);

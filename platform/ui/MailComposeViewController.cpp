@@ -1,9 +1,9 @@
 #include "platform/ui/MailComposeViewController.h"
 
-#include "platform/Application.h"
-#include "platform/Platform.h"
 #include "platform/core/Console.h"
+#include "platform/ui/ApplicationServices.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/ViewBackend.h"
 
 namespace platform {
 
@@ -16,7 +16,7 @@ constexpr const char* kSending = "Handing the mail to the mail program…";
 }  // namespace
 
 bool MailComposeViewController::canSendMail() {
-  return Application::shared().canSendMail();
+  return ApplicationServices::current().canSendMail();
 }
 
 void MailComposeViewController::setToRecipients(std::vector<std::string> recipients) {
@@ -49,7 +49,7 @@ void MailComposeViewController::loadView() {
   auto view = std::make_shared<View>(Screen::main().applicationFrame());
   view->setBackgroundColor(Color::white());
   setView(view);
-  peer_ = Platform::current().views->makeMailComposerPeer(view->peer(), *this);
+  peer_ = ViewBackend::current().makeMailComposerPeer(view->peer(), *this);
   peer_->messageChanged(message_);
   if (canSendMail()) {
     setStatus("", true);
@@ -77,10 +77,11 @@ void MailComposeViewController::send(const MailMessage& edited) {
   sending_ = true;
   setStatus(kSending, false);
   std::weak_ptr<ViewController> weak = weak_from_this();
-  Application::shared().sendMail(message_, [weak](const std::optional<base::Error>& error) {
-    auto self = std::static_pointer_cast<MailComposeViewController>(weak.lock());
-    if (self) self->sendEnded(error);
-  });
+  ApplicationServices::current().sendMail(
+      message_, [weak](const std::optional<base::Error>& error) {
+        auto self = std::static_pointer_cast<MailComposeViewController>(weak.lock());
+        if (self) self->sendEnded(error);
+      });
 }
 
 void MailComposeViewController::sendEnded(const std::optional<base::Error>& error) {

@@ -1,6 +1,6 @@
 #include "platform/ui/Toolbar.h"
 
-#include "platform/Platform.h"
+#include "platform/ui/ViewBackend.h"
 
 namespace platform {
 
@@ -69,7 +69,7 @@ void BarButtonItem::changed() {
 }
 
 Toolbar::Toolbar(const Rect& frame)
-    : View(frame), toolbarPeer_(Platform::current().views->makeToolbarPeer(peer(), *this)) {}
+    : View(frame), toolbarPeer_(ViewBackend::current().makeToolbarPeer(peer(), *this)) {}
 
 Toolbar::~Toolbar() {
   for (auto& item : items_)

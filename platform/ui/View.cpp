@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "platform/Platform.h"
+#include "platform/ui/ViewBackend.h"
 #include "platform/ui/Window.h"
 
 namespace platform {
 
 View::View(const Rect& frame)
-    : frame_(frame), peer_(Platform::current().views->makeViewPeer(*this, frame)) {}
+    : frame_(frame), peer_(ViewBackend::current().makeViewPeer(*this, frame)) {}
 
 View::~View() {
   for (const auto& subview : subviews_)

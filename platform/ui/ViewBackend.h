@@ -21,6 +21,9 @@ class View;
 class ViewBackend {
  public:
   virtual ~ViewBackend() = default;
+  // The installed platform's; installed() is nullptr while no platform is installed.
+  static ViewBackend& current();
+  static ViewBackend* installed();
 
   // frame is the view's frame when the peer is made.
   virtual std::unique_ptr<ViewPeer> makeViewPeer(ViewPeerClient& client, const Rect& frame) = 0;

@@ -1,7 +1,5 @@
 #include "platform/ui/ViewController.h"
 
-#include "platform/Application.h"
-#include "platform/Platform.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ViewBackend.h"
 
@@ -30,7 +28,7 @@ void ViewController::presentModalViewController(const std::shared_ptr<ViewContro
 
   // Laid out before it hears that it will appear, so that it can build on its size; it has
   // appeared once it is in place, after the slide.
-  ViewBackend& views = *Platform::current().views;
+  ViewBackend& views = ViewBackend::current();
   views.presentModalView(*myView, controller->view());
   views.closeModalViewOnEscape(*controller->view(), [weakController = std::weak_ptr(controller)] {
     auto presented = weakController.lock();
@@ -60,13 +58,13 @@ void ViewController::dismissModalViewControllerAnimated(bool animated) {
   leaving->viewWillDisappear(animated);
   viewWillAppear(animated);
   auto gone = [self = shared_from_this(), leaving, animated] {
-    if (leaving->isViewLoaded()) Platform::current().views->dismissModalView(*leaving->view_);
+    if (leaving->isViewLoaded()) ViewBackend::current().dismissModalView(*leaving->view_);
     leaving->parent_.reset();
     leaving->viewDidDisappear(animated);
     self->viewDidAppear(animated);
   };
   if (animated && leaving->isViewLoaded())
-    Platform::current().views->slideModalView(leaving->view_, false, gone);
+    ViewBackend::current().slideModalView(leaving->view_, false, gone);
   else
     gone();
 }

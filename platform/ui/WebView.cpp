@@ -1,14 +1,14 @@
 #include "platform/ui/WebView.h"
 
-#include "platform/Platform.h"
 #include "platform/core/RunLoop.h"
+#include "platform/ui/ViewBackend.h"
 
 namespace platform {
 
 WebView::WebView(const Rect& frame, WebViewRole role)
     : View(frame),
       runLoop_(RunLoop::main().weak_from_this()),
-      webPeer_(Platform::current().views->makeWebViewPeer(peer(), *this, role)) {
+      webPeer_(ViewBackend::current().makeWebViewPeer(peer(), *this, role)) {
   webPeer_->settingsChanged(settings_);
 }
 
@@ -18,7 +18,7 @@ WebView::~WebView() {
 }
 
 void WebView::expectPagesFrom(const base::URL& pageURL) {
-  if (Platform::isInstalled()) Platform::current().views->expectWebPagesFrom(pageURL);
+  if (ViewBackend* views = ViewBackend::installed()) views->expectWebPagesFrom(pageURL);
 }
 
 void WebView::loadHTMLString(const std::string& html, const std::optional<base::URL>& baseURL) {

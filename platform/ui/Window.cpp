@@ -1,6 +1,6 @@
 #include "platform/ui/Window.h"
 
-#include "platform/Application.h"
+#include "platform/ui/ApplicationServices.h"
 
 namespace platform {
 
@@ -22,7 +22,7 @@ void Window::setRootViewController(std::shared_ptr<ViewController> controller) {
 }
 
 void Window::makeKeyAndVisible() {
-  Application::shared().setKeyWindow(std::static_pointer_cast<Window>(shared_from_this()));
+  ApplicationServices::current().setKeyWindow(std::static_pointer_cast<Window>(shared_from_this()));
   if (visible_) return;
   visible_ = true;
   setHidden(false);
@@ -33,7 +33,7 @@ void Window::makeKeyAndVisible() {
 }
 
 bool Window::isKeyWindow() const {
-  return Application::shared().keyWindow().get() == this;
+  return ApplicationServices::current().keyWindow().get() == this;
 }
 
 }  // namespace platform
