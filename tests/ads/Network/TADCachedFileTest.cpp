@@ -185,7 +185,7 @@ TEST_F(TADCachedFileTest, AVetoOnTheSecondHopStopsTheFetchWithTheVetoAndWritesNo
   EXPECT_EQ(server().activeConnectionCount(), 0u);
 }
 
-TEST_F(TADCachedFileTest, ValidateDuringAFetchStartsNothingAndCancelSilencesIt) {
+TEST_F(TADCachedFileTest, ValidateDuringAFetchStartsNothingAndCancelOrInvalidateSilencesIt) {
   server().route(kScript, Reply::ok("late").after(5));
   auto script = file();
   script->validate();
@@ -204,6 +204,13 @@ TEST_F(TADCachedFileTest, ValidateDuringAFetchStartsNothingAndCancelSilencesIt) 
   script->validate();
   platform_.runLoop().advance(10);
   EXPECT_EQ(delegate_->events, std::vector<std::string>{"end"});
+
+  // Invalidate stops a fetch as cancel does, and deletes the copy too.
+  script->validate();
+  script->invalidate();
+  platform_.runLoop().advance(10);
+  EXPECT_EQ(delegate_->events, std::vector<std::string>{"end"});
+  EXPECT_FALSE(script->hasContent());
 }
 
 TEST_F(TADCachedFileTest, TheCacheBusterAddsTheWholeSecondsOfNowAsUnique) {
@@ -449,17 +456,6 @@ TEST_F(TADCachedFileTest, TheDelegateMayFetchAgainOrLetTheFileGoFromItsCallbacks
   delegate_.reset();
   run();
   EXPECT_TRUE(unheard->hasContent());
-}
-
-TEST_F(TADCachedFileTest, InvalidateStopsTheFetchAndDeletesTheCopy) {
-  auto script = file();
-  writeCopy(*script->filePath(), "old", kLastModifiedSeconds);
-  server().route(kScript, Reply::ok("new"));
-  script->validate();
-  script->invalidate();
-  run();
-  EXPECT_TRUE(delegate_->events.empty());
-  EXPECT_FALSE(script->hasContent());
 }
 
 int folderFlushes = 0;

@@ -7,31 +7,12 @@
 #include "ads/Opener/TADOpener.h"
 #include "ads/Statistics/TADStatisticsParameters.h"
 #include "tests/ads/Object/AdObjectFixture.h"
+#include "tests/ads/RecordingOpener.h"
 
 namespace {
 
 using Type = platform::WebViewNavigationType;
 using Reply = scriptedhttp::ScriptedReply;
-
-// Writes down the screens it is asked to open, with the referring page.
-class RecordingOpener : public TADOpener {
- public:
-  std::vector<std::string> calls;
-  void openBrowserToURL(const std::optional<base::URL>& url,
-                        TADOrientations orientations) override {
-    note("browser", url, orientations);
-  }
-  void openWebApp(const std::optional<base::URL>& url, TADOrientations orientations) override {
-    note("webApp", url, orientations);
-  }
-
- private:
-  void note(const char* what, const std::optional<base::URL>& url, TADOrientations orientations) {
-    calls.push_back(std::string(what) + " " + url->absoluteString() + " " +
-                    std::to_string(static_cast<int>(orientations)) + " from " +
-                    (referringURL() ? referringURL()->absoluteString() : "-"));
-  }
-};
 
 class TADBannerWebViewDelegateTest : public AdObjectFixture {
  protected:
@@ -78,7 +59,7 @@ TEST_F(TADBannerWebViewDelegateTest, AnAdWithClickTrackingOpensItsClicksAsAWebAp
   view->webView()->setTouched(true);
   EXPECT_FALSE(bannerPeer().navigate("http://land.example/p", Type::LinkClicked));
   ASSERT_EQ(opener->calls.size(), 1u);
-  EXPECT_TRUE(opener->calls[0].starts_with("webApp http://land.example/p 1 from"));
+  EXPECT_TRUE(opener->calls[0].starts_with("webapp http://land.example/p 1 from"));
 }
 
 TEST_F(TADBannerWebViewDelegateTest, APageThatFailsBeforeItIsShownFailsTheLoadWithCode2Only) {

@@ -22,6 +22,7 @@
 #include "signals/TADSignalRecord.h"
 #include "signals/TADSignals.h"
 #include "signals/TADSignalsTesting.h"
+#include "tests/ads/RecordingOpener.h"
 #include "tests/support/LibraryStateGuard.h"
 #include "tests/support/TemporaryFolder.h"
 
@@ -29,21 +30,6 @@ namespace {
 
 using Type = platform::WebViewNavigationType;
 using platform::sim::SimWebViewPeer;
-
-class RecordingOpener : public TADOpener {
- public:
-  std::vector<std::string> calls;
-  void openNotification(const TADNotification& message) override {
-    calls.push_back("openNotification " + message.name() + " " +
-                    base::Value(*message.parameters()).description());
-  }
-  void openApp(const std::optional<base::URL>& url) override {
-    calls.push_back("openApp " + url->absoluteString());
-  }
-  void openEmailComposer(const std::optional<base::URL>& url) override {
-    calls.push_back("openEmailComposer " + url->absoluteString());
-  }
-};
 
 class FirstPageCountingDelegate : public TADWebViewDelegate {
  public:
@@ -110,15 +96,14 @@ TEST_F(TADWebViewDelegateTest, SchemesDecideAndEveryNavigationButABareProgrammat
       {"HTTPS://a.b/", Type::Reload, true, "", "-"},
       {"about:blank", Type::LinkClicked, true, "", "-"},
       {"file:///x", Type::LinkClicked, false, "", "-"},
-      {"tel:123", Type::LinkClicked, false, "openApp tel:123", "-"},
-      {"itms://x", Type::FormSubmitted, false, "openApp itms://x", "-"},
-      {"MailTo:a?subject=Hi", Type::LinkClicked, false, "openEmailComposer MailTo:a?subject=Hi",
-       "-"},
-      {"GMSG://x/vibrate", Type::LinkClicked, false, "openApp GMSG://x/vibrate", "-"},
+      {"tel:123", Type::LinkClicked, false, "app tel:123", "-"},
+      {"itms://x", Type::FormSubmitted, false, "app itms://x", "-"},
+      {"MailTo:a?subject=Hi", Type::LinkClicked, false, "mail MailTo:a?subject=Hi", "-"},
+      {"GMSG://x/vibrate", Type::LinkClicked, false, "app GMSG://x/vibrate", "-"},
       {"gmsg://x/vibrate", Type::Other, false, "", "vibrate"},
       {"norvak://elsewhere", Type::LinkClicked, false, "", "-"},
-      {"norvak://launch?url=http%3A%2F%2Fa.b", Type::LinkClicked, false,
-       "openNotification open {\n    a = browser;\n    u = \"http://a.b\";\n}", "open"},
+      {"norvak://launch?url=http%3A%2F%2Fa.b", Type::LinkClicked, false, "browser http://a.b 1",
+       "open"},
   };
   for (const auto& [url, type, loads, openerCall, noticedName] : cases) {
     SCOPED_TRACE(url);
