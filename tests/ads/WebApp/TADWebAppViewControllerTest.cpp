@@ -102,10 +102,14 @@ TEST_F(TADWebAppViewControllerTest, OnShowIsSentExactlyOnceInBothOrders) {
   }
 }
 
-// The page is told it is hidden while the screen's own disappearance is still to come.
-TEST_F(TADWebAppViewControllerTest, OnHideReachesThePageBeforeTheBaseDisappearance) {
+// The page is told it is hidden while the screen's own disappearance is still to come, and
+// outlives the screen a little.
+TEST_F(TADWebAppViewControllerTest,
+       OnHideComesBeforeTheBaseDisappearanceAndThePageOutlivesItsScreenByTwoSeconds) {
   screen_->load(base::URL::fromString("http://app.example/"));
   screen_->presentFromViewController(root_);
+  std::weak_ptr<TADWebView> webView = screen_->webView();
+  std::weak_ptr<TADWebAppWebViewDelegate> delegate = screen_->vars()->webViewDelegate;
   std::vector<bool> handshakeAtOnHide;
   page().setScriptHandler([&](const std::string& script) {
     if (script == "AVMO_ReceiveMessage('onhide');")
@@ -115,14 +119,6 @@ TEST_F(TADWebAppViewControllerTest, OnHideReachesThePageBeforeTheBaseDisappearan
   screen_->relinquishScreen();
   EXPECT_EQ(handshakeAtOnHide, std::vector<bool>{true});
   EXPECT_FALSE(screen_->privateData()->interactingWithParent);
-}
-
-TEST_F(TADWebAppViewControllerTest, ThePageOutlivesItsScreenByTwoSeconds) {
-  screen_->load(base::URL::fromString("http://app.example/"));
-  screen_->presentFromViewController(root_);
-  std::weak_ptr<TADWebView> webView = screen_->webView();
-  std::weak_ptr<TADWebAppWebViewDelegate> delegate = screen_->vars()->webViewDelegate;
-  screen_->relinquishScreen();
   screen_.reset();
   platform_.runLoop().runUntilIdle();
   ASSERT_FALSE(webView.expired());
