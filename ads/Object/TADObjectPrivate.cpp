@@ -108,7 +108,8 @@ TADObjectPrivate::~TADObjectPrivate() {
     webView_.reset();
   }
   webViewDelegate_.reset();
-  resetBuildAdWebView();
+  scriptRun_.reset();
+  endedRun_.reset();
   prepareTimer_.stop();
   preparedRun_.reset();
   if (buildAdJS_) {
@@ -249,6 +250,7 @@ void TADObjectPrivate::setupBuildAdWebView(const std::string& script, const std:
     if (auto self = weak.lock()) self->scriptAnswered(answer, parameters);
   };
   std::string origin = TADAdNetwork::adServerOrigin();
+  endedRun_.reset();
   std::unique_ptr<TADScriptRun> prepared = std::move(preparedRun_);
   if (prepared && prepared->canRun(origin)) {
     scriptRun_ = std::move(prepared);
@@ -263,11 +265,11 @@ void TADObjectPrivate::setupBuildAdWebView(const std::string& script, const std:
 // Only between loads: a page loading beside the banner's would slow the ad it shows.
 void TADObjectPrivate::prepareBuildAdWebView() {
   if (scriptRun_ || isMakingRequest()) return;
-  preparedRun_ = TADScriptRun::prepare(TADAdNetwork::adServerOrigin());
+  preparedRun_ = TADScriptRun::prepare(TADAdNetwork::adServerOrigin(), std::move(endedRun_));
 }
 
 void TADObjectPrivate::resetBuildAdWebView() {
-  scriptRun_.reset();
+  endedRun_ = TADScriptRun::end(std::move(scriptRun_));
 }
 
 void TADObjectPrivate::addAdditionalParameters(base::Dictionary& parameters) const {

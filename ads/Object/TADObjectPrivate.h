@@ -266,6 +266,8 @@ class TADObjectPrivate : public TADAdObject,
   std::shared_ptr<TADBannerWebViewDelegate> webViewDelegate_;
   std::unique_ptr<TADScriptRun> scriptRun_;
   std::unique_ptr<TADScriptRun> preparedRun_;
+  // The run that answered last, whose page the next prepared run loads its empty page into.
+  std::unique_ptr<TADScriptRun> endedRun_;
   platform::RunLoop::Timer prepareTimer_;
   std::shared_ptr<TADCachedFile> buildAdJS_;
   TADAdPage adPage_;

@@ -54,22 +54,28 @@ std::string quoted(const std::string& text) {
 
 TADScriptRun::TADScriptRun(const std::string& script, const std::string& parameterJSON,
                            const std::string& baseURL, double answerTimeLimit, Handler handler)
-    : TADScriptRun(baseURL) {
+    : TADScriptRun(baseURL, nullptr) {
   beginAnswering(answerTimeLimit, std::move(handler));
   buildAdWebView_->loadHTMLString(buildPageText(script, parameterJSON),
                                   base::URL::fromString(baseURL));
 }
 
-std::unique_ptr<TADScriptRun> TADScriptRun::prepare(const std::string& baseURL) {
-  std::unique_ptr<TADScriptRun> run(new TADScriptRun(baseURL));
+std::unique_ptr<TADScriptRun> TADScriptRun::prepare(const std::string& baseURL,
+                                                    std::unique_ptr<TADScriptRun> over) {
+  std::shared_ptr<platform::WebView> page = over ? over->buildAdWebView_ : nullptr;
+  // The ended run lets go of its page (its delegate and any load in flight) before the new one
+  // takes it.
+  over.reset();
+  std::unique_ptr<TADScriptRun> run(new TADScriptRun(baseURL, std::move(page)));
   run->prepared_ = true;
   run->buildAdWebView_->loadHTMLString(std::string(kEmptyPage), base::URL::fromString(baseURL));
   return run;
 }
 
-TADScriptRun::TADScriptRun(const std::string& baseURL)
+TADScriptRun::TADScriptRun(const std::string& baseURL, std::shared_ptr<platform::WebView> webView)
     : baseURL_(baseURL),
-      buildAdWebView_(std::make_shared<platform::WebView>(platform::Rect{0, 0, 1, 1})),
+      buildAdWebView_(webView ? std::move(webView)
+                              : std::make_shared<platform::WebView>(platform::Rect{0, 0, 1, 1})),
       buildAdWebViewDelegate_(std::make_shared<TADBuildPageDelegate>(
           [this](std::string_view name, const base::Value& parameters) {
             answered(name, parameters);
@@ -149,6 +155,18 @@ void TADScriptRun::quiet() {
   platform::RunLoop::cancelOnMain(this);
 }
 
+// A message the page sends after its run has ended spoils the page (report() without a handler),
+// so a page that goes on speaking is never prepared again.
+std::unique_ptr<TADScriptRun> TADScriptRun::end(std::unique_ptr<TADScriptRun> run) {
+  if (!run) return nullptr;
+  run->quiet();
+  run->handler_ = nullptr;
+  if (!run->answered_ || run->page_ == Page::Spoiled || !run->buildAdWebView_->holdsLaterPages())
+    return nullptr;
+  run->buildAdWebView_->stopLoading();
+  return run;
+}
+
 // Reported on the next pass, as every page message is acted on: the page's callback is still on
 // the stack, and the owner may end the run from the report.
 void TADScriptRun::answered(std::string_view name, const base::Value& parameters) {
@@ -156,8 +174,10 @@ void TADScriptRun::answered(std::string_view name, const base::Value& parameters
   constexpr Answer answers[] = {Answer::LoadAdURL, Answer::InvalidRequest, Answer::UnableToServe};
   for (size_t i = 0; i < std::size(names); ++i) {
     if (name != names[i]) continue;
-    platform::RunLoop::main().post(
-        0, this, [this, answer = answers[i], parameters] { report(answer, parameters); });
+    platform::RunLoop::main().post(0, this, [this, answer = answers[i], parameters] {
+      answered_ = handler_ != nullptr;
+      report(answer, parameters);
+    });
     return;
   }
 }

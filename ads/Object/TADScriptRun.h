@@ -42,8 +42,11 @@ class TADScriptRun {
   // Starts the run on script and parameterJSON, the page based on baseURL.
   TADScriptRun(const std::string& script, const std::string& parameterJSON,
                const std::string& baseURL, double answerTimeLimit, Handler handler);
-  // Loads an empty page based on baseURL for a run still to come.
-  static std::unique_ptr<TADScriptRun> prepare(const std::string& baseURL);
+  // Loads an empty page based on baseURL for a run still to come: in the page of over, a run
+  // that has ended (its build page gives way to the empty one, so no page is loaded only to clear
+  // it), or in a new page when there is none.
+  static std::unique_ptr<TADScriptRun> prepare(const std::string& baseURL,
+                                               std::unique_ptr<TADScriptRun> over = nullptr);
   ~TADScriptRun();
   TADScriptRun(const TADScriptRun&) = delete;
   TADScriptRun& operator=(const TADScriptRun&) = delete;
@@ -73,17 +76,22 @@ class TADScriptRun {
   const std::shared_ptr<platform::WebView>& buildAdWebView() const { return buildAdWebView_; }
   // Stops the answer timer and any report still on its way; the page stays.
   void quiet();
+  // Ends the run: nothing more is reported. A page that gave one of the script's answers, neither
+  // failed nor spoke out of turn, and may hold later pages stays for a later prepare(): the run
+  // returned holds it. Otherwise none is returned, and the page goes.
+  static std::unique_ptr<TADScriptRun> end(std::unique_ptr<TADScriptRun> run);
 
  private:
   enum class Page { Loading, Loaded, Spoiled };
 
-  explicit TADScriptRun(const std::string& baseURL);
+  TADScriptRun(const std::string& baseURL, std::shared_ptr<platform::WebView> webView);
   void beginAnswering(double answerTimeLimit, Handler handler);
   void answered(std::string_view name, const base::Value& parameters);
   void report(Answer answer, const base::Value& parameters);
 
   std::string baseURL_;
   bool prepared_ = false;
+  bool answered_ = false;
   Page page_ = Page::Loading;
   Handler handler_;
   std::shared_ptr<platform::WebView> buildAdWebView_;

@@ -16,6 +16,10 @@ constexpr const char kPingWorld[] = "talvik-watchdog";
 // How often the process's memory and budget are read: a page that eats memory takes hundreds of
 // megabytes a second.
 constexpr double kTickSeconds = 1;
+// Processor time of the main thread since the last answer below which it counts as not having
+// run: what the kernel's accounting charges an idle process now and then, and the ping's own work.
+// A page in a loop takes far more, even on a loaded machine.
+constexpr double kIdleProcessorSeconds = 0.02;
 
 double now() {
   return static_cast<double>(g_get_monotonic_time()) / G_USEC_PER_SEC;
@@ -59,11 +63,18 @@ void GtkPageWatchdog::pageStarted(std::optional<pid_t> process) {
   networkBytes_ = 0;
   samples_.clear();
   processorAtStart_ = process_ ? GtkWebProcess::mainThreadSeconds(*process_) : std::nullopt;
+  processorAtAnswer_.reset();
   if (timer_) return;
   double tickSeconds = std::min(limits_.pingSeconds, kTickSeconds);
   ticksPerPing_ = std::max(1, static_cast<int>(std::lround(limits_.pingSeconds / tickSeconds)));
+  ticksPerQuietPing_ = std::max(
+      ticksPerPing_, static_cast<int>(std::lround(limits_.quietPingSeconds / tickSeconds)));
   ticksSincePing_ = ticksPerPing_;
-  timer_.reset(g_timeout_source_new(static_cast<guint>(tickSeconds * 1000)));
+  // In whole seconds GLib wakes the program once for all such timers due in the same second: the
+  // watchdogs of the banner and of the hidden pages share their wake-ups.
+  timer_.reset(tickSeconds == std::floor(tickSeconds)
+                   ? g_timeout_source_new_seconds(static_cast<guint>(tickSeconds))
+                   : g_timeout_source_new(static_cast<guint>(tickSeconds * 1000)));
   g_source_set_callback(timer_.get(), tick, this, nullptr);
   g_source_attach(timer_.get(), nullptr);
 }
@@ -73,6 +84,7 @@ void GtkPageWatchdog::processEnded() {
   pingSentAt_.reset();
   process_.reset();
   processorAtStart_.reset();
+  processorAtAnswer_.reset();
 }
 
 // Ending the process may end the view's user, and this watchdog with it: it is the last thing
@@ -81,7 +93,8 @@ gboolean GtkPageWatchdog::tick(gpointer self) {
   auto* watchdog = static_cast<GtkPageWatchdog*>(self);
   if (!watchdog->watching_) return G_SOURCE_CONTINUE;
   if (!watchdog->pingSentAt_) {
-    if (++watchdog->ticksSincePing_ >= watchdog->ticksPerPing_) watchdog->ping();
+    ++watchdog->ticksSincePing_;
+    if (watchdog->pingDue()) watchdog->ping();
   } else if (now() - *watchdog->pingSentAt_ >= watchdog->limits_.unresponsiveSeconds) {
     watchdog->end("Ended the web process of a page that did not answer for " +
                   seconds(watchdog->limits_.unresponsiveSeconds) + " seconds.");
@@ -90,6 +103,13 @@ gboolean GtkPageWatchdog::tick(gpointer self) {
   if (watchdog->checkMemory()) return G_SOURCE_CONTINUE;
   watchdog->measure();
   return G_SOURCE_CONTINUE;
+}
+
+bool GtkPageWatchdog::pingDue() const {
+  if (ticksSincePing_ < ticksPerPing_) return false;
+  if (ticksSincePing_ >= ticksPerQuietPing_ || !process_ || !processorAtAnswer_) return true;
+  std::optional<double> used = GtkWebProcess::mainThreadSeconds(*process_);
+  return !used || *used - *processorAtAnswer_ >= kIdleProcessorSeconds;
 }
 
 void GtkPageWatchdog::ping() {
@@ -106,7 +126,10 @@ void GtkPageWatchdog::answered(GObject* view, GAsyncResult* result, gpointer dat
       webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, error.out()));
   // Cancelled: the watchdog went away.
   if (error && g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
-  static_cast<GtkPageWatchdog*>(data)->pingSentAt_.reset();
+  auto* watchdog = static_cast<GtkPageWatchdog*>(data);
+  watchdog->pingSentAt_.reset();
+  watchdog->processorAtAnswer_ =
+      watchdog->process_ ? GtkWebProcess::mainThreadSeconds(*watchdog->process_) : std::nullopt;
 }
 
 bool GtkPageWatchdog::checkMemory() {

@@ -25,7 +25,9 @@ namespace platform::gtk {
 // - A page that stops answering: every pingSeconds a script is run in a world of the watchdog's
 //   own (the page cannot see or stall it, other than by keeping the process busy); when one has
 //   had no answer for unresponsiveSeconds, the page never yields (a loop, or a process stuck in a
-//   way of its own) and nothing else would ever end it.
+//   way of its own) and nothing else would ever end it. A page whose process's main thread has not
+//   run since the last answer is pinged only every quietPingSeconds: nothing runs there that
+//   could keep it from answering but a wait that never ends, which costs the machine nothing.
 // - An ad that nobody has pressed since its page began (role Ad), held to a budget as browsers
 //   unload heavy ads: the processor time of its process's main thread (the thread that runs the
 //   page's scripts, layout and drawing), in total and in any window of adWindowSeconds, and the
@@ -47,6 +49,9 @@ class GtkPageWatchdog {
     // every two seconds ends a page that stopped answering at most a second later.
     double pingSeconds = 2;
     double unresponsiveSeconds = 5;
+    // Each ping wakes the page's process and the program: an idle banner and the hidden page
+    // loaded ahead were pinged ten times a refresh, for nothing.
+    double quietPingSeconds = 10;
     // The heavy-ad budget browsers hold ads to: more than a minute of the main thread in all,
     // more than half of any 30 seconds, or 4 MB of network is more than any ad needs for what it
     // shows, and what an untouched ad uses beyond it is taken from the user's battery, data plan
@@ -90,6 +95,9 @@ class GtkPageWatchdog {
   static void resourceStarted(WebKitWebView*, WebKitWebResource* resource, WebKitURIRequest*,
                               gpointer self);
   static void responded(WebKitWebResource* resource, GParamSpec*, gpointer token);
+  // Whether a ping is due on this tick: pingSeconds after the last one while the process's main
+  // thread runs, quietPingSeconds while it does not.
+  bool pingDue() const;
   void ping();
   void measure();
   // Whether the process was ended for its memory.
@@ -104,9 +112,12 @@ class GtkPageWatchdog {
   std::shared_ptr<Token> token_;
   bool watching_ = false;
   std::optional<double> pingSentAt_;
-  // Ticks since the last ping was sent, and how many make pingSeconds.
+  // Ticks since the last ping was sent, and how many make pingSeconds and quietPingSeconds.
   int ticksSincePing_ = 0;
   int ticksPerPing_ = 1;
+  int ticksPerQuietPing_ = 1;
+  // Processor time of the process's main thread when the last ping was answered.
+  std::optional<double> processorAtAnswer_;
   bool pressed_ = false;
   bool ended_ = false;
   std::optional<pid_t> process_;

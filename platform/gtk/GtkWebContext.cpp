@@ -165,7 +165,7 @@ void GtkWebContext::startWebProcess() {
 }
 
 void GtkWebContext::giveBack(glibsupport::GObjectPtr<GtkWidget> view) {
-  if (spares_.size() >= kMaxSpares || g_object_get_data(G_OBJECT(view.get()), kLentKey)) {
+  if (spares_.size() >= kMaxSpares || isLent(WEBKIT_WEB_VIEW(view.get()))) {
     gtk_widget_destroy(view.get());
     return;
   }
@@ -296,6 +296,10 @@ bool GtkWebContext::isStarting(WebKitWebView* view) {
 
 void GtkWebContext::setProcessOf(WebKitWebView* view, pid_t process) {
   g_object_set_data(G_OBJECT(view), kProcessKey, GINT_TO_POINTER(process));
+}
+
+bool GtkWebContext::isLent(WebKitWebView* view) {
+  return g_object_get_data(G_OBJECT(view), kLentKey) != nullptr;
 }
 
 std::optional<pid_t> GtkWebContext::processOf(WebKitWebView* view) {

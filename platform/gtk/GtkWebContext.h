@@ -98,6 +98,8 @@ class GtkWebContext {
   // started, which a view made to join another's process shares with it.
   static std::optional<pid_t> processOf(WebKitWebView* view);
   static void setProcessOf(WebKitWebView* view, pid_t process);
+  // Whether the view is the hidden one that runs in the first ad's process.
+  static bool isLent(WebKitWebView* view);
   // Takes back a view whose user is done with it. The user has disconnected its handlers and taken
   // the view out of its parent; the view was never on screen, its web process never ended and its
   // history is empty. Its load is stopped at once; a little later (kClearDelayMilliseconds) its

@@ -74,6 +74,7 @@ class GtkWebViewPeer : public WebViewPeer {
   std::optional<base::URL> currentURL() const override;
   void evaluateJavaScript(const std::string& script, ScriptResult done) override;
   void settingsChanged(const WebViewSettings& settings) override;
+  bool holdsLaterPages() const override { return !GtkWebContext::isLent(webView()); }
 
   WebKitWebView* webView() const { return WEBKIT_WEB_VIEW(webView_.get()); }
 

@@ -65,6 +65,8 @@ class WebView : public View, private WebViewPeerClient {
   bool canGoBack() const;
   bool canGoForward() const;
   bool isLoading() const;
+  // Whether the view may go on to hold later pages of its kind (WebViewPeer::holdsLaterPages).
+  bool holdsLaterPages() const { return webPeer_->holdsLaterPages(); }
   // The address of the page the view shows or is loading (the current request's URL).
   std::optional<base::URL> currentURL() const;
 

@@ -117,6 +117,11 @@ class WebViewPeer {
   virtual void evaluateJavaScript(const std::string& script, ScriptResult done) = 0;
 
   virtual void settingsChanged(const WebViewSettings& /*settings*/) {}
+
+  // Whether the view may go on to hold later pages of its kind: not while it runs in an engine
+  // process lent by a view of another kind (a page there could stall that view's pages). A client
+  // that would keep the view for a later page makes a new one instead.
+  virtual bool holdsLaterPages() const { return true; }
 };
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 // program, save a file, cover the screen or bring the program down.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 
 #include <unistd.h>
@@ -26,6 +27,7 @@
 #include "ads/View/TADBannerView.h"
 #include "ads/View/TADWebView.h"
 #include "platform/gtk/GtkViewPeer.h"
+#include "platform/gtk/GtkWebContext.h"
 #include "platform/gtk/GtkWebProcess.h"
 #include "platform/gtk/GtkWebViewPeer.h"
 #include "platform/storage/SearchPaths.h"
@@ -153,8 +155,10 @@ class HostileAdsGuiTest : public BannerScreenFixture {
     UserFolders::shared().forgetOpened();
     // A page silent for three seconds on a busy machine is not going to answer; an ad may use the
     // processor for three seconds in all.
-    gtk_testing::testWebContext()->setWatchdogLimits(
-        {.pingSeconds = 0.25, .unresponsiveSeconds = 3, .adProcessorSeconds = 3});
+    gtk_testing::testWebContext()->setWatchdogLimits({.pingSeconds = 0.25,
+                                                      .unresponsiveSeconds = 3,
+                                                      .quietPingSeconds = 1,
+                                                      .adProcessorSeconds = 3});
     launchBanner(network.origin(), "hostile-slot");
     if (HasFatalFailure()) return;
     object()->setTimeLimits(2, 2);
@@ -416,6 +420,23 @@ TEST_P(MisbehavingAdTest, LosesItsProcessAndTheNextAdComes) {
 
 INSTANTIATE_TEST_SUITE_P(Ads, MisbehavingAdTest, ::testing::ValuesIn(kMisbehaviours),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A process that stops (as though it waited for what never comes) uses no processor, so its page
+// is asked seldom whether it answers; it is ended all the same, and the next ad comes.
+TEST_F(HostileAdsGuiTest, AnAdWhoseProcessStopsLosesItAlthoughItUsesNoProcessor) {
+  showAd("<p>stopping</p>");
+  auto& peer = static_cast<platform::gtk::GtkWebViewPeer&>(banner->webView()->webViewPeer());
+  std::optional<pid_t> process = platform::gtk::GtkWebContext::processOf(peer.webView());
+  ASSERT_TRUE(process);
+  platform->runLoop().runFor(1);
+  ASSERT_EQ(kill(*process, SIGSTOP), 0);
+  bool ended = eventually(
+      [&] { return saidOnConsole("Ended the web process of a page that did not answer"); }, 10);
+  kill(*process, SIGCONT);
+  EXPECT_TRUE(ended);
+  showAd("<p>next</p>");
+  EXPECT_TRUE(adComesToSay("document.body.textContent", "next"));
+}
 
 // The page script runs in the hidden build page; one that never yields or eats memory loses the
 // hidden pages' process, and stalls neither the ad that is shown nor the next build page.

@@ -86,7 +86,7 @@ TEST_F(TADObjectPrivateTest, ALoadBuildsTheAddressInTheScriptPageFetchesTheAdAnd
   answer("loadAdURL?url=http%3A%2F%2Fads.talvik.test%2Fad&type=dizudi");
   center.removeObserver(&heardByOthers);
   EXPECT_EQ(heardByOthers, 0);
-  EXPECT_TRUE(buildView.expired());  // the hidden web view goes with the answer
+  EXPECT_EQ(object().buildAdWebView(), nullptr);  // the run ends with the answer
   ASSERT_EQ(requestsFor(kAd), 1);
   EXPECT_TRUE(
       platform.urlLoading().sentRequests().back().url().absoluteString().ends_with("&seq_num=1"));
@@ -463,9 +463,10 @@ TEST_F(TADObjectPrivateTest, TheObjectGoesWithItsViewLeavingNoRegistrationOrFetc
   EXPECT_TRUE(delegate->events.empty());
 }
 
-// Between loads an empty page is loaded ahead for the next build page. It serves exactly one
-// request, and only while it is whole; the page script reaches a page once per request, whether
-// the page loaded ahead serves it, is dropped, or the script changed since it was loaded.
+// Between loads an empty page is loaded ahead for the next build page, into the page that answered
+// last (no page is loaded only to be cleared). It serves exactly one request, and only while it is
+// whole; the page script reaches a page once per request, whether the page loaded ahead serves it,
+// is dropped, or the script changed since it was loaded.
 TEST_F(TADObjectPrivateTest, APagePreparedBetweenLoadsServesOneRequestAndRunsNoScriptOfItsOwn) {
   // The pages that the script's text reached: loaded whole, or written into a page loaded ahead.
   auto runs = [](SimWebViewPeer& peer, const std::string& script) {
@@ -477,7 +478,10 @@ TEST_F(TADObjectPrivateTest, APagePreparedBetweenLoadsServesOneRequestAndRunsNoS
     platform.runLoop().advance(TADObjectPrivate::kPrepareDelay);
     return object().preparedBuildAdWebView();
   };
-  loadToShown();
+  load();
+  std::weak_ptr<platform::WebView> answered = object().buildAdWebView();
+  answerAd();
+  finishBanner();
   EXPECT_EQ(object().preparedBuildAdWebView(), nullptr);  // not while the banner's page loads
   const std::string newScript = "function AVMO_buildAdURL(q) {}";
   // Whether the page loaded ahead breaks (its web process ends), and whether the script changes.
@@ -485,9 +489,9 @@ TEST_F(TADObjectPrivateTest, APagePreparedBetweenLoadsServesOneRequestAndRunsNoS
     SCOPED_TRACE(std::to_string(breaks) + std::to_string(scriptChanges));
     std::shared_ptr<platform::WebView> page = prepare();
     ASSERT_TRUE(page);
+    EXPECT_EQ(page, answered.lock());
     SimWebViewPeer& peer = SimWebViewPeer::of(*page);
-    ASSERT_EQ(peer.loadedHTML().size(), 1u);
-    EXPECT_EQ(peer.loadedHTML()[0].html, "<html><head></head><body></body></html>");
+    EXPECT_EQ(peer.loadedHTML().back().html, "<html><head></head><body></body></html>");
     if (breaks) {
       peer.failLoad(platform::URLError::make(platform::URLError::Unknown, "about:blank"));
     } else {
@@ -498,20 +502,22 @@ TEST_F(TADObjectPrivateTest, APagePreparedBetweenLoadsServesOneRequestAndRunsNoS
       platform.runLoop().advance(86401);
     }
     const std::string script = scriptChanges ? newScript : kScriptText;
+    const auto earlierRuns = runs(peer, script);
     load();
     EXPECT_EQ(object().preparedBuildAdWebView(), nullptr);
     EXPECT_EQ(object().buildAdWebView() == page, !breaks);
-    EXPECT_EQ(runs(peer, script) + (breaks ? runs(buildPeer(), script) : 0), 1);
+    EXPECT_EQ(runs(peer, script) - earlierRuns + (breaks ? runs(buildPeer(), script) : 0), 1);
     if (!breaks) {
       EXPECT_TRUE(peer.evaluatedScripts().back().starts_with(
           "document.open();document.write('<html><head><script>" + script +
           "</script><script>AVMO_buildAdURL({\""));
     }
+    answered = object().buildAdWebView();
     std::weak_ptr<platform::WebView> used = page;
     page.reset();
     answerAd();
     finishBanner();
-    EXPECT_TRUE(used.expired());
+    EXPECT_EQ(used.expired(), breaks);
   }
   EXPECT_EQ(delegate->events, std::vector<std::string>(4, "receive"));
 }
