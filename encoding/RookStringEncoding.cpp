@@ -35,7 +35,8 @@ std::shared_ptr<RookStringEncoding> makePadded(std::string_view alphabet) {
 
 }  // namespace
 
-RookStringEncoding::RookStringEncoding(Passkey, std::string_view alphabet) : charMap_(alphabet) {
+RookStringEncoding::RookStringEncoding(Passkey, std::string_view alphabet)
+    : charMapData_(alphabet) {
   reverseCharMap_.fill(kUnmapped);
   for (size_t value = 0; value < alphabet.size(); ++value) {
     reverseCharMap_[static_cast<unsigned char>(alphabet[value])] = static_cast<int8_t>(value);
@@ -43,7 +44,7 @@ RookStringEncoding::RookStringEncoding(Passkey, std::string_view alphabet) : cha
   shift_ = std::countr_zero(alphabet.size());
   mask_ = (1 << shift_) - 1;
   padLen_ = std::lcm(shift_, 8) / shift_;
-  if (RookFastCodec::covers(shift_)) fast_.emplace(charMap_, shift_);
+  if (RookFastCodec::covers(shift_)) fast_.emplace(charMapData_, shift_);
   decodeMapChanged();
 }
 
@@ -180,7 +181,7 @@ char* RookStringEncoding::encodeBits(std::span<const uint8_t> bytes, char* out) 
       }
     }
     pending -= shift_;
-    *out++ = charMap_[(buffer >> pending) & mask_];
+    *out++ = charMapData_[(buffer >> pending) & mask_];
   } while (pending > 0 || next < bytes.size());
   return out;
 }
@@ -261,9 +262,9 @@ std::optional<std::string> RookStringEncoding::stringByDecoding(std::string_view
 std::string RookStringEncoding::description() const {
   static constexpr char kHexDigits[] = "0123456789abcdef";
   std::string alphabet = "<";
-  for (size_t i = 0; i < charMap_.size(); ++i) {
+  for (size_t i = 0; i < charMapData_.size(); ++i) {
     if (i > 0 && i % 4 == 0) alphabet.push_back(' ');
-    const auto byte = static_cast<unsigned char>(charMap_[i]);
+    const auto byte = static_cast<unsigned char>(charMapData_[i]);
     alphabet.push_back(kHexDigits[byte >> 4]);
     alphabet.push_back(kHexDigits[byte & 0xF]);
   }

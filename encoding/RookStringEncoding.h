@@ -97,7 +97,7 @@ class RookStringEncoding {
   size_t dataCharacterCount(size_t byteCount) const;  // before padding
   char* encodeBits(std::span<const uint8_t> bytes, char* out) const;
 
-  std::string charMap_;  // the alphabet; entry v is the character for value v
+  std::string charMapData_;  // the alphabet; entry v is the character for value v
   // For every byte: its value, or one of the markers above. Bytes from 128 up stay unmapped.
   std::array<int8_t, 256> reverseCharMap_;
   int shift_ = 0;  // bits per character
