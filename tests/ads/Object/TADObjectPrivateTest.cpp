@@ -1,19 +1,18 @@
 #include "ads/Object/TADObjectPrivate.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 
 #include "ads/Formats/TADMacros.h"
 #include "ads/Notification/TADNotificationCenter.h"
 #include "ads/Statistics/TADStatisticsCore.h"
-#include "base/FileIO.h"
 #include "platform/Application.h"
 #include "platform/core/NotificationCenter.h"
 #include "platform/net/URLError.h"
 #include "platform/storage/UserDefaults.h"
 #include "tests/ads/Object/AdObjectFixture.h"
+#include "tests/support/FolderFlushes.h"
 
 namespace {
 
@@ -51,14 +50,9 @@ class TADObjectPrivateTest : public AdObjectFixture {
   }
 };
 
-int folderFlushes = 0;
-
 TEST_F(TADObjectPrivateTest, ALoadBuildsTheAddressInTheScriptPageFetchesTheAdAndShowsIt) {
   view->setAdUnitID("a17c52f0d3b8e46");
-  base::setFolderFlushForTesting([](int fd) {
-    ++folderFlushes;
-    return ::fsync(fd);
-  });
+  test_support::FolderFlushes flushes;
   load();
   EXPECT_EQ(object().state(), State::BuildingAdAddress);
   ASSERT_EQ(buildPeer().loadedHTML().size(), 1u);
@@ -102,10 +96,9 @@ TEST_F(TADObjectPrivateTest, ALoadBuildsTheAddressInTheScriptPageFetchesTheAdAnd
                                        .mediaPlaybackRequiresUserAction = true,
                                        .mediaPlaybackAllowsAirPlay = true,
                                        .scrollsToTop = true}));
-  base::setFolderFlushForTesting(nullptr);
   // The script's copy is kept and trusted for a day, so it is flushed to disk; the ad page's is
   // not.
-  EXPECT_EQ(folderFlushes, 1);
+  EXPECT_EQ(flushes.made(), 1);
 
   finishBanner();
   EXPECT_EQ(object().state(), State::Shown);

@@ -24,6 +24,7 @@
 #include "platform/core/Console.h"
 #include "platform/glib/ApplicationFolders.h"
 #include "platform/sim/SimPlatform.h"
+#include "tests/support/FolderFlushes.h"
 #include "tests/support/TemporaryFolder.h"
 
 namespace platform::glib {
@@ -198,38 +199,27 @@ TEST_F(PlistUserDefaultsTest, AFileThatCannotBeReadForNowStaysAndIsNeverSavedOve
 TEST_F(PlistUserDefaultsTest, ASaveWhoseFolderCannotBeFlushedHasSucceededAndSaysSo) {
   PlistUserDefaults defaults(path_);
   defaults.setObject("key", "new");
-  base::setFolderFlushForTesting([](int) {
-    errno = EIO;
-    return -1;
-  });
-  bool saved = defaults.synchronize();
-  base::setFolderFlushForTesting(nullptr);
-  EXPECT_TRUE(saved);
+  {
+    test_support::FolderFlushes failing(test_support::FolderFlushes::Outcome::Fail);
+    EXPECT_TRUE(defaults.synchronize());
+  }
   EXPECT_EQ(PlistUserDefaults(path_).stringForKey("key"), "new");
   ASSERT_EQ(platform_.console().lines().size(), 1u);
   EXPECT_NE(platform_.console().lines()[0].find("could not be flushed"), std::string::npos);
 }
 
-int folderFlushes = 0;
-int countingFlush(int fd) {
-  ++folderFlushes;
-  return ::fsync(fd);
-}
-
 TEST_F(PlistUserDefaultsTest, ASaveThatWouldChangeNothingWritesNothing) {
   save({{"key", "value"}});
   PlistUserDefaults defaults(path_);
-  base::setFolderFlushForTesting(countingFlush);
+  test_support::FolderFlushes flushes;
   EXPECT_TRUE(defaults.synchronize());
   defaults.setObject("key", "value");
   EXPECT_TRUE(defaults.synchronize());
-  const int whileUnchanged = folderFlushes;
+  EXPECT_EQ(flushes.made(), 0);
   defaults.setObject("key", "other");
   EXPECT_TRUE(defaults.synchronize());
   EXPECT_TRUE(defaults.synchronize());
-  base::setFolderFlushForTesting(nullptr);
-  EXPECT_EQ(whileUnchanged, 0);
-  EXPECT_EQ(folderFlushes, 1);
+  EXPECT_EQ(flushes.made(), 1);
   EXPECT_EQ(PlistUserDefaults(path_).stringForKey("key"), "other");
 }
 
