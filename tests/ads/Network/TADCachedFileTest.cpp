@@ -15,9 +15,9 @@
 
 #include "ads/Addresses/TADNetworkUtilities.h"
 #include "ads/Network/TADHTTPDate.h"
-#include "base/FileIO.h"
 #include "platform/net/URLError.h"
 #include "platform/sim/SimPlatform.h"
+#include "tests/support/FolderFlushes.h"
 #include "tests/support/LibraryStateGuard.h"
 #include "tests/support/TemporaryFolder.h"
 
@@ -231,17 +231,15 @@ constexpr const char* kOnceShared[] = {"http://click.talvik.test/c?t=first",
 
 // A host that is no safe folder name gets one that stays in the caches.
 TEST_F(TADCachedFileTest, EachHostHasAFolderAndEachURLAFileNamedByTheDigestOfItsText) {
-  EXPECT_EQ(
-      *file("http://ads.example/a")->filePath(),
-      caches_ / "ads.example/22dec727a908a8c2b4cdbd2e4d1b44d9755c7baee0790b96035950b1a5a5730d");
-  EXPECT_EQ(*file(kOnceShared[0])->filePath(),
-            caches_ /
-                "click.talvik.test/"
-                "14e88a8a12c0ab630ed19ae41f912bbeb3e61214d8e2849df9e16841b07d253f");
-  EXPECT_EQ(*file(kOnceShared[1])->filePath(),
-            caches_ /
-                "click.talvik.test/"
-                "0b5ba3ded30ae98017b35ff86f29dc315deb64e13c589ca274e948dfb969bdbd");
+  const std::pair<const char*, const char*> named[] = {
+      {"http://ads.example/a",
+       "ads.example/22dec727a908a8c2b4cdbd2e4d1b44d9755c7baee0790b96035950b1a5a5730d"},
+      {kOnceShared[0],
+       "click.talvik.test/14e88a8a12c0ab630ed19ae41f912bbeb3e61214d8e2849df9e16841b07d253f"},
+      {kOnceShared[1],
+       "click.talvik.test/0b5ba3ded30ae98017b35ff86f29dc315deb64e13c589ca274e948dfb969bdbd"}};
+  for (auto [url, name] : named)
+    EXPECT_EQ(*file(url)->filePath(), caches_ / name);
   for (const char* url : {"http://../x", "http://./x", "http:///x", "http://a%2F..%2Fb/x",
                           "http://a%00b/x", "http://%2E%2E/x"}) {
     SCOPED_TRACE(url);
@@ -457,12 +455,6 @@ TEST_F(TADCachedFileTest, TheDelegateMayFetchAgainOrLetTheFileGoFromItsCallbacks
   EXPECT_TRUE(unheard->hasContent());
 }
 
-int folderFlushes = 0;
-int countingFlush(int fd) {
-  ++folderFlushes;
-  return ::fsync(fd);
-}
-
 // Only a durable copy is flushed; one that is not still replaces the old copy whole, leaving no
 // temporary file, and goes with invalidate.
 TEST_F(TADCachedFileTest, OnlyADurableCopyIsFlushedToDiskAndEitherIsReplacedWhole) {
@@ -473,15 +465,13 @@ TEST_F(TADCachedFileTest, OnlyADurableCopyIsFlushedToDiskAndEitherIsReplacedWhol
   auto page = file(kPage);
   page->setDurable(false);
   writeCopy(*page->filePath(), "old page", kLastModifiedSeconds);
-  base::setFolderFlushForTesting(countingFlush);
+  test_support::FolderFlushes flushes;
   script->validate();
   run();
-  const int afterScript = folderFlushes;
+  EXPECT_EQ(flushes.made(), 1);
   page->validate();
   run();
-  base::setFolderFlushForTesting(nullptr);
-  EXPECT_EQ(afterScript, 1);
-  EXPECT_EQ(folderFlushes, 1);
+  EXPECT_EQ(flushes.made(), 1);
   EXPECT_EQ(delegate_->events, (std::vector<std::string>{"end", "end"}));
   EXPECT_EQ(page->content(), "new page");
   page->invalidate();
