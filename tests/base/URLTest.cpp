@@ -2,21 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace base {
 namespace {
 
 TEST(URLTest, SplitsAnAbsoluteURLIntoItsComponents) {
   auto url = URL::fromString("https://user:pw@ads.example:8443/a/b%20c?x=1&y=2#top");
   ASSERT_TRUE(url);
-  EXPECT_EQ(url->scheme(), "https");
-  EXPECT_EQ(url->user(), "user");
-  EXPECT_EQ(url->password(), "pw");
-  EXPECT_EQ(url->host(), "ads.example");
-  EXPECT_EQ(url->port(), 8443);
-  EXPECT_EQ(url->path(), "/a/b c");
-  EXPECT_EQ(url->percentEncodedPath(), "/a/b%20c");
-  EXPECT_EQ(url->query(), "x=1&y=2");
-  EXPECT_EQ(url->fragment(), "top");
+  EXPECT_EQ(std::tuple(url->scheme(), url->user(), url->password(), url->host(), url->port()),
+            std::tuple("https", "user", "pw", "ads.example", 8443));
+  EXPECT_EQ(std::tuple(url->path(), url->percentEncodedPath(), url->query(), url->fragment()),
+            std::tuple("/a/b c", "/a/b%20c", "x=1&y=2", "top"));
   EXPECT_EQ(url->absoluteString(), "https://user:pw@ads.example:8443/a/b%20c?x=1&y=2#top");
 }
 
@@ -97,15 +94,12 @@ TEST(URLTest, ResolvesReferencesAgainstABase) {
     auto url = URL::fromString(ref, base);
     return url ? url->absoluteString() : "<none>";
   };
-  EXPECT_EQ(resolve("g"), "http://a/b/c/g");
-  EXPECT_EQ(resolve("./g"), "http://a/b/c/g");
-  EXPECT_EQ(resolve("/g"), "http://a/g");
-  EXPECT_EQ(resolve("//g"), "http://g");
-  EXPECT_EQ(resolve("?y"), "http://a/b/c/d;p?y");
-  EXPECT_EQ(resolve("#s"), "http://a/b/c/d;p?q#s");
-  EXPECT_EQ(resolve("../../g"), "http://a/g");
-  EXPECT_EQ(resolve("../../../../g"), "http://a/g");
-  EXPECT_EQ(resolve("itms://x"), "itms://x");
+  const std::pair<const char*, const char*> cases[] = {
+      {"g", "http://a/b/c/g"},   {"./g", "http://a/b/c/g"},       {"/g", "http://a/g"},
+      {"//g", "http://g"},       {"?y", "http://a/b/c/d;p?y"},    {"#s", "http://a/b/c/d;p?q#s"},
+      {"../../g", "http://a/g"}, {"../../../../g", "http://a/g"}, {"itms://x", "itms://x"}};
+  for (auto [ref, resolved] : cases)
+    EXPECT_EQ(resolve(ref), resolved) << ref;
   // An absolute reference loses its dot segments too; without them, it stays exactly as written.
   EXPECT_EQ(resolve("https://h/x/./y/../z?k#f"), "https://h/x/z?k#f");
   EXPECT_EQ(resolve("HTTP://@h:/a//b"), "HTTP://@h:/a//b");
