@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sstream>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "adnetwork/AdNetwork.h"
 #include "ads/Network/TADCachedFile.h"
@@ -185,33 +188,19 @@ TEST(AdNetworkParseFault, ReadsTheCommandLineForms) {
     SCOPED_TRACE(a.text);
     auto parsed = AdNetwork::parseFault(a.text);
     ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->first, a.route);
-    EXPECT_EQ(parsed->second.fault, a.fault);
-    EXPECT_EQ(parsed->second.status, a.status);
-    EXPECT_EQ(parsed->second.seconds, a.seconds);
-    EXPECT_EQ(parsed->second.count, a.count);
+    const auto& [route, fault] = *parsed;
+    EXPECT_EQ(std::tuple(route, fault.fault, fault.status, fault.seconds, fault.count),
+              std::tuple(a.route, a.fault, a.status, a.seconds, a.count));
   }
-  for (const char* refused : {"",
-                              "ad",
-                              "ad:",
-                              "banner:503",
-                              "ad:99",
-                              "ad:600",
-                              "ad:status",
-                              "ad:delay",
-                              "ad:delay:-1",
-                              "ad:delay:x",
-                              "ad:delay:1e12",
-                              "ad:1e20",
-                              "ad:redirect-chain:1e20",
-                              "ad:stall:3",
-                              "ad:redirect-chain:0",
-                              "ad:redirect-chain:1.5",
-                              "ad:silent",
-                              "tracking:throws",
-                              "ad:503:1",
-                              "AD:503",
-                              "ad:unknown"}) {
+  // The empty plan, then each word of the list.
+  std::vector<std::string> refusals{""};
+  std::istringstream words(
+      "ad ad: banner:503 ad:99 ad:600 ad:status ad:delay ad:delay:-1 ad:delay:x ad:delay:1e12 "
+      "ad:1e20 ad:redirect-chain:1e20 ad:stall:3 ad:redirect-chain:0 ad:redirect-chain:1.5 "
+      "ad:silent tracking:throws ad:503:1 AD:503 ad:unknown");
+  for (std::string word; words >> word;)
+    refusals.push_back(word);
+  for (const std::string& refused : refusals) {
     SCOPED_TRACE(refused);
     auto parsed = AdNetwork::parseFault(refused);
     ASSERT_FALSE(parsed);
