@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
+#include <tuple>
 
 #include "adnetwork/AdNetwork.h"
 #include "adnetwork/PageScript.h"
@@ -190,17 +192,15 @@ TEST_F(AdNetworkTest, EveryRequestIsLoggedInMemoryAndAsJsonLines) {
   const auto requests = network->requests();
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(network->count("/ad"), 2u);
-  EXPECT_EQ(requests[0].method, "GET");
-  EXPECT_EQ(requests[0].path, "/ad");
-  EXPECT_EQ(requests[0].query.at("slotname"), "a slot");
-  EXPECT_EQ(requests[0].query.at("ad_frame"), "{\"w\":320}");
-  EXPECT_EQ(requests[0].query.at("bare"), "");
-  EXPECT_EQ(requests[0].headers.at("x-probe"), "yes");
-  EXPECT_EQ(requests[0].status, 503);
-  EXPECT_EQ(requests[0].fault, "status:503");
-  EXPECT_EQ(requests[0].nonPersonalised, "child-directed");
-  EXPECT_EQ(requests[1].status, 404);
-  EXPECT_EQ(requests[1].fault, "");
+  const AdNetwork::LoggedRequest& faulted = requests[0];
+  EXPECT_EQ(std::tuple(faulted.method, faulted.path, faulted.status, faulted.fault,
+                       faulted.nonPersonalised),
+            std::tuple("GET", "/ad", 503, "status:503", "child-directed"));
+  const std::map<std::string, std::string> query{
+      {"slotname", "a slot"}, {"ad_frame", "{\"w\":320}"}, {"bare", ""}, {"cdt", "1"}};
+  EXPECT_EQ(faulted.query, query);
+  EXPECT_EQ(faulted.headers.at("x-probe"), "yes");
+  EXPECT_EQ(std::tuple(requests[1].status, requests[1].fault), std::tuple(404, ""));
 
   std::ifstream file(path);
   std::vector<base::Value> lines;
