@@ -6,6 +6,7 @@
 #include <tad/tad.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/Log.h"
@@ -61,16 +62,15 @@ TEST(RequestTest, PrivacySignalsReadBackAsSetUntilCleared) {
   request.setConsentString("");
   request.clearChildDirectedTreatment();
 
-  EXPECT_EQ(copy.consentRegimeApplies(), false);
-  EXPECT_EQ(copy.consentString(), "ads");
-  EXPECT_EQ(copy.usPrivacyString(), "choices-7");
-  EXPECT_EQ(copy.childDirectedTreatment(), true);
+  auto signals = [](const tad::Request& r) {
+    return std::tuple(r.consentRegimeApplies(), r.consentString(), r.usPrivacyString(),
+                      r.childDirectedTreatment());
+  };
+  EXPECT_EQ(signals(copy), std::tuple(false, "ads", "choices-7", true));
   EXPECT_EQ(copy.description(),
             "tad::Request\nconsentRegimeApplies:no\nconsentString:ads\nusPrivacyString:choices-7"
             "\nchildDirectedTreatment:yes");
-  EXPECT_EQ(request.consentRegimeApplies(), std::nullopt);
-  EXPECT_EQ(request.consentString(), "");
-  EXPECT_EQ(request.childDirectedTreatment(), std::nullopt);
+  EXPECT_EQ(signals(request), std::tuple(std::nullopt, "", "choices-7", std::nullopt));
   EXPECT_EQ(request.description(), "tad::Request\nusPrivacyString:choices-7");
 }
 
@@ -137,16 +137,16 @@ TEST(RequestTest, TheCLogWriterGetsTheLinesAndFreesItsDataOnce) {
   tad_set_log_writer(
       [](GLogLevelFlags level, TadLogSource source, const char* text, gpointer data) {
         static_cast<Seen*>(data)->lines.push_back(std::to_string(level) + " " +
-                                                   std::to_string(source) + " " + text);
+                                                  std::to_string(source) + " " + text);
       },
       &seen, [](gpointer data) { ++static_cast<Seen*>(data)->freed; });
   base::Log::write(base::Log::Level::Warning, base::Log::Source::Library, "a library line");
   base::Log::write(base::Log::Level::Info, base::Log::Source::Page, "a page line");
   tad_set_log_writer(nullptr, nullptr, nullptr);
   base::Log::write(base::Log::Level::Info, base::Log::Source::Page, "after");
-  EXPECT_EQ(seen.lines, (std::vector<std::string>{
-                            std::to_string(G_LOG_LEVEL_WARNING) + " 0 a library line",
-                            std::to_string(G_LOG_LEVEL_INFO) + " 1 a page line"}));
+  EXPECT_EQ(seen.lines,
+            (std::vector<std::string>{std::to_string(G_LOG_LEVEL_WARNING) + " 0 a library line",
+                                      std::to_string(G_LOG_LEVEL_INFO) + " 1 a page line"}));
   EXPECT_EQ(seen.freed, 1);
 }
 
