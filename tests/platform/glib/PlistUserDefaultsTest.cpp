@@ -200,7 +200,7 @@ TEST_F(PlistUserDefaultsTest, ASaveWhoseFolderCannotBeFlushedHasSucceededAndSays
   PlistUserDefaults defaults(path_);
   defaults.setObject("key", "new");
   {
-    test_support::FolderFlushes failing(test_support::FolderFlushes::Outcome::Fail);
+    test_support::FolderFlushes failing([](int) { return errno = EIO, -1; });
     EXPECT_TRUE(defaults.synchronize());
   }
   EXPECT_EQ(PlistUserDefaults(path_).stringForKey("key"), "new");
