@@ -37,11 +37,11 @@ Array::Array(const Array& other) {
 
 Array Array::movedFrom(Value* first, size_t count) {
   Array array;
-  array.reserve(count);
-  Value* to = array.elements();
-  for (size_t i = 0; i < count; ++i)
-    new (to + i) Value(std::move(first[i]));
-  if (count > 0) array.header()->size = static_cast<uint32_t>(count);
+  if (count == 0) return array;
+  array.growTo(count);
+  std::memcpy(static_cast<void*>(array.elements()), static_cast<const void*>(first),
+              count * sizeof(Value));
+  array.header()->size = static_cast<uint32_t>(count);
   return array;
 }
 

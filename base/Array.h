@@ -35,8 +35,8 @@ class Array {
   Array& operator=(Array&& other) noexcept;
   ~Array();
 
-  // Exactly count values moved out of [first, first + count): what a reader does when an array
-  // closes, with every element already made.
+  // Exactly count values taken by their bytes from [first, first + count), which the caller then
+  // forgets without destroying: what a reader does when an array closes, with every element made.
   static Array movedFrom(Value* first, size_t count);
 
   size_t size() const { return block_ ? header()->size : 0; }

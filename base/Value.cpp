@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 #include <ostream>
@@ -83,15 +84,17 @@ Dictionary::Dictionary(std::vector<Entry>&& entries) {
   settle();
 }
 
-Dictionary::Dictionary(const std::string_view* keys, Value* values, size_t count) {
-  if (count == 0) return;
-  growTo(count);
-  Entry* all = entries();
-  for (size_t i = 0; i < count; ++i) {
-    new (all + i) Entry(keys[i], std::move(values[i]));
-    ++header()->size;
-  }
-  settle();
+Dictionary Dictionary::movedFrom(Value* members, size_t count) {
+  static_assert(sizeof(Entry) == 2 * sizeof(Value) && offsetof(Entry, second) == sizeof(Value),
+                "an entry is laid out as a key's text value followed by its value");
+  Dictionary dictionary;
+  if (count == 0) return dictionary;
+  dictionary.growTo(count);
+  std::memcpy(static_cast<void*>(dictionary.entries()), static_cast<const void*>(members),
+              count * sizeof(Entry));
+  dictionary.header()->size = static_cast<uint32_t>(count);
+  dictionary.settle();
+  return dictionary;
 }
 
 void Dictionary::settle() {

@@ -93,7 +93,8 @@ inline void release(uint64_t bits, uint64_t meta) {
 
 }  // namespace text_detail
 
-// A dictionary's key: its text in sixteen bytes, as a value holds a string.
+// A dictionary's key: its text in sixteen bytes, as a value holds a string. The top byte, where a
+// value keeps its kind, is not looked at, so a text value's bytes are a key's.
 class Key {
  public:
   Key() = default;
@@ -152,9 +153,10 @@ class Dictionary {
   // Takes the entries in their order; a key given again replaces the value of its first entry,
   // as set() would.
   explicit Dictionary(std::vector<Entry>&& entries);
-  // The same from count keys and the values they name, which are moved out: what a reader does
-  // when an object closes, with every member already made.
-  Dictionary(const std::string_view* keys, Value* values, size_t count);
+  // The same from count members laid out as entries are, each a key held as a text value followed
+  // by its value, taken by their bytes (the caller forgets them without destroying them): what a
+  // reader does when an object closes, with every member already made.
+  static Dictionary movedFrom(Value* members, size_t count);
   Dictionary(const Dictionary& other);
   Dictionary(Dictionary&& other) noexcept : block_(std::exchange(other.block_, 0)) {}
   Dictionary& operator=(const Dictionary& other);

@@ -27,9 +27,8 @@ class JsonReader {
   struct Frame {
     bool isObject = false;
     bool hasValue = false;  // a member or element has just been read
-    size_t keysBottom = 0;
-    size_t valuesBottom = 0;
-    size_t key = 0;  // the current member's key
+    size_t bottom = 0;      // where its run starts on the reading stack
+    size_t key = 0;         // where the current member's key is on it
   };
   enum class Continuation { kFailed, kNeedsValue, kClosed };
   struct Scratch;
@@ -51,7 +50,7 @@ class JsonReader {
                                                     const char* endOfInput, base::Error* error);
   static Continuation failed(base::Error* error, int64_t code, const char* message);
   bool failInside(size_t count, base::Error* error);
-  void pushDictionary(size_t keysBottom, size_t valuesBottom);
+  void pushDictionary(size_t bottom);
   void pushArray(size_t bottom);
   // The string's text is left in the input when it holds no escapes, else in the string buffer
   // until the next string is read. A failure returns a view without data. Inline, as every key
