@@ -13,7 +13,7 @@ namespace base {
 namespace {
 
 // What a block holds past its header; each element is sixteen bytes, and sizes are 32 bits.
-constexpr size_t kMaxElements = std::numeric_limits<uint32_t>::max();
+constexpr size_t kMaxElements = std::numeric_limits<uint32_t>::max() >> 1;
 
 }  // namespace
 
@@ -42,6 +42,10 @@ Array Array::movedFrom(Value* first, size_t count) {
   std::memcpy(static_cast<void*>(array.elements()), static_cast<const void*>(first),
               count * sizeof(Value));
   array.header()->size = static_cast<uint32_t>(count);
+  bool holdsBlocks = false;
+  for (size_t i = 0; i < count; ++i)
+    holdsBlocks |= first[i].holdsBlock();
+  array.header()->holdsNoBlocks = !holdsBlocks;
   return array;
 }
 
@@ -60,10 +64,12 @@ Array& Array::operator=(Array&& other) noexcept {
 
 Array::~Array() {
   if (!block_) return;
-  BlockPool::Batch batch;
-  Value* values = elements();
-  for (size_t i = 0, n = header()->size; i < n; ++i)
-    values[i].~Value();
+  if (!header()->holdsNoBlocks) {
+    BlockPool::Batch batch;
+    Value* values = elements();
+    for (size_t i = 0, n = header()->size; i < n; ++i)
+      values[i].~Value();
+  }
   BlockPool::deallocate(header());
 }
 
@@ -82,11 +88,12 @@ void Array::clear() {
 
 Value& Array::at(size_t at) {
   if (at >= size()) throw std::out_of_range("array index out of range");
-  return elements()[at];
+  return writableElements()[at];
 }
 
 const Value& Array::at(size_t at) const {
-  return const_cast<Array*>(this)->at(at);
+  if (at >= size()) throw std::out_of_range("array index out of range");
+  return elements()[at];
 }
 
 void Array::pop_back() {
@@ -98,7 +105,8 @@ void Array::growTo(size_t count) {
   if (count > kMaxElements) throw std::length_error("array too long");
   auto* grown = static_cast<Header*>(BlockPool::allocate(sizeof(Header) + count * sizeof(Value)));
   grown->size = static_cast<uint32_t>(size());
-  grown->capacity = static_cast<uint32_t>(count);
+  grown->capacity = static_cast<uint32_t>(count) & kMaxElements;
+  grown->holdsNoBlocks = block_ ? header()->holdsNoBlocks : false;
   if (block_) {
     // The values' bytes are their whole state; the old copies are not destroyed.
     std::memcpy(static_cast<void*>(grown + 1), static_cast<const void*>(elements()),

@@ -44,7 +44,7 @@ bool hasRepeatedKey(const Dictionary::Entry* entries, size_t count) {
   return false;
 }
 
-constexpr size_t kMaxEntries = std::numeric_limits<uint32_t>::max();
+constexpr size_t kMaxEntries = std::numeric_limits<uint32_t>::max() >> 1;
 
 }  // namespace
 
@@ -54,10 +54,12 @@ Dictionary::~Dictionary() {
 
 void Dictionary::release() noexcept {
   if (!block_) return;
-  BlockPool::Batch batch;
-  Entry* all = entries();
-  for (size_t i = 0, n = header()->size; i < n; ++i)
-    all[i].~Entry();
+  if (!header()->holdsNoBlocks) {
+    BlockPool::Batch batch;
+    Entry* all = entries();
+    for (size_t i = 0, n = header()->size; i < n; ++i)
+      all[i].~Entry();
+  }
   header()->~Header();
   BlockPool::deallocate(header());
   block_ = 0;
@@ -93,7 +95,11 @@ Dictionary Dictionary::movedFrom(Value* members, size_t count) {
   std::memcpy(static_cast<void*>(dictionary.entries()), static_cast<const void*>(members),
               count * sizeof(Entry));
   dictionary.header()->size = static_cast<uint32_t>(count);
+  bool holdsBlocks = false;
+  for (size_t i = 0; i < 2 * count; ++i)
+    holdsBlocks |= members[i].holdsBlock();
   dictionary.settle();
+  if (!holdsBlocks && dictionary.block_) dictionary.header()->holdsNoBlocks = true;
   return dictionary;
 }
 
@@ -134,7 +140,7 @@ Dictionary& Dictionary::operator=(const Dictionary& other) {
 void Dictionary::growTo(size_t count) {
   if (count > kMaxEntries) throw std::length_error("dictionary too large");
   auto* grown = new (BlockPool::allocate(sizeof(Header) + count * sizeof(Entry))) Header;
-  grown->capacity = static_cast<uint32_t>(count);
+  grown->capacity = static_cast<uint32_t>(count) & kMaxEntries;
   if (block_) {
     // An entry's bytes are its whole state; the old copies are not destroyed.
     grown->size = header()->size;
@@ -183,6 +189,7 @@ const Value* Dictionary::find(std::string_view key) const {
 }
 
 Value* Dictionary::find(std::string_view key) {
+  if (block_) header()->holdsNoBlocks = false;
   size_t position = indexOf(key);
   return position == size() ? nullptr : &entries()[position].second;
 }
@@ -198,6 +205,7 @@ Value& Dictionary::set(std::string_view key, Value value) {
 }
 
 Value& Dictionary::set(Key key, Value value) {
+  if (block_) header()->holdsNoBlocks = false;
   Index* index = this->index();
   if (!index) {
     Entry* all = entries();

@@ -143,6 +143,8 @@ std::ostream& operator<<(std::ostream& out, const Key& key);
 // Like Array, a dictionary is one word: a block holding its size, its room, the index of a large
 // one and the entries inline (none for an empty dictionary), so that it fits in a value and a
 // dictionary read from a document is one allocation. Entries move between blocks by their bytes.
+// As with Array, one that a reader made of keys and values none of which holds a block is freed
+// without visiting its entries, until an access through which a value could change.
 class Dictionary {
  public:
   // A key and its value (defined below, once Value is complete).
@@ -199,8 +201,9 @@ class Dictionary {
   class Index;
   struct Header {
     uint32_t size = 0;
-    uint32_t capacity = 0;
-    std::unique_ptr<Index> index;  // of a large dictionary
+    uint32_t capacity : 31 = 0;
+    uint32_t holdsNoBlocks : 1 = 0;  // no key or value holds a block: they need no destructor
+    std::unique_ptr<Index> index;    // of a large dictionary
   };
 
   Header* header() const { return reinterpret_cast<Header*>(block_); }
@@ -307,6 +310,9 @@ class Value {
   bool isData() const { return kind() == Kind::Data; }
   bool isArray() const { return kind() == Kind::Array; }
   bool isDictionary() const { return kind() == Kind::Dictionary; }
+  // Whether it holds a block of its own (a long text or decimal, data, a container), which its
+  // destructor gives back.
+  bool holdsBlock() const { return (meta_ & text_detail::kOwnsBlock) != 0; }
 
   // Typed access; each is empty (or nullptr) when the value is of another kind. A text stays
   // valid while the value is neither changed nor destroyed.
@@ -398,19 +404,19 @@ inline const Dictionary::Entry* Dictionary::end() const {
 
 // Array's members that need Value complete.
 inline Value* Array::end() {
-  return elements() + size();
+  return writableElements() + size();
 }
 inline const Value* Array::end() const {
   return elements() + size();
 }
 inline Value& Array::operator[](size_t at) {
-  return elements()[at];
+  return writableElements()[at];
 }
 inline const Value& Array::operator[](size_t at) const {
   return elements()[at];
 }
 inline Value& Array::back() {
-  return elements()[size() - 1];
+  return writableElements()[size() - 1];
 }
 inline const Value& Array::back() const {
   return elements()[size() - 1];
@@ -421,11 +427,11 @@ inline Value& Array::emplace_back(Args&&... args) {
     // Made before growing, as the arguments may be elements of this array.
     Value made(std::forward<Args>(args)...);
     grow();
-    Value* slot = new (elements() + header()->size) Value(std::move(made));
+    Value* slot = new (writableElements() + header()->size) Value(std::move(made));
     ++header()->size;
     return *slot;
   }
-  Value* slot = new (elements() + header()->size) Value(std::forward<Args>(args)...);
+  Value* slot = new (writableElements() + header()->size) Value(std::forward<Args>(args)...);
   ++header()->size;
   return *slot;
 }
