@@ -14,6 +14,7 @@ namespace {
 
 // What a block holds past its header; each element is sixteen bytes, and sizes are 32 bits.
 constexpr size_t kMaxElements = std::numeric_limits<uint32_t>::max() >> 1;
+constexpr size_t kCopiedInPlace = 8;
 
 }  // namespace
 
@@ -38,14 +39,25 @@ Array::Array(const Array& other) {
 Array Array::movedFrom(Value* first, size_t count) {
   Array array;
   if (count == 0) return array;
-  array.growTo(count);
-  std::memcpy(static_cast<void*>(array.elements()), static_cast<const void*>(first),
-              count * sizeof(Value));
-  array.header()->size = static_cast<uint32_t>(count);
+  if (count > kMaxElements) throw std::length_error("array too long");
+  auto* header = static_cast<Header*>(BlockPool::allocate(sizeof(Header) + count * sizeof(Value)));
+  header->size = static_cast<uint32_t>(count);
+  header->capacity = static_cast<uint32_t>(count) & kMaxElements;
+  array.block_ = reinterpret_cast<uintptr_t>(header);
+  // Most arrays read are short (a point, a few ids): copied here rather than by a call.
+  Value* to = array.elements();
   bool holdsBlocks = false;
-  for (size_t i = 0; i < count; ++i)
-    holdsBlocks |= first[i].holdsBlock();
-  array.header()->holdsNoBlocks = !holdsBlocks;
+  if (count > kCopiedInPlace) {
+    std::memcpy(static_cast<void*>(to), static_cast<const void*>(first), count * sizeof(Value));
+    for (size_t i = 0; i < count; ++i)
+      holdsBlocks |= first[i].holdsBlock();
+  } else {
+    for (size_t i = 0; i < count; ++i) {
+      holdsBlocks |= first[i].holdsBlock();
+      std::memcpy(static_cast<void*>(to + i), static_cast<const void*>(first + i), sizeof(Value));
+    }
+  }
+  header->holdsNoBlocks = !holdsBlocks;
   return array;
 }
 
@@ -57,13 +69,12 @@ Array& Array::operator=(const Array& other) {
 Array& Array::operator=(Array&& other) noexcept {
   if (this == &other) return *this;
   uintptr_t taken = std::exchange(other.block_, 0);  // other may be an element of this one
-  this->~Array();
+  if (block_) release();
   block_ = taken;
   return *this;
 }
 
-Array::~Array() {
-  if (!block_) return;
+void Array::release() noexcept {
   if (!header()->holdsNoBlocks) {
     BlockPool::Batch batch;
     Value* values = elements();

@@ -37,7 +37,10 @@ class Array {
   Array(Array&& other) noexcept : block_(std::exchange(other.block_, 0)) {}
   Array& operator=(const Array& other);
   Array& operator=(Array&& other) noexcept;
-  ~Array();
+  // Inline for the empty case: every container a reader takes is first moved out of a temporary.
+  ~Array() {
+    if (block_) release();
+  }
 
   // Exactly count values taken by their bytes from [first, first + count), which the caller then
   // forgets without destroying: what a reader does when an array closes, with every element made.
@@ -92,6 +95,7 @@ class Array {
   // Room for at least count values, the elements moved into a new block when it grows.
   void growTo(size_t count);
   void grow() { growTo(size() < 4 ? 4 : size() * 2); }
+  void release() noexcept;
 
   // The block's address, in the type of a value's first word, which holds it.
   uintptr_t block_ = 0;

@@ -48,12 +48,7 @@ constexpr size_t kMaxEntries = std::numeric_limits<uint32_t>::max() >> 1;
 
 }  // namespace
 
-Dictionary::~Dictionary() {
-  release();
-}
-
 void Dictionary::release() noexcept {
-  if (!block_) return;
   if (!header()->holdsNoBlocks) {
     BlockPool::Batch batch;
     Entry* all = entries();
@@ -68,7 +63,7 @@ void Dictionary::release() noexcept {
 Dictionary& Dictionary::operator=(Dictionary&& other) noexcept {
   if (this == &other) return *this;
   uintptr_t taken = std::exchange(other.block_, 0);  // other may be a member of this one
-  release();
+  if (block_) release();
   block_ = taken;
   return *this;
 }

@@ -163,7 +163,9 @@ class Dictionary {
   Dictionary(Dictionary&& other) noexcept : block_(std::exchange(other.block_, 0)) {}
   Dictionary& operator=(const Dictionary& other);
   Dictionary& operator=(Dictionary&& other) noexcept;
-  ~Dictionary();
+  ~Dictionary() {
+    if (block_) release();
+  }
 
   size_t size() const { return block_ ? header()->size : 0; }
   bool empty() const { return size() == 0; }

@@ -576,10 +576,11 @@ bool JsonReader::scanHexQuad(uint32_t& unit, Error* error) {
   return true;
 }
 
+JsonReader::JsonReader(uint32_t maxDepth)
+    : depthLimit_(maxDepth == 0 ? kNestingSafetyLimit : std::min(maxDepth, kNestingSafetyLimit)) {}
+
 bool JsonReader::enterReadContainer(Error* error) {
-  ++depth_;
-  uint32_t limit = maxDepth_ == 0 ? kNestingSafetyLimit : std::min(maxDepth_, kNestingSafetyLimit);
-  if (depth_ <= limit) return true;
+  if (++depth_ <= depthLimit_) return true;
   return fail(error, kNestedTooDeep, "Nested too deep");
 }
 

@@ -15,7 +15,7 @@ class DecodedText;
 // One reading: where it is in the text and the open containers.
 class JsonReader {
  public:
-  explicit JsonReader(uint32_t maxDepth) : maxDepth_(maxDepth) {}
+  explicit JsonReader(uint32_t maxDepth);
 
   std::optional<base::Value> read(const char* text, size_t length, bool allowScalar,
                                   base::Error* error);
@@ -74,7 +74,7 @@ class JsonReader {
   bool enterReadContainer(base::Error* error);
   [[gnu::always_inline]] void skipWhiteSpace();
 
-  const uint32_t maxDepth_;
+  const uint32_t depthLimit_;  // the deepest nesting read
   uint32_t depth_ = 0;
   const char* text_ = nullptr;
   const char* c_ = nullptr;
