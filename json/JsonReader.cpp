@@ -232,7 +232,7 @@ bool JsonReader::scanIsAtEnd() {
   return *c_ == '\0';
 }
 
-bool JsonReader::scanValue(Error* error) {
+inline bool JsonReader::scanValue(Error* error) {
   skipWhiteSpace();
   char leading = *c_++;
   switch (leading) {
@@ -648,7 +648,7 @@ inline JsonReader::Continuation JsonReader::passSeparator(Frame& frame, char clo
 }
 
 // After a member's value: an optional comma, but none before the closing brace.
-JsonReader::Continuation JsonReader::scanRestOfDictionary(Error* error) {
+inline JsonReader::Continuation JsonReader::scanRestOfDictionary(Error* error) {
   Frame& frame = scratch_->frames.back();
   Continuation next = passSeparator(frame, '}', "Trailing comma disallowed in object",
                                     "End of input while parsing object", error);
@@ -688,7 +688,7 @@ void JsonReader::pushDictionary(size_t bottom) {
 }
 
 // After an element: an optional comma, but none before the closing bracket.
-JsonReader::Continuation JsonReader::scanRestOfArray(Error* error) {
+inline JsonReader::Continuation JsonReader::scanRestOfArray(Error* error) {
   Frame& frame = scratch_->frames.back();
   Continuation next = passSeparator(frame, ']', "Trailing comma disallowed in array",
                                     "End of input while parsing array", error);

@@ -36,13 +36,13 @@ class JsonReader {
 
   bool scanDocument(base::Error* error);
   // Pushes a scalar on the reading stack, or opens a container.
-  bool scanValue(base::Error* error);
+  [[gnu::always_inline]] bool scanValue(base::Error* error);
   bool openContainer(bool isObject, base::Error* error);
   // The innermost open object or array, from after its opening or its last member or element up
   // to where it needs its next value, or past its end (when it is made and takes the place of
   // its elements on the reading stack).
-  Continuation scanRestOfDictionary(base::Error* error);
-  Continuation scanRestOfArray(base::Error* error);
+  [[gnu::always_inline]] Continuation scanRestOfDictionary(base::Error* error);
+  [[gnu::always_inline]] Continuation scanRestOfArray(base::Error* error);
   // Past the separator after an element (a comma, but none right before closer) and past closer
   // when it ends the container: kClosed then, kNeedsValue when another element may follow.
   [[gnu::always_inline]] Continuation passSeparator(Frame& frame, char closer,
