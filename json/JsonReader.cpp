@@ -233,7 +233,6 @@ bool JsonReader::scanIsAtEnd() {
 }
 
 inline bool JsonReader::scanValue(Error* error) {
-  skipWhiteSpace();
   char leading = *c_++;
   switch (leading) {
     case '{':
@@ -579,8 +578,7 @@ bool JsonReader::scanHexQuad(uint32_t& unit, Error* error) {
 JsonReader::JsonReader(uint32_t maxDepth)
     : depthLimit_(maxDepth == 0 ? kNestingSafetyLimit : std::min(maxDepth, kNestingSafetyLimit)) {}
 
-bool JsonReader::enterReadContainer(Error* error) {
-  if (++depth_ <= depthLimit_) return true;
+bool JsonReader::failNestedTooDeep(Error* error) {
   return fail(error, kNestedTooDeep, "Nested too deep");
 }
 
@@ -590,6 +588,7 @@ bool JsonReader::enterReadContainer(Error* error) {
 // container up to where it needs its next value or closes.
 bool JsonReader::scanDocument(Error* error) {
   std::vector<Frame>& frames = scratch_->frames;
+  skipWhiteSpace();
   for (;;) {
     if (!scanValue(error)) return failInside(frames.size(), error);
     for (;;) {
@@ -618,8 +617,8 @@ bool JsonReader::failInside(size_t count, Error* error) {
   return false;
 }
 
-bool JsonReader::openContainer(bool isObject, Error* error) {
-  if (!enterReadContainer(error)) return false;
+inline bool JsonReader::openContainer(bool isObject, Error* error) {
+  if (++depth_ > depthLimit_) return failNestedTooDeep(error);
   Frame frame;
   frame.isObject = isObject;
   frame.bottom = scratch_->values.size();
@@ -637,10 +636,14 @@ inline JsonReader::Continuation JsonReader::passSeparator(Frame& frame, char clo
       ++c_;
       skipWhiteSpace();
       if (*c_ == closer) return failed(error, kTrailingComma, trailingComma);
+      if (*c_ == '\0') return failed(error, kUnexpectedEnd, endOfInput);
+      return Continuation::kNeedsValue;
     }
+    if (*c_ == '\0') return failed(error, kUnexpectedEnd, endOfInput);
+  } else {
+    if (*c_ == '\0') return failed(error, kUnexpectedEnd, endOfInput);
+    skipWhiteSpace();
   }
-  if (*c_ == '\0') return failed(error, kUnexpectedEnd, endOfInput);
-  skipWhiteSpace();
   if (*c_ != closer) return Continuation::kNeedsValue;
   ++c_;
   --depth_;
@@ -675,6 +678,7 @@ inline JsonReader::Continuation JsonReader::scanRestOfDictionary(Error* error) {
   if (*c_ != ':')
     return failed(error, kMalformedStructure, "Expected ':' separating key and value");
   ++c_;
+  skipWhiteSpace();
   frame.hasValue = true;
   return Continuation::kNeedsValue;
 }

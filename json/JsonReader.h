@@ -35,9 +35,10 @@ class JsonReader {
   class ScratchLease;
 
   bool scanDocument(base::Error* error);
-  // Pushes a scalar on the reading stack, or opens a container.
+  // Pushes a scalar on the reading stack, or opens a container; from where the value starts, past
+  // any white space.
   [[gnu::always_inline]] bool scanValue(base::Error* error);
-  bool openContainer(bool isObject, base::Error* error);
+  [[gnu::always_inline]] bool openContainer(bool isObject, base::Error* error);
   // The innermost open object or array, from after its opening or its last member or element up
   // to where it needs its next value, or past its end (when it is made and takes the place of
   // its elements on the reading stack).
@@ -71,7 +72,7 @@ class JsonReader {
   bool scanUnicodeChar(uint32_t& character, base::Error* error);
   bool scanHexQuad(uint32_t& unit, base::Error* error);
   bool scanIsAtEnd();
-  bool enterReadContainer(base::Error* error);
+  bool failNestedTooDeep(base::Error* error);
   [[gnu::always_inline]] void skipWhiteSpace();
 
   const uint32_t depthLimit_;  // the deepest nesting read
