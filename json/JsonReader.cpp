@@ -276,7 +276,7 @@ inline bool JsonReader::scanValue(Error* error) {
   }
 }
 
-bool JsonReader::scanRestOfNull(Error* error) {
+inline bool JsonReader::scanRestOfNull(Error* error) {
   if (c_[0] != 'u' || c_[1] != 'l' || c_[2] != 'l') {
     return fail(error, kMalformedStructure, "Expected 'null'");
   }
@@ -285,7 +285,7 @@ bool JsonReader::scanRestOfNull(Error* error) {
   return true;
 }
 
-bool JsonReader::scanRestOfTrue(Error* error) {
+inline bool JsonReader::scanRestOfTrue(Error* error) {
   if (c_[0] != 'r' || c_[1] != 'u' || c_[2] != 'e') {
     return fail(error, kMalformedStructure, "Expected 'true'");
   }
@@ -294,7 +294,7 @@ bool JsonReader::scanRestOfTrue(Error* error) {
   return true;
 }
 
-bool JsonReader::scanRestOfFalse(Error* error) {
+inline bool JsonReader::scanRestOfFalse(Error* error) {
   if (c_[0] != 'a' || c_[1] != 'l' || c_[2] != 's' || c_[3] != 'e') {
     return fail(error, kMalformedStructure, "Expected 'false'");
   }

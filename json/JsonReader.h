@@ -62,9 +62,9 @@ class JsonReader {
   [[gnu::always_inline]] bool skipRun();
   bool failMalformedUtf8(base::Error* error);
   bool scanEscape(DecodedText& text, base::Error* error);
-  bool scanRestOfNull(base::Error* error);
-  bool scanRestOfTrue(base::Error* error);
-  bool scanRestOfFalse(base::Error* error);
+  [[gnu::always_inline]] bool scanRestOfNull(base::Error* error);
+  [[gnu::always_inline]] bool scanRestOfTrue(base::Error* error);
+  [[gnu::always_inline]] bool scanRestOfFalse(base::Error* error);
   [[gnu::always_inline]] bool scanNumber(base::Error* error);
   bool scanRestOfDecimal(const char* start, uint64_t magnitude, base::Error* error);
   bool scanLongNumber(const char* start, base::Error* error);
