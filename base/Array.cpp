@@ -78,8 +78,9 @@ void Array::release() noexcept {
   if (!header()->holdsNoBlocks) {
     BlockPool::Batch batch;
     Value* values = elements();
-    for (size_t i = 0, n = header()->size; i < n; ++i)
-      values[i].~Value();
+    for (size_t i = 0, n = header()->size; i < n; ++i) {
+      if (!releaseBare(values[i])) values[i].~Value();
+    }
   }
   BlockPool::deallocate(header());
 }

@@ -77,6 +77,11 @@ class Array {
 
   friend bool operator==(const Array& a, const Array& b);
 
+  // For the destructors of containers: when value is an array marked as holding no blocks, frees
+  // its block without a call through the value and returns true; the value's bytes are then not
+  // to be used again. A read document's points and lists of ids go so.
+  static bool releaseBare(Value& value) noexcept;
+
  private:
   struct Header {
     uint32_t size;

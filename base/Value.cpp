@@ -52,8 +52,10 @@ void Dictionary::release() noexcept {
   if (!header()->holdsNoBlocks) {
     BlockPool::Batch batch;
     Entry* all = entries();
-    for (size_t i = 0, n = header()->size; i < n; ++i)
-      all[i].~Entry();
+    for (size_t i = 0, n = header()->size; i < n; ++i) {
+      all[i].first.~Key();
+      if (!Array::releaseBare(all[i].second)) all[i].second.~Value();
+    }
   }
   header()->~Header();
   BlockPool::deallocate(header());

@@ -437,6 +437,12 @@ inline Value& Array::emplace_back(Args&&... args) {
   ++header()->size;
   return *slot;
 }
+inline bool Array::releaseBare(Value& value) noexcept {
+  const Array* array = std::as_const(value).asArray();
+  if (!array || !array->block_ || !array->header()->holdsNoBlocks) return false;
+  BlockPool::deallocate(array->header());
+  return true;
+}
 inline void Array::push_back(const Value& value) {
   emplace_back(value);
 }
