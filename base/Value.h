@@ -93,8 +93,8 @@ inline void release(uint64_t bits, uint64_t meta) {
 
 }  // namespace text_detail
 
-// A dictionary's key: its text in sixteen bytes, as a value holds a string. The top byte, where a
-// value keeps its kind, is not looked at, so a text value's bytes are a key's.
+// A dictionary's key: its text in sixteen bytes, as a value holds a string, with the top byte
+// (where a value keeps its kind) zero: a text value's bytes with that byte cleared are a key's.
 class Key {
  public:
   Key() = default;
