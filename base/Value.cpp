@@ -95,7 +95,8 @@ Dictionary Dictionary::movedFrom(Value* members, size_t count) {
   bool holdsBlocks = false;
   Entry* all = dictionary.entries();
   for (size_t i = 0; i < count; ++i) {
-    holdsBlocks |= members[2 * i].holdsBlock() | members[2 * i + 1].holdsBlock();
+    holdsBlocks |= members[2 * i].holdsBlock();
+    holdsBlocks |= members[2 * i + 1].holdsBlock();
     // The text value's kind byte, which a key leaves zero: keys then agree word for word with
     // keys made from their text.
     std::memset(reinterpret_cast<char*>(&all[i].first) + sizeof(Key) - 1, 0, 1);
