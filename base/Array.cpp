@@ -13,7 +13,8 @@ namespace base {
 namespace {
 
 // What a block holds past its header; each element is sixteen bytes, and sizes are 32 bits.
-constexpr size_t kMaxElements = std::numeric_limits<uint32_t>::max();
+constexpr size_t kMaxElements = std::numeric_limits<uint32_t>::max() >> 1;
+constexpr size_t kCopiedInPlace = 8;
 
 }  // namespace
 
@@ -37,11 +38,26 @@ Array::Array(const Array& other) {
 
 Array Array::movedFrom(Value* first, size_t count) {
   Array array;
-  array.reserve(count);
+  if (count == 0) return array;
+  if (count > kMaxElements) throw std::length_error("array too long");
+  auto* header = static_cast<Header*>(BlockPool::allocate(sizeof(Header) + count * sizeof(Value)));
+  header->size = static_cast<uint32_t>(count);
+  header->capacity = static_cast<uint32_t>(count) & kMaxElements;
+  array.block_ = reinterpret_cast<uintptr_t>(header);
+  // Most arrays read are short (a point, a few ids): copied here rather than by a call.
   Value* to = array.elements();
-  for (size_t i = 0; i < count; ++i)
-    new (to + i) Value(std::move(first[i]));
-  if (count > 0) array.header()->size = static_cast<uint32_t>(count);
+  bool holdsBlocks = false;
+  if (count > kCopiedInPlace) {
+    std::memcpy(static_cast<void*>(to), static_cast<const void*>(first), count * sizeof(Value));
+    for (size_t i = 0; i < count; ++i)
+      holdsBlocks |= first[i].holdsBlock();
+  } else {
+    for (size_t i = 0; i < count; ++i) {
+      holdsBlocks |= first[i].holdsBlock();
+      std::memcpy(static_cast<void*>(to + i), static_cast<const void*>(first + i), sizeof(Value));
+    }
+  }
+  header->holdsNoBlocks = !holdsBlocks;
   return array;
 }
 
@@ -53,17 +69,19 @@ Array& Array::operator=(const Array& other) {
 Array& Array::operator=(Array&& other) noexcept {
   if (this == &other) return *this;
   uintptr_t taken = std::exchange(other.block_, 0);  // other may be an element of this one
-  this->~Array();
+  if (block_) release();
   block_ = taken;
   return *this;
 }
 
-Array::~Array() {
-  if (!block_) return;
-  BlockPool::Batch batch;
-  Value* values = elements();
-  for (size_t i = 0, n = header()->size; i < n; ++i)
-    values[i].~Value();
+void Array::release() noexcept {
+  if (!header()->holdsNoBlocks) {
+    BlockPool::Batch batch;
+    Value* values = elements();
+    for (size_t i = 0, n = header()->size; i < n; ++i) {
+      if (!releaseBare(values[i])) values[i].~Value();
+    }
+  }
   BlockPool::deallocate(header());
 }
 
@@ -82,11 +100,12 @@ void Array::clear() {
 
 Value& Array::at(size_t at) {
   if (at >= size()) throw std::out_of_range("array index out of range");
-  return elements()[at];
+  return writableElements()[at];
 }
 
 const Value& Array::at(size_t at) const {
-  return const_cast<Array*>(this)->at(at);
+  if (at >= size()) throw std::out_of_range("array index out of range");
+  return elements()[at];
 }
 
 void Array::pop_back() {
@@ -98,7 +117,8 @@ void Array::growTo(size_t count) {
   if (count > kMaxElements) throw std::length_error("array too long");
   auto* grown = static_cast<Header*>(BlockPool::allocate(sizeof(Header) + count * sizeof(Value)));
   grown->size = static_cast<uint32_t>(size());
-  grown->capacity = static_cast<uint32_t>(count);
+  grown->capacity = static_cast<uint32_t>(count) & kMaxElements;
+  grown->holdsNoBlocks = block_ ? header()->holdsNoBlocks : false;
   if (block_) {
     // The values' bytes are their whole state; the old copies are not destroyed.
     std::memcpy(static_cast<void*>(grown + 1), static_cast<const void*>(elements()),

@@ -8,6 +8,10 @@
 // Values are moved between blocks by their bytes: a value's move copies its two words and leaves
 // a null, which owns nothing, so growing never runs a value's move or destructor.
 //
+// An array that a reader made of values none of which holds a block (numbers, short texts) is
+// marked so, and is freed without visiting its elements. Any access through which an element
+// could change takes the mark away, so a caller may still put anything in it.
+//
 // The members that touch elements are defined in base/Value.h, where Value is complete.
 
 #include <cstddef>
@@ -33,10 +37,14 @@ class Array {
   Array(Array&& other) noexcept : block_(std::exchange(other.block_, 0)) {}
   Array& operator=(const Array& other);
   Array& operator=(Array&& other) noexcept;
-  ~Array();
+  // Inline for the empty case: every container a reader takes is first moved out of a temporary.
+  ~Array() {
+    if (block_) release();
+  }
 
-  // Exactly count values moved out of [first, first + count): what a reader does when an array
-  // closes, with every element already made.
+  // Exactly count values taken by their bytes from [first, first + count), which the caller then
+  // forgets without destroying: what a reader does when an array closes, with every element made.
+  // Marked as holding no blocks when none of them does.
   static Array movedFrom(Value* first, size_t count);
 
   size_t size() const { return block_ ? header()->size : 0; }
@@ -45,9 +53,9 @@ class Array {
   void reserve(size_t count);
   void clear();
 
-  Value* data() { return elements(); }
+  Value* data() { return writableElements(); }
   const Value* data() const { return elements(); }
-  Value* begin() { return elements(); }
+  Value* begin() { return writableElements(); }
   const Value* begin() const { return elements(); }
   Value* end();
   const Value* end() const;
@@ -56,7 +64,7 @@ class Array {
   // Throw std::out_of_range past the end.
   Value& at(size_t at);
   const Value& at(size_t at) const;
-  Value& front() { return *elements(); }
+  Value& front() { return *writableElements(); }
   const Value& front() const { return *elements(); }
   Value& back();
   const Value& back() const;
@@ -69,17 +77,30 @@ class Array {
 
   friend bool operator==(const Array& a, const Array& b);
 
+  // For the destructors of containers: when value is an array marked as holding no blocks, frees
+  // its block without a call through the value and returns true; the value's bytes are then not
+  // to be used again. A read document's points and lists of ids go so.
+  static bool releaseBare(Value& value) noexcept;
+
  private:
   struct Header {
     uint32_t size;
-    uint32_t capacity;
+    uint32_t capacity : 31;
+    uint32_t holdsNoBlocks : 1;  // no element holds a block: they need no destructor
   };
 
   Header* header() const { return reinterpret_cast<Header*>(block_); }
   Value* elements() const { return block_ ? reinterpret_cast<Value*>(header() + 1) : nullptr; }
+  // The elements, for an access that may change them.
+  Value* writableElements() {
+    if (!block_) return nullptr;
+    header()->holdsNoBlocks = false;
+    return elements();
+  }
   // Room for at least count values, the elements moved into a new block when it grows.
   void growTo(size_t count);
   void grow() { growTo(size() < 4 ? 4 : size() * 2); }
+  void release() noexcept;
 
   // The block's address, in the type of a value's first word, which holds it.
   uintptr_t block_ = 0;

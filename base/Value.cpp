@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 #include <ostream>
@@ -43,20 +44,19 @@ bool hasRepeatedKey(const Dictionary::Entry* entries, size_t count) {
   return false;
 }
 
-constexpr size_t kMaxEntries = std::numeric_limits<uint32_t>::max();
+constexpr size_t kMaxEntries = std::numeric_limits<uint32_t>::max() >> 1;
 
 }  // namespace
 
-Dictionary::~Dictionary() {
-  release();
-}
-
 void Dictionary::release() noexcept {
-  if (!block_) return;
-  BlockPool::Batch batch;
-  Entry* all = entries();
-  for (size_t i = 0, n = header()->size; i < n; ++i)
-    all[i].~Entry();
+  if (!header()->holdsNoBlocks) {
+    BlockPool::Batch batch;
+    Entry* all = entries();
+    for (size_t i = 0, n = header()->size; i < n; ++i) {
+      all[i].first.~Key();
+      if (!Array::releaseBare(all[i].second)) all[i].second.~Value();
+    }
+  }
   header()->~Header();
   BlockPool::deallocate(header());
   block_ = 0;
@@ -65,7 +65,7 @@ void Dictionary::release() noexcept {
 Dictionary& Dictionary::operator=(Dictionary&& other) noexcept {
   if (this == &other) return *this;
   uintptr_t taken = std::exchange(other.block_, 0);  // other may be a member of this one
-  release();
+  if (block_) release();
   block_ = taken;
   return *this;
 }
@@ -83,15 +83,27 @@ Dictionary::Dictionary(std::vector<Entry>&& entries) {
   settle();
 }
 
-Dictionary::Dictionary(const std::string_view* keys, Value* values, size_t count) {
-  if (count == 0) return;
-  growTo(count);
-  Entry* all = entries();
+Dictionary Dictionary::movedFrom(Value* members, size_t count) {
+  static_assert(sizeof(Entry) == 2 * sizeof(Value) && offsetof(Entry, second) == sizeof(Value),
+                "an entry is laid out as a key's text value followed by its value");
+  Dictionary dictionary;
+  if (count == 0) return dictionary;
+  dictionary.growTo(count);
+  std::memcpy(static_cast<void*>(dictionary.entries()), static_cast<const void*>(members),
+              count * sizeof(Entry));
+  dictionary.header()->size = static_cast<uint32_t>(count);
+  bool holdsBlocks = false;
+  Entry* all = dictionary.entries();
   for (size_t i = 0; i < count; ++i) {
-    new (all + i) Entry(keys[i], std::move(values[i]));
-    ++header()->size;
+    holdsBlocks |= members[2 * i].holdsBlock();
+    holdsBlocks |= members[2 * i + 1].holdsBlock();
+    // The text value's kind byte, which a key leaves zero: keys then agree word for word with
+    // keys made from their text.
+    std::memset(reinterpret_cast<char*>(&all[i].first) + sizeof(Key) - 1, 0, 1);
   }
-  settle();
+  dictionary.settle();
+  if (!holdsBlocks && dictionary.block_) dictionary.header()->holdsNoBlocks = true;
+  return dictionary;
 }
 
 void Dictionary::settle() {
@@ -131,7 +143,7 @@ Dictionary& Dictionary::operator=(const Dictionary& other) {
 void Dictionary::growTo(size_t count) {
   if (count > kMaxEntries) throw std::length_error("dictionary too large");
   auto* grown = new (BlockPool::allocate(sizeof(Header) + count * sizeof(Entry))) Header;
-  grown->capacity = static_cast<uint32_t>(count);
+  grown->capacity = static_cast<uint32_t>(count) & kMaxEntries;
   if (block_) {
     // An entry's bytes are its whole state; the old copies are not destroyed.
     grown->size = header()->size;
@@ -180,6 +192,7 @@ const Value* Dictionary::find(std::string_view key) const {
 }
 
 Value* Dictionary::find(std::string_view key) {
+  if (block_) header()->holdsNoBlocks = false;
   size_t position = indexOf(key);
   return position == size() ? nullptr : &entries()[position].second;
 }
@@ -195,6 +208,7 @@ Value& Dictionary::set(std::string_view key, Value value) {
 }
 
 Value& Dictionary::set(Key key, Value value) {
+  if (block_) header()->holdsNoBlocks = false;
   Index* index = this->index();
   if (!index) {
     Entry* all = entries();

@@ -93,7 +93,8 @@ inline void release(uint64_t bits, uint64_t meta) {
 
 }  // namespace text_detail
 
-// A dictionary's key: its text in sixteen bytes, as a value holds a string.
+// A dictionary's key: its text in sixteen bytes, as a value holds a string, with the top byte
+// (where a value keeps its kind) zero: a text value's bytes with that byte cleared are a key's.
 class Key {
  public:
   Key() = default;
@@ -142,6 +143,8 @@ std::ostream& operator<<(std::ostream& out, const Key& key);
 // Like Array, a dictionary is one word: a block holding its size, its room, the index of a large
 // one and the entries inline (none for an empty dictionary), so that it fits in a value and a
 // dictionary read from a document is one allocation. Entries move between blocks by their bytes.
+// As with Array, one that a reader made of keys and values none of which holds a block is freed
+// without visiting its entries, until an access through which a value could change.
 class Dictionary {
  public:
   // A key and its value (defined below, once Value is complete).
@@ -152,14 +155,17 @@ class Dictionary {
   // Takes the entries in their order; a key given again replaces the value of its first entry,
   // as set() would.
   explicit Dictionary(std::vector<Entry>&& entries);
-  // The same from count keys and the values they name, which are moved out: what a reader does
-  // when an object closes, with every member already made.
-  Dictionary(const std::string_view* keys, Value* values, size_t count);
+  // The same from count members laid out as entries are, each a key held as a text value followed
+  // by its value, taken by their bytes (the caller forgets them without destroying them): what a
+  // reader does when an object closes, with every member already made.
+  static Dictionary movedFrom(Value* members, size_t count);
   Dictionary(const Dictionary& other);
   Dictionary(Dictionary&& other) noexcept : block_(std::exchange(other.block_, 0)) {}
   Dictionary& operator=(const Dictionary& other);
   Dictionary& operator=(Dictionary&& other) noexcept;
-  ~Dictionary();
+  ~Dictionary() {
+    if (block_) release();
+  }
 
   size_t size() const { return block_ ? header()->size : 0; }
   bool empty() const { return size() == 0; }
@@ -197,8 +203,9 @@ class Dictionary {
   class Index;
   struct Header {
     uint32_t size = 0;
-    uint32_t capacity = 0;
-    std::unique_ptr<Index> index;  // of a large dictionary
+    uint32_t capacity : 31 = 0;
+    uint32_t holdsNoBlocks : 1 = 0;  // no key or value holds a block: they need no destructor
+    std::unique_ptr<Index> index;    // of a large dictionary
   };
 
   Header* header() const { return reinterpret_cast<Header*>(block_); }
@@ -305,6 +312,9 @@ class Value {
   bool isData() const { return kind() == Kind::Data; }
   bool isArray() const { return kind() == Kind::Array; }
   bool isDictionary() const { return kind() == Kind::Dictionary; }
+  // Whether it holds a block of its own (a long text or decimal, data, a container), which its
+  // destructor gives back.
+  bool holdsBlock() const { return (meta_ & text_detail::kOwnsBlock) != 0; }
 
   // Typed access; each is empty (or nullptr) when the value is of another kind. A text stays
   // valid while the value is neither changed nor destroyed.
@@ -396,19 +406,19 @@ inline const Dictionary::Entry* Dictionary::end() const {
 
 // Array's members that need Value complete.
 inline Value* Array::end() {
-  return elements() + size();
+  return writableElements() + size();
 }
 inline const Value* Array::end() const {
   return elements() + size();
 }
 inline Value& Array::operator[](size_t at) {
-  return elements()[at];
+  return writableElements()[at];
 }
 inline const Value& Array::operator[](size_t at) const {
   return elements()[at];
 }
 inline Value& Array::back() {
-  return elements()[size() - 1];
+  return writableElements()[size() - 1];
 }
 inline const Value& Array::back() const {
   return elements()[size() - 1];
@@ -419,13 +429,19 @@ inline Value& Array::emplace_back(Args&&... args) {
     // Made before growing, as the arguments may be elements of this array.
     Value made(std::forward<Args>(args)...);
     grow();
-    Value* slot = new (elements() + header()->size) Value(std::move(made));
+    Value* slot = new (writableElements() + header()->size) Value(std::move(made));
     ++header()->size;
     return *slot;
   }
-  Value* slot = new (elements() + header()->size) Value(std::forward<Args>(args)...);
+  Value* slot = new (writableElements() + header()->size) Value(std::forward<Args>(args)...);
   ++header()->size;
   return *slot;
+}
+inline bool Array::releaseBare(Value& value) noexcept {
+  const Array* array = std::as_const(value).asArray();
+  if (!array || !array->block_ || !array->header()->holdsNoBlocks) return false;
+  BlockPool::deallocate(array->header());
+  return true;
 }
 inline void Array::push_back(const Value& value) {
   emplace_back(value);

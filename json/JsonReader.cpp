@@ -5,7 +5,6 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
-#include <deque>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "base/Utf8Validator.h"
 #include "json/JsonError.h"
 #include "json/JsonScan.h"
+#include "json/ReadingStack.h"
 #include "json/TAD_VeskJSON.h"
 
 namespace veskjson {
@@ -134,8 +134,8 @@ bool hasReadableExponent(const base::Decimal& decimal) {
   return scientific > -kLimit && scientific < kLimit;
 }
 
-// How many values the reading stack keeps room for between readings (a mebibyte's worth).
-constexpr size_t kKeptValues = (size_t{1} << 20) / sizeof(Value);
+// How much room the reading stack keeps between readings.
+constexpr size_t kKeptValueBytes = size_t{1} << 20;
 // Room for this many from the start is more than the pool carves blocks for.
 constexpr size_t kFirstValues = 256;
 
@@ -146,14 +146,12 @@ constexpr size_t kFirstValues = 256;
 // buffers grown large by a large text are given back. The value stack is kept up to a mebibyte:
 // growing it again for every large text (each step moving all values so far into fresh pages)
 // took about a third of the reading of a 1 MB document of many small records.
-// Every value read is pushed on `values`; a container, when it closes, takes its elements (and an
-// object its keys from `keys`) off the top and is pushed in their place. Values are so moved
-// once into their container, which is made with exactly their number.
+// Every value read, and every member's key, is pushed on `values`; a container, when it closes,
+// takes its run off the top in one copy of its bytes and is pushed in its place. Values are so
+// moved once into their container, which is made with exactly their number.
 struct JsonReader::Scratch {
   std::string stringBuffer;
-  std::vector<Value> values;
-  std::vector<std::string_view> keys;  // in the input, or in keyCopies when they had escapes
-  std::deque<std::string> keyCopies;
+  ReadingStack values;
   std::vector<Frame> frames;  // the open containers, innermost last
 };
 
@@ -165,12 +163,8 @@ class JsonReader::ScratchLease {
   }
   ~ScratchLease() {
     Scratch& scratch = *holder_;
-    scratch.values.clear();
-    scratch.keys.clear();
-    scratch.keyCopies.clear();
+    scratch.values.clear(kKeptValueBytes);
     scratch.frames.clear();
-    if (scratch.values.capacity() > kKeptValues) scratch.values.shrink_to_fit();
-    if (scratch.keys.capacity() > kKeptKeys) scratch.keys.shrink_to_fit();
     if (scratch.stringBuffer.capacity() > kKeptStringBytes) {
       scratch.stringBuffer.clear();
       scratch.stringBuffer.shrink_to_fit();
@@ -181,7 +175,6 @@ class JsonReader::ScratchLease {
   ScratchLease& operator=(const ScratchLease&) = delete;
 
  private:
-  static constexpr size_t kKeptKeys = 1024;
   static constexpr size_t kKeptStringBytes = 64 * 1024;
   Scratch*& holder_;
 };
@@ -203,7 +196,7 @@ std::optional<Value> JsonReader::read(const char* text, size_t length, bool allo
   ScratchLease lease(scratch_);
   // The containers read take their blocks from the pool; the reading stack, which stays with
   // the thread, is given its first room outside it.
-  if (scratch_->values.capacity() < kFirstValues) scratch_->values.reserve(kFirstValues);
+  scratch_->values.reserve(kFirstValues);
   base::BlockPool::Scope pool;
   Error local;
   bool read = scanDocument(&local);
@@ -239,8 +232,7 @@ bool JsonReader::scanIsAtEnd() {
   return *c_ == '\0';
 }
 
-bool JsonReader::scanValue(Error* error) {
-  skipWhiteSpace();
+inline bool JsonReader::scanValue(Error* error) {
   char leading = *c_++;
   switch (leading) {
     case '{':
@@ -284,7 +276,7 @@ bool JsonReader::scanValue(Error* error) {
   }
 }
 
-bool JsonReader::scanRestOfNull(Error* error) {
+inline bool JsonReader::scanRestOfNull(Error* error) {
   if (c_[0] != 'u' || c_[1] != 'l' || c_[2] != 'l') {
     return fail(error, kMalformedStructure, "Expected 'null'");
   }
@@ -293,7 +285,7 @@ bool JsonReader::scanRestOfNull(Error* error) {
   return true;
 }
 
-bool JsonReader::scanRestOfTrue(Error* error) {
+inline bool JsonReader::scanRestOfTrue(Error* error) {
   if (c_[0] != 'r' || c_[1] != 'u' || c_[2] != 'e') {
     return fail(error, kMalformedStructure, "Expected 'true'");
   }
@@ -302,7 +294,7 @@ bool JsonReader::scanRestOfTrue(Error* error) {
   return true;
 }
 
-bool JsonReader::scanRestOfFalse(Error* error) {
+inline bool JsonReader::scanRestOfFalse(Error* error) {
   if (c_[0] != 'a' || c_[1] != 'l' || c_[2] != 's' || c_[3] != 'e') {
     return fail(error, kMalformedStructure, "Expected 'false'");
   }
@@ -583,10 +575,10 @@ bool JsonReader::scanHexQuad(uint32_t& unit, Error* error) {
   return true;
 }
 
-bool JsonReader::enterReadContainer(Error* error) {
-  ++depth_;
-  uint32_t limit = maxDepth_ == 0 ? kNestingSafetyLimit : std::min(maxDepth_, kNestingSafetyLimit);
-  if (depth_ <= limit) return true;
+JsonReader::JsonReader(uint32_t maxDepth)
+    : depthLimit_(maxDepth == 0 ? kNestingSafetyLimit : std::min(maxDepth, kNestingSafetyLimit)) {}
+
+bool JsonReader::failNestedTooDeep(Error* error) {
   return fail(error, kNestedTooDeep, "Nested too deep");
 }
 
@@ -596,6 +588,7 @@ bool JsonReader::enterReadContainer(Error* error) {
 // container up to where it needs its next value or closes.
 bool JsonReader::scanDocument(Error* error) {
   std::vector<Frame>& frames = scratch_->frames;
+  skipWhiteSpace();
   for (;;) {
     if (!scanValue(error)) return failInside(frames.size(), error);
     for (;;) {
@@ -615,7 +608,8 @@ bool JsonReader::failInside(size_t count, Error* error) {
   for (size_t i = count; i-- > 0;) {
     if (frames[i].isObject) {
       failChained(error, kMalformedStructure,
-                  "Object value expected for key: " + std::string(scratch_->keys[frames[i].key]));
+                  "Object value expected for key: " +
+                      std::string(*scratch_->values.at(frames[i].key)->asString()));
     } else {
       failChained(error, kMalformedStructure, "Expected value while parsing array");
     }
@@ -623,12 +617,11 @@ bool JsonReader::failInside(size_t count, Error* error) {
   return false;
 }
 
-bool JsonReader::openContainer(bool isObject, Error* error) {
-  if (!enterReadContainer(error)) return false;
+inline bool JsonReader::openContainer(bool isObject, Error* error) {
+  if (++depth_ > depthLimit_) return failNestedTooDeep(error);
   Frame frame;
   frame.isObject = isObject;
-  frame.keysBottom = scratch_->keys.size();
-  frame.valuesBottom = scratch_->values.size();
+  frame.bottom = scratch_->values.size();
   scratch_->frames.push_back(frame);
   return true;
 }
@@ -643,10 +636,14 @@ inline JsonReader::Continuation JsonReader::passSeparator(Frame& frame, char clo
       ++c_;
       skipWhiteSpace();
       if (*c_ == closer) return failed(error, kTrailingComma, trailingComma);
+      if (*c_ == '\0') return failed(error, kUnexpectedEnd, endOfInput);
+      return Continuation::kNeedsValue;
     }
+    if (*c_ == '\0') return failed(error, kUnexpectedEnd, endOfInput);
+  } else {
+    if (*c_ == '\0') return failed(error, kUnexpectedEnd, endOfInput);
+    skipWhiteSpace();
   }
-  if (*c_ == '\0') return failed(error, kUnexpectedEnd, endOfInput);
-  skipWhiteSpace();
   if (*c_ != closer) return Continuation::kNeedsValue;
   ++c_;
   --depth_;
@@ -654,13 +651,13 @@ inline JsonReader::Continuation JsonReader::passSeparator(Frame& frame, char clo
 }
 
 // After a member's value: an optional comma, but none before the closing brace.
-JsonReader::Continuation JsonReader::scanRestOfDictionary(Error* error) {
+inline JsonReader::Continuation JsonReader::scanRestOfDictionary(Error* error) {
   Frame& frame = scratch_->frames.back();
   Continuation next = passSeparator(frame, '}', "Trailing comma disallowed in object",
                                     "End of input while parsing object", error);
   if (next == Continuation::kFailed) return next;
   if (next == Continuation::kClosed) {
-    pushDictionary(frame.keysBottom, frame.valuesBottom);
+    pushDictionary(frame.bottom);
     scratch_->frames.pop_back();
     return next;
   }
@@ -675,35 +672,33 @@ JsonReader::Continuation JsonReader::scanRestOfDictionary(Error* error) {
     failChained(error, kMalformedStructure, "Object key string expected");
     return Continuation::kFailed;
   }
-  if (key.data() == scratch_->stringBuffer.data()) key = scratch_->keyCopies.emplace_back(key);
-  frame.key = scratch_->keys.size();
-  scratch_->keys.emplace_back(key.data(), key.size());  // not a copy of key: see scanRestOfString
+  frame.key = scratch_->values.size();
+  scratch_->values.emplace_back(key);
   skipWhiteSpace();
   if (*c_ != ':')
     return failed(error, kMalformedStructure, "Expected ':' separating key and value");
   ++c_;
+  skipWhiteSpace();
   frame.hasValue = true;
   return Continuation::kNeedsValue;
 }
 
-void JsonReader::pushDictionary(size_t keysBottom, size_t valuesBottom) {
-  std::vector<std::string_view>& keys = scratch_->keys;
-  std::vector<Value>& values = scratch_->values;
-  base::Dictionary members(keys.data() + keysBottom, values.data() + valuesBottom,
-                           keys.size() - keysBottom);
-  keys.resize(keysBottom);
-  values.resize(valuesBottom);
+void JsonReader::pushDictionary(size_t bottom) {
+  ReadingStack& values = scratch_->values;
+  base::Dictionary members =
+      base::Dictionary::movedFrom(values.at(bottom), (values.size() - bottom) / 2);
+  values.forgetFrom(bottom);
   values.emplace_back(std::move(members));
 }
 
 // After an element: an optional comma, but none before the closing bracket.
-JsonReader::Continuation JsonReader::scanRestOfArray(Error* error) {
+inline JsonReader::Continuation JsonReader::scanRestOfArray(Error* error) {
   Frame& frame = scratch_->frames.back();
   Continuation next = passSeparator(frame, ']', "Trailing comma disallowed in array",
                                     "End of input while parsing array", error);
   if (next == Continuation::kFailed) return next;
   if (next == Continuation::kClosed) {
-    pushArray(frame.valuesBottom);
+    pushArray(frame.bottom);
     scratch_->frames.pop_back();
     return next;
   }
@@ -721,9 +716,9 @@ void JsonReader::pushArray(size_t bottom) {
   // instead, and making a new stack, put the stack elsewhere in the C library's heap, which then
   // gave its top back to the system after every later reading: the next one faulted its pages in
   // again, at twice the time.
-  std::vector<Value>& values = scratch_->values;
-  base::Array array = base::Array::movedFrom(values.data() + bottom, values.size() - bottom);
-  values.resize(bottom);
+  ReadingStack& values = scratch_->values;
+  base::Array array = base::Array::movedFrom(values.at(bottom), values.size() - bottom);
+  values.forgetFrom(bottom);
   values.emplace_back(std::move(array));
 }
 

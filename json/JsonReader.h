@@ -15,7 +15,7 @@ class DecodedText;
 // One reading: where it is in the text and the open containers.
 class JsonReader {
  public:
-  explicit JsonReader(uint32_t maxDepth) : maxDepth_(maxDepth) {}
+  explicit JsonReader(uint32_t maxDepth);
 
   std::optional<base::Value> read(const char* text, size_t length, bool allowScalar,
                                   base::Error* error);
@@ -27,23 +27,23 @@ class JsonReader {
   struct Frame {
     bool isObject = false;
     bool hasValue = false;  // a member or element has just been read
-    size_t keysBottom = 0;
-    size_t valuesBottom = 0;
-    size_t key = 0;  // the current member's key
+    size_t bottom = 0;      // where its run starts on the reading stack
+    size_t key = 0;         // where the current member's key is on it
   };
   enum class Continuation { kFailed, kNeedsValue, kClosed };
   struct Scratch;
   class ScratchLease;
 
   bool scanDocument(base::Error* error);
-  // Pushes a scalar on the reading stack, or opens a container.
-  bool scanValue(base::Error* error);
-  bool openContainer(bool isObject, base::Error* error);
+  // Pushes a scalar on the reading stack, or opens a container; from where the value starts, past
+  // any white space.
+  [[gnu::always_inline]] bool scanValue(base::Error* error);
+  [[gnu::always_inline]] bool openContainer(bool isObject, base::Error* error);
   // The innermost open object or array, from after its opening or its last member or element up
   // to where it needs its next value, or past its end (when it is made and takes the place of
   // its elements on the reading stack).
-  Continuation scanRestOfDictionary(base::Error* error);
-  Continuation scanRestOfArray(base::Error* error);
+  [[gnu::always_inline]] Continuation scanRestOfDictionary(base::Error* error);
+  [[gnu::always_inline]] Continuation scanRestOfArray(base::Error* error);
   // Past the separator after an element (a comma, but none right before closer) and past closer
   // when it ends the container: kClosed then, kNeedsValue when another element may follow.
   [[gnu::always_inline]] Continuation passSeparator(Frame& frame, char closer,
@@ -51,7 +51,7 @@ class JsonReader {
                                                     const char* endOfInput, base::Error* error);
   static Continuation failed(base::Error* error, int64_t code, const char* message);
   bool failInside(size_t count, base::Error* error);
-  void pushDictionary(size_t keysBottom, size_t valuesBottom);
+  void pushDictionary(size_t bottom);
   void pushArray(size_t bottom);
   // The string's text is left in the input when it holds no escapes, else in the string buffer
   // until the next string is read. A failure returns a view without data. Inline, as every key
@@ -62,9 +62,9 @@ class JsonReader {
   [[gnu::always_inline]] bool skipRun();
   bool failMalformedUtf8(base::Error* error);
   bool scanEscape(DecodedText& text, base::Error* error);
-  bool scanRestOfNull(base::Error* error);
-  bool scanRestOfTrue(base::Error* error);
-  bool scanRestOfFalse(base::Error* error);
+  [[gnu::always_inline]] bool scanRestOfNull(base::Error* error);
+  [[gnu::always_inline]] bool scanRestOfTrue(base::Error* error);
+  [[gnu::always_inline]] bool scanRestOfFalse(base::Error* error);
   [[gnu::always_inline]] bool scanNumber(base::Error* error);
   bool scanRestOfDecimal(const char* start, uint64_t magnitude, base::Error* error);
   bool scanLongNumber(const char* start, base::Error* error);
@@ -72,10 +72,10 @@ class JsonReader {
   bool scanUnicodeChar(uint32_t& character, base::Error* error);
   bool scanHexQuad(uint32_t& unit, base::Error* error);
   bool scanIsAtEnd();
-  bool enterReadContainer(base::Error* error);
+  bool failNestedTooDeep(base::Error* error);
   [[gnu::always_inline]] void skipWhiteSpace();
 
-  const uint32_t maxDepth_;
+  const uint32_t depthLimit_;  // the deepest nesting read
   uint32_t depth_ = 0;
   const char* text_ = nullptr;
   const char* c_ = nullptr;

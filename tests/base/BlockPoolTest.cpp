@@ -54,6 +54,43 @@ TEST(BlockPoolTest, BlocksOutliveTheirScopeAndChunksGoWithTheirLastBlock) {
   EXPECT_EQ(BlockPool::chunksForTesting(), before);
 }
 
+// A container made as a reader makes it, of values that hold no blocks, is freed without visiting
+// them; a value put in through any access that may change its elements is still freed with it
+// (the text's block lies in a chunk of its own, which goes only with it).
+TEST(BlockPoolTest, ContainersReadWithoutBlocksFreeWhatIsPutInThemLater) {
+  using Put = void (*)(Array&, Dictionary&, Value &&);
+  const std::pair<const char*, Put> puts[] = {
+      {"index", [](Array& a, Dictionary&, Value&& v) { a[1] = std::move(v); }},
+      {"at", [](Array& a, Dictionary&, Value&& v) { a.at(0) = std::move(v); }},
+      {"front", [](Array& a, Dictionary&, Value&& v) { a.front() = std::move(v); }},
+      {"back", [](Array& a, Dictionary&, Value&& v) { a.back() = std::move(v); }},
+      {"begin", [](Array& a, Dictionary&, Value&& v) { *a.begin() = std::move(v); }},
+      {"data", [](Array& a, Dictionary&, Value&& v) { a.data()[1] = std::move(v); }},
+      {"end", [](Array& a, Dictionary&, Value&& v) { a.end()[-1] = std::move(v); }},
+      {"emplace_back", [](Array& a, Dictionary&, Value&& v) { a.emplace_back(std::move(v)); }},
+      {"find", [](Array&, Dictionary& d, Value&& v) { *d.find("k") = std::move(v); }},
+      {"set", [](Array&, Dictionary& d, Value&& v) { d.set("other", std::move(v)); }},
+  };
+  for (auto [name, put] : puts) {
+    SCOPED_TRACE(name);
+    const int64_t before = BlockPool::chunksForTesting();
+    {
+      Value text;
+      {
+        BlockPool::Scope scope;
+        text = Value(std::string(40, 'x'));
+      }
+      Value elements[] = {Value(1), Value(2)};  // hold nothing: their bytes may be taken
+      Value members[] = {Value("k"), Value(3)};
+      Array array = Array::movedFrom(elements, 2);
+      Dictionary dictionary = Dictionary::movedFrom(members, 1);
+      put(array, dictionary, std::move(text));
+      EXPECT_EQ(BlockPool::chunksForTesting(), before + 1);
+    }
+    EXPECT_EQ(BlockPool::chunksForTesting(), before);
+  }
+}
+
 // Every size of block, each the first of its scope's first chunk, is wholly its own: writing all
 // of it touches no memory past its chunk (which the sanitizer build sees).
 TEST(BlockPoolTest, EachBlockHoldsAllTheBytesAskedFor) {
