@@ -7,6 +7,7 @@
 // from its top-left one), saves that image as PNG and quits.
 //
 //   first_ad_floor [--screenshot FILE] [--loads N] [--every SECONDS] [--network ORIGIN]
+//                  [--build-page]
 //
 // It prints on stderr the milliseconds from the process's start (as the kernel records it) to
 // the painted ad. With --loads N it loads the ad page N times in all, one after the other, each
@@ -16,6 +17,15 @@
 // one before was painted, as a banner's refresh timer starts when its ad is shown: the floor for
 // the processor time of a refresh at that pace. With --network it loads from that ad network
 // (another process) instead.
+//
+// With --build-page each load first asks the network's page script for the ad address, as a plain
+// WebKit program would: a page that names the script by its address on the network (WebKit
+// fetches and caches it) and calls it with parameters of the shape and size a banner's request
+// has, loaded in a second view that is never put in a window (WebKit gives that view a web process
+// of its own, as it does every view made without a related one). The script answers by navigating
+// to a page message address; the floor takes the ad address from it at the policy decision, turns
+// the navigation down and loads that address in the banner's view. This is the floor for a refresh
+// of the library, which runs the same script for each ad in a hidden view apart from the banner's.
 
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
@@ -67,6 +77,9 @@ double millisecondsSinceStart() {
 struct Floor {
   std::unique_ptr<adnetwork::AdNetwork> network;
   std::string origin;
+  bool buildPage = false;
+  // Owned by the floor: never put in a window.
+  GtkWidget* buildView = nullptr;
   GtkWidget* window = nullptr;
   GtkWidget* stage = nullptr;
   GtkWidget* view = nullptr;
@@ -112,10 +125,67 @@ bool bannerPainted(GdkPixbuf* picture) {
   return differing * 20 > static_cast<long>(right) * (bottom - top);
 }
 
+// The page script's address and the parameters of a banner's request (made up, of the same keys
+// and sizes as the library's), the request's count among them.
+std::string buildPageText(int requests) {
+  return "<html><head><script src=\"/avmo/sdk-core-v40.js\"></script><script>AVMO_buildAdURL({"
+         R"("slotname":"floor-slot-0001","ad_frame":{"x":0,"y":410,"w":320,"h":50},)"
+         R"("ad_bounds":{"x":0,"y":0,"w":320,"h":50},"u_w":320,"u_h":480,"u_sd":1,"u_so":"p",)"
+         R"("u_audio":1,"app_name":"1.0.floor.example.Floor","platform":"Linux desktop",)"
+         R"("submodel":"x86_64","isu":"00000000000000000000000000000000","js":"floor",)"
+         R"("session_id":"1","prl":"10","ptime":"1","testing":1,"ios_jb":1,"ios_metadata":{},)"
+         R"("preqs":")" +
+         std::to_string(requests) + "\"});</script></head><body></body></html>";
+}
+
 void loadAd(Floor& floor) {
   floor.loadFinished = false;
+  if (floor.buildPage) {
+    webkit_web_view_load_html(WEBKIT_WEB_VIEW(floor.buildView),
+                              buildPageText(floor.loadsDone + 1).c_str(),
+                              (floor.origin + "/").c_str());
+    return;
+  }
   std::string url = floor.origin + "/ad";
   webkit_web_view_load_uri(WEBKIT_WEB_VIEW(floor.view), url.c_str());
+}
+
+// The url parameter of the script's answer (gmsg://x/loadAdURL?type=…&url=…), or empty.
+std::string answeredAddress(const char* answer) {
+  GUri* uri = g_uri_parse(answer, G_URI_FLAGS_ENCODED_QUERY, nullptr);
+  if (!uri) return {};
+  std::string address;
+  const char* query = g_uri_get_query(uri);
+  if (std::strcmp(g_uri_get_path(uri), "/loadAdURL") == 0 && query) {
+    GHashTable* fields = g_uri_parse_params(query, -1, "&", G_URI_PARAMS_NONE, nullptr);
+    if (fields) {
+      auto* url = static_cast<const char*>(g_hash_table_lookup(fields, "url"));
+      if (url) address = url;
+      g_hash_table_unref(fields);
+    }
+  }
+  g_uri_unref(uri);
+  return address;
+}
+
+gboolean buildPageDecides(WebKitWebView*, WebKitPolicyDecision* decision,
+                          WebKitPolicyDecisionType type, gpointer data) {
+  if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) return FALSE;
+  WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
+      WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+  const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+  if (std::strncmp(uri, "gmsg:", 5) != 0) return FALSE;
+  webkit_policy_decision_ignore(decision);
+  Floor& floor = *static_cast<Floor*>(data);
+  std::string address = answeredAddress(uri);
+  if (address.empty()) {
+    std::fprintf(stderr, "first_ad_floor: the page script answered %s\n", uri);
+    floor.status = EXIT_FAILURE;
+    gtk_main_quit();
+    return TRUE;
+  }
+  webkit_web_view_load_uri(WEBKIT_WEB_VIEW(floor.view), address.c_str());
+  return TRUE;
 }
 
 void finishFirst(Floor& floor, GdkPixbuf* picture) {
@@ -210,10 +280,12 @@ int main(int argc, char** argv) {
       floor.everySeconds = std::max(0.0, std::atof(argv[++i]));
     } else if (argument == "--network" && i + 1 < argc) {
       floor.origin = argv[++i];
+    } else if (argument == "--build-page") {
+      floor.buildPage = true;
     } else {
       std::fprintf(stderr,
                    "usage: first_ad_floor [--screenshot FILE] [--loads N] [--every SECONDS] "
-                   "[--network ORIGIN]\n");
+                   "[--network ORIGIN] [--build-page]\n");
       return 2;
     }
   }
@@ -240,9 +312,17 @@ int main(int argc, char** argv) {
   gtk_fixed_put(GTK_FIXED(floor.stage), floor.view, 0, kScreenHeight - kBannerHeight);
   g_signal_connect(floor.view, "load-changed", G_CALLBACK(loadChanged), &floor);
   g_signal_connect(floor.window, "draw", G_CALLBACK(firstDraw), &floor);
+  if (floor.buildPage) {
+    floor.buildView = GTK_WIDGET(g_object_ref_sink(webkit_web_view_new()));
+    g_signal_connect(floor.buildView, "decide-policy", G_CALLBACK(buildPageDecides), &floor);
+  }
   g_signal_connect(floor.window, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
   loadAd(floor);
   gtk_widget_show_all(floor.window);
   gtk_main();
+  if (floor.buildView) {
+    gtk_widget_destroy(floor.buildView);
+    g_object_unref(floor.buildView);
+  }
   return floor.status;
 }

@@ -21,16 +21,17 @@ namespace {
 constexpr const char kEmptyPage[] = "about:blank";
 
 // Memory pressure: WebKit frees caches from half the limit on, and all it can from three
-// quarters; at the limit it ends the process. It looks every 30 seconds, as it does by default:
-// each look reads the whole memory map of each web process (/proc/PID/smaps, megabytes of text for
-// the libraries a web process maps), which once a second was most of what an idle program spent.
-// A page that eats memory takes a hundred megabytes a second and more: the watchdog of each view
-// looks every second at the kernel's short summary of the view's process instead, and WebKit's
-// check is left for a process the program could not tell.
+// quarters; at the limit it ends the process. Each look reads the whole memory map of each web
+// process (/proc/PID/smaps, megabytes of text for the libraries a web process maps): once a second
+// it was most of what an idle program spent, and at WebKit's default of 30 seconds still about
+// 5 ms of each refresh. A page that eats memory takes a hundred megabytes a second and more: the
+// watchdog of each view looks every second at the kernel's short summary of the view's process
+// instead, so WebKit's check is only the backstop for a process the program could not tell, and
+// the freeing of caches, neither of which needs it often.
 constexpr double kConservativeThreshold = 0.5;
 constexpr double kStrictThreshold = 0.75;
 constexpr double kKillThreshold = 1.0;
-constexpr double kMemoryPollSeconds = 30;
+constexpr double kMemoryPollSeconds = 300;
 
 // What an ad's view carries while its first, empty page loads, and the process it started.
 constexpr const char kStartingKey[] = "talvik-starting";
@@ -62,6 +63,29 @@ void sweep(const std::string& folder, std::initializer_list<std::string_view> ke
     if (std::find(keep.begin(), keep.end(), name) != keep.end()) continue;
     std::filesystem::remove_all(entry.path(), error);
   }
+}
+
+// A hidden page's view is one pixel square, so every page overflows it: WebKit shows the page's
+// overlay scrollbars as it loads and fades them out two seconds later, waking the page's process
+// at the display's rate for three seconds after every page (some 180 wake-ups a refresh in the
+// hidden pages' process) for scrollbars nobody sees. Overlay scrollbars take no room, so the page
+// is laid out as before, and it can still be scrolled. A view of this role that is put on screen
+// after all gets them back.
+void showScrollbars(WebKitWebView* view, gpointer) {
+  webkit_user_content_manager_remove_all_style_sheets(
+      webkit_web_view_get_user_content_manager(view));
+  g_signal_handlers_disconnect_by_func(view, reinterpret_cast<gpointer>(showScrollbars), nullptr);
+}
+
+void hideScrollbars(WebKitWebView* view) {
+  auto sheet = std::unique_ptr<WebKitUserStyleSheet, decltype(&webkit_user_style_sheet_unref)>(
+      webkit_user_style_sheet_new("::-webkit-scrollbar { display: none; }",
+                                  WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                  WEBKIT_USER_STYLE_LEVEL_USER, nullptr, nullptr),
+      webkit_user_style_sheet_unref);
+  webkit_user_content_manager_add_style_sheet(webkit_web_view_get_user_content_manager(view),
+                                              sheet.get());
+  g_signal_connect(view, "realize", G_CALLBACK(showScrollbars), nullptr);
 }
 
 void disableServiceWorkers(WebKitSettings* settings) {
@@ -271,6 +295,7 @@ GtkWidget* GtkWebContext::makeWebView(WebViewRole role) {
   if (role == WebViewRole::Ad && !firstAd && !lentFirstAdProcess_)
     g_weak_ref_set(&firstAdView_, view);
   GtkWebViewGuard::guardView(WEBKIT_WEB_VIEW(view));
+  if (role == WebViewRole::Hidden) hideScrollbars(WEBKIT_WEB_VIEW(view));
   if (role == WebViewRole::Ad) startProcess(WEBKIT_WEB_VIEW(view));
   return view;
 }
