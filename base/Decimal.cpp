@@ -144,10 +144,7 @@ std::optional<Decimal> Decimal::fromString(std::string_view text) {
 Decimal Decimal::fromShort(bool negative, uint64_t significand, int32_t exponent) {
   Decimal result;
   if (significand == 0) return result;  // zero, whatever its sign
-  while (significand % 10 == 0) {
-    significand /= 10;
-    ++exponent;
-  }
+  trimZeros(significand, exponent);
   result.significand_ = significand;
   result.exponent_ = exponent;
   result.negative_ = negative;

@@ -255,8 +255,16 @@ class Value {
       return;
     }
     bits_ = d.significand_;
-    meta_ = kindBits(Kind::Decimal) | static_cast<uint32_t>(d.exponent_) |
-            (d.negative_ ? kNegative : 0);
+    meta_ = decimalMeta(d.negative_, d.exponent_);
+  }
+  // A decimal of at most nineteen digits, normalised as base::Decimal keeps it (no trailing zero
+  // in the significand; zero as 0 × 10^0 without a sign), made without a base::Decimal between:
+  // the JSON reader makes one of every decimal it reads.
+  static Value shortDecimal(bool negative, uint64_t significand, int32_t exponent) {
+    Value value;
+    value.bits_ = significand;
+    value.meta_ = decimalMeta(negative, exponent);
+    return value;
   }
   Value(std::string_view s) {
     text_detail::make(s, bits_, meta_);
@@ -349,6 +357,9 @@ class Value {
   }
   // A short decimal's second word: exponent in the low 32 bits, the sign above them.
   static constexpr uint64_t kNegative = uint64_t{1} << 32;
+  static constexpr uint64_t decimalMeta(bool negative, int32_t exponent) {
+    return kindBits(Kind::Decimal) | static_cast<uint32_t>(exponent) | (negative ? kNegative : 0);
+  }
 
   std::string_view text() const { return text_detail::view(this, bits_, meta_); }
   template <typename T>

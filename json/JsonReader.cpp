@@ -52,6 +52,9 @@ constexpr std::array<uint8_t, 256> kHexDigitValues = makeHexDigitValues();
 // digits at most of the significand, they stay far inside what a decimal holds.
 constexpr ptrdiff_t kShortExponentDigits = 5;
 
+// The digits' scales, by how many were gathered at once.
+constexpr uint64_t kDigitScales[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
 bool isDigit(char byte) {
   return byte >= '0' && byte <= '9';
 }
@@ -342,31 +345,74 @@ inline bool JsonReader::scanNumber(Error* error) {
 }
 
 // From the point or the exponent of the number that starts at start, its whole part gathered.
-bool JsonReader::scanRestOfDecimal(const char* start, uint64_t magnitude, Error* error) {
+// The common decimal — a fraction of up to sixteen digits, no exponent, at most nineteen digits in
+// all — is read here in two words of eight bytes at most, and made in place; others go on in
+// scanDecimal.
+inline bool JsonReader::scanRestOfDecimal(const char* start, uint64_t magnitude, Error* error) {
+  const char* cursor = c_;
+  if (*cursor != '.' || end_ - cursor <= 16) return scanDecimal(start, magnitude, error);
+  const char* fraction = cursor + 1;
+  uint64_t value;
+  uint32_t count = leadingDigits(load8(fraction), value);
+  uint64_t significand = magnitude * kDigitScales[count] + value;
+  cursor = fraction + count;
+  if (count == 8) {
+    count = leadingDigits(load8(cursor), value);
+    significand = significand * kDigitScales[count] + value;
+    cursor += count;
+  }
   bool negative = *start == '-';
-  size_t digits = static_cast<size_t>(c_ - start) - (negative ? 1 : 0);
+  // The point is not a digit, the sign neither.
+  auto digits = static_cast<size_t>(cursor - start) - 1 - (negative ? 1 : 0);
+  if (count == 8 || cursor == fraction || (*cursor | 0x20) == 'e' || digits > 19)
+    return scanDecimal(start, magnitude, error);
+  c_ = cursor;
+  auto exponent = static_cast<int32_t>(fraction - cursor);
+  if (significand == 0) {
+    negative = false;  // zero, whatever its sign
+    exponent = 0;
+  } else if (cursor[-1] == '0') {
+    base::Decimal::trimZeros(significand, exponent);
+  }
+  scratch_->values.push_back(Value::shortDecimal(negative, significand, exponent));
+  return true;
+}
+
+// Any decimal, from the point or the exponent of the number that starts at start, its whole part
+// gathered.
+bool JsonReader::scanDecimal(const char* start, uint64_t magnitude, Error* error) {
+  bool negative = *start == '-';
+  const char* cursor = c_;
+  auto digits = static_cast<size_t>(cursor - start) - (negative ? 1 : 0);
   int64_t exponent = 0;
-  if (*c_ == '.') {
-    const char* fraction = ++c_;
-    if (!isDigit(*c_)) return fail(error, kMalformedNumber, "No digits after decimal point");
-    gatherDigits(magnitude);
-    digits += static_cast<size_t>(c_ - fraction);
-    exponent = -static_cast<int64_t>(c_ - fraction);
-  }
-  if (*c_ == 'e' || *c_ == 'E') {
-    ++c_;
-    bool negativeExponent = *c_ == '-';
-    if (*c_ == '+' || *c_ == '-') ++c_;
-    if (!isDigit(*c_)) return fail(error, kMalformedNumber, "No digits after exponent");
-    const char* written = c_;
-    int64_t value = 0;
-    for (; isDigit(*c_); ++c_) {
-      if (c_ - written < kShortExponentDigits) value = value * 10 + (*c_ - '0');
+  if (*cursor == '.') {
+    const char* fraction = ++cursor;
+    cursor = gatherDigits(cursor, end_, magnitude);
+    c_ = cursor;
+    if (cursor == fraction) return fail(error, kMalformedNumber, "No digits after decimal point");
+    digits += static_cast<size_t>(cursor - fraction);
+    exponent = -static_cast<int64_t>(cursor - fraction);
+    if ((*cursor | 0x20) != 'e') {
+      if (digits > 19) return scanLongNumber(start, error);
+      scratch_->values.emplace_back(
+          base::Decimal::fromShort(negative, magnitude, static_cast<int32_t>(exponent)));
+      return true;
     }
-    // More digits than that leave the gathered exponent meaningless: the text decides below.
-    if (c_ - written > kShortExponentDigits) digits = SIZE_MAX;
-    exponent += negativeExponent ? -value : value;
   }
+  ++cursor;  // past the 'e' or 'E'
+  bool negativeExponent = *cursor == '-';
+  if (*cursor == '+' || *cursor == '-') ++cursor;
+  c_ = cursor;
+  if (!isDigit(*cursor)) return fail(error, kMalformedNumber, "No digits after exponent");
+  const char* written = cursor;
+  int64_t value = 0;
+  for (; isDigit(*cursor); ++cursor) {
+    if (cursor - written < kShortExponentDigits) value = value * 10 + (*cursor - '0');
+  }
+  c_ = cursor;
+  // More digits than that leave the gathered exponent meaningless: the text decides below.
+  if (cursor - written > kShortExponentDigits) digits = SIZE_MAX;
+  exponent += negativeExponent ? -value : value;
   if (digits > 19) return scanLongNumber(start, error);
   scratch_->values.emplace_back(
       base::Decimal::fromShort(negative, magnitude, static_cast<int32_t>(exponent)));
@@ -385,19 +431,20 @@ bool JsonReader::scanLongNumber(const char* start, Error* error) {
 }
 
 // Eight digits at a time while eight bytes are left before the end of the text, for the long runs
-// of fractions; the magnitude wraps past 64 bits, where the caller no longer uses it.
-inline void JsonReader::gatherDigits(uint64_t& magnitude) {
-  static constexpr uint64_t kScales[] = {1,      10,      100,      1000,     10000,
-                                         100000, 1000000, 10000000, 100000000};
-  while (end_ - c_ >= 8) {
+// of fractions; the magnitude wraps past 64 bits, where the caller no longer uses it. Returns the
+// cursor past the digits.
+inline const char* JsonReader::gatherDigits(const char* cursor, const char* end,
+                                            uint64_t& magnitude) {
+  while (end - cursor >= 8) {
     uint64_t value;
-    uint32_t count = leadingDigits(load8(c_), value);
-    magnitude = magnitude * kScales[count] + value;
-    c_ += count;
-    if (count < 8) return;
+    uint32_t count = leadingDigits(load8(cursor), value);
+    magnitude = magnitude * kDigitScales[count] + value;
+    cursor += count;
+    if (count < 8) return cursor;
   }
-  while (isDigit(*c_))
-    magnitude = magnitude * 10 + static_cast<uint64_t>(*c_++ - '0');
+  while (isDigit(*cursor))
+    magnitude = magnitude * 10 + static_cast<uint64_t>(*cursor++ - '0');
+  return cursor;
 }
 
 // Advances the cursor over plain string characters: up to a byte of ctrl, the terminating NUL
