@@ -345,9 +345,8 @@ inline bool JsonReader::scanNumber(Error* error) {
 }
 
 // From the point or the exponent of the number that starts at start, its whole part gathered.
-// The common decimal — a fraction of up to sixteen digits, no exponent, at most nineteen digits in
-// all — is read here in two words of eight bytes at most, and made in place; others go on in
-// scanDecimal.
+// The common decimal — a fraction, no exponent, at most nineteen digits in all — is read here,
+// its fraction in words of eight bytes, and made in place; others go on in scanDecimal.
 inline bool JsonReader::scanRestOfDecimal(const char* start, uint64_t magnitude, Error* error) {
   const char* cursor = c_;
   if (*cursor != '.' || end_ - cursor <= 16) return scanDecimal(start, magnitude, error);
@@ -360,11 +359,12 @@ inline bool JsonReader::scanRestOfDecimal(const char* start, uint64_t magnitude,
     count = leadingDigits(load8(cursor), value);
     significand = significand * kDigitScales[count] + value;
     cursor += count;
+    if (count == 8) cursor = gatherDigits(cursor, end_, significand);
   }
   bool negative = *start == '-';
   // The point is not a digit, the sign neither.
   auto digits = static_cast<size_t>(cursor - start) - 1 - (negative ? 1 : 0);
-  if (count == 8 || cursor == fraction || (*cursor | 0x20) == 'e' || digits > 19)
+  if (cursor == fraction || (*cursor | 0x20) == 'e' || digits > 19)
     return scanDecimal(start, magnitude, error);
   c_ = cursor;
   auto exponent = static_cast<int32_t>(fraction - cursor);
