@@ -122,7 +122,13 @@ class Key {
   size_t size() const { return view().size(); }
   bool empty() const { return view().empty(); }
 
-  friend bool operator==(const Key& a, const Key& b) { return a.view() == b.view(); }
+  // Short keys are held in one form only (zeros after the text, the size above them), so two are
+  // equal exactly when their words are; a long key is never equal to a short one.
+  friend bool operator==(const Key& a, const Key& b) {
+    if (((a.meta_ | b.meta_) & text_detail::kOwnsBlock) == 0)
+      return a.bits_ == b.bits_ && a.meta_ == b.meta_;
+    return a.view() == b.view();
+  }
   friend bool operator==(const Key& a, std::string_view b) { return a.view() == b; }
   friend auto operator<=>(const Key& a, const Key& b) { return a.view() <=> b.view(); }
 
