@@ -318,23 +318,29 @@ bool JsonReader::scanRestOfFalse(Error* error) {
 // rest of a decimal, and numbers too long for 64 bits, out of line.
 inline bool JsonReader::scanNumber(Error* error) {
   const char* start = c_;
-  bool negative = *c_ == '-';
-  if (negative) ++c_;
+  bool negative = *start == '-';
+  // A local cursor, written back once: through the member, every digit stored it and loaded the
+  // next byte again.
+  const char* cursor = start + (negative ? 1 : 0);
 
   // Up to 19 digits, whole and fractional together, are gathered on the way: they always fit in
   // 64 unsigned bits, and such numbers, the common case, need no arithmetic on their text.
   uint64_t magnitude = 0;
-  if (*c_ == '0') {
-    ++c_;
-    if (isDigit(*c_)) return fail(error, kMalformedNumber, "Leading 0 disallowed in number");
-  } else if (!isDigit(*c_)) {
-    return fail(error, kMalformedNumber, "No digits after initial minus");
+  if (*cursor == '0') {
+    c_ = ++cursor;
+    if (isDigit(*cursor)) return fail(error, kMalformedNumber, "Leading 0 disallowed in number");
   } else {
-    while (isDigit(*c_))  // short, as a rule: the whole part of decimals and most integers
-      magnitude = magnitude * 10 + static_cast<uint64_t>(*c_++ - '0');
+    // Short, as a rule: the whole part of decimals and most integers.
+    for (uint32_t digit; (digit = static_cast<unsigned char>(*cursor) - uint32_t{'0'}) <= 9;
+         ++cursor)
+      magnitude = magnitude * 10 + digit;
+    c_ = cursor;
+    if (cursor == start + (negative ? 1 : 0)) {
+      return fail(error, kMalformedNumber, "No digits after initial minus");
+    }
   }
-  if (*c_ == '.' || *c_ == 'e' || *c_ == 'E') return scanRestOfDecimal(start, magnitude, error);
-  size_t digits = static_cast<size_t>(c_ - start) - (negative ? 1 : 0);
+  if (*cursor == '.' || (*cursor | 0x20) == 'e') return scanRestOfDecimal(start, magnitude, error);
+  size_t digits = static_cast<size_t>(cursor - start) - (negative ? 1 : 0);
   constexpr uint64_t kMaxPositive = static_cast<uint64_t>(INT64_MAX);
   if (digits > 19 || magnitude > kMaxPositive + (negative ? 1 : 0)) {
     return scanLongNumber(start, error);
