@@ -137,6 +137,13 @@ bool hasReadableExponent(const base::Decimal& decimal) {
   return scientific > -kLimit && scientific < kLimit;
 }
 
+// A decimal of at most nineteen digits as a value, normalised as base::Decimal keeps it.
+Value shortDecimal(bool negative, uint64_t significand, int32_t exponent) {
+  if (significand == 0) return Value::shortDecimal(false, 0, 0);  // zero, whatever its sign
+  base::Decimal::trimZeros(significand, exponent);
+  return Value::shortDecimal(negative, significand, exponent);
+}
+
 // How many values the reading stack keeps room for between readings (a mebibyte's worth).
 constexpr size_t kKeptValues = (size_t{1} << 20) / sizeof(Value);
 // Room for this many from the start is more than the pool carves blocks for.
@@ -400,8 +407,7 @@ bool JsonReader::scanDecimal(const char* start, uint64_t magnitude, Error* error
     exponent = -static_cast<int64_t>(cursor - fraction);
     if ((*cursor | 0x20) != 'e') {
       if (digits > 19) return scanLongNumber(start, error);
-      scratch_->values.emplace_back(
-          base::Decimal::fromShort(negative, magnitude, static_cast<int32_t>(exponent)));
+      scratch_->values.push_back(shortDecimal(negative, magnitude, static_cast<int32_t>(exponent)));
       return true;
     }
   }
@@ -420,8 +426,7 @@ bool JsonReader::scanDecimal(const char* start, uint64_t magnitude, Error* error
   if (cursor - written > kShortExponentDigits) digits = SIZE_MAX;
   exponent += negativeExponent ? -value : value;
   if (digits > 19) return scanLongNumber(start, error);
-  scratch_->values.emplace_back(
-      base::Decimal::fromShort(negative, magnitude, static_cast<int32_t>(exponent)));
+  scratch_->values.push_back(shortDecimal(negative, magnitude, static_cast<int32_t>(exponent)));
   return true;
 }
 
