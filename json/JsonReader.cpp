@@ -327,8 +327,8 @@ bool JsonReader::scanRestOfFalse(Error* error) {
   return true;
 }
 
-// Integers, the most common numbers, are read here, inline in the reading of every value; the
-// rest of a decimal, and numbers too long for 64 bits, out of line.
+// Integers and the common decimal are read here, inline in the reading of every value; other
+// decimals, and numbers too long for 64 bits, out of line.
 inline bool JsonReader::scanNumber(Error* error) {
   const char* start = c_;
   bool negative = *start == '-';
