@@ -53,7 +53,16 @@ constexpr std::array<uint8_t, 256> kHexDigitValues = makeHexDigitValues();
 constexpr ptrdiff_t kShortExponentDigits = 5;
 
 // The digits' scales, by how many were gathered at once.
-constexpr uint64_t kDigitScales[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+constexpr std::array<uint64_t, 17> makePowersOfTen() {
+  std::array<uint64_t, 17> powers{};
+  uint64_t power = 1;
+  for (uint64_t& each : powers) {
+    each = power;
+    power *= 10;
+  }
+  return powers;
+}
+constexpr std::array<uint64_t, 17> kPowersOfTen = makePowersOfTen();
 
 bool isDigit(char byte) {
   return byte >= '0' && byte <= '9';
@@ -365,21 +374,19 @@ inline bool JsonReader::scanNumber(Error* error) {
 
 // From the point or the exponent of the number that starts at start, its whole part gathered.
 // The common decimal — a fraction, no exponent, at most nineteen digits in all — is read here,
-// its fraction in words of eight bytes, and made in place; others go on in scanDecimal.
+// its fraction's first sixteen digits at once, and made in place; others go on in scanDecimal.
 inline bool JsonReader::scanRestOfDecimal(const char* start, uint64_t magnitude, Error* error) {
   const char* cursor = c_;
-  if (*cursor != '.' || end_ - cursor <= 16) return scanDecimal(start, magnitude, error);
+  // The sixteen bytes after the point are read, and the sixteen before the fraction's end.
+  if (*cursor != '.' || end_ - cursor <= 16 || cursor - text_ < 16) {
+    return scanDecimal(start, magnitude, error);
+  }
   const char* fraction = cursor + 1;
   uint64_t value;
-  uint32_t count = leadingDigits(load8(fraction), value);
-  uint64_t significand = magnitude * kDigitScales[count] + value;
+  uint32_t count = leadingDigits16(fraction, value);
+  uint64_t significand = magnitude * kPowersOfTen[count] + value;
   cursor = fraction + count;
-  if (count == 8) {
-    count = leadingDigits(load8(cursor), value);
-    significand = significand * kDigitScales[count] + value;
-    cursor += count;
-    if (count == 8) cursor = gatherDigits(cursor, end_, significand);
-  }
+  if (count == 16) cursor = gatherDigits(cursor, end_, significand);
   bool negative = *start == '-';
   // The point is not a digit, the sign neither.
   auto digits = static_cast<size_t>(cursor - start) - 1 - (negative ? 1 : 0);
@@ -455,7 +462,7 @@ inline const char* JsonReader::gatherDigits(const char* cursor, const char* end,
   while (end - cursor >= 8) {
     uint64_t value;
     uint32_t count = leadingDigits(load8(cursor), value);
-    magnitude = magnitude * kDigitScales[count] + value;
+    magnitude = magnitude * kPowersOfTen[count] + value;
     cursor += count;
     if (count < 8) return cursor;
   }

@@ -113,8 +113,9 @@ TEST(VeskJSONReaderTest, RefusesMalformedTextWithTheChainOfItsErrors) {
       {"-", {"2: No digits after initial minus"}},
       {"-a", {"2: No digits after initial minus"}},
       {"1.", {"2: No digits after decimal point"}},
-      {"[1.x                 ]", {kInArray, "2: No digits after decimal point"}},
-      {"[1.5e                ]", {kInArray, "2: No digits after exponent"}},
+      {"[                    1.x                    ]",
+       {kInArray, "2: No digits after decimal point"}},
+      {"[                    1.5e                    ]", {kInArray, "2: No digits after exponent"}},
       {"1e", {"2: No digits after exponent"}},
       {"1e+", {"2: No digits after exponent"}},
       {"+1", {"2: Leading + disallowed in number"}},
@@ -156,7 +157,7 @@ TEST(VeskJSONReaderTest, ReportsWhereAFailedReadingStopped) {
       {"[1 2", 4},
       {"[] x", 3},
       {"  ", 2},
-      {"[1.x                 ]", 3},
+      {"[                    1.x                    ]", 23},
   };
   for (const auto& [text, offset] : kStops) {
     size_t stopped = 99;
@@ -242,8 +243,8 @@ TEST(VeskJSONReaderTest, ChecksUtf8WhereverTheScanSplitsTheText) {
 
 // Short numbers are gathered as they are scanned, longer ones read from their text: both ways
 // give the same normalised decimal, on either side of where one gives way to the other. Integers
-// beyond 64 bits keep every digit. A fraction with room after it in the text is gathered in words,
-// so each number is read alone and with white space after it.
+// beyond 64 bits keep every digit. A fraction with room around it in the text is gathered in
+// blocks, so each number is read alone and with white space around it.
 TEST(VeskJSONReaderTest, ReadsDecimalsAsTheirTextReads) {
   for (const char* text : {"1.500",
                            "-0.0",
@@ -273,9 +274,13 @@ TEST(VeskJSONReaderTest, ReadsDecimalsAsTheirTextReads) {
                            "9999999999.999999999",
                            "99999999999.999999999",
                            "0.5E3",
-                           "4.25e-3"}) {
+                           "4.25e-3",
+                           "0.123456789012345",
+                           "12.12345678123456789",
+                           "7.00000000000000001",
+                           "3.1000000000000000"}) {
     for (const std::string& padding : {std::string(), std::string(20, ' ')}) {
-      Value value = fragment(text + padding);
+      Value value = fragment(padding + text + padding);
       std::optional<Decimal> read = value.asDecimal();
       ASSERT_TRUE(read) << text;
       EXPECT_EQ(*read, decimal(text)) << text;
