@@ -246,39 +246,17 @@ TEST(VeskJSONReaderTest, ChecksUtf8WhereverTheScanSplitsTheText) {
 // beyond 64 bits keep every digit. A fraction with room around it in the text is gathered in
 // blocks, so each number is read alone and with white space around it.
 TEST(VeskJSONReaderTest, ReadsDecimalsAsTheirTextReads) {
-  for (const char* text : {"1.500",
-                           "-0.0",
-                           "0.000e7",
-                           "-0.00e5",
-                           "100e-2",
-                           "-1.0e1",
-                           "0.0001250",
-                           "1E+3",
-                           "1234567890.123456789",
-                           "1234567890.1234567891",
-                           "-9.999999999999999999e-12345",
-                           "12.5e99999",
-                           "12.5e100000",
-                           "0.1e-099999",
-                           "0.1e-0000099999",
-                           "9223372036854775808",
-                           "-9223372036854775809",
-                           "18446744073709551617",
-                           "1e2147483647",
-                           "-51.2849301",
-                           "47.60311582000",
-                           "-0.0000000000000000",
-                           "100.00000000",
-                           "0.1234567812345678",
-                           "1.1234567812345678",
-                           "9999999999.999999999",
-                           "99999999999.999999999",
-                           "0.5E3",
-                           "4.25e-3",
-                           "0.123456789012345",
-                           "12.12345678123456789",
-                           "7.00000000000000001",
-                           "3.1000000000000000"}) {
+  // Exponents, zeros, and the edges of 64 bits and of 19 digits.
+  const char* const kTexts[] = {
+      "1.500", "-0.0", "0.000e7", "-0.00e5", "100e-2", "-1.0e1", "0.0001250", "1E+3",
+      "1234567890.123456789", "1234567890.1234567891", "-9.999999999999999999e-12345", "12.5e99999",
+      "12.5e100000", "0.1e-099999", "0.1e-0000099999", "9223372036854775808",
+      "-9223372036854775809", "18446744073709551617", "1e2147483647",
+      // Fractions that end inside or past the blocks they are gathered in.
+      "-51.2849301", "47.60311582000", "-0.0000000000000000", "100.00000000", "0.1234567812345678",
+      "1.1234567812345678", "9999999999.999999999", "99999999999.999999999", "0.5E3", "4.25e-3",
+      "0.123456789012345", "12.12345678123456789", "7.00000000000000001", "3.1000000000000000"};
+  for (const char* text : kTexts) {
     for (const std::string& padding : {std::string(), std::string(20, ' ')}) {
       Value value = fragment(padding + text + padding);
       std::optional<Decimal> read = value.asDecimal();
