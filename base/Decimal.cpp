@@ -141,19 +141,6 @@ std::optional<Decimal> Decimal::fromString(std::string_view text) {
   return result;
 }
 
-Decimal Decimal::fromShort(bool negative, uint64_t significand, int32_t exponent) {
-  Decimal result;
-  if (significand == 0) return result;  // zero, whatever its sign
-  while (significand % 10 == 0) {
-    significand /= 10;
-    ++exponent;
-  }
-  result.significand_ = significand;
-  result.exponent_ = exponent;
-  result.negative_ = negative;
-  return result;
-}
-
 std::optional<int64_t> Decimal::toInt64() const {
   if (exponent_ < 0 || exponent_ > 19 || longDigits_) return std::nullopt;
   if (digitCount() + static_cast<size_t>(exponent_) > 19) return std::nullopt;

@@ -15,9 +15,9 @@ thread_local uint64_t probeCount = 0;
 }  // namespace
 
 inline size_t Dictionary::Index::placeNew(const Entry* entries, size_t position) {
-  std::string_view key = entries[position].first;
+  const Key& key = entries[position].first;
   size_t mask = slots_.size() - 1;
-  size_t slot = hash(key) & mask;
+  size_t slot = hash(key.view()) & mask;
   size_t run = 0;
   for (; slots_[slot] != 0; slot = (slot + 1) & mask, ++run) {
     if (entries[slots_[slot] - 1].first == key) {

@@ -123,7 +123,13 @@ class Key {
   size_t size() const { return view().size(); }
   bool empty() const { return view().empty(); }
 
-  friend bool operator==(const Key& a, const Key& b) { return a.view() == b.view(); }
+  // Short keys are held in one form only (zeros after the text, the size above them), so two are
+  // equal exactly when their words are; a long key is never equal to a short one.
+  friend bool operator==(const Key& a, const Key& b) {
+    if (((a.meta_ | b.meta_) & text_detail::kOwnsBlock) == 0)
+      return a.bits_ == b.bits_ && a.meta_ == b.meta_;
+    return a.view() == b.view();
+  }
   friend bool operator==(const Key& a, std::string_view b) { return a.view() == b; }
   friend auto operator<=>(const Key& a, const Key& b) { return a.view() <=> b.view(); }
 
@@ -262,8 +268,16 @@ class Value {
       return;
     }
     bits_ = d.significand_;
-    meta_ = kindBits(Kind::Decimal) | static_cast<uint32_t>(d.exponent_) |
-            (d.negative_ ? kNegative : 0);
+    meta_ = decimalMeta(d.negative_, d.exponent_);
+  }
+  // A decimal of at most nineteen digits, normalised as base::Decimal keeps it (no trailing zero
+  // in the significand; zero as 0 × 10^0 without a sign), made without a base::Decimal between:
+  // the JSON reader makes one of every decimal it reads.
+  static Value shortDecimal(bool negative, uint64_t significand, int32_t exponent) {
+    Value value;
+    value.bits_ = significand;
+    value.meta_ = decimalMeta(negative, exponent);
+    return value;
   }
   Value(std::string_view s) {
     text_detail::make(s, bits_, meta_);
@@ -359,6 +373,9 @@ class Value {
   }
   // A short decimal's second word: exponent in the low 32 bits, the sign above them.
   static constexpr uint64_t kNegative = uint64_t{1} << 32;
+  static constexpr uint64_t decimalMeta(bool negative, int32_t exponent) {
+    return kindBits(Kind::Decimal) | static_cast<uint32_t>(exponent) | (negative ? kNegative : 0);
+  }
 
   std::string_view text() const { return text_detail::view(this, bits_, meta_); }
   template <typename T>

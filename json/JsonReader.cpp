@@ -52,8 +52,26 @@ constexpr std::array<uint8_t, 256> kHexDigitValues = makeHexDigitValues();
 // digits at most of the significand, they stay far inside what a decimal holds.
 constexpr ptrdiff_t kShortExponentDigits = 5;
 
+// The digits' scales, by how many were gathered at once.
+constexpr std::array<uint64_t, 17> makePowersOfTen() {
+  std::array<uint64_t, 17> powers{};
+  uint64_t power = 1;
+  for (uint64_t& each : powers) {
+    each = power;
+    power *= 10;
+  }
+  return powers;
+}
+constexpr std::array<uint64_t, 17> kPowersOfTen = makePowersOfTen();
+
 bool isDigit(char byte) {
   return byte >= '0' && byte <= '9';
+}
+
+// fail() out of line, for the scalars' readers: a message made on their common path would cost
+// that path a frame of its own (a text on the stack, and its guard), taken on every value.
+[[gnu::cold, gnu::noinline]] bool refuse(Error* error, int64_t code, const char* message) {
+  return fail(error, code, message);
 }
 
 }  // namespace
@@ -132,6 +150,13 @@ bool hasReadableExponent(const base::Decimal& decimal) {
   constexpr int64_t kLimit = int64_t{1} << 31;
   int64_t scientific = static_cast<int64_t>(decimal.digitCount()) + decimal.exponent() - 1;
   return scientific > -kLimit && scientific < kLimit;
+}
+
+// A decimal of at most nineteen digits as a value, normalised as base::Decimal keeps it.
+Value shortDecimal(bool negative, uint64_t significand, int32_t exponent) {
+  if (significand == 0) return Value::shortDecimal(false, 0, 0);  // zero, whatever its sign
+  base::Decimal::trimZeros(significand, exponent);
+  return Value::shortDecimal(negative, significand, exponent);
 }
 
 // How much room the reading stack keeps between readings.
@@ -278,7 +303,7 @@ inline bool JsonReader::scanValue(Error* error) {
 
 inline bool JsonReader::scanRestOfNull(Error* error) {
   if (c_[0] != 'u' || c_[1] != 'l' || c_[2] != 'l') {
-    return fail(error, kMalformedStructure, "Expected 'null'");
+    return refuse(error, kMalformedStructure, "Expected 'null'");
   }
   c_ += 3;
   scratch_->values.emplace_back();
@@ -287,7 +312,7 @@ inline bool JsonReader::scanRestOfNull(Error* error) {
 
 inline bool JsonReader::scanRestOfTrue(Error* error) {
   if (c_[0] != 'r' || c_[1] != 'u' || c_[2] != 'e') {
-    return fail(error, kMalformedStructure, "Expected 'true'");
+    return refuse(error, kMalformedStructure, "Expected 'true'");
   }
   c_ += 3;
   scratch_->values.emplace_back(true);
@@ -296,34 +321,40 @@ inline bool JsonReader::scanRestOfTrue(Error* error) {
 
 inline bool JsonReader::scanRestOfFalse(Error* error) {
   if (c_[0] != 'a' || c_[1] != 'l' || c_[2] != 's' || c_[3] != 'e') {
-    return fail(error, kMalformedStructure, "Expected 'false'");
+    return refuse(error, kMalformedStructure, "Expected 'false'");
   }
   c_ += 4;
   scratch_->values.emplace_back(false);
   return true;
 }
 
-// Integers, the most common numbers, are read here, inline in the reading of every value; the
-// rest of a decimal, and numbers too long for 64 bits, out of line.
+// Integers and the common decimal are read here, inline in the reading of every value; other
+// decimals, and numbers too long for 64 bits, out of line.
 inline bool JsonReader::scanNumber(Error* error) {
   const char* start = c_;
-  bool negative = *c_ == '-';
-  if (negative) ++c_;
+  bool negative = *start == '-';
+  // A local cursor, written back once: through the member, every digit stored it and loaded the
+  // next byte again.
+  const char* cursor = start + (negative ? 1 : 0);
 
   // Up to 19 digits, whole and fractional together, are gathered on the way: they always fit in
   // 64 unsigned bits, and such numbers, the common case, need no arithmetic on their text.
   uint64_t magnitude = 0;
-  if (*c_ == '0') {
-    ++c_;
-    if (isDigit(*c_)) return fail(error, kMalformedNumber, "Leading 0 disallowed in number");
-  } else if (!isDigit(*c_)) {
-    return fail(error, kMalformedNumber, "No digits after initial minus");
+  if (*cursor == '0') {
+    c_ = ++cursor;
+    if (isDigit(*cursor)) return refuse(error, kMalformedNumber, "Leading 0 disallowed in number");
   } else {
-    while (isDigit(*c_))  // short, as a rule: the whole part of decimals and most integers
-      magnitude = magnitude * 10 + static_cast<uint64_t>(*c_++ - '0');
+    // Short, as a rule: the whole part of decimals and most integers.
+    for (uint32_t digit; (digit = static_cast<unsigned char>(*cursor) - uint32_t{'0'}) <= 9;
+         ++cursor)
+      magnitude = magnitude * 10 + digit;
+    c_ = cursor;
+    if (cursor == start + (negative ? 1 : 0)) {
+      return refuse(error, kMalformedNumber, "No digits after initial minus");
+    }
   }
-  if (*c_ == '.' || *c_ == 'e' || *c_ == 'E') return scanRestOfDecimal(start, magnitude, error);
-  size_t digits = static_cast<size_t>(c_ - start) - (negative ? 1 : 0);
+  if (*cursor == '.' || (*cursor | 0x20) == 'e') return scanRestOfDecimal(start, magnitude, error);
+  size_t digits = static_cast<size_t>(cursor - start) - (negative ? 1 : 0);
   constexpr uint64_t kMaxPositive = static_cast<uint64_t>(INT64_MAX);
   if (digits > 19 || magnitude > kMaxPositive + (negative ? 1 : 0)) {
     return scanLongNumber(start, error);
@@ -334,34 +365,74 @@ inline bool JsonReader::scanNumber(Error* error) {
 }
 
 // From the point or the exponent of the number that starts at start, its whole part gathered.
-bool JsonReader::scanRestOfDecimal(const char* start, uint64_t magnitude, Error* error) {
+// The common decimal — a fraction, no exponent, at most nineteen digits in all — is read here,
+// its fraction's first sixteen digits at once, and made in place; others go on in scanDecimal.
+inline bool JsonReader::scanRestOfDecimal(const char* start, uint64_t magnitude, Error* error) {
+  const char* cursor = c_;
+  // The sixteen bytes after the point are read, and the sixteen before the fraction's end.
+  if (*cursor != '.' || end_ - cursor <= 16 || cursor - text_ < 16) {
+    return scanDecimal(start, magnitude, error);
+  }
+  const char* fraction = cursor + 1;
+  uint64_t value;
+  uint32_t count = leadingDigits16(fraction, value);
+  uint64_t significand = magnitude * kPowersOfTen[count] + value;
+  cursor = fraction + count;
+  if (count == 16) cursor = gatherDigits(cursor, end_, significand);
   bool negative = *start == '-';
-  size_t digits = static_cast<size_t>(c_ - start) - (negative ? 1 : 0);
+  // The point is not a digit, the sign neither.
+  auto digits = static_cast<size_t>(cursor - start) - 1 - (negative ? 1 : 0);
+  if (cursor == fraction || (*cursor | 0x20) == 'e' || digits > 19)
+    return scanDecimal(start, magnitude, error);
+  c_ = cursor;
+  auto exponent = static_cast<int32_t>(fraction - cursor);
+  if (significand == 0) {
+    negative = false;  // zero, whatever its sign
+    exponent = 0;
+  } else if (cursor[-1] == '0') {
+    base::Decimal::trimZeros(significand, exponent);
+  }
+  scratch_->values.emplace_back(Value::shortDecimal(negative, significand, exponent));
+  return true;
+}
+
+// Any decimal, from the point or the exponent of the number that starts at start, its whole part
+// gathered.
+bool JsonReader::scanDecimal(const char* start, uint64_t magnitude, Error* error) {
+  bool negative = *start == '-';
+  const char* cursor = c_;
+  auto digits = static_cast<size_t>(cursor - start) - (negative ? 1 : 0);
   int64_t exponent = 0;
-  if (*c_ == '.') {
-    const char* fraction = ++c_;
-    if (!isDigit(*c_)) return fail(error, kMalformedNumber, "No digits after decimal point");
-    gatherDigits(magnitude);
-    digits += static_cast<size_t>(c_ - fraction);
-    exponent = -static_cast<int64_t>(c_ - fraction);
-  }
-  if (*c_ == 'e' || *c_ == 'E') {
-    ++c_;
-    bool negativeExponent = *c_ == '-';
-    if (*c_ == '+' || *c_ == '-') ++c_;
-    if (!isDigit(*c_)) return fail(error, kMalformedNumber, "No digits after exponent");
-    const char* written = c_;
-    int64_t value = 0;
-    for (; isDigit(*c_); ++c_) {
-      if (c_ - written < kShortExponentDigits) value = value * 10 + (*c_ - '0');
+  if (*cursor == '.') {
+    const char* fraction = ++cursor;
+    cursor = gatherDigits(cursor, end_, magnitude);
+    c_ = cursor;
+    if (cursor == fraction) return fail(error, kMalformedNumber, "No digits after decimal point");
+    digits += static_cast<size_t>(cursor - fraction);
+    exponent = -static_cast<int64_t>(cursor - fraction);
+    if ((*cursor | 0x20) != 'e') {
+      if (digits > 19) return scanLongNumber(start, error);
+      scratch_->values.emplace_back(
+          shortDecimal(negative, magnitude, static_cast<int32_t>(exponent)));
+      return true;
     }
-    // More digits than that leave the gathered exponent meaningless: the text decides below.
-    if (c_ - written > kShortExponentDigits) digits = SIZE_MAX;
-    exponent += negativeExponent ? -value : value;
   }
+  ++cursor;  // past the 'e' or 'E'
+  bool negativeExponent = *cursor == '-';
+  if (*cursor == '+' || *cursor == '-') ++cursor;
+  c_ = cursor;
+  if (!isDigit(*cursor)) return fail(error, kMalformedNumber, "No digits after exponent");
+  const char* written = cursor;
+  int64_t value = 0;
+  for (; isDigit(*cursor); ++cursor) {
+    if (cursor - written < kShortExponentDigits) value = value * 10 + (*cursor - '0');
+  }
+  c_ = cursor;
+  // More digits than that leave the gathered exponent meaningless: the text decides below.
+  if (cursor - written > kShortExponentDigits) digits = SIZE_MAX;
+  exponent += negativeExponent ? -value : value;
   if (digits > 19) return scanLongNumber(start, error);
-  scratch_->values.emplace_back(
-      base::Decimal::fromShort(negative, magnitude, static_cast<int32_t>(exponent)));
+  scratch_->values.emplace_back(shortDecimal(negative, magnitude, static_cast<int32_t>(exponent)));
   return true;
 }
 
@@ -377,19 +448,20 @@ bool JsonReader::scanLongNumber(const char* start, Error* error) {
 }
 
 // Eight digits at a time while eight bytes are left before the end of the text, for the long runs
-// of fractions; the magnitude wraps past 64 bits, where the caller no longer uses it.
-inline void JsonReader::gatherDigits(uint64_t& magnitude) {
-  static constexpr uint64_t kScales[] = {1,      10,      100,      1000,     10000,
-                                         100000, 1000000, 10000000, 100000000};
-  while (end_ - c_ >= 8) {
+// of fractions; the magnitude wraps past 64 bits, where the caller no longer uses it. Returns the
+// cursor past the digits.
+inline const char* JsonReader::gatherDigits(const char* cursor, const char* end,
+                                            uint64_t& magnitude) {
+  while (end - cursor >= 8) {
     uint64_t value;
-    uint32_t count = leadingDigits(load8(c_), value);
-    magnitude = magnitude * kScales[count] + value;
-    c_ += count;
-    if (count < 8) return;
+    uint32_t count = leadingDigits(load8(cursor), value);
+    magnitude = magnitude * kPowersOfTen[count] + value;
+    cursor += count;
+    if (count < 8) return cursor;
   }
-  while (isDigit(*c_))
-    magnitude = magnitude * 10 + static_cast<uint64_t>(*c_++ - '0');
+  while (isDigit(*cursor))
+    magnitude = magnitude * 10 + static_cast<uint64_t>(*cursor++ - '0');
+  return cursor;
 }
 
 // Advances the cursor over plain string characters: up to a byte of ctrl, the terminating NUL

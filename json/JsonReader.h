@@ -66,9 +66,12 @@ class JsonReader {
   [[gnu::always_inline]] bool scanRestOfTrue(base::Error* error);
   [[gnu::always_inline]] bool scanRestOfFalse(base::Error* error);
   [[gnu::always_inline]] bool scanNumber(base::Error* error);
-  bool scanRestOfDecimal(const char* start, uint64_t magnitude, base::Error* error);
+  [[gnu::always_inline]] bool scanRestOfDecimal(const char* start, uint64_t magnitude,
+                                                base::Error* error);
+  bool scanDecimal(const char* start, uint64_t magnitude, base::Error* error);
   bool scanLongNumber(const char* start, base::Error* error);
-  [[gnu::always_inline]] void gatherDigits(uint64_t& magnitude);
+  [[gnu::always_inline]] static const char* gatherDigits(const char* cursor, const char* end,
+                                                         uint64_t& magnitude);
   bool scanUnicodeChar(uint32_t& character, base::Error* error);
   bool scanHexQuad(uint32_t& unit, base::Error* error);
   bool scanIsAtEnd();

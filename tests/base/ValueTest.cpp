@@ -69,17 +69,21 @@ TEST(DictionaryTest, KeysChosenToCollideStillBuildInLinearWork) {
 }
 
 TEST(DictionaryTest, BuildsFromEntriesKeepingTheLaterValueOfARepeatedKeyInTheFirstPlace) {
-  for (size_t others : {2, 40}) {  // below and above the size that is indexed
-    std::vector<Dictionary::Entry> entries;
-    entries.emplace_back("a", 1);
-    for (size_t i = 0; i < others; ++i)
-      entries.emplace_back("k" + std::to_string(i), Value(i));
-    entries.emplace_back("a", 2);
-    Dictionary d(std::move(entries));
-    EXPECT_EQ(d.size(), others + 1);
-    EXPECT_EQ(d.begin()->first, "a");
-    EXPECT_EQ(*d.find("a"), Value(2));
-    EXPECT_EQ(*d.find("k1"), Value(1));
+  // Keys held in place and in a block of their own; dictionaries below and above the size that
+  // is indexed.
+  for (const std::string& repeated : {std::string("a"), std::string(30, 'a')}) {
+    for (size_t others : {2, 40}) {
+      std::vector<Dictionary::Entry> entries;
+      entries.emplace_back(repeated, 1);
+      for (size_t i = 0; i < others; ++i)
+        entries.emplace_back(repeated + std::to_string(i), Value(i));
+      entries.emplace_back(repeated, 2);
+      Dictionary d(std::move(entries));
+      EXPECT_EQ(d.size(), others + 1);
+      EXPECT_EQ(d.begin()->first, repeated);
+      EXPECT_EQ(*d.find(repeated), Value(2));
+      EXPECT_EQ(*d.find(repeated + "1"), Value(1));
+    }
   }
 }
 

@@ -113,6 +113,9 @@ TEST(VeskJSONReaderTest, RefusesMalformedTextWithTheChainOfItsErrors) {
       {"-", {"2: No digits after initial minus"}},
       {"-a", {"2: No digits after initial minus"}},
       {"1.", {"2: No digits after decimal point"}},
+      {"[                    1.x                    ]",
+       {kInArray, "2: No digits after decimal point"}},
+      {"[                    1.5e                    ]", {kInArray, "2: No digits after exponent"}},
       {"1e", {"2: No digits after exponent"}},
       {"1e+", {"2: No digits after exponent"}},
       {"+1", {"2: Leading + disallowed in number"}},
@@ -146,8 +149,15 @@ TEST(VeskJSONReaderTest, RefusesMalformedTextWithTheChainOfItsErrors) {
 // point at it; a reading that succeeds leaves it alone.
 TEST(VeskJSONReaderTest, ReportsWhereAFailedReadingStopped) {
   const std::pair<std::string, size_t> kStops[] = {
-      {"[x]", 1},          {"{\"a\":\n +1}", 7}, {"[1,]", 3}, {"{\"a\" 1}", 5},
-      {"[\"ab\x01\"]", 4}, {"[1 2", 4},          {"[] x", 3}, {"  ", 2},
+      {"[x]", 1},
+      {"{\"a\":\n +1}", 7},
+      {"[1,]", 3},
+      {"{\"a\" 1}", 5},
+      {"[\"ab\x01\"]", 4},
+      {"[1 2", 4},
+      {"[] x", 3},
+      {"  ", 2},
+      {"[                    1.x                    ]", 23},
   };
   for (const auto& [text, offset] : kStops) {
     size_t stopped = 99;
@@ -233,18 +243,27 @@ TEST(VeskJSONReaderTest, ChecksUtf8WhereverTheScanSplitsTheText) {
 
 // Short numbers are gathered as they are scanned, longer ones read from their text: both ways
 // give the same normalised decimal, on either side of where one gives way to the other. Integers
-// beyond 64 bits keep every digit.
+// beyond 64 bits keep every digit. A fraction with room around it in the text is gathered in
+// blocks, so each number is read alone and with white space around it.
 TEST(VeskJSONReaderTest, ReadsDecimalsAsTheirTextReads) {
-  for (const char* text :
-       {"1.500", "-0.0", "0.000e7", "-0.00e5", "100e-2", "-1.0e1", "0.0001250", "1E+3",
-        "1234567890.123456789", "1234567890.1234567891", "-9.999999999999999999e-12345",
-        "12.5e99999", "12.5e100000", "0.1e-099999", "0.1e-0000099999", "9223372036854775808",
-        "-9223372036854775809", "18446744073709551617", "1e2147483647"}) {
-    Value value = fragment(text);
-    std::optional<Decimal> read = value.asDecimal();
-    ASSERT_TRUE(read) << text;
-    EXPECT_EQ(*read, decimal(text)) << text;
-    EXPECT_EQ(read->toString(), decimal(text).toString()) << text;
+  // Exponents, zeros, and the edges of 64 bits and of 19 digits.
+  const char* const kTexts[] = {
+      "1.500", "-0.0", "0.000e7", "-0.00e5", "100e-2", "-1.0e1", "0.0001250", "1E+3",
+      "1234567890.123456789", "1234567890.1234567891", "-9.999999999999999999e-12345", "12.5e99999",
+      "12.5e100000", "0.1e-099999", "0.1e-0000099999", "9223372036854775808",
+      "-9223372036854775809", "18446744073709551617", "1e2147483647",
+      // Fractions that end inside or past the blocks they are gathered in.
+      "-51.2849301", "47.60311582000", "-0.0000000000000000", "100.00000000", "0.1234567812345678",
+      "1.1234567812345678", "9999999999.999999999", "99999999999.999999999", "0.5E3", "4.25e-3",
+      "0.123456789012345", "12.12345678123456789", "7.00000000000000001", "3.1000000000000000"};
+  for (const char* text : kTexts) {
+    for (const std::string& padding : {std::string(), std::string(20, ' ')}) {
+      Value value = fragment(padding + text + padding);
+      std::optional<Decimal> read = value.asDecimal();
+      ASSERT_TRUE(read) << text;
+      EXPECT_EQ(*read, decimal(text)) << text;
+      EXPECT_EQ(read->toString(), decimal(text).toString()) << text;
+    }
   }
 }
 
