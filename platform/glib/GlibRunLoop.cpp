@@ -33,12 +33,15 @@ gboolean keepPolling(gpointer) {
 GlibRunLoop::GlibRunLoop(GMainContext* context)
     : context_(g_main_context_ref(context ? context : g_main_context_default())),
       mainThread_(std::this_thread::get_id()) {
-  static GSourceFuncs funcs{nullptr, nullptr, &GlibRunLoop::dispatchSource,
-                            nullptr, nullptr, nullptr};
+  static GSourceFuncs funcs{&GlibRunLoop::prepareSource,
+                            &GlibRunLoop::checkSource,
+                            &GlibRunLoop::dispatchSource,
+                            nullptr,
+                            nullptr,
+                            nullptr};
   source_.reset(g_source_new(&funcs, sizeof(LoopSource)));
   reinterpret_cast<LoopSource*>(source_.get())->loop = this;
   g_source_set_name(source_.get(), "platform run loop");
-  g_source_set_ready_time(source_.get(), -1);
   g_source_attach(source_.get(), context_.get());
 }
 
@@ -60,15 +63,33 @@ bool GlibRunLoop::isMainThread() const {
   return std::this_thread::get_id() == mainThread_;
 }
 
+// Work is posted on the main thread, which is then running a pass or other work of the context, so
+// the context asks prepareSource for the next due time before it sleeps again. A ready time set
+// here instead would signal the context on every post and every pass, each signal one more
+// needless pass of the whole context (twice the program's wake-ups during a refresh).
 void GlibRunLoop::scheduleWakeUp() {
-  std::optional<double> due = tasks_.earliestDue();
-  g_source_set_ready_time(source_.get(), due ? static_cast<int64_t>(*due) : -1);
+  if (!g_main_context_is_owner(context_.get())) g_main_context_wakeup(context_.get());
+}
+
+gboolean GlibRunLoop::prepareSource(GSource* source, gint* timeoutMilliseconds) {
+  std::optional<double> due = reinterpret_cast<LoopSource*>(source)->loop->tasks_.earliestDue();
+  *timeoutMilliseconds = -1;
+  if (!due) return FALSE;
+  double wait = *due - static_cast<double>(g_source_get_time(source));
+  if (wait <= 0) return TRUE;
+  // Rounded up: woken a little early, the pass would find nothing due and sleep again.
+  *timeoutMilliseconds = static_cast<gint>(std::min(std::ceil(wait / 1000), double{G_MAXINT}));
+  return FALSE;
+}
+
+gboolean GlibRunLoop::checkSource(GSource* source) {
+  std::optional<double> due = reinterpret_cast<LoopSource*>(source)->loop->tasks_.earliestDue();
+  return due && *due <= static_cast<double>(g_source_get_time(source));
 }
 
 gboolean GlibRunLoop::dispatchSource(GSource* source, GSourceFunc, gpointer) {
   GlibRunLoop* loop = reinterpret_cast<LoopSource*>(source)->loop;
   loop->tasks_.runPass(static_cast<double>(g_get_monotonic_time()));
-  loop->scheduleWakeUp();
   return G_SOURCE_CONTINUE;
 }
 

@@ -13,7 +13,7 @@ namespace platform::glib {
 
 // The main run loop on a GLib main context (the default one unless another is given), so that the
 // library's work shares one loop with GTK, GIO and GStreamer. Posted work waits in the same
-// TaskQueue as the simulated loop's, and one GSource wakes the context when the earliest task falls
+// TaskQueue as the simulated loop's, and one GSource tells the context when the earliest task falls
 // due: each dispatch of that source is one pass. Due times use GLib's monotonic clock.
 //
 // The loop runs whenever its context is iterated (g_application_run, gtk_main, or runUntil and
@@ -41,6 +41,8 @@ class GlibRunLoop : public RunLoop {
   GMainContext* context() const { return context_.get(); }
 
  private:
+  static gboolean prepareSource(GSource* source, gint* timeoutMilliseconds);
+  static gboolean checkSource(GSource* source);
   static gboolean dispatchSource(GSource* source, GSourceFunc, gpointer);
   void scheduleWakeUp();
 

@@ -17,6 +17,8 @@ class GtkWebProcess {
  public:
   // The web processes of this program that are running now.
   static std::set<pid_t> running();
+  // Whether pid is still one of them (not ended, not waiting to be reaped).
+  static bool isRunning(pid_t pid);
   // Runs load and answers the one web process that it started, if it started exactly one.
   static std::optional<pid_t> startedBy(const std::function<void()>& load);
   // Seconds of processor time that the main thread of process pid has used (the thread that runs

@@ -203,9 +203,16 @@ void GtkWebViewPeer::start(std::function<void()> load) {
     return;
   }
   // The process that the load starts, if it starts one, is the view's own from then on, and of
-  // the views that join it; its memory is read by the watchdog (and an ad's budget).
-  std::optional<pid_t> started = GtkWebProcess::startedBy(load);
-  if (started) GtkWebContext::setProcessOf(webView(), *started);
+  // the views that join it; its memory is read by the watchdog (and an ad's budget). WebKit starts
+  // one inside the load call only for a view that has none running: while the view's known
+  // process runs, the load is not watched for a new one (looking through every thread's children
+  // before and after cost a refresh dozens of reads of /proc).
+  std::optional<pid_t> known = GtkWebContext::processOf(webView());
+  if (known && !processEnded_ && GtkWebProcess::isRunning(*known)) {
+    load();
+  } else if (std::optional<pid_t> started = GtkWebProcess::startedBy(load)) {
+    GtkWebContext::setProcessOf(webView(), *started);
+  }
   watchdog_.pageStarted(GtkWebContext::processOf(webView()));
 }
 
