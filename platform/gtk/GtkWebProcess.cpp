@@ -27,13 +27,6 @@ std::optional<std::string> statFields(const std::string& path, std::string* name
   return line.substr(close + 2);
 }
 
-bool isWebProcess(pid_t pid) {
-  std::string name;
-  std::optional<std::string> fields = statFields("/proc/" + std::to_string(pid) + "/stat", &name);
-  // The kernel cuts names to 15 characters.
-  return fields && !fields->starts_with('Z') && !name.empty() && kWebProcessName.starts_with(name);
-}
-
 }  // namespace
 
 // The kernel lists each thread's children (/proc/self/task/TID/children): a few short reads, where
@@ -47,14 +40,17 @@ std::set<pid_t> GtkWebProcess::running() {
     std::ifstream children("/proc/self/task/" + std::string(task->d_name) + "/children");
     pid_t pid = 0;
     while (children >> pid)
-      if (isWebProcess(pid)) processes.insert(pid);
+      if (isRunning(pid)) processes.insert(pid);
   }
   closedir(tasks);
   return processes;
 }
 
 bool GtkWebProcess::isRunning(pid_t pid) {
-  return isWebProcess(pid);
+  std::string name;
+  std::optional<std::string> fields = statFields("/proc/" + std::to_string(pid) + "/stat", &name);
+  // The kernel cuts names to 15 characters.
+  return fields && !fields->starts_with('Z') && !name.empty() && kWebProcessName.starts_with(name);
 }
 
 std::optional<pid_t> GtkWebProcess::startedBy(const std::function<void()>& load) {
